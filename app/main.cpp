@@ -1,0 +1,8 @@
+// SPDX-License-Identifier: MIT
+#include <QApplication>
+
+int main(int argc, char* argv[])
+{
+    QApplication app(argc, argv);
+    return 0;
+}

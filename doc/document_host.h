@@ -1,0 +1,37 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <string>
+
+#include "doc/calendar_date.h"
+
+// Everything the document needs from the world around it. The Qt side
+// implements it with real dialogs, views and QSettings; tests fake it.
+// All texts are Windows-1252 bytes, exactly as the document stores them.
+class DocumentHost {
+public:
+    virtual ~DocumentHost() = default;
+
+    // Runs the modal Edit dialog on the two texts; true when it ended with OK,
+    // in which case the texts hold what the user left in the fields.
+    virtual bool RunEditDialog(std::string& keyWords, std::string& description) = 0;
+
+    // Shows the modal Hint dialog; true when it ended with OK (or Enter).
+    virtual bool ShowHint(const std::string& text) = 0;
+
+    // Every view redraws from the document at its next paint.
+    virtual void UpdateAllViews() = 0;
+
+    virtual int GetProfileInt(const std::string& section, const std::string& entry,
+                              int defaultValue) = 0;
+    virtual void WriteProfileInt(const std::string& section, const std::string& entry,
+                                 int value) = 0;
+
+    // Today's local date, for stamping entries.
+    virtual CalendarDate Today() = 0;
+
+    // The one modeless Find window: whether it is open now, and open (or
+    // bring to the front) its window. The document owns the dialog's state.
+    virtual bool IsFindWindowOpen() = 0;
+    virtual void ShowFindWindow() = 0;
+};

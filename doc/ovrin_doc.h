@@ -1,0 +1,124 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+class CArchive;
+class CFindDlgState;
+class DocumentHost;
+struct CCmdUI;
+
+// Texts of the document module, Windows-1252 bytes.
+extern const std::string g_strDescriptionPrompt;  // "<description>"
+extern const std::string g_strKeyWordsPrompt;     // "<key words>"
+extern const std::string g_strFirstEntry;         // "first entry"
+extern const std::string g_strNoEntry;            // "no entry"
+extern const std::string g_strLastEntry;          // "last entry"
+extern const std::string g_strEmptyUndo;          // "empty Undo buffer"
+
+// Compares key words byte by byte as unsigned values: no case folding, no
+// locale, so "Zebra" < "apple" and accented letters come after ASCII.
+int CompareKeyWords(const std::string& a, const std::string& b);
+
+// The one document: the entry table kept in key-word order, the current
+// position, the undo stack of deleted entries, the state that the views and
+// the Find dialog share, and the "Save immediate" option. Members are public
+// because views and dialogs read (and a few write) them directly.
+class COvrinDoc final {
+public:
+    explicit COvrinDoc(DocumentHost& host);
+    ~COvrinDoc();
+    COvrinDoc(const COvrinDoc&) = delete;
+    COvrinDoc& operator=(const COvrinDoc&) = delete;
+
+    // The Find dialog's state and search; its window comes and goes, the
+    // object lives as long as the document.
+    std::unique_ptr<CFindDlgState> m_pFindDlg;
+    int m_nCount = 0;
+    int m_nCurrent = -1;
+    int m_nUndoCount = 0;
+    int m_nFindEntry = -1;
+    int m_nFindPos = -1;
+    int m_nViewEntry = -1;
+    int m_nPrintEntry = -1;
+    int m_nHitTop = 0;
+    bool m_bScrollToHit = false;
+    bool m_bKeyList = false;
+    bool m_bNewHit = false;
+    bool m_bDinA4 = false;
+    std::vector<std::string> m_arrDescriptions;
+    std::vector<std::string> m_arrKeyWords;
+    std::vector<std::string> m_arrDates;
+    std::vector<std::string> m_arrUndoDescriptions;
+    std::vector<std::string> m_arrUndoKeyWords;
+    std::vector<std::string> m_arrUndoDates;
+    std::string m_strFilePath;
+    bool m_bSaveImmediate = false;
+
+    // --- the document framework's part -----------------------------------
+    bool IsModified() const { return m_bModified; }
+    void SetModifiedFlag(bool bModified = true) { m_bModified = bModified; }
+    // Path of the file the document was opened from or saved as; empty for
+    // an untitled document. It names the window and is where File/Save writes.
+    const std::string& GetPathName() const { return m_strPathName; }
+    void SetPathName(const std::string& path) { m_strPathName = path; }
+    DocumentHost& Host() { return m_host; }
+    void UpdateAllViews();
+
+    // Routes a command to its handler; false when the document has none.
+    bool OnCommand(int nId);
+    // Applies the command's update rule; false when the document has none.
+    bool OnUpdateCommand(int nId, CCmdUI& cmdUI) const;
+
+    // --- lifecycle, file format, option ------------------------------------
+    bool OnNewDocument();
+    void Serialize(CArchive& ar);
+    void SaveImmediately();
+    void OnOptionsSaveImmediate();
+    void OnUpdateOptionsSaveImmediate(CCmdUI& cmdUI) const;
+
+    // --- the table ---------------------------------------------------------
+    int SortCurrentEntry();
+    void StampDate(int nIndex);
+
+    // --- entry commands ----------------------------------------------------
+    void OnEntryAdd();
+    void OnEntryEdit();
+    void OnUpdateEntryEdit(CCmdUI& cmdUI) const;
+    void OnEntryDelete();
+    void OnUpdateEntryDelete(CCmdUI& cmdUI) const;
+    void OnEntryUndo();
+    void OnUpdateEntryUndo(CCmdUI& cmdUI) const;
+    void OnEntryFirst();
+    void OnUpdateEntryFirst(CCmdUI& cmdUI) const;
+    void OnEntryBack();
+    void OnUpdateEntryBack(CCmdUI& cmdUI) const;
+    void OnEntryNext();
+    void OnUpdateEntryNext(CCmdUI& cmdUI) const;
+    void OnEntryLast();
+    void OnUpdateEntryLast(CCmdUI& cmdUI) const;
+    void OnEntryFind();
+    void OnUpdateEntryFind(CCmdUI& cmdUI) const;
+
+    // --- view mode and format ----------------------------------------------
+    void OnViewDescription();
+    void OnUpdateViewDescription(CCmdUI& cmdUI) const;
+    void OnViewKeywords();
+    void OnUpdateViewKeywords(CCmdUI& cmdUI) const;
+    void OnFormatToggle();
+    void OnUpdateFormatDina4(CCmdUI& cmdUI) const;
+    void OnUpdateFormatVariable(CCmdUI& cmdUI) const;
+
+    // Shows a hint the way every command does: modal, views redrawn on OK.
+    void ShowHint(const std::string& text);
+
+private:
+    void AppendEntry(std::string keyWords, std::string description, std::string date);
+    void EndTableChange();
+
+    DocumentHost& m_host;
+    bool m_bModified = false;
+    std::string m_strPathName;
+};

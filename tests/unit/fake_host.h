@@ -1,0 +1,67 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <deque>
+#include <map>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "doc/document_host.h"
+
+// A scripted stand-in for the dialogs, views, profile and clock.
+class FakeHost final : public DocumentHost {
+public:
+    struct EditAnswer {
+        bool ok = true;
+        std::string keyWords;
+        std::string description;
+    };
+
+    std::deque<EditAnswer> editAnswers;   // consumed by RunEditDialog, in order
+    std::vector<std::pair<std::string, std::string>> editShown;  // texts offered
+    std::deque<bool> hintAnswers;         // consumed by ShowHint; OK when empty
+    std::vector<std::string> hints;       // every hint shown
+    int updates = 0;                      // UpdateAllViews calls
+    std::map<std::string, int> profile;   // "section/entry" -> value
+    CalendarDate today{6, 12, 2026};
+    bool findOpen = false;
+    int findShown = 0;
+
+    bool RunEditDialog(std::string& keyWords, std::string& description) override
+    {
+        editShown.emplace_back(keyWords, description);
+        if (editAnswers.empty()) return false;
+        EditAnswer answer = editAnswers.front();
+        editAnswers.pop_front();
+        if (!answer.ok) return false;
+        keyWords = answer.keyWords;
+        description = answer.description;
+        return true;
+    }
+    bool ShowHint(const std::string& text) override
+    {
+        hints.push_back(text);
+        if (hintAnswers.empty()) return true;
+        bool ok = hintAnswers.front();
+        hintAnswers.pop_front();
+        return ok;
+    }
+    void UpdateAllViews() override { ++updates; }
+    int GetProfileInt(const std::string& section, const std::string& entry, int def) override
+    {
+        auto it = profile.find(section + "/" + entry);
+        return it == profile.end() ? def : it->second;
+    }
+    void WriteProfileInt(const std::string& section, const std::string& entry, int value) override
+    {
+        profile[section + "/" + entry] = value;
+    }
+    CalendarDate Today() override { return today; }
+    bool IsFindWindowOpen() override { return findOpen; }
+    void ShowFindWindow() override
+    {
+        findOpen = true;
+        ++findShown;
+    }
+};
