@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "dialogs/dialog_units.h"
 
+#include <algorithm>
+
 #include <QFontDatabase>
 #include <QFontMetrics>
 #include <QString>
