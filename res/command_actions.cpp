@@ -10,6 +10,7 @@
 #include <QToolBar>
 
 #include "doc/cmd_ui.h"
+#include "res/resources.h"
 
 namespace {
 
@@ -64,6 +65,7 @@ void ApplyCommandState(QAction* action, const CCmdUI& state)
 
 CCommandActions::CCommandActions(QObject* parent) : QObject(parent)
 {
+    EnsureResources();
     for (const CommandInfo& info : Commands()) {
         auto* action = new QAction(MainMenuText(info.id), this);
         action->setObjectName(QString::fromLatin1(info.name));

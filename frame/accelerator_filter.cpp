@@ -1,0 +1,39 @@
+// SPDX-License-Identifier: MIT
+#include "frame/accelerator_filter.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QMenuBar>
+#include <QWidget>
+
+#include "res/command_table.h"
+
+CAcceleratorFilter::CAcceleratorFilter(QWidget* window, std::function<void(int id)> onCommand,
+                                       std::function<void()> onKey)
+    : QObject(window), m_window(window), m_onCommand(std::move(onCommand)),
+      m_onKey(std::move(onKey))
+{
+}
+
+bool CAcceleratorFilter::eventFilter(QObject* watched, QEvent* event)
+{
+    const QEvent::Type type = event->type();
+    if (type != QEvent::KeyPress && type != QEvent::KeyRelease)
+        return false;
+    auto* widget = qobject_cast<QWidget*>(watched);
+    if (!widget || !m_window || widget->window() != m_window)
+        return false;
+    if (m_onKey)
+        m_onKey();
+    // A key event that nobody takes travels up the parents; looking at it
+    // again there finds the same (non-)match, so no bookkeeping is needed.
+    if (type != QEvent::KeyPress || QApplication::activePopupWidget() ||
+        QApplication::activeModalWidget() || qobject_cast<QMenuBar*>(widget))
+        return false;
+    const auto* key = static_cast<QKeyEvent*>(event);
+    const int id = MatchAccelerator(key->key(), key->modifiers(), key->text());
+    if (id == 0)
+        return false;
+    m_onCommand(id);
+    return true;
+}
