@@ -1,0 +1,392 @@
+// SPDX-License-Identifier: MIT
+#include "doc/ovrin_doc.h"
+
+#include <algorithm>
+#include <utility>
+
+#include "dialogs/logic/find_dlg_state.h"
+#include "doc/cmd_ui.h"
+#include "doc/command_ids.h"
+#include "doc/document_host.h"
+
+const std::string g_strDescriptionPrompt = "<description>";
+const std::string g_strKeyWordsPrompt = "<key words>";
+const std::string g_strFirstEntry = "first entry";
+const std::string g_strNoEntry = "no entry";
+const std::string g_strLastEntry = "last entry";
+const std::string g_strEmptyUndo = "empty Undo buffer";
+
+int CompareKeyWords(const std::string& a, const std::string& b)
+{
+    // std::string compares through char_traits<char>, which compares as
+    // unsigned char, so bytes above 127 sort after ASCII.
+    return a.compare(b);
+}
+
+COvrinDoc::COvrinDoc(DocumentHost& host)
+    : m_pFindDlg(std::make_unique<CFindDlgState>()), m_host(host)
+{
+    m_bSaveImmediate = m_host.GetProfileInt("Options", "Save immediate", 0) != 0;
+}
+
+COvrinDoc::~COvrinDoc() = default;
+
+void COvrinDoc::UpdateAllViews()
+{
+    m_host.UpdateAllViews();
+}
+
+void COvrinDoc::ShowHint(const std::string& text)
+{
+    if (m_host.ShowHint(text))
+        UpdateAllViews();
+}
+
+// --- lifecycle ---------------------------------------------------------------
+
+bool COvrinDoc::OnNewDocument()
+{
+    // The framework's part: an untitled, unmodified document.
+    m_strPathName.clear();
+    m_bModified = false;
+
+    m_nCount = 0;
+    m_nCurrent = -1;
+    m_nUndoCount = 0;
+    m_bKeyList = false;
+    m_arrDescriptions.clear();
+    m_arrKeyWords.clear();
+    m_arrDates.clear();
+    m_arrUndoDescriptions.clear();
+    m_arrUndoKeyWords.clear();
+    m_arrUndoDates.clear();
+    m_strFilePath.clear();
+    return true;
+}
+
+// --- the table ---------------------------------------------------------------
+
+int COvrinDoc::SortCurrentEntry()
+{
+    const int p = m_nCurrent;
+    if (p < 0 || p >= m_nCount)
+        return p;
+    const std::string& w = m_arrKeyWords[p];
+
+    // Moves entry `from` to `to`, shifting the entries between by one; only
+    // that entry changes its place relative to the others.
+    auto move = [this](int from, int to) {
+        auto shift = [from, to](std::vector<std::string>& arr) {
+            std::string moved = std::move(arr[from]);
+            if (to < from)
+                std::move_backward(arr.begin() + to, arr.begin() + from, arr.begin() + from + 1);
+            else
+                std::move(arr.begin() + from + 1, arr.begin() + to + 1, arr.begin() + from);
+            arr[to] = std::move(moved);
+        };
+        shift(m_arrKeyWords);
+        shift(m_arrDescriptions);
+        shift(m_arrDates);
+        return to;
+    };
+
+    // Upward it stops behind equal keys, downward in front of them. Plain
+    // scans rather than a binary search: a table read from a file need not be
+    // in order, and there the first smaller key decides, not the midpoint.
+    for (int i = 0; i < p; ++i)
+        if (CompareKeyWords(w, m_arrKeyWords[i]) < 0)
+            return move(p, i);
+    for (int i = m_nCount - 1; i > p; --i)
+        if (CompareKeyWords(w, m_arrKeyWords[i]) > 0)
+            return move(p, i);
+    return p;
+}
+
+void COvrinDoc::StampDate(int nIndex)
+{
+    m_arrDates[nIndex] = FormatEntryDate(m_host.Today());
+}
+
+void COvrinDoc::AppendEntry(std::string keyWords, std::string description, std::string date)
+{
+    m_arrKeyWords.push_back(std::move(keyWords));
+    m_arrDescriptions.push_back(std::move(description));
+    m_arrDates.push_back(std::move(date));
+    m_nCount = static_cast<int>(m_arrKeyWords.size());
+    m_nCurrent = m_nCount - 1;
+}
+
+// The common end of every change of the table: fresh layouts, the modified
+// flag already set by the caller, the immediate save, then the redraw.
+void COvrinDoc::EndTableChange()
+{
+    SaveImmediately();
+    UpdateAllViews();
+}
+
+// --- entry commands ----------------------------------------------------------
+
+void COvrinDoc::OnEntryAdd()
+{
+    std::string keyWords = g_strKeyWordsPrompt;
+    std::string description = g_strDescriptionPrompt;
+    if (!m_host.RunEditDialog(keyWords, description))
+        return;
+    AppendEntry(std::move(keyWords), std::move(description), std::string());
+    StampDate(m_nCurrent);
+    m_nPrintEntry = -1;
+    m_nViewEntry = -1;
+    m_nCurrent = SortCurrentEntry();
+    SetModifiedFlag(true);
+    EndTableChange();
+}
+
+void COvrinDoc::OnEntryEdit()
+{
+    if (m_nCount <= 0 || m_nCurrent < 0 || m_nCurrent >= m_nCount)
+        return;
+    std::string keyWords = m_arrKeyWords[m_nCurrent];
+    std::string description = m_arrDescriptions[m_nCurrent];
+    if (!m_host.RunEditDialog(keyWords, description))
+        return;
+    m_arrKeyWords[m_nCurrent] = std::move(keyWords);
+    m_arrDescriptions[m_nCurrent] = std::move(description);
+    StampDate(m_nCurrent);
+    m_nCurrent = SortCurrentEntry();
+    m_nPrintEntry = -1;
+    m_nViewEntry = -1;
+    SetModifiedFlag(true);
+    EndTableChange();
+}
+
+void COvrinDoc::OnUpdateEntryEdit(CCmdUI& cmdUI) const
+{
+    cmdUI.Enable(m_nCount > 0);
+}
+
+void COvrinDoc::OnEntryDelete()
+{
+    if (m_nCount <= 0)
+        return;
+    // The position is 0 after the last entry was deleted and -1 in a fresh
+    // document; neither names an entry when the table is empty, but a forced
+    // call could arrive with a stale position, so it is checked here.
+    if (m_nCurrent < 0 || m_nCurrent >= m_nCount)
+        return;
+    m_arrUndoKeyWords.push_back(std::move(m_arrKeyWords[m_nCurrent]));
+    m_arrUndoDescriptions.push_back(std::move(m_arrDescriptions[m_nCurrent]));
+    m_arrUndoDates.push_back(std::move(m_arrDates[m_nCurrent]));
+    m_nUndoCount = static_cast<int>(m_arrUndoKeyWords.size());
+
+    m_arrKeyWords.erase(m_arrKeyWords.begin() + m_nCurrent);
+    m_arrDescriptions.erase(m_arrDescriptions.begin() + m_nCurrent);
+    m_arrDates.erase(m_arrDates.begin() + m_nCurrent);
+    m_nCount = static_cast<int>(m_arrKeyWords.size());
+    if (m_nCurrent > 0)
+        --m_nCurrent;
+    m_nPrintEntry = -1;
+    m_nViewEntry = -1;
+    // An emptied table counts as unchanged: closing then asks nothing and
+    // the file keeps what it held.
+    SetModifiedFlag(m_nCount > 0);
+    EndTableChange();
+}
+
+void COvrinDoc::OnUpdateEntryDelete(CCmdUI& cmdUI) const
+{
+    cmdUI.Enable(m_nCount > 0);
+}
+
+void COvrinDoc::OnEntryUndo()
+{
+    if (m_nUndoCount <= 0) {
+        ShowHint(g_strEmptyUndo);
+        return;
+    }
+    std::string keyWords = std::move(m_arrUndoKeyWords.back());
+    std::string description = std::move(m_arrUndoDescriptions.back());
+    std::string date = std::move(m_arrUndoDates.back());
+    m_arrUndoKeyWords.pop_back();
+    m_arrUndoDescriptions.pop_back();
+    m_arrUndoDates.pop_back();
+    m_nUndoCount = static_cast<int>(m_arrUndoKeyWords.size());
+
+    // The restored entry keeps the date it had when it was deleted.
+    AppendEntry(std::move(keyWords), std::move(description), std::move(date));
+    m_nCurrent = SortCurrentEntry();
+    m_nPrintEntry = -1;
+    m_nViewEntry = -1;
+    SetModifiedFlag(true);
+    EndTableChange();
+}
+
+void COvrinDoc::OnUpdateEntryUndo(CCmdUI& cmdUI) const
+{
+    cmdUI.Enable(m_nUndoCount > 0);
+}
+
+// --- walking -----------------------------------------------------------------
+
+void COvrinDoc::OnEntryFirst()
+{
+    m_nCurrent = 0;
+    UpdateAllViews();
+}
+
+void COvrinDoc::OnUpdateEntryFirst(CCmdUI& cmdUI) const
+{
+    cmdUI.Enable(m_nCurrent > 0);
+}
+
+void COvrinDoc::OnEntryBack()
+{
+    if (m_nCurrent > 0) {
+        --m_nCurrent;
+        UpdateAllViews();
+        return;
+    }
+    ShowHint(g_strFirstEntry);
+}
+
+void COvrinDoc::OnUpdateEntryBack(CCmdUI& cmdUI) const
+{
+    cmdUI.Enable(m_nCurrent > 0);
+}
+
+void COvrinDoc::OnEntryNext()
+{
+    if (m_nCount == 0) {
+        ShowHint(g_strNoEntry);
+        return;
+    }
+    if (m_nCurrent < m_nCount - 1) {
+        ++m_nCurrent;
+        UpdateAllViews();
+        return;
+    }
+    ShowHint(g_strLastEntry);
+}
+
+void COvrinDoc::OnUpdateEntryNext(CCmdUI& cmdUI) const
+{
+    cmdUI.Enable(m_nCurrent < m_nCount - 1);
+}
+
+void COvrinDoc::OnEntryLast()
+{
+    m_nCurrent = m_nCount - 1;
+    UpdateAllViews();
+}
+
+void COvrinDoc::OnUpdateEntryLast(CCmdUI& cmdUI) const
+{
+    cmdUI.Enable(m_nCount > 0 && m_nCurrent < m_nCount - 1);
+}
+
+// --- find --------------------------------------------------------------------
+
+void COvrinDoc::OnEntryFind()
+{
+    if (m_host.IsFindWindowOpen()) {
+        m_host.ShowFindWindow();  // to the front, its text unchanged
+        return;
+    }
+    m_nFindPos = -1;
+    m_pFindDlg->m_bInDescriptions = false;
+    m_pFindDlg->m_strSearch.clear();
+    m_pFindDlg->m_pDoc = this;
+    m_host.ShowFindWindow();
+}
+
+void COvrinDoc::OnUpdateEntryFind(CCmdUI& cmdUI) const
+{
+    cmdUI.Enable(m_nCount > 0);
+}
+
+// --- view mode and format ----------------------------------------------------
+
+void COvrinDoc::OnViewDescription()
+{
+    m_bKeyList = false;
+    UpdateAllViews();
+}
+
+void COvrinDoc::OnUpdateViewDescription(CCmdUI& cmdUI) const
+{
+    cmdUI.SetCheck(m_bKeyList ? 0 : 1);
+}
+
+void COvrinDoc::OnViewKeywords()
+{
+    m_bKeyList = true;
+    UpdateAllViews();
+}
+
+void COvrinDoc::OnUpdateViewKeywords(CCmdUI& cmdUI) const
+{
+    cmdUI.SetCheck(m_bKeyList ? 1 : 0);
+}
+
+void COvrinDoc::OnFormatToggle()
+{
+    m_bDinA4 = !m_bDinA4;
+    UpdateAllViews();
+}
+
+// The active format is checked and disabled; choosing the other toggles.
+void COvrinDoc::OnUpdateFormatDina4(CCmdUI& cmdUI) const
+{
+    cmdUI.SetCheck(m_bDinA4 ? 1 : 0);
+    cmdUI.Enable(!m_bDinA4);
+}
+
+void COvrinDoc::OnUpdateFormatVariable(CCmdUI& cmdUI) const
+{
+    cmdUI.SetCheck(m_bDinA4 ? 0 : 1);
+    cmdUI.Enable(m_bDinA4);
+}
+
+// --- routing -----------------------------------------------------------------
+
+bool COvrinDoc::OnCommand(int nId)
+{
+    using namespace cmd;
+    switch (nId) {
+    case ID_ENTRY_ADD: OnEntryAdd(); return true;
+    case ID_ENTRY_EDIT: OnEntryEdit(); return true;
+    case ID_ENTRY_DELETE: OnEntryDelete(); return true;
+    case ID_ENTRY_UNDO: OnEntryUndo(); return true;
+    case ID_ENTRY_FIND: OnEntryFind(); return true;
+    case ID_ENTRY_NEXT: OnEntryNext(); return true;
+    case ID_ENTRY_BACK: OnEntryBack(); return true;
+    case ID_ENTRY_FIRST: OnEntryFirst(); return true;
+    case ID_ENTRY_LAST: OnEntryLast(); return true;
+    case ID_VIEW_DESCRIPTION: OnViewDescription(); return true;
+    case ID_VIEW_KEYWORDS: OnViewKeywords(); return true;
+    case ID_FORMAT_DINA4:
+    case ID_FORMAT_VARIABLE: OnFormatToggle(); return true;
+    case ID_OPTIONS_SAVE_IMMEDIATE: OnOptionsSaveImmediate(); return true;
+    default: return false;
+    }
+}
+
+bool COvrinDoc::OnUpdateCommand(int nId, CCmdUI& cmdUI) const
+{
+    using namespace cmd;
+    switch (nId) {
+    case ID_ENTRY_EDIT: OnUpdateEntryEdit(cmdUI); return true;
+    case ID_ENTRY_DELETE: OnUpdateEntryDelete(cmdUI); return true;
+    case ID_ENTRY_UNDO: OnUpdateEntryUndo(cmdUI); return true;
+    case ID_ENTRY_FIND: OnUpdateEntryFind(cmdUI); return true;
+    case ID_ENTRY_NEXT: OnUpdateEntryNext(cmdUI); return true;
+    case ID_ENTRY_BACK: OnUpdateEntryBack(cmdUI); return true;
+    case ID_ENTRY_FIRST: OnUpdateEntryFirst(cmdUI); return true;
+    case ID_ENTRY_LAST: OnUpdateEntryLast(cmdUI); return true;
+    case ID_VIEW_DESCRIPTION: OnUpdateViewDescription(cmdUI); return true;
+    case ID_VIEW_KEYWORDS: OnUpdateViewKeywords(cmdUI); return true;
+    case ID_FORMAT_DINA4: OnUpdateFormatDina4(cmdUI); return true;
+    case ID_FORMAT_VARIABLE: OnUpdateFormatVariable(cmdUI); return true;
+    case ID_OPTIONS_SAVE_IMMEDIATE: OnUpdateOptionsSaveImmediate(cmdUI); return true;
+    default: return false;
+    }
+}
