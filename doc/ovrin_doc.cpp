@@ -76,17 +76,8 @@ int COvrinDoc::SortCurrentEntry()
     // Moves entry `from` to `to`, shifting the entries between by one; only
     // that entry changes its place relative to the others.
     auto move = [this](int from, int to) {
-        auto shift = [from, to](std::vector<std::string>& arr) {
-            std::string moved = std::move(arr[from]);
-            if (to < from)
-                std::move_backward(arr.begin() + to, arr.begin() + from, arr.begin() + from + 1);
-            else
-                std::move(arr.begin() + from + 1, arr.begin() + to + 1, arr.begin() + from);
-            arr[to] = std::move(moved);
-        };
-        shift(m_arrKeyWords);
-        shift(m_arrDescriptions);
-        shift(m_arrDates);
+        for (CStringArray* arr : {&m_arrKeyWords, &m_arrDescriptions, &m_arrDates})
+            arr->Move(static_cast<size_t>(from), static_cast<size_t>(to));
         return to;
     };
 

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "doc/string_array.h"
+
 class CArchive;
 class CFindDlgState;
 class DocumentHost;
@@ -48,12 +50,12 @@ public:
     bool m_bKeyList = false;
     bool m_bNewHit = false;
     bool m_bDinA4 = false;
-    std::vector<std::string> m_arrDescriptions;
-    std::vector<std::string> m_arrKeyWords;
-    std::vector<std::string> m_arrDates;
-    std::vector<std::string> m_arrUndoDescriptions;
-    std::vector<std::string> m_arrUndoKeyWords;
-    std::vector<std::string> m_arrUndoDates;
+    CStringArray m_arrDescriptions;
+    CStringArray m_arrKeyWords;
+    CStringArray m_arrDates;
+    CStringArray m_arrUndoDescriptions;
+    CStringArray m_arrUndoKeyWords;
+    CStringArray m_arrUndoDates;
     std::string m_strFilePath;
     bool m_bSaveImmediate = false;
 
