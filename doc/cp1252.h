@@ -1,0 +1,24 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <string>
+#include <string_view>
+
+// The document stores text as Windows-1252 bytes. These convert between
+// those bytes and Unicode at the edges: the widgets, the terminal and the
+// UTF-16 strings that a stored file may hold.
+
+// The code point of a Windows-1252 byte. The five bytes the code page leaves
+// undefined (81, 8D, 8F, 90, 9D) map to the C1 controls of the same value, so
+// every byte survives a round trip.
+char32_t Cp1252ToUnicode(unsigned char byte);
+
+// The Windows-1252 byte of a code point, or -1 when the code page has none.
+int UnicodeToCp1252(char32_t codePoint);
+
+// Windows-1252 bytes as UTF-8.
+std::string Cp1252ToUtf8(std::string_view bytes);
+
+// UTF-16 code units (surrogate pairs joined) as Windows-1252 bytes; a
+// character the code page cannot hold becomes '?'.
+std::string Utf16ToCp1252(std::u16string_view text);
