@@ -1,0 +1,127 @@
+// SPDX-License-Identifier: MIT
+#include "doc/archive.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "doc/cp1252.h"
+
+namespace {
+
+constexpr std::size_t kReadAhead = 1 << 16;
+
+void AppendLittleEndian(std::string& out, std::uint64_t value, int bytes)
+{
+    for (int i = 0; i < bytes; ++i)
+        out += static_cast<char>((value >> (8 * i)) & 0xFF);
+}
+
+}  // namespace
+
+CArchive::CArchive(std::string_view bytes, std::string path)
+    : m_memory(bytes), m_nRemaining(bytes.size()), m_strPath(std::move(path))
+{
+}
+
+CArchive::CArchive(std::FILE* file, std::uint64_t size, std::string path)
+    : m_pFile(file), m_nRemaining(size), m_strPath(std::move(path))
+{
+}
+
+CArchive::CArchive(std::string& out) : m_pOut(&out) {}
+
+void CArchive::WriteUInt32(std::uint32_t value)
+{
+    AppendLittleEndian(*m_pOut, value, 4);
+}
+
+void CArchive::WriteString(std::string_view text)
+{
+    // 16-bit lengths stop at FFFD: FFFE and FFFF after FF are markers.
+    const std::uint64_t n = text.size();
+    if (n < 0xFF) {
+        AppendLittleEndian(*m_pOut, n, 1);
+    } else if (n < 0xFFFE) {
+        *m_pOut += '\xFF';
+        AppendLittleEndian(*m_pOut, n, 2);
+    } else {
+        *m_pOut += "\xFF\xFF\xFF";
+        AppendLittleEndian(*m_pOut, n, 4);
+    }
+    m_pOut->append(text);
+}
+
+void CArchive::ReadBytes(char* dst, std::uint64_t n)
+{
+    if (n > m_nRemaining)
+        throw ArchiveError("the file ends inside a field");
+    m_nRemaining -= n;
+    if (!m_pFile) {
+        std::memcpy(dst, m_memory.data(), n);
+        m_memory.remove_prefix(n);
+        return;
+    }
+    while (n > 0) {
+        if (m_nBufferPos == m_buffer.size()) {
+            m_buffer.resize(kReadAhead);
+            const std::size_t got = std::fread(m_buffer.data(), 1, kReadAhead, m_pFile);
+            m_buffer.resize(got);
+            m_nBufferPos = 0;
+            if (got == 0)
+                throw ArchiveError("the file could not be read to its end");
+        }
+        const std::size_t take = std::min<std::uint64_t>(n, m_buffer.size() - m_nBufferPos);
+        std::memcpy(dst, m_buffer.data() + m_nBufferPos, take);
+        m_nBufferPos += take;
+        dst += take;
+        n -= take;
+    }
+}
+
+std::uint32_t CArchive::ReadUInt32()
+{
+    unsigned char b[4];
+    ReadBytes(reinterpret_cast<char*>(b), 4);
+    return b[0] | (b[1] << 8) | (b[2] << 16) | (static_cast<std::uint32_t>(b[3]) << 24);
+}
+
+// The length prefix: one byte below FF; after FF a 16-bit length, or FFFF and
+// a 32-bit length. FFFE (a UTF-16 string) is handled by ReadString.
+std::uint64_t CArchive::ReadLength()
+{
+    unsigned char b[4];
+    ReadBytes(reinterpret_cast<char*>(b), 1);
+    if (b[0] != 0xFF)
+        return b[0];
+    ReadBytes(reinterpret_cast<char*>(b), 2);
+    const std::uint32_t n16 = b[0] | (b[1] << 8);
+    if (n16 == 0xFFFE)
+        return UINT64_MAX;
+    if (n16 != 0xFFFF)
+        return n16;
+    return ReadUInt32();
+}
+
+std::string CArchive::ReadString()
+{
+    std::uint64_t n = ReadLength();
+    if (n == UINT64_MAX) {
+        // UTF-16 text: a complete length prefix follows, in code units.
+        n = ReadLength();
+        if (n == UINT64_MAX || n > m_nRemaining / 2)
+            throw ArchiveError("a text is longer than the rest of the file");
+        std::u16string units(n, u'\0');
+        std::string raw(2 * n, '\0');
+        ReadBytes(raw.data(), raw.size());
+        for (std::uint64_t i = 0; i < n; ++i)
+            units[i] = static_cast<char16_t>(static_cast<unsigned char>(raw[2 * i]) |
+                                             (static_cast<unsigned char>(raw[2 * i + 1]) << 8));
+        return Utf16ToCp1252(units);
+    }
+    // Checked before allocating, so a damaged prefix cannot ask for gigabytes.
+    if (n > m_nRemaining)
+        throw ArchiveError("a text is longer than the rest of the file");
+    std::string text(n, '\0');
+    ReadBytes(text.data(), n);
+    return text;
+}

@@ -1,0 +1,53 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+// A failed read: the data ended inside a field, or a count or length cannot
+// be right for the bytes that are left.
+class ArchiveError final : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// The byte stream of a document file: little-endian 32-bit values and
+// length-prefixed strings. A loading archive reads from memory or from an
+// open file through a buffer (so a large file is never held twice); a
+// storing archive appends to a string.
+class CArchive final {
+public:
+    // Loads from bytes in memory; `path` is what GetFilePath reports.
+    CArchive(std::string_view bytes, std::string path);
+    // Loads from an open file of `size` bytes, from its current position.
+    CArchive(std::FILE* file, std::uint64_t size, std::string path);
+    // Stores into `out`, appending.
+    explicit CArchive(std::string& out);
+
+    bool IsStoring() const { return m_pOut != nullptr; }
+    bool IsLoading() const { return !IsStoring(); }
+    const std::string& GetFilePath() const { return m_strPath; }
+    // Bytes not yet read; lets a reader refuse a count before allocating.
+    std::uint64_t Remaining() const { return m_nRemaining; }
+
+    void WriteUInt32(std::uint32_t value);
+    void WriteString(std::string_view text);
+
+    std::uint32_t ReadUInt32();
+    std::string ReadString();
+
+private:
+    void ReadBytes(char* dst, std::uint64_t n);
+    std::uint64_t ReadLength();
+
+    std::string* m_pOut = nullptr;
+    std::string_view m_memory;
+    std::FILE* m_pFile = nullptr;
+    std::string m_buffer;  // file data read ahead
+    std::size_t m_nBufferPos = 0;
+    std::uint64_t m_nRemaining = 0;
+    std::string m_strPath;
+};
