@@ -1,0 +1,171 @@
+// SPDX-License-Identifier: MIT
+// The ".ovr" byte stream, written and read.
+#include <gtest/gtest.h>
+
+#include "doc/archive.h"
+#include "doc/cp1252.h"
+#include "doc_test_support.h"
+
+namespace {
+
+std::string Store(COvrinDoc& doc)
+{
+    std::string bytes;
+    CArchive ar(bytes);
+    doc.Serialize(ar);
+    return bytes;
+}
+
+void Load(COvrinDoc& doc, const std::string& bytes)
+{
+    CArchive ar(bytes, "/data/file.ovr");
+    doc.Serialize(ar);
+}
+
+std::string Prefix(size_t length)
+{
+    std::string bytes;
+    CArchive ar(bytes);
+    ar.WriteString(std::string(length, 'x'));
+    return bytes.substr(0, bytes.size() - length);
+}
+
+const std::string kEmptyB("\x00\x00\x0B\x01\x08" "010b0000" "\x00\x00\x00\x00", 17);
+
+class FileFormatTest : public ::testing::Test {
+protected:
+    FakeHost host;
+    COvrinDoc doc{host};
+};
+
+// The exact bytes that other copies of the program read.
+TEST_F(FileFormatTest, WritesTheDocumentedBytes)
+{
+    EXPECT_EQ(Store(doc), kEmptyB);
+    FillTable(doc, {"abc"});
+    doc.m_arrDescriptions[0] = "";
+    doc.m_arrDates[0] = "1.1.2026";
+    EXPECT_EQ(Store(doc), std::string("\x00\x00\x0B\x01\x08" "010b0000" "\x01\x00\x00\x00"
+                                      "\x03" "abc" "\x00" "\x08" "1.1.2026", 31));
+}
+
+// The three prefix forms switch exactly at 255 and 65534.
+TEST(ArchiveStrings, PrefixFormsAtTheirLimits)
+{
+    EXPECT_EQ(Prefix(254), "\xFE");
+    EXPECT_EQ(Prefix(255), std::string("\xFF\xFF\x00", 3));
+    EXPECT_EQ(Prefix(65533), "\xFF\xFD\xFF");
+    EXPECT_EQ(Prefix(65534), std::string("\xFF\xFF\xFF\xFE\xFF\x00\x00", 7));
+    for (size_t n : {0u, 254u, 255u, 65533u, 65534u, 70000u}) {
+        std::string bytes;
+        CArchive out(bytes);
+        out.WriteString(std::string(n, 'q'));
+        CArchive in(bytes, "");
+        EXPECT_EQ(in.ReadString().size(), n);
+        EXPECT_EQ(in.Remaining(), 0u);
+    }
+    // A 16-bit length below 255 is accepted on reading.
+    CArchive shortForm(std::string("\xFF\x02\x00" "ab", 5), "");
+    EXPECT_EQ(shortForm.ReadString(), "ab");
+}
+
+// The UTF-16 form is read and converted; what the code page lacks becomes ?.
+TEST(ArchiveStrings, ReadsUtf16Form)
+{
+    const std::string bytes("\xFF\xFE\xFF\x04" "\xAC\x20" "a\x00" "\xFC\x00" "\x3A\x04", 12);
+    CArchive in(bytes, "");
+    EXPECT_EQ(in.ReadString(), "\x80" "a\xFC?");
+}
+
+// Round trip of everything Windows-1252 can hold, line breaks included.
+TEST_F(FileFormatTest, RoundTripKeepsFileOrderAndBytes)
+{
+    FillTable(doc, {"z\x80\xFF", "", "a"});
+    doc.m_arrDescriptions[0] = "line 1\r\nline 2\r\n";
+    doc.m_arrDescriptions[2] = std::string(70000, '\xE9');
+    const std::string bytes = Store(doc) + "trailing junk";
+    FakeHost otherHost;
+    COvrinDoc other(otherHost);
+    other.m_nUndoCount = 0;
+    Load(other, bytes);
+    EXPECT_EQ(other.m_arrKeyWords, doc.m_arrKeyWords);
+    EXPECT_EQ(other.m_arrDescriptions, doc.m_arrDescriptions);
+    EXPECT_EQ(other.m_arrDates, doc.m_arrDates);
+    EXPECT_EQ(other.m_nCount, 3);
+    EXPECT_EQ(other.m_nCurrent, 0);
+    EXPECT_EQ(other.m_strFilePath, "/data/file.ovr");
+    EXPECT_TRUE(otherHost.hints.empty());
+}
+
+// The old version gets the reading day as every entry's date.
+TEST_F(FileFormatTest, ReadsOldVersionWithTodaysDate)
+{
+    host.today = {5, 3, 1998};
+    Load(doc, std::string("\x00\x00\x0A\x01\x08" "010a0000" "\x02\x00\x00\x00"
+                          "\x01" "b" "\x02" "xy" "\x01" "a" "\x00", 25));
+    EXPECT_EQ(doc.m_arrKeyWords, (std::vector<std::string>{"b", "a"}));
+    EXPECT_EQ(doc.m_arrDates, (std::vector<std::string>{"5.3.1998", "5.3.1998"}));
+    EXPECT_EQ(doc.m_nCurrent, 0);
+    EXPECT_EQ(Store(doc).substr(0, 13), kEmptyB.substr(0, 13));
+}
+
+// Unrecognised versions are refused with a hint and change no entry.
+TEST_F(FileFormatTest, RefusesUnknownVersionsLeavingTheTable)
+{
+    FillTable(doc, {"keep"});
+    doc.m_nCurrent = 0;
+    const std::vector<std::string> bad = {
+        std::string("\x00\x00\x0B\x01\x08" "010a0000" "\x00\x00\x00\x00", 17),
+        std::string("\x00\x00\x0A\x01\x08" "010b0000" "\x00\x00\x00\x00", 17),
+        std::string("\x00\x00\x0B\x01\x08" "010B0000" "\x00\x00\x00\x00", 17),
+        std::string("\x00\x00\x0C\x01\x08" "010c0000" "\x00\x00\x00\x00", 17),
+    };
+    host.hintAnswers = {true, false, true, true};
+    for (const std::string& bytes : bad) {
+        doc.m_strFilePath = "/old.ovr";
+        Load(doc, bytes);
+        EXPECT_TRUE(doc.m_strFilePath.empty());
+        EXPECT_EQ(doc.m_arrKeyWords, (std::vector<std::string>{"keep"}));
+    }
+    ASSERT_EQ(host.hints.size(), 4u);
+    EXPECT_EQ(host.hints[0], "Ung\xFCltiges Dokument");
+    EXPECT_EQ(host.updates, 3);
+}
+
+// A truncated or damaged file throws before the table changes, and absurd
+// counts or lengths are refused without allocating for them.
+TEST_F(FileFormatTest, DamagedFilesThrowAndLeaveTheTable)
+{
+    FillTable(doc, {"one", "two"});
+    const std::string good = Store(doc);
+    FakeHost otherHost;
+    COvrinDoc other(otherHost);
+    FillTable(other, {"mine"});
+    for (size_t cut = 1; cut < good.size(); ++cut)
+        EXPECT_THROW(Load(other, good.substr(0, good.size() - cut)), ArchiveError) << cut;
+    const std::string header = kEmptyB.substr(0, 13);
+    EXPECT_THROW(Load(other, header + std::string("\xFF\xFF\xFF\x7F", 4)), ArchiveError);
+    EXPECT_THROW(Load(other, header + std::string("\xFF\xFF\xFF\xFF", 4)), ArchiveError);
+    EXPECT_THROW(Load(other, header + std::string("\x01\x00\x00\x00\xFF\xFF\xFF\xFF\xFF\xFF\x7F", 11)),
+                 ArchiveError);
+    EXPECT_EQ(other.m_arrKeyWords, (std::vector<std::string>{"mine"}));
+    EXPECT_EQ(other.m_nCount, 1);
+    // An empty table read leaves the position as it was.
+    other.m_nCurrent = 0;
+    Load(other, kEmptyB);
+    EXPECT_EQ(other.m_nCount, 0);
+    EXPECT_EQ(other.m_nCurrent, 0);
+}
+
+// Every byte survives the trip through Unicode; only real characters map.
+TEST(Cp1252, MapsBothWays)
+{
+    for (int b = 0; b < 256; ++b)
+        EXPECT_EQ(UnicodeToCp1252(Cp1252ToUnicode(static_cast<unsigned char>(b))), b);
+    EXPECT_EQ(Cp1252ToUnicode(0x80), U'\u20AC');
+    EXPECT_EQ(UnicodeToCp1252(U'\u20AC'), 0x80);
+    EXPECT_EQ(UnicodeToCp1252(U'\u0416'), -1);
+    EXPECT_EQ(Cp1252ToUtf8("\x80 \xFC"), "\xE2\x82\xAC \xC3\xBC");
+}
+
+}  // namespace
