@@ -190,6 +190,12 @@ TEST_F(DocumentFileTest, FailedSaveKeepsTheOldFile)
     const std::string before = Read(f);
     FillTable(doc, {"b"});
     doc.SetModifiedFlag(true);
+    FileResult nowhere = SaveDocumentFile(doc, PathOf("no/such/folder.ovr"));
+    EXPECT_FALSE(nowhere.ok);
+    EXPECT_EQ(nowhere.error, FileResult::Error::CannotWrite);
+    EXPECT_NE(nowhere.message.find("folder.ovr"), std::string::npos);
+    EXPECT_TRUE(doc.IsModified());
+    EXPECT_TRUE(doc.GetPathName().empty());
     fs::permissions(dir, fs::perms::owner_read | fs::perms::owner_exec, fs::perm_options::replace);
     if (::geteuid() == 0)
         GTEST_SKIP() << "root may write into a read-only folder";
