@@ -1,0 +1,116 @@
+// SPDX-License-Identifier: MIT
+// Wrapping and the geometry of the description view and the key list.
+#include <gtest/gtest.h>
+
+#include "doc_test_support.h"
+#include "view/layout/description_layout.h"
+#include "view/layout/key_list_layout.h"
+
+namespace {
+
+// Every character 8 pixels wide, lines 16 high.
+TextMetrics Fixed()
+{
+    return {[](std::string_view s) { return static_cast<int>(s.size()) * 8; }, 16, 8};
+}
+
+std::vector<std::string> Lines(std::string_view text, int width)
+{
+    std::vector<std::string> out;
+    for (const WrappedLine& l : WrapText(text, width, Fixed()))
+        out.emplace_back(text.substr(l.begin, l.length));
+    return out;
+}
+
+// Breaks at blanks, splits over-long words, honours CR LF, LF and tabs.
+TEST(TextWrap, BreaksAtBlanksAndLineBreaks)
+{
+    EXPECT_EQ(Lines("aaa bbb ccc", 56), (std::vector<std::string>{"aaa bbb", "ccc"}));
+    EXPECT_EQ(Lines("abcdefghij", 32), (std::vector<std::string>{"abcd", "efgh", "ij"}));
+    EXPECT_EQ(Lines("one\r\ntwo\nthree", 800), (std::vector<std::string>{"one", "two", "three"}));
+    EXPECT_EQ(Lines("a\r\n\r\nb", 800), (std::vector<std::string>{"a", "", "b"}));
+    EXPECT_EQ(Lines("", 800).size(), 1u);
+    // A tab moves to 64 pixels, so "a\tb" needs 72 and wraps in 64.
+    EXPECT_EQ(Lines("a\tb", 72).size(), 1u);
+    EXPECT_EQ(Lines("a\tb", 64).size(), 2u);
+    // Even a rectangle narrower than one character ends, one per line.
+    EXPECT_EQ(Lines("xyz", 1).size(), 3u);
+}
+
+TEST(ViewColumns, VariableAndDinA4)
+{
+    const ViewColumns v = ColumnsFor(false, 500);
+    EXPECT_EQ(v.width, 615);
+    EXPECT_EQ(v.right, 600);
+    EXPECT_EQ(v.split, 490);
+    const ViewColumns a = ColumnsFor(true, 2000);
+    EXPECT_EQ(a.width, 1024);
+    EXPECT_EQ(a.right, 980);
+    EXPECT_EQ(a.split, 860);
+    EXPECT_EQ(ColumnsFor(false, 800).right, 785);
+}
+
+// The marker goes to the wrapped line on which the hit starts.
+TEST(DescriptionLayout, FramesAndHitLine)
+{
+    const ViewColumns c = ColumnsFor(false, 500);  // text 585 wide: 73 chars
+    const std::string para(200, 'x');
+    std::string text = "first\r\n";
+    text += std::string(70, 'a') + " " + std::string(70, 'b') + " " + std::string(70, 'c');
+    const DescriptionLayout d = LayOutDescription("keys", text, 7 + 71 + 71 + 5, c, Fixed());
+    EXPECT_EQ(d.keyWordsBottom, 48);
+    EXPECT_EQ(d.frameBottom, 64);
+    EXPECT_EQ(d.descriptionTop, 96);
+    EXPECT_EQ(d.contentHeight, 96 + 4 * 16 + 16);
+    ASSERT_TRUE(d.hitTop.has_value());
+    EXPECT_EQ(*d.hitTop, 96 + 3 * 16);
+    EXPECT_FALSE(LayOutDescription("k", para, -1, c, Fixed()).hitTop.has_value());
+}
+
+// A far hit scrolls in two steps and then stays.
+TEST(DescriptionLayout, FarHitScrollsTwiceThenSettles)
+{
+    const int winH = 400, L = 16, hit = 3000, H = 6000;
+    auto first = HitScrollTarget(0, winH, L, hit, H);
+    ASSERT_TRUE(first);
+    EXPECT_EQ(*first, hit + winH / 4);
+    auto second = HitScrollTarget(*first, winH, L, hit, H);
+    ASSERT_TRUE(second);
+    EXPECT_EQ(*second, hit - 3 * (winH / 4));
+    EXPECT_FALSE(HitScrollTarget(*second, winH, L, hit, H));
+    EXPECT_EQ(*HitScrollTarget(0, winH, L, 5900, H), H - winH);
+}
+
+TEST(PositionText, FirstLastAndNumber)
+{
+    EXPECT_EQ(PositionText(0, 1), "First entry");
+    EXPECT_EQ(PositionText(6, 7), "Last entry");
+    EXPECT_EQ(PositionText(2, 7), "Entry number 3 of 7");
+    EXPECT_EQ(PositionText(0, 0), "");
+}
+
+// Bottoms h, 2h, 3h; a wrapped block grows by whole lines; half-open hits;
+// the cache follows changes of the table and of the right edge.
+TEST(KeyListLayout, BottomsHitTestAndCache)
+{
+    FakeHost host;
+    COvrinDoc doc(host);
+    FillTable(doc, {"a", "b", "c"});
+    CKeyListLayout keys;
+    keys.Update(doc, 600, Fixed(), "f");
+    EXPECT_EQ(keys.Bottoms(), (std::vector<int>{16, 32, 48}));
+    EXPECT_EQ(keys.BlockAt(0), 0);
+    EXPECT_EQ(keys.BlockAt(16), 1);
+    EXPECT_EQ(keys.BlockAt(47), 2);
+    EXPECT_EQ(keys.BlockAt(48), -1);
+
+    host.editAnswers.push_back({true, std::string(60, 'k') + " " + std::string(60, 'k'), ""});
+    doc.m_nCurrent = 0;
+    doc.OnEntryEdit();
+    keys.Update(doc, 600, Fixed(), "f");
+    EXPECT_EQ(keys.Bottoms(), (std::vector<int>{16, 32, 64}));
+    keys.Update(doc, 2000, Fixed(), "f");
+    EXPECT_EQ(keys.ContentHeight(), 48);
+}
+
+}  // namespace

@@ -1,0 +1,35 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "view/layout/text_wrap.h"
+
+class COvrinDoc;
+
+// The key list: every entry's key words wrapped between x = 15 and the right
+// edge, one block under the other. The bottoms of all blocks are kept and
+// renewed only when the table, the line height, the font or the right edge
+// changes, so that painting a table of 200 000 entries touches only the
+// blocks in view.
+class CKeyListLayout final {
+public:
+    // Brings the bottoms up to date; fontKey names the font (its metrics).
+    void Update(const COvrinDoc& doc, int right, const TextMetrics& metrics, const std::string& fontKey);
+
+    const std::vector<int>& Bottoms() const { return m_arrKeyBottoms; }
+    int ContentHeight() const { return m_arrKeyBottoms.empty() ? 0 : m_arrKeyBottoms.back(); }
+    int TopOf(int i) const { return i == 0 ? 0 : m_arrKeyBottoms[i - 1]; }
+    // The first block whose bottom lies below y: blocks are half-open, so a
+    // y exactly on a bottom belongs to the next block. -1 below the last.
+    int BlockAt(int y) const;
+
+private:
+    std::vector<int> m_arrKeyBottoms;
+    unsigned m_nTableVersion = 0;
+    int m_nCount = -1;
+    int m_nRight = -1;
+    int m_nLineHeight = -1;
+    std::string m_strFontKey;
+};
