@@ -61,6 +61,7 @@ bool COvrinDoc::OnNewDocument()
     m_arrUndoKeyWords.clear();
     m_arrUndoDates.clear();
     m_strFilePath.clear();
+    ++m_nTableVersion;
     return true;
 }
 
@@ -111,6 +112,7 @@ void COvrinDoc::AppendEntry(std::string keyWords, std::string description, std::
 // flag already set by the caller, the immediate save, then the redraw.
 void COvrinDoc::EndTableChange()
 {
+    ++m_nTableVersion;
     SaveImmediately();
     UpdateAllViews();
 }

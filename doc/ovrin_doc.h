@@ -58,6 +58,10 @@ public:
     CStringArray m_arrUndoDates;
     std::string m_strFilePath;
     bool m_bSaveImmediate = false;
+    // Counts every change of the entry table (add, edit, delete, undo, load,
+    // new document), so that a view can keep layouts of the whole table and
+    // renew them only when this moves.
+    unsigned m_nTableVersion = 0;
 
     // --- the document framework's part -----------------------------------
     bool IsModified() const { return m_bModified; }

@@ -73,6 +73,7 @@ void COvrinDoc::Serialize(CArchive& ar)
     m_arrDescriptions = std::move(descriptions);
     m_arrDates = std::move(dates);
     m_nCount = n;
+    ++m_nTableVersion;
     if (n > 0)
         m_nCurrent = 0;
 }
