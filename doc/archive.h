@@ -22,6 +22,8 @@ class CArchive final {
 public:
     // Loads from bytes in memory; `path` is what GetFilePath reports.
     CArchive(std::string_view bytes, std::string path);
+    // The archive only views the bytes; a temporary would be gone at once.
+    CArchive(std::string&& bytes, std::string path) = delete;
     // Loads from an open file of `size` bytes, from its current position.
     CArchive(std::FILE* file, std::uint64_t size, std::string path);
     // Stores into `out`, appending.

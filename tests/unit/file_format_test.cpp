@@ -65,7 +65,8 @@ TEST(ArchiveStrings, PrefixFormsAtTheirLimits)
         EXPECT_EQ(in.Remaining(), 0u);
     }
     // A 16-bit length below 255 is accepted on reading.
-    CArchive shortForm(std::string("\xFF\x02\x00" "ab", 5), "");
+    const std::string shortBytes("\xFF\x02\x00" "ab", 5);
+    CArchive shortForm(shortBytes, "");
     EXPECT_EQ(shortForm.ReadString(), "ab");
 }
 
