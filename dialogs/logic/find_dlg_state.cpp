@@ -1,0 +1,137 @@
+// SPDX-License-Identifier: MIT
+#include "dialogs/logic/find_dlg_state.h"
+
+#include <algorithm>
+#include <cstddef>
+#include <string_view>
+
+#include "dialogs/logic/find_match.h"
+#include "doc/ovrin_doc.h"
+
+const std::string g_strNoMoreHit = "no (more) hit";
+
+namespace {
+
+// The last hit becomes the current entry; the views redraw, and only then is
+// the hit flagged as new, so the description view scrolls to it once.
+void MoveToHit(COvrinDoc& doc, int entry, int pos)
+{
+    doc.m_nFindEntry = entry;
+    doc.m_nCurrent = entry;
+    doc.m_nFindPos = pos;
+    doc.UpdateAllViews();
+    doc.m_bNewHit = true;
+}
+
+}  // namespace
+
+void CFindDlgState::OnFindNext()
+{
+    if (!m_pDoc)
+        return;
+    const CFoldedNeedle needle(m_strSearch);
+    if (needle.empty())
+        return;  // First's flag stays set for the next Next with a string
+    COvrinDoc& doc = *m_pDoc;
+
+    // First searches the whole document, entry 0's key words included; a
+    // plain Next begins after its start entry's key words.
+    bool keyWordsOfStart = false;
+    if (m_bFromFirst) {
+        m_bFromFirst = false;
+        doc.m_nFindPos = -1;
+        m_nSearchEntry = 0;
+        keyWordsOfStart = true;
+    } else {
+        m_nSearchEntry = doc.m_nCurrent;
+    }
+
+    // An entry index below 0 (nothing current) does not exist; the entries
+    // after it are searched from their key words on.
+    for (int i = std::max(m_nSearchEntry, 0); i < doc.m_nCount; ++i) {
+        if (i > m_nSearchEntry || keyWordsOfStart) {
+            if (needle.IsIn(doc.m_arrKeyWords[static_cast<std::size_t>(i)])) {
+                MoveToHit(doc, i, -1);
+                return;
+            }
+            doc.m_nFindPos = -1;
+        }
+        if (m_bInDescriptions) {
+            // Continue just after the last hit in this description; a stale
+            // position past its end leaves nothing to search.
+            const std::string& text = doc.m_arrDescriptions[static_cast<std::size_t>(i)];
+            const std::size_t from = static_cast<std::size_t>(static_cast<long long>(doc.m_nFindPos) + 1);
+            const std::size_t at = needle.FindFirst(text, from);
+            if (at != CFoldedNeedle::npos) {
+                MoveToHit(doc, i, static_cast<int>(at));
+                return;
+            }
+        }
+    }
+    doc.ShowHint(g_strNoMoreHit);
+}
+
+void CFindDlgState::OnFindFirst()
+{
+    m_bFromFirst = true;
+    OnFindNext();
+}
+
+void CFindDlgState::OnFindBack()
+{
+    if (!m_pDoc)
+        return;
+    const CFoldedNeedle needle(m_strSearch);
+    if (needle.empty())
+        return;
+    COvrinDoc& doc = *m_pDoc;
+
+    m_nSearchEntry = doc.m_nCurrent;
+    const bool fromDescriptionHit = doc.m_nFindPos >= 0;
+
+    // Entries deleted while the dialog stayed open are not visited.
+    for (int i = std::min(doc.m_nCurrent, doc.m_nCount - 1); i >= 0; --i) {
+        if (m_bInDescriptions && (i < m_nSearchEntry || doc.m_nFindPos > 0)) {
+            std::string_view part = doc.m_arrDescriptions[static_cast<std::size_t>(i)];
+            if (i == m_nSearchEntry) {
+                // Only the text in which an occurrence can begin before the
+                // last hit.
+                const long long limit =
+                    static_cast<long long>(needle.size()) + doc.m_nFindPos - 1;
+                part = part.substr(0, static_cast<std::size_t>(
+                                          std::min<long long>(limit, static_cast<long long>(part.size()))));
+            }
+            const std::size_t at = needle.FindLast(part);
+            if (at != CFoldedNeedle::npos) {
+                MoveToHit(doc, i, static_cast<int>(at));
+                return;
+            }
+        }
+        doc.m_nFindPos = -1;
+        if (i < m_nSearchEntry || fromDescriptionHit) {
+            if (needle.IsIn(doc.m_arrKeyWords[static_cast<std::size_t>(i)])) {
+                MoveToHit(doc, i, -1);
+                return;
+            }
+        }
+    }
+    doc.ShowHint(g_strNoMoreHit);
+}
+
+void CFindDlgState::OnInDescriptions()
+{
+    if (m_bInDescriptions) {
+        m_bInDescriptions = false;
+    } else {
+        m_bInDescriptions = true;
+        // The next forward search reads the current description from its start.
+        if (m_pDoc)
+            m_pDoc->m_nFindPos = -1;
+    }
+}
+
+void CFindDlgState::OnCancel()
+{
+    if (m_pDoc)
+        m_pDoc->m_nFindEntry = -1;
+}

@@ -1,0 +1,40 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+// Folds one Windows-1252 byte to its small letter: the ASCII capitals, the
+// accented capitals 0xC0..0xDE (but not the multiplication sign 0xD7) and
+// the four capitals of the 0x80 block (S and Z with caron, OE, Y with
+// diaeresis). Every other byte stands for itself.
+unsigned char FoldCp1252(unsigned char byte);
+
+// A search string folded once, matched against texts that are folded byte
+// by byte while they are scanned, so a search through a large table needs no
+// lower-cased copy of any text. Positions are byte indexes into the text.
+class CFoldedNeedle final {
+public:
+    static constexpr std::size_t npos = std::string_view::npos;
+
+    explicit CFoldedNeedle(std::string_view needle);
+
+    bool empty() const { return m_folded.empty(); }
+    std::size_t size() const { return m_folded.size(); }
+
+    // Start of the first occurrence at or after `from`, or npos.
+    std::size_t FindFirst(std::string_view text, std::size_t from = 0) const;
+    // Start of the last occurrence that lies wholly inside `text`, or npos.
+    std::size_t FindLast(std::string_view text) const;
+    bool IsIn(std::string_view text) const { return FindFirst(text) != npos; }
+
+private:
+    bool MatchesAt(const unsigned char* p) const;
+
+    std::string m_folded;
+    // The bytes that fold to the needle's first byte (one or two of them),
+    // searched for with memchr.
+    unsigned char m_first[2] = {0, 0};
+    int m_firstCount = 0;
+};
