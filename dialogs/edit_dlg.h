@@ -1,0 +1,32 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <QDialog>
+
+#include <string>
+
+class QLineEdit;
+class QPlainTextEdit;
+
+// "Edit-Dialog": one line of key words and a description of any number of
+// lines. The members are Windows-1252 bytes; the description's line breaks
+// are CR LF. They change only when OK succeeds.
+class CEditDlg final : public QDialog {
+    Q_OBJECT
+public:
+    explicit CEditDlg(QWidget* parent = nullptr);
+
+    std::string m_strKeyWords;
+    std::string m_strDescription;
+
+    // Refuses (and keeps the dialog open) when a field holds a character
+    // that a document cannot store.
+    void accept() override;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    QLineEdit* m_pKeyWords = nullptr;
+    QPlainTextEdit* m_pDescription = nullptr;
+};
