@@ -1,0 +1,142 @@
+// SPDX-License-Identifier: MIT
+#include "dialogs/edit_dlg.h"
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+#include <functional>
+
+namespace {
+
+// Runs the dialog modally and lets `drive` act on it once it is open.
+int RunWith(CEditDlg& dlg, std::function<void(CEditDlg&)> drive)
+{
+    QTimer::singleShot(0, &dlg, [&dlg, drive] {
+        auto* open = qobject_cast<CEditDlg*>(qApp->activeModalWidget());
+        QVERIFY(open == &dlg);
+        drive(dlg);
+    });
+    return dlg.exec();
+}
+
+QLineEdit* KeyWords(CEditDlg& d) { return d.findChild<QLineEdit*>("keyWords"); }
+QPlainTextEdit* Description(CEditDlg& d) { return d.findChild<QPlainTextEdit*>("description"); }
+
+} // namespace
+
+class EditDlgTest final : public QObject {
+    Q_OBJECT
+private slots:
+    // Guards against bytes being altered on the way through the widgets: the
+    // euro sign, accents, a no-break space and CR LF must come back
+    // byte-exact, a bare LF comes back as CR LF, and Return in the key words
+    // is OK.
+    void roundTripAndReturnInKeyWordsAccepts()
+    {
+        CEditDlg dlg;
+        dlg.m_strKeyWords = "Caf\xE9 \x80 5\xA0" "a";
+        dlg.m_strDescription = "line \xE0\xFC\r\nsecond \x80\r\n\r\nlast\nbare";
+        bool focusedAndSelected = false;
+        bool tabStaysInFields = false;
+        const int result = RunWith(dlg, [&](CEditDlg& d) {
+            QLineEdit* keys = KeyWords(d);
+            focusedAndSelected = d.focusWidget() == keys && keys->selectedText() == keys->text();
+            QTest::keyClick(keys, Qt::Key_Tab);
+            const bool inDescription = d.focusWidget() == Description(d);
+            QTest::keyClick(Description(d), Qt::Key_Tab);
+            tabStaysInFields = inDescription && d.focusWidget() == keys;
+            QTest::keyClick(keys, Qt::Key_Return);
+        });
+        QCOMPARE(result, int(QDialog::Accepted));
+        QVERIFY(focusedAndSelected);
+        QVERIFY(tabStaysInFields);
+        QCOMPARE(dlg.m_strKeyWords, std::string("Caf\xE9 \x80 5\xA0" "a"));
+        QCOMPARE(dlg.m_strDescription,
+                 std::string("line \xE0\xFC\r\nsecond \x80\r\n\r\nlast\r\nbare"));
+    }
+
+    // Guards against Return in the description ending the dialog instead of
+    // starting a new line, against typed text losing its line break, and
+    // against Esc storing anything.
+    void returnInDescriptionAddsLineAndEscCancels()
+    {
+        CEditDlg dlg;
+        dlg.m_strKeyWords = "k";
+        dlg.m_strDescription = "one";
+        bool stillOpen = false;
+        int result = RunWith(dlg, [&](CEditDlg& d) {
+            QPlainTextEdit* desc = Description(d);
+            desc->setFocus();
+            desc->moveCursor(QTextCursor::End);
+            QTest::keyClick(desc, Qt::Key_Return);
+            QTest::keyClicks(desc, "zw");
+            desc->insertPlainText(QString::fromUtf8("\u00E9\u20AC")); // as a paste would
+            stillOpen = d.isVisible();
+            d.findChild<QPushButton*>("okButton")->click();
+        });
+        QCOMPARE(result, int(QDialog::Accepted));
+        QVERIFY(stillOpen);
+        QCOMPARE(dlg.m_strDescription, std::string("one\r\nzw\xE9\x80"));
+
+        result = RunWith(dlg, [](CEditDlg& d) {
+            KeyWords(d)->setText("changed");
+            QTest::keyClick(KeyWords(d), Qt::Key_Escape);
+        });
+        QCOMPARE(result, int(QDialog::Rejected));
+        QCOMPARE(dlg.m_strKeyWords, std::string("k"));
+    }
+
+    // Guards against a character Windows-1252 cannot hold being dropped or
+    // replaced silently: OK must warn naming it, keep the dialog open and
+    // leave both members as they were; this holds for either field and for
+    // a character outside the BMP.
+    void unstorableCharacterKeepsDialogOpen_data()
+    {
+        QTest::addColumn<bool>("inKeyWords");
+        QTest::addColumn<QString>("bad");
+        QTest::addColumn<QString>("code");
+        QTest::newRow("CJK in key words") << true << QString::fromUtf8("\u4E2D") << "U+4E2D";
+        QTest::newRow("emoji in description") << false << QString::fromUtf8("\U0001F600") << "U+1F600";
+        QTest::newRow("Cyrillic in description") << false << QString::fromUtf8("\u0416") << "U+0416";
+    }
+    void unstorableCharacterKeepsDialogOpen()
+    {
+        QFETCH(bool, inKeyWords);
+        QFETCH(QString, bad);
+        QFETCH(QString, code);
+        CEditDlg dlg;
+        dlg.m_strKeyWords = "keys";
+        dlg.m_strDescription = "text";
+        QString warning;
+        bool openAfterWarning = false;
+        const int result = RunWith(dlg, [&](CEditDlg& d) {
+            if (inKeyWords)
+                KeyWords(d)->setText("keys" + bad);
+            else
+                Description(d)->setPlainText("a" + bad + "b");
+            QTimer::singleShot(0, &d, [&] {
+                auto* box = qobject_cast<QMessageBox*>(qApp->activeModalWidget());
+                QVERIFY(box);
+                warning = box->text();
+                box->accept();
+            });
+            d.findChild<QPushButton*>("okButton")->click();
+            openAfterWarning = d.isVisible() && qApp->activeModalWidget() == &d;
+            d.reject();
+        });
+        QCOMPARE(result, int(QDialog::Rejected));
+        QVERIFY(openAfterWarning);
+        QCOMPARE(warning, "The character \"" + bad + "\" (" + code
+                              + ") cannot be stored in an Ovrin document.");
+        QCOMPARE(dlg.m_strKeyWords, std::string("keys"));
+        QCOMPARE(dlg.m_strDescription, std::string("text"));
+    }
+};
+
+QTEST_MAIN(EditDlgTest)
+#include "edit_dlg_test.moc"

@@ -1,0 +1,57 @@
+// SPDX-License-Identifier: MIT
+#include "dialogs/hint_dlg.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QTest>
+#include <QTimer>
+
+class HintDlgTest final : public QObject {
+    Q_OBJECT
+private slots:
+    // Guards against the hint showing the wrong text (or Windows-1252 bytes
+    // decoded as something else) and against Return and Esc being mixed up:
+    // the callers redraw only on Accepted.
+    void showsTextAndAnswers_data()
+    {
+        QTest::addColumn<QByteArray>("hint");
+        QTest::addColumn<QString>("shown");
+        QTest::addColumn<int>("key");
+        QTest::addColumn<int>("expected");
+        QTest::newRow("Return is OK") << QByteArray("last entry") << "last entry"
+                                      << int(Qt::Key_Return) << int(QDialog::Accepted);
+        QTest::newRow("Esc is not OK")
+            << QByteArray("Ung\xFCltiges Dokument") << QString::fromUtf8("Ungültiges Dokument")
+            << int(Qt::Key_Escape) << int(QDialog::Rejected);
+        QTest::newRow("empty text") << QByteArray() << QString() << int(Qt::Key_Return)
+                                    << int(QDialog::Accepted);
+    }
+    void showsTextAndAnswers()
+    {
+        QFETCH(QByteArray, hint);
+        QFETCH(QString, shown);
+        QFETCH(int, key);
+        QFETCH(int, expected);
+        CHintDlg dlg;
+        QVERIFY(dlg.m_strHint.empty());
+        dlg.m_strHint = hint.toStdString();
+        QString text;
+        QString title;
+        bool modal = false;
+        QTimer::singleShot(0, &dlg, [&] {
+            QWidget* open = qApp->activeModalWidget();
+            QVERIFY(open == &dlg);
+            modal = dlg.windowModality() == Qt::ApplicationModal;
+            title = dlg.windowTitle();
+            text = dlg.findChild<QLabel*>("hintText")->text();
+            QTest::keyClick(&dlg, Qt::Key(key));
+        });
+        QCOMPARE(dlg.exec(), expected);
+        QVERIFY(modal);
+        QCOMPARE(title, QString("Hint"));
+        QCOMPARE(text, shown);
+    }
+};
+
+QTEST_MAIN(HintDlgTest)
+#include "hint_dlg_test.moc"
