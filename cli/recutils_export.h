@@ -1,0 +1,19 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <string>
+#include <vector>
+
+class COvrinDoc;
+
+// Appends every entry of `doc`, in table order, to `out` as a GNU recutils
+// record set in UTF-8: the descriptor "%rec: Entry", then one record per
+// entry with the fields Number (from 1), KeyWords, Date and Description.
+// A value always follows "Name: " with exactly one blank, which recutils
+// drops, so blanks at either edge survive; each further line of a value
+// goes on a line of its own starting with "+ ". CR LF is the line break.
+//
+// recutils joins a line that ends in a backslash with the next one, and
+// offers no way to escape that backslash, so such a line cannot be read back
+// exactly. The numbers of entries holding one are put into `inexact`.
+void ExportRecutils(const COvrinDoc& doc, std::string& out, std::vector<int>& inexact);

@@ -1,0 +1,44 @@
+// SPDX-License-Identifier: MIT
+#include "cli/utf8_to_cp1252.h"
+
+#include "doc/cp1252.h"
+
+Utf8ToCp1252Result Utf8ToCp1252(std::string_view utf8, std::string& cp1252)
+{
+    cp1252.clear();
+    bool unrepresentable = false;
+    std::size_t i = 0;
+    while (i < utf8.size()) {
+        const auto lead = static_cast<unsigned char>(utf8[i]);
+        int extra = 0;
+        char32_t cp = 0;
+        char32_t least = 0;  // smallest code point for this length: overlong forms are invalid
+        if (lead < 0x80) {
+            cp = lead;
+        } else if ((lead & 0xE0) == 0xC0) {
+            extra = 1, cp = lead & 0x1F, least = 0x80;
+        } else if ((lead & 0xF0) == 0xE0) {
+            extra = 2, cp = lead & 0x0F, least = 0x800;
+        } else if ((lead & 0xF8) == 0xF0) {
+            extra = 3, cp = lead & 0x07, least = 0x10000;
+        } else {
+            return Utf8ToCp1252Result::Invalid;
+        }
+        if (utf8.size() - i <= static_cast<std::size_t>(extra) && extra > 0)
+            return Utf8ToCp1252Result::Invalid;
+        for (int k = 1; k <= extra; ++k) {
+            const auto c = static_cast<unsigned char>(utf8[i + k]);
+            if ((c & 0xC0) != 0x80) return Utf8ToCp1252Result::Invalid;
+            cp = (cp << 6) | (c & 0x3F);
+        }
+        if (cp < least || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
+            return Utf8ToCp1252Result::Invalid;
+        i += 1 + extra;
+        const int byte = UnicodeToCp1252(cp);
+        if (byte < 0)
+            unrepresentable = true;
+        else
+            cp1252.push_back(static_cast<char>(byte));
+    }
+    return unrepresentable ? Utf8ToCp1252Result::Unrepresentable : Utf8ToCp1252Result::Ok;
+}

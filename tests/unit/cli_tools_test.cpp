@@ -1,0 +1,150 @@
+// SPDX-License-Identifier: MIT
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "cli/cli_main.h"
+#include "doc/document_file.h"
+#include "doc/ovrin_doc.h"
+#include "fake_host.h"
+
+namespace {
+
+struct Entry {
+    std::string keyWords, description, date;
+};
+
+std::string TempPath(const std::string& name)
+{
+    return ::testing::TempDir() + "cli_tools_" + name;
+}
+
+// Writes a document file holding `entries` in the order given.
+std::string WriteDocument(const std::string& name, const std::vector<Entry>& entries)
+{
+    FakeHost host;
+    COvrinDoc doc(host);
+    std::vector<std::string> k, d, t;
+    for (const Entry& e : entries) {
+        k.push_back(e.keyWords);
+        d.push_back(e.description);
+        t.push_back(e.date);
+    }
+    doc.m_arrKeyWords = std::move(k);
+    doc.m_arrDescriptions = std::move(d);
+    doc.m_arrDates = std::move(t);
+    doc.m_nCount = static_cast<int>(entries.size());
+    doc.m_nCurrent = entries.empty() ? -1 : 0;
+    const std::string path = TempPath(name);
+    EXPECT_TRUE(SaveDocumentFile(doc, path).ok);
+    return path;
+}
+
+struct ToolRun {
+    std::optional<int> code;
+    std::string out, err;
+};
+
+ToolRun RunTool(std::vector<std::string> args)
+{
+    args.insert(args.begin(), "ovrin");
+    std::vector<char*> argv;
+    for (std::string& a : args) argv.push_back(a.data());
+    std::ostringstream out, err;
+    ToolRun run;
+    run.code = RunCommandLineTool(static_cast<int>(argv.size()), argv.data(), out, err);
+    run.out = out.str();
+    run.err = err.str();
+    return run;
+}
+
+const std::vector<Entry> kSample = {
+    {"Apfel Baum", "Gr\xFCn und rund\r\nzweite Zeile", "1.2.2003"},
+    {"\xC4rger", "\x80 40 f\xFCr den Kauf", "4.5.2006"},
+    {"Zebra", "Streifen", "7.8.2009"},
+};
+
+}  // namespace
+
+// Other first arguments must reach the windowed start-up untouched.
+TEST(CliTools, LeavesOtherArgumentsToTheProgram)
+{
+    EXPECT_FALSE(RunTool({}).code.has_value());
+    EXPECT_FALSE(RunTool({"file.ovr"}).code.has_value());
+    EXPECT_FALSE(RunTool({"/p", "file.ovr"}).code.has_value());
+}
+
+// Key words come out in file order and converted to UTF-8, not as raw bytes.
+TEST(CliTools, ListPrintsKeyWordsAsUtf8)
+{
+    const std::string path = WriteDocument("list.ovr", kSample);
+    ToolRun run = RunTool({"--list", path});
+    EXPECT_EQ(run.code, 0);
+    EXPECT_EQ(run.out, "Apfel Baum\n\xC3\x84rger\nZebra\n");
+    EXPECT_TRUE(run.err.empty());
+}
+
+// The search folds case on both sides (accented capitals too), numbers hits
+// from 1 and reads descriptions only when asked, wherever the option stands.
+TEST(CliTools, FindMatchesLikeTheFindDialog)
+{
+    const std::string path = WriteDocument("find.ovr", kSample);
+    ToolRun run = RunTool({"--find", "\xC3\xA4RG", path});  // "äRG"
+    EXPECT_EQ(run.code, 0);
+    EXPECT_EQ(run.out, "2\t\xC3\x84rger\n");
+
+    EXPECT_EQ(RunTool({"--find", "streifen", path}).code, 1);
+    EXPECT_EQ(RunTool({"--find", "streifen", "--descriptions", path}).out, "3\tZebra\n");
+    ToolRun after = RunTool({"--find", "\xE2\x82\xAC 40", path, "--descriptions"});  // "€ 40"
+    EXPECT_EQ(after.code, 0);
+    EXPECT_EQ(after.out, "2\t\xC3\x84rger\n");
+    // A match may span the line break of a description.
+    EXPECT_EQ(RunTool({"--find", "rund\r\nzweite", "--descriptions", path}).code, 0);
+}
+
+// Characters Windows-1252 lacks cannot occur in a document: no hit, no crash;
+// broken UTF-8 and a missing FILE are usage errors.
+TEST(CliTools, FindRejectsOrMissesTextsOutsideTheCodePage)
+{
+    const std::string path = WriteDocument("find2.ovr", kSample);
+    ToolRun run = RunTool({"--find", "\xE2\x98\x83", "--descriptions", path});  // snowman
+    EXPECT_EQ(run.code, 1);
+    EXPECT_TRUE(run.out.empty());
+    EXPECT_EQ(RunTool({"--find", "\xC3", path}).code, 2);
+    EXPECT_EQ(RunTool({"--find", "\xC0\x80", path}).code, 2);  // overlong NUL
+    EXPECT_EQ(RunTool({"--find", "Apfel"}).code, 2);
+    EXPECT_EQ(RunTool({"--find", "", path}).code, 2);
+    EXPECT_EQ(RunTool({"--list"}).code, 2);
+    EXPECT_EQ(RunTool({"--export", path, path}).code, 2);
+}
+
+// A damaged or missing file is an error naming the file, with nothing on
+// standard output for any of the three tools.
+TEST(CliTools, DamagedFileGivesTwoAndEmptyOutput)
+{
+    const std::string good = WriteDocument("whole.ovr", kSample);
+    std::string bytes;
+    {
+        std::ifstream in(good, std::ios::binary);
+        bytes.assign(std::istreambuf_iterator<char>(in), {});
+    }
+    const std::string cut = TempPath("cut.ovr");
+    {
+        std::ofstream o(cut, std::ios::binary);
+        o << bytes.substr(0, bytes.size() - 5);
+    }
+    for (const std::string& path : {cut, TempPath("missing.ovr")}) {
+        for (std::vector<std::string> args :
+             {std::vector<std::string>{"--list", path}, {"--export", path},
+              {"--find", "a", "--descriptions", path}}) {
+            ToolRun run = RunTool(args);
+            EXPECT_EQ(run.code, 2) << args[0] << " " << path;
+            EXPECT_TRUE(run.out.empty()) << args[0];
+            EXPECT_NE(run.err.find(path), std::string::npos) << run.err;
+        }
+    }
+}
