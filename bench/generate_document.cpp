@@ -1,0 +1,91 @@
+// SPDX-License-Identifier: MIT
+#include "generate_document.h"
+
+#include <algorithm>
+#include <numeric>
+#include <string>
+#include <vector>
+
+#include "doc/ovrin_doc.h"
+
+namespace {
+
+// A small fixed generator so documents are the same on every platform
+// (std:: distributions are not).
+struct SplitMix {
+    std::uint64_t state;
+    std::uint64_t Next()
+    {
+        std::uint64_t z = (state += 0x9E3779B97F4A7C15ull);
+        z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
+        z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
+        return z ^ (z >> 31);
+    }
+    int Below(int n) { return static_cast<int>(Next() % static_cast<std::uint64_t>(n)); }
+};
+
+const char* const kWords[] = {
+    "Rechnung", "Versicherung", "Arzt", "Steuer", "Auto", "Wohnung", "Miete", "Bank",
+    "Konto", "Garten", "Urlaub", "Reise", "Geburtstag", "Telefon", "Schule", "Vertrag",
+    "M\xFC" "nchen", "K\xF6ln", "Z\xFCrich", "Caf\xE9", "Gr\xFC\xDF" "e", "\xC4rger",
+    "\xD6l", "\xDC" "bung", "Stra\xDF" "e", "Preis", "Kosten", "Termin", "Plan",
+    "Projekt", "Familie", "Freunde", "Kinder", "Haus", "Heizung", "Strom", "Wasser",
+    "Garantie", "Quittung", "Brief", "Amt", "Pass", "Zahnarzt", "B\xFC" "cher", "Musik",
+    "Sport", "Verein", "Spende", "Notiz", "Idee", "Rezept", "K\xFC" "che", "Fahrrad",
+    "invoice", "insurance", "meeting", "travel", "plan", "budget", "recipe", "letter",
+};
+constexpr int kWordCount = static_cast<int>(sizeof kWords / sizeof kWords[0]);
+
+std::string Sentence(SplitMix& rng)
+{
+    std::string s;
+    const int words = 4 + rng.Below(9);
+    for (int w = 0; w < words; ++w) {
+        if (w) s.push_back(' ');
+        std::string word = kWords[rng.Below(kWordCount)];
+        if (w) word[0] = static_cast<char>(word[0] | (word[0] >= 'A' && word[0] <= 'Z' ? 0x20 : 0));
+        s += word;
+        if (rng.Below(12) == 0) s += " " + std::to_string(rng.Below(1000)) + ",00 \x80";
+    }
+    s.push_back('.');
+    return s;
+}
+
+}  // namespace
+
+void GenerateDocument(COvrinDoc& doc, int count, std::uint64_t seed)
+{
+    SplitMix rng{seed};
+    std::vector<std::string> keys(count), descriptions(count), dates(count);
+    for (int i = 0; i < count; ++i) {
+        const int words = 2 + rng.Below(3);
+        for (int w = 0; w < words; ++w) {
+            if (w) keys[i].push_back(' ');
+            keys[i] += kWords[rng.Below(kWordCount)];
+        }
+        const int lines = 1 + rng.Below(6);
+        for (int l = 0; l < lines; ++l) {
+            if (l) descriptions[i] += "\r\n";
+            descriptions[i] += Sentence(rng);
+        }
+        dates[i] = std::to_string(1 + rng.Below(28)) + "." + std::to_string(1 + rng.Below(12)) +
+                   "." + std::to_string(1990 + rng.Below(37));
+    }
+    std::vector<int> order(count);
+    std::iota(order.begin(), order.end(), 0);
+    std::stable_sort(order.begin(), order.end(),
+                     [&](int a, int b) { return CompareKeyWords(keys[a], keys[b]) < 0; });
+    std::vector<std::string> k, d, t;
+    k.reserve(count), d.reserve(count), t.reserve(count);
+    for (int i : order) {
+        k.push_back(std::move(keys[i]));
+        d.push_back(std::move(descriptions[i]));
+        t.push_back(std::move(dates[i]));
+    }
+    doc.m_arrKeyWords = std::move(k);
+    doc.m_arrDescriptions = std::move(d);
+    doc.m_arrDates = std::move(t);
+    doc.m_nCount = count;
+    doc.m_nCurrent = count > 0 ? 0 : -1;
+    ++doc.m_nTableVersion;
+}

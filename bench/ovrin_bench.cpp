@@ -1,0 +1,200 @@
+// SPDX-License-Identifier: MIT
+// Benchmarks on a generated 200 000-entry document, each beside a byte-scan
+// baseline over the same bytes so that every figure reads as a ratio.
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "cli/cli_host.h"
+#include "dialogs/logic/find_match.h"
+#include "doc/document_file.h"
+#include "doc/ovrin_doc.h"
+#include "generate_document.h"
+#include "view/layout/key_list_layout.h"
+#include "view/layout/text_wrap.h"
+
+namespace {
+
+constexpr int kLarge = 200000;
+
+// Answers the Edit dialog with OK and a new entry's texts.
+class AddHost final : public DocumentHost {
+public:
+    int next = 0;
+    bool RunEditDialog(std::string& k, std::string& d) override
+    {
+        k = "Neu " + std::to_string(next++ * 7919 % 100000);
+        d = "Beschreibung\r\nzweite Zeile";
+        return true;
+    }
+    bool ShowHint(const std::string&) override { return true; }
+    void UpdateAllViews() override {}
+    int GetProfileInt(const std::string&, const std::string&, int d) override { return d; }
+    void WriteProfileInt(const std::string&, const std::string&, int) override {}
+    CalendarDate Today() override { return CalendarDate{7, 12, 2026}; }
+    bool IsFindWindowOpen() override { return false; }
+    void ShowFindWindow() override {}
+};
+
+struct Fixture {
+    CCliHost host;
+    COvrinDoc doc{host};
+    std::string path;
+    std::string fileBytes;
+    std::string allText;  // key words and descriptions, as a plain dump would hold them
+};
+
+Fixture& Large()
+{
+    static std::unique_ptr<Fixture> f = [] {
+        auto p = std::make_unique<Fixture>();
+        GenerateDocument(p->doc, kLarge, 42);
+        p->path = "/tmp/ovrin_bench_200k.ovr";
+        SaveDocumentFile(p->doc, p->path);
+        std::ifstream in(p->path, std::ios::binary);
+        p->fileBytes.assign(std::istreambuf_iterator<char>(in), {});
+        for (int i = 0; i < kLarge; ++i)
+            p->allText += p->doc.m_arrKeyWords[i] + "\n" + p->doc.m_arrDescriptions[i] + "\n";
+        return p;
+    }();
+    return *f;
+}
+
+TextMetrics FixedMetrics()
+{
+    TextMetrics m;
+    m.width = [](std::string_view s) { return static_cast<int>(s.size()) * 8; };
+    m.lineHeight = 16;
+    m.avgCharWidth = 8;
+    return m;
+}
+
+void BM_ReadFileBytes(benchmark::State& state)
+{
+    Fixture& f = Large();
+    for (auto _ : state) {
+        std::FILE* file = std::fopen(f.path.c_str(), "rb");
+        std::string bytes(f.fileBytes.size(), '\0');
+        std::size_t n = std::fread(bytes.data(), 1, bytes.size(), file);
+        std::fclose(file);
+        benchmark::DoNotOptimize(n);
+    }
+}
+BENCHMARK(BM_ReadFileBytes)->Unit(benchmark::kMillisecond);
+
+void BM_OpenDocument(benchmark::State& state)
+{
+    Fixture& f = Large();
+    for (auto _ : state) {
+        CCliHost host;
+        COvrinDoc doc(host);
+        if (!LoadDocumentFile(doc, f.path).ok) state.SkipWithError("load failed");
+        benchmark::DoNotOptimize(doc.m_nCount);
+    }
+}
+BENCHMARK(BM_OpenDocument)->Unit(benchmark::kMillisecond);
+
+void BM_WriteFileBytes(benchmark::State& state)
+{
+    Fixture& f = Large();
+    for (auto _ : state) {
+        std::FILE* file = std::fopen("/tmp/ovrin_bench_raw.bin", "wb");
+        std::fwrite(f.fileBytes.data(), 1, f.fileBytes.size(), file);
+        std::fclose(file);
+    }
+}
+BENCHMARK(BM_WriteFileBytes)->Unit(benchmark::kMillisecond);
+
+void BM_SaveDocument(benchmark::State& state)
+{
+    Fixture& f = Large();
+    for (auto _ : state) {
+        if (!SaveDocumentFile(f.doc, "/tmp/ovrin_bench_save.ovr").ok)
+            state.SkipWithError("save failed");
+    }
+}
+BENCHMARK(BM_SaveDocument)->Unit(benchmark::kMillisecond);
+
+void BM_MemchrOverText(benchmark::State& state)
+{
+    Fixture& f = Large();
+    for (auto _ : state) {
+        const void* hit = std::memchr(f.allText.data(), 0x01, f.allText.size());
+        benchmark::DoNotOptimize(hit);
+    }
+}
+BENCHMARK(BM_MemchrOverText)->Unit(benchmark::kMillisecond);
+
+void FindNothing(benchmark::State& state, bool descriptions)
+{
+    Fixture& f = Large();
+    const CFoldedNeedle needle("xyzzy nowhere");
+    for (auto _ : state) {
+        int hits = 0;
+        for (int i = 0; i < kLarge; ++i)
+            if (needle.IsIn(f.doc.m_arrKeyWords[i]) ||
+                (descriptions && needle.IsIn(f.doc.m_arrDescriptions[i])))
+                ++hits;
+        benchmark::DoNotOptimize(hits);
+    }
+}
+void BM_FindNothingKeyWords(benchmark::State& state) { FindNothing(state, false); }
+void BM_FindNothingWithDescriptions(benchmark::State& state) { FindNothing(state, true); }
+BENCHMARK(BM_FindNothingKeyWords)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FindNothingWithDescriptions)->Unit(benchmark::kMillisecond);
+
+void BM_AddInto200k(benchmark::State& state)
+{
+    AddHost host;
+    COvrinDoc doc(host);
+    GenerateDocument(doc, kLarge, 7);
+    for (auto _ : state) doc.OnEntryAdd();
+    state.counters["entries"] = doc.m_nCount;
+}
+BENCHMARK(BM_AddInto200k)->Unit(benchmark::kMicrosecond)->Iterations(2000);
+
+void BM_KeyListLayout200k(benchmark::State& state)
+{
+    Fixture& f = Large();
+    const TextMetrics metrics = FixedMetrics();
+    CKeyListLayout layout;
+    int right = 600;
+    for (auto _ : state) {
+        right = right == 600 ? 601 : 600;  // a new width forces a whole layout
+        layout.Update(f.doc, right, metrics, "fixed");
+        benchmark::DoNotOptimize(layout.ContentHeight());
+    }
+}
+BENCHMARK(BM_KeyListLayout200k)->Unit(benchmark::kMillisecond);
+
+// The paint of a 600 x 800 visible part: find the first block, then wrap
+// every block that shows.
+void VisiblePaint(benchmark::State& state, int count)
+{
+    CCliHost host;
+    COvrinDoc doc(host);
+    GenerateDocument(doc, count, 42);
+    const TextMetrics metrics = FixedMetrics();
+    CKeyListLayout layout;
+    layout.Update(doc, 600, metrics, "fixed");
+    const int top = layout.ContentHeight() / 2 > 800 ? layout.ContentHeight() / 2 : 0;
+    for (auto _ : state) {
+        std::size_t lines = 0;
+        for (int i = layout.BlockAt(top); i >= 0 && i < count && layout.TopOf(i) < top + 800; ++i)
+            lines += WrapText(doc.m_arrKeyWords[i], 600, metrics).size();
+        benchmark::DoNotOptimize(lines);
+    }
+}
+void BM_KeyListPaint100(benchmark::State& state) { VisiblePaint(state, 100); }
+void BM_KeyListPaint200k(benchmark::State& state) { VisiblePaint(state, kLarge); }
+BENCHMARK(BM_KeyListPaint100)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_KeyListPaint200k)->Unit(benchmark::kMicrosecond);
+
+}  // namespace
+
+BENCHMARK_MAIN();
