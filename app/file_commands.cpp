@@ -1,0 +1,214 @@
+// SPDX-License-Identifier: MIT
+#include "app/file_commands.h"
+
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMessageBox>
+
+#include "app/recent_file_list.h"
+#include "doc/document_file.h"
+#include "doc/ovrin_doc.h"
+#include "frame/main_frame.h"
+#include "frame/profile.h"
+
+namespace {
+
+const QString kCaption = QStringLiteral("Ovrin");
+const QString kDefaultSuffix = QStringLiteral("ovr");
+
+QString Native(const QString& path) { return QDir::toNativeSeparators(path); }
+
+}  // namespace
+
+CFileCommands::CFileCommands(COvrinDoc& doc, CRecentFileList& recentFiles, QObject* parent)
+    : QObject(parent), m_doc(doc), m_recentFiles(recentFiles)
+{
+}
+
+void CFileCommands::SetFrame(CMainFrame* frame)
+{
+    m_pFrame = frame;
+    if (m_pFrame)
+        m_pFrame->SetDocumentTitle(Title());
+}
+
+QWidget* CFileCommands::Owner() const { return m_pFrame.data(); }
+
+QString CFileCommands::FileFilter()
+{
+    return QStringLiteral("Filetyp Ovrin (*.ovr);;All Files (*)");
+}
+
+QString CFileCommands::Title() const
+{
+    const std::string& path = m_doc.GetPathName();
+    return path.empty() ? QStringLiteral("Untitled")
+                        : QFileInfo(QString::fromStdString(path)).fileName();
+}
+
+bool CFileCommands::SaveModified()
+{
+    if (!m_doc.IsModified())
+        return true;
+    const QMessageBox::StandardButton answer = QMessageBox::warning(
+        Owner(), kCaption, QStringLiteral("Save changes to %1?").arg(Title()),
+        QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, QMessageBox::Yes);
+    if (answer == QMessageBox::Cancel || answer == QMessageBox::Escape ||
+        answer == QMessageBox::NoButton)
+        return false;
+    if (answer == QMessageBox::No)
+        return true;
+    return OnFileSave();
+}
+
+bool CFileCommands::OnFileNew()
+{
+    if (!SaveModified())
+        return false;
+    if (!m_doc.OnNewDocument())
+        return false;
+    m_doc.SetPathName(std::string());
+    m_doc.SetModifiedFlag(false);
+    AfterNameChange(QString());
+    if (m_pFrame)
+        m_pFrame->InitialUpdateAllViews();
+    return true;
+}
+
+bool CFileCommands::OnFileOpen()
+{
+    // The name first; the question about unsaved changes comes when the
+    // file is about to replace the document.
+    QFileDialog dialog(Owner(), QStringLiteral("Open"));
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setNameFilter(FileFilter());
+    dialog.setDefaultSuffix(kDefaultSuffix);
+    dialog.setWindowModality(Qt::ApplicationModal);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return false;
+    return OpenDocumentFile(dialog.selectedFiles().constFirst());
+}
+
+bool CFileCommands::OpenDocumentFile(const QString& path)
+{
+    return OpenFile(path) == OpenOutcome::Opened;
+}
+
+CFileCommands::OpenOutcome CFileCommands::OpenFile(const QString& path)
+{
+    const QString full = QDir::cleanPath(QFileInfo(path).absoluteFilePath());
+    // The document open now is the one asked for: nothing to read.
+    if (!m_doc.GetPathName().empty() &&
+        QDir::cleanPath(QFileInfo(QString::fromStdString(m_doc.GetPathName())).absoluteFilePath()) ==
+            full) {
+        if (m_pFrame) {
+            m_pFrame->raise();
+            m_pFrame->activateWindow();
+        }
+        return OpenOutcome::Opened;
+    }
+    if (!SaveModified())
+        return OpenOutcome::Cancelled;
+    const FileResult result = ::OpenDocumentFile(m_doc, full.toStdString());
+    if (!result.ok) {
+        ReportError(static_cast<int>(result.error), full, result.message);
+        // The document may have been replaced by a new one.
+        AfterNameChange(QString());
+        if (m_pFrame)
+            m_pFrame->InitialUpdateAllViews();
+        return OpenOutcome::Failed;
+    }
+    AfterNameChange(full);
+    if (m_pFrame)
+        m_pFrame->InitialUpdateAllViews();
+    return OpenOutcome::Opened;
+}
+
+bool CFileCommands::OnOpenRecentFile(int index)
+{
+    const QStringList& paths = m_recentFiles.Paths();
+    if (index < 0 || index >= paths.size())
+        return false;
+    const QString path = paths[index];
+    const OpenOutcome outcome = OpenFile(path);
+    // A file that cannot be opened leaves the list; cancelling the question
+    // about unsaved changes does not remove it.
+    if (outcome == OpenOutcome::Failed) {
+        m_recentFiles.Remove(static_cast<int>(m_recentFiles.Paths().indexOf(path)));
+        CProfile profile;
+        m_recentFiles.WriteList(profile);
+        emit recentFilesChanged();
+    }
+    return outcome == OpenOutcome::Opened;
+}
+
+bool CFileCommands::OnFileSave()
+{
+    const QString path = QString::fromStdString(m_doc.GetPathName());
+    const QFileInfo info(path);
+    // An untitled document, or one whose file has become read-only, needs a name.
+    const bool askForName = path.isEmpty() || (info.exists() && !info.isWritable());
+    return DoSave(path, askForName);
+}
+
+bool CFileCommands::OnFileSaveAs()
+{
+    return DoSave(QString::fromStdString(m_doc.GetPathName()), true);
+}
+
+bool CFileCommands::DoSave(const QString& current, bool askForName)
+{
+    QString path = current;
+    if (askForName) {
+        QString proposal = current.isEmpty() ? Title() : current;
+        if (QFileInfo(proposal).suffix().isEmpty())
+            proposal += QLatin1Char('.') + kDefaultSuffix;
+        QFileDialog dialog(Owner(), QStringLiteral("Save As"));
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        dialog.setFileMode(QFileDialog::AnyFile);
+        dialog.setNameFilter(FileFilter());
+        dialog.setDefaultSuffix(kDefaultSuffix);
+        dialog.setWindowModality(Qt::ApplicationModal);
+        dialog.selectFile(proposal);
+        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+            return false;
+        path = dialog.selectedFiles().constFirst();
+    }
+    const QString full = QDir::cleanPath(QFileInfo(path).absoluteFilePath());
+    const FileResult result = SaveDocumentFile(m_doc, full.toStdString());
+    if (!result.ok) {
+        ReportError(static_cast<int>(result.error), full, result.message);
+        return false;
+    }
+    AfterNameChange(full);
+    if (m_pFrame)
+        m_pFrame->RefreshCommandStates();
+    return true;
+}
+
+void CFileCommands::AfterNameChange(const QString& path)
+{
+    if (!path.isEmpty()) {
+        m_recentFiles.Add(path);
+        CProfile profile;
+        m_recentFiles.WriteList(profile);
+        emit recentFilesChanged();
+    }
+    if (m_pFrame)
+        m_pFrame->SetDocumentTitle(Title());
+}
+
+void CFileCommands::ReportError(int error, const QString& path, const std::string& message)
+{
+    QString text;
+    if (error == static_cast<int>(FileResult::Error::BadFormat)) {
+        text = QStringLiteral("Unexpected file format.");
+    } else {
+        text = QString::fromStdString(message);
+        if (!text.contains(Native(path)))
+            text = QStringLiteral("%1\n%2").arg(Native(path), text);
+    }
+    QMessageBox::warning(Owner(), kCaption, text);
+}

@@ -1,0 +1,58 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <functional>
+
+#include <QObject>
+#include <QPointer>
+#include <QString>
+
+class CMainFrame;
+class COvrinDoc;
+class CRecentFileList;
+class QWidget;
+
+// File/New, Open, Save, Save As, the recent files and every other way a file
+// is opened (drop, command line, open request): the one place that asks
+// "Save changes to %1?", runs the file dialogs, reports file errors and keeps
+// the title and the recent-file list up to date.
+class CFileCommands final : public QObject {
+    Q_OBJECT
+public:
+    CFileCommands(COvrinDoc& doc, CRecentFileList& recentFiles, QObject* parent = nullptr);
+
+    void SetFrame(CMainFrame* frame);
+
+    // Each returns false when it did not complete (cancelled or failed).
+    bool OnFileNew();
+    bool OnFileOpen();
+    bool OnFileSave();
+    bool OnFileSaveAs();
+    bool OnOpenRecentFile(int index);
+    // Opens a file as File/Open does once the name is known.
+    bool OpenDocumentFile(const QString& path);
+
+    // Asks about unsaved changes; false when the user cancelled or the save
+    // failed, so whatever was about to happen must not.
+    bool SaveModified();
+
+    // "Untitled" or the file's name without its folder.
+    QString Title() const;
+
+    static QString FileFilter();
+
+signals:
+    void recentFilesChanged();
+
+private:
+    enum class OpenOutcome { Opened, Cancelled, Failed };
+    OpenOutcome OpenFile(const QString& path);
+    bool DoSave(const QString& path, bool askForName);
+    void AfterNameChange(const QString& path);
+    void ReportError(int error, const QString& path, const std::string& message);
+    QWidget* Owner() const;
+
+    COvrinDoc& m_doc;
+    CRecentFileList& m_recentFiles;
+    QPointer<CMainFrame> m_pFrame;
+};

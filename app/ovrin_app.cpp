@@ -1,0 +1,262 @@
+// SPDX-License-Identifier: MIT
+#include "app/ovrin_app.h"
+
+#include <QApplication>
+#include <QCoreApplication>
+#include <QStandardPaths>
+#include <QTimer>
+
+#include "app/command_line.h"
+#include "app/file_commands.h"
+#include "app/open_channel.h"
+#include "app/shell_registration.h"
+#include "dialogs/info_dialogs.h"
+#include "doc/command_ids.h"
+#include "doc/ovrin_doc.h"
+#include "frame/main_frame.h"
+#include "frame/profile.h"
+#include "res/command_table.h"
+#include "res/resources.h"
+#include "view/ovrin_view.h"
+#include "view/print_commands.h"
+
+using namespace cmd;
+
+namespace {
+
+// Open requests wait while a modal dialog is up; they are tried again then.
+constexpr int kOpenRetryMs = 200;
+
+}  // namespace
+
+COvrinApp::COvrinApp() : m_recentFiles(kRecentFileCount) {}
+
+COvrinApp::~COvrinApp()
+{
+    // The Find window belongs to the frame's windows; it goes before them.
+    m_pMainWnd.reset();
+}
+
+bool COvrinApp::InitInstance(const QStringList& arguments)
+{
+    // The profile: every setting lives under Ovrin/Ovrin.
+    QCoreApplication::setOrganizationName(QStringLiteral("Ovrin"));
+    QCoreApplication::setApplicationName(QStringLiteral("Ovrin"));
+    EnsureResources();
+    QGuiApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/ovrin.svg")));
+
+    LoadStdProfileSettings();
+
+    // The document, bound to its host; the frame and view come with the
+    // first document that is shown.
+    m_pDoc = std::make_unique<COvrinDoc>(m_host);
+    m_host.SetDocument(m_pDoc.get());
+    m_pFiles = new CFileCommands(*m_pDoc, m_recentFiles, this);
+    connect(m_pFiles, &CFileCommands::recentFilesChanged, this, &COvrinApp::UpdateRecentFileMenu);
+
+    const CCommandLineInfo info = ParseCommandLine(arguments);
+
+    // Open requests: a program already running takes the file instead.
+    if ((info.m_nShellCommand == CCommandLineInfo::Shell::FileOpen &&
+         COpenChannel::SendOpenRequest(info.m_strFileName)) ||
+        (info.m_nShellCommand == CCommandLineInfo::Shell::FileDDE &&
+         COpenChannel::IsOtherInstanceRunning())) {
+        m_nExitCode = 0;
+        return false;
+    }
+    m_pChannel = new COpenChannel(this);
+    if (m_pChannel->Listen())
+        connect(m_pChannel, &COpenChannel::openRequested, this, &COvrinApp::OnOpenRequest);
+
+    RegisterShellFileTypes(QCoreApplication::applicationFilePath(),
+                           QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation));
+
+    if (!ProcessShellCommand(info))
+        return false;
+    return true;
+}
+
+void COvrinApp::LoadStdProfileSettings()
+{
+    CProfile profile;
+    m_recentFiles.ReadList(profile);
+    m_nPreviewPages = profile.value(QStringLiteral("Settings/PreviewPages"), 0).toInt();
+}
+
+bool COvrinApp::ProcessShellCommand(const CCommandLineInfo& info)
+{
+    using Shell = CCommandLineInfo::Shell;
+    switch (info.m_nShellCommand) {
+    case Shell::FileNew:
+        CreateMainFrame();
+        m_pFiles->OnFileNew();
+        m_pMainWnd->ActivateFrame();
+        return true;
+
+    case Shell::FileOpen:
+        CreateMainFrame();
+        if (!m_pFiles->OpenDocumentFile(info.m_strFileName)) {
+            // The error has been reported; the half-made window goes.
+            m_pMainWnd.reset();
+            m_nExitCode = 1;
+            return false;
+        }
+        m_pMainWnd->ActivateFrame();
+        return true;
+
+    case Shell::FilePrint:
+    case Shell::FilePrintTo: {
+        CreateMainFrame();
+        // Asked to stay hidden, the window still shows with its stored
+        // placement while it prints.
+        m_pMainWnd->ActivateFrame(0);
+        if (!m_pFiles->OpenDocumentFile(info.m_strFileName)) {
+            m_nExitCode = 1;
+            return false;
+        }
+        COvrinView* view = m_pMainWnd->ActiveView();
+        m_nExitCode = view ? PrintDirect(*m_pDoc, view->Pages(), info.m_strPrinterName,
+                                         info.m_strFileName)
+                           : 1;
+        return false;
+    }
+
+    case Shell::FileDDE:
+        // No window until the first open request arrives.
+        return true;
+    }
+    return true;
+}
+
+void COvrinApp::CreateMainFrame()
+{
+    if (m_pMainWnd)
+        return;
+    m_pMainWnd = std::make_unique<CMainFrame>(*m_pDoc);
+    m_host.SetFrame(m_pMainWnd.get());
+    m_pFiles->SetFrame(m_pMainWnd.get());
+    CMainFrame* frame = m_pMainWnd.get();
+    frame->Router().AddTarget(CommandTarget{
+        [this](int id) { return HandlesCommand(id); },
+        [this](int id, CCmdUI& ui) { return UpdateCommand(id, ui); },
+        [this](int id) { return OnCommand(id); }});
+    frame->SetPrintHandler([this](int id, COvrinView& view) { OnPrintCommand(id, view); });
+    frame->SetCloseQuery([this] { return m_pFiles->SaveModified(); });
+    connect(frame, &CMainFrame::fileDropped, this,
+            [this](const QString& path) { m_pFiles->OpenDocumentFile(path); });
+    UpdateRecentFileMenu();
+}
+
+bool COvrinApp::HandlesCommand(int id) const
+{
+    switch (id) {
+    case ID_FILE_NEW: case ID_FILE_OPEN: case ID_FILE_SAVE: case ID_FILE_SAVE_AS:
+    case ID_FILE_PRINT_SETUP: case ID_APP_ABOUT: case ID_APP_EXIT:
+    case ID_HELP: case ID_HELP_USAGE: case ID_HELP_HISTORY:
+        return true;
+    default:
+        return id >= ID_FILE_MRU_FILE1 && id < ID_FILE_MRU_FILE1 + kRecentFileCount;
+    }
+}
+
+bool COvrinApp::UpdateCommand(int id, CCmdUI& ui) const
+{
+    if (id == ID_FILE_SAVE) {
+        ui.Enable(m_pDoc->IsModified());
+        return true;
+    }
+    if (id >= ID_FILE_MRU_FILE1 && id < ID_FILE_MRU_FILE1 + kRecentFileCount) {
+        // With no recent files the first item is the grayed placeholder.
+        ui.Enable(id - ID_FILE_MRU_FILE1 < m_recentFiles.Paths().size());
+        return true;
+    }
+    return false;
+}
+
+bool COvrinApp::OnCommand(int id)
+{
+    QWidget* owner = m_host.DialogOwner();
+    switch (id) {
+    case ID_FILE_NEW: m_pFiles->OnFileNew(); return true;
+    case ID_FILE_OPEN: m_pFiles->OnFileOpen(); return true;
+    case ID_FILE_SAVE: m_pFiles->OnFileSave(); return true;
+    case ID_FILE_SAVE_AS: m_pFiles->OnFileSaveAs(); return true;
+    case ID_FILE_PRINT_SETUP: OnFilePrintSetup(owner); return true;
+    case ID_APP_ABOUT: OnAppAbout(); return true;
+    case ID_APP_EXIT:
+        if (m_pMainWnd)
+            m_pMainWnd->close();
+        return true;
+    case ID_HELP: {
+        CManualDlg dlg(owner);
+        dlg.exec();
+        return true;
+    }
+    case ID_HELP_USAGE: {
+        CUsageDlg dlg(owner);
+        dlg.exec();
+        return true;
+    }
+    case ID_HELP_HISTORY: {
+        CHistoryDlg dlg(owner);
+        dlg.exec();
+        return true;
+    }
+    default:
+        if (id >= ID_FILE_MRU_FILE1 && id < ID_FILE_MRU_FILE1 + kRecentFileCount) {
+            m_pFiles->OnOpenRecentFile(id - ID_FILE_MRU_FILE1);
+            return true;
+        }
+        return false;
+    }
+}
+
+void COvrinApp::OnAppAbout()
+{
+    CAboutDlg dlg(m_host.DialogOwner());
+    dlg.exec();
+}
+
+void COvrinApp::OnPrintCommand(int id, COvrinView& view)
+{
+    switch (id) {
+    case ID_FILE_PRINT:
+        OnFilePrint(m_pMainWnd.get(), *m_pDoc, view.Pages());
+        break;
+    case ID_FILE_PRINT_PREVIEW:
+        OnFilePrintPreview(m_pMainWnd.get(), *m_pDoc, view.Pages(), m_nPreviewPages);
+        break;
+    case ID_FILE_PRINT_DIRECT:
+        PrintDirect(*m_pDoc, view.Pages(), QString(),
+                    QString::fromStdString(m_pDoc->GetPathName()));
+        break;
+    default:
+        break;
+    }
+}
+
+void COvrinApp::OnOpenRequest(const QString& path)
+{
+    // Like a file chosen in File/Open, but not while a modal dialog is up:
+    // the request waits until the user has finished with it.
+    if (QApplication::activeModalWidget()) {
+        QTimer::singleShot(kOpenRetryMs, this, [this, path] { OnOpenRequest(path); });
+        return;
+    }
+    if (!m_pMainWnd) {
+        CreateMainFrame();
+        m_pFiles->OnFileNew();
+        m_pMainWnd->ActivateFrame();
+    }
+    if (m_pMainWnd->isMinimized())
+        m_pMainWnd->showNormal();
+    m_pMainWnd->raise();
+    m_pMainWnd->activateWindow();
+    m_pFiles->OpenDocumentFile(path);
+}
+
+void COvrinApp::UpdateRecentFileMenu()
+{
+    if (m_pMainWnd)
+        m_pMainWnd->SetRecentFileTexts(m_recentFiles.MenuTexts());
+}

@@ -1,0 +1,69 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <memory>
+
+#include <QObject>
+#include <QStringList>
+
+#include "app/qt_document_host.h"
+#include "app/recent_file_list.h"
+
+class CFileCommands;
+class CMainFrame;
+class COpenChannel;
+class COvrinDoc;
+class COvrinView;
+struct CCmdUI;
+struct CCommandLineInfo;
+
+// The application: names the profile, loads the recent-file list, creates
+// the document and (on demand) the main frame with its views, registers the
+// file type with the desktop, answers open requests of later starts and acts
+// on the command line. It handles the commands that belong to no document:
+// New, Open, Save, Save As, Print Setup, About, Exit, the recent files and
+// the information dialogs.
+class COvrinApp final : public QObject {
+    Q_OBJECT
+public:
+    COvrinApp();
+    ~COvrinApp() override;
+
+    // Runs the start-up with the arguments after the program name. False
+    // ends the program at once with ExitCode().
+    bool InitInstance(const QStringList& arguments);
+    int ExitCode() const { return m_nExitCode; }
+
+    COvrinDoc& Document() { return *m_pDoc; }
+    CMainFrame* MainFrame() const { return m_pMainWnd.get(); }
+    CFileCommands& Files() { return *m_pFiles; }
+    CRecentFileList& RecentFiles() { return m_recentFiles; }
+    CQtDocumentHost& Host() { return m_host; }
+    COpenChannel* OpenChannel() const { return m_pChannel; }
+    // "Settings"/"PreviewPages", read at start-up.
+    int PreviewPages() const { return m_nPreviewPages; }
+
+    void OnAppAbout();
+
+private:
+    void LoadStdProfileSettings();
+    bool ProcessShellCommand(const CCommandLineInfo& info);
+    void CreateMainFrame();
+    bool HandlesCommand(int id) const;
+    bool UpdateCommand(int id, CCmdUI& ui) const;
+    bool OnCommand(int id);
+    void OnPrintCommand(int id, COvrinView& view);
+    void OnOpenRequest(const QString& path);
+    void UpdateRecentFileMenu();
+
+    // Destroyed in reverse: the frame and its views before the document,
+    // the document before its host.
+    CQtDocumentHost m_host;
+    std::unique_ptr<COvrinDoc> m_pDoc;
+    CRecentFileList m_recentFiles;
+    CFileCommands* m_pFiles = nullptr;
+    std::unique_ptr<CMainFrame> m_pMainWnd;
+    COpenChannel* m_pChannel = nullptr;
+    int m_nPreviewPages = 0;
+    int m_nExitCode = 0;
+};

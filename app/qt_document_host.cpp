@@ -1,0 +1,104 @@
+// SPDX-License-Identifier: MIT
+#include "app/qt_document_host.h"
+
+#include <QApplication>
+#include <QDate>
+#include <QDialog>
+
+#include "dialogs/edit_dlg.h"
+#include "dialogs/find_dlg.h"
+#include "dialogs/hint_dlg.h"
+#include "frame/main_frame.h"
+#include "frame/profile.h"
+
+namespace {
+
+QString Key(const std::string& section, const std::string& entry)
+{
+    return QString::fromStdString(section) + QLatin1Char('/') + QString::fromStdString(entry);
+}
+
+}  // namespace
+
+CQtDocumentHost::~CQtDocumentHost()
+{
+    delete m_pFindDlg.data();
+}
+
+void CQtDocumentHost::SetFrame(CMainFrame* frame) { m_pFrame = frame; }
+
+QWidget* CQtDocumentHost::DialogOwner() const
+{
+    QWidget* active = QApplication::activeWindow();
+    if (active && m_pFindDlg && active == m_pFindDlg.data())
+        return active;
+    return m_pFrame.data();
+}
+
+bool CQtDocumentHost::RunEditDialog(std::string& keyWords, std::string& description)
+{
+    CEditDlg dlg(DialogOwner());
+    dlg.setWindowModality(Qt::ApplicationModal);
+    dlg.m_strKeyWords = keyWords;
+    dlg.m_strDescription = description;
+    if (dlg.exec() != QDialog::Accepted)
+        return false;
+    keyWords = dlg.m_strKeyWords;
+    description = dlg.m_strDescription;
+    return true;
+}
+
+bool CQtDocumentHost::ShowHint(const std::string& text)
+{
+    CHintDlg dlg(DialogOwner());
+    dlg.setWindowModality(Qt::ApplicationModal);
+    dlg.m_strHint = text;
+    return dlg.exec() == QDialog::Accepted;
+}
+
+void CQtDocumentHost::UpdateAllViews()
+{
+    if (m_pFrame)
+        m_pFrame->UpdateAllViews();
+}
+
+int CQtDocumentHost::GetProfileInt(const std::string& section, const std::string& entry,
+                                   int defaultValue)
+{
+    CProfile profile;
+    bool ok = false;
+    const int value = profile.value(Key(section, entry), defaultValue).toInt(&ok);
+    return ok ? value : defaultValue;
+}
+
+void CQtDocumentHost::WriteProfileInt(const std::string& section, const std::string& entry,
+                                      int value)
+{
+    CProfile profile;
+    profile.setValue(Key(section, entry), value);
+}
+
+CalendarDate CQtDocumentHost::Today()
+{
+    const QDate today = QDate::currentDate();
+    return CalendarDate{today.day(), today.month(), today.year()};
+}
+
+bool CQtDocumentHost::IsFindWindowOpen()
+{
+    return m_pFindDlg && m_pFindDlg->isVisible();
+}
+
+void CQtDocumentHost::ShowFindWindow()
+{
+    if (!m_pDoc)
+        return;
+    if (!m_pFindDlg) {
+        m_pFindDlg = new CFindDlg(*m_pDoc, m_pFrame.data());
+        m_pFindDlg->ShowBesideOwner();
+        return;
+    }
+    m_pFindDlg->show();
+    m_pFindDlg->raise();
+    m_pFindDlg->activateWindow();
+}

@@ -1,0 +1,46 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <QPointer>
+
+#include "dialogs/find_dlg.h"
+#include "doc/document_host.h"
+
+class CMainFrame;
+class COvrinDoc;
+class QWidget;
+
+// The document's world on the Qt side: the Edit and Hint dialogs, the views
+// of the main frame, the profile and the clock, and the one Find window.
+class CQtDocumentHost final : public DocumentHost {
+public:
+    CQtDocumentHost() = default;
+    ~CQtDocumentHost() override;
+
+    // The document and frame come after the host (the document is built on
+    // it); until the frame exists, views and dialogs have no owner.
+    void SetDocument(COvrinDoc* doc) { m_pDoc = doc; }
+    void SetFrame(CMainFrame* frame);
+
+    bool RunEditDialog(std::string& keyWords, std::string& description) override;
+    bool ShowHint(const std::string& text) override;
+    void UpdateAllViews() override;
+    int GetProfileInt(const std::string& section, const std::string& entry,
+                      int defaultValue) override;
+    void WriteProfileInt(const std::string& section, const std::string& entry,
+                         int value) override;
+    CalendarDate Today() override;
+    bool IsFindWindowOpen() override;
+    void ShowFindWindow() override;
+
+    CFindDlg* FindWindow() const { return m_pFindDlg; }
+
+    // The owner of a modal dialog: the window the user works in (the Find
+    // window when it is active), else the main frame.
+    QWidget* DialogOwner() const;
+
+private:
+    COvrinDoc* m_pDoc = nullptr;
+    QPointer<CMainFrame> m_pFrame;
+    QPointer<CFindDlg> m_pFindDlg;
+};

@@ -1,0 +1,100 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <array>
+#include <functional>
+
+#include <QStringList>
+
+#include "frame/command_router.h"
+#include "frame/persistent_frame.h"
+
+class CCommandActions;
+class COvrinDoc;
+class COvrinView;
+class CViewSplitter;
+class QAbstractScrollArea;
+class QLabel;
+class QMenu;
+class QToolBar;
+
+// The program's one top-level window: menu bar, dockable tool bar, status
+// bar with the message pane and the lock indicators, and a 2 x 2 splitter of
+// views of the document as its client area. It owns the command chain:
+// active view, document, frame, then whatever the application adds.
+class CMainFrame final : public CPersistentFrame {
+    Q_OBJECT
+public:
+    // The ids the status-bar panes and bars are known by.
+    static constexpr int kToolBarId = 59392;
+    static constexpr int kStatusBarId = 59393;
+
+    explicit CMainFrame(COvrinDoc& doc, QWidget* parent = nullptr);
+    ~CMainFrame() override;
+
+    CCommandRouter& Router() { return m_router; }
+    CCommandActions& Actions() { return *m_pActions; }
+    CViewSplitter& Splitter() { return *m_wndSplitter; }
+    QToolBar* ToolBar() const { return m_wndToolBar; }
+    COvrinView* ActiveView() const;
+    std::vector<COvrinView*> Views() const;
+
+    // Runs a command from any source through the execution guard and the
+    // chain, then brings every item's state up to date.
+    void ExecuteCommand(int id);
+    // Asks every command's rule and applies it to menu items and buttons.
+    void RefreshCommandStates();
+    // The document changed: every pane redraws, every state is asked again.
+    void UpdateAllViews();
+    // Every pane starts over (File/New, File/Open).
+    void InitialUpdateAllViews();
+
+    // "<title> - Ovrin".
+    void SetDocumentTitle(const QString& title);
+    // Texts of the recent-file items in menu order (at most four); an empty
+    // list leaves the grayed placeholder.
+    void SetRecentFileTexts(const QStringList& texts);
+
+    // Text of the message pane and of the indicator panes (for tests).
+    QString MessageText() const;
+    QString IndicatorText(int pane) const;  // 0 caps, 1 num, 2 scroll
+
+    // Asked before the window closes; false keeps it open.
+    void SetCloseQuery(std::function<bool()> query) { m_closeQuery = std::move(query); }
+    // Handles the view's print commands for the given view.
+    void SetPrintHandler(std::function<void(int id, COvrinView& view)> handler)
+    {
+        m_printHandler = std::move(handler);
+    }
+
+    // Reads the keyboard's lock state into the indicator panes.
+    void UpdateLockIndicators();
+
+signals:
+    // A file was dropped on the window.
+    void fileDropped(const QString& path);
+
+protected:
+    bool QueryClose() override;
+    bool event(QEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
+private:
+    void CreateBars();
+    void AddTargets();
+    void InsertRecentFileItems();
+    QAbstractScrollArea* CreatePane(QWidget* parent);
+    void OnMenuAboutToShow(QMenu* menu);
+    void ShowMessage(const QString& text);
+
+    COvrinDoc& m_doc;
+    CCommandRouter m_router;
+    CCommandActions* m_pActions = nullptr;
+    CViewSplitter* m_wndSplitter = nullptr;
+    QToolBar* m_wndToolBar = nullptr;
+    std::array<QLabel*, 3> m_indicators{};
+    std::function<bool()> m_closeQuery;
+    std::function<void(int, COvrinView&)> m_printHandler;
+    bool m_bLockUpdatePending = false;
+};

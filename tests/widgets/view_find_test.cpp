@@ -1,0 +1,196 @@
+// SPDX-License-Identifier: MIT
+// The views and the Find window in the real main window: what a pane shows,
+// the key list's double click, and searches typed into the dialog.
+
+#include <QCheckBox>
+#include <QDialog>
+#include <QImage>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTest>
+
+#include "app/ovrin_app.h"
+#include "dialogs/find_dlg.h"
+#include "dialogs/logic/find_dlg_state.h"
+#include "doc/command_ids.h"
+#include "doc/ovrin_doc.h"
+#include "frame/main_frame.h"
+#include "view/ovrin_view.h"
+#include "widget_test_support.h"
+
+using namespace cmd;
+using test_support::AnswerModal;
+
+namespace {
+
+void Accept(QWidget* w)
+{
+    if (auto* dialog = qobject_cast<QDialog*>(w))
+        dialog->accept();
+}
+
+// Whether any pixel in the rectangle is dark: something was drawn there.
+bool InkIn(const QImage& image, const QRect& rect)
+{
+    const QRect r = rect.intersected(image.rect());
+    for (int y = r.top(); y <= r.bottom(); ++y)
+        for (int x = r.left(); x <= r.right(); ++x)
+            if (qGray(image.pixel(x, y)) < 128)
+                return true;
+    return false;
+}
+
+}  // namespace
+
+class ViewFindTest final : public QObject {
+    Q_OBJECT
+
+    COvrinApp* m_app = nullptr;
+
+    CMainFrame& Frame() { return *m_app->MainFrame(); }
+    COvrinDoc& Doc() { return m_app->Document(); }
+    COvrinView& View() { return *Frame().ActiveView(); }
+
+    void Fill(const std::vector<std::pair<std::string, std::string>>& entries)
+    {
+        Doc().OnNewDocument();
+        for (const auto& [keys, description] : entries) {
+            Doc().m_arrKeyWords.push_back(keys);
+            Doc().m_arrDescriptions.push_back(description);
+            Doc().m_arrDates.push_back("1.1.2026");
+        }
+        Doc().m_nCount = static_cast<int>(entries.size());
+        Doc().m_nCurrent = 0;
+        ++Doc().m_nTableVersion;
+        Doc().SetModifiedFlag(false);
+        Frame().UpdateAllViews();
+        Repaint();
+    }
+    void Repaint()
+    {
+        for (int i = 0; i < 4; ++i) {  // a scroll to a hit paints once more
+            View().viewport()->repaint();
+            QCoreApplication::processEvents();
+        }
+    }
+    QImage Shot() { return View().viewport()->grab().toImage(); }
+    CFindDlg* FindWindow() { return m_app->Host().FindWindow(); }
+    template <typename T>
+    T* Control(const char* name) { return FindWindow()->findChild<T*>(QString::fromLatin1(name)); }
+
+private slots:
+    void initTestCase()
+    {
+        m_app = new COvrinApp;
+        QVERIFY(m_app->InitInstance({}));
+        Frame().resize(800, 600);
+        QVERIFY(QTest::qWaitForWindowExposed(&Frame()));
+    }
+
+    void cleanupTestCase()
+    {
+        Doc().SetModifiedFlag(false);
+        delete m_app;
+    }
+
+    // The status pane names the position, and only the current block of the
+    // key list carries the marker.
+    void statusTextAndKeyListMarker()
+    {
+        Fill({{"alpha", "a"}, {"beta", "b"}, {"gamma", "c"}});
+        QCOMPARE(Frame().MessageText(), QStringLiteral("First entry"));
+        Frame().ExecuteCommand(ID_ENTRY_NEXT);
+        Repaint();
+        QCOMPARE(Frame().MessageText(), QStringLiteral("Entry number 2 of 3"));
+
+        Frame().ExecuteCommand(ID_VIEW_KEYWORDS);
+        Repaint();
+        const int L = View().LineHeight();
+        const QImage image = Shot();
+        QVERIFY(!InkIn(image, QRect(0, 0, 10, L - 1)));
+        QVERIFY(InkIn(image, QRect(0, L, 10, L - 1)));
+        QVERIFY(!InkIn(image, QRect(0, 2 * L, 10, L - 1)));
+        QCOMPARE(View().KeyList().Bottoms(), (std::vector<int>{L, 2 * L, 3 * L}));
+    }
+
+    // A double click selects the block under the mouse (x ignored, the
+    // bottom line belongs to the next block) and below the last block does
+    // nothing.
+    void doubleClickInKeyList()
+    {
+        Fill({{"alpha", "a"}, {"beta", "b"}, {"gamma", "c"}});
+        Frame().ExecuteCommand(ID_VIEW_KEYWORDS);
+        Repaint();
+        const int L = View().LineHeight();
+        QTest::mouseDClick(View().viewport(), Qt::LeftButton, {}, QPoint(700, 2 * L));
+        QCOMPARE(Doc().m_nCurrent, 2);
+        QVERIFY(!Doc().m_bKeyList);
+
+        // In the description view a double click does nothing.
+        QTest::mouseDClick(View().viewport(), Qt::LeftButton, {}, QPoint(20, 0));
+        QCOMPARE(Doc().m_nCurrent, 2);
+
+        Frame().ExecuteCommand(ID_VIEW_KEYWORDS);
+        Repaint();
+        QTest::mouseDClick(View().viewport(), Qt::LeftButton, {}, QPoint(20, 3 * L + 5));
+        QCOMPARE(Doc().m_nCurrent, 2);
+        QVERIFY(Doc().m_bKeyList);
+        Frame().ExecuteCommand(ID_VIEW_DESCRIPTION);
+    }
+
+    // Typing into the real dialog and pressing Next and Back moves between
+    // hits; the view marks the hit line and the end shows the hint.
+    void findNextAndBackInTheDialog()
+    {
+        std::string far;
+        for (int i = 0; i < 200; ++i)
+            far += "line " + std::to_string(i) + "\r\n";
+        Fill({{"start", "nothing here"}, {"middle", far + "a Needle in line 200\r\n" + far}, {"end", "x"}});
+        Frame().ExecuteCommand(ID_ENTRY_FIND);
+        QVERIFY(FindWindow());
+        QVERIFY(FindWindow()->isVisible());
+        QVERIFY(Control<QLineEdit>("IDC_SEARCH_STRING")->text().isEmpty());
+        QVERIFY(!Control<QCheckBox>("IDC_IN_DESCRIPTIONS")->isChecked());
+
+        QTest::keyClicks(Control<QLineEdit>("IDC_SEARCH_STRING"), QStringLiteral("needle"));
+        QTest::mouseClick(Control<QCheckBox>("IDC_IN_DESCRIPTIONS"), Qt::LeftButton);
+        QTest::keyClick(Control<QLineEdit>("IDC_SEARCH_STRING"), Qt::Key_Return);  // Next
+        QCOMPARE(Doc().m_nCurrent, 1);
+        QCOMPARE(Doc().m_nFindPos, static_cast<int>(far.size()) + 2);
+        Repaint();
+        // The hit line is in view, three quarters of a window below its top,
+        // and carries the marker.
+        const int L = View().LineHeight();
+        const int y = Doc().m_nHitTop - View().verticalScrollBar()->value();
+        QVERIFY(y > 0 && y + L <= View().viewport()->height());
+        QVERIFY(InkIn(Shot(), QRect(0, y, 10, L - 1)));
+        QVERIFY(!InkIn(Shot(), QRect(0, y - L, 10, L - 1)));
+
+        // Next finds nothing further: the hint, and the position stays.
+        const QString hint = AnswerModal(
+            [&] { QTest::mouseClick(Control<QPushButton>("IDC_FIND_NEXT"), Qt::LeftButton); }, Accept);
+        QCOMPARE(hint, QStringLiteral("Hint"));
+        QCOMPARE(Doc().m_nCurrent, 1);
+
+        // Back from a later entry finds the hit again.
+        Frame().ExecuteCommand(ID_ENTRY_LAST);
+        QTest::mouseClick(Control<QPushButton>("IDC_FIND_BACK"), Qt::LeftButton);
+        QCOMPARE(Doc().m_nCurrent, 1);
+        QCOMPARE(Doc().m_nFindPos, static_cast<int>(far.size()) + 2);
+
+        // Find again brings the open window to the front unchanged; Close
+        // ends the marking and the next Find starts empty.
+        Frame().ExecuteCommand(ID_ENTRY_FIND);
+        QCOMPARE(Control<QLineEdit>("IDC_SEARCH_STRING")->text(), QStringLiteral("needle"));
+        QTest::mouseClick(Control<QPushButton>("IDCANCEL"), Qt::LeftButton);
+        QCOMPARE(Doc().m_nFindEntry, -1);
+        QTRY_VERIFY(!FindWindow());
+        Frame().ExecuteCommand(ID_ENTRY_FIND);
+        QVERIFY(Control<QLineEdit>("IDC_SEARCH_STRING")->text().isEmpty());
+        FindWindow()->reject();
+    }
+};
+
+OVRIN_WIDGET_TEST_MAIN(ViewFindTest)
+#include "view_find_test.moc"

@@ -1,0 +1,123 @@
+// SPDX-License-Identifier: MIT
+#include "view/layout/view_drawing.h"
+
+#include "doc/ovrin_doc.h"
+#include "view/layout/description_layout.h"
+#include "view/layout/key_list_layout.h"
+#include "view/layout/page_layout.h"
+
+bool CHitScrollGuard::MayScroll(int scrollY, int entry, int pos, int hitTop)
+{
+    const bool sameChain = entry == m_nEntry && pos == m_nPos && hitTop == m_nHitTop &&
+                           scrollY == m_nLastPos;
+    if (!sameChain) {
+        m_nEntry = entry;
+        m_nPos = pos;
+        m_nHitTop = hitTop;
+        m_nChain = 0;
+    }
+    if (m_nChain >= kMaxChain)
+        return false;
+    ++m_nChain;
+    return true;
+}
+
+namespace {
+
+constexpr int kTextLeft = 15;
+constexpr int kFrameLeft = 5;
+
+void DrawWelcome(ViewDrawing& out, const ViewColumns& columns, int L)
+{
+    out.frames.push_back({kFrameLeft, L, columns.right, 8 * L});
+    out.texts.push_back({g_strWelcomeText, kTextLeft, 2 * L, columns.right, false});
+    out.contentHeight = 6 * L;
+}
+
+void DrawKeyList(ViewDrawing& out, const COvrinDoc& doc, const ViewGeometry& geometry,
+                 const ViewColumns& columns, CKeyListLayout& keyList)
+{
+    keyList.Update(doc, columns.right, geometry.metrics, geometry.fontKey);
+    out.contentHeight = keyList.ContentHeight();
+    // Only the blocks that reach into the window are drawn.
+    const int bottom = geometry.scrollY + geometry.windowHeight;
+    int i = keyList.BlockAt(geometry.scrollY);
+    if (i < 0)
+        return;
+    for (; i < doc.m_nCount && keyList.TopOf(i) < bottom; ++i) {
+        const int top = keyList.TopOf(i);
+        if (i == doc.m_nCurrent)
+            out.markers.push_back(top);
+        out.texts.push_back({doc.m_arrKeyWords[i], kTextLeft, top, columns.right, false});
+    }
+}
+
+void DrawDescription(ViewDrawing& out, COvrinDoc& doc, const ViewGeometry& geometry,
+                     const ViewColumns& columns, CHitScrollGuard& guard)
+{
+    const int L = geometry.metrics.lineHeight;
+    if (doc.m_nCurrent < 0)
+        doc.m_nCurrent = 0;
+    const auto i = static_cast<std::size_t>(doc.m_nCurrent);
+    const bool hitInThisEntry = doc.m_nFindEntry == doc.m_nCurrent;
+    const int findPos = hitInThisEntry ? doc.m_nFindPos : -1;
+    const DescriptionLayout layout = LayOutDescription(doc.m_arrKeyWords[i], doc.m_arrDescriptions[i],
+                                                       findPos, columns, geometry.metrics);
+
+    out.frames.push_back({kFrameLeft, L, columns.split, layout.frameBottom});
+    out.texts.push_back({doc.m_arrKeyWords[i], kTextLeft, 2 * L, columns.split - 5, false});
+    out.frames.push_back({columns.split, L, columns.right, layout.frameBottom});
+    out.texts.push_back({doc.m_arrDates[i], columns.split + 5, 2 * L, columns.right - 5, true});
+    out.texts.push_back({doc.m_arrDescriptions[i], kTextLeft, layout.descriptionTop, columns.right, false});
+    out.contentHeight = layout.contentHeight;
+
+    if (layout.hitTop) {
+        doc.m_nHitTop = *layout.hitTop;
+        doc.m_bScrollToHit = true;
+        out.markers.push_back(doc.m_nHitTop);
+    } else if (doc.m_bNewHit && hitInThisEntry) {
+        doc.m_nHitTop = 0;  // a hit in the key words: back to the top, once
+        doc.m_bScrollToHit = true;
+    } else {
+        doc.m_bScrollToHit = false;
+    }
+
+    if (!doc.m_bScrollToHit)
+        return;
+    const std::optional<int> target = HitScrollTarget(geometry.scrollY, geometry.windowHeight, L,
+                                                      doc.m_nHitTop, out.contentHeight);
+    if (target && guard.MayScroll(geometry.scrollY, doc.m_nFindEntry, findPos, doc.m_nHitTop))
+        out.scrollTo = *target;
+    doc.m_bScrollToHit = false;
+    doc.m_bNewHit = false;
+}
+
+}  // namespace
+
+ViewDrawing DrawView(COvrinDoc& doc, const ViewGeometry& geometry, CKeyListLayout& keyList,
+                     CPageLayout& pages, CHitScrollGuard& guard)
+{
+    ViewDrawing out;
+    const int L = geometry.metrics.lineHeight;
+    const ViewColumns columns = ColumnsFor(doc.m_bDinA4, geometry.windowWidth);
+
+    if (doc.m_nViewEntry != doc.m_nCurrent) {
+        pages.LayoutPages(doc, nullptr);  // the page range the print dialog offers
+        doc.m_nViewEntry = doc.m_nCurrent;
+    }
+
+    if (doc.m_nCount == 0)
+        DrawWelcome(out, columns, L);
+    else if (doc.m_bKeyList)
+        DrawKeyList(out, doc, geometry, columns, keyList);
+    else
+        DrawDescription(out, doc, geometry, columns, guard);
+
+    out.contentWidth = columns.width;
+    out.pageWidth = columns.width / 2;
+    out.pageHeight = geometry.windowHeight;
+    out.lineWidth = columns.width / 100;
+    out.lineHeight = L;
+    out.status = PositionText(doc.m_nCurrent, doc.m_nCount);
+    return out;
+}

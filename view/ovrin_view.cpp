@@ -1,0 +1,131 @@
+// SPDX-License-Identifier: MIT
+#include "view/ovrin_view.h"
+
+#include <memory>
+
+#include <QContextMenuEvent>
+#include <QFontMetrics>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QPaintEvent>
+#include <QPainter>
+#include <QScrollBar>
+
+#include "doc/cmd_ui.h"
+#include "doc/ovrin_doc.h"
+#include "res/command_actions.h"
+#include "view/screen_font.h"
+#include "view/wrapped_text.h"
+
+COvrinView::COvrinView(COvrinDoc& doc, QWidget* parent)
+    : QAbstractScrollArea(parent), m_doc(doc), m_font(ViewFont())
+{
+    setObjectName(QStringLiteral("COvrinView"));
+    viewport()->setAutoFillBackground(true);
+    QPalette palette = viewport()->palette();
+    palette.setColor(QPalette::Window, Qt::white);
+    viewport()->setPalette(palette);
+    setFocusPolicy(Qt::StrongFocus);
+    m_nLineHeight = QFontMetrics(m_font).lineSpacing();
+}
+
+void COvrinView::OnInitialUpdate()
+{
+    horizontalScrollBar()->setRange(0, std::max(0, 1000 - viewport()->width()));
+    horizontalScrollBar()->setPageStep(500);
+    horizontalScrollBar()->setSingleStep(10);
+    verticalScrollBar()->setRange(0, std::max(0, 800 - viewport()->height()));
+    verticalScrollBar()->setPageStep(400);
+    verticalScrollBar()->setSingleStep(8);
+    viewport()->update();
+}
+
+void COvrinView::ApplyScrollSizes(const ViewDrawing& drawing)
+{
+    QScrollBar* h = horizontalScrollBar();
+    h->setRange(0, std::max(0, drawing.contentWidth - viewport()->width()));
+    h->setPageStep(std::max(1, drawing.pageWidth));
+    h->setSingleStep(std::max(1, drawing.lineWidth));
+    QScrollBar* v = verticalScrollBar();
+    v->setRange(0, std::max(0, drawing.contentHeight - viewport()->height()));
+    v->setPageStep(std::max(1, drawing.pageHeight));
+    v->setSingleStep(std::max(1, drawing.lineHeight));
+}
+
+void COvrinView::paintEvent(QPaintEvent*)
+{
+    const QFontMetrics fontMetrics(m_font);
+    ViewGeometry geometry;
+    geometry.windowWidth = width();
+    geometry.windowHeight = height();
+    geometry.scrollY = verticalScrollBar()->value();
+    geometry.metrics = ScreenMetrics(fontMetrics);
+    geometry.fontKey = FontKey(m_font);
+    m_nLineHeight = geometry.metrics.lineHeight;
+
+    const ViewDrawing drawing = DrawView(m_doc, geometry, m_keyList, m_pages, m_hitScroll);
+    ApplyScrollSizes(drawing);
+    if (!drawing.status.empty())
+        emit statusTextChanged(QString::fromStdString(drawing.status));
+    if (drawing.scrollTo) {
+        // The scroll repaints the window; this drawing would be stale.
+        verticalScrollBar()->setValue(*drawing.scrollTo);
+        m_hitScroll.ScrolledTo(verticalScrollBar()->value());
+        if (verticalScrollBar()->value() != geometry.scrollY)
+            return;
+    }
+    Paint(drawing, geometry.metrics);
+}
+
+void COvrinView::Paint(const ViewDrawing& drawing, const TextMetrics& metrics)
+{
+    QPainter painter(viewport());
+    painter.setFont(m_font);
+    const int scrollX = horizontalScrollBar()->value();
+    const int scrollY = verticalScrollBar()->value();
+    painter.translate(-scrollX, -scrollY);
+    const int visibleTop = scrollY;
+    const int visibleBottom = scrollY + viewport()->height();
+    const int ascent = painter.fontMetrics().ascent();
+
+    painter.setPen(Qt::black);
+    painter.setBrush(Qt::white);
+    for (const ViewRect& r : drawing.frames)
+        painter.drawRect(QRect(QPoint(r.left, r.top), QPoint(r.right - 1, r.bottom - 1)));
+
+    for (const PlacedText& placed : drawing.texts)
+        DrawWrappedText(painter, placed.text, placed.left, placed.top, placed.right, placed.centred,
+                        metrics, ascent, visibleTop, visibleBottom);
+    for (int y : drawing.markers)
+        painter.drawText(0, y + ascent, QStringLiteral(">"));
+}
+
+void COvrinView::mouseDoubleClickEvent(QMouseEvent* event)
+{
+    if (!m_doc.m_bKeyList || event->button() != Qt::LeftButton)
+        return;
+    // The blocks of the last drawing of this pane, so the hit agrees with
+    // what it shows; x plays no part. Below the last block nothing is hit.
+    const int y = event->position().toPoint().y() + verticalScrollBar()->value();
+    const int i = m_keyList.BlockAt(y);
+    if (i < 0 || i >= m_doc.m_nCount)
+        return;
+    m_doc.m_nCurrent = i;
+    m_doc.m_bKeyList = false;
+    OnInitialUpdate();
+}
+
+void COvrinView::contextMenuEvent(QContextMenuEvent* event)
+{
+    const auto state = [this](int id) {
+        CCmdUI ui;
+        m_doc.OnUpdateCommand(id, ui);  // commands without a rule stay enabled
+        return ui;
+    };
+    const auto dispatch = [this](int id) {
+        if (m_dispatch)
+            m_dispatch(id);
+    };
+    const std::unique_ptr<QMenu> menu(BuildContextMenu(this, state, dispatch));
+    menu->exec(event->globalPos());
+}

@@ -1,0 +1,52 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <functional>
+
+#include <QAbstractScrollArea>
+#include <QFont>
+#include <QString>
+
+#include "view/layout/key_list_layout.h"
+#include "view/layout/page_layout.h"
+#include "view/layout/view_drawing.h"
+
+class COvrinDoc;
+
+// One pane of the main window: the current entry or the key list of the
+// document, drawn afresh from the document at every paint. Commands chosen
+// in its context menu go to the dispatcher (the frame's command router).
+class COvrinView final : public QAbstractScrollArea {
+    Q_OBJECT
+public:
+    explicit COvrinView(COvrinDoc& doc, QWidget* parent = nullptr);
+
+    // Provisional scroll sizes until the first drawing sets the real ones.
+    void OnInitialUpdate();
+
+    CPageLayout& Pages() { return m_pages; }
+    const CKeyListLayout& KeyList() const { return m_keyList; }
+    int LineHeight() const { return m_nLineHeight; }
+    void setCommandDispatcher(std::function<void(int id)> dispatch) { m_dispatch = std::move(dispatch); }
+
+signals:
+    // The position text for the message pane of the status bar.
+    void statusTextChanged(const QString& text);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+
+private:
+    void ApplyScrollSizes(const ViewDrawing& drawing);
+    void Paint(const ViewDrawing& drawing, const TextMetrics& metrics);
+
+    COvrinDoc& m_doc;
+    QFont m_font;
+    CKeyListLayout m_keyList;
+    CPageLayout m_pages;
+    CHitScrollGuard m_hitScroll;
+    int m_nLineHeight = 0;
+    std::function<void(int id)> m_dispatch;
+};

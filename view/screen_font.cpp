@@ -1,0 +1,47 @@
+// SPDX-License-Identifier: MIT
+#include "view/screen_font.h"
+
+#include <array>
+
+#include <QFontDatabase>
+#include <QFontMetrics>
+
+#include "doc/cp1252.h"
+
+QFont ViewFont()
+{
+    QFont font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    font.setPixelSize(13);
+    font.setStyleHint(QFont::TypeWriter);
+    return font;
+}
+
+QString RunToQString(std::string_view bytes)
+{
+    // Every Windows-1252 byte maps to one character of the basic plane.
+    static const std::array<QChar, 256> table = [] {
+        std::array<QChar, 256> t{};
+        for (int b = 0; b < 256; ++b)
+            t[static_cast<std::size_t>(b)] = QChar(static_cast<char16_t>(Cp1252ToUnicode(static_cast<unsigned char>(b))));
+        return t;
+    }();
+    QString text(static_cast<qsizetype>(bytes.size()), Qt::Uninitialized);
+    QChar* out = text.data();
+    for (char c : bytes)
+        *out++ = table[static_cast<unsigned char>(c)];
+    return text;
+}
+
+TextMetrics ScreenMetrics(const QFontMetrics& metrics)
+{
+    TextMetrics m;
+    m.width = [&metrics](std::string_view run) { return metrics.horizontalAdvance(RunToQString(run)); };
+    m.lineHeight = metrics.lineSpacing();
+    m.avgCharWidth = metrics.averageCharWidth();
+    return m;
+}
+
+std::string FontKey(const QFont& font)
+{
+    return font.key().toStdString();
+}

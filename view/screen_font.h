@@ -1,0 +1,26 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include <QFont>
+#include <QString>
+
+#include "view/layout/text_wrap.h"
+
+class QFontMetrics;
+
+// The fixed-pitch font both view modes draw with.
+QFont ViewFont();
+
+// A run of Windows-1252 bytes as a QString, without a copy of the whole text.
+QString RunToQString(std::string_view bytes);
+
+// The wrapping metrics of a font on the screen: pixel widths of runs, the
+// line height (height plus external leading) and the average character
+// width for tab stops. The metrics object must outlive the result.
+TextMetrics ScreenMetrics(const QFontMetrics& metrics);
+
+// Names the font and its size, so that cached layouts notice a change.
+std::string FontKey(const QFont& font);

@@ -1,0 +1,15 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <string_view>
+
+#include "view/layout/text_wrap.h"
+
+class QPainter;
+
+// Draws Windows-1252 text wrapped between left and right from top down (y
+// grows downward in the painter's units), each line centred when asked.
+// Lines wholly outside [visibleTop, visibleBottom) are skipped.
+void DrawWrappedText(QPainter& painter, std::string_view text, int left, int top, int right,
+                     bool centred, const TextMetrics& metrics, int ascent, int visibleTop,
+                     int visibleBottom);
