@@ -1,0 +1,201 @@
+// SPDX-License-Identifier: MIT
+#include "view/print_job.h"
+
+#include <QFont>
+#include <QFontDatabase>
+#include <QFontMetricsF>
+#include <QPainter>
+#include <QPen>
+#include <QPrinter>
+
+#include <algorithm>
+#include <cmath>
+#include <string>
+#include <string_view>
+
+#include "dialogs/cp1252_qt.h"
+#include "doc/ovrin_doc.h"
+#include "view/layout/description_layout.h"
+#include "view/layout/page_layout.h"
+#include "view/layout/text_wrap.h"
+
+namespace {
+
+constexpr double kTwipsPerInch = 1440.0;
+
+// The printer font: a fixed-pitch face 200 twips high. The font's pixel size
+// is given in twips, so its metrics are twips too once the painter is scaled
+// from twips to device pixels.
+QFont PrintFont()
+{
+    QFont font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    font.setStyleHint(QFont::Monospace);
+    font.setPixelSize(200);
+    font.setWeight(QFont::Normal);
+    font.setItalic(false);
+    font.setUnderline(false);
+    font.setStrikeOut(false);
+    return font;
+}
+
+// Draws pages in twips with y upward (0 at the top of the printable area,
+// negative below) on a painter scaled from twips to device pixels.
+class PagePainter final {
+public:
+    PagePainter(QPainter& painter, const QFont& font)
+        : m_painter(painter), m_metrics(font)
+    {
+        m_text.width = [this](std::string_view s) {
+            return static_cast<int>(
+                std::lround(m_metrics.horizontalAdvance(ToQString(std::string(s)))));
+        };
+        m_text.lineHeight = LineHeight();
+        m_text.avgCharWidth = std::max(1, static_cast<int>(std::lround(m_metrics.averageCharWidth())));
+        m_painter.setFont(font);
+    }
+
+    // tmHeight + tmExternalLeading of the printer font.
+    int LineHeight() const
+    {
+        return std::max(1, static_cast<int>(std::lround(m_metrics.height() + m_metrics.leading())));
+    }
+    const TextMetrics& Metrics() const { return m_text; }
+
+    void Frame(int left, int top, int right, int bottom)
+    {
+        m_painter.drawRect(QRectF(left, -top, right - left, top - bottom));
+    }
+
+    // Word-wrapped text from (left, top) within width right - left; centred
+    // lines when centre is set. Returns the bottom of the drawn text.
+    int Text(std::string_view text, int left, int top, int right, bool centre = false)
+    {
+        const int width = right - left;
+        const std::vector<WrappedLine> lines = WrapText(text, width, m_text);
+        int y = top;
+        for (const WrappedLine& line : lines) {
+            int x = left;
+            if (centre)
+                x += (width - LineWidth(text, line, m_text)) / 2;
+            for (const TextRun& run : LineRuns(text, line, m_text)) {
+                const std::string piece(text.substr(run.begin, run.length));
+                m_painter.drawText(QPointF(x + run.x, -y + m_metrics.ascent()), ToQString(piece));
+            }
+            y -= m_text.lineHeight;
+        }
+        return y;
+    }
+
+private:
+    QPainter& m_painter;
+    QFontMetricsF m_metrics;
+    TextMetrics m_text;
+};
+
+// The key list closes each key word with a line feed and a carriage return;
+// on paper that pair is one line break, not two.
+std::string OneBreakPerKey(std::string_view text)
+{
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\r' && i > 0 && text[i - 1] == '\n')
+            continue;
+        out += text[i];
+    }
+    return out;
+}
+
+// One page: the framed heading, then the page's piece of the body.
+void PrintPage(PagePainter& out, COvrinDoc& doc, const CPageLayout& pages, int nPage)
+{
+    if (pages.m_bHeadingTooLong)
+        return;  // no body line fits: the page stays blank
+    const int h = pages.m_nPrintLineHeight;
+    const PageColumns c = ColumnsOf(pages.m_rectPage);
+
+    if (doc.m_nCount <= 0 || doc.m_arrKeyWords.empty()) {
+        out.Frame(c.frameLeft, -h, c.bodyRight, -8 * h);
+        out.Text(g_strWelcomeText, c.textLeft, -2 * h, c.bodyRight);
+        return;
+    }
+
+    int bodyTop = 0;
+    if (!doc.m_bKeyList) {
+        if (doc.m_nCurrent < 0)
+            doc.m_nCurrent = 0;
+        const auto i = static_cast<std::size_t>(
+            std::min<int>(doc.m_nCurrent, static_cast<int>(doc.m_arrKeyWords.size()) - 1));
+        const std::string& keys = doc.m_arrKeyWords[i];
+        const int keysHeight = MeasureTextHeight(keys, c.headingRight - c.textLeft, out.Metrics());
+        const int keysBottom = -2 * h - keysHeight;
+        const int frameBottom = keysBottom - h;
+        out.Frame(c.frameLeft, -h, c.xSplit, frameBottom);
+        out.Text(keys, c.textLeft, -2 * h, c.headingRight);
+        out.Frame(c.xSplit, -h, c.xRight, frameBottom);
+        const std::string date = i < doc.m_arrDates.size() ? doc.m_arrDates[i] : std::string();
+        out.Text(date, c.xSplit + 100, -2 * h, c.xRight, true);
+        bodyTop = frameBottom - 2 * h;
+    } else {
+        out.Frame(c.frameLeft, -h, c.xRight, -4 * h);
+        out.Text("Key List:", c.textLeft, -2 * h, c.bodyRight);
+        bodyTop = -7 * h;
+    }
+
+    const std::string_view body = pages.PageText(nPage);
+    if (body.empty())
+        return;
+    out.Text(doc.m_bKeyList ? OneBreakPerKey(body) : std::string(body), c.textLeft, bodyTop,
+             c.bodyRight);
+}
+
+}  // namespace
+
+QPrinter& ProcessPrinter()
+{
+    static QPrinter printer(QPrinter::HighResolution);
+    return printer;
+}
+
+bool RunPrintJob(QPrinter& printer, COvrinDoc& doc, CPageLayout& pages, int fromPage, int toPage)
+{
+    QPainter painter;
+    if (!painter.begin(&printer))
+        return false;
+
+    // Twips to device pixels; the origin is the top left of the printable area.
+    const double scale = printer.resolution() / kTwipsPerInch;
+    painter.scale(scale, scale);
+    QPen pen(Qt::black);
+    pen.setWidthF(15.0);
+    painter.setPen(pen);
+    painter.setBrush(Qt::NoBrush);
+
+    // Begin printing: the printer font and its line height.
+    PagePainter out(painter, PrintFont());
+    pages.m_nPrintLineHeight = out.LineHeight();
+
+    const QRectF area = printer.pageRect(QPrinter::DevicePixel);
+    const PageRect rectDraw{0, 0, static_cast<int>(area.width() / scale),
+                            -static_cast<int>(area.height() / scale)};
+
+    fromPage = std::max(fromPage, 1);
+    for (int nPage = fromPage;; ++nPage) {
+        pages.m_rectPage = rectDraw;
+        // The first page of the job lays out with the printer's metrics.
+        if (doc.m_nPrintEntry != doc.m_nCurrent) {
+            pages.LayoutPages(doc, &out.Metrics());
+            doc.m_nPrintEntry = doc.m_nCurrent;
+        }
+        const int last = toPage > 0 ? std::min(toPage, pages.m_nPages) : pages.m_nPages;
+        if (nPage > last)
+            break;  // beyond the last page of the layout: the job ends
+        if (nPage > fromPage)
+            printer.newPage();
+        PrintPage(out, doc, pages, nPage);
+    }
+
+    // End printing: the next job lays out anew.
+    doc.m_nPrintEntry = -1;
+    return painter.end();
+}
