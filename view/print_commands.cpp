@@ -59,7 +59,7 @@ int PrintDirect(COvrinDoc& doc, CPageLayout& pages, const QString& printerName,
     QString pdfPath;
     if (noPrinter) {
         const QFileInfo info(filePath);
-        pdfPath = info.dir().filePath(info.completeBaseName() + QStringLiteral(".pdf"));
+        pdfPath = info.absoluteDir().filePath(info.completeBaseName() + QStringLiteral(".pdf"));
         printer.setOutputFormat(QPrinter::PdfFormat);
         printer.setOutputFileName(pdfPath);
     } else {
