@@ -102,26 +102,57 @@ std::uint64_t CArchive::ReadLength()
     return ReadUInt32();
 }
 
-std::string CArchive::ReadString()
+void CArchive::ReadUtf16String(std::string& into)
 {
-    std::uint64_t n = ReadLength();
+    // A complete length prefix follows, in code units.
+    const std::uint64_t n = ReadLength();
+    if (n == UINT64_MAX || n > m_nRemaining / 2)
+        throw ArchiveError("a text is longer than the rest of the file");
+    std::string raw(2 * n, '\0');
+    ReadBytes(raw.data(), raw.size());
+    std::u16string units(n, u'\0');
+    for (std::uint64_t i = 0; i < n; ++i)
+        units[i] = static_cast<char16_t>(static_cast<unsigned char>(raw[2 * i]) |
+                                         (static_cast<unsigned char>(raw[2 * i + 1]) << 8));
+    into = Utf16ToCp1252(units);
+}
+
+void CArchive::ReadString(std::string& into)
+{
+    const std::uint64_t n = ReadLength();
     if (n == UINT64_MAX) {
-        // UTF-16 text: a complete length prefix follows, in code units.
-        n = ReadLength();
-        if (n == UINT64_MAX || n > m_nRemaining / 2)
-            throw ArchiveError("a text is longer than the rest of the file");
-        std::u16string units(n, u'\0');
-        std::string raw(2 * n, '\0');
-        ReadBytes(raw.data(), raw.size());
-        for (std::uint64_t i = 0; i < n; ++i)
-            units[i] = static_cast<char16_t>(static_cast<unsigned char>(raw[2 * i]) |
-                                             (static_cast<unsigned char>(raw[2 * i + 1]) << 8));
-        return Utf16ToCp1252(units);
+        ReadUtf16String(into);
+        return;
     }
     // Checked before allocating, so a damaged prefix cannot ask for gigabytes.
     if (n > m_nRemaining)
         throw ArchiveError("a text is longer than the rest of the file");
-    std::string text(n, '\0');
-    ReadBytes(text.data(), n);
+    into.resize(n);
+    ReadBytes(into.data(), n);
+}
+
+std::string CArchive::ReadString()
+{
+    std::string text;
+    ReadString(text);
+    return text;
+}
+
+std::string_view CArchive::ReadStringView(std::string& spill)
+{
+    if (m_pFile) {
+        ReadString(spill);
+        return spill;
+    }
+    const std::uint64_t n = ReadLength();
+    if (n == UINT64_MAX) {
+        ReadUtf16String(spill);
+        return spill;
+    }
+    if (n > m_nRemaining)
+        throw ArchiveError("a text is longer than the rest of the file");
+    const std::string_view text = m_memory.substr(0, n);
+    m_memory.remove_prefix(n);
+    m_nRemaining -= n;
     return text;
 }

@@ -40,10 +40,18 @@ public:
 
     std::uint32_t ReadUInt32();
     std::string ReadString();
+    // Reads a string into `into`, reusing its storage.
+    void ReadString(std::string& into);
+    // Reads a string without copying it when the archive loads from memory:
+    // the view then points into those bytes. A file archive, or a UTF-16
+    // string that must be converted, fills `spill` and views that instead.
+    std::string_view ReadStringView(std::string& spill);
 
 private:
     void ReadBytes(char* dst, std::uint64_t n);
     std::uint64_t ReadLength();
+    // Reads the UTF-16 form that follows an FFFE marker.
+    void ReadUtf16String(std::string& into);
 
     std::string* m_pOut = nullptr;
     std::string_view m_memory;

@@ -18,6 +18,8 @@ int UnicodeToCp1252(char32_t codePoint);
 
 // Windows-1252 bytes as UTF-8.
 std::string Cp1252ToUtf8(std::string_view bytes);
+// The same, appended to `out`; runs of ASCII are copied whole.
+void AppendCp1252AsUtf8(std::string& out, std::string_view bytes);
 
 // UTF-16 code units (surrogate pairs joined) as Windows-1252 bytes; a
 // character the code page cannot hold becomes '?'.

@@ -1,0 +1,50 @@
+// SPDX-License-Identifier: MIT
+#include "doc/entry_stream.h"
+
+#include <cstdint>
+
+#include "doc/archive.h"
+
+namespace {
+
+constexpr std::uint32_t kVersionA = 0x010A0000;
+
+}  // namespace
+
+CEntryStream::CEntryStream(CArchive& ar) : m_ar(ar)
+{
+    const std::uint32_t version = ar.ReadUInt32();
+    const std::string versionText = ar.ReadString();
+    const bool isB = version == kOvrVersion && versionText == kOvrVersionText;
+    const bool isA = version == kVersionA && versionText == "010a0000";
+    m_bKnown = isB || isA;
+    m_bDates = isB;
+    if (!m_bKnown)
+        return;
+    // A damaged count is refused before anyone allocates for it: each
+    // string takes at least its one-byte prefix.
+    const auto n = static_cast<std::int32_t>(ar.ReadUInt32());
+    if (n < 0)
+        throw ArchiveError("the entry count is negative");
+    if (static_cast<std::uint64_t>(n) * (m_bDates ? 3 : 2) > ar.Remaining())
+        throw ArchiveError("the entry count is larger than the file can hold");
+    m_nCount = n;
+}
+
+CEntryStream::Entry CEntryStream::ReadEntry()
+{
+    Entry entry;
+    entry.keyWords = m_ar.ReadStringView(m_spill[0]);
+    entry.description = m_ar.ReadStringView(m_spill[1]);
+    if (m_bDates)
+        entry.date = m_ar.ReadStringView(m_spill[2]);
+    return entry;
+}
+
+void CEntryStream::ReadEntry(std::string& keyWords, std::string& description, std::string& date)
+{
+    m_ar.ReadString(keyWords);
+    m_ar.ReadString(description);
+    if (m_bDates)
+        m_ar.ReadString(date);
+}

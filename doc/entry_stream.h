@@ -1,0 +1,44 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+class CArchive;
+
+// The version this program writes; "010a0000" is read as well.
+inline constexpr std::uint32_t kOvrVersion = 0x010B0000;
+inline constexpr char kOvrVersionText[] = "010b0000";
+
+// The entries of a loading ".ovr" stream, read one at a time. The document
+// reads its table through it, and the command-line tools walk a file with it
+// without building a table at all.
+class CEntryStream final {
+public:
+    // Reads the version and, for a version this program knows, the count;
+    // a count the rest of the stream cannot hold throws ArchiveError.
+    explicit CEntryStream(CArchive& ar);
+
+    // "010b0000" or "010a0000"; anything else is not a document.
+    bool IsKnownVersion() const { return m_bKnown; }
+    // Version "010b0000" stores a date with every entry, "010a0000" none.
+    bool HasDates() const { return m_bDates; }
+    int Count() const { return m_nCount; }
+
+    // The texts of one entry as views that stay valid until the next read
+    // (see CArchive::ReadStringView). `date` is empty without dates.
+    struct Entry {
+        std::string_view keyWords, description, date;
+    };
+    Entry ReadEntry();
+    // The same into strings the caller owns; `date` is left alone without dates.
+    void ReadEntry(std::string& keyWords, std::string& description, std::string& date);
+
+private:
+    CArchive& m_ar;
+    bool m_bKnown = false;
+    bool m_bDates = false;
+    int m_nCount = 0;
+    std::string m_spill[3];
+};
