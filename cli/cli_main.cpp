@@ -6,13 +6,11 @@
 #include <string_view>
 #include <vector>
 
-#include "cli/cli_host.h"
 #include "cli/recutils_export.h"
 #include "cli/utf8_to_cp1252.h"
 #include "dialogs/logic/find_match.h"
 #include "doc/cp1252.h"
 #include "doc/document_file.h"
-#include "doc/ovrin_doc.h"
 
 namespace {
 
@@ -30,19 +28,46 @@ int Usage(std::ostream& err, const std::string& problem)
     return 2;
 }
 
-// Loads the whole file before anything is written, so a damaged file leaves
-// standard output empty.
-bool Load(COvrinDoc& doc, const std::string& path, std::ostream& err)
+// Output collects here and goes out in large pieces. ReadDocumentEntries
+// checks the whole file before the first entry arrives, so a damaged file
+// leaves standard output empty.
+class Output final {
+public:
+    explicit Output(std::ostream& out) : m_out(out) {}
+    ~Output() { Flush(); }
+    Output(const Output&) = delete;
+    Output& operator=(const Output&) = delete;
+
+    std::string& text() { return m_text; }
+    void MaybeFlush()
+    {
+        if (m_text.size() >= kChunk)
+            Flush();
+    }
+    void Flush()
+    {
+        m_out.write(m_text.data(), static_cast<std::streamsize>(m_text.size()));
+        m_out.flush();
+        m_text.clear();
+    }
+
+private:
+    static constexpr std::size_t kChunk = 1 << 20;
+    std::ostream& m_out;
+    std::string m_text;
+};
+
+bool Walk(const std::string& path, std::ostream& err, const EntryVisitor& visit)
 {
-    FileResult result = LoadDocumentFile(doc, path);
+    const FileResult result = ReadDocumentEntries(path, visit);
     if (result.ok) return true;
     err << "ovrin: cannot read \"" << path << "\": " << result.message << "\n";
     return false;
 }
 
-void AppendKeyLine(std::string& out, const std::string& keyWords)
+void AppendKeyLine(std::string& out, std::string_view keyWords)
 {
-    out.append(Cp1252ToUtf8(keyWords));
+    AppendCp1252AsUtf8(out, keyWords);
     out.push_back('\n');
 }
 
@@ -57,27 +82,38 @@ std::optional<int> RunCommandLineTool(int argc, char** argv, std::ostream& out,
         return std::nullopt;
 
     std::vector<std::string> args(argv + 2, argv + argc);
-    CCliHost host;
-    COvrinDoc doc(host);
-    std::string text;
+    Output output(out);
+    std::string& text = output.text();
 
     if (command == "--list" || command == "--export") {
         if (args.size() != 1) return Usage(err, std::string(command) + " needs exactly one FILE");
-        if (!Load(doc, args[0], err)) return 2;
         if (command == "--list") {
-            for (std::size_t i = 0; i < doc.m_arrKeyWords.size(); ++i)
-                AppendKeyLine(text, doc.m_arrKeyWords[i]);
-            out << text << std::flush;
-            return 0;
+            const bool ok = Walk(args[0], err, [&](int, std::string_view keyWords,
+                                                   std::string_view, std::string_view) {
+                AppendKeyLine(text, keyWords);
+                output.MaybeFlush();
+            });
+            return ok ? 0 : 2;
         }
-        std::vector<int> inexact;
-        ExportRecutils(doc, text, inexact);
-        out << text << std::flush;
-        if (inexact.empty()) return 0;
-        err << "ovrin: " << inexact.size()
+        int inexact = 0, firstInexact = 0;
+        bool started = false;
+        const bool ok = Walk(args[0], err, [&](int i, std::string_view keyWords,
+                                               std::string_view description, std::string_view date) {
+            if (!started) text.append(kRecutilsDescriptor);
+            started = true;
+            if (!AppendRecutilsRecord(text, i + 1, keyWords, date, description) && inexact++ == 0)
+                firstInexact = i + 1;
+            output.MaybeFlush();
+        });
+        if (!ok) return 2;
+        // An empty document is still a record set, with no records.
+        if (!started) text.append(kRecutilsDescriptor);
+        if (inexact == 0) return 0;
+        output.Flush();
+        err << "ovrin: " << inexact
             << " entries hold a line ending in a backslash, which recutils joins with the "
                "next line (first: entry "
-            << inexact.front() << ")\n";
+            << firstInexact << ")\n";
         return 1;
     }
 
@@ -98,28 +134,26 @@ std::optional<int> RunCommandLineTool(int argc, char** argv, std::ostream& out,
     const Utf8ToCp1252Result conversion = Utf8ToCp1252(needleUtf8, needle);
     if (conversion == Utf8ToCp1252Result::Invalid)
         return Usage(err, "TEXT is not valid UTF-8");
-    if (!Load(doc, files[0], err)) return 2;
-    // A character the code page cannot hold cannot be in any entry.
-    if (conversion == Utf8ToCp1252Result::Unrepresentable) return 1;
+    // A character the code page cannot hold cannot be in any entry, but the
+    // file is still checked, so that a damaged one is reported.
+    const bool canMatch = conversion != Utf8ToCp1252Result::Unrepresentable;
 
     const CFoldedNeedle folded(needle);
     int hits = 0;
-    const std::size_t n = doc.m_arrKeyWords.size();
-    for (std::size_t i = 0; i < n; ++i) {
-        const std::string& keyWords = doc.m_arrKeyWords[i];
-        if (folded.IsIn(keyWords) ||
-            (descriptions && i < doc.m_arrDescriptions.size() &&
-             folded.IsIn(doc.m_arrDescriptions[i]))) {
+    const bool ok = Walk(files[0], err, [&](int i, std::string_view keyWords,
+                                            std::string_view description, std::string_view) {
+        if (!canMatch) return;
+        if (folded.IsIn(keyWords) || (descriptions && folded.IsIn(description))) {
             text.append(std::to_string(i + 1));
             text.push_back('\t');
             AppendKeyLine(text, keyWords);
+            output.MaybeFlush();
             ++hits;
         }
-    }
-    out << text << std::flush;
+    });
+    if (!ok) return 2;
     return hits > 0 ? 0 : 1;
 }
-
 std::optional<int> RunCommandLineTool(int argc, char** argv)
 {
     std::ios::sync_with_stdio(false);

@@ -26,7 +26,7 @@ bool AppendField(std::string& out, std::string_view name, std::string_view value
         std::string_view line =
             value.substr(start, (end == std::string_view::npos ? value.size() : end) - start);
         if (!line.empty() && line.back() == '\\') exact = false;
-        out.append(Cp1252ToUtf8(line));
+        AppendCp1252AsUtf8(out, line);
         out.push_back('\n');
         if (next == std::string_view::npos) break;
         out.append("+ ");
@@ -37,18 +37,29 @@ bool AppendField(std::string& out, std::string_view name, std::string_view value
 
 }  // namespace
 
+const char kRecutilsDescriptor[] = "%rec: Entry\n";
+
+bool AppendRecutilsRecord(std::string& out, int number, std::string_view keyWords,
+                          std::string_view date, std::string_view description)
+{
+    out.push_back('\n');
+    out.append("Number: ").append(std::to_string(number)).push_back('\n');
+    bool exact = AppendField(out, "KeyWords", keyWords);
+    exact &= AppendField(out, "Date", date);
+    exact &= AppendField(out, "Description", description);
+    return exact;
+}
+
 void ExportRecutils(const COvrinDoc& doc, std::string& out, std::vector<int>& inexact)
 {
-    out.append("%rec: Entry\n");
+    out.append(kRecutilsDescriptor);
     const std::size_t n = doc.m_arrKeyWords.size();
     for (std::size_t i = 0; i < n; ++i) {
-        const std::string number = std::to_string(i + 1);
-        out.push_back('\n');
-        out.append("Number: ").append(number).push_back('\n');
-        bool exact = AppendField(out, "KeyWords", doc.m_arrKeyWords[i]);
-        exact &= AppendField(out, "Date", i < doc.m_arrDates.size() ? doc.m_arrDates[i] : "");
-        exact &= AppendField(out, "Description",
-                             i < doc.m_arrDescriptions.size() ? doc.m_arrDescriptions[i] : "");
-        if (!exact) inexact.push_back(static_cast<int>(i + 1));
+        const int number = static_cast<int>(i + 1);
+        if (!AppendRecutilsRecord(out, number, doc.m_arrKeyWords[i],
+                                  i < doc.m_arrDates.size() ? doc.m_arrDates[i] : std::string_view(),
+                                  i < doc.m_arrDescriptions.size() ? doc.m_arrDescriptions[i]
+                                                                   : std::string_view()))
+            inexact.push_back(number);
     }
 }

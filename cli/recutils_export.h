@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 class COvrinDoc;
@@ -17,3 +18,10 @@ class COvrinDoc;
 // offers no way to escape that backslash, so such a line cannot be read back
 // exactly. The numbers of entries holding one are put into `inexact`.
 void ExportRecutils(const COvrinDoc& doc, std::string& out, std::vector<int>& inexact);
+
+// The record descriptor that opens the set.
+extern const char kRecutilsDescriptor[];
+// Appends one record, preceded by its blank line; false when a line of it
+// ends in a backslash (see above).
+bool AppendRecutilsRecord(std::string& out, int number, std::string_view keyWords,
+                          std::string_view date, std::string_view description);

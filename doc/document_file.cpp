@@ -8,9 +8,11 @@
 #include <filesystem>
 #include <memory>
 
+#include <sys/mman.h>
 #include <sys/stat.h>
 
 #include "doc/archive.h"
+#include "doc/entry_stream.h"
 #include "doc/ovrin_doc.h"
 #include "doc/safe_file.h"
 
@@ -34,27 +36,39 @@ struct FileCloser {
     void operator()(std::FILE* f) const { std::fclose(f); }
 };
 
-// Reads the file through Serialize; the document changes only on success
-// (or, for an unrecognised version, as Serialize itself decides).
-FileResult ReadInto(COvrinDoc& doc, const std::string& fullPath)
+// Opens `fullPath` for reading and checks that it can be a document; on
+// failure `result` says why and the returned file is null.
+std::unique_ptr<std::FILE, FileCloser> OpenForReading(const std::string& fullPath,
+                                                      std::uint64_t& size, FileResult& result)
 {
     std::unique_ptr<std::FILE, FileCloser> file(std::fopen(fullPath.c_str(), "rb"));
-    if (!file)
-        return Failure(FileResult::Error::CannotOpen,
-                       "Cannot open " + fullPath + ": " + std::strerror(errno) + ".");
+    if (!file) {
+        result = Failure(FileResult::Error::CannotOpen,
+                         "Cannot open " + fullPath + ": " + std::strerror(errno) + ".");
+        return nullptr;
+    }
     struct stat st {};
-    if (::fstat(fileno(file.get()), &st) != 0 || !S_ISREG(st.st_mode))
-        return Failure(FileResult::Error::CannotOpen, "Cannot open " + fullPath + ": not a regular file.");
+    if (::fstat(fileno(file.get()), &st) != 0 || !S_ISREG(st.st_mode)) {
+        result = Failure(FileResult::Error::CannotOpen, "Cannot open " + fullPath + ": not a regular file.");
+        return nullptr;
+    }
     // Indexes and positions in the document are ints; a file beyond that
     // cannot be a document this program wrote.
-    if (st.st_size > INT_MAX)
-        return Failure(FileResult::Error::BadFormat,
-                       fullPath + ": the file is too large to be a document.");
-    if (st.st_size == 0)
-        return {};
+    if (st.st_size > INT_MAX) {
+        result = Failure(FileResult::Error::BadFormat,
+                         fullPath + ": the file is too large to be a document.");
+        return nullptr;
+    }
+    size = static_cast<std::uint64_t>(st.st_size);
+    return file;
+}
+
+// Runs `read` and turns a damaged stream into the message the user sees.
+template <typename Read>
+FileResult Guarded(const std::string& fullPath, Read read)
+{
     try {
-        CArchive ar(file.get(), static_cast<std::uint64_t>(st.st_size), fullPath);
-        doc.Serialize(ar);
+        read();
     } catch (const ArchiveError& e) {
         return Failure(FileResult::Error::BadFormat,
                        std::string(kUnexpectedFormat) + "\n" + fullPath + ": " + e.what() + ".");
@@ -64,6 +78,54 @@ FileResult ReadInto(COvrinDoc& doc, const std::string& fullPath)
     }
     return {};
 }
+
+// Reads the file through Serialize; the document changes only on success
+// (or, for an unrecognised version, as Serialize itself decides).
+FileResult ReadInto(COvrinDoc& doc, const std::string& fullPath)
+{
+    FileResult result;
+    std::uint64_t size = 0;
+    auto file = OpenForReading(fullPath, size, result);
+    if (!file || size == 0)
+        return result;
+    return Guarded(fullPath, [&] {
+        CArchive ar(file.get(), size, fullPath);
+        doc.Serialize(ar);
+    });
+}
+
+// A file mapped read-only: the command-line tools scan it in place, the way
+// grep reads a file, without a copy of any text.
+class MappedFile final {
+public:
+    MappedFile(std::FILE* file, std::uint64_t size) : m_nSize(size)
+    {
+        if (size == 0)
+            return;
+        void* p = ::mmap(nullptr, size, PROT_READ, MAP_PRIVATE, fileno(file), 0);
+        if (p == MAP_FAILED)
+            return;
+        m_pData = p;
+        ::madvise(p, size, MADV_SEQUENTIAL);
+    }
+    ~MappedFile()
+    {
+        if (m_pData)
+            ::munmap(m_pData, m_nSize);
+    }
+    MappedFile(const MappedFile&) = delete;
+    MappedFile& operator=(const MappedFile&) = delete;
+
+    bool ok() const { return m_pData || m_nSize == 0; }
+    std::string_view bytes() const
+    {
+        return m_pData ? std::string_view(static_cast<const char*>(m_pData), m_nSize) : std::string_view();
+    }
+
+private:
+    void* m_pData = nullptr;
+    std::uint64_t m_nSize = 0;
+};
 
 }  // namespace
 
@@ -100,4 +162,42 @@ FileResult SaveDocumentFile(COvrinDoc& doc, const std::string& path)
     doc.SetPathName(fullPath);
     doc.SetModifiedFlag(false);
     return {};
+}
+
+FileResult ReadDocumentEntries(const std::string& path, const EntryVisitor& visit)
+{
+    const std::string fullPath = FullPath(path);
+    FileResult result;
+    std::uint64_t size = 0;
+    auto file = OpenForReading(fullPath, size, result);
+    if (!file)
+        return result;
+    const MappedFile mapped(file.get(), size);
+    if (!mapped.ok())
+        return Failure(FileResult::Error::CannotOpen,
+                       "Cannot open " + fullPath + ": " + std::strerror(errno) + ".");
+    if (size == 0)
+        return {};
+
+    // The first pass only checks the stream, so that nothing is visited from
+    // a file that turns out to be damaged further on.
+    result = Guarded(fullPath, [&] {
+        CArchive ar(mapped.bytes(), fullPath);
+        CEntryStream stream(ar);
+        if (!stream.IsKnownVersion())
+            throw ArchiveError("not an Ovrin document (unknown version)");
+        for (int i = 0; i < stream.Count(); ++i)
+            stream.ReadEntry();
+    });
+    if (!result.ok)
+        return result;
+    // Guarded again only for a file changed by someone else in between.
+    return Guarded(fullPath, [&] {
+        CArchive ar(mapped.bytes(), fullPath);
+        CEntryStream stream(ar);
+        for (int i = 0; i < stream.Count(); ++i) {
+            const CEntryStream::Entry entry = stream.ReadEntry();
+            visit(i, entry.keyWords, entry.description, entry.date);
+        }
+    });
 }

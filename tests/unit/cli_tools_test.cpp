@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstring>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -137,7 +138,12 @@ TEST(CliTools, DamagedFileGivesTwoAndEmptyOutput)
         std::ofstream o(cut, std::ios::binary);
         o << bytes.substr(0, bytes.size() - 5);
     }
-    for (const std::string& path : {cut, TempPath("missing.ovr")}) {
+    const std::string foreign = TempPath("foreign.ovr");
+    {
+        std::ofstream o(foreign, std::ios::binary);
+        o << bytes.substr(0, 5) << "010c0000" << bytes.substr(13);
+    }
+    for (const std::string& path : {cut, foreign, TempPath("missing.ovr")}) {
         for (std::vector<std::string> args :
              {std::vector<std::string>{"--list", path}, {"--export", path},
               {"--find", "a", "--descriptions", path}}) {
@@ -148,3 +154,63 @@ TEST(CliTools, DamagedFileGivesTwoAndEmptyOutput)
         }
     }
 }
+
+namespace {
+
+// Output larger than the tools' write buffer comes out whole and in order,
+// and a file damaged only at its very end still writes nothing at all.
+TEST(CliTools, LargeOutputIsWholeAndDamageFoundFirst)
+{
+    std::vector<Entry> entries;
+    std::string expected;
+    for (int i = 0; i < 30000; ++i) {
+        char key[64];
+        std::snprintf(key, sizeof key, "entry %05d with a key line of some length \xE9", i);
+        entries.push_back({key, "d", "1.1.2000"});
+        expected += std::string(key, std::strlen(key) - 1) + "\xC3\xA9\n";
+    }
+    const std::string path = WriteDocument("large.ovr", entries);
+    ToolRun list = RunTool({"--list", path});
+    EXPECT_EQ(list.code, 0);
+    EXPECT_GT(list.out.size(), std::size_t{1} << 20);
+    EXPECT_TRUE(list.out == expected);
+
+    std::string bytes;
+    {
+        std::ifstream in(path, std::ios::binary);
+        bytes.assign(std::istreambuf_iterator<char>(in), {});
+    }
+    const std::string cut = TempPath("large_cut.ovr");
+    {
+        std::ofstream o(cut, std::ios::binary);
+        o << bytes.substr(0, bytes.size() - 3);
+    }
+    for (const char* command : {"--list", "--export"}) {
+        ToolRun run = RunTool({command, cut});
+        EXPECT_EQ(run.code, 2) << command;
+        EXPECT_TRUE(run.out.empty()) << command;
+    }
+}
+
+// The tools walk a file without building a table; an old-version file and
+// the UTF-16 string form read as they do into the document.
+TEST(CliTools, WalkReadsOldVersionAndUtf16Texts)
+{
+    const std::string path = TempPath("old.ovr");
+    {
+        std::ofstream o(path, std::ios::binary);
+        o << std::string("\x00\x00\x0A\x01\x08" "010a0000" "\x01\x00\x00\x00"
+                         "\xFF\xFE\xFF\x02" "\xAC\x20" "b\x00" "\x02" "xy", 28);
+    }
+    std::vector<std::string> seen;
+    const FileResult result = ReadDocumentEntries(
+        path, [&](int i, std::string_view k, std::string_view d, std::string_view t) {
+            seen.push_back(std::to_string(i) + "|" + std::string(k) + "|" + std::string(d) + "|" +
+                           std::string(t));
+        });
+    EXPECT_TRUE(result.ok) << result.message;
+    EXPECT_EQ(seen, (std::vector<std::string>{"0|\x80" "b|xy|"}));
+    EXPECT_EQ(RunTool({"--list", path}).out, "\xE2\x82\xAC" "b\n");
+}
+
+}  // namespace
