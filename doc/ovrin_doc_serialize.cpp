@@ -38,16 +38,20 @@ void COvrinDoc::Serialize(CArchive& ar)
 
     // Read into new arrays first: a file that ends early throws, and the
     // table then is still the one the document had. The strings go straight
-    // into their final places, so a large file is never held twice.
+    // into their final places, so a large file is never held twice; all
+    // string objects of an array are made before any text, which keeps each
+    // array's objects side by side in memory for the scans over the table.
     const int n = stream.Count();
-    const std::string today = stream.HasDates() ? std::string() : FormatEntryDate(m_host.Today());
     CStringArray keyWords, descriptions, dates;
-    keyWords.reserve(n);
-    descriptions.reserve(n);
-    dates.reserve(n);
-    for (int i = 0; i < n; ++i)
-        stream.ReadEntry(keyWords.emplace_back(), descriptions.emplace_back(),
-                         dates.emplace_back(today));
+    keyWords.resize(n);
+    descriptions.resize(n);
+    dates.resize(n);
+    const std::string today = stream.HasDates() ? std::string() : FormatEntryDate(m_host.Today());
+    for (int i = 0; i < n; ++i) {
+        stream.ReadEntry(keyWords[i], descriptions[i], dates[i]);
+        if (!stream.HasDates())
+            dates[i] = today;
+    }
     m_arrKeyWords = std::move(keyWords);
     m_arrDescriptions = std::move(descriptions);
     m_arrDates = std::move(dates);
