@@ -45,6 +45,20 @@ std::string WriteDocument(const std::string& name, const std::vector<Entry>& ent
     return path;
 }
 
+std::string FileBytes(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
+
+// Writes `bytes` as the temporary file `name` and returns its path.
+std::string WriteBytes(const std::string& name, const std::string& bytes)
+{
+    const std::string path = TempPath(name);
+    std::ofstream(path, std::ios::binary) << bytes;
+    return path;
+}
+
 struct ToolRun {
     std::optional<int> code;
     std::string out, err;
@@ -127,22 +141,10 @@ TEST(CliTools, FindRejectsOrMissesTextsOutsideTheCodePage)
 // standard output for any of the three tools.
 TEST(CliTools, DamagedFileGivesTwoAndEmptyOutput)
 {
-    const std::string good = WriteDocument("whole.ovr", kSample);
-    std::string bytes;
-    {
-        std::ifstream in(good, std::ios::binary);
-        bytes.assign(std::istreambuf_iterator<char>(in), {});
-    }
-    const std::string cut = TempPath("cut.ovr");
-    {
-        std::ofstream o(cut, std::ios::binary);
-        o << bytes.substr(0, bytes.size() - 5);
-    }
-    const std::string foreign = TempPath("foreign.ovr");
-    {
-        std::ofstream o(foreign, std::ios::binary);
-        o << bytes.substr(0, 5) << "010c0000" << bytes.substr(13);
-    }
+    const std::string bytes = FileBytes(WriteDocument("whole.ovr", kSample));
+    const std::string cut = WriteBytes("cut.ovr", bytes.substr(0, bytes.size() - 5));
+    const std::string foreign =
+        WriteBytes("foreign.ovr", bytes.substr(0, 5) + "010c0000" + bytes.substr(13));
     for (const std::string& path : {cut, foreign, TempPath("missing.ovr")}) {
         for (std::vector<std::string> args :
              {std::vector<std::string>{"--list", path}, {"--export", path},
@@ -175,16 +177,8 @@ TEST(CliTools, LargeOutputIsWholeAndDamageFoundFirst)
     EXPECT_GT(list.out.size(), std::size_t{1} << 20);
     EXPECT_TRUE(list.out == expected);
 
-    std::string bytes;
-    {
-        std::ifstream in(path, std::ios::binary);
-        bytes.assign(std::istreambuf_iterator<char>(in), {});
-    }
-    const std::string cut = TempPath("large_cut.ovr");
-    {
-        std::ofstream o(cut, std::ios::binary);
-        o << bytes.substr(0, bytes.size() - 3);
-    }
+    const std::string bytes = FileBytes(path);
+    const std::string cut = WriteBytes("large_cut.ovr", bytes.substr(0, bytes.size() - 3));
     for (const char* command : {"--list", "--export"}) {
         ToolRun run = RunTool({command, cut});
         EXPECT_EQ(run.code, 2) << command;
@@ -196,12 +190,9 @@ TEST(CliTools, LargeOutputIsWholeAndDamageFoundFirst)
 // the UTF-16 string form read as they do into the document.
 TEST(CliTools, WalkReadsOldVersionAndUtf16Texts)
 {
-    const std::string path = TempPath("old.ovr");
-    {
-        std::ofstream o(path, std::ios::binary);
-        o << std::string("\x00\x00\x0A\x01\x08" "010a0000" "\x01\x00\x00\x00"
-                         "\xFF\xFE\xFF\x02" "\xAC\x20" "b\x00" "\x02" "xy", 28);
-    }
+    const std::string path =
+        WriteBytes("old.ovr", std::string("\x00\x00\x0A\x01\x08" "010a0000" "\x01\x00\x00\x00"
+                                          "\xFF\xFE\xFF\x02" "\xAC\x20" "b\x00" "\x02" "xy", 28));
     std::vector<std::string> seen;
     const FileResult result = ReadDocumentEntries(
         path, [&](int i, std::string_view k, std::string_view d, std::string_view t) {
