@@ -76,16 +76,23 @@ bool CFileCommands::OnFileNew()
     return true;
 }
 
+// Open and Save As offer the same filter and extension, modal to the program.
+void CFileCommands::SetUpFileDialog(QFileDialog& dialog, QFileDialog::AcceptMode acceptMode,
+                                    QFileDialog::FileMode fileMode)
+{
+    dialog.setAcceptMode(acceptMode);
+    dialog.setFileMode(fileMode);
+    dialog.setNameFilter(FileFilter());
+    dialog.setDefaultSuffix(kDefaultSuffix);
+    dialog.setWindowModality(Qt::ApplicationModal);
+}
+
 bool CFileCommands::OnFileOpen()
 {
     // The name first; the question about unsaved changes comes when the
     // file is about to replace the document.
     QFileDialog dialog(Owner(), QStringLiteral("Open"));
-    dialog.setAcceptMode(QFileDialog::AcceptOpen);
-    dialog.setFileMode(QFileDialog::ExistingFile);
-    dialog.setNameFilter(FileFilter());
-    dialog.setDefaultSuffix(kDefaultSuffix);
-    dialog.setWindowModality(Qt::ApplicationModal);
+    SetUpFileDialog(dialog, QFileDialog::AcceptOpen, QFileDialog::ExistingFile);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return false;
     return OpenDocumentFile(dialog.selectedFiles().constFirst());
@@ -166,11 +173,7 @@ bool CFileCommands::DoSave(const QString& current, bool askForName)
         if (QFileInfo(proposal).suffix().isEmpty())
             proposal += QLatin1Char('.') + kDefaultSuffix;
         QFileDialog dialog(Owner(), QStringLiteral("Save As"));
-        dialog.setAcceptMode(QFileDialog::AcceptSave);
-        dialog.setFileMode(QFileDialog::AnyFile);
-        dialog.setNameFilter(FileFilter());
-        dialog.setDefaultSuffix(kDefaultSuffix);
-        dialog.setWindowModality(Qt::ApplicationModal);
+        SetUpFileDialog(dialog, QFileDialog::AcceptSave, QFileDialog::AnyFile);
         dialog.selectFile(proposal);
         if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
             return false;

@@ -3,6 +3,7 @@
 
 #include <functional>
 
+#include <QFileDialog>
 #include <QObject>
 #include <QPointer>
 #include <QString>
@@ -40,6 +41,8 @@ public:
     QString Title() const;
 
     static QString FileFilter();
+    static void SetUpFileDialog(QFileDialog& dialog, QFileDialog::AcceptMode acceptMode,
+                                QFileDialog::FileMode fileMode);
 
 signals:
     void recentFilesChanged();

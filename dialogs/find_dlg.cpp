@@ -92,35 +92,19 @@ bool CFindDlg::UpdateData()
     return true;
 }
 
-// A character that Windows-1252 cannot hold occurs in no entry.
-void CFindDlg::NoHitPossible()
-{
-    m_doc.ShowHint(g_strNoMoreHit);
-}
-
-void CFindDlg::OnFindNext()
+// Takes the dialog's text, then runs one of the searches; a character that
+// Windows-1252 cannot hold occurs in no entry, so that is a miss at once.
+void CFindDlg::Search(void (CFindDlgState::*search)())
 {
     if (UpdateData())
-        m_state.OnFindNext();
+        (m_state.*search)();
     else
-        NoHitPossible();
+        m_doc.ShowHint(g_strNoMoreHit);
 }
 
-void CFindDlg::OnFindFirst()
-{
-    if (UpdateData())
-        m_state.OnFindFirst();
-    else
-        NoHitPossible();
-}
-
-void CFindDlg::OnFindBack()
-{
-    if (UpdateData())
-        m_state.OnFindBack();
-    else
-        NoHitPossible();
-}
+void CFindDlg::OnFindNext() { Search(&CFindDlgState::OnFindNext); }
+void CFindDlg::OnFindFirst() { Search(&CFindDlgState::OnFindFirst); }
+void CFindDlg::OnFindBack() { Search(&CFindDlgState::OnFindBack); }
 
 void CFindDlg::OnInDescriptions()
 {

@@ -32,7 +32,7 @@ private:
     void OnFindFirst();
     void OnFindBack();
     void OnInDescriptions();
-    void NoHitPossible();
+    void Search(void (CFindDlgState::*search)());
 
     COvrinDoc& m_doc;
     CFindDlgState& m_state;
