@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "cli/cli_main.h"
 
+#include <cstring>
 #include <iostream>
 #include <string>
 #include <string_view>
@@ -28,33 +29,46 @@ int Usage(std::ostream& err, const std::string& problem)
     return 2;
 }
 
-// Output collects here and goes out in large pieces. ReadDocumentEntries
-// checks the whole file before the first entry arrives, so a damaged file
-// leaves standard output empty.
+// Output is written straight into a buffer and goes out in large pieces.
+// ReadDocumentEntries checks the whole file before the first entry arrives,
+// so a damaged file leaves standard output empty.
 class Output final {
 public:
-    explicit Output(std::ostream& out) : m_out(out) {}
+    explicit Output(std::ostream& out) : m_out(out), m_buffer(kPiece) {}
     ~Output() { Flush(); }
     Output(const Output&) = delete;
     Output& operator=(const Output&) = delete;
 
-    std::string& text() { return m_text; }
-    void MaybeFlush()
+    // Where the next `size` bytes may be written; hand the end of what was
+    // written to Commit.
+    char* Room(std::size_t size)
     {
-        if (m_text.size() >= kChunk)
+        if (m_used + size > m_buffer.size()) {
             Flush();
+            if (size > m_buffer.size()) m_buffer.resize(size);
+        }
+        return m_buffer.data() + m_used;
+    }
+    void Commit(const char* end) { m_used = static_cast<std::size_t>(end - m_buffer.data()); }
+    void Append(std::string_view text)
+    {
+        char* to = Room(text.size());
+        std::memcpy(to, text.data(), text.size());
+        Commit(to + text.size());
     }
     void Flush()
     {
-        m_out.write(m_text.data(), static_cast<std::streamsize>(m_text.size()));
+        m_out.write(m_buffer.data(), static_cast<std::streamsize>(m_used));
         m_out.flush();
-        m_text.clear();
+        m_used = 0;
     }
 
 private:
-    static constexpr std::size_t kChunk = 1 << 20;
+    static constexpr std::size_t kPiece = 1 << 20;
     std::ostream& m_out;
-    std::string m_text;
+    // Kept at its full size, so that writing into it never clears it first.
+    std::vector<char> m_buffer;
+    std::size_t m_used = 0;
 };
 
 bool Walk(const std::string& path, std::ostream& err, const EntryVisitor& visit)
@@ -65,10 +79,16 @@ bool Walk(const std::string& path, std::ostream& err, const EntryVisitor& visit)
     return false;
 }
 
-void AppendKeyLine(std::string& out, std::string_view keyWords)
+// Key words as a line of UTF-8.
+void WriteKeyLine(Output& output, std::string_view keyWords)
 {
-    AppendCp1252AsUtf8(out, keyWords);
-    out.push_back('\n');
+    char* to = output.Room(3 * keyWords.size() + 9);
+    const char* const end = keyWords.data() + keyWords.size();
+    // A line feed in the key words is written as it is.
+    for (const char* p = keyWords.data(); (p = WriteCp1252AsUtf8Until(p, end, '\n', to)) != end;)
+        *to++ = *p++;
+    *to++ = '\n';
+    output.Commit(to);
 }
 
 }  // namespace
@@ -83,15 +103,13 @@ std::optional<int> RunCommandLineTool(int argc, char** argv, std::ostream& out,
 
     std::vector<std::string> args(argv + 2, argv + argc);
     Output output(out);
-    std::string& text = output.text();
 
     if (command == "--list" || command == "--export") {
         if (args.size() != 1) return Usage(err, std::string(command) + " needs exactly one FILE");
         if (command == "--list") {
             const bool ok = Walk(args[0], err, [&](int, std::string_view keyWords,
                                                    std::string_view, std::string_view) {
-                AppendKeyLine(text, keyWords);
-                output.MaybeFlush();
+                WriteKeyLine(output, keyWords);
             });
             return ok ? 0 : 2;
         }
@@ -99,15 +117,16 @@ std::optional<int> RunCommandLineTool(int argc, char** argv, std::ostream& out,
         bool started = false;
         const bool ok = Walk(args[0], err, [&](int i, std::string_view keyWords,
                                                std::string_view description, std::string_view date) {
-            if (!started) text.append(kRecutilsDescriptor);
+            if (!started) output.Append(kRecutilsDescriptor);
             started = true;
-            if (!AppendRecutilsRecord(text, i + 1, keyWords, date, description) && inexact++ == 0)
-                firstInexact = i + 1;
-            output.MaybeFlush();
+            bool exact = true;
+            output.Commit(WriteRecutilsRecord(output.Room(RecutilsRecordRoom(keyWords, date, description)),
+                                              i + 1, keyWords, date, description, exact));
+            if (!exact && inexact++ == 0) firstInexact = i + 1;
         });
         if (!ok) return 2;
         // An empty document is still a record set, with no records.
-        if (!started) text.append(kRecutilsDescriptor);
+        if (!started) output.Append(kRecutilsDescriptor);
         if (inexact == 0) return 0;
         output.Flush();
         err << "ovrin: " << inexact
@@ -144,10 +163,8 @@ std::optional<int> RunCommandLineTool(int argc, char** argv, std::ostream& out,
                                             std::string_view description, std::string_view) {
         if (!canMatch) return;
         if (folded.IsIn(keyWords) || (descriptions && folded.IsIn(description))) {
-            text.append(std::to_string(i + 1));
-            text.push_back('\t');
-            AppendKeyLine(text, keyWords);
-            output.MaybeFlush();
+            output.Append(std::to_string(i + 1) + '\t');
+            WriteKeyLine(output, keyWords);
             ++hits;
         }
     });

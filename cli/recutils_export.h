@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -21,7 +22,11 @@ void ExportRecutils(const COvrinDoc& doc, std::string& out, std::vector<int>& in
 
 // The record descriptor that opens the set.
 extern const char kRecutilsDescriptor[];
-// Appends one record, preceded by its blank line; false when a line of it
-// ends in a backslash (see above).
-bool AppendRecutilsRecord(std::string& out, int number, std::string_view keyWords,
-                          std::string_view date, std::string_view description);
+
+// The room WriteRecutilsRecord needs at its pointer for these texts.
+std::size_t RecutilsRecordRoom(std::string_view keyWords, std::string_view date,
+                               std::string_view description);
+// Writes one record, preceded by its blank line, at `to` and returns its end.
+// `exact` becomes false when a line of it ends in a backslash (see above).
+char* WriteRecutilsRecord(char* to, int number, std::string_view keyWords, std::string_view date,
+                          std::string_view description, bool& exact);

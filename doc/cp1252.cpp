@@ -70,56 +70,79 @@ constexpr std::array<Utf8Form, 256> MakeUtf8Table()
 }
 
 constexpr std::array<Utf8Form, 256> kUtf8 = MakeUtf8Table();
+static_assert(sizeof(Utf8Form) == 4);
 
-// The number of leading bytes without a high bit in a word loaded from
-// memory, given the word's high bits (not all zero).
-int AsciiPrefix(std::uint64_t high)
+// Writes the UTF-8 form of one byte. All four bytes of the form are stored
+// in one go; the count in the last one is overwritten by what follows.
+char* WriteUtf8Form(char* to, char byte)
+{
+    const Utf8Form& f = kUtf8[static_cast<unsigned char>(byte)];
+    std::memcpy(to, &f, sizeof f);
+    return to + f.size;
+}
+
+constexpr std::uint64_t kHighBits = 0x8080808080808080ULL;
+constexpr std::uint64_t kLowBits = 0x7F7F7F7F7F7F7F7FULL;
+
+// The high bit of each zero byte of `x`, and of no other byte.
+std::uint64_t ZeroBytes(std::uint64_t x)
+{
+    return ~(((x & kLowBits) + kLowBits) | x | kLowBits);
+}
+
+// The number of bytes before the first marked one, in memory order.
+int UnmarkedPrefix(std::uint64_t marks)
 {
     if constexpr (std::endian::native == std::endian::little)
-        return std::countr_zero(high) / 8;
+        return std::countr_zero(marks) / 8;
     else
-        return std::countl_zero(high) / 8;
+        return std::countl_zero(marks) / 8;
 }
 
 }  // namespace
 
+const char* WriteCp1252AsUtf8Until(const char* p, const char* end, char stop, char*& to)
+{
+    char* d = to;
+    const std::uint64_t stops = 0x0101010101010101ULL * static_cast<unsigned char>(stop);
+    const char* limit = end;
+    // Eight bytes at a time: most text is ASCII and is copied whole; a word
+    // with a high byte goes through the table byte by byte, without a branch
+    // per byte.
+    while (end - p >= 8) {
+        std::uint64_t word;
+        std::memcpy(&word, p, 8);
+        const std::uint64_t stopBytes = ZeroBytes(word ^ stops);
+        if (stopBytes != 0) {
+            limit = p + UnmarkedPrefix(stopBytes);
+            break;
+        }
+        if ((word & kHighBits) == 0) {
+            std::memcpy(d, p, 8);
+            d += 8;
+        } else {
+            for (int i = 0; i < 8; ++i) d = WriteUtf8Form(d, p[i]);
+        }
+        p += 8;
+    }
+    while (p != limit && *p != stop) d = WriteUtf8Form(d, *p++);
+    to = d;
+    return p;
+}
+
 void AppendCp1252AsUtf8(std::string& out, std::string_view bytes)
 {
-    // Room for the longest result first (three bytes a byte), trimmed after:
-    // the loop then writes through a pointer without a check per byte.
+    // Room for the longest result first, trimmed after: the converter then
+    // writes through a pointer without a check per byte.
     const std::size_t old = out.size();
     out.resize(old + 3 * bytes.size() + 8);
     char* d = out.data() + old;
     const char* p = bytes.data();
     const char* const end = p + bytes.size();
-    // Most text is ASCII. Eight bytes are stored at once, then the pointer
-    // moves past those without a high bit; a byte with one goes through the
-    // table. The slack of 8 lets every store be whole.
-    while (end - p >= 8) {
-        std::uint64_t word;
-        std::memcpy(&word, p, 8);
-        std::memcpy(d, p, 8);
-        const std::uint64_t high = word & 0x8080808080808080ULL;
-        if (high == 0) {
-            d += 8;
-            p += 8;
-            continue;
-        }
-        const int ascii = AsciiPrefix(high);
-        d += ascii;
-        p += ascii;
-        const Utf8Form& f = kUtf8[static_cast<unsigned char>(*p++)];
-        std::memcpy(d, f.bytes, 3);
-        d += f.size;
-    }
-    for (; p < end; ++p) {
-        const Utf8Form& f = kUtf8[static_cast<unsigned char>(*p)];
-        std::memcpy(d, f.bytes, 3);
-        d += f.size;
-    }
+    // Line feeds stop the converter; here they are copied like any byte.
+    while ((p = WriteCp1252AsUtf8Until(p, end, '\n', d)) != end) *d++ = *p++;
     out.resize(static_cast<std::size_t>(d - out.data()));
 }
-
 std::string Utf16ToCp1252(std::u16string_view text)
 {
     std::string out;

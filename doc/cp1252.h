@@ -20,6 +20,12 @@ int UnicodeToCp1252(char32_t codePoint);
 std::string Cp1252ToUtf8(std::string_view bytes);
 // The same, appended to `out`; runs of ASCII are copied whole.
 void AppendCp1252AsUtf8(std::string& out, std::string_view bytes);
+// The pointer form for writers that size their buffer once: converts the
+// bytes from `from` up to the first `stop` byte or `end`, writing at `to`,
+// which needs room for three bytes a byte plus 8 (whole words are stored).
+// Returns where the reading stopped (the stop byte or `end`) and moves `to`
+// past what was written.
+const char* WriteCp1252AsUtf8Until(const char* from, const char* end, char stop, char*& to);
 
 // UTF-16 code units (surrogate pairs joined) as Windows-1252 bytes; a
 // character the code page cannot hold becomes '?'.
