@@ -299,7 +299,7 @@ private slots:
         QVERIFY(other->isChecked() && !other->isEnabled());
     }
 
-    // The tool bar has the 16 buttons in their order, with their tips.
+    // The tool bar has the 16 buttons in their order, with their tips and icons.
     void toolBarLayout()
     {
         QStringList names;
@@ -313,8 +313,9 @@ private slots:
         QCOMPARE(Action(ID_VIEW_KEYWORDS)->toolTip(), QStringLiteral(" keywords "));
         QCOMPARE(Action(ID_FILE_NEW)->toolTip(), QStringLiteral("New"));
         QCOMPARE(Action(ID_FILE_NEW)->statusTip(), QStringLiteral("Create a new document"));
+        // The icons are SVG: they draw only when Qt's SVG plugin is there.
         for (QAction* a : Frame().ToolBar()->actions())
-            QVERIFY2(a->isSeparator() || !a->icon().isNull(), qPrintable(a->objectName()));
+            QVERIFY2(a->isSeparator() || !a->icon().pixmap(16).isNull(), qPrintable(a->objectName()));
     }
 
     // The menus carry the texts, mnemonics and shown shortcuts.
