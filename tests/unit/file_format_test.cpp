@@ -169,42 +169,6 @@ TEST(Cp1252, MapsBothWays)
     EXPECT_EQ(Cp1252ToUtf8("\x80 \xFC"), "\xE2\x82\xAC \xC3\xBC");
 }
 
-// The fast conversion copies ASCII eight bytes at a time; every byte at every
-// place within such a group, and texts of every short length, must come out
-// as the code point by code point encoding gives.
-TEST(Cp1252, Utf8ConversionAgreesWithCodePoints)
-{
-    auto reference = [](std::string_view bytes) {
-        std::string out;
-        for (char c : bytes) {
-            const char32_t cp = Cp1252ToUnicode(static_cast<unsigned char>(c));
-            if (cp < 0x80) {
-                out += static_cast<char>(cp);
-            } else if (cp < 0x800) {
-                out += static_cast<char>(0xC0 | (cp >> 6));
-                out += static_cast<char>(0x80 | (cp & 0x3F));
-            } else {
-                out += static_cast<char>(0xE0 | (cp >> 12));
-                out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-                out += static_cast<char>(0x80 | (cp & 0x3F));
-            }
-        }
-        return out;
-    };
-    for (int b = 0; b < 256; ++b)
-        for (std::size_t at = 0; at < 19; ++at) {
-            std::string text(19, 'a');
-            text[at] = static_cast<char>(b);
-            text.resize(at + 1 + at % 9);
-            ASSERT_EQ(Cp1252ToUtf8(text), reference(text)) << b << " at " << at;
-        }
-    const std::string high(40, '\x80');
-    std::string out = "kept ";
-    AppendCp1252AsUtf8(out, high);
-    EXPECT_EQ(out, "kept " + reference(high));
-    EXPECT_EQ(Cp1252ToUtf8(""), "");
-}
-
 // Views read in place from memory; the UTF-16 form is converted into the
 // spill string, and a length past the end still throws.
 TEST(ArchiveStrings, ViewsPointIntoTheBytes)
