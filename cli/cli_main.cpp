@@ -5,6 +5,7 @@
 #include <iostream>
 #include <string>
 #include <string_view>
+#include <thread>
 #include <vector>
 
 #include "cli/recutils_export.h"
@@ -30,7 +31,7 @@ int Usage(std::ostream& err, const std::string& problem)
 }
 
 // Output is written straight into a buffer and goes out in large pieces.
-// ReadDocumentEntries checks the whole file before the first entry arrives,
+// The file is checked as a whole before the first entry arrives,
 // so a damaged file leaves standard output empty.
 class Output final {
 public:
@@ -52,6 +53,12 @@ public:
     void Commit(const char* end) { m_used = static_cast<std::size_t>(end - m_buffer.data()); }
     void Append(std::string_view text)
     {
+        // A large piece goes out as it is rather than through the buffer.
+        if (text.size() >= kPiece) {
+            Flush();
+            m_out.write(text.data(), static_cast<std::streamsize>(text.size()));
+            return;
+        }
         char* to = Room(text.size());
         std::memcpy(to, text.data(), text.size());
         Commit(to + text.size());
@@ -71,12 +78,42 @@ private:
     std::size_t m_used = 0;
 };
 
-bool Walk(const std::string& path, std::ostream& err, const EntryVisitor& visit)
+bool Reported(const FileResult& result, const std::string& path, std::ostream& err)
 {
-    const FileResult result = ReadDocumentEntries(path, visit);
     if (result.ok) return true;
     err << "ovrin: cannot read \"" << path << "\": " << result.message << "\n";
     return false;
+}
+
+bool Walk(const std::string& path, std::ostream& err, const EntryVisitor& visit)
+{
+    return Reported(ReadDocumentEntries(path, visit), path, err);
+}
+
+// The export converts about this much of the file at a time on each core.
+constexpr std::size_t kExportRunBytes = 1 << 20;
+
+int Export(const std::string& path, Output& output, std::ostream& err)
+{
+    std::vector<int> inexact;
+    bool started = false;
+    const FileResult result =
+        ReadDocumentRuns(path, kExportRunBytes, [&](const std::vector<EntryRun>& runs) {
+            output.Append(kRecutilsDescriptor);
+            started = true;
+            ExportRecutilsRuns(runs, std::thread::hardware_concurrency(),
+                               [&](std::string_view text) { output.Append(text); }, inexact);
+        });
+    if (!Reported(result, path, err)) return 2;
+    // An empty file is still a record set, with no records.
+    if (!started) output.Append(kRecutilsDescriptor);
+    if (inexact.empty()) return 0;
+    output.Flush();
+    err << "ovrin: " << inexact.size()
+        << " entries hold a line ending in a backslash, which recutils joins with the "
+           "next line (first: entry "
+        << inexact.front() << ")\n";
+    return 1;
 }
 
 // Key words as a line of UTF-8.
@@ -113,27 +150,7 @@ std::optional<int> RunCommandLineTool(int argc, char** argv, std::ostream& out,
             });
             return ok ? 0 : 2;
         }
-        int inexact = 0, firstInexact = 0;
-        bool started = false;
-        const bool ok = Walk(args[0], err, [&](int i, std::string_view keyWords,
-                                               std::string_view description, std::string_view date) {
-            if (!started) output.Append(kRecutilsDescriptor);
-            started = true;
-            bool exact = true;
-            output.Commit(WriteRecutilsRecord(output.Room(RecutilsRecordRoom(keyWords, date, description)),
-                                              i + 1, keyWords, date, description, exact));
-            if (!exact && inexact++ == 0) firstInexact = i + 1;
-        });
-        if (!ok) return 2;
-        // An empty document is still a record set, with no records.
-        if (!started) output.Append(kRecutilsDescriptor);
-        if (inexact == 0) return 0;
-        output.Flush();
-        err << "ovrin: " << inexact
-            << " entries hold a line ending in a backslash, which recutils joins with the "
-               "next line (first: entry "
-            << firstInexact << ")\n";
-        return 1;
+        return Export(args[0], output, err);
     }
 
     // --find TEXT [--descriptions] FILE: the option may come before or after FILE.

@@ -1,26 +1,36 @@
 // SPDX-License-Identifier: MIT
 #include "cli/recutils_export.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstring>
+#include <atomic>
+#include <exception>
+#include <memory>
+#include <semaphore>
+#include <thread>
 
 #include "doc/cp1252.h"
+#include "doc/document_file.h"
 #include "doc/ovrin_doc.h"
 
 namespace {
 
-char* WriteText(char* to, std::string_view text)
+// Writes a string literal without its terminating zero; its size is known
+// here, so the copy is a few moves.
+template <std::size_t N>
+char* WriteLiteral(char* to, const char (&text)[N])
 {
-    std::memcpy(to, text.data(), text.size());
-    return to + text.size();
+    std::memcpy(to, text, N - 1);
+    return to + (N - 1);
 }
 
-// Writes one field. The value is converted and split into lines in one
-// pass, since the export is mostly this loop.
-char* WriteField(char* d, std::string_view name, std::string_view value, bool& exact)
+// Writes one field, its label ("Name: ") first. The value is converted and
+// split into lines in one pass, since the export is mostly this loop.
+template <std::size_t N>
+char* WriteField(char* d, const char (&label)[N], std::string_view value, bool& exact)
 {
-    d = WriteText(d, name);
-    d = WriteText(d, ": ");
+    d = WriteLiteral(d, label);
     const char* p = value.data();
     const char* const end = p + value.size();
     for (;;) {
@@ -32,7 +42,7 @@ char* WriteField(char* d, std::string_view name, std::string_view value, bool& e
         if (d[-1] == '\\') exact = false;
         *d++ = '\n';
         if (p == end) return d;
-        d = WriteText(d, "+ ");
+        d = WriteLiteral(d, "+ ");
         ++p;
     }
 }
@@ -42,28 +52,59 @@ char* WriteField(char* d, std::string_view name, std::string_view value, bool& e
 // may store past its end.
 constexpr std::size_t kRecordFrame = 64;
 
-}  // namespace
-
-const char kRecutilsDescriptor[] = "%rec: Entry\n";
-
-std::size_t RecutilsRecordRoom(std::string_view keyWords, std::string_view date,
-                               std::string_view description)
+// The room WriteRecord needs at its pointer for these texts.
+std::size_t RecordRoom(std::string_view keyWords, std::string_view date,
+                       std::string_view description)
 {
     // A byte grows to at most three: a character of the code page to its
     // UTF-8 form, a line feed to "\n+ ".
     return kRecordFrame + 3 * (keyWords.size() + date.size() + description.size());
 }
 
-char* WriteRecutilsRecord(char* d, int number, std::string_view keyWords, std::string_view date,
-                          std::string_view description, bool& exact)
+// Writes one record, preceded by its blank line, at `d` (which has the
+// record's room) and returns its end; `exact` becomes false when a line of
+// it ends in a backslash.
+char* WriteRecord(char* d, int number, std::string_view keyWords, std::string_view date,
+                  std::string_view description, bool& exact)
 {
-    d = WriteText(d, "\nNumber: ");
+    d = WriteLiteral(d, "\nNumber: ");
     d = std::to_chars(d, d + 11, number).ptr;
     *d++ = '\n';
-    d = WriteField(d, "KeyWords", keyWords, exact);
-    d = WriteField(d, "Date", date, exact);
-    return WriteField(d, "Description", description, exact);
+    d = WriteField(d, "KeyWords: ", keyWords, exact);
+    d = WriteField(d, "Date: ", date, exact);
+    return WriteField(d, "Description: ", description, exact);
 }
+
+// The records of one run. The buffer is handed on from run to run and is
+// never cleared: only the pages written to are ever touched.
+struct ConvertedRun {
+    std::unique_ptr<char[]> buffer;
+    std::size_t capacity = 0;
+    std::size_t size = 0;
+    std::vector<int> inexact;
+};
+
+void ConvertRun(const EntryRun& run, ConvertedRun& into)
+{
+    // The texts of a run are never longer than its bytes.
+    const std::size_t room = kRecordFrame * static_cast<std::size_t>(run.count) + 3 * run.bytes.size();
+    if (into.capacity < room) {
+        into.buffer = std::make_unique_for_overwrite<char[]>(room);
+        into.capacity = room;
+    }
+    char* d = into.buffer.get();
+    WalkEntryRun(run, [&](int i, std::string_view keyWords, std::string_view description,
+                          std::string_view date) {
+        bool exact = true;
+        d = WriteRecord(d, i + 1, keyWords, date, description, exact);
+        if (!exact) into.inexact.push_back(i + 1);
+    });
+    into.size = static_cast<std::size_t>(d - into.buffer.get());
+}
+
+}  // namespace
+
+const char kRecutilsDescriptor[] = "%rec: Entry\n";
 
 void ExportRecutils(const COvrinDoc& doc, std::string& out, std::vector<int>& inexact)
 {
@@ -77,11 +118,63 @@ void ExportRecutils(const COvrinDoc& doc, std::string& out, std::vector<int>& in
                                                  ? std::string_view(doc.m_arrDescriptions[i])
                                                  : std::string_view();
         const std::size_t old = out.size();
-        out.resize(old + RecutilsRecordRoom(keyWords, date, description));
+        out.resize(old + RecordRoom(keyWords, date, description));
         const int number = static_cast<int>(i + 1);
         bool exact = true;
-        char* end = WriteRecutilsRecord(out.data() + old, number, keyWords, date, description, exact);
+        char* end = WriteRecord(out.data() + old, number, keyWords, date, description, exact);
         out.resize(static_cast<std::size_t>(end - out.data()));
         if (!exact) inexact.push_back(number);
+    }
+}
+
+void ExportRecutilsRuns(const std::vector<EntryRun>& runs, unsigned lanes,
+                        const std::function<void(std::string_view)>& write,
+                        std::vector<int>& inexact)
+{
+    const std::size_t count = runs.size();
+    if (count == 0) return;
+    const std::size_t laneCount = std::clamp<std::size_t>(lanes, 1, count);
+    // Lane k converts the runs k, k + laneCount, ... in turn; this thread
+    // writes the runs in file order, each from its lane, and then lets that
+    // lane reuse its buffer for its next run.
+    struct Lane {
+        ConvertedRun run;
+        std::counting_semaphore<> converted{0};
+        std::counting_semaphore<> written{1};
+        std::exception_ptr error;
+    };
+    std::vector<Lane> lane(laneCount);
+    std::atomic<bool> stop{false};
+    std::vector<std::jthread> threads;
+    for (std::size_t k = 0; k < laneCount; ++k)
+        threads.emplace_back([&, k] {
+            Lane& l = lane[k];
+            for (std::size_t r = k; r < count; r += laneCount) {
+                l.written.acquire();
+                if (stop) return;
+                try {
+                    l.run.inexact.clear();
+                    ConvertRun(runs[r], l.run);
+                } catch (...) {
+                    l.error = std::current_exception();
+                }
+                l.converted.release();
+                if (l.error) return;
+            }
+        });
+    try {
+        for (std::size_t r = 0; r < count; ++r) {
+            Lane& l = lane[r % laneCount];
+            l.converted.acquire();
+            if (l.error) std::rethrow_exception(l.error);
+            write(std::string_view(l.run.buffer.get(), l.run.size));
+            inexact.insert(inexact.end(), l.run.inexact.begin(), l.run.inexact.end());
+            l.written.release();
+        }
+    } catch (...) {
+        // Wakes the lanes that wait for their buffer, so that they end.
+        stop = true;
+        for (Lane& l : lane) l.written.release();
+        throw;  // the threads are joined on the way out
     }
 }

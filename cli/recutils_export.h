@@ -2,11 +2,13 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 class COvrinDoc;
+struct EntryRun;
 
 // Appends every entry of `doc`, in table order, to `out` as a GNU recutils
 // record set in UTF-8: the descriptor "%rec: Entry", then one record per
@@ -23,10 +25,11 @@ void ExportRecutils(const COvrinDoc& doc, std::string& out, std::vector<int>& in
 // The record descriptor that opens the set.
 extern const char kRecutilsDescriptor[];
 
-// The room WriteRecutilsRecord needs at its pointer for these texts.
-std::size_t RecutilsRecordRoom(std::string_view keyWords, std::string_view date,
-                               std::string_view description);
-// Writes one record, preceded by its blank line, at `to` and returns its end.
-// `exact` becomes false when a line of it ends in a backslash (see above).
-char* WriteRecutilsRecord(char* to, int number, std::string_view keyWords, std::string_view date,
-                          std::string_view description, bool& exact);
+// Writes the records of `runs` in order through `write`, converting on
+// `lanes` threads at once. Numbers of entries that
+// cannot be exact (see above) go into `inexact`. An ArchiveError from a run
+// (a file changed while it was read) is passed on after the runs in flight
+// have finished; what was written by then stays written.
+void ExportRecutilsRuns(const std::vector<EntryRun>& runs, unsigned lanes,
+                        const std::function<void(std::string_view)>& write,
+                        std::vector<int>& inexact);

@@ -3,6 +3,7 @@
 
 #include <cerrno>
 #include <climits>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -164,7 +165,8 @@ FileResult SaveDocumentFile(COvrinDoc& doc, const std::string& path)
     return {};
 }
 
-FileResult ReadDocumentEntries(const std::string& path, const EntryVisitor& visit)
+FileResult ReadDocumentRuns(const std::string& path, std::size_t runBytes,
+                            const EntryRunsVisitor& visit)
 {
     const std::string fullPath = FullPath(path);
     FileResult result;
@@ -180,24 +182,51 @@ FileResult ReadDocumentEntries(const std::string& path, const EntryVisitor& visi
         return {};
 
     // The first pass only checks the stream, so that nothing is visited from
-    // a file that turns out to be damaged further on.
+    // a file that turns out to be damaged further on; it notes where the
+    // runs begin and end on the way.
+    const std::string_view bytes = mapped.bytes();
+    std::vector<EntryRun> runs;
     result = Guarded(fullPath, [&] {
-        CArchive ar(mapped.bytes(), fullPath);
+        CArchive ar(bytes, fullPath);
         CEntryStream stream(ar);
         if (!stream.IsKnownVersion())
             throw ArchiveError("not an Ovrin document (unknown version)");
-        for (int i = 0; i < stream.Count(); ++i)
+        const auto offset = [&] { return static_cast<std::size_t>(bytes.size() - ar.Remaining()); };
+        EntryRun run{0, 0, stream.HasDates(), {}};
+        std::size_t start = offset();
+        for (int i = 0; i < stream.Count(); ++i) {
             stream.ReadEntry();
+            ++run.count;
+            const std::size_t end = offset();
+            if (end - start >= runBytes || i + 1 == stream.Count()) {
+                run.bytes = bytes.substr(start, end - start);
+                runs.push_back(run);
+                run.first = i + 1;
+                run.count = 0;
+                start = end;
+            }
+        }
     });
     if (!result.ok)
         return result;
     // Guarded again only for a file changed by someone else in between.
-    return Guarded(fullPath, [&] {
-        CArchive ar(mapped.bytes(), fullPath);
-        CEntryStream stream(ar);
-        for (int i = 0; i < stream.Count(); ++i) {
-            const CEntryStream::Entry entry = stream.ReadEntry();
-            visit(i, entry.keyWords, entry.description, entry.date);
-        }
+    return Guarded(fullPath, [&] { visit(runs); });
+}
+
+void WalkEntryRun(const EntryRun& run, const EntryVisitor& visit)
+{
+    CArchive ar(run.bytes, std::string());
+    CEntryStream stream(ar, run.hasDates, run.count);
+    for (int i = 0; i < run.count; ++i) {
+        const CEntryStream::Entry entry = stream.ReadEntry();
+        visit(run.first + i, entry.keyWords, entry.description, entry.date);
+    }
+}
+
+FileResult ReadDocumentEntries(const std::string& path, const EntryVisitor& visit)
+{
+    return ReadDocumentRuns(path, SIZE_MAX, [&](const std::vector<EntryRun>& runs) {
+        for (const EntryRun& run : runs)
+            WalkEntryRun(run, visit);
     });
 }

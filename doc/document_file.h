@@ -4,6 +4,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 class COvrinDoc;
 
@@ -43,3 +44,27 @@ using EntryVisitor = std::function<void(int, std::string_view, std::string_view,
 // counts as damaged. The file is scanned in place, never copied, so the
 // memory needed does not grow with it.
 FileResult ReadDocumentEntries(const std::string& path, const EntryVisitor& visit);
+
+// Consecutive entries of a file that was checked: the index of the first,
+// how many there are, whether they carry dates, and the bytes they take.
+struct EntryRun final {
+    int first = 0;
+    int count = 0;
+    bool hasDates = true;
+    std::string_view bytes;
+};
+
+// Calls `visit` for each entry of `run` in order, with indexes counted from
+// the start of the file. Throws ArchiveError only if the file was changed by
+// someone else after it was checked.
+void WalkEntryRun(const EntryRun& run, const EntryVisitor& visit);
+
+using EntryRunsVisitor = std::function<void(const std::vector<EntryRun>&)>;
+
+// Checks the whole of `path` as ReadDocumentEntries does, then hands its
+// entries to `visit` cut into runs of about `runBytes` of the file each, so
+// that several threads can walk them at once. The runs view the mapped file
+// and are valid during the call; an ArchiveError thrown by `visit` becomes
+// the result's message.
+FileResult ReadDocumentRuns(const std::string& path, std::size_t runBytes,
+                            const EntryRunsVisitor& visit);

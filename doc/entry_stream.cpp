@@ -31,6 +31,11 @@ CEntryStream::CEntryStream(CArchive& ar) : m_ar(ar)
     m_nCount = n;
 }
 
+CEntryStream::CEntryStream(CArchive& ar, bool hasDates, int count)
+    : m_ar(ar), m_bKnown(true), m_bDates(hasDates), m_nCount(count)
+{
+}
+
 CEntryStream::Entry CEntryStream::ReadEntry()
 {
     Entry entry;

@@ -19,6 +19,9 @@ public:
     // Reads the version and, for a version this program knows, the count;
     // a count the rest of the stream cannot hold throws ArchiveError.
     explicit CEntryStream(CArchive& ar);
+    // The `count` entries of a run cut from a stream that was read through
+    // once already (see ReadDocumentRuns): no version, no count before them.
+    CEntryStream(CArchive& ar, bool hasDates, int count);
 
     // "010b0000" or "010a0000"; anything else is not a document.
     bool IsKnownVersion() const { return m_bKnown; }

@@ -7,7 +7,9 @@
 #include <vector>
 
 #include "cli/recutils_export.h"
+#include "doc/archive.h"
 #include "doc/cp1252.h"
+#include "doc/document_file.h"
 #include "doc/ovrin_doc.h"
 #include "fake_host.h"
 
@@ -95,4 +97,62 @@ TEST(ExportRecutils, ReportsLinesEndingInBackslash)
     std::vector<int> inexact;
     ExportRecutils(doc, text, inexact);
     EXPECT_EQ(inexact, std::vector<int>{2});
+}
+
+// A file cut into many small runs, converted on several threads, comes out
+// exactly as the whole document exported in one go, in order, with the
+// inexact entries named in order too.
+TEST(ExportRecutils, RunsOnThreadsMatchTheWholeDocument)
+{
+    FakeHost host;
+    COvrinDoc doc(host);
+    std::vector<std::string> keys, descriptions, dates;
+    for (int i = 0; i < 500; ++i) {
+        keys.push_back("key " + std::to_string(i) + (i % 7 == 0 ? " \xE9t\xE9" : ""));
+        descriptions.push_back(i % 50 == 3 ? "ends in\\\r\nnext"
+                                           : std::string(i % 40, 'x') + "\r\n\x80 " + std::to_string(i));
+        dates.push_back("1.1.2000");
+    }
+    doc.m_arrKeyWords = keys;
+    doc.m_arrDescriptions = descriptions;
+    doc.m_arrDates = dates;
+    doc.m_nCount = 500;
+    doc.m_nCurrent = 0;
+    const std::string path = ::testing::TempDir() + "export_runs.ovr";
+    ASSERT_TRUE(SaveDocumentFile(doc, path).ok);
+    std::string whole;
+    std::vector<int> wholeInexact;
+    ExportRecutils(doc, whole, wholeInexact);
+    ASSERT_FALSE(wholeInexact.empty());
+
+    for (unsigned lanes : {1U, 3U}) {
+        std::string text = kRecutilsDescriptor;
+        std::vector<int> inexact;
+        std::size_t runCount = 0;
+        const FileResult result = ReadDocumentRuns(path, 100, [&](const std::vector<EntryRun>& runs) {
+            runCount = runs.size();
+            ExportRecutilsRuns(runs, lanes, [&](std::string_view piece) { text += piece; }, inexact);
+        });
+        ASSERT_TRUE(result.ok) << result.message;
+        EXPECT_GT(runCount, 100U);
+        EXPECT_TRUE(text == whole) << lanes;
+        EXPECT_EQ(inexact, wholeInexact);
+    }
+}
+
+// A run that does not read (the file changed after it was checked) ends the
+// export with its error instead of hanging the threads or writing past it.
+TEST(ExportRecutils, DamagedRunStopsTheExport)
+{
+    const std::string good("\x01" "a" "\x01" "b" "\x01" "c", 6);
+    std::vector<EntryRun> runs;
+    for (int i = 0; i < 6; ++i)
+        runs.push_back(EntryRun{i, 1, true, i == 2 ? std::string_view("\x09" "short") : std::string_view(good)});
+    for (unsigned lanes : {1U, 2U, 4U}) {
+        int written = 0;
+        std::vector<int> inexact;
+        EXPECT_THROW(ExportRecutilsRuns(runs, lanes, [&](std::string_view) { ++written; }, inexact),
+                     ArchiveError);
+        EXPECT_EQ(written, 2) << lanes;
+    }
 }
