@@ -26,10 +26,10 @@ void ExportRecutils(const COvrinDoc& doc, std::string& out, std::vector<int>& in
 extern const char kRecutilsDescriptor[];
 
 // Writes the records of `runs` in order through `write`, converting on
-// `lanes` threads at once. Numbers of entries that
-// cannot be exact (see above) go into `inexact`. An ArchiveError from a run
-// (a file changed while it was read) is passed on after the runs in flight
-// have finished; what was written by then stays written.
+// `lanes` threads at once. Numbers of entries that cannot be exact (see
+// above) go into `inexact`. An ArchiveError from a run (a file changed while
+// it was read) is passed on after the runs in flight have finished; what was
+// written by then stays written.
 void ExportRecutilsRuns(const std::vector<EntryRun>& runs, unsigned lanes,
                         const std::function<void(std::string_view)>& write,
                         std::vector<int>& inexact);
