@@ -33,7 +33,6 @@ public:
     // maximized.
     PlacementRect RestoredRect() const;
 
-    static constexpr PlacementRect s_rectDefault = kDefaultPlacement;
     // Profile name under which the bar state is stored.
     static constexpr const char* kProfileName = "Ovrin";
 

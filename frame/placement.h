@@ -14,7 +14,8 @@ struct PlacementRect final {
     friend bool operator==(const PlacementRect&, const PlacementRect&) = default;
 };
 
-// Used when the profile holds no rectangle.
+// Used when the profile holds no rectangle and there is no screen to size
+// the window by.
 inline constexpr PlacementRect kDefaultPlacement{10, 10, 500, 400};
 
 // "%04d %04d %04d %04d": each number zero-padded to four characters, a minus

@@ -1,0 +1,88 @@
+// SPDX-License-Identifier: MIT
+// The frame's remembered placement: the stored text, the show state chosen
+// from the flags, and a window closed and opened again.
+#include <QGuiApplication>
+#include <QScreen>
+#include <QtTest>
+
+#include "frame/persistent_frame.h"
+#include "frame/placement.h"
+#include "frame/profile.h"
+#include "widget_test_support.h"
+
+class PersistentFrameTest : public QObject {
+    Q_OBJECT
+
+    static QString Stored(const char* entry)
+    {
+        return CProfile().value(QStringLiteral("Window size/") + QLatin1String(entry)).toString();
+    }
+
+private slots:
+    void init() { CProfile().clear(); }
+
+    // Four places each, a minus sign taking one; read back by the fixed
+    // places, or by fields when a number outgrew its four characters.
+    void rectangleText()
+    {
+        QCOMPARE(FormatPlacementRect({10, -4, 1234, 5}), QStringLiteral("0010 -004 1234 0005"));
+        QCOMPARE(ParsePlacementRect(QStringLiteral("0010 -004 1234 0005")),
+                 (PlacementRect{10, -4, 1234, 5}));
+        QCOMPARE(ParsePlacementRect(QStringLiteral("12000 20 -30 40")),
+                 (PlacementRect{12000, 20, -30, 40}));
+        QCOMPARE(ParsePlacementRect(QStringLiteral("0010 0020")), (PlacementRect{10, 20, 0, 0}));
+        QCOMPARE(ParsePlacementRect(QStringLiteral("0100x0200y0300z0400")),
+                 (PlacementRect{100, 200, 300, 400}));
+        QCOMPARE(ParsePlacementRect(QStringLiteral("garbage")), (PlacementRect{0, 0, 0, 0}));
+        // A number too large for an int is held at the largest, not overflowed.
+        QCOMPARE(ParsePlacementRect(QStringLiteral("99999999999 0 0 0")).left, 2147483647);
+    }
+
+    // The stored flags choose the show command; a minimized window keeps
+    // whether it returns to the maximized state.
+    void showStateFromFlags()
+    {
+        QCOMPARE(ShowStateFromFlags(0, 0).show, ShowCommand::Normal);
+        QCOMPARE(ShowStateFromFlags(0, 1).show, ShowCommand::Maximized);
+        QCOMPARE(ShowStateFromFlags(1, 0).flags, kSetMinPosition);
+        QCOMPARE(ShowStateFromFlags(1, 1).flags, kRestoreToMaximized);
+        QCOMPARE(ShowStateFromFlags(5, 0).show, ShowCommand::MinimizedNoActivate);
+        QCOMPARE(FlagsFromWindowState(true, false, true).max, 1);
+        QCOMPARE(FlagsFromWindowState(true, false, false).max, 0);
+        QCOMPARE(FlagsFromWindowState(false, true, false).icon, 0);
+    }
+
+    // With nothing stored the window takes a good part of the screen; a
+    // closed window leaves its rectangle and state, and the next one comes
+    // back there, maximized over the same restored rectangle.
+    void closedWindowComesBack()
+    {
+        {
+            CPersistentFrame first;
+            first.ActivateFrame();
+            const QRect free = QGuiApplication::primaryScreen()->availableGeometry();
+            QVERIFY(free.contains(first.geometry()));
+            QCOMPARE(first.size(), QSize(free.width() * 3 / 4, free.height() * 3 / 4));
+            first.setGeometry(100, 120, 400, 300);
+            first.close();
+        }
+        QCOMPARE(Stored("Rect"), QStringLiteral("0100 0120 0500 0420"));
+        QCOMPARE(Stored("max"), QStringLiteral("0"));
+        {
+            CPersistentFrame second;
+            second.ActivateFrame();
+            QCOMPARE(second.geometry(), QRect(100, 120, 400, 300));
+            second.showMaximized();
+            second.close();
+        }
+        QCOMPARE(Stored("Rect"), QStringLiteral("0100 0120 0500 0420"));
+        QCOMPARE(Stored("max"), QStringLiteral("1"));
+        CPersistentFrame third;
+        third.ActivateFrame();
+        QVERIFY(third.isMaximized());
+        QCOMPARE(third.RestoredRect(), (PlacementRect{100, 120, 500, 420}));
+    }
+};
+
+OVRIN_WIDGET_TEST_MAIN(PersistentFrameTest)
+#include "persistent_frame_test.moc"
