@@ -119,11 +119,7 @@ int Export(const std::string& path, Output& output, std::ostream& err)
 // Key words as a line of UTF-8.
 void WriteKeyLine(Output& output, std::string_view keyWords)
 {
-    char* to = output.Room(3 * keyWords.size() + 9);
-    const char* const end = keyWords.data() + keyWords.size();
-    // A line feed in the key words is written as it is.
-    for (const char* p = keyWords.data(); (p = WriteCp1252AsUtf8Until(p, end, '\n', to)) != end;)
-        *to++ = *p++;
+    char* to = WriteCp1252AsUtf8(keyWords, output.Room(3 * keyWords.size() + 9));
     *to++ = '\n';
     output.Commit(to);
 }

@@ -12,7 +12,6 @@
 
 #include "doc/cp1252.h"
 #include "doc/document_file.h"
-#include "doc/ovrin_doc.h"
 
 namespace {
 
@@ -52,15 +51,6 @@ char* WriteField(char* d, const char (&label)[N], std::string_view value, bool& 
 // may store past its end.
 constexpr std::size_t kRecordFrame = 64;
 
-// The room WriteRecord needs at its pointer for these texts.
-std::size_t RecordRoom(std::string_view keyWords, std::string_view date,
-                       std::string_view description)
-{
-    // A byte grows to at most three: a character of the code page to its
-    // UTF-8 form, a line feed to "\n+ ".
-    return kRecordFrame + 3 * (keyWords.size() + date.size() + description.size());
-}
-
 // Writes one record, preceded by its blank line, at `d` (which has the
 // record's room) and returns its end; `exact` becomes false when a line of
 // it ends in a backslash.
@@ -86,7 +76,9 @@ struct ConvertedRun {
 
 void ConvertRun(const EntryRun& run, ConvertedRun& into)
 {
-    // The texts of a run are never longer than its bytes.
+    // A byte grows to at most three: a character of the code page to its
+    // UTF-8 form, a line feed to "\n+ ". The texts of a run are never
+    // longer than its bytes.
     const std::size_t room = kRecordFrame * static_cast<std::size_t>(run.count) + 3 * run.bytes.size();
     if (into.capacity < room) {
         into.buffer = std::make_unique_for_overwrite<char[]>(room);
@@ -105,27 +97,6 @@ void ConvertRun(const EntryRun& run, ConvertedRun& into)
 }  // namespace
 
 const char kRecutilsDescriptor[] = "%rec: Entry\n";
-
-void ExportRecutils(const COvrinDoc& doc, std::string& out, std::vector<int>& inexact)
-{
-    out.append(kRecutilsDescriptor);
-    const std::size_t n = doc.m_arrKeyWords.size();
-    for (std::size_t i = 0; i < n; ++i) {
-        const std::string_view keyWords = doc.m_arrKeyWords[i];
-        const std::string_view date =
-            i < doc.m_arrDates.size() ? std::string_view(doc.m_arrDates[i]) : std::string_view();
-        const std::string_view description = i < doc.m_arrDescriptions.size()
-                                                 ? std::string_view(doc.m_arrDescriptions[i])
-                                                 : std::string_view();
-        const std::size_t old = out.size();
-        out.resize(old + RecordRoom(keyWords, date, description));
-        const int number = static_cast<int>(i + 1);
-        bool exact = true;
-        char* end = WriteRecord(out.data() + old, number, keyWords, date, description, exact);
-        out.resize(static_cast<std::size_t>(end - out.data()));
-        if (!exact) inexact.push_back(number);
-    }
-}
 
 void ExportRecutilsRuns(const std::vector<EntryRun>& runs, unsigned lanes,
                         const std::function<void(std::string_view)>& write,

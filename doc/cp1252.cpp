@@ -31,26 +31,13 @@ int UnicodeToCp1252(char32_t codePoint)
     return -1;
 }
 
-std::string Cp1252ToUtf8(std::string_view bytes)
+char* WriteCp1252AsUtf8(std::string_view bytes, char* to)
 {
-    std::string out;
-    out.reserve(bytes.size() + bytes.size() / 8);
-    AppendCp1252AsUtf8(out, bytes);
-    return out;
-}
-
-void AppendCp1252AsUtf8(std::string& out, std::string_view bytes)
-{
-    // Room for the longest result first, trimmed after: the converter then
-    // writes through a pointer without a check per byte.
-    const std::size_t old = out.size();
-    out.resize(old + 3 * bytes.size() + 8);
-    char* d = out.data() + old;
     const char* p = bytes.data();
     const char* const end = p + bytes.size();
     // Line feeds stop the converter; here they are copied like any byte.
-    while ((p = WriteCp1252AsUtf8Until(p, end, '\n', d)) != end) *d++ = *p++;
-    out.resize(static_cast<std::size_t>(d - out.data()));
+    while ((p = WriteCp1252AsUtf8Until(p, end, '\n', to)) != end) *to++ = *p++;
+    return to;
 }
 
 std::string Utf16ToCp1252(std::u16string_view text)

@@ -16,17 +16,16 @@ char32_t Cp1252ToUnicode(unsigned char byte);
 // The Windows-1252 byte of a code point, or -1 when the code page has none.
 int UnicodeToCp1252(char32_t codePoint);
 
-// Windows-1252 bytes as UTF-8.
-std::string Cp1252ToUtf8(std::string_view bytes);
-// The same, appended to `out`; runs of ASCII are copied whole.
-void AppendCp1252AsUtf8(std::string& out, std::string_view bytes);
-// The pointer form for writers that size their buffer once: converts the
-// bytes from `from` up to the first `stop` byte or `end`, writing at `to`,
-// which needs room for three bytes a byte plus 8 (whole words are stored).
-// It runs 16 bytes at a time where the processor can (doc/cp1252_utf8.h).
-// Returns where the reading stopped (the stop byte or `end`) and moves `to`
-// past what was written.
+// Converts the bytes from `from` up to the first `stop` byte or `end` to
+// UTF-8, writing at `to`, which needs room for three bytes a byte plus 8
+// (whole words are stored); writers size their buffer once and convert
+// through the pointer. It runs 16 bytes at a time where the processor can
+// (doc/cp1252_utf8.h). Returns where the reading stopped (the stop byte or
+// `end`) and moves `to` past what was written.
 const char* WriteCp1252AsUtf8Until(const char* from, const char* end, char stop, char*& to);
+// All of `bytes` the same way, line feeds included; returns the end of what
+// was written.
+char* WriteCp1252AsUtf8(std::string_view bytes, char* to);
 
 // UTF-16 code units (surrogate pairs joined) as Windows-1252 bytes; a
 // character the code page cannot hold becomes '?'.
