@@ -257,35 +257,6 @@ TEST_F(FindTest, StalePositionBeyondTheDescription)
     ExpectHit(1, 2);
 }
 
-// Ticking the box restarts the current description; closing forgets the hit.
-TEST_F(FindTest, CheckBoxAndClose)
-{
-    Fill({{"a", "x"}});
-    doc.m_nFindPos = 7;
-    doc.m_nFindEntry = 0;
-    find.OnInDescriptions();
-    EXPECT_TRUE(find.m_bInDescriptions);
-    EXPECT_EQ(doc.m_nFindPos, -1);
-    doc.m_nFindPos = 3;
-    find.OnInDescriptions();
-    EXPECT_FALSE(find.m_bInDescriptions);
-    EXPECT_EQ(doc.m_nFindPos, 3);
-    find.OnCancel();
-    EXPECT_EQ(doc.m_nFindEntry, -1);
-}
-
-// The hint answered with Esc leaves the views alone.
-TEST_F(FindTest, NoHitHintAnsweredWithEsc)
-{
-    Fill({{"a", ""}});
-    Search("zzz", false);
-    host.hintAnswers = {false};
-    const int updates = host.updates;
-    find.OnFindNext();
-    EXPECT_EQ(host.updates, updates);
-    EXPECT_EQ(host.hints.size(), 1u);
-}
-
 // Windows-1252 letters fold with their capitals; signs that merely sit
 // beside them (multiplication and division) do not.
 TEST(FoldedNeedleTest, Windows1252Letters)

@@ -208,11 +208,6 @@ TEST_F(CommandsTest, ViewModeAndFormatStates)
     EXPECT_FALSE(StateOf(doc, ID_FORMAT_DINA4).m_bEnabled);
     doc.OnCommand(ID_FORMAT_VARIABLE);
     EXPECT_FALSE(doc.m_bDinA4);
-
-    CCmdUI ui;
-    EXPECT_FALSE(doc.OnUpdateCommand(ID_ENTRY_ADD, ui));  // always enabled
-    EXPECT_TRUE(doc.OnCommand(ID_ENTRY_ADD));
-    EXPECT_FALSE(doc.OnCommand(ID_APP_ABOUT));
 }
 
 // Find opens a fresh dialog state, but only brings an open one forward.

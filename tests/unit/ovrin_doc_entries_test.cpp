@@ -64,18 +64,6 @@ TEST_F(EntriesTest, EditMovesOnlyTheEditedEntry)
     EXPECT_EQ(doc.m_arrDates[0], "1.1.2000");
 }
 
-TEST_F(EntriesTest, EditOfCheeseAndBread)
-{
-    FillTable(doc, {"apple", "bread", "cheese"});
-    doc.m_nCurrent = 2;
-    EditCurrent("almond");
-    EXPECT_EQ(doc.m_nCurrent, 0);
-    EXPECT_EQ(doc.m_arrKeyWords, (std::vector<std::string>{"almond", "apple", "bread"}));
-    doc.m_nCurrent = 2;
-    EditCurrent("bun");
-    EXPECT_EQ(doc.m_nCurrent, 2);
-}
-
 // A table read out of order stays so: only the edited entry moves, to the
 // first key it is smaller than; in an ordered table an unchanged edit stays.
 TEST_F(EntriesTest, UnorderedTableKeepsItsOrder)
@@ -154,19 +142,6 @@ TEST(EntryDate, HasNoLeadingZerosAndAFourPlaceYear)
     EXPECT_EQ(FormatEntryDate({1, 1, 2026}), "1.1.2026");
     EXPECT_EQ(FormatEntryDate({24, 12, 2026}), "24.12.2026");
     EXPECT_EQ(FormatEntryDate({5, 3, 998}), "5.3. 998");
-}
-
-// The option is read when the document is made; any non-zero value is on.
-TEST(DocumentConstruction, ReadsSaveImmediateOption)
-{
-    FakeHost host;
-    host.profile["Options/Save immediate"] = 7;
-    COvrinDoc on(host);
-    EXPECT_TRUE(on.m_bSaveImmediate);
-    EXPECT_EQ(on.m_nCurrent, -1);
-    FakeHost other;
-    COvrinDoc off(other);
-    EXPECT_FALSE(off.m_bSaveImmediate);
 }
 
 }  // namespace

@@ -81,14 +81,6 @@ TEST(DescriptionLayout, FarHitScrollsTwiceThenSettles)
     EXPECT_EQ(*HitScrollTarget(0, winH, L, 5900, H), H - winH);
 }
 
-TEST(PositionText, FirstLastAndNumber)
-{
-    EXPECT_EQ(PositionText(0, 1), "First entry");
-    EXPECT_EQ(PositionText(6, 7), "Last entry");
-    EXPECT_EQ(PositionText(2, 7), "Entry number 3 of 7");
-    EXPECT_EQ(PositionText(0, 0), "");
-}
-
 // Bottoms h, 2h, 3h; a wrapped block grows by whole lines; half-open hits;
 // the cache follows changes of the table and of the right edge.
 TEST(KeyListLayout, BottomsHitTestAndCache)

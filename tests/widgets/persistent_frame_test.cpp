@@ -38,20 +38,6 @@ private slots:
         QCOMPARE(ParsePlacementRect(QStringLiteral("99999999999 0 0 0")).left, 2147483647);
     }
 
-    // The stored flags choose the show command; a minimized window keeps
-    // whether it returns to the maximized state.
-    void showStateFromFlags()
-    {
-        QCOMPARE(ShowStateFromFlags(0, 0).show, ShowCommand::Normal);
-        QCOMPARE(ShowStateFromFlags(0, 1).show, ShowCommand::Maximized);
-        QCOMPARE(ShowStateFromFlags(1, 0).flags, kSetMinPosition);
-        QCOMPARE(ShowStateFromFlags(1, 1).flags, kRestoreToMaximized);
-        QCOMPARE(ShowStateFromFlags(5, 0).show, ShowCommand::MinimizedNoActivate);
-        QCOMPARE(FlagsFromWindowState(true, false, true).max, 1);
-        QCOMPARE(FlagsFromWindowState(true, false, false).max, 0);
-        QCOMPARE(FlagsFromWindowState(false, true, false).icon, 0);
-    }
-
     // With nothing stored the window takes a good part of the screen; a
     // closed window leaves its rectangle and state, and the next one comes
     // back there, maximized over the same restored rectangle.

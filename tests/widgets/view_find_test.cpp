@@ -5,7 +5,6 @@
 #include <QCheckBox>
 #include <QDialog>
 #include <QImage>
-#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScrollBar>
@@ -17,7 +16,6 @@
 #include "doc/command_ids.h"
 #include "doc/ovrin_doc.h"
 #include "frame/main_frame.h"
-#include "res/info_texts.h"
 #include "view/ovrin_view.h"
 #include "widget_test_support.h"
 
@@ -191,31 +189,6 @@ private slots:
         Frame().ExecuteCommand(ID_ENTRY_FIND);
         QVERIFY(Control<QLineEdit>("IDC_SEARCH_STRING")->text().isEmpty());
         FindWindow()->reject();
-    }
-    // About, Help, Usage and History open through their commands with their
-    // own titles and lines, and leave the document and the view as they were.
-    void informationDialogsThroughTheirCommands()
-    {
-        Fill({{"alpha", "a"}, {"beta", "b"}});
-        Frame().ExecuteCommand(ID_ENTRY_NEXT);
-        const struct { int id; const InfoDialogText& text; } dialogs[] = {
-            {ID_APP_ABOUT, AboutText()}, {ID_HELP, ManualText()},
-            {ID_HELP_USAGE, UsageText()}, {ID_HELP_HISTORY, HistoryText()}};
-        for (const auto& d : dialogs) {
-            QStringList labels;
-            const QString title = AnswerModal([&] { Frame().ExecuteCommand(d.id); },
-                                              [&](QWidget* w) {
-                                                  for (QLabel* l : w->findChildren<QLabel*>())
-                                                      labels << l->text();
-                                                  Accept(w);
-                                              });
-            QCOMPARE(title, QString::fromLatin1(d.text.title));
-            QVERIFY(labels.contains(QString::fromLatin1(d.text.lines.front().text)));
-            QVERIFY(labels.contains(QString::fromLatin1(d.text.lines.back().text)));
-        }
-        QCOMPARE(Doc().m_nCurrent, 1);
-        QVERIFY(!Doc().IsModified());
-        QVERIFY(!Doc().m_bKeyList);
     }
 };
 
