@@ -3,7 +3,6 @@
 
 #include <QCloseEvent>
 #include <QGuiApplication>
-#include <QScreen>
 #include <QWindowStateChangeEvent>
 
 #include "frame/bar_state.h"
@@ -15,25 +14,11 @@ const QString kSection = QStringLiteral("Window size");
 
 QRect ToQRect(const PlacementRect& r) { return QRect(QPoint(r.left, r.top), QPoint(r.right - 1, r.bottom - 1)); }
 
-// Where a window goes on first start, as the window system would choose it:
-// three quarters of the primary screen's free area, an eighth in from its
-// top left corner. Without a screen, a fixed small window.
-PlacementRect DefaultPlacement()
-{
-    const QScreen* screen = QGuiApplication::primaryScreen();
-    if (screen == nullptr)
-        return kDefaultPlacement;
-    const QRect free = screen->availableGeometry();
-    const int left = free.left() + free.width() / 8;
-    const int top = free.top() + free.height() / 8;
-    return {left, top, left + free.width() * 3 / 4, top + free.height() * 3 / 4};
-}
-
 }  // namespace
 
 CPersistentFrame::CPersistentFrame(QWidget* parent) : QMainWindow(parent)
 {
-    m_rectRestored = ToQRect(DefaultPlacement());
+    m_rectRestored = ToQRect(s_rectDefault);
 }
 
 CPersistentFrame::~CPersistentFrame()
@@ -74,7 +59,7 @@ void CPersistentFrame::RestorePlacement()
 {
     CProfile profile;
     const QString text = profile.value(kSection + QStringLiteral("/Rect"), QString()).toString();
-    const PlacementRect rect = text.isEmpty() ? DefaultPlacement() : ParsePlacementRect(text);
+    const PlacementRect rect = text.isEmpty() ? s_rectDefault : ParsePlacementRect(text);
     const int icon = profile.value(kSection + QStringLiteral("/icon"), 0).toInt();
     const int max = profile.value(kSection + QStringLiteral("/max"), 0).toInt();
     const ShowState state = ShowStateFromFlags(icon, max);

@@ -33,6 +33,8 @@ public:
     // maximized.
     PlacementRect RestoredRect() const;
 
+    // Where the window opens when the profile holds no rectangle.
+    static constexpr PlacementRect s_rectDefault = kDefaultPlacement;
     // Profile name under which the bar state is stored.
     static constexpr const char* kProfileName = "Ovrin";
 
