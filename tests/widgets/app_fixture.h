@@ -1,0 +1,258 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+// The whole program in the test process: the real application object started
+// on a document file, as "ovrin notes.ovr" starts it, with its main frame,
+// splitter, views and dialogs (offscreen). The profile, data and runtime
+// folders are private to the test process (widget_test_support.h).
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <QAbstractScrollArea>
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QEvent>
+#include <QEventLoop>
+#include <QTimer>
+#include <QImage>
+#include <QPointer>
+#include <QScrollBar>
+#include <QStringList>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "app/ovrin_app.h"
+#include "doc/calendar_date.h"
+#include "doc/document_file.h"
+#include "doc/document_host.h"
+#include "doc/ovrin_doc.h"
+#include "frame/main_frame.h"
+#include "frame/view_splitter.h"
+#include "view/ovrin_view.h"
+#include "widget_test_support.h"
+
+namespace app_fixture {
+
+struct Entry {
+    std::string keyWords;
+    std::string description;
+    std::string date = "1.1.2026";
+};
+
+// A host for the scratch document that writes the test's file.
+class ScratchHost final : public DocumentHost {
+public:
+    bool RunEditDialog(std::string&, std::string&) override { return false; }
+    bool ShowHint(const std::string&) override { return false; }
+    void UpdateAllViews() override {}
+    int GetProfileInt(const std::string&, const std::string&, int fallback) override { return fallback; }
+    void WriteProfileInt(const std::string&, const std::string&, int) override {}
+    CalendarDate Today() override { return {}; }
+    bool IsFindWindowOpen() override { return false; }
+    void ShowFindWindow() override {}
+};
+
+// Writes the entries, in the order given, as a document file.
+inline bool WriteDocument(const QString& path, const std::vector<Entry>& entries)
+{
+    ScratchHost host;
+    COvrinDoc doc(host);
+    for (const Entry& e : entries) {
+        doc.m_arrKeyWords.push_back(e.keyWords);
+        doc.m_arrDescriptions.push_back(e.description);
+        doc.m_arrDates.push_back(e.date);
+    }
+    doc.m_nCount = static_cast<int>(entries.size());
+    doc.m_nCurrent = entries.empty() ? -1 : 0;
+    return SaveDocumentFile(doc, path.toStdString()).ok;
+}
+
+// Lets the program handle everything that is pending, blocking in between
+// as the real event loop does (so its idle work runs too).
+inline void Settle(int ms = 50)
+{
+    QEventLoop loop;
+    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+// The program, started on a fresh document file in a temporary folder.
+class RunningApp final {
+public:
+    explicit RunningApp(const std::vector<Entry>& entries, const char* fileName = "notes.ovr")
+    {
+        m_path = m_dir.filePath(QString::fromLatin1(fileName));
+        if (!m_dir.isValid() || !WriteDocument(m_path, entries))
+            return;
+        m_app = std::make_unique<COvrinApp>();
+        if (!m_app->InitInstance({m_path}) || !m_app->MainFrame()) {
+            m_app.reset();
+            return;
+        }
+        if (!QTest::qWaitForWindowExposed(m_app->MainFrame())) {
+            m_app.reset();
+            return;
+        }
+        m_app->MainFrame()->activateWindow();
+    }
+    ~RunningApp()
+    {
+        if (m_app)
+            m_app->Document().SetModifiedFlag(false);  // no question at the end
+    }
+    RunningApp(const RunningApp&) = delete;
+    RunningApp& operator=(const RunningApp&) = delete;
+
+    bool Started() const { return m_app != nullptr; }
+    COvrinApp& App() { return *m_app; }
+    CMainFrame& Frame() { return *m_app->MainFrame(); }
+    COvrinDoc& Doc() { return m_app->Document(); }
+    CViewSplitter& Splitter() { return Frame().Splitter(); }
+    COvrinView* Pane(int row, int column)
+    {
+        return qobject_cast<COvrinView*>(Splitter().pane(row, column));
+    }
+    const QString& Path() const { return m_path; }
+    QString TempPath(const char* name) const { return m_dir.filePath(QString::fromLatin1(name)); }
+
+    // Gives the main window this size (client area) and lets it lay out.
+    void Resize(int width, int height)
+    {
+        Frame().resize(width, height);
+        Settle();
+    }
+
+private:
+    QTemporaryDir m_dir;
+    QString m_path;
+    std::unique_ptr<COvrinApp> m_app;
+};
+
+// Counts what the program does while events are processed: paints of any
+// widget, timer events of any object, and changes of the panes' scroll
+// positions.
+class ActivityProbe final : public QObject {
+public:
+    explicit ActivityProbe(CViewSplitter& splitter) : m_splitter(&splitter)
+    {
+        qApp->installEventFilter(this);
+    }
+    ~ActivityProbe() override { qApp->removeEventFilter(this); }
+
+    void Reset() { m_nPaints = m_nTimers = 0, m_nScrolls = 0, m_lastPositions = Positions(); }
+    int Paints() const { return m_nPaints; }
+    int Timers() const { return m_nTimers; }
+    // Scroll positions seen to change since the last Reset, checked at
+    // every paint.
+    int Scrolls() const { return m_nScrolls; }
+
+    // Processes events for ms and reports whether nothing at all was
+    // painted, no timer fired and no pane scrolled.
+    bool IdleFor(int ms)
+    {
+        // The timer that ends the wait is the probe's own and not counted.
+        QEventLoop loop;
+        QTimer end;
+        end.setSingleShot(true);
+        QObject::connect(&end, &QTimer::timeout, &loop, &QEventLoop::quit);
+        m_pOwnTimer = &end;
+        Reset();
+        end.start(ms);
+        loop.exec();
+        m_pOwnTimer = nullptr;
+        return m_nPaints == 0 && m_nTimers == 0 && m_nScrolls == 0;
+    }
+
+    // Waits up to limitMs for a quiet spell of quietMs; true when it came.
+    bool SettlesWithin(int limitMs, int quietMs = 400)
+    {
+        QElapsedTimer clock;
+        clock.start();
+        while (clock.elapsed() < limitMs) {
+            Reset();
+            Settle(quietMs);
+            if (m_nPaints == 0 && m_nScrolls == 0)
+                return true;
+        }
+        return false;
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Timer) {
+            if (watched != m_pOwnTimer)
+                ++m_nTimers;
+        } else if (event->type() == QEvent::Paint) {
+            ++m_nPaints;
+            const std::vector<int> now = Positions();
+            if (now != m_lastPositions) {
+                ++m_nScrolls;
+                m_lastPositions = now;
+            }
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    std::vector<int> Positions() const
+    {
+        std::vector<int> out;
+        if (m_splitter)
+            for (QAbstractScrollArea* p : m_splitter->panes())
+                out.insert(out.end(), {p->horizontalScrollBar()->value(), p->verticalScrollBar()->value()});
+        return out;
+    }
+
+    QPointer<CViewSplitter> m_splitter;
+    QObject* m_pOwnTimer = nullptr;
+    int m_nPaints = 0;
+    int m_nTimers = 0;
+    int m_nScrolls = 0;
+    std::vector<int> m_lastPositions;
+};
+
+// Collects every warning Qt or the program logs while it lives.
+class WarningTrap final {
+public:
+    WarningTrap() { s_previous = qInstallMessageHandler(&WarningTrap::Handle); }
+    ~WarningTrap() { qInstallMessageHandler(s_previous); }
+    WarningTrap(const WarningTrap&) = delete;
+    WarningTrap& operator=(const WarningTrap&) = delete;
+
+    const QStringList& Warnings() const { return Seen(); }
+
+private:
+    static QStringList& Seen()
+    {
+        static QStringList seen;
+        return seen;
+    }
+    static void Handle(QtMsgType type, const QMessageLogContext& context, const QString& text)
+    {
+        // The offscreen platform's own notes are no fault of the program.
+        if ((type == QtWarningMsg || type == QtCriticalMsg) &&
+            !text.startsWith(QLatin1String("This plugin does not support")))
+            Seen() << text;
+        if (s_previous)
+            s_previous(type, context, text);
+    }
+    static inline QtMessageHandler s_previous = nullptr;
+};
+
+// Whether any pixel in the rectangle is dark: something was drawn there.
+inline bool InkIn(const QImage& image, const QRect& rect)
+{
+    const QRect r = rect.intersected(image.rect());
+    for (int y = r.top(); y <= r.bottom(); ++y)
+        for (int x = r.left(); x <= r.right(); ++x)
+            if (qGray(image.pixel(x, y)) < 128)
+                return true;
+    return false;
+}
+
+inline bool Dark(const QImage& image, int x, int y) { return qGray(image.pixel(x, y)) < 128; }
+
+}  // namespace app_fixture
