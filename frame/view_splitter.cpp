@@ -73,6 +73,8 @@ QWidget* CViewSplitter::NewBox()
     return box;
 }
 
+// A pane that replaces a split box must come without a parent: the splitter
+// refuses to put one of its own children in the box's place.
 QAbstractScrollArea* CViewSplitter::NewPane(QWidget* parent)
 {
     QAbstractScrollArea* pane = m_factory(parent);
@@ -220,7 +222,7 @@ void CViewSplitter::AddColumnAt(int boxIndex, const QSplitter* dragged)
 {
     const QList<int> sizes = dragged->sizes();
     for (QSplitter* row : Rows()) {
-        delete row->replaceWidget(boxIndex, NewPane(row));
+        delete row->replaceWidget(boxIndex, NewPane(nullptr));
         row->setSizes(sizes);
     }
     Rewire();
@@ -247,7 +249,7 @@ void CViewSplitter::SplitAll()
     const std::vector<QSplitter*> rows = Rows();
     if (const int box = BoxIndex(rows.front()); box >= 0)
         for (QSplitter* row : rows)
-            delete row->replaceWidget(box, NewPane(row));
+            delete row->replaceWidget(box, NewPane(nullptr));
     const int h = std::max(2 * kMinPaneSize, m_outer->height());
     m_outer->setSizes({h / 2, h - h / 2});
     for (QSplitter* row : Rows()) {
@@ -265,10 +267,21 @@ void CViewSplitter::Rewire()
 
     const int rows = rowCount();
     const int columns = columnCount();
-    auto link = [this](QScrollBar* a, QScrollBar* b) {
+    // Each side follows the other; the follower is told first, so that it
+    // does not pull the shared position back towards what it shows.
+    auto follow = [this](QScrollBar* from, QAbstractScrollArea* pane, QScrollBar* to) {
+        m_scrollLinks.push_back(connect(from, &QScrollBar::valueChanged, to, [this, pane, to](int v) {
+            if (to->value() == v)
+                return;
+            emit scrollFollowed(pane);
+            to->setValue(v);
+        }));
+    };
+    auto link = [&follow](QAbstractScrollArea* pa, QScrollBar* a, QAbstractScrollArea* pb,
+                          QScrollBar* b) {
         b->setValue(a->value());
-        m_scrollLinks.push_back(connect(a, &QScrollBar::valueChanged, b, &QScrollBar::setValue));
-        m_scrollLinks.push_back(connect(b, &QScrollBar::valueChanged, a, &QScrollBar::setValue));
+        follow(a, pb, b);
+        follow(b, pa, a);
     };
     for (int r = 0; r < rows; ++r) {
         for (int c = 0; c < columns; ++c) {
@@ -282,9 +295,9 @@ void CViewSplitter::Rewire()
             p->setHorizontalScrollBarPolicy(r == rows - 1 ? Qt::ScrollBarAsNeeded
                                                           : Qt::ScrollBarAlwaysOff);
             if (c > 0)
-                link(pane(r, 0)->verticalScrollBar(), p->verticalScrollBar());
+                link(pane(r, 0), pane(r, 0)->verticalScrollBar(), p, p->verticalScrollBar());
             if (r > 0)
-                link(pane(0, c)->horizontalScrollBar(), p->horizontalScrollBar());
+                link(pane(0, c), pane(0, c)->horizontalScrollBar(), p, p->horizontalScrollBar());
         }
     }
 }

@@ -52,6 +52,9 @@ public:
 
 signals:
     void paneCreated(QAbstractScrollArea* pane);
+    // The pane's scroll position is about to follow another pane of its row
+    // or column through the scroll bar they share.
+    void scrollFollowed(QAbstractScrollArea* pane);
 
 private:
     QSplitter* NewRow(const QSplitter* like);
