@@ -20,11 +20,13 @@ bool CAcceleratorFilter::eventFilter(QObject* watched, QEvent* event)
     const QEvent::Type type = event->type();
     if (type != QEvent::KeyPress && type != QEvent::KeyRelease)
         return false;
+    // A lock key pressed in any window of the program (a dialog, the Find
+    // window) changes what the indicators must show.
+    if (m_onKey)
+        m_onKey();
     auto* widget = qobject_cast<QWidget*>(watched);
     if (!widget || !m_window || widget->window() != m_window)
         return false;
-    if (m_onKey)
-        m_onKey();
     // A key event that nobody takes travels up the parents; looking at it
     // again there finds the same (non-)match, so no bookkeeping is needed.
     if (type != QEvent::KeyPress || QApplication::activePopupWidget() ||

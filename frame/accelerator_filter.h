@@ -16,8 +16,8 @@ class CAcceleratorFilter final : public QObject {
     Q_OBJECT
 public:
     // onCommand receives the id of every matching key press, which is then
-    // consumed. onKey is told of every key event of the window (for the
-    // lock indicators).
+    // consumed. onKey is told of every key event of any window of the
+    // program (for the lock indicators).
     CAcceleratorFilter(QWidget* window, std::function<void(int id)> onCommand,
                        std::function<void()> onKey);
 

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 
+#include <QAbstractEventDispatcher>
 #include <QAction>
 #include <QApplication>
 #include <QDragEnterEvent>
@@ -22,7 +23,6 @@
 #include "doc/ovrin_doc.h"
 #include "frame/accelerator_filter.h"
 #include "frame/bar_state.h"
-#include "frame/lock_indicators.h"
 #include "frame/view_splitter.h"
 #include "res/command_actions.h"
 #include "view/ovrin_view.h"
@@ -62,6 +62,10 @@ CMainFrame::CMainFrame(COvrinDoc& doc, QWidget* parent) : CPersistentFrame(paren
 
     m_wndSplitter = new CViewSplitter([this](QWidget* p) { return CreatePane(p); }, this);
     setCentralWidget(m_wndSplitter);
+    connect(m_wndSplitter, &CViewSplitter::scrollFollowed, this, [](QAbstractScrollArea* pane) {
+        if (auto* view = qobject_cast<COvrinView*>(pane))
+            view->FollowScroll();
+    });
 
     connect(m_pActions, &CCommandActions::commandTriggered, this, &CMainFrame::ExecuteCommand);
     connect(m_pActions, &CCommandActions::aboutToShowMenu, this, &CMainFrame::OnMenuAboutToShow);
@@ -77,6 +81,11 @@ CMainFrame::CMainFrame(COvrinDoc& doc, QWidget* parent) : CPersistentFrame(paren
     qApp->installEventFilter(accelerators);
 
     AddTargets();
+    // Whenever the program has handled what there was to do, every item
+    // shows the state of the moment, whatever changed the document or the
+    // views (a double click, a drop, a dialog, a timer).
+    connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::aboutToBlock, this,
+            &CMainFrame::RefreshCommandStates);
     SetDocumentTitle(QStringLiteral("Untitled"));
     ShowMessage(QString::fromLatin1(kIdleMessage));
     UpdateLockIndicators();
@@ -276,7 +285,7 @@ QString CMainFrame::IndicatorText(int pane) const
 void CMainFrame::UpdateLockIndicators()
 {
     m_bLockUpdatePending = false;
-    const std::optional<LockState> state = ReadLockState();
+    const std::optional<LockState> state = m_readLockState ? m_readLockState() : std::nullopt;
     const bool on[3] = {state && state->capsLock, state && state->numLock,
                         state && state->scrollLock};
     for (int i = 0; i < 3; ++i)
@@ -323,7 +332,11 @@ void CMainFrame::dropEvent(QDropEvent* event)
     for (const QUrl& url : event->mimeData()->urls()) {
         if (url.isLocalFile()) {
             event->acceptProposedAction();
-            emit fileDropped(QFileInfo(url.toLocalFile()).absoluteFilePath());
+            // Opening may ask "Save changes?"; the drag source must not wait
+            // for that answer, so the file is opened once the drop is over.
+            const QString path = QFileInfo(url.toLocalFile()).absoluteFilePath();
+            QMetaObject::invokeMethod(this, [this, path] { emit fileDropped(path); },
+                                      Qt::QueuedConnection);
             return;
         }
     }

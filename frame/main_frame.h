@@ -3,10 +3,12 @@
 
 #include <array>
 #include <functional>
+#include <optional>
 
 #include <QStringList>
 
 #include "frame/command_router.h"
+#include "frame/lock_indicators.h"
 #include "frame/persistent_frame.h"
 
 class CCommandActions;
@@ -69,9 +71,15 @@ public:
 
     // Reads the keyboard's lock state into the indicator panes.
     void UpdateLockIndicators();
+    // Where the lock state comes from (the keyboard unless replaced, as a
+    // test without a keyboard does).
+    void SetLockStateReader(std::function<std::optional<LockState>()> reader)
+    {
+        m_readLockState = std::move(reader);
+    }
 
 signals:
-    // A file was dropped on the window.
+    // A file was dropped on the window; sent after the drop has ended.
     void fileDropped(const QString& path);
 
 protected:
@@ -96,5 +104,6 @@ private:
     std::array<QLabel*, 3> m_indicators{};
     std::function<bool()> m_closeQuery;
     std::function<void(int, COvrinView&)> m_printHandler;
+    std::function<std::optional<LockState>()> m_readLockState = ReadLockState;
     bool m_bLockUpdatePending = false;
 };

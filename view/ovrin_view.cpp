@@ -2,9 +2,11 @@
 #include "view/ovrin_view.h"
 
 #include <memory>
+#include <utility>
 
 #include <QContextMenuEvent>
 #include <QFontMetrics>
+#include <QKeyEvent>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPaintEvent>
@@ -62,12 +64,17 @@ void COvrinView::paintEvent(QPaintEvent*)
     geometry.metrics = ScreenMetrics(fontMetrics);
     geometry.fontKey = FontKey(m_font);
     m_nLineHeight = geometry.metrics.lineHeight;
+    // A position taken over from another pane counts as this pane's own last
+    // scroll to the hit, so the limit on scrolls in a row holds across both.
+    const bool following = std::exchange(m_bFollowing, false);
+    if (following)
+        m_hitScroll.ScrolledTo(geometry.scrollY);
 
     const ViewDrawing drawing = DrawView(m_doc, geometry, m_keyList, m_pages, m_hitScroll);
     ApplyScrollSizes(drawing);
     if (!drawing.status.empty())
         emit statusTextChanged(QString::fromStdString(drawing.status));
-    if (drawing.scrollTo) {
+    if (drawing.scrollTo && !following) {
         // The scroll repaints the window; this drawing would be stale.
         verticalScrollBar()->setValue(*drawing.scrollTo);
         m_hitScroll.ScrolledTo(verticalScrollBar()->value());
@@ -90,8 +97,10 @@ void COvrinView::Paint(const ViewDrawing& drawing, const TextMetrics& metrics)
 
     painter.setPen(Qt::black);
     painter.setBrush(Qt::white);
+    // A one-pixel outline covers width + 1 pixels; the frame ends one pixel
+    // before its right and bottom edges, which lie outside it.
     for (const ViewRect& r : drawing.frames)
-        painter.drawRect(QRect(QPoint(r.left, r.top), QPoint(r.right - 1, r.bottom - 1)));
+        painter.drawRect(QRect(r.left, r.top, r.right - r.left - 1, r.bottom - r.top - 1));
 
     for (const PlacedText& placed : drawing.texts)
         DrawWrappedText(painter, placed.text, placed.left, placed.top, placed.right, placed.centred,
@@ -128,4 +137,19 @@ void COvrinView::contextMenuEvent(QContextMenuEvent* event)
     };
     const std::unique_ptr<QMenu> menu(BuildContextMenu(this, state, dispatch));
     menu->exec(event->globalPos());
+}
+
+void COvrinView::keyPressEvent(QKeyEvent* event)
+{
+    // Home and End, with or without Ctrl, go to the top and the bottom of
+    // what the pane shows; the arrows and page keys are the scroll area's.
+    const Qt::KeyboardModifiers mods = event->modifiers() & ~Qt::KeypadModifier;
+    const bool home = event->key() == Qt::Key_Home;
+    if ((home || event->key() == Qt::Key_End) &&
+        (mods == Qt::NoModifier || mods == Qt::ControlModifier)) {
+        QScrollBar* bar = verticalScrollBar();
+        bar->setValue(home ? bar->minimum() : bar->maximum());
+        return;
+    }
+    QAbstractScrollArea::keyPressEvent(event);
 }

@@ -23,6 +23,11 @@ public:
 
     // Provisional scroll sizes until the first drawing sets the real ones.
     void OnInitialUpdate();
+    // The scroll position is about to follow another pane that shares the
+    // scroll bar: the next drawing keeps it instead of scrolling to a hit,
+    // so that two panes that show a hit at different heights cannot pull
+    // each other back and forth for ever.
+    void FollowScroll() { m_bFollowing = true; }
 
     CPageLayout& Pages() { return m_pages; }
     const CKeyListLayout& KeyList() const { return m_keyList; }
@@ -37,6 +42,7 @@ protected:
     void paintEvent(QPaintEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void ApplyScrollSizes(const ViewDrawing& drawing);
@@ -48,5 +54,6 @@ private:
     CPageLayout m_pages;
     CHitScrollGuard m_hitScroll;
     int m_nLineHeight = 0;
+    bool m_bFollowing = false;
     std::function<void(int id)> m_dispatch;
 };
