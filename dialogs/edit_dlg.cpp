@@ -5,6 +5,7 @@
 #include "dialogs/cp1252_qt.h"
 #include "dialogs/dialog_units.h"
 
+#include <QFocusEvent>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPlainTextEdit>
@@ -39,6 +40,25 @@ QString DescribeBadCharacter(char32_t codePoint)
         .arg(QString::fromUcs4(&codePoint, 1), code.rightJustified(4, QLatin1Char('0')));
 }
 
+// Entering the description with Tab or Shift+Tab selects its whole text, as
+// the key-words line does by itself, so typing replaces the text.
+class SelectAllOnTab final : public QObject {
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::FocusIn) {
+            const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+            if (reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason)
+                if (auto* field = qobject_cast<QPlainTextEdit*>(watched))
+                    field->selectAll();
+        }
+        return false;
+    }
+};
+
 } // namespace
 
 CEditDlg::CEditDlg(QWidget* parent)
@@ -62,6 +82,7 @@ CEditDlg::CEditDlg(QWidget* parent)
     m_pDescription->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     m_pDescription->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     m_pDescription->setTabChangesFocus(true);
+    m_pDescription->installEventFilter(new SelectAllOnTab(m_pDescription));
 
     // The buttons have no tab stop: Tab only moves between the two fields.
     auto* ok = new QPushButton(QStringLiteral("OK"), this);

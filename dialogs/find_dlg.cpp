@@ -51,9 +51,10 @@ CFindDlg::CFindDlg(COvrinDoc& doc, QWidget* owner)
     m_pInDescriptions->setFocusPolicy(Qt::ClickFocus);  // no tab stop
     m_pInDescriptions->setChecked(m_state.m_bInDescriptions);
 
-    // Enter in the search field presses Next.
-    for (QPushButton* b : {m_pFirst, m_pBack, m_pClose})
-        b->setAutoDefault(false);
+    // Enter presses the focused button; in the search field or on the
+    // check box it presses Next.
+    for (QPushButton* b : {m_pFirst, m_pNext, m_pBack, m_pClose})
+        b->setAutoDefault(true);
     m_pNext->setDefault(true);
 
     connect(m_pFirst, &QPushButton::clicked, this, &CFindDlg::OnFindFirst);
