@@ -20,9 +20,14 @@
 void OnFilePrint(QWidget* owner, COvrinDoc& doc, CPageLayout& pages)
 {
     QPrinter& printer = ProcessPrinter();
+    // Every dialog starts with all pages, whatever range the last job had,
+    // and offers as many pages as the printer it opens with will print.
+    printer.setPrintRange(QPrinter::AllPages);
+    printer.setFromTo(0, 0);
+    const int count = LayOutForPrinter(printer, doc, pages);
     QPrintDialog dialog(&printer, owner);
     dialog.setWindowModality(Qt::ApplicationModal);
-    dialog.setMinMax(1, std::max(pages.m_nPages, 1));
+    dialog.setMinMax(1, count);
     dialog.setOption(QAbstractPrintDialog::PrintPageRange, true);
     if (dialog.exec() != QDialog::Accepted)
         return;

@@ -7,8 +7,9 @@ class QWidget;
 class COvrinDoc;
 class CPageLayout;
 
-// File/Print: the print dialog offers pages 1 to the estimated page count,
-// then the chosen range is printed.
+// File/Print: the print dialog opens with all pages chosen and offers pages
+// 1 to the count of a layout with its printer, then the chosen range is
+// printed.
 void OnFilePrint(QWidget* owner, COvrinDoc& doc, CPageLayout& pages);
 
 // File/Print Preview: shows the printed pages on the default printer's page,

@@ -38,12 +38,10 @@ QFont PrintFont()
     return font;
 }
 
-// Draws pages in twips with y upward (0 at the top of the printable area,
-// negative below) on a painter scaled from twips to device pixels.
-class PagePainter final {
+// The printer font's metrics in twips, as the layout measures with them.
+class PrintMetrics {
 public:
-    PagePainter(QPainter& painter, const QFont& font)
-        : m_painter(painter), m_metrics(font)
+    explicit PrintMetrics(const QFont& font) : m_metrics(font)
     {
         m_text.width = [this](std::string_view s) {
             return static_cast<int>(
@@ -51,8 +49,9 @@ public:
         };
         m_text.lineHeight = LineHeight();
         m_text.avgCharWidth = std::max(1, static_cast<int>(std::lround(m_metrics.averageCharWidth())));
-        m_painter.setFont(font);
     }
+    PrintMetrics(const PrintMetrics&) = delete;
+    PrintMetrics& operator=(const PrintMetrics&) = delete;
 
     // tmHeight + tmExternalLeading of the printer font.
     int LineHeight() const
@@ -60,6 +59,31 @@ public:
         return std::max(1, static_cast<int>(std::lround(m_metrics.height() + m_metrics.leading())));
     }
     const TextMetrics& Metrics() const { return m_text; }
+
+protected:
+    QFontMetricsF m_metrics;
+    TextMetrics m_text;
+};
+
+// Twips per device pixel of the printer, and its printable area in twips.
+double TwipScale(const QPrinter& printer) { return printer.resolution() / kTwipsPerInch; }
+
+PageRect PrintableArea(const QPrinter& printer)
+{
+    const double scale = TwipScale(printer);
+    const QRectF area = printer.pageRect(QPrinter::DevicePixel);
+    return PageRect{0, 0, static_cast<int>(area.width() / scale),
+                    -static_cast<int>(area.height() / scale)};
+}
+
+// Draws pages in twips with y upward (0 at the top of the printable area,
+// negative below) on a painter scaled from twips to device pixels.
+class PagePainter final : public PrintMetrics {
+public:
+    PagePainter(QPainter& painter, const QFont& font) : PrintMetrics(font), m_painter(painter)
+    {
+        m_painter.setFont(font);
+    }
 
     void Frame(int left, int top, int right, int bottom)
     {
@@ -88,8 +112,6 @@ public:
 
 private:
     QPainter& m_painter;
-    QFontMetricsF m_metrics;
-    TextMetrics m_text;
 };
 
 // The key list closes each key word with a line feed and a carriage return;
@@ -164,20 +186,17 @@ bool RunPrintJob(QPrinter& printer, COvrinDoc& doc, CPageLayout& pages, int from
         return false;
 
     // Twips to device pixels; the origin is the top left of the printable area.
-    const double scale = printer.resolution() / kTwipsPerInch;
+    const double scale = TwipScale(printer);
     painter.scale(scale, scale);
-    QPen pen(Qt::black);
-    pen.setWidthF(15.0);
-    painter.setPen(pen);
+    // The printer's default pen: one device pixel wide, whatever the scale.
+    painter.setPen(QPen(Qt::black, 0));
     painter.setBrush(Qt::NoBrush);
 
     // Begin printing: the printer font and its line height.
     PagePainter out(painter, PrintFont());
     pages.m_nPrintLineHeight = out.LineHeight();
 
-    const QRectF area = printer.pageRect(QPrinter::DevicePixel);
-    const PageRect rectDraw{0, 0, static_cast<int>(area.width() / scale),
-                            -static_cast<int>(area.height() / scale)};
+    const PageRect rectDraw = PrintableArea(printer);
 
     fromPage = std::max(fromPage, 1);
     for (int nPage = fromPage;; ++nPage) {
@@ -198,4 +217,13 @@ bool RunPrintJob(QPrinter& printer, COvrinDoc& doc, CPageLayout& pages, int from
     // End printing: the next job lays out anew.
     doc.m_nPrintEntry = -1;
     return painter.end();
+}
+
+int LayOutForPrinter(const QPrinter& printer, COvrinDoc& doc, CPageLayout& pages)
+{
+    const PrintMetrics metrics(PrintFont());
+    pages.m_nPrintLineHeight = metrics.LineHeight();
+    pages.m_rectPage = PrintableArea(printer);
+    pages.LayoutPages(doc, &metrics.Metrics());
+    return std::max(1, pages.m_nPages);
 }

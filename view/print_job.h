@@ -16,3 +16,7 @@ QPrinter& ProcessPrinter();
 // numbers beyond the last page print nothing and end the job. Returns false
 // when the printer cannot be opened (for a PDF: the file cannot be written).
 bool RunPrintJob(QPrinter& printer, COvrinDoc& doc, CPageLayout& pages, int fromPage, int toPage);
+
+// Lays the pages out as a job on printer would, without opening it, and
+// returns the page count: the range the print dialog offers.
+int LayOutForPrinter(const QPrinter& printer, COvrinDoc& doc, CPageLayout& pages);
