@@ -53,7 +53,7 @@ constexpr InfoLine kUsageLines[] = {
     {13, 73, 244, 8, false, "But: Ovrin will be developed further on; therefore the author is interested, "},
     {13, 83, 244, 8, false, "in any information about bugs and/or lacks. Please send any such comments "},
     {13, 93, 244, 8, false, "and/or reports to his e-mail address:"},
-    {13, 105, 244, 8, true, "the address given in the README of the Ovrin project"},
+    {13, 105, 244, 8, true, "none comes with this copy; ask whoever gave you Ovrin"},
     {13, 122, 244, 8, false, "Ovrin may be copied and given away free of charge under the MIT licence,"},
     {13, 131, 244, 8, false, "provided that this notice is kept with every copy."},
 };
