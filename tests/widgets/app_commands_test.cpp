@@ -1,0 +1,252 @@
+// SPDX-License-Identifier: MIT
+// The whole program started on a document: command states after changes
+// that no command made, the lock indicators, a dropped file, Enter in the
+// Find window, Tab in the Edit dialog and the Usage dialog's lines.
+
+#include <QCheckBox>
+#include <QDialog>
+#include <QDropEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QMimeData>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QToolBar>
+#include <QToolButton>
+#include <QUrl>
+
+#include "app_fixture.h"
+#include "app/file_commands.h"
+#include "dialogs/find_dlg.h"
+#include "doc/command_ids.h"
+#include "res/command_actions.h"
+
+using namespace app_fixture;
+using namespace cmd;
+using test_support::AnswerModal;
+
+namespace {
+
+std::vector<Entry> ThreeEntries()
+{
+    return {{"apple", "red\r\nround"}, {"pear", "green"}, {"plum", "blue"}};
+}
+
+QToolButton* Button(RunningApp& app, int id)
+{
+    return qobject_cast<QToolButton*>(
+        app.Frame().ToolBar()->widgetForAction(app.Frame().Actions().action(id)));
+}
+
+void Reject(QWidget* w)
+{
+    if (auto* dialog = qobject_cast<QDialog*>(w))
+        dialog->reject();
+}
+
+}  // namespace
+
+class AppCommandsTest final : public QObject {
+    Q_OBJECT
+
+private slots:
+    // A double click in the key list changes the entry and the mode with no
+    // command: the tool bar shows it as soon as the click is handled, and
+    // its buttons work.
+    void toolBarFollowsADoubleClick()
+    {
+        RunningApp app(ThreeEntries());
+        QVERIFY(app.Started());
+        app.Resize(700, 500);
+        app.Frame().ExecuteCommand(ID_VIEW_KEYWORDS);
+        Settle();
+        QVERIFY(Button(app, ID_VIEW_KEYWORDS)->isChecked());
+        QVERIFY(!Button(app, ID_ENTRY_BACK)->isEnabled());
+        QVERIFY(Button(app, ID_ENTRY_NEXT)->isEnabled());
+
+        COvrinView* view = app.Pane(0, 0);
+        const int y = view->KeyList().TopOf(2) + view->LineHeight() / 2;
+        QTest::mouseDClick(view->viewport(), Qt::LeftButton, Qt::NoModifier, QPoint(40, y));
+        Settle(20);
+        QCOMPARE(app.Doc().m_nCurrent, 2);
+        QVERIFY(!app.Doc().m_bKeyList);
+        QVERIFY(!Button(app, ID_VIEW_KEYWORDS)->isChecked());
+        QVERIFY(Button(app, ID_VIEW_DESCRIPTION)->isChecked());
+        QVERIFY(Button(app, ID_ENTRY_BACK)->isEnabled());
+        QVERIFY(Button(app, ID_ENTRY_FIRST)->isEnabled());
+        QVERIFY(!Button(app, ID_ENTRY_NEXT)->isEnabled());
+        QVERIFY(!Button(app, ID_ENTRY_LAST)->isEnabled());
+        Button(app, ID_ENTRY_BACK)->click();
+        QCOMPARE(app.Doc().m_nCurrent, 1);
+    }
+
+    // A lock key pressed in the Find window, or in the main window, shows
+    // in the indicator panes.
+    void lockIndicatorsFollowKeysInEveryWindow()
+    {
+        RunningApp app(ThreeEntries());
+        QVERIFY(app.Started());
+        LockState keys;
+        app.Frame().SetLockStateReader([&keys] { return std::optional<LockState>(keys); });
+        app.Frame().ExecuteCommand(ID_ENTRY_FIND);
+        CFindDlg* find = app.App().Host().FindWindow();
+        QVERIFY(find);
+        auto* field = find->findChild<QLineEdit*>(QStringLiteral("IDC_SEARCH_STRING"));
+
+        keys.capsLock = true;
+        QTest::keyClick(field, Qt::Key_CapsLock);
+        Settle(20);
+        QCOMPARE(app.Frame().IndicatorText(0), QStringLiteral("UF"));
+        QCOMPARE(app.Frame().IndicatorText(1), QString());
+
+        keys = LockState{false, true, true};
+        QTest::keyClick(field, Qt::Key_NumLock);
+        Settle(20);
+        QCOMPARE(app.Frame().IndicatorText(0), QString());
+        QCOMPARE(app.Frame().IndicatorText(1), QStringLiteral("NUM"));
+        QCOMPARE(app.Frame().IndicatorText(2), QStringLiteral("RF"));
+        find->reject();
+
+        keys = LockState{};
+        QTest::keyClick(app.Pane(0, 0), Qt::Key_ScrollLock);
+        Settle(20);
+        QCOMPARE(app.Frame().IndicatorText(2), QString());
+    }
+
+    // A dropped file is opened only after the drop has ended, so the
+    // question about unsaved changes never holds up the drag source.
+    void droppedFileOpensAfterTheDrop()
+    {
+        RunningApp app(ThreeEntries());
+        QVERIFY(app.Started());
+        const QString other = app.TempPath("other.ovr");
+        QVERIFY(WriteDocument(other, {{"walnut", "brown"}}));
+        app.Doc().SetModifiedFlag(true);
+
+        QMimeData mime;
+        mime.setUrls({QUrl::fromLocalFile(other)});
+        const QPointF at(app.Frame().width() / 2.0, app.Frame().height() / 2.0);
+        QDragEnterEvent enter(at.toPoint(), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(&app.Frame(), &enter);
+        QVERIFY(enter.isAccepted());
+        QDropEvent drop(at, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+        const QString duringDrop = AnswerModal([&] { QApplication::sendEvent(&app.Frame(), &drop); },
+                                               Reject);
+        QCOMPARE(duringDrop, QString());
+        QVERIFY(drop.isAccepted());
+        QCOMPARE(QString::fromStdString(app.Doc().GetPathName()), app.Path());
+
+        // Then the question comes; No opens the dropped file.
+        QString question;
+        AnswerModal([] { Settle(100); },
+                    [&](QWidget* w) {
+                        auto* box = qobject_cast<QMessageBox*>(w);
+                        QVERIFY(box);
+                        question = box->text();
+                        box->button(QMessageBox::No)->click();
+                    });
+        QVERIFY2(question.startsWith(QStringLiteral("Save changes to")), qPrintable(question));
+        QCOMPARE(QString::fromStdString(app.Doc().GetPathName()), other);
+        QCOMPARE(app.Doc().m_nCount, 1);
+    }
+
+    // Enter presses the button that has the focus; in the search field and
+    // on the check box it presses Next.
+    void enterInTheFindWindow_data()
+    {
+        QTest::addColumn<QString>("focus");
+        QTest::addColumn<QString>("pressed");
+        QTest::newRow("First") << "IDC_FIND_FIRST" << "IDC_FIND_FIRST";
+        QTest::newRow("Next") << "IDC_FIND_NEXT" << "IDC_FIND_NEXT";
+        QTest::newRow("Back") << "IDC_FIND_BACK" << "IDC_FIND_BACK";
+        QTest::newRow("Close") << "IDCANCEL" << "IDCANCEL";
+        QTest::newRow("search field") << "IDC_SEARCH_STRING" << "IDC_FIND_NEXT";
+        QTest::newRow("check box") << "IDC_IN_DESCRIPTIONS" << "IDC_FIND_NEXT";
+    }
+    void enterInTheFindWindow()
+    {
+        QFETCH(QString, focus);
+        QFETCH(QString, pressed);
+        RunningApp app(ThreeEntries());
+        QVERIFY(app.Started());
+        app.Frame().ExecuteCommand(ID_ENTRY_FIND);
+        QPointer<CFindDlg> find = app.App().Host().FindWindow();
+        QVERIFY(find);
+        QVERIFY(QTest::qWaitForWindowActive(find));
+        // A string found nowhere: every search ends in the hint, answered.
+        find->findChild<QLineEdit*>(QStringLiteral("IDC_SEARCH_STRING"))->setText(QStringLiteral("zzz"));
+        QStringList clicked;
+        for (QPushButton* b : find->findChildren<QPushButton*>())
+            connect(b, &QPushButton::clicked, this, [&clicked, b] { clicked << b->objectName(); });
+
+        QWidget* target = find->findChild<QWidget*>(focus);
+        QVERIFY(target);
+        // The offscreen platform leaves activation to the program.
+        QApplication::setActiveWindow(find);
+        target->setFocus(Qt::TabFocusReason);
+        QVERIFY2(target->hasFocus(), qPrintable(QStringLiteral("active %1, focus %2").arg(
+            QApplication::activeWindow() ? QApplication::activeWindow()->objectName() : "none",
+            QApplication::focusWidget() ? QApplication::focusWidget()->objectName() : "none")));
+        AnswerModal([&] { QTest::keyClick(target, Qt::Key_Return); }, Reject);
+        QCOMPARE(clicked, QStringList{pressed});
+        QCOMPARE(find.isNull() || !find->isVisible(), pressed == QLatin1String("IDCANCEL"));
+        if (find)
+            find->reject();
+    }
+
+    // Tab into either field of the Edit dialog selects all of its text, so
+    // typing replaces it.
+    void tabSelectsAWholeEditField()
+    {
+        RunningApp app(ThreeEntries());
+        QVERIFY(app.Started());
+        QString typed;
+        QString selectedLines;
+        QString keyWordsTyped;
+        AnswerModal([&] { app.Frame().ExecuteCommand(ID_ENTRY_EDIT); },
+                    [&](QWidget* w) {
+                        auto* keys = w->findChild<QLineEdit*>(QStringLiteral("keyWords"));
+                        auto* text = w->findChild<QPlainTextEdit*>(QStringLiteral("description"));
+                        QVERIFY(keys && text);
+                        // The two-line description, all of it.
+                        QTest::keyClick(keys, Qt::Key_Tab);
+                        QVERIFY(text->hasFocus());
+                        selectedLines = text->textCursor().selectedText();
+                        // Back to the key words and into the description again.
+                        QTest::keyClick(text, Qt::Key_Backtab);
+                        QVERIFY(keys->hasFocus());
+                        QTest::keyClicks(keys, "fig");
+                        keyWordsTyped = keys->text();
+                        QTest::keyClick(keys, Qt::Key_Tab);
+                        QTest::keyClicks(text, "striped");
+                        typed = text->toPlainText();
+                        Reject(w);
+                    });
+        QCOMPARE(selectedLines, QStringLiteral("red") + QChar(QChar::ParagraphSeparator) +
+                                    QStringLiteral("round"));
+        QCOMPARE(keyWordsTyped, QStringLiteral("fig"));
+        QCOMPARE(typed, QStringLiteral("striped"));
+    }
+
+    // The Usage dialog's lines point to nothing that is not there.
+    void usageLinesAreTrue()
+    {
+        RunningApp app(ThreeEntries());
+        QVERIFY(app.Started());
+        QStringList lines;
+        const QString title = AnswerModal([&] { app.Frame().ExecuteCommand(ID_HELP_USAGE); },
+                                          [&](QWidget* w) {
+                                              for (QLabel* l : w->findChildren<QLabel*>())
+                                                  lines << l->text();
+                                              Reject(w);
+                                          });
+        QCOMPARE(title, QStringLiteral("Usage of Ovrin"));
+        QVERIFY(!lines.isEmpty());
+        for (const QString& line : lines)
+            QVERIFY2(!line.contains(QLatin1String("README"), Qt::CaseInsensitive), qPrintable(line));
+    }
+};
+
+OVRIN_WIDGET_TEST_MAIN(AppCommandsTest)
+#include "app_commands_test.moc"
