@@ -2,7 +2,6 @@
 #include "frame/persistent_frame.h"
 
 #include <QCloseEvent>
-#include <QGuiApplication>
 #include <QWindowStateChangeEvent>
 
 #include "frame/bar_state.h"
