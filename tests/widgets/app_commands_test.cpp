@@ -12,6 +12,7 @@
 #include <QMimeData>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QToolBar>
 #include <QToolButton>
 #include <QUrl>
@@ -142,7 +143,10 @@ private slots:
         AnswerModal([] { Settle(100); },
                     [&](QWidget* w) {
                         auto* box = qobject_cast<QMessageBox*>(w);
-                        QVERIFY(box);
+                        if (!box) {
+                            Reject(w);
+                            return;
+                        }
                         question = box->text();
                         box->button(QMessageBox::No)->click();
                     });
@@ -206,6 +210,9 @@ private slots:
         QString keyWordsTyped;
         AnswerModal([&] { app.Frame().ExecuteCommand(ID_ENTRY_EDIT); },
                     [&](QWidget* w) {
+                        // Closed however the checks end, so a failure cannot hang.
+                        const auto close = qScopeGuard([w] { Reject(w); });
+                        QVERIFY(QTest::qWaitForWindowActive(w));
                         auto* keys = w->findChild<QLineEdit*>(QStringLiteral("keyWords"));
                         auto* text = w->findChild<QPlainTextEdit*>(QStringLiteral("description"));
                         QVERIFY(keys && text);
@@ -221,7 +228,6 @@ private slots:
                         QTest::keyClick(keys, Qt::Key_Tab);
                         QTest::keyClicks(text, "striped");
                         typed = text->toPlainText();
-                        Reject(w);
                     });
         QCOMPARE(selectedLines, QStringLiteral("red") + QChar(QChar::ParagraphSeparator) +
                                     QStringLiteral("round"));
