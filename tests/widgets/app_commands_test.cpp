@@ -216,6 +216,7 @@ private slots:
                         auto* keys = w->findChild<QLineEdit*>(QStringLiteral("keyWords"));
                         auto* text = w->findChild<QPlainTextEdit*>(QStringLiteral("description"));
                         QVERIFY(keys && text);
+                        QTRY_VERIFY(keys->hasFocus());  // the dialog opens in the key words
                         // The two-line description, all of it.
                         QTest::keyClick(keys, Qt::Key_Tab);
                         QVERIFY(text->hasFocus());
