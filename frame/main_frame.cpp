@@ -84,8 +84,8 @@ CMainFrame::CMainFrame(COvrinDoc& doc, QWidget* parent) : CPersistentFrame(paren
     // Whenever the program has handled what there was to do, every item
     // shows the state of the moment, whatever changed the document or the
     // views (a double click, a drop, a dialog, a timer).
-    connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::aboutToBlock, this,
-            &CMainFrame::RefreshCommandStates);
+    if (QAbstractEventDispatcher* loop = QAbstractEventDispatcher::instance())
+        connect(loop, &QAbstractEventDispatcher::aboutToBlock, this, &CMainFrame::RefreshCommandStates);
     SetDocumentTitle(QStringLiteral("Untitled"));
     ShowMessage(QString::fromLatin1(kIdleMessage));
     UpdateLockIndicators();

@@ -270,12 +270,13 @@ void CViewSplitter::Rewire()
     // Each side follows the other; the follower is told first, so that it
     // does not pull the shared position back towards what it shows.
     auto follow = [this](QScrollBar* from, QAbstractScrollArea* pane, QScrollBar* to) {
-        m_scrollLinks.push_back(connect(from, &QScrollBar::valueChanged, to, [this, pane, to](int v) {
+        auto onChange = [this, pane, to](int v) {
             if (to->value() == v)
                 return;
             emit scrollFollowed(pane);
             to->setValue(v);
-        }));
+        };
+        m_scrollLinks.push_back(connect(from, &QScrollBar::valueChanged, to, onChange));
     };
     auto link = [&follow](QAbstractScrollArea* pa, QScrollBar* a, QAbstractScrollArea* pb,
                           QScrollBar* b) {
