@@ -59,8 +59,8 @@ void COvrinView::paintEvent(QPaintEvent*)
     geometry.windowWidth = width();
     geometry.windowHeight = height();
     geometry.scrollY = verticalScrollBar()->value();
-    geometry.metrics = ScreenMetrics(fontMetrics);
     geometry.fontKey = FontKey(m_font);
+    geometry.metrics = ScreenMetrics(fontMetrics, geometry.fontKey);
     m_nLineHeight = geometry.metrics.lineHeight;
 
     const ViewDrawing drawing = DrawView(m_doc, geometry, m_keyList, m_pages, m_hitScroll);
