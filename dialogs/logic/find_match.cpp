@@ -2,7 +2,12 @@
 #include "dialogs/logic/find_match.h"
 
 #include <array>
+#include <cstdint>
 #include <cstring>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace {
 
@@ -25,19 +30,73 @@ constexpr std::array<unsigned char, 256> MakeFoldTable()
 
 constexpr std::array<unsigned char, 256> kFold = MakeFoldTable();
 
-// Last byte equal to `c` in [base, base + n), or nullptr.
-const unsigned char* LastByte(const unsigned char* base, std::size_t n, unsigned char c)
+#if defined(__SSE2__)
+// One bit for each of the 16 bytes at p that equals a or b.
+inline unsigned EitherMask(const unsigned char* p, __m128i a, __m128i b)
 {
-#if defined(__GLIBC__)
-    return static_cast<const unsigned char*>(memrchr(base, c, n));
-#else
-    while (n > 0) {
-        --n;
-        if (base[n] == c)
-            return base + n;
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+    return static_cast<unsigned>(_mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(v, a), _mm_cmpeq_epi8(v, b))));
+}
+#endif
+
+// First byte in [p, end) equal to a or b, or nullptr: both cases of a
+// letter in one pass, 64 bytes a step where the processor has SSE2, so a
+// search runs at the speed of memchr instead of scanning twice.
+const unsigned char* FirstOfTwo(const unsigned char* p, const unsigned char* end, unsigned char a,
+                                unsigned char b)
+{
+#if defined(__SSE2__)
+    if (end - p >= 16) {
+        const __m128i va = _mm_set1_epi8(static_cast<char>(a));
+        const __m128i vb = _mm_set1_epi8(static_cast<char>(b));
+        for (; end - p >= 64; p += 64) {
+            const std::uint64_t m = EitherMask(p, va, vb) | std::uint64_t{EitherMask(p + 16, va, vb)} << 16 |
+                                    std::uint64_t{EitherMask(p + 32, va, vb)} << 32 |
+                                    std::uint64_t{EitherMask(p + 48, va, vb)} << 48;
+            if (m)
+                return p + __builtin_ctzll(m);
+        }
+        for (; end - p >= 16; p += 16)
+            if (const unsigned m = EitherMask(p, va, vb))
+                return p + __builtin_ctz(m);
+        if (p == end)
+            return nullptr;
+        // The last 16 bytes, overlapping bytes already found clear.
+        const unsigned char* const tail = end - 16;
+        const unsigned m = EitherMask(tail, va, vb) >> (p - tail);
+        return m ? p + __builtin_ctz(m) : nullptr;
+    }
+#endif
+    for (; p < end; ++p)
+        if (*p == a || *p == b)
+            return p;
+    return nullptr;
+}
+
+// Last byte in [begin, end) equal to a or b, or nullptr.
+const unsigned char* LastOfTwo(const unsigned char* begin, const unsigned char* end, unsigned char a,
+                               unsigned char b)
+{
+#if defined(__SSE2__)
+    if (end - begin >= 16) {
+        const __m128i va = _mm_set1_epi8(static_cast<char>(a));
+        const __m128i vb = _mm_set1_epi8(static_cast<char>(b));
+        for (; end - begin >= 16; end -= 16)
+            if (const unsigned m = EitherMask(end - 16, va, vb))
+                return end - 16 + (31 - __builtin_clz(m));
+        if (end == begin)
+            return nullptr;
+        // The first 16 bytes, keeping only those not yet looked at.
+        const unsigned m = EitherMask(begin, va, vb) & ((1u << (end - begin)) - 1);
+        return m ? begin + (31 - __builtin_clz(m)) : nullptr;
+    }
+#endif
+    while (end > begin) {
+        --end;
+        if (*end == a || *end == b)
+            return end;
     }
     return nullptr;
-#endif
 }
 
 }  // namespace
@@ -75,40 +134,16 @@ std::size_t CFoldedNeedle::FindFirst(std::string_view text, std::size_t from) co
     if (n == 0 || from > text.size() || text.size() - from < n)
         return npos;
     const auto* base = reinterpret_cast<const unsigned char*>(text.data());
-    const unsigned char* const last = base + (text.size() - n);  // last possible start
-    const unsigned char* p = base + from;
-    if (m_firstCount == 1) {
-        while (p <= last) {
-            p = static_cast<const unsigned char*>(
-                std::memchr(p, m_first[0], static_cast<std::size_t>(last - p) + 1));
-            if (!p)
-                return npos;
-            if (MatchesAt(p))
-                return static_cast<std::size_t>(p - base);
-            ++p;
-        }
-        return npos;
-    }
-    // Two byte values start a match. Keep the next place of each, and scan
-    // again only for the one that was used, so every byte is read once.
-    const unsigned char* next[2] = {nullptr, nullptr};
-    bool known[2] = {false, false};
-    while (p <= last) {
-        for (int j = 0; j < 2; ++j) {
-            if (!known[j] || (next[j] && next[j] < p)) {
-                next[j] = static_cast<const unsigned char*>(
-                    std::memchr(p, m_first[j], static_cast<std::size_t>(last - p) + 1));
-                known[j] = true;
-            }
-        }
-        const unsigned char* q = next[0];
-        if (!q || (next[1] && next[1] < q))
-            q = next[1];
-        if (!q)
+    const unsigned char* const stop = base + (text.size() - n) + 1;  // after the last possible start
+    // A byte without a second case is looked for as itself.
+    const unsigned char other = m_firstCount == 2 ? m_first[1] : m_first[0];
+    for (const unsigned char* p = base + from; p < stop; ++p) {
+        p = m_firstCount == 1 ? static_cast<const unsigned char*>(std::memchr(p, m_first[0], static_cast<std::size_t>(stop - p)))
+                              : FirstOfTwo(p, stop, m_first[0], other);
+        if (!p)
             return npos;
-        if (MatchesAt(q))
-            return static_cast<std::size_t>(q - base);
-        p = q + 1;
+        if (MatchesAt(p))
+            return static_cast<std::size_t>(p - base);
     }
     return npos;
 }
@@ -119,26 +154,15 @@ std::size_t CFoldedNeedle::FindLast(std::string_view text) const
     if (n == 0 || text.size() < n)
         return npos;
     const auto* base = reinterpret_cast<const unsigned char*>(text.data());
-    // Candidate starts lie in [0, end). As forward, each byte value keeps
-    // its last place, so the text is read once even with two start bytes.
-    std::size_t end = text.size() - n + 1;
-    const unsigned char* prev[2] = {nullptr, nullptr};
-    bool known[2] = {false, false};
-    while (end > 0) {
-        for (int j = 0; j < m_firstCount; ++j) {
-            if (!known[j] || (prev[j] && prev[j] >= base + end)) {
-                prev[j] = LastByte(base, end, m_first[j]);
-                known[j] = true;
-            }
-        }
-        const unsigned char* q = prev[0];
-        if (m_firstCount == 2 && (!q || (prev[1] && prev[1] > q)))
-            q = prev[1];
+    const unsigned char other = m_firstCount == 2 ? m_first[1] : m_first[0];
+    // Candidate starts lie in [base, end).
+    for (const unsigned char* end = base + (text.size() - n) + 1; end > base;) {
+        const unsigned char* q = LastOfTwo(base, end, m_first[0], other);
         if (!q)
             return npos;
         if (MatchesAt(q))
             return static_cast<std::size_t>(q - base);
-        end = static_cast<std::size_t>(q - base);
+        end = q;
     }
     return npos;
 }
