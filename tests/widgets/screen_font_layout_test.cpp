@@ -7,6 +7,7 @@
 #include <vector>
 
 #include <QFontMetrics>
+#include <QImage>
 #include <QScrollBar>
 #include <QTest>
 
@@ -145,6 +146,53 @@ private slots:
         QVERIFY(clickY < view.viewport()->height());
         QTest::mouseDClick(view.viewport(), Qt::LeftButton, {}, QPoint(100, clickY));
         QCOMPARE(doc.m_nCurrent, target);
+        doc.SetModifiedFlag(false);
+    }
+
+    // A description of thousands of lines: the scroll range is its measured
+    // height, and scrolled to the end the view draws its last lines (the
+    // drawing wraps only down to the window's bottom, from the top).
+    void longDescriptionDrawsWhereScrolled()
+    {
+        COvrinApp app;
+        QVERIFY(app.InitInstance({}));
+        CMainFrame& frame = *app.MainFrame();
+        frame.resize(900, 600);
+        frame.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&frame));
+        COvrinDoc& doc = app.Document();
+        doc.OnNewDocument();
+        std::string description;
+        for (int i = 0; i < 5000; ++i)
+            description += "line " + std::to_string(i) + (i % 7 ? " short\r\n" : std::string(300, 'w') + "\r\n");
+        description += "the end";
+        doc.m_arrKeyWords.push_back("keys");
+        doc.m_arrDescriptions.push_back(description);
+        doc.m_arrDates.push_back("1.1.2026");
+        doc.m_nCount = 1;
+        doc.m_nCurrent = 0;
+        ++doc.m_nTableVersion;
+        frame.UpdateAllViews();
+        COvrinView& view = *frame.ActiveView();
+        view.viewport()->repaint();
+
+        const QFontMetrics qt(ViewFont());
+        const TextMetrics measured = Measured(ScreenMetrics(qt, FontKey(ViewFont())));
+        const DescriptionLayout layout = LayOutDescription(
+            "keys", description, -1, ColumnsFor(doc.m_bDinA4, view.width()), measured);
+        QCOMPARE(view.verticalScrollBar()->maximum(), layout.contentHeight - view.viewport()->height());
+
+        view.verticalScrollBar()->setValue(view.verticalScrollBar()->maximum());
+        view.viewport()->repaint();
+        const QImage image = view.viewport()->grab().toImage();
+        // The last line ("the end") sits one line above the bottom of the content.
+        const int L = view.LineHeight();
+        const int lastTop = view.viewport()->height() - 2 * L;
+        bool ink = false;
+        for (int y = lastTop; y < lastTop + L && !ink; ++y)
+            for (int x = 15; x < 80 && !ink; ++x)
+                ink = qGray(image.pixel(x, y)) < 128;
+        QVERIFY(ink);
         doc.SetModifiedFlag(false);
     }
 };
