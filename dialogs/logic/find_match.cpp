@@ -89,7 +89,12 @@ __attribute__((target("avx2"))) const unsigned char* FirstOfTwoAvx2(const unsign
     return m ? p + __builtin_ctz(m) : nullptr;
 }
 
-const bool g_bAvx2 = __builtin_cpu_supports("avx2");
+// Asked while the program's statics are set up, so the processor's features
+// are read first; before that the flag is false and SSE2 does the work.
+const bool g_bAvx2 = [] {
+    __builtin_cpu_init();
+    return __builtin_cpu_supports("avx2") != 0;
+}();
 #endif
 
 // First byte in [p, stop) equal to a or b, or nullptr: both cases of a
