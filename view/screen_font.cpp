@@ -41,8 +41,8 @@ TextMetrics ScreenMetrics(const QFontMetrics& metrics, const std::string& fontKe
     m.lineHeight = metrics.lineSpacing();
     m.avgCharWidth = metrics.averageCharWidth();
     // Finding the pitch measures a few hundred runs; a font keeps its pitch,
-    // so that is done once per font, not at every paint.
-    // The width of 64 zeros joins the key, so a change of resolution counts.
+    // so that is done once per font and resolution (the width of 64 zeros
+    // joins the key), not at every paint.
     static std::map<std::string, FixedPitch> pitches;
     const std::string key = fontKey + '/' + std::to_string(m.width(std::string(64, '0')));
     auto it = pitches.find(key);
