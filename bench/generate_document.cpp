@@ -89,3 +89,51 @@ void GenerateDocument(COvrinDoc& doc, int count, std::uint64_t seed)
     doc.m_nCurrent = count > 0 ? 0 : -1;
     ++doc.m_nTableVersion;
 }
+
+namespace {
+
+// Words and blanks up to exactly `bytes` bytes, beginning with `first`.
+std::string WordsOf(SplitMix& rng, std::size_t bytes, const std::string& first)
+{
+    std::string s = first;
+    s.reserve(bytes + 32);
+    while (s.size() < bytes) {
+        s.push_back(' ');
+        s += kWords[rng.Below(kWordCount)];
+    }
+    s.resize(bytes);
+    return s;
+}
+
+}  // namespace
+
+void AddHugeFields(COvrinDoc& doc, const HugeFields& fields, std::uint64_t seed)
+{
+    if (doc.m_nCount <= 0)
+        return;
+    SplitMix rng{seed ^ 0x5DEECE66Dull};
+    if (fields.descriptionBytes > 0)
+        doc.m_arrDescriptions[0] = WordsOf(rng, fields.descriptionBytes, "Anfang");
+    if (fields.descriptionLines > 0) {
+        std::string d;
+        d.reserve(fields.descriptionLines * 14);
+        for (std::size_t l = 0; l < fields.descriptionLines; ++l) {
+            if (l) d += "\r\n";
+            d += "Zeile " + std::to_string(l + 1);
+        }
+        doc.m_arrDescriptions[0] = std::move(d);
+    }
+    if (fields.dateBytes > 0) {
+        std::string t;
+        t.reserve(fields.dateBytes + 16);
+        while (t.size() < fields.dateBytes)
+            t += std::to_string(1 + rng.Below(28)) + "." + std::to_string(1 + rng.Below(12)) + "." +
+                 std::to_string(1990 + rng.Below(37)) + " ";
+        t.resize(fields.dateBytes);
+        doc.m_arrDates[0] = std::move(t);
+    }
+    // "Aachen" sorts before every generated key word, so the entry stays first.
+    if (fields.keyWordBytes > 0)
+        doc.m_arrKeyWords[0] = WordsOf(rng, fields.keyWordBytes, "Aachen");
+    ++doc.m_nTableVersion;
+}

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 class COvrinDoc;
@@ -10,3 +11,14 @@ class COvrinDoc;
 // vocabulary with Windows-1252 accents and the euro sign, descriptions of
 // several CR LF lines averaging about 300 bytes, dates, in key-word order.
 void GenerateDocument(COvrinDoc& doc, int count, std::uint64_t seed);
+
+// Fields far beyond what people type, given to the first entry of a
+// generated document so that opening it shows them at once. Zero leaves a
+// field as generated.
+struct HugeFields final {
+    std::size_t descriptionBytes = 0;  // one line of words, no line break
+    std::size_t descriptionLines = 0;  // short CR LF lines
+    std::size_t dateBytes = 0;         // dates separated by blanks
+    std::size_t keyWordBytes = 0;      // one line of words
+};
+void AddHugeFields(COvrinDoc& doc, const HugeFields& fields, std::uint64_t seed);

@@ -65,12 +65,15 @@ Fixture& Large()
     return *f;
 }
 
+// A fixed-pitch font of 8 units a character, found fixed-pitch as the
+// program finds its screen font.
 TextMetrics FixedMetrics()
 {
     TextMetrics m;
     m.width = [](std::string_view s) { return static_cast<int>(s.size()) * 8; };
     m.lineHeight = 16;
     m.avgCharWidth = 8;
+    m.fixedPitch = DetectFixedPitch(m.width);
     return m;
 }
 

@@ -1,5 +1,10 @@
 // SPDX-License-Identifier: MIT
-// ovrin-gen N SEED FILE: writes a generated document of N entries.
+// ovrin-gen N SEED FILE [OPTION BYTES]...: writes a generated document of N
+// entries. The options give the first entry a huge field:
+//   --description-bytes B   a description of one B-byte line
+//   --description-lines L   a description of L short lines
+//   --date-bytes B          a date field of B bytes
+//   --key-word-bytes B      key words of B bytes
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -11,8 +16,9 @@
 
 int main(int argc, char** argv)
 {
-    if (argc != 4) {
-        std::fprintf(stderr, "usage: ovrin-gen N SEED FILE\n");
+    if (argc < 4 || argc % 2 != 0) {
+        std::fprintf(stderr, "usage: ovrin-gen N SEED FILE [--description-bytes B] [--description-lines L] "
+                             "[--date-bytes B] [--key-word-bytes B]\n");
         return 2;
     }
     char* end = nullptr;
@@ -26,9 +32,31 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "ovrin-gen: SEED must be a number\n");
         return 2;
     }
+    HugeFields huge;
+    for (int a = 4; a + 1 < argc; a += 2) {
+        const std::string option = argv[a];
+        const unsigned long long value = std::strtoull(argv[a + 1], &end, 10);
+        if (*end != '\0' || value > (1ull << 31)) {
+            std::fprintf(stderr, "ovrin-gen: %s needs a count up to 2^31\n", argv[a]);
+            return 2;
+        }
+        if (option == "--description-bytes")
+            huge.descriptionBytes = value;
+        else if (option == "--description-lines")
+            huge.descriptionLines = value;
+        else if (option == "--date-bytes")
+            huge.dateBytes = value;
+        else if (option == "--key-word-bytes")
+            huge.keyWordBytes = value;
+        else {
+            std::fprintf(stderr, "ovrin-gen: unknown option %s\n", argv[a]);
+            return 2;
+        }
+    }
     CCliHost host;
     COvrinDoc doc(host);
     GenerateDocument(doc, static_cast<int>(n), seed);
+    AddHugeFields(doc, huge, seed);
     FileResult result = SaveDocumentFile(doc, argv[3]);
     if (!result.ok) {
         std::fprintf(stderr, "ovrin-gen: %s\n", result.message.c_str());

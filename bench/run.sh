@@ -47,3 +47,7 @@ if [ -n "$OVRIN" ]; then
 else
     echo "no ovrin-cli binary in $BUILD: command-line timings skipped"
 fi
+
+# The window's figures with the real screen font, at 200 000 and 1 000 000
+# entries, and the documents with huge fields.
+"$(dirname "$0")/run_window.sh" "$BUILD"

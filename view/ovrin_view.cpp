@@ -61,8 +61,8 @@ void COvrinView::paintEvent(QPaintEvent*)
     geometry.windowWidth = width();
     geometry.windowHeight = height();
     geometry.scrollY = verticalScrollBar()->value();
-    geometry.metrics = ScreenMetrics(fontMetrics);
     geometry.fontKey = FontKey(m_font);
+    geometry.metrics = ScreenMetrics(fontMetrics, geometry.fontKey);
     m_nLineHeight = geometry.metrics.lineHeight;
     // A position taken over from another pane counts as this pane's own last
     // scroll to the hit, so the limit on scrolls in a row holds across both.

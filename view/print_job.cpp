@@ -49,6 +49,7 @@ public:
         };
         m_text.lineHeight = LineHeight();
         m_text.avgCharWidth = std::max(1, static_cast<int>(std::lround(m_metrics.averageCharWidth())));
+        m_text.fixedPitch = DetectFixedPitch(m_text.width);
     }
     PrintMetrics(const PrintMetrics&) = delete;
     PrintMetrics& operator=(const PrintMetrics&) = delete;

@@ -2,6 +2,8 @@
 #include "view/screen_font.h"
 
 #include <array>
+#include <map>
+#include <string>
 
 #include <QFontDatabase>
 #include <QFontMetrics>
@@ -32,12 +34,21 @@ QString RunToQString(std::string_view bytes)
     return text;
 }
 
-TextMetrics ScreenMetrics(const QFontMetrics& metrics)
+TextMetrics ScreenMetrics(const QFontMetrics& metrics, const std::string& fontKey)
 {
     TextMetrics m;
     m.width = [&metrics](std::string_view run) { return metrics.horizontalAdvance(RunToQString(run)); };
     m.lineHeight = metrics.lineSpacing();
     m.avgCharWidth = metrics.averageCharWidth();
+    // Finding the pitch measures a few hundred runs; a font keeps its pitch,
+    // so that is done once per font and resolution (the width of 64 zeros
+    // joins the key), not at every paint.
+    static std::map<std::string, FixedPitch> pitches;
+    const std::string key = fontKey + '/' + std::to_string(m.width(std::string(64, '0')));
+    auto it = pitches.find(key);
+    if (it == pitches.end())
+        it = pitches.emplace(key, DetectFixedPitch(m.width)).first;
+    m.fixedPitch = it->second;
     return m;
 }
 

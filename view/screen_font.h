@@ -19,8 +19,10 @@ QString RunToQString(std::string_view bytes);
 
 // The wrapping metrics of a font on the screen: pixel widths of runs, the
 // line height (height plus external leading) and the average character
-// width for tab stops. The metrics object must outlive the result.
-TextMetrics ScreenMetrics(const QFontMetrics& metrics);
+// width for tab stops, with the font's fixed pitch where it has one (fontKey
+// names the font the metrics were made from). The metrics object must
+// outlive the result.
+TextMetrics ScreenMetrics(const QFontMetrics& metrics, const std::string& fontKey);
 
 // Names the font and its size, so that cached layouts notice a change.
 std::string FontKey(const QFont& font);

@@ -10,17 +10,20 @@ void DrawWrappedText(QPainter& painter, std::string_view text, int left, int top
                      int visibleBottom)
 {
     const int L = metrics.lineHeight;
-    const std::vector<WrappedLine> lines = WrapText(text, right - left, metrics);
-    for (std::size_t n = 0; n < lines.size(); ++n) {
-        const int lineTop = top + static_cast<int>(n) * L;
-        if (lineTop + L <= visibleTop)
-            continue;
+    // Lines are wrapped only down to the bottom of the window, so a huge
+    // text costs what its visible part and the text above it cost.
+    int lineTop = top;
+    ForEachWrappedLine(text, right - left, metrics, [&](const WrappedLine& line) {
         if (lineTop >= visibleBottom)
-            break;
-        int x = left;
-        if (centred)
-            x += (right - left - LineWidth(text, lines[n], metrics)) / 2;
-        for (const TextRun& run : LineRuns(text, lines[n], metrics))
-            painter.drawText(x + run.x, lineTop + ascent, RunToQString(text.substr(run.begin, run.length)));
-    }
+            return false;
+        if (lineTop + L > visibleTop) {
+            int x = left;
+            if (centred)
+                x += (right - left - LineWidth(text, line, metrics)) / 2;
+            for (const TextRun& run : LineRuns(text, line, metrics))
+                painter.drawText(x + run.x, lineTop + ascent, RunToQString(text.substr(run.begin, run.length)));
+        }
+        lineTop += L;
+        return true;
+    });
 }

@@ -34,7 +34,7 @@ private:
 
     std::string m_folded;
     // The bytes that fold to the needle's first byte (one or two of them),
-    // searched for with memchr.
+    // looked for in one pass over the text.
     unsigned char m_first[2] = {0, 0};
     int m_firstCount = 0;
 };

@@ -2,6 +2,7 @@
 // The Find dialog's searches in document order, and the folded matching.
 #include <gtest/gtest.h>
 
+#include <random>
 #include <string>
 #include <vector>
 
@@ -300,6 +301,34 @@ TEST(FoldedNeedleTest, EdgesOfTheText)
     // a text of a single repeated first letter in one case, hits only in the other
     EXPECT_EQ(CFoldedNeedle("ab").FindFirst(std::string(1000, 'a') + "Ab"), 1000u);
     EXPECT_EQ(CFoldedNeedle("ab").FindLast("aB" + std::string(1000, 'A')), 0u);
+}
+
+// The fast scans against the plain rule, on random texts and needles: fold
+// both, then the first (from a start) and the last occurrence by brute force.
+TEST(FoldedNeedleTest, SameAsFoldingEverything)
+{
+    const auto fold = [](std::string s) {
+        for (char& c : s)
+            c = static_cast<char>(FoldCp1252(static_cast<unsigned char>(c)));
+        return s;
+    };
+    const std::string alphabet = "aAbB \xE9\xC9\x8A\x9A\xFF\x9F.";
+    std::mt19937 rng(18);
+    for (int n = 0; n < 20000; ++n) {
+        std::string text(rng() % 150, ' ');
+        for (char& c : text)
+            c = n % 4 == 0 ? static_cast<char>(rng() % 256) : alphabet[rng() % alphabet.size()];
+        std::string needle(1 + rng() % 4, ' ');
+        for (char& c : needle)
+            c = alphabet[rng() % alphabet.size()];
+        const CFoldedNeedle folded(needle);
+        const std::string t = fold(text);
+        const std::string k = fold(needle);
+        const std::size_t from = rng() % (text.size() + 2);
+        const std::size_t first = from > t.size() ? std::string::npos : t.find(k, from);
+        ASSERT_EQ(folded.FindFirst(text, from), first) << n;
+        ASSERT_EQ(folded.FindLast(text), t.rfind(k)) << n;
+    }
 }
 
 }  // namespace

@@ -2,12 +2,25 @@
 #include "view/layout/text_wrap.h"
 
 #include <algorithm>
+#include <cstring>
+#include <string>
 
 namespace {
 
 int TabWidth(const TextMetrics& metrics)
 {
     return std::max(1, 8 * metrics.avgCharWidth);
+}
+
+// Width of one run without tabs: counted where the font is fixed-pitch for
+// every byte of it, measured otherwise.
+int RunWidth(std::string_view run, const TextMetrics& metrics)
+{
+    const FixedPitch& pitch = metrics.fixedPitch;
+    if (pitch.Active() &&
+        std::all_of(run.begin(), run.end(), [&](char c) { return pitch.uniform[static_cast<unsigned char>(c)]; }))
+        return pitch.RunWidth(run.size());
+    return metrics.width(run);
 }
 
 // Width of text[begin, end) as it would be drawn from a line start.
@@ -19,24 +32,110 @@ int SpanWidth(std::string_view text, std::size_t begin, std::size_t end, const T
         if (text[i] != '\t')
             continue;
         if (i > runStart)
-            x += metrics.width(text.substr(runStart, i - runStart));
+            x += RunWidth(text.substr(runStart, i - runStart), metrics);
         const int tab = TabWidth(metrics);
         x = (x / tab + 1) * tab;
         runStart = i + 1;
     }
     if (end > runStart)
-        x += metrics.width(text.substr(runStart, end - runStart));
+        x += RunWidth(text.substr(runStart, end - runStart), metrics);
     return x;
 }
 
-void WrapParagraph(std::string_view text, std::size_t begin, std::size_t end, int width,
-                   const TextMetrics& metrics, std::vector<WrappedLine>& out)
+// Candidate lines of any paragraph, measured with the width function.
+class MeasuredSpans final {
+public:
+    MeasuredSpans(std::string_view text, const TextMetrics& metrics) : m_text(text), m_metrics(metrics) {}
+
+    int Width(std::size_t lineStart, std::size_t end) const { return SpanWidth(m_text, lineStart, end, m_metrics); }
+
+    // The end of the longest piece from lineStart, at least one character
+    // and at most up to last, that fits in width.
+    std::size_t SplitEnd(std::size_t lineStart, std::size_t last, int width) const
+    {
+        std::size_t m = lineStart + 1;
+        while (m + 1 <= last && Width(lineStart, m + 1) <= width)
+            ++m;
+        return m;
+    }
+
+private:
+    std::string_view m_text;
+    const TextMetrics& m_metrics;
+};
+
+// Candidate lines of a paragraph whose every byte other than a tab has the
+// font's one advance: widths are counted, not measured. With tabs the x
+// position is carried forward while a line grows, so a line is walked once.
+class CountedSpans final {
+public:
+    CountedSpans(std::string_view text, const TextMetrics& metrics, bool tabs)
+        : m_text(text), m_pitch(metrics.fixedPitch), m_tab(TabWidth(metrics)), m_tabs(tabs)
+    {
+    }
+
+    int Width(std::size_t lineStart, std::size_t end)
+    {
+        if (!m_tabs)
+            return m_pitch.RunWidth(end - lineStart);
+        if (lineStart != m_lineStart || end < m_pos) {
+            m_lineStart = m_pos = m_segmentStart = lineStart;
+            m_segmentX = 0;
+        }
+        for (; m_pos < end; ++m_pos) {
+            if (m_text[m_pos] != '\t')
+                continue;
+            const int x = m_segmentX + m_pitch.RunWidth(m_pos - m_segmentStart);
+            m_segmentX = (x / m_tab + 1) * m_tab;
+            m_segmentStart = m_pos + 1;
+        }
+        return m_segmentX + m_pitch.RunWidth(end - m_segmentStart);
+    }
+
+    std::size_t SplitEnd(std::size_t lineStart, std::size_t last, int width)
+    {
+        if (m_tabs) {
+            std::size_t m = lineStart + 1;
+            while (m + 1 <= last && Width(lineStart, m + 1) <= width)
+                ++m;
+            return m;
+        }
+        // n characters fit while (n * advance + 32) / 64 <= width.
+        const long long room = (static_cast<long long>(width) + 1) * 64 - 33;
+        const std::size_t fit = room < 0 ? 0 : static_cast<std::size_t>(room / m_pitch.advance64);
+        return lineStart + std::max<std::size_t>(std::min(last - lineStart, fit), 1);
+    }
+
+    // Whether the whole paragraph fits on one line, which is then all of it.
+    bool FitsWhole(std::size_t begin, std::size_t end, int width) const
+    {
+        return !m_tabs && end - begin <= static_cast<std::size_t>(std::max(width, 0)) + 1 &&
+               m_pitch.RunWidth(end - begin) <= width;
+    }
+
+private:
+    std::string_view m_text;
+    const FixedPitch& m_pitch;
+    int m_tab;
+    bool m_tabs;
+    std::size_t m_lineStart = std::string_view::npos;
+    std::size_t m_pos = 0;
+    std::size_t m_segmentStart = 0;
+    int m_segmentX = 0;
+};
+
+// Wraps text[begin, end), a paragraph without line breaks, handing every
+// line to sink; false when the sink asked to stop.
+template <typename Spans, typename Sink>
+bool WrapParagraph(std::string_view text, std::size_t begin, std::size_t end, int width, Spans& spans,
+                   Sink& sink)
 {
     std::size_t lineStart = begin;
-    const std::size_t linesBefore = out.size();
+    std::size_t lines = 0;
     bool haveBreak = false;
     std::size_t breakEnd = 0;   // the line would end here (before the blanks)
     std::size_t breakNext = 0;  // and the next one start here (after them)
+    const std::size_t room = static_cast<std::size_t>(std::max(width, 0));
     std::size_t i = begin;
     while (i < end) {
         if (text[i] == ' ') {
@@ -51,62 +150,138 @@ void WrapParagraph(std::string_view text, std::size_t begin, std::size_t end, in
             i = j;
             continue;
         }
-        std::size_t k = i;
-        while (k < end && text[k] != ' ')
-            ++k;
         // Every character is at least one unit wide, so a span of more than
-        // width characters cannot fit; measuring only that much keeps a huge
-        // text without blanks linear instead of quadratic.
-        const std::size_t limit = lineStart + static_cast<std::size_t>(std::max(width, 0)) + 1;
-        if (k <= limit && SpanWidth(text, lineStart, k, metrics) <= width) {
+        // width characters cannot fit. The word's end is looked for only that
+        // far: beyond it the word is split anyway, so a huge text without
+        // blanks stays linear.
+        const std::size_t limit = lineStart + room + 1;
+        const std::size_t scanEnd = std::min(end, std::max(limit + 1, i + 1));
+        const void* blank = std::memchr(text.data() + i, ' ', scanEnd - i);
+        const std::size_t k = blank ? static_cast<std::size_t>(static_cast<const char*>(blank) - text.data()) : scanEnd;
+        if (k <= limit && spans.Width(lineStart, k) <= width) {
             i = k;
             continue;
         }
+        WrappedLine line;
         if (haveBreak) {
-            out.push_back({lineStart, breakEnd - lineStart});
+            line = {lineStart, breakEnd - lineStart};
             lineStart = breakNext;
         } else {
             // The word alone is wider than the line: split it.
-            std::size_t m = lineStart + 1;
-            while (m + 1 <= k && m + 1 <= limit && SpanWidth(text, lineStart, m + 1, metrics) <= width)
-                ++m;
-            out.push_back({lineStart, m - lineStart});
+            const std::size_t m = spans.SplitEnd(lineStart, std::min(k, limit), width);
+            line = {lineStart, m - lineStart};
             lineStart = m;
         }
+        ++lines;
+        if (!sink(line))
+            return false;
         haveBreak = false;
         i = lineStart;
     }
     // A paragraph that a split ended exactly needs no empty last line.
-    if (lineStart < end || out.size() == linesBefore)
-        out.push_back({lineStart, end - lineStart});
+    if (lineStart < end || lines == 0)
+        return sink(WrappedLine{lineStart, end - lineStart});
+    return true;
+}
+
+// Splits text into paragraphs at CR LF, LF and CR and wraps each, counted
+// where the font is fixed-pitch for all of the paragraph's bytes.
+template <typename Sink>
+void Wrap(std::string_view text, int width, const TextMetrics& metrics, Sink& sink)
+{
+    const FixedPitch& pitch = metrics.fixedPitch;
+    MeasuredSpans measured(text, metrics);
+    std::size_t paraStart = 0;
+    for (;;) {
+        std::size_t i = paraStart;
+        bool uniform = pitch.Active();
+        bool tabs = false;
+        for (; i < text.size(); ++i) {
+            const auto c = static_cast<unsigned char>(text[i]);
+            if (pitch.uniform[c])
+                continue;
+            if (c == '\r' || c == '\n')
+                break;
+            if (c == '\t')
+                tabs = true;
+            else
+                uniform = false;
+        }
+        bool more = true;
+        if (uniform) {
+            CountedSpans counted(text, metrics, tabs);
+            if (counted.FitsWhole(paraStart, i, width))
+                more = sink(WrappedLine{paraStart, i - paraStart});
+            else
+                more = WrapParagraph(text, paraStart, i, width, counted, sink);
+        } else {
+            more = WrapParagraph(text, paraStart, i, width, measured, sink);
+        }
+        if (!more || i == text.size())
+            return;
+        const bool crlf = text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n';
+        paraStart = i + (crlf ? 2 : 1);
+    }
 }
 
 }  // namespace
 
+FixedPitch DetectFixedPitch(const TextWidthFn& width)
+{
+    FixedPitch none;
+    if (!width)
+        return none;
+    const std::string zeros(64, '0');
+    FixedPitch pitch;
+    pitch.advance64 = width(zeros);
+    if (pitch.advance64 <= 0)
+        return none;
+    for (std::size_t n : {1, 2, 3, 5, 7, 10, 13, 31, 63, 65, 100, 127, 257, 1000, 4099})
+        if (width(std::string(n, '0')) != pitch.RunWidth(n))
+            return none;
+    for (int b = 0; b < 256; ++b) {
+        const char c = static_cast<char>(b);
+        if (c == '\t' || c == '\r' || c == '\n')
+            continue;
+        std::string among = zeros;
+        among[31] = c;
+        pitch.uniform[static_cast<std::size_t>(b)] =
+            width(std::string(64, c)) == pitch.advance64 && width(among) == pitch.advance64;
+    }
+    return pitch;
+}
+
 std::vector<WrappedLine> WrapText(std::string_view text, int width, const TextMetrics& metrics)
 {
     std::vector<WrappedLine> lines;
-    std::size_t paraStart = 0;
-    for (std::size_t i = 0; i <= text.size();) {
-        if (i == text.size()) {
-            WrapParagraph(text, paraStart, i, width, metrics, lines);
-            break;
-        }
-        if (text[i] == '\r' || text[i] == '\n') {
-            WrapParagraph(text, paraStart, i, width, metrics, lines);
-            const bool crlf = text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n';
-            i += crlf ? 2 : 1;
-            paraStart = i;
-            continue;
-        }
-        ++i;
-    }
+    auto keep = [&lines](const WrappedLine& line) {
+        lines.push_back(line);
+        return true;
+    };
+    Wrap(text, width, metrics, keep);
     return lines;
+}
+
+std::size_t CountWrappedLines(std::string_view text, int width, const TextMetrics& metrics)
+{
+    std::size_t count = 0;
+    auto tally = [&count](const WrappedLine&) {
+        ++count;
+        return true;
+    };
+    Wrap(text, width, metrics, tally);
+    return count;
+}
+
+void ForEachWrappedLine(std::string_view text, int width, const TextMetrics& metrics,
+                        const std::function<bool(const WrappedLine&)>& visit)
+{
+    Wrap(text, width, metrics, visit);
 }
 
 int MeasureTextHeight(std::string_view text, int width, const TextMetrics& metrics)
 {
-    return static_cast<int>(WrapText(text, width, metrics).size()) * metrics.lineHeight;
+    return static_cast<int>(CountWrappedLines(text, width, metrics)) * metrics.lineHeight;
 }
 
 std::vector<TextRun> LineRuns(std::string_view text, const WrappedLine& line, const TextMetrics& metrics)
@@ -120,7 +295,7 @@ std::vector<TextRun> LineRuns(std::string_view text, const WrappedLine& line, co
             continue;
         if (i > runStart) {
             runs.push_back({runStart, i - runStart, x});
-            x += metrics.width(text.substr(runStart, i - runStart));
+            x += RunWidth(text.substr(runStart, i - runStart), metrics);
         }
         const int tab = TabWidth(metrics);
         x = (x / tab + 1) * tab;

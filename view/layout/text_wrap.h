@@ -1,8 +1,11 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include <array>
+#include <cstddef>
 #include <functional>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 // Word wrapping as the views and the printer share it, over a callback that
@@ -10,10 +13,40 @@
 // the device: pixels on screen, twips on paper.
 using TextWidthFn = std::function<int(std::string_view)>;
 
+// The pitch of a fixed-pitch font: the characters marked uniform all have
+// one advance, kept in 1/64 units as font engines keep it, and a run of n
+// of them is as wide as n advances rounded once: (n * advance64 + 32) / 64.
+// Wrapping a paragraph made of such characters is then arithmetic on
+// character counts instead of a measurement per candidate line.
+struct FixedPitch final {
+    int advance64 = 0;                // 0: no fixed pitch, every run is measured
+    std::array<bool, 256> uniform{};  // the bytes drawn with that advance
+
+    bool Active() const { return advance64 > 0; }
+    int RunWidth(std::size_t n) const
+    {
+        return static_cast<int>((static_cast<long long>(n) * advance64 + 32) >> 6);
+    }
+};
+
+// Finds the fixed pitch of a width function: the width of 64 zeros gives
+// the advance, every run length that is tried must agree with it, and a
+// byte is uniform when 64 of it, and one of it among zeros, are as wide as
+// 64 zeros. A proportional font gives an inactive pitch or few uniform
+// bytes; paragraphs with other bytes are measured as before.
+FixedPitch DetectFixedPitch(const TextWidthFn& width);
+
 struct TextMetrics final {
+    TextMetrics() = default;
+    TextMetrics(TextWidthFn widthFn, int lineHeightUnits, int avgCharWidthUnits)
+        : width(std::move(widthFn)), lineHeight(lineHeightUnits), avgCharWidth(avgCharWidthUnits)
+    {
+    }
+
     TextWidthFn width;     // width of a run of characters
     int lineHeight = 0;    // height of one line
     int avgCharWidth = 0;  // tab stops lie at multiples of 8 of these
+    FixedPitch fixedPitch; // inactive unless the font was found fixed-pitch
 };
 
 // One wrapped line: the bytes [begin, begin + length) of the text.
@@ -34,6 +67,14 @@ struct WrappedLine final {
 //   rectangle never loops and no character is lost or hidden.
 // - Tabs advance to the next multiple of 8 average character widths.
 std::vector<WrappedLine> WrapText(std::string_view text, int width, const TextMetrics& metrics);
+
+// The number of lines WrapText gives, without keeping them.
+std::size_t CountWrappedLines(std::string_view text, int width, const TextMetrics& metrics);
+
+// The lines WrapText gives, one by one, until visit returns false: drawing
+// stops at the bottom of the window without wrapping the rest of the text.
+void ForEachWrappedLine(std::string_view text, int width, const TextMetrics& metrics,
+                        const std::function<bool(const WrappedLine&)>& visit);
 
 // Height of the wrapped text: the number of lines times the line height.
 int MeasureTextHeight(std::string_view text, int width, const TextMetrics& metrics);

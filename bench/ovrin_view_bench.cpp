@@ -1,0 +1,291 @@
+// SPDX-License-Identifier: MIT
+// What a person feels, measured in the real program: the main window with
+// its views and the real fixed-pitch screen font, painted offscreen.
+//   ovrin-view-bench open FILE     open FILE in the window and paint it, then
+//                                  resize the window twice
+//   ovrin-view-bench keylist FILE  press k in an open FILE: the key list
+//   ovrin-view-bench find FILE     the Find dialog's search of nothing with
+//                                  descriptions, beside memchr over the bytes
+//   ovrin-view-bench load FILE     open the table, beside reading the bytes
+//   ovrin-view-bench add FILE      Add one entry into the open FILE
+// Each prints one line of figures in milliseconds of the process's CPU time:
+// on a shared machine the wall clock measures the other programs too.
+#include <algorithm>
+#include <ctime>
+#include <cstdio>
+#include <cstring>
+#include <functional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include <QApplication>
+#include <QDir>
+#include <QEvent>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "app/file_commands.h"
+#include "app/ovrin_app.h"
+#include "dialogs/logic/find_dlg_state.h"
+#include "doc/document_file.h"
+#include "doc/document_host.h"
+#include "doc/ovrin_doc.h"
+#include "frame/main_frame.h"
+#include "view/ovrin_view.h"
+
+namespace {
+
+// The process's CPU time, all its threads together.
+struct Clock {
+    using time_point = double;
+    static double now()
+    {
+        timespec t{};
+        clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+        return static_cast<double>(t.tv_sec) * 1e3 + static_cast<double>(t.tv_nsec) / 1e6;
+    }
+};
+
+double MsSince(Clock::time_point start)
+{
+    return Clock::now() - start;
+}
+
+// Best of `runs` timings of action, in milliseconds.
+double Best(int runs, const std::function<void()>& action)
+{
+    double best = 1e300;
+    for (int r = 0; r < runs; ++r) {
+        const auto start = Clock::now();
+        action();
+        best = std::min(best, MsSince(start));
+    }
+    return best;
+}
+
+// A document host without windows: Add gets a new entry, hints are answered.
+class BenchHost final : public DocumentHost {
+public:
+    int next = 0;
+    bool RunEditDialog(std::string& k, std::string& d) override
+    {
+        k = "Neu " + std::to_string(next++ * 7919 % 100000);
+        d = "Beschreibung\r\nzweite Zeile";
+        return true;
+    }
+    bool ShowHint(const std::string&) override { return true; }
+    void UpdateAllViews() override {}
+    int GetProfileInt(const std::string&, const std::string&, int d) override { return d; }
+    void WriteProfileInt(const std::string&, const std::string&, int) override {}
+    CalendarDate Today() override { return CalendarDate{7, 12, 2026}; }
+    bool IsFindWindowOpen() override { return false; }
+    void ShowFindWindow() override {}
+};
+
+// Counts the paints of every view, so a measurement ends when each shown
+// view has painted once after the action.
+class PaintCounter final : public QObject {
+public:
+    int paints = 0;
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == QEvent::Paint)
+            ++paints;
+        return false;
+    }
+};
+
+class Window final {
+public:
+    Window()
+    {
+        m_app.InitInstance({});
+        Frame().resize(1000, 700);
+        Frame().show();
+        if (!QTest::qWaitForWindowExposed(&Frame()))
+            std::fprintf(stderr, "ovrin-view-bench: the window was not shown\n");
+        for (COvrinView* v : Frame().Views())
+            v->viewport()->installEventFilter(&m_counter);
+        Settle();
+    }
+    ~Window() { m_app.Document().SetModifiedFlag(false); }
+
+    CMainFrame& Frame() { return *m_app.MainFrame(); }
+    COvrinApp& App() { return m_app; }
+
+    // Handles what the action queued, then paints every shown view that has
+    // not painted since.
+    void Settle()
+    {
+        m_counter.paints = 0;
+        QCoreApplication::processEvents();
+        if (m_counter.paints == 0)
+            for (COvrinView* v : Frame().Views())
+                if (v->isVisible())
+                    v->viewport()->repaint();
+    }
+
+private:
+    COvrinApp m_app;
+    PaintCounter m_counter;
+};
+
+int Open(const std::string& path)
+{
+    Window w;
+    const auto start = Clock::now();
+    if (!w.App().Files().OpenDocumentFile(QString::fromStdString(path)))
+        return 2;
+    w.Settle();
+    const double open = MsSince(start);
+    double resize = 0;
+    for (int width : {900, 1000}) {
+        const auto r = Clock::now();
+        w.Frame().resize(width, 700);
+        w.Settle();
+        resize = std::max(resize, MsSince(r));
+    }
+    std::printf("open and first paint %.1f ms, slowest of two resizes %.1f ms\n", open, resize);
+    return 0;
+}
+
+int KeyList(const std::string& path)
+{
+    Window w;
+    if (!w.App().Files().OpenDocumentFile(QString::fromStdString(path)))
+        return 2;
+    w.Settle();
+    const auto start = Clock::now();
+    QTest::keyClick(w.Frame().ActiveView(), 'k');
+    w.Settle();
+    const double ms = MsSince(start);
+    if (!w.App().Document().m_bKeyList)
+        return 2;
+    std::printf("key-list switch %.1f ms (%d entries)\n", ms, w.App().Document().m_nCount);
+    return 0;
+}
+
+bool LoadPlain(COvrinDoc& doc, const std::string& path)
+{
+    return LoadDocumentFile(doc, path).ok;
+}
+
+int Find(const std::string& path)
+{
+    BenchHost host;
+    COvrinDoc doc(host);
+    if (!LoadPlain(doc, path))
+        return 2;
+    std::string all;
+    for (int i = 0; i < doc.m_nCount; ++i) {
+        all += doc.m_arrKeyWords[i];
+        all += doc.m_arrDescriptions[i];
+    }
+    CFindDlgState find;
+    find.m_pDoc = &doc;
+    find.m_strSearch = "xyzzy nowhere";
+    find.m_bInDescriptions = true;
+    const double search = Best(7, [&] {
+        doc.m_nCurrent = 0;
+        doc.m_nFindPos = -1;
+        find.OnFindNext();
+    });
+    const void* volatile sink = nullptr;
+    const double scan = Best(7, [&] { sink = std::memchr(all.data(), 0x01, all.size()); });
+    (void)sink;
+    // The floor the table sets: a walk that reads one byte of every text.
+    volatile std::size_t touched = 0;
+    const double walk = Best(7, [&] {
+        std::size_t t = 0;
+        for (int i = 0; i < doc.m_nCount; ++i)
+            t += doc.m_arrKeyWords[i].size() + doc.m_arrDescriptions[i].size() +
+                 static_cast<unsigned char>(doc.m_arrKeyWords[i][0]) + static_cast<unsigned char>(doc.m_arrDescriptions[i][0]);
+        touched = t;
+    });
+    std::printf("find of nothing %.2f ms, memchr over the same %zu bytes %.2f ms, ratio %.2f "
+                "(a walk reading one byte of every text %.2f ms)\n",
+                search, all.size(), scan, search / scan, walk);
+    return 0;
+}
+
+int Load(const std::string& path)
+{
+    BenchHost host;
+    const double load = Best(3, [&] {
+        COvrinDoc doc(host);
+        LoadPlain(doc, path);
+    });
+    std::size_t bytes = 0;
+    const double read = Best(3, [&] {
+        std::FILE* file = std::fopen(path.c_str(), "rb");
+        if (!file)
+            return;
+        std::fseek(file, 0, SEEK_END);
+        std::string all(static_cast<std::size_t>(std::ftell(file)), '\0');
+        std::fseek(file, 0, SEEK_SET);
+        bytes = std::fread(all.data(), 1, all.size(), file);
+        std::fclose(file);
+    });
+    std::printf("open %.1f ms, read its %zu bytes %.1f ms, ratio %.2f\n", load, bytes, read, load / read);
+    return 0;
+}
+
+int Add(const std::string& path)
+{
+    BenchHost host;
+    COvrinDoc doc(host);
+    if (!LoadPlain(doc, path))
+        return 2;
+    constexpr int kAdds = 200;
+    double worst = 0;
+    const auto start = Clock::now();
+    for (int i = 0; i < kAdds; ++i) {
+        const auto one = Clock::now();
+        doc.OnEntryAdd();
+        worst = std::max(worst, MsSince(one));
+    }
+    std::printf("add %.3f ms on average, %.3f ms at most (%d entries)\n", MsSince(start) / kAdds, worst,
+                doc.m_nCount);
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc != 3) {
+        std::fprintf(stderr, "usage: ovrin-view-bench open|keylist|find|load|add FILE\n");
+        return 2;
+    }
+    const std::string mode = argv[1];
+    const std::string path = argv[2];
+    if (mode == "find")
+        return Find(path);
+    if (mode == "load")
+        return Load(path);
+    if (mode == "add")
+        return Add(path);
+
+    // A private profile, so measuring never touches the user's settings.
+    QTemporaryDir profile;
+    const std::pair<const char*, const char*> folders[] = {
+        {"XDG_CONFIG_HOME", "config"}, {"XDG_DATA_HOME", "data"}, {"XDG_RUNTIME_DIR", "runtime"}};
+    for (const auto& [variable, sub] : folders) {
+        const QString dir = profile.path() + QLatin1Char('/') + QLatin1String(sub);
+        QDir().mkpath(dir);
+        qputenv(variable, dir.toLocal8Bit());
+    }
+    QFile::setPermissions(profile.path() + QStringLiteral("/runtime"),
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    if (mode == "open")
+        return Open(path);
+    if (mode == "keylist")
+        return KeyList(path);
+    std::fprintf(stderr, "ovrin-view-bench: unknown mode %s\n", mode.c_str());
+    return 2;
+}

@@ -1,0 +1,92 @@
+#!/bin/sh
+# SPDX-License-Identifier: MIT
+# The figures a person feels in the window, each beside its baseline from the
+# same run, in milliseconds of CPU time: the real main window and screen font (offscreen Qt) through
+# ovrin-view-bench, `ovrin --list` from the same build, at 200 000 and at
+# 1 000 000 entries, and the first paint of documents with huge fields.
+#   bench/run_window.sh [BUILD_DIR] [SIZES]   (SIZES default "200000 1000000";
+#   RUNS=n in the environment: best of n runs, default 3)
+set -eu
+RUNS=${RUNS:-3}
+BUILD=${1:-build}
+SIZES=${2:-"200000 1000000"}
+GEN=$(find "$BUILD" -name ovrin-gen -type f | head -1)
+VIEW=$(find "$BUILD" -name ovrin-view-bench -type f | head -1)
+MEMORY=$(find "$BUILD" -name ovrin-open-memory -type f | head -1)
+OVRIN="$BUILD/ovrin"
+for b in "$GEN" "$VIEW" "$MEMORY" "$OVRIN"; do
+    [ -x "$b" ] || { echo "run_window.sh: missing binaries in $BUILD" >&2; exit 2; }
+done
+TMP=$(mktemp -d)
+trap 'rm -rf "$TMP"' EXIT INT TERM
+export QT_QPA_PLATFORM=offscreen
+
+# The first number after a label in a line of ovrin-view-bench.
+after() { sed -n "s/.*$1 \([0-9.]*\).*/\1/p" | head -1; }
+ratio() { echo "scale=2; $1 / $2" | bc; }
+lesser() { if [ "$(echo "$1 < $2" | bc)" = 1 ]; then echo "$1"; else echo "$2"; fi; }
+# Best of RUNS runs of ovrin-view-bench MODE FILE, by the figure after LABEL.
+best_view() {
+    b=""
+    for _ in $(seq "$RUNS"); do
+        v=$("$VIEW" "$1" "$2" 2>/dev/null | after "$3")
+        if [ -z "$b" ]; then b=$v; else b=$(lesser "$v" "$b"); fi
+    done
+    echo "$b"
+}
+# CPU time (user + system) of a command in milliseconds, best of RUNS: on a
+# shared machine the wall clock measures the other programs too.
+best_ms() {
+    b=""
+    for _ in $(seq "$RUNS"); do
+        /usr/bin/time -o "$TMP/time" -f "%U %S" "$@" >/dev/null 2>&1 || true
+        t=$(awk '{ printf "%.1f", ($1 + $2) * 1000 }' "$TMP/time")
+        if [ -z "$b" ]; then b=$t; else b=$(lesser "$t" "$b"); fi
+    done
+    echo "$b"
+}
+row() { printf '%-44s | %12s | %-44s | %6s\n' "$1" "$2" "$3" "$4"; }
+
+row "figure (binary)" "measured" "baseline" "ratio"
+OPEN200=""
+for n in $SIZES; do
+    doc="$TMP/doc$n.ovr"
+    "$GEN" "$n" 42 "$doc"
+    size=$(stat -c %s "$doc")
+    o=$(best_view open "$doc" "first paint")
+    [ "$n" = 200000 ] && OPEN200=$o
+    row "open + first paint, $n (ovrin-view-bench)" "$o ms" "-" "-"
+    l=$("$VIEW" load "$doc")
+    lo=$(echo "$l" | after "open"); rd=$(echo "$l" | after "bytes")
+    row "open the table, $n (ovrin-view-bench)" "$lo ms" "read its $size bytes $rd ms" "$(ratio "$lo" "$rd")"
+    k=$(best_view keylist "$doc" "switch")
+    li=$(best_ms "$OVRIN" --list "$doc")
+    row "press k: key list, $n (ovrin-view-bench)" "$k ms" "ovrin --list $li ms" "$(ratio "$k" "$li")"
+    f=$("$VIEW" find "$doc")
+    fi=$(echo "$f" | after "nothing"); mc=$(echo "$f" | sed -n 's/.*bytes \([0-9.]*\) ms.*/\1/p')
+    row "Find of nothing, descriptions, $n" "$fi ms" "memchr over the same bytes $mc ms" "$(ratio "$fi" "$mc")"
+    a=$("$VIEW" add "$doc")
+    row "Add, $n entries, mean (ovrin-view-bench)" "$(echo "$a" | after "add") ms" "slowest of 200: $(echo "$a" | after "average,") ms" "-"
+    m=$("$MEMORY" "$doc")
+    before=$(echo "$m" | after "before open"); peak=$(echo "$m" | after "after")
+    limit=$((2 * size / 1024 + before))
+    row "peak memory open, $n (ovrin-open-memory)" "$peak kB" "2 x file + baseline = $limit kB" "$(ratio "$peak" "$limit")"
+    rm -f "$doc"
+done
+
+if [ -n "$OPEN200" ]; then
+    for shape in "--description-bytes 20000000:one 20 MB description line" \
+                 "--date-bytes 1000000:a 1 MB date" \
+                 "--description-lines 2000000:2 million description lines" \
+                 "--key-word-bytes 1000000:1 MB of key words"; do
+        opts=${shape%%:*}; name=${shape#*:}
+        doc="$TMP/huge.ovr"
+        # shellcheck disable=SC2086
+        "$GEN" 100 42 "$doc" $opts
+        o=$(best_view open "$doc" "first paint")
+        r=$("$VIEW" open "$doc" 2>/dev/null | after "resizes")
+        row "first paint, $name" "$o ms" "open + first paint, 200000: $OPEN200 ms" "$(ratio "$o" "$OPEN200")"
+        row "  slowest resize, $name" "$r ms" "same" "$(ratio "$r" "$OPEN200")"
+        rm -f "$doc"
+    done
+fi

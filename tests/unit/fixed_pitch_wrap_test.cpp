@@ -1,0 +1,165 @@
+// SPDX-License-Identifier: MIT
+// Wrapping by character counts in a fixed-pitch font must give exactly the
+// lines that measuring every candidate line gives.
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstdint>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "view/layout/text_wrap.h"
+
+namespace {
+
+// A font of advances in 1/64 units, the width of a run rounded once as font
+// engines do. Most bytes share `common`; the others get their own advance.
+TextMetrics FontOf(const std::array<int, 256>& advance64, int lineHeight, int avgCharWidth)
+{
+    TextMetrics m;
+    m.width = [advance64](std::string_view run) {
+        long long sum = 0;
+        for (char c : run)
+            sum += advance64[static_cast<unsigned char>(c)];
+        return static_cast<int>((sum + 32) >> 6);
+    };
+    m.lineHeight = lineHeight;
+    m.avgCharWidth = avgCharWidth;
+    return m;
+}
+
+std::array<int, 256> Advances(int common, const std::vector<std::pair<int, int>>& others)
+{
+    std::array<int, 256> a{};
+    a.fill(common);
+    for (auto [byte, advance] : others)
+        a[static_cast<std::size_t>(byte)] = advance;
+    return a;
+}
+
+// Texts that reach the corners of the rules: runs of blanks, words longer
+// than any line, CR LF, lone CR and LF, tabs, and now and then any byte.
+std::string RandomText(std::mt19937& rng, bool anyByte)
+{
+    std::string text;
+    const int pieces = static_cast<int>(rng() % 40);
+    for (int p = 0; p < pieces; ++p) {
+        switch (rng() % 10) {
+        case 0: text.append(1 + rng() % 5, ' '); break;
+        case 1: text += "\r\n"; break;
+        case 2: text += (rng() % 2) ? '\r' : '\n'; break;
+        case 3: text += '\t'; break;
+        case 4: text.append(1 + rng() % 300, static_cast<char>('a' + rng() % 26)); break;
+        case 5:
+            if (anyByte)
+                for (int n = 1 + static_cast<int>(rng() % 6); n > 0; --n)
+                    text += static_cast<char>(rng() % 256);
+            break;
+        default:
+            for (int n = 1 + static_cast<int>(rng() % 12); n > 0; --n)
+                text += static_cast<char>("abcdefghijklmnopqrstuvwxyz0123456789.,;-\xE4\xF6\xFC\xDF\x80"[rng() % 45]);
+            text += ' ';
+        }
+    }
+    return text;
+}
+
+struct Case {
+    const char* name;
+    std::array<int, 256> advances;
+    int avgCharWidth;
+};
+
+void ExpectSameAsMeasured(const Case& font, std::uint32_t seed)
+{
+    const TextMetrics measured = FontOf(font.advances, 16, font.avgCharWidth);
+    TextMetrics counted = measured;
+    counted.fixedPitch = DetectFixedPitch(measured.width);
+    ASSERT_TRUE(counted.fixedPitch.Active()) << font.name;
+
+    std::mt19937 rng(seed);
+    for (int n = 0; n < 400; ++n) {
+        const std::string text = RandomText(rng, n % 3 == 0);
+        // 32 advances of 501/64 are 250.5, which rounds up past 250.
+        for (int width : {-3, 0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 50, 64, 65, 250, 333, 585, 965}) {
+            const std::vector<WrappedLine> want = WrapText(text, width, measured);
+            const std::vector<WrappedLine> got = WrapText(text, width, counted);
+            ASSERT_EQ(got.size(), want.size()) << font.name << " width " << width << " text #" << n;
+            for (std::size_t l = 0; l < want.size(); ++l) {
+                ASSERT_EQ(got[l].begin, want[l].begin) << font.name << " width " << width << " line " << l;
+                ASSERT_EQ(got[l].length, want[l].length) << font.name << " width " << width << " line " << l;
+                ASSERT_EQ(LineWidth(text, got[l], counted), LineWidth(text, want[l], measured));
+            }
+            ASSERT_EQ(CountWrappedLines(text, width, counted), want.size());
+        }
+    }
+}
+
+// Integral advances (a hinted screen font), fractional ones (a printer
+// font), bytes of another width and bytes of no width among them.
+TEST(FixedPitchWrap, CountedLinesEqualMeasuredLines)
+{
+    ExpectSameAsMeasured({"integral", Advances(8 * 64, {{0x80, 13 * 64}, {0x01, 0}, {'W', 9 * 64}}), 8}, 1);
+    ExpectSameAsMeasured({"fractional", Advances(501, {{0xAD, 0}, {'i', 300}}), 7}, 2);
+    ExpectSameAsMeasured({"under one unit", Advances(40, {}), 1}, 3);
+}
+
+// The same through the drawing's stop: visiting stops where it is asked to
+// and gives the same lines up to there.
+TEST(FixedPitchWrap, VisitingStopsEarly)
+{
+    const TextMetrics measured = FontOf(Advances(512, {}), 16, 8);
+    TextMetrics counted = measured;
+    counted.fixedPitch = DetectFixedPitch(measured.width);
+    std::string text;
+    for (int i = 0; i < 2000; ++i)
+        text += "line " + std::to_string(i) + " of a long text\r\n";
+    const std::vector<WrappedLine> all = WrapText(text, 80, measured);
+    std::vector<WrappedLine> seen;
+    ForEachWrappedLine(text, 80, counted, [&](const WrappedLine& l) {
+        seen.push_back(l);
+        return seen.size() < 10;
+    });
+    ASSERT_EQ(seen.size(), 10u);
+    for (std::size_t i = 0; i < seen.size(); ++i)
+        EXPECT_EQ(seen[i].begin, all[i].begin);
+}
+
+// A huge text without blanks and one with only blanks stay exact.
+TEST(FixedPitchWrap, HugeRunsWithoutBreaks)
+{
+    const TextMetrics measured = FontOf(Advances(512, {}), 16, 8);
+    TextMetrics counted = measured;
+    counted.fixedPitch = DetectFixedPitch(measured.width);
+    const std::string word(200000, 'x');
+    EXPECT_EQ(CountWrappedLines(word, 585, counted), 200000u / 73 + 1);
+    EXPECT_EQ(CountWrappedLines(word, 585, measured), 200000u / 73 + 1);
+    const std::string blanks = "a" + std::string(100000, ' ') + "b";
+    EXPECT_EQ(WrapText(blanks, 585, counted).size(), 2u);
+}
+
+TEST(FixedPitch, FoundOnlyWhereRunsAddUp)
+{
+    const FixedPitch fixed = DetectFixedPitch(FontOf(Advances(501, {{'i', 300}}), 16, 8).width);
+    EXPECT_EQ(fixed.advance64, 501);
+    EXPECT_TRUE(fixed.uniform['0']);
+    EXPECT_TRUE(fixed.uniform[0xFF]);
+    EXPECT_FALSE(fixed.uniform['i']);
+    EXPECT_FALSE(fixed.uniform['\t']);
+    // A width rounded per character is not a width rounded per run.
+    const TextWidthFn perCharacter = [](std::string_view s) {
+        return static_cast<int>(s.size()) * ((501 + 32) >> 6);
+    };
+    EXPECT_TRUE(DetectFixedPitch(perCharacter).Active());  // 8 each: a pitch of 512
+    EXPECT_EQ(DetectFixedPitch(perCharacter).advance64, 512);
+    // Kerning-like widths that do not grow by one advance per character.
+    const TextWidthFn kerned = [](std::string_view s) {
+        return static_cast<int>(s.size()) * 8 - static_cast<int>(s.size() / 10);
+    };
+    EXPECT_FALSE(DetectFixedPitch(kerned).Active());
+    EXPECT_FALSE(DetectFixedPitch(TextWidthFn{}).Active());
+    EXPECT_FALSE(DetectFixedPitch([](std::string_view) { return 0; }).Active());
+}
+
+}  // namespace
