@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <csignal>
 #include <cstring>
 #include <ctime>
 #include <fstream>
@@ -81,7 +82,7 @@ int Usage(std::ostream& err, const std::string& problem)
 bool Written(ToolOutput& output, std::ostream& err)
 {
     if (output.Finish()) return true;
-    err << "ovrin: cannot write the output: " << output.Error() << "\n";
+    err << "ovrin: cannot write to standard output: " << output.Error() << "\n";
     return false;
 }
 
@@ -371,6 +372,9 @@ std::optional<int> RunCommandLineTool(int argc, char** argv)
             }
         }
     }
+    // A file size limit (ulimit -f) makes a write fail like a full disk,
+    // instead of ending the program without a word.
+    ::signal(SIGXFSZ, SIG_IGN);
     std::ios::sync_with_stdio(false);
     FdSink sink(STDOUT_FILENO, closed[STDOUT_FILENO]);
     return RunCommandLineTool(argc, argv, sink, std::cerr);
