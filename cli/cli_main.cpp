@@ -123,8 +123,8 @@ int Export(const std::string& path, ToolOutput& output, std::ostream& err)
     err << "ovrin: " << inexact.size()
         << (inexact.size() == 1 ? " entry holds" : " entries hold")
         << " text that recutils cannot give back exactly (a line ending in a backslash, "
-           "a lone CR or LF, or a NUL byte): entry";
-    if (inexact.size() > 1) err << "s";
+           "a lone CR or LF, or a NUL byte): "
+        << (inexact.size() == 1 ? "entry" : "entries");
     for (std::size_t i = 0; i < inexact.size() && i < kNamedEntries; ++i)
         err << (i == 0 ? " " : ", ") << inexact[i];
     if (inexact.size() > kNamedEntries) err << " and " << inexact.size() - kNamedEntries << " more";

@@ -26,7 +26,7 @@ struct Entry {
     std::string keyWords, description, date;
 };
 
-struct Run {
+struct Result {
     int code = -1;
     std::string out, err;
 };
@@ -77,14 +77,14 @@ protected:
 
     // Runs `ovrin ARGS` (already quoted for the shell) in the temporary
     // folder, with no display; `redirect` may add shell redirections.
-    Run Ovrin(const std::string& args, const std::string& redirect = "> out 2> err",
+    Result Ovrin(const std::string& args, const std::string& redirect = "> out 2> err",
               const std::string& before = "")
     {
         const std::string command = "cd " + Quote(m_dir.string()) + " && " + before +
                                     "env -u DISPLAY -u WAYLAND_DISPLAY " + Quote(m_binary) + " " +
                                     args + " " + redirect;
         const int status = std::system(("sh -c " + Quote(command)).c_str());
-        Run run;
+        Result run;
         run.code = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
         run.out = FileBytes(At("out"));
         run.err = FileBytes(At("err"));
@@ -151,7 +151,7 @@ std::string RandomText(std::mt19937& rng, std::size_t length)
 // and the dynamic loader reporting every library it opens.
 TEST_F(OvrinCommand, HelpAndVersionNeedNoWindowLibraries)
 {
-    Run run = Ovrin("--version", "> out 2> err", "LD_DEBUG=libs LD_DEBUG_OUTPUT=" + Quote(At("ld").string()) + " ");
+    Result run = Ovrin("--version", "> out 2> err", "LD_DEBUG=libs LD_DEBUG_OUTPUT=" + Quote(At("ld").string()) + " ");
     EXPECT_EQ(run.code, 0);
     EXPECT_EQ(run.out.rfind("Ovrin ", 0), 0u) << run.out;
     std::string loaded;
@@ -175,7 +175,7 @@ TEST_F(OvrinCommand, UnknownOptionsAndStrayArgumentsAreRefused)
                                     std::string("a.ovr b.ovr"), std::string("a.ovr --list"),
                                     std::string("--list")}) {
         SCOPED_TRACE(args);
-        const Run run = Ovrin(args);
+        const Result run = Ovrin(args);
         EXPECT_EQ(run.code, 2);
         EXPECT_TRUE(run.out.empty());
         EXPECT_EQ(run.err.rfind("ovrin: ", 0), 0u) << run.err;
@@ -193,12 +193,12 @@ TEST_F(OvrinCommand, HandsWindowCommandLinesOverUnchanged)
     fs::permissions(At("ovrin-window"), fs::perms::owner_all);
     m_binary = At("ovrin").string();
     EXPECT_EQ(Ovrin("").out, "[" + At("ovrin-window").string() + "]");
-    const Run run = Ovrin("/PT 'my notes.ovr' 'Printer 1' '' port");
+    const Result run = Ovrin("/PT 'my notes.ovr' 'Printer 1' '' port");
     EXPECT_EQ(run.code, 0) << run.err;
     EXPECT_EQ(run.out, "[" + At("ovrin-window").string() + "][/PT][my notes.ovr][Printer 1][][port]");
 
     fs::remove(At("ovrin-window"));
-    const Run missing = Ovrin("notes.ovr");
+    const Result missing = Ovrin("notes.ovr");
     EXPECT_EQ(missing.code, 2);
     EXPECT_NE(missing.err.find("cannot start the window program"), std::string::npos) << missing.err;
 }
@@ -224,9 +224,9 @@ TEST_F(OvrinCommand, ExportThenImportGivesTheSameDocument)
             return CompareKeyWords(a.keyWords, b.keyWords) < 0;
         });
         const fs::path a = Document("a.ovr", entries);
-        const Run exported = Ovrin("--export a.ovr", "> a.rec 2> err");
+        const Result exported = Ovrin("--export a.ovr", "> a.rec 2> err");
         ASSERT_EQ(exported.code, 0) << exported.err;
-        const Run imported = Ovrin("--import a.rec b.ovr");
+        const Result imported = Ovrin("--import a.rec b.ovr");
         ASSERT_EQ(imported.code, 0) << imported.err;
         EXPECT_TRUE(imported.out.empty() && imported.err.empty());
         EXPECT_TRUE(FileBytes(a) == FileBytes(At("b.ovr")));
@@ -253,7 +253,7 @@ TEST_F(OvrinCommand, ImportRefusalsWriteNothing)
 {
     WriteFile(At("good.rec"), "KeyWords: k\n");
     WriteFile(At("existing.ovr"), "precious");
-    Run run = Ovrin("--import good.rec existing.ovr");
+    Result run = Ovrin("--import good.rec existing.ovr");
     EXPECT_EQ(run.code, 2);
     EXPECT_NE(run.err.find("already exists"), std::string::npos) << run.err;
     EXPECT_EQ(FileBytes(At("existing.ovr")), "precious");
@@ -275,7 +275,9 @@ TEST_F(OvrinCommand, ImportRefusalsWriteNothing)
 
     fs::create_directory(At("locked"));
     fs::permissions(At("locked"), fs::perms::owner_read | fs::perms::owner_exec);
-    if (::geteuid() != 0) EXPECT_EQ(Ovrin("--import good.rec locked/new.ovr").code, 2);
+    if (::geteuid() != 0) {
+        EXPECT_EQ(Ovrin("--import good.rec locked/new.ovr").code, 2);
+    }
     EXPECT_TRUE(fs::is_empty(At("locked")));
 
     std::vector<std::string> left;
@@ -305,7 +307,7 @@ TEST_F(OvrinCommand, FailedWritesGiveExitTwo)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.args + " " + c.redirect);
-        const Run run = Ovrin(c.args, c.redirect, c.before);
+        const Result run = Ovrin(c.args, c.redirect, c.before);
         EXPECT_EQ(run.code, 2);
         EXPECT_EQ(run.err, "ovrin: cannot write to standard output: " + c.reason + "\n");
     }
@@ -321,7 +323,7 @@ TEST_F(OvrinCommand, LineBreaksInKeyWordsStayOnOneLine)
 {
     Document("breaks.ovr", {{"one\r\ntwo", "", ""}, {"lone\rcr", "", ""}, {"lone\nlf", "", ""}, {"plain", "", ""}});
     const std::string cr = "\xE2\x90\x8D", lf = "\xE2\x90\x8A";
-    Run run = Ovrin("--list breaks.ovr");
+    Result run = Ovrin("--list breaks.ovr");
     EXPECT_EQ(run.code, 0);
     EXPECT_EQ(run.out, "one" + cr + lf + "two\nlone" + cr + "cr\nlone" + lf + "lf\nplain\n");
     run = Ovrin("--find lone breaks.ovr");
@@ -339,7 +341,7 @@ TEST_F(OvrinCommand, ExportNamesInexactEntries)
                          {std::string("e\0", 2), "", ""},
                          {"f", "", "date\\"},
                          {"g", "trailing\r", ""}});
-    const Run run = Ovrin("--export odd.ovr");
+    const Result run = Ovrin("--export odd.ovr");
     EXPECT_EQ(run.code, 1);
     EXPECT_EQ(run.err, "ovrin: 6 entries hold text that recutils cannot give back exactly (a line "
                        "ending in a backslash, a lone CR or LF, or a NUL byte): entries 2, 3, 4, 5, 6, 7\n");
@@ -359,7 +361,7 @@ TEST_F(OvrinCommand, ImportsWhatRecutilsToolsWrite)
         " -f Date -v 1.2.2003 ins.rec"
         " && recins -t Entry -f KeyWords -v 'Baum' ins.rec";
     ASSERT_EQ(std::system(("sh -c " + Quote(insert)).c_str()), 0);
-    Run run = Ovrin("--import ins.rec ins.ovr");
+    Result run = Ovrin("--import ins.rec ins.ovr");
     ASSERT_EQ(run.code, 0) << run.err;
     std::vector<Entry> entries = Load("ins.ovr");
     ASSERT_EQ(entries.size(), 2u);
