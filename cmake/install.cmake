@@ -18,7 +18,7 @@ install(FILES ${CMAKE_CURRENT_SOURCE_DIR}/res/icons/ovrin.svg
   DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/mimetypes
   RENAME application-x-ovrin-document.svg)
 install(FILES ${CMAKE_CURRENT_SOURCE_DIR}/README.md
-  DESTINATION ${CMAKE_INSTALL_DOCDIR})
+  DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/ovrin)
 
 # Manual pages are kept compressed, as Debian's policy asks.
 add_custom_command(OUTPUT ${CMAKE_CURRENT_BINARY_DIR}/ovrin.1.gz
@@ -33,11 +33,10 @@ set(CPACK_PACKAGE_NAME ovrin)
 set(CPACK_PACKAGE_VENDOR "Ovrin")
 set(CPACK_PACKAGE_CONTACT "Ovrin developers <ovrin@localhost>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "key words with descriptions, kept in order and found again")
-set(CPACK_PACKAGE_DESCRIPTION
-  "Ovrin records key words together with a free description and finds them\n"
-  "again: one document of entries kept in key-word order, shown in a window\n"
-  "and printed, with command-line modes to list, search, export to and\n"
-  "import from GNU recutils record sets.")
+set(CPACK_PACKAGE_DESCRIPTION "Ovrin records key words together with a free description and \
+finds them again: one document of entries kept in key-word order, shown in a \
+window and printed, with command-line modes to list, search, export to and \
+import from GNU recutils record sets.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
