@@ -225,6 +225,8 @@ bool ReadWholeFile(const std::string& path, std::string& text, std::string& erro
         error = "it is a folder";
         return false;
     }
+    // A regular file is read into room of its size at once.
+    if (S_ISREG(st.st_mode) && st.st_size > 0) text.reserve(static_cast<std::size_t>(st.st_size) + 1);
     char buffer[1 << 16];
     for (;;) {
         const ssize_t n = ::read(fd, buffer, sizeof buffer);

@@ -32,19 +32,23 @@ char* WriteField(char* d, const char (&label)[N], std::string_view value, bool& 
     d = WriteLiteral(d, label);
     const char* p = value.data();
     const char* const end = p + value.size();
-    std::size_t breaks = 0;
     for (;;) {
+        const char* const line = p;
         p = WriteCp1252AsUtf8Until(p, end, '\n', d);
         // CR LF is one break: drop the CR, which was copied as it is. A lone
         // LF becomes the same break, so it would come back as CR LF.
+        const char* lineEnd = p;
         if (p != end) {
-            if (p != value.data() && p[-1] == '\r') {
+            if (p != line && p[-1] == '\r') {
                 --d;
-                ++breaks;
+                --lineEnd;
             } else {
                 exact = false;
             }
         }
+        // A CR that is no part of a break stays in the record as it is,
+        // where any tool that takes CR LF for a line end loses it.
+        if (std::memchr(line, '\r', static_cast<std::size_t>(lineEnd - line)) != nullptr) exact = false;
         // Converted bytes never end in '\\', and an empty line ends in the
         // blank before it, so this sees only a backslash of the text.
         if (d[-1] == '\\') exact = false;
@@ -53,12 +57,8 @@ char* WriteField(char* d, const char (&label)[N], std::string_view value, bool& 
         d = WriteLiteral(d, "+ ");
         ++p;
     }
-    // A CR that is no part of a break stays in the record as it is, where
-    // any tool that takes CR LF for a line end loses it; recutils ends a
-    // text at a NUL byte.
-    if (breaks != static_cast<std::size_t>(std::count(value.begin(), value.end(), '\r')) ||
-        std::memchr(value.data(), '\0', value.size()) != nullptr)
-        exact = false;
+    // recutils ends a text at a NUL byte.
+    if (std::memchr(value.data(), '\0', value.size()) != nullptr) exact = false;
     return d;
 }
 

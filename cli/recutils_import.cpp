@@ -185,8 +185,9 @@ private:
             Fail(where + ": the record has no KeyWords field");
             return;
         }
-        m_result.entries.push_back(ImportedEntry{std::move(*keyWords), description.value_or(std::string()),
-                                                 date.value_or(m_today)});
+        m_result.entries.push_back(ImportedEntry{std::move(*keyWords),
+                                                 description ? std::move(*description) : std::string(),
+                                                 date ? std::move(*date) : m_today});
     }
 
     // The value in Windows-1252 with CR LF line breaks.
@@ -210,8 +211,9 @@ private:
             }
             return {};
         }
+        if (bytes.find('\n') == std::string::npos) return bytes;
         std::string text;
-        text.reserve(bytes.size());
+        text.reserve(bytes.size() + bytes.size() / 8);
         for (char c : bytes) {
             if (c == '\n') text += '\r';
             text += c;
