@@ -60,7 +60,7 @@ protected:
     {
         const char* binary = std::getenv("OVRIN_BINARY");
         if (binary == nullptr || *binary == '\0') GTEST_SKIP() << "OVRIN_BINARY is not set";
-        m_binary = binary;
+        m_binary = fs::absolute(binary).string();
         std::string pattern = (fs::temp_directory_path() / "ovrin_command_XXXXXX").string();
         ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
         m_dir = pattern;
