@@ -273,6 +273,16 @@ TEST_F(OvrinCommand, ImportRefusalsWriteNothing)
     EXPECT_EQ(Ovrin("--import good.rec no/such/folder.ovr").code, 2);
     EXPECT_EQ(Ovrin("--import good.rec").code, 2);
 
+    // A write that fails half-way (a file size limit) leaves neither the
+    // file nor anything it was written through.
+    std::string many;
+    for (int i = 0; i < 2000; ++i) many += "KeyWords: entry " + std::to_string(i) + "\n\n";
+    WriteFile(At("many.rec"), many);
+    run = Ovrin("--import many.rec big.ovr", "> out 2> err", "ulimit -f 8 && ");
+    EXPECT_EQ(run.code, 2);
+    EXPECT_NE(run.err.find("File too large"), std::string::npos) << run.err;
+    fs::remove(At("many.rec"));
+
     fs::create_directory(At("locked"));
     fs::permissions(At("locked"), fs::perms::owner_read | fs::perms::owner_exec);
     if (::geteuid() != 0) {
