@@ -291,12 +291,20 @@ int Import(const std::vector<std::string>& args, std::ostream& err)
     return 0;
 }
 
-bool IsStartSwitch(std::string_view arg)
+// The start-up switch an argument names ("p", "pt" or "dde", written with
+// '/' or '-' in any case), or empty.
+std::string StartSwitch(std::string_view arg)
 {
-    if (arg.size() < 2 || (arg[0] != '/' && arg[0] != '-')) return false;
+    if (arg.size() < 2 || (arg[0] != '/' && arg[0] != '-')) return {};
     std::string name(arg.substr(1));
     for (char& c : name) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return name == "p" || name == "pt" || name == "dde";
+    return name == "p" || name == "pt" || name == "dde" ? name : std::string();
+}
+
+bool IsMode(std::string_view arg)
+{
+    return arg == "--list" || arg == "--find" || arg == "--export" || arg == "--import" ||
+           arg == "--help" || arg == "-h" || arg == "--version";
 }
 
 // The window program takes one FILE, after /pt also printer, driver and
@@ -307,13 +315,12 @@ std::optional<int> CheckWindowArguments(int argc, char** argv, std::ostream& err
     bool printTo = false;
     for (int i = 1; i < argc; ++i) {
         const std::string_view arg = argv[i];
-        if (IsStartSwitch(arg)) {
-            printTo = printTo || arg.size() == 3;
+        const std::string name = StartSwitch(arg);
+        if (!name.empty()) {
+            printTo = printTo || name == "pt";
         } else if (arg.size() > 1 && arg[0] == '-') {
-            const bool mode = arg == "--list" || arg == "--find" || arg == "--export" ||
-                              arg == "--import" || arg == "--help" || arg == "--version";
-            return Usage(err, mode ? std::string(arg) + " must be the first argument"
-                                   : "unknown option \"" + std::string(arg) + "\"");
+            return Usage(err, IsMode(arg) ? std::string(arg) + " must be the first argument"
+                                          : "unknown option \"" + std::string(arg) + "\"");
         } else {
             ++parameters;
         }
@@ -328,6 +335,7 @@ std::optional<int> RunCommandLineTool(int argc, char** argv, OutputSink& sink, s
 {
     if (argc < 2 || argv[1] == nullptr) return std::nullopt;
     const std::string_view command = argv[1];
+    if (!IsMode(command)) return CheckWindowArguments(argc, argv, err);
     const std::vector<std::string> args(argv + 2, argv + argc);
     ToolOutput output(sink);
 
@@ -347,8 +355,7 @@ std::optional<int> RunCommandLineTool(int argc, char** argv, OutputSink& sink, s
         if (args.size() != 1) return Usage(err, "--export needs exactly one FILE");
         return Export(args[0], output, err);
     }
-    if (command == "--import") return Import(args, err);
-    return CheckWindowArguments(argc, argv, err);
+    return Import(args, err);
 }
 
 std::optional<int> RunCommandLineTool(int argc, char** argv, std::ostream& out, std::ostream& err)
