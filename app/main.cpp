@@ -8,7 +8,9 @@
 
 int main(int argc, char* argv[])
 {
-    // --list, --find and --export need no display.
+    // The window program, started by `ovrin` (cli/ovrin_main.cpp). Run by
+    // itself it still knows the command-line modes and refuses options it
+    // does not know, the same way.
     if (const std::optional<int> code = RunCommandLineTool(argc, argv))
         return *code;
 

@@ -10,6 +10,7 @@
 #include "app/file_commands.h"
 #include "app/open_channel.h"
 #include "app/shell_registration.h"
+#include "cli/program_paths.h"
 #include "dialogs/info_dialogs.h"
 #include "doc/command_ids.h"
 #include "doc/ovrin_doc.h"
@@ -68,8 +69,12 @@ bool COvrinApp::InitInstance(const QStringList& arguments)
     if (m_pChannel->Listen())
         connect(m_pChannel, &COpenChannel::openRequested, this, &COvrinApp::OnOpenRequest);
 
-    RegisterShellFileTypes(QCoreApplication::applicationFilePath(),
-                           QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation));
+    // An installed program was registered by its package; one run from
+    // where it was built registers the command users type, `ovrin`.
+    const std::string windowProgram = QCoreApplication::applicationFilePath().toStdString();
+    if (!IsInstalledWindowProgram(windowProgram))
+        RegisterShellFileTypes(QString::fromStdString(FrontEndPath(windowProgram)),
+                               QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation));
 
     if (!ProcessShellCommand(info))
         return false;

@@ -1,28 +1,75 @@
 // SPDX-License-Identifier: MIT
 #include "cli/cli_main.h"
 
+#include <algorithm>
+#include <cctype>
+#include <cerrno>
+#include <csignal>
 #include <cstring>
+#include <ctime>
 #include <iostream>
 #include <string>
 #include <string_view>
 #include <thread>
 #include <vector>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "cli/cli_host.h"
+#include "cli/new_document_file.h"
 #include "cli/recutils_export.h"
+#include "cli/recutils_import.h"
+#include "cli/tool_output.h"
 #include "cli/utf8_to_cp1252.h"
 #include "dialogs/logic/find_match.h"
+#include "doc/calendar_date.h"
 #include "doc/cp1252.h"
 #include "doc/document_file.h"
+#include "doc/ovrin_doc.h"
+
+#ifndef OVRIN_VERSION
+#define OVRIN_VERSION "unknown"
+#endif
 
 namespace {
 
 constexpr const char* kUsage =
-    "usage: ovrin --list FILE\n"
+    "usage: ovrin [FILE]                           the window, with FILE open\n"
+    "       ovrin /p FILE                          print FILE\n"
+    "       ovrin /pt FILE [PRINTER DRIVER PORT]   print FILE on PRINTER\n"
+    "       ovrin --list FILE\n"
     "       ovrin --find TEXT [--descriptions] FILE\n"
     "       ovrin --export FILE\n"
-    "--find prints \"number<TAB>key words\" of every entry whose key words (with\n"
-    "--descriptions: or description) contain TEXT, ignoring case; numbers count\n"
-    "from 1 in document order. Exit status: 0 hits, 1 none, 2 error.\n";
+    "       ovrin --import RECFILE NEWFILE\n"
+    "       ovrin --help | --version\n";
+
+constexpr const char* kHelp =
+    "Ovrin keeps key words with a description, in key-word order, and finds them\n"
+    "again. Documents are \".ovr\" files.\n"
+    "\n"
+    "  --list FILE        the key words of every entry, one entry a line\n"
+    "  --find TEXT [--descriptions] FILE\n"
+    "                     \"number<TAB>key words\" of every entry whose key words\n"
+    "                     (with --descriptions: or description) contain TEXT,\n"
+    "                     case ignored as the Find dialog does; numbers count\n"
+    "                     from 1 in document order\n"
+    "  --export FILE      every entry as a GNU recutils record set on standard\n"
+    "                     output\n"
+    "  --import RECFILE NEWFILE\n"
+    "                     a new document NEWFILE from a record set as --export\n"
+    "                     writes it (fields KeyWords, Description, Date), entries\n"
+    "                     in key-word order; NEWFILE must not exist\n"
+    "  --help, --version  this text; the program's version\n"
+    "\n"
+    "Output is UTF-8. A line break inside key words, which only files from\n"
+    "elsewhere hold, is shown as \xE2\x90\x8D (CR) and \xE2\x90\x8A (LF) by --list and --find,\n"
+    "so that every entry stays on one line; a document cannot hold these two signs.\n"
+    "\n"
+    "Exit status: 0 done; 1 --find found nothing, or --export wrote an entry that\n"
+    "recutils cannot give back exactly (named on standard error); 2 a wrong\n"
+    "command line, an unreadable or damaged file, a failed write.\n";
 
 int Usage(std::ostream& err, const std::string& problem)
 {
@@ -30,53 +77,13 @@ int Usage(std::ostream& err, const std::string& problem)
     return 2;
 }
 
-// Output is written straight into a buffer and goes out in large pieces.
-// The file is checked as a whole before the first entry arrives,
-// so a damaged file leaves standard output empty.
-class Output final {
-public:
-    explicit Output(std::ostream& out) : m_out(out), m_buffer(kPiece) {}
-    ~Output() { Flush(); }
-    Output(const Output&) = delete;
-    Output& operator=(const Output&) = delete;
-
-    // Where the next `size` bytes may be written; hand the end of what was
-    // written to Commit.
-    char* Room(std::size_t size)
-    {
-        if (m_used + size > m_buffer.size()) {
-            Flush();
-            if (size > m_buffer.size()) m_buffer.resize(size);
-        }
-        return m_buffer.data() + m_used;
-    }
-    void Commit(const char* end) { m_used = static_cast<std::size_t>(end - m_buffer.data()); }
-    void Append(std::string_view text)
-    {
-        // A large piece goes out as it is rather than through the buffer.
-        if (text.size() >= kPiece) {
-            Flush();
-            m_out.write(text.data(), static_cast<std::streamsize>(text.size()));
-            return;
-        }
-        char* to = Room(text.size());
-        std::memcpy(to, text.data(), text.size());
-        Commit(to + text.size());
-    }
-    void Flush()
-    {
-        m_out.write(m_buffer.data(), static_cast<std::streamsize>(m_used));
-        m_out.flush();
-        m_used = 0;
-    }
-
-private:
-    static constexpr std::size_t kPiece = 1 << 20;
-    std::ostream& m_out;
-    // Kept at its full size, so that writing into it never clears it first.
-    std::vector<char> m_buffer;
-    std::size_t m_used = 0;
-};
+// Reports a failed write of standard output; true when all went out.
+bool Written(ToolOutput& output, std::ostream& err)
+{
+    if (output.Finish()) return true;
+    err << "ovrin: cannot write to standard output: " << output.Error() << "\n";
+    return false;
+}
 
 bool Reported(const FileResult& result, const std::string& path, std::ostream& err)
 {
@@ -93,7 +100,10 @@ bool Walk(const std::string& path, std::ostream& err, const EntryVisitor& visit)
 // The export converts about this much of the file at a time on each core.
 constexpr std::size_t kExportRunBytes = 1 << 20;
 
-int Export(const std::string& path, Output& output, std::ostream& err)
+// Entry numbers shown when an export names inexact entries.
+constexpr std::size_t kNamedEntries = 10;
+
+int Export(const std::string& path, ToolOutput& output, std::ostream& err)
 {
     std::vector<int> inexact;
     bool started = false;
@@ -107,49 +117,55 @@ int Export(const std::string& path, Output& output, std::ostream& err)
     if (!Reported(result, path, err)) return 2;
     // An empty file is still a record set, with no records.
     if (!started) output.Append(kRecutilsDescriptor);
+    if (!Written(output, err)) return 2;
     if (inexact.empty()) return 0;
-    output.Flush();
     err << "ovrin: " << inexact.size()
-        << " entries hold a line ending in a backslash, which recutils joins with the "
-           "next line (first: entry "
-        << inexact.front() << ")\n";
+        << (inexact.size() == 1 ? " entry holds" : " entries hold")
+        << " text that recutils cannot give back exactly (a line ending in a backslash, "
+           "a lone CR or LF, or a NUL byte): "
+        << (inexact.size() == 1 ? "entry" : "entries");
+    for (std::size_t i = 0; i < inexact.size() && i < kNamedEntries; ++i)
+        err << (i == 0 ? " " : ", ") << inexact[i];
+    if (inexact.size() > kNamedEntries) err << " and " << inexact.size() - kNamedEntries << " more";
+    err << "\n";
     return 1;
 }
 
-// Key words as a line of UTF-8.
-void WriteKeyLine(Output& output, std::string_view keyWords)
+// Key words as a line of UTF-8. A line break inside them becomes a visible
+// sign that the code page cannot hold, so the line stays one entry's.
+void WriteKeyLine(ToolOutput& output, std::string_view keyWords)
 {
-    char* to = WriteCp1252AsUtf8(keyWords, output.Room(3 * keyWords.size() + 9));
+    char* to = output.Room(3 * keyWords.size() + 9);
+    if (keyWords.find_first_of("\r\n") == std::string_view::npos) {
+        to = WriteCp1252AsUtf8(keyWords, to);
+    } else {
+        for (char c : keyWords) {
+            if (c == '\r' || c == '\n') {
+                static constexpr char kCr[] = "\xE2\x90\x8D";  // U+240D
+                static constexpr char kLf[] = "\xE2\x90\x8A";  // U+240A
+                std::memcpy(to, c == '\r' ? kCr : kLf, 3);
+                to += 3;
+            } else {
+                to = WriteCp1252AsUtf8(std::string_view(&c, 1), to);
+            }
+        }
+    }
     *to++ = '\n';
     output.Commit(to);
 }
 
-}  // namespace
-
-std::optional<int> RunCommandLineTool(int argc, char** argv, std::ostream& out,
-                                      std::ostream& err)
+int List(const std::vector<std::string>& args, ToolOutput& output, std::ostream& err)
 {
-    if (argc < 2 || argv[1] == nullptr) return std::nullopt;
-    const std::string_view command = argv[1];
-    if (command != "--list" && command != "--find" && command != "--export")
-        return std::nullopt;
+    if (args.size() != 1) return Usage(err, "--list needs exactly one FILE");
+    const bool ok = Walk(args[0], err, [&](int, std::string_view keyWords, std::string_view,
+                                           std::string_view) { WriteKeyLine(output, keyWords); });
+    if (!ok) return 2;
+    return Written(output, err) ? 0 : 2;
+}
 
-    std::vector<std::string> args(argv + 2, argv + argc);
-    Output output(out);
-
-    if (command == "--list" || command == "--export") {
-        if (args.size() != 1) return Usage(err, std::string(command) + " needs exactly one FILE");
-        if (command == "--list") {
-            const bool ok = Walk(args[0], err, [&](int, std::string_view keyWords,
-                                                   std::string_view, std::string_view) {
-                WriteKeyLine(output, keyWords);
-            });
-            return ok ? 0 : 2;
-        }
-        return Export(args[0], output, err);
-    }
-
-    // --find TEXT [--descriptions] FILE: the option may come before or after FILE.
+// --find TEXT [--descriptions] FILE: the option may come before or after FILE.
+int Find(const std::vector<std::string>& args, ToolOutput& output, std::ostream& err)
+{
     if (args.empty()) return Usage(err, "--find needs TEXT and FILE");
     const std::string needleUtf8 = args[0];
     bool descriptions = false;
@@ -164,8 +180,7 @@ std::optional<int> RunCommandLineTool(int argc, char** argv, std::ostream& out,
     if (needleUtf8.empty()) return Usage(err, "--find needs a TEXT that is not empty");
     std::string needle;
     const Utf8ToCp1252Result conversion = Utf8ToCp1252(needleUtf8, needle);
-    if (conversion == Utf8ToCp1252Result::Invalid)
-        return Usage(err, "TEXT is not valid UTF-8");
+    if (conversion == Utf8ToCp1252Result::Invalid) return Usage(err, "TEXT is not valid UTF-8");
     // A character the code page cannot hold cannot be in any entry, but the
     // file is still checked, so that a damaged one is reported.
     const bool canMatch = conversion != Utf8ToCp1252Result::Unrepresentable;
@@ -182,10 +197,193 @@ std::optional<int> RunCommandLineTool(int argc, char** argv, std::ostream& out,
         }
     });
     if (!ok) return 2;
+    if (!Written(output, err)) return 2;
     return hits > 0 ? 0 : 1;
 }
+
+std::string Today()
+{
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    return FormatEntryDate(CalendarDate{local.tm_mday, local.tm_mon + 1, local.tm_year + 1900});
+}
+
+// The whole of a file, or false with the reason in `error`. Reads any file
+// that can be read to its end (a pipe such as /dev/stdin too), not a folder.
+bool ReadWholeFile(const std::string& path, std::string& text, std::string& error)
+{
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        error = std::strerror(errno);
+        return false;
+    }
+    struct stat st {};
+    if (::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
+        ::close(fd);
+        error = "it is a folder";
+        return false;
+    }
+    // A regular file is read into room of its size at once.
+    if (S_ISREG(st.st_mode) && st.st_size > 0) text.reserve(static_cast<std::size_t>(st.st_size) + 1);
+    char buffer[1 << 16];
+    for (;;) {
+        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (n == 0) break;
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            error = std::strerror(errno);
+            ::close(fd);
+            return false;
+        }
+        text.append(buffer, static_cast<std::size_t>(n));
+    }
+    ::close(fd);
+    return true;
+}
+
+int Import(const std::vector<std::string>& args, std::ostream& err)
+{
+    if (args.size() != 2) return Usage(err, "--import needs RECFILE and NEWFILE");
+    const std::string& from = args[0];
+    const std::string& to = args[1];
+    struct stat st {};
+    if (::lstat(to.c_str(), &st) == 0) {
+        err << "ovrin: \"" << to << "\" already exists; --import writes only a new file\n";
+        return 2;
+    }
+    std::string text;
+    std::string error;
+    try {
+        if (!ReadWholeFile(from, text, error)) {
+            err << "ovrin: cannot read \"" << from << "\": " << error << "\n";
+            return 2;
+        }
+        RecordSetReading reading = ReadRecordSet(text, Today());
+        text = std::string();
+        if (!reading.ok) {
+            err << "ovrin: " << from << ": " << reading.message << "\n";
+            return 2;
+        }
+        // Entries in key-word order; equal key words keep the file's order.
+        std::vector<ImportedEntry>& entries = reading.entries;
+        std::stable_sort(entries.begin(), entries.end(), [](const ImportedEntry& a, const ImportedEntry& b) {
+            return CompareKeyWords(a.keyWords, b.keyWords) < 0;
+        });
+        CCliHost host;
+        COvrinDoc doc(host);
+        for (ImportedEntry& entry : entries) {
+            doc.m_arrKeyWords.push_back(std::move(entry.keyWords));
+            doc.m_arrDescriptions.push_back(std::move(entry.description));
+            doc.m_arrDates.push_back(std::move(entry.date));
+        }
+        doc.m_nCount = static_cast<int>(entries.size());
+        doc.m_nCurrent = entries.empty() ? -1 : 0;
+        const FileResult result = WriteNewDocumentFile(doc, to);
+        if (!result.ok) {
+            err << "ovrin: " << result.message << "\n";
+            return 2;
+        }
+    } catch (const std::bad_alloc&) {
+        err << "ovrin: \"" << from << "\" is too large to import: not enough memory\n";
+        return 2;
+    }
+    return 0;
+}
+
+// The start-up switch an argument names ("p", "pt" or "dde", written with
+// '/' or '-' in any case), or empty.
+std::string StartSwitch(std::string_view arg)
+{
+    if (arg.size() < 2 || (arg[0] != '/' && arg[0] != '-')) return {};
+    std::string name(arg.substr(1));
+    for (char& c : name) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return name == "p" || name == "pt" || name == "dde" ? name : std::string();
+}
+
+bool IsMode(std::string_view arg)
+{
+    return arg == "--list" || arg == "--find" || arg == "--export" || arg == "--import" ||
+           arg == "--help" || arg == "-h" || arg == "--version";
+}
+
+// The window program takes one FILE, after /pt also printer, driver and
+// port, and the start-up switches; anything else is refused here.
+std::optional<int> CheckWindowArguments(int argc, char** argv, std::ostream& err)
+{
+    int parameters = 0;
+    bool printTo = false;
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view arg = argv[i];
+        const std::string name = StartSwitch(arg);
+        if (!name.empty()) {
+            printTo = printTo || name == "pt";
+        } else if (arg.size() > 1 && arg[0] == '-') {
+            return Usage(err, IsMode(arg) ? std::string(arg) + " must be the first argument"
+                                          : "unknown option \"" + std::string(arg) + "\"");
+        } else {
+            ++parameters;
+        }
+    }
+    if (parameters > (printTo ? 4 : 1)) return Usage(err, "too many arguments");
+    return std::nullopt;
+}
+
+}  // namespace
+
+std::optional<int> RunCommandLineTool(int argc, char** argv, OutputSink& sink, std::ostream& err)
+{
+    if (argc < 2 || argv[1] == nullptr) return std::nullopt;
+    const std::string_view command = argv[1];
+    if (!IsMode(command)) return CheckWindowArguments(argc, argv, err);
+    const std::vector<std::string> args(argv + 2, argv + argc);
+    ToolOutput output(sink);
+
+    if (command == "--help" || command == "-h") {
+        output.Append(kUsage);
+        output.Append("\n");
+        output.Append(kHelp);
+        return Written(output, err) ? 0 : 2;
+    }
+    if (command == "--version") {
+        output.Append("Ovrin " OVRIN_VERSION "\n");
+        return Written(output, err) ? 0 : 2;
+    }
+    if (command == "--list") return List(args, output, err);
+    if (command == "--find") return Find(args, output, err);
+    if (command == "--export") {
+        if (args.size() != 1) return Usage(err, "--export needs exactly one FILE");
+        return Export(args[0], output, err);
+    }
+    return Import(args, err);
+}
+
+std::optional<int> RunCommandLineTool(int argc, char** argv, std::ostream& out, std::ostream& err)
+{
+    StreamSink sink(out);
+    return RunCommandLineTool(argc, argv, sink, err);
+}
+
 std::optional<int> RunCommandLineTool(int argc, char** argv)
 {
+    // A standard descriptor that is closed is filled with /dev/null, so that
+    // no file opened later takes its number and receives output meant for
+    // the terminal; output to a closed standard output is still a failure.
+    bool closed[3] = {};
+    for (int fd = 0; fd < 3; ++fd) {
+        if (::fcntl(fd, F_GETFD) == -1 && errno == EBADF) {
+            closed[fd] = true;
+            const int null = ::open("/dev/null", O_RDWR);
+            if (null >= 0 && null != fd) {
+                ::dup2(null, fd);
+                ::close(null);
+            }
+        }
+    }
+    // A file size limit (ulimit -f) makes a write fail like a full disk,
+    // instead of ending the program without a word.
+    ::signal(SIGXFSZ, SIG_IGN);
     std::ios::sync_with_stdio(false);
-    return RunCommandLineTool(argc, argv, std::cout, std::cerr);
+    FdSink sink(STDOUT_FILENO, closed[STDOUT_FILENO]);
+    return RunCommandLineTool(argc, argv, sink, std::cerr);
 }

@@ -4,18 +4,22 @@
 #include <iosfwd>
 #include <optional>
 
-// The command-line tools, run before any window exists:
-//   ovrin --list FILE                          key words of every entry, one a line
-//   ovrin --find TEXT [--descriptions] FILE    "number<TAB>key words" of every hit
-//   ovrin --export FILE                        every entry as a recutils record set
-// Entry numbers count from 1 in document order. Output is UTF-8.
+class OutputSink;
+
+// The command-line modes, run before any window exists (the usage text in
+// cli_main.cpp lists them). Entry numbers count from 1 in document order;
+// output is UTF-8.
 // Exit status: 0 done (--find: hits), 1 --find found nothing (or an export
-// could not keep every text exactly), 2 usage error or unreadable/damaged
-// file, with a message on standard error and nothing on standard output.
-// Returns std::nullopt when argv[1] is none of these options, so the
-// program goes on to start its windows.
+// could not keep every text exactly), 2 usage error, unreadable or damaged
+// file, or output that could not be written, with a message on standard
+// error.
+// Returns std::nullopt when the arguments ask for the window program: none
+// at all, a file, and the start-up switches /p, /pt and /dde. Any other
+// option is a usage error, so that a mistyped option never opens a window
+// on a file of that name.
 std::optional<int> RunCommandLineTool(int argc, char** argv);
 
-// The same, writing to the given streams (the tests capture them).
+// The same, writing to the given sink or streams (the tests capture them).
+std::optional<int> RunCommandLineTool(int argc, char** argv, OutputSink& out, std::ostream& err);
 std::optional<int> RunCommandLineTool(int argc, char** argv, std::ostream& out,
                                       std::ostream& err);

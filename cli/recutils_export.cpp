@@ -33,17 +33,33 @@ char* WriteField(char* d, const char (&label)[N], std::string_view value, bool& 
     const char* p = value.data();
     const char* const end = p + value.size();
     for (;;) {
+        const char* const line = p;
         p = WriteCp1252AsUtf8Until(p, end, '\n', d);
-        // CR LF is one break: drop the CR, which was copied as it is.
-        if (p != end && p != value.data() && p[-1] == '\r') --d;
+        // CR LF is one break: drop the CR, which was copied as it is. A lone
+        // LF becomes the same break, so it would come back as CR LF.
+        const char* lineEnd = p;
+        if (p != end) {
+            if (p != line && p[-1] == '\r') {
+                --d;
+                --lineEnd;
+            } else {
+                exact = false;
+            }
+        }
+        // A CR that is no part of a break stays in the record as it is,
+        // where any tool that takes CR LF for a line end loses it.
+        if (std::memchr(line, '\r', static_cast<std::size_t>(lineEnd - line)) != nullptr) exact = false;
         // Converted bytes never end in '\\', and an empty line ends in the
         // blank before it, so this sees only a backslash of the text.
         if (d[-1] == '\\') exact = false;
         *d++ = '\n';
-        if (p == end) return d;
+        if (p == end) break;
         d = WriteLiteral(d, "+ ");
         ++p;
     }
+    // recutils ends a text at a NUL byte.
+    if (std::memchr(value.data(), '\0', value.size()) != nullptr) exact = false;
+    return d;
 }
 
 // The longest fixed part of a record: its blank line, the field names, a

@@ -18,9 +18,12 @@ extern const char kRecutilsDescriptor[];
 // value goes on a line of its own starting with "+ ". CR LF is the line
 // break.
 //
-// recutils joins a line that ends in a backslash with the next one, and
-// offers no way to escape that backslash, so such a line cannot be read back
-// exactly; the numbers of entries holding one go into `inexact`.
+// Some texts cannot be read back exactly, and the numbers of entries holding
+// one go into `inexact`: recutils joins a line that ends in a backslash with
+// // the next one and offers no way to escape that backslash; the record has one
+// line break, which stands for CR LF, so a lone LF comes back as CR LF and a
+// lone CR stays only where no tool takes CR LF for a line end; and a NUL byte
+// ends its text.
 //
 // An ArchiveError from a run (a file changed while it was read) is passed on
 // after the runs in flight have finished; what was written by then stays

@@ -3,10 +3,15 @@
 
 #include "doc/cp1252.h"
 
-Utf8ToCp1252Result Utf8ToCp1252(std::string_view utf8, std::string& cp1252)
+Utf8ToCp1252Result Utf8ToCp1252(std::string_view utf8, std::string& cp1252, Utf8Problem* problem)
 {
     cp1252.clear();
+    cp1252.reserve(utf8.size());
     bool unrepresentable = false;
+    const auto invalid = [&](std::size_t at) {
+        if (problem != nullptr) *problem = Utf8Problem{at, 0};
+        return Utf8ToCp1252Result::Invalid;
+    };
     std::size_t i = 0;
     while (i < utf8.size()) {
         const auto lead = static_cast<unsigned char>(utf8[i]);
@@ -22,23 +27,25 @@ Utf8ToCp1252Result Utf8ToCp1252(std::string_view utf8, std::string& cp1252)
         } else if ((lead & 0xF8) == 0xF0) {
             extra = 3, cp = lead & 0x07, least = 0x10000;
         } else {
-            return Utf8ToCp1252Result::Invalid;
+            return invalid(i);
         }
         if (utf8.size() - i <= static_cast<std::size_t>(extra) && extra > 0)
-            return Utf8ToCp1252Result::Invalid;
+            return invalid(i);
         for (int k = 1; k <= extra; ++k) {
             const auto c = static_cast<unsigned char>(utf8[i + k]);
-            if ((c & 0xC0) != 0x80) return Utf8ToCp1252Result::Invalid;
+            if ((c & 0xC0) != 0x80) return invalid(i);
             cp = (cp << 6) | (c & 0x3F);
         }
         if (cp < least || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
-            return Utf8ToCp1252Result::Invalid;
-        i += 1 + extra;
+            return invalid(i);
         const int byte = UnicodeToCp1252(cp);
-        if (byte < 0)
+        if (byte < 0) {
+            if (!unrepresentable && problem != nullptr) *problem = Utf8Problem{i, cp};
             unrepresentable = true;
-        else
+        } else {
             cp1252.push_back(static_cast<char>(byte));
+        }
+        i += 1 + extra;
     }
     return unrepresentable ? Utf8ToCp1252Result::Unrepresentable : Utf8ToCp1252Result::Ok;
 }

@@ -57,7 +57,14 @@ void CArchive::ReadBytes(char* dst, std::uint64_t n)
         throw ArchiveError("the file ends inside a field");
     m_nRemaining -= n;
     if (!m_pFile) {
-        std::memcpy(dst, m_memory.data(), n);
+        // Length prefixes come one to four bytes at a time, far more often
+        // than texts; copied here they cost no call into the C library,
+        // which was half the time of a search over a whole file.
+        if (n <= 4) {
+            for (std::uint64_t i = 0; i < n; ++i) dst[i] = m_memory[i];
+        } else {
+            std::memcpy(dst, m_memory.data(), n);
+        }
         m_memory.remove_prefix(n);
         return;
     }

@@ -1,0 +1,24 @@
+// SPDX-License-Identifier: MIT
+// `ovrin`, the command users type. It runs the command-line modes without
+// loading any window library, so they start at once, and hands every other
+// command line unchanged to the window program.
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <optional>
+#include <string>
+
+#include <unistd.h>
+
+#include "cli/cli_main.h"
+#include "cli/program_paths.h"
+
+int main(int argc, char* argv[])
+{
+    if (const std::optional<int> code = RunCommandLineTool(argc, argv)) return *code;
+    const std::string window = WindowProgramPath(RunningProgramPath());
+    ::execv(window.c_str(), argv);
+    std::fprintf(stderr, "ovrin: cannot start the window program %s: %s\n", window.c_str(),
+                 std::strerror(errno));
+    return 2;
+}
