@@ -15,6 +15,7 @@
 #include "doc/ovrin_doc.h"
 #include "res/command_actions.h"
 #include "view/screen_font.h"
+#include "view/view_accessibility.h"
 #include "view/wrapped_text.h"
 
 COvrinView::COvrinView(COvrinDoc& doc, QWidget* parent)
@@ -27,6 +28,7 @@ COvrinView::COvrinView(COvrinDoc& doc, QWidget* parent)
     viewport()->setPalette(palette);
     setFocusPolicy(Qt::StrongFocus);
     m_nLineHeight = QFontMetrics(m_font).lineSpacing();
+    new CViewAccessibility(*this);
 }
 
 void COvrinView::OnInitialUpdate()
@@ -38,6 +40,7 @@ void COvrinView::OnInitialUpdate()
     verticalScrollBar()->setPageStep(400);
     verticalScrollBar()->setSingleStep(8);
     viewport()->update();
+    CViewAccessibility::Notify(*this);
 }
 
 void COvrinView::ApplyScrollSizes(const ViewDrawing& drawing)

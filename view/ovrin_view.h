@@ -24,6 +24,7 @@ public:
     // Provisional scroll sizes until the first drawing sets the real ones.
     void OnInitialUpdate();
 
+    COvrinDoc& Document() const { return m_doc; }
     CPageLayout& Pages() { return m_pages; }
     const CKeyListLayout& KeyList() const { return m_keyList; }
     int LineHeight() const { return m_nLineHeight; }
