@@ -8,6 +8,7 @@
 #include <vector>
 
 #include <QAbstractButton>
+#include <QAction>
 #include <QAccessible>
 #include <QAccessibleInterface>
 #include <QComboBox>
@@ -16,12 +17,14 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QTest>
+#include <QToolBar>
 
 #include "app/ovrin_app.h"
 #include "dialogs/find_dlg.h"
 #include "doc/command_ids.h"
 #include "doc/ovrin_doc.h"
 #include "frame/main_frame.h"
+#include "res/command_actions.h"
 #include "view/ovrin_view.h"
 #include "view/view_accessible.h"
 #include "view/view_accessibility.h"
@@ -328,6 +331,26 @@ private slots:
         find->reject();
 
         QVERIFY2(unnamed.isEmpty(), qPrintable(unnamed.join(QStringLiteral(", "))));
+    }
+
+    // The tool bar's buttons show only icons; a reader names them by their
+    // tool tips, or without one by the menu text without its "&" and key.
+    void toolButtonsAreNamedByTheirTips()
+    {
+        for (int id : {ID_FILE_NEW, ID_ENTRY_ADD, ID_VIEW_KEYWORDS, ID_ENTRY_NEXT}) {
+            QAction* action = Frame().Actions().action(id);
+            QWidget* button = Frame().ToolBar()->widgetForAction(action);
+            QVERIFY(button);
+            const QString name = Name(QAccessible::queryAccessibleInterface(button));
+            QVERIFY(!name.isEmpty());
+            QVERIFY(!name.contains(QLatin1Char('&')) && !name.contains(QLatin1Char('\t')));
+        }
+        QCOMPARE(Name(QAccessible::queryAccessibleInterface(
+                     Frame().ToolBar()->widgetForAction(Frame().Actions().action(ID_ENTRY_ADD)))),
+                 QStringLiteral("Add entry"));
+        QCOMPARE(Name(QAccessible::queryAccessibleInterface(
+                     Frame().ToolBar()->widgetForAction(Frame().Actions().action(ID_FILE_NEW)))),
+                 QStringLiteral("New"));
     }
 };
 
