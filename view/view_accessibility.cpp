@@ -79,8 +79,10 @@ void CViewAccessibility::Changed()
     if (!iface)
         return;
     const ViewShows shows = ShownBy(doc);
-    if (shows != ViewShows::KeyList)
+    if (shows != ViewShows::KeyList) {
         now.entryText = iface->Entry()->Text();
+        now.findHit = FindHitOffset(doc);
+    }
     const Shown before = std::exchange(m_shown, now);
     if (now == before)
         return;
@@ -111,10 +113,16 @@ void CViewAccessibility::Changed()
     }
 
     CEntryAccessible* entry = iface->Entry();
-    if (now.entryText != before.entryText) {
+    const bool textChanged = now.entryText != before.entryText;
+    if (textChanged) {
         entry->setCursorPosition(0);
         Send(QAccessibleTextUpdateEvent(entry, 0, before.entryText, now.entryText));
         Send(QAccessibleEvent(entry, QAccessible::NameChanged));
+    }
+    // A find hit is where the reader goes on reading, as the marker shows it.
+    if (now.findHit >= 0 && (textChanged || now.findHit != before.findHit)) {
+        entry->setCursorPosition(now.findHit);
+        Send(QAccessibleTextCursorEvent(entry, now.findHit));
     }
     if (modeChanged && m_view.hasFocus())
         Send(QAccessibleEvent(entry, QAccessible::Focus));

@@ -40,6 +40,7 @@ private:
         int current = -2;
         unsigned tableVersion = 0;
         QString entryText;  // only while the entry or welcome is shown
+        int findHit = -1;   // offset of the find hit in entryText
         bool operator==(const Shown&) const = default;
     };
     COvrinView& m_view;

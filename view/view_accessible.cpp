@@ -62,6 +62,22 @@ QString EntryText(const COvrinDoc& doc)
            WithPlainLineBreaks(doc.m_arrDescriptions[at]);
 }
 
+int FindHitOffset(const COvrinDoc& doc)
+{
+    const int i = ShownEntry(doc);
+    if (i < 0 || doc.m_nFindEntry != i)
+        return -1;
+    if (doc.m_nFindPos < 0)
+        return 0;
+    const auto at = static_cast<std::size_t>(i);
+    const std::string& description = doc.m_arrDescriptions[at];
+    const std::size_t pos = std::min(static_cast<std::size_t>(doc.m_nFindPos), description.size());
+    // Counted as the text counts it, with every line break one character.
+    const QString before = WithPlainLineBreaks(description.substr(0, pos));
+    return static_cast<int>(WithPlainLineBreaks(doc.m_arrKeyWords[at]).size() + 1 +
+                            WithPlainLineBreaks(doc.m_arrDates[at]).size() + 1 + before.size());
+}
+
 void InstallViewAccessibleFactory()
 {
     static const bool installed = [] {
@@ -78,15 +94,15 @@ CViewAccessible::CViewAccessible(COvrinView* view, COvrinDoc& doc)
 {
     // The children belong to this interface; the cache hands out their ids.
     m_pEntry = new CEntryAccessible(*this);
-    QAccessible::registerAccessibleInterface(m_pEntry);
+    m_entryId = QAccessible::registerAccessibleInterface(m_pEntry);
     m_pKeyList = new CKeyListAccessible(*this);
-    QAccessible::registerAccessibleInterface(m_pKeyList);
+    m_keyListId = QAccessible::registerAccessibleInterface(m_pKeyList);
 }
 
 CViewAccessible::~CViewAccessible()
 {
-    QAccessible::deleteAccessibleInterface(QAccessible::uniqueId(m_pKeyList));
-    QAccessible::deleteAccessibleInterface(QAccessible::uniqueId(m_pEntry));
+    QAccessible::deleteAccessibleInterface(m_keyListId);
+    QAccessible::deleteAccessibleInterface(m_entryId);
 }
 
 COvrinView* CViewAccessible::View() const { return static_cast<COvrinView*>(widget()); }

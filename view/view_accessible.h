@@ -31,6 +31,11 @@ int ShownEntry(const COvrinDoc& doc);
 // under the other, line breaks as "\n"; the welcome text without entries.
 QString EntryText(const COvrinDoc& doc);
 
+// Where the last find hit lies in EntryText: the hit's offset in the
+// description, or 0 for a hit in the key words; -1 when the shown entry
+// holds no hit.
+int FindHitOffset(const COvrinDoc& doc);
+
 // The view itself: a pane whose one child is what the current mode shows.
 class CViewAccessible final : public QAccessibleWidget {
 public:
@@ -56,6 +61,9 @@ private:
     COvrinDoc& m_doc;
     CEntryAccessible* m_pEntry = nullptr;
     CKeyListAccessible* m_pKeyList = nullptr;
+    // Deleting by id is safe even when the cache went first (at exit).
+    QAccessible::Id m_entryId = 0;
+    QAccessible::Id m_keyListId = 0;
 };
 
 // Shared by the children of the view: they live as long as the view's

@@ -11,6 +11,7 @@
 #include <QAction>
 #include <QAccessible>
 #include <QAccessibleInterface>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDialog>
 #include <QLabel>
@@ -40,6 +41,7 @@ struct Seen {
     QAccessible::Event type;
     QAccessibleInterface* iface;
     QString inserted;  // text updates only
+    int cursor = -1;   // text updates and caret moves
 };
 std::vector<Seen> g_events;
 
@@ -48,6 +50,8 @@ void Record(QAccessibleEvent* event)
     Seen seen{event->type(), event->accessibleInterface(), QString()};
     if (event->type() == QAccessible::TextUpdated)
         seen.inserted = static_cast<QAccessibleTextUpdateEvent*>(event)->textInserted();
+    if (event->type() == QAccessible::TextUpdated || event->type() == QAccessible::TextCaretMoved)
+        seen.cursor = static_cast<QAccessibleTextCursorEvent*>(event)->cursorPosition();
     g_events.push_back(seen);
 }
 
@@ -224,6 +228,34 @@ private slots:
         Frame().ExecuteCommand(ID_ENTRY_DELETE);
         QVERIFY(SawEvent(QAccessible::TextUpdated, entry));
         QVERIFY(AllText(entry).startsWith(QStringLiteral("key 0\n")));
+    }
+
+    // A find hit in a description moves the reading position to the hit,
+    // counted with every stored line break as one character.
+    void findHitMovesTheReadingPosition()
+    {
+        Fill(3);
+        Doc().m_arrDescriptions[2] = "one\r\ntwo\r\nthe needle here";
+        ++Doc().m_nTableVersion;
+        Frame().ExecuteCommand(ID_ENTRY_FIND);
+        CFindDlg* find = m_app->Host().FindWindow();
+        QVERIFY(find);
+        find->findChild<QCheckBox*>()->setChecked(true);
+        QTest::keyClicks(find->findChild<QLineEdit*>(), QStringLiteral("needle"));
+        g_events.clear();
+        QTest::keyClick(find->findChild<QLineEdit*>(), Qt::Key_Return);  // Next
+        QCOMPARE(Doc().m_nCurrent, 2);
+
+        CEntryAccessible* entry = ViewIface()->Entry();
+        const QString text = AllText(entry);
+        const int expected = static_cast<int>(text.indexOf(QStringLiteral("needle")));
+        QCOMPARE(text.mid(expected - 4, 4), QStringLiteral("the "));
+        QCOMPARE(entry->textInterface()->cursorPosition(), expected);
+        QVERIFY(std::any_of(g_events.begin(), g_events.end(), [&](const Seen& s) {
+            return s.type == QAccessible::TextCaretMoved && s.iface == entry && s.cursor == expected;
+        }));
+        find->reject();
+        QTRY_VERIFY(!m_app->Host().FindWindow());
     }
 
     // In the key list mode the view's child is a list whose items are the
