@@ -228,6 +228,13 @@ private slots:
         Frame().ExecuteCommand(ID_ENTRY_DELETE);
         QVERIFY(SawEvent(QAccessible::TextUpdated, entry));
         QVERIFY(AllText(entry).startsWith(QStringLiteral("key 0\n")));
+
+        // A new document: the welcome text.
+        g_events.clear();
+        Doc().SetModifiedFlag(false);
+        Frame().ExecuteCommand(ID_FILE_NEW);
+        QVERIFY(SawEvent(QAccessible::TextUpdated, entry));
+        QVERIFY(AllText(entry).contains(QStringLiteral("Please open Ovrin document")));
     }
 
     // A find hit in a description moves the reading position to the hit,
