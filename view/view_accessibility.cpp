@@ -100,8 +100,11 @@ void CViewAccessibility::Changed()
         list->DropItemsFrom(now.count);
 
     if (shows == ViewShows::KeyList) {
-        if (tableChanged)
-            Send(QAccessibleEvent(list, QAccessible::ObjectReorder));
+        // The list is announced anew through the view: a reorder of the list
+        // itself makes the desktop's bridge walk and announce every item,
+        // 200 000 of them in a large document.
+        if (tableChanged && !modeChanged)
+            Send(QAccessibleEvent(iface, QAccessible::ObjectReorder));
         if (modeChanged || now.current != before.current || tableChanged) {
             if (QAccessibleInterface* item = list->focusChild()) {
                 Send(QAccessibleEvent(item, QAccessible::Selection));

@@ -339,8 +339,13 @@ private slots:
         QTest::keyClick(&View(), 'n');
         const QAccessible::Id last = QAccessible::uniqueId(list->focusChild());
         QVERIFY(QAccessible::accessibleInterface(last));
+        g_events.clear();
         Frame().ExecuteCommand(ID_ENTRY_DELETE);
         QVERIFY(!QAccessible::accessibleInterface(last));
+        // The change is told through the view: a reorder of the list would
+        // make the desktop's bridge announce each of its items.
+        QVERIFY(SawEvent(QAccessible::ObjectReorder, ViewIface()));
+        QVERIFY(!SawEvent(QAccessible::ObjectReorder, list));
         QCOMPARE(Name(list->focusChild()), QStringLiteral("key 199998"));
         QVERIFY(list->ItemsMade() < 10);
         Frame().ExecuteCommand(ID_VIEW_DESCRIPTION);
