@@ -73,10 +73,13 @@ CEditDlg::CEditDlg(QWidget* parent)
 
     m_pKeyWords = new QLineEdit(this);
     m_pKeyWords->setObjectName(QStringLiteral("keyWords"));
+    // The fields have no labels on screen; a screen reader still names them.
+    m_pKeyWords->setAccessibleName(QStringLiteral("Key words"));
     m_pKeyWords->setGeometry(du.rect(7, 24, 336, 14));
 
     m_pDescription = new QPlainTextEdit(this);
     m_pDescription->setObjectName(QStringLiteral("description"));
+    m_pDescription->setAccessibleName(QStringLiteral("Description"));
     m_pDescription->setGeometry(du.rect(7, 45, 336, 126));
     m_pDescription->setLineWrapMode(QPlainTextEdit::NoWrap);
     m_pDescription->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);

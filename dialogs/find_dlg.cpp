@@ -45,6 +45,7 @@ CFindDlg::CFindDlg(COvrinDoc& doc, QWidget* owner)
     auto* label = new QLabel(QStringLiteral("Search String:"), this);
     label->setObjectName(QStringLiteral("IDC_SEARCH_LABEL"));
     label->setGeometry(du.rect(7, 28, 54, 8));
+    label->setBuddy(m_pSearch);  // names the field for a screen reader
     m_pInDescriptions = new QCheckBox(QStringLiteral("search in descriptions too"), this);
     m_pInDescriptions->setObjectName(QStringLiteral("IDC_IN_DESCRIPTIONS"));
     m_pInDescriptions->setGeometry(du.rect(7, 14, 130, 10));

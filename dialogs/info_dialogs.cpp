@@ -52,7 +52,9 @@ CInfoDlg::CInfoDlg(const InfoDialogText& text, bool withIcon, QWidget* parent)
     if (withIcon) {
         auto* icon = new QLabel(this);
         icon->setObjectName(QStringLiteral("programIcon"));
-        icon->setPixmap(QIcon(QStringLiteral(":/icons/ovrin.svg")).pixmap(32, 32));
+        icon->setAccessibleName(QStringLiteral("Ovrin"));
+        // Rendered for the screen's pixel ratio, so it stays sharp when scaled.
+        icon->setPixmap(QIcon(QStringLiteral(":/icons/ovrin.svg")).pixmap(QSize(32, 32), devicePixelRatioF()));
         icon->setGeometry(du.x(11), du.y(17), 32, 32);
     }
 

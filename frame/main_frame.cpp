@@ -26,6 +26,7 @@
 #include "frame/view_splitter.h"
 #include "res/command_actions.h"
 #include "view/ovrin_view.h"
+#include "view/view_accessibility.h"
 
 using namespace cmd;
 
@@ -241,8 +242,10 @@ void CMainFrame::RefreshCommandStates()
 
 void CMainFrame::UpdateAllViews()
 {
-    for (COvrinView* view : Views())
+    for (COvrinView* view : Views()) {
         view->viewport()->update();
+        CViewAccessibility::Notify(*view);
+    }
     RefreshCommandStates();
 }
 

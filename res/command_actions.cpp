@@ -53,6 +53,17 @@ std::size_t FillMenu(QMenu* menu, std::span<const MenuItem> items, std::size_t i
     return i;
 }
 
+// Adds the button; a screen reader names it by its tool tip, as a sighted
+// user learns it by pointing at it (its menu text carries "&" and the key).
+void AddNamedButton(QToolBar* toolBar, QAction* action)
+{
+    toolBar->addAction(action);
+    // Without a tool tip of its own an action's tip is its menu text.
+    const QString name = action->toolTip().section(QLatin1Char('\t'), 0, 0).trimmed();
+    if (QWidget* button = toolBar->widgetForAction(action))
+        button->setAccessibleName(name);
+}
+
 }  // namespace
 
 void ApplyCommandState(QAction* action, const CCmdUI& state)
@@ -115,7 +126,7 @@ void CCommandActions::BuildToolBar(QToolBar* toolBar) const
         if (item.id == 0)
             toolBar->addSeparator();
         else
-            toolBar->addAction(action(item.id));
+            AddNamedButton(toolBar, action(item.id));
     }
 }
 

@@ -17,6 +17,7 @@
 #include "doc/ovrin_doc.h"
 #include "res/command_actions.h"
 #include "view/screen_font.h"
+#include "view/view_accessibility.h"
 #include "view/wrapped_text.h"
 
 COvrinView::COvrinView(COvrinDoc& doc, QWidget* parent)
@@ -29,6 +30,7 @@ COvrinView::COvrinView(COvrinDoc& doc, QWidget* parent)
     viewport()->setPalette(palette);
     setFocusPolicy(Qt::StrongFocus);
     m_nLineHeight = QFontMetrics(m_font).lineSpacing();
+    new CViewAccessibility(*this);
 }
 
 void COvrinView::OnInitialUpdate()
@@ -40,6 +42,7 @@ void COvrinView::OnInitialUpdate()
     verticalScrollBar()->setPageStep(400);
     verticalScrollBar()->setSingleStep(8);
     viewport()->update();
+    CViewAccessibility::Notify(*this);
 }
 
 void COvrinView::ApplyScrollSizes(const ViewDrawing& drawing)

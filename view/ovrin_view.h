@@ -29,6 +29,7 @@ public:
     // each other back and forth for ever.
     void FollowScroll() { m_bFollowing = true; }
 
+    COvrinDoc& Document() const { return m_doc; }
     CPageLayout& Pages() { return m_pages; }
     const CKeyListLayout& KeyList() const { return m_keyList; }
     int LineHeight() const { return m_nLineHeight; }
