@@ -116,6 +116,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         doc.Serialize(ar);
     } catch (const ArchiveError&) {
         return 0;
+    } catch (const UnknownVersionError&) {
+        return 0;
     }
     std::string saved;
     CArchive out(saved);
