@@ -14,6 +14,7 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QLineEdit>
+#include <QList>
 #include <QMessageBox>
 #include <QPointer>
 #include <QPushButton>
@@ -42,15 +43,18 @@ using Answer = std::function<void(QWidget*)>;
 QStringList AnswerModals(const std::function<void()>& action, std::deque<Answer> answers)
 {
     QStringList seen;
-    // Dialogs live on the stack one after another, often at one address.
-    QPointer<QWidget> last;
+    // A window answered once may still be the active one for a moment (a
+    // file dialog while its question about replacing closes). Dialogs live
+    // on the stack one after another, often at one address, hence pointers
+    // that forget a window when it is gone.
+    QList<QPointer<QWidget>> answered;
     QTimer timer;
     timer.setInterval(10);
     QObject::connect(&timer, &QTimer::timeout, [&] {
         QWidget* modal = QApplication::activeModalWidget();
-        if (!modal || modal == last || answers.empty())
+        if (!modal || answered.contains(modal) || answers.empty())
             return;
-        last = modal;
+        answered << modal;
         auto* box = qobject_cast<QMessageBox*>(modal);
         seen << (box ? box->text() : modal->windowTitle());
         Answer answer = std::move(answers.front());
