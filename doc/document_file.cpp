@@ -192,14 +192,40 @@ FileResult OpenDocumentFile(COvrinDoc& doc, const std::string& path)
     return result;
 }
 
+bool WriteDocumentStream(COvrinDoc& doc, const std::string& path, std::string& error,
+                         WhenMissing whenMissing)
+{
+    // The stream goes to the file through one small buffer: building a
+    // document of many megabytes whole in fresh memory first made a save
+    // several times slower than writing its bytes.
+    constexpr std::size_t kChunk = 1 << 20;
+    const auto stored = [](const std::string& s) -> std::uint64_t {
+        const std::uint64_t n = s.size();
+        return n + (n < 0xFF ? 1 : n < 0xFFFE ? 3 : 7);
+    };
+    const auto size = [&doc, stored] {
+        std::uint64_t n = 17;
+        for (int i = 0; i < doc.m_nCount; ++i)
+            n += stored(doc.m_arrKeyWords[i]) + stored(doc.m_arrDescriptions[i]) + stored(doc.m_arrDates[i]);
+        return n;
+    };
+    const ContentWriter write = [&doc](int fd) {
+        std::string buffer;
+        buffer.reserve(kChunk + 16);
+        bool ok = true;
+        CArchive ar(buffer, [&](std::string_view piece) { ok = ok && WriteAllTo(fd, piece); }, kChunk);
+        doc.Serialize(ar);
+        ar.Flush();
+        return ok;
+    };
+    return ReplaceFileContents(path, size, write, error, whenMissing);
+}
+
 FileResult SaveDocumentFile(COvrinDoc& doc, const std::string& path)
 {
     const std::string fullPath = FullPath(path);
-    std::string bytes;
-    CArchive ar(bytes);
-    doc.Serialize(ar);
     std::string error;
-    if (!ReplaceFileContents(fullPath, bytes, error))
+    if (!WriteDocumentStream(doc, fullPath, error, WhenMissing::Create))
         return Failure(FileResult::Error::CannotWrite, "Cannot save " + fullPath + ": " + error + ".");
     // From now on "Save immediate" writes to the file the window names.
     doc.m_strFilePath = fullPath;

@@ -6,6 +6,8 @@
 #include <string_view>
 #include <vector>
 
+#include "doc/safe_file.h"
+
 class COvrinDoc;
 
 // The outcome of opening or saving a document file. `message` is the text to
@@ -33,6 +35,11 @@ FileResult OpenDocumentFile(COvrinDoc& doc, const std::string& path);
 // name, writes its immediate saves there and counts as unmodified. A file
 // without write access is refused.
 FileResult SaveDocumentFile(COvrinDoc& doc, const std::string& path);
+
+// Writes the document's stream to `path` through ReplaceFileContents; on
+// failure `error` says why.
+bool WriteDocumentStream(COvrinDoc& doc, const std::string& path, std::string& error,
+                         WhenMissing whenMissing);
 
 // Loads a file for reading only (the command-line tools): the same checks
 // as OpenDocumentFile, but a failure never changes `doc`'s path name.

@@ -56,7 +56,9 @@ bool ResolveLinks(const std::string& path, std::string& target, std::string& err
     return false;
 }
 
-bool WriteAll(int fd, std::string_view bytes)
+}  // namespace
+
+bool WriteAllTo(int fd, std::string_view bytes)
 {
     const char* p = bytes.data();
     std::size_t left = bytes.size();
@@ -72,6 +74,8 @@ bool WriteAll(int fd, std::string_view bytes)
     }
     return true;
 }
+
+namespace {
 
 void SyncFolder(const std::string& folder)
 {
@@ -132,8 +136,8 @@ void RemoveStaleTemps(const std::string& folder, const std::string& name)
 // Rewrites `target` from its first byte, keeping its inode. The new length
 // is reserved before anything is overwritten, so that a full disk or a size
 // limit fails while the old content is still whole.
-bool WriteInPlace(const std::string& target, std::string_view bytes, const struct stat& old,
-                  bool& touched, std::string& error)
+bool WriteInPlace(const std::string& target, std::uint64_t size, const ContentWriter& write,
+                  const struct stat& old, bool& touched, std::string& error)
 {
     touched = false;
     const int fd = ::open(target.c_str(), O_WRONLY | O_CLOEXEC);
@@ -146,13 +150,13 @@ bool WriteInPlace(const std::string& target, std::string_view bytes, const struc
         error = std::strerror(err);
         return false;
     };
-    if (static_cast<std::uint64_t>(old.st_size) < bytes.size()) {
-        const int err = ::posix_fallocate(fd, 0, static_cast<off_t>(bytes.size()));
+    if (static_cast<std::uint64_t>(old.st_size) < size) {
+        const int err = ::posix_fallocate(fd, 0, static_cast<off_t>(size));
         if (err != 0 && err != EOPNOTSUPP && err != EINVAL)
             return fail(err);
     }
     touched = true;
-    if (!WriteAll(fd, bytes) || ::ftruncate(fd, static_cast<off_t>(bytes.size())) != 0 ||
+    if (!write(fd) || ::ftruncate(fd, static_cast<off_t>(size)) != 0 ||
         ::fsync(fd) != 0)
         return fail(errno);
     if (::close(fd) != 0) {
@@ -166,6 +170,14 @@ bool WriteInPlace(const std::string& target, std::string_view bytes, const struc
 
 bool ReplaceFileContents(const std::string& path, std::string_view bytes, std::string& error,
                          WhenMissing whenMissing)
+{
+    return ReplaceFileContents(
+        path, [bytes] { return bytes.size(); }, [bytes](int fd) { return WriteAllTo(fd, bytes); },
+        error, whenMissing);
+}
+
+bool ReplaceFileContents(const std::string& path, const std::function<std::uint64_t()>& sizeOf,
+                         const ContentWriter& write, std::string& error, WhenMissing whenMissing)
 {
     std::string target;
     if (!ResolveLinks(path, target, error))
@@ -191,6 +203,7 @@ bool ReplaceFileContents(const std::string& path, std::string_view bytes, std::s
         }
     }
 
+    std::uint64_t size = 0;
     // Several names see one inode: each must see the new content.
     bool inPlace = exists && old.st_nlink > 1;
     std::string temp = folder + "/." + name + kTempSuffix;
@@ -217,7 +230,10 @@ bool ReplaceFileContents(const std::string& path, std::string_view bytes, std::s
         // for one left behind.
         ::flock(fd, LOCK_EX);
         const mode_t mode = exists ? (old.st_mode & 07777) : ModeForNewFile();
-        bool ok = WriteAll(fd, bytes);
+        bool ok = write(fd);
+        struct stat written {};
+        ok = ok && ::fstat(fd, &written) == 0;
+        size = static_cast<std::uint64_t>(written.st_size);
         if (ok && exists) {
             struct stat mine {};
             ::fstat(fd, &mine);
@@ -248,8 +264,10 @@ bool ReplaceFileContents(const std::string& path, std::string_view bytes, std::s
         }
     }
 
+    if (fd < 0)
+        size = sizeOf();
     bool touched = false;
-    if (!WriteInPlace(target, bytes, old, touched, error)) {
+    if (!WriteInPlace(target, size, write, old, touched, error)) {
         if (touched && fd >= 0) {
             // The file may now be partly new: the complete new content stays
             // beside it.

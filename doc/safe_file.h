@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -28,3 +30,18 @@ enum class WhenMissing { Create, Fail };
 // failure `error` says why and the file is as it was.
 bool ReplaceFileContents(const std::string& path, std::string_view bytes, std::string& error,
                          WhenMissing whenMissing = WhenMissing::Create);
+
+// Writes the whole content to an open file from its current position;
+// false, with errno set, when a write fails. It may be called more than
+// once and must write the same bytes each time.
+using ContentWriter = std::function<bool(int fd)>;
+
+// The same for content that is written piece by piece rather than held
+// whole in memory; `size` tells its length, asked only when the file is
+// written in place without a temporary file to measure.
+bool ReplaceFileContents(const std::string& path, const std::function<std::uint64_t()>& size,
+                         const ContentWriter& write, std::string& error,
+                         WhenMissing whenMissing = WhenMissing::Create);
+
+// Writes all of `bytes` to `fd`, retrying short writes; false with errno set.
+bool WriteAllTo(int fd, std::string_view bytes);
