@@ -10,6 +10,7 @@
 #include <memory>
 
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -130,15 +131,25 @@ FileResult ReadInto(COvrinDoc& doc, const std::string& fullPath)
 // The bytes of a file, read once into memory. The command-line tools scan
 // them in place without copying any text. They are read rather than mapped:
 // a mapped file that someone truncates kills the reader with SIGBUS, a read
-// one merely comes up short, which is reported.
+// one merely comes up short, which is reported. The memory is asked for in
+// huge pages where the system offers them, which makes reading a large file
+// faster than mapping it; each small page would otherwise cost a fault.
 class FileBytes final {
 public:
-    FileBytes(std::FILE* file, std::uint64_t size) : m_pData(new char[size]), m_nSize(size)
+    FileBytes(std::FILE* file, std::uint64_t size) : m_nSize(size)
     {
+        constexpr std::size_t kHuge = 2 << 20;
+        m_nMapped = (size + kHuge - 1) / kHuge * kHuge + kHuge;
+        void* p = ::mmap(nullptr, m_nMapped, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+        if (p == MAP_FAILED)
+            throw std::bad_alloc();
+        m_pMapped = p;
+        m_pData = reinterpret_cast<char*>((reinterpret_cast<std::uintptr_t>(p) + kHuge - 1) & ~(kHuge - 1));
+        ::madvise(m_pData, m_nMapped - kHuge, MADV_HUGEPAGE);
         const int fd = fileno(file);
         std::uint64_t got = 0;
         while (got < size) {
-            const ssize_t n = ::read(fd, m_pData.get() + got, size - got);
+            const ssize_t n = ::read(fd, m_pData + got, size - got);
             if (n < 0 && errno == EINTR)
                 continue;
             if (n < 0) {
@@ -151,6 +162,9 @@ public:
         }
         m_bComplete = got == size;
     }
+    ~FileBytes() { ::munmap(m_pMapped, m_nMapped); }
+    FileBytes(const FileBytes&) = delete;
+    FileBytes& operator=(const FileBytes&) = delete;
 
     // Empty unless the reading failed or the file shrank meanwhile.
     std::string Problem() const
@@ -159,10 +173,12 @@ public:
             return std::strerror(m_nError);
         return m_bComplete ? std::string() : "the file became shorter while it was read";
     }
-    std::string_view bytes() const { return std::string_view(m_pData.get(), m_nSize); }
+    std::string_view bytes() const { return std::string_view(m_pData, m_nSize); }
 
 private:
-    std::unique_ptr<char[]> m_pData;
+    void* m_pMapped = nullptr;
+    std::size_t m_nMapped = 0;
+    char* m_pData = nullptr;
     std::uint64_t m_nSize = 0;
     int m_nError = 0;
     bool m_bComplete = false;
