@@ -197,6 +197,7 @@ bool ReplaceFileContents(const std::string& path, const std::function<std::uint6
             return false;
         }
         // A file nobody may write is read-only for root too.
+        errno = 0;
         if (::access(target.c_str(), W_OK) != 0 || (old.st_mode & 0222) == 0) {
             error = errno == EROFS ? std::strerror(EROFS) : "the file is read-only";
             return false;
@@ -235,11 +236,9 @@ bool ReplaceFileContents(const std::string& path, const std::function<std::uint6
         ok = ok && ::fstat(fd, &written) == 0;
         size = static_cast<std::uint64_t>(written.st_size);
         if (ok && exists) {
-            struct stat mine {};
-            ::fstat(fd, &mine);
             // An owner or group that the temporary cannot take would be lost
             // by a rename: write in place instead.
-            if ((mine.st_uid != old.st_uid || mine.st_gid != old.st_gid) &&
+            if ((written.st_uid != old.st_uid || written.st_gid != old.st_gid) &&
                 ::fchown(fd, old.st_uid, old.st_gid) != 0)
                 inPlace = true;
         }
