@@ -11,6 +11,7 @@
 #include "doc/cmd_ui.h"
 #include "doc/document_file.h"
 #include "doc_test_support.h"
+#include "fs_test_support.h"
 
 namespace fs = std::filesystem;
 
@@ -22,19 +23,9 @@ protected:
     COvrinDoc doc{host};
     fs::path dir;
 
-    void SetUp() override
-    {
-        dir = fs::temp_directory_path() /
-              ("ovrin-doc-" + std::to_string(::getpid()) + "-" +
-               ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(dir);
-        fs::create_directories(dir);
-    }
-    void TearDown() override
-    {
-        fs::permissions(dir, fs::perms::owner_all, fs::perm_options::add);
-        fs::remove_all(dir);
-    }
+    fs_test::TempFolder folder;
+
+    void SetUp() override { dir = folder.Path(); }
     std::string PathOf(const std::string& name) const { return (dir / name).string(); }
     static std::string Read(const std::string& path)
     {
