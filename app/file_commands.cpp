@@ -121,10 +121,13 @@ CFileCommands::OpenOutcome CFileCommands::OpenFile(const QString& path)
     const FileResult result = ::OpenDocumentFile(m_doc, full.toStdString());
     if (!result.ok) {
         ReportError(static_cast<int>(result.error), full, result.message);
-        // The document may have been replaced by a new one.
-        AfterNameChange(QString());
-        if (m_pFrame)
-            m_pFrame->InitialUpdateAllViews();
+        // A damaged file leaves a new untitled document; every other failure
+        // leaves the document as it was.
+        if (result.error == FileResult::Error::BadFormat) {
+            AfterNameChange(QString());
+            if (m_pFrame)
+                m_pFrame->InitialUpdateAllViews();
+        }
         return OpenOutcome::Failed;
     }
     AfterNameChange(full);
@@ -205,6 +208,9 @@ void CFileCommands::AfterNameChange(const QString& path)
 
 void CFileCommands::ReportError(int error, const QString& path, const std::string& message)
 {
+    // The document has shown "Ungültiges Dokument" already.
+    if (error == static_cast<int>(FileResult::Error::UnknownVersion))
+        return;
     QString text;
     if (error == static_cast<int>(FileResult::Error::BadFormat)) {
         text = QStringLiteral("Unexpected file format.");

@@ -12,6 +12,8 @@
 #include <QPushButton>
 #include <QTextDocument>
 
+#include <limits>
+
 namespace {
 
 // Stored line breaks (CR LF, a lone LF or CR) become the widget's newline.
@@ -76,6 +78,8 @@ CEditDlg::CEditDlg(QWidget* parent)
     // The fields have no labels on screen; a screen reader still names them.
     m_pKeyWords->setAccessibleName(QStringLiteral("Key words"));
     m_pKeyWords->setGeometry(du.rect(7, 24, 336, 14));
+    // Key words of any length: the field's default limit would cut them.
+    m_pKeyWords->setMaxLength(std::numeric_limits<int>::max());
 
     m_pDescription = new QPlainTextEdit(this);
     m_pDescription->setObjectName(QStringLiteral("description"));
@@ -110,6 +114,8 @@ void CEditDlg::showEvent(QShowEvent* event)
     // Key words are given back byte-exact, so they are not reshaped here.
     m_pKeyWords->setText(ToQString(m_strKeyWords));
     m_pDescription->setPlainText(ToFieldText(m_strDescription));
+    m_strShownKeyWords = m_pKeyWords->text();
+    m_strShownDescription = m_pDescription->document()->toRawText();
     m_pKeyWords->setFocus(Qt::OtherFocusReason);
     m_pKeyWords->selectAll();
     CenterOverOwner(*this);
@@ -129,7 +135,9 @@ void CEditDlg::accept()
         (keyWords ? static_cast<QWidget*>(m_pDescription) : m_pKeyWords)->setFocus();
         return;
     }
-    m_strKeyWords = *keyWords;
-    m_strDescription = *description;
+    if (m_pKeyWords->text() != m_strShownKeyWords)
+        m_strKeyWords = *keyWords;
+    if (m_pDescription->document()->toRawText() != m_strShownDescription)
+        m_strDescription = *description;
     QDialog::accept();
 }

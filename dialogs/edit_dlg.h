@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QDialog>
+#include <QString>
 
 #include <string>
 
@@ -29,4 +30,8 @@ protected:
 private:
     QLineEdit* m_pKeyWords = nullptr;
     QPlainTextEdit* m_pDescription = nullptr;
+    // The fields as shown: a field left as it was gives back its bytes
+    // unchanged (a lone CR or LF included).
+    QString m_strShownKeyWords;
+    QString m_strShownDescription;
 };

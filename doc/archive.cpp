@@ -30,9 +30,29 @@ CArchive::CArchive(std::FILE* file, std::uint64_t size, std::string path)
 
 CArchive::CArchive(std::string& out) : m_pOut(&out) {}
 
+CArchive::CArchive(std::string& buffer, std::function<void(std::string_view)> sink, std::size_t chunk)
+    : m_pOut(&buffer), m_sink(std::move(sink)), m_nChunk(chunk)
+{
+}
+
+void CArchive::Flush()
+{
+    if (m_sink && !m_pOut->empty()) {
+        m_sink(*m_pOut);
+        m_pOut->clear();
+    }
+}
+
+void CArchive::AfterWrite()
+{
+    if (m_sink && m_pOut->size() >= m_nChunk)
+        Flush();
+}
+
 void CArchive::WriteUInt32(std::uint32_t value)
 {
     AppendLittleEndian(*m_pOut, value, 4);
+    AfterWrite();
 }
 
 void CArchive::WriteString(std::string_view text)
@@ -49,6 +69,7 @@ void CArchive::WriteString(std::string_view text)
         AppendLittleEndian(*m_pOut, n, 4);
     }
     m_pOut->append(text);
+    AfterWrite();
 }
 
 void CArchive::ReadBytes(char* dst, std::uint64_t n)

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <functional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -28,6 +29,12 @@ public:
     CArchive(std::FILE* file, std::uint64_t size, std::string path);
     // Stores into `out`, appending.
     explicit CArchive(std::string& out);
+    // Stores into `buffer`, which is handed to `sink` and emptied whenever
+    // it holds `chunk` bytes or more, and by Flush: a large document then
+    // streams through one small buffer instead of being built whole.
+    CArchive(std::string& buffer, std::function<void(std::string_view)> sink, std::size_t chunk);
+    // Hands what is buffered to the sink (storing with a sink only).
+    void Flush();
 
     bool IsStoring() const { return m_pOut != nullptr; }
     bool IsLoading() const { return !IsStoring(); }
@@ -53,7 +60,11 @@ private:
     // Reads the UTF-16 form that follows an FFFE marker.
     void ReadUtf16String(std::string& into);
 
+    void AfterWrite();
+
     std::string* m_pOut = nullptr;
+    std::function<void(std::string_view)> m_sink;
+    std::size_t m_nChunk = 0;
     std::string_view m_memory;
     std::FILE* m_pFile = nullptr;
     std::string m_buffer;  // file data read ahead

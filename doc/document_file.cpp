@@ -9,8 +9,10 @@
 #include <filesystem>
 #include <memory>
 
+#include <fcntl.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include "doc/archive.h"
 #include "doc/entry_stream.h"
@@ -37,22 +39,43 @@ struct FileCloser {
     void operator()(std::FILE* f) const { std::fclose(f); }
 };
 
+FileResult NotRegular(const std::string& fullPath)
+{
+    return Failure(FileResult::Error::CannotOpen,
+                   "Cannot open " + fullPath + ": not a regular file (a pipe, a device or a folder).");
+}
+
 // Opens `fullPath` for reading and checks that it can be a document; on
-// failure `result` says why and the returned file is null.
+// failure `result` says why and the returned file is null. Anything but a
+// regular file is refused before it is opened, and opened without waiting,
+// so that a pipe or a device can neither block the program nor be disturbed
+// by it.
 std::unique_ptr<std::FILE, FileCloser> OpenForReading(const std::string& fullPath,
                                                       std::uint64_t& size, FileResult& result)
 {
-    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(fullPath.c_str(), "rb"));
-    if (!file) {
+    struct stat st {};
+    if (::stat(fullPath.c_str(), &st) == 0 && !S_ISREG(st.st_mode)) {
+        result = NotRegular(fullPath);
+        return nullptr;
+    }
+    const int fd = ::open(fullPath.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) {
         result = Failure(FileResult::Error::CannotOpen,
                          "Cannot open " + fullPath + ": " + std::strerror(errno) + ".");
         return nullptr;
     }
-    struct stat st {};
-    if (::fstat(fileno(file.get()), &st) != 0 || !S_ISREG(st.st_mode)) {
-        result = Failure(FileResult::Error::CannotOpen, "Cannot open " + fullPath + ": not a regular file.");
+    std::unique_ptr<std::FILE, FileCloser> file(::fdopen(fd, "rb"));
+    if (!file) {
+        ::close(fd);
+        result = Failure(FileResult::Error::CannotOpen,
+                         "Cannot open " + fullPath + ": " + std::strerror(errno) + ".");
         return nullptr;
     }
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        result = NotRegular(fullPath);
+        return nullptr;
+    }
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
     // Indexes and positions in the document are ints; a file beyond that
     // cannot be a document this program wrote.
     if (st.st_size > INT_MAX) {
@@ -64,68 +87,101 @@ std::unique_ptr<std::FILE, FileCloser> OpenForReading(const std::string& fullPat
     return file;
 }
 
-// Runs `read` and turns a damaged stream into the message the user sees.
+// Runs `read` and turns a refused stream into the message the user sees.
 template <typename Read>
 FileResult Guarded(const std::string& fullPath, Read read)
 {
     try {
         read();
+    } catch (const UnknownVersionError& e) {
+        return Failure(FileResult::Error::UnknownVersion, fullPath + ": " + e.what() + ".");
     } catch (const ArchiveError& e) {
         return Failure(FileResult::Error::BadFormat,
                        std::string(kUnexpectedFormat) + "\n" + fullPath + ": " + e.what() + ".");
     } catch (const std::bad_alloc&) {
-        return Failure(FileResult::Error::BadFormat,
-                       std::string(kUnexpectedFormat) + "\n" + fullPath + ": not enough memory.");
+        return Failure(FileResult::Error::OutOfMemory,
+                       "Not enough memory to open " + fullPath +
+                           ": the document needs more memory than this computer has.");
     }
     return {};
 }
 
-// Reads the file through Serialize; the document changes only on success
-// (or, for an unrecognised version, as Serialize itself decides).
+// What a file of length 0 reads as: a document without entries.
+const std::string kEmptyDocument("\x00\x00\x0B\x01\x08" "010b0000" "\x00\x00\x00\x00", 17);
+
+// Reads the file through Serialize; the document changes only on success.
 FileResult ReadInto(COvrinDoc& doc, const std::string& fullPath)
 {
     FileResult result;
     std::uint64_t size = 0;
     auto file = OpenForReading(fullPath, size, result);
-    if (!file || size == 0)
+    if (!file)
         return result;
     return Guarded(fullPath, [&] {
+        if (size == 0) {
+            CArchive ar(kEmptyDocument, fullPath);
+            doc.Serialize(ar);
+            return;
+        }
         CArchive ar(file.get(), size, fullPath);
         doc.Serialize(ar);
     });
 }
 
-// A file mapped read-only: the command-line tools scan it in place, the way
-// grep reads a file, without a copy of any text.
-class MappedFile final {
+// The bytes of a file, read once into memory. The command-line tools scan
+// them in place without copying any text. They are read rather than mapped:
+// a mapped file that someone truncates kills the reader with SIGBUS, a read
+// one merely comes up short, which is reported. The memory is asked for in
+// huge pages where the system offers them, which makes reading a large file
+// faster than mapping it; each small page would otherwise cost a fault.
+class FileBytes final {
 public:
-    MappedFile(std::FILE* file, std::uint64_t size) : m_nSize(size)
+    FileBytes(std::FILE* file, std::uint64_t size) : m_nSize(size)
     {
-        if (size == 0)
-            return;
-        void* p = ::mmap(nullptr, size, PROT_READ, MAP_PRIVATE, fileno(file), 0);
+        constexpr std::size_t kHuge = 2 << 20;
+        m_nMapped = (size + kHuge - 1) / kHuge * kHuge + kHuge;
+        void* p = ::mmap(nullptr, m_nMapped, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
         if (p == MAP_FAILED)
-            return;
-        m_pData = p;
-        ::madvise(p, size, MADV_SEQUENTIAL);
+            throw std::bad_alloc();
+        m_pMapped = p;
+        m_pData = reinterpret_cast<char*>((reinterpret_cast<std::uintptr_t>(p) + kHuge - 1) & ~(kHuge - 1));
+        ::madvise(m_pData, m_nMapped - kHuge, MADV_HUGEPAGE);
+        const int fd = fileno(file);
+        std::uint64_t got = 0;
+        while (got < size) {
+            const ssize_t n = ::read(fd, m_pData + got, size - got);
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n < 0) {
+                m_nError = errno;
+                return;
+            }
+            if (n == 0)
+                break;
+            got += static_cast<std::uint64_t>(n);
+        }
+        m_bComplete = got == size;
     }
-    ~MappedFile()
-    {
-        if (m_pData)
-            ::munmap(m_pData, m_nSize);
-    }
-    MappedFile(const MappedFile&) = delete;
-    MappedFile& operator=(const MappedFile&) = delete;
+    ~FileBytes() { ::munmap(m_pMapped, m_nMapped); }
+    FileBytes(const FileBytes&) = delete;
+    FileBytes& operator=(const FileBytes&) = delete;
 
-    bool ok() const { return m_pData || m_nSize == 0; }
-    std::string_view bytes() const
+    // Empty unless the reading failed or the file shrank meanwhile.
+    std::string Problem() const
     {
-        return m_pData ? std::string_view(static_cast<const char*>(m_pData), m_nSize) : std::string_view();
+        if (m_nError != 0)
+            return std::strerror(m_nError);
+        return m_bComplete ? std::string() : "the file became shorter while it was read";
     }
+    std::string_view bytes() const { return std::string_view(m_pData, m_nSize); }
 
 private:
-    void* m_pData = nullptr;
+    void* m_pMapped = nullptr;
+    std::size_t m_nMapped = 0;
+    char* m_pData = nullptr;
     std::uint64_t m_nSize = 0;
+    int m_nError = 0;
+    bool m_bComplete = false;
 };
 
 }  // namespace
@@ -141,7 +197,8 @@ FileResult OpenDocumentFile(COvrinDoc& doc, const std::string& path)
     FileResult result = ReadInto(doc, fullPath);
     if (!result.ok) {
         // A damaged file leaves a fresh untitled document, never a half-read
-        // one; a file that could not be opened at all changes nothing.
+        // one; any other failure (no access, a foreign version, too little
+        // memory) changes nothing.
         if (result.error == FileResult::Error::BadFormat)
             doc.OnNewDocument();
         return result;
@@ -151,15 +208,43 @@ FileResult OpenDocumentFile(COvrinDoc& doc, const std::string& path)
     return result;
 }
 
+bool WriteDocumentStream(COvrinDoc& doc, const std::string& path, std::string& error,
+                         WhenMissing whenMissing)
+{
+    // The stream goes to the file through one small buffer: building a
+    // document of many megabytes whole in fresh memory first made a save
+    // several times slower than writing its bytes.
+    constexpr std::size_t kChunk = 1 << 20;
+    const auto stored = [](const std::string& s) -> std::uint64_t {
+        const std::uint64_t n = s.size();
+        return n + (n < 0xFF ? 1 : n < 0xFFFE ? 3 : 7);
+    };
+    const auto size = [&doc, stored] {
+        std::uint64_t n = 17;
+        for (int i = 0; i < doc.m_nCount; ++i)
+            n += stored(doc.m_arrKeyWords[i]) + stored(doc.m_arrDescriptions[i]) + stored(doc.m_arrDates[i]);
+        return n;
+    };
+    const ContentWriter write = [&doc](int fd) {
+        std::string buffer;
+        buffer.reserve(kChunk + 16);
+        bool ok = true;
+        CArchive ar(buffer, [&](std::string_view piece) { ok = ok && WriteAllTo(fd, piece); }, kChunk);
+        doc.Serialize(ar);
+        ar.Flush();
+        return ok;
+    };
+    return ReplaceFileContents(path, size, write, error, whenMissing);
+}
+
 FileResult SaveDocumentFile(COvrinDoc& doc, const std::string& path)
 {
     const std::string fullPath = FullPath(path);
-    std::string bytes;
-    CArchive ar(bytes);
-    doc.Serialize(ar);
     std::string error;
-    if (!ReplaceFileContents(fullPath, bytes, error))
+    if (!WriteDocumentStream(doc, fullPath, error, WhenMissing::Create))
         return Failure(FileResult::Error::CannotWrite, "Cannot save " + fullPath + ": " + error + ".");
+    // From now on "Save immediate" writes to the file the window names.
+    doc.m_strFilePath = fullPath;
     doc.SetPathName(fullPath);
     doc.SetModifiedFlag(false);
     return {};
@@ -174,17 +259,19 @@ FileResult ReadDocumentRuns(const std::string& path, std::size_t runBytes,
     auto file = OpenForReading(fullPath, size, result);
     if (!file)
         return result;
-    const MappedFile mapped(file.get(), size);
-    if (!mapped.ok())
-        return Failure(FileResult::Error::CannotOpen,
-                       "Cannot open " + fullPath + ": " + std::strerror(errno) + ".");
     if (size == 0)
         return {};
+    std::unique_ptr<FileBytes> read;
+    result = Guarded(fullPath, [&] { read = std::make_unique<FileBytes>(file.get(), size); });
+    if (!result.ok)
+        return result;
+    if (const std::string problem = read->Problem(); !problem.empty())
+        return Failure(FileResult::Error::CannotOpen, "Cannot read " + fullPath + ": " + problem + ".");
 
     // The first pass only checks the stream, so that nothing is visited from
     // a file that turns out to be damaged further on; it notes where the
     // runs begin and end on the way.
-    const std::string_view bytes = mapped.bytes();
+    const std::string_view bytes = read->bytes();
     std::vector<EntryRun> runs;
     result = Guarded(fullPath, [&] {
         CArchive ar(bytes, fullPath);

@@ -6,28 +6,40 @@
 #include <string_view>
 #include <vector>
 
+#include "doc/safe_file.h"
+
 class COvrinDoc;
 
 // The outcome of opening or saving a document file. `message` is the text to
 // show the user when `ok` is false; it names the file and the reason.
 struct FileResult final {
-    enum class Error { None, CannotOpen, BadFormat, CannotWrite };
+    enum class Error { None, CannotOpen, BadFormat, UnknownVersion, OutOfMemory, CannotWrite };
     bool ok = true;
     Error error = Error::None;
     std::string message;
 };
 
 // Opens `path` into the document the way File/Open does: the file is read
-// through Serialize (nothing is read from an empty file), then the document
-// takes the file's name and counts as unmodified. A file that cannot be read
-// leaves the document as it was; a damaged one ("Unexpected file format.")
-// leaves an empty untitled document.
+// through Serialize (a file of length 0 reads as a document without
+// entries), then the document takes the file's name, writes its immediate
+// saves there and counts as unmodified. A file that cannot be read, one of
+// an unknown version (Serialize has shown its hint) and one too large for
+// memory leave the document exactly as it was; a damaged one ("Unexpected
+// file format.") leaves an empty untitled document. Pipes, devices and
+// folders are refused without being read.
 FileResult OpenDocumentFile(COvrinDoc& doc, const std::string& path);
 
-// Saves the document to `path` the way File/Save and Save As do: the whole
-// stream replaces the file at once (a failed write leaves the old file
-// intact), then the document takes the file's name and counts as unmodified.
+// Saves the document to `path` the way File/Save and Save As do, through
+// ReplaceFileContents (safe_file.h): the file that the path names gets the
+// whole stream or keeps its old content. Then the document takes the file's
+// name, writes its immediate saves there and counts as unmodified. A file
+// without write access is refused.
 FileResult SaveDocumentFile(COvrinDoc& doc, const std::string& path);
+
+// Writes the document's stream to `path` through ReplaceFileContents; on
+// failure `error` says why.
+bool WriteDocumentStream(COvrinDoc& doc, const std::string& path, std::string& error,
+                         WhenMissing whenMissing);
 
 // Loads a file for reading only (the command-line tools): the same checks
 // as OpenDocumentFile, but a failure never changes `doc`'s path name.
@@ -41,8 +53,8 @@ using EntryVisitor = std::function<void(int, std::string_view, std::string_view,
 // Walks the entries of `path` without building a table (the command-line
 // tools). The whole file is checked first, so `visit` is called only for a
 // sound document, and for all of its entries; a file of an unknown version
-// counts as damaged. The file is scanned in place, never copied, so the
-// memory needed does not grow with it.
+// counts as damaged. The file is read into memory once and scanned there
+// without copying any text; a file that shrinks meanwhile is an error.
 FileResult ReadDocumentEntries(const std::string& path, const EntryVisitor& visit);
 
 // Consecutive entries of a file that was checked: the index of the first,
@@ -63,7 +75,7 @@ using EntryRunsVisitor = std::function<void(const std::vector<EntryRun>&)>;
 
 // Checks the whole of `path` as ReadDocumentEntries does, then hands its
 // entries to `visit` cut into runs of about `runBytes` of the file each, so
-// that several threads can walk them at once. The runs view the mapped file
+// that several threads can walk them at once. The runs view the file's bytes
 // and are valid during the call; an ArchiveError thrown by `visit` becomes
 // the result's message.
 FileResult ReadDocumentRuns(const std::string& path, std::size_t runBytes,

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 
@@ -10,6 +11,13 @@ class CArchive;
 // The version this program writes; "010a0000" is read as well.
 inline constexpr std::uint32_t kOvrVersion = 0x010B0000;
 inline constexpr char kOvrVersionText[] = "010b0000";
+
+// A stream of a version this program does not know (perhaps a newer one):
+// the document that read it is left exactly as it was.
+class UnknownVersionError final : public std::runtime_error {
+public:
+    UnknownVersionError() : std::runtime_error("not an Ovrin document (unknown version)") {}
+};
 
 // The entries of a loading ".ovr" stream, read one at a time. The document
 // reads its table through it, and the command-line tools walk a file with it

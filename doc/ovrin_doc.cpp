@@ -179,9 +179,9 @@ void COvrinDoc::OnEntryDelete()
         --m_nCurrent;
     m_nPrintEntry = -1;
     m_nViewEntry = -1;
-    // An emptied table counts as unchanged: closing then asks nothing and
-    // the file keeps what it held.
-    SetModifiedFlag(m_nCount > 0);
+    // Deleting the last entry is a change like any other: it must be
+    // possible to save it.
+    SetModifiedFlag(true);
     EndTableChange();
 }
 

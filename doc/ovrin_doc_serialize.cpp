@@ -1,16 +1,24 @@
 // SPDX-License-Identifier: MIT
 // The ".ovr" stream: version "010b0000" written and read, "010a0000" read.
+#include <algorithm>
 #include <cstdint>
+#include <new>
 #include <string>
 
 #include "doc/archive.h"
 #include "doc/document_host.h"
 #include "doc/entry_stream.h"
+#include "doc/memory_budget.h"
 #include "doc/ovrin_doc.h"
 
 namespace {
 
 const std::string kInvalidDocument = "Ung\xFCltiges Dokument";
+
+// Entries whose string objects are made together before their texts are
+// read: each array's objects then lie side by side in memory for the scans
+// over the table, yet no more is made ahead than this.
+constexpr int kBatch = 1 << 16;
 
 }  // namespace
 
@@ -28,34 +36,48 @@ void COvrinDoc::Serialize(CArchive& ar)
         return;
     }
 
-    m_strFilePath = ar.GetFilePath();
     CEntryStream stream(ar);
     if (!stream.IsKnownVersion()) {
-        m_strFilePath.clear();
+        // The file may be a newer version that someone else wrote: the
+        // document keeps its entries, its name and its file.
         ShowHint(kInvalidDocument);
-        return;
+        throw UnknownVersionError();
     }
 
     // Read into new arrays first: a file that ends early throws, and the
     // table then is still the one the document had. The strings go straight
-    // into their final places, so a large file is never held twice; all
-    // string objects of an array are made before any text, which keeps each
-    // array's objects side by side in memory for the scans over the table.
+    // into their final places, so a large file is never held twice. Memory
+    // grows with the entries actually read; a table that cannot fit is
+    // refused before it is read, or as soon as it outgrows the budget.
     const int n = stream.Count();
+    const std::uint64_t budget = MemoryBudget();
+    const std::uint64_t perEntry = 3 * TableStringFootprint(std::string());
+    if (static_cast<std::uint64_t>(n) * perEntry > budget)
+        throw std::bad_alloc();
+    std::uint64_t used = 0;
     CStringArray keyWords, descriptions, dates;
-    keyWords.resize(n);
-    descriptions.resize(n);
-    dates.resize(n);
     const std::string today = stream.HasDates() ? std::string() : FormatEntryDate(m_host.Today());
-    for (int i = 0; i < n; ++i) {
-        stream.ReadEntry(keyWords[i], descriptions[i], dates[i]);
-        if (!stream.HasDates())
-            dates[i] = today;
+    for (int first = 0; first < n;) {
+        const int end = n - first > kBatch ? first + kBatch : n;
+        keyWords.resize(end);
+        descriptions.resize(end);
+        dates.resize(end);
+        for (int i = first; i < end; ++i) {
+            stream.ReadEntry(keyWords[i], descriptions[i], dates[i]);
+            if (!stream.HasDates())
+                dates[i] = today;
+            used += TableStringFootprint(keyWords[i]) + TableStringFootprint(descriptions[i]) +
+                    TableStringFootprint(dates[i]);
+        }
+        if (used > budget)
+            throw std::bad_alloc();
+        first = end;
     }
     m_arrKeyWords = std::move(keyWords);
     m_arrDescriptions = std::move(descriptions);
     m_arrDates = std::move(dates);
     m_nCount = n;
+    m_strFilePath = ar.GetFilePath();
     ++m_nTableVersion;
     if (n > 0)
         m_nCurrent = 0;

@@ -2,31 +2,64 @@
 #include "doc/safe_file.h"
 
 #include <cerrno>
+#include <climits>
+#include <cstdint>
 #include <cstring>
+#include <memory>
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-bool ReplaceFileContents(const std::string& path, std::string_view bytes, std::string& error)
-{
-    mode_t mode = 0644;
-    struct stat st {};
-    if (::stat(path.c_str(), &st) == 0)
-        mode = st.st_mode & 07777;
+namespace {
 
-    std::string temp = path + ".XXXXXX";
-    const int fd = ::mkstemp(temp.data());
-    if (fd < 0) {
-        error = std::strerror(errno);
-        return false;
+// As many links as the kernel itself follows before it gives up (ELOOP).
+constexpr int kMaxLinks = 40;
+constexpr char kTempSuffix[] = ".XXXXXX";
+
+std::string FolderOf(const std::string& path)
+{
+    const std::size_t slash = path.rfind('/');
+    if (slash == std::string::npos)
+        return ".";
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+std::string NameOf(const std::string& path)
+{
+    const std::size_t slash = path.rfind('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// The path that `path` names once symbolic links in its last part are
+// followed; links in the folders above are the kernel's business, since a
+// rename inside a folder reached through a link lands in the real folder.
+bool ResolveLinks(const std::string& path, std::string& target, std::string& error)
+{
+    target = path;
+    for (int i = 0; i < kMaxLinks; ++i) {
+        struct stat st {};
+        if (::lstat(target.c_str(), &st) != 0 || !S_ISLNK(st.st_mode))
+            return true;
+        std::string link(PATH_MAX, '\0');
+        const ssize_t n = ::readlink(target.c_str(), link.data(), link.size());
+        if (n < 0) {
+            error = std::strerror(errno);
+            return false;
+        }
+        link.resize(static_cast<std::size_t>(n));
+        target = link.front() == '/' ? link : FolderOf(target) + "/" + link;
     }
-    auto fail = [&](int err) {
-        ::close(fd);
-        ::unlink(temp.c_str());
-        error = std::strerror(err);
-        return false;
-    };
+    error = std::strerror(ELOOP);
+    return false;
+}
+
+}  // namespace
+
+bool WriteAllTo(int fd, std::string_view bytes)
+{
     const char* p = bytes.data();
     std::size_t left = bytes.size();
     while (left > 0) {
@@ -34,24 +67,217 @@ bool ReplaceFileContents(const std::string& path, std::string_view bytes, std::s
         if (written < 0) {
             if (errno == EINTR)
                 continue;
-            return fail(errno);
+            return false;
         }
         p += written;
         left -= static_cast<std::size_t>(written);
     }
-    if (::fchmod(fd, mode) != 0 || ::fsync(fd) != 0)
+    return true;
+}
+
+namespace {
+
+void SyncFolder(const std::string& folder)
+{
+    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+}
+
+mode_t ModeForNewFile()
+{
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    return 0666 & ~mask;
+}
+
+bool IsTempName(const std::string& entry, const std::string& prefix)
+{
+    if (entry.size() != prefix.size() + 6 || entry.compare(0, prefix.size(), prefix) != 0)
+        return false;
+    for (std::size_t i = prefix.size(); i < entry.size(); ++i) {
+        const char c = entry[i];
+        if (!((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9')))
+            return false;
+    }
+    return true;
+}
+
+// Removes temporary files of `name` left by saves that were killed. A save
+// holds a lock on its temporary file while it runs, so one that is still
+// running elsewhere keeps its file.
+void RemoveStaleTemps(const std::string& folder, const std::string& name)
+{
+    const int dirFd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dirFd < 0)
+        return;
+    DIR* dir = ::fdopendir(dirFd);
+    if (!dir) {
+        ::close(dirFd);
+        return;
+    }
+    const std::string prefix = "." + name + ".";
+    while (const dirent* entry = ::readdir(dir)) {
+        if (!IsTempName(entry->d_name, prefix))
+            continue;
+        const int fd = ::openat(dirFd, entry->d_name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+        if (fd < 0)
+            continue;
+        struct stat st {};
+        if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && ::flock(fd, LOCK_EX | LOCK_NB) == 0)
+            ::unlinkat(dirFd, entry->d_name, 0);
+        ::close(fd);
+    }
+    ::closedir(dir);
+}
+
+// Rewrites `target` from its first byte, keeping its inode. The new length
+// is reserved before anything is overwritten, so that a full disk or a size
+// limit fails while the old content is still whole.
+bool WriteInPlace(const std::string& target, std::uint64_t size, const ContentWriter& write,
+                  const struct stat& old, bool& touched, std::string& error)
+{
+    touched = false;
+    const int fd = ::open(target.c_str(), O_WRONLY | O_CLOEXEC);
+    if (fd < 0) {
+        error = std::strerror(errno);
+        return false;
+    }
+    auto fail = [&](int err) {
+        ::close(fd);
+        error = std::strerror(err);
+        return false;
+    };
+    if (static_cast<std::uint64_t>(old.st_size) < size) {
+        const int err = ::posix_fallocate(fd, 0, static_cast<off_t>(size));
+        if (err != 0 && err != EOPNOTSUPP && err != EINVAL)
+            return fail(err);
+    }
+    touched = true;
+    if (!write(fd) || ::ftruncate(fd, static_cast<off_t>(size)) != 0 ||
+        ::fsync(fd) != 0)
         return fail(errno);
     if (::close(fd) != 0) {
-        const int err = errno;
-        ::unlink(temp.c_str());
-        error = std::strerror(err);
+        error = std::strerror(errno);
         return false;
     }
-    if (::rename(temp.c_str(), path.c_str()) != 0) {
-        const int err = errno;
-        ::unlink(temp.c_str());
-        error = std::strerror(err);
+    return true;
+}
+
+}  // namespace
+
+bool ReplaceFileContents(const std::string& path, std::string_view bytes, std::string& error,
+                         WhenMissing whenMissing)
+{
+    return ReplaceFileContents(
+        path, [bytes] { return bytes.size(); }, [bytes](int fd) { return WriteAllTo(fd, bytes); },
+        error, whenMissing);
+}
+
+bool ReplaceFileContents(const std::string& path, const std::function<std::uint64_t()>& sizeOf,
+                         const ContentWriter& write, std::string& error, WhenMissing whenMissing)
+{
+    std::string target;
+    if (!ResolveLinks(path, target, error))
+        return false;
+    const std::string folder = FolderOf(target);
+    const std::string name = NameOf(target);
+
+    struct stat old {};
+    const bool exists = ::stat(target.c_str(), &old) == 0;
+    if (!exists && (errno != ENOENT || whenMissing == WhenMissing::Fail)) {
+        error = std::strerror(errno);
         return false;
     }
+    if (exists) {
+        if (!S_ISREG(old.st_mode)) {
+            error = "not a regular file";
+            return false;
+        }
+        // A file nobody may write is read-only for root too.
+        errno = 0;
+        if (::access(target.c_str(), W_OK) != 0 || (old.st_mode & 0222) == 0) {
+            error = errno == EROFS ? std::strerror(EROFS) : "the file is read-only";
+            return false;
+        }
+    }
+
+    std::uint64_t size = 0;
+    // Several names see one inode: each must see the new content.
+    bool inPlace = exists && old.st_nlink > 1;
+    std::string temp = folder + "/." + name + kTempSuffix;
+    int fd = ::mkostemp(temp.data(), O_CLOEXEC);
+    if (fd < 0) {
+        const int err = errno;
+        // A writable file in a folder the user may not write to.
+        if (!exists || (err != EACCES && err != EPERM)) {
+            error = std::strerror(err);
+            return false;
+        }
+        inPlace = true;
+    }
+    auto dropTemp = [&] {
+        if (fd >= 0) {
+            ::close(fd);
+            ::unlink(temp.c_str());
+            fd = -1;
+        }
+    };
+
+    if (fd >= 0) {
+        // Held until the temporary is gone, so that no other save takes it
+        // for one left behind.
+        ::flock(fd, LOCK_EX);
+        const mode_t mode = exists ? (old.st_mode & 07777) : ModeForNewFile();
+        bool ok = write(fd);
+        struct stat written {};
+        ok = ok && ::fstat(fd, &written) == 0;
+        size = static_cast<std::uint64_t>(written.st_size);
+        if (ok && exists) {
+            // An owner or group that the temporary cannot take would be lost
+            // by a rename: write in place instead.
+            if ((written.st_uid != old.st_uid || written.st_gid != old.st_gid) &&
+                ::fchown(fd, old.st_uid, old.st_gid) != 0)
+                inPlace = true;
+        }
+        ok = ok && ::fchmod(fd, mode) == 0 && ::fsync(fd) == 0;
+        if (!ok) {
+            const int err = errno;
+            dropTemp();
+            error = std::strerror(err);
+            return false;
+        }
+        if (!inPlace) {
+            if (::rename(temp.c_str(), target.c_str()) != 0) {
+                const int err = errno;
+                dropTemp();
+                error = std::strerror(err);
+                return false;
+            }
+            ::close(fd);
+            SyncFolder(folder);
+            RemoveStaleTemps(folder, name);
+            return true;
+        }
+    }
+
+    if (fd < 0)
+        size = sizeOf();
+    bool touched = false;
+    if (!WriteInPlace(target, size, write, old, touched, error)) {
+        if (touched && fd >= 0) {
+            // The file may now be partly new: the complete new content stays
+            // beside it.
+            error += "; the new content is kept in " + temp;
+            ::close(fd);
+            return false;
+        }
+        dropTemp();
+        return false;
+    }
+    dropTemp();
+    RemoveStaleTemps(folder, name);
     return true;
 }

@@ -1,12 +1,47 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 
-// Replaces the file at `path` with `bytes` so that it is either wholly old or
-// wholly new: the bytes go to a temporary file in the same folder, are
-// flushed to disk, and the temporary is then renamed over the target. The
-// target's permission bits are kept. On failure `error` names the reason and
-// the old file is untouched.
-bool ReplaceFileContents(const std::string& path, std::string_view bytes, std::string& error);
+// How a save treats a path that names no file yet.
+enum class WhenMissing { Create, Fail };
+
+// Writes `bytes` as the whole content of the file that `path` finally names
+// (symbolic links are followed to their target), so that after a failure or
+// a crash the file holds either its old or its new content:
+//
+// - Normally the bytes go to a temporary file beside the target, which is
+//   synced and renamed over it. It takes the target's mode, owner and group;
+//   a new file gets the mode that the umask allows.
+// - When a rename would change what other names of the file see (several
+//   hard links), or the temporary cannot carry the owner and group, or the
+//   folder may not be written, the file is rewritten in place, keeping its
+//   inode. Its new length is reserved first, so a full disk fails before a
+//   byte is overwritten; where the folder allows it, a complete synced copy
+//   of the new content lies beside the file while it is rewritten.
+// - A file without write access is never replaced, nor anything but a
+//   regular file.
+//
+// Temporary files are named ".NAME.XXXXXX" after the target; those left by
+// a save that was killed are removed by the next successful save. On
+// failure `error` says why and the file is as it was.
+bool ReplaceFileContents(const std::string& path, std::string_view bytes, std::string& error,
+                         WhenMissing whenMissing = WhenMissing::Create);
+
+// Writes the whole content to an open file from its current position;
+// false, with errno set, when a write fails. It may be called more than
+// once and must write the same bytes each time.
+using ContentWriter = std::function<bool(int fd)>;
+
+// The same for content that is written piece by piece rather than held
+// whole in memory; `size` tells its length, asked only when the file is
+// written in place without a temporary file to measure.
+bool ReplaceFileContents(const std::string& path, const std::function<std::uint64_t()>& size,
+                         const ContentWriter& write, std::string& error,
+                         WhenMissing whenMissing = WhenMissing::Create);
+
+// Writes all of `bytes` to `fd`, retrying short writes; false with errno set.
+bool WriteAllTo(int fd, std::string_view bytes);

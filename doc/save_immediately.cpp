@@ -1,28 +1,20 @@
 // SPDX-License-Identifier: MIT
 // The "Save immediate" option: every change goes back to the file at once.
-#include <unistd.h>
-
-#include "doc/archive.h"
 #include "doc/cmd_ui.h"
+#include "doc/document_file.h"
 #include "doc/document_host.h"
 #include "doc/ovrin_doc.h"
-#include "doc/safe_file.h"
 
 void COvrinDoc::SaveImmediately()
 {
     if (!m_bSaveImmediate || m_strFilePath.empty())
         return;
-    // Only a file that exists and may be written is rewritten; a missing or
-    // read-only file fails silently and the change stays in the document.
-    if (::access(m_strFilePath.c_str(), W_OK) != 0)
-        return;
-    std::string bytes;
-    CArchive ar(bytes);
-    Serialize(ar);
     // The stream replaces the file as a whole, so a failed write (a full
-    // disk) leaves the old file intact instead of half overwritten.
+    // disk) leaves the old file intact instead of half overwritten. Only a
+    // file that exists and may be written is rewritten; a missing or
+    // read-only one fails silently and the change stays in the document.
     std::string error;
-    if (ReplaceFileContents(m_strFilePath, bytes, error))
+    if (WriteDocumentStream(*this, m_strFilePath, error, WhenMissing::Fail))
         SetModifiedFlag(false);
 }
 

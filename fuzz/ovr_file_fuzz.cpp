@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: MIT
 // Feeds arbitrary bytes to everything that reads a stored document: the
 // loader of the window, the entry walk and the export of the command-line
-// tools, a save-and-reload round trip, and both UTF-8 converters.
+// tools, a save-and-reload round trip, and both UTF-8 converters; and, from
+// a real file, the window's open and the tools' walk, which must agree.
 #include <cstdint>
 #include <cstdlib>
 #include <string>
@@ -16,6 +17,9 @@
 #include "doc/entry_stream.h"
 #include "doc/ovrin_doc.h"
 #include "fake_host.h"
+
+#include <sys/mman.h>
+#include <unistd.h>
 
 namespace {
 
@@ -38,12 +42,52 @@ void CompareConverters(std::string_view bytes)
     Require(std::string_view(a.data(), to - a.data()) == std::string_view(b.data(), tv - b.data()));
 }
 
+// The bytes as a file: an in-memory file that the loaders open by path.
+const std::string& FileOf(std::string_view bytes)
+{
+    static const int fd = ::memfd_create("fuzz.ovr", 0);
+    static const std::string path = "/proc/self/fd/" + std::to_string(fd);
+    Require(fd >= 0 && ::ftruncate(fd, 0) == 0);
+    Require(::pwrite(fd, bytes.data(), bytes.size(), 0) == static_cast<ssize_t>(bytes.size()));
+    return path;
+}
+
+// File/Open and the command-line walk take and refuse the same files, and
+// see the same entries (the loader dates undated entries with today).
+void CompareFileLoaders(std::string_view bytes)
+{
+    const std::string& path = FileOf(bytes);
+    FakeHost host;
+    COvrinDoc doc(host);
+    const FileResult opened = OpenDocumentFile(doc, path);
+    std::vector<std::string> keys, descriptions, dates;
+    const FileResult walked =
+        ReadDocumentEntries(path, [&](int, std::string_view k, std::string_view d, std::string_view t) {
+            keys.emplace_back(k);
+            descriptions.emplace_back(d);
+            dates.emplace_back(t);
+        });
+    Require(opened.ok == (walked.ok || bytes.empty()));
+    if (!opened.ok) {
+        Require(opened.error == FileResult::Error::BadFormat ||
+                opened.error == FileResult::Error::UnknownVersion);
+        return;
+    }
+    Require(doc.GetPathName() == path && doc.m_strFilePath == path && !doc.IsModified());
+    Require(static_cast<std::size_t>(doc.m_nCount) == keys.size());
+    for (int i = 0; i < doc.m_nCount; ++i) {
+        Require(doc.m_arrKeyWords[i] == keys[i] && doc.m_arrDescriptions[i] == descriptions[i]);
+        Require(dates[i].empty() || doc.m_arrDates[i] == dates[i]);
+    }
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     const std::string_view bytes(reinterpret_cast<const char*>(data), size);
     CompareConverters(bytes);
+    CompareFileLoaders(bytes);
 
     // The walk either reads every entry or refuses the stream; the entries
     // it read export as one run into a buffer of exactly the room reserved,
@@ -71,6 +115,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         CArchive ar(bytes, "fuzz.ovr");
         doc.Serialize(ar);
     } catch (const ArchiveError&) {
+        return 0;
+    } catch (const UnknownVersionError&) {
         return 0;
     }
     std::string saved;

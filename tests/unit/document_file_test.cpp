@@ -11,6 +11,7 @@
 #include "doc/cmd_ui.h"
 #include "doc/document_file.h"
 #include "doc_test_support.h"
+#include "fs_test_support.h"
 
 namespace fs = std::filesystem;
 
@@ -22,19 +23,9 @@ protected:
     COvrinDoc doc{host};
     fs::path dir;
 
-    void SetUp() override
-    {
-        dir = fs::temp_directory_path() /
-              ("ovrin-doc-" + std::to_string(::getpid()) + "-" +
-               ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(dir);
-        fs::create_directories(dir);
-    }
-    void TearDown() override
-    {
-        fs::permissions(dir, fs::perms::owner_all, fs::perm_options::add);
-        fs::remove_all(dir);
-    }
+    fs_test::TempFolder folder;
+
+    void SetUp() override { dir = folder.Path(); }
     std::string PathOf(const std::string& name) const { return (dir / name).string(); }
     static std::string Read(const std::string& path)
     {
@@ -75,7 +66,7 @@ TEST_F(DocumentFileTest, OpenNamesTheDocumentAndKeepsUndo)
 }
 
 // A damaged file ends in an empty untitled document with a clear message; a
-// missing file changes nothing at all; an empty file reads nothing.
+// missing file changes nothing at all; an empty file is an empty document.
 TEST_F(DocumentFileTest, FailedOpensAndEmptyFile)
 {
     const std::string f = MakeFile("f.ovr", {"a", "b"});
@@ -92,11 +83,12 @@ TEST_F(DocumentFileTest, FailedOpensAndEmptyFile)
     EXPECT_EQ(doc.m_arrKeyWords, (std::vector<std::string>{"mine"}));
     EXPECT_TRUE(doc.IsModified());
 
+    // A file of length 0 is an empty document under that name.
     Write(PathOf("empty.ovr"), "");
     doc.m_strFilePath = "/mine.ovr";
     ASSERT_TRUE(OpenDocumentFile(doc, PathOf("empty.ovr")).ok);
-    EXPECT_EQ(doc.m_arrKeyWords, (std::vector<std::string>{"mine"}));
-    EXPECT_EQ(doc.m_strFilePath, "/mine.ovr");
+    EXPECT_EQ(doc.m_nCount, 0);
+    EXPECT_EQ(doc.m_strFilePath, PathOf("empty.ovr"));
     EXPECT_EQ(doc.GetPathName(), PathOf("empty.ovr"));
     EXPECT_FALSE(doc.IsModified());
 
@@ -109,15 +101,25 @@ TEST_F(DocumentFileTest, FailedOpensAndEmptyFile)
     EXPECT_TRUE(doc.m_strFilePath.empty());
 }
 
-// With the option on, a change goes to the file last read at once, even
-// after Save As; an untitled document is never written by it.
-TEST_F(DocumentFileTest, SaveImmediateWritesTheFileLastRead)
+// With the option on, a change goes to the file that the window names:
+// after Save As the new file, and an untitled document once it has been
+// saved. A file of an unknown version changes nothing, so it is never
+// overwritten.
+TEST_F(DocumentFileTest, SaveImmediateWritesTheFileTheWindowNames)
 {
     doc.OnOptionsSaveImmediate();
     EXPECT_EQ(host.profile["Options/Save immediate"], 1);
     host.editAnswers.push_back({true, "new", "d"});
     doc.OnEntryAdd();
     EXPECT_TRUE(doc.IsModified());  // untitled: nothing written
+    ASSERT_TRUE(SaveDocumentFile(doc, PathOf("u.ovr")).ok);
+    host.editAnswers.push_back({true, "next", "d"});
+    doc.OnEntryAdd();
+    EXPECT_FALSE(doc.IsModified());
+    FakeHost h;
+    COvrinDoc reread(h);
+    ASSERT_TRUE(OpenDocumentFile(reread, PathOf("u.ovr")).ok);
+    EXPECT_EQ(reread.m_arrKeyWords, (std::vector<std::string>{"new", "next"}));
 
     const std::string f = MakeFile("f.ovr", {"a"});
     ASSERT_TRUE(OpenDocumentFile(doc, f).ok);
@@ -125,18 +127,33 @@ TEST_F(DocumentFileTest, SaveImmediateWritesTheFileLastRead)
     host.editAnswers.push_back({true, "b", "d"});
     doc.OnEntryAdd();
     EXPECT_FALSE(doc.IsModified());
-
-    FakeHost h;
-    COvrinDoc reread(h);
     ASSERT_TRUE(OpenDocumentFile(reread, f).ok);
-    EXPECT_EQ(reread.m_arrKeyWords, (std::vector<std::string>{"a", "b"}));
-    ASSERT_TRUE(OpenDocumentFile(reread, PathOf("g.ovr")).ok);
     EXPECT_EQ(reread.m_arrKeyWords, (std::vector<std::string>{"a"}));
+    ASSERT_TRUE(OpenDocumentFile(reread, PathOf("g.ovr")).ok);
+    EXPECT_EQ(reread.m_arrKeyWords, (std::vector<std::string>{"a", "b"}));
+
+    // A newer version written by someone else: refused with the hint, and
+    // the open document keeps its entries, name, flag and file.
+    const std::string foreign("\x00\x00\x0C\x01\x08" "010c0000" "\x00\x00\x00\x00", 17);
+    Write(PathOf("new.ovr"), foreign);
+    doc.m_bSaveImmediate = false;
+    host.editAnswers.push_back({true, "c", "d"});
+    doc.OnEntryAdd();
+    FileResult r = OpenDocumentFile(doc, PathOf("new.ovr"));
+    EXPECT_FALSE(r.ok);
+    EXPECT_EQ(r.error, FileResult::Error::UnknownVersion);
+    EXPECT_EQ(host.hints.back(), "Ung\xFCltiges Dokument");
+    EXPECT_EQ(doc.m_arrKeyWords, (std::vector<std::string>{"a", "b", "c"}));
+    EXPECT_EQ(doc.GetPathName(), PathOf("g.ovr"));
+    EXPECT_EQ(doc.m_strFilePath, PathOf("g.ovr"));
+    EXPECT_TRUE(doc.IsModified());
+    doc.OnOptionsSaveImmediate();
+    EXPECT_EQ(Read(PathOf("new.ovr")), foreign);
 
     // Deleting rewrites the whole file: reading it gives the rest exactly.
     doc.OnEntryDelete();
-    ASSERT_TRUE(OpenDocumentFile(reread, f).ok);
-    EXPECT_EQ(reread.m_nCount, 1);
+    ASSERT_TRUE(OpenDocumentFile(reread, PathOf("g.ovr")).ok);
+    EXPECT_EQ(reread.m_nCount, 2);
 
     CCmdUI ui;
     doc.OnUpdateOptionsSaveImmediate(ui);
@@ -154,16 +171,15 @@ TEST_F(DocumentFileTest, SaveImmediateFailsSilently)
     const std::string f = MakeFile("f.ovr", {"a"});
     ASSERT_TRUE(OpenDocumentFile(doc, f).ok);
     doc.m_bSaveImmediate = true;
-    if (::geteuid() != 0) {  // root may write a read-only file anyway
-        const std::string before = Read(f);
-        fs::permissions(f, fs::perms::owner_read, fs::perm_options::replace);
-        host.editAnswers.push_back({true, "b", "d"});
-        doc.OnEntryAdd();
-        EXPECT_TRUE(doc.IsModified());
-        EXPECT_EQ(doc.m_nCount, 2);
-        EXPECT_EQ(Read(f), before);
-        fs::permissions(f, fs::perms::owner_all, fs::perm_options::replace);
-    }
+    // Read-only for root too: nobody has write permission.
+    const std::string before = Read(f);
+    fs::permissions(f, fs::perms::owner_read, fs::perm_options::replace);
+    host.editAnswers.push_back({true, "b", "d"});
+    doc.OnEntryAdd();
+    EXPECT_TRUE(doc.IsModified());
+    EXPECT_EQ(doc.m_nCount, 2);
+    EXPECT_EQ(Read(f), before);
+    fs::permissions(f, fs::perms::owner_all, fs::perm_options::replace);
     fs::remove(f);
     host.editAnswers.push_back({true, "c", "d"});
     doc.OnEntryAdd();
@@ -183,7 +199,7 @@ TEST_F(DocumentFileTest, SwitchingOnRewritesOldVersion)
     EXPECT_NE(now.find("6.12.2026"), std::string::npos);
 }
 
-// A failed save keeps the old file and reports the reason.
+// A save into a missing folder fails with the reason and changes nothing.
 TEST_F(DocumentFileTest, FailedSaveKeepsTheOldFile)
 {
     const std::string f = MakeFile("f.ovr", {"a"});
@@ -196,14 +212,6 @@ TEST_F(DocumentFileTest, FailedSaveKeepsTheOldFile)
     EXPECT_NE(nowhere.message.find("folder.ovr"), std::string::npos);
     EXPECT_TRUE(doc.IsModified());
     EXPECT_TRUE(doc.GetPathName().empty());
-    fs::permissions(dir, fs::perms::owner_read | fs::perms::owner_exec, fs::perm_options::replace);
-    if (::geteuid() == 0)
-        GTEST_SKIP() << "root may write into a read-only folder";
-    FileResult r = SaveDocumentFile(doc, f);
-    EXPECT_FALSE(r.ok);
-    EXPECT_NE(r.message.find("f.ovr"), std::string::npos);
-    EXPECT_TRUE(doc.IsModified());
-    EXPECT_EQ(Read(f), before);
 }
 
 }  // namespace

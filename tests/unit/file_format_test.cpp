@@ -4,6 +4,7 @@
 
 #include "doc/archive.h"
 #include "doc/cp1252.h"
+#include "doc/entry_stream.h"
 #include "doc_test_support.h"
 
 namespace {
@@ -110,7 +111,8 @@ TEST_F(FileFormatTest, ReadsOldVersionWithTodaysDate)
     EXPECT_EQ(Store(doc).substr(0, 13), kEmptyB.substr(0, 13));
 }
 
-// Unrecognised versions are refused with a hint and change no entry.
+// Unrecognised versions are refused with a hint and leave the document's
+// entries and file alone, so a later save cannot overwrite a foreign file.
 TEST_F(FileFormatTest, RefusesUnknownVersionsLeavingTheTable)
 {
     FillTable(doc, {"keep"});
@@ -124,8 +126,8 @@ TEST_F(FileFormatTest, RefusesUnknownVersionsLeavingTheTable)
     host.hintAnswers = {true, false, true, true};
     for (const std::string& bytes : bad) {
         doc.m_strFilePath = "/old.ovr";
-        Load(doc, bytes);
-        EXPECT_TRUE(doc.m_strFilePath.empty());
+        EXPECT_THROW(Load(doc, bytes), UnknownVersionError);
+        EXPECT_EQ(doc.m_strFilePath, "/old.ovr");
         EXPECT_EQ(doc.m_arrKeyWords, (std::vector<std::string>{"keep"}));
     }
     ASSERT_EQ(host.hints.size(), 4u);

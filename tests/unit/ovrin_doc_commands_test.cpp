@@ -24,16 +24,17 @@ protected:
     COvrinDoc doc{host};
 };
 
-// Deleting the last entry clears the modified flag and leaves position 0.
+// Deleting the last entry marks the document modified (so the deletion can
+// be saved) and leaves position 0.
 TEST_F(CommandsTest, DeletingTheOnlyEntry)
 {
     FillTable(doc, {"only"});
-    doc.SetModifiedFlag(true);
+    doc.SetModifiedFlag(false);
     doc.OnEntryDelete();
     EXPECT_EQ(doc.m_nCount, 0);
     EXPECT_EQ(doc.m_nCurrent, 0);
     EXPECT_EQ(doc.m_nUndoCount, 1);
-    EXPECT_FALSE(doc.IsModified());
+    EXPECT_TRUE(doc.IsModified());
     EXPECT_TRUE(ArraysConsistent(doc));
     for (int id : {cmd::ID_ENTRY_FIRST, cmd::ID_ENTRY_BACK, cmd::ID_ENTRY_NEXT,
                    cmd::ID_ENTRY_LAST, cmd::ID_ENTRY_EDIT, cmd::ID_ENTRY_DELETE,

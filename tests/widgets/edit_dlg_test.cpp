@@ -34,8 +34,8 @@ class EditDlgTest final : public QObject {
 private slots:
     // Guards against bytes being altered on the way through the widgets: the
     // euro sign, accents, a no-break space and CR LF must come back
-    // byte-exact, a bare LF comes back as CR LF, and Return in the key words
-    // is OK.
+    // byte-exact, an untouched bare LF stays as it was, and Return in the
+    // key words is OK.
     void roundTripAndReturnInKeyWordsAccepts()
     {
         CEditDlg dlg;
@@ -57,7 +57,38 @@ private slots:
         QVERIFY(tabStaysInFields);
         QCOMPARE(dlg.m_strKeyWords, std::string("Caf\xE9 \x80 5\xA0" "a"));
         QCOMPARE(dlg.m_strDescription,
-                 std::string("line \xE0\xFC\r\nsecond \x80\r\n\r\nlast\r\nbare"));
+                 std::string("line \xE0\xFC\r\nsecond \x80\r\n\r\nlast\nbare"));
+    }
+
+    // Guards against opening and confirming the dialog changing an entry:
+    // key words longer than the one-line field's default limit of 32767
+    // characters must not be cut, whether or not they are edited, and a
+    // description with lone CR and LF keeps its bytes. Once the description
+    // is edited, its line breaks are the program's CR LF.
+    void confirmingUnchangedKeepsEveryByte()
+    {
+        CEditDlg dlg;
+        const std::string keys = std::string(40000, 'k') + "\x80" "end";
+        const std::string description = "a\rb\nc\r\nd\r";
+        dlg.m_strKeyWords = keys;
+        dlg.m_strDescription = description;
+        int result = RunWith(dlg, [](CEditDlg& d) { d.findChild<QPushButton*>("okButton")->click(); });
+        QCOMPARE(result, int(QDialog::Accepted));
+        QCOMPARE(dlg.m_strKeyWords.size(), keys.size());
+        QVERIFY(dlg.m_strKeyWords == keys);
+        QVERIFY(dlg.m_strDescription == description);
+
+        result = RunWith(dlg, [](CEditDlg& d) {
+            QPlainTextEdit* desc = Description(d);
+            desc->moveCursor(QTextCursor::End);
+            desc->insertPlainText(QStringLiteral("e"));
+            KeyWords(d)->end(false);
+            KeyWords(d)->insert(QStringLiteral("s"));
+            d.findChild<QPushButton*>("okButton")->click();
+        });
+        QCOMPARE(result, int(QDialog::Accepted));
+        QVERIFY(dlg.m_strKeyWords == keys + "s");
+        QCOMPARE(dlg.m_strDescription, std::string("a\r\nb\r\nc\r\nd\r\ne"));
     }
 
     // Guards against Return in the description ending the dialog instead of

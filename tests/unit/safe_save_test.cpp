@@ -1,0 +1,305 @@
+// SPDX-License-Identifier: MIT
+// Saving on the real file system: the bytes land in the file the path names,
+// links, modes and owners survive, read-only files are never replaced, and a
+// failure or a crash leaves the old or the new content.
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <random>
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/resource.h>
+
+#include "doc/document_file.h"
+#include "doc/safe_file.h"
+#include "doc_test_support.h"
+#include "fs_test_support.h"
+
+using namespace fs_test;
+
+namespace {
+
+bool IsTempOf(const std::string& name, const std::string& file)
+{
+    return name.rfind("." + file + ".", 0) == 0;
+}
+
+// --- Links ------------------------------------------------------------------
+
+// Guards against a save replacing a symbolic link by a regular file, so that
+// the file the link names keeps the old content; also through a chain of
+// relative links, and to a target that does not exist yet.
+TEST(SaveFollowsLinks, SymbolicLinksLandInTheirTarget)
+{
+    TempFolder dir;
+    fs::create_directory(dir.Path() / "real");
+    WriteBytes(dir / "real/doc.ovr", "old");
+    fs::create_symlink("real/doc.ovr", dir.Path() / "link.ovr");
+    fs::create_symlink("link.ovr", dir.Path() / "chain.ovr");
+    std::string error;
+    ASSERT_TRUE(ReplaceFileContents(dir / "chain.ovr", "new", error)) << error;
+    EXPECT_TRUE(fs::is_symlink(dir.Path() / "chain.ovr"));
+    EXPECT_TRUE(fs::is_symlink(dir.Path() / "link.ovr"));
+    EXPECT_EQ(ReadBytes(dir / "real/doc.ovr"), "new");
+
+    fs::create_symlink("real/later.ovr", dir.Path() / "dangling.ovr");
+    ASSERT_TRUE(ReplaceFileContents(dir / "dangling.ovr", "made", error)) << error;
+    EXPECT_TRUE(fs::is_symlink(dir.Path() / "dangling.ovr"));
+    EXPECT_EQ(ReadBytes(dir / "real/later.ovr"), "made");
+
+    fs::create_symlink("loop2.ovr", dir.Path() / "loop1.ovr");
+    fs::create_symlink("loop1.ovr", dir.Path() / "loop2.ovr");
+    EXPECT_FALSE(ReplaceFileContents(dir / "loop1.ovr", "x", error));
+    EXPECT_FALSE(error.empty());
+
+    // The document keeps the name the user chose, not the link's target.
+    FakeHost host;
+    COvrinDoc doc(host);
+    FillTable(doc, {"a"});
+    ASSERT_TRUE(SaveDocumentFile(doc, dir / "link.ovr").ok);
+    EXPECT_EQ(doc.GetPathName(), dir / "link.ovr");
+    EXPECT_TRUE(fs::is_symlink(dir.Path() / "link.ovr"));
+    COvrinDoc reread(host);
+    ASSERT_TRUE(OpenDocumentFile(reread, dir / "real/doc.ovr").ok);
+    EXPECT_EQ(reread.m_arrKeyWords, (std::vector<std::string>{"a"}));
+}
+
+// Guards against a save giving one name of a hard-linked file a new inode,
+// so that the other names keep the old content.
+TEST(SaveFollowsLinks, HardLinksAllSeeTheNewContent)
+{
+    TempFolder dir;
+    WriteBytes(dir / "one.ovr", "old content, longer than the new");
+    fs::create_hard_link(dir.Path() / "one.ovr", dir.Path() / "two.ovr");
+    const ino_t inode = InodeOf(dir / "one.ovr");
+    std::string error;
+    ASSERT_TRUE(ReplaceFileContents(dir / "one.ovr", "new", error)) << error;
+    EXPECT_EQ(ReadBytes(dir / "two.ovr"), "new");
+    EXPECT_EQ(InodeOf(dir / "one.ovr"), inode);
+    EXPECT_EQ(fs::hard_link_count(dir.Path() / "one.ovr"), 2u);
+    ASSERT_TRUE(ReplaceFileContents(dir / "two.ovr", std::string(100000, 'x'), error)) << error;
+    EXPECT_EQ(ReadBytes(dir / "one.ovr"), std::string(100000, 'x'));
+    EXPECT_EQ(dir.Names(), (std::vector<std::string>{"one.ovr", "two.ovr"}));
+}
+
+// --- Modes and owners -------------------------------------------------------
+
+// Guards against saved files being world-readable whatever the umask, and
+// against a save resetting the mode of an existing file.
+TEST(SaveKeepsModeAndOwner, NewFilesFollowTheUmaskExistingKeepTheirMode)
+{
+    TempFolder dir;
+    std::string error;
+    const mode_t old = ::umask(077);
+    const bool privateOk = ReplaceFileContents(dir / "private.ovr", "x", error);
+    ::umask(022);
+    const bool sharedOk = ReplaceFileContents(dir / "shared.ovr", "x", error);
+    WriteBytes(dir / "group.ovr", "x");
+    fs::permissions(dir.Path() / "group.ovr", static_cast<fs::perms>(0640));
+    const bool groupOk = ReplaceFileContents(dir / "group.ovr", "y", error);
+    ::umask(old);
+    ASSERT_TRUE(privateOk && sharedOk && groupOk) << error;
+    EXPECT_EQ(fs::status(dir.Path() / "private.ovr").permissions(), static_cast<fs::perms>(0600));
+    EXPECT_EQ(fs::status(dir.Path() / "shared.ovr").permissions(), static_cast<fs::perms>(0644));
+    EXPECT_EQ(fs::status(dir.Path() / "group.ovr").permissions(), static_cast<fs::perms>(0640));
+}
+
+// Guards against root's save handing another user's file to root, and
+// against a user's save of a file it may write but does not own taking it
+// over (the file is then written in place).
+TEST(SaveKeepsModeAndOwner, OwnerAndGroupSurvive)
+{
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "only root can give a file to another user";
+    TempFolder dir;
+    const Unprivileged nobody = Nobody();
+    WriteBytes(dir / "theirs.ovr", "old");
+    ASSERT_EQ(::chown((dir / "theirs.ovr").c_str(), nobody.uid, nobody.gid), 0);
+    std::string error;
+    ASSERT_TRUE(ReplaceFileContents(dir / "theirs.ovr", "new", error)) << error;
+    struct stat st {};
+    ::stat((dir / "theirs.ovr").c_str(), &st);
+    EXPECT_EQ(st.st_uid, nobody.uid);
+    EXPECT_EQ(st.st_gid, nobody.gid);
+    EXPECT_EQ(ReadBytes(dir / "theirs.ovr"), "new");
+
+    // Root's file that everyone may write: another user's temporary file
+    // cannot carry root as its owner, so the file is written in place.
+    ::chmod(dir.Path().c_str(), 0777);
+    WriteBytes(dir / "roots.ovr", "old");
+    ::chmod((dir / "roots.ovr").c_str(), 0666);
+    const std::string path = dir / "roots.ovr";
+    RunInChild(true, [&]() -> std::string {
+        std::string e;
+        if (!ReplaceFileContents(path, "by nobody", e))
+            return "save failed: " + e;
+        struct stat after {};
+        ::stat(path.c_str(), &after);
+        return after.st_uid == 0 ? "" : "the file changed its owner";
+    });
+    EXPECT_EQ(ReadBytes(path), "by nobody");
+    EXPECT_EQ(dir.Names(), (std::vector<std::string>{"roots.ovr", "theirs.ovr"}));
+}
+
+// --- Write access -----------------------------------------------------------
+
+// Guards against Save As replacing a read-only file (even for root), and
+// against the refusal writing anything or failing without a reason.
+TEST(SaveRespectsWriteAccess, ReadOnlyFileIsNeverReplaced)
+{
+    TempFolder dir;
+    WriteBytes(dir / "ro.ovr", "keep me");
+    fs::permissions(dir.Path() / "ro.ovr", static_cast<fs::perms>(0444));
+    FakeHost host;
+    COvrinDoc doc(host);
+    FillTable(doc, {"a"});
+    doc.SetPathName(dir / "mine.ovr");
+    doc.SetModifiedFlag(true);
+    const FileResult r = SaveDocumentFile(doc, dir / "ro.ovr");
+    EXPECT_FALSE(r.ok);
+    EXPECT_NE(r.message.find("read-only"), std::string::npos) << r.message;
+    EXPECT_NE(r.message.find("ro.ovr"), std::string::npos) << r.message;
+    EXPECT_EQ(ReadBytes(dir / "ro.ovr"), "keep me");
+    EXPECT_EQ(doc.GetPathName(), dir / "mine.ovr");
+    EXPECT_TRUE(doc.IsModified());
+    EXPECT_EQ(dir.Names(), (std::vector<std::string>{"ro.ovr"}));
+
+    // Neither through a link, nor onto something that is not a file.
+    fs::create_symlink("ro.ovr", dir.Path() / "to-ro.ovr");
+    std::string error;
+    EXPECT_FALSE(ReplaceFileContents(dir / "to-ro.ovr", "x", error));
+    EXPECT_FALSE(ReplaceFileContents(dir.Path().string(), "x", error));
+    EXPECT_EQ(ReadBytes(dir / "ro.ovr"), "keep me");
+}
+
+// Guards against a writable document in a folder the user may not write to
+// being impossible to save, and "Save immediate" silently never writing it.
+// Runs as a user without root rights, for whom the folder is closed.
+TEST(SaveRespectsWriteAccess, WritableFileInReadOnlyFolderIsSavedInPlace)
+{
+    TempFolder dir;
+    const std::string folder = dir / "closed";
+    fs::create_directory(folder);
+    GiveToChildUser(folder);
+    ::chmod(dir.Path().c_str(), 0755);
+    const std::string f = folder + "/f.ovr";
+    RunInChild(true, [&]() -> std::string {
+        FakeHost host;
+        COvrinDoc doc(host);
+        FillTable(doc, {"a"});
+        if (!SaveDocumentFile(doc, f).ok)
+            return "cannot make the file";
+        ::chmod(folder.c_str(), 0555);
+        const ino_t inode = InodeOf(f);
+        FillTable(doc, {"a", "b"});
+        const FileResult saved = SaveDocumentFile(doc, f);
+        if (!saved.ok)
+            return "File/Save failed: " + saved.message;
+        doc.m_bSaveImmediate = true;
+        host.editAnswers.push_back({true, "c", "d"});
+        doc.OnEntryAdd();
+        if (doc.IsModified())
+            return "Save immediate did not write";
+        COvrinDoc reread(host);
+        if (!OpenDocumentFile(reread, f).ok || reread.m_nCount != 3)
+            return "the file does not hold the three entries";
+        if (InodeOf(f) != inode)
+            return "the file was replaced, not written in place";
+        // A new file cannot be made there: a clear refusal.
+        const FileResult other = SaveDocumentFile(doc, folder + "/g.ovr");
+        if (other.ok || other.message.find("Permission denied") == std::string::npos)
+            return "a new file in the closed folder: " + other.message;
+        return "";
+    });
+    EXPECT_EQ(fs::hard_link_count(f), 1u);
+}
+
+// --- Failures and crashes ---------------------------------------------------
+
+// Guards against a full disk (here a file-size limit) leaving a cut file or
+// a temporary file behind, whether the file is replaced, written in place
+// after a copy beside it (hard links), or written in place in a folder that
+// may not be written (as a user without root rights).
+TEST(SaveSurvivesFailures, FullDiskKeepsTheOldContent)
+{
+    TempFolder dir;
+    const std::string old(3000, 'o');
+    WriteBytes(dir / "f.ovr", old);
+    WriteBytes(dir / "linked.ovr", old);
+    fs::create_hard_link(dir.Path() / "linked.ovr", dir.Path() / "other-name.ovr");
+    fs::create_directory(dir.Path() / "closed");
+    WriteBytes(dir / "closed/g.ovr", old);
+    GiveToChildUser(dir / "closed");
+    GiveToChildUser(dir / "closed/g.ovr");
+    ::chmod((dir / "closed").c_str(), 0555);
+    ::chmod(dir.Path().c_str(), 0755);
+    const auto limitFileSize = [] {
+        std::signal(SIGXFSZ, SIG_IGN);
+        const rlimit limit{65536, 65536};
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+    };
+    for (const std::string name : {"f.ovr", "linked.ovr", "closed/g.ovr"}) {
+        const std::string path = dir / name;
+        RunInChild(
+            name == "closed/g.ovr",
+            [&]() -> std::string {
+                std::string e;
+                if (ReplaceFileContents(path, std::string(200000, 'n'), e))
+                    return name + ": a save beyond the limit succeeded";
+                return e.empty() ? name + ": a failure without a reason" : "";
+            },
+            limitFileSize);
+        EXPECT_TRUE(ReadBytes(path) == old) << name << ": the old content is gone";
+    }
+    EXPECT_TRUE(ReadBytes(dir / "other-name.ovr") == old);
+    EXPECT_EQ(dir.Names(), (std::vector<std::string>{"closed", "f.ovr", "linked.ovr", "other-name.ovr"}));
+}
+
+// Guards against a save killed half way (kill -9) leaving a mixed file, and
+// against its temporary files staying for ever: the next successful save of
+// the same document removes them, but not those of a save still running,
+// nor anything else.
+TEST(SaveSurvivesFailures, KilledSavesLeaveOldOrNewAndNoLitter)
+{
+    TempFolder dir;
+    const std::string f = dir / "f.ovr";
+    const std::string a(8 << 20, 'a'), b(6 << 20, 'b');
+    WriteBytes(f, a);
+    std::mt19937 random(7);
+    for (int round = 0; round < 6; ++round) {
+        const std::string& next = round % 2 ? a : b;
+        const pid_t pid = ::fork();
+        ASSERT_GE(pid, 0);
+        if (pid == 0) {
+            std::string e;
+            for (;;)
+                ReplaceFileContents(f, next, e);
+        }
+        ::usleep(std::uniform_int_distribution<int>(2000, 40000)(random));
+        ::kill(pid, SIGKILL);
+        ::waitpid(pid, nullptr, 0);
+        const std::string now = ReadBytes(f);
+        EXPECT_TRUE(now == a || now == b) << "round " << round << ": " << now.size() << " bytes";
+    }
+
+    WriteBytes(dir / ".f.ovr.Ab12Cd", "left by a killed save");
+    WriteBytes(dir / ".f.ovr.keep", "not a temporary name");
+    WriteBytes(dir / ".g.ovr.Ab12Cd", "another document's");
+    WriteBytes(dir / ".f.ovr.Zz99Yy", "a save still running");
+    // A lock held through another open file, as another process's would be.
+    const int running = ::open((dir / ".f.ovr.Zz99Yy").c_str(), O_RDONLY);
+    ASSERT_EQ(::flock(running, LOCK_EX), 0);
+    std::string error;
+    EXPECT_TRUE(ReplaceFileContents(f, "final", error)) << error;
+    ::close(running);
+    EXPECT_EQ(ReadBytes(f), "final");
+    EXPECT_EQ(dir.Names(),
+              (std::vector<std::string>{".f.ovr.Zz99Yy", ".f.ovr.keep", ".g.ovr.Ab12Cd", "f.ovr"}));
+    std::string e;
+    ASSERT_TRUE(ReplaceFileContents(f, "again", e)) << e;
+    for (const std::string& name : dir.Names())
+        EXPECT_FALSE(IsTempOf(name, "f.ovr") && name != ".f.ovr.keep") << name;
+}
+
+}  // namespace
