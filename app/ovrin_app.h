@@ -6,12 +6,12 @@
 #include <QObject>
 #include <QStringList>
 
+#include "app/open_channel.h"
 #include "app/qt_document_host.h"
 #include "app/recent_file_list.h"
 
 class CFileCommands;
 class CMainFrame;
-class COpenChannel;
 class COvrinDoc;
 class COvrinView;
 struct CCmdUI;
@@ -53,7 +53,8 @@ private:
     bool UpdateCommand(int id, CCmdUI& ui) const;
     bool OnCommand(int id);
     void OnPrintCommand(int id, COvrinView& view);
-    void OnOpenRequest(const QString& path);
+    bool CanTakeOpenRequest() const;
+    COpenChannel::Outcome OnOpenRequest(const QString& path);
     void UpdateRecentFileMenu();
 
     // Destroyed in reverse: the frame and its views before the document,
