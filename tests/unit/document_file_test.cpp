@@ -6,6 +6,7 @@
 #include <fstream>
 #include <sstream>
 
+#include <stdlib.h>
 #include <sys/stat.h>
 
 #include "doc/cmd_ui.h"
@@ -24,11 +25,9 @@ protected:
 
     void SetUp() override
     {
-        dir = fs::temp_directory_path() /
-              ("ovrin-doc-" + std::to_string(::getpid()) + "-" +
-               ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(dir);
-        fs::create_directories(dir);
+        std::string tmpl = (fs::temp_directory_path() / "ovrin-doc-XXXXXX").string();
+        ASSERT_NE(::mkdtemp(tmpl.data()), nullptr);
+        dir = tmpl;
     }
     void TearDown() override
     {
