@@ -100,7 +100,7 @@ bool COvrinApp::ProcessShellCommand(const CCommandLineInfo& info)
     case Shell::FileNew:
         CreateMainFrame();
         m_pFiles->OnFileNew();
-        m_pMainWnd->ActivateFrame();
+        ShowMainFrame();
         return true;
 
     case Shell::FileOpen:
@@ -111,7 +111,7 @@ bool COvrinApp::ProcessShellCommand(const CCommandLineInfo& info)
             m_nExitCode = 1;
             return false;
         }
-        m_pMainWnd->ActivateFrame();
+        ShowMainFrame();
         return true;
 
     case Shell::FilePrint:
@@ -119,7 +119,7 @@ bool COvrinApp::ProcessShellCommand(const CCommandLineInfo& info)
         CreateMainFrame();
         // Asked to stay hidden, the window still shows with its stored
         // placement while it prints.
-        m_pMainWnd->ActivateFrame(0);
+        ShowMainFrame(0);
         if (!m_pFiles->OpenDocumentFile(info.m_strFileName)) {
             m_nExitCode = 1;
             return false;
@@ -136,6 +136,13 @@ bool COvrinApp::ProcessShellCommand(const CCommandLineInfo& info)
         return true;
     }
     return true;
+}
+
+void COvrinApp::ShowMainFrame(int nCmdShow)
+{
+    m_pMainWnd->ActivateFrame(nCmdShow);
+    // The first activation restores the bars: the View menu's checks follow.
+    m_pMainWnd->RefreshCommandStates();
 }
 
 void COvrinApp::CreateMainFrame()
@@ -265,7 +272,7 @@ COpenChannel::Outcome COvrinApp::OnOpenRequest(const QString& path)
     if (!m_pMainWnd) {
         CreateMainFrame();
         m_pFiles->OnFileNew();
-        m_pMainWnd->ActivateFrame();
+        ShowMainFrame();
     }
     if (m_pMainWnd->isMinimized())
         m_pMainWnd->showNormal();

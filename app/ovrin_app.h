@@ -9,6 +9,7 @@
 #include "app/open_channel.h"
 #include "app/qt_document_host.h"
 #include "app/recent_file_list.h"
+#include "frame/placement.h"
 
 class CFileCommands;
 class CMainFrame;
@@ -49,6 +50,7 @@ private:
     void LoadStdProfileSettings();
     bool ProcessShellCommand(const CCommandLineInfo& info);
     void CreateMainFrame();
+    void ShowMainFrame(int nCmdShow = static_cast<int>(ShowCommand::Normal));
     bool HandlesCommand(int id) const;
     bool UpdateCommand(int id, CCmdUI& ui) const;
     bool OnCommand(int id);
