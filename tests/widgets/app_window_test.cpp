@@ -50,7 +50,9 @@ std::function<void(QWidget*)> Choose(const QString& path)
     return [=](QWidget* w) {
         auto* dialog = qobject_cast<QFileDialog*>(w);
         QVERIFY(dialog);
-        dialog->selectFile(path);
+        const QFileInfo file(path);
+        dialog->setDirectory(file.absolutePath());
+        dialog->selectFile(file.fileName());
         QMetaObject::invokeMethod(dialog, "accept");
     };
 }
@@ -192,7 +194,7 @@ private slots:
         Command(ID_FILE_NEW, Say(QMessageBox::No));
         AddEntry(Doc(), "epsilon");
         QCOMPARE(Command(ID_FILE_SAVE, Choose(Path("named.ovr"))), QStringLiteral("Save As"));
-        QVERIFY(QFileInfo::exists(Path("named.ovr")));
+        QVERIFY2(QFileInfo::exists(Path("named.ovr")), Doc().GetPathName().c_str());
         QVERIFY(!QFileInfo::exists(Path("never.ovr")));
     }
 
@@ -278,6 +280,74 @@ private slots:
         QVERIFY(wait(answer));
         QCOMPARE(answer.get(), COpenChannel::HandOver::NotTaken);
         QVERIFY(!Frame().isVisible());
+    }
+
+    // Started to wait for requests, the program shows no window until the
+    // first file comes; a file it cannot read is reported to the sender as
+    // failed. A second such start ends at once.
+    void waitingForRequests()
+    {
+        const QString folder = COpenChannel::DefaultFolder();
+        QVERIFY(Start({QStringLiteral("/dde")}));
+        QVERIFY(!m_app->MainFrame());
+        {
+            COvrinApp second;
+            QVERIFY(!second.InitInstance({QStringLiteral("-DDE")}));
+            QCOMPARE(second.ExitCode(), 0);
+        }
+        auto send = [&](const QString& path) {
+            auto answer = std::async(std::launch::async, [=] {
+                return COpenChannel::SendOpenRequest(folder, path, 20000);
+            });
+            AnswerModal(
+                [&] {
+                    QTest::qWaitFor([&] { return answer.wait_for(std::chrono::seconds(0)) ==
+                                                 std::future_status::ready; },
+                                    30000);
+                },
+                [](QWidget* w) { test_support::CloseDialog(w); });
+            return answer.get();
+        };
+        QCOMPARE(send(m_file), COpenChannel::HandOver::Opened);
+        QVERIFY(m_app->MainFrame());
+        QCOMPARE(Title(), QStringLiteral("alpha.ovr - Ovrin"));
+        QCOMPARE(send(Path("missing.ovr")), COpenChannel::HandOver::Failed);
+    }
+
+    // The information dialogs and About come from the Help menu, each its
+    // own; Exit closes the window.
+    void helpAndExit()
+    {
+        QVERIFY(Start({}));
+        QStringList titles;
+        for (int id : {ID_HELP, ID_HELP_USAGE, ID_HELP_HISTORY, ID_APP_ABOUT})
+            titles << Command(id, [](QWidget* w) { test_support::CloseDialog(w); });
+        titles.removeDuplicates();
+        QCOMPARE(titles.size(), 4);
+        QVERIFY(!titles.contains(QString()));
+        Frame().ExecuteCommand(ID_APP_EXIT);
+        QVERIFY(!Frame().isVisible());
+    }
+
+    // A window closed minimized from the maximized state comes back
+    // minimized, over the rectangle it had before it was maximized.
+    void minimizedWindowComesBack()
+    {
+        {
+            CProfile profile;
+            profile.setValue(QStringLiteral("Window size/Rect"), QStringLiteral("0030 0040 0530 0440"));
+            profile.setValue(QStringLiteral("Window size/icon"), 1);
+            profile.setValue(QStringLiteral("Window size/max"), 1);
+        }
+        QVERIFY(Start({}));
+        QVERIFY(Frame().isMinimized());
+        QCOMPARE(Frame().RestoredRect(), (PlacementRect{30, 40, 530, 440}));
+        Frame().close();
+        QCOMPARE(CProfile().value(QStringLiteral("Window size/icon")).toInt(), 1);
+        QCOMPARE(CProfile().value(QStringLiteral("Window size/max")).toInt(), 1);
+        QCOMPARE(CProfile().value(QStringLiteral("Window size/Rect")).toString(),
+                 QStringLiteral("0030 0040 0530 0440"));
+        CProfile().remove(QStringLiteral("Window size"));
     }
 
     // A start that prints ends after printing and leaves the running
