@@ -9,6 +9,8 @@
 #include <QAction>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QFileSystemModel>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPrinterInfo>
 #include <QStatusBar>
@@ -50,9 +52,19 @@ std::function<void(QWidget*)> Choose(const QString& path)
     return [=](QWidget* w) {
         auto* dialog = qobject_cast<QFileDialog*>(w);
         QVERIFY(dialog);
-        const QFileInfo file(path);
-        dialog->setDirectory(file.absolutePath());
-        dialog->selectFile(file.fileName());
+        // The dialog applies the name it was opened with once its folder
+        // has been read, which would replace ours: let that happen first.
+        if (auto* model = dialog->findChild<QFileSystemModel*>()) {
+            bool loaded = false;
+            const QMetaObject::Connection c = QObject::connect(
+                model, &QFileSystemModel::directoryLoaded, [&loaded] { loaded = true; });
+            QTest::qWaitFor([&loaded] { return loaded; }, 1000);
+            QObject::disconnect(c);
+        }
+        // Typed as a user would: selectFile() leaves a focused name field alone.
+        auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+        QVERIFY(name);
+        name->setText(path);
         QMetaObject::invokeMethod(dialog, "accept");
     };
 }
@@ -347,6 +359,25 @@ private slots:
         QCOMPARE(CProfile().value(QStringLiteral("Window size/max")).toInt(), 1);
         QCOMPARE(CProfile().value(QStringLiteral("Window size/Rect")).toString(),
                  QStringLiteral("0030 0040 0530 0440"));
+        CProfile().remove(QStringLiteral("Window size"));
+    }
+
+    // Only the first activation restores; later ones do as they are told.
+    // A maximized window minimized is remembered as such.
+    void laterActivationsAndMinimizing()
+    {
+        QVERIFY(Start({}));
+        Frame().ActivateFrame(static_cast<int>(ShowCommand::Maximized));
+        QVERIFY(Frame().isMaximized());
+        Frame().ActivateFrame(static_cast<int>(ShowCommand::MinimizedNoActivate));
+        QVERIFY(Frame().isMinimized());
+        Frame().ActivateFrame(0);
+        QVERIFY(!Frame().isVisible());
+        Frame().ActivateFrame();
+        QVERIFY(Frame().isVisible());
+        Frame().close();
+        QCOMPARE(CProfile().value(QStringLiteral("Window size/icon")).toInt(), 1);
+        QCOMPARE(CProfile().value(QStringLiteral("Window size/max")).toInt(), 1);
         CProfile().remove(QStringLiteral("Window size"));
     }
 
