@@ -32,6 +32,10 @@ public:
     bool OnOpenRecentFile(int index);
     // Opens a file as File/Open does once the name is known.
     bool OpenDocumentFile(const QString& path);
+    // The same, telling a cancelled question from a file that failed (whose
+    // error has been shown).
+    enum class OpenOutcome { Opened, Cancelled, Failed };
+    OpenOutcome OpenFile(const QString& path);
 
     // Asks about unsaved changes; false when the user cancelled or the save
     // failed, so whatever was about to happen must not.
@@ -48,8 +52,6 @@ signals:
     void recentFilesChanged();
 
 private:
-    enum class OpenOutcome { Opened, Cancelled, Failed };
-    OpenOutcome OpenFile(const QString& path);
     bool DoSave(const QString& path, bool askForName);
     void AfterNameChange(const QString& path);
     void ReportError(int error, const QString& path, const std::string& message);

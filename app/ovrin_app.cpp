@@ -4,7 +4,6 @@
 #include <QApplication>
 #include <QCoreApplication>
 #include <QStandardPaths>
-#include <QTimer>
 
 #include "app/command_line.h"
 #include "app/file_commands.h"
@@ -22,13 +21,6 @@
 #include "view/print_commands.h"
 
 using namespace cmd;
-
-namespace {
-
-// Open requests wait while a modal dialog is up; they are tried again then.
-constexpr int kOpenRetryMs = 200;
-
-}  // namespace
 
 COvrinApp::COvrinApp() : m_recentFiles(kRecentFileCount) {}
 
@@ -56,18 +48,36 @@ bool COvrinApp::InitInstance(const QStringList& arguments)
     connect(m_pFiles, &CFileCommands::recentFilesChanged, this, &COvrinApp::UpdateRecentFileMenu);
 
     const CCommandLineInfo info = ParseCommandLine(arguments);
+    using Shell = CCommandLineInfo::Shell;
 
-    // Open requests: a program already running takes the file instead.
-    if ((info.m_nShellCommand == CCommandLineInfo::Shell::FileOpen &&
-         COpenChannel::SendOpenRequest(info.m_strFileName)) ||
-        (info.m_nShellCommand == CCommandLineInfo::Shell::FileDDE &&
-         COpenChannel::IsOtherInstanceRunning())) {
-        m_nExitCode = 0;
-        return false;
+    // A program of this user already running takes the file instead. When
+    // it does not answer in time or declines, this start opens the file.
+    const QString channelFolder = COpenChannel::DefaultFolder();
+    if (info.m_nShellCommand == Shell::FileOpen) {
+        switch (COpenChannel::SendOpenRequest(channelFolder, info.m_strFileName)) {
+        case COpenChannel::HandOver::Opened:
+            m_nExitCode = 0;
+            return false;
+        case COpenChannel::HandOver::Failed:
+            // The running program has told the user why.
+            m_nExitCode = 1;
+            return false;
+        case COpenChannel::HandOver::NotTaken:
+            break;
+        }
     }
-    m_pChannel = new COpenChannel(this);
-    if (m_pChannel->Listen())
-        connect(m_pChannel, &COpenChannel::openRequested, this, &COvrinApp::OnOpenRequest);
+    // A start that prints ends soon: it never answers open requests.
+    if (info.m_nShellCommand != Shell::FilePrint && info.m_nShellCommand != Shell::FilePrintTo) {
+        m_pChannel = new COpenChannel(channelFolder, this);
+        if (m_pChannel->Listen()) {
+            m_pChannel->SetReadyCheck([this] { return CanTakeOpenRequest(); });
+            m_pChannel->SetOpenHandler([this](const QString& path) { return OnOpenRequest(path); });
+        } else if (info.m_nShellCommand == Shell::FileDDE &&
+                   COpenChannel::IsAnswered(channelFolder)) {
+            m_nExitCode = 0;
+            return false;
+        }
+    }
 
     // An installed program was registered by its package; one run from
     // where it was built registers the command users type, `ovrin`.
@@ -95,7 +105,7 @@ bool COvrinApp::ProcessShellCommand(const CCommandLineInfo& info)
     case Shell::FileNew:
         CreateMainFrame();
         m_pFiles->OnFileNew();
-        m_pMainWnd->ActivateFrame();
+        ShowMainFrame();
         return true;
 
     case Shell::FileOpen:
@@ -106,7 +116,7 @@ bool COvrinApp::ProcessShellCommand(const CCommandLineInfo& info)
             m_nExitCode = 1;
             return false;
         }
-        m_pMainWnd->ActivateFrame();
+        ShowMainFrame();
         return true;
 
     case Shell::FilePrint:
@@ -114,7 +124,7 @@ bool COvrinApp::ProcessShellCommand(const CCommandLineInfo& info)
         CreateMainFrame();
         // Asked to stay hidden, the window still shows with its stored
         // placement while it prints.
-        m_pMainWnd->ActivateFrame(0);
+        ShowMainFrame(0);
         if (!m_pFiles->OpenDocumentFile(info.m_strFileName)) {
             m_nExitCode = 1;
             return false;
@@ -133,6 +143,13 @@ bool COvrinApp::ProcessShellCommand(const CCommandLineInfo& info)
     return true;
 }
 
+void COvrinApp::ShowMainFrame(int nCmdShow)
+{
+    m_pMainWnd->ActivateFrame(nCmdShow);
+    // The first activation restores the bars: the View menu's checks follow.
+    m_pMainWnd->RefreshCommandStates();
+}
+
 void COvrinApp::CreateMainFrame()
 {
     if (m_pMainWnd)
@@ -146,7 +163,15 @@ void COvrinApp::CreateMainFrame()
         [this](int id, CCmdUI& ui) { return UpdateCommand(id, ui); },
         [this](int id) { return OnCommand(id); }});
     frame->SetPrintHandler([this](int id, COvrinView& view) { OnPrintCommand(id, view); });
-    frame->SetCloseQuery([this] { return m_pFiles->SaveModified(); });
+    frame->SetCloseQuery([this] {
+        if (!m_pFiles->SaveModified())
+            return false;
+        // The window closes and the program ends: nothing more is taken,
+        // and senders still waiting open their files themselves.
+        if (m_pChannel)
+            m_pChannel->Close();
+        return true;
+    });
     connect(frame, &CMainFrame::fileDropped, this,
             [this](const QString& path) { m_pFiles->OpenDocumentFile(path); });
     UpdateRecentFileMenu();
@@ -240,24 +265,30 @@ void COvrinApp::OnPrintCommand(int id, COvrinView& view)
     }
 }
 
-void COvrinApp::OnOpenRequest(const QString& path)
+bool COvrinApp::CanTakeOpenRequest() const
 {
-    // Like a file chosen in File/Open, but not while a modal dialog is up:
-    // the request waits until the user has finished with it.
-    if (QApplication::activeModalWidget()) {
-        QTimer::singleShot(kOpenRetryMs, this, [this, path] { OnOpenRequest(path); });
-        return;
-    }
+    // Not while a question is up, such as "Save changes?" of a closing window.
+    return !QApplication::activeModalWidget();
+}
+
+COpenChannel::Outcome COvrinApp::OnOpenRequest(const QString& path)
+{
+    // Like a file chosen in File/Open.
     if (!m_pMainWnd) {
         CreateMainFrame();
         m_pFiles->OnFileNew();
-        m_pMainWnd->ActivateFrame();
+        ShowMainFrame();
     }
     if (m_pMainWnd->isMinimized())
         m_pMainWnd->showNormal();
     m_pMainWnd->raise();
     m_pMainWnd->activateWindow();
-    m_pFiles->OpenDocumentFile(path);
+    switch (m_pFiles->OpenFile(path)) {
+    case CFileCommands::OpenOutcome::Opened: return COpenChannel::Outcome::Opened;
+    case CFileCommands::OpenOutcome::Failed: return COpenChannel::Outcome::Failed;
+    case CFileCommands::OpenOutcome::Cancelled: break;
+    }
+    return COpenChannel::Outcome::Declined;
 }
 
 void COvrinApp::UpdateRecentFileMenu()

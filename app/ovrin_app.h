@@ -6,12 +6,13 @@
 #include <QObject>
 #include <QStringList>
 
+#include "app/open_channel.h"
 #include "app/qt_document_host.h"
 #include "app/recent_file_list.h"
+#include "frame/placement.h"
 
 class CFileCommands;
 class CMainFrame;
-class COpenChannel;
 class COvrinDoc;
 class COvrinView;
 struct CCmdUI;
@@ -49,11 +50,13 @@ private:
     void LoadStdProfileSettings();
     bool ProcessShellCommand(const CCommandLineInfo& info);
     void CreateMainFrame();
+    void ShowMainFrame(int nCmdShow = static_cast<int>(ShowCommand::Normal));
     bool HandlesCommand(int id) const;
     bool UpdateCommand(int id, CCmdUI& ui) const;
     bool OnCommand(int id);
     void OnPrintCommand(int id, COvrinView& view);
-    void OnOpenRequest(const QString& path);
+    bool CanTakeOpenRequest() const;
+    COpenChannel::Outcome OnOpenRequest(const QString& path);
     void UpdateRecentFileMenu();
 
     // Destroyed in reverse: the frame and its views before the document,

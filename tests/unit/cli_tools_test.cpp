@@ -2,9 +2,12 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -19,9 +22,26 @@ struct Entry {
     std::string keyWords, description, date;
 };
 
+// A folder of this process's own, removed with everything in it at exit.
 std::string TempPath(const std::string& name)
 {
-    return ::testing::TempDir() + "cli_tools_" + name;
+    struct Folder {
+        std::filesystem::path path;
+        Folder()
+        {
+            std::string tmpl = ::testing::TempDir() + "cli_tools_XXXXXX";
+            if (::mkdtemp(tmpl.data()) == nullptr)
+                throw std::runtime_error("mkdtemp failed");
+            path = tmpl;
+        }
+        ~Folder()
+        {
+            std::error_code ignored;
+            std::filesystem::remove_all(path, ignored);
+        }
+    };
+    static const Folder folder;
+    return (folder.path / name).string();
 }
 
 // Writes a document file holding `entries` in the order given.

@@ -6,6 +6,7 @@
 #include <fstream>
 #include <sstream>
 
+#include <stdlib.h>
 #include <sys/stat.h>
 
 #include "doc/cmd_ui.h"

@@ -37,19 +37,6 @@ TEST(TextWrap, BreaksAtBlanksAndLineBreaks)
     EXPECT_EQ(Lines("xyz", 1).size(), 3u);
 }
 
-TEST(ViewColumns, VariableAndDinA4)
-{
-    const ViewColumns v = ColumnsFor(false, 500);
-    EXPECT_EQ(v.width, 615);
-    EXPECT_EQ(v.right, 600);
-    EXPECT_EQ(v.split, 490);
-    const ViewColumns a = ColumnsFor(true, 2000);
-    EXPECT_EQ(a.width, 1024);
-    EXPECT_EQ(a.right, 980);
-    EXPECT_EQ(a.split, 860);
-    EXPECT_EQ(ColumnsFor(false, 800).right, 785);
-}
-
 // The marker goes to the wrapped line on which the hit starts.
 TEST(DescriptionLayout, FramesAndHitLine)
 {

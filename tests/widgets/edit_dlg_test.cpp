@@ -11,17 +11,20 @@
 
 #include <functional>
 
+#include "widget_test_support.h"
+
 namespace {
 
 // Runs the dialog modally and lets `drive` act on it once it is open.
 int RunWith(CEditDlg& dlg, std::function<void(CEditDlg&)> drive)
 {
-    QTimer::singleShot(0, &dlg, [&dlg, drive] {
-        auto* open = qobject_cast<CEditDlg*>(qApp->activeModalWidget());
-        QVERIFY(open == &dlg);
-        drive(dlg);
-    });
-    return dlg.exec();
+    int result = -1;
+    test_support::AnswerModal([&] { result = dlg.exec(); },
+                              [&](QWidget* open) {
+                                  QCOMPARE(open, &dlg);
+                                  drive(dlg);
+                              });
+    return result;
 }
 
 QLineEdit* KeyWords(CEditDlg& d) { return d.findChild<QLineEdit*>("keyWords"); }
@@ -150,13 +153,13 @@ private slots:
                 KeyWords(d)->setText("keys" + bad);
             else
                 Description(d)->setPlainText("a" + bad + "b");
-            QTimer::singleShot(0, &d, [&] {
-                auto* box = qobject_cast<QMessageBox*>(qApp->activeModalWidget());
-                QVERIFY(box);
-                warning = box->text();
-                box->accept();
-            });
-            d.findChild<QPushButton*>("okButton")->click();
+            test_support::AnswerModal([&] { d.findChild<QPushButton*>("okButton")->click(); },
+                                      [&](QWidget* open) {
+                                          auto* box = qobject_cast<QMessageBox*>(open);
+                                          QVERIFY(box);
+                                          warning = box->text();
+                                          box->accept();
+                                      });
             openAfterWarning = d.isVisible() && qApp->activeModalWidget() == &d;
             d.reject();
         });

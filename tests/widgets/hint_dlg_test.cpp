@@ -6,6 +6,8 @@
 #include <QTest>
 #include <QTimer>
 
+#include "widget_test_support.h"
+
 class HintDlgTest final : public QObject {
     Q_OBJECT
 private slots:
@@ -38,15 +40,16 @@ private slots:
         QString text;
         QString title;
         bool modal = false;
-        QTimer::singleShot(0, &dlg, [&] {
-            QWidget* open = qApp->activeModalWidget();
-            QVERIFY(open == &dlg);
-            modal = dlg.windowModality() == Qt::ApplicationModal;
-            title = dlg.windowTitle();
-            text = dlg.findChild<QLabel*>("hintText")->text();
-            QTest::keyClick(&dlg, Qt::Key(key));
-        });
-        QCOMPARE(dlg.exec(), expected);
+        int result = -1;
+        test_support::AnswerModal([&] { result = dlg.exec(); },
+                                  [&](QWidget* open) {
+                                      QCOMPARE(open, &dlg);
+                                      modal = dlg.windowModality() == Qt::ApplicationModal;
+                                      title = dlg.windowTitle();
+                                      text = dlg.findChild<QLabel*>("hintText")->text();
+                                      QTest::keyClick(&dlg, Qt::Key(key));
+                                  });
+        QCOMPARE(result, expected);
         QVERIFY(modal);
         QCOMPARE(title, QString("Hint"));
         QCOMPARE(text, shown);

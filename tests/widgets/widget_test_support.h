@@ -10,10 +10,13 @@
 
 #include <QApplication>
 #include <QCoreApplication>
+#include <QDialog>
 #include <QDir>
 #include <QFile>
+#include <QPointer>
 #include <QString>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTimer>
 #include <QWidget>
 
@@ -41,28 +44,49 @@ inline QTemporaryDir& PrivateFolders()
     return dir;
 }
 
-// Runs action; the first modal dialog it opens is handed to answer, which
-// must close it. Returns the dialog's window title, or an empty string when
-// no modal dialog came up.
+// Closes a dialog the way its Esc key would.
+inline void CloseDialog(QWidget* w)
+{
+    if (auto* dialog = qobject_cast<QDialog*>(w))
+        dialog->reject();
+    else
+        w->close();
+}
+
+// Runs action; the first modal dialog it opens (on top of any already up) is handed to answer, which
+// must close it. A dialog answer leaves open (a check inside it failed and
+// returned early, or it forgot) is closed here and fails the test, so a
+// failed check never leaves the test waiting on a dialog. Returns the
+// dialog's window title, or an empty string when no modal dialog came up.
 inline QString AnswerModal(const std::function<void()>& action,
                            const std::function<void(QWidget*)>& answer)
 {
     QString seen;
     bool done = false;
-    std::function<void()> probe;
-    probe = [&] {
-        if (done)
-            return;
-        if (QWidget* modal = QApplication::activeModalWidget()) {
-            done = true;
-            seen = modal->windowTitle().isEmpty() ? QString::fromLatin1(modal->metaObject()->className())
-                                                  : modal->windowTitle();
-            answer(modal);
-        }
-    };
+    // A dialog already up (the one whose button action presses) is not it.
+    const QPointer<QWidget> before = QApplication::activeModalWidget();
     QTimer timer;
     timer.setInterval(10);
-    QObject::connect(&timer, &QTimer::timeout, probe);
+    QObject::connect(&timer, &QTimer::timeout, [&] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (done || !modal || modal == before)
+            return;
+        done = true;
+        timer.stop();
+        seen = modal->windowTitle().isEmpty() ? QString::fromLatin1(modal->metaObject()->className())
+                                              : modal->windowTitle();
+        const QPointer<QWidget> dialog(modal);
+        answer(modal);
+        if (dialog && dialog->isVisible()) {
+            QTest::qFail(qPrintable(QStringLiteral("the dialog \"%1\" was left open").arg(seen)),
+                         __FILE__, __LINE__);
+            // It may have opened a question of its own that keeps it open.
+            for (int i = 0; i < 10 && dialog && dialog->isVisible(); ++i) {
+                if (QWidget* top = QApplication::activeModalWidget())
+                    CloseDialog(top);
+            }
+        }
+    });
     timer.start();
     action();
     timer.stop();

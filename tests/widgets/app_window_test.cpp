@@ -1,0 +1,433 @@
+// SPDX-License-Identifier: MIT
+// The whole program in process: the application object started with a
+// command line, its main window, the file dialogs and questions answered as
+// a user would, the open requests of later starts, and what the next start
+// brings back.
+#include <future>
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QFileSystemModel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPrinterInfo>
+#include <QStatusBar>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QToolBar>
+
+#include "app/file_commands.h"
+#include "app/open_channel.h"
+#include "app/ovrin_app.h"
+#include "doc/command_ids.h"
+#include "doc/document_file.h"
+#include "doc/ovrin_doc.h"
+#include "frame/main_frame.h"
+#include "frame/profile.h"
+#include "res/command_actions.h"
+#include "widget_test_support.h"
+
+using namespace cmd;
+using test_support::AnswerModal;
+
+namespace {
+
+// Answers a "Save changes?" question with the button given, noting its text.
+std::function<void(QWidget*)> Say(QMessageBox::StandardButton button, QString* text = nullptr)
+{
+    return [=](QWidget* w) {
+        auto* box = qobject_cast<QMessageBox*>(w);
+        QVERIFY(box);
+        if (text)
+            *text = box->text();
+        box->button(button)->click();
+    };
+}
+
+// Answers a file dialog with a file name.
+std::function<void(QWidget*)> Choose(const QString& path)
+{
+    return [=](QWidget* w) {
+        auto* dialog = qobject_cast<QFileDialog*>(w);
+        QVERIFY(dialog);
+        // The dialog applies the name it was opened with once its folder
+        // has been read, which would replace ours: let that happen first.
+        if (auto* model = dialog->findChild<QFileSystemModel*>()) {
+            bool loaded = false;
+            const QMetaObject::Connection c = QObject::connect(
+                model, &QFileSystemModel::directoryLoaded, [&loaded] { loaded = true; });
+            // Already read, it says nothing more: then the wait just ends.
+            (void)QTest::qWaitFor([&loaded] { return loaded; }, 1000);
+            QObject::disconnect(c);
+        }
+        // Typed as a user would: selectFile() leaves a focused name field alone.
+        auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+        QVERIFY(name);
+        name->setText(path);
+        QMetaObject::invokeMethod(dialog, "accept");
+    };
+}
+
+void AddEntry(COvrinDoc& doc, const std::string& keyWords)
+{
+    doc.m_arrKeyWords.push_back(keyWords);
+    doc.m_arrDescriptions.push_back("about " + keyWords);
+    doc.m_arrDates.push_back("1.1.2026");
+    doc.m_nCount = static_cast<int>(doc.m_arrKeyWords.size());
+    doc.m_nCurrent = doc.m_nCount - 1;
+    doc.SetModifiedFlag(true);
+}
+
+}  // namespace
+
+class AppWindowTest final : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+    std::unique_ptr<COvrinApp> m_app;
+    QString m_file;  // "alpha.ovr": two entries
+
+    QString Path(const char* name) const { return m_dir.filePath(QString::fromLatin1(name)); }
+
+    // Starts the program with the arguments; nullptr when it ended at once.
+    COvrinApp* Start(const QStringList& arguments)
+    {
+        m_app = std::make_unique<COvrinApp>();
+        if (!m_app->InitInstance(arguments))
+            return nullptr;
+        return m_app.get();
+    }
+    CMainFrame& Frame() { return *m_app->MainFrame(); }
+    COvrinDoc& Doc() { return m_app->Document(); }
+    QString Title() { return Frame().windowTitle(); }
+    // Runs a command as the menu would and answers the dialog it opens.
+    QString Command(int id, const std::function<void(QWidget*)>& answer)
+    {
+        return AnswerModal([&] { Frame().ExecuteCommand(id); }, answer);
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(m_dir.isValid());
+        QCoreApplication::setOrganizationName(QStringLiteral("Ovrin"));
+        QCoreApplication::setApplicationName(QStringLiteral("Ovrin"));
+        CProfile().clear();
+        QVERIFY(Start({}));
+        AddEntry(Doc(), "alpha");
+        AddEntry(Doc(), "beta");
+        m_file = Path("alpha.ovr");
+        QVERIFY(SaveDocumentFile(Doc(), m_file.toStdString()).ok);
+        Doc().SetModifiedFlag(false);
+        m_app.reset();
+    }
+
+    void cleanup()
+    {
+        if (m_app && m_app->MainFrame())
+            Doc().SetModifiedFlag(false);
+        m_app.reset();
+    }
+
+    // With a file the window shows it by name; a file that cannot be read
+    // is reported and the program ends without a window.
+    void startWithAFile()
+    {
+        QVERIFY(Start({m_file}));
+        QCOMPARE(Title(), QStringLiteral("alpha.ovr - Ovrin"));
+        QCOMPARE(Doc().m_nCount, 2);
+        QCOMPARE(m_app->RecentFiles().Paths().value(0), m_file);
+        QVERIFY(Frame().isVisible());
+        m_app.reset();
+
+        bool started = true;
+        const QString box =
+            AnswerModal([&] { started = Start({Path("missing.ovr")}) != nullptr; },
+                        [](QWidget* w) { test_support::CloseDialog(w); });
+        QVERIFY(!box.isEmpty());
+        QVERIFY(!started);
+        QCOMPARE(m_app->ExitCode(), 1);
+        QVERIFY(!m_app->MainFrame());
+    }
+
+    // Unsaved changes are asked about before they would be lost: Cancel
+    // keeps everything, No drops the changes, Yes saves them first.
+    void saveChangesQuestion()
+    {
+        QVERIFY(Start({}));
+        AddEntry(Doc(), "unsaved");
+        QString text;
+        QCOMPARE(Command(ID_FILE_NEW, Say(QMessageBox::Cancel, &text)), QStringLiteral("Ovrin"));
+        QCOMPARE(text, QStringLiteral("Save changes to Untitled?"));
+        QCOMPARE(Doc().m_nCount, 1);
+        QVERIFY(Doc().IsModified());
+        Command(ID_FILE_NEW, Say(QMessageBox::No));
+        QCOMPARE(Doc().m_nCount, 0);
+        QVERIFY(!Doc().IsModified());
+
+        const QString copy = Path("yes.ovr");
+        QVERIFY(QFile::copy(m_file, copy));
+        QVERIFY(m_app->Files().OpenDocumentFile(copy));
+        AddEntry(Doc(), "gamma");
+        Command(ID_FILE_NEW, Say(QMessageBox::Yes, &text));
+        QCOMPARE(text, QStringLiteral("Save changes to yes.ovr?"));
+        QCOMPARE(Doc().m_nCount, 0);
+        QCOMPARE(Title(), QStringLiteral("Untitled - Ovrin"));
+        QVERIFY(m_app->Files().OpenDocumentFile(copy));
+        QCOMPARE(Doc().m_nCount, 3);
+    }
+
+    // File/Open and Save As through their dialogs: the title, the file on
+    // disk and the recent files follow; a cancelled dialog changes nothing.
+    void openAndSaveAsThroughTheWindow()
+    {
+        QVERIFY(Start({}));
+        QCOMPARE(Command(ID_FILE_OPEN, Choose(m_file)), QStringLiteral("Open"));
+        QCOMPARE(Title(), QStringLiteral("alpha.ovr - Ovrin"));
+        QCOMPARE(Doc().m_nCount, 2);
+
+        const QString saved = Path("saved as.ovr");
+        QCOMPARE(Command(ID_FILE_SAVE_AS, Choose(saved)), QStringLiteral("Save As"));
+        QVERIFY(QFileInfo(saved).size() > 0);
+        QCOMPARE(Title(), QStringLiteral("saved as.ovr - Ovrin"));
+        QCOMPARE(m_app->RecentFiles().Paths().mid(0, 2), (QStringList{saved, m_file}));
+        const QString item = Frame().Actions().action(ID_FILE_MRU_FILE1)->text();
+        QVERIFY2(item.startsWith(QStringLiteral("&1 ")) && item.endsWith(QStringLiteral("/saved as.ovr")),
+                 qPrintable(item));
+
+        Command(ID_FILE_OPEN, [](QWidget* w) { test_support::CloseDialog(w); });
+        QCOMPARE(Title(), QStringLiteral("saved as.ovr - Ovrin"));
+
+        // Save with a name writes at once; an untitled document asks.
+        AddEntry(Doc(), "delta");
+        QCOMPARE(Command(ID_FILE_SAVE, Choose(Path("never.ovr"))), QString());
+        QVERIFY(!Doc().IsModified());
+        Command(ID_FILE_NEW, Say(QMessageBox::No));
+        AddEntry(Doc(), "epsilon");
+        QCOMPARE(Command(ID_FILE_SAVE, Choose(Path("named.ovr"))), QStringLiteral("Save As"));
+        QVERIFY2(QFileInfo::exists(Path("named.ovr")), Doc().GetPathName().c_str());
+        QVERIFY(!QFileInfo::exists(Path("never.ovr")));
+    }
+
+    // A recent file opens from its menu item; one that has gone is
+    // reported and leaves the list.
+    void recentFiles()
+    {
+        const QString gone = Path("gone.ovr");
+        QVERIFY(QFile::copy(m_file, gone));
+        QVERIFY(Start({gone}));
+        QVERIFY(m_app->Files().OpenDocumentFile(m_file));
+        QCOMPARE(m_app->RecentFiles().Paths().mid(0, 2), (QStringList{m_file, gone}));
+        QVERIFY(QFile::remove(gone));
+        QVERIFY(!Command(ID_FILE_MRU_FILE1 + 1, [](QWidget* w) { test_support::CloseDialog(w); })
+                     .isEmpty());
+        QVERIFY(!m_app->RecentFiles().Paths().contains(gone));
+        QVERIFY(!CProfile().value(QStringLiteral("Recent File List/File2")).toString().contains(
+            QStringLiteral("gone")));
+        // The document open stays as it was.
+        QCOMPARE(Title(), QStringLiteral("alpha.ovr - Ovrin"));
+        QCOMPARE(Doc().m_nCount, 2);
+        Command(ID_FILE_NEW, [](QWidget*) {});
+        Command(ID_FILE_MRU_FILE1, [](QWidget*) {});
+        QCOMPARE(Title(), QStringLiteral("alpha.ovr - Ovrin"));
+    }
+
+    // Closing with unsaved changes asks; Cancel keeps the window.
+    void closeAsksFirst()
+    {
+        QVERIFY(Start({}));
+        AddEntry(Doc(), "kept");
+        AnswerModal([&] { Frame().close(); }, Say(QMessageBox::Cancel));
+        QVERIFY(Frame().isVisible());
+        QVERIFY(m_app->OpenChannel()->IsListening());
+        AnswerModal([&] { Frame().close(); }, Say(QMessageBox::No));
+        QVERIFY(!Frame().isVisible());
+        QVERIFY(!m_app->OpenChannel()->IsListening());
+    }
+
+    // A later start hands its file to the running program. A request that
+    // comes while the question of a closing window is up is not lost: it
+    // is served when the window stays, and its sender opens the file itself
+    // when the window goes.
+    void openRequestsOfLaterStarts()
+    {
+        const QString folder = COpenChannel::DefaultFolder();
+        QVERIFY(!folder.isEmpty());
+        QVERIFY(Start({}));
+        auto send = [&](int timeoutMs) {
+            return std::async(std::launch::async, [folder, file = m_file, timeoutMs] {
+                return COpenChannel::SendOpenRequest(folder, file, timeoutMs);
+            });
+        };
+        auto wait = [](std::future<COpenChannel::HandOver>& f) {
+            return QTest::qWaitFor(
+                [&] { return f.wait_for(std::chrono::seconds(0)) == std::future_status::ready; },
+                30000);
+        };
+
+        auto answer = send(20000);
+        QVERIFY(wait(answer));
+        QCOMPARE(answer.get(), COpenChannel::HandOver::Opened);
+        QCOMPARE(Title(), QStringLiteral("alpha.ovr - Ovrin"));
+
+        Command(ID_FILE_NEW, [](QWidget*) {});
+        AddEntry(Doc(), "pending");
+        AnswerModal([&] { Frame().close(); }, [&](QWidget* box) {
+            answer = send(20000);
+            QTest::qWait(500);  // the request waits behind the question
+            Doc().SetModifiedFlag(false);
+            Say(QMessageBox::Cancel)(box);
+        });
+        QVERIFY(wait(answer));
+        QCOMPARE(answer.get(), COpenChannel::HandOver::Opened);
+        QCOMPARE(Title(), QStringLiteral("alpha.ovr - Ovrin"));
+
+        AddEntry(Doc(), "pending");
+        AnswerModal([&] { Frame().close(); }, [&](QWidget* box) {
+            answer = send(20000);
+            QTest::qWait(500);
+            Say(QMessageBox::No)(box);
+        });
+        QVERIFY(wait(answer));
+        QCOMPARE(answer.get(), COpenChannel::HandOver::NotTaken);
+        QVERIFY(!Frame().isVisible());
+    }
+
+    // Started to wait for requests, the program shows no window until the
+    // first file comes; a file it cannot read is reported to the sender as
+    // failed. A second such start ends at once.
+    void waitingForRequests()
+    {
+        const QString folder = COpenChannel::DefaultFolder();
+        QVERIFY(Start({QStringLiteral("/dde")}));
+        QVERIFY(!m_app->MainFrame());
+        {
+            COvrinApp second;
+            QVERIFY(!second.InitInstance({QStringLiteral("-DDE")}));
+            QCOMPARE(second.ExitCode(), 0);
+        }
+        auto send = [&](const QString& path) {
+            auto answer = std::async(std::launch::async, [=] {
+                return COpenChannel::SendOpenRequest(folder, path, 20000);
+            });
+            AnswerModal(
+                [&] {
+                    QVERIFY(QTest::qWaitFor([&] { return answer.wait_for(std::chrono::seconds(0)) ==
+                                                         std::future_status::ready; },
+                                            30000));
+                },
+                [](QWidget* w) { test_support::CloseDialog(w); });
+            return answer.get();
+        };
+        QCOMPARE(send(m_file), COpenChannel::HandOver::Opened);
+        QVERIFY(m_app->MainFrame());
+        QCOMPARE(Title(), QStringLiteral("alpha.ovr - Ovrin"));
+        QCOMPARE(send(Path("missing.ovr")), COpenChannel::HandOver::Failed);
+    }
+
+    // The information dialogs and About come from the Help menu, each its
+    // own; Exit closes the window.
+    void helpAndExit()
+    {
+        QVERIFY(Start({}));
+        QStringList titles;
+        for (int id : {ID_HELP, ID_HELP_USAGE, ID_HELP_HISTORY, ID_APP_ABOUT})
+            titles << Command(id, [](QWidget* w) { test_support::CloseDialog(w); });
+        titles.removeDuplicates();
+        QCOMPARE(titles.size(), 4);
+        QVERIFY(!titles.contains(QString()));
+        Frame().ExecuteCommand(ID_APP_EXIT);
+        QVERIFY(!Frame().isVisible());
+    }
+
+    // A window closed minimized from the maximized state comes back
+    // minimized, over the rectangle it had before it was maximized.
+    void minimizedWindowComesBack()
+    {
+        {
+            CProfile profile;
+            profile.setValue(QStringLiteral("Window size/Rect"), QStringLiteral("0030 0040 0530 0440"));
+            profile.setValue(QStringLiteral("Window size/icon"), 1);
+            profile.setValue(QStringLiteral("Window size/max"), 1);
+        }
+        QVERIFY(Start({}));
+        QVERIFY(Frame().isMinimized());
+        QCOMPARE(Frame().RestoredRect(), (PlacementRect{30, 40, 530, 440}));
+        Frame().close();
+        QCOMPARE(CProfile().value(QStringLiteral("Window size/icon")).toInt(), 1);
+        QCOMPARE(CProfile().value(QStringLiteral("Window size/max")).toInt(), 1);
+        QCOMPARE(CProfile().value(QStringLiteral("Window size/Rect")).toString(),
+                 QStringLiteral("0030 0040 0530 0440"));
+        CProfile().remove(QStringLiteral("Window size"));
+    }
+
+    // Only the first activation restores; later ones do as they are told.
+    // A maximized window minimized is remembered as such.
+    void laterActivationsAndMinimizing()
+    {
+        QVERIFY(Start({}));
+        Frame().ActivateFrame(static_cast<int>(ShowCommand::Maximized));
+        QVERIFY(Frame().isMaximized());
+        Frame().ActivateFrame(static_cast<int>(ShowCommand::MinimizedNoActivate));
+        QVERIFY(Frame().isMinimized());
+        Frame().ActivateFrame(0);
+        QVERIFY(!Frame().isVisible());
+        Frame().ActivateFrame();
+        QVERIFY(Frame().isVisible());
+        Frame().close();
+        QCOMPARE(CProfile().value(QStringLiteral("Window size/icon")).toInt(), 1);
+        QCOMPARE(CProfile().value(QStringLiteral("Window size/max")).toInt(), 1);
+        CProfile().remove(QStringLiteral("Window size"));
+    }
+
+    // A start that prints ends after printing and leaves the running
+    // program's channel alone.
+    void printingStartLeavesTheChannel()
+    {
+        if (!QPrinterInfo::availablePrinterNames().isEmpty())
+            QSKIP("needs a machine without an installed printer: /p would print on it");
+        QVERIFY(Start({}));
+        COpenChannel* channel = m_app->OpenChannel();
+        QVERIFY(channel->IsListening());
+        const QString socket = COpenChannel::SocketPath(COpenChannel::DefaultFolder());
+        {
+            COvrinApp printing;
+            QVERIFY(!printing.InitInstance({QStringLiteral("/p"), m_file}));
+            QCOMPARE(printing.ExitCode(), 0);
+        }
+        QVERIFY(QFileInfo(Path("alpha.pdf")).size() > 0);
+        QVERIFY(channel->IsListening());
+        QVERIFY(QFileInfo::exists(socket));
+        QVERIFY(COpenChannel::IsAnswered(COpenChannel::DefaultFolder()));
+    }
+
+    // Hidden status bar and a tool bar moved to the left come back with the
+    // next start, also from the bar records alone.
+    void barStateComesBack()
+    {
+        QVERIFY(Start({}));
+        Frame().ExecuteCommand(ID_VIEW_STATUS_BAR);
+        Frame().addToolBar(Qt::LeftToolBarArea, Frame().ToolBar());
+        Frame().close();
+        m_app.reset();
+
+        QVERIFY(Start({}));
+        QVERIFY(Frame().statusBar()->isHidden());
+        QVERIFY(!Frame().Actions().action(ID_VIEW_STATUS_BAR)->isChecked());
+        QCOMPARE(Frame().toolBarArea(Frame().ToolBar()), Qt::LeftToolBarArea);
+        Frame().ExecuteCommand(ID_VIEW_STATUS_BAR);
+        QVERIFY(!Frame().statusBar()->isHidden());
+        Frame().close();
+        m_app.reset();
+
+        CProfile().remove(QStringLiteral("Ovrin-Summary/Layout"));
+        QVERIFY(Start({}));
+        QVERIFY(!Frame().statusBar()->isHidden());
+        QCOMPARE(Frame().toolBarArea(Frame().ToolBar()), Qt::LeftToolBarArea);
+    }
+};
+
+OVRIN_WIDGET_TEST_MAIN(AppWindowTest)
+#include "app_window_test.moc"

@@ -1,0 +1,326 @@
+// SPDX-License-Identifier: MIT
+// The open-request channel between a running program and later starts:
+// where its socket may live, the request lines, and two channel objects
+// talking over the real socket (the later start runs in a thread, as it
+// blocks).
+#include <csignal>
+#include <functional>
+#include <future>
+#include <memory>
+
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "app/channel_folder.h"
+#include "app/open_channel.h"
+#include "app/open_request.h"
+
+namespace {
+
+using HandOver = COpenChannel::HandOver;
+using Outcome = COpenChannel::Outcome;
+
+std::string Str(const QString& s) { return QFile::encodeName(s).toStdString(); }
+
+// A private folder of our own inside a test folder.
+QString MakePrivate(const QTemporaryDir& dir, const QString& name)
+{
+    const QString path = dir.filePath(name);
+    QDir().mkpath(path);
+    chmod(QFile::encodeName(path).constData(), 0700);
+    return path;
+}
+
+std::future<HandOver> SendLater(const QString& folder, const QString& path, int timeoutMs)
+{
+    return std::async(std::launch::async, [=] {
+        return COpenChannel::SendOpenRequest(folder, path, timeoutMs);
+    });
+}
+
+// Runs the event loop until the later start has its answer.
+HandOver Await(std::future<HandOver>& answer)
+{
+    if (!QTest::qWaitFor([&] { return answer.wait_for(std::chrono::seconds(0)) ==
+                                      std::future_status::ready; },
+                         30000))
+        return HandOver::NotTaken;
+    return answer.get();
+}
+
+// A socket file with nobody listening, as a program that crashed leaves it.
+void LeaveStaleSocket(const QString& path)
+{
+    const int fd = socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un addr{};
+    addr.sun_family = AF_UNIX;
+    qstrncpy(addr.sun_path, QFile::encodeName(path).constData(), sizeof addr.sun_path);
+    QVERIFY(bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0);
+    close(fd);
+}
+
+}  // namespace
+
+class OpenChannelTest final : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+
+private slots:
+    // The runtime folder when it is private; else a folder of our own in
+    // the temporary folder, which must really be ours: made by someone else,
+    // open to others or a link, it is refused rather than shared.
+    void folderIsPrivateToTheUser()
+    {
+        const uid_t me = getuid();
+        const QString runtime = MakePrivate(m_dir, QStringLiteral("runtime"));
+        const QString temp = MakePrivate(m_dir, QStringLiteral("tmp"));
+        const std::string own = Str(temp) + "/ovrin-" + std::to_string(me);
+
+        QCOMPARE(ChooseChannelFolder(Str(runtime).c_str(), Str(temp), me), Str(runtime));
+
+        // No runtime folder: ours is made, mode 0700.
+        QCOMPARE(ChooseChannelFolder(nullptr, Str(temp), me), own);
+        struct stat st {};
+        QCOMPARE(stat(own.c_str(), &st), 0);
+        QCOMPARE(int(st.st_mode & 0777), 0700);
+        QCOMPARE(ChooseChannelFolder("", Str(temp), me), own);  // and found again
+
+        // A runtime folder open to others is not used.
+        chmod(QFile::encodeName(runtime).constData(), 0755);
+        QCOMPARE(ChooseChannelFolder(Str(runtime).c_str(), Str(temp), me), own);
+
+        std::string why;
+        chmod(own.c_str(), 0755);
+        QCOMPARE(ChooseChannelFolder(nullptr, Str(temp), me, &why), std::string());
+        QVERIFY(why.find("open to other users") != std::string::npos);
+
+        // The same name made first by another user.
+        chmod(own.c_str(), 0700);
+        QCOMPARE(ChooseChannelFolder(nullptr, Str(temp), me + 1, &why), std::string());
+        const std::string other = Str(temp) + "/ovrin-" + std::to_string(me + 1);
+        QVERIFY(why.find("another user") != std::string::npos);
+
+        // A link in its place, even to a private folder of ours.
+        rmdir(other.c_str());
+        QVERIFY(symlink(Str(runtime).c_str(), other.c_str()) == 0 || errno == EEXIST);
+        chmod(QFile::encodeName(runtime).constData(), 0700);
+        QCOMPARE(ChooseChannelFolder(nullptr, Str(temp), me + 1, &why), std::string());
+        QVERIFY(why.find("not a folder") != std::string::npos);
+    }
+
+    // Any name survives the line: blanks, line feeds, '%', UTF-8. What is
+    // not a well-formed request of an absolute path is refused.
+    void requestLines()
+    {
+        const std::string odd = "/a b/100%\n\xC3\x84.ovr";
+        const std::string line = open_request::FormatRequest(odd);
+        QVERIFY(line.find('\n') == std::string::npos);
+        QVERIFY(line.find(' ', 5) == std::string::npos);
+        QCOMPARE(open_request::ParseRequest(line), std::optional<std::string>(odd));
+        QCOMPARE(open_request::ParseRequest("open /x%2fy"), std::optional<std::string>("/x/y"));
+
+        for (const char* bad : {"open relative.ovr", "open ", "open /a%2", "open /a%zz",
+                                "open /a%00b", "Open /a", "open /a b", "go", ""})
+            QVERIFY2(!open_request::ParseRequest(bad), bad);
+        QVERIFY(!open_request::ParseRequest("open /" + std::string(open_request::kMaxLine, 'a')));
+    }
+
+    void peerOfASocketPair()
+    {
+        int fds[2];
+        QCOMPARE(socketpair(AF_UNIX, SOCK_STREAM, 0, fds), 0);
+        QCOMPARE(PeerUid(fds[0]), long(getuid()));
+        close(fds[0]);
+        close(fds[1]);
+        QCOMPARE(PeerUid(-1), -1L);
+    }
+
+    // The running program's answer reaches the later start: opened, failed
+    // (nothing more to do) or declined (the later start opens it itself).
+    void handOverIsAnswered()
+    {
+        const QString folder = MakePrivate(m_dir, QStringLiteral("answered"));
+        COpenChannel running(folder);
+        QVERIFY(running.Listen());
+        QStringList asked;
+        Outcome next = Outcome::Opened;
+        running.SetOpenHandler([&](const QString& path) {
+            asked << path;
+            return next;
+        });
+
+        QDir::setCurrent(m_dir.path());
+        auto answer = SendLater(folder, QStringLiteral("rel ative.ovr"), 5000);
+        QCOMPARE(Await(answer), HandOver::Opened);
+        QCOMPARE(asked, QStringList{m_dir.filePath(QStringLiteral("rel ative.ovr"))});
+
+        next = Outcome::Failed;
+        answer = SendLater(folder, QStringLiteral("/b.ovr"), 5000);
+        QCOMPARE(Await(answer), HandOver::Failed);
+        next = Outcome::Declined;
+        answer = SendLater(folder, QStringLiteral("/c.ovr"), 5000);
+        QCOMPARE(Await(answer), HandOver::NotTaken);
+        QCOMPARE(asked.size(), 3);
+    }
+
+    // A second object (a later start that did not hand over a file) cannot
+    // take the channel, and ending it leaves the running program's socket
+    // in place. A socket left by a program that crashed is replaced.
+    void channelIsNeverTakenOver()
+    {
+        const QString folder = MakePrivate(m_dir, QStringLiteral("taken"));
+        const QString socketPath = COpenChannel::SocketPath(folder);
+        auto running = std::make_unique<COpenChannel>(folder);
+        QVERIFY(running->Listen());
+        int opened = 0;
+        running->SetOpenHandler([&](const QString&) {
+            ++opened;
+            return Outcome::Opened;
+        });
+        {
+            COpenChannel later(folder);
+            QVERIFY(!later.Listen());
+            QVERIFY(COpenChannel::IsAnswered(folder));
+        }
+        QVERIFY(QFileInfo::exists(socketPath));
+        auto answer = SendLater(folder, QStringLiteral("/a.ovr"), 5000);
+        QCOMPARE(Await(answer), HandOver::Opened);
+        QCOMPARE(opened, 1);
+
+        running.reset();  // the holder removes its own socket
+        QVERIFY(!QFileInfo::exists(socketPath));
+        QVERIFY(!COpenChannel::IsAnswered(folder));
+        QCOMPARE(COpenChannel::SendOpenRequest(folder, QStringLiteral("/a.ovr"), 2000),
+                 HandOver::NotTaken);
+
+        LeaveStaleSocket(socketPath);
+        COpenChannel next(folder);
+        QVERIFY(next.Listen());
+        next.SetOpenHandler([&](const QString&) {
+            ++opened;
+            return Outcome::Opened;
+        });
+        answer = SendLater(folder, QStringLiteral("/a.ovr"), 5000);
+        QCOMPARE(Await(answer), HandOver::Opened);
+        QCOMPARE(opened, 2);
+    }
+
+    // While a question is up the request waits. A sender that gave up (and
+    // opened the file itself) is never served later; one still waiting is
+    // served once the question is answered.
+    void busyProgramAndGivenUpRequests()
+    {
+        const QString folder = MakePrivate(m_dir, QStringLiteral("busy"));
+        COpenChannel running(folder);
+        QVERIFY(running.Listen());
+        bool ready = false;
+        QStringList served;
+        running.SetReadyCheck([&] { return ready; });
+        running.SetOpenHandler([&](const QString& path) {
+            served << path;
+            return Outcome::Opened;
+        });
+
+        auto answer = SendLater(folder, QStringLiteral("/given-up.ovr"), 300);
+        QCOMPARE(Await(answer), HandOver::NotTaken);
+        ready = true;
+        QTest::qWait(600);  // the program looks at waiting requests again
+        QCOMPARE(served, QStringList());
+
+        ready = false;
+        answer = SendLater(folder, QStringLiteral("/waited.ovr"), 20000);
+        QTest::qWait(300);
+        QCOMPARE(served, QStringList());
+        ready = true;
+        QCOMPARE(Await(answer), HandOver::Opened);
+        QCOMPARE(served, QStringList{QStringLiteral("/waited.ovr")});
+    }
+
+    // The program closes while a request waits: the sender learns at once
+    // and opens the file itself; nothing is taken any more.
+    void closingDropsWaitingRequests()
+    {
+        const QString folder = MakePrivate(m_dir, QStringLiteral("closing"));
+        COpenChannel running(folder);
+        QVERIFY(running.Listen());
+        bool served = false;
+        running.SetReadyCheck([] { return false; });
+        running.SetOpenHandler([&](const QString&) {
+            served = true;
+            return Outcome::Opened;
+        });
+        auto answer = SendLater(folder, QStringLiteral("/a.ovr"), 60000);
+        QTest::qWait(300);
+        running.Close();
+        QCOMPARE(Await(answer), HandOver::NotTaken);
+        QVERIFY(!served);
+        QVERIFY(!running.IsListening());
+        QVERIFY(!QFileInfo::exists(COpenChannel::SocketPath(folder)));
+    }
+
+    // Whatever answers on the socket must be a program of the same user;
+    // another user's listener never receives a file name.
+    void anotherUsersListenerGetsNothing()
+    {
+        if (getuid() != 0)
+            QSKIP("needs to run as root to listen as another user");
+        QTemporaryDir shared;
+        chmod(QFile::encodeName(shared.path()).constData(), 0777);
+        const QString socketPath = COpenChannel::SocketPath(shared.path());
+        int ready[2];
+        QCOMPARE(pipe(ready), 0);
+        const pid_t child = fork();
+        if (child == 0) {
+            // The other user: listen, and report how many bytes arrive.
+            alarm(20);  // never outlives a test that failed before the end
+            if (setgid(65534) != 0 || setuid(65534) != 0)
+                _exit(2);
+            const int fd = socket(AF_UNIX, SOCK_STREAM, 0);
+            sockaddr_un addr{};
+            addr.sun_family = AF_UNIX;
+            qstrncpy(addr.sun_path, QFile::encodeName(socketPath).constData(), sizeof addr.sun_path);
+            if (bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 || listen(fd, 1) != 0)
+                _exit(3);
+            (void)!write(ready[1], "r", 1);
+            for (int i = 0; i < 2; ++i) {
+                const int conn = accept(fd, nullptr, nullptr);
+                char buf[256];
+                const ssize_t n = read(conn, buf, sizeof buf);
+                (void)!write(ready[1], n > 0 ? "d" : "e", 1);
+                close(conn);
+            }
+            _exit(0);
+        }
+        // Ended however this test ends.
+        const std::unique_ptr<void, std::function<void(void*)>> reap(
+            reinterpret_cast<void*>(1), [child, ready](void*) {
+                kill(child, SIGKILL);
+                waitpid(child, nullptr, 0);
+                close(ready[0]);
+                close(ready[1]);
+            });
+        char c = 0;
+        QCOMPARE(read(ready[0], &c, 1), ssize_t(1));
+        QCOMPARE(c, 'r');
+        QCOMPARE(COpenChannel::SendOpenRequest(shared.path(), QStringLiteral("/secret.ovr"), 2000),
+                 HandOver::NotTaken);
+        QCOMPARE(read(ready[0], &c, 1), ssize_t(1));
+        QCOMPARE(c, 'e');  // the connection ended before any byte of the name
+        QVERIFY(!COpenChannel::IsAnswered(shared.path()));
+        QCOMPARE(read(ready[0], &c, 1), ssize_t(1));
+        QCOMPARE(c, 'e');
+    }
+};
+
+QTEST_GUILESS_MAIN(OpenChannelTest)
+#include "open_channel_test.moc"
