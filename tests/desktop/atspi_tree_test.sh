@@ -19,7 +19,9 @@ done
 work=$(mktemp -d)
 xvfb=""
 cleanup() {
-  [ -n "$xvfb" ] && kill "$xvfb" 2>/dev/null || true
+  # Wait for the server to be gone: a dying server removes its socket, and
+  # a new server may already have taken the same display number.
+  if [ -n "$xvfb" ]; then kill "$xvfb" 2>/dev/null || true; wait "$xvfb" 2>/dev/null || true; fi
   rm -rf "$work"
 }
 trap cleanup EXIT INT TERM
