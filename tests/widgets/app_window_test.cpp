@@ -163,10 +163,6 @@ class AppWindowTest final : public QObject {
             qobject_cast<QDialog*>(w)->accept();
         });
     }
-    static QString Stored(const char* entry)
-    {
-        return CProfile().value(QStringLiteral("Window size/") + QLatin1String(entry)).toString();
-    }
 
 private slots:
     void initTestCase()
@@ -442,42 +438,6 @@ private slots:
         QVERIFY(!titles.contains(QString()));
         Frame().ExecuteCommand(ID_APP_EXIT);
         QVERIFY(!Frame().isVisible());
-    }
-
-    // A window closed minimized from the maximized state comes back
-    // minimized, over the rectangle it had before it was maximized. Only
-    // the first activation restores; later ones do as they are told.
-    void minimizedWindowComesBack()
-    {
-        {
-            CProfile profile;
-            profile.setValue(QStringLiteral("Window size/Rect"), QStringLiteral("0030 0040 0530 0440"));
-            profile.setValue(QStringLiteral("Window size/icon"), 1);
-            profile.setValue(QStringLiteral("Window size/max"), 1);
-        }
-        QVERIFY(Start({}));
-        QVERIFY(Frame().isMinimized());
-        QCOMPARE(Frame().RestoredRect(), (PlacementRect{30, 40, 530, 440}));
-        Frame().close();
-        QCOMPARE(Stored("icon"), QStringLiteral("1"));
-        QCOMPARE(Stored("max"), QStringLiteral("1"));
-        QCOMPARE(Stored("Rect"), QStringLiteral("0030 0040 0530 0440"));
-        CProfile().remove(QStringLiteral("Window size"));
-
-        // A maximized window minimized is remembered as such.
-        QVERIFY(Start({}));
-        Frame().ActivateFrame(static_cast<int>(ShowCommand::Maximized));
-        QVERIFY(Frame().isMaximized());
-        Frame().ActivateFrame(static_cast<int>(ShowCommand::MinimizedNoActivate));
-        QVERIFY(Frame().isMinimized());
-        Frame().ActivateFrame(0);
-        QVERIFY(!Frame().isVisible());
-        Frame().ActivateFrame();
-        QVERIFY(Frame().isVisible());
-        Frame().close();
-        QCOMPARE(Stored("icon"), QStringLiteral("1"));
-        QCOMPARE(Stored("max"), QStringLiteral("1"));
-        CProfile().remove(QStringLiteral("Window size"));
     }
 
     // A start that prints ends after printing and leaves the running

@@ -65,6 +65,42 @@ private slots:
         QVERIFY(third.isMaximized());
         QCOMPARE(third.RestoredRect(), (PlacementRect{100, 120, 500, 420}));
     }
+
+    // A window closed minimized from the maximized state comes back
+    // minimized, over the rectangle it had before it was maximized. Only
+    // the first activation restores; later ones do as they are told, and a
+    // maximized window minimized is remembered as such.
+    void minimizedWindowComesBack()
+    {
+        CProfile().setValue(QStringLiteral("Window size/Rect"), QStringLiteral("0030 0040 0530 0440"));
+        CProfile().setValue(QStringLiteral("Window size/icon"), 1);
+        CProfile().setValue(QStringLiteral("Window size/max"), 1);
+        {
+            CPersistentFrame frame;
+            frame.ActivateFrame();
+            QVERIFY(frame.isMinimized());
+            QCOMPARE(frame.RestoredRect(), (PlacementRect{30, 40, 530, 440}));
+            frame.close();
+        }
+        QCOMPARE(Stored("icon"), QStringLiteral("1"));
+        QCOMPARE(Stored("max"), QStringLiteral("1"));
+        QCOMPARE(Stored("Rect"), QStringLiteral("0030 0040 0530 0440"));
+
+        CProfile().clear();
+        CPersistentFrame frame;
+        frame.ActivateFrame();
+        frame.ActivateFrame(static_cast<int>(ShowCommand::Maximized));
+        QVERIFY(frame.isMaximized());
+        frame.ActivateFrame(static_cast<int>(ShowCommand::MinimizedNoActivate));
+        QVERIFY(frame.isMinimized());
+        frame.ActivateFrame(0);
+        QVERIFY(!frame.isVisible());
+        frame.ActivateFrame();
+        QVERIFY(frame.isVisible());
+        frame.close();
+        QCOMPARE(Stored("icon"), QStringLiteral("1"));
+        QCOMPARE(Stored("max"), QStringLiteral("1"));
+    }
 };
 
 OVRIN_WIDGET_TEST_MAIN(PersistentFrameTest)
