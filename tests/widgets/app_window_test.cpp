@@ -182,17 +182,61 @@ private slots:
         m_app.reset();
     }
 
-    // With a file the window shows it by name; a file that cannot be read
-    // is reported and the program ends without a window.
-    void startWithAFile()
+    // Started with a file the window shows it by name and the recent files
+    // list it. File/Open and Save As go through their dialogs: the title,
+    // the file on disk and the recent files follow; a cancelled dialog
+    // changes nothing. A recent file that has gone is reported and leaves
+    // the list, the open document staying as it was.
+    void filesThroughTheWindow()
     {
-        QVERIFY(Start({m_file}));
+        const QString gone = Path("gone.ovr");
+        QVERIFY(QFile::copy(m_file, gone));
+        QVERIFY(Start({gone}));
+        QVERIFY(Frame().isVisible());
+        QCOMPARE(Title(), QStringLiteral("gone.ovr - Ovrin"));
+        QCOMPARE(Command(ID_FILE_OPEN, Choose(m_file)), QStringLiteral("Open"));
         QCOMPARE(Title(), QStringLiteral("alpha.ovr - Ovrin"));
         QCOMPARE(Doc().m_nCount, 2);
-        QCOMPARE(m_app->RecentFiles().Paths().value(0), m_file);
-        QVERIFY(Frame().isVisible());
-        m_app.reset();
+        QCOMPARE(m_app->RecentFiles().Paths().mid(0, 2), (QStringList{m_file, gone}));
+        QVERIFY(QFile::remove(gone));
+        QVERIFY(!Command(ID_FILE_MRU_FILE1 + 1, CloseDialog).isEmpty());
+        QVERIFY(!m_app->RecentFiles().Paths().contains(gone));
+        QVERIFY(!CProfile().value(QStringLiteral("Recent File List/File2")).toString().contains(
+            QStringLiteral("gone")));
+        QCOMPARE(Title(), QStringLiteral("alpha.ovr - Ovrin"));
+        QCOMPARE(Doc().m_nCount, 2);
 
+        const QString saved = Path("saved as.ovr");
+        QCOMPARE(Command(ID_FILE_SAVE_AS, Choose(saved)), QStringLiteral("Save As"));
+        QVERIFY(QFileInfo(saved).size() > 0);
+        QCOMPARE(Title(), QStringLiteral("saved as.ovr - Ovrin"));
+        QCOMPARE(m_app->RecentFiles().Paths().mid(0, 2), (QStringList{saved, m_file}));
+        const QString item = Frame().Actions().action(ID_FILE_MRU_FILE1)->text();
+        QVERIFY2(item.startsWith(QStringLiteral("&1 ")) && item.endsWith(QStringLiteral("/saved as.ovr")),
+                 qPrintable(item));
+        Command(ID_FILE_OPEN, CloseDialog);
+        QCOMPARE(Title(), QStringLiteral("saved as.ovr - Ovrin"));
+
+        // Save with a name writes at once; an untitled document asks.
+        AddEntry(Doc(), "delta");
+        QCOMPARE(Command(ID_FILE_SAVE, Choose(Path("never.ovr"))), QString());
+        QVERIFY(!Doc().IsModified());
+        Command(ID_FILE_NEW, Say(QMessageBox::No));
+        AddEntry(Doc(), "epsilon");
+        QCOMPARE(Command(ID_FILE_SAVE, Choose(Path("named.ovr"))), QStringLiteral("Save As"));
+        QVERIFY2(QFileInfo::exists(Path("named.ovr")), Doc().GetPathName().c_str());
+        QVERIFY(!QFileInfo::exists(Path("never.ovr")));
+
+        // A recent file opens from its menu item.
+        Command(ID_FILE_NEW, [](QWidget*) {});
+        Command(ID_FILE_MRU_FILE1 + 1, [](QWidget*) {});
+        QCOMPARE(Title(), QStringLiteral("saved as.ovr - Ovrin"));
+    }
+
+    // A file that cannot be read is reported and the program ends without
+    // a window.
+    void startWithAMissingFile()
+    {
         bool started = true;
         const QString box =
             AnswerModal([&] { started = Start({Path("missing.ovr")}) != nullptr; }, CloseDialog);
@@ -236,38 +280,6 @@ private slots:
         AnswerModal([&] { Frame().close(); }, Say(QMessageBox::No));
         QVERIFY(!Frame().isVisible());
         QVERIFY(!m_app->OpenChannel()->IsListening());
-    }
-
-    // File/Open and Save As through their dialogs: the title, the file on
-    // disk and the recent files follow; a cancelled dialog changes nothing.
-    void openAndSaveAsThroughTheWindow()
-    {
-        QVERIFY(Start({}));
-        QCOMPARE(Command(ID_FILE_OPEN, Choose(m_file)), QStringLiteral("Open"));
-        QCOMPARE(Title(), QStringLiteral("alpha.ovr - Ovrin"));
-        QCOMPARE(Doc().m_nCount, 2);
-
-        const QString saved = Path("saved as.ovr");
-        QCOMPARE(Command(ID_FILE_SAVE_AS, Choose(saved)), QStringLiteral("Save As"));
-        QVERIFY(QFileInfo(saved).size() > 0);
-        QCOMPARE(Title(), QStringLiteral("saved as.ovr - Ovrin"));
-        QCOMPARE(m_app->RecentFiles().Paths().mid(0, 2), (QStringList{saved, m_file}));
-        const QString item = Frame().Actions().action(ID_FILE_MRU_FILE1)->text();
-        QVERIFY2(item.startsWith(QStringLiteral("&1 ")) && item.endsWith(QStringLiteral("/saved as.ovr")),
-                 qPrintable(item));
-
-        Command(ID_FILE_OPEN, CloseDialog);
-        QCOMPARE(Title(), QStringLiteral("saved as.ovr - Ovrin"));
-
-        // Save with a name writes at once; an untitled document asks.
-        AddEntry(Doc(), "delta");
-        QCOMPARE(Command(ID_FILE_SAVE, Choose(Path("never.ovr"))), QString());
-        QVERIFY(!Doc().IsModified());
-        Command(ID_FILE_NEW, Say(QMessageBox::No));
-        AddEntry(Doc(), "epsilon");
-        QCOMPARE(Command(ID_FILE_SAVE, Choose(Path("named.ovr"))), QStringLiteral("Save As"));
-        QVERIFY2(QFileInfo::exists(Path("named.ovr")), Doc().GetPathName().c_str());
-        QVERIFY(!QFileInfo::exists(Path("never.ovr")));
     }
 
     // Guards against immediate saves going to the file read before Save As
@@ -319,28 +331,6 @@ private slots:
         // Nor is a temporary file left beside it.
         QCOMPARE(QDir(m_dir.path()).entryList({QStringLiteral("r.ovr*")}, QDir::Hidden | QDir::Files),
                  QStringList{QStringLiteral("r.ovr")});
-    }
-
-    // A recent file opens from its menu item; one that has gone is
-    // reported and leaves the list.
-    void recentFiles()
-    {
-        const QString gone = Path("gone.ovr");
-        QVERIFY(QFile::copy(m_file, gone));
-        QVERIFY(Start({gone}));
-        QVERIFY(m_app->Files().OpenDocumentFile(m_file));
-        QCOMPARE(m_app->RecentFiles().Paths().mid(0, 2), (QStringList{m_file, gone}));
-        QVERIFY(QFile::remove(gone));
-        QVERIFY(!Command(ID_FILE_MRU_FILE1 + 1, CloseDialog).isEmpty());
-        QVERIFY(!m_app->RecentFiles().Paths().contains(gone));
-        QVERIFY(!CProfile().value(QStringLiteral("Recent File List/File2")).toString().contains(
-            QStringLiteral("gone")));
-        // The document open stays as it was.
-        QCOMPARE(Title(), QStringLiteral("alpha.ovr - Ovrin"));
-        QCOMPARE(Doc().m_nCount, 2);
-        Command(ID_FILE_NEW, [](QWidget*) {});
-        Command(ID_FILE_MRU_FILE1, [](QWidget*) {});
-        QCOMPARE(Title(), QStringLiteral("alpha.ovr - Ovrin"));
     }
 
     // A later start hands its file to the running program. A request that
