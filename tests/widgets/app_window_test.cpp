@@ -125,6 +125,22 @@ QByteArray Contents(const QString& path)
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
 }
 
+// A later start asking the running program to open path. It runs in a
+// thread, as it blocks until the answer comes.
+std::future<COpenChannel::HandOver> SendLater(const QString& path)
+{
+    return std::async(std::launch::async, [folder = COpenChannel::DefaultFolder(), path] {
+        return COpenChannel::SendOpenRequest(folder, path, 20000);
+    });
+}
+
+// Runs the event loop until the later start has its answer.
+bool Answered(std::future<COpenChannel::HandOver>& answer)
+{
+    return QTest::qWaitFor(
+        [&] { return answer.wait_for(std::chrono::seconds(0)) == std::future_status::ready; }, 30000);
+}
+
 }  // namespace
 
 class AppWindowTest final : public QObject {
@@ -339,26 +355,15 @@ private slots:
     // when the window goes.
     void openRequestsOfLaterStarts()
     {
-        const QString folder = COpenChannel::DefaultFolder();
-        QVERIFY(!folder.isEmpty());
+        QVERIFY(!COpenChannel::DefaultFolder().isEmpty());
         QVERIFY(Start({}));
-        std::future<COpenChannel::HandOver> answer;
-        auto send = [&] {
-            answer = std::async(std::launch::async, [folder, file = m_file] {
-                return COpenChannel::SendOpenRequest(folder, file, 20000);
-            });
-        };
-        auto received = [&] {
-            return QTest::qWaitFor(
-                [&] { return answer.wait_for(std::chrono::seconds(0)) == std::future_status::ready; },
-                30000);
-        };
+        auto answer = SendLater(m_file);
         // Closes the window with unsaved changes, sending a request while
         // the question is up, and answers it with the button given.
         auto closeWithRequest = [&](QMessageBox::StandardButton button) {
             AddEntry(Doc(), "pending");
             AnswerModal([&] { Frame().close(); }, [&](QWidget* box) {
-                send();
+                answer = SendLater(m_file);
                 QTest::qWait(500);  // the request waits behind the question
                 if (button == QMessageBox::Cancel)
                     Doc().SetModifiedFlag(false);
@@ -366,19 +371,18 @@ private slots:
             });
         };
 
-        send();
-        QVERIFY(received());
+        QVERIFY(Answered(answer));
         QCOMPARE(answer.get(), COpenChannel::HandOver::Opened);
         QCOMPARE(Title(), QStringLiteral("alpha.ovr - Ovrin"));
 
         Command(ID_FILE_NEW, [](QWidget*) {});
         closeWithRequest(QMessageBox::Cancel);
-        QVERIFY(received());
+        QVERIFY(Answered(answer));
         QCOMPARE(answer.get(), COpenChannel::HandOver::Opened);
         QCOMPARE(Title(), QStringLiteral("alpha.ovr - Ovrin"));
 
         closeWithRequest(QMessageBox::No);
-        QVERIFY(received());
+        QVERIFY(Answered(answer));
         QCOMPARE(answer.get(), COpenChannel::HandOver::NotTaken);
         QVERIFY(!Frame().isVisible());
     }
@@ -388,7 +392,6 @@ private slots:
     // failed. A second such start ends at once.
     void waitingForRequests()
     {
-        const QString folder = COpenChannel::DefaultFolder();
         QVERIFY(Start({QStringLiteral("/dde")}));
         QVERIFY(!m_app->MainFrame());
         {
@@ -397,16 +400,8 @@ private slots:
             QCOMPARE(second.ExitCode(), 0);
         }
         auto send = [&](const QString& path) {
-            auto answer = std::async(std::launch::async, [=] {
-                return COpenChannel::SendOpenRequest(folder, path, 20000);
-            });
-            AnswerModal(
-                [&] {
-                    QVERIFY(QTest::qWaitFor([&] { return answer.wait_for(std::chrono::seconds(0)) ==
-                                                         std::future_status::ready; },
-                                            30000));
-                },
-                CloseDialog);
+            auto answer = SendLater(path);
+            AnswerModal([&] { QVERIFY(Answered(answer)); }, CloseDialog);
             return answer.get();
         };
         QCOMPARE(send(m_file), COpenChannel::HandOver::Opened);
