@@ -24,9 +24,8 @@
 #include <QTest>
 
 #include "app/ovrin_app.h"
-#include "doc/calendar_date.h"
+#include "cli/cli_host.h"
 #include "doc/document_file.h"
-#include "doc/document_host.h"
 #include "doc/ovrin_doc.h"
 #include "frame/main_frame.h"
 #include "frame/view_splitter.h"
@@ -41,23 +40,10 @@ struct Entry {
     std::string date = "1.1.2026";
 };
 
-// A host for the scratch document that writes the test's file.
-class ScratchHost final : public DocumentHost {
-public:
-    bool RunEditDialog(std::string&, std::string&) override { return false; }
-    bool ShowHint(const std::string&) override { return false; }
-    void UpdateAllViews() override {}
-    int GetProfileInt(const std::string&, const std::string&, int fallback) override { return fallback; }
-    void WriteProfileInt(const std::string&, const std::string&, int) override {}
-    CalendarDate Today() override { return {}; }
-    bool IsFindWindowOpen() override { return false; }
-    void ShowFindWindow() override {}
-};
-
 // Writes the entries, in the order given, as a document file.
 inline bool WriteDocument(const QString& path, const std::vector<Entry>& entries)
 {
-    ScratchHost host;
+    CCliHost host;  // asks nothing, stores nothing
     COvrinDoc doc(host);
     for (const Entry& e : entries) {
         doc.m_arrKeyWords.push_back(e.keyWords);
@@ -87,11 +73,8 @@ public:
         if (!m_dir.isValid() || !WriteDocument(m_path, entries))
             return;
         m_app = std::make_unique<COvrinApp>();
-        if (!m_app->InitInstance({m_path}) || !m_app->MainFrame()) {
-            m_app.reset();
-            return;
-        }
-        if (!QTest::qWaitForWindowExposed(m_app->MainFrame())) {
+        if (!m_app->InitInstance({m_path}) || !m_app->MainFrame() ||
+            !QTest::qWaitForWindowExposed(m_app->MainFrame())) {
             m_app.reset();
             return;
         }

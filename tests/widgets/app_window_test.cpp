@@ -1,8 +1,9 @@
 // SPDX-License-Identifier: MIT
 // The whole program in process: the application object started with a
 // command line, its main window, the file dialogs and questions answered as
-// a user would, the open requests of later starts, and what the next start
-// brings back.
+// a user would, saving on real files, the open requests of later starts,
+// and what the next start brings back.
+#include <deque>
 #include <future>
 
 #include <QAbstractButton>
@@ -14,28 +15,24 @@
 #include <QMessageBox>
 #include <QPrinterInfo>
 #include <QStatusBar>
-#include <QTemporaryDir>
-#include <QTest>
 #include <QToolBar>
 
 #include "app/file_commands.h"
 #include "app/open_channel.h"
-#include "app/ovrin_app.h"
+#include "app_fixture.h"
 #include "doc/command_ids.h"
-#include "doc/document_file.h"
-#include "doc/ovrin_doc.h"
-#include "frame/main_frame.h"
 #include "frame/profile.h"
 #include "res/command_actions.h"
-#include "widget_test_support.h"
 
 using namespace cmd;
 using test_support::AnswerModal;
+using test_support::CloseDialog;
+using Answer = std::function<void(QWidget*)>;
 
 namespace {
 
-// Answers a "Save changes?" question with the button given, noting its text.
-std::function<void(QWidget*)> Say(QMessageBox::StandardButton button, QString* text = nullptr)
+// Answers a message box with the button given, noting its text.
+Answer Say(QMessageBox::StandardButton button, QString* text = nullptr)
 {
     return [=](QWidget* w) {
         auto* box = qobject_cast<QMessageBox*>(w);
@@ -47,7 +44,7 @@ std::function<void(QWidget*)> Say(QMessageBox::StandardButton button, QString* t
 }
 
 // Answers a file dialog with a file name.
-std::function<void(QWidget*)> Choose(const QString& path)
+Answer Choose(const QString& path)
 {
     return [=](QWidget* w) {
         auto* dialog = qobject_cast<QFileDialog*>(w);
@@ -70,6 +67,37 @@ std::function<void(QWidget*)> Choose(const QString& path)
     };
 }
 
+// Runs action; each modal window it opens, one after another (a file
+// dialog, then its question about replacing, then a message), is handed to
+// the next answer. Returns the titles or texts of the windows seen.
+QStringList AnswerChain(const std::function<void()>& action, std::deque<Answer> answers)
+{
+    QStringList seen;
+    // A window answered once may still be the active one for a moment (a
+    // file dialog while its question closes). Dialogs live on the stack,
+    // often at one address, hence pointers that forget a window when gone.
+    QList<QPointer<QWidget>> answered;
+    QTimer timer;
+    timer.setInterval(10);
+    QObject::connect(&timer, &QTimer::timeout, [&] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (!modal || answered.contains(modal) || answers.empty())
+            return;
+        answered << modal;
+        auto* box = qobject_cast<QMessageBox*>(modal);
+        seen << (box ? box->text() : modal->windowTitle());
+        Answer answer = std::move(answers.front());
+        answers.pop_front();
+        // Answered once this tick is over: a window that the answer opens
+        // (the question about replacing) needs the timer free to be seen.
+        QTimer::singleShot(0, modal, [answer, modal] { answer(modal); });
+    });
+    timer.start();
+    action();
+    timer.stop();
+    return seen;
+}
+
 void AddEntry(COvrinDoc& doc, const std::string& keyWords)
 {
     doc.m_arrKeyWords.push_back(keyWords);
@@ -78,6 +106,39 @@ void AddEntry(COvrinDoc& doc, const std::string& keyWords)
     doc.m_nCount = static_cast<int>(doc.m_arrKeyWords.size());
     doc.m_nCurrent = doc.m_nCount - 1;
     doc.SetModifiedFlag(true);
+}
+
+std::vector<std::string> KeyWordsIn(const QString& path)
+{
+    std::vector<std::string> keys;
+    const FileResult r = ReadDocumentEntries(
+        path.toStdString(),
+        [&](int, std::string_view k, std::string_view, std::string_view) { keys.emplace_back(k); });
+    if (!r.ok)
+        keys.push_back("<" + r.message + ">");
+    return keys;
+}
+
+QByteArray Contents(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+}
+
+// A later start asking the running program to open path. It runs in a
+// thread, as it blocks until the answer comes.
+std::future<COpenChannel::HandOver> SendLater(const QString& path)
+{
+    return std::async(std::launch::async, [folder = COpenChannel::DefaultFolder(), path] {
+        return COpenChannel::SendOpenRequest(folder, path, 20000);
+    });
+}
+
+// Runs the event loop until the later start has its answer.
+bool Answered(std::future<COpenChannel::HandOver>& answer)
+{
+    return QTest::qWaitFor(
+        [&] { return answer.wait_for(std::chrono::seconds(0)) == std::future_status::ready; }, 30000);
 }
 
 }  // namespace
@@ -94,18 +155,29 @@ class AppWindowTest final : public QObject {
     // Starts the program with the arguments; nullptr when it ended at once.
     COvrinApp* Start(const QStringList& arguments)
     {
+        m_app.reset();  // one program at a time, as on the desktop
         m_app = std::make_unique<COvrinApp>();
-        if (!m_app->InitInstance(arguments))
-            return nullptr;
-        return m_app.get();
+        return m_app->InitInstance(arguments) ? m_app.get() : nullptr;
     }
     CMainFrame& Frame() { return *m_app->MainFrame(); }
     COvrinDoc& Doc() { return m_app->Document(); }
     QString Title() { return Frame().windowTitle(); }
     // Runs a command as the menu would and answers the dialog it opens.
-    QString Command(int id, const std::function<void(QWidget*)>& answer)
+    QString Command(int id, const Answer& answer)
     {
         return AnswerModal([&] { Frame().ExecuteCommand(id); }, answer);
+    }
+    QStringList Command(int id, std::deque<Answer> answers)
+    {
+        return AnswerChain([&] { Frame().ExecuteCommand(id); }, std::move(answers));
+    }
+    // Adds an entry through the Edit dialog, as the Add command does.
+    void AddThroughDialog(const QString& keyWords)
+    {
+        Command(ID_ENTRY_ADD, [keyWords](QWidget* w) {
+            w->findChild<QLineEdit*>(QStringLiteral("keyWords"))->setText(keyWords);
+            qobject_cast<QDialog*>(w)->accept();
+        });
     }
 
 private slots:
@@ -115,13 +187,8 @@ private slots:
         QCoreApplication::setOrganizationName(QStringLiteral("Ovrin"));
         QCoreApplication::setApplicationName(QStringLiteral("Ovrin"));
         CProfile().clear();
-        QVERIFY(Start({}));
-        AddEntry(Doc(), "alpha");
-        AddEntry(Doc(), "beta");
         m_file = Path("alpha.ovr");
-        QVERIFY(SaveDocumentFile(Doc(), m_file.toStdString()).ok);
-        Doc().SetModifiedFlag(false);
-        m_app.reset();
+        QVERIFY(app_fixture::WriteDocument(m_file, {{"alpha", "about alpha"}, {"beta", "about beta"}}));
     }
 
     void cleanup()
@@ -131,29 +198,73 @@ private slots:
         m_app.reset();
     }
 
-    // With a file the window shows it by name; a file that cannot be read
-    // is reported and the program ends without a window.
-    void startWithAFile()
+    // Started with a file the window shows it by name and the recent files
+    // list it. File/Open and Save As go through their dialogs: the title,
+    // the file on disk and the recent files follow; a cancelled dialog
+    // changes nothing. A recent file that has gone is reported and leaves
+    // the list, the open document staying as it was.
+    void filesThroughTheWindow()
     {
-        QVERIFY(Start({m_file}));
+        const QString gone = Path("gone.ovr");
+        QVERIFY(QFile::copy(m_file, gone));
+        QVERIFY(Start({gone}));
+        QVERIFY(Frame().isVisible());
+        QCOMPARE(Title(), QStringLiteral("gone.ovr - Ovrin"));
+        QCOMPARE(Command(ID_FILE_OPEN, Choose(m_file)), QStringLiteral("Open"));
         QCOMPARE(Title(), QStringLiteral("alpha.ovr - Ovrin"));
         QCOMPARE(Doc().m_nCount, 2);
-        QCOMPARE(m_app->RecentFiles().Paths().value(0), m_file);
-        QVERIFY(Frame().isVisible());
-        m_app.reset();
+        QCOMPARE(m_app->RecentFiles().Paths().mid(0, 2), (QStringList{m_file, gone}));
+        QVERIFY(QFile::remove(gone));
+        QVERIFY(!Command(ID_FILE_MRU_FILE1 + 1, CloseDialog).isEmpty());
+        QVERIFY(!m_app->RecentFiles().Paths().contains(gone));
+        QVERIFY(!CProfile().value(QStringLiteral("Recent File List/File2")).toString().contains(
+            QStringLiteral("gone")));
+        QCOMPARE(Title(), QStringLiteral("alpha.ovr - Ovrin"));
+        QCOMPARE(Doc().m_nCount, 2);
 
+        const QString saved = Path("saved as.ovr");
+        QCOMPARE(Command(ID_FILE_SAVE_AS, Choose(saved)), QStringLiteral("Save As"));
+        QVERIFY(QFileInfo(saved).size() > 0);
+        QCOMPARE(Title(), QStringLiteral("saved as.ovr - Ovrin"));
+        QCOMPARE(m_app->RecentFiles().Paths().mid(0, 2), (QStringList{saved, m_file}));
+        const QString item = Frame().Actions().action(ID_FILE_MRU_FILE1)->text();
+        QVERIFY2(item.startsWith(QStringLiteral("&1 ")) && item.endsWith(QStringLiteral("/saved as.ovr")),
+                 qPrintable(item));
+        Command(ID_FILE_OPEN, CloseDialog);
+        QCOMPARE(Title(), QStringLiteral("saved as.ovr - Ovrin"));
+
+        // Save with a name writes at once; an untitled document asks.
+        AddEntry(Doc(), "delta");
+        QCOMPARE(Command(ID_FILE_SAVE, Choose(Path("never.ovr"))), QString());
+        QVERIFY(!Doc().IsModified());
+        Command(ID_FILE_NEW, Say(QMessageBox::No));
+        AddEntry(Doc(), "epsilon");
+        QCOMPARE(Command(ID_FILE_SAVE, Choose(Path("named.ovr"))), QStringLiteral("Save As"));
+        QVERIFY2(QFileInfo::exists(Path("named.ovr")), Doc().GetPathName().c_str());
+        QVERIFY(!QFileInfo::exists(Path("never.ovr")));
+
+        // A recent file opens from its menu item.
+        Command(ID_FILE_NEW, [](QWidget*) {});
+        Command(ID_FILE_MRU_FILE1 + 1, [](QWidget*) {});
+        QCOMPARE(Title(), QStringLiteral("saved as.ovr - Ovrin"));
+    }
+
+    // A file that cannot be read is reported and the program ends without
+    // a window.
+    void startWithAMissingFile()
+    {
         bool started = true;
         const QString box =
-            AnswerModal([&] { started = Start({Path("missing.ovr")}) != nullptr; },
-                        [](QWidget* w) { test_support::CloseDialog(w); });
+            AnswerModal([&] { started = Start({Path("missing.ovr")}) != nullptr; }, CloseDialog);
         QVERIFY(!box.isEmpty());
         QVERIFY(!started);
         QCOMPARE(m_app->ExitCode(), 1);
         QVERIFY(!m_app->MainFrame());
     }
 
-    // Unsaved changes are asked about before they would be lost: Cancel
-    // keeps everything, No drops the changes, Yes saves them first.
+    // Unsaved changes are asked about before they would be lost, by a new
+    // document and by closing the window: Cancel keeps everything, No
+    // drops the changes, Yes saves them first.
     void saveChangesQuestion()
     {
         QVERIFY(Start({}));
@@ -177,67 +288,7 @@ private slots:
         QCOMPARE(Title(), QStringLiteral("Untitled - Ovrin"));
         QVERIFY(m_app->Files().OpenDocumentFile(copy));
         QCOMPARE(Doc().m_nCount, 3);
-    }
 
-    // File/Open and Save As through their dialogs: the title, the file on
-    // disk and the recent files follow; a cancelled dialog changes nothing.
-    void openAndSaveAsThroughTheWindow()
-    {
-        QVERIFY(Start({}));
-        QCOMPARE(Command(ID_FILE_OPEN, Choose(m_file)), QStringLiteral("Open"));
-        QCOMPARE(Title(), QStringLiteral("alpha.ovr - Ovrin"));
-        QCOMPARE(Doc().m_nCount, 2);
-
-        const QString saved = Path("saved as.ovr");
-        QCOMPARE(Command(ID_FILE_SAVE_AS, Choose(saved)), QStringLiteral("Save As"));
-        QVERIFY(QFileInfo(saved).size() > 0);
-        QCOMPARE(Title(), QStringLiteral("saved as.ovr - Ovrin"));
-        QCOMPARE(m_app->RecentFiles().Paths().mid(0, 2), (QStringList{saved, m_file}));
-        const QString item = Frame().Actions().action(ID_FILE_MRU_FILE1)->text();
-        QVERIFY2(item.startsWith(QStringLiteral("&1 ")) && item.endsWith(QStringLiteral("/saved as.ovr")),
-                 qPrintable(item));
-
-        Command(ID_FILE_OPEN, [](QWidget* w) { test_support::CloseDialog(w); });
-        QCOMPARE(Title(), QStringLiteral("saved as.ovr - Ovrin"));
-
-        // Save with a name writes at once; an untitled document asks.
-        AddEntry(Doc(), "delta");
-        QCOMPARE(Command(ID_FILE_SAVE, Choose(Path("never.ovr"))), QString());
-        QVERIFY(!Doc().IsModified());
-        Command(ID_FILE_NEW, Say(QMessageBox::No));
-        AddEntry(Doc(), "epsilon");
-        QCOMPARE(Command(ID_FILE_SAVE, Choose(Path("named.ovr"))), QStringLiteral("Save As"));
-        QVERIFY2(QFileInfo::exists(Path("named.ovr")), Doc().GetPathName().c_str());
-        QVERIFY(!QFileInfo::exists(Path("never.ovr")));
-    }
-
-    // A recent file opens from its menu item; one that has gone is
-    // reported and leaves the list.
-    void recentFiles()
-    {
-        const QString gone = Path("gone.ovr");
-        QVERIFY(QFile::copy(m_file, gone));
-        QVERIFY(Start({gone}));
-        QVERIFY(m_app->Files().OpenDocumentFile(m_file));
-        QCOMPARE(m_app->RecentFiles().Paths().mid(0, 2), (QStringList{m_file, gone}));
-        QVERIFY(QFile::remove(gone));
-        QVERIFY(!Command(ID_FILE_MRU_FILE1 + 1, [](QWidget* w) { test_support::CloseDialog(w); })
-                     .isEmpty());
-        QVERIFY(!m_app->RecentFiles().Paths().contains(gone));
-        QVERIFY(!CProfile().value(QStringLiteral("Recent File List/File2")).toString().contains(
-            QStringLiteral("gone")));
-        // The document open stays as it was.
-        QCOMPARE(Title(), QStringLiteral("alpha.ovr - Ovrin"));
-        QCOMPARE(Doc().m_nCount, 2);
-        Command(ID_FILE_NEW, [](QWidget*) {});
-        Command(ID_FILE_MRU_FILE1, [](QWidget*) {});
-        QCOMPARE(Title(), QStringLiteral("alpha.ovr - Ovrin"));
-    }
-
-    // Closing with unsaved changes asks; Cancel keeps the window.
-    void closeAsksFirst()
-    {
-        QVERIFY(Start({}));
         AddEntry(Doc(), "kept");
         AnswerModal([&] { Frame().close(); }, Say(QMessageBox::Cancel));
         QVERIFY(Frame().isVisible());
@@ -247,50 +298,91 @@ private slots:
         QVERIFY(!m_app->OpenChannel()->IsListening());
     }
 
+    // Guards against immediate saves going to the file read before Save As
+    // (G never receiving them, the modified flag cleared all the same), and
+    // against an untitled document never being written by them once saved.
+    void saveImmediateFollowsSaveAs()
+    {
+        QVERIFY(Start({}));
+        Frame().ExecuteCommand(ID_OPTIONS_SAVE_IMMEDIATE);
+        QVERIFY(Doc().m_bSaveImmediate);
+        const QString f = Path("f.ovr"), g = Path("g.ovr"), u = Path("u.ovr");
+
+        AddThroughDialog(QStringLiteral("first"));
+        QVERIFY(Doc().IsModified());
+        Command(ID_FILE_SAVE, Choose(u));
+        AddThroughDialog(QStringLiteral("second"));
+        QVERIFY(!Doc().IsModified());
+        QCOMPARE(KeyWordsIn(u), (std::vector<std::string>{"first", "second"}));
+
+        Command(ID_FILE_SAVE_AS, Choose(f));
+        Command(ID_FILE_OPEN, Choose(f));
+        Command(ID_FILE_SAVE_AS, Choose(g));
+        QCOMPARE(Title(), QStringLiteral("g.ovr - Ovrin"));
+        AddThroughDialog(QStringLiteral("third"));
+        QVERIFY(!Doc().IsModified());
+        QCOMPARE(KeyWordsIn(g), (std::vector<std::string>{"first", "second", "third"}));
+        QCOMPARE(KeyWordsIn(f), (std::vector<std::string>{"first", "second"}));
+        Frame().ExecuteCommand(ID_OPTIONS_SAVE_IMMEDIATE);
+    }
+
+    // Guards against Save As replacing a read-only file once the user
+    // answers "Replace": the save is refused with a message naming the
+    // reason, and the file, the document's name and its flag stay.
+    void saveAsOntoReadOnlyFileIsRefused()
+    {
+        const QString r = Path("r.ovr");
+        QVERIFY(QFile::copy(m_file, r));
+        QVERIFY(QFile::setPermissions(r, QFileDevice::ReadOwner | QFileDevice::ReadGroup));
+        const QByteArray before = Contents(r);
+        QVERIFY(Start({}));
+        AddEntry(Doc(), "fourth");
+        const QStringList seen = Command(
+            ID_FILE_SAVE_AS, {Choose(r), Say(QMessageBox::Yes), Say(QMessageBox::Ok)});
+        QCOMPARE(seen.size(), 3);
+        QVERIFY2(seen[2].contains(QStringLiteral("read-only")), qPrintable(seen[2]));
+        QCOMPARE(Contents(r), before);
+        QCOMPARE(Title(), QStringLiteral("Untitled - Ovrin"));
+        QVERIFY(Doc().IsModified());
+        // Nor is a temporary file left beside it.
+        QCOMPARE(QDir(m_dir.path()).entryList({QStringLiteral("r.ovr*")}, QDir::Hidden | QDir::Files),
+                 QStringList{QStringLiteral("r.ovr")});
+    }
+
     // A later start hands its file to the running program. A request that
     // comes while the question of a closing window is up is not lost: it
     // is served when the window stays, and its sender opens the file itself
     // when the window goes.
     void openRequestsOfLaterStarts()
     {
-        const QString folder = COpenChannel::DefaultFolder();
-        QVERIFY(!folder.isEmpty());
+        QVERIFY(!COpenChannel::DefaultFolder().isEmpty());
         QVERIFY(Start({}));
-        auto send = [&](int timeoutMs) {
-            return std::async(std::launch::async, [folder, file = m_file, timeoutMs] {
-                return COpenChannel::SendOpenRequest(folder, file, timeoutMs);
+        auto answer = SendLater(m_file);
+        // Closes the window with unsaved changes, sending a request while
+        // the question is up, and answers it with the button given.
+        auto closeWithRequest = [&](QMessageBox::StandardButton button) {
+            AddEntry(Doc(), "pending");
+            AnswerModal([&] { Frame().close(); }, [&](QWidget* box) {
+                answer = SendLater(m_file);
+                QTest::qWait(500);  // the request waits behind the question
+                if (button == QMessageBox::Cancel)
+                    Doc().SetModifiedFlag(false);
+                Say(button)(box);
             });
         };
-        auto wait = [](std::future<COpenChannel::HandOver>& f) {
-            return QTest::qWaitFor(
-                [&] { return f.wait_for(std::chrono::seconds(0)) == std::future_status::ready; },
-                30000);
-        };
 
-        auto answer = send(20000);
-        QVERIFY(wait(answer));
+        QVERIFY(Answered(answer));
         QCOMPARE(answer.get(), COpenChannel::HandOver::Opened);
         QCOMPARE(Title(), QStringLiteral("alpha.ovr - Ovrin"));
 
         Command(ID_FILE_NEW, [](QWidget*) {});
-        AddEntry(Doc(), "pending");
-        AnswerModal([&] { Frame().close(); }, [&](QWidget* box) {
-            answer = send(20000);
-            QTest::qWait(500);  // the request waits behind the question
-            Doc().SetModifiedFlag(false);
-            Say(QMessageBox::Cancel)(box);
-        });
-        QVERIFY(wait(answer));
+        closeWithRequest(QMessageBox::Cancel);
+        QVERIFY(Answered(answer));
         QCOMPARE(answer.get(), COpenChannel::HandOver::Opened);
         QCOMPARE(Title(), QStringLiteral("alpha.ovr - Ovrin"));
 
-        AddEntry(Doc(), "pending");
-        AnswerModal([&] { Frame().close(); }, [&](QWidget* box) {
-            answer = send(20000);
-            QTest::qWait(500);
-            Say(QMessageBox::No)(box);
-        });
-        QVERIFY(wait(answer));
+        closeWithRequest(QMessageBox::No);
+        QVERIFY(Answered(answer));
         QCOMPARE(answer.get(), COpenChannel::HandOver::NotTaken);
         QVERIFY(!Frame().isVisible());
     }
@@ -300,7 +392,6 @@ private slots:
     // failed. A second such start ends at once.
     void waitingForRequests()
     {
-        const QString folder = COpenChannel::DefaultFolder();
         QVERIFY(Start({QStringLiteral("/dde")}));
         QVERIFY(!m_app->MainFrame());
         {
@@ -309,16 +400,8 @@ private slots:
             QCOMPARE(second.ExitCode(), 0);
         }
         auto send = [&](const QString& path) {
-            auto answer = std::async(std::launch::async, [=] {
-                return COpenChannel::SendOpenRequest(folder, path, 20000);
-            });
-            AnswerModal(
-                [&] {
-                    QVERIFY(QTest::qWaitFor([&] { return answer.wait_for(std::chrono::seconds(0)) ==
-                                                         std::future_status::ready; },
-                                            30000));
-                },
-                [](QWidget* w) { test_support::CloseDialog(w); });
+            auto answer = SendLater(path);
+            AnswerModal([&] { QVERIFY(Answered(answer)); }, CloseDialog);
             return answer.get();
         };
         QCOMPARE(send(m_file), COpenChannel::HandOver::Opened);
@@ -334,52 +417,12 @@ private slots:
         QVERIFY(Start({}));
         QStringList titles;
         for (int id : {ID_HELP, ID_HELP_USAGE, ID_HELP_HISTORY, ID_APP_ABOUT})
-            titles << Command(id, [](QWidget* w) { test_support::CloseDialog(w); });
+            titles << Command(id, CloseDialog);
         titles.removeDuplicates();
         QCOMPARE(titles.size(), 4);
         QVERIFY(!titles.contains(QString()));
         Frame().ExecuteCommand(ID_APP_EXIT);
         QVERIFY(!Frame().isVisible());
-    }
-
-    // A window closed minimized from the maximized state comes back
-    // minimized, over the rectangle it had before it was maximized.
-    void minimizedWindowComesBack()
-    {
-        {
-            CProfile profile;
-            profile.setValue(QStringLiteral("Window size/Rect"), QStringLiteral("0030 0040 0530 0440"));
-            profile.setValue(QStringLiteral("Window size/icon"), 1);
-            profile.setValue(QStringLiteral("Window size/max"), 1);
-        }
-        QVERIFY(Start({}));
-        QVERIFY(Frame().isMinimized());
-        QCOMPARE(Frame().RestoredRect(), (PlacementRect{30, 40, 530, 440}));
-        Frame().close();
-        QCOMPARE(CProfile().value(QStringLiteral("Window size/icon")).toInt(), 1);
-        QCOMPARE(CProfile().value(QStringLiteral("Window size/max")).toInt(), 1);
-        QCOMPARE(CProfile().value(QStringLiteral("Window size/Rect")).toString(),
-                 QStringLiteral("0030 0040 0530 0440"));
-        CProfile().remove(QStringLiteral("Window size"));
-    }
-
-    // Only the first activation restores; later ones do as they are told.
-    // A maximized window minimized is remembered as such.
-    void laterActivationsAndMinimizing()
-    {
-        QVERIFY(Start({}));
-        Frame().ActivateFrame(static_cast<int>(ShowCommand::Maximized));
-        QVERIFY(Frame().isMaximized());
-        Frame().ActivateFrame(static_cast<int>(ShowCommand::MinimizedNoActivate));
-        QVERIFY(Frame().isMinimized());
-        Frame().ActivateFrame(0);
-        QVERIFY(!Frame().isVisible());
-        Frame().ActivateFrame();
-        QVERIFY(Frame().isVisible());
-        Frame().close();
-        QCOMPARE(CProfile().value(QStringLiteral("Window size/icon")).toInt(), 1);
-        QCOMPARE(CProfile().value(QStringLiteral("Window size/max")).toInt(), 1);
-        CProfile().remove(QStringLiteral("Window size"));
     }
 
     // A start that prints ends after printing and leaves the running
@@ -411,16 +454,13 @@ private slots:
         Frame().ExecuteCommand(ID_VIEW_STATUS_BAR);
         Frame().addToolBar(Qt::LeftToolBarArea, Frame().ToolBar());
         Frame().close();
-        m_app.reset();
 
         QVERIFY(Start({}));
         QVERIFY(Frame().statusBar()->isHidden());
         QVERIFY(!Frame().Actions().action(ID_VIEW_STATUS_BAR)->isChecked());
         QCOMPARE(Frame().toolBarArea(Frame().ToolBar()), Qt::LeftToolBarArea);
         Frame().ExecuteCommand(ID_VIEW_STATUS_BAR);
-        QVERIFY(!Frame().statusBar()->isHidden());
         Frame().close();
-        m_app.reset();
 
         CProfile().remove(QStringLiteral("Ovrin-Summary/Layout"));
         QVERIFY(Start({}));

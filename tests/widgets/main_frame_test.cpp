@@ -1,22 +1,17 @@
 // SPDX-License-Identifier: MIT
 // The real main window, driven as a user would: keys, menus, tool bar.
 
+#include <tuple>
+
 #include <QAction>
-#include <QDialog>
 #include <QLineEdit>
 #include <QMenu>
-#include <QTest>
 #include <QToolBar>
 #include <QToolButton>
 
-#include "app/file_commands.h"
-#include "app/ovrin_app.h"
+#include "app_fixture.h"
 #include "doc/command_ids.h"
-#include "doc/ovrin_doc.h"
-#include "frame/main_frame.h"
 #include "res/command_actions.h"
-#include "view/ovrin_view.h"
-#include "widget_test_support.h"
 
 using namespace cmd;
 using test_support::AnswerModal;
@@ -24,12 +19,16 @@ using test_support::AnswerModal;
 class MainFrameTest final : public QObject {
     Q_OBJECT
 
-    COvrinApp* m_app = nullptr;
+    app_fixture::RunningApp m_app{std::vector<app_fixture::Entry>{}};
 
-    CMainFrame& Frame() { return *m_app->MainFrame(); }
-    COvrinDoc& Doc() { return m_app->Document(); }
+    CMainFrame& Frame() { return m_app.Frame(); }
+    COvrinDoc& Doc() { return m_app.Doc(); }
     QAction* Action(int id) { return Frame().Actions().action(id); }
     QWidget* Focus() { return Frame().ActiveView(); }
+    QToolButton* Button(int id)
+    {
+        return qobject_cast<QToolButton*>(Frame().ToolBar()->widgetForAction(Action(id)));
+    }
 
     // A document of n entries "k0".."k<n-1>", the current one given.
     void Fill(int n, int current)
@@ -47,84 +46,53 @@ class MainFrameTest final : public QObject {
     }
 
     // What a key opens: the title of the modal dialog, or "" for none.
-    QString DialogOfKey(int key, Qt::KeyboardModifiers mods = Qt::NoModifier)
+    QString DialogOfKey(Qt::Key key, Qt::KeyboardModifiers mods = Qt::NoModifier)
     {
-        return AnswerModal([&] { QTest::keyClick(Focus(), static_cast<Qt::Key>(key), mods); },
-                           test_support::CloseDialog);
+        return AnswerModal([&] { QTest::keyClick(Focus(), key, mods); }, test_support::CloseDialog);
     }
     QString DialogOfChar(char c)
     {
         return AnswerModal([&] { QTest::keyClick(Focus(), c); }, test_support::CloseDialog);
     }
 
-    QToolButton* Button(int id)
-    {
-        return qobject_cast<QToolButton*>(Frame().ToolBar()->widgetForAction(Action(id)));
-    }
-
 private slots:
     void initTestCase()
     {
-        m_app = new COvrinApp;
-        QVERIFY(m_app->InitInstance({}));
-        QVERIFY(QTest::qWaitForWindowExposed(&Frame()));
-        Frame().activateWindow();
+        QVERIFY(m_app.Started());
         Focus()->setFocus();
     }
 
-    void cleanupTestCase()
-    {
-        Doc().SetModifiedFlag(false);
-        delete m_app;
-    }
-
     // Character accelerators match the typed character: 'a' adds, 'A' does
-    // not; '+' from either keyboard part goes forward; 'n' goes to the end.
-    void characterKeysReachTheirCommands()
+    // not; F1 and '?' open the Manual; Ctrl or Alt with a letter is never
+    // the letter. A key whose command its rule disables does nothing.
+    void keysReachTheirCommands()
     {
         Fill(3, 0);
-        QCOMPARE(DialogOfChar('A'), QString());
-        QCOMPARE(Doc().m_nCount, 3);
         QVERIFY(!DialogOfChar('a').isEmpty());  // the Edit dialog, cancelled
+        QVERIFY(!DialogOfChar('?').isEmpty());
+        QVERIFY(!DialogOfKey(Qt::Key_F1).isEmpty());
+        QCOMPARE(DialogOfChar('A'), QString());
+        QCOMPARE(DialogOfKey(Qt::Key_F1, Qt::ShiftModifier), QString());
+        QCOMPARE(DialogOfKey(Qt::Key_A, Qt::ControlModifier), QString());
+        QCOMPARE(Doc().m_nCount, 3);
 
-        QTest::keyClick(Focus(), Qt::Key_Plus);
-        QCOMPARE(Doc().m_nCurrent, 1);
-        QTest::keyClick(Focus(), Qt::Key_Plus, Qt::KeypadModifier);
-        QCOMPARE(Doc().m_nCurrent, 2);
-        QTest::keyClick(Focus(), '<');
-        QCOMPARE(Doc().m_nCurrent, 1);
-        QTest::keyClick(Focus(), 'n');
-        QCOMPARE(Doc().m_nCurrent, 2);
-        QTest::keyClick(Focus(), 'b');
-        QCOMPARE(Doc().m_nCurrent, 0);
+        // Each key and the entry it leads to: '+' from either keyboard part
+        // goes forward, 'n' to the end, 'b' to the start, and at either end
+        // the way on is disabled.
+        const std::tuple<char, Qt::KeyboardModifiers, int> moves[] = {
+            {'n', Qt::AltModifier, 0}, {'+', Qt::NoModifier, 1}, {'+', Qt::KeypadModifier, 2},
+            {'<', Qt::NoModifier, 1}, {'n', Qt::NoModifier, 2}, {'+', Qt::NoModifier, 2},
+            {'n', Qt::NoModifier, 2}, {'b', Qt::NoModifier, 0}, {'<', Qt::NoModifier, 0}};
+        for (const auto& [key, mods, current] : moves) {
+            QTest::keyClick(Focus(), key, mods);
+            QCOMPARE(Doc().m_nCurrent, current);
+        }
         QTest::keyClick(Focus(), 'k');
         QVERIFY(Doc().m_bKeyList);
         QTest::keyClick(Focus(), 'd');
         QVERIFY(!Doc().m_bKeyList);
-    }
 
-    // F1 and '?' open the Manual; Ctrl with a letter is never the letter.
-    void helpKeysAndControlLetters()
-    {
-        Fill(3, 0);
-        QVERIFY(!DialogOfKey(Qt::Key_F1).isEmpty());
-        QVERIFY(!DialogOfChar('?').isEmpty());
-        QCOMPARE(DialogOfKey(Qt::Key_F1, Qt::ShiftModifier), QString());
-        QCOMPARE(DialogOfKey(Qt::Key_A, Qt::ControlModifier), QString());
-        QCOMPARE(Doc().m_nCount, 3);
-        QTest::keyClick(Focus(), Qt::Key_N, Qt::AltModifier);
-        QCOMPARE(Doc().m_nCurrent, 0);
-    }
-
-    // A command whose rule disables it does nothing, from a key or from a
-    // stale menu item: 'n' at the end, 'e' with no entries, Save unmodified.
-    void disabledCommandsAreDropped()
-    {
-        Fill(3, 2);
-        QTest::keyClick(Focus(), 'n');
-        QTest::keyClick(Focus(), '+');
-        QCOMPARE(Doc().m_nCurrent, 2);
-
+        // With no entries: no Edit, no Find, no Save of an unmodified one.
         Fill(0, -1);
         QCOMPARE(DialogOfChar('e'), QString());
         QCOMPARE(DialogOfChar('f'), QString());
@@ -138,33 +106,18 @@ private slots:
         QVERIFY(!Action(ID_ENTRY_BACK)->isEnabled());
     }
 
-    // Ctrl+S saves only a modified document; untitled, it asks for a name.
-    void controlSSavesModifiedDocument()
-    {
-        Fill(1, 0);
-        Doc().SetModifiedFlag(true);
-        Frame().RefreshCommandStates();
-        QVERIFY(Action(ID_FILE_SAVE)->isEnabled());
-        const QString title = DialogOfKey(Qt::Key_S, Qt::ControlModifier);
-        QCOMPARE(title, QStringLiteral("Save As"));
-        QVERIFY(Doc().IsModified());
-        Doc().SetModifiedFlag(false);
-    }
-
     // The clipboard keys have no command in the main window and are eaten
     // there, while a dialog's edit field keeps them.
     void clipboardKeysDoNothingInMainWindow()
     {
         Fill(3, 1);
-        for (const auto& [key, mods] : {std::pair{Qt::Key_C, Qt::ControlModifier},
-                                        std::pair{Qt::Key_V, Qt::ControlModifier},
-                                        std::pair{Qt::Key_X, Qt::ControlModifier},
-                                        std::pair{Qt::Key_Z, Qt::ControlModifier},
-                                        std::pair{Qt::Key_Insert, Qt::ShiftModifier},
-                                        std::pair{Qt::Key_Delete, Qt::ShiftModifier},
-                                        std::pair{Qt::Key_Backspace, Qt::AltModifier}}) {
+        const std::pair<Qt::Key, Qt::KeyboardModifier> keys[] = {
+            {Qt::Key_C, Qt::ControlModifier},     {Qt::Key_V, Qt::ControlModifier},
+            {Qt::Key_X, Qt::ControlModifier},     {Qt::Key_Z, Qt::ControlModifier},
+            {Qt::Key_Insert, Qt::ShiftModifier},  {Qt::Key_Delete, Qt::ShiftModifier},
+            {Qt::Key_Backspace, Qt::AltModifier}};
+        for (const auto& [key, mods] : keys)
             QCOMPARE(DialogOfKey(key, mods), QString());
-        }
         QCOMPARE(Doc().m_nCount, 3);
         QCOMPARE(Doc().m_nCurrent, 1);
         QVERIFY(!Action(ID_EDIT_COPY)->isEnabled());
@@ -188,7 +141,8 @@ private slots:
         QCOMPARE(pasted, QStringLiteral("pqpq"));
     }
 
-    // Save follows the modified flag, and a checked command shows a pressed
+    // Save and its button follow the modified flag; Ctrl+S then asks an
+    // untitled document for a name. A checked command shows a pressed
     // button that a second click leaves pressed.
     void modifiedAndCheckedStates()
     {
@@ -200,6 +154,8 @@ private slots:
         QVERIFY(Button(ID_FILE_SAVE)->isEnabled());
         QVERIFY(Button(ID_ENTRY_BACK)->isEnabled());
         QVERIFY(!Button(ID_ENTRY_UNDO)->isEnabled());
+        QCOMPARE(DialogOfKey(Qt::Key_S, Qt::ControlModifier), QStringLiteral("Save As"));
+        QVERIFY(Doc().IsModified());
         Doc().SetModifiedFlag(false);
 
         QTest::keyClick(Focus(), 'k');
@@ -213,8 +169,9 @@ private slots:
     }
 
     // The tool bar's buttons all draw their icons (SVG: they need Qt's SVG
-    // plugin) and carry their tips.
-    void toolBarIconsAndTips()
+    // plugin) and carry their tips; the context menu takes the document's
+    // item states and reports the item chosen.
+    void toolBarAndContextMenu()
     {
         for (QAction* a : Frame().ToolBar()->actions()) {
             if (a->isSeparator())
@@ -222,22 +179,16 @@ private slots:
             QVERIFY2(!a->icon().pixmap(16).isNull(), qPrintable(a->objectName()));
             QVERIFY2(!a->toolTip().isEmpty(), qPrintable(a->objectName()));
         }
-    }
 
-    // The context menu takes the document's item states and reports the
-    // item chosen.
-    void contextMenuStates()
-    {
         Fill(0, -1);
         QList<int> chosen;
-        QMenu* menu = BuildContextMenu(
+        std::unique_ptr<QMenu> menu(BuildContextMenu(
             &Frame(), [this](int id) { return Frame().Router().State(id); },
-            [&chosen](int id) { chosen << id; });
+            [&chosen](int id) { chosen << id; }));
         QVERIFY(!menu->actions()[0]->isEnabled());
         QVERIFY(menu->actions()[3]->isEnabled());
         menu->actions()[3]->trigger();
         QCOMPARE(chosen, QList<int>{ID_ENTRY_ADD});
-        delete menu;
     }
 };
 

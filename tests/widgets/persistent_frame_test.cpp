@@ -38,7 +38,8 @@ private slots:
 
     // With nothing stored the window opens at 10, 10 with 490 x 390; a
     // closed window leaves its rectangle and state, and the next one comes
-    // back there, maximized over the same restored rectangle.
+    // back there, maximized or minimized over the same restored rectangle.
+    // Only the first activation restores; later ones do as they are told.
     void closedWindowComesBack()
     {
         {
@@ -60,10 +61,27 @@ private slots:
         }
         QCOMPARE(Stored("Rect"), QStringLiteral("0100 0120 0500 0420"));
         QCOMPARE(Stored("max"), QStringLiteral("1"));
-        CPersistentFrame third;
-        third.ActivateFrame();
-        QVERIFY(third.isMaximized());
-        QCOMPARE(third.RestoredRect(), (PlacementRect{100, 120, 500, 420}));
+        {
+            CPersistentFrame third;
+            third.ActivateFrame();
+            QVERIFY(third.isMaximized());
+            QCOMPARE(third.RestoredRect(), (PlacementRect{100, 120, 500, 420}));
+            // A maximized window minimized is remembered as such.
+            third.ActivateFrame(static_cast<int>(ShowCommand::MinimizedNoActivate));
+            QVERIFY(third.isMinimized());
+            third.ActivateFrame(0);
+            QVERIFY(!third.isVisible());
+            third.ActivateFrame();
+            QVERIFY(third.isVisible());
+            third.close();
+        }
+        QCOMPARE(Stored("icon"), QStringLiteral("1"));
+        QCOMPARE(Stored("max"), QStringLiteral("1"));
+        QCOMPARE(Stored("Rect"), QStringLiteral("0100 0120 0500 0420"));
+        CPersistentFrame fourth;
+        fourth.ActivateFrame();
+        QVERIFY(fourth.isMinimized());
+        QCOMPARE(fourth.RestoredRect(), (PlacementRect{100, 120, 500, 420}));
     }
 };
 

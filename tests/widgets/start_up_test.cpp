@@ -9,61 +9,53 @@
 #include "app/recent_file_list.h"
 
 using Shell = CCommandLineInfo::Shell;
-Q_DECLARE_METATYPE(Shell)
 
 class StartUpTest final : public QObject {
     Q_OBJECT
 
-    QTemporaryDir m_dir;
-
 private slots:
-    void commandLine_data()
-    {
-        QTest::addColumn<QStringList>("arguments");
-        QTest::addColumn<Shell>("shell");
-        QTest::addColumn<QString>("file");
-        QTest::addColumn<QString>("printer");
-        QTest::newRow("nothing") << QStringList{} << Shell::FileNew << "" << "";
-        QTest::newRow("a file") << QStringList{"a.ovr"} << Shell::FileOpen << "a.ovr" << "";
-        // A path that starts with '/' is a file, not an unknown switch.
-        QTest::newRow("absolute path") << QStringList{"/p.ovr"} << Shell::FileOpen << "/p.ovr"
-                                       << "";
-        QTest::newRow("print") << QStringList{"/p", "a.ovr"} << Shell::FilePrint << "a.ovr" << "";
-        QTest::newRow("print, any case, after the file")
-            << QStringList{"a.ovr", "-P"} << Shell::FilePrint << "a.ovr" << "";
-        QTest::newRow("print to") << QStringList{"/pt", "a.ovr", "Laser", "drv", "port"}
-                                  << Shell::FilePrintTo << "a.ovr" << "Laser";
-        // Printing needs a file; without one the program starts empty.
-        QTest::newRow("print without file") << QStringList{"/p"} << Shell::FileNew << "" << "";
-        QTest::newRow("print to without file")
-            << QStringList{"/PT"} << Shell::FileNew << "" << "";
-        QTest::newRow("wait for requests") << QStringList{"/dde"} << Shell::FileDDE << "" << "";
-        QTest::newRow("lone dash is a file") << QStringList{"-"} << Shell::FileOpen << "-" << "";
-        QTest::newRow("the first file counts")
-            << QStringList{"a.ovr", "b.ovr"} << Shell::FileOpen << "a.ovr" << "";
-    }
     void commandLine()
     {
-        QFETCH(QStringList, arguments);
-        QFETCH(Shell, shell);
-        QFETCH(QString, file);
-        QFETCH(QString, printer);
-        const CCommandLineInfo info = ParseCommandLine(arguments);
-        QCOMPARE(info.m_nShellCommand, shell);
-        QCOMPARE(info.m_strFileName, file);
-        QCOMPARE(info.m_strPrinterName, printer);
-        if (shell == Shell::FilePrintTo) {
-            QCOMPARE(info.m_strDriverName, QStringLiteral("drv"));
-            QCOMPARE(info.m_strPortName, QStringLiteral("port"));
+        struct Case {
+            QStringList arguments;
+            Shell shell;
+            QString file;
+            QString printer;
+        };
+        const Case cases[] = {
+            {{}, Shell::FileNew, "", ""},
+            // A path that starts with '/' is a file, not an unknown switch.
+            {{"/p.ovr"}, Shell::FileOpen, "/p.ovr", ""},
+            {{"-"}, Shell::FileOpen, "-", ""},
+            {{"a.ovr", "b.ovr"}, Shell::FileOpen, "a.ovr", ""},
+            // Switches in any case, before or after the file.
+            {{"a.ovr", "-P"}, Shell::FilePrint, "a.ovr", ""},
+            {{"/pt", "a.ovr", "Laser", "drv", "port"}, Shell::FilePrintTo, "a.ovr", "Laser"},
+            // Printing needs a file; without one the program starts empty.
+            {{"/p"}, Shell::FileNew, "", ""},
+            {{"/PT"}, Shell::FileNew, "", ""},
+            {{"/dde"}, Shell::FileDDE, "", ""},
+        };
+        for (const Case& c : cases) {
+            const CCommandLineInfo info = ParseCommandLine(c.arguments);
+            const QByteArray name = c.arguments.join(' ').toUtf8();
+            QVERIFY2(info.m_nShellCommand == c.shell, name.constData());
+            QCOMPARE(info.m_strFileName, c.file);
+            QCOMPARE(info.m_strPrinterName, c.printer);
         }
+        const CCommandLineInfo printTo = ParseCommandLine({"/pt", "a.ovr", "Laser", "drv", "port"});
+        QCOMPARE(printTo.m_strDriverName, QStringLiteral("drv"));
+        QCOMPARE(printTo.m_strPortName, QStringLiteral("port"));
     }
 
     // Newest first, at most four, one entry for two spellings of a file;
     // what is written is read back, and entries beyond the list are removed
-    // from the profile.
+    // from the profile. The menu numbers the files, keeps an ampersand in a
+    // name literal and shortens long paths.
     void recentFilesInTheProfile()
     {
-        QSettings profile(m_dir.filePath(QStringLiteral("profile.ini")), QSettings::IniFormat);
+        QTemporaryDir dir;
+        QSettings profile(dir.filePath(QStringLiteral("profile.ini")), QSettings::IniFormat);
         CRecentFileList list(4);
         for (const char* name : {"/d/a.ovr", "/d/b.ovr", "/d/c.ovr", "/d/e.ovr", "/d/f.ovr"})
             list.Add(QString::fromLatin1(name));
@@ -81,43 +73,25 @@ private slots:
         CRecentFileList read(4);
         read.ReadList(profile);
         QCOMPARE(read.Paths(), (QStringList{"/d/c.ovr", "/d/e.ovr", "/d/b.ovr"}));
+
+        read.Add(QStringLiteral("/home/user/documents/projects/2026/R&D notes.ovr"));
+        QCOMPARE(read.MenuTexts().mid(0, 2),
+                 (QStringList{"&1 /.../2026/R&&D notes.ovr", "&2 /d/c.ovr"}));
     }
 
-    // The menu numbers the files, keeps an ampersand in a name literal and
-    // shortens long paths.
-    void recentFileMenuTexts()
-    {
-        CRecentFileList list(4);
-        list.Add(QStringLiteral("/home/user/documents/projects/2026/R&D notes.ovr"));
-        list.Add(QStringLiteral("/a.ovr"));
-        QCOMPARE(list.MenuTexts(),
-                 (QStringList{"&1 /a.ovr", "&2 /.../2026/R&&D notes.ovr"}));
-    }
-
-    void pathShortening_data()
-    {
-        QTest::addColumn<QString>("path");
-        QTest::addColumn<QString>("shown");
-        QTest::newRow("fits") << "/home/a/notes.ovr" << "/home/a/notes.ovr";
-        QTest::newRow("exactly 30") << "/abcdefghijklmnopqrstuvw/x.ovr"
-                                    << "/abcdefghijklmnopqrstuvw/x.ovr";
-        QTest::newRow("last folders that fit")
-            << "/home/someone/documents/work/lists/keys.ovr" << "/.../work/lists/keys.ovr";
-        QTest::newRow("only the name fits")
-            << "/home/someone/a-rather-long-file-name-here.ovr"
-            << "a-rather-long-file-name-here.ovr";
-        QTest::newRow("no folder at all")
-            << "a-name-without-any-folder-that-is-long.ovr"
-            << "a-name-without-any-folder-that-is-long.ovr";
-        QTest::newRow("one long folder")
-            << "/an-extremely-long-folder-name/k.ovr" << "/.../k.ovr";
-    }
+    // Paths longer than 30 characters keep the last folders that fit, else
+    // the name alone.
     void pathShortening()
     {
-        QFETCH(QString, path);
-        QFETCH(QString, shown);
-        QCOMPARE(AbbreviatePath(path), shown);
-        QVERIFY(shown.size() <= 30 || shown == path.mid(path.lastIndexOf('/') + 1));
+        const std::pair<const char*, const char*> cases[] = {
+            {"/abcdefghijklmnopqrstuvw/x.ovr", "/abcdefghijklmnopqrstuvw/x.ovr"},  // exactly 30
+            {"/home/someone/documents/work/lists/keys.ovr", "/.../work/lists/keys.ovr"},
+            {"/home/someone/a-rather-long-file-name-here.ovr", "a-rather-long-file-name-here.ovr"},
+            {"a-name-without-any-folder-that-is-long.ovr", "a-name-without-any-folder-that-is-long.ovr"},
+            {"/an-extremely-long-folder-name/k.ovr", "/.../k.ovr"},
+        };
+        for (const auto& [path, shown] : cases)
+            QCOMPARE(AbbreviatePath(QString::fromLatin1(path)), QString::fromLatin1(shown));
     }
 };
 
