@@ -112,15 +112,6 @@ class AppSplitTest final : public QObject {
     Q_OBJECT
 
 private slots:
-    // First of all (the profile is still empty): the window opens at 10, 10
-    // with 490 x 390 pixels.
-    void firstStartOpensAtTheDefaultPlace()
-    {
-        RunningApp app({Entry{"garden", "spade"}});
-        QVERIFY(app.Started());
-        QCOMPARE(app.Frame().geometry(), QRect(10, 10, 490, 390));
-    }
-
     // View/Split makes two rows of two panes, each drawing the entry; panes
     // of a row scroll up and down together, panes of a column sideways
     // together; only the right column and the bottom row show their bars.
@@ -142,12 +133,10 @@ private slots:
                                                      .arg(probe.Scrolls())));
 
         for (int r = 0; r < 2; ++r) {
-            QCOMPARE(app.Pane(r, 0)->verticalScrollBar()->isVisible(), false);
-            QCOMPARE(app.Pane(r, 1)->verticalScrollBar()->isVisible(), true);
-        }
-        for (int c = 0; c < 2; ++c) {
-            QCOMPARE(app.Pane(0, c)->horizontalScrollBar()->isVisible(), false);
-            QCOMPARE(app.Pane(1, c)->horizontalScrollBar()->isVisible(), true);
+            for (int c = 0; c < 2; ++c) {
+                QCOMPARE(app.Pane(r, c)->verticalScrollBar()->isVisible(), c == 1);
+                QCOMPARE(app.Pane(r, c)->horizontalScrollBar()->isVisible(), r == 1);
+            }
         }
 
         // Down in the top row: both its panes move, the bottom row stays.
@@ -291,18 +280,14 @@ private slots:
             app.Frame().ExecuteCommand(keyList ? ID_VIEW_KEYWORDS : ID_VIEW_DESCRIPTION);
             Settle();
             QVERIFY(bar->maximum() > 10 * view->height());
-            QTest::keyClick(view, Qt::Key_End);
-            Settle();
-            QCOMPARE(bar->value(), bar->maximum());
-            QTest::keyClick(view, Qt::Key_Home);
-            Settle();
-            QCOMPARE(bar->value(), 0);
-            QTest::keyClick(view, Qt::Key_End, Qt::ControlModifier);
-            Settle();
-            QCOMPARE(bar->value(), bar->maximum());
-            QTest::keyClick(view, Qt::Key_Home, Qt::ControlModifier);
-            Settle();
-            QCOMPARE(bar->value(), 0);
+            for (Qt::KeyboardModifier mod : {Qt::NoModifier, Qt::ControlModifier}) {
+                QTest::keyClick(view, Qt::Key_End, mod);
+                Settle();
+                QCOMPARE(bar->value(), bar->maximum());
+                QTest::keyClick(view, Qt::Key_Home, mod);
+                Settle();
+                QCOMPARE(bar->value(), 0);
+            }
         }
         // At the end of the key list the last block is drawn.
         app.Frame().ExecuteCommand(ID_VIEW_KEYWORDS);
@@ -331,23 +316,17 @@ private slots:
         const int S = W - 125;
         const int B = 4 * L;          // frame bottom below one line of key words
         const int y = 3 * L + L / 2;  // between the key words and the frame bottom
-        QVERIFY(!Dark(shot, 4, y));
-        QVERIFY(Dark(shot, 5, y));
-        QVERIFY(!Dark(shot, 6, y));
-        QVERIFY(!Dark(shot, S - 2, y));
-        QVERIFY(Dark(shot, S - 1, y));  // right edge of the key-word frame
-        QVERIFY(Dark(shot, S, y));      // left edge of the date frame
-        QVERIFY(!Dark(shot, S + 1, y));
-        QVERIFY(!Dark(shot, R - 2, y));
-        QVERIFY(Dark(shot, R - 1, y));
-        QVERIFY(!Dark(shot, R, y));
         const int x = S - 40;
-        QVERIFY(!Dark(shot, x, L - 1));
-        QVERIFY(Dark(shot, x, L));
-        QVERIFY(!Dark(shot, x, L + 1));
-        QVERIFY(!Dark(shot, x, B - 2));
-        QVERIFY(Dark(shot, x, B - 1));
-        QVERIFY(!Dark(shot, x, B));
+        // Each point and whether the frame's line covers it.
+        const struct { int x, y; bool dark; } probes[] = {
+            {4, y, false}, {5, y, true}, {6, y, false},                     // left edge
+            {S - 2, y, false}, {S - 1, y, true}, {S, y, true}, {S + 1, y, false},  // key words | date
+            {R - 2, y, false}, {R - 1, y, true}, {R, y, false},             // right edge
+            {x, L - 1, false}, {x, L, true}, {x, L + 1, false},             // top edge
+            {x, B - 2, false}, {x, B - 1, true}, {x, B, false},             // bottom edge
+        };
+        for (const auto& p : probes)
+            QVERIFY2(Dark(shot, p.x, p.y) == p.dark, qPrintable(QStringLiteral("at %1,%2").arg(p.x).arg(p.y)));
     }
 };
 

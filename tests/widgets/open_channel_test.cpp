@@ -57,16 +57,33 @@ HandOver Await(std::future<HandOver>& answer)
     return answer.get();
 }
 
-// A socket file with nobody listening, as a program that crashed leaves it.
-void LeaveStaleSocket(const QString& path)
+// A Unix socket bound at path; -1 when that failed.
+int BindSocket(const QString& path)
 {
     const int fd = socket(AF_UNIX, SOCK_STREAM, 0);
     sockaddr_un addr{};
     addr.sun_family = AF_UNIX;
     qstrncpy(addr.sun_path, QFile::encodeName(path).constData(), sizeof addr.sun_path);
-    QVERIFY(bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0);
+    if (bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0)
+        return fd;
     close(fd);
+    return -1;
 }
+
+// The running program's end of the channel: it records every path it is
+// asked to open and gives the answer set.
+struct Running {
+    explicit Running(const QString& folder) : channel(folder)
+    {
+        channel.SetOpenHandler([this](const QString& path) {
+            served << path;
+            return answer;
+        });
+    }
+    COpenChannel channel;
+    QStringList served;
+    Outcome answer = Outcome::Opened;
+};
 
 }  // namespace
 
@@ -135,6 +152,7 @@ private slots:
         QVERIFY(!open_request::ParseRequest("open /" + std::string(open_request::kMaxLine, 'a')));
     }
 
+    // The peer's user of a connected socket; none for a bad descriptor.
     void peerOfASocketPair()
     {
         int fds[2];
@@ -147,55 +165,34 @@ private slots:
 
     // The running program's answer reaches the later start: opened, failed
     // (nothing more to do) or declined (the later start opens it itself).
-    void handOverIsAnswered()
-    {
-        const QString folder = MakePrivate(m_dir, QStringLiteral("answered"));
-        COpenChannel running(folder);
-        QVERIFY(running.Listen());
-        QStringList asked;
-        Outcome next = Outcome::Opened;
-        running.SetOpenHandler([&](const QString& path) {
-            asked << path;
-            return next;
-        });
-
-        QDir::setCurrent(m_dir.path());
-        auto answer = SendLater(folder, QStringLiteral("rel ative.ovr"), 5000);
-        QCOMPARE(Await(answer), HandOver::Opened);
-        QCOMPARE(asked, QStringList{m_dir.filePath(QStringLiteral("rel ative.ovr"))});
-
-        next = Outcome::Failed;
-        answer = SendLater(folder, QStringLiteral("/b.ovr"), 5000);
-        QCOMPARE(Await(answer), HandOver::Failed);
-        next = Outcome::Declined;
-        answer = SendLater(folder, QStringLiteral("/c.ovr"), 5000);
-        QCOMPARE(Await(answer), HandOver::NotTaken);
-        QCOMPARE(asked.size(), 3);
-    }
-
     // A second object (a later start that did not hand over a file) cannot
     // take the channel, and ending it leaves the running program's socket
     // in place. A socket left by a program that crashed is replaced.
-    void channelIsNeverTakenOver()
+    void handOverIsAnsweredAndChannelKept()
     {
-        const QString folder = MakePrivate(m_dir, QStringLiteral("taken"));
+        const QString folder = MakePrivate(m_dir, QStringLiteral("answered"));
         const QString socketPath = COpenChannel::SocketPath(folder);
-        auto running = std::make_unique<COpenChannel>(folder);
-        QVERIFY(running->Listen());
-        int opened = 0;
-        running->SetOpenHandler([&](const QString&) {
-            ++opened;
-            return Outcome::Opened;
-        });
+        auto running = std::make_unique<Running>(folder);
+        QVERIFY(running->channel.Listen());
         {
             COpenChannel later(folder);
             QVERIFY(!later.Listen());
             QVERIFY(COpenChannel::IsAnswered(folder));
         }
         QVERIFY(QFileInfo::exists(socketPath));
-        auto answer = SendLater(folder, QStringLiteral("/a.ovr"), 5000);
+
+        QDir::setCurrent(m_dir.path());
+        auto answer = SendLater(folder, QStringLiteral("rel ative.ovr"), 5000);
         QCOMPARE(Await(answer), HandOver::Opened);
-        QCOMPARE(opened, 1);
+        QCOMPARE(running->served, QStringList{m_dir.filePath(QStringLiteral("rel ative.ovr"))});
+        const std::pair<Outcome, HandOver> answers[] = {{Outcome::Failed, HandOver::Failed},
+                                                        {Outcome::Declined, HandOver::NotTaken}};
+        for (const auto& [outcome, handOver] : answers) {
+            running->answer = outcome;
+            answer = SendLater(folder, QStringLiteral("/b.ovr"), 5000);
+            QCOMPARE(Await(answer), handOver);
+        }
+        QCOMPARE(running->served.size(), 3);
 
         running.reset();  // the holder removes its own socket
         QVERIFY(!QFileInfo::exists(socketPath));
@@ -203,68 +200,49 @@ private slots:
         QCOMPARE(COpenChannel::SendOpenRequest(folder, QStringLiteral("/a.ovr"), 2000),
                  HandOver::NotTaken);
 
-        LeaveStaleSocket(socketPath);
-        COpenChannel next(folder);
-        QVERIFY(next.Listen());
-        next.SetOpenHandler([&](const QString&) {
-            ++opened;
-            return Outcome::Opened;
-        });
+        const int stale = BindSocket(socketPath);  // nobody listens, as after a crash
+        QVERIFY(stale >= 0);
+        close(stale);
+        Running next(folder);
+        QVERIFY(next.channel.Listen());
         answer = SendLater(folder, QStringLiteral("/a.ovr"), 5000);
         QCOMPARE(Await(answer), HandOver::Opened);
-        QCOMPARE(opened, 2);
+        QCOMPARE(next.served.size(), 1);
     }
 
     // While a question is up the request waits. A sender that gave up (and
     // opened the file itself) is never served later; one still waiting is
-    // served once the question is answered.
-    void busyProgramAndGivenUpRequests()
+    // served once the question is answered. When the program closes while a
+    // request waits, the sender learns at once and opens the file itself.
+    void busyProgramAndWaitingRequests()
     {
         const QString folder = MakePrivate(m_dir, QStringLiteral("busy"));
-        COpenChannel running(folder);
-        QVERIFY(running.Listen());
+        Running running(folder);
+        QVERIFY(running.channel.Listen());
         bool ready = false;
-        QStringList served;
-        running.SetReadyCheck([&] { return ready; });
-        running.SetOpenHandler([&](const QString& path) {
-            served << path;
-            return Outcome::Opened;
-        });
+        running.channel.SetReadyCheck([&] { return ready; });
 
         auto answer = SendLater(folder, QStringLiteral("/given-up.ovr"), 300);
         QCOMPARE(Await(answer), HandOver::NotTaken);
         ready = true;
         QTest::qWait(600);  // the program looks at waiting requests again
-        QCOMPARE(served, QStringList());
+        QCOMPARE(running.served, QStringList());
 
         ready = false;
         answer = SendLater(folder, QStringLiteral("/waited.ovr"), 20000);
         QTest::qWait(300);
-        QCOMPARE(served, QStringList());
+        QCOMPARE(running.served, QStringList());
         ready = true;
         QCOMPARE(Await(answer), HandOver::Opened);
-        QCOMPARE(served, QStringList{QStringLiteral("/waited.ovr")});
-    }
+        QCOMPARE(running.served, QStringList{QStringLiteral("/waited.ovr")});
 
-    // The program closes while a request waits: the sender learns at once
-    // and opens the file itself; nothing is taken any more.
-    void closingDropsWaitingRequests()
-    {
-        const QString folder = MakePrivate(m_dir, QStringLiteral("closing"));
-        COpenChannel running(folder);
-        QVERIFY(running.Listen());
-        bool served = false;
-        running.SetReadyCheck([] { return false; });
-        running.SetOpenHandler([&](const QString&) {
-            served = true;
-            return Outcome::Opened;
-        });
-        auto answer = SendLater(folder, QStringLiteral("/a.ovr"), 60000);
+        ready = false;
+        answer = SendLater(folder, QStringLiteral("/closing.ovr"), 60000);
         QTest::qWait(300);
-        running.Close();
+        running.channel.Close();
         QCOMPARE(Await(answer), HandOver::NotTaken);
-        QVERIFY(!served);
-        QVERIFY(!running.IsListening());
+        QCOMPARE(running.served.size(), 1);
+        QVERIFY(!running.channel.IsListening());
         QVERIFY(!QFileInfo::exists(COpenChannel::SocketPath(folder)));
     }
 
@@ -285,11 +263,8 @@ private slots:
             alarm(20);  // never outlives a test that failed before the end
             if (setgid(65534) != 0 || setuid(65534) != 0)
                 _exit(2);
-            const int fd = socket(AF_UNIX, SOCK_STREAM, 0);
-            sockaddr_un addr{};
-            addr.sun_family = AF_UNIX;
-            qstrncpy(addr.sun_path, QFile::encodeName(socketPath).constData(), sizeof addr.sun_path);
-            if (bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 || listen(fd, 1) != 0)
+            const int fd = BindSocket(socketPath);
+            if (fd < 0 || listen(fd, 1) != 0)
                 _exit(3);
             (void)!write(ready[1], "r", 1);
             for (int i = 0; i < 2; ++i) {

@@ -1,32 +1,17 @@
 // SPDX-License-Identifier: MIT
+// Direct printing to a PDF beside the document, read back with pdftotext.
+#include <QPrinterInfo>
 #include <QProcess>
 #include <QRegularExpression>
-#include <QStringList>
-#include <QPrinterInfo>
 #include <QStandardPaths>
-#include <QTemporaryDir>
-#include <QTest>
 
-#include <string>
-
-#include "doc/document_host.h"
-#include "doc/ovrin_doc.h"
+#include "app_fixture.h"
 #include "view/layout/page_layout.h"
 #include "view/print_commands.h"
 
-namespace {
+using app_fixture::ScratchHost;
 
-class QuietHost final : public DocumentHost {
-public:
-    bool RunEditDialog(std::string&, std::string&) override { return false; }
-    bool ShowHint(const std::string&) override { return false; }
-    void UpdateAllViews() override {}
-    int GetProfileInt(const std::string&, const std::string&, int fallback) override { return fallback; }
-    void WriteProfileInt(const std::string&, const std::string&, int) override {}
-    CalendarDate Today() override { return {}; }
-    bool IsFindWindowOpen() override { return false; }
-    void ShowFindWindow() override {}
-};
+namespace {
 
 // The text of each page of a PDF, read back with pdftotext (pages split at
 // form feeds).
@@ -40,6 +25,17 @@ QStringList PdfPages(const QString& pdf)
     if (!pages.isEmpty() && pages.last().trimmed().isEmpty())
         pages.removeLast();
     return pages;
+}
+
+// Fills doc with entries of the given key words and descriptions.
+void Fill(COvrinDoc& doc, const std::vector<std::string>& keyWords,
+          const std::vector<std::string>& descriptions, const std::string& date)
+{
+    doc.m_arrKeyWords = keyWords;
+    doc.m_arrDescriptions = descriptions;
+    doc.m_arrDates = std::vector<std::string>(keyWords.size(), date);
+    doc.m_nCount = static_cast<int>(keyWords.size());
+    doc.m_nCurrent = 0;
 }
 
 }  // namespace
@@ -65,19 +61,14 @@ private slots:
     {
         QTemporaryDir dir;
         QVERIFY(dir.isValid());
-        QuietHost host;
+        ScratchHost host;
         COvrinDoc doc(host);
         std::string body;
         for (int i = 1; i <= 150; ++i)
             body += "line " + std::to_string(i) + "\r\n";
-        doc.m_arrKeyWords = std::vector<std::string>{"Garden tools"};
-        doc.m_arrDescriptions = std::vector<std::string>{body};
-        doc.m_arrDates = std::vector<std::string>{"24.12.2025"};
-        doc.m_nCount = 1;
-        doc.m_nCurrent = 0;
+        Fill(doc, {"Garden tools"}, {body}, "24.12.2025");
         CPageLayout pages;
-        const QString file = dir.filePath(QStringLiteral("notes.ovr"));
-        QCOMPARE(PrintDirect(doc, pages, QString(), file), 0);
+        QCOMPARE(PrintDirect(doc, pages, QString(), dir.filePath(QStringLiteral("notes.ovr"))), 0);
 
         const QStringList text = PdfPages(dir.filePath(QStringLiteral("notes.pdf")));
         QCOMPARE(text.size(), pages.m_nPages);
@@ -86,11 +77,8 @@ private slots:
         for (const QString& page : text) {
             QVERIFY(page.contains(QStringLiteral("Garden tools")));
             QVERIFY(page.contains(QStringLiteral("24.12.2025")));
-            for (int i = 1; i <= 150; ++i) {
-                const QRegularExpression re(QStringLiteral("\\bline %1\\b").arg(i));
-                if (page.contains(re))
-                    ++seen;
-            }
+            for (int i = 1; i <= 150; ++i)
+                seen += page.contains(QRegularExpression(QStringLiteral("\\bline %1\\b").arg(i)));
         }
         QCOMPARE(seen, 150);
         QCOMPARE(doc.m_nPrintEntry, -1);
@@ -101,33 +89,28 @@ private slots:
     void keyListAndEmptyDocument()
     {
         QTemporaryDir dir;
-        QuietHost host;
+        ScratchHost host;
         COvrinDoc doc(host);
-        doc.m_arrKeyWords = std::vector<std::string>{"apple", "pear", "plum"};
-        doc.m_arrDescriptions = std::vector<std::string>{"a", "b", "c"};
-        doc.m_arrDates = std::vector<std::string>{"1.1.2000", "1.1.2000", "1.1.2000"};
-        doc.m_nCount = 3;
-        doc.m_nCurrent = 1;
+        Fill(doc, {"apple", "pear", "plum"}, {"a", "b", "c"}, "1.1.2000");
         doc.m_bKeyList = true;
-        CPageLayout pages;
-        QCOMPARE(PrintDirect(doc, pages, QString(), dir.filePath(QStringLiteral("k.ovr"))), 0);
-        QStringList text = PdfPages(dir.filePath(QStringLiteral("k.pdf")));
-        QCOMPARE(text.size(), 1);
-        for (const char* word : {"Key List:", "apple", "pear", "plum"})
-            QVERIFY2(text[0].contains(QLatin1String(word)), word);
-
         COvrinDoc empty(host);
-        CPageLayout emptyPages;
-        QCOMPARE(PrintDirect(empty, emptyPages, QString(), dir.filePath(QStringLiteral("e.ovr"))), 0);
-        text = PdfPages(dir.filePath(QStringLiteral("e.pdf")));
-        QCOMPARE(text.size(), 1);
-        QVERIFY(!text[0].trimmed().isEmpty());
+        for (COvrinDoc* d : {&doc, &empty}) {
+            const QString stem = dir.filePath(d == &doc ? QStringLiteral("keys") : QStringLiteral("empty"));
+            CPageLayout pages;
+            QCOMPARE(PrintDirect(*d, pages, QString(), stem + QStringLiteral(".ovr")), 0);
+            const QStringList text = PdfPages(stem + QStringLiteral(".pdf"));
+            QCOMPARE(text.size(), 1);
+            QVERIFY(!text[0].trimmed().isEmpty());
+            if (d == &doc)
+                for (const char* word : {"Key List:", "apple", "pear", "plum"})
+                    QVERIFY2(text[0].contains(QLatin1String(word)), word);
+        }
     }
 
     // Guards against a failed write reported as success.
     void unwritablePdfFails()
     {
-        QuietHost host;
+        ScratchHost host;
         COvrinDoc doc(host);
         CPageLayout pages;
         QVERIFY(PrintDirect(doc, pages, QString(),

@@ -15,7 +15,6 @@
 
 #include "app/ovrin_app.h"
 #include "doc/command_ids.h"
-#include "doc/ovrin_doc.h"
 #include "frame/main_frame.h"
 #include "res/command_actions.h"
 #include "widget_test_support.h"
@@ -54,50 +53,37 @@ bool Contains(const QImage& image, const QImage& picture)
 class ScaledDisplayTest final : public QObject {
     Q_OBJECT
 
-    COvrinApp* m_app = nullptr;
-    CMainFrame& Frame() { return *m_app->MainFrame(); }
-
 private slots:
-    void initTestCase()
+    // A tool-bar button shows its icon as drawn at twice the size: the same
+    // pixels a rendering of the drawing at that size gives. The About
+    // dialog's program icon is drawn for the scaled display too.
+    void iconsAreDrawnAtTheDisplaysResolution()
     {
-        m_app = new COvrinApp;
-        QVERIFY(m_app->InitInstance({}));
-        QVERIFY(QTest::qWaitForWindowExposed(&Frame()));
-        QCOMPARE(Frame().devicePixelRatioF(), kScale);
-    }
+        COvrinApp app;
+        QVERIFY(app.InitInstance({}));
+        CMainFrame& frame = *app.MainFrame();
+        QVERIFY(QTest::qWaitForWindowExposed(&frame));
+        QCOMPARE(frame.devicePixelRatioF(), kScale);
 
-    void cleanupTestCase() { delete m_app; }
-
-    // A tool-bar button shows its icon as drawn at twice the size: the
-    // same pixels a rendering of the drawing at that size gives.
-    void toolBarIconsAreDrawnAtTheDisplaysResolution()
-    {
-        QAction* action = Frame().Actions().action(ID_FILE_NEW);
-        QWidget* button = Frame().ToolBar()->widgetForAction(action);
+        QAction* action = frame.Actions().action(ID_FILE_NEW);
+        QWidget* button = frame.ToolBar()->widgetForAction(action);
         QVERIFY(button);
         const QImage shot = button->grab().toImage();
         QCOMPARE(shot.devicePixelRatio(), kScale);
-        const QSize iconSize = Frame().ToolBar()->iconSize();
+        const QSize iconSize = frame.ToolBar()->iconSize();
         const QImage sharp = action->icon().pixmap(iconSize, kScale).toImage();
         QCOMPARE(sharp.size(), iconSize * kScale);
         QVERIFY(Contains(shot, sharp));
-    }
 
-    // The About dialog's program icon is drawn for the scaled display.
-    void aboutIconIsSharp()
-    {
-        QSize pixels;
-        qreal ratio = 0;
-        AnswerModal([&] { Frame().ExecuteCommand(ID_APP_ABOUT); },
+        QPixmap about;
+        AnswerModal([&] { frame.ExecuteCommand(ID_APP_ABOUT); },
                     [&](QWidget* dialog) {
-                        if (auto* icon = dialog->findChild<QLabel*>(QStringLiteral("programIcon"))) {
-                            pixels = icon->pixmap().size();
-                            ratio = icon->pixmap().devicePixelRatio();
-                        }
+                        if (auto* icon = dialog->findChild<QLabel*>(QStringLiteral("programIcon")))
+                            about = icon->pixmap();
                         static_cast<QDialog*>(dialog)->accept();
                     });
-        QCOMPARE(ratio, kScale);
-        QCOMPARE(pixels, QSize(32, 32) * kScale);
+        QCOMPARE(about.devicePixelRatio(), kScale);
+        QCOMPARE(about.size(), QSize(32, 32) * kScale);
     }
 };
 

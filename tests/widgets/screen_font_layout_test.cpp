@@ -11,13 +11,12 @@
 #include <QScrollBar>
 #include <QTest>
 
-#include "app/ovrin_app.h"
+#include "app_fixture.h"
 #include "doc/ovrin_doc.h"
 #include "frame/main_frame.h"
 #include "view/layout/description_layout.h"
 #include "view/ovrin_view.h"
 #include "view/screen_font.h"
-#include "widget_test_support.h"
 
 namespace {
 
@@ -40,10 +39,36 @@ std::string RandomKeyWords(std::mt19937& rng)
     return k;
 }
 
-TextMetrics Measured(TextMetrics metrics)
+// The view font's metrics with every line measured, not counted; they
+// measure with qt, which must outlive them.
+TextMetrics Measured(const QFontMetrics& qt)
 {
+    TextMetrics metrics = ScreenMetrics(qt, FontKey(ViewFont()));
     metrics.fixedPitch = FixedPitch{};
     return metrics;
+}
+
+// Shows the window at 900 x 600 on a fresh document of these entries, the
+// first one current; false when the window did not come up.
+bool Show(COvrinApp& app, const std::vector<std::string>& keyWords, const std::string& description)
+{
+    if (!app.InitInstance({}))
+        return false;
+    CMainFrame& frame = *app.MainFrame();
+    frame.resize(900, 600);
+    frame.show();
+    if (!QTest::qWaitForWindowExposed(&frame))
+        return false;
+    COvrinDoc& doc = app.Document();
+    doc.OnNewDocument();
+    doc.m_arrKeyWords = keyWords;
+    doc.m_arrDescriptions = std::vector<std::string>(keyWords.size(), description);
+    doc.m_arrDates = std::vector<std::string>(keyWords.size(), "1.1.2026");
+    doc.m_nCount = static_cast<int>(keyWords.size());
+    doc.m_nCurrent = 0;
+    ++doc.m_nTableVersion;
+    frame.UpdateAllViews();
+    return true;
 }
 
 }  // namespace
@@ -74,60 +99,25 @@ private slots:
         }
     }
 
-    // Wrapping with the real font gives the same lines counted as measured.
-    void wrappingAgreesWithMeasuring()
-    {
-        const QFontMetrics qt(ViewFont());
-        const TextMetrics counted = ScreenMetrics(qt, FontKey(ViewFont()));
-        const TextMetrics measured = Measured(counted);
-        std::mt19937 rng(8);
-        for (int n = 0; n < 200; ++n) {
-            std::string text;
-            for (int p = 0; p < 6; ++p)
-                text += RandomKeyWords(rng) + (rng() % 2 ? "\r\n" : "");
-            for (int width : {50, 585, 965}) {
-                const std::vector<WrappedLine> a = WrapText(text, width, counted);
-                const std::vector<WrappedLine> b = WrapText(text, width, measured);
-                QCOMPARE(a.size(), b.size());
-                for (std::size_t l = 0; l < a.size(); ++l) {
-                    QCOMPARE(a[l].begin, b[l].begin);
-                    QCOMPARE(a[l].length, b[l].length);
-                }
-            }
-        }
-    }
-
     // Pressing k in the window: every block bottom, the scroll range and a
     // double click far down the list agree with a layout that measures
     // every line with the font.
     void keyListEqualsMeasuredLayout()
     {
-        COvrinApp app;
-        QVERIFY(app.InitInstance({}));
-        CMainFrame& frame = *app.MainFrame();
-        frame.resize(900, 600);
-        frame.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&frame));
-        COvrinDoc& doc = app.Document();
-        doc.OnNewDocument();
         std::mt19937 rng(9);
-        for (int i = 0; i < 2000; ++i) {
-            doc.m_arrKeyWords.push_back(RandomKeyWords(rng));
-            doc.m_arrDescriptions.push_back("d");
-            doc.m_arrDates.push_back("1.1.2026");
-        }
-        doc.m_nCount = 2000;
-        doc.m_nCurrent = 0;
-        ++doc.m_nTableVersion;
-        frame.UpdateAllViews();
-
-        COvrinView& view = *frame.ActiveView();
+        std::vector<std::string> keyWords;
+        for (int i = 0; i < 2000; ++i)
+            keyWords.push_back(RandomKeyWords(rng));
+        COvrinApp app;
+        QVERIFY(Show(app, keyWords, "d"));
+        COvrinDoc& doc = app.Document();
+        COvrinView& view = *app.MainFrame()->ActiveView();
         QTest::keyClick(&view, 'k');
         QVERIFY(doc.m_bKeyList);
         view.viewport()->repaint();
 
         const QFontMetrics qt(ViewFont());
-        const TextMetrics measured = Measured(ScreenMetrics(qt, FontKey(ViewFont())));
+        const TextMetrics measured = Measured(qt);
         const int right = ColumnsFor(doc.m_bDinA4, view.width()).right;
         std::vector<int> bottoms;
         int y = 0;
@@ -154,30 +144,18 @@ private slots:
     // drawing wraps only down to the window's bottom, from the top).
     void longDescriptionDrawsWhereScrolled()
     {
-        COvrinApp app;
-        QVERIFY(app.InitInstance({}));
-        CMainFrame& frame = *app.MainFrame();
-        frame.resize(900, 600);
-        frame.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&frame));
-        COvrinDoc& doc = app.Document();
-        doc.OnNewDocument();
         std::string description;
         for (int i = 0; i < 5000; ++i)
             description += "line " + std::to_string(i) + (i % 7 ? " short\r\n" : std::string(300, 'w') + "\r\n");
         description += "the end";
-        doc.m_arrKeyWords.push_back("keys");
-        doc.m_arrDescriptions.push_back(description);
-        doc.m_arrDates.push_back("1.1.2026");
-        doc.m_nCount = 1;
-        doc.m_nCurrent = 0;
-        ++doc.m_nTableVersion;
-        frame.UpdateAllViews();
-        COvrinView& view = *frame.ActiveView();
+        COvrinApp app;
+        QVERIFY(Show(app, {"keys"}, description));
+        COvrinDoc& doc = app.Document();
+        COvrinView& view = *app.MainFrame()->ActiveView();
         view.viewport()->repaint();
 
         const QFontMetrics qt(ViewFont());
-        const TextMetrics measured = Measured(ScreenMetrics(qt, FontKey(ViewFont())));
+        const TextMetrics measured = Measured(qt);
         const DescriptionLayout layout = LayOutDescription(
             "keys", description, -1, ColumnsFor(doc.m_bDinA4, view.width()), measured);
         QCOMPARE(view.verticalScrollBar()->maximum(), layout.contentHeight - view.viewport()->height());
@@ -188,11 +166,7 @@ private slots:
         // The last line ("the end") sits one line above the bottom of the content.
         const int L = view.LineHeight();
         const int lastTop = view.viewport()->height() - 2 * L;
-        bool ink = false;
-        for (int y = lastTop; y < lastTop + L && !ink; ++y)
-            for (int x = 15; x < 80 && !ink; ++x)
-                ink = qGray(image.pixel(x, y)) < 128;
-        QVERIFY(ink);
+        QVERIFY(app_fixture::InkIn(image, QRect(15, lastTop, 65, L)));
         doc.SetModifiedFlag(false);
     }
 };

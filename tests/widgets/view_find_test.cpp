@@ -4,44 +4,17 @@
 
 #include <QCheckBox>
 #include <QDialog>
-#include <QImage>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QScrollBar>
-#include <QTest>
 
-#include "app/ovrin_app.h"
+#include "app_fixture.h"
 #include "dialogs/find_dlg.h"
-#include "dialogs/logic/find_dlg_state.h"
 #include "doc/command_ids.h"
-#include "doc/ovrin_doc.h"
-#include "frame/main_frame.h"
-#include "view/ovrin_view.h"
-#include "widget_test_support.h"
 
 using namespace cmd;
 using test_support::AnswerModal;
 
-namespace {
-
-void Accept(QWidget* w)
-{
-    if (auto* dialog = qobject_cast<QDialog*>(w))
-        dialog->accept();
-}
-
-// Whether any pixel in the rectangle is dark: something was drawn there.
-bool InkIn(const QImage& image, const QRect& rect)
-{
-    const QRect r = rect.intersected(image.rect());
-    for (int y = r.top(); y <= r.bottom(); ++y)
-        for (int x = r.left(); x <= r.right(); ++x)
-            if (qGray(image.pixel(x, y)) < 128)
-                return true;
-    return false;
-}
-
-}  // namespace
+using app_fixture::InkIn;
 
 class ViewFindTest final : public QObject {
     Q_OBJECT
@@ -95,8 +68,10 @@ private slots:
     }
 
     // The status pane names the position, and only the current block of the
-    // key list carries the marker.
-    void statusTextAndKeyListMarker()
+    // key list carries the marker. A double click there selects the block
+    // under the mouse (x ignored, the bottom line belongs to the next block);
+    // below the last block, and in the description view, it does nothing.
+    void statusMarkerAndDoubleClickInKeyList()
     {
         Fill({{"alpha", "a"}, {"beta", "b"}, {"gamma", "c"}});
         QCOMPARE(Frame().MessageText(), QStringLiteral("First entry"));
@@ -108,26 +83,13 @@ private slots:
         Repaint();
         const int L = View().LineHeight();
         const QImage image = Shot();
-        QVERIFY(!InkIn(image, QRect(0, 0, 10, L - 1)));
-        QVERIFY(InkIn(image, QRect(0, L, 10, L - 1)));
-        QVERIFY(!InkIn(image, QRect(0, 2 * L, 10, L - 1)));
+        for (int block = 0; block < 3; ++block)
+            QCOMPARE(InkIn(image, QRect(0, block * L, 10, L - 1)), block == 1);
         QCOMPARE(View().KeyList().Bottoms(), (std::vector<int>{L, 2 * L, 3 * L}));
-    }
 
-    // A double click selects the block under the mouse (x ignored, the
-    // bottom line belongs to the next block) and below the last block does
-    // nothing.
-    void doubleClickInKeyList()
-    {
-        Fill({{"alpha", "a"}, {"beta", "b"}, {"gamma", "c"}});
-        Frame().ExecuteCommand(ID_VIEW_KEYWORDS);
-        Repaint();
-        const int L = View().LineHeight();
         QTest::mouseDClick(View().viewport(), Qt::LeftButton, {}, QPoint(700, 2 * L));
         QCOMPARE(Doc().m_nCurrent, 2);
         QVERIFY(!Doc().m_bKeyList);
-
-        // In the description view a double click does nothing.
         QTest::mouseDClick(View().viewport(), Qt::LeftButton, {}, QPoint(20, 0));
         QCOMPARE(Doc().m_nCurrent, 2);
 
@@ -169,7 +131,8 @@ private slots:
 
         // Next finds nothing further: the hint, and the position stays.
         const QString hint = AnswerModal(
-            [&] { QTest::mouseClick(Control<QPushButton>("IDC_FIND_NEXT"), Qt::LeftButton); }, Accept);
+            [&] { QTest::mouseClick(Control<QPushButton>("IDC_FIND_NEXT"), Qt::LeftButton); },
+            [](QWidget* w) { static_cast<QDialog*>(w)->accept(); });
         QCOMPARE(hint, QStringLiteral("Hint"));
         QCOMPARE(Doc().m_nCurrent, 1);
 
