@@ -165,12 +165,17 @@ TEST(SaveRespectsWriteAccess, ReadOnlyFileIsNeverReplaced)
     EXPECT_TRUE(doc.IsModified());
     EXPECT_EQ(dir.Names(), (std::vector<std::string>{"ro.ovr"}));
 
-    // Neither through a link, nor onto something that is not a file.
+    // Neither through a link, nor onto something that is not a file, nor
+    // into a missing folder.
     fs::create_symlink("ro.ovr", dir.Path() / "to-ro.ovr");
     std::string error;
     EXPECT_FALSE(ReplaceFileContents(dir / "to-ro.ovr", "x", error));
     EXPECT_FALSE(ReplaceFileContents(dir.Path().string(), "x", error));
     EXPECT_EQ(ReadBytes(dir / "ro.ovr"), "keep me");
+    const FileResult nowhere = SaveDocumentFile(doc, dir / "no/such/folder.ovr");
+    EXPECT_EQ(nowhere.error, FileResult::Error::CannotWrite);
+    EXPECT_NE(nowhere.message.find("folder.ovr"), std::string::npos) << nowhere.message;
+    EXPECT_EQ(doc.GetPathName(), dir / "mine.ovr");
 }
 
 // Guards against a writable document in a folder the user may not write to
