@@ -32,12 +32,6 @@ ToolRun RunTool(std::vector<std::string> args)
     return run;
 }
 
-const std::vector<Entry> kSample = {
-    {"Apfel Baum", "Gr\xFCn und rund\r\nzweite Zeile", "1.2.2003"},
-    {"\xC4rger", "\x80 40 f\xFCr den Kauf", "4.5.2006"},
-    {"Zebra", "Streifen", "7.8.2009"},
-};
-
 // The search folds case on both sides (accented capitals too), numbers hits
 // from 1 and reads descriptions only when asked, wherever the option stands;
 // a match may span the line break of a description. Characters
@@ -47,7 +41,9 @@ TEST(CliTools, FindMatchesLikeTheFindDialog)
 {
     TempFolder dir;
     const std::string path = dir / "find.ovr";
-    SaveEntries(path, kSample);
+    SaveEntries(path, {{"Apfel Baum", "Gr\xFCn und rund\r\nzweite Zeile", "1.2.2003"},
+                       {"\xC4rger", "\x80 40 f\xFCr den Kauf", "4.5.2006"},
+                       {"Zebra", "Streifen", "7.8.2009"}});
     struct Case {
         std::vector<std::string> args;
         int code;
@@ -72,30 +68,11 @@ TEST(CliTools, FindMatchesLikeTheFindDialog)
     }
 }
 
-// A damaged or missing file is an error naming the file, with nothing on
-// standard output for any of the three tools.
-TEST(CliTools, DamagedFileGivesTwoAndEmptyOutput)
-{
-    TempFolder dir;
-    SaveEntries(dir / "whole.ovr", kSample);
-    const std::string bytes = ReadBytes(dir / "whole.ovr");
-    WriteBytes(dir / "cut.ovr", bytes.substr(0, bytes.size() - 5));
-    WriteBytes(dir / "foreign.ovr", bytes.substr(0, 5) + "010c0000" + bytes.substr(13));
-    for (const std::string& path : {dir / "cut.ovr", dir / "foreign.ovr", dir / "missing.ovr"}) {
-        for (std::vector<std::string> args :
-             {std::vector<std::string>{"--list", path}, {"--export", path},
-              {"--find", "a", "--descriptions", path}}) {
-            ToolRun run = RunTool(args);
-            EXPECT_EQ(run.code, 2) << args[0] << " " << path;
-            EXPECT_TRUE(run.out.empty()) << args[0];
-            EXPECT_NE(run.err.find(path), std::string::npos) << run.err;
-        }
-    }
-}
-
 // Key words come out in file order and converted to UTF-8; output larger
-// than the tools' write buffer comes out whole and in order, and a file
-// damaged only at its very end still writes nothing at all.
+// than the tools' write buffer comes out whole and in order. A damaged (even
+// only at its very end, past all that the buffer holds) or missing file is
+// an error naming the file, with nothing on standard output for any of the
+// three tools.
 TEST(CliTools, LargeOutputIsWholeAndDamageFoundFirst)
 {
     TempFolder dir;
@@ -116,10 +93,16 @@ TEST(CliTools, LargeOutputIsWholeAndDamageFoundFirst)
 
     const std::string bytes = ReadBytes(path);
     WriteBytes(dir / "cut.ovr", bytes.substr(0, bytes.size() - 3));
-    for (const char* command : {"--list", "--export"}) {
-        ToolRun run = RunTool({command, dir / "cut.ovr"});
-        EXPECT_EQ(run.code, 2) << command;
-        EXPECT_TRUE(run.out.empty()) << command;
+    WriteBytes(dir / "foreign.ovr", bytes.substr(0, 5) + "010c0000" + bytes.substr(13));
+    for (const std::string& damaged : {dir / "cut.ovr", dir / "foreign.ovr", dir / "missing.ovr"}) {
+        for (std::vector<std::string> args :
+             {std::vector<std::string>{"--list", damaged}, {"--export", damaged},
+              {"--find", "entry", "--descriptions", damaged}}) {
+            ToolRun run = RunTool(args);
+            EXPECT_EQ(run.code, 2) << args[0] << " " << damaged;
+            EXPECT_TRUE(run.out.empty()) << args[0] << " " << damaged;
+            EXPECT_NE(run.err.find(damaged), std::string::npos) << run.err;
+        }
     }
 }
 
