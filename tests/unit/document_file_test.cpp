@@ -71,11 +71,14 @@ TEST_F(DocumentFileTest, OpensAndFailedOpens)
 
 // A file of an unknown version is refused and changes nothing, so that
 // "Save immediate" never overwrites it; switching the option on rewrites
-// the open file, and a deletion rewrites it whole. (That changes go to the
-// file the window names after Save As is guarded by the window's test.)
+// the open file (an old-version one as the new version), and a deletion
+// rewrites it whole. (That changes go to the file the window names after
+// Save As is guarded by the window's test.)
 TEST_F(DocumentFileTest, SaveImmediateNeverOverwritesAForeignFile)
 {
-    const std::string g = MakeFile("g.ovr", {"a", "b"});
+    const std::string g = dir / "g.ovr";
+    WriteBytes(g, std::string("\x00\x00\x0A\x01\x08" "010a0000" "\x02\x00\x00\x00"
+                              "\x01" "a" "\x01" "d" "\x01" "b" "\x01" "d", 25));
     ASSERT_TRUE(OpenDocumentFile(doc, g).ok);
     const std::string foreign("\x00\x00\x0C\x01\x08" "010c0000" "\x00\x00\x00\x00", 17);
     WriteBytes(dir / "new.ovr", foreign);
@@ -93,6 +96,9 @@ TEST_F(DocumentFileTest, SaveImmediateNeverOverwritesAForeignFile)
     doc.OnOptionsSaveImmediate();
     EXPECT_EQ(host.profile["Options/Save immediate"], 1);
     EXPECT_EQ(ReadBytes(dir / "new.ovr"), foreign);
+    const std::string now = ReadBytes(g);
+    EXPECT_EQ(now.substr(0, 13), std::string("\x00\x00\x0B\x01\x08" "010b0000", 13));
+    EXPECT_NE(now.find("6.12.2026"), std::string::npos);
     EXPECT_EQ(LoadEntries(g).size(), 3u);
     doc.OnEntryDelete();
     EXPECT_FALSE(doc.IsModified());
@@ -128,18 +134,6 @@ TEST_F(DocumentFileTest, SaveImmediateFailsSilently)
     doc.OnEntryAdd();
     EXPECT_TRUE(doc.IsModified());
     EXPECT_FALSE(fs::exists(f));  // not created when missing
-}
-
-// Switching the option on rewrites an old-version file as the new version.
-TEST_F(DocumentFileTest, SwitchingOnRewritesOldVersion)
-{
-    WriteBytes(dir / "old.ovr", std::string("\x00\x00\x0A\x01\x08" "010a0000" "\x01\x00\x00\x00"
-                                            "\x01" "k" "\x01" "d", 21));
-    ASSERT_TRUE(OpenDocumentFile(doc, dir / "old.ovr").ok);
-    doc.OnOptionsSaveImmediate();
-    const std::string now = ReadBytes(dir / "old.ovr");
-    EXPECT_EQ(now.substr(0, 13), std::string("\x00\x00\x0B\x01\x08" "010b0000", 13));
-    EXPECT_NE(now.find("6.12.2026"), std::string::npos);
 }
 
 }  // namespace
