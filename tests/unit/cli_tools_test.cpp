@@ -1,83 +1,18 @@
 // SPDX-License-Identifier: MIT
+// The command-line tools run in process: what --list and --find print, and
+// what they do with damaged files and large output.
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
-#include <filesystem>
-#include <fstream>
 #include <sstream>
-#include <stdexcept>
-#include <string>
-#include <vector>
 
 #include "cli/cli_main.h"
-#include "doc/document_file.h"
-#include "doc/ovrin_doc.h"
-#include "fake_host.h"
+#include "fs_test_support.h"
+
+using namespace fs_test;
 
 namespace {
-
-struct Entry {
-    std::string keyWords, description, date;
-};
-
-// A folder of this process's own, removed with everything in it at exit.
-std::string TempPath(const std::string& name)
-{
-    struct Folder {
-        std::filesystem::path path;
-        Folder()
-        {
-            std::string tmpl = ::testing::TempDir() + "cli_tools_XXXXXX";
-            if (::mkdtemp(tmpl.data()) == nullptr)
-                throw std::runtime_error("mkdtemp failed");
-            path = tmpl;
-        }
-        ~Folder()
-        {
-            std::error_code ignored;
-            std::filesystem::remove_all(path, ignored);
-        }
-    };
-    static const Folder folder;
-    return (folder.path / name).string();
-}
-
-// Writes a document file holding `entries` in the order given.
-std::string WriteDocument(const std::string& name, const std::vector<Entry>& entries)
-{
-    FakeHost host;
-    COvrinDoc doc(host);
-    std::vector<std::string> k, d, t;
-    for (const Entry& e : entries) {
-        k.push_back(e.keyWords);
-        d.push_back(e.description);
-        t.push_back(e.date);
-    }
-    doc.m_arrKeyWords = std::move(k);
-    doc.m_arrDescriptions = std::move(d);
-    doc.m_arrDates = std::move(t);
-    doc.m_nCount = static_cast<int>(entries.size());
-    doc.m_nCurrent = entries.empty() ? -1 : 0;
-    const std::string path = TempPath(name);
-    EXPECT_TRUE(SaveDocumentFile(doc, path).ok);
-    return path;
-}
-
-std::string FileBytes(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-}
-
-// Writes `bytes` as the temporary file `name` and returns its path.
-std::string WriteBytes(const std::string& name, const std::string& bytes)
-{
-    const std::string path = TempPath(name);
-    std::ofstream(path, std::ios::binary) << bytes;
-    return path;
-}
 
 struct ToolRun {
     std::optional<int> code;
@@ -97,92 +32,50 @@ ToolRun RunTool(std::vector<std::string> args)
     return run;
 }
 
-const std::vector<Entry> kSample = {
-    {"Apfel Baum", "Gr\xFCn und rund\r\nzweite Zeile", "1.2.2003"},
-    {"\xC4rger", "\x80 40 f\xFCr den Kauf", "4.5.2006"},
-    {"Zebra", "Streifen", "7.8.2009"},
-};
-
-}  // namespace
-
-// Other first arguments must reach the windowed start-up untouched.
-TEST(CliTools, LeavesOtherArgumentsToTheProgram)
-{
-    EXPECT_FALSE(RunTool({}).code.has_value());
-    EXPECT_FALSE(RunTool({"file.ovr"}).code.has_value());
-    EXPECT_FALSE(RunTool({"/p", "file.ovr"}).code.has_value());
-}
-
-// Key words come out in file order and converted to UTF-8, not as raw bytes.
-TEST(CliTools, ListPrintsKeyWordsAsUtf8)
-{
-    const std::string path = WriteDocument("list.ovr", kSample);
-    ToolRun run = RunTool({"--list", path});
-    EXPECT_EQ(run.code, 0);
-    EXPECT_EQ(run.out, "Apfel Baum\n\xC3\x84rger\nZebra\n");
-    EXPECT_TRUE(run.err.empty());
-}
-
 // The search folds case on both sides (accented capitals too), numbers hits
-// from 1 and reads descriptions only when asked, wherever the option stands.
+// from 1 and reads descriptions only when asked, wherever the option stands;
+// a match may span the line break of a description. Characters
+// Windows-1252 lacks cannot occur in a document: no hit, no crash; broken
+// UTF-8 and a missing FILE are usage errors.
 TEST(CliTools, FindMatchesLikeTheFindDialog)
 {
-    const std::string path = WriteDocument("find.ovr", kSample);
-    ToolRun run = RunTool({"--find", "\xC3\xA4RG", path});  // "äRG"
-    EXPECT_EQ(run.code, 0);
-    EXPECT_EQ(run.out, "2\t\xC3\x84rger\n");
-
-    EXPECT_EQ(RunTool({"--find", "streifen", path}).code, 1);
-    EXPECT_EQ(RunTool({"--find", "streifen", "--descriptions", path}).out, "3\tZebra\n");
-    ToolRun after = RunTool({"--find", "\xE2\x82\xAC 40", path, "--descriptions"});  // "€ 40"
-    EXPECT_EQ(after.code, 0);
-    EXPECT_EQ(after.out, "2\t\xC3\x84rger\n");
-    // A match may span the line break of a description.
-    EXPECT_EQ(RunTool({"--find", "rund\r\nzweite", "--descriptions", path}).code, 0);
-}
-
-// Characters Windows-1252 lacks cannot occur in a document: no hit, no crash;
-// broken UTF-8 and a missing FILE are usage errors.
-TEST(CliTools, FindRejectsOrMissesTextsOutsideTheCodePage)
-{
-    const std::string path = WriteDocument("find2.ovr", kSample);
-    ToolRun run = RunTool({"--find", "\xE2\x98\x83", "--descriptions", path});  // snowman
-    EXPECT_EQ(run.code, 1);
-    EXPECT_TRUE(run.out.empty());
-    EXPECT_EQ(RunTool({"--find", "\xC3", path}).code, 2);
-    EXPECT_EQ(RunTool({"--find", "\xC0\x80", path}).code, 2);  // overlong NUL
-    EXPECT_EQ(RunTool({"--find", "Apfel"}).code, 2);
-    EXPECT_EQ(RunTool({"--find", "", path}).code, 2);
-    EXPECT_EQ(RunTool({"--list"}).code, 2);
-    EXPECT_EQ(RunTool({"--export", path, path}).code, 2);
-}
-
-// A damaged or missing file is an error naming the file, with nothing on
-// standard output for any of the three tools.
-TEST(CliTools, DamagedFileGivesTwoAndEmptyOutput)
-{
-    const std::string bytes = FileBytes(WriteDocument("whole.ovr", kSample));
-    const std::string cut = WriteBytes("cut.ovr", bytes.substr(0, bytes.size() - 5));
-    const std::string foreign =
-        WriteBytes("foreign.ovr", bytes.substr(0, 5) + "010c0000" + bytes.substr(13));
-    for (const std::string& path : {cut, foreign, TempPath("missing.ovr")}) {
-        for (std::vector<std::string> args :
-             {std::vector<std::string>{"--list", path}, {"--export", path},
-              {"--find", "a", "--descriptions", path}}) {
-            ToolRun run = RunTool(args);
-            EXPECT_EQ(run.code, 2) << args[0] << " " << path;
-            EXPECT_TRUE(run.out.empty()) << args[0];
-            EXPECT_NE(run.err.find(path), std::string::npos) << run.err;
-        }
+    TempFolder dir;
+    const std::string path = dir / "find.ovr";
+    SaveEntries(path, {{"Apfel Baum", "Gr\xFCn und rund\r\nzweite Zeile", "1.2.2003"},
+                       {"\xC4rger", "\x80 40 f\xFCr den Kauf", "4.5.2006"},
+                       {"Zebra", "Streifen", "7.8.2009"}});
+    struct Case {
+        std::vector<std::string> args;
+        int code;
+        std::string out;
+    };
+    const std::vector<Case> cases = {
+        {{"--find", "\xC3\xA4RG", path}, 0, "2\t\xC3\x84rger\n"},  // "äRG"
+        {{"--find", "streifen", path}, 1, ""},
+        {{"--find", "streifen", "--descriptions", path}, 0, "3\tZebra\n"},
+        {{"--find", "\xE2\x82\xAC 40", path, "--descriptions"}, 0, "2\t\xC3\x84rger\n"},  // "€ 40"
+        {{"--find", "rund\r\nzweite", "--descriptions", path}, 0, "1\tApfel Baum\n"},
+        {{"--find", "\xE2\x98\x83", "--descriptions", path}, 1, ""},  // snowman
+        {{"--find", "\xC3", path}, 2, ""},
+        {{"--find", "\xC0\x80", path}, 2, ""},  // overlong NUL
+        {{"--find", "Apfel"}, 2, ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.args[1]);
+        const ToolRun run = RunTool(c.args);
+        EXPECT_EQ(run.code, c.code);
+        EXPECT_EQ(run.out, c.out);
     }
 }
 
-namespace {
-
-// Output larger than the tools' write buffer comes out whole and in order,
-// and a file damaged only at its very end still writes nothing at all.
+// Key words come out in file order and converted to UTF-8; output larger
+// than the tools' write buffer comes out whole and in order. A damaged (even
+// only at its very end, past all that the buffer holds) or missing file is
+// an error naming the file, with nothing on standard output for any of the
+// three tools.
 TEST(CliTools, LargeOutputIsWholeAndDamageFoundFirst)
 {
+    TempFolder dir;
     std::vector<Entry> entries;
     std::string expected;
     for (int i = 0; i < 30000; ++i) {
@@ -191,18 +84,25 @@ TEST(CliTools, LargeOutputIsWholeAndDamageFoundFirst)
         entries.push_back({key, "d", "1.1.2000"});
         expected += std::string(key, std::strlen(key) - 1) + "\xC3\xA9\n";
     }
-    const std::string path = WriteDocument("large.ovr", entries);
+    const std::string path = dir / "large.ovr";
+    SaveEntries(path, entries);
     ToolRun list = RunTool({"--list", path});
     EXPECT_EQ(list.code, 0);
     EXPECT_GT(list.out.size(), std::size_t{1} << 20);
     EXPECT_TRUE(list.out == expected);
 
-    const std::string bytes = FileBytes(path);
-    const std::string cut = WriteBytes("large_cut.ovr", bytes.substr(0, bytes.size() - 3));
-    for (const char* command : {"--list", "--export"}) {
-        ToolRun run = RunTool({command, cut});
-        EXPECT_EQ(run.code, 2) << command;
-        EXPECT_TRUE(run.out.empty()) << command;
+    const std::string bytes = ReadBytes(path);
+    WriteBytes(dir / "cut.ovr", bytes.substr(0, bytes.size() - 3));
+    WriteBytes(dir / "foreign.ovr", bytes.substr(0, 5) + "010c0000" + bytes.substr(13));
+    for (const std::string& damaged : {dir / "cut.ovr", dir / "foreign.ovr", dir / "missing.ovr"}) {
+        for (std::vector<std::string> args :
+             {std::vector<std::string>{"--list", damaged}, {"--export", damaged},
+              {"--find", "entry", "--descriptions", damaged}}) {
+            ToolRun run = RunTool(args);
+            EXPECT_EQ(run.code, 2) << args[0] << " " << damaged;
+            EXPECT_TRUE(run.out.empty()) << args[0] << " " << damaged;
+            EXPECT_NE(run.err.find(damaged), std::string::npos) << run.err;
+        }
     }
 }
 
@@ -210,9 +110,10 @@ TEST(CliTools, LargeOutputIsWholeAndDamageFoundFirst)
 // the UTF-16 string form read as they do into the document.
 TEST(CliTools, WalkReadsOldVersionAndUtf16Texts)
 {
-    const std::string path =
-        WriteBytes("old.ovr", std::string("\x00\x00\x0A\x01\x08" "010a0000" "\x01\x00\x00\x00"
-                                          "\xFF\xFE\xFF\x02" "\xAC\x20" "b\x00" "\x02" "xy", 28));
+    TempFolder dir;
+    const std::string path = dir / "old.ovr";
+    WriteBytes(path, std::string("\x00\x00\x0A\x01\x08" "010a0000" "\x01\x00\x00\x00"
+                                 "\xFF\xFE\xFF\x02" "\xAC\x20" "b\x00" "\x02" "xy", 28));
     std::vector<std::string> seen;
     const FileResult result = ReadDocumentEntries(
         path, [&](int i, std::string_view k, std::string_view d, std::string_view t) {

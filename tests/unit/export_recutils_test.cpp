@@ -1,20 +1,16 @@
 // SPDX-License-Identifier: MIT
+// What --export writes, read back by recsel, and its conversion on threads.
 #include <gtest/gtest.h>
 
 #include <cstdint>
 #include <cstdio>
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <string>
-#include <vector>
 
 #include "cli/recutils_export.h"
 #include "doc/archive.h"
 #include "doc/cp1252.h"
-#include "doc/document_file.h"
-#include "doc/ovrin_doc.h"
-#include "fake_host.h"
+#include "fs_test_support.h"
+
+using namespace fs_test;
 
 namespace {
 
@@ -51,45 +47,6 @@ std::string AsRead(const std::string& bytes)
     return r;
 }
 
-// A path in a folder of this process's own, removed with its files at exit.
-std::string Scratch(const std::string& name)
-{
-    struct Folder {
-        std::filesystem::path path;
-        Folder()
-        {
-            std::string tmpl = ::testing::TempDir() + "export_recutils_XXXXXX";
-            if (::mkdtemp(tmpl.data()) != nullptr)
-                path = tmpl;
-        }
-        ~Folder()
-        {
-            std::error_code ignored;
-            if (!path.empty())
-                std::filesystem::remove_all(path, ignored);
-        }
-    };
-    static const Folder folder;
-    return (folder.path / name).string();
-}
-
-// Saves the entries as a document file and returns its path.
-std::string SaveEntries(const std::string& name, const std::vector<std::string>& keys,
-                        const std::vector<std::string>& descriptions,
-                        const std::vector<std::string>& dates)
-{
-    FakeHost host;
-    COvrinDoc doc(host);
-    doc.m_arrKeyWords = keys;
-    doc.m_arrDescriptions = descriptions;
-    doc.m_arrDates = dates;
-    doc.m_nCount = static_cast<int>(keys.size());
-    doc.m_nCurrent = 0;
-    const std::string path = Scratch(name);
-    EXPECT_TRUE(SaveDocumentFile(doc, path).ok);
-    return path;
-}
-
 // The record set of a file, its runs about `runBytes` long, on `lanes` threads.
 std::string Export(const std::string& path, std::size_t runBytes, unsigned lanes,
                    std::vector<int>& inexact)
@@ -111,24 +68,29 @@ TEST(ExportRecutils, RoundTripsThroughRecsel)
 {
     if (std::system("command -v recsel >/dev/null 2>&1") != 0)
         GTEST_SKIP() << "needs recsel (Debian package recutils) to read the records back";
-    const std::vector<std::string> keys{"plan A", "  blank edged  ", "Caf\xE9 \x80", "", "Tab\there", "+ plus"};
-    const std::vector<std::string> descriptions{
-        "one\r\ntwo\r\nthree", "  lead\r\n  indented  \r\n", "", "\r\n\r\nafter two breaks",
-        "% not a comment\r\n# nor this\r\nName: not a field", "back\\slash inside"};
-    const std::vector<std::string> dates{"1.1.2000", "2.2.2002", "", "3.3.2003", "4.4.2004", "5.5.2005"};
+    const std::vector<Entry> entries = {
+        {"plan A", "one\r\ntwo\r\nthree", "1.1.2000"},
+        {"  blank edged  ", "  lead\r\n  indented  \r\n", "2.2.2002"},
+        {"Caf\xE9 \x80", "", ""},
+        {"", "\r\n\r\nafter two breaks", "3.3.2003"},
+        {"Tab\there", "% not a comment\r\n# nor this\r\nName: not a field", "4.4.2004"},
+        {"+ plus", "back\\slash inside", "5.5.2005"},
+    };
+    TempFolder dir;
+    SaveEntries(dir / "rt.ovr", entries);
     std::vector<int> inexact;
-    const std::string text = Export(SaveEntries("export_rt.ovr", keys, descriptions, dates), SIZE_MAX, 1, inexact);
+    const std::string text = Export(dir / "rt.ovr", SIZE_MAX, 1, inexact);
     EXPECT_TRUE(inexact.empty());
 
-    const std::string file = Scratch("export_roundtrip.rec");
-    std::ofstream(file, std::ios::binary) << text;
+    const std::string file = dir / "rt.rec";
+    WriteBytes(file, text);
     ASSERT_EQ(ReadCommand("recsel -c '" + file + "'"), "6\n") << text;
-    for (std::size_t i = 0; i < keys.size(); ++i) {
+    for (std::size_t i = 0; i < entries.size(); ++i) {
         SCOPED_TRACE(i);
         const int number = static_cast<int>(i + 1);
-        EXPECT_EQ(FieldOf(file, number, "KeyWords"), AsRead(keys[i]));
-        EXPECT_EQ(FieldOf(file, number, "Date"), dates[i]);
-        EXPECT_EQ(FieldOf(file, number, "Description"), AsRead(descriptions[i]));
+        EXPECT_EQ(FieldOf(file, number, "KeyWords"), AsRead(entries[i].keyWords));
+        EXPECT_EQ(FieldOf(file, number, "Date"), entries[i].date);
+        EXPECT_EQ(FieldOf(file, number, "Description"), AsRead(entries[i].description));
     }
     EXPECT_EQ(ReadCommand("recsel -e \"KeyWords ~ 'plan'\" -P Number '" + file + "'"), "1\n");
 }
@@ -138,14 +100,14 @@ TEST(ExportRecutils, RoundTripsThroughRecsel)
 // backslash (recutils would join it with the next) named in order too.
 TEST(ExportRecutils, RunsOnThreadsMatchOneRun)
 {
-    std::vector<std::string> keys, descriptions, dates;
-    for (int i = 0; i < 500; ++i) {
-        keys.push_back("key " + std::to_string(i) + (i % 7 == 0 ? " \xE9t\xE9" : ""));
-        descriptions.push_back(i % 50 == 3 ? "C:\\dir\\\r\nnext"
-                                           : std::string(i % 40, 'x') + "\r\n\x80 " + std::to_string(i));
-        dates.push_back("1.1.2000");
-    }
-    const std::string path = SaveEntries("export_runs.ovr", keys, descriptions, dates);
+    std::vector<Entry> entries;
+    for (int i = 0; i < 500; ++i)
+        entries.push_back({"key " + std::to_string(i) + (i % 7 == 0 ? " \xE9t\xE9" : ""),
+                           i % 50 == 3 ? "C:\\dir\\\r\nnext" : std::string(i % 40, 'x') + "\r\n\x80 " + std::to_string(i),
+                           "1.1.2000"});
+    TempFolder dir;
+    const std::string path = dir / "runs.ovr";
+    SaveEntries(path, entries);
     std::vector<int> oneInexact;
     const std::string one = Export(path, SIZE_MAX, 1, oneInexact);
     EXPECT_EQ(oneInexact, (std::vector<int>{4, 54, 104, 154, 204, 254, 304, 354, 404, 454}));

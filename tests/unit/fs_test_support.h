@@ -2,8 +2,9 @@
 #pragma once
 
 // Real-file-system helpers: a private temporary folder that is always
-// removed, byte-exact file access, and running a piece of a test in a child
-// process (as a user without root rights, or under a resource limit).
+// removed, byte-exact file access, documents saved from and read into plain
+// entries, and running a piece of a test in a child process (as a user
+// without root rights, or under a resource limit).
 
 #include <gtest/gtest.h>
 
@@ -21,6 +22,10 @@
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
+
+#include "doc/document_file.h"
+#include "doc/ovrin_doc.h"
+#include "fake_host.h"
 
 namespace fs_test {
 
@@ -81,6 +86,40 @@ inline void WriteBytes(const std::string& path, const std::string& bytes)
     std::ofstream(path, std::ios::binary) << bytes;
 }
 
+struct Entry {
+    std::string keyWords, description, date;
+    bool operator==(const Entry&) const = default;
+};
+
+// Saves the entries, in the order given, as the document file `path`.
+inline void SaveEntries(const std::string& path, const std::vector<Entry>& entries)
+{
+    FakeHost host;
+    COvrinDoc doc(host);
+    for (const Entry& e : entries) {
+        doc.m_arrKeyWords.push_back(e.keyWords);
+        doc.m_arrDescriptions.push_back(e.description);
+        doc.m_arrDates.push_back(e.date);
+    }
+    doc.m_nCount = static_cast<int>(entries.size());
+    doc.m_nCurrent = entries.empty() ? -1 : 0;
+    const FileResult saved = SaveDocumentFile(doc, path);
+    EXPECT_TRUE(saved.ok) << saved.message;
+}
+
+// The entries of the document file `path`, in file order.
+inline std::vector<Entry> LoadEntries(const std::string& path)
+{
+    FakeHost host;
+    COvrinDoc doc(host);
+    const FileResult loaded = OpenDocumentFile(doc, path);
+    EXPECT_TRUE(loaded.ok) << loaded.message;
+    std::vector<Entry> entries;
+    for (int i = 0; i < doc.m_nCount; ++i)
+        entries.push_back({doc.m_arrKeyWords[i], doc.m_arrDescriptions[i], doc.m_arrDates[i]});
+    return entries;
+}
+
 inline ino_t InodeOf(const std::string& path)
 {
     struct stat st {};
@@ -96,12 +135,8 @@ struct Unprivileged {
 
 inline Unprivileged Nobody()
 {
-    Unprivileged who;
-    if (const passwd* pw = ::getpwnam("nobody")) {
-        who.uid = pw->pw_uid;
-        who.gid = pw->pw_gid;
-    }
-    return who;
+    const passwd* pw = ::getpwnam("nobody");
+    return pw ? Unprivileged{pw->pw_uid, pw->pw_gid} : Unprivileged{};
 }
 
 // Gives `path` to the user that RunInChild(..., true) runs as.

@@ -20,17 +20,12 @@ using namespace fs_test;
 
 namespace {
 
-bool IsTempOf(const std::string& name, const std::string& file)
-{
-    return name.rfind("." + file + ".", 0) == 0;
-}
-
 // --- Links ------------------------------------------------------------------
 
 // Guards against a save replacing a symbolic link by a regular file, so that
 // the file the link names keeps the old content; also through a chain of
 // relative links, and to a target that does not exist yet.
-TEST(SaveFollowsLinks, SymbolicLinksLandInTheirTarget)
+TEST(SaveFollowsLinks, SymbolicAndHardLinksSeeTheNewContent)
 {
     TempFolder dir;
     fs::create_directory(dir.Path() / "real");
@@ -63,31 +58,27 @@ TEST(SaveFollowsLinks, SymbolicLinksLandInTheirTarget)
     COvrinDoc reread(host);
     ASSERT_TRUE(OpenDocumentFile(reread, dir / "real/doc.ovr").ok);
     EXPECT_EQ(reread.m_arrKeyWords, (std::vector<std::string>{"a"}));
-}
 
-// Guards against a save giving one name of a hard-linked file a new inode,
-// so that the other names keep the old content.
-TEST(SaveFollowsLinks, HardLinksAllSeeTheNewContent)
-{
-    TempFolder dir;
+    // A save must not give one name of a hard-linked file a new inode, so
+    // that the other names keep the old content.
     WriteBytes(dir / "one.ovr", "old content, longer than the new");
     fs::create_hard_link(dir.Path() / "one.ovr", dir.Path() / "two.ovr");
     const ino_t inode = InodeOf(dir / "one.ovr");
-    std::string error;
     ASSERT_TRUE(ReplaceFileContents(dir / "one.ovr", "new", error)) << error;
     EXPECT_EQ(ReadBytes(dir / "two.ovr"), "new");
     EXPECT_EQ(InodeOf(dir / "one.ovr"), inode);
     EXPECT_EQ(fs::hard_link_count(dir.Path() / "one.ovr"), 2u);
     ASSERT_TRUE(ReplaceFileContents(dir / "two.ovr", std::string(100000, 'x'), error)) << error;
     EXPECT_EQ(ReadBytes(dir / "one.ovr"), std::string(100000, 'x'));
-    EXPECT_EQ(dir.Names(), (std::vector<std::string>{"one.ovr", "two.ovr"}));
+    EXPECT_EQ(dir.Names(), (std::vector<std::string>{"chain.ovr", "dangling.ovr", "link.ovr", "loop1.ovr",
+                                                     "loop2.ovr", "one.ovr", "real", "two.ovr"}));
 }
 
 // --- Modes and owners -------------------------------------------------------
 
 // Guards against saved files being world-readable whatever the umask, and
-// against a save resetting the mode of an existing file.
-TEST(SaveKeepsModeAndOwner, NewFilesFollowTheUmaskExistingKeepTheirMode)
+// against a save resetting the mode of an existing file or its owner.
+TEST(SaveKeepsModeAndOwner, UmaskModesAndOwnersAreKept)
 {
     TempFolder dir;
     std::string error;
@@ -103,20 +94,15 @@ TEST(SaveKeepsModeAndOwner, NewFilesFollowTheUmaskExistingKeepTheirMode)
     EXPECT_EQ(fs::status(dir.Path() / "private.ovr").permissions(), static_cast<fs::perms>(0600));
     EXPECT_EQ(fs::status(dir.Path() / "shared.ovr").permissions(), static_cast<fs::perms>(0644));
     EXPECT_EQ(fs::status(dir.Path() / "group.ovr").permissions(), static_cast<fs::perms>(0640));
-}
 
-// Guards against root's save handing another user's file to root, and
-// against a user's save of a file it may write but does not own taking it
-// over (the file is then written in place).
-TEST(SaveKeepsModeAndOwner, OwnerAndGroupSurvive)
-{
+    // Root's save must not hand another user's file to root, and a user's
+    // save of a file it may write but does not own must not take it over
+    // (the file is then written in place).
     if (::geteuid() != 0)
-        GTEST_SKIP() << "only root can give a file to another user";
-    TempFolder dir;
+        GTEST_SKIP() << "modes checked; owners need root, who alone can give a file away";
     const Unprivileged nobody = Nobody();
     WriteBytes(dir / "theirs.ovr", "old");
     ASSERT_EQ(::chown((dir / "theirs.ovr").c_str(), nobody.uid, nobody.gid), 0);
-    std::string error;
     ASSERT_TRUE(ReplaceFileContents(dir / "theirs.ovr", "new", error)) << error;
     struct stat st {};
     ::stat((dir / "theirs.ovr").c_str(), &st);
@@ -139,7 +125,8 @@ TEST(SaveKeepsModeAndOwner, OwnerAndGroupSurvive)
         return after.st_uid == 0 ? "" : "the file changed its owner";
     });
     EXPECT_EQ(ReadBytes(path), "by nobody");
-    EXPECT_EQ(dir.Names(), (std::vector<std::string>{"roots.ovr", "theirs.ovr"}));
+    EXPECT_EQ(dir.Names(),
+              (std::vector<std::string>{"group.ovr", "private.ovr", "roots.ovr", "shared.ovr", "theirs.ovr"}));
 }
 
 // --- Write access -----------------------------------------------------------
@@ -165,12 +152,17 @@ TEST(SaveRespectsWriteAccess, ReadOnlyFileIsNeverReplaced)
     EXPECT_TRUE(doc.IsModified());
     EXPECT_EQ(dir.Names(), (std::vector<std::string>{"ro.ovr"}));
 
-    // Neither through a link, nor onto something that is not a file.
+    // Neither through a link, nor onto something that is not a file, nor
+    // into a missing folder.
     fs::create_symlink("ro.ovr", dir.Path() / "to-ro.ovr");
     std::string error;
     EXPECT_FALSE(ReplaceFileContents(dir / "to-ro.ovr", "x", error));
     EXPECT_FALSE(ReplaceFileContents(dir.Path().string(), "x", error));
     EXPECT_EQ(ReadBytes(dir / "ro.ovr"), "keep me");
+    const FileResult nowhere = SaveDocumentFile(doc, dir / "no/such/folder.ovr");
+    EXPECT_EQ(nowhere.error, FileResult::Error::CannotWrite);
+    EXPECT_NE(nowhere.message.find("folder.ovr"), std::string::npos) << nowhere.message;
+    EXPECT_EQ(doc.GetPathName(), dir / "mine.ovr");
 }
 
 // Guards against a writable document in a folder the user may not write to
@@ -296,10 +288,8 @@ TEST(SaveSurvivesFailures, KilledSavesLeaveOldOrNewAndNoLitter)
     EXPECT_EQ(ReadBytes(f), "final");
     EXPECT_EQ(dir.Names(),
               (std::vector<std::string>{".f.ovr.Zz99Yy", ".f.ovr.keep", ".g.ovr.Ab12Cd", "f.ovr"}));
-    std::string e;
-    ASSERT_TRUE(ReplaceFileContents(f, "again", e)) << e;
-    for (const std::string& name : dir.Names())
-        EXPECT_FALSE(IsTempOf(name, "f.ovr") && name != ".f.ovr.keep") << name;
+    ASSERT_TRUE(ReplaceFileContents(f, "again", error)) << error;
+    EXPECT_EQ(dir.Names(), (std::vector<std::string>{".f.ovr.keep", ".g.ovr.Ab12Cd", "f.ovr"}));
 }
 
 }  // namespace
