@@ -31,19 +31,17 @@ std::string Reference(std::string_view bytes)
     return out;
 }
 
-using Converter = const char* (*)(const char*, const char*, char, char*&);
-
 struct Named {
     const char* name;
-    Converter convert;
+    const char* (*convert)(const char*, const char*, char, char*&);
 };
 
+// The vector converter only where this processor has it.
 std::vector<Named> Converters()
 {
-    std::vector<Named> all{{"portable", &WriteCp1252AsUtf8Portable}};
-    if (HasVectorCp1252ToUtf8())
-        all.push_back({"vector", &WriteCp1252AsUtf8Vector});
-    return all;
+    if (!HasVectorCp1252ToUtf8())
+        return {{"portable", &WriteCp1252AsUtf8Portable}};
+    return {{"portable", &WriteCp1252AsUtf8Portable}, {"vector", &WriteCp1252AsUtf8Vector}};
 }
 
 // Converts `text` up to its first line feed; checks where the converter

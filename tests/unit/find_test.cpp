@@ -17,6 +17,30 @@ struct Entry {
     std::string description;
 };
 
+// One step of a walk: set the position, or press Next or Back and expect a
+// hit at (entry, position) or the "no more hit" hint with that state left.
+enum class Op { Goto, Next, Back, NextEnds, BackEnds };
+constexpr int kAny = -2;
+struct Step {
+    Op op;
+    int entry;
+    int pos;
+};
+
+struct Walk {
+    const char* name;
+    std::vector<Entry> entries;
+    std::string search;
+    bool inDescriptions;
+    std::vector<Step> steps;
+};
+
+// `s` at `pos` in a line of dots.
+std::string At(int pos, const std::string& s, std::string text = std::string(60, '.'))
+{
+    return text.replace(static_cast<size_t>(pos), s.size(), s);
+}
+
 class FindTest : public ::testing::Test {
 protected:
     FakeHost host;
@@ -39,161 +63,106 @@ protected:
         find.m_strSearch = text;
         find.m_bInDescriptions = inDescriptions;
     }
-    // Where the last hit is, as (entry, position), with the current entry.
-    void ExpectHit(int entry, int pos)
+    // A hit makes its entry current, marks it as new and redraws once.
+    void ExpectHit(int entry, int pos, int updatesBefore)
     {
         EXPECT_EQ(doc.m_nFindEntry, entry);
         EXPECT_EQ(doc.m_nCurrent, entry);
         EXPECT_EQ(doc.m_nFindPos, pos);
         EXPECT_TRUE(doc.m_bNewHit);
+        EXPECT_EQ(host.updates, updatesBefore + 1);
     }
-    std::string At(int pos, const std::string& s, int length = 60)
+    void Run(const Walk& walk)
     {
-        std::string text(static_cast<size_t>(length), '.');
-        text.replace(static_cast<size_t>(pos), s.size(), s);
-        return text;
+        Fill(walk.entries);
+        Search(walk.search, walk.inDescriptions);
+        for (size_t i = 0; i < walk.steps.size(); ++i) {
+            const Step& s = walk.steps[i];
+            SCOPED_TRACE(testing::Message() << walk.name << ", step " << i);
+            if (s.op == Op::Goto) {
+                doc.m_nCurrent = s.entry;
+                doc.m_nFindPos = s.pos;
+                continue;
+            }
+            const size_t hints = host.hints.size();
+            const int updates = host.updates;
+            doc.m_bNewHit = false;
+            if (s.op == Op::Next || s.op == Op::NextEnds)
+                find.OnFindNext();
+            else
+                find.OnFindBack();
+            if (s.op == Op::Next || s.op == Op::Back) {
+                ExpectHit(s.entry, s.pos, updates);
+                EXPECT_EQ(host.hints.size(), hints);
+                continue;
+            }
+            ASSERT_EQ(host.hints.size(), hints + 1);
+            EXPECT_EQ(host.hints.back(), g_strNoMoreHit);
+            if (s.entry != kAny) {
+                EXPECT_EQ(doc.m_nCurrent, s.entry);
+            }
+            if (s.pos != kAny) {
+                EXPECT_EQ(doc.m_nFindPos, s.pos);
+            }
+        }
     }
 };
 
-// Walks the worked example: two hits in one description, forward and back,
-// then out to the key words or the description before.
-TEST_F(FindTest, TwoHitsInOneDescriptionForwardAndBack)
+// Document order is each entry's key words, then its description from the
+// front; Back walks the same order in reverse. Every walk here guards one
+// rule of where a search starts, goes on and stops.
+TEST_F(FindTest, WalksInDocumentOrder)
 {
-    const std::string twice = At(40, "needle", 60).replace(5, 6, "NEEDLE");
-    Fill({{"a", "nothing"}, {"b", "nothing"}, {"c needle", twice}, {"d", "x"}});
-    Search("needle", true);
-
-    find.OnFindNext();
-    // entry 2's key words come before its description in document order
-    ExpectHit(2, -1);
-    find.OnFindNext();
-    ExpectHit(2, 5);
-    find.OnFindNext();
-    ExpectHit(2, 40);
-    doc.m_bNewHit = false;
-    const int updates = host.updates;
-    find.OnFindBack();
-    ExpectHit(2, 5);
-    EXPECT_EQ(host.updates, updates + 1);
-    find.OnFindBack();
-    ExpectHit(2, -1);
-    find.OnFindBack();
-    EXPECT_EQ(host.hints, std::vector<std::string>{g_strNoMoreHit});
-    EXPECT_EQ(doc.m_nCurrent, 2);
-    EXPECT_EQ(doc.m_nFindEntry, 2);
-}
-
-// Without a match in entry 2's key words, Back from the first description
-// hit goes on to the last occurrence in entry 1's description.
-TEST_F(FindTest, BackLeavesTheEntryForTheEndOfThePreviousDescription)
-{
-    Fill({{"a", "x"}, {"b", At(3, "pin").replace(20, 3, "pin")}, {"c", At(5, "pin").replace(40, 3, "pin")}});
-    Search("pin", true);
-    doc.m_nCurrent = 2;
-    find.OnFindNext();
-    ExpectHit(2, 5);
-    find.OnFindNext();
-    ExpectHit(2, 40);
-    find.OnFindBack();
-    ExpectHit(2, 5);
-    find.OnFindBack();
-    ExpectHit(1, 20);
-    find.OnFindBack();
-    ExpectHit(1, 3);
-    find.OnFindBack();  // entry 1's and entry 0's key words and entry 0's text
-    EXPECT_EQ(host.hints.size(), 1u);
-    EXPECT_EQ(doc.m_nCurrent, 1);
-    EXPECT_EQ(doc.m_nFindPos, -1);
-}
-
-// Case is folded on both sides, the string may stand inside words, and
-// blanks are ordinary characters.
-TEST_F(FindTest, FoldedSubstringAnywhere)
-{
-    Fill({{"start", ""}, {"Project Plan", ""}, {"one blank", ""}, {"two  blanks", ""}});
-    for (const char* s : {"plan", "PLAN", "ject pl"}) {
-        doc.m_nCurrent = 0;
-        Search(s, false);
-        find.OnFindNext();
-        EXPECT_EQ(doc.m_nCurrent, 1) << s;
+    using enum Op;
+    const std::vector<Walk> walks = {
+        {"two hits in a description, key words first, then back out",
+         {{"a", "nothing"}, {"b", "nothing"}, {"c needle", At(5, "NEEDLE", At(40, "needle"))}, {"d", "x"}},
+         "needle", true,
+         {{Next, 2, -1}, {Next, 2, 5}, {Next, 2, 40}, {Back, 2, 5}, {Back, 2, -1}, {BackEnds, 2, kAny}}},
+        {"back leaves the entry for the last hit of the previous description",
+         {{"a", "x"}, {"b", At(3, "pin", At(20, "pin"))}, {"c", At(5, "pin", At(40, "pin"))}},
+         "pin", true,
+         {{Goto, 2, -1}, {Next, 2, 5}, {Next, 2, 40}, {Back, 2, 5}, {Back, 1, 20}, {Back, 1, 3},
+          {BackEnds, 1, -1}}},
+        {"an unticked box reads no description",
+         {{"apple tree", "tree"}, {"b", "tree tree"}, {"c", "tree"}, {"tree house", "tree"}},
+         "tree", false,
+         {{Next, 3, -1}, {Back, 0, -1}, {BackEnds, 0, kAny}}},
+        {"case folded, inside words, blanks as characters",
+         {{"start", ""}, {"Project Plan", ""}, {"one blank", ""}, {"two  blanks", ""}},
+         "JECT pl", false, {{Next, 1, -1}}},
+        {"a blank run", {{"start", ""}, {"one blank", ""}, {"two  blanks", ""}}, "  ", false,
+         {{Next, 2, -1}}},
+        {"back from position 0 goes to the entry before",
+         {{"key", "key at the end: key"}, {"b", "key first"}}, "KEY", true,
+         {{Goto, 1, 0}, {Back, 0, 16}}},
+        {"back from position 0 goes to the same entry's key words",
+         {{"key", "x"}, {"key", "key first"}}, "key", true,
+         {{Goto, 1, 0}, {Back, 1, -1}}},
+        // A failed search that passed its start entry leaves the position at
+        // -1, so the next Next finds the start entry's hit again.
+        {"after a failed search Next finds the start entry's hit again",
+         {{"a", "x"}, {"b", "..hay.."}, {"c", "x"}}, "hay", true,
+         {{Goto, 1, -1}, {Next, 1, 2}, {NextEnds, 1, -1}, {Next, 1, 2}}},
+        {"a failed search from the last entry keeps the position",
+         {{"a", "x"}, {"b", "x"}, {"c", "hay"}}, "hay", true,
+         {{Goto, 2, 0}, {NextEnds, 2, 0}}},
+        {"next skips its start entry's key words and follows the user's walk",
+         {{"cat", ""}, {"cat", ""}, {"dog", ""}, {"cat", ""}}, "cat", false,
+         {{Goto, 3, -1}, {NextEnds, 3, kAny}, {Goto, 0, -1}, {Next, 1, -1}}},
+        // Entries deleted while the dialog is open are never read.
+        {"a stale current entry beyond the table", {{"a", "word"}, {"b", "word"}}, "word", true,
+         {{Goto, 5, 2}, {Back, 1, 0}}},
+        {"an empty table", {}, "word", true, {{Goto, 0, -1}, {NextEnds, kAny, kAny}, {BackEnds, kAny, kAny}}},
+        // A stale position past the description's end reads nothing beyond it.
+        {"a stale position beyond the description", {{"a", "short"}, {"b", "x short"}}, "short", true,
+         {{Goto, 0, 1000}, {Next, 1, 2}, {Goto, 1, 1000}, {Back, 1, 2}}},
+    };
+    for (const Walk& walk : walks) {
+        doc.m_nFindEntry = -1;
+        doc.m_nFindPos = -1;
+        Run(walk);
     }
-    doc.m_nCurrent = 0;
-    Search("  ", false);
-    find.OnFindNext();
-    EXPECT_EQ(doc.m_nCurrent, 3);
-    EXPECT_TRUE(host.hints.empty());
-}
-
-// With the box unticked no description is read, in either direction.
-TEST_F(FindTest, UntickedBoxSearchesKeyWordsOnly)
-{
-    Fill({{"apple tree", "tree"}, {"b", "tree tree"}, {"c", "tree"}, {"tree house", "tree"}});
-    Search("tree", false);
-    find.OnFindNext();
-    ExpectHit(3, -1);
-    find.OnFindBack();
-    ExpectHit(0, -1);
-    find.OnFindBack();
-    EXPECT_EQ(host.hints.size(), 1u);
-    EXPECT_EQ(doc.m_nCurrent, 0);
-}
-
-// A hit at position 0 has nothing before it in its description, so Back
-// goes to the same entry's key words and then to the previous entry.
-TEST_F(FindTest, BackFromPositionZero)
-{
-    Fill({{"key", "key at the end: key"}, {"b", "key first"}});
-    Search("KEY", true);
-    doc.m_nCurrent = 1;
-    doc.m_nFindPos = 0;
-    find.OnFindBack();
-    ExpectHit(0, 16);
-    doc.m_arrKeyWords[1] = "key";
-    doc.m_nCurrent = 1;
-    doc.m_nFindPos = 0;
-    find.OnFindBack();
-    ExpectHit(1, -1);
-}
-
-// A failed forward search that passed its start entry leaves the position
-// at -1, so the next Next finds the start entry's hit again; when the start
-// entry is the last one, the position stays.
-TEST_F(FindTest, StateAfterFailedForwardSearch)
-{
-    Fill({{"a", "x"}, {"b", "..hay.."}, {"c", "x"}});
-    Search("hay", true);
-    doc.m_nCurrent = 1;
-    find.OnFindNext();
-    ExpectHit(1, 2);
-    find.OnFindNext();
-    EXPECT_EQ(host.hints.size(), 1u);
-    EXPECT_EQ(doc.m_nCurrent, 1);
-    EXPECT_EQ(doc.m_nFindEntry, 1);
-    EXPECT_EQ(doc.m_nFindPos, -1);
-    find.OnFindNext();
-    ExpectHit(1, 2);
-
-    doc.m_arrDescriptions[2] = "hay";
-    doc.m_nCurrent = 2;
-    doc.m_nFindPos = 0;
-    find.OnFindNext();
-    EXPECT_EQ(host.hints.size(), 2u);
-    EXPECT_EQ(doc.m_nFindPos, 0);
-}
-
-// Next never matches its start entry's key words; after the user walks to
-// another entry, the search starts there.
-TEST_F(FindTest, NextSkipsStartKeyWordsAndFollowsTheCurrentEntry)
-{
-    Fill({{"cat", ""}, {"cat", ""}, {"dog", ""}, {"cat", ""}});
-    Search("cat", false);
-    doc.m_nCurrent = 3;
-    find.OnFindNext();
-    EXPECT_EQ(host.hints, std::vector<std::string>{g_strNoMoreHit});
-    EXPECT_EQ(doc.m_nCurrent, 3);
-    doc.m_nCurrent = 0;  // walked in the main window
-    find.OnFindNext();
-    ExpectHit(1, -1);
 }
 
 // First starts at entry 0 and, by choice, looks at its key words too; an
@@ -204,16 +173,15 @@ TEST_F(FindTest, FirstAndTheEmptyString)
     Search("target", false);
     doc.m_nCurrent = 2;
     find.OnFindFirst();
-    ExpectHit(0, -1);
+    ExpectHit(0, -1, 0);
 
     Search("", true);
     doc.m_nCurrent = 2;
     doc.m_bNewHit = false;
-    const int updates = host.updates;
     find.OnFindFirst();
     find.OnFindNext();
     find.OnFindBack();
-    EXPECT_EQ(host.updates, updates);
+    EXPECT_EQ(host.updates, 1);
     EXPECT_TRUE(host.hints.empty());
     EXPECT_EQ(doc.m_nCurrent, 2);
     EXPECT_FALSE(doc.m_bNewHit);
@@ -221,86 +189,30 @@ TEST_F(FindTest, FirstAndTheEmptyString)
 
     Search("TARGET", true);
     find.OnFindNext();  // from entry 0, as First asked
-    ExpectHit(0, -1);
+    ExpectHit(0, -1, 1);
     EXPECT_FALSE(find.m_bFromFirst);
     find.OnFindNext();
-    ExpectHit(1, 0);
-}
-
-// Entries deleted while the dialog is open are never read.
-TEST_F(FindTest, OnlyExistingEntriesAfterDeletions)
-{
-    Fill({{"a", "word"}, {"b", "word"}});
-    Search("word", true);
-    doc.m_nCurrent = 5;  // stale: beyond the table
-    doc.m_nFindPos = 2;
-    find.OnFindBack();
-    ExpectHit(1, 0);
-
-    Fill({});
-    doc.m_nCurrent = 0;
-    find.OnFindNext();
-    find.OnFindBack();
-    EXPECT_EQ(host.hints, (std::vector<std::string>{g_strNoMoreHit, g_strNoMoreHit}));
-}
-
-// A stale position larger than the description searches nothing of it and
-// does not read past its end.
-TEST_F(FindTest, StalePositionBeyondTheDescription)
-{
-    Fill({{"a", "short"}, {"b", "x short"}});
-    Search("short", true);
-    doc.m_nFindPos = 1000;
-    find.OnFindNext();
-    ExpectHit(1, 2);
-    doc.m_nFindPos = 1000;
-    find.OnFindBack();
-    ExpectHit(1, 2);
+    ExpectHit(1, 0, 2);
 }
 
 // Windows-1252 letters fold with their capitals; signs that merely sit
-// beside them (multiplication and division) do not.
-TEST(FoldedNeedleTest, Windows1252Letters)
+// beside them (multiplication and division, the euro) do not.
+TEST(FoldCp1252Test, LettersFoldWithTheirCapitals)
 {
-    EXPECT_NE(CFoldedNeedle("\xE9" "cole").FindFirst("L'\xC9" "COLE"), CFoldedNeedle::npos);
-    EXPECT_EQ(CFoldedNeedle("\x9A").FindFirst("x\x8A"), 1u);          // S caron
-    EXPECT_EQ(CFoldedNeedle("\x9F").FindFirst("x\xFF"), 1u);          // Y diaeresis
-    EXPECT_EQ(CFoldedNeedle("\x9C").FindLast("\x8C\x9C\x8C."), 2u);   // OE
-    EXPECT_EQ(CFoldedNeedle("\xD7").FindFirst("\xF7"), CFoldedNeedle::npos);
-    EXPECT_EQ(CFoldedNeedle("\x80").FindFirst("a\x80"), 1u);          // euro stands alone
+    const std::pair<unsigned char, unsigned char> pairs[] = {{0xC9, 0xE9}, {0x8A, 0x9A}, {0x8C, 0x9C}, {0x9F, 0xFF}};
+    for (auto [upper, lower] : pairs)  // É é, Š š, Œ œ, Ÿ ÿ
+        EXPECT_EQ(FoldCp1252(upper), FoldCp1252(lower)) << int(upper);
+    EXPECT_NE(FoldCp1252(0xD7), FoldCp1252(0xF7));
+    EXPECT_EQ(FoldCp1252(0x80), 0x80);
     for (int b = 0; b < 256; ++b) {
         const auto c = static_cast<unsigned char>(b);
         EXPECT_EQ(FoldCp1252(FoldCp1252(c)), FoldCp1252(c)) << b;
         if (b >= 'A' && b <= 'Z') {
             EXPECT_EQ(FoldCp1252(c), b + 32);
-        }
-        if (b < 'A' || (b > 'Z' && b < 0x80)) {
+        } else if (b < 0x80) {
             EXPECT_EQ(FoldCp1252(c), c) << b;
         }
     }
-}
-
-// First and last occurrences at the ends of the text, with matches that
-// break off on the last byte, and with both cases of the first letter.
-TEST(FoldedNeedleTest, EdgesOfTheText)
-{
-    const CFoldedNeedle abc("abc");
-    EXPECT_EQ(abc.FindFirst("ab"), CFoldedNeedle::npos);
-    EXPECT_EQ(abc.FindFirst("aBabAbC"), 4u);
-    EXPECT_EQ(abc.FindFirst("Abcab"), 0u);
-    EXPECT_EQ(abc.FindFirst("xxAbcab", 3), CFoldedNeedle::npos);
-    EXPECT_EQ(abc.FindFirst("abc", 4), CFoldedNeedle::npos);
-    EXPECT_EQ(abc.FindLast("ABCxabcAb"), 4u);
-    EXPECT_EQ(abc.FindLast("ABCxab"), 0u);
-    EXPECT_EQ(abc.FindLast("ab"), CFoldedNeedle::npos);
-    const CFoldedNeedle dot(".");  // no second case: one memchr
-    EXPECT_EQ(dot.FindFirst("ab.c."), 2u);
-    EXPECT_EQ(dot.FindLast("ab.c."), 4u);
-    EXPECT_TRUE(CFoldedNeedle("").empty());
-    EXPECT_EQ(CFoldedNeedle("aa").FindLast("AaA"), 1u);
-    // a text of a single repeated first letter in one case, hits only in the other
-    EXPECT_EQ(CFoldedNeedle("ab").FindFirst(std::string(1000, 'a') + "Ab"), 1000u);
-    EXPECT_EQ(CFoldedNeedle("ab").FindLast("aB" + std::string(1000, 'A')), 0u);
 }
 
 // The fast scans against the plain rule, on random texts and needles: fold
@@ -315,7 +227,8 @@ TEST(FoldedNeedleTest, SameAsFoldingEverything)
     const std::string alphabet = "aAbB \xE9\xC9\x8A\x9A\xFF\x9F.";
     std::mt19937 rng(18);
     for (int n = 0; n < 20000; ++n) {
-        std::string text(rng() % 150, ' ');
+        // Now and then a text far longer than the scans' blocks.
+        std::string text(n % 50 == 0 ? 1000 + rng() % 100 : rng() % 150, ' ');
         for (char& c : text)
             c = n % 4 == 0 ? static_cast<char>(rng() % 256) : alphabet[rng() % alphabet.size()];
         std::string needle(1 + rng() % 4, ' ');

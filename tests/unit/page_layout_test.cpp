@@ -20,17 +20,13 @@ TextMetrics Printer()
     return m;
 }
 
+// A printed page whose one heading line ends at -8 lines, `below` lines
+// above its bottom; the body gets `below` - 5 of them.
+PageRect PrinterPage(int below) { return {0, 0, 11323, -8 * 215 - below * 215}; }
+
 int Lines(std::string_view page)
 {
     return static_cast<int>(std::count(page.begin(), page.end(), '\n'));
-}
-
-std::string Joined(const CPageLayout& pages)
-{
-    std::string all;
-    for (const std::string& p : pages.m_arrPages)
-        all += p;
-    return all;
 }
 
 std::string TenCharLines(int n)
@@ -56,32 +52,52 @@ struct OneEntry final {
 
 }  // namespace
 
-// Guards the page split itself: wrong line counting or an off-by-one at the
-// page end shifts lines between pages or loses the remainder.
-TEST(PageLayout, HundredFiftyLinesSplitAtSixtySixPerPage)
+// Guards the page split: wrong line counting, an off-by-one at the page end,
+// a line longer than a page or a page with room for no line must neither
+// shift lines between pages, nor lose text, nor leave an empty page, nor
+// fail to end. Pages break only after a line break.
+TEST(PageLayout, SplitsIntoWholeLinesWithNothingLost)
 {
-    const OneEntry e("short", TenCharLines(150));
-    const COvrinDoc& doc = e;
-
-    CPageLayout screen;
-    screen.LayoutPages(doc, nullptr);
-    ASSERT_EQ(screen.m_nPages, 3);
-    EXPECT_EQ(Lines(screen.PageText(1)), 66);
-    EXPECT_EQ(Lines(screen.PageText(2)), 66);
-    EXPECT_EQ(Lines(screen.PageText(3)), 18);
-    EXPECT_EQ(Joined(screen), doc.m_arrDescriptions[0]);
-
-    // With the printer font one heading line ends at -8h; a page 71 lines
-    // below that leaves 66 for the body.
-    CPageLayout printer;
-    printer.m_rectPage = {0, 0, 11323, -8 * 215 - 71 * 215};
+    // On paper a line of M = 94 or more characters counts as the lines it
+    // wraps to in the 62-character heading column: 2 for each of these.
+    std::string longLines;
+    for (int i = 0; i < 40; ++i)
+        longLines += std::string(100, 'w') + "\r\n";
+    const std::string huge(20000, 'x');  // more than the 66 lines of a page
+    struct Case {
+        const char* name;
+        std::string description;
+        int printerBelow;  // 0: the screen estimate
+        std::vector<int> linesPerPage;
+    };
+    const Case cases[] = {
+        {"150 lines on screen", TenCharLines(150), 0, {66, 66, 18}},
+        {"150 lines on paper", TenCharLines(150), 71, {66, 66, 18}},
+        {"long lines count as measured", longLines, 71, {33, 7}},
+        {"a line longer than a page", "a\r\n" + huge + "\r\nb\r\n", 71, {1, 1, 1}},
+        {"no room below the heading: one line a page", "1\r\n2\r\n3", 5, {1, 1, 0}},
+    };
     const TextMetrics m = Printer();
-    printer.LayoutPages(doc, &m);
-    ASSERT_EQ(printer.m_nPages, 3);
-    EXPECT_EQ(Lines(printer.PageText(1)), 66);
-    EXPECT_EQ(Lines(printer.PageText(2)), 66);
-    EXPECT_EQ(Lines(printer.PageText(3)), 18);
-    EXPECT_EQ(Joined(printer), doc.m_arrDescriptions[0]);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        CPageLayout pages;
+        if (c.printerBelow != 0)
+            pages.m_rectPage = PrinterPage(c.printerBelow);
+        pages.LayoutPages(OneEntry("k", c.description), c.printerBelow != 0 ? &m : nullptr);
+        EXPECT_FALSE(pages.m_bHeadingTooLong);
+        ASSERT_EQ(pages.m_nPages, static_cast<int>(c.linesPerPage.size()));
+        std::string joined;
+        for (int p = 1; p <= pages.m_nPages; ++p) {
+            const std::string_view page = pages.PageText(p);
+            EXPECT_EQ(Lines(page), c.linesPerPage[p - 1]) << "page " << p;
+            EXPECT_FALSE(page.empty()) << "page " << p;
+            if (p < pages.m_nPages) {
+                EXPECT_EQ(page.back(), '\n') << "page " << p;
+            }
+            joined += page;
+        }
+        EXPECT_EQ(joined, c.description);
+    }
 }
 
 // Guards the screen estimate of the heading's height: the page range offered
@@ -94,7 +110,6 @@ TEST(PageLayout, ScreenEstimateDependsOnHeadingLength)
         pages.LayoutPages(doc, nullptr);
         return Lines(pages.PageText(1));
     };
-    EXPECT_EQ(firstPageLines(1), 66);
     EXPECT_EQ(firstPageLines(18), 66);
     EXPECT_EQ(firstPageLines(19), 65);
     EXPECT_EQ(firstPageLines(96), 65);
@@ -109,15 +124,11 @@ TEST(PageLayout, EmptyDocumentEmptyDescriptionAndKeyList)
     CPageLayout pages;
     pages.LayoutPages(empty, nullptr);
     EXPECT_EQ(pages.m_nPages, 1);
-    ASSERT_EQ(pages.m_arrPages.size(), 1u);
-    EXPECT_EQ(pages.m_arrPages[0], " ");
+    EXPECT_EQ(pages.m_arrPages, std::vector<std::string>{" "});
 
-    const OneEntry blank("key", "");
-    pages.LayoutPages(blank, nullptr);
+    pages.LayoutPages(OneEntry("key", ""), nullptr);
     EXPECT_EQ(pages.m_nPages, 1);
-    ASSERT_EQ(pages.m_arrPages.size(), 1u);
-    EXPECT_EQ(pages.m_arrPages[0], "");
-    EXPECT_EQ(PageHeading(blank), "key");
+    EXPECT_EQ(pages.m_arrPages, std::vector<std::string>{""});
 
     COvrinDoc list(g_host);
     FillTable(list, {"alpha", "beta", "gamma"});
@@ -127,36 +138,6 @@ TEST(PageLayout, EmptyDocumentEmptyDescriptionAndKeyList)
     EXPECT_EQ(PageHeading(list), "Key List:");
     EXPECT_EQ(pages.m_nPages, 1);
     EXPECT_EQ(pages.PageText(1), "alpha\n\rbeta\n\rgamma\n\r");
-}
-
-// Guards the termination of the layout: a line longer than a page, or a page
-// with room for no line at all, must still advance and end the job with no
-// text lost and no empty page.
-TEST(PageLayout, OverlongLineAndNoRoomStillAdvance)
-{
-    const TextMetrics m = Printer();
-    // About 90 characters per measured line: 20000 of them count for more
-    // than the 66 lines a page holds.
-    const std::string huge(20000, 'x');
-    const OneEntry doc("k", "a\r\n" + huge + "\r\nb\r\n");
-    CPageLayout pages;
-    pages.m_rectPage = {0, 0, 11323, -8 * 215 - 71 * 215};
-    pages.LayoutPages(doc, &m);
-    ASSERT_EQ(pages.m_nPages, 3);
-    EXPECT_EQ(pages.PageText(1), "a\r\n");
-    EXPECT_EQ(pages.PageText(2), huge + "\r\n");
-    EXPECT_EQ(pages.PageText(3), "b\r\n");
-
-    // Five lines below the heading: N = 0, one line a page.
-    CPageLayout none;
-    none.m_rectPage = {0, 0, 11323, -8 * 215 - 5 * 215};
-    const OneEntry three("k", "1\r\n2\r\n3");
-    none.LayoutPages(three, &m);
-    EXPECT_FALSE(none.m_bHeadingTooLong);
-    ASSERT_EQ(none.m_nPages, 3);
-    EXPECT_EQ(Joined(none), "1\r\n2\r\n3");
-    for (const std::string& p : none.m_arrPages)
-        EXPECT_FALSE(p.empty());
 }
 
 // Guards the blank-page rule and the reading of page numbers beyond the
@@ -175,22 +156,4 @@ TEST(PageLayout, HeadingTooLongAndPagesBeyondTheLast)
     EXPECT_TRUE(pages.m_bHeadingTooLong);
     EXPECT_EQ(pages.m_nPages, 1);
     EXPECT_EQ(pages.PageText(1), "one\r\ntwo");
-}
-
-// Guards the measuring of long lines: with a printer a line of M or more
-// characters counts as the lines it wraps to in the heading column.
-TEST(PageLayout, LongLinesCountAsMeasured)
-{
-    const TextMetrics m = Printer();
-    // M = 11323 * 10 / 1200 = 94; the heading column is 8583 - 1040 = 7543
-    // twips wide, 62 characters, so a 100-character line counts as 2.
-    std::string body;
-    for (int i = 0; i < 40; ++i)
-        body += std::string(100, 'w') + "\r\n";
-    CPageLayout pages;
-    pages.m_rectPage = {0, 0, 11323, -8 * 215 - 71 * 215};
-    pages.LayoutPages(OneEntry("k", body), &m);
-    ASSERT_EQ(pages.m_nPages, 2);
-    EXPECT_EQ(Lines(pages.PageText(1)), 33);
-    EXPECT_EQ(Lines(pages.PageText(2)), 7);
 }

@@ -14,6 +14,15 @@ namespace {
 
 constexpr int L = 16;
 
+// `lines` short lines, then `needle`, then 100 lines more.
+std::string NeedleAfter(int lines, const std::string& needle = "needle")
+{
+    std::string text;
+    for (int i = 0; i < lines + 100; ++i)
+        text += (i == lines ? needle : "") + "line " + std::to_string(i) + "\r\n";
+    return text;
+}
+
 class ViewDrawingTest : public ::testing::Test {
 protected:
     FakeHost host;
@@ -52,44 +61,26 @@ protected:
         }
         return -1;
     }
-
-    std::string LongDescription(int lines)
-    {
-        std::string text;
-        for (int i = 0; i < lines; ++i)
-            text += "line " + std::to_string(i) + "\r\n";
-        return text;
-    }
 };
 
-// An empty document shows only the welcome frame and keeps the status pane.
-TEST_F(ViewDrawingTest, EmptyDocumentShowsTheWelcome)
+// An empty document shows only the welcome frame and no status; an entry
+// gets two frames sharing one line, the centred date and the description
+// below; a position that was never chosen is corrected to 0.
+TEST_F(ViewDrawingTest, WelcomeOrEntryFramesDateAndStatus)
 {
-    const ViewDrawing d = Draw();
+    ViewDrawing d = Draw();
     ASSERT_EQ(d.frames.size(), 1u);
-    EXPECT_EQ(d.frames[0].top, L);
-    EXPECT_EQ(d.frames[0].bottom, 8 * L);
-    EXPECT_EQ(d.frames[0].right, 600);
     ASSERT_EQ(d.texts.size(), 1u);
     EXPECT_EQ(d.texts[0].text.substr(0, 6), " Ovrin");
-    EXPECT_EQ(d.contentHeight, 6 * L);
-    EXPECT_EQ(d.contentWidth, 615);
     EXPECT_TRUE(d.status.empty());
-}
 
-// The entry's two frames, the centred date, the description below, the
-// status text, and a position that was never chosen corrected to 0.
-TEST_F(ViewDrawingTest, EntryFramesDateAndStatus)
-{
     FillTable(doc, {"alpha", "beta", "gamma"});
     doc.m_nCurrent = -1;
-    ViewDrawing d = Draw();
+    d = Draw();
     EXPECT_EQ(doc.m_nCurrent, 0);
     EXPECT_EQ(d.status, "First entry");
     ASSERT_EQ(d.frames.size(), 2u);
-    EXPECT_EQ(d.frames[0].right, 490);   // split
-    EXPECT_EQ(d.frames[1].left, 490);
-    EXPECT_EQ(d.frames[1].bottom, 4 * L);
+    EXPECT_EQ(d.frames[0].right, d.frames[1].left);
     ASSERT_EQ(d.texts.size(), 3u);
     EXPECT_TRUE(d.texts[1].centred);
     EXPECT_EQ(d.texts[1].text, "1.1.2000");
@@ -119,14 +110,16 @@ TEST_F(ViewDrawingTest, KeyListDrawsVisibleBlocksOnly)
     EXPECT_FALSE(d.scrollTo);
 }
 
-// A hit far below comes into view in two scrolls and then stays; a hit in
-// the key words scrolls to the top once and shows no marker.
+// A hit far below comes into view in two scrolls and then stays, also in a
+// window about three lines high, where the two scroll rules undo each
+// other; a hit in the key words scrolls to the top once and shows no marker.
 TEST_F(ViewDrawingTest, HitScrollsIntoViewAndSettles)
 {
     FillTable(doc, {"a", "b"});
-    doc.m_arrDescriptions[1] = LongDescription(300) + "needle" + LongDescription(100);
+    doc.m_arrDescriptions[1] = NeedleAfter(300);
+    const int needle = static_cast<int>(doc.m_arrDescriptions[1].find("needle"));
     doc.m_nCurrent = doc.m_nFindEntry = 1;
-    doc.m_nFindPos = static_cast<int>(doc.m_arrDescriptions[1].find("needle"));
+    doc.m_nFindPos = needle;
     doc.m_bNewHit = true;
     EXPECT_EQ(RepaintUntilQuiet(400), 2);
     const int hitTop = doc.m_nHitTop;
@@ -139,6 +132,13 @@ TEST_F(ViewDrawingTest, HitScrollsIntoViewAndSettles)
     scrollY = 0;
     EXPECT_GT(RepaintUntilQuiet(400), 0);
 
+    const int low = 3 * L;
+    ASSERT_LT(low - 3 * (low / 4), L);
+    scrollY = 0;
+    const int scrolls = RepaintUntilQuiet(low);
+    EXPECT_GE(scrolls, 1);
+    EXPECT_LE(scrolls, 2);
+
     doc.m_nFindPos = -1;
     doc.m_bNewHit = true;
     scrollY = 500;
@@ -147,21 +147,6 @@ TEST_F(ViewDrawingTest, HitScrollsIntoViewAndSettles)
     EXPECT_LE(*d.scrollTo, 0);
     EXPECT_TRUE(d.markers.empty());
     EXPECT_FALSE(Draw(400).scrollTo);  // once only
-}
-
-// In a window about three lines high the two scroll rules undo each other;
-// the repaints must still come to rest.
-TEST_F(ViewDrawingTest, LowWindowDoesNotRepaintForEver)
-{
-    FillTable(doc, {"a"});
-    doc.m_arrDescriptions[0] = LongDescription(200) + "needle" + LongDescription(200);
-    doc.m_nFindEntry = 0;
-    doc.m_nFindPos = static_cast<int>(doc.m_arrDescriptions[0].find("needle"));
-    const int low = 3 * L;
-    ASSERT_LT(low - 3 * (low / 4), L);
-    const int scrolls = RepaintUntilQuiet(low);
-    EXPECT_GE(scrolls, 1);
-    EXPECT_LE(scrolls, 2);
 }
 
 }  // namespace

@@ -25,8 +25,6 @@ private slots:
         QTest::newRow("Esc is not OK")
             << QByteArray("Ung\xFCltiges Dokument") << QString::fromUtf8("Ungültiges Dokument")
             << int(Qt::Key_Escape) << int(QDialog::Rejected);
-        QTest::newRow("empty text") << QByteArray() << QString() << int(Qt::Key_Return)
-                                    << int(QDialog::Accepted);
     }
     void showsTextAndAnswers()
     {
@@ -35,23 +33,19 @@ private slots:
         QFETCH(int, key);
         QFETCH(int, expected);
         CHintDlg dlg;
-        QVERIFY(dlg.m_strHint.empty());
         dlg.m_strHint = hint.toStdString();
         QString text;
-        QString title;
         bool modal = false;
         int result = -1;
         test_support::AnswerModal([&] { result = dlg.exec(); },
                                   [&](QWidget* open) {
                                       QCOMPARE(open, &dlg);
                                       modal = dlg.windowModality() == Qt::ApplicationModal;
-                                      title = dlg.windowTitle();
                                       text = dlg.findChild<QLabel*>("hintText")->text();
                                       QTest::keyClick(&dlg, Qt::Key(key));
                                   });
         QCOMPARE(result, expected);
         QVERIFY(modal);
-        QCOMPARE(title, QString("Hint"));
         QCOMPARE(text, shown);
     }
 };
