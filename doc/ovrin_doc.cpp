@@ -67,6 +67,26 @@ bool COvrinDoc::OnNewDocument()
 
 // --- the table ---------------------------------------------------------------
 
+// Whether every entry but `nEntry` is in key-word order: known from the last
+// change when the table has not been written since, otherwise one pass.
+bool COvrinDoc::OthersInKeyOrder(int nEntry) const
+{
+    // Edit changed one entry of a table of this size; Add and Undo appended
+    // one to it.
+    if (KeyOrderKnownFor(m_nCount) || (nEntry == m_nCount - 1 && KeyOrderKnownFor(m_nCount - 1)))
+        return m_keyOrder.inOrder;
+    const std::string* previous = nullptr;
+    for (int i = 0; i < m_nCount; ++i) {
+        if (i == nEntry)
+            continue;
+        const std::string& key = m_arrKeyWords[i];
+        if (previous && CompareKeyWords(*previous, key) > 0)
+            return false;
+        previous = &key;
+    }
+    return true;
+}
+
 int COvrinDoc::SortCurrentEntry()
 {
     const int p = m_nCurrent;
@@ -82,9 +102,25 @@ int COvrinDoc::SortCurrentEntry()
         return to;
     };
 
-    // Upward it stops behind equal keys, downward in front of them. Plain
-    // scans rather than a binary search: a table read from a file need not be
-    // in order, and there the first smaller key decides, not the midpoint.
+    // Upward it stops at the first greater key (behind equal keys), downward
+    // at the last smaller one (in front of equal keys). A table read from a
+    // file need not be in order, and there the first smaller key decides, so
+    // such a table is scanned; in an ordered one the same places are found by
+    // binary search. The order of the table after the move is that of the
+    // others before it.
+    const bool ordered = OthersInKeyOrder(p);
+    m_keyOrder = KeyOrder{true, ordered, m_nTableVersion, m_nCount};
+    if (ordered) {
+        auto less = [](const std::string& a, const std::string& b) { return CompareKeyWords(a, b) < 0; };
+        const auto first = m_arrKeyWords.cbegin();
+        const auto up = std::upper_bound(first, first + p, w, less);
+        if (up != first + p)
+            return move(p, static_cast<int>(up - first));
+        const auto down = std::lower_bound(first + p + 1, m_arrKeyWords.cend(), w, less);
+        if (down != first + p + 1)
+            return move(p, static_cast<int>(down - first) - 1);
+        return p;
+    }
     for (int i = 0; i < p; ++i)
         if (CompareKeyWords(w, m_arrKeyWords[i]) < 0)
             return move(p, i);
@@ -112,7 +148,11 @@ void COvrinDoc::AppendEntry(std::string keyWords, std::string description, std::
 // flag already set by the caller, the immediate save, then the redraw.
 void COvrinDoc::EndTableChange()
 {
+    // What was known of the order still holds for the changed table.
+    const bool orderKnown = KeyOrderKnownFor(m_nCount);
     ++m_nTableVersion;
+    if (orderKnown)
+        m_keyOrder.version = m_nTableVersion;
     SaveImmediately();
     UpdateAllViews();
 }
@@ -171,10 +211,13 @@ void COvrinDoc::OnEntryDelete()
     m_arrUndoDates.push_back(std::move(m_arrDates[m_nCurrent]));
     m_nUndoCount = static_cast<int>(m_arrUndoKeyWords.size());
 
+    // Taking an entry out keeps an ordered table ordered.
+    const bool wasInOrder = KeyOrderKnownFor(m_nCount) && m_keyOrder.inOrder;
     m_arrKeyWords.erase(m_arrKeyWords.begin() + m_nCurrent);
     m_arrDescriptions.erase(m_arrDescriptions.begin() + m_nCurrent);
     m_arrDates.erase(m_arrDates.begin() + m_nCurrent);
     m_nCount = static_cast<int>(m_arrKeyWords.size());
+    m_keyOrder = KeyOrder{wasInOrder, true, m_nTableVersion, m_nCount};
     if (m_nCurrent > 0)
         --m_nCurrent;
     m_nPrintEntry = -1;

@@ -60,7 +60,8 @@ public:
     bool m_bSaveImmediate = false;
     // Counts every change of the entry table (add, edit, delete, undo, load,
     // new document), so that a view can keep layouts of the whole table and
-    // renew them only when this moves.
+    // the document what it knows of the key order; code that writes the
+    // arrays directly moves it too.
     unsigned m_nTableVersion = 0;
 
     // --- the document framework's part -----------------------------------
@@ -123,6 +124,23 @@ public:
 private:
     void AppendEntry(std::string keyWords, std::string description, std::string date);
     void EndTableChange();
+    bool OthersInKeyOrder(int nEntry) const;
+
+    // Whether the table was in key-word order when it had `count` entries at
+    // table version `version`. Code that fills the arrays directly moves
+    // m_nTableVersion (as it must for the views' layouts anyway), which makes
+    // this unknown; it is then found out again in one pass.
+    struct KeyOrder {
+        bool known = false;
+        bool inOrder = false;
+        unsigned version = 0;
+        int count = 0;
+    };
+    bool KeyOrderKnownFor(int count) const
+    {
+        return m_keyOrder.known && m_keyOrder.version == m_nTableVersion && m_keyOrder.count == count;
+    }
+    KeyOrder m_keyOrder;
 
     DocumentHost& m_host;
     bool m_bModified = false;

@@ -20,6 +20,7 @@ inline void FillTable(COvrinDoc& doc, const std::vector<std::string>& keyWords)
     }
     doc.m_nCount = static_cast<int>(keyWords.size());
     doc.m_nCurrent = keyWords.empty() ? -1 : 0;
+    ++doc.m_nTableVersion;
 }
 
 // The three entry arrays and the three undo arrays each keep their count.
