@@ -6,10 +6,9 @@
 #include <QStandardPaths>
 
 #include "app_fixture.h"
+#include "cli/cli_host.h"
 #include "view/layout/page_layout.h"
 #include "view/print_commands.h"
-
-using app_fixture::ScratchHost;
 
 namespace {
 
@@ -61,7 +60,7 @@ private slots:
     {
         QTemporaryDir dir;
         QVERIFY(dir.isValid());
-        ScratchHost host;
+        CCliHost host;  // asks nothing, stores nothing
         COvrinDoc doc(host);
         std::string body;
         for (int i = 1; i <= 150; ++i)
@@ -89,7 +88,7 @@ private slots:
     void keyListAndEmptyDocument()
     {
         QTemporaryDir dir;
-        ScratchHost host;
+        CCliHost host;  // asks nothing, stores nothing
         COvrinDoc doc(host);
         Fill(doc, {"apple", "pear", "plum"}, {"a", "b", "c"}, "1.1.2000");
         doc.m_bKeyList = true;
@@ -110,7 +109,7 @@ private slots:
     // Guards against a failed write reported as success.
     void unwritablePdfFails()
     {
-        ScratchHost host;
+        CCliHost host;  // asks nothing, stores nothing
         COvrinDoc doc(host);
         CPageLayout pages;
         QVERIFY(PrintDirect(doc, pages, QString(),
