@@ -17,6 +17,7 @@
 #include "dialogs/logic/find_match.h"
 #include "doc/document_file.h"
 #include "doc/ovrin_doc.h"
+#include "bench_add_host.h"
 #include "generate_document.h"
 #include "view/layout/key_list_layout.h"
 #include "view/layout/text_wrap.h"
@@ -24,25 +25,6 @@
 namespace {
 
 constexpr int kLarge = 200000;
-
-// Answers the Edit dialog with OK and a new entry's texts.
-class AddHost final : public DocumentHost {
-public:
-    int next = 0;
-    bool RunEditDialog(std::string& k, std::string& d) override
-    {
-        k = "Neu " + std::to_string(next++ * 7919 % 100000);
-        d = "Beschreibung\r\nzweite Zeile";
-        return true;
-    }
-    bool ShowHint(const std::string&) override { return true; }
-    void UpdateAllViews() override {}
-    int GetProfileInt(const std::string&, const std::string&, int d) override { return d; }
-    void WriteProfileInt(const std::string&, const std::string&, int) override {}
-    CalendarDate Today() override { return CalendarDate{7, 12, 2026}; }
-    bool IsFindWindowOpen() override { return false; }
-    void ShowFindWindow() override {}
-};
 
 struct Fixture {
     CCliHost host;
@@ -172,7 +154,7 @@ BENCHMARK(BM_FindNothingWithDescriptions)->Unit(benchmark::kMillisecond);
 
 void BM_AddInto200k(benchmark::State& state)
 {
-    AddHost host;
+    BenchAddHost host;
     COvrinDoc doc(host);
     GenerateDocument(doc, kLarge, 7);
     for (auto _ : state) doc.OnEntryAdd();

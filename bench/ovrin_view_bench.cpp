@@ -35,6 +35,8 @@
 #include "frame/main_frame.h"
 #include "view/ovrin_view.h"
 
+#include "bench_add_host.h"
+
 namespace {
 
 // The process's CPU time, all its threads together.
@@ -64,25 +66,6 @@ double Best(int runs, const std::function<void()>& action)
     }
     return best;
 }
-
-// A document host without windows: Add gets a new entry, hints are answered.
-class BenchHost final : public DocumentHost {
-public:
-    int next = 0;
-    bool RunEditDialog(std::string& k, std::string& d) override
-    {
-        k = "Neu " + std::to_string(next++ * 7919 % 100000);
-        d = "Beschreibung\r\nzweite Zeile";
-        return true;
-    }
-    bool ShowHint(const std::string&) override { return true; }
-    void UpdateAllViews() override {}
-    int GetProfileInt(const std::string&, const std::string&, int d) override { return d; }
-    void WriteProfileInt(const std::string&, const std::string&, int) override {}
-    CalendarDate Today() override { return CalendarDate{7, 12, 2026}; }
-    bool IsFindWindowOpen() override { return false; }
-    void ShowFindWindow() override {}
-};
 
 // Counts the paints of every view, so a measurement ends when each shown
 // view has painted once after the action.
@@ -174,7 +157,7 @@ bool LoadPlain(COvrinDoc& doc, const std::string& path)
 
 int Find(const std::string& path)
 {
-    BenchHost host;
+    BenchAddHost host;
     COvrinDoc doc(host);
     if (!LoadPlain(doc, path))
         return 2;
@@ -212,7 +195,7 @@ int Find(const std::string& path)
 
 int Load(const std::string& path)
 {
-    BenchHost host;
+    BenchAddHost host;
     const double load = Best(3, [&] {
         COvrinDoc doc(host);
         LoadPlain(doc, path);
@@ -234,7 +217,7 @@ int Load(const std::string& path)
 
 int Add(const std::string& path)
 {
-    BenchHost host;
+    BenchAddHost host;
     COvrinDoc doc(host);
     if (!LoadPlain(doc, path))
         return 2;

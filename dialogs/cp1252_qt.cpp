@@ -14,6 +14,14 @@ QString ToQString(const std::string& bytes)
     return text;
 }
 
+QString ToQStringWithPlainLineBreaks(const std::string& bytes)
+{
+    QString text = ToQString(bytes);
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    return text;
+}
+
 std::optional<std::string> ToCp1252(const QString& text, QChar* firstBad,
                                     char32_t* firstBadCodePoint)
 {

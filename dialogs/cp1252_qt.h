@@ -13,6 +13,10 @@
 // Every byte maps to a character, so this cannot fail.
 QString ToQString(const std::string& bytes);
 
+// The same, with every stored line break (CR LF, a lone CR or LF) as one
+// "\n", the way text widgets and screen readers take line breaks.
+QString ToQStringWithPlainLineBreaks(const std::string& bytes);
+
 // The Windows-1252 bytes of a text, or std::nullopt when a character has no
 // byte in the code page. Then *firstBad (if given) receives the first such
 // character (for a character outside the BMP: its high surrogate) and

@@ -16,15 +16,6 @@
 
 namespace {
 
-// Stored line breaks (CR LF, a lone LF or CR) become the widget's newline.
-QString ToFieldText(const std::string& bytes)
-{
-    QString text = ToQString(bytes);
-    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    return text;
-}
-
 // The raw text keeps a no-break space as it is (toPlainText would turn it
 // into a plain space); paragraph and line separators are the line breaks.
 QString FromDescriptionField(const QPlainTextEdit& field)
@@ -113,7 +104,7 @@ void CEditDlg::showEvent(QShowEvent* event)
 {
     // Key words are given back byte-exact, so they are not reshaped here.
     m_pKeyWords->setText(ToQString(m_strKeyWords));
-    m_pDescription->setPlainText(ToFieldText(m_strDescription));
+    m_pDescription->setPlainText(ToQStringWithPlainLineBreaks(m_strDescription));
     m_strShownKeyWords = m_pKeyWords->text();
     m_strShownDescription = m_pDescription->document()->toRawText();
     m_pKeyWords->setFocus(Qt::OtherFocusReason);

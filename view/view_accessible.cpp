@@ -6,6 +6,7 @@
 #include <QScrollBar>
 #include <QWidget>
 
+#include "dialogs/cp1252_qt.h"
 #include "doc/ovrin_doc.h"
 #include "view/layout/description_layout.h"
 #include "view/ovrin_view.h"
@@ -13,18 +14,9 @@
 
 namespace {
 
-// Stored line breaks (CR LF, a lone CR or LF) read as one "\n".
-QString WithPlainLineBreaks(const std::string& bytes)
-{
-    QString text = RunToQString(bytes);
-    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    return text;
-}
-
 QString KeyWordsOf(const COvrinDoc& doc, int i)
 {
-    return WithPlainLineBreaks(doc.m_arrKeyWords[static_cast<std::size_t>(i)]);
+    return ToQStringWithPlainLineBreaks(doc.m_arrKeyWords[static_cast<std::size_t>(i)]);
 }
 
 QAccessibleInterface* ViewFactory(const QString& className, QObject* object)
@@ -55,11 +47,11 @@ QString EntryText(const COvrinDoc& doc)
 {
     const int i = ShownEntry(doc);
     if (i < 0)
-        return WithPlainLineBreaks(g_strWelcomeText);
+        return ToQStringWithPlainLineBreaks(g_strWelcomeText);
     const auto at = static_cast<std::size_t>(i);
-    return WithPlainLineBreaks(doc.m_arrKeyWords[at]) + QLatin1Char('\n') +
-           WithPlainLineBreaks(doc.m_arrDates[at]) + QLatin1Char('\n') +
-           WithPlainLineBreaks(doc.m_arrDescriptions[at]);
+    return ToQStringWithPlainLineBreaks(doc.m_arrKeyWords[at]) + QLatin1Char('\n') +
+           ToQStringWithPlainLineBreaks(doc.m_arrDates[at]) + QLatin1Char('\n') +
+           ToQStringWithPlainLineBreaks(doc.m_arrDescriptions[at]);
 }
 
 int FindHitOffset(const COvrinDoc& doc)
@@ -73,9 +65,9 @@ int FindHitOffset(const COvrinDoc& doc)
     const std::string& description = doc.m_arrDescriptions[at];
     const std::size_t pos = std::min(static_cast<std::size_t>(doc.m_nFindPos), description.size());
     // Counted as the text counts it, with every line break one character.
-    const QString before = WithPlainLineBreaks(description.substr(0, pos));
-    return static_cast<int>(WithPlainLineBreaks(doc.m_arrKeyWords[at]).size() + 1 +
-                            WithPlainLineBreaks(doc.m_arrDates[at]).size() + 1 + before.size());
+    const QString before = ToQStringWithPlainLineBreaks(description.substr(0, pos));
+    return static_cast<int>(ToQStringWithPlainLineBreaks(doc.m_arrKeyWords[at]).size() + 1 +
+                            ToQStringWithPlainLineBreaks(doc.m_arrDates[at]).size() + 1 + before.size());
 }
 
 void InstallViewAccessibleFactory()
