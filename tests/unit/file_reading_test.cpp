@@ -78,7 +78,7 @@ TEST(ReadingRefusesNonFiles, PipesDevicesAndFoldersAreRefusedAtOnce)
 // mapping of the file, where a file cut short under it kills the tool with
 // SIGBUS: the walk reads what the file held when it was read. And against
 // the tools dying of a signal when the file is cut and rewritten while they
-// run: each run reports a whole file (exit 0) or an error (exit 2).
+// run: each run ends with a status of its own (0, 1 or 2), never a signal.
 TEST(ReadingSurvivesChanges, FileCutOrRewrittenWhileItIsRead)
 {
     TempFolder dir;
@@ -112,7 +112,9 @@ TEST(ReadingSurvivesChanges, FileCutOrRewrittenWhileItIsRead)
         const int list = RunTool("--list " + f);
         const int exported = RunTool("--export " + f);
         EXPECT_TRUE(list == 0 || list == 2) << "--list ended with " << list;
-        EXPECT_TRUE(exported == 0 || exported == 2) << "--export ended with " << exported;
+        // A read that races the rewrite may see a page not yet filled in:
+        // NUL bytes inside a text, which --export names and ends with 1.
+        EXPECT_TRUE(exported >= 0 && exported <= 2) << "--export ended with " << exported;
     }
     ::kill(changer, SIGKILL);
     ::waitpid(changer, nullptr, 0);
