@@ -28,8 +28,10 @@ trap cleanup EXIT INT TERM
 mkdir -p "$work/config" "$work/data" "$work/runtime"
 chmod 700 "$work/runtime"
 
-# The server picks a free display and writes its number.
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
+# The server picks a free display and writes its number. -noreset: the
+# bus launcher connects briefly, and a server that resets when its last
+# client leaves refuses the program that connects at that moment.
+Xvfb -displayfd 3 -noreset -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
 xvfb=$!
 for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
 [ -s "$work/display" ] && kill -0 "$xvfb" 2>/dev/null ||
