@@ -49,6 +49,15 @@ void CFindDlgState::OnFindNext()
     // An entry index below 0 (nothing current) does not exist; the entries
     // after it are searched from their key words on.
     for (int i = std::max(m_nSearchEntry, 0); i < doc.m_nCount; ++i) {
+        const auto at = static_cast<std::size_t>(i);
+        // Most entries of a large table lack even the first letter; they are
+        // passed over without a search of each text.
+        if (i > m_nSearchEntry &&
+            !needle.MayBeInEither(doc.m_arrKeyWords[at],
+                                  m_bInDescriptions ? std::string_view(doc.m_arrDescriptions[at]) : std::string_view())) {
+            doc.m_nFindPos = -1;
+            continue;
+        }
         if (i > m_nSearchEntry || keyWordsOfStart) {
             if (needle.IsIn(doc.m_arrKeyWords[static_cast<std::size_t>(i)])) {
                 MoveToHit(doc, i, -1);

@@ -2,6 +2,7 @@
 #include "dialogs/logic/find_match.h"
 
 #include <array>
+#include <bit>
 #include <cstdint>
 #include <cstring>
 
@@ -43,50 +44,72 @@ inline unsigned EitherMask(const unsigned char* p, __m128i a, __m128i b)
 }
 #endif
 
-// The bits below n of a 32-bit mask.
-inline std::uint32_t Below(std::uint32_t mask, std::ptrdiff_t n)
+// The high bit of each byte of `word` that equals a or b. Above the first
+// such byte a bit may be set wrongly (a borrow runs on), but the lowest one
+// is always exact, and only the lowest is asked for.
+inline std::uint64_t EitherInWord(std::uint64_t word, unsigned char a, unsigned char b)
 {
-    return n >= 32 ? mask : mask & ((std::uint32_t{1} << n) - 1);
+    constexpr std::uint64_t kOnes = 0x0101010101010101ull;
+    constexpr std::uint64_t kHighs = 0x8080808080808080ull;
+    const std::uint64_t xa = word ^ (kOnes * a);
+    const std::uint64_t xb = word ^ (kOnes * b);
+    return (((xa - kOnes) & ~xa) | ((xb - kOnes) & ~xb)) & kHighs;
 }
 
 #if defined(OVRIN_HAVE_AVX2_PATH)
-__attribute__((target("avx2"))) inline std::uint32_t EitherMask32(const unsigned char* p, __m256i a, __m256i b)
+// 0xFF in each byte of the 32 at p that equals a or b.
+__attribute__((target("avx2"))) inline __m256i EitherBytes32(const unsigned char* p, __m256i a, __m256i b)
 {
     const __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
-    return static_cast<std::uint32_t>(
-        _mm256_movemask_epi8(_mm256_or_si256(_mm256_cmpeq_epi8(v, a), _mm256_cmpeq_epi8(v, b))));
+    return _mm256_or_si256(_mm256_cmpeq_epi8(v, a), _mm256_cmpeq_epi8(v, b));
 }
 
-// FirstOfTwo with 32-byte registers, for texts of at least 32 bytes. The
-// 64-byte steps only ask whether either byte is there at all; where one is,
-// the masks say which byte it is.
+__attribute__((target("avx2"))) inline std::uint32_t Bits(__m256i bytes)
+{
+    return static_cast<std::uint32_t>(_mm256_movemask_epi8(bytes));
+}
+
+// The first of a or b in [p, end), at least 32 bytes, a block at a time:
+// the blocks follow each other, and the last one overlaps its neighbour.
+__attribute__((target("avx2"))) const unsigned char* FirstInRun(const unsigned char* p, const unsigned char* end,
+                                                                __m256i a, __m256i b)
+{
+    for (; end - p > 32; p += 32)
+        if (const std::uint32_t m = Bits(EitherBytes32(p, a, b)))
+            return p + __builtin_ctz(m);
+    const std::uint32_t m = Bits(EitherBytes32(end - 32, a, b));
+    return m ? end - 32 + __builtin_ctz(m) : nullptr;
+}
+
+// First byte in [p, end) equal to a or b, or nullptr; at least 32 bytes.
 __attribute__((target("avx2"))) const unsigned char* FirstOfTwoAvx2(const unsigned char* p,
-                                                                    const unsigned char* stop,
                                                                     const unsigned char* end,
                                                                     unsigned char a, unsigned char b)
 {
+    return FirstInRun(p, end, _mm256_set1_epi8(static_cast<char>(a)), _mm256_set1_epi8(static_cast<char>(b)));
+}
+
+// Whether a or b is in [p, end), at least 32 bytes. A search of a large
+// table is mostly texts of a few dozen to a few hundred bytes with no
+// candidate at all, and there a mispredicted branch costs more than the
+// bytes: so 128 bytes a step, and the rest (32 to 159 bytes) in five blocks
+// spread evenly over it, each less than a block from the one before.
+__attribute__((target("avx2"))) bool AnyOfTwoAvx2(const unsigned char* p, const unsigned char* end,
+                                                  unsigned char a, unsigned char b)
+{
     const __m256i va = _mm256_set1_epi8(static_cast<char>(a));
     const __m256i vb = _mm256_set1_epi8(static_cast<char>(b));
-    for (; stop - p >= 64; p += 64) {
-        const __m256i lo = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
-        const __m256i hi = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + 32));
-        const __m256i any = _mm256_or_si256(
-            _mm256_or_si256(_mm256_cmpeq_epi8(lo, va), _mm256_cmpeq_epi8(lo, vb)),
-            _mm256_or_si256(_mm256_cmpeq_epi8(hi, va), _mm256_cmpeq_epi8(hi, vb)));
-        if (_mm256_testz_si256(any, any))
-            continue;
-        const std::uint64_t m = EitherMask32(p, va, vb) | std::uint64_t{EitherMask32(p + 32, va, vb)} << 32;
-        return p + __builtin_ctzll(m);
-    }
-    for (; p < stop && end - p >= 32; p += 32)
-        if (const std::uint32_t m = Below(EitherMask32(p, va, vb), stop - p))
-            return p + __builtin_ctz(m);
-    if (p >= stop)
-        return nullptr;
-    // Fewer than 32 bytes are left to read: the text's last 32, shifted.
-    const unsigned char* const tail = end - 32;
-    const std::uint32_t m = Below(EitherMask32(tail, va, vb) >> (p - tail), stop - p);
-    return m ? p + __builtin_ctz(m) : nullptr;
+    __m256i any = _mm256_setzero_si256();
+    for (; end - p >= 160; p += 128)
+        any = _mm256_or_si256(any, _mm256_or_si256(_mm256_or_si256(EitherBytes32(p, va, vb), EitherBytes32(p + 32, va, vb)),
+                                                   _mm256_or_si256(EitherBytes32(p + 64, va, vb), EitherBytes32(p + 96, va, vb))));
+    const std::ptrdiff_t spread = end - p - 32;  // 0 to 127
+    any = _mm256_or_si256(
+        any, _mm256_or_si256(_mm256_or_si256(_mm256_or_si256(EitherBytes32(p, va, vb), EitherBytes32(p + spread / 4, va, vb)),
+                                             _mm256_or_si256(EitherBytes32(p + spread / 2, va, vb),
+                                                             EitherBytes32(p + spread * 3 / 4, va, vb))),
+                             EitherBytes32(end - 32, va, vb)));
+    return !_mm256_testz_si256(any, any);
 }
 
 // Asked while the program's statics are set up, so the processor's features
@@ -97,36 +120,57 @@ const bool g_bAvx2 = [] {
 }();
 #endif
 
-// First byte in [p, stop) equal to a or b, or nullptr: both cases of a
-// letter in one pass, 16 to 64 bytes a step where the processor can, so a
-// search runs at the speed of memchr instead of scanning twice. The bytes
-// of [text, end) may be read (stop <= end), so the short tail of a text
-// is looked at in one step too.
-const unsigned char* FirstOfTwo(const unsigned char* text, const unsigned char* p, const unsigned char* stop,
-                                const unsigned char* end, unsigned char a, unsigned char b)
+// First byte in [p, end) equal to a or b, or nullptr: both cases of a
+// letter in one pass, 16 to 128 bytes a step where the processor can, so a
+// search runs at the speed of memchr instead of scanning twice.
+const unsigned char* FirstOfTwo(const unsigned char* p, const unsigned char* end, unsigned char a,
+                                unsigned char b)
 {
+    const std::ptrdiff_t n = end - p;
 #if defined(OVRIN_HAVE_AVX2_PATH)
-    if (g_bAvx2 && end - text >= 32)
-        return FirstOfTwoAvx2(p, stop, end, a, b);
+    if (g_bAvx2 && n >= 32)
+        return FirstOfTwoAvx2(p, end, a, b);
 #endif
 #if defined(__SSE2__)
-    if (end - text >= 16) {
+    if (n >= 16) {
         const __m128i va = _mm_set1_epi8(static_cast<char>(a));
         const __m128i vb = _mm_set1_epi8(static_cast<char>(b));
-        for (; p < stop && end - p >= 16; p += 16)
-            if (const std::uint32_t m = Below(EitherMask(p, va, vb), stop - p))
+        for (; end - p > 32; p += 16)
+            if (const unsigned m = EitherMask(p, va, vb))
                 return p + __builtin_ctz(m);
-        if (p >= stop)
-            return nullptr;
-        const unsigned char* const tail = end - 16;
-        const std::uint32_t m = Below(EitherMask(tail, va, vb) >> (p - tail), stop - p);
+        // 16 to 32 bytes left: the first 16 and the last 16, which overlap.
+        const std::uint32_t m =
+            EitherMask(p, va, vb) | static_cast<std::uint32_t>(EitherMask(end - 16, va, vb)) << (end - p - 16);
         return m ? p + __builtin_ctz(m) : nullptr;
     }
 #endif
-    for (; p < stop; ++p)
+    if (n >= 8 && std::endian::native == std::endian::little) {
+        // Two words that overlap; the lowest flagged byte of a word is exact.
+        std::uint64_t head = 0;
+        std::uint64_t tail = 0;
+        std::memcpy(&head, p, 8);
+        std::memcpy(&tail, end - 8, 8);
+        if (const std::uint64_t m = EitherInWord(head, a, b))
+            return p + __builtin_ctzll(m) / 8;
+        if (const std::uint64_t m = EitherInWord(tail, a, b))
+            return end - 8 + __builtin_ctzll(m) / 8;
+        return nullptr;
+    }
+    for (; p < end; ++p)
         if (*p == a || *p == b)
             return p;
     return nullptr;
+}
+
+// Whether a or b is in [p, end). Where the processor has AVX2 this costs
+// a text of up to 159 bytes one branch; elsewhere it is FirstOfTwo.
+bool AnyOfTwo(const unsigned char* p, const unsigned char* end, unsigned char a, unsigned char b)
+{
+#if defined(OVRIN_HAVE_AVX2_PATH)
+    if (g_bAvx2 && end - p >= 32)
+        return AnyOfTwoAvx2(p, end, a, b);
+#endif
+    return FirstOfTwo(p, end, a, b) != nullptr;
 }
 
 // Last byte in [begin, end) equal to a or b, or nullptr.
@@ -173,6 +217,8 @@ CFoldedNeedle::CFoldedNeedle(std::string_view needle)
     for (int b = 0; b < 256 && m_firstCount < 2; ++b)
         if (kFold[b] == first)
             m_first[m_firstCount++] = static_cast<unsigned char>(b);
+    if (m_firstCount == 1)
+        m_first[1] = m_first[0];  // a byte without a second case is looked for as itself
 }
 
 bool CFoldedNeedle::MatchesAt(const unsigned char* p) const
@@ -187,21 +233,35 @@ bool CFoldedNeedle::MatchesAt(const unsigned char* p) const
 std::size_t CFoldedNeedle::FindFirst(std::string_view text, std::size_t from) const
 {
     const std::size_t n = m_folded.size();
-    if (n == 0 || from > text.size() || text.size() - from < n)
+    if (n == 0 || from > text.size())
         return npos;
     const auto* base = reinterpret_cast<const unsigned char*>(text.data());
-    const unsigned char* const stop = base + (text.size() - n) + 1;  // after the last possible start
-    // A byte without a second case is looked for as itself.
-    const unsigned char other = m_firstCount == 2 ? m_first[1] : m_first[0];
-    for (const unsigned char* p = base + from; p < stop; ++p) {
-        p = m_firstCount == 1 ? static_cast<const unsigned char*>(std::memchr(p, m_first[0], static_cast<std::size_t>(stop - p)))
-                              : FirstOfTwo(base, p, stop, base + text.size(), m_first[0], other);
-        if (!p)
+    const unsigned char* const end = base + text.size();
+    // The scans read on to the text's end, even where the needle could no
+    // longer fit: in a table of short texts one bound less per text is worth
+    // more than the bytes, and a candidate too near the end means none after.
+    if (!AnyOfTwo(base + from, end, m_first[0], m_first[1]))
+        return npos;
+    for (const unsigned char* p = base + from;; ++p) {
+        p = m_firstCount == 1 ? static_cast<const unsigned char*>(std::memchr(p, m_first[0], static_cast<std::size_t>(end - p)))
+                              : FirstOfTwo(p, end, m_first[0], m_first[1]);
+        if (!p || static_cast<std::size_t>(end - p) < n)
             return npos;
         if (MatchesAt(p))
             return static_cast<std::size_t>(p - base);
     }
-    return npos;
+}
+
+bool CFoldedNeedle::MayBeInEither(std::string_view a, std::string_view b) const
+{
+    if (m_firstCount == 0)
+        return false;
+    const auto* pa = reinterpret_cast<const unsigned char*>(a.data());
+    const auto* pb = reinterpret_cast<const unsigned char*>(b.data());
+    // Both texts are looked at before anything is decided: one branch an
+    // entry instead of two.
+    return AnyOfTwo(pa, pa + a.size(), m_first[0], m_first[1]) |
+           AnyOfTwo(pb, pb + b.size(), m_first[0], m_first[1]);
 }
 
 std::size_t CFoldedNeedle::FindLast(std::string_view text) const
@@ -210,10 +270,9 @@ std::size_t CFoldedNeedle::FindLast(std::string_view text) const
     if (n == 0 || text.size() < n)
         return npos;
     const auto* base = reinterpret_cast<const unsigned char*>(text.data());
-    const unsigned char other = m_firstCount == 2 ? m_first[1] : m_first[0];
     // Candidate starts lie in [base, end).
     for (const unsigned char* end = base + (text.size() - n) + 1; end > base;) {
-        const unsigned char* q = LastOfTwo(base, end, m_first[0], other);
+        const unsigned char* q = LastOfTwo(base, end, m_first[0], m_first[1]);
         if (!q)
             return npos;
         if (MatchesAt(q))

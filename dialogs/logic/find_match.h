@@ -28,13 +28,18 @@ public:
     // Start of the last occurrence that lies wholly inside `text`, or npos.
     std::size_t FindLast(std::string_view text) const;
     bool IsIn(std::string_view text) const { return FindFirst(text) != npos; }
+    // Whether the needle's first letter, in either case, is in a or in b: a
+    // test cheap enough that a search passes over most entries of a large
+    // table without looking for the needle in their texts one by one.
+    bool MayBeInEither(std::string_view a, std::string_view b) const;
 
 private:
     bool MatchesAt(const unsigned char* p) const;
 
     std::string m_folded;
     // The bytes that fold to the needle's first byte (one or two of them),
-    // looked for in one pass over the text.
+    // looked for in one pass over the text; a byte without a second case
+    // stands in both.
     unsigned char m_first[2] = {0, 0};
     int m_firstCount = 0;
 };

@@ -228,12 +228,21 @@ TEST(FoldedNeedleTest, SameAsFoldingEverything)
     std::mt19937 rng(18);
     for (int n = 0; n < 20000; ++n) {
         // Now and then a text far longer than the scans' blocks.
-        std::string text(n % 50 == 0 ? 1000 + rng() % 100 : rng() % 150, ' ');
-        for (char& c : text)
-            c = n % 4 == 0 ? static_cast<char>(rng() % 256) : alphabet[rng() % alphabet.size()];
+        std::string text(n % 50 == 0 ? 1000 + rng() % 100 : rng() % 300, ' ');
+        if (n % 4 == 1) {
+            // Blanks with a letter or two anywhere: the scans' blocks must
+            // find a lone candidate wherever it falls among them.
+            for (int k = 0; k < 2 && !text.empty(); ++k)
+                text[rng() % text.size()] = alphabet[rng() % alphabet.size()];
+        } else {
+            for (char& c : text)
+                c = n % 4 == 0 ? static_cast<char>(rng() % 256) : alphabet[rng() % alphabet.size()];
+        }
         std::string needle(1 + rng() % 4, ' ');
         for (char& c : needle)
             c = alphabet[rng() % alphabet.size()];
+        if (n % 4 == 1)
+            needle.resize(1);
         const CFoldedNeedle folded(needle);
         const std::string t = fold(text);
         const std::string k = fold(needle);
@@ -241,6 +250,9 @@ TEST(FoldedNeedleTest, SameAsFoldingEverything)
         const std::size_t first = from > t.size() ? std::string::npos : t.find(k, from);
         ASSERT_EQ(folded.FindFirst(text, from), first) << n;
         ASSERT_EQ(folded.FindLast(text), t.rfind(k)) << n;
+        ASSERT_EQ(folded.MayBeInEither(text.substr(0, from), text.substr(std::min(from, text.size()))),
+                  t.find(k[0]) != std::string::npos)
+            << n;
     }
 }
 
