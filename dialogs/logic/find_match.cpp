@@ -92,23 +92,21 @@ __attribute__((target("avx2"))) const unsigned char* FirstOfTwoAvx2(const unsign
 // Whether a or b is in [p, end), at least 32 bytes. A search of a large
 // table is mostly texts of a few dozen to a few hundred bytes with no
 // candidate at all, and there a mispredicted branch costs more than the
-// bytes: so 128 bytes a step, and the rest (32 to 159 bytes) in five blocks
-// spread evenly over it, each less than a block from the one before.
+// bytes. So a text of under 320 bytes, most descriptions, takes no branch
+// at all: ten blocks spread evenly over it, each less than a block from the
+// one before; longer texts go 256 bytes a step first.
 __attribute__((target("avx2"))) bool AnyOfTwoAvx2(const unsigned char* p, const unsigned char* end,
                                                   unsigned char a, unsigned char b)
 {
     const __m256i va = _mm256_set1_epi8(static_cast<char>(a));
     const __m256i vb = _mm256_set1_epi8(static_cast<char>(b));
     __m256i any = _mm256_setzero_si256();
-    for (; end - p >= 160; p += 128)
-        any = _mm256_or_si256(any, _mm256_or_si256(_mm256_or_si256(EitherBytes32(p, va, vb), EitherBytes32(p + 32, va, vb)),
-                                                   _mm256_or_si256(EitherBytes32(p + 64, va, vb), EitherBytes32(p + 96, va, vb))));
-    const std::ptrdiff_t spread = end - p - 32;  // 0 to 127
-    any = _mm256_or_si256(
-        any, _mm256_or_si256(_mm256_or_si256(_mm256_or_si256(EitherBytes32(p, va, vb), EitherBytes32(p + spread / 4, va, vb)),
-                                             _mm256_or_si256(EitherBytes32(p + spread / 2, va, vb),
-                                                             EitherBytes32(p + spread * 3 / 4, va, vb))),
-                             EitherBytes32(end - 32, va, vb)));
+    for (; end - p >= 320; p += 256)
+        for (int k = 0; k < 8; ++k)
+            any = _mm256_or_si256(any, EitherBytes32(p + 32 * k, va, vb));
+    const std::ptrdiff_t spread = end - p - 32;  // 0 to 287, so steps of at most 31
+    for (int k = 0; k < 10; ++k)
+        any = _mm256_or_si256(any, EitherBytes32(p + spread * k / 9, va, vb));
     return !_mm256_testz_si256(any, any);
 }
 
