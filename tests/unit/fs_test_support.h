@@ -23,6 +23,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "../common/entry_files.h"
 #include "doc/document_file.h"
 #include "doc/ovrin_doc.h"
 #include "fake_host.h"
@@ -30,6 +31,7 @@
 namespace fs_test {
 
 namespace fs = std::filesystem;
+using ::Entry;
 
 // A folder of its own under the temporary folder, removed with everything
 // in it (whatever its permissions) when the test ends.
@@ -86,24 +88,10 @@ inline void WriteBytes(const std::string& path, const std::string& bytes)
     std::ofstream(path, std::ios::binary) << bytes;
 }
 
-struct Entry {
-    std::string keyWords, description, date;
-    bool operator==(const Entry&) const = default;
-};
-
 // Saves the entries, in the order given, as the document file `path`.
 inline void SaveEntries(const std::string& path, const std::vector<Entry>& entries)
 {
-    FakeHost host;
-    COvrinDoc doc(host);
-    for (const Entry& e : entries) {
-        doc.m_arrKeyWords.push_back(e.keyWords);
-        doc.m_arrDescriptions.push_back(e.description);
-        doc.m_arrDates.push_back(e.date);
-    }
-    doc.m_nCount = static_cast<int>(entries.size());
-    doc.m_nCurrent = entries.empty() ? -1 : 0;
-    const FileResult saved = SaveDocumentFile(doc, path);
+    const FileResult saved = WriteEntries(path, entries);
     EXPECT_TRUE(saved.ok) << saved.message;
 }
 

@@ -23,6 +23,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "../common/entry_files.h"
 #include "app/ovrin_app.h"
 #include "cli/cli_host.h"
 #include "doc/document_file.h"
@@ -34,25 +35,12 @@
 
 namespace app_fixture {
 
-struct Entry {
-    std::string keyWords;
-    std::string description;
-    std::string date = "1.1.2026";
-};
+using ::Entry;
 
 // Writes the entries, in the order given, as a document file.
 inline bool WriteDocument(const QString& path, const std::vector<Entry>& entries)
 {
-    CCliHost host;  // asks nothing, stores nothing
-    COvrinDoc doc(host);
-    for (const Entry& e : entries) {
-        doc.m_arrKeyWords.push_back(e.keyWords);
-        doc.m_arrDescriptions.push_back(e.description);
-        doc.m_arrDates.push_back(e.date);
-    }
-    doc.m_nCount = static_cast<int>(entries.size());
-    doc.m_nCurrent = entries.empty() ? -1 : 0;
-    return SaveDocumentFile(doc, path.toStdString()).ok;
+    return WriteEntries(path.toStdString(), entries).ok;
 }
 
 // Lets the program handle everything that is pending, blocking in between
