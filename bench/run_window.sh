@@ -62,8 +62,7 @@ for n in $SIZES; do
     k=$(best_view keylist "$doc" "switch")
     li=$(best_ms "$OVRIN" --list "$doc")
     row "press k: key list, $n (ovrin-view-bench)" "$k ms" "ovrin --list $li ms" "$(ratio "$k" "$li")"
-    f=$("$VIEW" find "$doc")
-    fi=$(echo "$f" | after "nothing"); mc=$(echo "$f" | sed -n 's/.*bytes \([0-9.]*\) ms.*/\1/p')
+    fi=$(best_view find "$doc" "nothing"); mc=$(best_view find "$doc" "bytes")
     row "Find of nothing, descriptions, $n" "$fi ms" "memchr over the same bytes $mc ms" "$(ratio "$fi" "$mc")"
     a=$("$VIEW" add "$doc")
     row "Add, $n entries, mean (ovrin-view-bench)" "$(echo "$a" | after "add") ms" "slowest of 200: $(echo "$a" | after "average,") ms" "-"
