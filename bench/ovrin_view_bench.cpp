@@ -3,7 +3,8 @@
 // its views and the real fixed-pitch screen font, painted offscreen.
 //   ovrin-view-bench open FILE     open FILE in the window and paint it, then
 //                                  resize the window twice
-//   ovrin-view-bench keylist FILE  press k in an open FILE: the key list
+//   ovrin-view-bench keylist FILE  press k in an open FILE: the key list; then
+//                                  Delete, Undo and Next while it is shown
 //   ovrin-view-bench find FILE     the Find dialog's search of nothing with
 //                                  descriptions, beside memchr over the bytes
 //   ovrin-view-bench load FILE     open the table, beside reading the bytes
@@ -29,6 +30,7 @@
 #include "app/file_commands.h"
 #include "app/ovrin_app.h"
 #include "dialogs/logic/find_dlg_state.h"
+#include "doc/command_ids.h"
 #include "doc/document_file.h"
 #include "doc/document_host.h"
 #include "doc/ovrin_doc.h"
@@ -146,7 +148,19 @@ int KeyList(const std::string& path)
     const double ms = MsSince(start);
     if (!w.App().Document().m_bKeyList)
         return 2;
-    std::printf("key-list switch %.1f ms (%d entries)\n", ms, w.App().Document().m_nCount);
+    // Delete the first entry, take it back and step to the next one, with
+    // the key list shown: the blocks of every entry after it move.
+    const int commands[3] = {cmd::ID_ENTRY_DELETE, cmd::ID_ENTRY_UNDO, cmd::ID_ENTRY_NEXT};
+    double changes[3] = {0, 0, 0};
+    for (int c = 0; c < 3; ++c) {
+        const auto one = Clock::now();
+        w.Frame().ExecuteCommand(commands[c]);
+        w.Settle();
+        changes[c] = MsSince(one);
+    }
+    std::printf("key-list switch %.1f ms (%d entries), then Delete and paint %.2f ms, Undo and paint %.2f ms, "
+                "Next and paint %.2f ms\n",
+                ms, w.App().Document().m_nCount, changes[0], changes[1], changes[2]);
     return 0;
 }
 
