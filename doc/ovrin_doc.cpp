@@ -146,13 +146,14 @@ void COvrinDoc::AppendEntry(std::string keyWords, std::string description, std::
 
 // The common end of every change of the table: fresh layouts, the modified
 // flag already set by the caller, the immediate save, then the redraw.
-void COvrinDoc::EndTableChange()
+void COvrinDoc::EndTableChange(TableChange::Kind kind, int entry, int from)
 {
     // What was known of the order still holds for the changed table.
     const bool orderKnown = KeyOrderKnownFor(m_nCount);
     ++m_nTableVersion;
     if (orderKnown)
         m_keyOrder.version = m_nTableVersion;
+    m_lastTableChange = TableChange{kind, entry, from, m_nTableVersion};
     SaveImmediately();
     UpdateAllViews();
 }
@@ -168,10 +169,9 @@ void COvrinDoc::OnEntryAdd()
     AppendEntry(std::move(keyWords), std::move(description), std::string());
     StampDate(m_nCurrent);
     m_nPrintEntry = -1;
-    m_nViewEntry = -1;
     m_nCurrent = SortCurrentEntry();
     SetModifiedFlag(true);
-    EndTableChange();
+    EndTableChange(TableChange::Kind::Inserted, m_nCurrent);
 }
 
 void COvrinDoc::OnEntryEdit()
@@ -182,14 +182,14 @@ void COvrinDoc::OnEntryEdit()
     std::string description = m_arrDescriptions[m_nCurrent];
     if (!m_host.RunEditDialog(keyWords, description))
         return;
+    const int edited = m_nCurrent;
     m_arrKeyWords[m_nCurrent] = std::move(keyWords);
     m_arrDescriptions[m_nCurrent] = std::move(description);
     StampDate(m_nCurrent);
     m_nCurrent = SortCurrentEntry();
     m_nPrintEntry = -1;
-    m_nViewEntry = -1;
     SetModifiedFlag(true);
-    EndTableChange();
+    EndTableChange(TableChange::Kind::Rewritten, m_nCurrent, edited);
 }
 
 void COvrinDoc::OnUpdateEntryEdit(CCmdUI& cmdUI) const
@@ -213,6 +213,7 @@ void COvrinDoc::OnEntryDelete()
 
     // Taking an entry out keeps an ordered table ordered.
     const bool wasInOrder = KeyOrderKnownFor(m_nCount) && m_keyOrder.inOrder;
+    const int deleted = m_nCurrent;
     m_arrKeyWords.erase(m_arrKeyWords.begin() + m_nCurrent);
     m_arrDescriptions.erase(m_arrDescriptions.begin() + m_nCurrent);
     m_arrDates.erase(m_arrDates.begin() + m_nCurrent);
@@ -221,11 +222,10 @@ void COvrinDoc::OnEntryDelete()
     if (m_nCurrent > 0)
         --m_nCurrent;
     m_nPrintEntry = -1;
-    m_nViewEntry = -1;
     // Deleting the last entry is a change like any other: it must be
     // possible to save it.
     SetModifiedFlag(true);
-    EndTableChange();
+    EndTableChange(TableChange::Kind::Removed, deleted);
 }
 
 void COvrinDoc::OnUpdateEntryDelete(CCmdUI& cmdUI) const
@@ -251,9 +251,8 @@ void COvrinDoc::OnEntryUndo()
     AppendEntry(std::move(keyWords), std::move(description), std::move(date));
     m_nCurrent = SortCurrentEntry();
     m_nPrintEntry = -1;
-    m_nViewEntry = -1;
     SetModifiedFlag(true);
-    EndTableChange();
+    EndTableChange(TableChange::Kind::Inserted, m_nCurrent);
 }
 
 void COvrinDoc::OnUpdateEntryUndo(CCmdUI& cmdUI) const

@@ -43,7 +43,6 @@ public:
     int m_nUndoCount = 0;
     int m_nFindEntry = -1;
     int m_nFindPos = -1;
-    int m_nViewEntry = -1;
     int m_nPrintEntry = -1;
     int m_nHitTop = 0;
     bool m_bScrollToHit = false;
@@ -63,6 +62,21 @@ public:
     // the document what it knows of the key order; code that writes the
     // arrays directly moves it too.
     unsigned m_nTableVersion = 0;
+    // What the last command did to the rows of the table, so that a view can
+    // mend its layout of the whole table instead of making it again: after
+    // Add and Undo one entry came in at `entry`; after Delete one went out
+    // at `entry`; after Edit the entry at `from` was rewritten and now stands
+    // at `entry`. It tells the step to `version` from the one before only;
+    // every other change (open, new, code that writes the arrays) moves
+    // m_nTableVersion past it.
+    struct TableChange {
+        enum class Kind { Inserted, Removed, Rewritten };
+        Kind kind = Kind::Inserted;
+        int entry = -1;
+        int from = -1;
+        unsigned version = 0;  // m_nTableVersion right after the change
+    };
+    TableChange m_lastTableChange;
 
     // --- the document framework's part -----------------------------------
     bool IsModified() const { return m_bModified; }
@@ -123,7 +137,7 @@ public:
 
 private:
     void AppendEntry(std::string keyWords, std::string description, std::string date);
-    void EndTableChange();
+    void EndTableChange(TableChange::Kind kind, int entry, int from = -1);
     bool OthersInKeyOrder(int nEntry) const;
 
     // Whether the table was in key-word order when it had `count` entries at

@@ -73,7 +73,7 @@ void COvrinView::paintEvent(QPaintEvent*)
     if (following)
         m_hitScroll.ScrolledTo(geometry.scrollY);
 
-    const ViewDrawing drawing = DrawView(m_doc, geometry, m_keyList, m_pages, m_hitScroll);
+    const ViewDrawing drawing = DrawView(m_doc, geometry, m_keyList, m_hitScroll);
     ApplyScrollSizes(drawing);
     if (!drawing.status.empty())
         emit statusTextChanged(QString::fromStdString(drawing.status));

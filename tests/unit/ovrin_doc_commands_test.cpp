@@ -28,17 +28,16 @@ protected:
 
 // Delete makes the entry before current (or the follower at 0), always
 // marks the document modified - deleting the last entry too, so the deletion
-// can be saved - and forgets the drawn and printed entry.
+// can be saved - and forgets the printed entry.
 TEST_F(CommandsTest, DeleteMovesBackAndMarksModified)
 {
     for (int current : {0, 1, 2}) {
         FillTable(doc, {"a", "b", "c"});
         doc.m_nCurrent = current;
-        doc.m_nViewEntry = doc.m_nPrintEntry = 1;
+        doc.m_nPrintEntry = 1;
         doc.OnEntryDelete();
         EXPECT_EQ(doc.m_nCurrent, current == 0 ? 0 : current - 1);
         EXPECT_TRUE(doc.IsModified());
-        EXPECT_EQ(doc.m_nViewEntry, -1);
         EXPECT_EQ(doc.m_nPrintEntry, -1);
     }
     EXPECT_EQ(doc.m_arrKeyWords, (Keys{"a", "b"}));

@@ -81,7 +81,6 @@ TEST_F(EntriesTest, EditMovesOnlyTheEditedEntry)
 // redraw.
 TEST_F(EntriesTest, AddWithPromptsAndCancel)
 {
-    doc.m_nViewEntry = 4;
     doc.m_nPrintEntry = 4;
     host.today = {31, 10, 2026};
     Add(g_strKeyWordsPrompt, g_strDescriptionPrompt);
@@ -91,7 +90,6 @@ TEST_F(EntriesTest, AddWithPromptsAndCancel)
     EXPECT_EQ(doc.m_nCurrent, 0);
     EXPECT_EQ(doc.m_arrKeyWords[0], g_strKeyWordsPrompt);
     EXPECT_EQ(doc.m_arrDates[0], "31.10.2026");
-    EXPECT_EQ(doc.m_nViewEntry, -1);
     EXPECT_EQ(doc.m_nPrintEntry, -1);
     EXPECT_EQ(host.updates, 1);
 

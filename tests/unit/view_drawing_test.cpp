@@ -7,7 +7,6 @@
 
 #include "doc_test_support.h"
 #include "view/layout/key_list_layout.h"
-#include "view/layout/page_layout.h"
 #include "view/layout/view_drawing.h"
 
 namespace {
@@ -28,7 +27,6 @@ protected:
     FakeHost host;
     COvrinDoc doc{host};
     CKeyListLayout keyList;
-    CPageLayout pages;
     CHitScrollGuard guard;
     int scrollY = 0;
 
@@ -40,7 +38,7 @@ protected:
         g.scrollY = scrollY;
         g.metrics = {[](std::string_view s) { return static_cast<int>(s.size()) * 8; }, L, 8};
         g.fontKey = "fixed";
-        return DrawView(doc, g, keyList, pages, guard);
+        return DrawView(doc, g, keyList, guard);
     }
 
     // Repaints the way the window does: every scroll is clamped to the

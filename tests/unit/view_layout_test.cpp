@@ -2,6 +2,8 @@
 // Wrapping and the geometry of the description view and the key list.
 #include <gtest/gtest.h>
 
+#include <random>
+
 #include "doc_test_support.h"
 #include "view/layout/description_layout.h"
 #include "view/layout/key_list_layout.h"
@@ -82,6 +84,54 @@ TEST(KeyListLayout, BottomsHitTestAndCache)
     EXPECT_EQ(keys.Bottoms(), (std::vector<int>{16, 32, 64}));
     keys.Update(doc, 2000, Fixed(), "f");
     EXPECT_EQ(keys.ContentHeight(), 48);
+}
+
+// After Add, Edit, Delete and Undo anywhere in the table the mended bottoms
+// are those a layout made afresh gives; now and then two commands come
+// before the next paint, and the table is also rewritten directly.
+TEST(KeyListLayout, MendedAfterEachCommandAsIfMadeAgain)
+{
+    FakeHost host;
+    COvrinDoc doc(host);
+    std::mt19937 rng(11);
+    const auto keyWords = [&rng] {
+        std::string k;
+        for (std::size_t length = 1 + rng() % 200; k.size() < length;)
+            k += std::string(1 + rng() % 12, static_cast<char>('a' + rng() % 26)) + ' ';
+        return k;
+    };
+    std::vector<std::string> table;
+    for (int i = 0; i < 30; ++i)
+        table.push_back(keyWords());
+    FillTable(doc, table);
+    CKeyListLayout mended;
+    mended.Update(doc, 600, Fixed(), "f");
+    for (int step = 0; step < 600; ++step) {
+        doc.m_nCurrent = doc.m_nCount > 0 ? static_cast<int>(rng() % doc.m_nCount) : -1;
+        switch (rng() % 4) {
+        case 0:
+            host.editAnswers = {{true, keyWords(), "d"}};
+            doc.OnEntryAdd();
+            break;
+        case 1:
+            host.editAnswers = {{true, keyWords(), "d"}};
+            doc.OnEntryEdit();
+            break;
+        case 2:
+            doc.OnEntryDelete();
+            break;
+        default:
+            doc.OnEntryUndo();
+        }
+        if (step % 97 == 0)
+            FillTable(doc, {"x", keyWords()});
+        if (step % 7 == 0)
+            continue;
+        mended.Update(doc, 600, Fixed(), "f");
+        CKeyListLayout fresh;
+        fresh.Update(doc, 600, Fixed(), "f");
+        ASSERT_EQ(mended.Bottoms(), fresh.Bottoms()) << step;
+    }
 }
 
 }  // namespace

@@ -12,7 +12,8 @@ class COvrinDoc;
 // edge, one block under the other. The bottoms of all blocks are kept and
 // renewed only when the table, the line height, the font or the right edge
 // changes, so that painting a table of 200 000 entries touches only the
-// blocks in view.
+// blocks in view. After one Add, Edit, Delete or Undo the bottoms are
+// mended rather than made again: one key is measured, the rest shift.
 class CKeyListLayout final {
 public:
     // Brings the bottoms up to date; fontKey names the font (its metrics).
@@ -26,6 +27,10 @@ public:
     int BlockAt(int y) const;
 
 private:
+    bool MendLastChange(const COvrinDoc& doc, const TextMetrics& metrics);
+    void InsertBlock(int i, int height);
+    void RemoveBlock(int i);
+
     std::vector<int> m_arrKeyBottoms;
     unsigned m_nTableVersion = 0;
     int m_nCount = -1;

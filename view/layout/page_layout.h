@@ -33,8 +33,8 @@ PageColumns ColumnsOf(const PageRect& page);
 
 // Splits the current entry's description, or the list of all key words,
 // into the body texts of printed pages below a framed heading. Without a
-// printer the page count is estimated from the page size and line height of
-// the last print job so that the print dialog can offer a page range.
+// printer the lines are counted, not measured, against the page size and
+// line height of the last print job.
 class CPageLayout final {
 public:
     std::vector<std::string> m_arrPages;  // element p - 1: body text of page p

@@ -4,7 +4,6 @@
 #include "doc/ovrin_doc.h"
 #include "view/layout/description_layout.h"
 #include "view/layout/key_list_layout.h"
-#include "view/layout/page_layout.h"
 
 bool CHitScrollGuard::MayScroll(int scrollY, int entry, int pos, int hitTop)
 {
@@ -95,16 +94,11 @@ void DrawDescription(ViewDrawing& out, COvrinDoc& doc, const ViewGeometry& geome
 }  // namespace
 
 ViewDrawing DrawView(COvrinDoc& doc, const ViewGeometry& geometry, CKeyListLayout& keyList,
-                     CPageLayout& pages, CHitScrollGuard& guard)
+                     CHitScrollGuard& guard)
 {
     ViewDrawing out;
     const int L = geometry.metrics.lineHeight;
     const ViewColumns columns = ColumnsFor(doc.m_bDinA4, geometry.windowWidth);
-
-    if (doc.m_nViewEntry != doc.m_nCurrent) {
-        pages.LayoutPages(doc, nullptr);  // the page range the print dialog offers
-        doc.m_nViewEntry = doc.m_nCurrent;
-    }
 
     if (doc.m_nCount == 0)
         DrawWelcome(out, columns, L);

@@ -10,7 +10,6 @@
 
 class COvrinDoc;
 class CKeyListLayout;
-class CPageLayout;
 
 // What the view window looks like at the moment of a drawing, in pixels.
 struct ViewGeometry final {
@@ -80,7 +79,9 @@ private:
 // The drawing of the view: the welcome frame for an empty document, the
 // current entry with its frames, date, description and find marker, or the
 // key list (only the blocks that the window shows). Updates the document's
-// hit state and position correction as the drawing does, renews the page
-// estimate when the current entry changed, and decides the scroll to a hit.
+// hit state and position correction as the drawing does, and decides the
+// scroll to a hit. It makes no page layout: the print dialog and every print
+// job lay out with the printer's own metrics, and an estimate made while
+// painting cost a pass over the whole key list at each step through it.
 ViewDrawing DrawView(COvrinDoc& doc, const ViewGeometry& geometry, CKeyListLayout& keyList,
-                     CPageLayout& pages, CHitScrollGuard& guard);
+                     CHitScrollGuard& guard);
