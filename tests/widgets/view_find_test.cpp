@@ -101,6 +101,29 @@ private slots:
         Frame().ExecuteCommand(ID_VIEW_DESCRIPTION);
     }
 
+    // With the key list shown, Delete and Undo move the blocks after the
+    // entry (a key of several lines), and a double click still selects the
+    // block under the mouse.
+    void keyListFollowsDeleteAndUndo()
+    {
+        Fill({{"alpha", "a"}, {std::string(300, 'b'), "b"}, {"delta", "d"}, {"gamma", "g"}});
+        Frame().ExecuteCommand(ID_VIEW_KEYWORDS);
+        Repaint();
+        const int L = View().LineHeight();
+        const std::vector<int> before = View().KeyList().Bottoms();
+        QVERIFY(before[1] - before[0] > L);
+        Doc().m_nCurrent = 1;
+        Frame().ExecuteCommand(ID_ENTRY_DELETE);
+        Repaint();
+        QCOMPARE(View().KeyList().Bottoms(), (std::vector<int>{L, 2 * L, 3 * L}));
+        Frame().ExecuteCommand(ID_ENTRY_UNDO);
+        Repaint();
+        QCOMPARE(View().KeyList().Bottoms(), before);
+        QTest::mouseDClick(View().viewport(), Qt::LeftButton, {}, QPoint(40, before[1] + 1));
+        QCOMPARE(Doc().m_nCurrent, 2);
+        Frame().ExecuteCommand(ID_VIEW_DESCRIPTION);
+    }
+
     // Typing into the real dialog and pressing Next and Back moves between
     // hits; the view marks the hit line and the end shows the hint.
     void findNextAndBackInTheDialog()
