@@ -73,7 +73,7 @@ void COvrinView::paintEvent(QPaintEvent*)
     if (following)
         m_hitScroll.ScrolledTo(geometry.scrollY);
 
-    const ViewDrawing drawing = DrawView(m_doc, geometry, m_keyList, m_hitScroll);
+    const ViewDrawing drawing = DrawView(m_doc, geometry, m_keyList, m_descriptionLines, m_hitScroll);
     ApplyScrollSizes(drawing);
     if (!drawing.status.empty())
         emit statusTextChanged(QString::fromStdString(drawing.status));
@@ -106,7 +106,7 @@ void COvrinView::Paint(const ViewDrawing& drawing, const TextMetrics& metrics)
         painter.drawRect(QRect(r.left, r.top, r.right - r.left - 1, r.bottom - r.top - 1));
 
     for (const PlacedText& placed : drawing.texts)
-        DrawWrappedText(painter, placed.text, placed.left, placed.top, placed.right, placed.centred,
+        DrawWrappedText(painter, placed.text, placed.from, placed.left, placed.top, placed.right, placed.centred,
                         metrics, ascent, visibleTop, visibleBottom);
     for (int y : drawing.markers)
         painter.drawText(0, y + ascent, QStringLiteral(">"));

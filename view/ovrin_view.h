@@ -10,6 +10,7 @@
 #include "view/layout/key_list_layout.h"
 #include "view/layout/page_layout.h"
 #include "view/layout/view_drawing.h"
+#include "view/layout/wrap_index.h"
 
 class COvrinDoc;
 
@@ -52,6 +53,7 @@ private:
     COvrinDoc& m_doc;
     QFont m_font;
     CKeyListLayout m_keyList;
+    CWrapIndex m_descriptionLines;  // of the description shown
     CPageLayout m_pages;
     CHitScrollGuard m_hitScroll;
     int m_nLineHeight = 0;

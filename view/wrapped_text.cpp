@@ -5,15 +5,16 @@
 
 #include "view/screen_font.h"
 
-void DrawWrappedText(QPainter& painter, std::string_view text, int left, int top, int right,
+void DrawWrappedText(QPainter& painter, std::string_view text, std::size_t from, int left, int top, int right,
                      bool centred, const TextMetrics& metrics, int ascent, int visibleTop,
                      int visibleBottom)
 {
     const int L = metrics.lineHeight;
     // Lines are wrapped only down to the bottom of the window, so a huge
-    // text costs what its visible part and the text above it cost.
+    // text costs what its visible part and the text above it, from `from`,
+    // cost.
     int lineTop = top;
-    ForEachWrappedLine(text, right - left, metrics, [&](const WrappedLine& line) {
+    ForEachWrappedLineFrom(text, from, right - left, metrics, [&](const WrappedLine& line) {
         if (lineTop >= visibleBottom)
             return false;
         if (lineTop + L > visibleTop) {

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include <cstddef>
 #include <string_view>
 
 #include "view/layout/text_wrap.h"
@@ -8,8 +9,9 @@
 class QPainter;
 
 // Draws Windows-1252 text wrapped between left and right from top down (y
-// grows downward in the painter's units), each line centred when asked.
-// Lines wholly outside [visibleTop, visibleBottom) are skipped.
-void DrawWrappedText(QPainter& painter, std::string_view text, int left, int top, int right,
+// grows downward in the painter's units), each line centred when asked: the
+// lines from the one that begins at byte `from` on, that one at top. Lines
+// wholly outside [visibleTop, visibleBottom) are skipped.
+void DrawWrappedText(QPainter& painter, std::string_view text, std::size_t from, int left, int top, int right,
                      bool centred, const TextMetrics& metrics, int ascent, int visibleTop,
                      int visibleBottom);

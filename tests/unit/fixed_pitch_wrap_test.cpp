@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "view/layout/text_wrap.h"
+#include "view/layout/wrap_index.h"
 
 namespace {
 
@@ -125,6 +126,59 @@ TEST(FixedPitchWrap, LongTextsAndEarlyStops)
     EXPECT_EQ(CountWrappedLines(word, 585, counted), 200000u / 73 + 1);
     EXPECT_EQ(CountWrappedLines(word, 585, measured), 200000u / 73 + 1);
     EXPECT_EQ(WrapText("a" + std::string(100000, ' ') + "b", 585, counted).size(), 2u);
+}
+
+// Wrapping begun at the start of any line gives exactly the lines from that
+// one on, counted and measured alike; the index of a long text names such
+// starts and counts its lines.
+TEST(FixedPitchWrap, ResumesAtAnyLineAndIndexesLongTexts)
+{
+    const TextMetrics measured = FontOf(Advances(512, {{0x80, 13 * 64}}), 16, 8);
+    TextMetrics counted = measured;
+    counted.fixedPitch = DetectFixedPitch(measured.width);
+    std::mt19937 rng(5);
+    for (int n = 0; n < 150; ++n) {
+        const std::string text = RandomText(rng, n % 3 == 0);
+        for (const TextMetrics* metrics : {&measured, static_cast<const TextMetrics*>(&counted)}) {
+            for (int width : {1, 40, 250}) {
+                const std::vector<WrappedLine> all = WrapText(text, width, *metrics);
+                for (std::size_t k = 0; k < all.size(); ++k) {
+                    std::vector<WrappedLine> rest;
+                    ForEachWrappedLineFrom(text, all[k].begin, width, *metrics, [&](const WrappedLine& l) {
+                        rest.push_back(l);
+                        return true;
+                    });
+                    ASSERT_EQ(rest.size(), all.size() - k) << "text #" << n << " width " << width << " line " << k;
+                    for (std::size_t l = 0; l < rest.size(); ++l) {
+                        ASSERT_EQ(rest[l].begin, all[k + l].begin);
+                        ASSERT_EQ(rest[l].length, all[k + l].length);
+                    }
+                }
+            }
+        }
+    }
+
+    std::string text;
+    for (int i = 0; i < 3000; ++i)
+        text += std::string(i % 5 == 0 ? 200 : 20, 'w') + " and more words\r\n";
+    CWrapIndex index;
+    index.Update(text, 1, 250, counted, "f");
+    const std::vector<WrappedLine> all = WrapText(text, 250, counted);
+    ASSERT_EQ(index.LineCount(), all.size());
+    for (std::size_t line : {std::size_t{0}, std::size_t{255}, std::size_t{256}, std::size_t{1000}, all.size() - 1,
+                             all.size() + 50}) {
+        const CWrapIndex::LineStart start = index.StartAtOrBefore(line);
+        ASSERT_LT(start.line, all.size());
+        EXPECT_LE(start.line, line);
+        EXPECT_LT(std::min(line, all.size() - 1) - start.line, 256u);
+        EXPECT_EQ(start.offset, all[start.line].begin);
+    }
+    // Another width, or the same text at a new version after it changed.
+    index.Update(text, 1, 40, counted, "f");
+    EXPECT_EQ(index.LineCount(), CountWrappedLines(text, 40, counted));
+    text.replace(0, 5000, std::string(5000, 'x'));
+    index.Update(text, 2, 40, counted, "f");
+    EXPECT_EQ(index.LineCount(), CountWrappedLines(text, 40, counted));
 }
 
 // The fast path is taken only where the width of a run is its number of

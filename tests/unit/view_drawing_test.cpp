@@ -7,6 +7,7 @@
 
 #include "doc_test_support.h"
 #include "view/layout/key_list_layout.h"
+#include "view/layout/wrap_index.h"
 #include "view/layout/view_drawing.h"
 
 namespace {
@@ -27,6 +28,7 @@ protected:
     FakeHost host;
     COvrinDoc doc{host};
     CKeyListLayout keyList;
+    CWrapIndex descriptionLines;
     CHitScrollGuard guard;
     int scrollY = 0;
 
@@ -38,7 +40,7 @@ protected:
         g.scrollY = scrollY;
         g.metrics = {[](std::string_view s) { return static_cast<int>(s.size()) * 8; }, L, 8};
         g.fontKey = "fixed";
-        return DrawView(doc, g, keyList, guard);
+        return DrawView(doc, g, keyList, descriptionLines, guard);
     }
 
     // Repaints the way the window does: every scroll is clamped to the

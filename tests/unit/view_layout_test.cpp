@@ -45,14 +45,15 @@ TEST(DescriptionLayout, FramesAndHitLine)
     const ViewColumns c = ColumnsFor(false, 500);  // text 585 wide: 73 chars
     std::string text = "first\r\n";
     text += std::string(70, 'a') + " " + std::string(70, 'b') + " " + std::string(70, 'c');
-    const DescriptionLayout d = LayOutDescription("keys", text, 7 + 71 + 71 + 5, c, Fixed());
+    const std::size_t lines = CountWrappedLines(text, c.right - 15, Fixed());
+    const DescriptionLayout d = LayOutDescription("keys", text, lines, 7 + 71 + 71 + 5, c, Fixed());
     EXPECT_EQ(d.keyWordsBottom, 48);
     EXPECT_EQ(d.frameBottom, 64);
     EXPECT_EQ(d.descriptionTop, 96);
     EXPECT_EQ(d.contentHeight, 96 + 4 * 16 + 16);
     ASSERT_TRUE(d.hitTop.has_value());
     EXPECT_EQ(*d.hitTop, 96 + 3 * 16);
-    EXPECT_FALSE(LayOutDescription("k", text, -1, c, Fixed()).hitTop.has_value());
+    EXPECT_FALSE(LayOutDescription("k", text, lines, -1, c, Fixed()).hitTop.has_value());
 }
 
 // A hit near the end scrolls no further than the last full window (the

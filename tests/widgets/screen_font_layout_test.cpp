@@ -141,7 +141,7 @@ private slots:
 
     // A description of thousands of lines: the scroll range is its measured
     // height, and scrolled to the end the view draws its last lines (the
-    // drawing wraps only down to the window's bottom, from the top).
+    // drawing wraps from an indexed line above the window down to its bottom).
     void longDescriptionDrawsWhereScrolled()
     {
         std::string description;
@@ -156,8 +156,9 @@ private slots:
 
         const QFontMetrics qt(ViewFont());
         const TextMetrics measured = Measured(qt);
+        const ViewColumns columns = ColumnsFor(doc.m_bDinA4, view.width());
         const DescriptionLayout layout = LayOutDescription(
-            "keys", description, -1, ColumnsFor(doc.m_bDinA4, view.width()), measured);
+            "keys", description, CountWrappedLines(description, columns.right - 15, measured), -1, columns, measured);
         QCOMPARE(view.verticalScrollBar()->maximum(), layout.contentHeight - view.viewport()->height());
 
         view.verticalScrollBar()->setValue(view.verticalScrollBar()->maximum());

@@ -20,7 +20,8 @@ ViewColumns ColumnsFor(bool dinA4, int windowWidth)
 }
 
 DescriptionLayout LayOutDescription(std::string_view keyWords, std::string_view description,
-                                    int findPos, const ViewColumns& columns, const TextMetrics& metrics)
+                                    std::size_t descriptionLines, int findPos, const ViewColumns& columns,
+                                    const TextMetrics& metrics)
 {
     const int L = metrics.lineHeight;
     DescriptionLayout out;
@@ -28,7 +29,7 @@ DescriptionLayout LayOutDescription(std::string_view keyWords, std::string_view 
     out.frameBottom = out.keyWordsBottom + L;
     out.descriptionTop = out.frameBottom + 2 * L;
     const int textWidth = columns.right - 15;
-    out.contentHeight = out.descriptionTop + MeasureTextHeight(description, textWidth, metrics) + L;
+    out.contentHeight = out.descriptionTop + static_cast<int>(descriptionLines) * L + L;
     if (findPos >= 0) {
         // The marker goes to the last line of the text in front of the hit,
         // as that text wraps on its own.

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -30,8 +31,11 @@ struct DescriptionLayout final {
     int contentHeight = 0;    // H: bottom of the description plus one line
     std::optional<int> hitTop;  // top of the line on which the find hit starts
 };
+// descriptionLines: the lines the description takes between x = 15 and the
+// right edge, counted once by the caller (see CWrapIndex).
 DescriptionLayout LayOutDescription(std::string_view keyWords, std::string_view description,
-                                    int findPos, const ViewColumns& columns, const TextMetrics& metrics);
+                                    std::size_t descriptionLines, int findPos, const ViewColumns& columns,
+                                    const TextMetrics& metrics);
 
 // The two scroll rules for a hit line at hitTop: below the window it is
 // brought to a quarter window further (clamped to the content), above the

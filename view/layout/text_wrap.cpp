@@ -186,12 +186,14 @@ bool WrapParagraph(std::string_view text, std::size_t begin, std::size_t end, in
 
 // Splits text into paragraphs at CR LF, LF and CR and wraps each, counted
 // where the font is fixed-pitch for all of the paragraph's bytes.
+// Wrapping can also begin at any line's start, `from`: a line begins afresh,
+// whatever came before it in its paragraph.
 template <typename Sink>
-void Wrap(std::string_view text, int width, const TextMetrics& metrics, Sink& sink)
+void Wrap(std::string_view text, int width, const TextMetrics& metrics, Sink& sink, std::size_t from = 0)
 {
     const FixedPitch& pitch = metrics.fixedPitch;
     MeasuredSpans measured(text, metrics);
-    std::size_t paraStart = 0;
+    std::size_t paraStart = from;
     for (;;) {
         std::size_t i = paraStart;
         bool uniform = pitch.Active();
@@ -277,6 +279,12 @@ void ForEachWrappedLine(std::string_view text, int width, const TextMetrics& met
                         const std::function<bool(const WrappedLine&)>& visit)
 {
     Wrap(text, width, metrics, visit);
+}
+
+void ForEachWrappedLineFrom(std::string_view text, std::size_t from, int width, const TextMetrics& metrics,
+                            const std::function<bool(const WrappedLine&)>& visit)
+{
+    Wrap(text, width, metrics, visit, std::min(from, text.size()));
 }
 
 int MeasureTextHeight(std::string_view text, int width, const TextMetrics& metrics)

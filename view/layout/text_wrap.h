@@ -75,6 +75,11 @@ std::size_t CountWrappedLines(std::string_view text, int width, const TextMetric
 // stops at the bottom of the window without wrapping the rest of the text.
 void ForEachWrappedLine(std::string_view text, int width, const TextMetrics& metrics,
                         const std::function<bool(const WrappedLine&)>& visit);
+// The same from `from`, the start of one of those lines, on: a line begins
+// afresh whatever came before it, so the lines given are exactly WrapText's
+// from that one on.
+void ForEachWrappedLineFrom(std::string_view text, std::size_t from, int width, const TextMetrics& metrics,
+                            const std::function<bool(const WrappedLine&)>& visit);
 
 // Height of the wrapped text: the number of lines times the line height.
 int MeasureTextHeight(std::string_view text, int width, const TextMetrics& metrics);

@@ -1,9 +1,12 @@
 // SPDX-License-Identifier: MIT
 #include "view/layout/view_drawing.h"
 
+#include <algorithm>
+
 #include "doc/ovrin_doc.h"
 #include "view/layout/description_layout.h"
 #include "view/layout/key_list_layout.h"
+#include "view/layout/wrap_index.h"
 
 bool CHitScrollGuard::MayScroll(int scrollY, int entry, int pos, int hitTop)
 {
@@ -52,7 +55,7 @@ void DrawKeyList(ViewDrawing& out, const COvrinDoc& doc, const ViewGeometry& geo
 }
 
 void DrawDescription(ViewDrawing& out, COvrinDoc& doc, const ViewGeometry& geometry,
-                     const ViewColumns& columns, CHitScrollGuard& guard)
+                     const ViewColumns& columns, CWrapIndex& descriptionLines, CHitScrollGuard& guard)
 {
     const int L = geometry.metrics.lineHeight;
     if (doc.m_nCurrent < 0)
@@ -60,14 +63,23 @@ void DrawDescription(ViewDrawing& out, COvrinDoc& doc, const ViewGeometry& geome
     const auto i = static_cast<std::size_t>(doc.m_nCurrent);
     const bool hitInThisEntry = doc.m_nFindEntry == doc.m_nCurrent;
     const int findPos = hitInThisEntry ? doc.m_nFindPos : -1;
-    const DescriptionLayout layout = LayOutDescription(doc.m_arrKeyWords[i], doc.m_arrDescriptions[i],
-                                                       findPos, columns, geometry.metrics);
+    const std::string& description = doc.m_arrDescriptions[i];
+    descriptionLines.Update(description, doc.m_nTableVersion, columns.right - kTextLeft, geometry.metrics,
+                            geometry.fontKey);
+    const DescriptionLayout layout = LayOutDescription(doc.m_arrKeyWords[i], description,
+                                                       descriptionLines.LineCount(), findPos, columns,
+                                                       geometry.metrics);
 
     out.frames.push_back({kFrameLeft, L, columns.split, layout.frameBottom});
     out.texts.push_back({doc.m_arrKeyWords[i], kTextLeft, 2 * L, columns.split - 5, false});
     out.frames.push_back({columns.split, L, columns.right, layout.frameBottom});
     out.texts.push_back({doc.m_arrDates[i], columns.split + 5, 2 * L, columns.right - 5, true});
-    out.texts.push_back({doc.m_arrDescriptions[i], kTextLeft, layout.descriptionTop, columns.right, false});
+    // The description is drawn from an indexed line at most a few hundred
+    // lines above the window, not from its first line.
+    const int firstInView = std::max(0, geometry.scrollY - layout.descriptionTop) / std::max(L, 1);
+    const CWrapIndex::LineStart start = descriptionLines.StartAtOrBefore(static_cast<std::size_t>(firstInView));
+    out.texts.push_back({description, kTextLeft, layout.descriptionTop + static_cast<int>(start.line) * L,
+                         columns.right, false, start.offset});
     out.contentHeight = layout.contentHeight;
 
     if (layout.hitTop) {
@@ -94,7 +106,7 @@ void DrawDescription(ViewDrawing& out, COvrinDoc& doc, const ViewGeometry& geome
 }  // namespace
 
 ViewDrawing DrawView(COvrinDoc& doc, const ViewGeometry& geometry, CKeyListLayout& keyList,
-                     CHitScrollGuard& guard)
+                     CWrapIndex& descriptionLines, CHitScrollGuard& guard)
 {
     ViewDrawing out;
     const int L = geometry.metrics.lineHeight;
@@ -105,7 +117,7 @@ ViewDrawing DrawView(COvrinDoc& doc, const ViewGeometry& geometry, CKeyListLayou
     else if (doc.m_bKeyList)
         DrawKeyList(out, doc, geometry, columns, keyList);
     else
-        DrawDescription(out, doc, geometry, columns, guard);
+        DrawDescription(out, doc, geometry, columns, descriptionLines, guard);
 
     out.contentWidth = columns.width;
     out.pageWidth = columns.width / 2;

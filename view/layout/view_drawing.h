@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -10,6 +11,7 @@
 
 class COvrinDoc;
 class CKeyListLayout;
+class CWrapIndex;
 
 // What the view window looks like at the moment of a drawing, in pixels.
 struct ViewGeometry final {
@@ -28,13 +30,15 @@ struct ViewRect final {
     int bottom = 0;
 };
 
-// One text wrapped between left and right, its first line at top.
+// One text wrapped between left and right, its lines from the one that
+// begins at byte `from` on, that line's top at top.
 struct PlacedText final {
     std::string_view text;
     int left = 0;
     int top = 0;
     int right = 0;
     bool centred = false;
+    std::size_t from = 0;
 };
 
 // Everything one drawing puts on the screen and asks of the scroll bars,
@@ -84,4 +88,4 @@ private:
 // job lay out with the printer's own metrics, and an estimate made while
 // painting cost a pass over the whole key list at each step through it.
 ViewDrawing DrawView(COvrinDoc& doc, const ViewGeometry& geometry, CKeyListLayout& keyList,
-                     CHitScrollGuard& guard);
+                     CWrapIndex& descriptionLines, CHitScrollGuard& guard);

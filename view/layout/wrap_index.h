@@ -1,0 +1,42 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "view/layout/text_wrap.h"
+
+// The number of lines one text takes at one width, and where every 256th of
+// them begins, made in one pass and kept while the text, the width and the
+// font stay. A description of 20 MB is then wrapped once, not at every
+// scroll step, and drawing begins a few lines above the window instead of at
+// the top of the text.
+class CWrapIndex final {
+public:
+    struct LineStart {
+        std::size_t line = 0;    // the line's number, from 0
+        std::size_t offset = 0;  // the byte at which it begins
+    };
+
+    // Makes the index again unless it was made for these: `version` must
+    // change whenever the text's bytes may have (the table version does).
+    void Update(std::string_view text, unsigned version, int width, const TextMetrics& metrics,
+                const std::string& fontKey);
+
+    std::size_t LineCount() const { return m_nLines; }
+    // The last indexed line at or before `line`.
+    LineStart StartAtOrBefore(std::size_t line) const;
+
+private:
+    static constexpr std::size_t kEvery = 256;
+
+    std::vector<std::size_t> m_arrOffsets;  // element k: where line k * kEvery begins
+    std::size_t m_nLines = 0;
+    const char* m_pText = nullptr;
+    std::size_t m_nSize = 0;
+    unsigned m_nVersion = 0;
+    int m_nWidth = -1;
+    std::string m_strFontKey;
+};
