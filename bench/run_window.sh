@@ -62,6 +62,10 @@ for n in $SIZES; do
     k=$(best_view keylist "$doc" "switch")
     li=$(best_ms "$OVRIN" --list "$doc")
     row "press k: key list, $n (ovrin-view-bench)" "$k ms" "ovrin --list $li ms" "$(ratio "$k" "$li")"
+    for c in Delete Undo Next; do
+        t=$(best_view keylist "$doc" "$c and paint")
+        row "  $c with the key list shown, $n" "$t ms" "-" "-"
+    done
     fi=$(best_view find "$doc" "nothing"); mc=$(best_view find "$doc" "bytes")
     row "Find of nothing, descriptions, $n" "$fi ms" "memchr over the same bytes $mc ms" "$(ratio "$fi" "$mc")"
     a=$("$VIEW" add "$doc")
@@ -83,9 +87,11 @@ if [ -n "$OPEN200" ]; then
         # shellcheck disable=SC2086
         "$GEN" 100 42 "$doc" $opts
         o=$(best_view open "$doc" "first paint")
-        r=$("$VIEW" open "$doc" 2>/dev/null | after "resizes")
+        r=$(best_view open "$doc" "resizes")
+        sc=$(best_view open "$doc" "scrolls")
         row "first paint, $name" "$o ms" "open + first paint, 200000: $OPEN200 ms" "$(ratio "$o" "$OPEN200")"
         row "  slowest resize, $name" "$r ms" "same" "$(ratio "$r" "$OPEN200")"
+        row "  slowest scroll (middle, end), $name" "$sc ms" "same" "$(ratio "$sc" "$OPEN200")"
         rm -f "$doc"
     done
 fi
