@@ -173,6 +173,25 @@ TEST(FixedPitchWrap, ResumesAtAnyLineAndIndexesLongTexts)
         EXPECT_LT(std::min(line, all.size() - 1) - start.line, 256u);
         EXPECT_EQ(start.offset, all[start.line].begin);
     }
+    // The text in front of any byte, wrapped on its own, counted from the
+    // index: long random texts with runs of blanks and huge words.
+    for (int n = 0; n < 6; ++n) {
+        std::string random;
+        while (random.size() < 60000)
+            random += RandomText(rng, n % 2 == 0) + "\n";
+        for (const TextMetrics* metrics : {&measured, static_cast<const TextMetrics*>(&counted)}) {
+            for (int width : {40, 250}) {
+                CWrapIndex prefixes;
+                prefixes.Update(random, 1, width, *metrics, "f");
+                for (int k = 0; k < 40; ++k) {
+                    const std::size_t end = rng() % (random.size() + 1);
+                    ASSERT_EQ(prefixes.LinesOfPrefix(random, end, *metrics),
+                              CountWrappedLines(std::string_view(random).substr(0, end), width, *metrics))
+                        << "text #" << n << " width " << width << " end " << end;
+                }
+            }
+        }
+    }
     // Another width, or the same text at a new version after it changed.
     index.Update(text, 1, 40, counted, "f");
     EXPECT_EQ(index.LineCount(), CountWrappedLines(text, 40, counted));

@@ -45,7 +45,8 @@ TEST(DescriptionLayout, FramesAndHitLine)
     const ViewColumns c = ColumnsFor(false, 500);  // text 585 wide: 73 chars
     std::string text = "first\r\n";
     text += std::string(70, 'a') + " " + std::string(70, 'b') + " " + std::string(70, 'c');
-    const std::size_t lines = CountWrappedLines(text, c.right - 15, Fixed());
+    CWrapIndex lines;
+    lines.Update(text, 1, c.right - 15, Fixed(), "f");
     const DescriptionLayout d = LayOutDescription("keys", text, lines, 7 + 71 + 71 + 5, c, Fixed());
     EXPECT_EQ(d.keyWordsBottom, 48);
     EXPECT_EQ(d.frameBottom, 64);

@@ -15,6 +15,7 @@
 #include "doc/ovrin_doc.h"
 #include "frame/main_frame.h"
 #include "view/layout/description_layout.h"
+#include "view/layout/wrap_index.h"
 #include "view/ovrin_view.h"
 #include "view/screen_font.h"
 
@@ -157,8 +158,9 @@ private slots:
         const QFontMetrics qt(ViewFont());
         const TextMetrics measured = Measured(qt);
         const ViewColumns columns = ColumnsFor(doc.m_bDinA4, view.width());
-        const DescriptionLayout layout = LayOutDescription(
-            "keys", description, CountWrappedLines(description, columns.right - 15, measured), -1, columns, measured);
+        CWrapIndex lines;
+        lines.Update(description, 1, columns.right - 15, measured, "measured");
+        const DescriptionLayout layout = LayOutDescription("keys", description, lines, -1, columns, measured);
         QCOMPARE(view.verticalScrollBar()->maximum(), layout.contentHeight - view.viewport()->height());
 
         view.verticalScrollBar()->setValue(view.verticalScrollBar()->maximum());

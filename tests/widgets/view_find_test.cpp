@@ -3,6 +3,7 @@
 // the key list's double click, and searches typed into the dialog.
 
 #include <QCheckBox>
+#include <QFontMetrics>
 #include <QDialog>
 #include <QLineEdit>
 #include <QPushButton>
@@ -10,6 +11,7 @@
 #include "app_fixture.h"
 #include "dialogs/find_dlg.h"
 #include "doc/command_ids.h"
+#include "view/screen_font.h"
 
 using namespace cmd;
 using test_support::AnswerModal;
@@ -129,9 +131,9 @@ private slots:
     void findNextAndBackInTheDialog()
     {
         std::string far;
-        for (int i = 0; i < 200; ++i)
+        for (int i = 0; i < 1000; ++i)  // past the first lines the view indexes
             far += "line " + std::to_string(i) + "\r\n";
-        Fill({{"start", "nothing here"}, {"middle", far + "a Needle in line 200\r\n" + far}, {"end", "x"}});
+        Fill({{"start", "nothing here"}, {"middle", far + "a Needle in line 1000\r\n" + far}, {"end", "x"}});
         Frame().ExecuteCommand(ID_ENTRY_FIND);
         QVERIFY(FindWindow());
         QVERIFY(FindWindow()->isVisible());
@@ -151,6 +153,13 @@ private slots:
         QVERIFY(y > 0 && y + L <= View().viewport()->height());
         QVERIFY(InkIn(Shot(), QRect(0, y, 10, L - 1)));
         QVERIFY(!InkIn(Shot(), QRect(0, y - L, 10, L - 1)));
+        // ... and it is the line of the hit: only that one reaches past "line 999".
+        const QFontMetrics font(ViewFont());
+        const QRect pastShortLines(15 + font.horizontalAdvance(QStringLiteral("a Needle i")), 0,
+                                   font.horizontalAdvance(QStringLiteral("n line")), L - 1);
+        QVERIFY(InkIn(Shot(), pastShortLines.translated(0, y)));
+        QVERIFY(!InkIn(Shot(), pastShortLines.translated(0, y - L)));
+        QVERIFY(!InkIn(Shot(), pastShortLines.translated(0, y + L)));
 
         // Next finds nothing further: the hint, and the position stays.
         const QString hint = AnswerModal(

@@ -20,7 +20,7 @@ ViewColumns ColumnsFor(bool dinA4, int windowWidth)
 }
 
 DescriptionLayout LayOutDescription(std::string_view keyWords, std::string_view description,
-                                    std::size_t descriptionLines, int findPos, const ViewColumns& columns,
+                                    const CWrapIndex& descriptionLines, int findPos, const ViewColumns& columns,
                                     const TextMetrics& metrics)
 {
     const int L = metrics.lineHeight;
@@ -28,14 +28,12 @@ DescriptionLayout LayOutDescription(std::string_view keyWords, std::string_view 
     out.keyWordsBottom = 2 * L + MeasureTextHeight(keyWords, columns.split - 5 - 15, metrics);
     out.frameBottom = out.keyWordsBottom + L;
     out.descriptionTop = out.frameBottom + 2 * L;
-    const int textWidth = columns.right - 15;
-    out.contentHeight = out.descriptionTop + static_cast<int>(descriptionLines) * L + L;
+    out.contentHeight = out.descriptionTop + static_cast<int>(descriptionLines.LineCount()) * L + L;
     if (findPos >= 0) {
         // The marker goes to the last line of the text in front of the hit,
         // as that text wraps on its own.
-        const std::string_view before =
-            description.substr(0, std::min<std::size_t>(static_cast<std::size_t>(findPos), description.size()));
-        out.hitTop = out.descriptionTop + MeasureTextHeight(before, textWidth, metrics) - L;
+        const std::size_t before = std::min<std::size_t>(static_cast<std::size_t>(findPos), description.size());
+        out.hitTop = out.descriptionTop + static_cast<int>(descriptionLines.LinesOfPrefix(description, before, metrics)) * L - L;
     }
     return out;
 }

@@ -1,12 +1,12 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
 
 #include "view/layout/text_wrap.h"
+#include "view/layout/wrap_index.h"
 
 class COvrinDoc;
 
@@ -31,10 +31,10 @@ struct DescriptionLayout final {
     int contentHeight = 0;    // H: bottom of the description plus one line
     std::optional<int> hitTop;  // top of the line on which the find hit starts
 };
-// descriptionLines: the lines the description takes between x = 15 and the
-// right edge, counted once by the caller (see CWrapIndex).
+// descriptionLines: the index of the description's lines between x = 15
+// and the right edge, brought up to date by the caller.
 DescriptionLayout LayOutDescription(std::string_view keyWords, std::string_view description,
-                                    std::size_t descriptionLines, int findPos, const ViewColumns& columns,
+                                    const CWrapIndex& descriptionLines, int findPos, const ViewColumns& columns,
                                     const TextMetrics& metrics);
 
 // The two scroll rules for a hit line at hitTop: below the window it is

@@ -66,9 +66,8 @@ void DrawDescription(ViewDrawing& out, COvrinDoc& doc, const ViewGeometry& geome
     const std::string& description = doc.m_arrDescriptions[i];
     descriptionLines.Update(description, doc.m_nTableVersion, columns.right - kTextLeft, geometry.metrics,
                             geometry.fontKey);
-    const DescriptionLayout layout = LayOutDescription(doc.m_arrKeyWords[i], description,
-                                                       descriptionLines.LineCount(), findPos, columns,
-                                                       geometry.metrics);
+    const DescriptionLayout layout =
+        LayOutDescription(doc.m_arrKeyWords[i], description, descriptionLines, findPos, columns, geometry.metrics);
 
     out.frames.push_back({kFrameLeft, L, columns.split, layout.frameBottom});
     out.texts.push_back({doc.m_arrKeyWords[i], kTextLeft, 2 * L, columns.split - 5, false});

@@ -28,6 +28,11 @@ public:
     std::size_t LineCount() const { return m_nLines; }
     // The last indexed line at or before `line`.
     LineStart StartAtOrBefore(std::size_t line) const;
+    // The lines the first `end` bytes of the indexed text take when wrapped
+    // on their own (the text in front of a find hit), counted from the last
+    // indexed line that no byte from `end` on can have moved. The index must
+    // be up to date for text.
+    std::size_t LinesOfPrefix(std::string_view text, std::size_t end, const TextMetrics& metrics) const;
 
 private:
     static constexpr std::size_t kEvery = 256;
