@@ -113,7 +113,7 @@ void AddHugeFields(COvrinDoc& doc, const HugeFields& fields, std::uint64_t seed)
         return;
     SplitMix rng{seed ^ 0x5DEECE66Dull};
     if (fields.descriptionBytes > 0)
-        doc.m_arrDescriptions[0] = WordsOf(rng, fields.descriptionBytes, "Anfang");
+        doc.m_arrDescriptions.Set(0, WordsOf(rng, fields.descriptionBytes, "Anfang"));
     if (fields.descriptionLines > 0) {
         std::string d;
         d.reserve(fields.descriptionLines * 14);
@@ -121,7 +121,7 @@ void AddHugeFields(COvrinDoc& doc, const HugeFields& fields, std::uint64_t seed)
             if (l) d += "\r\n";
             d += "Zeile " + std::to_string(l + 1);
         }
-        doc.m_arrDescriptions[0] = std::move(d);
+        doc.m_arrDescriptions.Set(0, d);
     }
     if (fields.dateBytes > 0) {
         std::string t;
@@ -130,10 +130,10 @@ void AddHugeFields(COvrinDoc& doc, const HugeFields& fields, std::uint64_t seed)
             t += std::to_string(1 + rng.Below(28)) + "." + std::to_string(1 + rng.Below(12)) + "." +
                  std::to_string(1990 + rng.Below(37)) + " ";
         t.resize(fields.dateBytes);
-        doc.m_arrDates[0] = std::move(t);
+        doc.m_arrDates.Set(0, t);
     }
     // "Aachen" sorts before every generated key word, so the entry stays first.
     if (fields.keyWordBytes > 0)
-        doc.m_arrKeyWords[0] = WordsOf(rng, fields.keyWordBytes, "Aachen");
+        doc.m_arrKeyWords.Set(0, WordsOf(rng, fields.keyWordBytes, "Aachen"));
     ++doc.m_nTableVersion;
 }

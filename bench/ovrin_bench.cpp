@@ -43,8 +43,10 @@ Fixture& Large()
         SaveDocumentFile(p->doc, p->path);
         std::ifstream in(p->path, std::ios::binary);
         p->fileBytes.assign(std::istreambuf_iterator<char>(in), {});
-        for (int i = 0; i < kLarge; ++i)
-            p->allText += p->doc.m_arrKeyWords[i] + "\n" + p->doc.m_arrDescriptions[i] + "\n";
+        for (int i = 0; i < kLarge; ++i) {
+            (p->allText += p->doc.m_arrKeyWords[i]) += "\n";
+            (p->allText += p->doc.m_arrDescriptions[i]) += "\n";
+        }
         return p;
     }();
     return *f;

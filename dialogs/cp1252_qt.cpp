@@ -3,7 +3,7 @@
 
 #include "doc/cp1252.h"
 
-QString ToQString(const std::string& bytes)
+QString ToQString(std::string_view bytes)
 {
     QString text;
     text.reserve(static_cast<qsizetype>(bytes.size()));
@@ -14,7 +14,7 @@ QString ToQString(const std::string& bytes)
     return text;
 }
 
-QString ToQStringWithPlainLineBreaks(const std::string& bytes)
+QString ToQStringWithPlainLineBreaks(std::string_view bytes)
 {
     QString text = ToQString(bytes);
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));

@@ -6,16 +6,17 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 
 // The document keeps Windows-1252 bytes; widgets show QString. These are the
 // only two crossings between them.
 
 // Every byte maps to a character, so this cannot fail.
-QString ToQString(const std::string& bytes);
+QString ToQString(std::string_view bytes);
 
 // The same, with every stored line break (CR LF, a lone CR or LF) as one
 // "\n", the way text widgets and screen readers take line breaks.
-QString ToQStringWithPlainLineBreaks(const std::string& bytes);
+QString ToQStringWithPlainLineBreaks(std::string_view bytes);
 
 // The Windows-1252 bytes of a text, or std::nullopt when a character has no
 // byte in the code page. Then *firstBad (if given) receives the first such

@@ -215,7 +215,7 @@ bool WriteDocumentStream(COvrinDoc& doc, const std::string& path, std::string& e
     // document of many megabytes whole in fresh memory first made a save
     // several times slower than writing its bytes.
     constexpr std::size_t kChunk = 1 << 20;
-    const auto stored = [](const std::string& s) -> std::uint64_t {
+    const auto stored = [](std::string_view s) -> std::uint64_t {
         const std::uint64_t n = s.size();
         return n + (n < 0xFF ? 1 : n < 0xFFFE ? 3 : 7);
     };

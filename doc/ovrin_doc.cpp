@@ -16,10 +16,10 @@ const std::string g_strNoEntry = "no entry";
 const std::string g_strLastEntry = "last entry";
 const std::string g_strEmptyUndo = "empty Undo buffer";
 
-int CompareKeyWords(const std::string& a, const std::string& b)
+int CompareKeyWords(std::string_view a, std::string_view b)
 {
-    // std::string compares through char_traits<char>, which compares as
-    // unsigned char, so bytes above 127 sort after ASCII.
+    // Texts compare through char_traits<char>, which compares as unsigned
+    // char, so bytes above 127 sort after ASCII.
     return a.compare(b);
 }
 
@@ -75,14 +75,16 @@ bool COvrinDoc::OthersInKeyOrder(int nEntry) const
     // one to it.
     if (KeyOrderKnownFor(m_nCount) || (nEntry == m_nCount - 1 && KeyOrderKnownFor(m_nCount - 1)))
         return m_keyOrder.inOrder;
-    const std::string* previous = nullptr;
+    bool first = true;
+    std::string_view previous;
     for (int i = 0; i < m_nCount; ++i) {
         if (i == nEntry)
             continue;
-        const std::string& key = m_arrKeyWords[i];
-        if (previous && CompareKeyWords(*previous, key) > 0)
+        const std::string_view key = m_arrKeyWords[i];
+        if (!first && CompareKeyWords(previous, key) > 0)
             return false;
-        previous = &key;
+        previous = key;
+        first = false;
     }
     return true;
 }
@@ -92,7 +94,7 @@ int COvrinDoc::SortCurrentEntry()
     const int p = m_nCurrent;
     if (p < 0 || p >= m_nCount)
         return p;
-    const std::string& w = m_arrKeyWords[p];
+    const std::string_view w = m_arrKeyWords[p];
 
     // Moves entry `from` to `to`, shifting the entries between by one; only
     // that entry changes its place relative to the others.
@@ -111,12 +113,12 @@ int COvrinDoc::SortCurrentEntry()
     const bool ordered = OthersInKeyOrder(p);
     m_keyOrder = KeyOrder{true, ordered, m_nTableVersion, m_nCount};
     if (ordered) {
-        auto less = [](const std::string& a, const std::string& b) { return CompareKeyWords(a, b) < 0; };
-        const auto first = m_arrKeyWords.cbegin();
+        auto less = [](std::string_view a, std::string_view b) { return CompareKeyWords(a, b) < 0; };
+        const auto first = m_arrKeyWords.begin();
         const auto up = std::upper_bound(first, first + p, w, less);
         if (up != first + p)
             return move(p, static_cast<int>(up - first));
-        const auto down = std::lower_bound(first + p + 1, m_arrKeyWords.cend(), w, less);
+        const auto down = std::lower_bound(first + p + 1, m_arrKeyWords.end(), w, less);
         if (down != first + p + 1)
             return move(p, static_cast<int>(down - first) - 1);
         return p;
@@ -132,14 +134,14 @@ int COvrinDoc::SortCurrentEntry()
 
 void COvrinDoc::StampDate(int nIndex)
 {
-    m_arrDates[nIndex] = FormatEntryDate(m_host.Today());
+    m_arrDates.Set(static_cast<std::size_t>(nIndex), FormatEntryDate(m_host.Today()));
 }
 
-void COvrinDoc::AppendEntry(std::string keyWords, std::string description, std::string date)
+void COvrinDoc::AppendEntry(std::string_view keyWords, std::string_view description, std::string_view date)
 {
-    m_arrKeyWords.push_back(std::move(keyWords));
-    m_arrDescriptions.push_back(std::move(description));
-    m_arrDates.push_back(std::move(date));
+    m_arrKeyWords.push_back(keyWords);
+    m_arrDescriptions.push_back(description);
+    m_arrDates.push_back(date);
     m_nCount = static_cast<int>(m_arrKeyWords.size());
     m_nCurrent = m_nCount - 1;
 }
@@ -166,7 +168,7 @@ void COvrinDoc::OnEntryAdd()
     std::string description = g_strDescriptionPrompt;
     if (!m_host.RunEditDialog(keyWords, description))
         return;
-    AppendEntry(std::move(keyWords), std::move(description), std::string());
+    AppendEntry(keyWords, description, {});
     StampDate(m_nCurrent);
     m_nPrintEntry = -1;
     m_nCurrent = SortCurrentEntry();
@@ -178,13 +180,13 @@ void COvrinDoc::OnEntryEdit()
 {
     if (m_nCount <= 0 || m_nCurrent < 0 || m_nCurrent >= m_nCount)
         return;
-    std::string keyWords = m_arrKeyWords[m_nCurrent];
-    std::string description = m_arrDescriptions[m_nCurrent];
+    std::string keyWords(m_arrKeyWords[m_nCurrent]);
+    std::string description(m_arrDescriptions[m_nCurrent]);
     if (!m_host.RunEditDialog(keyWords, description))
         return;
     const int edited = m_nCurrent;
-    m_arrKeyWords[m_nCurrent] = std::move(keyWords);
-    m_arrDescriptions[m_nCurrent] = std::move(description);
+    m_arrKeyWords.Set(static_cast<std::size_t>(m_nCurrent), keyWords);
+    m_arrDescriptions.Set(static_cast<std::size_t>(m_nCurrent), description);
     StampDate(m_nCurrent);
     m_nCurrent = SortCurrentEntry();
     m_nPrintEntry = -1;
@@ -206,17 +208,16 @@ void COvrinDoc::OnEntryDelete()
     // call could arrive with a stale position, so it is checked here.
     if (m_nCurrent < 0 || m_nCurrent >= m_nCount)
         return;
-    m_arrUndoKeyWords.push_back(std::move(m_arrKeyWords[m_nCurrent]));
-    m_arrUndoDescriptions.push_back(std::move(m_arrDescriptions[m_nCurrent]));
-    m_arrUndoDates.push_back(std::move(m_arrDates[m_nCurrent]));
+    m_arrUndoKeyWords.push_back(m_arrKeyWords[m_nCurrent]);
+    m_arrUndoDescriptions.push_back(m_arrDescriptions[m_nCurrent]);
+    m_arrUndoDates.push_back(m_arrDates[m_nCurrent]);
     m_nUndoCount = static_cast<int>(m_arrUndoKeyWords.size());
 
     // Taking an entry out keeps an ordered table ordered.
     const bool wasInOrder = KeyOrderKnownFor(m_nCount) && m_keyOrder.inOrder;
     const int deleted = m_nCurrent;
-    m_arrKeyWords.erase(m_arrKeyWords.begin() + m_nCurrent);
-    m_arrDescriptions.erase(m_arrDescriptions.begin() + m_nCurrent);
-    m_arrDates.erase(m_arrDates.begin() + m_nCurrent);
+    for (CStringArray* arr : {&m_arrKeyWords, &m_arrDescriptions, &m_arrDates})
+        arr->Erase(static_cast<std::size_t>(m_nCurrent));
     m_nCount = static_cast<int>(m_arrKeyWords.size());
     m_keyOrder = KeyOrder{wasInOrder, true, m_nTableVersion, m_nCount};
     if (m_nCurrent > 0)
@@ -239,16 +240,11 @@ void COvrinDoc::OnEntryUndo()
         ShowHint(g_strEmptyUndo);
         return;
     }
-    std::string keyWords = std::move(m_arrUndoKeyWords.back());
-    std::string description = std::move(m_arrUndoDescriptions.back());
-    std::string date = std::move(m_arrUndoDates.back());
-    m_arrUndoKeyWords.pop_back();
-    m_arrUndoDescriptions.pop_back();
-    m_arrUndoDates.pop_back();
-    m_nUndoCount = static_cast<int>(m_arrUndoKeyWords.size());
-
     // The restored entry keeps the date it had when it was deleted.
-    AppendEntry(std::move(keyWords), std::move(description), std::move(date));
+    AppendEntry(m_arrUndoKeyWords.back(), m_arrUndoDescriptions.back(), m_arrUndoDates.back());
+    for (CStringArray* arr : {&m_arrUndoKeyWords, &m_arrUndoDescriptions, &m_arrUndoDates})
+        arr->pop_back();
+    m_nUndoCount = static_cast<int>(m_arrUndoKeyWords.size());
     m_nCurrent = SortCurrentEntry();
     m_nPrintEntry = -1;
     SetModifiedFlag(true);

@@ -3,6 +3,7 @@
 
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "doc/string_array.h"
@@ -22,7 +23,7 @@ extern const std::string g_strEmptyUndo;          // "empty Undo buffer"
 
 // Compares key words byte by byte as unsigned values: no case folding, no
 // locale, so "Zebra" < "apple" and accented letters come after ASCII.
-int CompareKeyWords(const std::string& a, const std::string& b);
+int CompareKeyWords(std::string_view a, std::string_view b);
 
 // The one document: the entry table kept in key-word order, the current
 // position, the undo stack of deleted entries, the state that the views and
@@ -136,7 +137,7 @@ public:
     void ShowHint(const std::string& text);
 
 private:
-    void AppendEntry(std::string keyWords, std::string description, std::string date);
+    void AppendEntry(std::string_view keyWords, std::string_view description, std::string_view date);
     void EndTableChange(TableChange::Kind kind, int entry, int from = -1);
     bool OthersInKeyOrder(int nEntry) const;
 

@@ -15,9 +15,7 @@ namespace {
 
 const std::string kInvalidDocument = "Ung\xFCltiges Dokument";
 
-// Entries whose string objects are made together before their texts are
-// read: each array's objects then lie side by side in memory for the scans
-// over the table, yet no more is made ahead than this.
+// How many entries are read between two checks of the memory they take.
 constexpr int kBatch = 1 << 16;
 
 }  // namespace
@@ -45,31 +43,26 @@ void COvrinDoc::Serialize(CArchive& ar)
     }
 
     // Read into new arrays first: a file that ends early throws, and the
-    // table then is still the one the document had. The strings go straight
-    // into their final places, so a large file is never held twice. Memory
-    // grows with the entries actually read; a table that cannot fit is
-    // refused before it is read, or as soon as it outgrows the budget.
+    // table then is still the one the document had. The texts are copied
+    // once, from the file's bytes into the arrays' blocks. Memory grows with
+    // the entries actually read; a table that cannot fit is refused before
+    // it is read, or as soon as it outgrows the budget.
     const int n = stream.Count();
     const std::uint64_t budget = MemoryBudget();
-    const std::uint64_t perEntry = 3 * TableStringFootprint(std::string());
+    const std::uint64_t perEntry = 3 * TableStringFootprint(std::string_view());
     if (static_cast<std::uint64_t>(n) * perEntry > budget)
         throw std::bad_alloc();
-    std::uint64_t used = 0;
     CStringArray keyWords, descriptions, dates;
     const std::string today = stream.HasDates() ? std::string() : FormatEntryDate(m_host.Today());
     for (int first = 0; first < n;) {
         const int end = n - first > kBatch ? first + kBatch : n;
-        keyWords.resize(end);
-        descriptions.resize(end);
-        dates.resize(end);
         for (int i = first; i < end; ++i) {
-            stream.ReadEntry(keyWords[i], descriptions[i], dates[i]);
-            if (!stream.HasDates())
-                dates[i] = today;
-            used += TableStringFootprint(keyWords[i]) + TableStringFootprint(descriptions[i]) +
-                    TableStringFootprint(dates[i]);
+            const CEntryStream::Entry entry = stream.ReadEntry();
+            keyWords.push_back(entry.keyWords);
+            descriptions.push_back(entry.description);
+            dates.push_back(stream.HasDates() ? entry.date : std::string_view(today));
         }
-        if (used > budget)
+        if (keyWords.Footprint() + descriptions.Footprint() + dates.Footprint() > budget)
             throw std::bad_alloc();
         first = end;
     }

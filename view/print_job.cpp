@@ -149,14 +149,14 @@ void PrintPage(PagePainter& out, COvrinDoc& doc, const CPageLayout& pages, int n
             doc.m_nCurrent = 0;
         const auto i = static_cast<std::size_t>(
             std::min<int>(doc.m_nCurrent, static_cast<int>(doc.m_arrKeyWords.size()) - 1));
-        const std::string& keys = doc.m_arrKeyWords[i];
+        const std::string_view keys = doc.m_arrKeyWords[i];
         const int keysHeight = MeasureTextHeight(keys, c.headingRight - c.textLeft, out.Metrics());
         const int keysBottom = -2 * h - keysHeight;
         const int frameBottom = keysBottom - h;
         out.Frame(c.frameLeft, -h, c.xSplit, frameBottom);
         out.Text(keys, c.textLeft, -2 * h, c.headingRight);
         out.Frame(c.xSplit, -h, c.xRight, frameBottom);
-        const std::string date = i < doc.m_arrDates.size() ? doc.m_arrDates[i] : std::string();
+        const std::string_view date = i < doc.m_arrDates.size() ? doc.m_arrDates[i] : std::string_view();
         out.Text(date, c.xSplit + 100, -2 * h, c.xRight, true);
         bodyTop = frameBottom - 2 * h;
     } else {

@@ -62,7 +62,7 @@ int FindHitOffset(const COvrinDoc& doc)
     if (doc.m_nFindPos < 0)
         return 0;
     const auto at = static_cast<std::size_t>(i);
-    const std::string& description = doc.m_arrDescriptions[at];
+    const std::string_view description = doc.m_arrDescriptions[at];
     const std::size_t pos = std::min(static_cast<std::size_t>(doc.m_nFindPos), description.size());
     // Counted as the text counts it, with every line break one character.
     const QString before = ToQStringWithPlainLineBreaks(description.substr(0, pos));

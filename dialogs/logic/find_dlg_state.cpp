@@ -54,7 +54,7 @@ void CFindDlgState::OnFindNext()
         // passed over without a search of each text.
         if (i > m_nSearchEntry &&
             !needle.MayBeInEither(doc.m_arrKeyWords[at],
-                                  m_bInDescriptions ? std::string_view(doc.m_arrDescriptions[at]) : std::string_view())) {
+                                  m_bInDescriptions ? doc.m_arrDescriptions[at] : std::string_view())) {
             doc.m_nFindPos = -1;
             continue;
         }
@@ -68,7 +68,7 @@ void CFindDlgState::OnFindNext()
         if (m_bInDescriptions) {
             // Continue just after the last hit in this description; a stale
             // position past its end leaves nothing to search.
-            const std::string& text = doc.m_arrDescriptions[static_cast<std::size_t>(i)];
+            const std::string_view text = doc.m_arrDescriptions[static_cast<std::size_t>(i)];
             const std::size_t from = static_cast<std::size_t>(static_cast<long long>(doc.m_nFindPos) + 1);
             const std::size_t at = needle.FindFirst(text, from);
             if (at != CFoldedNeedle::npos) {

@@ -56,7 +56,7 @@ protected:
             keys.push_back(e.keyWords);
         FillTable(doc, keys);
         for (size_t i = 0; i < entries.size(); ++i)
-            doc.m_arrDescriptions[i] = entries[i].description;
+            doc.m_arrDescriptions.Set(i, entries[i].description);
     }
     void Search(const std::string& text, bool inDescriptions)
     {

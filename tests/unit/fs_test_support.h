@@ -104,7 +104,8 @@ inline std::vector<Entry> LoadEntries(const std::string& path)
     EXPECT_TRUE(loaded.ok) << loaded.message;
     std::vector<Entry> entries;
     for (int i = 0; i < doc.m_nCount; ++i)
-        entries.push_back({doc.m_arrKeyWords[i], doc.m_arrDescriptions[i], doc.m_arrDates[i]});
+        entries.push_back({std::string(doc.m_arrKeyWords[i]), std::string(doc.m_arrDescriptions[i]),
+                           std::string(doc.m_arrDates[i])});
     return entries;
 }
 

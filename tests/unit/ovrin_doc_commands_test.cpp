@@ -64,7 +64,7 @@ TEST_F(CommandsTest, DeleteMovesBackAndMarksModified)
 TEST_F(CommandsTest, UndoRestoresInReverseOrderIntoTheCurrentOrder)
 {
     FillTable(doc, {"a", "b", "m", "x"});
-    doc.m_arrDates[1] = "3.4.1999";
+    doc.m_arrDates.Set(1, "3.4.1999");
     doc.m_nCurrent = 1;
     doc.OnEntryDelete();  // b
     doc.m_nCurrent = 2;

@@ -62,7 +62,7 @@ TEST_F(EntriesTest, EditMovesOnlyTheEditedEntry)
         FillTable(doc, c.table);
         doc.SetModifiedFlag(false);
         doc.m_nCurrent = c.current;
-        const std::string description = doc.m_arrDescriptions[c.current];
+        const std::string description(doc.m_arrDescriptions[c.current]);
         host.editAnswers.push_back({true, c.newKey, description});
         doc.OnEntryEdit();
         EXPECT_EQ(host.editShown.back().first, c.table[c.current]);

@@ -45,7 +45,7 @@ struct OneEntry final {
     OneEntry(const std::string& keyWords, const std::string& description)
     {
         FillTable(doc, {keyWords});
-        doc.m_arrDescriptions[0] = description;
+        doc.m_arrDescriptions.Set(0, description);
     }
     operator const COvrinDoc&() const { return doc; }
 };

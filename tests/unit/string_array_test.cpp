@@ -2,41 +2,117 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <random>
+#include <string>
+#include <vector>
 
 #include "doc/string_array.h"
 
 namespace {
 
-// Move must shift exactly the elements between, in both directions, and
-// keep the strings themselves intact (they are never copied).
+std::uint64_t LiveBytes(const std::vector<std::string>& texts)
+{
+    std::uint64_t n = 0;
+    for (const std::string& t : texts)
+        n += t.size();
+    return n;
+}
+
+// Move shifts exactly the texts between, in both directions, and the bytes
+// of a moved text stay where they are.
 TEST(StringArray, MoveShiftsOnlyTheRangeBetween)
 {
     CStringArray a{"a", "b", "c", "d", "e"};
-    const std::string* d = &a[3];
+    const char* d = a[3].data();
     a.Move(3, 1);
     EXPECT_EQ(a, (std::vector<std::string>{"a", "d", "b", "c", "e"}));
-    EXPECT_EQ(&a[1], d);
+    EXPECT_EQ(a[1].data(), d);
     a.Move(0, 4);
     EXPECT_EQ(a, (std::vector<std::string>{"d", "b", "c", "e", "a"}));
     a.Move(2, 2);
     EXPECT_EQ(a, (std::vector<std::string>{"d", "b", "c", "e", "a"}));
 }
 
-// It stands in for a vector of strings: copies are deep, erase and insert
-// keep the others in order, and the standard algorithms work on it.
-TEST(StringArray, BehavesLikeAVectorOfStrings)
+// Texts taken from the array itself are copied before anything moves, also
+// when the change reclaims the blocks; empty texts view real memory.
+TEST(StringArray, TextsOfTheArrayItselfAndEmptyTexts)
 {
-    CStringArray a = std::vector<std::string>{"x", "y", "z"};
-    CStringArray copy = a;
-    copy[0] = "changed";
-    EXPECT_EQ(a[0], "x");
-    a.emplace_back(3, 'q');
-    a.erase(a.begin() + 1);
-    a.insert(a.begin(), "w");
-    EXPECT_EQ(a.ToVector(), (std::vector<std::string>{"w", "x", "z", "qqq"}));
-    EXPECT_EQ(std::find(a.begin(), a.end(), "z") - a.begin(), 2);
-    a.resize(6);
-    EXPECT_TRUE(a[5].empty());
+    CStringArray a{"", "first", std::string(300000, 'h')};
+    EXPECT_NE(a[0].data(), nullptr);
+    a.push_back(a[1]);
+    a.Insert(0, a[3]);
+    a.Set(2, a[0]);
+    EXPECT_EQ(a, (std::vector<std::string>{"first", "", "first", std::string(300000, 'h'), "first"}));
+    // Rewriting the huge text until the dead bytes outweigh the live ones.
+    for (int k = 0; k < 40; ++k)
+        a.Set(3, a[3]);
+    a.Set(0, a[3]);
+    EXPECT_EQ(a[0], std::string(300000, 'h'));
+    EXPECT_EQ(a[3], a[0]);
+    EXPECT_EQ(a[4], "first");
+}
+
+// Against a vector of strings under random changes: every text stays
+// exactly as set, copies are deep, and the bytes left behind by changes are
+// reclaimed so that the blocks never hold much more than the live texts.
+TEST(StringArray, AgreesWithAVectorOfStringsAndReclaimsItsBlocks)
+{
+    std::mt19937 rng(7);
+    std::vector<std::string> model;
+    CStringArray a;
+    auto text = [&] {
+        const unsigned r = rng() % 100;
+        // Now and then texts that fill a block, or that need one of their own.
+        const std::size_t n = r == 0   ? 200000 + rng() % 300000
+                              : r == 1 ? 4000 + rng() % 60000
+                              : r < 10 ? 0
+                                       : rng() % 400;
+        return std::string(n, static_cast<char>('a' + rng() % 26));
+    };
+    for (int step = 0; step < 20000; ++step) {
+        const std::size_t i = model.empty() ? 0 : rng() % model.size();
+        switch (model.size() < 50 ? 0 : rng() % 6) {
+        case 0:
+        case 1: {
+            const std::string t = text();
+            a.Insert(i, t);
+            model.insert(model.begin() + static_cast<std::ptrdiff_t>(i), t);
+            break;
+        }
+        case 2:
+            a.Erase(i);
+            model.erase(model.begin() + static_cast<std::ptrdiff_t>(i));
+            break;
+        case 3: {
+            const std::string t = text();
+            a.Set(i, t);
+            model[i] = t;
+            break;
+        }
+        case 4: {
+            const std::size_t to = rng() % model.size();
+            a.Move(i, to);
+            const std::string moved = model[i];
+            model.erase(model.begin() + static_cast<std::ptrdiff_t>(i));
+            model.insert(model.begin() + static_cast<std::ptrdiff_t>(to), moved);
+            break;
+        }
+        default:
+            a.pop_back();
+            model.pop_back();
+        }
+        const std::uint64_t bound = 2 * LiveBytes(model) + (std::uint64_t{6} << 20) +
+                                    a.size() * sizeof(std::string_view) * 2 + 64 * 1024;
+        ASSERT_LE(a.Footprint(), bound) << step;
+        if (step % 1000 == 0) {
+            ASSERT_EQ(a, model) << step;
+            const CStringArray copy = a;
+            a.Set(0, "changed after the copy");
+            ASSERT_EQ(copy, model) << step;
+            a.Set(0, model[0]);
+        }
+    }
+    EXPECT_EQ(a.ToVector(), model);
 }
 
 }  // namespace

@@ -116,7 +116,7 @@ TEST_F(ViewDrawingTest, KeyListDrawsVisibleBlocksOnly)
 TEST_F(ViewDrawingTest, HitScrollsIntoViewAndSettles)
 {
     FillTable(doc, {"a", "b"});
-    doc.m_arrDescriptions[1] = NeedleAfter(300);
+    doc.m_arrDescriptions.Set(1, NeedleAfter(300));
     const int needle = static_cast<int>(doc.m_arrDescriptions[1].find("needle"));
     doc.m_nCurrent = doc.m_nFindEntry = 1;
     doc.m_nFindPos = needle;

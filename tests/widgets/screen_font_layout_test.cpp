@@ -122,7 +122,7 @@ private slots:
         const int right = ColumnsFor(doc.m_bDinA4, view.width()).right;
         std::vector<int> bottoms;
         int y = 0;
-        for (const std::string& k : doc.m_arrKeyWords)
+        for (const std::string_view k : doc.m_arrKeyWords)
             bottoms.push_back(y += MeasureTextHeight(k, right - 15, measured));
         QCOMPARE(view.KeyList().Bottoms(), bottoms);
         QCOMPARE(view.verticalScrollBar()->maximum(), bottoms.back() - view.viewport()->height());

@@ -232,7 +232,7 @@ private slots:
     void findHitMovesTheReadingPosition()
     {
         Fill(3);
-        Doc().m_arrDescriptions[2] = "one\r\ntwo\r\nthe needle here";
+        Doc().m_arrDescriptions.Set(2, "one\r\ntwo\r\nthe needle here");
         ++Doc().m_nTableVersion;
         Frame().ExecuteCommand(ID_ENTRY_FIND);
         CFindDlg* find = m_app->Host().FindWindow();

@@ -27,11 +27,11 @@ std::string Body(const COvrinDoc& doc)
     if (!doc.m_bKeyList) {
         const int i = CurrentIndex(doc);
         return static_cast<std::size_t>(i) < doc.m_arrDescriptions.size()
-                   ? doc.m_arrDescriptions[static_cast<std::size_t>(i)]
+                   ? std::string(doc.m_arrDescriptions[static_cast<std::size_t>(i)])
                    : std::string();
     }
     std::string body;
-    for (const std::string& k : doc.m_arrKeyWords) {
+    for (const std::string_view k : doc.m_arrKeyWords) {
         body += k;
         body += "\n\r";  // line feed first, then carriage return: the key list's own order
     }
@@ -65,7 +65,7 @@ std::string PageHeading(const COvrinDoc& doc)
         return "Key List:";
     if (!HasEntry(doc))
         return std::string();
-    return doc.m_arrKeyWords[static_cast<std::size_t>(CurrentIndex(doc))];
+    return std::string(doc.m_arrKeyWords[static_cast<std::size_t>(CurrentIndex(doc))]);
 }
 
 std::string_view CPageLayout::PageText(int nPage) const

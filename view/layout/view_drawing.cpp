@@ -63,7 +63,7 @@ void DrawDescription(ViewDrawing& out, COvrinDoc& doc, const ViewGeometry& geome
     const auto i = static_cast<std::size_t>(doc.m_nCurrent);
     const bool hitInThisEntry = doc.m_nFindEntry == doc.m_nCurrent;
     const int findPos = hitInThisEntry ? doc.m_nFindPos : -1;
-    const std::string& description = doc.m_arrDescriptions[i];
+    const std::string_view description = doc.m_arrDescriptions[i];
     descriptionLines.Update(description, doc.m_nTableVersion, columns.right - kTextLeft, geometry.metrics,
                             geometry.fontKey);
     const DescriptionLayout layout =

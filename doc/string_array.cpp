@@ -1,0 +1,164 @@
+// SPDX-License-Identifier: MIT
+#include "doc/string_array.h"
+
+#include <algorithm>
+#include <utility>
+
+namespace {
+
+// Large enough that a block holds thousands of ordinary texts; a text of a
+// quarter of it or more gets a block of its own, so a huge description
+// never leaves most of a block empty.
+constexpr std::size_t kBlockBytes = std::size_t{1} << 20;
+constexpr std::size_t kFirstBlockBytes = 4096;
+
+// Every empty text is this record: a length of 0 and no bytes.
+constexpr char kEmptyRecord[sizeof(std::size_t)] = {};
+
+}  // namespace
+
+CStringArray::CStringArray(std::initializer_list<std::string_view> texts)
+{
+    m_texts.reserve(texts.size());
+    for (std::string_view text : texts)
+        push_back(text);
+}
+
+CStringArray::CStringArray(const std::vector<std::string>& texts)
+{
+    m_texts.reserve(texts.size());
+    for (const std::string& text : texts)
+        push_back(text);
+}
+
+CStringArray::CStringArray(const CStringArray& other)
+{
+    m_texts.reserve(other.size());
+    for (std::string_view text : other)
+        push_back(text);
+}
+
+CStringArray& CStringArray::operator=(const CStringArray& other)
+{
+    if (this != &other) {
+        CStringArray copy(other);
+        swap(copy);
+    }
+    return *this;
+}
+
+void CStringArray::clear()
+{
+    CStringArray empty;
+    swap(empty);
+}
+
+void CStringArray::swap(CStringArray& other) noexcept
+{
+    m_texts.swap(other.m_texts);
+    m_blocks.swap(other.m_blocks);
+    std::swap(m_pFree, other.m_pFree);
+    std::swap(m_nLeft, other.m_nLeft);
+    std::swap(m_nBlockBytes, other.m_nBlockBytes);
+    std::swap(m_nLiveBytes, other.m_nLiveBytes);
+}
+
+const char* CStringArray::Store(std::string_view text)
+{
+    const std::size_t n = text.size();
+    if (n == 0)
+        return kEmptyRecord;
+    const std::size_t bytes = sizeof n + n;
+    char* at = nullptr;
+    if (bytes >= kBlockBytes / 4) {
+        m_blocks.push_back(std::make_unique_for_overwrite<char[]>(bytes));
+        m_nBlockBytes += bytes;
+        at = m_blocks.back().get();
+    } else {
+        if (bytes > m_nLeft) {
+            // Blocks double from a page up to the standard size, so a small
+            // array stays small.
+            const std::size_t size = std::max<std::size_t>(
+                bytes, std::clamp<std::uint64_t>(m_nBlockBytes, kFirstBlockBytes, kBlockBytes));
+            m_blocks.push_back(std::make_unique_for_overwrite<char[]>(size));
+            m_nBlockBytes += size;
+            m_pFree = m_blocks.back().get();
+            m_nLeft = size;
+        }
+        at = m_pFree;
+        m_pFree += bytes;
+        m_nLeft -= bytes;
+    }
+    std::memcpy(at, &n, sizeof n);
+    std::memcpy(at + sizeof n, text.data(), n);
+    m_nLiveBytes += bytes;
+    return at;
+}
+
+void CStringArray::ReclaimIfMostlyDead()
+{
+    const std::uint64_t dead = m_nBlockBytes - m_nLiveBytes;
+    if (dead <= std::max<std::uint64_t>(m_nLiveBytes, 4 * kBlockBytes))
+        return;
+    CStringArray fresh(*this);
+    swap(fresh);
+}
+
+void CStringArray::push_back(std::string_view text)
+{
+    m_texts.push_back(Store(text));
+}
+
+void CStringArray::pop_back()
+{
+    Forget(m_texts.back());
+    m_texts.pop_back();
+    ReclaimIfMostlyDead();
+}
+
+void CStringArray::Set(size_type i, std::string_view text)
+{
+    const char* stored = Store(text);
+    Forget(m_texts.at(i));
+    m_texts[i] = stored;
+    ReclaimIfMostlyDead();
+}
+
+void CStringArray::Insert(size_type i, std::string_view text)
+{
+    m_texts.insert(m_texts.begin() + static_cast<std::ptrdiff_t>(i), Store(text));
+}
+
+void CStringArray::Erase(size_type i)
+{
+    Forget(m_texts.at(i));
+    m_texts.erase(m_texts.begin() + static_cast<std::ptrdiff_t>(i));
+    ReclaimIfMostlyDead();
+}
+
+void CStringArray::Move(size_type from, size_type to)
+{
+    // The pointers between are shifted with one memmove.
+    const auto at = [this](size_type i) { return m_texts.begin() + static_cast<std::ptrdiff_t>(i); };
+    const char* moved = m_texts[from];
+    if (from < to)
+        std::copy(at(from + 1), at(to + 1), at(from));
+    else if (to < from)
+        std::copy_backward(at(to), at(from), at(from + 1));
+    m_texts[to] = moved;
+}
+
+std::uint64_t CStringArray::Footprint() const
+{
+    return m_nBlockBytes + m_texts.capacity() * sizeof(m_texts[0]) + m_blocks.capacity() * sizeof(m_blocks[0]);
+}
+
+bool operator==(const CStringArray& a, const CStringArray& b)
+{
+    return std::equal(a.begin(), a.end(), b.begin(), b.end());
+}
+
+bool operator==(const CStringArray& a, const std::vector<std::string>& b)
+{
+    return std::equal(a.begin(), a.end(), b.begin(), b.end());
+}
