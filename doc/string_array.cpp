@@ -2,6 +2,7 @@
 #include "doc/string_array.h"
 
 #include <algorithm>
+#include <new>
 #include <utility>
 
 namespace {
@@ -100,8 +101,13 @@ void CStringArray::ReclaimIfMostlyDead()
     const std::uint64_t dead = m_nBlockBytes - m_nLiveBytes;
     if (dead <= std::max<std::uint64_t>(m_nLiveBytes, 4 * kBlockBytes))
         return;
-    CStringArray fresh(*this);
-    swap(fresh);
+    // The copy needs the live bytes once more for a moment; where memory is
+    // that short, the texts simply stay where they are.
+    try {
+        CStringArray fresh(*this);
+        swap(fresh);
+    } catch (const std::bad_alloc&) {
+    }
 }
 
 void CStringArray::push_back(std::string_view text)
