@@ -99,6 +99,9 @@ TEST(FixedPitchWrap, CountedLinesEqualMeasuredLines)
     ExpectSameAsMeasured("integral", Advances(8 * 64, {{0x80, 13 * 64}, {0x01, 0}, {'W', 9 * 64}}), 8, 1);
     ExpectSameAsMeasured("fractional", Advances(501, {{0xAD, 0}, {'i', 300}}), 7, 2);
     ExpectSameAsMeasured("under one unit", Advances(40, {}), 1, 3);
+    // Printable ASCII all alike, as in a screen font, so paragraphs are
+    // scanned 16 bytes at a time: the scan must stop at every other byte.
+    ExpectSameAsMeasured("screen", Advances(8 * 64, {{0x80, 13 * 64}, {0x01, 0}, {0xAD, 0}, {0x7F, 0}}), 8, 4);
 }
 
 // Long texts through the fast path: visiting stops where the drawing asks,
@@ -210,6 +213,8 @@ TEST(FixedPitch, FoundOnlyWhereRunsAddUp)
     EXPECT_TRUE(fixed.uniform['0']);
     EXPECT_FALSE(fixed.uniform['i']);
     EXPECT_FALSE(fixed.uniform['\t']);
+    EXPECT_FALSE(fixed.printableAsciiUniform);
+    EXPECT_TRUE(DetectFixedPitch(FontOf(Advances(501, {{0x80, 300}, {0x7F, 0}}), 16, 8).width).printableAsciiUniform);
     // A width rounded per character (8 each) is a pitch of 512, not 501.
     const TextWidthFn perCharacter = [](std::string_view s) {
         return static_cast<int>(s.size()) * ((501 + 32) >> 6);

@@ -4,8 +4,41 @@
 #include <algorithm>
 #include <cstring>
 #include <string>
+#include <type_traits>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace {
+
+// The first byte at or after i that the pitch does not draw with its one
+// advance: a line break, a tab, or another byte of another width. Most
+// bytes of a text are printable ASCII, so where those are known to be
+// uniform the scan runs 16 bytes at a time and asks the table only about
+// the others (accented letters among them).
+std::size_t NextNotUniform(std::string_view text, std::size_t i, const FixedPitch& pitch)
+{
+#if defined(__SSE2__)
+    if (pitch.printableAsciiUniform) {
+        const __m128i low = _mm_set1_epi8(0x20);
+        const __m128i high = _mm_set1_epi8(0x7E);
+        for (; i + 16 <= text.size(); i += 16) {
+            const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text.data() + i));
+            // Compared as signed bytes, those from 0x80 up are below 0x20 too.
+            const __m128i outside = _mm_or_si128(_mm_cmplt_epi8(v, low), _mm_cmpgt_epi8(v, high));
+            for (auto mask = static_cast<unsigned>(_mm_movemask_epi8(outside)); mask != 0; mask &= mask - 1) {
+                const std::size_t at = i + static_cast<std::size_t>(__builtin_ctz(mask));
+                if (!pitch.uniform[static_cast<unsigned char>(text[at])])
+                    return at;
+            }
+        }
+    }
+#endif
+    while (i < text.size() && pitch.uniform[static_cast<unsigned char>(text[i])])
+        ++i;
+    return i;
+}
 
 int TabWidth(const TextMetrics& metrics)
 {
@@ -100,10 +133,16 @@ public:
                 ++m;
             return m;
         }
+        return lineStart + std::max<std::size_t>(std::min(last - lineStart, Fit(width)), 1);
+    }
+
+    bool HasTabs() const { return m_tabs; }
+    // How many characters fit in width from a line's start (without tabs).
+    std::size_t Fit(int width) const
+    {
         // n characters fit while (n * advance + 32) / 64 <= width.
         const long long room = (static_cast<long long>(width) + 1) * 64 - 33;
-        const std::size_t fit = room < 0 ? 0 : static_cast<std::size_t>(room / m_pitch.advance64);
-        return lineStart + std::max<std::size_t>(std::min(last - lineStart, fit), 1);
+        return room < 0 ? 0 : static_cast<std::size_t>(room / m_pitch.advance64);
     }
 
     // Whether the whole paragraph fits on one line, which is then all of it.
@@ -124,12 +163,19 @@ private:
     int m_segmentX = 0;
 };
 
+template <typename Sink>
+bool WrapCountedLines(std::string_view text, std::size_t begin, std::size_t end, int width,
+                      CountedSpans& spans, Sink& sink);
+
 // Wraps text[begin, end), a paragraph without line breaks, handing every
 // line to sink; false when the sink asked to stop.
 template <typename Spans, typename Sink>
 bool WrapParagraph(std::string_view text, std::size_t begin, std::size_t end, int width, Spans& spans,
                    Sink& sink)
 {
+    if constexpr (std::is_same_v<Spans, CountedSpans>)
+        if (!spans.HasTabs())
+            return WrapCountedLines(text, begin, end, width, spans, sink);
     std::size_t lineStart = begin;
     std::size_t lines = 0;
     bool haveBreak = false;
@@ -184,6 +230,61 @@ bool WrapParagraph(std::string_view text, std::size_t begin, std::size_t end, in
     return true;
 }
 
+// The lines WrapParagraph makes where every character has the one advance
+// and there is no tab, found a line at a time instead of a word at a time.
+// A word fits when it ends at most `fits` characters after the line's
+// start; blanks never break a line by themselves. So a line ends only where
+// a non-blank lies at or past that point, and then at the last run of
+// blanks that begins within it (one backward search), or, without one, by
+// splitting its first word as WrapParagraph does.
+template <typename Sink>
+bool WrapCountedLines(std::string_view text, std::size_t begin, std::size_t end, int width,
+                      CountedSpans& spans, Sink& sink)
+{
+    const std::size_t room = static_cast<std::size_t>(std::max(width, 0));
+    const std::size_t fits = std::min(spans.Fit(width), room + 1);
+    std::size_t lineStart = begin;
+    std::size_t lines = 0;
+    for (;;) {
+        std::size_t beyond = lineStart + fits;
+        while (beyond < end && text[beyond] == ' ')
+            ++beyond;
+        if (beyond >= end)
+            break;  // the rest of the paragraph fits
+        const void* blank = fits == 0 ? nullptr : memrchr(text.data() + lineStart + 1, ' ', fits);
+        std::size_t runStart = blank ? static_cast<std::size_t>(static_cast<const char*>(blank) - text.data()) : 0;
+        while (blank && runStart > lineStart && text[runStart - 1] == ' ')
+            --runStart;
+        WrappedLine line;
+        if (blank && runStart > lineStart) {
+            std::size_t next = runStart;
+            while (next < end && text[next] == ' ')
+                ++next;
+            line = {lineStart, runStart - lineStart};
+            lineStart = next;
+        } else {
+            // The line's first word is wider than the line: split it.
+            std::size_t word = lineStart;
+            while (text[word] == ' ')
+                ++word;
+            const std::size_t limit = lineStart + room + 1;
+            const std::size_t scanEnd = std::min(end, std::max(limit + 1, word + 1));
+            const void* after = std::memchr(text.data() + word, ' ', scanEnd - word);
+            const std::size_t k =
+                after ? static_cast<std::size_t>(static_cast<const char*>(after) - text.data()) : scanEnd;
+            const std::size_t m = spans.SplitEnd(lineStart, std::min(k, limit), width);
+            line = {lineStart, m - lineStart};
+            lineStart = m;
+        }
+        ++lines;
+        if (!sink(line))
+            return false;
+    }
+    if (lineStart < end || lines == 0)
+        return sink(WrappedLine{lineStart, end - lineStart});
+    return true;
+}
+
 // Splits text into paragraphs at CR LF, LF and CR and wraps each, counted
 // where the font is fixed-pitch for all of the paragraph's bytes.
 // Wrapping can also begin at any line's start, `from`: a line begins afresh,
@@ -198,10 +299,8 @@ void Wrap(std::string_view text, int width, const TextMetrics& metrics, Sink& si
         std::size_t i = paraStart;
         bool uniform = pitch.Active();
         bool tabs = false;
-        for (; i < text.size(); ++i) {
+        for (; (i = NextNotUniform(text, i, pitch)) < text.size(); ++i) {
             const auto c = static_cast<unsigned char>(text[i]);
-            if (pitch.uniform[c])
-                continue;
             if (c == '\r' || c == '\n')
                 break;
             if (c == '\t')
@@ -250,6 +349,8 @@ FixedPitch DetectFixedPitch(const TextWidthFn& width)
         pitch.uniform[static_cast<std::size_t>(b)] =
             width(std::string(64, c)) == pitch.advance64 && width(among) == pitch.advance64;
     }
+    pitch.printableAsciiUniform = std::all_of(pitch.uniform.begin() + 0x20, pitch.uniform.begin() + 0x7F,
+                                              [](bool uniform) { return uniform; });
     return pitch;
 }
 
