@@ -163,6 +163,27 @@ private:
     int m_segmentX = 0;
 };
 
+// The end of the word that begins at i: the next blank, looked for no
+// further than just past `limit`. Every character is at least one unit
+// wide, so a word reaching past limit cannot fit and is split anyway; a
+// huge text without blanks then stays linear.
+std::size_t WordEnd(std::string_view text, std::size_t i, std::size_t end, std::size_t limit)
+{
+    const std::size_t scanEnd = std::min(end, std::max(limit + 1, i + 1));
+    const void* blank = std::memchr(text.data() + i, ' ', scanEnd - i);
+    return blank ? static_cast<std::size_t>(static_cast<const char*>(blank) - text.data()) : scanEnd;
+}
+
+// The rest of a paragraph after `lines` lines, as its last line; a
+// paragraph that a split ended exactly needs no empty last line.
+template <typename Sink>
+bool LastLine(std::size_t lineStart, std::size_t end, std::size_t lines, Sink& sink)
+{
+    if (lineStart < end || lines == 0)
+        return sink(WrappedLine{lineStart, end - lineStart});
+    return true;
+}
+
 template <typename Sink>
 bool WrapCountedLines(std::string_view text, std::size_t begin, std::size_t end, int width,
                       CountedSpans& spans, Sink& sink);
@@ -196,14 +217,8 @@ bool WrapParagraph(std::string_view text, std::size_t begin, std::size_t end, in
             i = j;
             continue;
         }
-        // Every character is at least one unit wide, so a span of more than
-        // width characters cannot fit. The word's end is looked for only that
-        // far: beyond it the word is split anyway, so a huge text without
-        // blanks stays linear.
         const std::size_t limit = lineStart + room + 1;
-        const std::size_t scanEnd = std::min(end, std::max(limit + 1, i + 1));
-        const void* blank = std::memchr(text.data() + i, ' ', scanEnd - i);
-        const std::size_t k = blank ? static_cast<std::size_t>(static_cast<const char*>(blank) - text.data()) : scanEnd;
+        const std::size_t k = WordEnd(text, i, end, limit);
         if (k <= limit && spans.Width(lineStart, k) <= width) {
             i = k;
             continue;
@@ -224,10 +239,7 @@ bool WrapParagraph(std::string_view text, std::size_t begin, std::size_t end, in
         haveBreak = false;
         i = lineStart;
     }
-    // A paragraph that a split ended exactly needs no empty last line.
-    if (lineStart < end || lines == 0)
-        return sink(WrappedLine{lineStart, end - lineStart});
-    return true;
+    return LastLine(lineStart, end, lines, sink);
 }
 
 // The lines WrapParagraph makes where every character has the one advance
@@ -268,11 +280,7 @@ bool WrapCountedLines(std::string_view text, std::size_t begin, std::size_t end,
             while (text[word] == ' ')
                 ++word;
             const std::size_t limit = lineStart + room + 1;
-            const std::size_t scanEnd = std::min(end, std::max(limit + 1, word + 1));
-            const void* after = std::memchr(text.data() + word, ' ', scanEnd - word);
-            const std::size_t k =
-                after ? static_cast<std::size_t>(static_cast<const char*>(after) - text.data()) : scanEnd;
-            const std::size_t m = spans.SplitEnd(lineStart, std::min(k, limit), width);
+            const std::size_t m = spans.SplitEnd(lineStart, std::min(WordEnd(text, word, end, limit), limit), width);
             line = {lineStart, m - lineStart};
             lineStart = m;
         }
@@ -280,9 +288,7 @@ bool WrapCountedLines(std::string_view text, std::size_t begin, std::size_t end,
         if (!sink(line))
             return false;
     }
-    if (lineStart < end || lines == 0)
-        return sink(WrappedLine{lineStart, end - lineStart});
-    return true;
+    return LastLine(lineStart, end, lines, sink);
 }
 
 // Splits text into paragraphs at CR LF, LF and CR and wraps each, counted
