@@ -1,13 +1,16 @@
 // SPDX-License-Identifier: MIT
 #include "cli/recutils_import.h"
 
+#include <cstdint>
 #include <cstdio>
-#include <cstring>
 #include <optional>
 
 #include "cli/utf8_to_cp1252.h"
 
 namespace {
+
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+constexpr const char* kDecrypt = "decrypt the record set first, e.g. with recsel -s PASSWORD";
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 bool IsLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
@@ -20,41 +23,37 @@ bool IsBlankLine(std::string_view line)
     return true;
 }
 
-// The physical lines of the text, each without its line feed.
-class Lines final {
-public:
-    explicit Lines(std::string_view text) : m_text(text) {}
-    bool AtEnd() const { return m_pos >= m_text.size(); }
-    int Number() const { return m_number; }  // of the line Next returned last
-    std::string_view Next()
-    {
-        const std::size_t end = std::min(m_text.find('\n', m_pos), m_text.size());
-        const std::string_view line = m_text.substr(m_pos, end - m_pos);
-        m_pos = end + 1;
-        ++m_number;
-        return line;
-    }
+bool IsEntryField(std::string_view name)
+{
+    return name == "KeyWords" || name == "Description" || name == "Date";
+}
 
-private:
-    std::string_view m_text;
-    std::size_t m_pos = 0;
-    int m_number = 0;
-};
+// recins writes a confidential value as "encrypted-" and the base64 of the
+// cipher, at least one block with its salt: a key word of that shape is not
+// written by a person.
+bool IsCiphertext(std::string_view value)
+{
+    constexpr std::string_view kPrefix = "encrypted-";
+    if (value.substr(0, kPrefix.size()) != kPrefix) return false;
+    value.remove_prefix(kPrefix.size());
+    if (value.size() < 24 || value.size() % 4 != 0) return false;
+    for (char c : value)
+        if (!IsLetter(c) && !IsDigit(c) && c != '+' && c != '/' && c != '=') return false;
+    return true;
+}
 
-// A field's name and the line it starts on; its value in UTF-8 with LF
-// line breaks.
-struct Field {
-    std::string name;
-    std::string value;
-    int line = 0;
-};
-
-struct Record {
-    std::vector<Field> fields;
-    int line = 0;
-};
-
-std::string Quoted(std::string_view text) { return "\"" + std::string(text) + "\""; }
+// Characters that a terminal would not show, or would show as something
+// else (controls, format and direction marks, spaces of other widths,
+// private use): the message names them by their code only.
+bool IsInvisible(char32_t cp)
+{
+    return cp < 0x20 || (cp >= 0x7F && cp <= 0x9F) || cp == 0xAD || cp == 0x34F || cp == 0x61C ||
+           cp == 0x115F || cp == 0x1160 || cp == 0x1680 || cp == 0x180E ||
+           (cp >= 0x2000 && cp <= 0x200F) || (cp >= 0x2028 && cp <= 0x202F) ||
+           (cp >= 0x205F && cp <= 0x206F) || cp == 0x3000 || cp == 0x3164 ||
+           (cp >= 0xE000 && cp <= 0xF8FF) || (cp >= 0xFE00 && cp <= 0xFE0F) || cp == 0xFEFF ||
+           cp == 0xFFA0 || (cp >= 0xFFF0 && cp <= 0xFFFB) || cp >= 0xE0000;
+}
 
 std::string CodePointName(char32_t cp)
 {
@@ -63,59 +62,144 @@ std::string CodePointName(char32_t cp)
     return buffer;
 }
 
-class Reader final {
-public:
-    Reader(std::string_view text, const std::string& today) : m_lines(text), m_today(today) {}
+// The character at the start of `utf8`, as a message shows it.
+std::string Shown(std::string_view utf8, char32_t cp)
+{
+    if (IsInvisible(cp)) return CodePointName(cp);
+    std::size_t length = 1;
+    while (length < utf8.size() && (static_cast<unsigned char>(utf8[length]) & 0xC0) == 0x80) ++length;
+    return "\"" + std::string(utf8.substr(0, length)) + "\" (" + CodePointName(cp) + ")";
+}
 
-    RecordSetReading Run()
+}  // namespace
+
+class RecordSetReader::Parser final {
+public:
+    explicit Parser(std::string today) : m_today(std::move(today)) {}
+
+    bool Feed(std::string_view bytes)
     {
-        while (!m_lines.AtEnd() && m_result.ok) {
-            std::string_view line = m_lines.Next();
-            if (IsBlankLine(line)) {
-                EndRecord();
-                m_afterField = false;
-            } else if (line.front() == '#') {
-                // A comment ends the value above it: a '+' line may not follow.
-                m_afterField = false;
-            } else if (line.front() == '+') {
-                if (!m_afterField) {
-                    Fail(At() + "a '+' line must continue a field");
-                    break;
-                }
-                std::string& value = m_record.fields.back().value;
-                value += '\n';
-                line.remove_prefix(1);
-                if (!line.empty() && line.front() == ' ') line.remove_prefix(1);
-                AppendJoined(value, line);
-            } else {
-                StartField(line);
-            }
-        }
+        if (!m_result.ok) return false;
+        // Nothing of a record set is a NUL byte; a device such as /dev/zero
+        // gives nothing else, so it is refused before any line is made.
+        const std::size_t nul = bytes.find('\0');
+        SplitLines(bytes.substr(0, nul));
+        if (!m_result.ok) return false;
+        if (nul != std::string_view::npos)
+            Fail(LineAt(m_line + 1) + "not a record set: it holds a NUL byte");
+        else
+            CheckUnfinishedLine();
+        return m_result.ok;
+    }
+
+    RecordSetReading Finish()
+    {
+        if (m_result.ok && !m_unfinished.empty()) Line(m_unfinished);
         if (m_result.ok) EndRecord();
         return std::move(m_result);
     }
 
 private:
-    std::string At() const { return "line " + std::to_string(m_lines.Number()) + ": "; }
+    enum class Kind { Entry, Ignored, Confidential };
+
+    // The field whose value the next lines may continue.
+    struct Field {
+        Kind kind = Kind::Ignored;
+        std::string name;
+        std::string* value = nullptr;  // for an entry's field
+    };
+
+    static std::string LineAt(std::int64_t line) { return "line " + std::to_string(line) + ": "; }
+    std::string Record() const
+    {
+        return "record " + std::to_string(m_recordNumber + 1) + " (line " + std::to_string(m_recordLine) + ")";
+    }
+    std::string FieldAt() const
+    {
+        return Record() + ", field " + m_field.name + " (line " + std::to_string(m_line) + "): ";
+    }
 
     void Fail(std::string message)
     {
-        if (m_result.ok) {
-            m_result.ok = false;
-            m_result.message = std::move(message);
-            m_result.entries.clear();
+        if (!m_result.ok) return;
+        m_result.ok = false;
+        m_result.message = std::move(message);
+        m_result.entries.clear();
+    }
+
+    void SplitLines(std::string_view bytes)
+    {
+        while (m_result.ok && !bytes.empty()) {
+            const std::size_t lf = bytes.find('\n');
+            if (lf == std::string_view::npos) {
+                m_unfinished.append(bytes);
+                return;
+            }
+            if (m_unfinished.empty()) {
+                Line(bytes.substr(0, lf));
+            } else {
+                m_unfinished.append(bytes.substr(0, lf));
+                Line(m_unfinished);
+                m_unfinished.clear();
+            }
+            m_checked = 0;
+            bytes.remove_prefix(lf + 1);
         }
     }
 
-    // Appends a value line, joining the lines after it while it ends in a
-    // backslash.
-    void AppendJoined(std::string& value, std::string_view line)
+    // A line without its end may never end (a stream of one byte): it is
+    // checked as it grows, up to a character that may go on in the next
+    // piece, and refused at its first byte that is not UTF-8.
+    void CheckUnfinishedLine()
     {
-        while (!line.empty() && line.back() == '\\' && !m_lines.AtEnd()) {
-            value.append(line.substr(0, line.size() - 1));
-            line = m_lines.Next();
+        std::size_t end = m_unfinished.size();
+        for (std::size_t at = end; at > m_checked && end - at < 4;) {
+            const auto c = static_cast<unsigned char>(m_unfinished[--at]);
+            if ((c & 0xC0) == 0x80) continue;
+            const std::size_t length = c >= 0xF8 ? 1 : c >= 0xF0 ? 4 : c >= 0xE0 ? 3 : c >= 0xC0 ? 2 : 1;
+            if (end - at < length) end = at;
+            break;
         }
-        value.append(line);
+        if (end <= m_checked) return;
+        const std::string_view fresh(m_unfinished.data() + m_checked, end - m_checked);
+        if (Utf8ToCp1252(fresh, m_scratch) == Utf8ToCp1252Result::Invalid) {
+            // Read as a whole line, it is refused with its record and field.
+            Line(m_unfinished);
+            Fail(LineAt(m_line) + "the text is not valid UTF-8");
+            return;
+        }
+        m_checked = end;
+    }
+
+    void Line(std::string_view line)
+    {
+        ++m_line;
+        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+        if (m_line == 1 && line.substr(0, kByteOrderMark.size()) == kByteOrderMark)
+            line.remove_prefix(kByteOrderMark.size());
+        if (m_joining) {
+            // The backslash and the line break go; the line joins as it is.
+            if (m_field.value != nullptr) m_field.value->pop_back();
+            Value(line);
+        } else if (IsBlankLine(line)) {
+            EndRecord();
+            m_afterField = false;
+        } else if (line.front() == '#') {
+            // A comment ends the value above it: a '+' line may not follow.
+            m_afterField = false;
+            CheckUtf8(line);
+        } else if (line.front() == '+') {
+            if (!m_afterField) {
+                Fail(LineAt(m_line) + "a '+' line must continue a field");
+                return;
+            }
+            line.remove_prefix(1);
+            if (!line.empty() && line.front() == ' ') line.remove_prefix(1);
+            if (m_field.value != nullptr) m_field.value->append("\r\n");
+            Value(line);
+        } else {
+            StartField(line);
+        }
     }
 
     void StartField(std::string_view line)
@@ -126,124 +210,132 @@ private:
             while (n < line.size() && (IsLetter(line[n]) || IsDigit(line[n]) || line[n] == '_')) ++n;
         }
         if (n == 0 || n >= line.size() || line[n] != ':') {
-            std::string hint;
-            if (line.back() == '\r') hint = " (the file has CR LF line ends; recutils reads LF only)";
-            Fail(At() + "not a record set: expected a field such as \"KeyWords: ...\", a comment "
-                        "or a blank line" + hint);
+            Fail(LineAt(m_line) +
+                 "not a record set: expected a field such as \"KeyWords: ...\", a comment or a blank line");
             return;
         }
-        if (m_record.fields.empty()) m_record.line = m_lines.Number();
-        Field field{std::string(line.substr(0, n)), {}, m_lines.Number()};
+        const std::string_view name = line.substr(0, n);
         line.remove_prefix(n + 1);
         if (!line.empty() && IsBlank(line.front())) line.remove_prefix(1);
-        AppendJoined(field.value, line);
-        m_record.fields.push_back(std::move(field));
+
+        if (!m_inRecord) {
+            m_inRecord = true;
+            m_recordLine = m_line;
+            m_inDescriptor = name == "%rec";
+            if (m_inDescriptor && (m_sawDescriptor || m_recordNumber > 0)) {
+                Fail(LineAt(m_line) + "a second record set begins here; --import reads one record set");
+                return;
+            }
+            m_sawDescriptor = m_sawDescriptor || m_inDescriptor;
+        }
         m_afterField = true;
+        m_field = Field{Kind::Ignored, std::string(name), nullptr};
+        if (m_inDescriptor) {
+            if (name == "%confidential") m_field.kind = Kind::Confidential;
+        } else if (IsEntryField(name)) {
+            std::optional<std::string>& slot =
+                name == "KeyWords" ? m_keyWords : name == "Description" ? m_description : m_date;
+            if (slot.has_value()) {
+                Fail(Record() + ": field " + m_field.name + " appears twice");
+                return;
+            }
+            if (IsCiphertext(line)) {
+                Fail(FieldAt() + "the text is encrypted; " + kDecrypt);
+                return;
+            }
+            m_field.kind = Kind::Entry;
+            m_field.value = &slot.emplace();
+        } else if (name != "Number") {
+            Fail(Record() + ": unknown field \"" + m_field.name +
+                 "\"; an entry has KeyWords, Description, Date and Number");
+            return;
+        }
+        Value(line);
+    }
+
+    // One line's part of the current field's value.
+    void Value(std::string_view text)
+    {
+        m_joining = !text.empty() && text.back() == '\\';
+        if (m_field.kind == Kind::Confidential) {
+            for (std::size_t at = 0; at < text.size();) {
+                const std::size_t end = std::min(text.find_first_of(" \t", at), text.size());
+                if (IsEntryField(text.substr(at, end - at))) {
+                    Fail(LineAt(m_line) + "the field " + std::string(text.substr(at, end - at)) +
+                         " is declared encrypted (%confidential); " + kDecrypt);
+                    return;
+                }
+                at = end + 1;
+            }
+        }
+        if (m_field.kind != Kind::Entry) {
+            CheckUtf8(text);
+            return;
+        }
+        Utf8Problem problem;
+        switch (Utf8ToCp1252(text, m_scratch, &problem)) {
+        case Utf8ToCp1252Result::Ok:
+            m_field.value->append(m_scratch);
+            break;
+        case Utf8ToCp1252Result::Invalid:
+            Fail(FieldAt() + "the text is not valid UTF-8");
+            break;
+        case Utf8ToCp1252Result::Unrepresentable:
+            Fail(FieldAt() + "the character " + Shown(text.substr(problem.offset), problem.codePoint) +
+                 " cannot be stored in an Ovrin document.");
+            break;
+        }
+    }
+
+    void CheckUtf8(std::string_view text)
+    {
+        if (Utf8ToCp1252(text, m_scratch) == Utf8ToCp1252Result::Invalid)
+            Fail(LineAt(m_line) + "the text is not valid UTF-8");
     }
 
     void EndRecord()
     {
-        Record record = std::move(m_record);
-        m_record = Record{};
-        if (record.fields.empty() || !m_result.ok) return;
-        if (record.fields.front().name == "%rec") {
-            if (m_sawDescriptor || !m_result.entries.empty()) {
-                Fail("line " + std::to_string(record.line) +
-                     ": a second record set begins here; --import reads one record set");
-                return;
-            }
-            m_sawDescriptor = true;
+        if (!m_inRecord || !m_result.ok) return;
+        m_inRecord = false;
+        m_field = Field{};
+        if (m_inDescriptor) return;
+        if (!m_keyWords) {
+            Fail(Record() + ": the record has no KeyWords field");
             return;
         }
         ++m_recordNumber;
-        const std::string where =
-            "record " + std::to_string(m_recordNumber) + " (line " + std::to_string(record.line) + ")";
-        std::optional<std::string> keyWords, description, date;
-        for (const Field& field : record.fields) {
-            std::optional<std::string>* slot = nullptr;
-            if (field.name == "KeyWords")
-                slot = &keyWords;
-            else if (field.name == "Description")
-                slot = &description;
-            else if (field.name == "Date")
-                slot = &date;
-            else if (field.name == "Number")
-                continue;
-            else {
-                Fail(where + ": unknown field " + Quoted(field.name) +
-                     "; an entry has KeyWords, Description, Date and Number");
-                return;
-            }
-            if (slot->has_value()) {
-                Fail(where + ": field " + field.name + " appears twice");
-                return;
-            }
-            *slot = Converted(field, where);
-            if (!m_result.ok) return;
-        }
-        if (!keyWords) {
-            Fail(where + ": the record has no KeyWords field");
-            return;
-        }
-        m_result.entries.push_back(ImportedEntry{std::move(*keyWords),
-                                                 description ? std::move(*description) : std::string(),
-                                                 date ? std::move(*date) : m_today});
+        m_result.entries.push_back(ImportedEntry{std::move(*m_keyWords), m_description ? std::move(*m_description) : std::string(),
+                                                 m_date ? std::move(*m_date) : m_today});
+        m_keyWords.reset();
+        m_description.reset();
+        m_date.reset();
     }
 
-    // The value in Windows-1252 with CR LF line breaks.
-    std::string Converted(const Field& field, const std::string& where)
-    {
-        std::string bytes;
-        Utf8Problem problem;
-        const Utf8ToCp1252Result result = Utf8ToCp1252(field.value, bytes, &problem);
-        if (result != Utf8ToCp1252Result::Ok) {
-            const std::string at = where + ", field " + field.name + " (line " +
-                                   std::to_string(field.line) + "): ";
-            if (result == Utf8ToCp1252Result::Invalid) {
-                Fail(at + "the text is not valid UTF-8");
-            } else {
-                std::size_t length = 1;
-                while (problem.offset + length < field.value.size() &&
-                       (static_cast<unsigned char>(field.value[problem.offset + length]) & 0xC0) == 0x80)
-                    ++length;
-                Fail(at + "the character \"" + field.value.substr(problem.offset, length) + "\" (" +
-                     CodePointName(problem.codePoint) + ") cannot be stored in an Ovrin document.");
-            }
-            return {};
-        }
-        if (bytes.find('\n') == std::string::npos) return bytes;
-        std::string text;
-        text.reserve(bytes.size() + bytes.size() / 8);
-        for (char c : bytes) {
-            if (c == '\n') text += '\r';
-            text += c;
-        }
-        return text;
-    }
-
-    Lines m_lines;
-    const std::string& m_today;
+    const std::string m_today;
     RecordSetReading m_result;
-    Record m_record;
-    int m_recordNumber = 0;
-    bool m_sawDescriptor = false;
+    std::string m_unfinished;  // the last line, until its line feed comes
+    std::size_t m_checked = 0;  // how much of it is known to be UTF-8
+    std::string m_scratch;
+    std::int64_t m_line = 0;  // of the line read last
+    bool m_joining = false;
     bool m_afterField = false;
+    Field m_field;
+    bool m_inRecord = false;
+    bool m_inDescriptor = false;
+    bool m_sawDescriptor = false;
+    std::int64_t m_recordLine = 0;
+    std::int64_t m_recordNumber = 0;  // records read to their end
+    std::optional<std::string> m_keyWords, m_description, m_date;
 };
 
-}  // namespace
+RecordSetReader::RecordSetReader(std::string today) : m_parser(std::make_unique<Parser>(std::move(today))) {}
+RecordSetReader::~RecordSetReader() = default;
+bool RecordSetReader::Feed(std::string_view bytes) { return m_parser->Feed(bytes); }
+RecordSetReading RecordSetReader::Finish() { return m_parser->Finish(); }
 
 RecordSetReading ReadRecordSet(std::string_view text, const std::string& today)
 {
-    // An editor may open the file with a byte order mark; it is no text.
-    if (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
-    if (const void* nul = std::memchr(text.data(), '\0', text.size())) {
-        const auto at = static_cast<std::size_t>(static_cast<const char*>(nul) - text.data());
-        int line = 1;
-        for (std::size_t i = 0; i < at; ++i) line += text[i] == '\n';
-        RecordSetReading result;
-        result.ok = false;
-        result.message = "line " + std::to_string(line) + ": not a record set: it holds a NUL byte";
-        return result;
-    }
-    return Reader(text, today).Run();
+    RecordSetReader reader(today);
+    reader.Feed(text);
+    return reader.Finish();
 }

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -15,8 +16,8 @@ struct ImportedEntry final {
 
 struct RecordSetReading final {
     bool ok = true;
-    // When !ok: where and what, e.g. "record 3 (line 12), field Description:
-    // the character ...".
+    // When !ok: where and what, e.g. "record 3 (line 12), field Description
+    // (line 14): the character ...".
     std::string message;
     std::vector<ImportedEntry> entries;  // in the order of the file
 };
@@ -31,10 +32,34 @@ struct RecordSetReading final {
 //   next line, both the backslash and the line break dropped;
 // - an optional record descriptor (%rec: ...) opens the set; a second one
 //   would start another set and is refused.
+// Lines may end in LF or in CR LF (as editors on Windows write them): the CR
+// before a line feed belongs to the line end, never to the text.
 // A record holds KeyWords (required), Description and Date (empty when
 // missing; a missing Date becomes `today`), and Number, which is ignored;
 // any other field, or a field given twice, is refused, so that nothing of the
-// file is silently dropped. Refuses, naming the line, the record and the
-// field: text that is not UTF-8, a character Windows-1252 cannot hold, a NUL
-// byte, and a line that is no field, comment or blank line.
+// file is silently dropped. Refuses, naming the line, and the record and the
+// field where there is one: text that is not UTF-8, a NUL byte, a character
+// Windows-1252 cannot hold, an encrypted field (recsel -s decrypts them),
+// and a line that is no field, comment or blank line.
+//
+// The text may come in pieces of any size (a pipe); the set is refused at
+// the first bad byte, without waiting for the rest.
+class RecordSetReader final {
+public:
+    explicit RecordSetReader(std::string today);
+    ~RecordSetReader();
+    RecordSetReader(const RecordSetReader&) = delete;
+    RecordSetReader& operator=(const RecordSetReader&) = delete;
+
+    // Reads the next piece; false once the set is refused.
+    bool Feed(std::string_view bytes);
+    // The entries, or the refusal, after the last piece.
+    RecordSetReading Finish();
+
+private:
+    class Parser;
+    std::unique_ptr<Parser> m_parser;
+};
+
+// The whole text at once.
 RecordSetReading ReadRecordSet(std::string_view text, const std::string& today);
