@@ -7,6 +7,7 @@
 #include <csignal>
 #include <cstring>
 #include <ctime>
+#include <filesystem>
 #include <iostream>
 #include <string>
 #include <string_view>
@@ -85,10 +86,28 @@ bool Written(ToolOutput& output, std::ostream& err)
     return false;
 }
 
+// Why a document could not be read, for a line after its name. The message
+// is written for a dialog: it may start with a heading line and names the
+// file in full before the reason ("Cannot open /home/a/x.ovr: ..."); the
+// terminal names the file as it was typed, so only the reason is kept.
+std::string ReadFailureReason(const FileResult& result, const std::string& path)
+{
+    std::string reason = result.message.substr(result.message.rfind('\n') + 1);
+    std::error_code ec;
+    const std::string fullPath = std::filesystem::absolute(path, ec).lexically_normal().string();
+    if (const std::size_t at = reason.find(fullPath + ": "); !ec && at != std::string::npos)
+        reason.erase(0, at + fullPath.size() + 2);
+    if (!reason.empty() && reason.back() == '.') reason.pop_back();
+    constexpr std::string_view kNotDocument = "not an Ovrin document";
+    if (result.error == FileResult::Error::BadFormat && reason.rfind(kNotDocument, 0) != 0)
+        reason = std::string(kNotDocument) + ": " + reason;
+    return reason;
+}
+
 bool Reported(const FileResult& result, const std::string& path, std::ostream& err)
 {
     if (result.ok) return true;
-    err << "ovrin: cannot read \"" << path << "\": " << result.message << "\n";
+    err << "ovrin: cannot read \"" << path << "\": " << ReadFailureReason(result, path) << "\n";
     return false;
 }
 
@@ -209,37 +228,49 @@ std::string Today()
     return FormatEntryDate(CalendarDate{local.tm_mday, local.tm_mon + 1, local.tm_year + 1900});
 }
 
-// The whole of a file, or false with the reason in `error`. Reads any file
-// that can be read to its end (a pipe such as /dev/stdin too), not a folder.
-bool ReadWholeFile(const std::string& path, std::string& text, std::string& error)
+// Feeds `reader` the record set at `from` ("-": standard input) piece by
+// piece, until its end or the reader's refusal; false, with the reason in
+// `error`, when it cannot be read. Only a regular file, a pipe or standard
+// input is read: a device may never end (/dev/zero) or change by reading.
+bool FeedRecordSet(const std::string& from, RecordSetReader& reader, std::string& error)
 {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
-        error = std::strerror(errno);
-        return false;
-    }
-    struct stat st {};
-    if (::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
-        ::close(fd);
-        error = "it is a folder";
-        return false;
-    }
-    // A regular file is read into room of its size at once.
-    if (S_ISREG(st.st_mode) && st.st_size > 0) text.reserve(static_cast<std::size_t>(st.st_size) + 1);
-    char buffer[1 << 16];
-    for (;;) {
-        const ssize_t n = ::read(fd, buffer, sizeof buffer);
-        if (n == 0) break;
-        if (n < 0) {
-            if (errno == EINTR) continue;
+    int fd = STDIN_FILENO;
+    if (from != "-") {
+        const auto refused = [&](const struct stat& st) {
+            if (S_ISREG(st.st_mode) || S_ISFIFO(st.st_mode)) return false;
+            error = S_ISDIR(st.st_mode) ? "it is a folder" : "it is a device or a socket, not a file or a pipe";
+            return true;
+        };
+        struct stat st {};
+        if (::stat(from.c_str(), &st) != 0) {
             error = std::strerror(errno);
+            return false;
+        }
+        if (refused(st)) return false;
+        fd = ::open(from.c_str(), O_RDONLY | O_NOCTTY | O_CLOEXEC);
+        if (fd < 0) {
+            error = std::strerror(errno);
+            return false;
+        }
+        // It may have been replaced since it was looked at.
+        if (::fstat(fd, &st) != 0 || refused(st)) {
             ::close(fd);
             return false;
         }
-        text.append(buffer, static_cast<std::size_t>(n));
     }
-    ::close(fd);
-    return true;
+    std::vector<char> buffer(1 << 20);
+    bool ok = true;
+    for (;;) {
+        const ssize_t n = ::read(fd, buffer.data(), buffer.size());
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) {
+            error = std::strerror(errno);
+            ok = false;
+        }
+        if (n <= 0 || !reader.Feed(std::string_view(buffer.data(), static_cast<std::size_t>(n)))) break;
+    }
+    if (fd != STDIN_FILENO) ::close(fd);
+    return ok;
 }
 
 int Import(const std::vector<std::string>& args, std::ostream& err)
@@ -247,22 +278,30 @@ int Import(const std::vector<std::string>& args, std::ostream& err)
     if (args.size() != 2) return Usage(err, "--import needs RECFILE and NEWFILE");
     const std::string& from = args[0];
     const std::string& to = args[1];
-    struct stat st {};
-    if (::lstat(to.c_str(), &st) == 0) {
+    if (from.empty()) return Usage(err, "RECFILE is empty: name a record set, or - for standard input");
+    if (to.empty()) return Usage(err, "NEWFILE is empty: name the new document");
+    if (to == "-") return Usage(err, "NEWFILE must be a file, not standard output (./- names a file \"-\")");
+    const std::string source = from == "-" ? "standard input" : from;
+
+    NewDocumentPlace place;
+    std::string error;
+    if (!place.Open(to, error)) {
+        err << "ovrin: cannot write \"" << to << "\": " << error << "\n";
+        return 2;
+    }
+    if (place.Exists()) {
         err << "ovrin: \"" << to << "\" already exists; --import writes only a new file\n";
         return 2;
     }
-    std::string text;
-    std::string error;
     try {
-        if (!ReadWholeFile(from, text, error)) {
-            err << "ovrin: cannot read \"" << from << "\": " << error << "\n";
+        RecordSetReader reader(Today());
+        if (!FeedRecordSet(from, reader, error)) {
+            err << "ovrin: cannot read \"" << source << "\": " << error << "\n";
             return 2;
         }
-        RecordSetReading reading = ReadRecordSet(text, Today());
-        text = std::string();
+        RecordSetReading reading = reader.Finish();
         if (!reading.ok) {
-            err << "ovrin: " << from << ": " << reading.message << "\n";
+            err << "ovrin: " << source << ": " << reading.message << "\n";
             return 2;
         }
         // Entries in key-word order; equal key words keep the file's order.
@@ -279,13 +318,15 @@ int Import(const std::vector<std::string>& args, std::ostream& err)
         }
         doc.m_nCount = static_cast<int>(entries.size());
         doc.m_nCurrent = entries.empty() ? -1 : 0;
-        const FileResult result = WriteNewDocumentFile(doc, to);
-        if (!result.ok) {
-            err << "ovrin: " << result.message << "\n";
+        if (const int failure = place.Write(doc)) {
+            if (failure == EEXIST)
+                err << "ovrin: \"" << to << "\" already exists; --import writes only a new file\n";
+            else
+                err << "ovrin: cannot write \"" << to << "\": " << std::strerror(failure) << "\n";
             return 2;
         }
     } catch (const std::bad_alloc&) {
-        err << "ovrin: \"" << from << "\" is too large to import: not enough memory\n";
+        err << "ovrin: \"" << source << "\" is too large to import: not enough memory\n";
         return 2;
     }
     return 0;

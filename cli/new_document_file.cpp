@@ -4,85 +4,157 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
+#include <random>
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "doc/archive.h"
 #include "doc/ovrin_doc.h"
+#include "doc/safe_file.h"
 
 namespace {
 
-FileResult Failure(FileResult::Error error, std::string message)
+constexpr std::string_view kTemporaryPrefix = ".ovrin-import-";
+constexpr std::size_t kTemporaryLetters = 8;
+
+bool IsLetterOrDigit(char c)
 {
-    return FileResult{false, error, std::move(message)};
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
 }
 
-bool Exists(const std::string& path)
+std::string NewTemporaryName()
 {
-    struct stat st {};
-    return ::lstat(path.c_str(), &st) == 0;
+    static constexpr char kLetters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+    std::random_device random;
+    std::string name(kTemporaryPrefix);
+    for (std::size_t i = 0; i < kTemporaryLetters; ++i) name += kLetters[random() % (sizeof kLetters - 1)];
+    return name;
 }
 
-// Moves `from` to `to` unless `to` exists. A rename that may not replace is
-// the one step for this; a file system without it gets a hard link, which
-// does not replace either.
-int MoveWithoutReplacing(const std::string& from, const std::string& to)
+// Removes what a killed import left in `folder`. A temporary is locked
+// while it is written, so one whose lock can be taken has no writer left.
+void ClearStaleTemporaries(int folder)
 {
-    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return 0;
+    const int listing = ::openat(folder, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (listing < 0) return;
+    DIR* dir = ::fdopendir(listing);
+    if (dir == nullptr) {
+        ::close(listing);
+        return;
+    }
+    while (const dirent* entry = ::readdir(dir)) {
+        if (!IsImportTemporaryName(entry->d_name)) continue;
+        const int fd = ::openat(folder, entry->d_name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+        if (fd < 0) continue;
+        struct stat st {};
+        if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_uid == ::geteuid() &&
+            ::flock(fd, LOCK_EX | LOCK_NB) == 0)
+            ::unlinkat(folder, entry->d_name, 0);
+        ::close(fd);
+    }
+    ::closedir(dir);
+}
+
+// Moves `from` to `to` in `folder` unless `to` exists. A rename that may not
+// replace is the one step for this; a file system without it gets a hard
+// link, which does not replace either.
+int MoveWithoutReplacing(int folder, const std::string& from, const std::string& to)
+{
+    if (::renameat2(folder, from.c_str(), folder, to.c_str(), RENAME_NOREPLACE) == 0) return 0;
     if (errno != EINVAL && errno != ENOSYS) return errno;
-    if (::link(from.c_str(), to.c_str()) != 0) return errno;
-    ::unlink(from.c_str());
+    if (::linkat(folder, from.c_str(), folder, to.c_str(), 0) != 0) return errno;
+    ::unlinkat(folder, from.c_str(), 0);
     return 0;
 }
 
-// The folder's entry of the new file reaches the disk too.
-void SyncFolder(const std::string& folder)
+// The document's stream into `fd`, synced; 0 or the errno of the failure.
+int WriteStream(COvrinDoc& doc, int fd)
 {
-    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) return;
-    ::fsync(fd);
-    ::close(fd);
+    int error = 0;
+    std::string buffer;
+    CArchive ar(buffer, [&](std::string_view piece) {
+        if (error == 0 && !WriteAllTo(fd, piece)) error = errno;
+    }, 1 << 20);
+    doc.Serialize(ar);
+    ar.Flush();
+    if (error == 0 && ::fsync(fd) != 0) error = errno;
+    return error;
 }
 
 }  // namespace
 
-FileResult WriteNewDocumentFile(COvrinDoc& doc, const std::string& path)
+bool IsImportTemporaryName(const std::string& name)
 {
-    namespace fs = std::filesystem;
-    std::error_code ec;
-    const fs::path target = fs::absolute(path, ec).lexically_normal();
-    const std::string shown = ec ? path : target.string();
-    if (Exists(shown))
-        return Failure(FileResult::Error::CannotWrite,
-                       shown + " already exists; nothing is ever written over a file.");
-    if (target.filename().empty())
-        return Failure(FileResult::Error::CannotWrite, shown + " does not name a file.");
+    if (name.size() != kTemporaryPrefix.size() + kTemporaryLetters || name.rfind(kTemporaryPrefix, 0) != 0)
+        return false;
+    for (std::size_t i = kTemporaryPrefix.size(); i < name.size(); ++i)
+        if (!IsLetterOrDigit(name[i])) return false;
+    return true;
+}
 
-    const fs::path folder = target.parent_path();
-    std::string temp = (folder / ("." + target.filename().string() + ".new-XXXXXX")).string();
-    if (::mkdtemp(temp.data()) == nullptr)
-        return Failure(FileResult::Error::CannotWrite,
-                       "Cannot write " + shown + ": " + std::strerror(errno) + ".");
-    const std::string inside = (fs::path(temp) / target.filename()).string();
-    FileResult result = SaveDocumentFile(doc, inside);
-    if (result.ok) {
-        if (const int error = MoveWithoutReplacing(inside, shown)) {
-            result = Failure(FileResult::Error::CannotWrite,
-                             error == EEXIST ? shown + " already exists; nothing is ever written over a file."
-                                             : "Cannot write " + shown + ": " + std::strerror(error) + ".");
-        } else {
-            SyncFolder(folder.string());
-            doc.SetPathName(shown);
-        }
-    } else {
-        // The message names the file the user asked for, not the folder it
-        // was written in first.
-        const std::size_t at = result.message.find(inside);
-        if (at != std::string::npos) result.message.replace(at, inside.size(), shown);
+NewDocumentPlace::~NewDocumentPlace()
+{
+    if (m_folder >= 0) ::close(m_folder);
+}
+
+bool NewDocumentPlace::Open(const std::string& path, std::string& error)
+{
+    const std::size_t slash = path.rfind('/');
+    m_name = slash == std::string::npos ? path : path.substr(slash + 1);
+    if (m_name.empty() || m_name == "." || m_name == "..") {
+        error = "it does not name a file";
+        return false;
     }
-    ::unlink(inside.c_str());
-    ::rmdir(temp.c_str());
-    return result;
+    const std::string folder = slash == std::string::npos ? "." : path.substr(0, slash + 1);
+    m_folder = ::open(folder.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+    if (m_folder < 0) {
+        error = std::strerror(errno);
+        return false;
+    }
+    return true;
+}
+
+bool NewDocumentPlace::Exists() const
+{
+    struct stat st {};
+    return ::fstatat(m_folder, m_name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0;
+}
+
+int NewDocumentPlace::Write(COvrinDoc& doc) const
+{
+    ClearStaleTemporaries(m_folder);
+    std::string temporary;
+    int fd = -1;
+    for (int attempt = 0; fd < 0 && attempt < 100; ++attempt) {
+        temporary = NewTemporaryName();
+        fd = ::openat(m_folder, temporary.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+        if (fd < 0 && errno != EEXIST) return errno;
+    }
+    if (fd < 0) return EEXIST;
+    ::flock(fd, LOCK_EX | LOCK_NB);
+    int error = 0;
+    try {
+        error = WriteStream(doc, fd);
+    } catch (...) {
+        ::unlinkat(m_folder, temporary.c_str(), 0);
+        ::close(fd);
+        throw;
+    }
+    if (error == 0) error = MoveWithoutReplacing(m_folder, temporary, m_name);
+    if (error != 0) {
+        ::unlinkat(m_folder, temporary.c_str(), 0);
+    } else {
+        // The folder's entry of the new file reaches the disk too.
+        const int folder = ::openat(m_folder, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (folder >= 0) {
+            ::fsync(folder);
+            ::close(folder);
+        }
+    }
+    ::close(fd);
+    return error;
 }
