@@ -1,10 +1,12 @@
 // SPDX-License-Identifier: MIT
+#include <iostream>
 #include <optional>
 
 #include <QApplication>
 
 #include "app/ovrin_app.h"
 #include "cli/cli_main.h"
+#include "cli/display_check.h"
 
 int main(int argc, char* argv[])
 {
@@ -12,6 +14,9 @@ int main(int argc, char* argv[])
     // itself it still knows the command-line modes and refuses options it
     // does not know, the same way.
     if (const std::optional<int> code = RunCommandLineTool(argc, argv))
+        return *code;
+    // Without any display Qt would abort with a page of plug-in details.
+    if (const std::optional<int> code = RefuseWindowWithoutDisplay(std::cerr))
         return *code;
 
     QApplication app(argc, argv);

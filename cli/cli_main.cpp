@@ -29,17 +29,14 @@
 #include "doc/cp1252.h"
 #include "doc/document_file.h"
 #include "doc/ovrin_doc.h"
-
-#ifndef OVRIN_VERSION
-#define OVRIN_VERSION "unknown"
-#endif
+#include "res/version_text.h"
 
 namespace {
 
 constexpr const char* kUsage =
-    "usage: ovrin [FILE]                           the window, with FILE open\n"
-    "       ovrin /p FILE                          print FILE\n"
-    "       ovrin /pt FILE [PRINTER DRIVER PORT]   print FILE on PRINTER\n"
+    "usage: ovrin [FILE]                              the window, with FILE open\n"
+    "       ovrin /p FILE                             print FILE\n"
+    "       ovrin /pt FILE [PRINTER [DRIVER [PORT]]]  print FILE on PRINTER\n"
     "       ovrin --list FILE\n"
     "       ovrin --find TEXT [--descriptions] FILE\n"
     "       ovrin --export FILE\n"
@@ -380,6 +377,8 @@ std::optional<int> RunCommandLineTool(int argc, char** argv, OutputSink& sink, s
     const std::vector<std::string> args(argv + 2, argv + argc);
     ToolOutput output(sink);
 
+    if ((command == "--help" || command == "-h" || command == "--version") && !args.empty())
+        return Usage(err, std::string(command) + " takes no arguments");
     if (command == "--help" || command == "-h") {
         output.Append(kUsage);
         output.Append("\n");
@@ -387,7 +386,8 @@ std::optional<int> RunCommandLineTool(int argc, char** argv, OutputSink& sink, s
         return Written(output, err) ? 0 : 2;
     }
     if (command == "--version") {
-        output.Append("Ovrin " OVRIN_VERSION "\n");
+        output.Append(kVersionLine);
+        output.Append("\n");
         return Written(output, err) ? 0 : 2;
     }
     if (command == "--list") return List(args, output, err);

@@ -1,13 +1,15 @@
 // SPDX-License-Identifier: MIT
 #include "res/info_texts.h"
 
+#include "res/version_text.h"
+
 // The texts of About, Manual, Usage and History, kept together so that
 // wording is changed in one place.
 
 namespace {
 
 constexpr InfoLine kAboutLines[] = {
-    {40, 10, 138, 8, false, "Ovrin, Version 2.0A00"},
+    {40, 10, 138, 8, false, kVersionLine},
     {40, 25, 170, 8, false, "A notebook of key words and their descriptions."},
 };
 
