@@ -34,7 +34,7 @@ fi
 
 # The installed front end runs its modes and finds its window program (a
 # stand-in put in its place records the hand-over).
-"$root/usr/bin/ovrin" --version | grep -q '^Ovrin ' || fail "--version"
+"$root/usr/bin/ovrin" --version | grep -q '^Ovrin, Version ' || fail "--version"
 printf '#!/bin/sh\necho "window $*"\n' >"$root/usr/libexec/ovrin/ovrin-window"
 [ "$("$root/usr/bin/ovrin" /p a.ovr)" = "window /p a.ovr" ] || fail "hand-over to libexec/ovrin/ovrin-window"
 echo "install layout ok"
