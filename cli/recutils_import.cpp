@@ -84,11 +84,8 @@ public:
         // gives nothing else, so it is refused before any line is made.
         const std::size_t nul = bytes.find('\0');
         SplitLines(bytes.substr(0, nul));
-        if (!m_result.ok) return false;
-        if (nul != std::string_view::npos)
-            Fail(LineAt(m_line + 1) + "not a record set: it holds a NUL byte");
-        else
-            CheckUnfinishedLine();
+        if (m_result.ok) CheckUnfinishedLine();
+        if (nul != std::string_view::npos) Fail(LineAt(m_line + 1) + "not a record set: it holds a NUL byte");
         return m_result.ok;
     }
 
@@ -257,7 +254,8 @@ private:
     void Value(std::string_view text)
     {
         m_joining = !text.empty() && text.back() == '\\';
-        if (m_field.kind == Kind::Confidential) {
+        if (m_field.kind != Kind::Entry) CheckUtf8(text);
+        if (m_field.kind == Kind::Confidential && m_result.ok) {
             for (std::size_t at = 0; at < text.size();) {
                 const std::size_t end = std::min(text.find_first_of(" \t", at), text.size());
                 if (IsEntryField(text.substr(at, end - at))) {
@@ -268,10 +266,7 @@ private:
                 at = end + 1;
             }
         }
-        if (m_field.kind != Kind::Entry) {
-            CheckUtf8(text);
-            return;
-        }
+        if (m_field.kind != Kind::Entry) return;
         Utf8Problem problem;
         switch (Utf8ToCp1252(text, m_scratch, &problem)) {
         case Utf8ToCp1252Result::Ok:
