@@ -14,6 +14,13 @@ Utf8ToCp1252Result Utf8ToCp1252(std::string_view utf8, std::string& cp1252, Utf8
     };
     std::size_t i = 0;
     while (i < utf8.size()) {
+        // Runs of ASCII, most of any text, are the same bytes in the code
+        // page and are copied whole.
+        std::size_t ascii = i;
+        while (ascii < utf8.size() && static_cast<unsigned char>(utf8[ascii]) < 0x80) ++ascii;
+        cp1252.append(utf8.data() + i, ascii - i);
+        i = ascii;
+        if (i == utf8.size()) break;
         const auto lead = static_cast<unsigned char>(utf8[i]);
         int extra = 0;
         char32_t cp = 0;
