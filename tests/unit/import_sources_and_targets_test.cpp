@@ -56,6 +56,7 @@ TEST_F(ImportCommand, ReadsStandardInputAndPipesAndRefusesDevices)
         {"$OVRIN --import - x.ovr < /dev/zero", "ovrin: standard input: line 1: not a record set: it holds a NUL byte\n"},
         {"{ printf 'KeyWords: a\\n+ \\377'; tr '\\0' a < /dev/zero; } | $OVRIN --import - x.ovr",
          "ovrin: standard input: record 1 (line 1), field KeyWords (line 2): the text is not valid UTF-8\n"},
+        {"$OVRIN --import - x.ovr <&-", "ovrin: cannot read \"standard input\": Bad file descriptor\n"},
         {"$OVRIN --import in.rec ''", "ovrin: NEWFILE is empty: name the new document\n"},
         {"$OVRIN --import in.rec -", "ovrin: NEWFILE must be a file, not standard output (./- names a file \"-\")\n"},
     };
