@@ -410,12 +410,13 @@ std::optional<int> RunCommandLineTool(int argc, char** argv)
 {
     // A standard descriptor that is closed is filled with /dev/null, so that
     // no file opened later takes its number and receives output meant for
-    // the terminal; output to a closed standard output is still a failure.
+    // the terminal; output to a closed standard output is still a failure,
+    // and so is reading a closed standard input (never an empty record set).
     bool closed[3] = {};
     for (int fd = 0; fd < 3; ++fd) {
         if (::fcntl(fd, F_GETFD) == -1 && errno == EBADF) {
             closed[fd] = true;
-            const int null = ::open("/dev/null", O_RDWR);
+            const int null = ::open("/dev/null", fd == STDIN_FILENO ? O_WRONLY : O_RDWR);
             if (null >= 0 && null != fd) {
                 ::dup2(null, fd);
                 ::close(null);
