@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
-// `ovrin --import` as a process, on what it reads (standard input, pipes,
-// devices, streams that never end) and where it writes (through links,
-// beside what a killed import left), and the window without a display.
+// `ovrin --import` as a process: what it reads (standard input, pipes,
+// devices, endless streams) and where it writes (through links, beside what
+// a killed import left); and the window without a display.
 #include <gtest/gtest.h>
 
 #include "fs_test_support.h"
@@ -14,95 +14,83 @@ class ImportCommand : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        const char* binary = std::getenv("OVRIN_BINARY");
-        if (binary == nullptr || *binary == '\0') GTEST_SKIP() << "OVRIN_BINARY is not set";
-        m_binary = fs::absolute(binary).string();
-        WriteBytes(At("in.rec"), "KeyWords: k\n");
+        if (std::getenv("OVRIN_BINARY") == nullptr) GTEST_SKIP() << "OVRIN_BINARY is not set";
+        WriteBytes(m_dir / "in.rec", "KeyWords: k\n");
     }
 
-    std::string At(const std::string& name) const { return m_dir / name; }
-
-    // Runs the shell command `line` in the temporary folder, "$OVRIN" naming
+    // Runs the shell command `line` in the temporary folder, "$OVRIN" being
     // the program (given 20 s); its exit status and standard error.
     std::pair<int, std::string> Run(const std::string& line)
     {
-        const std::string command = "cd '" + m_dir.Path().string() + "' && export OVRIN='timeout 20 " + m_binary +
-                                    "' && { " + line + "; } 2> err";
-        const int status = std::system(command.c_str());
-        std::pair<int, std::string> run{WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadBytes(At("err"))};
-        fs::remove(At("err"));
-        return run;
+        const int status = std::system(("cd '" + m_dir.Path().string() + "' && export OVRIN=\"timeout 20 " +
+                                        fs::absolute(std::getenv("OVRIN_BINARY")).string() + "\" && { " + line +
+                                        "; } 2> err").c_str());
+        const std::string err = ReadBytes(m_dir / "err");
+        fs::remove(m_dir / "err");
+        return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, err};
     }
 
-    std::string m_binary;
     TempFolder m_dir;
 };
 
 }  // namespace
 
 // Standard input and pipes are read; a device is refused before it is read,
-// and a stream at its first bad byte even when it never ends. Nothing is
-// written for a refusal, nor for a NEWFILE that is empty or "-".
+// a stream at its first bad byte even if it never ends, a closed standard
+// input as such. Nothing is written then, nor for a NEWFILE "" or "-".
 TEST_F(ImportCommand, ReadsStandardInputAndPipesAndRefusesDevices)
 {
     ASSERT_EQ(Run("$OVRIN --import - a.ovr < in.rec").first, 0);
     ASSERT_EQ(Run("mkfifo fifo && (cat in.rec > fifo &) && $OVRIN --import fifo b.ovr").first, 0);
-    EXPECT_EQ(LoadEntries(At("a.ovr")), LoadEntries(At("b.ovr")));
-    EXPECT_EQ(LoadEntries(At("b.ovr")).at(0).keyWords, "k");
+    EXPECT_EQ(LoadEntries(m_dir / "a.ovr"), LoadEntries(m_dir / "b.ovr"));
+    EXPECT_EQ(LoadEntries(m_dir / "b.ovr").at(0).keyWords, "k");
 
-    const std::vector<std::pair<std::string, std::string>> refused = {
-        {"$OVRIN --import /dev/zero x.ovr",
-         "ovrin: cannot read \"/dev/zero\": it is a device or a socket, not a file or a pipe\n"},
-        {"$OVRIN --import - x.ovr < /dev/zero", "ovrin: standard input: line 1: not a record set: it holds a NUL byte\n"},
-        {"{ printf 'KeyWords: a\\n+ \\377'; tr '\\0' a < /dev/zero; } | $OVRIN --import - x.ovr",
-         "ovrin: standard input: record 1 (line 1), field KeyWords (line 2): the text is not valid UTF-8\n"},
-        {"$OVRIN --import - x.ovr <&-", "ovrin: cannot read \"standard input\": Bad file descriptor\n"},
-        {"$OVRIN --import in.rec ''", "ovrin: NEWFILE is empty: name the new document\n"},
-        {"$OVRIN --import in.rec -", "ovrin: NEWFILE must be a file, not standard output (./- names a file \"-\")\n"},
-    };
-    for (const auto& [line, message] : refused) {
-        SCOPED_TRACE(line);
+    for (const auto& [line, message] : std::vector<std::pair<std::string, std::string>>{
+             {"$OVRIN --import /dev/zero x.ovr", "cannot read \"/dev/zero\": it is a device or a socket, not a file or a pipe"},
+             {"$OVRIN --import - x.ovr < /dev/zero", "standard input: line 1: not a record set: it holds a NUL byte"},
+             {"{ printf 'KeyWords: a\\n+ \\377'; tr '\\0' a < /dev/zero; } | $OVRIN --import - x.ovr",
+              "standard input: record 1 (line 1), field KeyWords (line 2): the text is not valid UTF-8"},
+             {"$OVRIN --import - x.ovr <&-", "cannot read \"standard input\": Bad file descriptor"},
+             {"$OVRIN --import in.rec ''", "NEWFILE is empty: name the new document"},
+             {"$OVRIN --import in.rec -", "NEWFILE must be a file, not standard output (./- names a file \"-\")"}}) {
         const auto [code, err] = Run(line);
-        EXPECT_EQ(code, 2);
-        EXPECT_EQ(err.substr(0, err.find('\n') + 1), message);
+        EXPECT_EQ(code, 2) << line;
+        EXPECT_EQ(err.substr(0, err.find('\n') + 1), "ovrin: " + message + "\n");
     }
     EXPECT_EQ(m_dir.Names(), (std::vector<std::string>{"a.ovr", "b.ovr", "fifo", "in.rec"}));
 }
 
-// "link/../x.ovr" is the folder the link leads to, as the kernel resolves
-// it, for the check that nothing is there and for the write alike.
+// "link/../x.ovr" lies beside the folder the link leads to, as the kernel
+// resolves it, for the check that nothing is there and the write alike.
 TEST_F(ImportCommand, WritesIntoTheFolderTheKernelResolves)
 {
-    fs::create_directories(At("d/e"));
-    fs::create_directory_symlink("d/e", At("link"));
+    fs::create_directories(m_dir / "d/e");
+    fs::create_directory_symlink("d/e", m_dir / "link");
     ASSERT_EQ(Run("$OVRIN --import in.rec link/../x.ovr").first, 0);
-    EXPECT_TRUE(fs::exists(At("d/x.ovr")));
-    EXPECT_FALSE(fs::exists(At("x.ovr")));
-    const auto [code, err] = Run("$OVRIN --import in.rec link/../x.ovr");
-    EXPECT_EQ(code, 2);
-    EXPECT_EQ(err, "ovrin: \"link/../x.ovr\" already exists; --import writes only a new file\n");
+    EXPECT_TRUE(fs::exists(m_dir / "d/x.ovr"));
+    EXPECT_FALSE(fs::exists(m_dir / "x.ovr"));
+    EXPECT_EQ(Run("$OVRIN --import in.rec link/../x.ovr").second,
+              "ovrin: \"link/../x.ovr\" already exists; --import writes only a new file\n");
 }
 
 // A killed import's temporary is cleared by the next import into the
-// folder; what only looks like one, another user's, or one still locked
-// by its writer, stays.
+// folder; one still locked by its writer, another user's, and what only
+// looks like one stay.
 TEST_F(ImportCommand, ClearsOnlyItsOwnStaleTemporaries)
 {
-    const std::vector<std::string> kept = {".ovrin-import-Held0001", ".ovrin-import-Short12", ".ovrin-import-notmine!",
-                                           ".ovrin-import-Folder01", ".ovrin-import-Link0001"};
-    for (const std::string& name : {std::string(".ovrin-import-Stale001"), kept[0], kept[1], kept[2]}) WriteBytes(At(name), "partial");
-    fs::create_directory(At(kept[3]));
-    fs::create_symlink(".ovrin-import-Stale001", At(kept[4]));
-    std::vector<std::string> expected = kept;
+    std::vector<std::string> kept = {".ovrin-import-Held0001", ".ovrin-import-Short12", ".ovrin-import-notmine!",
+                                     ".ovrin-import-Folder01", "in.rec", "new.ovr"};
+    for (const char* name : {".ovrin-import-Stale001", ".ovrin-import-Held0001", ".ovrin-import-Short12",
+                             ".ovrin-import-notmine!", ".ovrin-import-Others01"})
+        WriteBytes(m_dir / name, "partial");
+    fs::create_directory(m_dir / kept[3]);
     if (::geteuid() == 0) {
-        expected.push_back(".ovrin-import-Others01");
-        WriteBytes(At(expected.back()), "partial");
-        GiveToChildUser(At(expected.back()));
+        GiveToChildUser(m_dir / ".ovrin-import-Others01");
+        kept.push_back(".ovrin-import-Others01");
     }
     ASSERT_EQ(Run("flock " + kept[0] + " $OVRIN --import in.rec new.ovr").first, 0);
-    expected.insert(expected.end(), {"in.rec", "new.ovr"});
-    std::sort(expected.begin(), expected.end());
-    EXPECT_EQ(m_dir.Names(), expected);
+    std::sort(kept.begin(), kept.end());
+    EXPECT_EQ(m_dir.Names(), kept);
 }
 
 // With no display at all the window says so in one line and points to the
