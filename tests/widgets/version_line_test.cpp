@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-// `ovrin --version` and the About box tell the same version.
+// `ovrin --version` prints the version line the About box shows.
 #include <QLabel>
 #include <QTest>
 
@@ -17,11 +17,10 @@ private slots:
         char* argv[] = {program, version};
         std::ostringstream out, err;
         QCOMPARE(RunCommandLineTool(2, argv, out, err), std::optional<int>(0));
-        const QString printed = QString::fromStdString(out.str()).chopped(1);
-        CAboutDlg about;
+        const CAboutDlg about;
         QStringList shown;
-        for (const QLabel* label : about.findChildren<QLabel*>()) shown << label->text();
-        QVERIFY2(shown.contains(printed), qPrintable(printed + " | " + shown.join(" | ")));
+        for (const QLabel* label : about.findChildren<QLabel*>()) shown << label->text() + "\n";
+        QVERIFY2(shown.contains(QString::fromStdString(out.str())), qPrintable(shown.join("")));
     }
 };
 
