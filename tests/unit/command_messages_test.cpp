@@ -1,25 +1,28 @@
 // SPDX-License-Identifier: MIT
-// What the command says when it refuses: one line, the cause once, and a
-// usage error for arguments a mode does not take.
+// What the command says when it refuses (one line, the cause once, a usage
+// error for arguments a mode does not take) and which version it tells.
 #include <gtest/gtest.h>
 
 #include <sstream>
 
 #include "cli/cli_main.h"
 #include "fs_test_support.h"
+#include "res/info_texts.h"
 
 using namespace fs_test;
+using namespace std::string_literals;
 
 namespace {
 
-// Exit status and standard error of `ovrin ARGS`.
+// Exit status of `ovrin ARGS`, and what it printed (standard output, then
+// standard error).
 std::pair<int, std::string> RunTool(std::vector<std::string> args)
 {
     args.insert(args.begin(), "ovrin");
     std::vector<char*> argv;
     for (std::string& a : args) argv.push_back(a.data());
     std::ostringstream out, err;
-    return {RunCommandLineTool(static_cast<int>(argv.size()), argv.data(), out, err).value_or(-1), err.str()};
+    return {RunCommandLineTool(static_cast<int>(argv.size()), argv.data(), out, err).value_or(-1), out.str() + err.str()};
 }
 
 }  // namespace
@@ -37,10 +40,13 @@ TEST(CommandMessages, ReadFailuresTakeOneLine)
         EXPECT_EQ(RunTool(args), std::make_pair(2, "ovrin: cannot read \"" + args.back() + "\": " + reason + "\n"));
 }
 
-// --help and --version take nothing after them; the usage nests /pt's
-// optional arguments.
-TEST(CommandMessages, HelpAndVersionTakeNoArguments)
+// --version prints the About box's version line; --help and --version take
+// nothing after them; the usage nests /pt's optional arguments.
+TEST(CommandMessages, HelpAndVersion)
 {
+    const auto [code, version] = RunTool({"--version"});
+    const auto& lines = AboutText().lines;
+    EXPECT_TRUE(std::any_of(lines.begin(), lines.end(), [&](const InfoLine& l) { return l.text + "\n"s == version; }));
     for (const char* mode : {"--help", "-h", "--version"}) {
         const auto [code, err] = RunTool({mode, "extra"});
         EXPECT_EQ(code, 2) << mode;

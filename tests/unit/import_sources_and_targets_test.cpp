@@ -97,9 +97,7 @@ TEST_F(ImportCommand, ClearsOnlyItsOwnStaleTemporaries)
 // modes that need none.
 TEST_F(ImportCommand, WindowWithoutDisplaySaysSoInOneLine)
 {
-    const auto [code, err] = Run("env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM $OVRIN in.ovr");
-    EXPECT_EQ(code, 2);
-    EXPECT_EQ(err.find('\n'), err.size() - 1) << err;
-    EXPECT_NE(err.find("no display found"), std::string::npos);
-    EXPECT_NE(err.find("ovrin --help"), std::string::npos);
+    EXPECT_EQ(Run("env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM $OVRIN in.ovr"),
+              std::make_pair(2, std::string("ovrin: no display found (DISPLAY and WAYLAND_DISPLAY are not set), so "
+                                            "the window cannot open; the command-line modes need none: ovrin --help\n")));
 }
