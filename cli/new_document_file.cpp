@@ -109,6 +109,11 @@ bool NewDocumentPlace::Open(const std::string& path, std::string& error)
         error = "it does not name a file";
         return false;
     }
+    // A later import would take such a file for a killed import's leftover.
+    if (IsImportTemporaryName(m_name)) {
+        error = "names of this pattern are kept for the temporaries of --import";
+        return false;
+    }
     const std::string folder = slash == std::string::npos ? "." : path.substr(0, slash + 1);
     m_folder = ::open(folder.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
     if (m_folder < 0) {

@@ -17,7 +17,8 @@ public:
     NewDocumentPlace& operator=(const NewDocumentPlace&) = delete;
 
     // Opens the folder of `path`; false, with the reason in `error`, when it
-    // cannot be opened or `path` names no file (it ends in '/', "." or "..").
+    // cannot be opened, `path` names no file (it ends in '/', "." or ".."),
+    // or its name has the pattern of the temporaries below.
     bool Open(const std::string& path, std::string& error);
 
     // Whether anything is there by that name, a dangling link included.

@@ -52,6 +52,8 @@ TEST_F(ImportCommand, ReadsStandardInputAndPipesAndRefusesDevices)
               "standard input: record 1 (line 1), field KeyWords (line 2): the text is not valid UTF-8"},
              {"$OVRIN --import - x.ovr <&-", "cannot read \"standard input\": Bad file descriptor"},
              {"$OVRIN --import in.rec ''", "NEWFILE is empty: name the new document"},
+             {"$OVRIN --import in.rec .ovrin-import-Abcd1234",
+              "cannot write \".ovrin-import-Abcd1234\": names of this pattern are kept for the temporaries of --import"},
              {"$OVRIN --import in.rec -", "NEWFILE must be a file, not standard output (./- names a file \"-\")"}}) {
         const auto [code, err] = Run(line);
         EXPECT_EQ(code, 2) << line;
