@@ -96,13 +96,15 @@ TEST(RecoveryRecord, ReplaysEveryChangeAndDropsWhatIsTornOrDamaged)
         EXPECT_EQ(Replayed(whole.substr(0, length)).first, tables[complete]) << length;
     }
     std::string damaged = whole;
-    damaged[records[1].size() + 20] ^= 0x40;  // inside the third change
-    EXPECT_EQ(Replayed(damaged).first, tables[2]);
+    damaged[records[3].size() - 2] ^= 0x40;  // in the date of the rewritten entry
+    EXPECT_EQ(Replayed(damaged).first, tables[3]);
     // Over a table it does not fit, it stops at the first change that does
-    // not fit: over no entries that is the second, an insertion at 4.
+    // not: over two entries, the second (an insertion at 4).
+    SaveEntries(r.dir / "two.ovr", {{"x", ""}, {"y", ""}});
     FakeHost host;
-    COvrinDoc empty(host);
-    EXPECT_EQ(ReplayRecord(whole, empty), 1);
+    COvrinDoc two(host);
+    ASSERT_TRUE(OpenDocumentFile(two, r.dir / "two.ovr").ok);
+    EXPECT_EQ(ReplayRecord(whole, two), 1);
 }
 
 TEST(RecoveryRecord, LivesFromTheFirstChangeUntilSavedOrDiscarded)
