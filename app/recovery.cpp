@@ -71,8 +71,10 @@ void CRecovery::OfferAbandoned()
     for (auto& record : records) {
         std::string bytes = record->Contents();
         const std::optional<RecordBase> base = ReadRecordBase(bytes);
+        if (!base)
+            continue;  // not a record this program can read: left alone
         // Nothing was changed before the program ended.
-        if (!base || !HasRecordedChanges(bytes)) {
+        if (!HasRecordedChanges(bytes)) {
             record->Remove();
             continue;
         }

@@ -92,30 +92,44 @@ std::unique_ptr<CRecordFile> CRecordFile::Create(const std::string& folder, std:
         error = "cannot make the folder " + folder + ": " + Reason();
         return nullptr;
     }
-    // An unnamed file gets its name only once it is locked and whole.
-    const int fd = ::open(folder.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
+    // An unnamed file gets its name only once it is locked and whole. Where
+    // the file system has no unnamed files, a hidden one stands in for it.
+    std::string hidden;
+    int fd = ::open(folder.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
+    if (fd < 0 && (errno == EOPNOTSUPP || errno == EISDIR)) {
+        hidden = folder + "/.new-XXXXXX";
+        fd = ::mkostemp(hidden.data(), O_CLOEXEC);
+    }
     if (fd < 0) {
         error = "cannot write in " + folder + ": " + Reason();
         return nullptr;
     }
     std::unique_ptr<CRecordFile> record(new CRecordFile(fd, std::string()));
-    if (::flock(fd, LOCK_EX | LOCK_NB) != 0 || !WriteAllTo(fd, start) || ::fdatasync(fd) != 0) {
+    const auto named = [&](const std::string& path) {
+        if (hidden.empty())
+            return ::linkat(AT_FDCWD, ("/proc/self/fd/" + std::to_string(fd)).c_str(), AT_FDCWD,
+                            path.c_str(), AT_SYMLINK_FOLLOW) == 0;
+        return ::link(hidden.c_str(), path.c_str()) == 0;
+    };
+    bool written = ::flock(fd, LOCK_EX | LOCK_NB) == 0 && WriteAllTo(fd, start) && ::fdatasync(fd) == 0;
+    for (int attempt = 0; written && attempt < 100; ++attempt) {
+        std::string path = NewName(folder);
+        if (named(path)) {
+            record->m_strPath = std::move(path);
+            break;
+        }
+        written = errno == EEXIST;
+    }
+    const int why = errno;
+    if (!hidden.empty())
+        ::unlink(hidden.c_str());
+    if (record->m_strPath.empty()) {
+        errno = why;
         error = "cannot write in " + folder + ": " + Reason();
         return nullptr;
     }
-    const std::string self = "/proc/self/fd/" + std::to_string(fd);
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        std::string path = NewName(folder);
-        if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, path.c_str(), AT_SYMLINK_FOLLOW) == 0) {
-            record->m_strPath = std::move(path);
-            SyncFolder(folder);
-            return record;
-        }
-        if (errno != EEXIST)
-            break;
-    }
-    error = "cannot name a file in " + folder + ": " + Reason();
-    return nullptr;
+    SyncFolder(folder);
+    return record;
 }
 
 std::vector<std::unique_ptr<CRecordFile>> CRecordFile::TakeAbandoned(const std::string& folder)
