@@ -52,7 +52,9 @@ CRecovery::Answer CRecovery::Ask(const std::string& path)
                     QMessageBox::NoButton, m_pFrame.data());
     QPushButton* recover = box.addButton(QStringLiteral("&Recover"), QMessageBox::AcceptRole);
     QPushButton* discard = box.addButton(QStringLiteral("&Discard"), QMessageBox::DestructiveRole);
+    QPushButton* later = box.addButton(QStringLiteral("&Later"), QMessageBox::RejectRole);
     box.setDefaultButton(recover);
+    box.setEscapeButton(later);
     box.exec();
     if (box.clickedButton() == recover)
         return Answer::Recover;

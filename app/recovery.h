@@ -23,8 +23,8 @@ public:
     void SetFrame(CMainFrame* frame) { m_pFrame = frame; }
 
     // Asks about each record left behind, the current document's first,
-    // until one is recovered; a record whose question is closed without an
-    // answer stays for the next start.
+    // until one is recovered; a record answered with Later (or Esc) stays
+    // for the next start.
     void OfferAbandoned();
 
 private:

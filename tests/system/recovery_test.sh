@@ -97,4 +97,34 @@ for _ in $(seq 100); do kill -0 "$program" 2>/dev/null || break; sleep 0.1; done
 kill -0 "$program" 2>/dev/null && fail "SIGTERM did not end the program"
 start
 recover_and_save "cherry grape melon zucchini "
+
+# 3. Later keeps a record for the next start, Discard removes it; neither
+#    touches the file.
+add fig
+kill -9 "$program"
+wait "$program" 2>/dev/null
+start "$doc"
+keys "$(window Ovrin)" key Escape
+main=$(window "notes.ovr - Ovrin")
+kill -TERM "$program"
+wait "$program" 2>/dev/null
+[[ -n $(ls -A "$XDG_STATE_HOME/ovrin") ]] || fail "Later removed the record"
+start "$doc"
+keys "$(window Ovrin)" key alt+d
+main=$(window "notes.ovr - Ovrin")
+[[ -z $(ls -A "$XDG_STATE_HOME/ovrin") ]] || fail "Discard left the record"
+
+# 4. A record is never replayed over a file that another program replaced.
+add fig
+kill -9 "$program"
+wait "$program" 2>/dev/null
+"$ovrin" --import "$work/notes.rec" "$work/other.ovr" && mv "$work/other.ovr" "$doc"
+start "$doc"
+keys "$(window Ovrin)" key Return
+sleep 1
+keys "$(window Ovrin)" key Return
+main=$(window "notes.ovr - Ovrin")
+keys "$main" key ctrl+s
+[[ $("$ovrin" --list "$doc" | tr '\n' ' ') == "banana cherry grape " ]] || fail "a record was replayed over another file"
+[[ -z $(ls -A "$XDG_STATE_HOME/ovrin") ]] || fail "the record that cannot be replayed stayed"
 echo PASS
