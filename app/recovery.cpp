@@ -111,10 +111,18 @@ bool CRecovery::Recover(std::unique_ptr<CRecordFile>& record, const std::string&
             return false;  // the person kept the document that was open
     }
     const RecordBase& now = m_recorder.Base();
-    if (m_doc.IsModified() || now.path != base.path || now.file != base.file) {
+    if (m_doc.IsModified() || now.path != base.path) {
+        // The file may come back (a drive not mounted, a folder renamed).
         QMessageBox::warning(m_pFrame.data(), kCaption,
-                             QStringLiteral("The changes to %1 cannot be recovered: the file was "
-                                            "changed, moved or removed after they were made.")
+                             QStringLiteral("The changes to %1 are kept for a later start: the "
+                                            "file cannot be opened now.")
+                                 .arg(NameOf(base.path)));
+        return false;
+    }
+    if (now.file != base.file) {
+        QMessageBox::warning(m_pFrame.data(), kCaption,
+                             QStringLiteral("The changes to %1 cannot be recovered: another "
+                                            "program changed the file after they were made.")
                                  .arg(NameOf(base.path)));
         record->Remove();
         return false;
