@@ -318,6 +318,8 @@ COpenChannel::Outcome COvrinApp::OnOpenRequest(const QString& path)
         m_pMainWnd->showNormal();
     m_pMainWnd->raise();
     m_pMainWnd->activateWindow();
+    // A later start is a start: it offers what ended programs left unsaved.
+    QTimer::singleShot(0, m_pRecovery, &CRecovery::OfferAbandoned);
     switch (m_pFiles->OpenFile(path)) {
     case CFileCommands::OpenOutcome::Opened: return COpenChannel::Outcome::Opened;
     case CFileCommands::OpenOutcome::Failed: return COpenChannel::Outcome::Failed;

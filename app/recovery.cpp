@@ -71,6 +71,8 @@ void CRecovery::OfferAbandoned()
     };
     std::vector<Found> found;
     for (auto& record : records) {
+        if (m_asked.count(record->Path()))
+            continue;
         std::string bytes = record->Contents();
         const std::optional<RecordBase> base = ReadRecordBase(bytes);
         if (!base)
@@ -85,6 +87,7 @@ void CRecovery::OfferAbandoned()
     std::stable_partition(found.begin(), found.end(),
                           [this](const Found& f) { return f.base.path == m_doc.GetPathName(); });
     for (Found& f : found) {
+        m_asked.insert(f.record->Path());
         switch (Ask(f.base.path)) {
         case Answer::Recover:
             if (Recover(f.record, f.bytes, f.base))

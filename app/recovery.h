@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include <set>
+#include <string>
+
 #include <QObject>
 #include <QPointer>
 
@@ -24,7 +27,7 @@ public:
 
     // Asks about each record left behind, the current document's first,
     // until one is recovered; a record answered with Later (or Esc) stays
-    // for the next start.
+    // for the next start, and this program does not ask about it again.
     void OfferAbandoned();
 
 private:
@@ -38,4 +41,5 @@ private:
     std::string m_strFolder;
     CRecoveryRecorder m_recorder;
     QPointer<CMainFrame> m_pFrame;
+    std::set<std::string> m_asked;
 };

@@ -140,4 +140,24 @@ main=$(window "notes.ovr - Ovrin")
 keys "$main" key ctrl+s
 [[ $("$ovrin" --list "$doc" | tr '\n' ' ') == "banana cherry grape " ]] || fail "a record was replayed over another file"
 [[ -z $(ls -A "$XDG_STATE_HOME/ovrin") ]] || fail "the record that cannot be replayed stayed"
+
+# 5. A start that hands its file to the running program offers the record
+#    of another window that was killed, here of an untitled document.
+start "$doc"
+first=$program
+main=$(window "notes.ovr - Ovrin")
+start
+second=$program
+main=$(timeout 60 xdotool search --sync --onlyvisible --pid "$second" --name " - Ovrin$" | head -n1)
+add kiwi
+kill -9 "$second"
+wait "$second" 2>/dev/null
+"$ovrin" "$doc" || fail "the hand-over failed"
+keys "$(window Ovrin)" key Return
+main=$(window "Untitled - Ovrin")
+keys "$main" key ctrl+s
+keys "$(window "Save As")" key ctrl+a type --delay 20 "$work/kiwi.ovr"
+xdotool key Return
+sleep 1
+[[ $("$ovrin" --list "$work/kiwi.ovr" | tr '\n' ' ') == "kiwi " ]] || fail "the untitled document was not recovered"
 echo PASS
