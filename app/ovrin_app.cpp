@@ -3,16 +3,21 @@
 
 #include <QApplication>
 #include <QCoreApplication>
+#include <QSessionManager>
 #include <QStandardPaths>
+#include <QTimer>
 
 #include "app/command_line.h"
 #include "app/file_commands.h"
 #include "app/open_channel.h"
+#include "app/recovery.h"
+#include "app/termination_signals.h"
 #include "app/shell_registration.h"
 #include "cli/program_paths.h"
 #include "dialogs/info_dialogs.h"
 #include "doc/command_ids.h"
 #include "doc/ovrin_doc.h"
+#include "doc/recovery_files.h"
 #include "frame/main_frame.h"
 #include "frame/profile.h"
 #include "res/command_table.h"
@@ -46,6 +51,13 @@ bool COvrinApp::InitInstance(const QStringList& arguments)
     m_host.SetDocument(m_pDoc.get());
     m_pFiles = new CFileCommands(*m_pDoc, m_recentFiles, this);
     connect(m_pFiles, &CFileCommands::recentFilesChanged, this, &COvrinApp::UpdateRecentFileMenu);
+    m_pRecovery = new CRecovery(*m_pDoc, *m_pFiles, RecoveryFolder(), this);
+    m_host.SetRecorder(&m_pRecovery->Recorder());
+
+    // Every change is in the recovery record already, synced: ending at
+    // once keeps them for the next start.
+    new CTerminationSignals([](int signal) { QCoreApplication::exit(128 + signal); }, this);
+    connect(qGuiApp, &QGuiApplication::commitDataRequest, this, &COvrinApp::OnCommitData);
 
     const CCommandLineInfo info = ParseCommandLine(arguments);
     using Shell = CCommandLineInfo::Shell;
@@ -88,7 +100,26 @@ bool COvrinApp::InitInstance(const QStringList& arguments)
 
     if (!ProcessShellCommand(info))
         return false;
+    // A start that shows a window offers what earlier ones left unsaved.
+    if (m_pMainWnd)
+        QTimer::singleShot(0, m_pRecovery, &CRecovery::OfferAbandoned);
     return true;
+}
+
+void COvrinApp::OnCommitData(QSessionManager& manager)
+{
+    // Without a person to ask, the recovery record keeps the changes.
+    if (!m_pDoc->IsModified() || !manager.allowsInteraction())
+        return;
+    const bool goOn = m_pFiles->SaveModified();
+    manager.release();
+    if (!goOn) {
+        manager.cancel();
+        return;
+    }
+    // Answered "No": the changes are thrown away.
+    if (m_pDoc->IsModified())
+        m_pRecovery->Recorder().Discard();
 }
 
 void COvrinApp::LoadStdProfileSettings()
@@ -157,6 +188,7 @@ void COvrinApp::CreateMainFrame()
     m_pMainWnd = std::make_unique<CMainFrame>(*m_pDoc);
     m_host.SetFrame(m_pMainWnd.get());
     m_pFiles->SetFrame(m_pMainWnd.get());
+    m_pRecovery->SetFrame(m_pMainWnd.get());
     CMainFrame* frame = m_pMainWnd.get();
     frame->Router().AddTarget(CommandTarget{
         [this](int id) { return HandlesCommand(id); },
@@ -166,6 +198,9 @@ void COvrinApp::CreateMainFrame()
     frame->SetCloseQuery([this] {
         if (!m_pFiles->SaveModified())
             return false;
+        // Closed without saving: the changes are thrown away.
+        if (m_pDoc->IsModified())
+            m_pRecovery->Recorder().Discard();
         // The window closes and the program ends: nothing more is taken,
         // and senders still waiting open their files themselves.
         if (m_pChannel)
@@ -283,6 +318,8 @@ COpenChannel::Outcome COvrinApp::OnOpenRequest(const QString& path)
         m_pMainWnd->showNormal();
     m_pMainWnd->raise();
     m_pMainWnd->activateWindow();
+    // A later start is a start: it offers what ended programs left unsaved.
+    QTimer::singleShot(0, m_pRecovery, &CRecovery::OfferAbandoned);
     switch (m_pFiles->OpenFile(path)) {
     case CFileCommands::OpenOutcome::Opened: return COpenChannel::Outcome::Opened;
     case CFileCommands::OpenOutcome::Failed: return COpenChannel::Outcome::Failed;

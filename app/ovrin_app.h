@@ -12,6 +12,8 @@
 #include "frame/placement.h"
 
 class CFileCommands;
+class CRecovery;
+class QSessionManager;
 class CMainFrame;
 class COvrinDoc;
 class COvrinView;
@@ -40,6 +42,7 @@ public:
     CFileCommands& Files() { return *m_pFiles; }
     CRecentFileList& RecentFiles() { return m_recentFiles; }
     CQtDocumentHost& Host() { return m_host; }
+    CRecovery& Recovery() { return *m_pRecovery; }
     COpenChannel* OpenChannel() const { return m_pChannel; }
     // "Settings"/"PreviewPages", read at start-up.
     int PreviewPages() const { return m_nPreviewPages; }
@@ -58,6 +61,7 @@ private:
     bool CanTakeOpenRequest() const;
     COpenChannel::Outcome OnOpenRequest(const QString& path);
     void UpdateRecentFileMenu();
+    void OnCommitData(QSessionManager& manager);
 
     // Destroyed in reverse: the frame and its views before the document,
     // the document before its host.
@@ -65,6 +69,7 @@ private:
     std::unique_ptr<COvrinDoc> m_pDoc;
     CRecentFileList m_recentFiles;
     CFileCommands* m_pFiles = nullptr;
+    CRecovery* m_pRecovery = nullptr;
     std::unique_ptr<CMainFrame> m_pMainWnd;
     COpenChannel* m_pChannel = nullptr;
     int m_nPreviewPages = 0;

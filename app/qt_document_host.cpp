@@ -8,6 +8,7 @@
 #include "dialogs/edit_dlg.h"
 #include "dialogs/find_dlg.h"
 #include "dialogs/hint_dlg.h"
+#include "doc/recovery_recorder.h"
 #include "frame/main_frame.h"
 #include "frame/profile.h"
 
@@ -60,6 +61,18 @@ void CQtDocumentHost::UpdateAllViews()
 {
     if (m_pFrame)
         m_pFrame->UpdateAllViews();
+}
+
+void CQtDocumentHost::TableChanged(const TableChange& change)
+{
+    if (m_pRecorder)
+        m_pRecorder->TableChanged(change);
+}
+
+void CQtDocumentHost::ChangesSettled()
+{
+    if (m_pRecorder)
+        m_pRecorder->ChangesSettled();
 }
 
 int CQtDocumentHost::GetProfileInt(const std::string& section, const std::string& entry,

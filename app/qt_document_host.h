@@ -7,6 +7,7 @@
 #include "doc/document_host.h"
 
 class CMainFrame;
+class CRecoveryRecorder;
 class COvrinDoc;
 class QWidget;
 
@@ -21,10 +22,14 @@ public:
     // it); until the frame exists, views and dialogs have no owner.
     void SetDocument(COvrinDoc* doc) { m_pDoc = doc; }
     void SetFrame(CMainFrame* frame);
+    // Hears of every change of the table and of every save.
+    void SetRecorder(CRecoveryRecorder* recorder) { m_pRecorder = recorder; }
 
     bool RunEditDialog(std::string& keyWords, std::string& description) override;
     bool ShowHint(const std::string& text) override;
     void UpdateAllViews() override;
+    void TableChanged(const TableChange& change) override;
+    void ChangesSettled() override;
     int GetProfileInt(const std::string& section, const std::string& entry,
                       int defaultValue) override;
     void WriteProfileInt(const std::string& section, const std::string& entry,
@@ -41,6 +46,7 @@ public:
 
 private:
     COvrinDoc* m_pDoc = nullptr;
+    CRecoveryRecorder* m_pRecorder = nullptr;
     QPointer<CMainFrame> m_pFrame;
     QPointer<CFindDlg> m_pFindDlg;
 };

@@ -4,12 +4,15 @@
 #include <string>
 
 #include "doc/document_host.h"
+#include "doc/recovery_recorder.h"
 
 // A document host without windows for the benchmarks: every Add gets a new
-// entry at once, and every hint is answered with OK.
+// entry at once, and every hint is answered with OK. With a recorder, every
+// change goes into the recovery record as in the window.
 class BenchAddHost final : public DocumentHost {
 public:
     int next = 0;
+    CRecoveryRecorder* recorder = nullptr;
     bool RunEditDialog(std::string& k, std::string& d) override
     {
         k = "Neu " + std::to_string(next++ * 7919 % 100000);
@@ -18,6 +21,8 @@ public:
     }
     bool ShowHint(const std::string&) override { return true; }
     void UpdateAllViews() override {}
+    void TableChanged(const TableChange& c) override { if (recorder) recorder->TableChanged(c); }
+    void ChangesSettled() override { if (recorder) recorder->ChangesSettled(); }
     int GetProfileInt(const std::string&, const std::string&, int d) override { return d; }
     void WriteProfileInt(const std::string&, const std::string&, int) override {}
     CalendarDate Today() override { return CalendarDate{7, 12, 2026}; }

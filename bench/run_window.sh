@@ -70,6 +70,8 @@ for n in $SIZES; do
     row "Find of nothing, descriptions, $n" "$fi ms" "memchr over the same bytes $mc ms" "$(ratio "$fi" "$mc")"
     a=$("$VIEW" add "$doc")
     row "Add, $n entries, mean (ovrin-view-bench)" "$(echo "$a" | after "add") ms" "slowest of 200: $(echo "$a" | after "average,") ms" "-"
+    a=$("$VIEW" add-recorded "$doc")
+    row "  the same, recovery record on" "$(echo "$a" | after "add") ms" "slowest of 200: $(echo "$a" | after "average,") ms" "-"
     m=$("$MEMORY" "$doc")
     before=$(echo "$m" | after "before open"); peak=$(echo "$m" | after "after")
     limit=$((2 * size / 1024 + before))

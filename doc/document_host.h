@@ -4,6 +4,7 @@
 #include <string>
 
 #include "doc/calendar_date.h"
+#include "doc/table_change.h"
 
 // Everything the document needs from the world around it. The Qt side
 // implements it with real dialogs, views and QSettings; tests fake it.
@@ -21,6 +22,13 @@ public:
 
     // Every view redraws from the document at its next paint.
     virtual void UpdateAllViews() = 0;
+
+    // Every change of the entry table, as it happens: the document's arrays
+    // already hold the new table.
+    virtual void TableChanged(const TableChange& change) { (void)change; }
+    // The document has no unsaved changes any more: its table is what its
+    // file holds, or it is a new untitled document.
+    virtual void ChangesSettled() {}
 
     virtual int GetProfileInt(const std::string& section, const std::string& entry,
                               int defaultValue) = 0;

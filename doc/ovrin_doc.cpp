@@ -31,6 +31,13 @@ COvrinDoc::COvrinDoc(DocumentHost& host)
 
 COvrinDoc::~COvrinDoc() = default;
 
+void COvrinDoc::SetModifiedFlag(bool bModified)
+{
+    m_bModified = bModified;
+    if (!bModified)
+        m_host.ChangesSettled();
+}
+
 void COvrinDoc::UpdateAllViews()
 {
     m_host.UpdateAllViews();
@@ -48,7 +55,6 @@ bool COvrinDoc::OnNewDocument()
 {
     // The framework's part: an untitled, unmodified document.
     m_strPathName.clear();
-    m_bModified = false;
 
     m_nCount = 0;
     m_nCurrent = -1;
@@ -62,6 +68,8 @@ bool COvrinDoc::OnNewDocument()
     m_arrUndoDates.clear();
     m_strFilePath.clear();
     ++m_nTableVersion;
+    m_host.TableChanged(TableChange{TableChange::Kind::Replaced, -1, -1, m_nTableVersion});
+    SetModifiedFlag(false);
     return true;
 }
 
@@ -156,6 +164,8 @@ void COvrinDoc::EndTableChange(TableChange::Kind kind, int entry, int from)
     if (orderKnown)
         m_keyOrder.version = m_nTableVersion;
     m_lastTableChange = TableChange{kind, entry, from, m_nTableVersion};
+    // The host hears of the change before the immediate save settles it.
+    m_host.TableChanged(m_lastTableChange);
     SaveImmediately();
     UpdateAllViews();
 }

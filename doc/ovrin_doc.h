@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "doc/string_array.h"
+#include "doc/table_change.h"
 
 class CArchive;
 class CFindDlgState;
@@ -64,24 +65,18 @@ public:
     // arrays directly moves it too.
     unsigned m_nTableVersion = 0;
     // What the last command did to the rows of the table, so that a view can
-    // mend its layout of the whole table instead of making it again: after
-    // Add and Undo one entry came in at `entry`; after Delete one went out
-    // at `entry`; after Edit the entry at `from` was rewritten and now stands
-    // at `entry`. It tells the step to `version` from the one before only;
-    // every other change (open, new, code that writes the arrays) moves
-    // m_nTableVersion past it.
-    struct TableChange {
-        enum class Kind { Inserted, Removed, Rewritten };
-        Kind kind = Kind::Inserted;
-        int entry = -1;
-        int from = -1;
-        unsigned version = 0;  // m_nTableVersion right after the change
-    };
+    // mend its layout of the whole table instead of making it again. It
+    // tells the step to `version` from the one before only; every other
+    // change (open, new, code that writes the arrays) moves m_nTableVersion
+    // past it.
+    using TableChange = ::TableChange;
     TableChange m_lastTableChange;
 
     // --- the document framework's part -----------------------------------
     bool IsModified() const { return m_bModified; }
-    void SetModifiedFlag(bool bModified = true) { m_bModified = bModified; }
+    // Clearing the flag tells the host that the table is now what the file
+    // holds (or, untitled, empty): opened, saved or new.
+    void SetModifiedFlag(bool bModified = true);
     // Path of the file the document was opened from or saved as; empty for
     // an untitled document. It names the window and is where File/Save writes.
     const std::string& GetPathName() const { return m_strPathName; }

@@ -74,4 +74,5 @@ void COvrinDoc::Serialize(CArchive& ar)
     ++m_nTableVersion;
     if (n > 0)
         m_nCurrent = 0;
+    m_host.TableChanged(TableChange{TableChange::Kind::Replaced, -1, -1, m_nTableVersion});
 }

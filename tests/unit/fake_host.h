@@ -2,6 +2,7 @@
 #pragma once
 
 #include <deque>
+#include <functional>
 #include <map>
 #include <string>
 #include <utility>
@@ -48,6 +49,10 @@ public:
         return ok;
     }
     void UpdateAllViews() override { ++updates; }
+    std::function<void(const TableChange&)> onTableChanged;  // optional listeners
+    std::function<void()> onSettled;
+    void TableChanged(const TableChange& c) override { if (onTableChanged) onTableChanged(c); }
+    void ChangesSettled() override { if (onSettled) onSettled(); }
     int GetProfileInt(const std::string& section, const std::string& entry, int def) override
     {
         auto it = profile.find(section + "/" + entry);

@@ -22,7 +22,7 @@
 
 namespace test_support {
 
-// Points XDG_CONFIG_HOME, XDG_DATA_HOME and XDG_RUNTIME_DIR into a fresh
+// Points XDG_CONFIG_HOME, XDG_DATA_HOME, XDG_RUNTIME_DIR and XDG_STATE_HOME into a fresh
 // temporary folder. Must run before the first QSettings is made, so the
 // tests' main functions call it before QApplication.
 inline QTemporaryDir& PrivateFolders()
@@ -30,7 +30,7 @@ inline QTemporaryDir& PrivateFolders()
     static QTemporaryDir dir;
     static const bool set = [] {
         const QByteArray root = dir.path().toLocal8Bit();
-        for (const char* sub : {"config", "data", "runtime"})
+        for (const char* sub : {"config", "data", "runtime", "state"})
             QDir(dir.path()).mkpath(QString::fromLatin1(sub));
         QFile::setPermissions(dir.path() + QStringLiteral("/runtime"),
                               QFileDevice::ReadOwner | QFileDevice::WriteOwner |
@@ -38,6 +38,7 @@ inline QTemporaryDir& PrivateFolders()
         setenv("XDG_CONFIG_HOME", (root + "/config").constData(), 1);
         setenv("XDG_DATA_HOME", (root + "/data").constData(), 1);
         setenv("XDG_RUNTIME_DIR", (root + "/runtime").constData(), 1);
+        setenv("XDG_STATE_HOME", (root + "/state").constData(), 1);
         return true;
     }();
     (void)set;

@@ -60,6 +60,8 @@ bool CKeyListLayout::MendLastChange(const COvrinDoc& doc, const TextMetrics& met
         RemoveBlock(change.from);
         InsertBlock(change.entry, height());
         return true;
+    case Kind::Replaced:
+        return false;
     }
     return false;
 }

@@ -1,0 +1,141 @@
+// SPDX-License-Identifier: MIT
+#include "app/recovery.h"
+
+#include <algorithm>
+
+#include <QFile>
+#include <QFileInfo>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTimer>
+
+#include "app/file_commands.h"
+#include "doc/ovrin_doc.h"
+#include "doc/recovery_files.h"
+#include "frame/main_frame.h"
+
+namespace {
+
+const QString kCaption = QStringLiteral("Ovrin");
+
+QString NameOf(const std::string& path)
+{
+    return path.empty() ? QStringLiteral("Untitled")
+                        : QFileInfo(QFile::decodeName(QByteArray::fromStdString(path))).fileName();
+}
+
+}  // namespace
+
+CRecovery::CRecovery(COvrinDoc& doc, CFileCommands& files, std::string folder, QObject* parent)
+    : QObject(parent), m_doc(doc), m_files(files), m_strFolder(folder),
+      m_recorder(doc, std::move(folder))
+{
+    // Said after the command that met the failure has ended, not in it.
+    m_recorder.onFailure = [this](const std::string& reason) {
+        QTimer::singleShot(0, this, [this, reason] { ShowFailure(reason); });
+    };
+}
+
+void CRecovery::ShowFailure(const std::string& reason)
+{
+    QMessageBox::warning(m_pFrame.data(), kCaption,
+                         QStringLiteral("Unsaved changes cannot be kept for recovery after a crash: %1.\n"
+                                        "Save the document to keep them.")
+                             .arg(QString::fromLocal8Bit(reason)));
+}
+
+CRecovery::Answer CRecovery::Ask(const std::string& path)
+{
+    QMessageBox box(QMessageBox::Warning, kCaption,
+                    QStringLiteral("Ovrin ended without saving the changes to %1.\nRecover them?")
+                        .arg(NameOf(path)),
+                    QMessageBox::NoButton, m_pFrame.data());
+    QPushButton* recover = box.addButton(QStringLiteral("&Recover"), QMessageBox::AcceptRole);
+    QPushButton* discard = box.addButton(QStringLiteral("&Discard"), QMessageBox::DestructiveRole);
+    QPushButton* later = box.addButton(QStringLiteral("&Later"), QMessageBox::RejectRole);
+    box.setDefaultButton(recover);
+    box.setEscapeButton(later);
+    box.exec();
+    if (box.clickedButton() == recover)
+        return Answer::Recover;
+    return box.clickedButton() == discard ? Answer::Discard : Answer::Later;
+}
+
+void CRecovery::OfferAbandoned()
+{
+    std::vector<std::unique_ptr<CRecordFile>> records = CRecordFile::TakeAbandoned(m_strFolder);
+    struct Found {
+        std::unique_ptr<CRecordFile> record;
+        std::string bytes;
+        RecordBase base;
+    };
+    std::vector<Found> found;
+    for (auto& record : records) {
+        if (m_asked.count(record->Path()))
+            continue;
+        std::string bytes = record->Contents();
+        const std::optional<RecordBase> base = ReadRecordBase(bytes);
+        if (!base)
+            continue;  // not a record this program can read: left alone
+        // Nothing was changed before the program ended.
+        if (!HasRecordedChanges(bytes)) {
+            record->Remove();
+            continue;
+        }
+        found.push_back(Found{std::move(record), std::move(bytes), *base});
+    }
+    std::stable_partition(found.begin(), found.end(),
+                          [this](const Found& f) { return f.base.path == m_doc.GetPathName(); });
+    for (Found& f : found) {
+        m_asked.insert(f.record->Path());
+        switch (Ask(f.base.path)) {
+        case Answer::Recover:
+            if (Recover(f.record, f.bytes, f.base))
+                return;
+            break;
+        case Answer::Discard:
+            f.record->Remove();
+            break;
+        case Answer::Later:
+            break;
+        }
+    }
+}
+
+bool CRecovery::Recover(std::unique_ptr<CRecordFile>& record, const std::string& bytes,
+                        const RecordBase& base)
+{
+    // The base first, as an opened file or a new document, then the changes.
+    if (m_doc.IsModified() || m_doc.GetPathName() != base.path) {
+        const bool ready = base.path.empty()
+                               ? m_files.OnFileNew()
+                               : m_files.OpenDocumentFile(QFile::decodeName(QByteArray::fromStdString(base.path)));
+        if (!ready && m_doc.IsModified())
+            return false;  // the person kept the document that was open
+    }
+    const RecordBase& now = m_recorder.Base();
+    if (m_doc.IsModified() || now.path != base.path) {
+        // The file may come back (a drive not mounted, a folder renamed).
+        QMessageBox::warning(m_pFrame.data(), kCaption,
+                             QStringLiteral("The changes to %1 are kept for a later start: the "
+                                            "file cannot be opened now.")
+                                 .arg(NameOf(base.path)));
+        return false;
+    }
+    if (now.file != base.file) {
+        QMessageBox::warning(m_pFrame.data(), kCaption,
+                             QStringLiteral("The changes to %1 cannot be recovered: another "
+                                            "program changed the file after they were made.")
+                                 .arg(NameOf(base.path)));
+        record->Remove();
+        return false;
+    }
+    ReplayRecord(bytes, m_doc);
+    m_doc.SetModifiedFlag(true);
+    m_recorder.Adopt(std::move(record), base);
+    if (m_pFrame) {
+        m_pFrame->InitialUpdateAllViews();
+        m_pFrame->RefreshCommandStates();
+    }
+    return true;
+}

@@ -1,0 +1,325 @@
+// SPDX-License-Identifier: MIT
+#include "doc/recovery_record.h"
+
+#include <vector>
+
+#include <zlib.h>
+
+#include "doc/ovrin_doc.h"
+
+namespace {
+
+constexpr std::string_view kMagic = "ovrin recovery record 1\n";
+
+enum Tag : char { kBase = 'B', kInserted = 'I', kRemoved = 'D', kRewritten = 'E', kTable = 'T' };
+
+void PutNumber(std::string& out, std::uint64_t n)
+{
+    for (int i = 0; i < 8; ++i)
+        out.push_back(static_cast<char>(n >> (8 * i)));
+}
+
+void PutText(std::string& out, std::string_view text)
+{
+    PutNumber(out, text.size());
+    out.append(text);
+}
+
+void PutEntry(std::string& out, const COvrinDoc& doc, int i)
+{
+    PutText(out, doc.m_arrKeyWords[i]);
+    PutText(out, doc.m_arrDescriptions[i]);
+    PutText(out, doc.m_arrDates[i]);
+}
+
+// A frame: the payload's length, its CRC-32, the payload.
+std::string Frame(const std::string& payload)
+{
+    std::string out;
+    out.reserve(payload.size() + 12);
+    PutNumber(out, payload.size());
+    const auto crc = static_cast<std::uint32_t>(
+        crc32_z(0, reinterpret_cast<const Bytef*>(payload.data()), payload.size()));
+    for (int i = 0; i < 4; ++i)
+        out.push_back(static_cast<char>(crc >> (8 * i)));
+    out.append(payload);
+    return out;
+}
+
+// Reads numbers and texts off the front of some bytes; once anything is
+// missing every later read fails too.
+class Reader {
+public:
+    explicit Reader(std::string_view bytes) : m_rest(bytes) {}
+    bool ok() const { return m_ok; }
+    bool AtEnd() const { return m_rest.empty(); }
+    std::uint64_t Number(int bytes = 8)
+    {
+        if (!Need(static_cast<std::size_t>(bytes)))
+            return 0;
+        std::uint64_t n = 0;
+        for (int i = 0; i < bytes; ++i)
+            n |= std::uint64_t(static_cast<unsigned char>(m_rest[i])) << (8 * i);
+        m_rest.remove_prefix(static_cast<std::size_t>(bytes));
+        return n;
+    }
+    std::string_view Bytes(std::uint64_t n)
+    {
+        if (!Need(n))
+            return {};
+        const std::string_view out = m_rest.substr(0, n);
+        m_rest.remove_prefix(n);
+        return out;
+    }
+    std::string_view Text() { return Bytes(Number()); }
+    int Index()
+    {
+        const std::uint64_t n = Number();
+        if (n > 0x7FFFFFFF)
+            m_ok = false;
+        return m_ok ? static_cast<int>(n) : -1;
+    }
+
+private:
+    bool Need(std::uint64_t n)
+    {
+        if (m_rest.size() < n)
+            m_ok = false;
+        return m_ok;
+    }
+    std::string_view m_rest;
+    bool m_ok = true;
+};
+
+// The payloads of the whole frames after the magic, up to the first torn or
+// damaged one.
+std::vector<std::string_view> Payloads(std::string_view record)
+{
+    std::vector<std::string_view> out;
+    if (record.substr(0, kMagic.size()) != kMagic)
+        return out;
+    Reader reader(record.substr(kMagic.size()));
+    while (!reader.AtEnd()) {
+        const std::uint64_t length = reader.Number();
+        const std::uint64_t crc = reader.Number(4);
+        const std::string_view payload = reader.Bytes(length);
+        if (!reader.ok() || payload.empty() ||
+            crc32_z(0, reinterpret_cast<const Bytef*>(payload.data()), payload.size()) != crc)
+            break;
+        out.push_back(payload);
+    }
+    return out;
+}
+
+struct Entry {
+    std::string_view keyWords, description, date;
+};
+
+Entry ReadEntry(Reader& reader)
+{
+    Entry e;
+    e.keyWords = reader.Text();
+    e.description = reader.Text();
+    e.date = reader.Text();
+    return e;
+}
+
+// One change read back, checked against the size of the table it meets.
+struct Step {
+    char tag = 0;
+    int entry = 0;
+    int from = 0;
+    Entry texts;
+    std::string_view table;  // the entries of a whole table, still encoded
+    int count = 0;
+};
+
+std::optional<Step> ReadStep(std::string_view payload, int tableSize)
+{
+    Reader reader(payload.substr(1));
+    Step step;
+    step.tag = payload[0];
+    switch (step.tag) {
+    case kInserted:
+        step.entry = reader.Index();
+        step.texts = ReadEntry(reader);
+        if (step.entry > tableSize)
+            return std::nullopt;
+        break;
+    case kRemoved:
+        step.entry = reader.Index();
+        if (step.entry >= tableSize)
+            return std::nullopt;
+        break;
+    case kRewritten:
+        step.from = reader.Index();
+        step.entry = reader.Index();
+        step.texts = ReadEntry(reader);
+        if (step.from >= tableSize || step.entry >= tableSize)
+            return std::nullopt;
+        break;
+    case kTable: {
+        step.count = reader.Index();
+        step.table = payload.substr(1 + 8);
+        Reader entries(step.table);
+        for (int i = 0; i < step.count && entries.ok(); ++i)
+            ReadEntry(entries);
+        if (!entries.ok() || !entries.AtEnd())
+            return std::nullopt;
+        break;
+    }
+    default:
+        return std::nullopt;
+    }
+    if (!reader.ok() || (step.tag != kTable && !reader.AtEnd()))
+        return std::nullopt;
+    return step;
+}
+
+int SizeAfter(const Step& step, int tableSize)
+{
+    switch (step.tag) {
+    case kInserted: return tableSize + 1;
+    case kRemoved: return tableSize - 1;
+    case kTable: return step.count;
+    default: return tableSize;
+    }
+}
+
+void Apply(const Step& step, COvrinDoc& doc)
+{
+    CStringArray* const arrays[] = {&doc.m_arrKeyWords, &doc.m_arrDescriptions, &doc.m_arrDates};
+    const auto at = static_cast<std::size_t>(step.entry);
+    switch (step.tag) {
+    case kInserted:
+        doc.m_arrKeyWords.Insert(at, step.texts.keyWords);
+        doc.m_arrDescriptions.Insert(at, step.texts.description);
+        doc.m_arrDates.Insert(at, step.texts.date);
+        doc.m_nCurrent = step.entry;
+        break;
+    case kRemoved:
+        for (CStringArray* arr : arrays)
+            arr->Erase(at);
+        doc.m_nCurrent = step.entry > 0 ? step.entry - 1 : 0;
+        break;
+    case kRewritten: {
+        const auto from = static_cast<std::size_t>(step.from);
+        doc.m_arrKeyWords.Set(from, step.texts.keyWords);
+        doc.m_arrDescriptions.Set(from, step.texts.description);
+        doc.m_arrDates.Set(from, step.texts.date);
+        for (CStringArray* arr : arrays)
+            arr->Move(from, at);
+        doc.m_nCurrent = step.entry;
+        break;
+    }
+    case kTable: {
+        for (CStringArray* arr : arrays)
+            arr->clear();
+        Reader entries(step.table);
+        for (int i = 0; i < step.count; ++i) {
+            const Entry e = ReadEntry(entries);
+            doc.m_arrKeyWords.push_back(e.keyWords);
+            doc.m_arrDescriptions.push_back(e.description);
+            doc.m_arrDates.push_back(e.date);
+        }
+        doc.m_nCurrent = step.count > 0 ? 0 : -1;
+        break;
+    }
+    default:
+        break;
+    }
+    doc.m_nCount = static_cast<int>(doc.m_arrKeyWords.size());
+}
+
+}  // namespace
+
+std::string EncodeRecordStart(const RecordBase& base)
+{
+    std::string payload(1, kBase);
+    PutText(payload, base.path);
+    for (std::uint64_t n : {base.file.device, base.file.inode, base.file.size,
+                            static_cast<std::uint64_t>(base.file.modifiedSeconds),
+                            static_cast<std::uint64_t>(base.file.modifiedNanoseconds)})
+        PutNumber(payload, n);
+    return std::string(kMagic) + Frame(payload);
+}
+
+std::string EncodeTableChange(const COvrinDoc& doc, const TableChange& change)
+{
+    std::string payload;
+    switch (change.kind) {
+    case TableChange::Kind::Inserted:
+        payload.push_back(kInserted);
+        PutNumber(payload, static_cast<std::uint64_t>(change.entry));
+        PutEntry(payload, doc, change.entry);
+        break;
+    case TableChange::Kind::Removed:
+        payload.push_back(kRemoved);
+        PutNumber(payload, static_cast<std::uint64_t>(change.entry));
+        break;
+    case TableChange::Kind::Rewritten:
+        payload.push_back(kRewritten);
+        PutNumber(payload, static_cast<std::uint64_t>(change.from));
+        PutNumber(payload, static_cast<std::uint64_t>(change.entry));
+        PutEntry(payload, doc, change.entry);
+        break;
+    case TableChange::Kind::Replaced:
+        return EncodeWholeTable(doc);
+    }
+    return Frame(payload);
+}
+
+std::string EncodeWholeTable(const COvrinDoc& doc)
+{
+    std::string payload(1, kTable);
+    PutNumber(payload, static_cast<std::uint64_t>(doc.m_nCount));
+    for (int i = 0; i < doc.m_nCount; ++i)
+        PutEntry(payload, doc, i);
+    return Frame(payload);
+}
+
+std::optional<RecordBase> ReadRecordBase(std::string_view record)
+{
+    const std::vector<std::string_view> payloads = Payloads(record);
+    if (payloads.empty() || payloads[0][0] != kBase)
+        return std::nullopt;
+    Reader reader(payloads[0].substr(1));
+    RecordBase base;
+    base.path = std::string(reader.Text());
+    base.file.device = reader.Number();
+    base.file.inode = reader.Number();
+    base.file.size = reader.Number();
+    base.file.modifiedSeconds = static_cast<std::int64_t>(reader.Number());
+    base.file.modifiedNanoseconds = static_cast<std::int64_t>(reader.Number());
+    if (!reader.ok() || !reader.AtEnd())
+        return std::nullopt;
+    return base;
+}
+
+bool HasRecordedChanges(std::string_view record)
+{
+    return ReadRecordBase(record) && Payloads(record).size() > 1;
+}
+
+int ReplayRecord(std::string_view record, COvrinDoc& doc)
+{
+    if (!ReadRecordBase(record))
+        return 0;
+    // Every step is checked before the first is applied, so the table is
+    // never left half replayed.
+    std::vector<Step> steps;
+    int size = doc.m_nCount;
+    const std::vector<std::string_view> payloads = Payloads(record);
+    for (std::size_t i = 1; i < payloads.size(); ++i) {
+        const std::optional<Step> step = ReadStep(payloads[i], size);
+        if (!step)
+            break;
+        size = SizeAfter(*step, size);
+        steps.push_back(*step);
+    }
+    for (const Step& step : steps)
+        Apply(step, doc);
+    if (!steps.empty())
+        ++doc.m_nTableVersion;
+    return static_cast<int>(steps.size());
+}

@@ -1,0 +1,54 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "doc/table_change.h"
+
+class COvrinDoc;
+
+// Which file a path named at one moment: another program that replaces the
+// file, or only rewrites it, changes at least one of these.
+struct FileIdentity {
+    std::uint64_t device = 0;
+    std::uint64_t inode = 0;
+    std::uint64_t size = 0;
+    std::int64_t modifiedSeconds = 0;
+    std::int64_t modifiedNanoseconds = 0;
+    bool operator==(const FileIdentity&) const = default;
+};
+
+// What a recovery record's changes start from: the document's file as it
+// was read or last written (its path's exact bytes and identity), or, with
+// an empty path, a new untitled document without entries.
+struct RecordBase {
+    std::string path;
+    FileIdentity file;
+};
+
+// A recovery record is the start (which names the base) followed by one
+// frame a change, each behind its length and checksum, so that a write torn
+// by a crash is recognised and dropped with everything after it. A frame
+// holds what one command did (an entry inserted, removed or rewritten, with
+// its texts) or the whole table where no smaller step says it.
+std::string EncodeRecordStart(const RecordBase& base);
+// `change` must be an insertion, removal or rewrite the document's table has
+// just gone through.
+std::string EncodeTableChange(const COvrinDoc& doc, const TableChange& change);
+std::string EncodeWholeTable(const COvrinDoc& doc);
+
+// The base a record names; nothing when the bytes are no record.
+std::optional<RecordBase> ReadRecordBase(std::string_view record);
+
+// Whether the record holds at least one change written whole.
+bool HasRecordedChanges(std::string_view record);
+
+// Applies the record's changes to the document, which must hold its base:
+// the table, and the position, become those after the last change that was
+// written whole. Changes that do not fit the table they meet (a record over
+// another table) are not applied, nor is anything after them. Returns how
+// many changes were applied.
+int ReplayRecord(std::string_view record, COvrinDoc& doc);

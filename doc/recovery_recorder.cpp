@@ -1,0 +1,78 @@
+// SPDX-License-Identifier: MIT
+#include "doc/recovery_recorder.h"
+
+#include <utility>
+
+#include "doc/ovrin_doc.h"
+
+CRecoveryRecorder::CRecoveryRecorder(const COvrinDoc& doc, std::string folder)
+    : m_doc(doc), m_strFolder(std::move(folder))
+{
+}
+
+void CRecoveryRecorder::TableChanged(const TableChange& change)
+{
+    if (change.kind == TableChange::Kind::Replaced) {
+        // A settled document follows (open, new); until it does, the file
+        // no longer tells the table.
+        Drop();
+        m_bBaseIsTable = false;
+        return;
+    }
+    const std::string bytes = m_pRecord || m_bBaseIsTable ? EncodeTableChange(m_doc, change)
+                                                          : EncodeWholeTable(m_doc);
+    std::string error;
+    bool written = false;
+    if (m_pRecord) {
+        written = m_pRecord->Append(bytes, error);
+    } else {
+        m_pRecord = CRecordFile::Create(m_strFolder, EncodeRecordStart(m_base) + bytes, error);
+        written = m_pRecord != nullptr;
+    }
+    if (written) {
+        m_bFailing = false;
+        return;
+    }
+    // A record that missed a change would replay to a wrong table: it goes,
+    // and the next change starts a new one with the whole table.
+    Drop();
+    m_bBaseIsTable = false;
+    if (!m_bFailing && onFailure)
+        onFailure(error);
+    m_bFailing = true;
+}
+
+void CRecoveryRecorder::ChangesSettled()
+{
+    Drop();
+    m_base = RecordBase{m_doc.GetPathName(), {}};
+    if (m_base.path.empty()) {
+        m_bBaseIsTable = m_doc.m_nCount == 0;
+        return;
+    }
+    const std::optional<FileIdentity> file = IdentityOf(m_base.path);
+    m_bBaseIsTable = file.has_value();
+    if (file)
+        m_base.file = *file;
+}
+
+void CRecoveryRecorder::Discard()
+{
+    Drop();
+    m_bBaseIsTable = false;
+}
+
+void CRecoveryRecorder::Adopt(std::unique_ptr<CRecordFile> record, const RecordBase& base)
+{
+    Drop();
+    m_pRecord = std::move(record);
+    m_base = base;
+    m_bBaseIsTable = true;
+}
+
+void CRecoveryRecorder::Drop()
+{
+    if (m_pRecord)
+        m_pRecord->Remove();
+    m_pRecord.reset();
+}

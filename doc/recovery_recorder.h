@@ -1,0 +1,50 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "doc/recovery_files.h"
+#include "doc/recovery_record.h"
+
+class COvrinDoc;
+
+// Keeps the recovery record of a document's unsaved changes: from the first
+// change after the document was opened, saved or made new, every change is
+// appended and synced as it happens; the record goes when the changes are
+// saved or thrown away. Replaying it over its base gives the table the
+// document holds.
+class CRecoveryRecorder final {
+public:
+    CRecoveryRecorder(const COvrinDoc& doc, std::string folder);
+
+    void TableChanged(const TableChange& change);
+    // The table is what the document's file holds now (or new and empty).
+    void ChangesSettled();
+    // The unsaved changes are thrown away (closing without saving).
+    void Discard();
+    // Goes on with a record left by a program that ended, whose changes the
+    // document now holds over `base`.
+    void Adopt(std::unique_ptr<CRecordFile> record, const RecordBase& base);
+
+    // What a record made now would start from.
+    const RecordBase& Base() const { return m_base; }
+    bool IsRecording() const { return m_pRecord != nullptr; }
+
+    // Told why, once, when changes cannot be recorded; again only after a
+    // change was recorded in between.
+    std::function<void(const std::string&)> onFailure;
+
+private:
+    void Drop();
+
+    const COvrinDoc& m_doc;
+    std::string m_strFolder;
+    std::unique_ptr<CRecordFile> m_pRecord;
+    RecordBase m_base;
+    // Whether the document's table, before any recorded change, is the
+    // base's; when not, a record starts with the whole table.
+    bool m_bBaseIsTable = true;
+    bool m_bFailing = false;
+};

@@ -1,0 +1,163 @@
+#!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
+# Unsaved changes survive the real program's end by kill -9 and by SIGTERM:
+# a later start offers them, and the window then shows exactly the entries
+# it showed before, still to be saved.
+#
+# Usage: recovery_test.sh <path of the ovrin binary>
+# Exit 77 (skipped) when Xvfb, openbox or xdotool is not installed.
+set -uo pipefail
+
+ovrin=${1:?usage: $0 <ovrin binary>}
+for tool in Xvfb openbox xdotool; do
+  command -v "$tool" >/dev/null || { echo "SKIP: $tool is not installed"; exit 77; }
+done
+
+work=$(mktemp -d)
+pids=()
+cleanup() {
+  local pid
+  for pid in "${pids[@]}"; do kill -9 "$pid" 2>/dev/null; done
+  for pid in "${pids[@]}"; do wait "$pid" 2>/dev/null; done
+  rm -rf "$work"
+}
+trap cleanup EXIT
+fail() { echo "FAIL: $*"; exit 1; }
+
+Xvfb -displayfd 3 -noreset -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" 2>/dev/null &
+pids+=($!)
+for _ in $(seq 100); do [[ -s $work/display ]] && break; sleep 0.1; done
+[[ -s $work/display ]] || fail "Xvfb did not start"
+export DISPLAY=:$(head -n1 "$work/display")
+openbox --sm-disable >/dev/null 2>&1 &
+pids+=($!)
+sleep 1
+
+mkdir -m 700 "$work/runtime" "$work/docs"
+export HOME=$work/home XDG_CONFIG_HOME=$work/config XDG_DATA_HOME=$work/data
+export XDG_RUNTIME_DIR=$work/runtime XDG_STATE_HOME=$work/state QT_QPA_PLATFORM=xcb
+unset SESSION_MANAGER
+export ASAN_OPTIONS=${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0
+mkdir -p "$HOME"
+doc=$work/docs/notes.ovr
+printf 'KeyWords: banana\n\nKeyWords: cherry\n\nKeyWords: grape\n' >"$work/notes.rec"
+"$ovrin" --import "$work/notes.rec" "$doc" || fail "cannot make the document"
+
+window() {
+  local id
+  id=$(timeout 60 xdotool search --sync --onlyvisible --name "^$1\$" 2>/dev/null | head -n1)
+  [[ -n $id ]] || fail "no window named \"$1\""
+  echo "$id"
+}
+keys() { xdotool windowactivate --sync "$1" >/dev/null 2>&1; sleep 0.3; shift; xdotool "$@"; sleep 0.5; }
+add() {
+  keys "$main" key a
+  keys "$(window Edit-Dialog)" type --delay 20 "$1"
+  xdotool key Return
+  sleep 0.5
+}
+start() {
+  "$ovrin" "$@" >>"$work/ovrin.log" 2>&1 &
+  program=$!
+  pids+=($program)
+}
+# Answers the question about the record left behind with Recover, then
+# saves what the window shows and checks it is $1.
+recover_and_save() {
+  keys "$(window Ovrin)" key Return
+  main=$(window "notes.ovr - Ovrin")
+  keys "$main" key ctrl+s
+  local shown
+  shown=$("$ovrin" --list "$doc" | tr '\n' ' ')
+  [[ $shown == "$1" ]] || fail "the recovered document holds \"$shown\", not \"$1\""
+  [[ -z $(ls -A "$XDG_STATE_HOME/ovrin") ]] || fail "the record stayed after the save"
+}
+
+# 1. Add, edit (the entry moves) and delete, then kill -9.
+start "$doc"
+main=$(window "notes.ovr - Ovrin")
+add apple
+keys "$main" key e
+keys "$(window Edit-Dialog)" key ctrl+a type --delay 20 melon
+xdotool key Return
+sleep 0.5
+keys "$main" key b alt+e Down Down Right Return
+[[ $(ls -A "$work/docs") == notes.ovr ]] || fail "something lies beside the document: $(ls -A "$work/docs")"
+kill -9 "$program"
+wait "$program" 2>/dev/null
+[[ $("$ovrin" --list "$doc" | tr '\n' ' ') == "banana cherry grape " ]] || fail "the changes reached the file"
+start "$doc"
+recover_and_save "cherry grape melon "
+
+# 2. One more entry, then SIGTERM ends the program; a start without a file
+#    offers the record and opens its document.
+add zucchini
+kill -TERM "$program"
+for _ in $(seq 100); do kill -0 "$program" 2>/dev/null || break; sleep 0.1; done
+kill -0 "$program" 2>/dev/null && fail "SIGTERM did not end the program"
+start
+recover_and_save "cherry grape melon zucchini "
+
+# 3. Later keeps a record for the next start, Discard removes it; neither
+#    touches the file.
+add fig
+kill -9 "$program"
+wait "$program" 2>/dev/null
+start "$doc"
+keys "$(window Ovrin)" key Escape
+main=$(window "notes.ovr - Ovrin")
+kill -TERM "$program"
+wait "$program" 2>/dev/null
+[[ -n $(ls -A "$XDG_STATE_HOME/ovrin") ]] || fail "Later removed the record"
+start "$doc"
+keys "$(window Ovrin)" key alt+d
+main=$(window "notes.ovr - Ovrin")
+[[ -z $(ls -A "$XDG_STATE_HOME/ovrin") ]] || fail "Discard left the record"
+
+# 4. A record whose file is away is kept; one over a file that another
+#    program replaced is never replayed.
+add fig
+kill -9 "$program"
+wait "$program" 2>/dev/null
+mv "$doc" "$work/away.ovr"
+start
+keys "$(window Ovrin)" key Return
+sleep 1
+keys "$(window Ovrin)" key Return
+sleep 1
+keys "$(window Ovrin)" key Return
+main=$(window "Untitled - Ovrin")
+kill -TERM "$program"
+wait "$program" 2>/dev/null
+[[ -n $(ls -A "$XDG_STATE_HOME/ovrin") ]] || fail "the record of a file that is away was removed"
+mv "$work/away.ovr" "$doc"
+"$ovrin" --import "$work/notes.rec" "$work/other.ovr" && mv "$work/other.ovr" "$doc"
+start "$doc"
+keys "$(window Ovrin)" key Return
+sleep 1
+keys "$(window Ovrin)" key Return
+main=$(window "notes.ovr - Ovrin")
+keys "$main" key ctrl+s
+[[ $("$ovrin" --list "$doc" | tr '\n' ' ') == "banana cherry grape " ]] || fail "a record was replayed over another file"
+[[ -z $(ls -A "$XDG_STATE_HOME/ovrin") ]] || fail "the record that cannot be replayed stayed"
+
+# 5. A start that hands its file to the running program offers the record
+#    of another window that was killed, here of an untitled document.
+start "$doc"
+first=$program
+main=$(window "notes.ovr - Ovrin")
+start
+second=$program
+main=$(timeout 60 xdotool search --sync --onlyvisible --pid "$second" --name " - Ovrin$" | head -n1)
+add kiwi
+kill -9 "$second"
+wait "$second" 2>/dev/null
+"$ovrin" "$doc" || fail "the hand-over failed"
+keys "$(window Ovrin)" key Return
+main=$(window "Untitled - Ovrin")
+keys "$main" key ctrl+s
+keys "$(window "Save As")" key ctrl+a type --delay 20 "$work/kiwi.ovr"
+xdotool key Return
+sleep 1
+[[ $("$ovrin" --list "$work/kiwi.ovr" | tr '\n' ' ') == "kiwi " ]] || fail "the untitled document was not recovered"
+echo PASS

@@ -1,0 +1,153 @@
+// SPDX-License-Identifier: MIT
+// The recovery record on the real file system: what it replays to after
+// every kind of change, torn and damaged, and when it comes and goes.
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "doc/recovery_recorder.h"
+#include "fs_test_support.h"
+
+namespace {
+
+using namespace fs_test;
+
+std::vector<Entry> TableOf(const COvrinDoc& doc)
+{
+    std::vector<Entry> out;
+    for (int i = 0; i < doc.m_nCount; ++i)
+        out.push_back({std::string(doc.m_arrKeyWords[i]), std::string(doc.m_arrDescriptions[i]),
+                       std::string(doc.m_arrDates[i])});
+    return out;
+}
+
+// A document opened from a real file, its recorder wired as the window's is.
+struct Recorded {
+    TempFolder dir;
+    FakeHost host;
+    COvrinDoc doc{host};
+    std::string state = dir / "state";
+    std::unique_ptr<CRecoveryRecorder> recorder = std::make_unique<CRecoveryRecorder>(doc, state);
+
+    explicit Recorded(std::initializer_list<Entry> entries)
+    {
+        host.onTableChanged = [this](const TableChange& c) { if (recorder) recorder->TableChanged(c); };
+        host.onSettled = [this] { if (recorder) recorder->ChangesSettled(); };
+        SaveEntries(dir / "notes.ovr", entries);
+        EXPECT_TRUE(OpenDocumentFile(doc, dir / "notes.ovr").ok);
+    }
+    void Add(const std::string& keyWords)
+    {
+        host.editAnswers.push_back({true, keyWords, "about " + keyWords});
+        doc.OnEntryAdd();
+    }
+    std::vector<std::string> Records() const
+    {
+        std::vector<std::string> out;
+        if (fs::exists(state))
+            for (const auto& e : fs::directory_iterator(state))
+                out.push_back(ReadBytes(e.path()));
+        return out;
+    }
+};
+
+// The table and position a record gives over a fresh read of its base.
+std::pair<std::vector<Entry>, int> Replayed(std::string_view record)
+{
+    FakeHost host;
+    COvrinDoc doc(host);
+    const std::optional<RecordBase> base = ReadRecordBase(record);
+    if (base && !base->path.empty())
+        OpenDocumentFile(doc, base->path);
+    ReplayRecord(record, doc);
+    return {TableOf(doc), doc.m_nCurrent};
+}
+
+}  // namespace
+
+TEST(RecoveryRecord, ReplaysEveryChangeAndDropsWhatIsTornOrDamaged)
+{
+    Recorded r({{"b", "1"}, {"d", "2"}, {"f", "3"}});
+    const std::vector<std::function<void()>> commands = {
+        [&] { r.Add("a"); },                                   // in front
+        [&] { r.Add("z"); },                                   // at the end
+        [&] { r.doc.m_nCurrent = 1; r.doc.OnEntryDelete(); },  // removed
+        [&] { r.doc.m_nCurrent = 0;                            // rewritten and moved
+              r.host.editAnswers.push_back({true, "e", "moved"}); r.doc.OnEntryEdit(); },
+        [&] { r.doc.OnEntryUndo(); },                          // back at its place
+    };
+    std::vector<std::string> records;
+    std::vector<std::vector<Entry>> tables{TableOf(r.doc)};
+    for (const auto& command : commands) {
+        command();
+        ASSERT_EQ(r.Records().size(), 1u);
+        records.push_back(r.Records()[0]);
+        tables.push_back(TableOf(r.doc));
+        EXPECT_EQ(Replayed(records.back()), std::make_pair(tables.back(), r.doc.m_nCurrent));
+    }
+    // Cut anywhere, the record gives the table after its last whole change.
+    const std::string& whole = records.back();
+    for (std::size_t length = 0; length <= whole.size(); ++length) {
+        if (!ReadRecordBase(whole.substr(0, length)))
+            continue;  // cut inside its start: no record at all
+        std::size_t complete = 0;
+        while (complete < records.size() && records[complete].size() <= length)
+            ++complete;
+        EXPECT_EQ(Replayed(whole.substr(0, length)).first, tables[complete]) << length;
+    }
+    std::string damaged = whole;
+    damaged[records[3].size() - 2] ^= 0x40;  // in the date of the rewritten entry
+    EXPECT_EQ(Replayed(damaged).first, tables[3]);
+    // Over a table it does not fit, it stops at the first change that does
+    // not: over two entries, the second (an insertion at 4).
+    SaveEntries(r.dir / "two.ovr", {{"x", ""}, {"y", ""}});
+    FakeHost host;
+    COvrinDoc two(host);
+    ASSERT_TRUE(OpenDocumentFile(two, r.dir / "two.ovr").ok);
+    EXPECT_EQ(ReplayRecord(whole, two), 1);
+}
+
+TEST(RecoveryRecord, LivesFromTheFirstChangeUntilSavedOrDiscarded)
+{
+    Recorded r({{"b", "1"}});
+    EXPECT_TRUE(r.Records().empty());
+    r.Add("a");
+    EXPECT_EQ(r.Records().size(), 1u);
+    EXPECT_TRUE(CRecordFile::TakeAbandoned(r.state).empty()) << "held by the living program";
+    EXPECT_TRUE(SaveDocumentFile(r.doc, r.dir / "notes.ovr").ok);
+    EXPECT_TRUE(r.Records().empty());
+
+    // Changes thrown away while the table keeps them: the next record
+    // starts from the whole table.
+    r.Add("c");
+    r.recorder->Discard();
+    EXPECT_TRUE(r.Records().empty());
+    r.Add("d");
+    ASSERT_EQ(r.Records().size(), 1u);
+    EXPECT_EQ(Replayed(r.Records()[0]).first, TableOf(r.doc));
+
+    // A program that ends leaves its record to one other program.
+    r.recorder.reset();
+    auto taken = CRecordFile::TakeAbandoned(r.state);
+    ASSERT_EQ(taken.size(), 1u);
+    EXPECT_TRUE(CRecordFile::TakeAbandoned(r.state).empty());
+    EXPECT_EQ(taken[0]->Contents(), r.Records()[0]);
+    taken[0]->Remove();
+    EXPECT_TRUE(r.Records().empty());
+}
+
+TEST(RecoveryRecord, SaysOnceWhenItCannotWriteAndRecoversTheWholeTableAfter)
+{
+    Recorded r({{"b", "1"}});
+    WriteBytes(r.state, "a file where the folder should be");
+    std::vector<std::string> failures;
+    r.recorder->onFailure = [&](const std::string& why) { failures.push_back(why); };
+    r.Add("a");
+    r.Add("c");
+    EXPECT_EQ(failures.size(), 1u);
+    fs::remove(r.state);
+    r.Add("d");
+    ASSERT_EQ(r.Records().size(), 1u);
+    EXPECT_EQ(Replayed(r.Records()[0]).first, TableOf(r.doc));
+    EXPECT_EQ(r.doc.m_nCount, 4);
+}
