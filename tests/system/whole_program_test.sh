@@ -20,18 +20,18 @@ ovrin_windows() { xdotool search --onlyvisible --name ' - Ovrin$' 2>/dev/null | 
 "$ovrin" >"$work/first.log" 2>&1 &
 first=$!
 pids+=($first)
-main=$(window "Untitled - Ovrin")
+main=$(window "Untitled - Ovrin") || exit 1
 
 # 2. 'a' opens the Edit dialog; the key words and Return add the entry.
 type_into "$main" key a
-dialog=$(window "Edit-Dialog")
+dialog=$(window "Edit-Dialog") || exit 1
 type_into "$dialog" type --delay 30 "alpha"
 xdotool key Return
 sleep 0.5
 
 # 3. Ctrl+S asks for a name (untitled) and writes the file.
 type_into "$main" key ctrl+s
-save=$(window "Save As")
+save=$(window "Save As") || exit 1
 type_into "$save" key ctrl+a
 xdotool type --delay 20 "$work/one.ovr"
 xdotool key Return

@@ -41,7 +41,7 @@ exit_program() {
 "$ovrin" >"$work/first.log" 2>&1 &
 first=$!
 pids+=($first)
-main=$(window "Untitled - Ovrin")
+main=$(window "Untitled - Ovrin") || exit 1
 sleep 0.5
 shot first-start
 [[ $(frame_of "$main") == "10 10 490 390" ]] || fail "first start: frame at $(frame_of "$main"), not 10 10 490 390"
@@ -57,7 +57,7 @@ grep -qx "$kept" "$profile" || fail "kept $(grep '^Rect=' "$profile"), not $kept
 "$ovrin" "$work/missing.ovr" >"$work/missing.log" 2>&1 &
 missing=$!
 pids+=($missing)
-message=$(window "Ovrin")
+message=$(window "Ovrin") || exit 1
 read -r x y w h < <(frame_of "$message")
 shot message
 (( ${x#-} + w / 2 - 640 < 20 && 640 - x - w / 2 < 20 && y + h / 2 - 450 < 20 && 450 - y - h / 2 < 20 )) ||
@@ -71,7 +71,7 @@ sed -i 's/^Rect=.*/Rect=0040 0030 1140 0790/' "$profile"
 QT_SCALE_FACTOR=2 "$ovrin" >"$work/scaled.log" 2>&1 &
 scaled=$!
 pids+=($scaled)
-main=$(window "Untitled - Ovrin")
+main=$(window "Untitled - Ovrin") || exit 1
 sleep 0.5
 shot scale-2
 read -r x y w h < <(frame_of "$main")
@@ -85,14 +85,14 @@ stop_window_manager
 "$ovrin" >"$work/plain.log" 2>&1 &
 plain=$!
 pids+=($plain)
-main=$(window "Untitled - Ovrin")
+main=$(window "Untitled - Ovrin") || exit 1
 sleep 0.5
 xdotool key F1
-window "Help for Ovrin" >/dev/null
+window "Help for Ovrin" >/dev/null || exit 1
 xdotool key Return
 sleep 0.5
 xdotool key a
-window "Edit-Dialog" >/dev/null
+window "Edit-Dialog" >/dev/null || exit 1
 xdotool key Escape
 sleep 0.3
 xdotool key alt+f && sleep 0.3 && xdotool key x

@@ -23,11 +23,13 @@ cleanup() {
 }
 trap cleanup EXIT
 
+# Reports on standard error, which also reaches the user from inside $(...);
+# there the caller must end as well: id=$(window NAME) || exit 1.
 fail() {
-  echo "FAIL: $*"
+  echo "FAIL: $*" >&2
   local log
   for log in "$work"/*.log; do
-    [[ -s $log ]] && { echo "--- $(basename "$log"):"; tail -n 20 "$log"; }
+    [[ -s $log ]] && { echo "--- $(basename "$log"):"; tail -n 20 "$log"; } >&2
   done
   if command -v import >/dev/null && [[ -n ${OVRIN_TEST_SCREENSHOT:-} ]]; then
     import -window root "$OVRIN_TEST_SCREENSHOT" 2>/dev/null
