@@ -48,10 +48,12 @@ CPersistentFrame::~CPersistentFrame()
 PlacementRect CPersistentFrame::RestoredRect() const
 {
     QRect r = m_rectRestored;
-    const Qt::WindowStates state = windowState();
+    // Not yet framed in its normal state: the rectangle asked for is the one
+    // to keep.
     if (m_bPlacingFrame)
-        ;  // not yet framed: the rectangle asked for is the one to keep
-    else if (!m_bFirstTime && !(state & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen)))
+        return FromQRect(r);
+    const Qt::WindowStates state = windowState();
+    if (!m_bFirstTime && !(state & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen)))
         r = frameGeometry();
     else if ((state & (Qt::WindowMaximized | Qt::WindowFullScreen)) && normalGeometry().isValid())
         // Qt's own record survives a resize seen before the state change;
@@ -175,12 +177,15 @@ void CPersistentFrame::resizeEvent(QResizeEvent* event)
 
 bool CPersistentFrame::eventFilter(QObject* watched, QEvent* event)
 {
+    // A window that opens minimized or maximized gets its size put right
+    // when it is first shown in its normal state.
     if (m_bPlacingFrame && watched == windowHandle() && event->type() == QEvent::Expose &&
-        windowHandle()->isExposed()) {
+        windowHandle()->isExposed() &&
+        !(windowState() & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen))) {
         m_bPlacingFrame = false;
         watched->removeEventFilter(this);
         const QMargins margins = windowHandle()->frameMargins();
-        if (!margins.isNull() && !(windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen))) {
+        if (!margins.isNull()) {
             resize(m_rectRestored.size().shrunkBy(margins));
             move(m_rectRestored.topLeft());
         }
