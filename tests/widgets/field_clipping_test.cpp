@@ -11,25 +11,16 @@
 
 using namespace app_fixture;
 
-namespace {
-
-std::string LongDate()
-{
-    std::string date;
-    for (int i = 0; i < 3000; ++i)
-        date += "24.12.2025 ";
-    return date;
-}
-
-}  // namespace
-
 class FieldClippingTest final : public QObject {
     Q_OBJECT
 
 private slots:
     void longDateStaysInItsFrame()
     {
-        RunningApp app({{"Garden", "", LongDate()}});
+        std::string date;
+        while (date.size() < 30000)
+            date += "24.12.2025 ";
+        RunningApp app({{"Garden", "", date}});
         QVERIFY(app.Started());
         app.Resize(700, 500);
         COvrinView& view = *app.Frame().ActiveView();
