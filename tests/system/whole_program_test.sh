@@ -6,7 +6,7 @@
 # starts to the first one, and end it through its File menu.
 #
 # Usage: whole_program_test.sh <path of the ovrin binary>
-# Exit 77 (skipped) when Xvfb, openbox or xdotool is not installed.
+# Exit 77 (skipped) when Xvfb, openbox, xdotool or xprop is not installed.
 set -uo pipefail
 
 ovrin=${1:?usage: $0 <ovrin binary>}
