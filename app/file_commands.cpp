@@ -7,6 +7,7 @@
 #include <QMessageBox>
 
 #include "app/recent_file_list.h"
+#include "dialogs/message_box.h"
 #include "doc/document_file.h"
 #include "doc/ovrin_doc.h"
 #include "frame/main_frame.h"
@@ -33,7 +34,13 @@ void CFileCommands::SetFrame(CMainFrame* frame)
         m_pFrame->SetDocumentTitle(Title());
 }
 
-QWidget* CFileCommands::Owner() const { return m_pFrame.data(); }
+QWidget* CFileCommands::Owner() const
+{
+    // Before the window is shown (a file named on the command line that
+    // cannot be opened) a message goes to the middle of the screen, not over
+    // the place the hidden window happens to have.
+    return m_pFrame && m_pFrame->isVisible() ? m_pFrame.data() : nullptr;
+}
 
 QString CFileCommands::FileFilter()
 {
@@ -51,9 +58,10 @@ bool CFileCommands::SaveModified()
 {
     if (!m_doc.IsModified())
         return true;
-    const QMessageBox::StandardButton answer = QMessageBox::warning(
-        Owner(), kCaption, QStringLiteral("Save changes to %1?").arg(Title()),
-        QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, QMessageBox::Yes);
+    CMessageBox box(QMessageBox::Warning, kCaption, QStringLiteral("Save changes to %1?").arg(Title()),
+                    QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, Owner());
+    box.setDefaultButton(QMessageBox::Yes);
+    const auto answer = static_cast<QMessageBox::StandardButton>(box.exec());
     if (answer == QMessageBox::Cancel || answer == QMessageBox::Escape ||
         answer == QMessageBox::NoButton)
         return false;
@@ -219,5 +227,6 @@ void CFileCommands::ReportError(int error, const QString& path, const std::strin
         if (!text.contains(Native(path)))
             text = QStringLiteral("%1\n%2").arg(Native(path), text);
     }
-    QMessageBox::warning(Owner(), kCaption, text);
+    CMessageBox box(QMessageBox::Warning, kCaption, text, QMessageBox::Ok, Owner());
+    box.exec();
 }

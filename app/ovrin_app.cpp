@@ -14,6 +14,7 @@
 #include "app/termination_signals.h"
 #include "app/shell_registration.h"
 #include "cli/program_paths.h"
+#include "dialogs/focus_return.h"
 #include "dialogs/info_dialogs.h"
 #include "doc/command_ids.h"
 #include "doc/ovrin_doc.h"
@@ -42,6 +43,7 @@ bool COvrinApp::InitInstance(const QStringList& arguments)
     QCoreApplication::setApplicationName(QStringLiteral("Ovrin"));
     EnsureResources();
     QGuiApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/ovrin.svg")));
+    qApp->installEventFilter(new CFocusReturn(this));
 
     LoadStdProfileSettings();
 

@@ -33,7 +33,8 @@ QWidget* CQtDocumentHost::DialogOwner() const
     QWidget* active = QApplication::activeWindow();
     if (active && m_pFindDlg && active == m_pFindDlg.data())
         return active;
-    return m_pFrame.data();
+    // Not over a window that is not shown yet: then the screen's middle.
+    return m_pFrame && m_pFrame->isVisible() ? m_pFrame.data() : nullptr;
 }
 
 bool CQtDocumentHost::RunEditDialog(std::string& keyWords, std::string& description)

@@ -2,6 +2,9 @@
 #include "frame/persistent_frame.h"
 
 #include <QCloseEvent>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QWindow>
 #include <QWindowStateChangeEvent>
 
 #include "frame/bar_state.h"
@@ -12,6 +15,20 @@ namespace {
 const QString kSection = QStringLiteral("Window size");
 
 QRect ToQRect(const PlacementRect& r) { return QRect(QPoint(r.left, r.top), QPoint(r.right - 1, r.bottom - 1)); }
+PlacementRect FromQRect(const QRect& r) { return {r.left(), r.top(), r.left() + r.width(), r.top() + r.height()}; }
+
+// The screens' available areas, the primary screen first.
+std::vector<PlacementRect> AvailableAreas()
+{
+    std::vector<PlacementRect> areas;
+    const QScreen* primary = QGuiApplication::primaryScreen();
+    if (primary)
+        areas.push_back(FromQRect(primary->availableGeometry()));
+    for (const QScreen* screen : QGuiApplication::screens())
+        if (screen != primary)
+            areas.push_back(FromQRect(screen->availableGeometry()));
+    return areas;
+}
 
 }  // namespace
 
@@ -31,12 +48,18 @@ CPersistentFrame::~CPersistentFrame()
 PlacementRect CPersistentFrame::RestoredRect() const
 {
     QRect r = m_rectRestored;
+    // Not yet framed in its normal state: the rectangle asked for is the one
+    // to keep.
+    if (m_bPlacingFrame)
+        return FromQRect(r);
     const Qt::WindowStates state = windowState();
     if (!m_bFirstTime && !(state & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen)))
-        r = geometry();
+        r = frameGeometry();
     else if ((state & (Qt::WindowMaximized | Qt::WindowFullScreen)) && normalGeometry().isValid())
-        r = normalGeometry();  // Qt's own record survives a resize seen before the state change
-    return {r.left(), r.top(), r.left() + r.width(), r.top() + r.height()};
+        // Qt's own record survives a resize seen before the state change;
+        // it holds the inside of the window.
+        r = normalGeometry().marginsAdded(windowHandle() ? windowHandle()->frameMargins() : QMargins());
+    return FromQRect(r);
 }
 
 void CPersistentFrame::ActivateFrame(int nCmdShow)
@@ -66,9 +89,18 @@ void CPersistentFrame::RestorePlacement()
     // Bars first, so the window is placed with its final layout.
     LoadBarState(*this, profile, QString::fromLatin1(kProfileName));
 
-    // No check against the screen: the window goes where the numbers say.
-    m_rectRestored = QRect(rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top);
-    setGeometry(m_rectRestored);
+    // The rectangle is the window's own, frame and title bar included, as
+    // the user sees it. Before the window is shown, move() places the frame
+    // but the size is the inside's; the frame's margins are known only once
+    // the window manager has framed the window, so the size is put right on
+    // the first exposure.
+    const QRect target = ToQRect(FitOnScreens(rect, AvailableAreas()));
+    m_rectRestored = target;
+    m_bPlacingFrame = true;
+    resize(target.size());
+    move(target.topLeft());
+    create();
+    windowHandle()->installEventFilter(this);
 
     switch (state.show) {
     case ShowCommand::MinimizedNoActivate:
@@ -143,12 +175,30 @@ void CPersistentFrame::resizeEvent(QResizeEvent* event)
     QMainWindow::resizeEvent(event);
 }
 
+bool CPersistentFrame::eventFilter(QObject* watched, QEvent* event)
+{
+    // A window that opens minimized or maximized gets its size put right
+    // when it is first shown in its normal state.
+    if (m_bPlacingFrame && watched == windowHandle() && event->type() == QEvent::Expose &&
+        windowHandle()->isExposed() &&
+        !(windowState() & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen))) {
+        m_bPlacingFrame = false;
+        watched->removeEventFilter(this);
+        const QMargins margins = windowHandle()->frameMargins();
+        if (!margins.isNull()) {
+            resize(m_rectRestored.size().shrunkBy(margins));
+            move(m_rectRestored.topLeft());
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
 void CPersistentFrame::NoteRestoredGeometry()
 {
     // Only a window in its normal state shows its restored rectangle.
     if (windowState() & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen))
         return;
-    if (m_bFirstTime)
+    if (m_bFirstTime || m_bPlacingFrame)
         return;
-    m_rectRestored = geometry();
+    m_rectRestored = frameGeometry();
 }

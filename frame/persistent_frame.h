@@ -13,9 +13,9 @@ class QSettings;
 // state to the profile; its first activation reads them back and places the
 // window so, whatever show state the caller proposed.
 //
-// The rectangle is the window's client geometry (left, top, right, bottom
-// with right and bottom exclusive): on X11 the window manager owns the
-// frame, so the client rectangle is the one that comes back unchanged.
+// The rectangle is the window's own, frame and title bar included (left,
+// top, right, bottom with right and bottom exclusive), brought onto the
+// screens of the moment when it no longer fits them.
 class CPersistentFrame : public QMainWindow {
     Q_OBJECT
 public:
@@ -47,6 +47,7 @@ protected:
     void changeEvent(QEvent* event) override;
     void moveEvent(QMoveEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void RestorePlacement();
@@ -54,6 +55,8 @@ private:
 
     bool m_bFirstTime = true;
     bool m_bSaved = false;
+    // Placed, but not yet framed by the window manager.
+    bool m_bPlacingFrame = false;
     bool m_bRestoresToMaximized = false;
     QRect m_rectRestored;
 };

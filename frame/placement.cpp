@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "frame/placement.h"
 
+#include <algorithm>
+
 #include <QStringList>
 
 namespace {
@@ -36,7 +38,52 @@ int AtoiAt(const QString& text, int pos)
     return static_cast<int>(negative ? -value : value);
 }
 
+long long Overlap(const PlacementRect& a, const PlacementRect& b)
+{
+    const long long w = static_cast<long long>(std::min(a.right, b.right)) - std::max(a.left, b.left);
+    const long long h = static_cast<long long>(std::min(a.bottom, b.bottom)) - std::max(a.top, b.top);
+    return w > 0 && h > 0 ? w * h : 0;
+}
+
+// One axis: the extent [low, high) shrunk to [areaLow, areaHigh) and moved
+// into it; where both ends cannot fit, the start (the title bar, the left
+// edge) wins.
+void FitAxis(int& low, int& high, int areaLow, int areaHigh)
+{
+    const long long size = std::min<long long>(static_cast<long long>(high) - low,
+                                               static_cast<long long>(areaHigh) - areaLow);
+    long long start = low;
+    if (start + size > areaHigh)
+        start = areaHigh - size;
+    if (start < areaLow)
+        start = areaLow;
+    low = static_cast<int>(start);
+    high = static_cast<int>(start + size);
+}
+
 }  // namespace
+
+PlacementRect FitOnScreens(const PlacementRect& rect, const std::vector<PlacementRect>& screens)
+{
+    PlacementRect r = rect;
+    if (r.right <= r.left || r.bottom <= r.top)
+        r = kDefaultPlacement;
+    if (screens.empty())
+        return r;
+    std::size_t best = 0;
+    long long bestOverlap = 0;
+    for (std::size_t i = 0; i < screens.size(); ++i) {
+        const long long overlap = Overlap(r, screens[i]);
+        if (overlap > bestOverlap) {
+            best = i;
+            bestOverlap = overlap;
+        }
+    }
+    const PlacementRect& area = screens[best];
+    FitAxis(r.left, r.right, area.left, area.right);
+    FitAxis(r.top, r.bottom, area.top, area.bottom);
+    return r;
+}
 
 QString FormatPlacementRect(const PlacementRect& r)
 {

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include <vector>
+
 #include <QString>
 
 // The window placement as the profile stores it: the restored rectangle as
@@ -16,6 +18,15 @@ struct PlacementRect final {
 
 // Used when the profile holds no rectangle: 490 x 390 pixels at (10, 10).
 inline constexpr PlacementRect kDefaultPlacement{10, 10, 500, 400};
+
+// The rectangle a window is restored to, brought onto the screens of the
+// moment (given by their available areas, the primary one first): a
+// rectangle kept under another scale or monitor layout would come back
+// partly or wholly out of reach. It goes to the screen that holds most of
+// it, or to the primary one when none holds any, shrunk to that screen's
+// area where it is larger and moved inside it. A rectangle with no area
+// (a damaged profile) is replaced by the default one first.
+PlacementRect FitOnScreens(const PlacementRect& rect, const std::vector<PlacementRect>& screens);
 
 // "%04d %04d %04d %04d": each number zero-padded to four characters, a minus
 // sign counting as one of them (-4 is "-004").

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "view/ovrin_view.h"
 
+#include <algorithm>
 #include <memory>
 #include <utility>
 
@@ -105,9 +106,14 @@ void COvrinView::Paint(const ViewDrawing& drawing, const TextMetrics& metrics)
     for (const ViewRect& r : drawing.frames)
         painter.drawRect(QRect(r.left, r.top, r.right - r.left - 1, r.bottom - r.top - 1));
 
-    for (const PlacedText& placed : drawing.texts)
+    for (const PlacedText& placed : drawing.texts) {
+        const int bottom = std::min(visibleBottom, placed.bottom);
+        painter.setClipRect(QRect(QPoint(placed.left, std::max(placed.top, visibleTop)),
+                                  QPoint(placed.right - 1, bottom - 1)));
         DrawWrappedText(painter, placed.text, placed.from, placed.left, placed.top, placed.right, placed.centred,
-                        metrics, ascent, visibleTop, visibleBottom);
+                        metrics, ascent, visibleTop, bottom);
+    }
+    painter.setClipping(false);
     for (int y : drawing.markers)
         painter.drawText(0, y + ascent, QStringLiteral(">"));
 }

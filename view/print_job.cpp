@@ -9,6 +9,7 @@
 #include <QPrinter>
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 #include <string>
 #include <string_view>
@@ -92,13 +93,19 @@ public:
     }
 
     // Word-wrapped text from (left, top) within width right - left; centred
-    // lines when centre is set. Returns the bottom of the drawn text.
-    int Text(std::string_view text, int left, int top, int right, bool centre = false)
+    // lines when centre is set. Nothing shows below bottom or beside the
+    // rectangle: a field longer than its frame is cut off, as on screen.
+    void Text(std::string_view text, int left, int top, int right, bool centre = false,
+              int bottom = INT_MIN)
     {
         const int width = right - left;
-        const std::vector<WrappedLine> lines = WrapText(text, width, m_text);
+        m_painter.save();
+        if (bottom != INT_MIN)
+            m_painter.setClipRect(QRectF(left, -top, width, top - bottom));
         int y = top;
-        for (const WrappedLine& line : lines) {
+        ForEachWrappedLine(text, width, m_text, [&](const WrappedLine& line) {
+            if (y <= bottom)
+                return false;
             int x = left;
             if (centre)
                 x += (width - LineWidth(text, line, m_text)) / 2;
@@ -107,8 +114,9 @@ public:
                 m_painter.drawText(QPointF(x + run.x, -y + m_metrics.ascent()), ToQString(piece));
             }
             y -= m_text.lineHeight;
-        }
-        return y;
+            return true;
+        });
+        m_painter.restore();
     }
 
 private:
@@ -139,7 +147,7 @@ void PrintPage(PagePainter& out, COvrinDoc& doc, const CPageLayout& pages, int n
 
     if (doc.m_nCount <= 0 || doc.m_arrKeyWords.empty()) {
         out.Frame(c.frameLeft, -h, c.bodyRight, -8 * h);
-        out.Text(g_strWelcomeText, c.textLeft, -2 * h, c.bodyRight);
+        out.Text(g_strWelcomeText, c.textLeft, -2 * h, c.bodyRight, false, -6 * h);
         return;
     }
 
@@ -154,14 +162,15 @@ void PrintPage(PagePainter& out, COvrinDoc& doc, const CPageLayout& pages, int n
         const int keysBottom = -2 * h - keysHeight;
         const int frameBottom = keysBottom - h;
         out.Frame(c.frameLeft, -h, c.xSplit, frameBottom);
-        out.Text(keys, c.textLeft, -2 * h, c.headingRight);
+        out.Text(keys, c.textLeft, -2 * h, c.headingRight, false, keysBottom);
         out.Frame(c.xSplit, -h, c.xRight, frameBottom);
         const std::string_view date = i < doc.m_arrDates.size() ? doc.m_arrDates[i] : std::string_view();
-        out.Text(date, c.xSplit + 100, -2 * h, c.xRight, true);
+        // The frames are as high as the key words: a longer date is cut off.
+        out.Text(date, c.xSplit + 100, -2 * h, c.xRight, true, keysBottom);
         bodyTop = frameBottom - 2 * h;
     } else {
         out.Frame(c.frameLeft, -h, c.xRight, -4 * h);
-        out.Text("Key List:", c.textLeft, -2 * h, c.bodyRight);
+        out.Text("Key List:", c.textLeft, -2 * h, c.bodyRight, false, -3 * h);
         bodyTop = -7 * h;
     }
 

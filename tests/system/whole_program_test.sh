@@ -6,101 +6,32 @@
 # starts to the first one, and end it through its File menu.
 #
 # Usage: whole_program_test.sh <path of the ovrin binary>
-# Exit 77 (skipped) when Xvfb, openbox or xdotool is not installed.
+# Exit 77 (skipped) when Xvfb, openbox, xdotool or xprop is not installed.
 set -uo pipefail
 
 ovrin=${1:?usage: $0 <ovrin binary>}
-for tool in Xvfb openbox xdotool; do
-  if ! command -v "$tool" >/dev/null; then
-    echo "SKIP: $tool is not installed (see scripts/packages.txt)"
-    exit 77
-  fi
-done
+x_session_tools=()
+source "$(dirname "$0")/x_session.sh"
+x_session_start
 
-work=$(mktemp -d)
-pids=()
-cleanup() {
-  local pid
-  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null; done
-  for pid in "${pids[@]}"; do wait "$pid" 2>/dev/null; done
-  rm -rf "$work"
-}
-trap cleanup EXIT
-
-fail() {
-  echo "FAIL: $*"
-  local log
-  for log in "$work"/*.log; do
-    [[ -s $log ]] && { echo "--- $(basename "$log"):"; tail -n 20 "$log"; }
-  done
-  if command -v import >/dev/null && [[ -n ${OVRIN_TEST_SCREENSHOT:-} ]]; then
-    import -window root "$OVRIN_TEST_SCREENSHOT" 2>/dev/null
-  fi
-  exit 1
-}
-
-# A display of our own: Xvfb picks a free number and writes it to fd 3.
-Xvfb -displayfd 3 -noreset -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
-pids+=($!)
-for _ in $(seq 100); do [[ -s $work/display ]] && break; sleep 0.1; done
-[[ -s $work/display ]] || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
-export DISPLAY=:$(head -n1 "$work/display")
-
-openbox --sm-disable >"$work/openbox.log" 2>&1 &
-pids+=($!)
-sleep 1
-
-# Private profile, runtime and data folders; the real X display for Qt.
-mkdir -m 700 "$work/runtime"
-export HOME=$work/home XDG_CONFIG_HOME=$work/config XDG_DATA_HOME=$work/data
-export XDG_RUNTIME_DIR=$work/runtime QT_QPA_PLATFORM=xcb
-unset SESSION_MANAGER
-# Under the sanitizers, leaks of the X and font libraries are not ours.
-export ASAN_OPTIONS=${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0
-mkdir -p "$HOME"
-
-# Waits for a window whose whole name is $1 and prints its id.
-window() {
-  local id
-  id=$(timeout 60 xdotool search --sync --onlyvisible --name "^$1\$" 2>/dev/null | head -n1)
-  [[ -n $id ]] || fail "no window named \"$1\" (windows: $(xdotool search --onlyvisible --name . getwindowname %@ 2>/dev/null | tr '\n' '|'))"
-  echo "$id"
-}
-# Waits until window $1 is named $2.
-named() {
-  for _ in $(seq 300); do
-    [[ $(xdotool getwindowname "$1" 2>/dev/null) == "$2" ]] && return 0
-    sleep 0.1
-  done
-  fail "window $1 is named \"$(xdotool getwindowname "$1" 2>/dev/null)\", not \"$2\""
-}
-# Waits until process $1 has ended and checks its exit code is $2.
-ended() {
-  local code=0
-  for _ in $(seq 600); do kill -0 "$1" 2>/dev/null || break; sleep 0.1; done
-  kill -0 "$1" 2>/dev/null && fail "process $1 ($3) did not end"
-  wait "$1" || code=$?
-  [[ $code == "$2" ]] || fail "$3 ended with $code, not $2"
-}
-type_into() { xdotool windowactivate --sync "$1" >/dev/null 2>&1; sleep 0.3; shift; xdotool "$@"; }
 ovrin_windows() { xdotool search --onlyvisible --name ' - Ovrin$' 2>/dev/null | wc -l; }
 
 # 1. The first start shows an empty document.
 "$ovrin" >"$work/first.log" 2>&1 &
 first=$!
 pids+=($first)
-main=$(window "Untitled - Ovrin")
+main=$(window "Untitled - Ovrin") || exit 1
 
 # 2. 'a' opens the Edit dialog; the key words and Return add the entry.
 type_into "$main" key a
-dialog=$(window "Edit-Dialog")
+dialog=$(window "Edit-Dialog") || exit 1
 type_into "$dialog" type --delay 30 "alpha"
 xdotool key Return
 sleep 0.5
 
 # 3. Ctrl+S asks for a name (untitled) and writes the file.
 type_into "$main" key ctrl+s
-save=$(window "Save As")
+save=$(window "Save As") || exit 1
 type_into "$save" key ctrl+a
 xdotool type --delay 20 "$work/one.ovr"
 xdotool key Return

@@ -32,7 +32,7 @@ constexpr int kFrameLeft = 5;
 void DrawWelcome(ViewDrawing& out, const ViewColumns& columns, int L)
 {
     out.frames.push_back({kFrameLeft, L, columns.right, 8 * L});
-    out.texts.push_back({g_strWelcomeText, kTextLeft, 2 * L, columns.right, false});
+    out.texts.push_back({g_strWelcomeText, kTextLeft, 2 * L, columns.right, false, 0, 6 * L});
     out.contentHeight = 6 * L;
 }
 
@@ -70,9 +70,12 @@ void DrawDescription(ViewDrawing& out, COvrinDoc& doc, const ViewGeometry& geome
         LayOutDescription(doc.m_arrKeyWords[i], description, descriptionLines, findPos, columns, geometry.metrics);
 
     out.frames.push_back({kFrameLeft, L, columns.split, layout.frameBottom});
-    out.texts.push_back({doc.m_arrKeyWords[i], kTextLeft, 2 * L, columns.split - 5, false});
+    out.texts.push_back({doc.m_arrKeyWords[i], kTextLeft, 2 * L, columns.split - 5, false, 0,
+                         layout.keyWordsBottom});
     out.frames.push_back({columns.split, L, columns.right, layout.frameBottom});
-    out.texts.push_back({doc.m_arrDates[i], columns.split + 5, 2 * L, columns.right - 5, true});
+    // The frames are as high as the key words: a longer date is cut off.
+    out.texts.push_back({doc.m_arrDates[i], columns.split + 5, 2 * L, columns.right - 5, true, 0,
+                         layout.keyWordsBottom});
     // The description is drawn from an indexed line at most a few hundred
     // lines above the window, not from its first line.
     const int firstInView = std::max(0, geometry.scrollY - layout.descriptionTop) / std::max(L, 1);

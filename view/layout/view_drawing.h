@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include <climits>
 #include <cstddef>
 #include <optional>
 #include <string>
@@ -31,7 +32,9 @@ struct ViewRect final {
 };
 
 // One text wrapped between left and right, its lines from the one that
-// begins at byte `from` on, that line's top at top.
+// begins at byte `from` on, that line's top at top. Nothing of it shows
+// outside its rectangle, whose bottom lies outside it: a field longer than
+// its frame is cut off there instead of running over the fields below.
 struct PlacedText final {
     std::string_view text;
     int left = 0;
@@ -39,6 +42,7 @@ struct PlacedText final {
     int right = 0;
     bool centred = false;
     std::size_t from = 0;
+    int bottom = INT_MAX;
 };
 
 // Everything one drawing puts on the screen and asks of the scroll bars,
