@@ -5,50 +5,18 @@
 # it showed before, still to be saved.
 #
 # Usage: recovery_test.sh <path of the ovrin binary>
-# Exit 77 (skipped) when Xvfb, openbox or xdotool is not installed.
+# Exit 77 (skipped) when Xvfb, openbox, xdotool or xprop is not installed.
 set -uo pipefail
 
 ovrin=${1:?usage: $0 <ovrin binary>}
-for tool in Xvfb openbox xdotool; do
-  command -v "$tool" >/dev/null || { echo "SKIP: $tool is not installed"; exit 77; }
-done
-
-work=$(mktemp -d)
-pids=()
-cleanup() {
-  local pid
-  for pid in "${pids[@]}"; do kill -9 "$pid" 2>/dev/null; done
-  for pid in "${pids[@]}"; do wait "$pid" 2>/dev/null; done
-  rm -rf "$work"
-}
-trap cleanup EXIT
-fail() { echo "FAIL: $*"; exit 1; }
-
-Xvfb -displayfd 3 -noreset -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" 2>/dev/null &
-pids+=($!)
-for _ in $(seq 100); do [[ -s $work/display ]] && break; sleep 0.1; done
-[[ -s $work/display ]] || fail "Xvfb did not start"
-export DISPLAY=:$(head -n1 "$work/display")
-openbox --sm-disable >/dev/null 2>&1 &
-pids+=($!)
-sleep 1
-
-mkdir -m 700 "$work/runtime" "$work/docs"
-export HOME=$work/home XDG_CONFIG_HOME=$work/config XDG_DATA_HOME=$work/data
-export XDG_RUNTIME_DIR=$work/runtime XDG_STATE_HOME=$work/state QT_QPA_PLATFORM=xcb
-unset SESSION_MANAGER
-export ASAN_OPTIONS=${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0
-mkdir -p "$HOME"
+source "$(dirname "$0")/x_session.sh"
+x_session_start
+export XDG_STATE_HOME=$work/state
+mkdir "$work/docs"
 doc=$work/docs/notes.ovr
 printf 'KeyWords: banana\n\nKeyWords: cherry\n\nKeyWords: grape\n' >"$work/notes.rec"
 "$ovrin" --import "$work/notes.rec" "$doc" || fail "cannot make the document"
 
-window() {
-  local id
-  id=$(timeout 60 xdotool search --sync --onlyvisible --name "^$1\$" 2>/dev/null | head -n1)
-  [[ -n $id ]] || fail "no window named \"$1\""
-  echo "$id"
-}
 keys() { xdotool windowactivate --sync "$1" >/dev/null 2>&1; sleep 0.3; shift; xdotool "$@"; sleep 0.5; }
 add() {
   keys "$main" key a
