@@ -1,5 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include <optional>
+#include <string>
+#include <vector>
 
 #include <QApplication>
 
@@ -16,7 +18,9 @@ int main(int argc, char* argv[])
 
     QApplication app(argc, argv);
     COvrinApp theApp;
-    if (!theApp.InitInstance(QApplication::arguments().mid(1)))
+    // QApplication has taken its own options out of argv; the rest are
+    // passed as bytes, since file names need not be valid UTF-8.
+    if (!theApp.InitInstance(std::vector<std::string>(argv + 1, argv + argc)))
         return theApp.ExitCode();
     return QApplication::exec();
 }

@@ -1,13 +1,18 @@
 // SPDX-License-Identifier: MIT
 #include "app/ovrin_app.h"
 
+#include <spawn.h>
+#include <unistd.h>
+
 #include <QApplication>
 #include <QCoreApplication>
 #include <QStandardPaths>
+#include <QTextStream>
 
-#include "app/command_line.h"
 #include "app/file_commands.h"
+#include "app/logic/command_line.h"
 #include "app/open_channel.h"
+#include "app/path_text.h"
 #include "app/shell_registration.h"
 #include "cli/program_paths.h"
 #include "dialogs/info_dialogs.h"
@@ -22,6 +27,20 @@
 
 using namespace cmd;
 
+namespace {
+
+// Starts another copy of this program on a file, without waiting for it.
+void StartAnotherProgram(const std::string& path)
+{
+    const std::string program = EncodePath(QCoreApplication::applicationFilePath());
+    char* const argv[] = {const_cast<char*>(program.c_str()), const_cast<char*>(path.c_str()),
+                          nullptr};
+    pid_t pid = 0;
+    posix_spawn(&pid, program.c_str(), nullptr, nullptr, argv, environ);
+}
+
+}  // namespace
+
 COvrinApp::COvrinApp() : m_recentFiles(kRecentFileCount) {}
 
 COvrinApp::~COvrinApp()
@@ -31,6 +50,14 @@ COvrinApp::~COvrinApp()
 }
 
 bool COvrinApp::InitInstance(const QStringList& arguments)
+{
+    std::vector<std::string> bytes;
+    for (const QString& argument : arguments)
+        bytes.push_back(EncodePath(argument));
+    return InitInstance(bytes);
+}
+
+bool COvrinApp::InitInstance(const std::vector<std::string>& arguments)
 {
     // The profile: every setting lives under Ovrin/Ovrin.
     QCoreApplication::setOrganizationName(QStringLiteral("Ovrin"));
@@ -49,29 +76,28 @@ bool COvrinApp::InitInstance(const QStringList& arguments)
 
     const CCommandLineInfo info = ParseCommandLine(arguments);
     using Shell = CCommandLineInfo::Shell;
+    if (!info.m_strError.empty()) {
+        QTextStream(stderr) << "ovrin: " << QString::fromStdString(info.m_strError) << '\n';
+        m_nExitCode = 2;
+        return false;
+    }
 
-    // A program of this user already running takes the file instead. When
-    // it does not answer in time or declines, this start opens the file.
+    // A program of this user already running takes the file instead, and
+    // tells the user itself should it fail to open it. When it does not
+    // answer in time, this start opens the file.
     const QString channelFolder = COpenChannel::DefaultFolder();
-    if (info.m_nShellCommand == Shell::FileOpen) {
-        switch (COpenChannel::SendOpenRequest(channelFolder, info.m_strFileName)) {
-        case COpenChannel::HandOver::Opened:
-            m_nExitCode = 0;
-            return false;
-        case COpenChannel::HandOver::Failed:
-            // The running program has told the user why.
-            m_nExitCode = 1;
-            return false;
-        case COpenChannel::HandOver::NotTaken:
-            break;
-        }
+    if (info.m_nShellCommand == Shell::FileOpen &&
+        COpenChannel::SendOpenRequest(channelFolder, info.m_strFileName) ==
+            COpenChannel::HandOver::Taken) {
+        m_nExitCode = 0;
+        return false;
     }
     // A start that prints ends soon: it never answers open requests.
     if (info.m_nShellCommand != Shell::FilePrint && info.m_nShellCommand != Shell::FilePrintTo) {
         m_pChannel = new COpenChannel(channelFolder, this);
         if (m_pChannel->Listen()) {
             m_pChannel->SetReadyCheck([this] { return CanTakeOpenRequest(); });
-            m_pChannel->SetOpenHandler([this](const QString& path) { return OnOpenRequest(path); });
+            m_pChannel->SetOpenHandler([this](const std::string& path) { OnOpenRequest(path); });
         } else if (info.m_nShellCommand == Shell::FileDDE &&
                    COpenChannel::IsAnswered(channelFolder)) {
             m_nExitCode = 0;
@@ -110,7 +136,7 @@ bool COvrinApp::ProcessShellCommand(const CCommandLineInfo& info)
 
     case Shell::FileOpen:
         CreateMainFrame();
-        if (!m_pFiles->OpenDocumentFile(info.m_strFileName)) {
+        if (!m_pFiles->OpenDocumentFile(DecodePath(info.m_strFileName))) {
             // The error has been reported; the half-made window goes.
             m_pMainWnd.reset();
             m_nExitCode = 1;
@@ -125,13 +151,14 @@ bool COvrinApp::ProcessShellCommand(const CCommandLineInfo& info)
         // Asked to stay hidden, the window still shows with its stored
         // placement while it prints.
         ShowMainFrame(0);
-        if (!m_pFiles->OpenDocumentFile(info.m_strFileName)) {
+        if (!m_pFiles->OpenDocumentFile(DecodePath(info.m_strFileName))) {
             m_nExitCode = 1;
             return false;
         }
         COvrinView* view = m_pMainWnd->ActiveView();
-        m_nExitCode = view ? PrintDirect(*m_pDoc, view->Pages(), info.m_strPrinterName,
-                                         info.m_strFileName)
+        m_nExitCode = view ? PrintDirect(*m_pDoc, view->Pages(),
+                                         QString::fromStdString(info.m_strPrinterName),
+                                         DecodePath(info.m_strFileName))
                            : 1;
         return false;
     }
@@ -167,9 +194,12 @@ void COvrinApp::CreateMainFrame()
         if (!m_pFiles->SaveModified())
             return false;
         // The window closes and the program ends: nothing more is taken,
-        // and senders still waiting open their files themselves.
-        if (m_pChannel)
-            m_pChannel->Close();
+        // and senders still waiting open their files themselves. Files
+        // taken while the question was up go to a program of their own.
+        if (m_pChannel) {
+            for (const std::string& path : m_pChannel->Close())
+                StartAnotherProgram(path);
+        }
         return true;
     });
     connect(frame, &CMainFrame::fileDropped, this,
@@ -258,7 +288,7 @@ void COvrinApp::OnPrintCommand(int id, COvrinView& view)
         break;
     case ID_FILE_PRINT_DIRECT:
         PrintDirect(*m_pDoc, view.Pages(), QString(),
-                    QString::fromStdString(m_pDoc->GetPathName()));
+                    DecodePath(m_pDoc->GetPathName()));
         break;
     default:
         break;
@@ -271,7 +301,7 @@ bool COvrinApp::CanTakeOpenRequest() const
     return !QApplication::activeModalWidget();
 }
 
-COpenChannel::Outcome COvrinApp::OnOpenRequest(const QString& path)
+void COvrinApp::OnOpenRequest(const std::string& path)
 {
     // Like a file chosen in File/Open.
     if (!m_pMainWnd) {
@@ -283,12 +313,7 @@ COpenChannel::Outcome COvrinApp::OnOpenRequest(const QString& path)
         m_pMainWnd->showNormal();
     m_pMainWnd->raise();
     m_pMainWnd->activateWindow();
-    switch (m_pFiles->OpenFile(path)) {
-    case CFileCommands::OpenOutcome::Opened: return COpenChannel::Outcome::Opened;
-    case CFileCommands::OpenOutcome::Failed: return COpenChannel::Outcome::Failed;
-    case CFileCommands::OpenOutcome::Cancelled: break;
-    }
-    return COpenChannel::Outcome::Declined;
+    m_pFiles->OpenFile(DecodePath(path));
 }
 
 void COvrinApp::UpdateRecentFileMenu()

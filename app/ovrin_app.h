@@ -2,6 +2,8 @@
 #pragma once
 
 #include <memory>
+#include <string>
+#include <vector>
 
 #include <QObject>
 #include <QStringList>
@@ -30,8 +32,10 @@ public:
     COvrinApp();
     ~COvrinApp() override;
 
-    // Runs the start-up with the arguments after the program name. False
-    // ends the program at once with ExitCode().
+    // Runs the start-up with the arguments after the program name (bytes,
+    // as the system gave them). False ends the program at once with
+    // ExitCode().
+    bool InitInstance(const std::vector<std::string>& arguments);
     bool InitInstance(const QStringList& arguments);
     int ExitCode() const { return m_nExitCode; }
 
@@ -56,7 +60,7 @@ private:
     bool OnCommand(int id);
     void OnPrintCommand(int id, COvrinView& view);
     bool CanTakeOpenRequest() const;
-    COpenChannel::Outcome OnOpenRequest(const QString& path);
+    void OnOpenRequest(const std::string& path);
     void UpdateRecentFileMenu();
 
     // Destroyed in reverse: the frame and its views before the document,
