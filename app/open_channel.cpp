@@ -133,7 +133,7 @@ bool COpenChannel::StartServer()
 
 bool COpenChannel::IsListening() const { return m_server && m_server->isListening(); }
 
-std::vector<std::string> COpenChannel::Close()
+void COpenChannel::Close()
 {
     while (!m_connections.empty())
         Drop(m_connections.front().get());
@@ -151,9 +151,7 @@ std::vector<std::string> COpenChannel::Close()
         close(m_lockFd);
         m_lockFd = -1;
     }
-    std::vector<std::string> taken(m_taken.begin(), m_taken.end());
     m_taken.clear();
-    return taken;
 }
 
 void COpenChannel::OnNewConnection()

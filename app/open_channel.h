@@ -6,7 +6,6 @@
 #include <list>
 #include <memory>
 #include <string>
-#include <vector>
 
 #include <QObject>
 #include <QString>
@@ -52,9 +51,11 @@ public:
     bool Listen();
     bool IsListening() const;
     // Stops answering and removes the socket. Senders still waiting for an
-    // answer open their files themselves; the files taken but not yet
-    // opened are returned, for the caller to pass on.
-    std::vector<std::string> Close();
+    // answer open their files themselves.
+    void Close();
+    // Whether files were taken that are not yet opened (the program cannot
+    // act yet).
+    bool HasTaken() const { return !m_taken.empty(); }
 
     // Whether the program can act on a taken request now (no modal question
     // up); asked again a little later while it cannot.

@@ -1,9 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "app/ovrin_app.h"
 
-#include <spawn.h>
-#include <unistd.h>
-
 #include <QApplication>
 #include <QCoreApplication>
 #include <QStandardPaths>
@@ -26,20 +23,6 @@
 #include "view/print_commands.h"
 
 using namespace cmd;
-
-namespace {
-
-// Starts another copy of this program on a file, without waiting for it.
-void StartAnotherProgram(const std::string& path)
-{
-    const std::string program = EncodePath(QCoreApplication::applicationFilePath());
-    char* const argv[] = {const_cast<char*>(program.c_str()), const_cast<char*>(path.c_str()),
-                          nullptr};
-    pid_t pid = 0;
-    posix_spawn(&pid, program.c_str(), nullptr, nullptr, argv, environ);
-}
-
-}  // namespace
 
 COvrinApp::COvrinApp() : m_recentFiles(kRecentFileCount) {}
 
@@ -193,13 +176,17 @@ void COvrinApp::CreateMainFrame()
     frame->SetCloseQuery([this] {
         if (!m_pFiles->SaveModified())
             return false;
-        // The window closes and the program ends: nothing more is taken,
-        // and senders still waiting open their files themselves. Files
-        // taken while the question was up go to a program of their own.
-        if (m_pChannel) {
-            for (const std::string& path : m_pChannel->Close())
-                StartAnotherProgram(path);
+        // A file handed over while the question was up is the user's last
+        // wish: the window stays for it, and the changes the user chose not
+        // to save are let go rather than asked about again.
+        if (m_pChannel && m_pChannel->HasTaken()) {
+            m_pDoc->SetModifiedFlag(false);
+            return false;
         }
+        // The window closes and the program ends: nothing more is taken,
+        // and senders still waiting open their files themselves.
+        if (m_pChannel)
+            m_pChannel->Close();
         return true;
     });
     connect(frame, &CMainFrame::fileDropped, this,
