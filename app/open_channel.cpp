@@ -29,6 +29,8 @@ namespace {
 constexpr int kRetryMs = 200;
 // How often idle connections and the listening socket are checked.
 constexpr int kSweepMs = 1000;
+// Descriptors left free for the next connection and for the program.
+constexpr long kSpareDescriptors = 4;
 
 QByteArray Line(const char* word) { return QByteArray(word) + '\n'; }
 
@@ -162,9 +164,12 @@ void COpenChannel::OnNewConnection()
             socket->deleteLater();
             continue;
         }
-        if (int(m_connections.size()) >= kMaxConnections) {
-            // The oldest that has not even sent its request goes first: one
-            // offered "ready" answers within moments.
+        // A connection accepted with no descriptor left would close the
+        // server, so room for the next one is kept, as is the cap. The
+        // oldest that has not even sent its request goes first: one offered
+        // "ready" answers within moments.
+        while (!m_connections.empty() && (int(m_connections.size()) >= kMaxConnections ||
+                                          FreeDescriptors() < kSpareDescriptors)) {
             auto oldest = std::find_if(m_connections.begin(), m_connections.end(), [](const auto& c) {
                 return c->stage == Connection::Stage::Reading;
             });
