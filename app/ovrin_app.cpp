@@ -5,6 +5,7 @@
 #include <QCoreApplication>
 #include <QStandardPaths>
 #include <QTextStream>
+#include <QUrl>
 
 #include "app/file_commands.h"
 #include "app/logic/command_line.h"
@@ -189,8 +190,12 @@ void COvrinApp::CreateMainFrame()
             m_pChannel->Close();
         return true;
     });
-    connect(frame, &CMainFrame::fileDropped, this,
-            [this](const QString& path) { m_pFiles->OpenDocumentFile(path); });
+    connect(frame, &CMainFrame::fileDropped, this, [this](const QUrl& file) {
+        // The URL's percent escapes hold the name's exact bytes; toLocalFile()
+        // would lose those that are not UTF-8.
+        const QByteArray path = QByteArray::fromPercentEncoding(file.path(QUrl::FullyEncoded).toLatin1());
+        m_pFiles->OpenDocumentFile(DecodePath(path.toStdString()));
+    });
     UpdateRecentFileMenu();
 }
 

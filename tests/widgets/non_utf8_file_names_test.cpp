@@ -1,8 +1,11 @@
 // SPDX-License-Identifier: MIT
 // A file name that is not valid UTF-8 reaches the file system with its exact
 // bytes, beside a file whose name Qt would decode to the same text: from the
-// command line, on Save, from the recent-file list and when handed over by
-// a later start (the real `ovrin`).
+// command line, on Save, from the recent-file list, dropped on the window and
+// handed over by a later start (the real `ovrin`).
+#include <QDropEvent>
+#include <QMimeData>
+#include <QScopeGuard>
 #include <QSettings>
 #include <QTemporaryDir>
 
@@ -36,6 +39,8 @@ private slots:
         QTemporaryDir dir;
         const std::string invalid = dir.path().toStdString() + "/x\xff.ovr";
         const std::string lookalike = dir.path().toStdString() + "/x\xef\xbf\xbd.ovr";
+        // QTemporaryDir cannot remove a name it cannot decode.
+        const auto removeInvalid = qScopeGuard([&] { unlink(invalid.c_str()); });
         QVERIFY(WriteEntries(invalid, {{"bytes", ""}}).ok);
         QVERIFY(WriteEntries(lookalike, {{"lookalike", ""}}).ok);
         const auto shows = [](COvrinApp& app, const char* keyWords) {
@@ -69,6 +74,16 @@ private slots:
         stored.ReadList(nextStart);
         QCOMPARE(EncodePath(stored.Paths().value(1)), invalid);
         QVERIFY(app.Files().OnOpenRecentFile(1));
+        QVERIFY(shows(app, "bytes"));
+
+        QVERIFY(app.Files().OpenDocumentFile(DecodePath(lookalike)));
+        QMimeData dropped;
+        dropped.setUrls({QUrl(QStringLiteral("file://") +
+                              QString::fromLatin1(QByteArray::fromStdString(invalid).toPercentEncoding("/")))});
+        QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &dropped, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(app.MainFrame(), &enter);
+        QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &dropped, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(app.MainFrame(), &drop);
         QVERIFY(shows(app, "bytes"));
 
         if (OvrinBinary().empty())
