@@ -1,7 +1,5 @@
 // SPDX-License-Identifier: MIT
 #include <optional>
-#include <string>
-#include <vector>
 
 #include <QApplication>
 
@@ -20,7 +18,7 @@ int main(int argc, char* argv[])
     COvrinApp theApp;
     // QApplication has taken its own options out of argv; the rest are
     // passed as bytes, since file names need not be valid UTF-8.
-    if (!theApp.InitInstance(std::vector<std::string>(argv + 1, argv + argc)))
+    if (!theApp.InitInstance(argc, argv))
         return theApp.ExitCode();
     return QApplication::exec();
 }

@@ -33,15 +33,20 @@ COvrinApp::~COvrinApp()
     m_pMainWnd.reset();
 }
 
+bool COvrinApp::InitInstance(int argc, char** argv)
+{
+    return StartWith(std::vector<std::string>(argv + 1, argv + argc));
+}
+
 bool COvrinApp::InitInstance(const QStringList& arguments)
 {
     std::vector<std::string> bytes;
     for (const QString& argument : arguments)
         bytes.push_back(EncodePath(argument));
-    return InitInstance(bytes);
+    return StartWith(bytes);
 }
 
-bool COvrinApp::InitInstance(const std::vector<std::string>& arguments)
+bool COvrinApp::StartWith(const std::vector<std::string>& arguments)
 {
     // The profile: every setting lives under Ovrin/Ovrin.
     QCoreApplication::setOrganizationName(QStringLiteral("Ovrin"));

@@ -32,10 +32,11 @@ public:
     COvrinApp();
     ~COvrinApp() override;
 
-    // Runs the start-up with the arguments after the program name (bytes,
-    // as the system gave them). False ends the program at once with
-    // ExitCode().
-    bool InitInstance(const std::vector<std::string>& arguments);
+    // Runs the start-up with main's arguments (bytes, as the system gave
+    // them: a file name need not be valid UTF-8). False ends the program at
+    // once with ExitCode().
+    bool InitInstance(int argc, char** argv);
+    // The same with the arguments after the program name as text.
     bool InitInstance(const QStringList& arguments);
     int ExitCode() const { return m_nExitCode; }
 
@@ -51,6 +52,7 @@ public:
     void OnAppAbout();
 
 private:
+    bool StartWith(const std::vector<std::string>& arguments);
     void LoadStdProfileSettings();
     bool ProcessShellCommand(const CCommandLineInfo& info);
     void CreateMainFrame();

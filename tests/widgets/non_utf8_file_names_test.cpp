@@ -50,7 +50,12 @@ private slots:
         COvrinApp app;
         bool started = false;
         const QString message = test_support::AnswerModal(
-            [&] { started = app.InitInstance(std::vector<std::string>{invalid}); }, test_support::CloseDialog);
+            [&] {
+                std::string program = "ovrin-window", file = invalid;
+                char* argv[] = {program.data(), file.data(), nullptr};
+                started = app.InitInstance(2, argv);
+            },
+            test_support::CloseDialog);
         QVERIFY2(started, qPrintable(message));
         QVERIFY(shows(app, "bytes"));
         QCOMPARE(app.MainFrame()->windowTitle(), QString::fromUtf8("x\xef\xbf\xbd.ovr - Ovrin"));
