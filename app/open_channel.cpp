@@ -10,6 +10,7 @@
 
 #include <QDeadlineTimer>
 #include <QElapsedTimer>
+#include <QFileSystemWatcher>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -27,7 +28,7 @@ namespace {
 // While the program cannot act (a modal question is up), taken files are
 // looked at again this often.
 constexpr int kRetryMs = 200;
-// How often idle connections and the listening socket are checked.
+// How often connections are checked for idleness while there are any.
 constexpr int kSweepMs = 1000;
 // Descriptors left free for the next connection and for the program.
 constexpr long kSpareDescriptors = 4;
@@ -117,7 +118,14 @@ bool COpenChannel::Listen()
     m_sweep = new QTimer(this);
     m_sweep->setInterval(kSweepMs);
     connect(m_sweep, &QTimer::timeout, this, &COpenChannel::Sweep);
-    m_sweep->start();
+    // A failed accept (no descriptor left) closes the server and removes
+    // its socket; the folder's change brings it back, with no timer running
+    // while the program idles.
+    m_watcher = new QFileSystemWatcher(QStringList{m_folder}, this);
+    connect(m_watcher, &QFileSystemWatcher::directoryChanged, this, [this] {
+        if (m_server && !m_server->isListening())
+            StartServer();
+    });
     m_retry = new QTimer(this);
     m_retry->setInterval(kRetryMs);
     connect(m_retry, &QTimer::timeout, this, &COpenChannel::OpenTaken);
@@ -143,6 +151,8 @@ void COpenChannel::Close()
         m_retry->stop();
     if (m_sweep)
         m_sweep->stop();
+    delete m_watcher;
+    m_watcher = nullptr;
     if (m_server) {
         // Removes the socket: ours, since we hold the lock.
         m_server->close();
@@ -176,6 +186,8 @@ void COpenChannel::OnNewConnection()
             Drop(oldest != m_connections.end() ? oldest->get() : m_connections.front().get());
         }
         m_connections.push_back(std::make_unique<Connection>());
+        if (!m_sweep->isActive())
+            m_sweep->start();
         Connection* connection = m_connections.back().get();
         connection->socket = socket;
         connection->age.start();
@@ -228,9 +240,8 @@ void COpenChannel::Sweep()
         if (connection->age.hasExpired(kIdleTimeoutMs))
             Drop(connection);
     }
-    // A failed accept (no descriptor left) closes the server for good.
-    if (m_server && !m_server->isListening())
-        StartServer();
+    if (m_connections.empty())
+        m_sweep->stop();
 }
 
 void COpenChannel::OpenTaken()

@@ -10,6 +10,7 @@
 #include <QObject>
 #include <QString>
 
+class QFileSystemWatcher;
 class QLocalServer;
 class QTimer;
 
@@ -93,6 +94,7 @@ private:
     QLocalServer* m_server = nullptr;
     QTimer* m_sweep = nullptr;
     QTimer* m_retry = nullptr;
+    QFileSystemWatcher* m_watcher = nullptr;
     int m_lockFd = -1;
     std::list<std::unique_ptr<Connection>> m_connections;
     std::deque<std::string> m_taken;
