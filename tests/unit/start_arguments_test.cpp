@@ -6,14 +6,11 @@
 #include <poll.h>
 #include <sys/file.h>
 #include <sys/socket.h>
-#include <sys/stat.h>
 #include <sys/un.h>
 
 #include <filesystem>
 #include <fstream>
-#include <iterator>
-#include <string>
-#include <vector>
+#include <tuple>
 
 #include <gtest/gtest.h>
 
@@ -22,108 +19,51 @@
 
 namespace {
 
-using Shell = CCommandLineInfo::Shell;
-
-// What a start did: its exit status, the first line it wrote to stderr and
-// the path it handed over ("" when none).
-struct Outcome {
-    int status = -1;
-    std::string message;
-    std::string handedOver;
-    bool operator==(const Outcome&) const = default;
-};
-
-std::ostream& operator<<(std::ostream& out, const Outcome& o)
+std::string ReadLine(int fd)
 {
-    return out << o.status << " \"" << o.message << "\" \"" << o.handedOver << "\"";
+    std::string line;
+    char c = 0;
+    while (read(fd, &c, 1) == 1 && c != '\n') line += c;
+    return line;
 }
 
-// Stands in for the running program: holds the channel's lock and socket
-// and takes every request.
-class FakeRunningProgram final {
-public:
-    explicit FakeRunningProgram(const std::string& folder)
-    {
-        m_lock = open((folder + "/ovrin.lock").c_str(), O_RDWR | O_CREAT, 0600);
-        flock(m_lock, LOCK_EX);
-        m_listen = socket(AF_UNIX, SOCK_STREAM, 0);
-        sockaddr_un addr{};
-        addr.sun_family = AF_UNIX;
-        (folder + "/ovrin.socket").copy(addr.sun_path, sizeof addr.sun_path - 1);
-        bind(m_listen, reinterpret_cast<sockaddr*>(&addr), sizeof addr);
-        listen(m_listen, 4);
-    }
-    ~FakeRunningProgram()
-    {
-        close(m_listen);
-        close(m_lock);
-    }
-
-    Outcome Run(const std::vector<std::string>& argv, const std::string& errFile)
-    {
-        Outcome outcome;
-        const pid_t child = StartChild(argv, errFile);
-        const std::optional<int> status = ChildStatus(child, 10000, [&] {
-            pollfd p{m_listen, POLLIN, 0};
-            if (poll(&p, 1, 20) == 1) Serve(outcome.handedOver);
-        });
-        EndChild(child);
-        outcome.status = status.value_or(-1);
-        std::ifstream err(errFile);
-        std::getline(err, outcome.message);
-        return outcome;
-    }
-
-private:
-    // "open <path>" is answered with "ready" and taken on "go".
-    void Serve(std::string& path)
-    {
-        const int fd = accept(m_listen, nullptr, nullptr);
-        std::string line = ReadLine(fd);
+// Exit status, first line on stderr, and the path handed to the running
+// program that the test stands in for: it holds the channel's lock and
+// socket in folder and takes every request ("open", "ready", "go").
+using Outcome = std::tuple<int, std::string, std::string>;
+Outcome RunStart(const std::vector<std::string>& argv, const std::string& folder, int listening)
+{
+    std::string handedOver;
+    const pid_t child = StartChild(argv, folder + "/err");
+    const std::optional<int> status = ChildStatus(child, 10000, [&] {
+        pollfd p{listening, POLLIN, 0};
+        if (poll(&p, 1, 20) != 1) return;
+        const int fd = accept(listening, nullptr, nullptr);
+        const std::string line = ReadLine(fd);
         if (line.rfind("open ", 0) == 0 && write(fd, "ready\n", 6) == 6 && ReadLine(fd) == "go")
-            path = line.substr(5);
+            handedOver = line.substr(5);
         close(fd);
-    }
-    static std::string ReadLine(int fd)
-    {
-        std::string line;
-        char c = 0;
-        while (read(fd, &c, 1) == 1 && c != '\n') line += c;
-        return line;
-    }
-
-    int m_lock = -1;
-    int m_listen = -1;
-};
+    });
+    EndChild(child);
+    std::ifstream err(folder + "/err");
+    std::string message;
+    std::getline(err, message);
+    return {status.value_or(-1), message, handedOver};
+}
 
 }  // namespace
 
-TEST(StartArguments, SwitchesFileAndPrinter)
+TEST(StartArguments, FileAndPrinter)
 {
-    struct Case {
-        std::vector<std::string> arguments;
-        Shell shell;
-        std::string file;
-        std::string printer;
-        std::string port;
-    };
-    const Case cases[] = {
-        {{}, Shell::FileNew, "", "", ""},
-        {{"a.ovr", "-P"}, Shell::FilePrint, "a.ovr", "", ""},
-        {{"/pt", "a.ovr", "Laser", "drv", "port"}, Shell::FilePrintTo, "a.ovr", "Laser", "port"},
-        {{"/PT", "a.ovr"}, Shell::FilePrintTo, "a.ovr", "", ""},
-        // Printing needs a file; without one the program starts empty.
-        {{"/p"}, Shell::FileNew, "", "", ""},
-        {{"-dde"}, Shell::FileDDE, "", "", ""},
-    };
-    for (const Case& c : cases) {
-        const CCommandLineInfo info = ParseCommandLine(c.arguments);
-        EXPECT_EQ(info.m_nShellCommand, c.shell) << c.arguments.size();
-        EXPECT_EQ(info.m_strFileName, c.file);
-        EXPECT_EQ(info.m_strPrinterName, c.printer);
-        EXPECT_EQ(info.m_strPortName, c.port);
-        EXPECT_EQ(info.m_strError, "");
-    }
+    using Shell = CCommandLineInfo::Shell;
+    const CCommandLineInfo printTo = ParseCommandLine({"/PT", "a.ovr", "Laser", "drv", "port"});
+    EXPECT_EQ(printTo.m_nShellCommand, Shell::FilePrintTo);
+    EXPECT_EQ(printTo.m_strFileName + printTo.m_strPrinterName + printTo.m_strDriverName +
+                  printTo.m_strPortName,
+              "a.ovrLaserdrvport");
+    EXPECT_EQ(ParseCommandLine({"a.ovr", "-p"}).m_nShellCommand, Shell::FilePrint);
+    // Printing needs a file; without one the program starts empty.
+    EXPECT_EQ(ParseCommandLine({"/p"}).m_nShellCommand, Shell::FileNew);
 }
 
 TEST(StartArguments, BothProgramsReadTheSameLists)
@@ -134,18 +74,20 @@ TEST(StartArguments, BothProgramsReadTheSameLists)
     char folder[] = "/tmp/ovrin-args-XXXXXX";
     ASSERT_NE(mkdtemp(folder), nullptr);
     const std::string root = folder;
-    setenv("XDG_RUNTIME_DIR", root.c_str(), 1);
-    setenv("XDG_CONFIG_HOME", (root + "/config").c_str(), 1);
-    setenv("XDG_DATA_HOME", (root + "/data").c_str(), 1);
+    for (const char* name : {"XDG_RUNTIME_DIR", "XDG_CONFIG_HOME", "XDG_DATA_HOME"})
+        setenv(name, root.c_str(), 1);
     setenv("QT_QPA_PLATFORM", "offscreen", 1);
     ASSERT_EQ(chdir(root.c_str()), 0);
-    FakeRunningProgram running(root);
+    const int lock = open((root + "/ovrin.lock").c_str(), O_RDWR | O_CREAT, 0600);
+    ASSERT_EQ(flock(lock, LOCK_EX), 0);
+    const int listening = socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un addr{};
+    addr.sun_family = AF_UNIX;
+    (root + "/ovrin.socket").copy(addr.sun_path, sizeof addr.sun_path - 1);
+    ASSERT_EQ(bind(listening, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
+    ASSERT_EQ(listen(listening, 4), 0);
 
-    struct Case {
-        std::vector<std::string> arguments;
-        Outcome outcome;
-    };
-    const Case cases[] = {
+    const std::pair<std::vector<std::string>, Outcome> cases[] = {
         {{"-notes.ovr"}, {2, "ovrin: unknown option \"-notes.ovr\"", ""}},
         {{"a.ovr", "b.ovr"}, {2, "ovrin: too many arguments", ""}},
         {{"/pt", "a.ovr", "P", "D", "O", "x"}, {2, "ovrin: too many arguments", ""}},
@@ -157,12 +99,14 @@ TEST(StartArguments, BothProgramsReadTheSameLists)
         // A running program answers: nothing to wait for.
         {{"/DDE"}, {0, "", ""}},
     };
-    for (const Case& c : cases) {
+    for (const auto& [arguments, outcome] : cases) {
         for (const std::string& program : {ovrin, window}) {
             std::vector<std::string> argv{program};
-            argv.insert(argv.end(), c.arguments.begin(), c.arguments.end());
-            EXPECT_EQ(running.Run(argv, root + "/err"), c.outcome) << program << " " << c.arguments[0];
+            argv.insert(argv.end(), arguments.begin(), arguments.end());
+            EXPECT_EQ(RunStart(argv, root, listening), outcome) << program << " " << arguments[0];
         }
     }
+    close(listening);
+    close(lock);
     std::filesystem::remove_all(root);
 }
