@@ -9,7 +9,6 @@
 #include <vector>
 
 #include <sys/socket.h>
-#include <sys/stat.h>
 #include <sys/un.h>
 
 #include <gtest/gtest.h>
@@ -46,17 +45,15 @@ TEST(IdleConnections, FloodUnderALowDescriptorLimitLeavesTheHandOverWorking)
     char folder[] = "/tmp/ovrin-idle-XXXXXX";
     ASSERT_NE(mkdtemp(folder), nullptr);
     const std::string root = folder;
-    for (const char* sub : {"runtime", "config", "data"}) mkdir((root + "/" + sub).c_str(), 0700);
-    setenv("XDG_RUNTIME_DIR", (root + "/runtime").c_str(), 1);
-    setenv("XDG_CONFIG_HOME", (root + "/config").c_str(), 1);
-    setenv("XDG_DATA_HOME", (root + "/data").c_str(), 1);
+    for (const char* name : {"XDG_RUNTIME_DIR", "XDG_CONFIG_HOME", "XDG_DATA_HOME"})
+        setenv(name, root.c_str(), 1);
     setenv("QT_QPA_PLATFORM", "offscreen", 1);
     const std::string document = root + "/handed over.ovr";
     ASSERT_TRUE(WriteEntries(document, {{"alpha", "one"}}).ok);
 
     const pid_t running =
         StartChild({"/bin/sh", "-c", "ulimit -n 16 && exec \"$0\"", ovrin}, root + "/running.log");
-    const std::string socketPath = root + "/runtime/ovrin.socket";
+    const std::string socketPath = root + "/ovrin.socket";
     int probe = -1;
     for (int i = 0; i < 500 && probe < 0; ++i) {
         probe = Connect(socketPath);
@@ -74,7 +71,7 @@ TEST(IdleConnections, FloodUnderALowDescriptorLimitLeavesTheHandOverWorking)
     EndChild(later);  // one that opened a window of its own
     EXPECT_EQ(status, std::optional<int>(0)) << "the later start was not handed over";
     // The running program opened the file: it heads its recent-file list.
-    const std::string profile = root + "/config/Ovrin/Ovrin.conf";
+    const std::string profile = root + "/Ovrin/Ovrin.conf";
     for (int i = 0; i < 250 && Contents(profile).find("handed over.ovr") == std::string::npos; ++i)
         usleep(20000);
     EXPECT_NE(Contents(profile).find("handed over.ovr"), std::string::npos);
