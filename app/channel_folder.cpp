@@ -4,6 +4,8 @@
 #include <cerrno>
 #include <cstring>
 
+#include <dirent.h>
+#include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 
@@ -61,4 +63,21 @@ long PeerUid(int socketDescriptor)
         return -1;
     return static_cast<long>(uid);
 #endif
+}
+
+long FreeDescriptors()
+{
+    constexpr long kUnknown = 1L << 20;
+    struct rlimit limit {};
+    if (getrlimit(RLIMIT_NOFILE, &limit) != 0 || limit.rlim_cur == RLIM_INFINITY)
+        return kUnknown;
+    DIR* folder = opendir("/proc/self/fd");
+    if (!folder)
+        return kUnknown;
+    long open = 0;
+    while (const dirent* entry = readdir(folder))
+        open += entry->d_name[0] != '.';
+    closedir(folder);
+    // The folder's own descriptor was counted, and is closed again.
+    return static_cast<long>(limit.rlim_cur) - (open - 1);
 }

@@ -24,3 +24,7 @@ std::string ChooseChannelFolder(const char* runtimeDir, const std::string& tempD
 // The user id of the process at the other end of a connected local socket,
 // or -1 when the system cannot tell.
 long PeerUid(int socketDescriptor);
+
+// How many more descriptors the process may open before it reaches its
+// limit; a large number when the system cannot tell.
+long FreeDescriptors();

@@ -1,11 +1,14 @@
 // SPDX-License-Identifier: MIT
 #include "app/file_commands.h"
 
+#include <unistd.h>
+
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
 
+#include "app/path_text.h"
 #include "app/recent_file_list.h"
 #include "dialogs/message_box.h"
 #include "doc/document_file.h"
@@ -18,7 +21,7 @@ namespace {
 const QString kCaption = QStringLiteral("Ovrin");
 const QString kDefaultSuffix = QStringLiteral("ovr");
 
-QString Native(const QString& path) { return QDir::toNativeSeparators(path); }
+QString Shown(const QString& path) { return ShownPath(QDir::toNativeSeparators(path)); }
 
 }  // namespace
 
@@ -51,7 +54,7 @@ QString CFileCommands::Title() const
 {
     const std::string& path = m_doc.GetPathName();
     return path.empty() ? QStringLiteral("Untitled")
-                        : QFileInfo(QString::fromStdString(path)).fileName();
+                        : ShownPath(QFileInfo(DecodePath(path)).fileName());
 }
 
 bool CFileCommands::SaveModified()
@@ -113,11 +116,9 @@ bool CFileCommands::OpenDocumentFile(const QString& path)
 
 CFileCommands::OpenOutcome CFileCommands::OpenFile(const QString& path)
 {
-    const QString full = QDir::cleanPath(QFileInfo(path).absoluteFilePath());
+    const QString full = AbsolutePath(path);
     // The document open now is the one asked for: nothing to read.
-    if (!m_doc.GetPathName().empty() &&
-        QDir::cleanPath(QFileInfo(QString::fromStdString(m_doc.GetPathName())).absoluteFilePath()) ==
-            full) {
+    if (!m_doc.GetPathName().empty() && AbsolutePath(DecodePath(m_doc.GetPathName())) == full) {
         if (m_pFrame) {
             m_pFrame->raise();
             m_pFrame->activateWindow();
@@ -126,7 +127,7 @@ CFileCommands::OpenOutcome CFileCommands::OpenFile(const QString& path)
     }
     if (!SaveModified())
         return OpenOutcome::Cancelled;
-    const FileResult result = ::OpenDocumentFile(m_doc, full.toStdString());
+    const FileResult result = ::OpenDocumentFile(m_doc, EncodePath(full));
     if (!result.ok) {
         ReportError(static_cast<int>(result.error), full, result.message);
         // A damaged file leaves a new untitled document; every other failure
@@ -164,16 +165,16 @@ bool CFileCommands::OnOpenRecentFile(int index)
 
 bool CFileCommands::OnFileSave()
 {
-    const QString path = QString::fromStdString(m_doc.GetPathName());
-    const QFileInfo info(path);
+    const std::string& path = m_doc.GetPathName();
     // An untitled document, or one whose file has become read-only, needs a name.
-    const bool askForName = path.isEmpty() || (info.exists() && !info.isWritable());
-    return DoSave(path, askForName);
+    const bool askForName =
+        path.empty() || (access(path.c_str(), F_OK) == 0 && access(path.c_str(), W_OK) != 0);
+    return DoSave(DecodePath(path), askForName);
 }
 
 bool CFileCommands::OnFileSaveAs()
 {
-    return DoSave(QString::fromStdString(m_doc.GetPathName()), true);
+    return DoSave(DecodePath(m_doc.GetPathName()), true);
 }
 
 bool CFileCommands::DoSave(const QString& current, bool askForName)
@@ -190,8 +191,8 @@ bool CFileCommands::DoSave(const QString& current, bool askForName)
             return false;
         path = dialog.selectedFiles().constFirst();
     }
-    const QString full = QDir::cleanPath(QFileInfo(path).absoluteFilePath());
-    const FileResult result = SaveDocumentFile(m_doc, full.toStdString());
+    const QString full = AbsolutePath(path);
+    const FileResult result = SaveDocumentFile(m_doc, EncodePath(full));
     if (!result.ok) {
         ReportError(static_cast<int>(result.error), full, result.message);
         return false;
@@ -224,8 +225,8 @@ void CFileCommands::ReportError(int error, const QString& path, const std::strin
         text = QStringLiteral("Unexpected file format.");
     } else {
         text = QString::fromStdString(message);
-        if (!text.contains(Native(path)))
-            text = QStringLiteral("%1\n%2").arg(Native(path), text);
+        if (!text.contains(Shown(path)))
+            text = QStringLiteral("%1\n%2").arg(Shown(path), text);
     }
     CMessageBox box(QMessageBox::Warning, kCaption, text, QMessageBox::Ok, Owner());
     box.exec();

@@ -21,7 +21,9 @@ int main(int argc, char* argv[])
 
     QApplication app(argc, argv);
     COvrinApp theApp;
-    if (!theApp.InitInstance(QApplication::arguments().mid(1)))
+    // QApplication has taken its own options out of argv; the rest are
+    // passed as bytes, since file names need not be valid UTF-8.
+    if (!theApp.InitInstance(argc, argv))
         return theApp.ExitCode();
     return QApplication::exec();
 }

@@ -1,11 +1,16 @@
 // SPDX-License-Identifier: MIT
 #include "app/open_channel.h"
 
+#include <algorithm>
+#include <cstdlib>
+
 #include <fcntl.h>
 #include <sys/file.h>
 #include <unistd.h>
 
 #include <QDeadlineTimer>
+#include <QElapsedTimer>
+#include <QFileSystemWatcher>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -20,9 +25,13 @@
 
 namespace {
 
-// While the program cannot act (a modal question is up), waiting requests
-// are looked at again this often.
+// While the program cannot act (a modal question is up), taken files are
+// looked at again this often.
 constexpr int kRetryMs = 200;
+// How often connections are checked for idleness while there are any.
+constexpr int kSweepMs = 1000;
+// Descriptors left free for the next connection and for the program.
+constexpr long kSpareDescriptors = 4;
 
 QByteArray Line(const char* word) { return QByteArray(word) + '\n'; }
 
@@ -47,17 +56,15 @@ bool PeerIsUs(const QLocalSocket& socket)
 
 }  // namespace
 
-struct COpenChannel::Request final {
+struct COpenChannel::Connection final {
     enum class Stage {
-        Reading,   // waiting for the request line
-        Waiting,   // waiting until the program can act
-        Offered,   // "ready" sent, waiting for "go"
-        Serving,   // the handler runs
+        Reading,  // waiting for the request line
+        Offered,  // "ready" sent, waiting for "go"
     };
     QPointer<QLocalSocket> socket;
-    QString path;
+    std::string path;
     Stage stage = Stage::Reading;
-    bool gone = false;  // the connection ended while the handler ran
+    QElapsedTimer age;
 };
 
 COpenChannel::COpenChannel(const QString& folder, QObject* parent)
@@ -99,45 +106,53 @@ bool COpenChannel::Listen()
         return false;
     }
     m_lockFd = fd;
-    // Holding the lock, whatever socket is there was left by a program
-    // that has ended: replace it.
-    const QString path = SocketPath(m_folder);
-    QLocalServer::removeServer(path);
     m_server = new QLocalServer(this);
-    if (!m_server->listen(path)) {
+    connect(m_server, &QLocalServer::newConnection, this, &COpenChannel::OnNewConnection);
+    if (!StartServer()) {
         delete m_server;
         m_server = nullptr;
         close(m_lockFd);
         m_lockFd = -1;
         return false;
     }
-    connect(m_server, &QLocalServer::newConnection, this, &COpenChannel::OnNewConnection);
+    m_sweep = new QTimer(this);
+    m_sweep->setInterval(kSweepMs);
+    connect(m_sweep, &QTimer::timeout, this, &COpenChannel::Sweep);
+    // A failed accept (no descriptor left) closes the server and removes
+    // its socket; the folder's change brings it back, with no timer running
+    // while the program idles.
+    m_watcher = new QFileSystemWatcher(QStringList{m_folder}, this);
+    connect(m_watcher, &QFileSystemWatcher::directoryChanged, this, [this] {
+        if (m_server && !m_server->isListening())
+            StartServer();
+    });
     m_retry = new QTimer(this);
     m_retry->setInterval(kRetryMs);
-    connect(m_retry, &QTimer::timeout, this, &COpenChannel::OfferReady);
+    connect(m_retry, &QTimer::timeout, this, &COpenChannel::OpenTaken);
     return true;
+}
+
+bool COpenChannel::StartServer()
+{
+    // Holding the lock, whatever socket is there was left by a program
+    // that has ended, or by our own server before it failed: replace it.
+    const QString path = SocketPath(m_folder);
+    QLocalServer::removeServer(path);
+    return m_server->listen(path);
 }
 
 bool COpenChannel::IsListening() const { return m_server && m_server->isListening(); }
 
 void COpenChannel::Close()
 {
-    for (auto it = m_requests.begin(); it != m_requests.end();) {
-        Request* request = it->get();
-        if (QLocalSocket* socket = request->socket) {
-            socket->disconnect(this);  // no Drop while we walk the list
-            socket->abort();
-            socket->deleteLater();
-        }
-        if (request->stage == Request::Stage::Serving) {
-            request->gone = true;  // Serve finishes it
-            ++it;
-        } else {
-            it = m_requests.erase(it);
-        }
-    }
+    while (!m_connections.empty())
+        Drop(m_connections.front().get());
     if (m_retry)
         m_retry->stop();
+    if (m_sweep)
+        m_sweep->stop();
+    delete m_watcher;
+    m_watcher = nullptr;
     if (m_server) {
         // Removes the socket: ours, since we hold the lock.
         m_server->close();
@@ -148,6 +163,7 @@ void COpenChannel::Close()
         close(m_lockFd);
         m_lockFd = -1;
     }
+    m_taken.clear();
 }
 
 void COpenChannel::OnNewConnection()
@@ -158,132 +174,140 @@ void COpenChannel::OnNewConnection()
             socket->deleteLater();
             continue;
         }
-        m_requests.push_back(std::make_unique<Request>());
-        Request* request = m_requests.back().get();
-        request->socket = socket;
-        connect(socket, &QLocalSocket::readyRead, this, [this, request] { OnReadable(request); });
-        connect(socket, &QLocalSocket::disconnected, this, [this, request] { Drop(request); });
+        // A connection accepted with no descriptor left would close the
+        // server, so room for the next one is kept, as is the cap. The
+        // oldest that has not even sent its request goes first: one offered
+        // "ready" answers within moments.
+        while (!m_connections.empty() && (int(m_connections.size()) >= kMaxConnections ||
+                                          FreeDescriptors() < kSpareDescriptors)) {
+            auto oldest = std::find_if(m_connections.begin(), m_connections.end(), [](const auto& c) {
+                return c->stage == Connection::Stage::Reading;
+            });
+            Drop(oldest != m_connections.end() ? oldest->get() : m_connections.front().get());
+        }
+        m_connections.push_back(std::make_unique<Connection>());
+        if (!m_sweep->isActive())
+            m_sweep->start();
+        Connection* connection = m_connections.back().get();
+        connection->socket = socket;
+        connection->age.start();
+        connect(socket, &QLocalSocket::readyRead, this, [this, connection] { OnReadable(connection); });
+        connect(socket, &QLocalSocket::disconnected, this, [this, connection] { Drop(connection); });
         if (socket->bytesAvailable() > 0)
-            OnReadable(request);
+            OnReadable(connection);
     }
 }
 
-void COpenChannel::OnReadable(Request* request)
+void COpenChannel::OnReadable(Connection* connection)
 {
-    QLocalSocket* socket = request->socket;
+    QLocalSocket* socket = connection->socket;
     if (!socket)
         return;
-    while (socket->canReadLine()) {
+    if (socket->canReadLine()) {
         const QByteArray line = socket->readLine(open_request::kMaxLine).chopped(1);
-        if (request->stage == Request::Stage::Reading) {
+        if (connection->stage == Connection::Stage::Reading) {
             const std::optional<std::string> path = open_request::ParseRequest(line.toStdString());
             if (!path) {
-                Drop(request);
+                Drop(connection);
                 return;
             }
-            request->path = QFile::decodeName(QByteArray::fromStdString(*path));
-            request->stage = Request::Stage::Waiting;
-            OfferReady();
+            connection->path = *path;
+            connection->stage = Connection::Stage::Offered;
+            socket->write(Line(open_request::kReady));
+            socket->flush();
+            if (socket->canReadLine())
+                OnReadable(connection);
             return;
         }
-        if (request->stage == Request::Stage::Offered && line == open_request::kGo) {
-            Serve(request);
+        if (line == open_request::kGo) {
+            // Taken: the sender has ended or is about to.
+            m_taken.push_back(std::move(connection->path));
+            Drop(connection);
+            OpenTaken();
             return;
         }
-        Drop(request);  // anything else is not our protocol
+        Drop(connection);  // anything else is not our protocol
         return;
     }
     if (socket->bytesAvailable() > qint64(open_request::kMaxLine))
-        Drop(request);
+        Drop(connection);
 }
 
-void COpenChannel::OfferReady()
+void COpenChannel::Sweep()
 {
-    bool waiting = false;
-    for (const auto& request : m_requests) {
-        if (request->stage != Request::Stage::Waiting || !request->socket)
-            continue;
-        if (m_ready && !m_ready()) {
-            waiting = true;
-            continue;
-        }
-        request->stage = Request::Stage::Offered;
-        request->socket->write(Line(open_request::kReady));
-        request->socket->flush();
+    for (auto it = m_connections.begin(); it != m_connections.end();) {
+        Connection* connection = (it++)->get();
+        if (connection->age.hasExpired(kIdleTimeoutMs))
+            Drop(connection);
     }
-    if (waiting && m_retry && !m_retry->isActive())
-        m_retry->start();
-    else if (!waiting && m_retry)
+    if (m_connections.empty())
+        m_sweep->stop();
+}
+
+void COpenChannel::OpenTaken()
+{
+    // A file opened may ask a question whose event loop brings more
+    // requests: they wait for the loop below.
+    if (m_opening)
+        return;
+    while (!m_taken.empty()) {
+        if (m_ready && !m_ready()) {
+            if (m_retry && !m_retry->isActive())
+                m_retry->start();
+            return;
+        }
+        const std::string path = std::move(m_taken.front());
+        m_taken.pop_front();
+        m_opening = true;
+        if (m_handler)
+            m_handler(path);
+        m_opening = false;
+    }
+    if (m_retry)
         m_retry->stop();
 }
 
-void COpenChannel::Serve(Request* request)
+void COpenChannel::Drop(Connection* connection)
 {
-    request->stage = Request::Stage::Serving;
-    Outcome outcome = Outcome::Declined;
-    // Things may have changed since "ready": ask once more.
-    if (m_handler && (!m_ready || m_ready()))
-        outcome = m_handler(request->path);
-    if (!request->gone && request->socket) {
-        const char* answer = outcome == Outcome::Opened   ? open_request::kOpened
-                             : outcome == Outcome::Failed ? open_request::kFailed
-                                                          : open_request::kDeclined;
-        request->socket->write(Line(answer));
-        request->socket->flush();
-        request->socket->disconnectFromServer();
-    }
-    request->gone = true;
-    request->stage = Request::Stage::Reading;  // no longer protected
-    Drop(request);
-}
-
-void COpenChannel::Drop(Request* request)
-{
-    if (request->stage == Request::Stage::Serving) {
-        request->gone = true;
-        return;
-    }
-    for (auto it = m_requests.begin(); it != m_requests.end(); ++it) {
-        if (it->get() != request)
+    for (auto it = m_connections.begin(); it != m_connections.end(); ++it) {
+        if (it->get() != connection)
             continue;
-        if (QLocalSocket* socket = request->socket) {
+        if (QLocalSocket* socket = connection->socket) {
             socket->disconnect(this);
-            if (socket->state() != QLocalSocket::UnconnectedState)
-                socket->disconnectFromServer();
+            socket->abort();
             socket->deleteLater();
         }
-        m_requests.erase(it);
+        m_connections.erase(it);
         return;
     }
 }
 
-COpenChannel::HandOver COpenChannel::SendOpenRequest(const QString& folder, const QString& path,
+COpenChannel::HandOver COpenChannel::SendOpenRequest(const QString& folder, const std::string& path,
                                                      int timeoutMs)
 {
-    if (folder.isEmpty())
+    if (folder.isEmpty() || path.empty())
         return HandOver::NotTaken;
+    std::string absolute = path;
+    if (absolute.front() != '/') {
+        const std::unique_ptr<char, decltype(&free)> cwd(getcwd(nullptr, 0), &free);
+        if (!cwd)
+            return HandOver::NotTaken;
+        absolute = std::string(cwd.get()) + '/' + path;
+    }
     const QDeadlineTimer deadline(timeoutMs);
     QLocalSocket socket;
     socket.connectToServer(SocketPath(folder));
     if (!socket.waitForConnected(int(deadline.remainingTime())) || !PeerIsUs(socket))
         return HandOver::NotTaken;
-    const std::string request = open_request::FormatRequest(
-        QFile::encodeName(QFileInfo(path).absoluteFilePath()).toStdString());
-    socket.write(QByteArray::fromStdString(request) + '\n');
+    socket.write(QByteArray::fromStdString(open_request::FormatRequest(absolute)) + '\n');
     if (!socket.waitForBytesWritten(int(deadline.remainingTime())))
         return HandOver::NotTaken;
     if (ReadLine(socket, deadline) != open_request::kReady)
         return HandOver::NotTaken;  // giving up: the connection closes unconfirmed
-    // From here the running program acts; its answer may wait on the user.
     socket.write(Line(open_request::kGo));
-    if (!socket.waitForBytesWritten(-1) && socket.state() != QLocalSocket::ConnectedState)
+    if (!socket.waitForBytesWritten(int(deadline.remainingTime())))
         return HandOver::NotTaken;
-    const QByteArray answer = ReadLine(socket, QDeadlineTimer(QDeadlineTimer::Forever));
-    if (answer == open_request::kOpened)
-        return HandOver::Opened;
-    if (answer == open_request::kFailed)
-        return HandOver::Failed;
-    return HandOver::NotTaken;
+    return HandOver::Taken;
 }
 
 bool COpenChannel::IsAnswered(const QString& folder, int timeoutMs)

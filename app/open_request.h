@@ -9,23 +9,17 @@
 //
 //   later start                     running program
 //   "open <path>"          ->
-//                          <-       "ready"     (it can act now)
-//   "go"                   ->                   (still waiting: act)
-//                          <-       "opened" | "failed" | "declined"
+//                          <-       "ready"     (at once, even while busy)
+//   "go"                   ->                   (the later start ends)
 //
-// The running program acts only after "go", and the later start sends "go"
-// only while it still waits, so a request the sender has given up on (and
-// opened itself) is never acted on as well. "failed" means the running
-// program tried and has told the user why; "declined" means it did not try
-// (busy, closing, or the user cancelled), so the later start opens the file
-// itself.
+// The running program takes the file only on "go", and the later start
+// sends "go" only while it still waits, so a request the sender has given
+// up on (and opened itself) is never acted on as well. Once taken, the file
+// is the running program's to open, whenever it can, and to report on.
 namespace open_request {
 
 inline constexpr char kReady[] = "ready";
 inline constexpr char kGo[] = "go";
-inline constexpr char kOpened[] = "opened";
-inline constexpr char kFailed[] = "failed";
-inline constexpr char kDeclined[] = "declined";
 
 // A request line is short; anything longer is not one of ours.
 inline constexpr std::size_t kMaxLine = 16 * 1024;

@@ -5,11 +5,14 @@
 #include <QCoreApplication>
 #include <QSessionManager>
 #include <QStandardPaths>
+#include <QTextStream>
 #include <QTimer>
+#include <QUrl>
 
-#include "app/command_line.h"
 #include "app/file_commands.h"
+#include "app/logic/command_line.h"
 #include "app/open_channel.h"
+#include "app/path_text.h"
 #include "app/recovery.h"
 #include "app/termination_signals.h"
 #include "app/shell_registration.h"
@@ -36,7 +39,20 @@ COvrinApp::~COvrinApp()
     m_pMainWnd.reset();
 }
 
+bool COvrinApp::InitInstance(int argc, char** argv)
+{
+    return StartWith(std::vector<std::string>(argv + 1, argv + argc));
+}
+
 bool COvrinApp::InitInstance(const QStringList& arguments)
+{
+    std::vector<std::string> bytes;
+    for (const QString& argument : arguments)
+        bytes.push_back(EncodePath(argument));
+    return StartWith(bytes);
+}
+
+bool COvrinApp::StartWith(const std::vector<std::string>& arguments)
 {
     // The profile: every setting lives under Ovrin/Ovrin.
     QCoreApplication::setOrganizationName(QStringLiteral("Ovrin"));
@@ -63,29 +79,28 @@ bool COvrinApp::InitInstance(const QStringList& arguments)
 
     const CCommandLineInfo info = ParseCommandLine(arguments);
     using Shell = CCommandLineInfo::Shell;
+    if (!info.m_strError.empty()) {
+        QTextStream(stderr) << "ovrin: " << QString::fromStdString(info.m_strError) << '\n';
+        m_nExitCode = 2;
+        return false;
+    }
 
-    // A program of this user already running takes the file instead. When
-    // it does not answer in time or declines, this start opens the file.
+    // A program of this user already running takes the file instead, and
+    // tells the user itself should it fail to open it. When it does not
+    // answer in time, this start opens the file.
     const QString channelFolder = COpenChannel::DefaultFolder();
-    if (info.m_nShellCommand == Shell::FileOpen) {
-        switch (COpenChannel::SendOpenRequest(channelFolder, info.m_strFileName)) {
-        case COpenChannel::HandOver::Opened:
-            m_nExitCode = 0;
-            return false;
-        case COpenChannel::HandOver::Failed:
-            // The running program has told the user why.
-            m_nExitCode = 1;
-            return false;
-        case COpenChannel::HandOver::NotTaken:
-            break;
-        }
+    if (info.m_nShellCommand == Shell::FileOpen &&
+        COpenChannel::SendOpenRequest(channelFolder, info.m_strFileName) ==
+            COpenChannel::HandOver::Taken) {
+        m_nExitCode = 0;
+        return false;
     }
     // A start that prints ends soon: it never answers open requests.
     if (info.m_nShellCommand != Shell::FilePrint && info.m_nShellCommand != Shell::FilePrintTo) {
         m_pChannel = new COpenChannel(channelFolder, this);
         if (m_pChannel->Listen()) {
             m_pChannel->SetReadyCheck([this] { return CanTakeOpenRequest(); });
-            m_pChannel->SetOpenHandler([this](const QString& path) { return OnOpenRequest(path); });
+            m_pChannel->SetOpenHandler([this](const std::string& path) { OnOpenRequest(path); });
         } else if (info.m_nShellCommand == Shell::FileDDE &&
                    COpenChannel::IsAnswered(channelFolder)) {
             m_nExitCode = 0;
@@ -143,7 +158,7 @@ bool COvrinApp::ProcessShellCommand(const CCommandLineInfo& info)
 
     case Shell::FileOpen:
         CreateMainFrame();
-        if (!m_pFiles->OpenDocumentFile(info.m_strFileName)) {
+        if (!m_pFiles->OpenDocumentFile(DecodePath(info.m_strFileName))) {
             // The error has been reported; the half-made window goes.
             m_pMainWnd.reset();
             m_nExitCode = 1;
@@ -158,13 +173,14 @@ bool COvrinApp::ProcessShellCommand(const CCommandLineInfo& info)
         // Asked to stay hidden, the window still shows with its stored
         // placement while it prints.
         ShowMainFrame(0);
-        if (!m_pFiles->OpenDocumentFile(info.m_strFileName)) {
+        if (!m_pFiles->OpenDocumentFile(DecodePath(info.m_strFileName))) {
             m_nExitCode = 1;
             return false;
         }
         COvrinView* view = m_pMainWnd->ActiveView();
-        m_nExitCode = view ? PrintDirect(*m_pDoc, view->Pages(), info.m_strPrinterName,
-                                         info.m_strFileName)
+        m_nExitCode = view ? PrintDirect(*m_pDoc, view->Pages(),
+                                         QString::fromStdString(info.m_strPrinterName),
+                                         DecodePath(info.m_strFileName))
                            : 1;
         return false;
     }
@@ -200,6 +216,14 @@ void COvrinApp::CreateMainFrame()
     frame->SetCloseQuery([this] {
         if (!m_pFiles->SaveModified())
             return false;
+        // A file handed over while the question was up is the user's last
+        // wish: the window stays for it, and the changes the user chose not
+        // to save are let go (with their recovery record) rather than asked
+        // about again.
+        if (m_pChannel && m_pChannel->HasTaken()) {
+            m_pDoc->SetModifiedFlag(false);
+            return false;
+        }
         // Closed without saving: the changes are thrown away.
         if (m_pDoc->IsModified())
             m_pRecovery->Recorder().Discard();
@@ -209,8 +233,12 @@ void COvrinApp::CreateMainFrame()
             m_pChannel->Close();
         return true;
     });
-    connect(frame, &CMainFrame::fileDropped, this,
-            [this](const QString& path) { m_pFiles->OpenDocumentFile(path); });
+    connect(frame, &CMainFrame::fileDropped, this, [this](const QUrl& file) {
+        // The URL's percent escapes hold the name's exact bytes; toLocalFile()
+        // would lose those that are not UTF-8.
+        const QByteArray path = QByteArray::fromPercentEncoding(file.path(QUrl::FullyEncoded).toLatin1());
+        m_pFiles->OpenDocumentFile(DecodePath(path.toStdString()));
+    });
     UpdateRecentFileMenu();
 }
 
@@ -295,7 +323,7 @@ void COvrinApp::OnPrintCommand(int id, COvrinView& view)
         break;
     case ID_FILE_PRINT_DIRECT:
         PrintDirect(*m_pDoc, view.Pages(), QString(),
-                    QString::fromStdString(m_pDoc->GetPathName()));
+                    DecodePath(m_pDoc->GetPathName()));
         break;
     default:
         break;
@@ -308,7 +336,7 @@ bool COvrinApp::CanTakeOpenRequest() const
     return !QApplication::activeModalWidget();
 }
 
-COpenChannel::Outcome COvrinApp::OnOpenRequest(const QString& path)
+void COvrinApp::OnOpenRequest(const std::string& path)
 {
     // Like a file chosen in File/Open.
     if (!m_pMainWnd) {
@@ -322,12 +350,7 @@ COpenChannel::Outcome COvrinApp::OnOpenRequest(const QString& path)
     m_pMainWnd->activateWindow();
     // A later start is a start: it offers what ended programs left unsaved.
     QTimer::singleShot(0, m_pRecovery, &CRecovery::OfferAbandoned);
-    switch (m_pFiles->OpenFile(path)) {
-    case CFileCommands::OpenOutcome::Opened: return COpenChannel::Outcome::Opened;
-    case CFileCommands::OpenOutcome::Failed: return COpenChannel::Outcome::Failed;
-    case CFileCommands::OpenOutcome::Cancelled: break;
-    }
-    return COpenChannel::Outcome::Declined;
+    m_pFiles->OpenFile(DecodePath(path));
 }
 
 void COvrinApp::UpdateRecentFileMenu()

@@ -2,6 +2,8 @@
 #pragma once
 
 #include <memory>
+#include <string>
+#include <vector>
 
 #include <QObject>
 #include <QStringList>
@@ -32,8 +34,11 @@ public:
     COvrinApp();
     ~COvrinApp() override;
 
-    // Runs the start-up with the arguments after the program name. False
-    // ends the program at once with ExitCode().
+    // Runs the start-up with main's arguments (bytes, as the system gave
+    // them: a file name need not be valid UTF-8). False ends the program at
+    // once with ExitCode().
+    bool InitInstance(int argc, char** argv);
+    // The same with the arguments after the program name as text.
     bool InitInstance(const QStringList& arguments);
     int ExitCode() const { return m_nExitCode; }
 
@@ -50,6 +55,7 @@ public:
     void OnAppAbout();
 
 private:
+    bool StartWith(const std::vector<std::string>& arguments);
     void LoadStdProfileSettings();
     bool ProcessShellCommand(const CCommandLineInfo& info);
     void CreateMainFrame();
@@ -59,7 +65,7 @@ private:
     bool OnCommand(int id);
     void OnPrintCommand(int id, COvrinView& view);
     bool CanTakeOpenRequest() const;
-    COpenChannel::Outcome OnOpenRequest(const QString& path);
+    void OnOpenRequest(const std::string& path);
     void UpdateRecentFileMenu();
     void OnCommitData(QSessionManager& manager);
 

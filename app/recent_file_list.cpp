@@ -4,6 +4,8 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include "app/path_text.h"
+
 namespace {
 
 const QString kSection = QStringLiteral("Recent File List");
@@ -11,7 +13,7 @@ const QString kSection = QStringLiteral("Recent File List");
 QString EntryName(int i) { return kSection + QStringLiteral("/File%1").arg(i + 1); }
 
 // Two spellings of one file are one entry.
-QString Canonical(const QString& path) { return QDir::cleanPath(QFileInfo(path).absoluteFilePath()); }
+QString Canonical(const QString& path) { return AbsolutePath(path); }
 
 }  // namespace
 
@@ -19,7 +21,10 @@ void CRecentFileList::ReadList(QSettings& profile)
 {
     m_paths.clear();
     for (int i = 0; i < m_nSize; ++i) {
-        const QString path = profile.value(EntryName(i)).toString();
+        const QVariant value = profile.value(EntryName(i));
+        const QString path = value.typeId() == QMetaType::QByteArray
+                                 ? DecodePath(value.toByteArray().toStdString())
+                                 : value.toString();
         if (!path.isEmpty())
             m_paths.append(path);
     }
@@ -28,10 +33,17 @@ void CRecentFileList::ReadList(QSettings& profile)
 void CRecentFileList::WriteList(QSettings& profile) const
 {
     for (int i = 0; i < m_nSize; ++i) {
-        if (i < m_paths.size())
+        if (i >= m_paths.size()) {
+            profile.remove(EntryName(i));
+            continue;
+        }
+        // A name that is not valid UTF-8 is kept as its bytes; any other
+        // stays readable text in the profile.
+        const std::string bytes = EncodePath(m_paths[i]);
+        if (QString::fromStdString(bytes) == m_paths[i])
             profile.setValue(EntryName(i), m_paths[i]);
         else
-            profile.remove(EntryName(i));
+            profile.setValue(EntryName(i), QByteArray::fromStdString(bytes));
     }
 }
 
@@ -54,7 +66,7 @@ QStringList CRecentFileList::MenuTexts() const
 {
     QStringList texts;
     for (int i = 0; i < m_paths.size(); ++i) {
-        QString name = AbbreviatePath(QDir::toNativeSeparators(m_paths[i]));
+        QString name = AbbreviatePath(ShownPath(QDir::toNativeSeparators(m_paths[i])));
         name.replace(QLatin1Char('&'), QStringLiteral("&&"));
         texts.append(QStringLiteral("&%1 %2").arg(i + 1).arg(name));
     }

@@ -2,7 +2,6 @@
 #include "cli/cli_main.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cerrno>
 #include <csignal>
 #include <cstring>
@@ -18,6 +17,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "app/logic/command_line.h"
 #include "cli/cli_host.h"
 #include "cli/new_document_file.h"
 #include "cli/recutils_export.h"
@@ -330,41 +330,12 @@ int Import(const std::vector<std::string>& args, std::ostream& err)
     return 0;
 }
 
-// The start-up switch an argument names ("p", "pt" or "dde", written with
-// '/' or '-' in any case), or empty.
-std::string StartSwitch(std::string_view arg)
-{
-    if (arg.size() < 2 || (arg[0] != '/' && arg[0] != '-')) return {};
-    std::string name(arg.substr(1));
-    for (char& c : name) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return name == "p" || name == "pt" || name == "dde" ? name : std::string();
-}
-
-bool IsMode(std::string_view arg)
-{
-    return arg == "--list" || arg == "--find" || arg == "--export" || arg == "--import" ||
-           arg == "--help" || arg == "-h" || arg == "--version";
-}
-
-// The window program takes one FILE, after /pt also printer, driver and
-// port, and the start-up switches; anything else is refused here.
+// The window program's arguments are read by the parser the window uses;
+// what it cannot follow is refused here, before any window library loads.
 std::optional<int> CheckWindowArguments(int argc, char** argv, std::ostream& err)
 {
-    int parameters = 0;
-    bool printTo = false;
-    for (int i = 1; i < argc; ++i) {
-        const std::string_view arg = argv[i];
-        const std::string name = StartSwitch(arg);
-        if (!name.empty()) {
-            printTo = printTo || name == "pt";
-        } else if (arg.size() > 1 && arg[0] == '-') {
-            return Usage(err, IsMode(arg) ? std::string(arg) + " must be the first argument"
-                                          : "unknown option \"" + std::string(arg) + "\"");
-        } else {
-            ++parameters;
-        }
-    }
-    if (parameters > (printTo ? 4 : 1)) return Usage(err, "too many arguments");
+    const CCommandLineInfo info = ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
+    if (!info.m_strError.empty()) return Usage(err, info.m_strError);
     return std::nullopt;
 }
 
@@ -374,7 +345,7 @@ std::optional<int> RunCommandLineTool(int argc, char** argv, OutputSink& sink, s
 {
     if (argc < 2 || argv[1] == nullptr) return std::nullopt;
     const std::string_view command = argv[1];
-    if (!IsMode(command)) return CheckWindowArguments(argc, argv, err);
+    if (!IsToolMode(command)) return CheckWindowArguments(argc, argv, err);
     const std::vector<std::string> args(argv + 2, argv + argc);
     ToolOutput output(sink);
 

@@ -8,7 +8,6 @@
 #include <QApplication>
 #include <QDragEnterEvent>
 #include <QDropEvent>
-#include <QFileInfo>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -337,8 +336,7 @@ void CMainFrame::dropEvent(QDropEvent* event)
             event->acceptProposedAction();
             // Opening may ask "Save changes?"; the drag source must not wait
             // for that answer, so the file is opened once the drop is over.
-            const QString path = QFileInfo(url.toLocalFile()).absoluteFilePath();
-            QMetaObject::invokeMethod(this, [this, path] { emit fileDropped(path); },
+            QMetaObject::invokeMethod(this, [this, url] { emit fileDropped(url); },
                                       Qt::QueuedConnection);
             return;
         }

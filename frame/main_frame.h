@@ -6,6 +6,7 @@
 #include <optional>
 
 #include <QStringList>
+#include <QUrl>
 
 #include "frame/command_router.h"
 #include "frame/lock_indicators.h"
@@ -80,7 +81,7 @@ public:
 
 signals:
     // A file was dropped on the window; sent after the drop has ended.
-    void fileDropped(const QString& path);
+    void fileDropped(const QUrl& file);
 
 protected:
     bool QueryClose() override;

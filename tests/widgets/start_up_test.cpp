@@ -1,53 +1,16 @@
 // SPDX-License-Identifier: MIT
-// What needs no window: the command line, the recent-file list as the
+// What needs no window: the recent-file list as the
 // profile keeps it, and the shortened paths of the File menu.
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
 
-#include "app/command_line.h"
 #include "app/recent_file_list.h"
-
-using Shell = CCommandLineInfo::Shell;
 
 class StartUpTest final : public QObject {
     Q_OBJECT
 
 private slots:
-    void commandLine()
-    {
-        struct Case {
-            QStringList arguments;
-            Shell shell;
-            QString file;
-            QString printer;
-        };
-        const Case cases[] = {
-            {{}, Shell::FileNew, "", ""},
-            // A path that starts with '/' is a file, not an unknown switch.
-            {{"/p.ovr"}, Shell::FileOpen, "/p.ovr", ""},
-            {{"-"}, Shell::FileOpen, "-", ""},
-            {{"a.ovr", "b.ovr"}, Shell::FileOpen, "a.ovr", ""},
-            // Switches in any case, before or after the file.
-            {{"a.ovr", "-P"}, Shell::FilePrint, "a.ovr", ""},
-            {{"/pt", "a.ovr", "Laser", "drv", "port"}, Shell::FilePrintTo, "a.ovr", "Laser"},
-            // Printing needs a file; without one the program starts empty.
-            {{"/p"}, Shell::FileNew, "", ""},
-            {{"/PT"}, Shell::FileNew, "", ""},
-            {{"/dde"}, Shell::FileDDE, "", ""},
-        };
-        for (const Case& c : cases) {
-            const CCommandLineInfo info = ParseCommandLine(c.arguments);
-            const QByteArray name = c.arguments.join(' ').toUtf8();
-            QVERIFY2(info.m_nShellCommand == c.shell, name.constData());
-            QCOMPARE(info.m_strFileName, c.file);
-            QCOMPARE(info.m_strPrinterName, c.printer);
-        }
-        const CCommandLineInfo printTo = ParseCommandLine({"/pt", "a.ovr", "Laser", "drv", "port"});
-        QCOMPARE(printTo.m_strDriverName, QStringLiteral("drv"));
-        QCOMPARE(printTo.m_strPortName, QStringLiteral("port"));
-    }
-
     // Newest first, at most four, one entry for two spellings of a file;
     // what is written is read back, and entries beyond the list are removed
     // from the profile. The menu numbers the files, keeps an ampersand in a

@@ -1,0 +1,112 @@
+// SPDX-License-Identifier: MIT
+// A start's arguments are read by one parser: `ovrin` and the window program
+// refuse the same lists with the same message, and hand the same file over
+// to a running program.
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/file.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+
+#include <filesystem>
+#include <fstream>
+#include <tuple>
+
+#include <gtest/gtest.h>
+
+#include "../common/child_program.h"
+#include "app/logic/command_line.h"
+
+namespace {
+
+std::string ReadLine(int fd)
+{
+    std::string line;
+    char c = 0;
+    while (read(fd, &c, 1) == 1 && c != '\n') line += c;
+    return line;
+}
+
+// Exit status, first line on stderr, and the path handed to the running
+// program that the test stands in for: it holds the channel's lock and
+// socket in folder and takes every request ("open", "ready", "go").
+using Outcome = std::tuple<int, std::string, std::string>;
+Outcome RunStart(const std::vector<std::string>& argv, const std::string& folder, int listening)
+{
+    std::string handedOver;
+    const pid_t child = StartChild(argv, folder + "/err");
+    const std::optional<int> status = ChildStatus(child, 10000, [&] {
+        pollfd p{listening, POLLIN, 0};
+        if (poll(&p, 1, 20) != 1) return;
+        const int fd = accept(listening, nullptr, nullptr);
+        const std::string line = ReadLine(fd);
+        if (line.rfind("open ", 0) == 0 && write(fd, "ready\n", 6) == 6 && ReadLine(fd) == "go")
+            handedOver = line.substr(5);
+        close(fd);
+    });
+    EndChild(child);
+    std::ifstream err(folder + "/err");
+    std::string message;
+    std::getline(err, message);
+    return {status.value_or(-1), message, handedOver};
+}
+
+}  // namespace
+
+TEST(StartArguments, FileAndPrinter)
+{
+    using Shell = CCommandLineInfo::Shell;
+    const CCommandLineInfo printTo = ParseCommandLine({"/PT", "a.ovr", "Laser", "drv", "port"});
+    EXPECT_EQ(printTo.m_nShellCommand, Shell::FilePrintTo);
+    EXPECT_EQ(printTo.m_strFileName + printTo.m_strPrinterName + printTo.m_strDriverName +
+                  printTo.m_strPortName,
+              "a.ovrLaserdrvport");
+    EXPECT_EQ(ParseCommandLine({"a.ovr", "-p"}).m_nShellCommand, Shell::FilePrint);
+    // Printing needs a file; without one the program starts empty.
+    EXPECT_EQ(ParseCommandLine({"/p"}).m_nShellCommand, Shell::FileNew);
+}
+
+TEST(StartArguments, BothProgramsReadTheSameLists)
+{
+    const std::string ovrin = OvrinBinary();
+    if (ovrin.empty()) GTEST_SKIP() << "OVRIN_BINARY is not set";
+    const std::string window = std::filesystem::path(ovrin).parent_path() / "ovrin-window";
+    char folder[] = "/tmp/ovrin-args-XXXXXX";
+    ASSERT_NE(mkdtemp(folder), nullptr);
+    const std::string root = folder;
+    for (const char* name : {"XDG_RUNTIME_DIR", "XDG_CONFIG_HOME", "XDG_DATA_HOME"})
+        setenv(name, root.c_str(), 1);
+    setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    ASSERT_EQ(chdir(root.c_str()), 0);
+    const int lock = open((root + "/ovrin.lock").c_str(), O_RDWR | O_CREAT, 0600);
+    ASSERT_EQ(flock(lock, LOCK_EX), 0);
+    const int listening = socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un addr{};
+    addr.sun_family = AF_UNIX;
+    (root + "/ovrin.socket").copy(addr.sun_path, sizeof addr.sun_path - 1);
+    ASSERT_EQ(bind(listening, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
+    ASSERT_EQ(listen(listening, 4), 0);
+
+    const std::pair<std::vector<std::string>, Outcome> cases[] = {
+        {{"-notes.ovr"}, {2, "ovrin: unknown option \"-notes.ovr\"", ""}},
+        {{"a.ovr", "b.ovr"}, {2, "ovrin: too many arguments", ""}},
+        {{"/pt", "a.ovr", "P", "D", "O", "x"}, {2, "ovrin: too many arguments", ""}},
+        {{"a.ovr", "--list"}, {2, "ovrin: --list must be the first argument", ""}},
+        {{"a.ovr"}, {0, "", root + "/a.ovr"}},
+        // A lone "-" is a file, and so is an absolute path that starts as a switch.
+        {{"-"}, {0, "", root + "/-"}},
+        {{"/p.ovr"}, {0, "", "/p.ovr"}},
+        // A running program answers: nothing to wait for.
+        {{"/DDE"}, {0, "", ""}},
+    };
+    for (const auto& [arguments, outcome] : cases) {
+        for (const std::string& program : {ovrin, window}) {
+            std::vector<std::string> argv{program};
+            argv.insert(argv.end(), arguments.begin(), arguments.end());
+            EXPECT_EQ(RunStart(argv, root, listening), outcome) << program << " " << arguments[0];
+        }
+    }
+    close(listening);
+    close(lock);
+    std::filesystem::remove_all(root);
+}
