@@ -9,6 +9,7 @@
 #include "app/recent_file_list.h"
 #include "doc/document_file.h"
 #include "doc/ovrin_doc.h"
+#include "doc/safe_file.h"
 #include "frame/main_frame.h"
 #include "frame/profile.h"
 
@@ -157,9 +158,10 @@ bool CFileCommands::OnOpenRecentFile(int index)
 bool CFileCommands::OnFileSave()
 {
     const QString path = QString::fromStdString(m_doc.GetPathName());
-    const QFileInfo info(path);
-    // An untitled document, or one whose file has become read-only, needs a name.
-    const bool askForName = path.isEmpty() || (info.exists() && !info.isWritable());
+    // An untitled document, or one whose file has become read-only, needs a
+    // name. Asked of the file system as the save will find it: a file
+    // without write bits is read-only for root too.
+    const bool askForName = path.isEmpty() || IsReadOnlyFile(m_doc.GetPathName());
     return DoSave(path, askForName);
 }
 
@@ -184,6 +186,11 @@ bool CFileCommands::DoSave(const QString& current, bool askForName)
     }
     const QString full = QDir::cleanPath(QFileInfo(path).absoluteFilePath());
     const FileResult result = SaveDocumentFile(m_doc, full.toStdString());
+    // The person was asked about a file someone else changed meanwhile.
+    if (result.error == FileResult::Error::Cancelled)
+        return false;
+    if (result.error == FileResult::Error::NameWanted)
+        return DoSave(full, true);
     if (!result.ok) {
         ReportError(static_cast<int>(result.error), full, result.message);
         return false;

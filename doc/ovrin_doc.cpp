@@ -61,6 +61,7 @@ bool COvrinDoc::OnNewDocument()
     m_arrUndoKeyWords.clear();
     m_arrUndoDates.clear();
     m_strFilePath.clear();
+    m_knownFile = KnownFile();
     ++m_nTableVersion;
     return true;
 }
