@@ -1,11 +1,10 @@
 // SPDX-License-Identifier: MIT
 // Another program changes the document's file after it was read: Save and
-// "Save immediate" ask before writing over the other version, and never
-// when only the file's times changed.
+// "Save immediate" ask before writing over its version, and never when only
+// the file's times changed.
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <functional>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -16,117 +15,73 @@ namespace {
 
 using namespace fs_test;
 
-struct OtherProgram {
+const timespec kOtherTimes[2] = {{1000000000, 0}, {1000000000, 0}};
+
+// `theirs` is a document as long as the file, with other bytes.
+const struct OtherProgram {
     const char* does;
-    std::function<void(const std::string& path, const std::string& theirs)> act;
-    bool removes;
+    void (*act)(const std::string& path, const std::string& theirs);
+    bool asks, removes;
+} kOthers[] = {
+    {"touches it", [](auto& p, auto&) { ASSERT_EQ(::utimensat(AT_FDCWD, p.c_str(), kOtherTimes, 0), 0); }, false, false},
+    {"copies over it", [](auto& p, auto& t) { WriteBytes(p, ReadBytes(t)); }, true, false},
+    {"renames a new version over it", [](auto& p, auto& t) { ASSERT_EQ(std::rename(t.c_str(), p.c_str()), 0); }, true, false},
+    {"deletes it", [](auto& p, auto&) { ASSERT_EQ(::unlink(p.c_str()), 0); }, true, true},
 };
 
-// `theirs` is a document of the same length as the file, other bytes.
-const OtherProgram kOthers[] = {
-    {"copies over it", [](const std::string& p, const std::string& t) { WriteBytes(p, ReadBytes(t)); }, false},
-    {"renames a new version over it",
-     [](const std::string& p, const std::string& t) { ASSERT_EQ(std::rename(t.c_str(), p.c_str()), 0); }, false},
-    {"deletes it", [](const std::string& p, const std::string&) { ASSERT_EQ(::unlink(p.c_str()), 0); }, true},
-};
-
-class ChangedFile : public ::testing::Test {
-protected:
+// Guards Save and "Save immediate" against writing over another program's
+// version, or creating a removed file again, without a word: Save asks
+// every time, an immediate save once for each other version; keeping it
+// writes nothing and leaves the document modified. Guards too against an
+// alarm for a file merely touched, or for the file a save just wrote.
+TEST(ChangedFile, WritingOverAnotherVersionIsAsked)
+{
     TempFolder dir;
-    const std::string path = dir / "notes.ovr";
-    const std::string theirs = dir / "theirs.ovr";
-    FakeHost host;
-    COvrinDoc doc{host};
-
-    void SetUp() override
-    {
-        SaveEntries(path, {{"alpha", "about alpha"}});
-        SaveEntries(theirs, {{"omega", "about omega"}});
-        ASSERT_TRUE(OpenDocumentFile(doc, path).ok);
-        host.changedFileAnswers.clear();
-        host.changedFilesAsked.clear();
-        // A file system stamps times in ticks of a few milliseconds: the
-        // other program comes later, as it would.
-        ::usleep(20000);
-    }
-    void Add(const std::string& keyWords)
-    {
-        host.editAnswers.push_back({true, keyWords, "mine"});
-        doc.OnEntryAdd();
-    }
-    std::string Asked(bool removes) const { return removes ? path + " removed" : path; }
-};
-
-// Guards against Save writing over another program's version without a
-// word: the person is asked; keeping the other version writes nothing and
-// leaves the document modified; overwriting (or writing a removed file
-// again) then saves.
-TEST_F(ChangedFile, SaveAsksBeforeWritingOverAnotherVersion)
-{
+    const std::string path = dir / "notes.ovr", theirs = dir / "theirs.ovr";
     for (const OtherProgram& other : kOthers) {
-        SCOPED_TRACE(other.does);
-        SetUp();
-        const std::string before = other.removes ? std::string() : ReadBytes(theirs);
-        other.act(path, theirs);
-        Add("mine");
-        host.changedFileAnswers = {ChangedFileAnswer::Keep, ChangedFileAnswer::SaveAs,
-                                   ChangedFileAnswer::Overwrite};
-        EXPECT_EQ(SaveDocumentFile(doc, path).error, FileResult::Error::Cancelled);
-        EXPECT_EQ(SaveDocumentFile(doc, path).error, FileResult::Error::NameWanted);
-        EXPECT_EQ(host.changedFilesAsked, std::vector<std::string>(2, Asked(other.removes)));
-        EXPECT_EQ(ReadBytes(path), before);
-        EXPECT_TRUE(doc.IsModified());
-        EXPECT_TRUE(SaveDocumentFile(doc, path).ok);
-        EXPECT_EQ(LoadEntries(path).size(), 2u);
-    }
-}
-
-// Guards against the alarm sounding for a file whose times alone changed
-// (a sync tool touching it), and against a save forgetting the file it
-// wrote, which would ask at the next save.
-TEST_F(ChangedFile, TouchedFileIsSavedWithoutAQuestion)
-{
-    const timespec times[2] = {{1000000000, 0}, {1000000000, 0}};
-    ASSERT_EQ(::utimensat(AT_FDCWD, path.c_str(), times, 0), 0);
-    Add("mine");
-    EXPECT_TRUE(SaveDocumentFile(doc, path).ok);
-    Add("more");
-    EXPECT_TRUE(SaveDocumentFile(doc, path).ok);
-    EXPECT_TRUE(host.changedFilesAsked.empty());
-    EXPECT_EQ(LoadEntries(path).size(), 3u);
-}
-
-// Guards against "Save immediate" writing over another version, or
-// creating a removed file again, without a word, and against asking at
-// every later change once the person chose to keep the other version.
-TEST_F(ChangedFile, ImmediateSaveAsksOnceForEachOtherVersion)
-{
-    for (const OtherProgram& other : kOthers) {
-        SCOPED_TRACE(other.does);
-        SetUp();
-        doc.m_bSaveImmediate = true;
-        Add("saved at once");
-        const std::string before = other.removes ? std::string() : ReadBytes(theirs);
-        other.act(path, theirs);
-        Add("mine");
-        Add("more");
-        EXPECT_EQ(host.changedFilesAsked, std::vector<std::string>{Asked(other.removes)});
-        EXPECT_EQ(ReadBytes(path), before);
-        EXPECT_EQ(::access(path.c_str(), F_OK) == 0, !other.removes);
-        EXPECT_TRUE(doc.IsModified());
-        // Another version still, or the person's say-so for a removed one.
-        host.changedFileAnswers = {ChangedFileAnswer::Overwrite, ChangedFileAnswer::Overwrite};
-        if (other.removes) {
-            EXPECT_TRUE(SaveDocumentFile(doc, path).ok);
-            ASSERT_EQ(::unlink(path.c_str()), 0);
-        } else {
+        for (const bool immediate : {false, true}) {
+            SCOPED_TRACE(std::string(other.does) + (immediate ? ", immediate save" : ", Save"));
+            SaveEntries(path, {{"alpha", "about alpha"}});
             SaveEntries(theirs, {{"omega", "about omega"}});
+            FakeHost host;
+            COvrinDoc doc(host);
+            ASSERT_TRUE(OpenDocumentFile(doc, path).ok);
+            doc.m_bSaveImmediate = immediate;
+            const auto add = [&] {
+                host.editAnswers.push_back({true, "mine", "mine"});
+                doc.OnEntryAdd();
+            };
+            // File times come in ticks of a few milliseconds; the other
+            // program comes later, as it would.
             ::usleep(20000);
+            const std::string before = other.removes ? std::string() : ReadBytes(theirs);
             other.act(path, theirs);
+            add();
+            add();
+            if (!other.asks) {
+                EXPECT_TRUE(SaveDocumentFile(doc, path).ok);
+                EXPECT_TRUE(host.changedFilesAsked.empty());
+                continue;
+            }
+            if (!immediate) {
+                host.changedFileAnswers = {ChangedFileAnswer::Keep, ChangedFileAnswer::SaveAs};
+                EXPECT_EQ(SaveDocumentFile(doc, path).error, FileResult::Error::Cancelled);
+                EXPECT_EQ(SaveDocumentFile(doc, path).error, FileResult::Error::NameWanted);
+            }
+            const std::string asked = other.removes ? path + " removed" : path;
+            EXPECT_EQ(host.changedFilesAsked, std::vector<std::string>(immediate ? 1 : 2, asked));
+            EXPECT_EQ(ReadBytes(path), before);
+            EXPECT_TRUE(doc.IsModified());
+            // As if the other program had written yet another version.
+            doc.m_knownFile.keptOther.reset();
+            host.changedFileAnswers = {ChangedFileAnswer::Overwrite};
+            if (immediate)
+                add();
+            else
+                EXPECT_TRUE(SaveDocumentFile(doc, path).ok);
+            EXPECT_FALSE(doc.IsModified());
+            EXPECT_EQ(LoadEntries(path).size(), immediate ? 4u : 3u);
         }
-        Add("last");
-        EXPECT_FALSE(doc.IsModified());
-        EXPECT_EQ(LoadEntries(path).size(), 5u);
     }
 }
 
