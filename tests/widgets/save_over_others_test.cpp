@@ -1,9 +1,8 @@
 // SPDX-License-Identifier: MIT
 // File/Save in the window when its file is no longer the one it read.
-#include <deque>
-
 #include <QAbstractButton>
 #include <QFile>
+#include <QFileDialog>
 #include <QMessageBox>
 
 #include <sys/stat.h>
@@ -11,34 +10,14 @@
 #include "app_fixture.h"
 #include "doc/command_ids.h"
 
+using test_support::AnswerModal;
+
 namespace {
 
-// Runs File/Save and hands each modal window it opens, in turn, to the next
-// answer; returns each window's text or title.
 QByteArray Bytes(const QString& path)
 {
     QFile f(path);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-QStringList Save(CMainFrame& frame, std::deque<std::function<void(QWidget*)>> answers)
-{
-    QStringList seen;
-    QList<QPointer<QWidget>> answered;
-    QTimer timer;
-    QObject::connect(&timer, &QTimer::timeout, [&] {
-        QWidget* modal = QApplication::activeModalWidget();
-        if (!modal || answered.contains(modal) || answers.empty())
-            return;
-        answered << modal;
-        auto* box = qobject_cast<QMessageBox*>(modal);
-        seen << (box ? box->text() : modal->windowTitle());
-        QTimer::singleShot(0, modal, [answer = answers.front(), modal] { answer(modal); });
-        answers.pop_front();
-    });
-    timer.start(10);
-    frame.ExecuteCommand(cmd::ID_FILE_SAVE);
-    return seen;
 }
 
 }  // namespace
@@ -57,23 +36,34 @@ private slots:
         app_fixture::RunningApp app({Entry{"alpha", "about alpha"}});
         QVERIFY(app.Started());
         const QByteArray path = QFile::encodeName(app.Path());
+        const auto save = [&] { app.Frame().ExecuteCommand(cmd::ID_FILE_SAVE); };
         app.Doc().SetModifiedFlag(true);
         QVERIFY(::chmod(path.constData(), 0444) == 0);
-        QCOMPARE(Save(app.Frame(), {test_support::CloseDialog}), QStringList{QStringLiteral("Save As")});
+        QCOMPARE(AnswerModal(save, test_support::CloseDialog), QStringLiteral("Save As"));
 
         const QString theirs = app.TempPath("theirs.ovr");
         QVERIFY(app_fixture::WriteDocument(theirs, {{"omega", "about omega"}}));
         const QByteArray other = Bytes(theirs);
         QVERIFY(::rename(QFile::encodeName(theirs).constData(), path.constData()) == 0);
-        const auto saveAs = [](QWidget* box) {
-            for (QAbstractButton* b : box->findChildren<QAbstractButton*>())
+        QString question;
+        bool askedForName = false;
+        QTimer nameDialog;  // the Save As dialog follows once the question has closed
+        QObject::connect(&nameDialog, &QTimer::timeout, [&] {
+            if (auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget())) {
+                askedForName = dialog->windowTitle() == QStringLiteral("Save As");
+                dialog->reject();
+            }
+        });
+        AnswerModal(save, [&](QWidget* w) {
+            auto* box = qobject_cast<QMessageBox*>(w);
+            question = box->text();
+            nameDialog.start(10);
+            for (QAbstractButton* b : box->buttons())
                 if (b->text() == QStringLiteral("Save &As..."))
                     b->click();
-        };
-        const QStringList seen = Save(app.Frame(), {saveAs, test_support::CloseDialog});
-        QCOMPARE(seen.size(), 2);
-        QVERIFY2(seen[0].contains(QDir::toNativeSeparators(app.Path())), qPrintable(seen[0]));
-        QCOMPARE(seen[1], QStringLiteral("Save As"));
+        });
+        QVERIFY2(question.contains(QDir::toNativeSeparators(app.Path())), qPrintable(question));
+        QVERIFY(askedForName);
         QCOMPARE(Bytes(app.Path()), other);
         QVERIFY(app.Doc().IsModified());
     }
