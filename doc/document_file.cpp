@@ -8,7 +8,6 @@
 #include <cstring>
 #include <filesystem>
 #include <memory>
-#include <optional>
 
 #include <fcntl.h>
 #include <sys/mman.h>
@@ -114,8 +113,8 @@ FileResult ReadInto(COvrinDoc& doc, const std::string& fullPath)
     auto file = OpenForReading(fullPath, size, result);
     if (!file)
         return result;
-    const int fd = fileno(file.get());
-    const FileStamp stamp = StampOf(fd);
+    const FileStamp stamp = StampOf(fileno(file.get()));
+    ContentDigest digest;
     result = Guarded(fullPath, [&] {
         if (size == 0) {
             CArchive ar(kEmptyDocument, fullPath);
@@ -123,14 +122,16 @@ FileResult ReadInto(COvrinDoc& doc, const std::string& fullPath)
             return;
         }
         CArchive ar(file.get(), size, fullPath);
+        ar.SetReadObserver([&digest](std::string_view piece) { digest.Add(piece); });
         doc.Serialize(ar);
     });
-    if (result.ok) {
-        // Read a second time from the cache: cheaper than a hook in every
-        // read of the archive, and it covers bytes the stream never asks for.
-        const std::optional<std::uint64_t> digest = DigestOfFile(fd);
-        doc.m_knownFile = KnownFile{fullPath, stamp, digest.value_or(0), std::nullopt};
-    }
+    if (!result.ok)
+        return result;
+    // The digest covers the whole file, bytes after the last entry too.
+    std::string rest(1 << 16, '\0');
+    while (const std::size_t n = std::fread(rest.data(), 1, rest.size(), file.get()))
+        digest.Add(std::string_view(rest.data(), n));
+    doc.m_knownFile = KnownFile{fullPath, stamp, digest.Value(), std::nullopt};
     return result;
 }
 
