@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: MIT
 #include "app/file_commands.h"
 
+#include <QApplication>
 #include <QDir>
+#include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
@@ -25,6 +27,32 @@ QString Native(const QString& path) { return QDir::toNativeSeparators(path); }
 CFileCommands::CFileCommands(COvrinDoc& doc, CRecentFileList& recentFiles, QObject* parent)
     : QObject(parent), m_doc(doc), m_recentFiles(recentFiles)
 {
+    // Told when the person comes back to the window, not only at the next
+    // save, as editors do.
+    connect(qApp, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState state) {
+        if (state == Qt::ApplicationActive)
+            TellAboutChangeByOthers();
+    });
+}
+
+void CFileCommands::TellAboutChangeByOthers()
+{
+    const FileChange change = NewChangeByOthers(m_doc);
+    if (change == FileChange::None || !m_pFrame)
+        return;
+    const QString name = Native(QFile::decodeName(QByteArray::fromStdString(m_doc.GetPathName())));
+    // Not modal: the person may be in the middle of something.
+    auto* box = new QMessageBox(
+        QMessageBox::Information, kCaption,
+        change == FileChange::Vanished
+            ? QStringLiteral("%1 was deleted or moved by another program.").arg(name)
+            : QStringLiteral("%1 was changed by another program.").arg(name),
+        QMessageBox::Ok, m_pFrame);
+    box->setInformativeText(QStringLiteral(
+        "The window still shows your version. Saving asks before writing over the other one."));
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setWindowModality(Qt::NonModal);
+    box->show();
 }
 
 void CFileCommands::SetFrame(CMainFrame* frame)

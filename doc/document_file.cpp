@@ -131,7 +131,10 @@ FileResult ReadInto(COvrinDoc& doc, const std::string& fullPath)
     std::string rest(1 << 16, '\0');
     while (const std::size_t n = std::fread(rest.data(), 1, rest.size(), file.get()))
         digest.Add(std::string_view(rest.data(), n));
-    doc.m_knownFile = KnownFile{fullPath, stamp, digest.Value(), std::nullopt};
+    doc.m_knownFile = KnownFile();
+    doc.m_knownFile.path = fullPath;
+    doc.m_knownFile.stamp = stamp;
+    doc.m_knownFile.digest = digest.Value();
     return result;
 }
 
@@ -242,6 +245,19 @@ WriteConsent ConsentToWrite(COvrinDoc& doc, const std::string& path, bool offerS
     return WriteConsent::Keep;
 }
 
+FileChange NewChangeByOthers(COvrinDoc& doc)
+{
+    KnownFile& known = doc.m_knownFile;
+    if (known.path.empty())
+        return FileChange::None;
+    FileStamp now;
+    const FileChange change = ChangeSince(known, now);
+    if (change == FileChange::None || known.toldOther == now)
+        return FileChange::None;
+    known.toldOther = now;
+    return change;
+}
+
 bool WriteDocumentStream(COvrinDoc& doc, const std::string& path, std::string& error,
                          WhenMissing whenMissing)
 {
@@ -292,7 +308,10 @@ bool WriteDocumentStream(COvrinDoc& doc, const std::string& path, std::string& e
     };
     if (!ReplaceFileContents(path, size, write, error, whenMissing))
         return false;
-    doc.m_knownFile = KnownFile{path, StampOf(path), digest.Value(), std::nullopt};
+    doc.m_knownFile = KnownFile();
+    doc.m_knownFile.path = path;
+    doc.m_knownFile.stamp = StampOf(path);
+    doc.m_knownFile.digest = digest.Value();
     return true;
 }
 

@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "doc/known_file.h"
 #include "doc/safe_file.h"
 
 class COvrinDoc;
@@ -53,6 +54,11 @@ enum class WriteConsent { Write, Recreate, Keep, SaveAs };
 // immediate save (`offerSaveAs` false) asks once for each other version:
 // while the person keeps it, the answer stands without a question.
 WriteConsent ConsentToWrite(COvrinDoc& doc, const std::string& path, bool offerSaveAs);
+
+// Whether someone else changed the content of the file the document last
+// read or wrote (Changed), or removed it (Vanished), since then or since
+// the last call that told of it: each other version is told once.
+FileChange NewChangeByOthers(COvrinDoc& doc);
 
 // Writes the document's stream to `path` through ReplaceFileContents; on
 // failure `error` says why. A text too long for the format is refused

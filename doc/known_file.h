@@ -56,6 +56,8 @@ struct KnownFile final {
     // The other version the person chose to keep when asked; "Save
     // immediate" stays quiet while it stands.
     std::optional<FileStamp> keptOther;
+    // The other version the person was last told about.
+    std::optional<FileStamp> toldOther;
 };
 
 enum class FileChange { None, Changed, Vanished };

@@ -29,8 +29,9 @@ private slots:
     // Guards the way through the window to a new name: asked for a file
     // that lost its write bits after it was opened (root may write it, the
     // save never replaces it), and from the question about a version that
-    // another program renamed over the file, which names it. The other
-    // version stays and the document stays modified.
+    // another program renamed over the file, which names it, as the notice
+    // does when the window comes back to the front. The other version stays
+    // and the document stays modified.
     void saveAsksForANameWhenTheFileIsNotItsOwn()
     {
         app_fixture::RunningApp app({Entry{"alpha", "about alpha"}});
@@ -45,6 +46,20 @@ private slots:
         QVERIFY(app_fixture::WriteDocument(theirs, {{"omega", "about omega"}}));
         const QByteArray other = Bytes(theirs);
         QVERIFY(::rename(QFile::encodeName(theirs).constData(), path.constData()) == 0);
+        // Told once when the window comes back to the front, without a
+        // modal question.
+        const auto notices = [] {
+            QStringList texts;
+            for (QWidget* w : QApplication::topLevelWidgets())
+                if (auto* box = qobject_cast<QMessageBox*>(w); box && box->isVisible() && !box->isModal())
+                    texts << box->text();
+            return texts;
+        };
+        for (int i = 0; i < 2; ++i)
+            emit qApp->applicationStateChanged(Qt::ApplicationActive);
+        QCOMPARE(notices().size(), 1);
+        QVERIFY(notices()[0].contains(QDir::toNativeSeparators(app.Path())));
+
         QString question;
         bool askedForName = false;
         QTimer nameDialog;  // the Save As dialog follows once the question has closed
