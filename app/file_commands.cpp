@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: MIT
 #include "app/file_commands.h"
 
-#include <unistd.h>
-
+#include <QApplication>
 #include <QDir>
+#include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
@@ -13,6 +13,7 @@
 #include "dialogs/message_box.h"
 #include "doc/document_file.h"
 #include "doc/ovrin_doc.h"
+#include "doc/safe_file.h"
 #include "frame/main_frame.h"
 #include "frame/profile.h"
 
@@ -28,6 +29,32 @@ QString Shown(const QString& path) { return ShownPath(QDir::toNativeSeparators(p
 CFileCommands::CFileCommands(COvrinDoc& doc, CRecentFileList& recentFiles, QObject* parent)
     : QObject(parent), m_doc(doc), m_recentFiles(recentFiles)
 {
+    // Told when the person comes back to the window, not only at the next
+    // save, as editors do.
+    connect(qApp, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState state) {
+        if (state == Qt::ApplicationActive)
+            TellAboutChangeByOthers();
+    });
+}
+
+void CFileCommands::TellAboutChangeByOthers()
+{
+    const FileChange change = NewChangeByOthers(m_doc);
+    if (change == FileChange::None || !m_pFrame)
+        return;
+    const QString name = Native(ShownPath(DecodePath(m_doc.GetPathName())));
+    // Not modal: the person may be in the middle of something.
+    auto* box = new QMessageBox(
+        QMessageBox::Information, kCaption,
+        change == FileChange::Vanished
+            ? QStringLiteral("%1 was deleted or moved by another program.").arg(name)
+            : QStringLiteral("%1 was changed by another program.").arg(name),
+        QMessageBox::Ok, m_pFrame);
+    box->setInformativeText(QStringLiteral(
+        "The window still shows your version. Saving asks before writing over the other one."));
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setWindowModality(Qt::NonModal);
+    box->show();
 }
 
 void CFileCommands::SetFrame(CMainFrame* frame)
@@ -166,9 +193,10 @@ bool CFileCommands::OnOpenRecentFile(int index)
 bool CFileCommands::OnFileSave()
 {
     const std::string& path = m_doc.GetPathName();
-    // An untitled document, or one whose file has become read-only, needs a name.
-    const bool askForName =
-        path.empty() || (access(path.c_str(), F_OK) == 0 && access(path.c_str(), W_OK) != 0);
+    // An untitled document, or one whose file has become read-only, needs a
+    // name. Asked of the file system as the save will find it: a file
+    // without write bits is read-only for root too.
+    const bool askForName = path.empty() || IsReadOnlyFile(path);
     return DoSave(DecodePath(path), askForName);
 }
 
@@ -193,6 +221,11 @@ bool CFileCommands::DoSave(const QString& current, bool askForName)
     }
     const QString full = AbsolutePath(path);
     const FileResult result = SaveDocumentFile(m_doc, EncodePath(full));
+    // The person was asked about a file someone else changed meanwhile.
+    if (result.error == FileResult::Error::Cancelled)
+        return false;
+    if (result.error == FileResult::Error::NameWanted)
+        return DoSave(full, true);
     if (!result.ok) {
         ReportError(static_cast<int>(result.error), full, result.message);
         return false;

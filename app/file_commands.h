@@ -53,6 +53,8 @@ signals:
 
 private:
     bool DoSave(const QString& path, bool askForName);
+    // Tells, once for each, of another program's version of the document's file.
+    void TellAboutChangeByOthers();
     void AfterNameChange(const QString& path);
     void ReportError(int error, const QString& path, const std::string& message);
     QWidget* Owner() const;

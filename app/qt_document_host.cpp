@@ -4,7 +4,12 @@
 #include <QApplication>
 #include <QDate>
 #include <QDialog>
+#include <QDir>
+#include <QFile>
+#include <QMessageBox>
+#include <QPushButton>
 
+#include "app/path_text.h"
 #include "dialogs/edit_dlg.h"
 #include "dialogs/find_dlg.h"
 #include "dialogs/hint_dlg.h"
@@ -115,4 +120,33 @@ void CQtDocumentHost::ShowFindWindow()
     m_pFindDlg->show();
     m_pFindDlg->raise();
     m_pFindDlg->activateWindow();
+}
+
+ChangedFileAnswer CQtDocumentHost::AskAboutChangedFile(const std::string& path, bool removed,
+                                                       bool offerSaveAs)
+{
+    const QString name = QDir::toNativeSeparators(ShownPath(DecodePath(path)));
+    QMessageBox box(QMessageBox::Warning, QStringLiteral("Ovrin"),
+                    removed ? QStringLiteral("%1 was deleted or moved by another program.").arg(name)
+                            : QStringLiteral("%1 was changed by another program since it was "
+                                             "opened or saved here.").arg(name),
+                    QMessageBox::NoButton, DialogOwner());
+    box.setInformativeText(
+        removed ? QStringLiteral("Save the document there again?")
+                : QStringLiteral("Write your version over the other one? Cancel keeps the other "
+                                 "version; your changes stay here, not yet saved."));
+    QPushButton* overwrite = box.addButton(removed ? QStringLiteral("&Save") : QStringLiteral("&Overwrite"),
+                                           QMessageBox::DestructiveRole);
+    QPushButton* saveAs =
+        offerSaveAs ? box.addButton(QStringLiteral("Save &As..."), QMessageBox::AcceptRole) : nullptr;
+    QPushButton* cancel = box.addButton(QMessageBox::Cancel);
+    box.setDefaultButton(saveAs ? saveAs : cancel);
+    box.setEscapeButton(cancel);
+    box.setWindowModality(Qt::ApplicationModal);
+    box.exec();
+    if (box.clickedButton() == overwrite)
+        return ChangedFileAnswer::Overwrite;
+    if (saveAs && box.clickedButton() == saveAs)
+        return ChangedFileAnswer::SaveAs;
+    return ChangedFileAnswer::Keep;
 }

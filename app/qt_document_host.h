@@ -37,6 +37,8 @@ public:
     CalendarDate Today() override;
     bool IsFindWindowOpen() override;
     void ShowFindWindow() override;
+    ChangedFileAnswer AskAboutChangedFile(const std::string& path, bool removed,
+                                          bool offerSaveAs) override;
 
     CFindDlg* FindWindow() const { return m_pFindDlg; }
 

@@ -9,6 +9,7 @@
 #include <QPushButton>
 #include <QTimer>
 
+#include "app/path_text.h"
 #include "app/file_commands.h"
 #include "doc/ovrin_doc.h"
 #include "doc/recovery_files.h"
@@ -21,7 +22,7 @@ const QString kCaption = QStringLiteral("Ovrin");
 QString NameOf(const std::string& path)
 {
     return path.empty() ? QStringLiteral("Untitled")
-                        : QFileInfo(QFile::decodeName(QByteArray::fromStdString(path))).fileName();
+                        : ShownPath(QFileInfo(DecodePath(path)).fileName());
 }
 
 }  // namespace
@@ -109,7 +110,7 @@ bool CRecovery::Recover(std::unique_ptr<CRecordFile>& record, const std::string&
     if (m_doc.IsModified() || m_doc.GetPathName() != base.path) {
         const bool ready = base.path.empty()
                                ? m_files.OnFileNew()
-                               : m_files.OpenDocumentFile(QFile::decodeName(QByteArray::fromStdString(base.path)));
+                               : m_files.OpenDocumentFile(DecodePath(base.path));
         if (!ready && m_doc.IsModified())
             return false;  // the person kept the document that was open
     }

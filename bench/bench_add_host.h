@@ -28,4 +28,8 @@ public:
     CalendarDate Today() override { return CalendarDate{7, 12, 2026}; }
     bool IsFindWindowOpen() override { return false; }
     void ShowFindWindow() override {}
+    ChangedFileAnswer AskAboutChangedFile(const std::string&, bool, bool) override
+    {
+        return ChangedFileAnswer::Keep;
+    }
 };

@@ -18,4 +18,9 @@ public:
     CalendarDate Today() override { return CalendarDate{1, 1, 2000}; }
     bool IsFindWindowOpen() override { return false; }
     void ShowFindWindow() override {}
+    // The tools write only new files, which nobody else can have changed.
+    ChangedFileAnswer AskAboutChangedFile(const std::string&, bool, bool) override
+    {
+        return ChangedFileAnswer::Keep;
+    }
 };

@@ -95,6 +95,8 @@ void CArchive::ReadBytes(char* dst, std::uint64_t n)
             const std::size_t got = std::fread(m_buffer.data(), 1, kReadAhead, m_pFile);
             m_buffer.resize(got);
             m_nBufferPos = 0;
+            if (m_readObserver)
+                m_readObserver(m_buffer);
             if (got == 0)
                 throw ArchiveError("the file could not be read to its end");
         }

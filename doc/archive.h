@@ -39,6 +39,12 @@ public:
     bool IsStoring() const { return m_pOut != nullptr; }
     bool IsLoading() const { return !IsStoring(); }
     const std::string& GetFilePath() const { return m_strPath; }
+    // Sees every piece read from the file (loading from a file only), in
+    // order, including bytes read ahead that the stream never asks for.
+    void SetReadObserver(std::function<void(std::string_view)> observer)
+    {
+        m_readObserver = std::move(observer);
+    }
     // Bytes not yet read; lets a reader refuse a count before allocating.
     std::uint64_t Remaining() const { return m_nRemaining; }
 
@@ -67,6 +73,7 @@ private:
     std::size_t m_nChunk = 0;
     std::string_view m_memory;
     std::FILE* m_pFile = nullptr;
+    std::function<void(std::string_view)> m_readObserver;
     std::string m_buffer;  // file data read ahead
     std::size_t m_nBufferPos = 0;
     std::uint64_t m_nRemaining = 0;

@@ -15,7 +15,9 @@
 #include <unistd.h>
 
 #include "doc/archive.h"
+#include "doc/document_host.h"
 #include "doc/entry_stream.h"
+#include "doc/known_file.h"
 #include "doc/ovrin_doc.h"
 #include "doc/safe_file.h"
 
@@ -76,13 +78,6 @@ std::unique_ptr<std::FILE, FileCloser> OpenForReading(const std::string& fullPat
         return nullptr;
     }
     ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
-    // Indexes and positions in the document are ints; a file beyond that
-    // cannot be a document this program wrote.
-    if (st.st_size > INT_MAX) {
-        result = Failure(FileResult::Error::BadFormat,
-                         fullPath + ": the file is too large to be a document.");
-        return nullptr;
-    }
     size = static_cast<std::uint64_t>(st.st_size);
     return file;
 }
@@ -109,7 +104,8 @@ FileResult Guarded(const std::string& fullPath, Read read)
 // What a file of length 0 reads as: a document without entries.
 const std::string kEmptyDocument("\x00\x00\x0B\x01\x08" "010b0000" "\x00\x00\x00\x00", 17);
 
-// Reads the file through Serialize; the document changes only on success.
+// Reads the file through Serialize; the document changes only on success,
+// and then knows the file as it was read.
 FileResult ReadInto(COvrinDoc& doc, const std::string& fullPath)
 {
     FileResult result;
@@ -117,15 +113,29 @@ FileResult ReadInto(COvrinDoc& doc, const std::string& fullPath)
     auto file = OpenForReading(fullPath, size, result);
     if (!file)
         return result;
-    return Guarded(fullPath, [&] {
+    const FileStamp stamp = StampOf(fileno(file.get()));
+    ContentDigest digest;
+    result = Guarded(fullPath, [&] {
         if (size == 0) {
             CArchive ar(kEmptyDocument, fullPath);
             doc.Serialize(ar);
             return;
         }
         CArchive ar(file.get(), size, fullPath);
+        ar.SetReadObserver([&digest](std::string_view piece) { digest.Add(piece); });
         doc.Serialize(ar);
     });
+    if (!result.ok)
+        return result;
+    // The digest covers the whole file, bytes after the last entry too.
+    std::string rest(1 << 16, '\0');
+    while (const std::size_t n = std::fread(rest.data(), 1, rest.size(), file.get()))
+        digest.Add(std::string_view(rest.data(), n));
+    doc.m_knownFile = KnownFile();
+    doc.m_knownFile.path = fullPath;
+    doc.m_knownFile.stamp = stamp;
+    doc.m_knownFile.digest = digest.Value();
+    return result;
 }
 
 // The bytes of a file, read once into memory. The command-line tools scan
@@ -208,9 +218,58 @@ FileResult OpenDocumentFile(COvrinDoc& doc, const std::string& path)
     return result;
 }
 
+bool FitsInDocument(std::uint64_t length) { return length <= UINT32_MAX; }
+
+WriteConsent ConsentToWrite(COvrinDoc& doc, const std::string& path, bool offerSaveAs)
+{
+    KnownFile& known = doc.m_knownFile;
+    if (known.path.empty() || known.path != path)
+        return WriteConsent::Write;
+    FileStamp now;
+    const FileChange change = ChangeSince(known, now);
+    if (change == FileChange::None)
+        return WriteConsent::Write;
+    if (!offerSaveAs && known.keptOther == now)
+        return WriteConsent::Keep;
+    switch (doc.Host().AskAboutChangedFile(path, change == FileChange::Vanished, offerSaveAs)) {
+    case ChangedFileAnswer::Overwrite:
+        return change == FileChange::Vanished ? WriteConsent::Recreate : WriteConsent::Write;
+    case ChangedFileAnswer::SaveAs:
+        if (offerSaveAs)
+            return WriteConsent::SaveAs;
+        break;
+    case ChangedFileAnswer::Keep:
+        break;
+    }
+    known.keptOther = now;
+    return WriteConsent::Keep;
+}
+
+FileChange NewChangeByOthers(COvrinDoc& doc)
+{
+    KnownFile& known = doc.m_knownFile;
+    if (known.path.empty())
+        return FileChange::None;
+    FileStamp now;
+    const FileChange change = ChangeSince(known, now);
+    if (change == FileChange::None || known.toldOther == now)
+        return FileChange::None;
+    known.toldOther = now;
+    return change;
+}
+
 bool WriteDocumentStream(COvrinDoc& doc, const std::string& path, std::string& error,
                          WhenMissing whenMissing)
 {
+    for (const CStringArray* texts : {&doc.m_arrKeyWords, &doc.m_arrDescriptions, &doc.m_arrDates}) {
+        for (const std::string_view text : *texts) {
+            if (!FitsInDocument(text.size())) {
+                error = "a text of " + std::to_string(text.size()) +
+                        " bytes is longer than a document can hold (4 GiB)";
+                return false;
+            }
+        }
+    }
     // The stream goes to the file through one small buffer: building a
     // document of many megabytes whole in fresh memory first made a save
     // several times slower than writing its bytes.
@@ -225,12 +284,15 @@ bool WriteDocumentStream(COvrinDoc& doc, const std::string& path, std::string& e
             n += stored(doc.m_arrKeyWords[i]) + stored(doc.m_arrDescriptions[i]) + stored(doc.m_arrDates[i]);
         return n;
     };
-    const ContentWriter write = [&doc](int fd) {
+    ContentDigest digest;
+    const ContentWriter write = [&doc, &digest](int fd) {
+        digest.Reset();
         std::string buffer;
         buffer.reserve(kChunk + 16);
         bool ok = true;
         off_t written = 0;
         const auto sink = [&](std::string_view piece) {
+            digest.Add(piece);
             ok = ok && WriteAllTo(fd, piece);
             // The chunk goes to the disk now, while the next one is made, so
             // the sync at the end waits for less. Only a hint: where it is
@@ -244,12 +306,27 @@ bool WriteDocumentStream(COvrinDoc& doc, const std::string& path, std::string& e
         ar.Flush();
         return ok;
     };
-    return ReplaceFileContents(path, size, write, error, whenMissing);
+    if (!ReplaceFileContents(path, size, write, error, whenMissing))
+        return false;
+    doc.m_knownFile = KnownFile();
+    doc.m_knownFile.path = path;
+    doc.m_knownFile.stamp = StampOf(path);
+    doc.m_knownFile.digest = digest.Value();
+    return true;
 }
 
 FileResult SaveDocumentFile(COvrinDoc& doc, const std::string& path)
 {
     const std::string fullPath = FullPath(path);
+    switch (ConsentToWrite(doc, fullPath, true)) {
+    case WriteConsent::Keep:
+        return Failure(FileResult::Error::Cancelled, std::string());
+    case WriteConsent::SaveAs:
+        return Failure(FileResult::Error::NameWanted, std::string());
+    case WriteConsent::Write:
+    case WriteConsent::Recreate:
+        break;
+    }
     std::string error;
     if (!WriteDocumentStream(doc, fullPath, error, WhenMissing::Create))
         return Failure(FileResult::Error::CannotWrite, "Cannot save " + fullPath + ": " + error + ".");

@@ -1,11 +1,13 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "doc/known_file.h"
 #include "doc/safe_file.h"
 
 class COvrinDoc;
@@ -13,7 +15,11 @@ class COvrinDoc;
 // The outcome of opening or saving a document file. `message` is the text to
 // show the user when `ok` is false; it names the file and the reason.
 struct FileResult final {
-    enum class Error { None, CannotOpen, BadFormat, UnknownVersion, OutOfMemory, CannotWrite };
+    // Cancelled and NameWanted: the person, asked about a file someone else
+    // changed, kept the other version or wants another name.
+    enum class Error {
+        None, CannotOpen, BadFormat, UnknownVersion, OutOfMemory, CannotWrite, Cancelled, NameWanted
+    };
     bool ok = true;
     Error error = Error::None;
     std::string message;
@@ -33,13 +39,37 @@ FileResult OpenDocumentFile(COvrinDoc& doc, const std::string& path);
 // ReplaceFileContents (safe_file.h): the file that the path names gets the
 // whole stream or keeps its old content. Then the document takes the file's
 // name, writes its immediate saves there and counts as unmodified. A file
-// without write access is refused.
+// without write access is refused. When `path` is the file the document
+// last read or wrote and someone else has changed or removed it since, the
+// person is asked first (ConsentToWrite).
 FileResult SaveDocumentFile(COvrinDoc& doc, const std::string& path);
 
+// What may happen to the file the document is about to write.
+enum class WriteConsent { Write, Recreate, Keep, SaveAs };
+
+// Asks the person, through the document's host, before the document writes
+// over the file it last read or wrote when someone else changed its content
+// or removed it since. Write when nothing changed, or the path is another
+// file; Recreate when the person wants a removed file written again. An
+// immediate save (`offerSaveAs` false) asks once for each other version:
+// while the person keeps it, the answer stands without a question.
+WriteConsent ConsentToWrite(COvrinDoc& doc, const std::string& path, bool offerSaveAs);
+
+// Whether someone else changed the content of the file the document last
+// read or wrote (Changed), or removed it (Vanished), since then or since
+// the last call that told of it: each other version is told once.
+FileChange NewChangeByOthers(COvrinDoc& doc);
+
 // Writes the document's stream to `path` through ReplaceFileContents; on
-// failure `error` says why.
+// failure `error` says why. A text too long for the format is refused
+// before anything is written. On success the document knows the file as it
+// wrote it.
 bool WriteDocumentStream(COvrinDoc& doc, const std::string& path, std::string& error,
                          WhenMissing whenMissing);
+
+// Whether a text of `length` bytes can be stored: the format's lengths have
+// 32 bits.
+bool FitsInDocument(std::uint64_t length);
 
 // Loads a file for reading only (the command-line tools): the same checks
 // as OpenDocumentFile, but a failure never changes `doc`'s path name.

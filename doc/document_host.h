@@ -6,6 +6,10 @@
 #include "doc/calendar_date.h"
 #include "doc/table_change.h"
 
+// The person's answer when the document is about to be written over a file
+// that someone else changed or removed meanwhile.
+enum class ChangedFileAnswer { Keep, SaveAs, Overwrite };
+
 // Everything the document needs from the world around it. The Qt side
 // implements it with real dialogs, views and QSettings; tests fake it.
 // All texts are Windows-1252 bytes, exactly as the document stores them.
@@ -42,4 +46,11 @@ public:
     // bring to the front) its window. The document owns the dialog's state.
     virtual bool IsFindWindowOpen() = 0;
     virtual void ShowFindWindow() = 0;
+
+    // Someone else changed the file at `path` (or removed it, when
+    // `removed`) since the document last read or wrote it. Asks whether to
+    // write over it (or create it again), to save under another name (only
+    // offered when `offerSaveAs`), or to keep the other version.
+    virtual ChangedFileAnswer AskAboutChangedFile(const std::string& path, bool removed,
+                                                  bool offerSaveAs) = 0;
 };

@@ -67,6 +67,7 @@ bool COvrinDoc::OnNewDocument()
     m_arrUndoKeyWords.clear();
     m_arrUndoDates.clear();
     m_strFilePath.clear();
+    m_knownFile = KnownFile();
     ++m_nTableVersion;
     m_host.TableChanged(TableChange{TableChange::Kind::Replaced, -1, -1, m_nTableVersion});
     SetModifiedFlag(false);

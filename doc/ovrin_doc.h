@@ -6,6 +6,7 @@
 #include <string_view>
 #include <vector>
 
+#include "doc/known_file.h"
 #include "doc/string_array.h"
 #include "doc/table_change.h"
 
@@ -58,6 +59,9 @@ public:
     CStringArray m_arrUndoKeyWords;
     CStringArray m_arrUndoDates;
     std::string m_strFilePath;
+    // The file last read or written, to notice changes by others before a
+    // save writes over them.
+    KnownFile m_knownFile;
     bool m_bSaveImmediate = false;
     // Counts every change of the entry table (add, edit, delete, undo, load,
     // new document), so that a view can keep layouts of the whole table and

@@ -17,7 +17,11 @@ namespace {
 
 // As many links as the kernel itself follows before it gives up (ELOOP).
 constexpr int kMaxLinks = 40;
-constexpr char kTempSuffix[] = ".XXXXXX";
+// A temporary file is ".NAME" followed by this and six random letters or
+// digits: a name no person picks for a file of their own, so that a save
+// never takes someone's ".notes.ovr.backup" for a leftover.
+constexpr char kTempMark[] = ".ovrin-save-";
+constexpr char kTempRandom[] = "XXXXXX";
 
 std::string FolderOf(const std::string& path)
 {
@@ -105,9 +109,10 @@ bool IsTempName(const std::string& entry, const std::string& prefix)
     return true;
 }
 
-// Removes temporary files of `name` left by saves that were killed. A save
-// holds a lock on its temporary file while it runs, so one that is still
-// running elsewhere keeps its file.
+// Removes temporary files of `name` left by saves that were killed: only
+// files that carry this program's name for them (which mkostemp created
+// exclusively), belong to this user, have no other name, and that no save
+// holds a lock on (a save that is still running elsewhere keeps its file).
 void RemoveStaleTemps(const std::string& folder, const std::string& name)
 {
     const int dirFd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -118,7 +123,7 @@ void RemoveStaleTemps(const std::string& folder, const std::string& name)
         ::close(dirFd);
         return;
     }
-    const std::string prefix = "." + name + ".";
+    const std::string prefix = "." + name + kTempMark;
     while (const dirent* entry = ::readdir(dir)) {
         if (!IsTempName(entry->d_name, prefix))
             continue;
@@ -126,7 +131,8 @@ void RemoveStaleTemps(const std::string& folder, const std::string& name)
         if (fd < 0)
             continue;
         struct stat st {};
-        if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && ::flock(fd, LOCK_EX | LOCK_NB) == 0)
+        if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_uid == ::geteuid() &&
+            st.st_nlink == 1 && ::flock(fd, LOCK_EX | LOCK_NB) == 0)
             ::unlinkat(dirFd, entry->d_name, 0);
         ::close(fd);
     }
@@ -168,6 +174,15 @@ bool WriteInPlace(const std::string& target, std::uint64_t size, const ContentWr
 
 }  // namespace
 
+bool IsReadOnlyFile(const std::string& path)
+{
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0)
+        return false;
+    // A file nobody may write is read-only for root too.
+    return ::access(path.c_str(), W_OK) != 0 || (st.st_mode & 0222) == 0;
+}
+
 bool ReplaceFileContents(const std::string& path, std::string_view bytes, std::string& error,
                          WhenMissing whenMissing)
 {
@@ -196,9 +211,8 @@ bool ReplaceFileContents(const std::string& path, const std::function<std::uint6
             error = "not a regular file";
             return false;
         }
-        // A file nobody may write is read-only for root too.
         errno = 0;
-        if (::access(target.c_str(), W_OK) != 0 || (old.st_mode & 0222) == 0) {
+        if (IsReadOnlyFile(target)) {
             error = errno == EROFS ? std::strerror(EROFS) : "the file is read-only";
             return false;
         }
@@ -207,7 +221,7 @@ bool ReplaceFileContents(const std::string& path, const std::function<std::uint6
     std::uint64_t size = 0;
     // Several names see one inode: each must see the new content.
     bool inPlace = exists && old.st_nlink > 1;
-    std::string temp = folder + "/." + name + kTempSuffix;
+    std::string temp = folder + "/." + name + kTempMark + kTempRandom;
     int fd = ::mkostemp(temp.data(), O_CLOEXEC);
     if (fd < 0) {
         const int err = errno;

@@ -25,9 +25,10 @@ enum class WhenMissing { Create, Fail };
 // - A file without write access is never replaced, nor anything but a
 //   regular file.
 //
-// Temporary files are named ".NAME.XXXXXX" after the target; those left by
-// a save that was killed are removed by the next successful save. On
-// failure `error` says why and the file is as it was.
+// Temporary files are named ".NAME.ovrin-save-XXXXXX" after the target;
+// those left by a save that was killed are removed by the next successful
+// save, and no other file. On failure `error` says why and the file is as
+// it was.
 bool ReplaceFileContents(const std::string& path, std::string_view bytes, std::string& error,
                          WhenMissing whenMissing = WhenMissing::Create);
 
@@ -42,6 +43,10 @@ using ContentWriter = std::function<bool(int fd)>;
 bool ReplaceFileContents(const std::string& path, const std::function<std::uint64_t()>& size,
                          const ContentWriter& write, std::string& error,
                          WhenMissing whenMissing = WhenMissing::Create);
+
+// Whether `path` names a file that exists and that this process may not
+// write, or that nobody may write (which holds for root too).
+bool IsReadOnlyFile(const std::string& path);
 
 // Writes all of `bytes` to `fd`, retrying short writes; false with errno set.
 bool WriteAllTo(int fd, std::string_view bytes);

@@ -10,11 +10,17 @@ void COvrinDoc::SaveImmediately()
     if (!m_bSaveImmediate || m_strFilePath.empty())
         return;
     // The stream replaces the file as a whole, so a failed write (a full
-    // disk) leaves the old file intact instead of half overwritten. Only a
-    // file that exists and may be written is rewritten; a missing or
-    // read-only one fails silently and the change stays in the document.
+    // disk) leaves the old file intact instead of half overwritten. A file
+    // someone else changed or removed is written only when the person says
+    // so; one that cannot be written fails silently, and the change stays
+    // in the document either way.
+    const WriteConsent consent = ConsentToWrite(*this, m_strFilePath, false);
+    if (consent == WriteConsent::Keep || consent == WriteConsent::SaveAs)
+        return;
     std::string error;
-    if (WriteDocumentStream(*this, m_strFilePath, error, WhenMissing::Fail))
+    const WhenMissing whenMissing =
+        consent == WriteConsent::Recreate ? WhenMissing::Create : WhenMissing::Fail;
+    if (WriteDocumentStream(*this, m_strFilePath, error, whenMissing))
         SetModifiedFlag(false);
 }
 

@@ -1,8 +1,11 @@
 // SPDX-License-Identifier: MIT
 #include "view/print_commands.h"
 
+#include <QApplication>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
+#include <QMessageBox>
 #include <QPageSetupDialog>
 #include <QPrintDialog>
 #include <QPrintPreviewDialog>
@@ -55,6 +58,40 @@ void OnFilePrintSetup(QWidget* owner)
     dialog.exec();
 }
 
+namespace {
+
+// A PDF beside the document named after it that is not there yet, created
+// empty (exclusively, so that nothing is ever written over): "notes.pdf",
+// else "notes (2).pdf", and so on. Empty when none can be created.
+QString CreateFreePdfBeside(const QString& filePath)
+{
+    const QFileInfo info(filePath);
+    const QString base = info.completeBaseName().isEmpty() ? QStringLiteral("Untitled")
+                                                           : info.completeBaseName();
+    for (int n = 1; n < 1000; ++n) {
+        const QString name = n == 1 ? base : QStringLiteral("%1 (%2)").arg(base).arg(n);
+        QFile pdf(info.absoluteDir().filePath(name + QStringLiteral(".pdf")));
+        if (pdf.open(QIODevice::WriteOnly | QIODevice::NewOnly))
+            return pdf.fileName();
+        if (pdf.error() != QFileDevice::OpenError || !pdf.exists())
+            return QString();
+    }
+    return QString();
+}
+
+// Says where the pages went on standard error and, where there is a
+// display, in a message box: started from the desktop, nobody reads the
+// former.
+void TellWhereThePagesWent(const QString& text)
+{
+    QTextStream(stderr) << text << "\n";
+    const QString platform = QGuiApplication::platformName();
+    if (platform != QLatin1String("offscreen") && platform != QLatin1String("minimal"))
+        QMessageBox::information(QApplication::activeWindow(), QStringLiteral("Ovrin"), text);
+}
+
+}  // namespace
+
 int PrintDirect(COvrinDoc& doc, CPageLayout& pages, const QString& printerName,
                 const QString& filePath)
 {
@@ -63,8 +100,11 @@ int PrintDirect(COvrinDoc& doc, CPageLayout& pages, const QString& printerName,
     const bool noPrinter = QPrinterInfo::availablePrinterNames().isEmpty();
     QString pdfPath;
     if (noPrinter) {
-        const QFileInfo info(filePath);
-        pdfPath = info.absoluteDir().filePath(info.completeBaseName() + QStringLiteral(".pdf"));
+        pdfPath = CreateFreePdfBeside(filePath);
+        if (pdfPath.isEmpty()) {
+            err << QStringLiteral("Cannot write a PDF beside \"%1\".\n").arg(filePath);
+            return 1;
+        }
         printer.setOutputFormat(QPrinter::PdfFormat);
         printer.setOutputFileName(pdfPath);
     } else {
@@ -77,11 +117,15 @@ int PrintDirect(COvrinDoc& doc, CPageLayout& pages, const QString& printerName,
         }
     }
     if (!RunPrintJob(printer, doc, pages, 1, 0)) {
+        if (noPrinter)
+            QFile::remove(pdfPath);  // the empty file made for it above
         err << (noPrinter ? QStringLiteral("Cannot write \"%1\".\n").arg(pdfPath)
                           : QStringLiteral("Cannot print on \"%1\".\n").arg(printer.printerName()));
         return 1;
     }
+    err.flush();
     if (noPrinter)
-        err << "No printer found: the pages were written to \"" << pdfPath << "\".\n";
+        TellWhereThePagesWent(QStringLiteral("No printer found: the pages were written to \"%1\".")
+                                  .arg(QDir::toNativeSeparators(pdfPath)));
     return 0;
 }

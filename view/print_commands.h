@@ -21,7 +21,8 @@ void OnFilePrintSetup(QWidget* owner);
 
 // Prints every page without a dialog: on printerName, or on the default
 // printer when it is empty. Where the system has no printer at all the pages
-// go to a PDF file beside filePath (same name, ".pdf") and standard error
-// says where. Returns the exit code of a command-line print: 0 when printed.
+// go to a new PDF file beside filePath, named after it ("notes.pdf", or
+// "notes (2).pdf" when that exists: no file is ever written over), and
+// standard error says where, and a message box too where there is a display. Returns the exit code of a command-line print: 0 when printed.
 int PrintDirect(COvrinDoc& doc, CPageLayout& pages, const QString& printerName,
                 const QString& filePath);

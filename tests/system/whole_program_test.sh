@@ -39,16 +39,25 @@ named "$main" "one.ovr - Ovrin"
 [[ -s $work/one.ovr ]] || fail "Save As wrote no file"
 "$ovrin" --list "$work/one.ovr" | grep -q alpha || fail "the saved file has no entry alpha"
 
-# 4. A start with /p prints (to a PDF beside the file when there is no
-#    printer) and ends; it neither takes nor removes the first one's channel.
+# 4. A start with /p prints and ends; it neither takes nor removes the
+#    first one's channel. Without a printer the pages go to a new PDF beside
+#    the file (the user's own one.pdf stays) and a message says where.
 socket=$work/runtime/ovrin.socket
 [[ -S $socket ]] || fail "the first start does not answer open requests"
+echo "the user's own" >"$work/one.pdf"
 "$ovrin" /p "$work/one.ovr" >"$work/print.log" 2>&1 &
 printing=$!
 pids+=($printing)
+no_printer=$([[ -z $(lpstat -a 2>/dev/null) ]] && echo 1)
+if [[ -n $no_printer ]]; then
+  told=$(window "Ovrin") || fail "no message says where the pages went"
+  type_into "$told" key Return
+fi
 ended "$printing" 0 "the /p start"
-if [[ -z $(lpstat -a 2>/dev/null) ]]; then
-  [[ -s $work/one.pdf ]] || fail "/p wrote no PDF: $(cat "$work/print.log")"
+if [[ -n $no_printer ]]; then
+  [[ $(cat "$work/one.pdf") == "the user's own" ]] || fail "/p wrote over one.pdf"
+  [[ -s "$work/one (2).pdf" ]] || fail "/p wrote no new PDF: $(cat "$work/print.log")"
+  grep -qF "one (2).pdf" "$work/print.log" || fail "/p did not say where the pages went"
 fi
 [[ -S $socket ]] || fail "the /p start removed the first start's socket"
 

@@ -28,6 +28,8 @@ public:
     CalendarDate today{6, 12, 2026};
     bool findOpen = false;
     int findShown = 0;
+    std::deque<ChangedFileAnswer> changedFileAnswers;  // Keep when empty
+    std::vector<std::string> changedFilesAsked;        // "path", or "path removed"
 
     bool RunEditDialog(std::string& keyWords, std::string& description) override
     {
@@ -68,5 +70,13 @@ public:
     {
         findOpen = true;
         ++findShown;
+    }
+    ChangedFileAnswer AskAboutChangedFile(const std::string& path, bool removed, bool) override
+    {
+        changedFilesAsked.push_back(removed ? path + " removed" : path);
+        if (changedFileAnswers.empty()) return ChangedFileAnswer::Keep;
+        const ChangedFileAnswer answer = changedFileAnswers.front();
+        changedFileAnswers.pop_front();
+        return answer;
     }
 };

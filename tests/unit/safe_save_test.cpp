@@ -251,7 +251,7 @@ TEST(SaveSurvivesFailures, FullDiskKeepsTheOldContent)
 // Guards against a save killed half way (kill -9) leaving a mixed file, and
 // against its temporary files staying for ever: the next successful save of
 // the same document removes them, but not those of a save still running,
-// nor anything else.
+// nor another user's, nor the user's own files of similar names.
 TEST(SaveSurvivesFailures, KilledSavesLeaveOldOrNewAndNoLitter)
 {
     TempFolder dir;
@@ -275,21 +275,30 @@ TEST(SaveSurvivesFailures, KilledSavesLeaveOldOrNewAndNoLitter)
         EXPECT_TRUE(now == a || now == b) << "round " << round << ": " << now.size() << " bytes";
     }
 
-    WriteBytes(dir / ".f.ovr.Ab12Cd", "left by a killed save");
-    WriteBytes(dir / ".f.ovr.keep", "not a temporary name");
-    WriteBytes(dir / ".g.ovr.Ab12Cd", "another document's");
-    WriteBytes(dir / ".f.ovr.Zz99Yy", "a save still running");
+    WriteBytes(dir / ".f.ovr.ovrin-save-Ab12Cd", "left by a killed save");
+    WriteBytes(dir / ".f.ovr.ovrin-save-Cd34Ef", "another user's");
+    ASSERT_EQ(::chown((dir / ".f.ovr.ovrin-save-Cd34Ef").c_str(), 65534, 65534), 0);
+    // The user's own files of names like ours.
+    for (const char* own : {".f.ovr.backup", ".f.ovr.orig12", ".f.ovr.Ab12Cd"})
+        WriteBytes(dir / own, "the user's");
+    WriteBytes(dir / ".g.ovr.ovrin-save-Ab12Cd", "another document's");
+    WriteBytes(dir / ".f.ovr.ovrin-save-Zz99Yy", "a save still running");
     // A lock held through another open file, as another process's would be.
-    const int running = ::open((dir / ".f.ovr.Zz99Yy").c_str(), O_RDONLY);
+    const int running = ::open((dir / ".f.ovr.ovrin-save-Zz99Yy").c_str(), O_RDONLY);
     ASSERT_EQ(::flock(running, LOCK_EX), 0);
     std::string error;
     EXPECT_TRUE(ReplaceFileContents(f, "final", error)) << error;
     ::close(running);
     EXPECT_EQ(ReadBytes(f), "final");
-    EXPECT_EQ(dir.Names(),
-              (std::vector<std::string>{".f.ovr.Zz99Yy", ".f.ovr.keep", ".g.ovr.Ab12Cd", "f.ovr"}));
+    const std::vector<std::string> kept{".f.ovr.Ab12Cd", ".f.ovr.backup", ".f.ovr.orig12",
+                                        ".f.ovr.ovrin-save-Cd34Ef"};
+    std::vector<std::string> expected = kept;
+    expected.insert(expected.end(), {".f.ovr.ovrin-save-Zz99Yy", ".g.ovr.ovrin-save-Ab12Cd", "f.ovr"});
+    EXPECT_EQ(dir.Names(), expected);
     ASSERT_TRUE(ReplaceFileContents(f, "again", error)) << error;
-    EXPECT_EQ(dir.Names(), (std::vector<std::string>{".f.ovr.keep", ".g.ovr.Ab12Cd", "f.ovr"}));
+    expected = kept;
+    expected.insert(expected.end(), {".g.ovr.ovrin-save-Ab12Cd", "f.ovr"});
+    EXPECT_EQ(dir.Names(), expected);
 }
 
 }  // namespace

@@ -1,0 +1,88 @@
+// SPDX-License-Identifier: MIT
+// File/Save in the window when its file is no longer the one it read.
+#include <QAbstractButton>
+#include <QFile>
+#include <QFileDialog>
+#include <QMessageBox>
+
+#include <sys/stat.h>
+
+#include "app_fixture.h"
+#include "doc/command_ids.h"
+
+using test_support::AnswerModal;
+
+namespace {
+
+QByteArray Bytes(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+}  // namespace
+
+class SaveOverOthersTest final : public QObject {
+    Q_OBJECT
+
+private slots:
+    // Guards the way through the window to a new name: asked for a file
+    // that lost its write bits after it was opened (root may write it, the
+    // save never replaces it), and from the question about a version that
+    // another program renamed over the file, which names it, as the notice
+    // does when the window comes back to the front. The other version stays
+    // and the document stays modified.
+    void saveAsksForANameWhenTheFileIsNotItsOwn()
+    {
+        app_fixture::RunningApp app({Entry{"alpha", "about alpha"}});
+        QVERIFY(app.Started());
+        const QByteArray path = QFile::encodeName(app.Path());
+        const auto save = [&] { app.Frame().ExecuteCommand(cmd::ID_FILE_SAVE); };
+        app.Doc().SetModifiedFlag(true);
+        QVERIFY(::chmod(path.constData(), 0444) == 0);
+        QCOMPARE(AnswerModal(save, test_support::CloseDialog), QStringLiteral("Save As"));
+
+        const QString theirs = app.TempPath("theirs.ovr");
+        QVERIFY(app_fixture::WriteDocument(theirs, {{"omega", "about omega"}}));
+        const QByteArray other = Bytes(theirs);
+        QVERIFY(::rename(QFile::encodeName(theirs).constData(), path.constData()) == 0);
+        // Told once when the window comes back to the front, without a
+        // modal question.
+        const auto notices = [] {
+            QStringList texts;
+            for (QWidget* w : QApplication::topLevelWidgets())
+                if (auto* box = qobject_cast<QMessageBox*>(w); box && box->isVisible() && !box->isModal())
+                    texts << box->text();
+            return texts;
+        };
+        for (int i = 0; i < 2; ++i)
+            emit qApp->applicationStateChanged(Qt::ApplicationActive);
+        QCOMPARE(notices().size(), 1);
+        QVERIFY(notices()[0].contains(QDir::toNativeSeparators(app.Path())));
+
+        QString question;
+        bool askedForName = false;
+        QTimer nameDialog;  // the Save As dialog follows once the question has closed
+        QObject::connect(&nameDialog, &QTimer::timeout, [&] {
+            if (auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget())) {
+                askedForName = dialog->windowTitle() == QStringLiteral("Save As");
+                dialog->reject();
+            }
+        });
+        AnswerModal(save, [&](QWidget* w) {
+            auto* box = qobject_cast<QMessageBox*>(w);
+            question = box->text();
+            nameDialog.start(10);
+            for (QAbstractButton* b : box->buttons())
+                if (b->text() == QStringLiteral("Save &As..."))
+                    b->click();
+        });
+        QVERIFY2(question.contains(QDir::toNativeSeparators(app.Path())), qPrintable(question));
+        QVERIFY(askedForName);
+        QCOMPARE(Bytes(app.Path()), other);
+        QVERIFY(app.Doc().IsModified());
+    }
+};
+
+OVRIN_WIDGET_TEST_MAIN(SaveOverOthersTest)
+#include "save_over_others_test.moc"
