@@ -42,7 +42,7 @@ void CFileCommands::TellAboutChangeByOthers()
     const FileChange change = NewChangeByOthers(m_doc);
     if (change == FileChange::None || !m_pFrame)
         return;
-    const QString name = Native(ShownPath(DecodePath(m_doc.GetPathName())));
+    const QString name = Shown(DecodePath(m_doc.GetPathName()));
     // Not modal: the person may be in the middle of something.
     auto* box = new QMessageBox(
         QMessageBox::Information, kCaption,
