@@ -69,15 +69,6 @@ std::string RecoveryFolder()
     return std::string(home != nullptr ? home : "") + "/.local/state/ovrin";
 }
 
-std::optional<FileIdentity> IdentityOf(const std::string& path)
-{
-    struct stat st {};
-    if (::stat(path.c_str(), &st) != 0)
-        return std::nullopt;
-    return FileIdentity{static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino),
-                        static_cast<std::uint64_t>(st.st_size), st.st_mtim.tv_sec, st.st_mtim.tv_nsec};
-}
-
 CRecordFile::~CRecordFile()
 {
     // Closing releases the lock: the record stays for the next start.

@@ -14,8 +14,6 @@
 // copy records of unsaved changes to other machines.
 std::string RecoveryFolder();
 
-// The identity of the file `path` names now; nothing when there is none.
-std::optional<FileIdentity> IdentityOf(const std::string& path);
 
 // One record file, open and locked by this program for as long as the
 // object lives. The lock tells the living program's records from those of

@@ -3,7 +3,7 @@
 
 #include <vector>
 
-#include <zlib.h>
+#include <xxhash.h>
 
 #include "doc/ovrin_doc.h"
 
@@ -32,16 +32,15 @@ void PutEntry(std::string& out, const COvrinDoc& doc, int i)
     PutText(out, doc.m_arrDates[i]);
 }
 
-// A frame: the payload's length, its CRC-32, the payload.
+// A frame: the payload's length, its 32-bit xxHash, the payload.
 std::string Frame(const std::string& payload)
 {
     std::string out;
     out.reserve(payload.size() + 12);
     PutNumber(out, payload.size());
-    const auto crc = static_cast<std::uint32_t>(
-        crc32_z(0, reinterpret_cast<const Bytef*>(payload.data()), payload.size()));
+    const std::uint32_t check = XXH32(payload.data(), payload.size(), 0);
     for (int i = 0; i < 4; ++i)
-        out.push_back(static_cast<char>(crc >> (8 * i)));
+        out.push_back(static_cast<char>(check >> (8 * i)));
     out.append(payload);
     return out;
 }
@@ -101,10 +100,10 @@ std::vector<std::string_view> Payloads(std::string_view record)
     Reader reader(record.substr(kMagic.size()));
     while (!reader.AtEnd()) {
         const std::uint64_t length = reader.Number();
-        const std::uint64_t crc = reader.Number(4);
+        const std::uint64_t check = reader.Number(4);
         const std::string_view payload = reader.Bytes(length);
         if (!reader.ok() || payload.empty() ||
-            crc32_z(0, reinterpret_cast<const Bytef*>(payload.data()), payload.size()) != crc)
+            XXH32(payload.data(), payload.size(), 0) != check)
             break;
         out.push_back(payload);
     }
@@ -237,9 +236,9 @@ std::string EncodeRecordStart(const RecordBase& base)
 {
     std::string payload(1, kBase);
     PutText(payload, base.path);
-    for (std::uint64_t n : {base.file.device, base.file.inode, base.file.size,
-                            static_cast<std::uint64_t>(base.file.modifiedSeconds),
-                            static_cast<std::uint64_t>(base.file.modifiedNanoseconds)})
+    for (std::uint64_t n : {std::uint64_t{base.file.exists}, base.file.device, base.file.inode,
+                            base.file.size, static_cast<std::uint64_t>(base.file.seconds),
+                            static_cast<std::uint64_t>(base.file.nanoseconds)})
         PutNumber(payload, n);
     return std::string(kMagic) + Frame(payload);
 }
@@ -286,11 +285,12 @@ std::optional<RecordBase> ReadRecordBase(std::string_view record)
     Reader reader(payloads[0].substr(1));
     RecordBase base;
     base.path = std::string(reader.Text());
+    base.file.exists = reader.Number() != 0;
     base.file.device = reader.Number();
     base.file.inode = reader.Number();
     base.file.size = reader.Number();
-    base.file.modifiedSeconds = static_cast<std::int64_t>(reader.Number());
-    base.file.modifiedNanoseconds = static_cast<std::int64_t>(reader.Number());
+    base.file.seconds = static_cast<std::int64_t>(reader.Number());
+    base.file.nanoseconds = static_cast<std::int64_t>(reader.Number());
     if (!reader.ok() || !reader.AtEnd())
         return std::nullopt;
     return base;

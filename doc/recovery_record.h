@@ -6,27 +6,17 @@
 #include <string>
 #include <string_view>
 
+#include "doc/known_file.h"
 #include "doc/table_change.h"
 
 class COvrinDoc;
-
-// Which file a path named at one moment: another program that replaces the
-// file, or only rewrites it, changes at least one of these.
-struct FileIdentity {
-    std::uint64_t device = 0;
-    std::uint64_t inode = 0;
-    std::uint64_t size = 0;
-    std::int64_t modifiedSeconds = 0;
-    std::int64_t modifiedNanoseconds = 0;
-    bool operator==(const FileIdentity&) const = default;
-};
 
 // What a recovery record's changes start from: the document's file as it
 // was read or last written (its path's exact bytes and identity), or, with
 // an empty path, a new untitled document without entries.
 struct RecordBase {
     std::string path;
-    FileIdentity file;
+    FileStamp file;
 };
 
 // A recovery record is the start (which names the base) followed by one

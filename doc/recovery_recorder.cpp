@@ -50,10 +50,11 @@ void CRecoveryRecorder::ChangesSettled()
         m_bBaseIsTable = m_doc.m_nCount == 0;
         return;
     }
-    const std::optional<FileIdentity> file = IdentityOf(m_base.path);
-    m_bBaseIsTable = file.has_value();
-    if (file)
-        m_base.file = *file;
+    // The file as the document read or wrote it, so that a change made by
+    // someone else just after is never taken for the record's base.
+    const KnownFile& known = m_doc.m_knownFile;
+    m_base.file = known.path == m_base.path ? known.stamp : StampOf(m_base.path);
+    m_bBaseIsTable = m_base.file.exists;
 }
 
 void CRecoveryRecorder::Discard()
