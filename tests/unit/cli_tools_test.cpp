@@ -63,9 +63,9 @@ TEST(CliTools, FindMatchesLikeTheFindDialog)
 {
     TempFolder dir;
     const std::string path = dir / "find.ovr";
-    SaveEntries(path, {{"Apfel Baum", "Gr\xFCn und rund\r\nzweite Zeile", "1.2.2003"},
+    ASSERT_TRUE(WriteEntries(path, {{"Apfel Baum", "Gr\xFCn und rund\r\nzweite Zeile", "1.2.2003"},
                        {"\xC4rger", "\x80 40 f\xFCr den Kauf", "4.5.2006"},
-                       {"Zebra", "Streifen", "7.8.2009"}});
+                       {"Zebra", "Streifen", "7.8.2009"}}).ok);
     struct Case {
         std::vector<std::string> args;
         int code;

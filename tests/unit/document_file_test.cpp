@@ -3,7 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "doc/cmd_ui.h"
-#include "doc_test_support.h"
+#include "../common/test_documents.h"
+#include "fake_host.h"
 #include "fs_test_support.h"
 
 using namespace fs_test;

@@ -11,7 +11,8 @@
 
 #include "doc/document_file.h"
 #include "doc/memory_budget.h"
-#include "doc_test_support.h"
+#include "../common/test_documents.h"
+#include "fake_host.h"
 #include "fs_test_support.h"
 
 using namespace fs_test;
@@ -23,7 +24,7 @@ std::string SavedDocument(const std::string& path, int count)
     std::vector<Entry> entries;
     for (int i = 0; i < count; ++i)
         entries.push_back({"entry " + std::to_string(100000 + i), "", "1.1.2000"});
-    SaveEntries(path, entries);
+    EXPECT_TRUE(WriteEntries(path, entries).ok);
     return ReadBytes(path);
 }
 

@@ -13,7 +13,8 @@
 
 #include "doc/document_file.h"
 #include "doc/safe_file.h"
-#include "doc_test_support.h"
+#include "../common/test_documents.h"
+#include "fake_host.h"
 #include "fs_test_support.h"
 
 using namespace fs_test;

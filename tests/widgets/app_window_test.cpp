@@ -13,7 +13,6 @@
 #include <QFileSystemModel>
 #include <QLineEdit>
 #include <QMessageBox>
-#include <QPrinterInfo>
 #include <QStatusBar>
 #include <QToolBar>
 
@@ -188,7 +187,7 @@ private slots:
         QCoreApplication::setApplicationName(QStringLiteral("Ovrin"));
         CProfile().clear();
         m_file = Path("alpha.ovr");
-        QVERIFY(app_fixture::WriteDocument(m_file, {{"alpha", "about alpha"}, {"beta", "about beta"}}));
+        QVERIFY(WriteEntries(m_file.toStdString(), {{"alpha", "about alpha"}, {"beta", "about beta"}}).ok);
     }
 
     void cleanup()
@@ -423,27 +422,6 @@ private slots:
         QVERIFY(!titles.contains(QString()));
         Frame().ExecuteCommand(ID_APP_EXIT);
         QVERIFY(!Frame().isVisible());
-    }
-
-    // A start that prints ends after printing and leaves the running
-    // program's channel alone.
-    void printingStartLeavesTheChannel()
-    {
-        if (!QPrinterInfo::availablePrinterNames().isEmpty())
-            QSKIP("needs a machine without an installed printer: /p would print on it");
-        QVERIFY(Start({}));
-        COpenChannel* channel = m_app->OpenChannel();
-        QVERIFY(channel->IsListening());
-        const QString socket = COpenChannel::SocketPath(COpenChannel::DefaultFolder());
-        {
-            COvrinApp printing;
-            QVERIFY(!printing.InitInstance({QStringLiteral("/p"), m_file}));
-            QCOMPARE(printing.ExitCode(), 0);
-        }
-        QVERIFY(QFileInfo(Path("alpha.pdf")).size() > 0);
-        QVERIFY(channel->IsListening());
-        QVERIFY(QFileInfo::exists(socket));
-        QVERIFY(COpenChannel::IsAnswered(COpenChannel::DefaultFolder()));
     }
 
     // Hidden status bar and a tool bar moved to the left come back with the
