@@ -47,17 +47,6 @@ QImage PdfFirstPage(const QString& pdf, const QString& stem, int dpi)
     return QImage(stem + QStringLiteral(".png"));
 }
 
-// Fills doc with entries of the given key words and descriptions.
-void Fill(COvrinDoc& doc, const std::vector<std::string>& keyWords,
-          const std::vector<std::string>& descriptions, const std::string& date)
-{
-    doc.m_arrKeyWords = keyWords;
-    doc.m_arrDescriptions = descriptions;
-    doc.m_arrDates = std::vector<std::string>(keyWords.size(), date);
-    doc.m_nCount = static_cast<int>(keyWords.size());
-    doc.m_nCurrent = 0;
-}
-
 }  // namespace
 
 class PrintPdfTest final : public QObject {
@@ -87,7 +76,7 @@ private slots:
         std::string body;
         for (int i = 1; i <= 150; ++i)
             body += "line " + std::to_string(i) + "\r\n";
-        Fill(doc, {"Garden tools"}, {body}, "24.12.2025");
+        SetEntries(doc, {{"Garden tools", body, "24.12.2025"}});
         CPageLayout pages;
         QCOMPARE(PrintDirect(doc, pages, QString(), dir.filePath(QStringLiteral("notes.ovr"))), 0);
 
@@ -112,7 +101,7 @@ private slots:
         QTemporaryDir dir;
         CCliHost host;  // asks nothing, stores nothing
         COvrinDoc doc(host);
-        Fill(doc, {"apple", "pear", "plum"}, {"a", "b", "c"}, "1.1.2000");
+        SetEntries(doc, {{"apple", "a"}, {"pear", "b"}, {"plum", "c"}});
         doc.m_bKeyList = true;
         COvrinDoc empty(host);
         for (COvrinDoc* d : {&doc, &empty}) {

@@ -43,12 +43,10 @@ bool Show(COvrinApp& app, const std::vector<std::string>& keyWords, const std::s
         return false;
     COvrinDoc& doc = app.Document();
     doc.OnNewDocument();
-    doc.m_arrKeyWords = keyWords;
-    doc.m_arrDescriptions = std::vector<std::string>(keyWords.size(), description);
-    doc.m_arrDates = std::vector<std::string>(keyWords.size(), "1.1.2026");
-    doc.m_nCount = static_cast<int>(keyWords.size());
-    doc.m_nCurrent = 0;
-    ++doc.m_nTableVersion;
+    std::vector<Entry> entries;
+    for (const std::string& k : keyWords)
+        entries.push_back({k, description});
+    SetEntries(doc, entries);
     frame.UpdateAllViews();
     return true;
 }
