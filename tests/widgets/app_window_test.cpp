@@ -118,12 +118,6 @@ std::vector<std::string> KeyWordsIn(const QString& path)
     return keys;
 }
 
-QByteArray Contents(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-}
-
 // A later start asking the running program to open path. It runs in a
 // thread, as it blocks until the answer comes.
 std::future<COpenChannel::HandOver> SendLater(const QString& path)
@@ -323,29 +317,6 @@ private slots:
         QCOMPARE(KeyWordsIn(g), (std::vector<std::string>{"first", "second", "third"}));
         QCOMPARE(KeyWordsIn(f), (std::vector<std::string>{"first", "second"}));
         Frame().ExecuteCommand(ID_OPTIONS_SAVE_IMMEDIATE);
-    }
-
-    // Guards against Save As replacing a read-only file once the user
-    // answers "Replace": the save is refused with a message naming the
-    // reason, and the file, the document's name and its flag stay.
-    void saveAsOntoReadOnlyFileIsRefused()
-    {
-        const QString r = Path("r.ovr");
-        QVERIFY(QFile::copy(m_file, r));
-        QVERIFY(QFile::setPermissions(r, QFileDevice::ReadOwner | QFileDevice::ReadGroup));
-        const QByteArray before = Contents(r);
-        QVERIFY(Start({}));
-        AddEntry(Doc(), "fourth");
-        const QStringList seen = Command(
-            ID_FILE_SAVE_AS, {Choose(r), Say(QMessageBox::Yes), Say(QMessageBox::Ok)});
-        QCOMPARE(seen.size(), 3);
-        QVERIFY2(seen[2].contains(QStringLiteral("read-only")), qPrintable(seen[2]));
-        QCOMPARE(Contents(r), before);
-        QCOMPARE(Title(), QStringLiteral("Untitled - Ovrin"));
-        QVERIFY(Doc().IsModified());
-        // Nor is a temporary file left beside it.
-        QCOMPARE(QDir(m_dir.path()).entryList({QStringLiteral("r.ovr*")}, QDir::Hidden | QDir::Files),
-                 QStringList{QStringLiteral("r.ovr")});
     }
 
     // A later start hands its file to the running program. A request that
