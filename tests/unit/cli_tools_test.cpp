@@ -1,38 +1,19 @@
 // SPDX-License-Identifier: MIT
-// The command-line tools run in process: what --list and --find print, and
-// what they do with damaged files and large output.
+// The command-line tools run in process: what --list and --find print, what
+// --export and --import give back or refuse, and large output.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <random>
-#include <sstream>
 
-#include "cli/cli_main.h"
 #include "fs_test_support.h"
+#include "tool_run.h"
 
 using namespace fs_test;
 
 namespace {
-
-struct ToolRun {
-    std::optional<int> code;
-    std::string out, err;
-};
-
-ToolRun RunTool(std::vector<std::string> args)
-{
-    args.insert(args.begin(), "ovrin");
-    std::vector<char*> argv;
-    for (std::string& a : args) argv.push_back(a.data());
-    std::ostringstream out, err;
-    ToolRun run;
-    run.code = RunCommandLineTool(static_cast<int>(argv.size()), argv.data(), out, err);
-    run.out = out.str();
-    run.err = err.str();
-    return run;
-}
 
 // A text recutils can carry exactly: any byte but NUL, line breaks only as
 // CR LF, no line ending in a backslash; sometimes blank at its edges.

@@ -21,11 +21,6 @@ std::string Quote(const std::string& text)
     return q + "'";
 }
 
-bool HaveCommand(const std::string& name)
-{
-    return std::system(("command -v " + name + " >/dev/null 2>&1").c_str()) == 0;
-}
-
 class OvrinCommand : public ::testing::Test {
 protected:
     void SetUp() override

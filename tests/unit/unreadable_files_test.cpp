@@ -4,26 +4,12 @@
 // document keeps, and that the tools print nothing before the refusal.
 #include <gtest/gtest.h>
 
-#include <sstream>
-
-#include "cli/cli_main.h"
 #include "fs_test_support.h"
+#include "tool_run.h"
 
 using namespace fs_test;
 
 namespace {
-
-int RunTool(std::vector<std::string> args, std::string& out, std::string& err)
-{
-    args.insert(args.begin(), "ovrin");
-    std::vector<char*> argv;
-    for (std::string& a : args) argv.push_back(a.data());
-    std::ostringstream o, e;
-    const std::optional<int> code = RunCommandLineTool(static_cast<int>(argv.size()), argv.data(), o, e);
-    out = o.str();
-    err = e.str();
-    return code.value_or(-1);
-}
 
 // The window keeps its document for every refusal but a damaged file, which
 // leaves an empty untitled one; an empty file is an empty document. The
@@ -75,15 +61,14 @@ TEST(UnreadableFiles, WindowAndToolsRefuseAlike)
         for (const std::vector<std::string>& args : {std::vector<std::string>{"--list", c.path},
                                                      {"--export", c.path},
                                                      {"--find", "entry", "--descriptions", c.path}}) {
-            std::string out, err;
-            const int code = RunTool(args, out, err);
+            const ToolRun run = RunTool(args);
             if (c.tools == 0) {
-                EXPECT_NE(code, 2) << args[0] << ": " << err;
+                EXPECT_NE(run.code, 2) << args[0] << ": " << run.err;
                 continue;
             }
-            EXPECT_EQ(code, 2) << args[0];
-            EXPECT_TRUE(out.empty()) << args[0];
-            EXPECT_NE(err.find(c.path), std::string::npos) << err;
+            EXPECT_EQ(run.code, 2) << args[0];
+            EXPECT_TRUE(run.out.empty()) << args[0];
+            EXPECT_NE(run.err.find(c.path), std::string::npos) << run.err;
         }
     }
 }
