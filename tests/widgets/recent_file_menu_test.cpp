@@ -1,8 +1,10 @@
 // SPDX-License-Identifier: MIT
-// The File menu's recent files: one item per file, and with none the first
-// item stands as "Recent File" so the menu shows where they will appear.
+// The File menu's recent files: the list keeps the newest four, the menu
+// shows one item per file, each enabled, and with none the first item
+// stands grayed as "Recent File" so the menu shows where they will appear.
 #include <QAction>
 
+#include "app/recent_file_list.h"
 #include "app_fixture.h"
 #include "doc/command_ids.h"
 #include "res/command_actions.h"
@@ -27,6 +29,22 @@ private slots:
             app.Frame().SetRecentFileTexts(four.mid(0, n));
             QCOMPARE(shown(), n == 0 ? QStringList{"Recent File"} : four.mid(0, n));
         }
+
+        CRecentFileList& recent = app.App().RecentFiles();
+        while (!recent.Paths().isEmpty())
+            recent.Remove(0);
+        const auto enabled = [&] {
+            app.Frame().RefreshCommandStates();
+            QList<bool> states;
+            for (int i = 0; i < kRecentFileCount; ++i)
+                states << app.Frame().Actions().action(cmd::ID_FILE_MRU_FILE1 + i)->isEnabled();
+            return states;
+        };
+        QCOMPARE(enabled(), (QList<bool>{false, false, false, false}));
+        for (const char* name : {"/e.ovr", "/d.ovr", "/c.ovr", "/b.ovr", "/a.ovr", "/c.ovr"})
+            recent.Add(QString::fromLatin1(name));
+        QCOMPARE(recent.Paths(), (QStringList{"/c.ovr", "/a.ovr", "/b.ovr", "/d.ovr"}));
+        QCOMPARE(enabled(), (QList<bool>{true, true, true, true}));
     }
 };
 
