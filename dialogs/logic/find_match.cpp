@@ -112,10 +112,11 @@ __attribute__((target("avx2"))) bool AnyOfTwoAvx2(const unsigned char* p, const 
 
 // Asked while the program's statics are set up, so the processor's features
 // are read first; before that the flag is false and SSE2 does the work.
-const bool g_bAvx2 = [] {
+const bool g_bHaveAvx2 = [] {
     __builtin_cpu_init();
     return __builtin_cpu_supports("avx2") != 0;
 }();
+bool g_bAvx2 = g_bHaveAvx2;
 #endif
 
 // First byte in [p, end) equal to a or b, or nullptr: both cases of a
@@ -198,6 +199,15 @@ const unsigned char* LastOfTwo(const unsigned char* begin, const unsigned char* 
 }
 
 }  // namespace
+
+void AllowAvx2FindScans(bool allowed)
+{
+#if defined(OVRIN_HAVE_AVX2_PATH)
+    g_bAvx2 = allowed && g_bHaveAvx2;
+#else
+    (void)allowed;
+#endif
+}
 
 unsigned char FoldCp1252(unsigned char byte)
 {

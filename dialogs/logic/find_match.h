@@ -11,6 +11,11 @@
 // diaeresis). Every other byte stands for itself.
 unsigned char FoldCp1252(unsigned char byte);
 
+// Whether the scans may use AVX2 where the processor has it (the default).
+// Turned off, they take the SSE2 path every x86-64 processor has, so that
+// path can be checked on a machine with AVX2.
+void AllowAvx2FindScans(bool allowed);
+
 // A search string folded once, matched against texts that are folded byte
 // by byte while they are scanned, so a search through a large table needs no
 // lower-cased copy of any text. Positions are byte indexes into the text.

@@ -3,7 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "doc/cmd_ui.h"
-#include "doc_test_support.h"
+#include "../common/test_documents.h"
+#include "fake_host.h"
 #include "fs_test_support.h"
 
 using namespace fs_test;
@@ -28,10 +29,8 @@ protected:
 };
 
 // Open reads the file, names the document and leaves it unmodified; the
-// undo stack of the previous file survives. A missing file changes nothing
-// at all, an empty file is an empty document, and a damaged file ends in an
-// empty untitled document with a clear message.
-TEST_F(DocumentFileTest, OpensAndFailedOpens)
+// undo stack of the previous file survives.
+TEST_F(DocumentFileTest, OpensAFile)
 {
     const std::string f = MakeFile("f.ovr", {"x", "y"});
     FillTable(doc, {"old"});
@@ -42,31 +41,6 @@ TEST_F(DocumentFileTest, OpensAndFailedOpens)
     EXPECT_EQ(doc.m_strFilePath, f);
     EXPECT_FALSE(doc.IsModified());
     EXPECT_EQ(doc.m_nUndoCount, 1);
-
-    doc.SetModifiedFlag(true);
-    const FileResult missing = OpenDocumentFile(doc, dir / "none.ovr");
-    EXPECT_EQ(missing.error, FileResult::Error::CannotOpen);
-    EXPECT_NE(missing.message.find("none.ovr"), std::string::npos);
-    EXPECT_EQ(doc.m_arrKeyWords, (std::vector<std::string>{"x", "y"}));
-    EXPECT_EQ(doc.GetPathName(), f);
-    EXPECT_TRUE(doc.IsModified());
-
-    WriteBytes(dir / "empty.ovr", "");
-    ASSERT_TRUE(OpenDocumentFile(doc, dir / "empty.ovr").ok);
-    EXPECT_EQ(doc.m_nCount, 0);
-    EXPECT_EQ(doc.m_strFilePath, dir / "empty.ovr");
-    EXPECT_EQ(doc.GetPathName(), dir / "empty.ovr");
-    EXPECT_FALSE(doc.IsModified());
-
-    const std::string bytes = ReadBytes(f);
-    WriteBytes(dir / "cut.ovr", bytes.substr(0, bytes.size() - 1));
-    FillTable(doc, {"mine"});
-    const FileResult cut = OpenDocumentFile(doc, dir / "cut.ovr");
-    EXPECT_EQ(cut.error, FileResult::Error::BadFormat);
-    EXPECT_EQ(cut.message.rfind("Unexpected file format.", 0), 0u);
-    EXPECT_EQ(doc.m_nCount, 0);
-    EXPECT_TRUE(doc.GetPathName().empty());
-    EXPECT_TRUE(doc.m_strFilePath.empty());
 }
 
 // A file of an unknown version is refused and changes nothing, so that

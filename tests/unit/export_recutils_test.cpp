@@ -77,7 +77,7 @@ TEST(ExportRecutils, RoundTripsThroughRecsel)
         {"+ plus", "back\\slash inside", "5.5.2005"},
     };
     TempFolder dir;
-    SaveEntries(dir / "rt.ovr", entries);
+    ASSERT_TRUE(WriteEntries(dir / "rt.ovr", entries).ok);
     std::vector<int> inexact;
     const std::string text = Export(dir / "rt.ovr", SIZE_MAX, 1, inexact);
     EXPECT_TRUE(inexact.empty());
@@ -107,7 +107,7 @@ TEST(ExportRecutils, RunsOnThreadsMatchOneRun)
                            "1.1.2000"});
     TempFolder dir;
     const std::string path = dir / "runs.ovr";
-    SaveEntries(path, entries);
+    ASSERT_TRUE(WriteEntries(path, entries).ok);
     std::vector<int> oneInexact;
     const std::string one = Export(path, SIZE_MAX, 1, oneInexact);
     EXPECT_EQ(oneInexact, (std::vector<int>{4, 54, 104, 154, 204, 254, 304, 354, 404, 454}));

@@ -4,7 +4,8 @@
 
 #include "doc/archive.h"
 #include "doc/entry_stream.h"
-#include "doc_test_support.h"
+#include "../common/test_documents.h"
+#include "fake_host.h"
 
 namespace {
 

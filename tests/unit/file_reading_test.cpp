@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
-// Reading files that are not what they seem: pipes and devices, files that
-// shrink while they are read, counts that would exhaust memory.
+// Reading files that change while they are read, and counts that would
+// exhaust memory.
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -11,7 +11,8 @@
 
 #include "doc/document_file.h"
 #include "doc/memory_budget.h"
-#include "doc_test_support.h"
+#include "../common/test_documents.h"
+#include "fake_host.h"
 #include "fs_test_support.h"
 
 using namespace fs_test;
@@ -23,7 +24,7 @@ std::string SavedDocument(const std::string& path, int count)
     std::vector<Entry> entries;
     for (int i = 0; i < count; ++i)
         entries.push_back({"entry " + std::to_string(100000 + i), "", "1.1.2000"});
-    SaveEntries(path, entries);
+    EXPECT_TRUE(WriteEntries(path, entries).ok);
     return ReadBytes(path);
 }
 
@@ -36,40 +37,6 @@ int RunTool(const std::string& args)
         return -1;
     const int status = std::system((std::string(binary) + " " + args + " >/dev/null 2>&1").c_str());
     return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-}
-
-// --- What is not a regular file ---------------------------------------------
-
-// Guards against File/Open and the command-line tools hanging on a pipe, and
-// against a device or a folder being read as a document: each is refused at
-// once with a message, and the open document stays as it was.
-TEST(ReadingRefusesNonFiles, PipesDevicesAndFoldersAreRefusedAtOnce)
-{
-    TempFolder dir;
-    const std::string fifo = dir / "pipe.ovr";
-    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
-    FakeHost host;
-    COvrinDoc doc(host);
-    FillTable(doc, {"mine"});
-    doc.SetPathName("/mine.ovr");
-    doc.m_strFilePath = "/mine.ovr";
-    doc.SetModifiedFlag(true);
-    for (const std::string& path : {fifo, std::string("/dev/null"), dir.Path().string()}) {
-        const FileResult opened = OpenDocumentFile(doc, path);
-        EXPECT_FALSE(opened.ok) << path;
-        EXPECT_EQ(opened.error, FileResult::Error::CannotOpen) << path;
-        EXPECT_NE(opened.message.find("not a regular file"), std::string::npos) << opened.message;
-        const FileResult walked = ReadDocumentEntries(path, [](int, auto, auto, auto) {});
-        EXPECT_FALSE(walked.ok) << path;
-    }
-    EXPECT_EQ(doc.m_arrKeyWords, (std::vector<std::string>{"mine"}));
-    EXPECT_EQ(doc.GetPathName(), "/mine.ovr");
-    EXPECT_EQ(doc.m_strFilePath, "/mine.ovr");
-    EXPECT_TRUE(doc.IsModified());
-    if (std::getenv("OVRIN_BINARY")) {
-        EXPECT_EQ(RunTool("--list " + fifo), 2);
-        EXPECT_EQ(RunTool("--export /dev/zero"), 2);
-    }
 }
 
 // --- Files that change while they are read ----------------------------------

@@ -8,7 +8,8 @@
 
 #include "dialogs/logic/find_dlg_state.h"
 #include "dialogs/logic/find_match.h"
-#include "doc_test_support.h"
+#include "../common/test_documents.h"
+#include "fake_host.h"
 
 namespace {
 
@@ -195,30 +196,18 @@ TEST_F(FindTest, FirstAndTheEmptyString)
     ExpectHit(1, 0, 2);
 }
 
-// Windows-1252 letters fold with their capitals; signs that merely sit
-// beside them (multiplication and division, the euro) do not.
-TEST(FoldCp1252Test, LettersFoldWithTheirCapitals)
-{
-    const std::pair<unsigned char, unsigned char> pairs[] = {{0xC9, 0xE9}, {0x8A, 0x9A}, {0x8C, 0x9C}, {0x9F, 0xFF}};
-    for (auto [upper, lower] : pairs)  // É é, Š š, Œ œ, Ÿ ÿ
-        EXPECT_EQ(FoldCp1252(upper), FoldCp1252(lower)) << int(upper);
-    EXPECT_NE(FoldCp1252(0xD7), FoldCp1252(0xF7));
-    EXPECT_EQ(FoldCp1252(0x80), 0x80);
-    for (int b = 0; b < 256; ++b) {
-        const auto c = static_cast<unsigned char>(b);
-        EXPECT_EQ(FoldCp1252(FoldCp1252(c)), FoldCp1252(c)) << b;
-        if (b >= 'A' && b <= 'Z') {
-            EXPECT_EQ(FoldCp1252(c), b + 32);
-        } else if (b < 0x80) {
-            EXPECT_EQ(FoldCp1252(c), c) << b;
-        }
-    }
-}
-
 // The fast scans against the plain rule, on random texts and needles: fold
 // both, then the first (from a start) and the last occurrence by brute force.
-TEST(FoldedNeedleTest, SameAsFoldingEverything)
+// Both the AVX2 scans (where the processor has them) and the SSE2 ones.
+class FoldedNeedleTest : public ::testing::TestWithParam<bool> {
+protected:
+    void TearDown() override { AllowAvx2FindScans(true); }
+};
+INSTANTIATE_TEST_SUITE_P(Scans, FoldedNeedleTest, ::testing::Values(true, false));
+
+TEST_P(FoldedNeedleTest, SameAsFoldingEverything)
 {
+    AllowAvx2FindScans(GetParam());
     const auto fold = [](std::string s) {
         for (char& c : s)
             c = static_cast<char>(FoldCp1252(static_cast<unsigned char>(c)));

@@ -39,6 +39,8 @@ std::array<int, 256> Advances(int common, const std::vector<std::pair<int, int>>
     return a;
 }
 
+constexpr unsigned char kEdgeBytes[] = {0x00, 0x01, 0x1F, 0x20, 0x7E, 0x7F, 0x80, 0xAD, 0xFF};
+
 // Texts that reach the corners of the rules: runs of blanks, words longer
 // than any line, CR LF, lone CR and LF, tabs, and now and then any byte.
 std::string RandomText(std::mt19937& rng, bool anyByte)
@@ -53,9 +55,11 @@ std::string RandomText(std::mt19937& rng, bool anyByte)
         case 3: text += '\t'; break;
         case 4: text.append(1 + rng() % 300, static_cast<char>('a' + rng() % 26)); break;
         case 5:
+            // Half of them at the edges of the printable range, where the
+            // scans that skip printable bytes decide.
             if (anyByte)
                 for (int n = 1 + static_cast<int>(rng() % 6); n > 0; --n)
-                    text += static_cast<char>(rng() % 256);
+                    text += static_cast<char>(rng() % 2 ? rng() % 256 : kEdgeBytes[rng() % sizeof kEdgeBytes]);
             break;
         default:
             for (int n = 1 + static_cast<int>(rng() % 12); n > 0; --n)
@@ -75,7 +79,7 @@ void ExpectSameAsMeasured(const char* name, const std::array<int, 256>& advances
     ASSERT_TRUE(counted.fixedPitch.Active()) << name;
 
     std::mt19937 rng(seed);
-    for (int n = 0; n < 400; ++n) {
+    for (int n = 0; n < 100; ++n) {
         const std::string text = RandomText(rng, n % 3 == 0);
         // 32 advances of 501/64 are 250.5, which rounds up past 250.
         for (int width : {-3, 0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 50, 64, 65, 250, 333, 585, 965}) {
@@ -105,9 +109,8 @@ TEST(FixedPitchWrap, CountedLinesEqualMeasuredLines)
 }
 
 // Long texts through the fast path: visiting stops where the drawing asks,
-// with the same lines up to there, and a huge word without blanks or a huge
-// run of blanks stays exact.
-TEST(FixedPitchWrap, LongTextsAndEarlyStops)
+// with the same lines up to there.
+TEST(FixedPitchWrap, LongTextsStopEarly)
 {
     const TextMetrics measured = FontOf(Advances(512, {}), 16, 8);
     TextMetrics counted = measured;
@@ -124,11 +127,6 @@ TEST(FixedPitchWrap, LongTextsAndEarlyStops)
     ASSERT_EQ(seen.size(), 10u);
     for (std::size_t i = 0; i < seen.size(); ++i)
         EXPECT_EQ(seen[i].begin, all[i].begin);
-
-    const std::string word(200000, 'x');  // 73 characters a line
-    EXPECT_EQ(CountWrappedLines(word, 585, counted), 200000u / 73 + 1);
-    EXPECT_EQ(CountWrappedLines(word, 585, measured), 200000u / 73 + 1);
-    EXPECT_EQ(WrapText("a" + std::string(100000, ' ') + "b", 585, counted).size(), 2u);
 }
 
 // Wrapping begun at the start of any line gives exactly the lines from that
@@ -140,7 +138,7 @@ TEST(FixedPitchWrap, ResumesAtAnyLineAndIndexesLongTexts)
     TextMetrics counted = measured;
     counted.fixedPitch = DetectFixedPitch(measured.width);
     std::mt19937 rng(5);
-    for (int n = 0; n < 150; ++n) {
+    for (int n = 0; n < 40; ++n) {
         const std::string text = RandomText(rng, n % 3 == 0);
         for (const TextMetrics* metrics : {&measured, static_cast<const TextMetrics*>(&counted)}) {
             for (int width : {1, 40, 250}) {
@@ -178,7 +176,7 @@ TEST(FixedPitchWrap, ResumesAtAnyLineAndIndexesLongTexts)
     }
     // The text in front of any byte, wrapped on its own, counted from the
     // index: long random texts with runs of blanks and huge words.
-    for (int n = 0; n < 6; ++n) {
+    for (int n = 0; n < 2; ++n) {
         std::string random;
         while (random.size() < 60000)
             random += RandomText(rng, n % 2 == 0) + "\n";

@@ -23,7 +23,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include "../common/entry_files.h"
+#include "../common/test_documents.h"
 #include "doc/document_file.h"
 #include "doc/ovrin_doc.h"
 #include "fake_host.h"
@@ -86,13 +86,6 @@ inline std::string ReadBytes(const std::string& path)
 inline void WriteBytes(const std::string& path, const std::string& bytes)
 {
     std::ofstream(path, std::ios::binary) << bytes;
-}
-
-// Saves the entries, in the order given, as the document file `path`.
-inline void SaveEntries(const std::string& path, const std::vector<Entry>& entries)
-{
-    const FileResult saved = WriteEntries(path, entries);
-    EXPECT_TRUE(saved.ok) << saved.message;
 }
 
 // The entries of the document file `path`, in file order.

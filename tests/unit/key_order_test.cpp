@@ -7,7 +7,8 @@
 #include <utility>
 
 #include "doc/document_file.h"
-#include "doc_test_support.h"
+#include "../common/test_documents.h"
+#include "fake_host.h"
 #include "fs_test_support.h"
 
 namespace {

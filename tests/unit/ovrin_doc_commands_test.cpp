@@ -5,7 +5,8 @@
 #include "dialogs/logic/find_dlg_state.h"
 #include "doc/cmd_ui.h"
 #include "doc/command_ids.h"
-#include "doc_test_support.h"
+#include "../common/test_documents.h"
+#include "fake_host.h"
 
 namespace {
 

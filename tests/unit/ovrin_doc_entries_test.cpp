@@ -5,7 +5,8 @@
 #include <algorithm>
 
 #include "doc/cmd_ui.h"
-#include "doc_test_support.h"
+#include "../common/test_documents.h"
+#include "fake_host.h"
 
 namespace {
 

@@ -5,7 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "doc_test_support.h"
+#include "../common/test_documents.h"
+#include "fake_host.h"
 #include "view/layout/page_layout.h"
 
 namespace {

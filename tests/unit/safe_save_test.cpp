@@ -13,65 +13,93 @@
 
 #include "doc/document_file.h"
 #include "doc/safe_file.h"
-#include "doc_test_support.h"
+#include "../common/test_documents.h"
+#include "fake_host.h"
 #include "fs_test_support.h"
 
 using namespace fs_test;
 
 namespace {
 
-// --- Links ------------------------------------------------------------------
+// --- Where the bytes land ---------------------------------------------------
 
-// Guards against a save replacing a symbolic link by a regular file, so that
-// the file the link names keeps the old content; also through a chain of
-// relative links, and to a target that does not exist yet.
-TEST(SaveFollowsLinks, SymbolicAndHardLinksSeeTheNewContent)
+// Saves one after another onto paths prepared for them: the bytes land in
+// the file the path finally names (through a chain of relative links, to a
+// link's target that does not exist yet), every link stays a link, a
+// hard-linked file keeps its inode so its other names see the new content,
+// and what may not be replaced (a read-only file even for root, also
+// through a link, a folder, a link loop) is refused with a reason and left
+// alone.
+TEST(SafeSave, BytesLandWhereThePathLeadsOrAreRefused)
 {
     TempFolder dir;
     fs::create_directory(dir.Path() / "real");
     WriteBytes(dir / "real/doc.ovr", "old");
     fs::create_symlink("real/doc.ovr", dir.Path() / "link.ovr");
     fs::create_symlink("link.ovr", dir.Path() / "chain.ovr");
-    std::string error;
-    ASSERT_TRUE(ReplaceFileContents(dir / "chain.ovr", "new", error)) << error;
-    EXPECT_TRUE(fs::is_symlink(dir.Path() / "chain.ovr"));
-    EXPECT_TRUE(fs::is_symlink(dir.Path() / "link.ovr"));
-    EXPECT_EQ(ReadBytes(dir / "real/doc.ovr"), "new");
-
     fs::create_symlink("real/later.ovr", dir.Path() / "dangling.ovr");
-    ASSERT_TRUE(ReplaceFileContents(dir / "dangling.ovr", "made", error)) << error;
-    EXPECT_TRUE(fs::is_symlink(dir.Path() / "dangling.ovr"));
-    EXPECT_EQ(ReadBytes(dir / "real/later.ovr"), "made");
-
     fs::create_symlink("loop2.ovr", dir.Path() / "loop1.ovr");
     fs::create_symlink("loop1.ovr", dir.Path() / "loop2.ovr");
-    EXPECT_FALSE(ReplaceFileContents(dir / "loop1.ovr", "x", error));
-    EXPECT_FALSE(error.empty());
+    WriteBytes(dir / "one.ovr", "old content, longer than the new");
+    fs::create_hard_link(dir.Path() / "one.ovr", dir.Path() / "two.ovr");
+    WriteBytes(dir / "ro.ovr", "keep me");
+    fs::permissions(dir.Path() / "ro.ovr", static_cast<fs::perms>(0444));
+    fs::create_symlink("ro.ovr", dir.Path() / "to-ro.ovr");
+    const ino_t inode = InodeOf(dir / "one.ovr");
+    const struct {
+        std::string path, bytes, readFrom;
+        bool ok;
+    } saves[] = {
+        {"chain.ovr", "new", "real/doc.ovr", true},  {"dangling.ovr", "made", "real/later.ovr", true},
+        {"one.ovr", "new", "two.ovr", true},         {"two.ovr", std::string(100000, 'x'), "one.ovr", true},
+        {"ro.ovr", "x", "ro.ovr", false},            {"to-ro.ovr", "x", "ro.ovr", false},
+        {"loop1.ovr", "x", "", false},               {".", "x", "", false},
+    };
+    for (const auto& save : saves) {
+        SCOPED_TRACE(save.path);
+        std::string error;
+        EXPECT_EQ(ReplaceFileContents(dir / save.path, save.bytes, error), save.ok);
+        EXPECT_EQ(error.empty(), save.ok) << error;
+        if (!save.readFrom.empty())
+            EXPECT_TRUE(ReadBytes(dir / save.readFrom) == (save.ok ? save.bytes : "keep me"));
+    }
+    for (const char* link : {"chain.ovr", "link.ovr", "dangling.ovr", "to-ro.ovr"})
+        EXPECT_TRUE(fs::is_symlink(dir.Path() / link)) << link;
+    EXPECT_EQ(InodeOf(dir / "one.ovr"), inode);
+    EXPECT_EQ(fs::hard_link_count(dir.Path() / "one.ovr"), 2u);
+    EXPECT_EQ(dir.Names(), (std::vector<std::string>{"chain.ovr", "dangling.ovr", "link.ovr", "loop1.ovr", "loop2.ovr",
+                                                     "one.ovr", "real", "ro.ovr", "to-ro.ovr", "two.ovr"}));
+}
 
-    // The document keeps the name the user chose, not the link's target.
+// The document keeps the name the user chose, not a link's target; a
+// refused save (a read-only file, a missing folder) names the file and the
+// reason and leaves the document's name and its unsaved state.
+TEST(SafeSave, DocumentKeepsItsNameAndItsChangesWhenRefused)
+{
+    TempFolder dir;
+    WriteBytes(dir / "target.ovr", "old");
+    fs::create_symlink("target.ovr", dir.Path() / "link.ovr");
+    WriteBytes(dir / "ro.ovr", "keep me");
+    fs::permissions(dir.Path() / "ro.ovr", static_cast<fs::perms>(0444));
     FakeHost host;
     COvrinDoc doc(host);
     FillTable(doc, {"a"});
     ASSERT_TRUE(SaveDocumentFile(doc, dir / "link.ovr").ok);
     EXPECT_EQ(doc.GetPathName(), dir / "link.ovr");
-    EXPECT_TRUE(fs::is_symlink(dir.Path() / "link.ovr"));
-    COvrinDoc reread(host);
-    ASSERT_TRUE(OpenDocumentFile(reread, dir / "real/doc.ovr").ok);
-    EXPECT_EQ(reread.m_arrKeyWords, (std::vector<std::string>{"a"}));
+    EXPECT_EQ(LoadEntries(dir / "target.ovr").size(), 1u);
 
-    // A save must not give one name of a hard-linked file a new inode, so
-    // that the other names keep the old content.
-    WriteBytes(dir / "one.ovr", "old content, longer than the new");
-    fs::create_hard_link(dir.Path() / "one.ovr", dir.Path() / "two.ovr");
-    const ino_t inode = InodeOf(dir / "one.ovr");
-    ASSERT_TRUE(ReplaceFileContents(dir / "one.ovr", "new", error)) << error;
-    EXPECT_EQ(ReadBytes(dir / "two.ovr"), "new");
-    EXPECT_EQ(InodeOf(dir / "one.ovr"), inode);
-    EXPECT_EQ(fs::hard_link_count(dir.Path() / "one.ovr"), 2u);
-    ASSERT_TRUE(ReplaceFileContents(dir / "two.ovr", std::string(100000, 'x'), error)) << error;
-    EXPECT_EQ(ReadBytes(dir / "one.ovr"), std::string(100000, 'x'));
-    EXPECT_EQ(dir.Names(), (std::vector<std::string>{"chain.ovr", "dangling.ovr", "link.ovr", "loop1.ovr",
-                                                     "loop2.ovr", "one.ovr", "real", "two.ovr"}));
+    doc.SetModifiedFlag(true);
+    const FileResult readOnly = SaveDocumentFile(doc, dir / "ro.ovr");
+    EXPECT_FALSE(readOnly.ok);
+    EXPECT_NE(readOnly.message.find("read-only"), std::string::npos) << readOnly.message;
+    EXPECT_NE(readOnly.message.find("ro.ovr"), std::string::npos) << readOnly.message;
+    const FileResult nowhere = SaveDocumentFile(doc, dir / "no/such/folder.ovr");
+    EXPECT_EQ(nowhere.error, FileResult::Error::CannotWrite);
+    EXPECT_NE(nowhere.message.find("folder.ovr"), std::string::npos) << nowhere.message;
+    EXPECT_EQ(doc.GetPathName(), dir / "link.ovr");
+    EXPECT_TRUE(doc.IsModified());
+    EXPECT_EQ(ReadBytes(dir / "ro.ovr"), "keep me");
+    EXPECT_EQ(dir.Names(), (std::vector<std::string>{"link.ovr", "ro.ovr", "target.ovr"}));
 }
 
 // --- Modes and owners -------------------------------------------------------
@@ -130,40 +158,6 @@ TEST(SaveKeepsModeAndOwner, UmaskModesAndOwnersAreKept)
 }
 
 // --- Write access -----------------------------------------------------------
-
-// Guards against Save As replacing a read-only file (even for root), and
-// against the refusal writing anything or failing without a reason.
-TEST(SaveRespectsWriteAccess, ReadOnlyFileIsNeverReplaced)
-{
-    TempFolder dir;
-    WriteBytes(dir / "ro.ovr", "keep me");
-    fs::permissions(dir.Path() / "ro.ovr", static_cast<fs::perms>(0444));
-    FakeHost host;
-    COvrinDoc doc(host);
-    FillTable(doc, {"a"});
-    doc.SetPathName(dir / "mine.ovr");
-    doc.SetModifiedFlag(true);
-    const FileResult r = SaveDocumentFile(doc, dir / "ro.ovr");
-    EXPECT_FALSE(r.ok);
-    EXPECT_NE(r.message.find("read-only"), std::string::npos) << r.message;
-    EXPECT_NE(r.message.find("ro.ovr"), std::string::npos) << r.message;
-    EXPECT_EQ(ReadBytes(dir / "ro.ovr"), "keep me");
-    EXPECT_EQ(doc.GetPathName(), dir / "mine.ovr");
-    EXPECT_TRUE(doc.IsModified());
-    EXPECT_EQ(dir.Names(), (std::vector<std::string>{"ro.ovr"}));
-
-    // Neither through a link, nor onto something that is not a file, nor
-    // into a missing folder.
-    fs::create_symlink("ro.ovr", dir.Path() / "to-ro.ovr");
-    std::string error;
-    EXPECT_FALSE(ReplaceFileContents(dir / "to-ro.ovr", "x", error));
-    EXPECT_FALSE(ReplaceFileContents(dir.Path().string(), "x", error));
-    EXPECT_EQ(ReadBytes(dir / "ro.ovr"), "keep me");
-    const FileResult nowhere = SaveDocumentFile(doc, dir / "no/such/folder.ovr");
-    EXPECT_EQ(nowhere.error, FileResult::Error::CannotWrite);
-    EXPECT_NE(nowhere.message.find("folder.ovr"), std::string::npos) << nowhere.message;
-    EXPECT_EQ(doc.GetPathName(), dir / "mine.ovr");
-}
 
 // Guards against a writable document in a folder the user may not write to
 // being impossible to save, and "Save immediate" silently never writing it.

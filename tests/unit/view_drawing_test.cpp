@@ -5,7 +5,8 @@
 
 #include <algorithm>
 
-#include "doc_test_support.h"
+#include "../common/test_documents.h"
+#include "fake_host.h"
 #include "view/layout/key_list_layout.h"
 #include "view/layout/wrap_index.h"
 #include "view/layout/view_drawing.h"

@@ -4,7 +4,8 @@
 
 #include <random>
 
-#include "doc_test_support.h"
+#include "../common/test_documents.h"
+#include "fake_host.h"
 #include "view/layout/description_layout.h"
 #include "view/layout/key_list_layout.h"
 

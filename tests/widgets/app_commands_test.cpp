@@ -115,7 +115,7 @@ private slots:
         RunningApp app(ThreeEntries());
         QVERIFY(app.Started());
         const QString other = app.TempPath("other.ovr");
-        QVERIFY(WriteDocument(other, {{"walnut", "brown"}}));
+        QVERIFY(WriteEntries(other.toStdString(), {{"walnut", "brown"}}).ok);
         app.Doc().SetModifiedFlag(true);
 
         QMimeData mime;
@@ -225,24 +225,6 @@ private slots:
                                     QStringLiteral("round"));
         QCOMPARE(keyWordsTyped, QStringLiteral("fig"));
         QCOMPARE(typed, QStringLiteral("striped"));
-    }
-
-    // The Usage dialog's lines point to nothing that is not there.
-    void usageLinesAreTrue()
-    {
-        RunningApp app(ThreeEntries());
-        QVERIFY(app.Started());
-        QStringList lines;
-        const QString title = AnswerModal([&] { app.Frame().ExecuteCommand(ID_HELP_USAGE); },
-                                          [&](QWidget* w) {
-                                              for (QLabel* l : w->findChildren<QLabel*>())
-                                                  lines << l->text();
-                                              CloseDialog(w);
-                                          });
-        QCOMPARE(title, QStringLiteral("Usage of Ovrin"));
-        QVERIFY(!lines.isEmpty());
-        for (const QString& line : lines)
-            QVERIFY2(!line.contains(QLatin1String("README"), Qt::CaseInsensitive), qPrintable(line));
     }
 };
 

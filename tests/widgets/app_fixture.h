@@ -23,7 +23,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include "../common/entry_files.h"
+#include "../common/test_documents.h"
 #include "app/ovrin_app.h"
 #include "cli/cli_host.h"
 #include "doc/document_file.h"
@@ -36,12 +36,6 @@
 namespace app_fixture {
 
 using ::Entry;
-
-// Writes the entries, in the order given, as a document file.
-inline bool WriteDocument(const QString& path, const std::vector<Entry>& entries)
-{
-    return WriteEntries(path.toStdString(), entries).ok;
-}
 
 // Lets the program handle everything that is pending, blocking in between
 // as the real event loop does (so its idle work runs too).
@@ -58,7 +52,7 @@ public:
     explicit RunningApp(const std::vector<Entry>& entries, const char* fileName = "notes.ovr")
     {
         m_path = m_dir.filePath(QString::fromLatin1(fileName));
-        if (!m_dir.isValid() || !WriteDocument(m_path, entries))
+        if (!m_dir.isValid() || !WriteEntries(m_path.toStdString(), entries).ok)
             return;
         m_app = std::make_unique<COvrinApp>();
         if (!m_app->InitInstance({m_path}) || !m_app->MainFrame() ||
@@ -123,7 +117,8 @@ public:
     // painted, no timer fired and no pane scrolled.
     bool IdleFor(int ms)
     {
-        // The timer that ends the wait is the probe's own and not counted.
+        // The timer that ends the wait is the probe's own and not counted,
+        // nor is the test's watchdog.
         QEventLoop loop;
         QTimer end;
         end.setSingleShot(true);
@@ -154,7 +149,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override
     {
         if (event->type() == QEvent::Timer) {
-            if (watched != m_pOwnTimer)
+            if (watched != m_pOwnTimer && watched->objectName() != QLatin1String(test_support::kModalWatchdogName))
                 ++m_nTimers;
         } else if (event->type() == QEvent::Paint) {
             ++m_nPaints;

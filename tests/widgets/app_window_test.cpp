@@ -13,7 +13,6 @@
 #include <QFileSystemModel>
 #include <QLineEdit>
 #include <QMessageBox>
-#include <QPrinterInfo>
 #include <QStatusBar>
 #include <QToolBar>
 
@@ -119,12 +118,6 @@ std::vector<std::string> KeyWordsIn(const QString& path)
     return keys;
 }
 
-QByteArray Contents(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-}
-
 // A later start asking the running program to open path. It runs in a
 // thread, as it blocks until the answer comes.
 std::future<COpenChannel::HandOver> SendLater(const QString& path)
@@ -188,7 +181,7 @@ private slots:
         QCoreApplication::setApplicationName(QStringLiteral("Ovrin"));
         CProfile().clear();
         m_file = Path("alpha.ovr");
-        QVERIFY(app_fixture::WriteDocument(m_file, {{"alpha", "about alpha"}, {"beta", "about beta"}}));
+        QVERIFY(WriteEntries(m_file.toStdString(), {{"alpha", "about alpha"}, {"beta", "about beta"}}).ok);
     }
 
     void cleanup()
@@ -326,29 +319,6 @@ private slots:
         Frame().ExecuteCommand(ID_OPTIONS_SAVE_IMMEDIATE);
     }
 
-    // Guards against Save As replacing a read-only file once the user
-    // answers "Replace": the save is refused with a message naming the
-    // reason, and the file, the document's name and its flag stay.
-    void saveAsOntoReadOnlyFileIsRefused()
-    {
-        const QString r = Path("r.ovr");
-        QVERIFY(QFile::copy(m_file, r));
-        QVERIFY(QFile::setPermissions(r, QFileDevice::ReadOwner | QFileDevice::ReadGroup));
-        const QByteArray before = Contents(r);
-        QVERIFY(Start({}));
-        AddEntry(Doc(), "fourth");
-        const QStringList seen = Command(
-            ID_FILE_SAVE_AS, {Choose(r), Say(QMessageBox::Yes), Say(QMessageBox::Ok)});
-        QCOMPARE(seen.size(), 3);
-        QVERIFY2(seen[2].contains(QStringLiteral("read-only")), qPrintable(seen[2]));
-        QCOMPARE(Contents(r), before);
-        QCOMPARE(Title(), QStringLiteral("Untitled - Ovrin"));
-        QVERIFY(Doc().IsModified());
-        // Nor is a temporary file left beside it.
-        QCOMPARE(QDir(m_dir.path()).entryList({QStringLiteral("r.ovr*")}, QDir::Hidden | QDir::Files),
-                 QStringList{QStringLiteral("r.ovr")});
-    }
-
     // A later start hands its file to the running program. A request that
     // comes while the question of a closing window is up is taken at once
     // and keeps the window open for its file, whatever the answer.
@@ -420,27 +390,6 @@ private slots:
         QVERIFY(!titles.contains(QString()));
         Frame().ExecuteCommand(ID_APP_EXIT);
         QVERIFY(!Frame().isVisible());
-    }
-
-    // A start that prints ends after printing and leaves the running
-    // program's channel alone.
-    void printingStartLeavesTheChannel()
-    {
-        if (!QPrinterInfo::availablePrinterNames().isEmpty())
-            QSKIP("needs a machine without an installed printer: /p would print on it");
-        QVERIFY(Start({}));
-        COpenChannel* channel = m_app->OpenChannel();
-        QVERIFY(channel->IsListening());
-        const QString socket = COpenChannel::SocketPath(COpenChannel::DefaultFolder());
-        {
-            COvrinApp printing;
-            QVERIFY(!printing.InitInstance({QStringLiteral("/p"), m_file}));
-            QCOMPARE(printing.ExitCode(), 0);
-        }
-        QVERIFY(QFileInfo(Path("alpha.pdf")).size() > 0);
-        QVERIFY(channel->IsListening());
-        QVERIFY(QFileInfo::exists(socket));
-        QVERIFY(COpenChannel::IsAnswered(COpenChannel::DefaultFolder()));
     }
 
     // Hidden status bar and a tool bar moved to the left come back with the

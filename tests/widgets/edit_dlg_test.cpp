@@ -157,5 +157,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(EditDlgTest)
+OVRIN_WIDGET_TEST_MAIN(EditDlgTest)
 #include "edit_dlg_test.moc"

@@ -34,12 +34,10 @@ class MainFrameTest final : public QObject {
     void Fill(int n, int current)
     {
         Doc().OnNewDocument();
-        for (int i = 0; i < n; ++i) {
-            Doc().m_arrKeyWords.push_back("k" + std::to_string(i));
-            Doc().m_arrDescriptions.push_back("d");
-            Doc().m_arrDates.push_back("1.1.2026");
-        }
-        Doc().m_nCount = n;
+        std::vector<Entry> entries;
+        for (int i = 0; i < n; ++i)
+            entries.push_back({"k" + std::to_string(i), "d"});
+        SetEntries(Doc(), entries);
         Doc().m_nCurrent = current;
         Doc().SetModifiedFlag(false);
         Frame().RefreshCommandStates();

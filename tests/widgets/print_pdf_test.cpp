@@ -1,5 +1,9 @@
 // SPDX-License-Identifier: MIT
 // Direct printing to a PDF beside the document, read back with pdftotext.
+#include <QImage>
+#include <QImageReader>
+#include <QPrintDialog>
+#include <QPrinter>
 #include <QPrinterInfo>
 #include <QProcess>
 #include <QRegularExpression>
@@ -7,8 +11,10 @@
 
 #include "app_fixture.h"
 #include "cli/cli_host.h"
+#include "doc/command_ids.h"
 #include "view/layout/page_layout.h"
 #include "view/print_commands.h"
+#include "view/print_job.h"
 
 namespace {
 
@@ -26,15 +32,19 @@ QStringList PdfPages(const QString& pdf)
     return pages;
 }
 
-// Fills doc with entries of the given key words and descriptions.
-void Fill(COvrinDoc& doc, const std::vector<std::string>& keyWords,
-          const std::vector<std::string>& descriptions, const std::string& date)
+// The first page of a PDF as an image of the given resolution.
+QImage PdfFirstPage(const QString& pdf, const QString& stem, int dpi)
 {
-    doc.m_arrKeyWords = keyWords;
-    doc.m_arrDescriptions = descriptions;
-    doc.m_arrDates = std::vector<std::string>(keyWords.size(), date);
-    doc.m_nCount = static_cast<int>(keyWords.size());
-    doc.m_nCurrent = 0;
+    QProcess p;
+    p.start(QStringLiteral("pdftoppm"), {QStringLiteral("-r"), QString::number(dpi),
+                                         QStringLiteral("-f"), QStringLiteral("1"),
+                                         QStringLiteral("-l"), QStringLiteral("1"),
+                                         QStringLiteral("-singlefile"), QStringLiteral("-png"),
+                                         pdf, stem});
+    if (!p.waitForFinished(30000) || p.exitCode() != 0)
+        return {};
+    QImageReader::setAllocationLimit(0);  // a page at 600 dpi is larger than Qt's default limit
+    return QImage(stem + QStringLiteral(".png"));
 }
 
 }  // namespace
@@ -48,9 +58,10 @@ private slots:
     {
         if (!QPrinterInfo::availablePrinterNames().isEmpty())
             QSKIP("needs a machine without an installed printer: direct printing would use it");
-        if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty() &&
+        if ((QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty() ||
+             QStandardPaths::findExecutable(QStringLiteral("pdftoppm")).isEmpty()) &&
             QByteArray(QTest::currentTestFunction()) != "unwritablePdfFails")
-            QSKIP("needs pdftotext (Debian package poppler-utils) to read the pages back");
+            QSKIP("needs pdftotext and pdftoppm (Debian package poppler-utils) to read the pages back");
     }
 
     // Guards the whole printing path: every page must repeat the heading
@@ -65,7 +76,7 @@ private slots:
         std::string body;
         for (int i = 1; i <= 150; ++i)
             body += "line " + std::to_string(i) + "\r\n";
-        Fill(doc, {"Garden tools"}, {body}, "24.12.2025");
+        SetEntries(doc, {{"Garden tools", body, "24.12.2025"}});
         CPageLayout pages;
         QCOMPARE(PrintDirect(doc, pages, QString(), dir.filePath(QStringLiteral("notes.ovr"))), 0);
 
@@ -90,7 +101,7 @@ private slots:
         QTemporaryDir dir;
         CCliHost host;  // asks nothing, stores nothing
         COvrinDoc doc(host);
-        Fill(doc, {"apple", "pear", "plum"}, {"a", "b", "c"}, "1.1.2000");
+        SetEntries(doc, {{"apple", "a"}, {"pear", "b"}, {"plum", "c"}});
         doc.m_bKeyList = true;
         COvrinDoc empty(host);
         for (COvrinDoc* d : {&doc, &empty}) {
@@ -106,6 +117,78 @@ private slots:
         }
     }
 
+    // Every print dialog opens with all pages chosen, even after a job of a
+    // page range, and offers exactly as many pages as come out of the
+    // printer; the frames on paper are drawn with a one-pixel pen.
+    void dialogOffersThePagesThatArePrinted()
+    {
+        std::string lines;
+        for (int i = 1; i <= 200; ++i)
+            lines += "line " + std::to_string(i) + "\r\n";
+        app_fixture::RunningApp app({{"garden tools", lines}});
+        QVERIFY(app.Started());
+        QPrinter& printer = ProcessPrinter();
+        printer.setOutputFormat(QPrinter::PdfFormat);
+
+        for (const char* name : {"first.pdf", "second.pdf"}) {
+            const QString pdf = app.TempPath(name);
+            printer.setOutputFileName(pdf);
+            // What a job of pages 2 to 3 leaves in the printer.
+            printer.setPrintRange(QPrinter::PageRange);
+            printer.setFromTo(2, 3);
+
+            int offered = 0;
+            auto range = QAbstractPrintDialog::PageRange;
+            const QString seen = test_support::AnswerModal(
+                [&] { app.Frame().ExecuteCommand(cmd::ID_FILE_PRINT); },
+                [&](QWidget* w) {
+                    auto* dialog = qobject_cast<QPrintDialog*>(w);
+                    if (!dialog) {
+                        w->close();
+                        return;
+                    }
+                    offered = dialog->maxPage();
+                    range = dialog->printRange();
+                    dialog->accept();
+                });
+            QVERIFY2(!seen.isEmpty(), "no print dialog came up");
+            QCOMPARE(range, QAbstractPrintDialog::AllPages);
+            const int printed = static_cast<int>(PdfPages(pdf).size());
+            QVERIFY2(printed > 4, qPrintable(QStringLiteral("%1 pages printed").arg(printed)));
+            QCOMPARE(offered, printed);
+        }
+
+        // The frames' left edge, at 600 dots per inch: one pixel wide, not
+        // the 6 that a pen of 15 twips would give.
+        const QImage page = PdfFirstPage(app.TempPath("first.pdf"), app.TempPath("page"), 600);
+        QVERIFY(!page.isNull());
+        int left = page.width();
+        int leftRow = -1;
+        for (int y = 0; y < page.height(); ++y) {
+            for (int x = 0; x < std::min(left, page.width()); ++x) {
+                if (app_fixture::Dark(page, x, y)) {
+                    left = x;
+                    leftRow = y;
+                    break;
+                }
+            }
+        }
+        QVERIFY(leftRow >= 0);
+        // Half way down the frame's edge, the dark run across it.
+        int top = leftRow;
+        while (top > 0 && app_fixture::Dark(page, left, top - 1))
+            --top;
+        int bottom = leftRow;
+        while (bottom + 1 < page.height() && app_fixture::Dark(page, left, bottom + 1))
+            ++bottom;
+        QVERIFY(bottom - top > 50);
+        const int y = (top + bottom) / 2;
+        int width = 0;
+        while (app_fixture::Dark(page, left + width, y))
+            ++width;
+        QVERIFY2(width <= 2, qPrintable(QStringLiteral("the frame is %1 pixels wide").arg(width)));
+    }
+
     // Guards against a failed write reported as success.
     void unwritablePdfFails()
     {
@@ -117,5 +200,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(PrintPdfTest)
+OVRIN_WIDGET_TEST_MAIN(PrintPdfTest)
 #include "print_pdf_test.moc"

@@ -21,25 +21,6 @@
 
 namespace {
 
-// Key words of every kind: short, long enough to wrap, with tabs, with runs
-// of blanks, with bytes of every value.
-std::string RandomKeyWords(std::mt19937& rng)
-{
-    std::string k;
-    const int pieces = 1 + static_cast<int>(rng() % 12);
-    for (int p = 0; p < pieces; ++p) {
-        switch (rng() % 8) {
-        case 0: k.append(1 + rng() % 4, ' '); break;
-        case 1: k += '\t'; break;
-        case 2: k.append(20 + rng() % 200, static_cast<char>('A' + rng() % 26)); break;
-        case 3: k += static_cast<char>(0x20 + rng() % 224); break;
-        default:
-            k += "Rechnung M\xFCnchen \x80 ";
-        }
-    }
-    return k;
-}
-
 // The view font's metrics with every line measured, not counted; they
 // measure with qt, which must outlive them.
 TextMetrics Measured(const QFontMetrics& qt)
@@ -62,12 +43,10 @@ bool Show(COvrinApp& app, const std::vector<std::string>& keyWords, const std::s
         return false;
     COvrinDoc& doc = app.Document();
     doc.OnNewDocument();
-    doc.m_arrKeyWords = keyWords;
-    doc.m_arrDescriptions = std::vector<std::string>(keyWords.size(), description);
-    doc.m_arrDates = std::vector<std::string>(keyWords.size(), "1.1.2026");
-    doc.m_nCount = static_cast<int>(keyWords.size());
-    doc.m_nCurrent = 0;
-    ++doc.m_nTableVersion;
+    std::vector<Entry> entries;
+    for (const std::string& k : keyWords)
+        entries.push_back({k, description});
+    SetEntries(doc, entries);
     frame.UpdateAllViews();
     return true;
 }
@@ -98,46 +77,6 @@ private slots:
                 c = uniform[rng() % uniform.size()];
             QCOMPARE(metrics.fixedPitch.RunWidth(run.size()), qt.horizontalAdvance(RunToQString(run)));
         }
-    }
-
-    // Pressing k in the window: every block bottom, the scroll range and a
-    // double click far down the list agree with a layout that measures
-    // every line with the font.
-    void keyListEqualsMeasuredLayout()
-    {
-        std::mt19937 rng(9);
-        std::vector<std::string> keyWords;
-        for (int i = 0; i < 2000; ++i)
-            keyWords.push_back(RandomKeyWords(rng));
-        COvrinApp app;
-        QVERIFY(Show(app, keyWords, "d"));
-        COvrinDoc& doc = app.Document();
-        COvrinView& view = *app.MainFrame()->ActiveView();
-        QTest::keyClick(&view, 'k');
-        QVERIFY(doc.m_bKeyList);
-        view.viewport()->repaint();
-
-        const QFontMetrics qt(ViewFont());
-        const TextMetrics measured = Measured(qt);
-        const int right = ColumnsFor(doc.m_bDinA4, view.width()).right;
-        std::vector<int> bottoms;
-        int y = 0;
-        for (const std::string_view k : doc.m_arrKeyWords)
-            bottoms.push_back(y += MeasureTextHeight(k, right - 15, measured));
-        QCOMPARE(view.KeyList().Bottoms(), bottoms);
-        QCOMPARE(view.verticalScrollBar()->maximum(), bottoms.back() - view.viewport()->height());
-
-        // Scroll to the middle and double-click the third block in view.
-        const int i = 1234;
-        view.verticalScrollBar()->setValue(bottoms[i - 1]);
-        view.viewport()->repaint();
-        const int scroll = view.verticalScrollBar()->value();
-        const int target = i + 2;
-        const int clickY = bottoms[target - 1] - scroll + 1;
-        QVERIFY(clickY < view.viewport()->height());
-        QTest::mouseDClick(view.viewport(), Qt::LeftButton, {}, QPoint(100, clickY));
-        QCOMPARE(doc.m_nCurrent, target);
-        doc.SetModifiedFlag(false);
     }
 
     // A description of thousands of lines: the scroll range is its measured

@@ -20,6 +20,7 @@
 #include <QTest>
 #include <QToolBar>
 
+#include "../common/test_documents.h"
 #include "app/ovrin_app.h"
 #include "dialogs/find_dlg.h"
 #include "doc/command_ids.h"
@@ -131,14 +132,11 @@ class ViewAccessibleTest final : public QObject {
     void Fill(int n)
     {
         Doc().OnNewDocument();
-        for (int i = 0; i < n; ++i) {
-            Doc().m_arrKeyWords.push_back("key " + std::to_string(i));
-            Doc().m_arrDescriptions.push_back("text " + std::to_string(i) + "\r\nline two");
-            Doc().m_arrDates.push_back("1.1.2026");
-        }
-        Doc().m_nCount = n;
+        std::vector<Entry> entries;
+        for (int i = 0; i < n; ++i)
+            entries.push_back({"key " + std::to_string(i), "text " + std::to_string(i) + "\r\nline two"});
+        SetEntries(Doc(), entries);
         Doc().m_nCurrent = 0;
-        ++Doc().m_nTableVersion;
         Doc().SetModifiedFlag(false);
         Frame().UpdateAllViews();
         Frame().activateWindow();

@@ -27,17 +27,10 @@ class ViewFindTest final : public QObject {
     COvrinDoc& Doc() { return m_app->Document(); }
     COvrinView& View() { return *Frame().ActiveView(); }
 
-    void Fill(const std::vector<std::pair<std::string, std::string>>& entries)
+    void Fill(const std::vector<Entry>& entries)
     {
         Doc().OnNewDocument();
-        for (const auto& [keys, description] : entries) {
-            Doc().m_arrKeyWords.push_back(keys);
-            Doc().m_arrDescriptions.push_back(description);
-            Doc().m_arrDates.push_back("1.1.2026");
-        }
-        Doc().m_nCount = static_cast<int>(entries.size());
-        Doc().m_nCurrent = 0;
-        ++Doc().m_nTableVersion;
+        SetEntries(Doc(), entries);
         Doc().SetModifiedFlag(false);
         Frame().UpdateAllViews();
         Repaint();

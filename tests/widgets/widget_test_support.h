@@ -12,6 +12,7 @@
 #include <QCoreApplication>
 #include <QDialog>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QPointer>
 #include <QString>
@@ -95,14 +96,42 @@ inline QString AnswerModal(const std::function<void()>& action,
     return seen;
 }
 
+// Fails the running test and closes a modal window that has waited this
+// long for an answer nobody gives (a test that forgot to answer it), so such
+// a test ends within a minute instead of at the time limit of the suite.
+// The watchdog's timer is named so that tests counting the program's own
+// timers can leave it out.
+inline constexpr char kModalWatchdogName[] = "test_support::ModalWatchdog";
+
+inline void WatchForForgottenModals(int limitMs = 30000)
+{
+    auto* timer = new QTimer(qApp);
+    timer->setObjectName(QLatin1String(kModalWatchdogName));
+    QObject::connect(timer, &QTimer::timeout, [limitMs, seen = QPointer<QWidget>(), since = QElapsedTimer()]() mutable {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (modal != seen) {
+            seen = modal;
+            since.start();
+        } else if (modal && since.elapsed() > limitMs) {
+            QTest::qFail(qPrintable(QStringLiteral("\"%1\" waited for an answer that never came")
+                                        .arg(modal->windowTitle())),
+                         __FILE__, __LINE__);
+            CloseDialog(modal);
+        }
+    });
+    timer->start(1000);
+}
+
 }  // namespace test_support
 
-// A main() that sets up the private folders before the application exists.
+// A main() that sets up the private folders before the application exists
+// and watches for modal windows left unanswered.
 #define OVRIN_WIDGET_TEST_MAIN(TestClass)                         \
     int main(int argc, char** argv)                               \
     {                                                             \
         test_support::PrivateFolders();                           \
         QApplication app(argc, argv);                             \
+        test_support::WatchForForgottenModals();                  \
         TestClass tc;                                             \
         return QTest::qExec(&tc, argc, argv);                     \
     }

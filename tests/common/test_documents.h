@@ -1,0 +1,64 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+// Documents as the tests make them: a table filled in place as a load
+// would fill it, or entries saved as a document file.
+
+#include <string>
+#include <vector>
+
+#include "cli/cli_host.h"
+#include "doc/document_file.h"
+#include "doc/ovrin_doc.h"
+
+struct Entry {
+    std::string keyWords;
+    std::string description;
+    std::string date = "1.1.2026";
+    bool operator==(const Entry&) const = default;
+};
+
+// Fills the table directly, in the order given (no sorting), the first
+// entry current.
+inline void SetEntries(COvrinDoc& doc, const std::vector<Entry>& entries)
+{
+    doc.m_arrKeyWords.clear();
+    doc.m_arrDescriptions.clear();
+    doc.m_arrDates.clear();
+    for (const Entry& e : entries) {
+        doc.m_arrKeyWords.push_back(e.keyWords);
+        doc.m_arrDescriptions.push_back(e.description);
+        doc.m_arrDates.push_back(e.date);
+    }
+    doc.m_nCount = static_cast<int>(entries.size());
+    doc.m_nCurrent = entries.empty() ? -1 : 0;
+    ++doc.m_nTableVersion;
+}
+
+// The same with only key words; each description is "d:" + its key words.
+inline void FillTable(COvrinDoc& doc, const std::vector<std::string>& keyWords)
+{
+    std::vector<Entry> entries;
+    for (const std::string& k : keyWords)
+        entries.push_back({k, "d:" + k, "1.1.2000"});
+    SetEntries(doc, entries);
+}
+
+// Saves the entries, in the order given, as the document file `path`.
+inline FileResult WriteEntries(const std::string& path, const std::vector<Entry>& entries)
+{
+    CCliHost host;  // asks nothing, stores nothing
+    COvrinDoc doc(host);
+    SetEntries(doc, entries);
+    return SaveDocumentFile(doc, path);
+}
+
+// The three entry arrays and the three undo arrays each keep their count.
+inline bool ArraysConsistent(const COvrinDoc& doc)
+{
+    const auto n = static_cast<std::size_t>(doc.m_nCount);
+    const auto u = static_cast<std::size_t>(doc.m_nUndoCount);
+    return doc.m_arrKeyWords.size() == n && doc.m_arrDescriptions.size() == n && doc.m_arrDates.size() == n &&
+           doc.m_arrUndoKeyWords.size() == u && doc.m_arrUndoDescriptions.size() == u &&
+           doc.m_arrUndoDates.size() == u;
+}
