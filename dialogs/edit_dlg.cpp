@@ -4,26 +4,30 @@
 #include "dialogs/center_dialog.h"
 #include "dialogs/cp1252_qt.h"
 #include "dialogs/dialog_units.h"
+#include "dialogs/long_text_field.h"
 
 #include <QFocusEvent>
 #include <QLineEdit>
 #include <QMessageBox>
-#include <QPlainTextEdit>
 #include <QPushButton>
-#include <QTextDocument>
 
 #include <limits>
 
 namespace {
 
-// The raw text keeps a no-break space as it is (toPlainText would turn it
-// into a plain space); paragraph and line separators are the line breaks.
-QString FromDescriptionField(const QPlainTextEdit& field)
+// The stored line break is CR LF. Built in one pass: replacing in place
+// would move the rest of the text at every line.
+QString FromDescriptionField(const LongTextField& field)
 {
-    QString text = field.document()->toRawText();
-    text.replace(QChar(QChar::ParagraphSeparator), QStringLiteral("\r\n"));
-    text.replace(QChar(QChar::LineSeparator), QStringLiteral("\r\n"));
-    return text;
+    const QString& shown = field.text();
+    QString text;
+    text.reserve(shown.size() + field.lineCount() - 1);
+    qsizetype from = 0;
+    for (qsizetype at = shown.indexOf(QLatin1Char('\n')); at >= 0; at = shown.indexOf(QLatin1Char('\n'), from)) {
+        text.append(QStringView(shown).mid(from, at - from)).append(QLatin1String("\r\n"));
+        from = at + 1;
+    }
+    return text.append(QStringView(shown).mid(from));
 }
 
 QString DescribeBadCharacter(char32_t codePoint)
@@ -45,7 +49,7 @@ protected:
         if (event->type() == QEvent::FocusIn) {
             const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
             if (reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason)
-                if (auto* field = qobject_cast<QPlainTextEdit*>(watched))
+                if (auto* field = qobject_cast<LongTextField*>(watched))
                     field->selectAll();
         }
         return false;
@@ -72,14 +76,12 @@ CEditDlg::CEditDlg(QWidget* parent)
     // Key words of any length: the field's default limit would cut them.
     m_pKeyWords->setMaxLength(std::numeric_limits<int>::max());
 
-    m_pDescription = new QPlainTextEdit(this);
+    m_pDescription = new LongTextField(this);
     m_pDescription->setObjectName(QStringLiteral("description"));
     m_pDescription->setAccessibleName(QStringLiteral("Description"));
     m_pDescription->setGeometry(du.rect(7, 45, 336, 126));
-    m_pDescription->setLineWrapMode(QPlainTextEdit::NoWrap);
     m_pDescription->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     m_pDescription->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    m_pDescription->setTabChangesFocus(true);
     m_pDescription->installEventFilter(new SelectAllOnTab(m_pDescription));
 
     // The buttons have no tab stop: Tab only moves between the two fields.
@@ -104,9 +106,9 @@ void CEditDlg::showEvent(QShowEvent* event)
 {
     // Key words are given back byte-exact, so they are not reshaped here.
     m_pKeyWords->setText(ToQString(m_strKeyWords));
-    m_pDescription->setPlainText(ToQStringWithPlainLineBreaks(m_strDescription));
+    m_pDescription->setText(ToQStringWithPlainLineBreaks(m_strDescription));
     m_strShownKeyWords = m_pKeyWords->text();
-    m_strShownDescription = m_pDescription->document()->toRawText();
+    m_strShownDescription = m_pDescription->text();
     m_pKeyWords->setFocus(Qt::OtherFocusReason);
     m_pKeyWords->selectAll();
     CenterOverOwner(*this);
@@ -117,10 +119,12 @@ void CEditDlg::accept()
 {
     char32_t bad = 0;
     const std::optional<std::string> keyWords = ToCp1252(m_pKeyWords->text(), nullptr, &bad);
+    // A description left as it was is not converted back: its bytes stay.
+    const bool descriptionChanged = m_pDescription->text() != m_strShownDescription;
     std::optional<std::string> description;
-    if (keyWords)
+    if (keyWords && descriptionChanged)
         description = ToCp1252(FromDescriptionField(*m_pDescription), nullptr, &bad);
-    if (!keyWords || !description) {
+    if (!keyWords || (descriptionChanged && !description)) {
         // Storing it would lose the character silently; let the user mend it.
         QMessageBox::warning(this, QStringLiteral("Edit-Dialog"), DescribeBadCharacter(bad));
         (keyWords ? static_cast<QWidget*>(m_pDescription) : m_pKeyWords)->setFocus();
@@ -128,7 +132,7 @@ void CEditDlg::accept()
     }
     if (m_pKeyWords->text() != m_strShownKeyWords)
         m_strKeyWords = *keyWords;
-    if (m_pDescription->document()->toRawText() != m_strShownDescription)
+    if (descriptionChanged)
         m_strDescription = *description;
     QDialog::accept();
 }

@@ -7,7 +7,7 @@
 #include <string>
 
 class QLineEdit;
-class QPlainTextEdit;
+class LongTextField;
 
 // "Edit-Dialog": one line of key words and a description of any number of
 // lines. The members are Windows-1252 bytes; the description's line breaks
@@ -29,7 +29,7 @@ protected:
 
 private:
     QLineEdit* m_pKeyWords = nullptr;
-    QPlainTextEdit* m_pDescription = nullptr;
+    LongTextField* m_pDescription = nullptr;
     // The fields as shown: a field left as it was gives back its bytes
     // unchanged (a lone CR or LF included).
     QString m_strShownKeyWords;

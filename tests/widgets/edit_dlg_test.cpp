@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: MIT
 #include "dialogs/edit_dlg.h"
+#include "dialogs/long_text_field.h"
 
 #include <QApplication>
 #include <QLineEdit>
 #include <QMessageBox>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
@@ -28,7 +28,7 @@ int RunWith(CEditDlg& dlg, std::function<void(CEditDlg&)> drive)
 }
 
 QLineEdit* KeyWords(CEditDlg& d) { return d.findChild<QLineEdit*>("keyWords"); }
-QPlainTextEdit* Description(CEditDlg& d) { return d.findChild<QPlainTextEdit*>("description"); }
+LongTextField* Description(CEditDlg& d) { return d.findChild<LongTextField*>("description"); }
 
 } // namespace
 
@@ -67,9 +67,9 @@ private slots:
         QCOMPARE(dlg.m_strDescription, description);
 
         result = RunWith(dlg, [](CEditDlg& d) {
-            QPlainTextEdit* desc = Description(d);
-            desc->moveCursor(QTextCursor::End);
-            desc->insertPlainText(QStringLiteral("e"));
+            LongTextField* desc = Description(d);
+            desc->setCursorPosition(desc->text().size());
+            desc->insert(QStringLiteral("e"));
             KeyWords(d)->end(false);
             KeyWords(d)->insert(QStringLiteral("s"));
             d.findChild<QPushButton*>("okButton")->click();
@@ -90,12 +90,12 @@ private slots:
         dlg.m_strDescription = "one";
         bool stillOpen = false;
         int result = RunWith(dlg, [&](CEditDlg& d) {
-            QPlainTextEdit* desc = Description(d);
+            LongTextField* desc = Description(d);
             desc->setFocus();
-            desc->moveCursor(QTextCursor::End);
+            desc->setCursorPosition(desc->text().size());
             QTest::keyClick(desc, Qt::Key_Return);
             QTest::keyClicks(desc, "zw");
-            desc->insertPlainText(QString::fromUtf8("\u00E9\u20AC")); // as a paste would
+            desc->insert(QString::fromUtf8("\u00E9\u20AC")); // as a paste would
             stillOpen = d.isVisible();
             d.findChild<QPushButton*>("okButton")->click();
         });
@@ -137,7 +137,7 @@ private slots:
             if (inKeyWords)
                 KeyWords(d)->setText("keys" + bad);
             else
-                Description(d)->setPlainText("a" + bad + "b");
+                Description(d)->setText("a" + bad + "b");
             test_support::AnswerModal([&] { d.findChild<QPushButton*>("okButton")->click(); },
                                       [&](QWidget* open) {
                                           auto* box = qobject_cast<QMessageBox*>(open);
