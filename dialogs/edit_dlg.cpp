@@ -7,11 +7,8 @@
 #include "dialogs/long_text_field.h"
 
 #include <QFocusEvent>
-#include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
-
-#include <limits>
 
 namespace {
 
@@ -37,8 +34,8 @@ QString DescribeBadCharacter(char32_t codePoint)
         .arg(QString::fromUcs4(&codePoint, 1), code.rightJustified(4, QLatin1Char('0')));
 }
 
-// Entering the description with Tab or Shift+Tab selects its whole text, as
-// the key-words line does by itself, so typing replaces the text.
+// Entering a field with Tab or Shift+Tab selects its whole text, so typing
+// replaces the text.
 class SelectAllOnTab final : public QObject {
 public:
     using QObject::QObject;
@@ -68,15 +65,14 @@ CEditDlg::CEditDlg(QWidget* parent)
     const DialogUnits du(font());
     setFixedSize(du.x(359), du.y(182));
 
-    m_pKeyWords = new QLineEdit(this);
+    m_pKeyWords = new LongTextField(LongTextField::Lines::One, this);
     m_pKeyWords->setObjectName(QStringLiteral("keyWords"));
     // The fields have no labels on screen; a screen reader still names them.
     m_pKeyWords->setAccessibleName(QStringLiteral("Key words"));
     m_pKeyWords->setGeometry(du.rect(7, 24, 336, 14));
-    // Key words of any length: the field's default limit would cut them.
-    m_pKeyWords->setMaxLength(std::numeric_limits<int>::max());
+    m_pKeyWords->installEventFilter(new SelectAllOnTab(m_pKeyWords));
 
-    m_pDescription = new LongTextField(this);
+    m_pDescription = new LongTextField(LongTextField::Lines::Many, this);
     m_pDescription->setObjectName(QStringLiteral("description"));
     m_pDescription->setAccessibleName(QStringLiteral("Description"));
     m_pDescription->setGeometry(du.rect(7, 45, 336, 126));
@@ -117,22 +113,30 @@ void CEditDlg::showEvent(QShowEvent* event)
 
 void CEditDlg::accept()
 {
-    char32_t bad = 0;
-    const std::optional<std::string> keyWords = ToCp1252(m_pKeyWords->text(), nullptr, &bad);
-    // A description left as it was is not converted back: its bytes stay.
+    // A field left as it was is not converted back: its bytes stay.
+    const bool keyWordsChanged = m_pKeyWords->text() != m_strShownKeyWords;
     const bool descriptionChanged = m_pDescription->text() != m_strShownDescription;
+    char32_t bad = 0;
+    std::optional<std::string> keyWords;
     std::optional<std::string> description;
-    if (keyWords && descriptionChanged)
-        description = ToCp1252(FromDescriptionField(*m_pDescription), nullptr, &bad);
-    if (!keyWords || (descriptionChanged && !description)) {
+    if (keyWordsChanged && !(keyWords = ToCp1252(m_pKeyWords->text(), nullptr, &bad))) {
         // Storing it would lose the character silently; let the user mend it.
-        QMessageBox::warning(this, QStringLiteral("Edit-Dialog"), DescribeBadCharacter(bad));
-        (keyWords ? static_cast<QWidget*>(m_pDescription) : m_pKeyWords)->setFocus();
+        RefuseCharacter(m_pKeyWords, bad);
         return;
     }
-    if (m_pKeyWords->text() != m_strShownKeyWords)
+    if (descriptionChanged && !(description = ToCp1252(FromDescriptionField(*m_pDescription), nullptr, &bad))) {
+        RefuseCharacter(m_pDescription, bad);
+        return;
+    }
+    if (keyWordsChanged)
         m_strKeyWords = *keyWords;
     if (descriptionChanged)
         m_strDescription = *description;
     QDialog::accept();
+}
+
+void CEditDlg::RefuseCharacter(QWidget* field, char32_t bad)
+{
+    QMessageBox::warning(this, QStringLiteral("Edit-Dialog"), DescribeBadCharacter(bad));
+    field->setFocus();
 }

@@ -6,7 +6,6 @@
 
 #include <string>
 
-class QLineEdit;
 class LongTextField;
 
 // "Edit-Dialog": one line of key words and a description of any number of
@@ -28,7 +27,9 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
-    QLineEdit* m_pKeyWords = nullptr;
+    void RefuseCharacter(QWidget* field, char32_t bad);
+
+    LongTextField* m_pKeyWords = nullptr;
     LongTextField* m_pDescription = nullptr;
     // The fields as shown: a field left as it was gives back its bytes
     // unchanged (a lone CR or LF included).

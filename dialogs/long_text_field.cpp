@@ -47,9 +47,14 @@ QString Shown(QStringView stretch)
 
 } // namespace
 
-LongTextField::LongTextField(QWidget* parent)
+LongTextField::LongTextField(Lines lines, QWidget* parent)
     : QAbstractScrollArea(parent)
+    , m_lines(lines)
 {
+    if (m_lines == Lines::One) {
+        setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    }
     setFocusPolicy(Qt::StrongFocus);
     setAttribute(Qt::WA_InputMethodEnabled);
     viewport()->setCursor(Qt::IBeamCursor);
@@ -63,8 +68,9 @@ void LongTextField::setText(const QString& text)
     m_redo.clear();
     m_text = text;
     m_lineStarts.assign(1, 0);
-    for (qsizetype i = m_text.indexOf(QLatin1Char('\n')); i >= 0; i = m_text.indexOf(QLatin1Char('\n'), i + 1))
-        m_lineStarts.push_back(i + 1);
+    if (m_lines == Lines::Many)
+        for (qsizetype i = m_text.indexOf(QLatin1Char('\n')); i >= 0; i = m_text.indexOf(QLatin1Char('\n'), i + 1))
+            m_lineStarts.push_back(i + 1);
     findLongestLine();
     m_wantedColumn = -1;
     updateScrollBars();
@@ -105,7 +111,8 @@ void LongTextField::apply(qsizetype from, qsizetype to, const QString& inserted)
     m_text.replace(from, to - from, inserted);
 
     std::vector<qsizetype> added;
-    for (qsizetype i = inserted.indexOf(QLatin1Char('\n')); i >= 0; i = inserted.indexOf(QLatin1Char('\n'), i + 1))
+    for (qsizetype i = m_lines == Lines::Many ? inserted.indexOf(QLatin1Char('\n')) : -1; i >= 0;
+         i = inserted.indexOf(QLatin1Char('\n'), i + 1))
         added.push_back(from + i + 1);
     auto begin = m_lineStarts.begin();
     const auto rest = m_lineStarts.erase(begin + first + 1, begin + last + 1);
@@ -134,7 +141,10 @@ void LongTextField::findLongestLine()
 
 void LongTextField::insert(const QString& text)
 {
-    replace(selectionStart(), selectionEnd(), WithPlainLineBreaks(text));
+    QString plain = WithPlainLineBreaks(text);
+    if (m_lines == Lines::One)
+        plain.replace(QLatin1Char('\n'), QLatin1Char(' '));
+    replace(selectionStart(), selectionEnd(), plain);
 }
 
 void LongTextField::setCursorPosition(qsizetype position, bool keepAnchor)
@@ -164,6 +174,7 @@ void LongTextField::updateScrollBars()
     m_cellWidth = metrics.horizontalAdvance(QLatin1Char('x'));
     m_rowHeight = std::max(1, qCeil(metrics.height()));
     m_ascent = qCeil(metrics.ascent());
+    m_top = m_lines == Lines::One ? std::max(0, (viewport()->height() - m_rowHeight) / 2) : 0;
     const int rows = visibleRows();
     verticalScrollBar()->setRange(0, static_cast<int>(std::min<qsizetype>(INT_MAX, std::max<qsizetype>(0, lineCount() - rows))));
     verticalScrollBar()->setPageStep(rows);
@@ -180,13 +191,13 @@ QRect LongTextField::cellRect(qsizetype position) const
     const double x = static_cast<double>(position - lineStart(line)) * m_cellWidth - horizontalScrollBar()->value();
     const qsizetype row = line - verticalScrollBar()->value();
     return QRect(static_cast<int>(std::clamp(x, double(INT_MIN / 2), double(INT_MAX / 2))),
-                 static_cast<int>(std::clamp<qsizetype>(row, INT_MIN / 2 / m_rowHeight, INT_MAX / 2 / m_rowHeight)) * m_rowHeight,
+                 m_top + static_cast<int>(std::clamp<qsizetype>(row, INT_MIN / 2 / m_rowHeight, INT_MAX / 2 / m_rowHeight)) * m_rowHeight,
                  qCeil(m_cellWidth), m_rowHeight);
 }
 
 qsizetype LongTextField::positionAt(QPoint point) const
 {
-    const qsizetype line = std::clamp<qsizetype>(verticalScrollBar()->value() + std::max(0, point.y()) / m_rowHeight, 0,
+    const qsizetype line = std::clamp<qsizetype>(verticalScrollBar()->value() + std::max(0, point.y() - m_top) / m_rowHeight, 0,
                                                  lineCount() - 1);
     const double column = (point.x() + horizontalScrollBar()->value()) / m_cellWidth + 0.5;
     return lineStart(line) + std::clamp<qsizetype>(static_cast<qsizetype>(column), 0, lineLength(line));
@@ -224,7 +235,7 @@ void LongTextField::paintEvent(QPaintEvent*)
         const qsizetype line = firstLine + row;
         const qsizetype start = lineStart(line);
         const qsizetype length = lineLength(line);
-        const int top = static_cast<int>(row) * m_rowHeight;
+        const int top = m_top + static_cast<int>(row) * m_rowHeight;
         auto xOf = [&](qsizetype column) { return static_cast<double>(column) * m_cellWidth - scrolled; };
         const qsizetype from = std::min(firstColumn, length);
         const qsizetype to = std::min(firstColumn + columns, length);
@@ -391,7 +402,7 @@ void LongTextField::keyPressEvent(QKeyEvent* event)
         if (!selected && m_cursor < m_text.size())
             m_anchor = m_cursor + 1;
         insert(QString());
-    } else if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+    } else if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && m_lines == Lines::Many) {
         insert(QStringLiteral("\n"));
     } else if (!event->text().isEmpty() && event->text().at(0).isPrint()) {
         insert(event->text());

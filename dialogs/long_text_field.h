@@ -7,14 +7,17 @@
 
 #include <vector>
 
-// A multi-line text field without wrapping, in a fixed-pitch font, that
-// stays quick on texts of any size: a line of many megabytes or millions of
-// lines. Every line is one row and every character one column, so finding,
-// drawing and scrolling touch only what is on screen. Line breaks are "\n".
+// A text field without wrapping, in a fixed-pitch font, that stays quick on
+// texts of any size: a line of many megabytes or millions of lines. Every
+// line is one row and every character one column, so finding, drawing and
+// scrolling touch only what is on screen. In a multi-line field "\n" breaks
+// lines and Return starts one; a one-line field shows every character in its
+// row (a control character as a blank) and leaves Return to the dialog.
 class LongTextField final : public QAbstractScrollArea {
     Q_OBJECT
 public:
-    explicit LongTextField(QWidget* parent = nullptr);
+    enum class Lines { One, Many };
+    explicit LongTextField(Lines lines, QWidget* parent = nullptr);
 
     const QString& text() const { return m_text; }
     void setText(const QString& text);
@@ -69,6 +72,9 @@ private:
     void restartBlink();
     int visibleRows() const;
 
+    const Lines m_lines;
+    // A one-line field centres its row.
+    int m_top = 0;
     QString m_text;
     // Where each line begins; the first is 0, so there is always one line.
     std::vector<qsizetype> m_lineStarts{0};

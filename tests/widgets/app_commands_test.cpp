@@ -204,7 +204,7 @@ private slots:
                         // Closed however the checks end, so a failure cannot hang.
                         const auto close = qScopeGuard([w] { CloseDialog(w); });
                         QVERIFY(QTest::qWaitForWindowActive(w));
-                        auto* keys = w->findChild<QLineEdit*>(QStringLiteral("keyWords"));
+                        auto* keys = w->findChild<LongTextField*>(QStringLiteral("keyWords"));
                         auto* text = w->findChild<LongTextField*>(QStringLiteral("description"));
                         QVERIFY(keys && text);
                         QTRY_VERIFY(keys->hasFocus());  // the dialog opens in the key words

@@ -3,7 +3,6 @@
 #include "dialogs/long_text_field.h"
 
 #include <QApplication>
-#include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
@@ -27,7 +26,7 @@ int RunWith(CEditDlg& dlg, std::function<void(CEditDlg&)> drive)
     return result;
 }
 
-QLineEdit* KeyWords(CEditDlg& d) { return d.findChild<QLineEdit*>("keyWords"); }
+LongTextField* KeyWords(CEditDlg& d) { return d.findChild<LongTextField*>("keyWords"); }
 LongTextField* Description(CEditDlg& d) { return d.findChild<LongTextField*>("description"); }
 
 } // namespace
@@ -52,7 +51,7 @@ private slots:
         bool focusedAndSelected = false;
         bool tabStaysInFields = false;
         int result = RunWith(dlg, [&](CEditDlg& d) {
-            QLineEdit* keyWords = KeyWords(d);
+            LongTextField* keyWords = KeyWords(d);
             focusedAndSelected = d.focusWidget() == keyWords && keyWords->selectedText() == keyWords->text();
             QTest::keyClick(keyWords, Qt::Key_Tab);
             const bool inDescription = d.focusWidget() == Description(d);
@@ -70,7 +69,7 @@ private slots:
             LongTextField* desc = Description(d);
             desc->setCursorPosition(desc->text().size());
             desc->insert(QStringLiteral("e"));
-            KeyWords(d)->end(false);
+            KeyWords(d)->setCursorPosition(KeyWords(d)->text().size());
             KeyWords(d)->insert(QStringLiteral("s"));
             d.findChild<QPushButton*>("okButton")->click();
         });
