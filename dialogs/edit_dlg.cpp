@@ -103,8 +103,6 @@ void CEditDlg::showEvent(QShowEvent* event)
     // Key words are given back byte-exact, so they are not reshaped here.
     m_pKeyWords->setText(ToQString(m_strKeyWords));
     m_pDescription->setText(ToQStringWithPlainLineBreaks(m_strDescription));
-    m_strShownKeyWords = m_pKeyWords->text();
-    m_strShownDescription = m_pDescription->text();
     m_pKeyWords->setFocus(Qt::OtherFocusReason);
     m_pKeyWords->selectAll();
     CenterOverOwner(*this);
@@ -113,9 +111,14 @@ void CEditDlg::showEvent(QShowEvent* event)
 
 void CEditDlg::accept()
 {
-    // A field left as it was is not converted back: its bytes stay.
-    const bool keyWordsChanged = m_pKeyWords->text() != m_strShownKeyWords;
-    const bool descriptionChanged = m_pDescription->text() != m_strShownDescription;
+    // A field left as it was (or edited back to it) gives back its bytes
+    // unchanged, a lone CR or LF included. The text as shown is built again
+    // only here: a copy kept from the start would be copied once more at the
+    // first key typed into a huge field.
+    const bool keyWordsChanged =
+        m_pKeyWords->isModified() && m_pKeyWords->text() != ToQString(m_strKeyWords);
+    const bool descriptionChanged =
+        m_pDescription->isModified() && m_pDescription->text() != ToQStringWithPlainLineBreaks(m_strDescription);
     char32_t bad = 0;
     std::optional<std::string> keyWords;
     std::optional<std::string> description;

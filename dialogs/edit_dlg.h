@@ -31,8 +31,4 @@ private:
 
     LongTextField* m_pKeyWords = nullptr;
     LongTextField* m_pDescription = nullptr;
-    // The fields as shown: a field left as it was gives back its bytes
-    // unchanged (a lone CR or LF included).
-    QString m_strShownKeyWords;
-    QString m_strShownDescription;
 };

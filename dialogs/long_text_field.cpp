@@ -66,6 +66,7 @@ void LongTextField::setText(const QString& text)
 {
     m_undo.clear();
     m_redo.clear();
+    m_modified = false;
     m_text = text;
     m_lineStarts.assign(1, 0);
     if (m_lines == Lines::Many)
@@ -108,6 +109,7 @@ void LongTextField::apply(qsizetype from, qsizetype to, const QString& inserted)
     const qsizetype first = lineOf(from);
     const qsizetype last = lineOf(to);
     const qsizetype delta = inserted.size() - (to - from);
+    m_modified = true;
     m_text.replace(from, to - from, inserted);
 
     std::vector<qsizetype> added;

@@ -20,7 +20,10 @@ public:
     explicit LongTextField(Lines lines, QWidget* parent = nullptr);
 
     const QString& text() const { return m_text; }
+    // Sets the text afresh: no longer modified, nothing to undo.
     void setText(const QString& text);
+    // Whether the text was edited since setText (it may read the same again).
+    bool isModified() const { return m_modified; }
     QString selectedText() const;
     qsizetype cursorPosition() const { return m_cursor; }
     // Moves the cursor; with keepAnchor the selection stretches to it.
@@ -89,5 +92,6 @@ private:
     int m_rowHeight = 16;
     int m_ascent = 12;
     bool m_cursorShown = true;
+    bool m_modified = false;
     QBasicTimer m_blink;
 };

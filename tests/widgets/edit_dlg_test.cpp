@@ -133,10 +133,9 @@ private slots:
         QString warning;
         bool openAfterWarning = false;
         const int result = RunWith(dlg, [&](CEditDlg& d) {
-            if (inKeyWords)
-                KeyWords(d)->setText("keys" + bad);
-            else
-                Description(d)->setText("a" + bad + "b");
+            LongTextField* field = inKeyWords ? KeyWords(d) : Description(d);
+            field->selectAll();
+            field->insert("a" + bad + "b");
             test_support::AnswerModal([&] { d.findChild<QPushButton*>("okButton")->click(); },
                                       [&](QWidget* open) {
                                           auto* box = qobject_cast<QMessageBox*>(open);
