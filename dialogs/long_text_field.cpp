@@ -69,10 +69,21 @@ void LongTextField::setText(const QString& text)
     m_modified = false;
     m_text = text;
     m_lineStarts.assign(1, 0);
-    if (m_lines == Lines::Many)
-        for (qsizetype i = m_text.indexOf(QLatin1Char('\n')); i >= 0; i = m_text.indexOf(QLatin1Char('\n'), i + 1))
-            m_lineStarts.push_back(i + 1);
-    findLongestLine();
+    m_longestLine = m_text.size();
+    if (m_lines == Lines::Many) {
+        // One plain walk: a search call per line costs more than the line
+        // on millions of short lines.
+        m_longestLine = 0;
+        const QChar* const text = m_text.constData();
+        const qsizetype size = m_text.size();
+        for (qsizetype i = 0; i < size; ++i) {
+            if (text[i] == QLatin1Char('\n')) {
+                m_longestLine = std::max(m_longestLine, i - m_lineStarts.back());
+                m_lineStarts.push_back(i + 1);
+            }
+        }
+        m_longestLine = std::max(m_longestLine, size - m_lineStarts.back());
+    }
     m_wantedColumn = -1;
     updateScrollBars();
     verticalScrollBar()->setValue(0);
