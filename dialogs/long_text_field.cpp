@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: MIT
 #include "dialogs/long_text_field.h"
 
+#include "dialogs/long_text_field_accessible.h"
+
+#include <QAccessible>
 #include <QApplication>
 #include <QClipboard>
 #include <QFontMetricsF>
@@ -51,6 +54,7 @@ LongTextField::LongTextField(Lines lines, QWidget* parent)
     : QAbstractScrollArea(parent)
     , m_lines(lines)
 {
+    LongTextFieldAccessible::InstallFactory();
     if (m_lines == Lines::One) {
         setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
         setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -110,6 +114,9 @@ QString LongTextField::selectedText() const
 
 void LongTextField::replace(qsizetype from, qsizetype to, const QString& inserted)
 {
+    // A screen reader may name any range.
+    from = std::clamp<qsizetype>(from, 0, m_text.size());
+    to = std::clamp<qsizetype>(to, from, m_text.size());
     m_redo.clear();
     m_undo.push_back({from, m_text.mid(from, to - from), inserted});
     apply(from, to, inserted);
@@ -139,6 +146,16 @@ void LongTextField::apply(qsizetype from, qsizetype to, const QString& inserted)
 
     m_cursor = m_anchor = from + inserted.size();
     m_wantedColumn = -1;
+    if (QAccessible::isActive()) {
+        if (to > from) {
+            QAccessibleTextRemoveEvent removed(this, static_cast<int>(from), QString());
+            QAccessible::updateAccessibility(&removed);
+        }
+        if (!inserted.isEmpty()) {
+            QAccessibleTextInsertEvent added(this, static_cast<int>(from), inserted.left(4096));
+            QAccessible::updateAccessibility(&added);
+        }
+    }
     updateScrollBars();
     ensureCursorVisible();
     restartBlink();
