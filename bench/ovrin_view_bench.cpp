@@ -328,7 +328,7 @@ int Edit(const std::string& path)
     w.Settle();
     ok = MsSince(start);
     std::printf("press e %.1f ms, Tab %.1f ms, Ctrl+End %.1f ms, type %.1f ms, Escape %.1f ms, "
-                "press e again %.1f ms, OK unchanged %.1f ms\n",
+                "e again %.1f ms, OK unchanged %.1f ms\n",
                 open, tab, end, type, escape, reopen, ok);
     return 0;
 }
