@@ -275,7 +275,8 @@ void LongTextField::paintEvent(QPaintEvent*)
         // The selection, with the line break at its end shown as one cell.
         const qsizetype a = std::max(selFrom - start, from);
         const qsizetype b = std::min(selTo - start, std::min(firstColumn + columns, length + 1));
-        if (selTo > selFrom && b > a) {
+        // A one-line field shows its selection only while it has the focus.
+        if (selTo > selFrom && b > a && (focused || m_lines == Lines::Many)) {
             const QRectF cells(xOf(a), top, static_cast<double>(b - a) * m_cellWidth, m_rowHeight);
             painter.fillRect(cells, pal.brush(focused ? QPalette::Active : QPalette::Inactive, QPalette::Highlight));
             painter.setPen(pal.color(QPalette::HighlightedText));
