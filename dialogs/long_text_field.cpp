@@ -308,11 +308,16 @@ bool LongTextField::event(QEvent* event)
         updateScrollBars();
         viewport()->update();
     }
-    // Ctrl+Z and the clipboard keys belong to the field, not to a shortcut
-    // of the window behind the dialog.
+    // Undo, the clipboard keys (Shift+Insert too) and typing belong to the
+    // field, not to a shortcut of the window behind the dialog.
     if (event->type() == QEvent::ShortcutOverride) {
         auto* key = static_cast<QKeyEvent*>(event);
-        if (key->modifiers() & Qt::ControlModifier || (!key->text().isEmpty() && key->text().at(0).isPrint())) {
+        static constexpr QKeySequence::StandardKey editing[] = {
+            QKeySequence::Copy, QKeySequence::Cut, QKeySequence::Paste, QKeySequence::Undo,
+            QKeySequence::Redo, QKeySequence::SelectAll, QKeySequence::Delete};
+        const bool edits = std::any_of(std::begin(editing), std::end(editing),
+                                       [key](QKeySequence::StandardKey k) { return key->matches(k); });
+        if (edits || key->modifiers() & Qt::ControlModifier || (!key->text().isEmpty() && key->text().at(0).isPrint())) {
             event->accept();
             return true;
         }
