@@ -80,6 +80,9 @@ void LongTextField::setText(const QString& text)
         m_longestLine = 0;
         const QChar* const text = m_text.constData();
         const qsizetype size = m_text.size();
+        // Counted first, so the index of millions of lines is not moved
+        // again and again as it grows.
+        m_lineStarts.reserve(static_cast<std::size_t>(m_text.count(QLatin1Char('\n'))) + 1);
         for (qsizetype i = 0; i < size; ++i) {
             if (text[i] == QLatin1Char('\n')) {
                 m_longestLine = std::max(m_longestLine, i - m_lineStarts.back());
