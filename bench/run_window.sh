@@ -3,7 +3,8 @@
 # The figures a person feels in the window, each beside its baseline from the
 # same run, in milliseconds of CPU time: the real main window and screen font (offscreen Qt) through
 # ovrin-view-bench, `ovrin --list` from the same build, at 200 000 and at
-# 1 000 000 entries, and the first paint of documents with huge fields.
+# 1 000 000 entries, and the first paint of documents with huge fields and the
+# Edit dialog on them.
 #   bench/run_window.sh [BUILD_DIR] [SIZES]   (SIZES default "200000 1000000";
 #   RUNS=n in the environment: best of n runs, default 3)
 set -eu
@@ -94,6 +95,14 @@ if [ -n "$OPEN200" ]; then
         row "first paint, $name" "$o ms" "open + first paint, 200000: $OPEN200 ms" "$(ratio "$o" "$OPEN200")"
         row "  slowest resize, $name" "$r ms" "same" "$(ratio "$r" "$OPEN200")"
         row "  slowest scroll (middle, end), $name" "$sc ms" "same" "$(ratio "$sc" "$OPEN200")"
+        # The Edit dialog on that entry, each step beside opening this very
+        # document in the window.
+        if [ "$opts" != "--date-bytes 1000000" ]; then
+            for step in "press e" Tab Ctrl+End type Escape "e again" "OK unchanged"; do
+                t=$(best_view edit "$doc" "$step")
+                row "  Edit dialog: $step, $name" "$t ms" "first paint of this document $o ms" "$(ratio "$t" "$o")"
+            done
+        fi
         rm -f "$doc"
     done
 fi

@@ -4,26 +4,27 @@
 #include "dialogs/center_dialog.h"
 #include "dialogs/cp1252_qt.h"
 #include "dialogs/dialog_units.h"
+#include "dialogs/long_text_field.h"
 
 #include <QFocusEvent>
-#include <QLineEdit>
 #include <QMessageBox>
-#include <QPlainTextEdit>
 #include <QPushButton>
-#include <QTextDocument>
-
-#include <limits>
 
 namespace {
 
-// The raw text keeps a no-break space as it is (toPlainText would turn it
-// into a plain space); paragraph and line separators are the line breaks.
-QString FromDescriptionField(const QPlainTextEdit& field)
+// The stored line break is CR LF. Built in one pass: replacing in place
+// would move the rest of the text at every line.
+QString FromDescriptionField(const LongTextField& field)
 {
-    QString text = field.document()->toRawText();
-    text.replace(QChar(QChar::ParagraphSeparator), QStringLiteral("\r\n"));
-    text.replace(QChar(QChar::LineSeparator), QStringLiteral("\r\n"));
-    return text;
+    const QString& shown = field.text();
+    QString text;
+    text.reserve(shown.size() + field.lineCount() - 1);
+    qsizetype from = 0;
+    for (qsizetype at = shown.indexOf(QLatin1Char('\n')); at >= 0; at = shown.indexOf(QLatin1Char('\n'), from)) {
+        text.append(QStringView(shown).mid(from, at - from)).append(QLatin1String("\r\n"));
+        from = at + 1;
+    }
+    return text.append(QStringView(shown).mid(from));
 }
 
 QString DescribeBadCharacter(char32_t codePoint)
@@ -33,8 +34,8 @@ QString DescribeBadCharacter(char32_t codePoint)
         .arg(QString::fromUcs4(&codePoint, 1), code.rightJustified(4, QLatin1Char('0')));
 }
 
-// Entering the description with Tab or Shift+Tab selects its whole text, as
-// the key-words line does by itself, so typing replaces the text.
+// Entering a field with Tab or Shift+Tab selects its whole text, so typing
+// replaces the text.
 class SelectAllOnTab final : public QObject {
 public:
     using QObject::QObject;
@@ -45,7 +46,7 @@ protected:
         if (event->type() == QEvent::FocusIn) {
             const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
             if (reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason)
-                if (auto* field = qobject_cast<QPlainTextEdit*>(watched))
+                if (auto* field = qobject_cast<LongTextField*>(watched))
                     field->selectAll();
         }
         return false;
@@ -64,22 +65,19 @@ CEditDlg::CEditDlg(QWidget* parent)
     const DialogUnits du(font());
     setFixedSize(du.x(359), du.y(182));
 
-    m_pKeyWords = new QLineEdit(this);
+    m_pKeyWords = new LongTextField(LongTextField::Lines::One, this);
     m_pKeyWords->setObjectName(QStringLiteral("keyWords"));
     // The fields have no labels on screen; a screen reader still names them.
     m_pKeyWords->setAccessibleName(QStringLiteral("Key words"));
     m_pKeyWords->setGeometry(du.rect(7, 24, 336, 14));
-    // Key words of any length: the field's default limit would cut them.
-    m_pKeyWords->setMaxLength(std::numeric_limits<int>::max());
+    m_pKeyWords->installEventFilter(new SelectAllOnTab(m_pKeyWords));
 
-    m_pDescription = new QPlainTextEdit(this);
+    m_pDescription = new LongTextField(LongTextField::Lines::Many, this);
     m_pDescription->setObjectName(QStringLiteral("description"));
     m_pDescription->setAccessibleName(QStringLiteral("Description"));
     m_pDescription->setGeometry(du.rect(7, 45, 336, 126));
-    m_pDescription->setLineWrapMode(QPlainTextEdit::NoWrap);
     m_pDescription->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     m_pDescription->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    m_pDescription->setTabChangesFocus(true);
     m_pDescription->installEventFilter(new SelectAllOnTab(m_pDescription));
 
     // The buttons have no tab stop: Tab only moves between the two fields.
@@ -104,9 +102,7 @@ void CEditDlg::showEvent(QShowEvent* event)
 {
     // Key words are given back byte-exact, so they are not reshaped here.
     m_pKeyWords->setText(ToQString(m_strKeyWords));
-    m_pDescription->setPlainText(ToQStringWithPlainLineBreaks(m_strDescription));
-    m_strShownKeyWords = m_pKeyWords->text();
-    m_strShownDescription = m_pDescription->document()->toRawText();
+    m_pDescription->setText(ToQStringWithPlainLineBreaks(m_strDescription));
     m_pKeyWords->setFocus(Qt::OtherFocusReason);
     m_pKeyWords->selectAll();
     CenterOverOwner(*this);
@@ -115,20 +111,35 @@ void CEditDlg::showEvent(QShowEvent* event)
 
 void CEditDlg::accept()
 {
+    // A field left as it was (or edited back to it) gives back its bytes
+    // unchanged, a lone CR or LF included. The text as shown is built again
+    // only here: a copy kept from the start would be copied once more at the
+    // first key typed into a huge field.
+    const bool keyWordsChanged =
+        m_pKeyWords->isModified() && m_pKeyWords->text() != ToQString(m_strKeyWords);
+    const bool descriptionChanged =
+        m_pDescription->isModified() && m_pDescription->text() != ToQStringWithPlainLineBreaks(m_strDescription);
     char32_t bad = 0;
-    const std::optional<std::string> keyWords = ToCp1252(m_pKeyWords->text(), nullptr, &bad);
+    std::optional<std::string> keyWords;
     std::optional<std::string> description;
-    if (keyWords)
-        description = ToCp1252(FromDescriptionField(*m_pDescription), nullptr, &bad);
-    if (!keyWords || !description) {
+    if (keyWordsChanged && !(keyWords = ToCp1252(m_pKeyWords->text(), nullptr, &bad))) {
         // Storing it would lose the character silently; let the user mend it.
-        QMessageBox::warning(this, QStringLiteral("Edit-Dialog"), DescribeBadCharacter(bad));
-        (keyWords ? static_cast<QWidget*>(m_pDescription) : m_pKeyWords)->setFocus();
+        RefuseCharacter(m_pKeyWords, bad);
         return;
     }
-    if (m_pKeyWords->text() != m_strShownKeyWords)
+    if (descriptionChanged && !(description = ToCp1252(FromDescriptionField(*m_pDescription), nullptr, &bad))) {
+        RefuseCharacter(m_pDescription, bad);
+        return;
+    }
+    if (keyWordsChanged)
         m_strKeyWords = *keyWords;
-    if (m_pDescription->document()->toRawText() != m_strShownDescription)
+    if (descriptionChanged)
         m_strDescription = *description;
     QDialog::accept();
+}
+
+void CEditDlg::RefuseCharacter(QWidget* field, char32_t bad)
+{
+    QMessageBox::warning(this, QStringLiteral("Edit-Dialog"), DescribeBadCharacter(bad));
+    field->setFocus();
 }

@@ -6,8 +6,7 @@
 
 #include <string>
 
-class QLineEdit;
-class QPlainTextEdit;
+class LongTextField;
 
 // "Edit-Dialog": one line of key words and a description of any number of
 // lines. The members are Windows-1252 bytes; the description's line breaks
@@ -28,10 +27,8 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
-    QLineEdit* m_pKeyWords = nullptr;
-    QPlainTextEdit* m_pDescription = nullptr;
-    // The fields as shown: a field left as it was gives back its bytes
-    // unchanged (a lone CR or LF included).
-    QString m_strShownKeyWords;
-    QString m_strShownDescription;
+    void RefuseCharacter(QWidget* field, char32_t bad);
+
+    LongTextField* m_pKeyWords = nullptr;
+    LongTextField* m_pDescription = nullptr;
 };

@@ -10,7 +10,6 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QMimeData>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScopeGuard>
 #include <QToolBar>
@@ -20,6 +19,7 @@
 #include "app_fixture.h"
 #include "app/file_commands.h"
 #include "dialogs/find_dlg.h"
+#include "dialogs/long_text_field.h"
 #include "doc/command_ids.h"
 #include "res/command_actions.h"
 
@@ -204,14 +204,14 @@ private slots:
                         // Closed however the checks end, so a failure cannot hang.
                         const auto close = qScopeGuard([w] { CloseDialog(w); });
                         QVERIFY(QTest::qWaitForWindowActive(w));
-                        auto* keys = w->findChild<QLineEdit*>(QStringLiteral("keyWords"));
-                        auto* text = w->findChild<QPlainTextEdit*>(QStringLiteral("description"));
+                        auto* keys = w->findChild<LongTextField*>(QStringLiteral("keyWords"));
+                        auto* text = w->findChild<LongTextField*>(QStringLiteral("description"));
                         QVERIFY(keys && text);
                         QTRY_VERIFY(keys->hasFocus());  // the dialog opens in the key words
                         // The two-line description, all of it.
                         QTest::keyClick(keys, Qt::Key_Tab);
                         QVERIFY(text->hasFocus());
-                        selectedLines = text->textCursor().selectedText();
+                        selectedLines = text->selectedText();
                         // Back to the key words and into the description again.
                         QTest::keyClick(text, Qt::Key_Backtab);
                         QVERIFY(keys->hasFocus());
@@ -219,10 +219,9 @@ private slots:
                         keyWordsTyped = keys->text();
                         QTest::keyClick(keys, Qt::Key_Tab);
                         QTest::keyClicks(text, "striped");
-                        typed = text->toPlainText();
+                        typed = text->text();
                     });
-        QCOMPARE(selectedLines, QStringLiteral("red") + QChar(QChar::ParagraphSeparator) +
-                                    QStringLiteral("round"));
+        QCOMPARE(selectedLines, QStringLiteral("red\nround"));
         QCOMPARE(keyWordsTyped, QStringLiteral("fig"));
         QCOMPARE(typed, QStringLiteral("striped"));
     }

@@ -16,6 +16,7 @@
 #include <QStatusBar>
 #include <QToolBar>
 
+#include "dialogs/long_text_field.h"
 #include "app/file_commands.h"
 #include "app/open_channel.h"
 #include "app_fixture.h"
@@ -168,7 +169,9 @@ class AppWindowTest final : public QObject {
     void AddThroughDialog(const QString& keyWords)
     {
         Command(ID_ENTRY_ADD, [keyWords](QWidget* w) {
-            w->findChild<QLineEdit*>(QStringLiteral("keyWords"))->setText(keyWords);
+            auto* field = w->findChild<LongTextField*>(QStringLiteral("keyWords"));
+            field->selectAll();
+            field->insert(keyWords);
             qobject_cast<QDialog*>(w)->accept();
         });
     }

@@ -1,10 +1,9 @@
 // SPDX-License-Identifier: MIT
 #include "dialogs/edit_dlg.h"
+#include "dialogs/long_text_field.h"
 
 #include <QApplication>
-#include <QLineEdit>
 #include <QMessageBox>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
@@ -27,8 +26,8 @@ int RunWith(CEditDlg& dlg, std::function<void(CEditDlg&)> drive)
     return result;
 }
 
-QLineEdit* KeyWords(CEditDlg& d) { return d.findChild<QLineEdit*>("keyWords"); }
-QPlainTextEdit* Description(CEditDlg& d) { return d.findChild<QPlainTextEdit*>("description"); }
+LongTextField* KeyWords(CEditDlg& d) { return d.findChild<LongTextField*>("keyWords"); }
+LongTextField* Description(CEditDlg& d) { return d.findChild<LongTextField*>("description"); }
 
 } // namespace
 
@@ -52,7 +51,7 @@ private slots:
         bool focusedAndSelected = false;
         bool tabStaysInFields = false;
         int result = RunWith(dlg, [&](CEditDlg& d) {
-            QLineEdit* keyWords = KeyWords(d);
+            LongTextField* keyWords = KeyWords(d);
             focusedAndSelected = d.focusWidget() == keyWords && keyWords->selectedText() == keyWords->text();
             QTest::keyClick(keyWords, Qt::Key_Tab);
             const bool inDescription = d.focusWidget() == Description(d);
@@ -67,10 +66,10 @@ private slots:
         QCOMPARE(dlg.m_strDescription, description);
 
         result = RunWith(dlg, [](CEditDlg& d) {
-            QPlainTextEdit* desc = Description(d);
-            desc->moveCursor(QTextCursor::End);
-            desc->insertPlainText(QStringLiteral("e"));
-            KeyWords(d)->end(false);
+            LongTextField* desc = Description(d);
+            desc->setCursorPosition(desc->text().size());
+            desc->insert(QStringLiteral("e"));
+            KeyWords(d)->setCursorPosition(KeyWords(d)->text().size());
             KeyWords(d)->insert(QStringLiteral("s"));
             d.findChild<QPushButton*>("okButton")->click();
         });
@@ -90,12 +89,12 @@ private slots:
         dlg.m_strDescription = "one";
         bool stillOpen = false;
         int result = RunWith(dlg, [&](CEditDlg& d) {
-            QPlainTextEdit* desc = Description(d);
+            LongTextField* desc = Description(d);
             desc->setFocus();
-            desc->moveCursor(QTextCursor::End);
+            desc->setCursorPosition(desc->text().size());
             QTest::keyClick(desc, Qt::Key_Return);
             QTest::keyClicks(desc, "zw");
-            desc->insertPlainText(QString::fromUtf8("\u00E9\u20AC")); // as a paste would
+            desc->insert(QString::fromUtf8("\u00E9\u20AC")); // as a paste would
             stillOpen = d.isVisible();
             d.findChild<QPushButton*>("okButton")->click();
         });
@@ -134,10 +133,9 @@ private slots:
         QString warning;
         bool openAfterWarning = false;
         const int result = RunWith(dlg, [&](CEditDlg& d) {
-            if (inKeyWords)
-                KeyWords(d)->setText("keys" + bad);
-            else
-                Description(d)->setPlainText("a" + bad + "b");
+            LongTextField* field = inKeyWords ? KeyWords(d) : Description(d);
+            field->selectAll();
+            field->insert("a" + bad + "b");
             test_support::AnswerModal([&] { d.findChild<QPushButton*>("okButton")->click(); },
                                       [&](QWidget* open) {
                                           auto* box = qobject_cast<QMessageBox*>(open);

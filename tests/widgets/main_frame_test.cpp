@@ -9,6 +9,7 @@
 #include <QToolBar>
 #include <QToolButton>
 
+#include "dialogs/long_text_field.h"
 #include "app_fixture.h"
 #include "doc/command_ids.h"
 #include "res/command_actions.h"
@@ -125,12 +126,12 @@ private slots:
         QString pasted;
         AnswerModal([&] { QTest::keyClick(Focus(), 'a'); },
                     [&](QWidget* dialog) {
-                        if (QLineEdit* field = dialog->findChild<QLineEdit*>()) {
+                        if (auto* field = dialog->findChild<LongTextField*>(QStringLiteral("keyWords"))) {
                             field->setFocus();
                             field->setText(QStringLiteral("pq"));
                             field->selectAll();
                             QTest::keyClick(field, Qt::Key_C, Qt::ControlModifier);
-                            field->end(false);
+                            field->setCursorPosition(2);
                             QTest::keyClick(field, Qt::Key_Insert, Qt::ShiftModifier);
                             pasted = field->text();
                         }

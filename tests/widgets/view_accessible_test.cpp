@@ -23,6 +23,7 @@
 #include "../common/test_documents.h"
 #include "app/ovrin_app.h"
 #include "dialogs/find_dlg.h"
+#include "dialogs/long_text_field.h"
 #include "doc/command_ids.h"
 #include "doc/ovrin_doc.h"
 #include "frame/main_frame.h"
@@ -206,7 +207,9 @@ private slots:
         // The Edit dialog renames the entry; the text follows.
         AnswerModal([&] { QTest::keyClick(&View(), 'e'); },
                     [](QWidget* dialog) {
-                        dialog->findChild<QLineEdit*>()->setText(QStringLiteral("key 1 renamed"));
+                        auto* keyWords = dialog->findChild<LongTextField*>(QStringLiteral("keyWords"));
+                        keyWords->selectAll();
+                        keyWords->insert(QStringLiteral("key 1 renamed"));
                         static_cast<QDialog*>(dialog)->accept();
                     });
         QVERIFY(SawEvent(QAccessible::TextUpdated, entry));

@@ -1,0 +1,131 @@
+// SPDX-License-Identifier: MIT
+#include "dialogs/edit_dlg.h"
+#include "dialogs/long_text_field.h"
+
+#include <QScrollBar>
+#include <QTest>
+
+#include "widget_test_support.h"
+
+namespace {
+
+// The field's own index of lines against a fresh split of its text.
+bool LinesAgree(const LongTextField& field)
+{
+    const QStringList lines = field.text().split(QLatin1Char('\n'));
+    if (field.lineCount() != lines.size())
+        return false;
+    qsizetype start = 0;
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        if (field.lineStart(i) != start || field.lineLength(i) != lines[i].size())
+            return false;
+        start += lines[i].size() + 1;
+    }
+    return true;
+}
+
+} // namespace
+
+class LongTextFieldTest final : public QObject {
+    Q_OBJECT
+private slots:
+    // Guards the index of lines that every key, drawing and scroll relies
+    // on: edits that add, join and remove lines at the start, middle and end
+    // keep it right, and Undo takes each back to the text before it.
+    void editsKeepTheLinesAndUndoTakesThemBack()
+    {
+        LongTextField field(LongTextField::Lines::Many);
+        const QString original = QStringLiteral("one\ntwo\n\nfour");
+        field.setText(original);
+        const struct {
+            qsizetype from, to;
+            const char* text;
+        } edits[] = {{0, 0, "a\nb"}, {5, 9, ""}, {3, 3, "\n\n"}, {0, 99, "x\ny"}, {3, 3, "z\n"}, {0, 0, ""}};
+        QStringList before;
+        for (const auto& e : edits) {
+            before << field.text();
+            field.replace(e.from, e.to, QString::fromLatin1(e.text));
+            QVERIFY2(LinesAgree(field), qPrintable(field.text()));
+        }
+        QCOMPARE(field.text(), QStringLiteral("x\nyz\n"));
+        for (qsizetype i = before.size() - 1; i >= 0; --i) {
+            QTest::keyClick(&field, Qt::Key_Z, Qt::ControlModifier);
+            QCOMPARE(field.text(), before[i]);
+            QVERIFY(LinesAgree(field));
+        }
+        QTest::keyClick(&field, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+        QCOMPARE(field.text(), QStringLiteral("a\nbone\ntwo\n\nfour"));
+    }
+
+    // Guards that a key lands where the user sees the cursor: on a line of
+    // millions of characters and among millions of lines, Ctrl+End reaches
+    // the very end, Up and Down keep the column over a shorter line, Return
+    // breaks the line and Backspace joins it again; a one-line field keeps a
+    // stored line break as a character of its one line and leaves Return to
+    // the dialog.
+    void keysLandWhereTyped()
+    {
+        LongTextField field(LongTextField::Lines::Many);
+        field.resize(300, 200);
+        field.show();
+        const QString huge = QString(5'000'000, QLatin1Char('a')) + QStringLiteral("\nab\n") +
+                             QStringLiteral("x\n").repeated(1'000'000) + QStringLiteral("end");
+        field.setText(huge);
+        QTest::keyClick(&field, Qt::Key_End, Qt::ControlModifier);
+        QTest::keyClicks(&field, "!");
+        QVERIFY(field.text().endsWith(QStringLiteral("x\nend!")));
+        QCOMPARE(field.verticalScrollBar()->value(), field.verticalScrollBar()->maximum());
+
+        field.setCursorPosition(4'999'999);  // column 4 999 999 of the first line
+        QTest::keyClick(&field, Qt::Key_Down);
+        QCOMPARE(field.cursorPosition(), 5'000'003);  // the end of "ab"
+        QTest::keyClick(&field, Qt::Key_Up);
+        QCOMPARE(field.cursorPosition(), 4'999'999);
+        QTest::keyClick(&field, Qt::Key_Return);
+        QTest::keyClicks(&field, "b");
+        QCOMPARE(field.text().mid(4'999'998, 5), QStringLiteral("a\nba\n"));
+        QTest::keyClick(&field, Qt::Key_Backspace);
+        QTest::keyClick(&field, Qt::Key_Backspace);
+        QTest::keyClick(&field, Qt::Key_End, Qt::ShiftModifier);
+        QCOMPARE(field.selectedText(), QStringLiteral("a"));
+        QCOMPARE(field.lineCount(), 1'000'003);
+
+        LongTextField line(LongTextField::Lines::One);
+        line.setText(QStringLiteral("a\nb"));
+        QTest::keyClick(&line, Qt::Key_End);
+        QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, QStringLiteral("\r"));
+        QApplication::sendEvent(&line, &enter);
+        QVERIFY(!enter.isAccepted());
+        line.insert(QStringLiteral("c\r\nd"));
+        QCOMPARE(line.text(), QStringLiteral("a\nbc d"));
+        QCOMPARE(line.lineCount(), 1);
+    }
+
+    // Guards the bytes of a description edited back to what it was: a lone
+    // CR and LF stay as they are instead of turning into CR LF.
+    void textEditedBackKeepsItsBytes()
+    {
+        CEditDlg dlg;
+        dlg.m_strKeyWords = "k";
+        dlg.m_strDescription = "a\rb\nc";
+        test_support::AnswerModal([&] { dlg.exec(); },
+                                  [](QWidget* d) {
+                                      auto* description = d->findChild<LongTextField*>("description");
+                                      description->setFocus();
+                                      QTest::keyClicks(description, "x");
+                                      QTest::keyClick(description, Qt::Key_Backspace);
+                                      QVERIFY(description->isModified());
+                                      static_cast<QDialog*>(d)->accept();
+                                  });
+        QCOMPARE(dlg.m_strDescription, std::string("a\rb\nc"));
+    }
+};
+
+int main(int argc, char** argv)
+{
+    test_support::PrivateFolders();
+    QApplication app(argc, argv);
+    LongTextFieldTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+#include "long_text_field_test.moc"
