@@ -41,8 +41,8 @@ TEST(ChangedFile, WritingOverAnotherVersionIsAsked)
     for (const OtherProgram& other : kOthers) {
         for (const bool immediate : {false, true}) {
             SCOPED_TRACE(std::string(other.does) + (immediate ? ", immediate save" : ", Save"));
-            SaveEntries(path, {{"alpha", "about alpha"}});
-            SaveEntries(theirs, {{"omega", "about omega"}});
+            ASSERT_TRUE(WriteEntries(path, {{"alpha", "about alpha"}}).ok);
+            ASSERT_TRUE(WriteEntries(theirs, {{"omega", "about omega"}}).ok);
             FakeHost host;
             COvrinDoc doc(host);
             ASSERT_TRUE(OpenDocumentFile(doc, path).ok);

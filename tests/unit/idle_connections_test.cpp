@@ -14,7 +14,7 @@
 #include <gtest/gtest.h>
 
 #include "../common/child_program.h"
-#include "../common/entry_files.h"
+#include "../common/test_documents.h"
 
 namespace {
 

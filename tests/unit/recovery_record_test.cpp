@@ -33,7 +33,7 @@ struct Recorded {
     {
         host.onTableChanged = [this](const TableChange& c) { if (recorder) recorder->TableChanged(c); };
         host.onSettled = [this] { if (recorder) recorder->ChangesSettled(); };
-        SaveEntries(dir / "notes.ovr", entries);
+        EXPECT_TRUE(WriteEntries(dir / "notes.ovr", entries).ok);
         EXPECT_TRUE(OpenDocumentFile(doc, dir / "notes.ovr").ok);
     }
     void Add(const std::string& keyWords)
@@ -100,7 +100,7 @@ TEST(RecoveryRecord, ReplaysEveryChangeAndDropsWhatIsTornOrDamaged)
     EXPECT_EQ(Replayed(damaged).first, tables[3]);
     // Over a table it does not fit, it stops at the first change that does
     // not: over two entries, the second (an insertion at 4).
-    SaveEntries(r.dir / "two.ovr", {{"x", ""}, {"y", ""}});
+    ASSERT_TRUE(WriteEntries(r.dir / "two.ovr", {{"x", ""}, {"y", ""}}).ok);
     FakeHost host;
     COvrinDoc two(host);
     ASSERT_TRUE(OpenDocumentFile(two, r.dir / "two.ovr").ok);

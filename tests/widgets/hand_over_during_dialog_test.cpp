@@ -22,7 +22,7 @@ private slots:
         RunningApp app(std::vector<Entry>{{"alpha", "one"}});
         QVERIFY(app.Started());
         const QString other = app.TempPath("other.ovr");
-        QVERIFY(WriteDocument(other, std::vector<Entry>{{"beta", "two"}}));
+        QVERIFY(WriteEntries(other.toStdString(), {{"beta", "two"}}).ok);
 
         struct Case {
             int command;

@@ -43,7 +43,7 @@ private slots:
         QCOMPARE(AnswerModal(save, test_support::CloseDialog), QStringLiteral("Save As"));
 
         const QString theirs = app.TempPath("theirs.ovr");
-        QVERIFY(app_fixture::WriteDocument(theirs, {{"omega", "about omega"}}));
+        QVERIFY(WriteEntries(theirs.toStdString(), {{"omega", "about omega"}}).ok);
         const QByteArray other = Bytes(theirs);
         QVERIFY(::rename(QFile::encodeName(theirs).constData(), path.constData()) == 0);
         // Told once when the window comes back to the front, without a
