@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "doc/recovery_recorder.h"
+#include "doc_test_support.h"
 #include "fs_test_support.h"
 
 namespace {
@@ -100,13 +101,12 @@ TEST(RecoveryRecord, ReplaysEveryChangeAndDropsWhatIsTornOrDamaged)
     EXPECT_EQ(Replayed(damaged).first, tables[3]);
     // Over a table it does not fit, it stops at the first change that does
     // not: over two entries, the second (an insertion at 4).
-    ASSERT_TRUE(WriteEntries(r.dir / "two.ovr", {{"x", ""}, {"y", ""}}).ok);
-    FakeHost host;
-    COvrinDoc two(host);
-    ASSERT_TRUE(OpenDocumentFile(two, r.dir / "two.ovr").ok);
-    EXPECT_EQ(ReplayRecord(whole, two), 1);
+    FillTable(r.doc, {"x", "y"});
+    EXPECT_EQ(ReplayRecord(whole, r.doc), 1);
 }
 
+// Guards when the record comes and goes, that it never loses what a
+// discard or its failures left out, and that an abandoned one is taken once.
 TEST(RecoveryRecord, LivesFromTheFirstChangeUntilSavedOrDiscarded)
 {
     Recorded r({{"b", "1"}});
@@ -114,17 +114,30 @@ TEST(RecoveryRecord, LivesFromTheFirstChangeUntilSavedOrDiscarded)
     r.Add("a");
     EXPECT_EQ(r.Records().size(), 1u);
     EXPECT_TRUE(CRecordFile::TakeAbandoned(r.state).empty()) << "held by the living program";
+    // Changes thrown away while the table keeps them: the next record
+    // starts from the whole table.
+    r.recorder->Discard();
+    EXPECT_TRUE(r.Records().empty());
+    r.Add("c");
+    ASSERT_EQ(r.Records().size(), 1u);
+    EXPECT_EQ(Replayed(r.Records()[0]).first, TableOf(r.doc));
     EXPECT_TRUE(SaveDocumentFile(r.doc, r.dir / "notes.ovr").ok);
     EXPECT_TRUE(r.Records().empty());
 
-    // Changes thrown away while the table keeps them: the next record
-    // starts from the whole table.
-    r.Add("c");
-    r.recorder->Discard();
-    EXPECT_TRUE(r.Records().empty());
+    // Changes it could not write are said once, and the record after them
+    // starts from the whole table too.
+    fs::remove_all(r.state);
+    WriteBytes(r.state, "a file where the folder should be");
+    std::vector<std::string> failures;
+    r.recorder->onFailure = [&](const std::string& why) { failures.push_back(why); };
     r.Add("d");
+    r.Add("e");
+    EXPECT_EQ(failures.size(), 1u);
+    fs::remove(r.state);
+    r.Add("f");
     ASSERT_EQ(r.Records().size(), 1u);
     EXPECT_EQ(Replayed(r.Records()[0]).first, TableOf(r.doc));
+    EXPECT_EQ(r.doc.m_nCount, 6);
 
     // A program that ends leaves its record to one other program.
     r.recorder.reset();
@@ -134,20 +147,4 @@ TEST(RecoveryRecord, LivesFromTheFirstChangeUntilSavedOrDiscarded)
     EXPECT_EQ(taken[0]->Contents(), r.Records()[0]);
     taken[0]->Remove();
     EXPECT_TRUE(r.Records().empty());
-}
-
-TEST(RecoveryRecord, SaysOnceWhenItCannotWriteAndRecoversTheWholeTableAfter)
-{
-    Recorded r({{"b", "1"}});
-    WriteBytes(r.state, "a file where the folder should be");
-    std::vector<std::string> failures;
-    r.recorder->onFailure = [&](const std::string& why) { failures.push_back(why); };
-    r.Add("a");
-    r.Add("c");
-    EXPECT_EQ(failures.size(), 1u);
-    fs::remove(r.state);
-    r.Add("d");
-    ASSERT_EQ(r.Records().size(), 1u);
-    EXPECT_EQ(Replayed(r.Records()[0]).first, TableOf(r.doc));
-    EXPECT_EQ(r.doc.m_nCount, 4);
 }

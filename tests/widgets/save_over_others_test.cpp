@@ -12,26 +12,16 @@
 
 using test_support::AnswerModal;
 
-namespace {
-
-QByteArray Bytes(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-}  // namespace
-
 class SaveOverOthersTest final : public QObject {
     Q_OBJECT
 
 private slots:
-    // Guards the way through the window to a new name: asked for a file
-    // that lost its write bits after it was opened (root may write it, the
-    // save never replaces it), and from the question about a version that
-    // another program renamed over the file, which names it, as the notice
-    // does when the window comes back to the front. The other version stays
-    // and the document stays modified.
+    // Guards the two ways through the window to a new name: a file that
+    // lost its write bits after it was opened (root may write it, the save
+    // never does), and the question about a version another program renamed
+    // over the file, which names it, as the notice does (once) when the
+    // window comes back to the front. The other version stays, and so does
+    // the document's modified state.
     void saveAsksForANameWhenTheFileIsNotItsOwn()
     {
         app_fixture::RunningApp app({Entry{"alpha", "about alpha"}});
@@ -44,10 +34,12 @@ private slots:
 
         const QString theirs = app.TempPath("theirs.ovr");
         QVERIFY(WriteEntries(theirs.toStdString(), {{"omega", "about omega"}}).ok);
-        const QByteArray other = Bytes(theirs);
+        const auto bytes = [](const QString& file) {
+            QFile f(file);
+            return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+        };
+        const QByteArray other = bytes(theirs);
         QVERIFY(::rename(QFile::encodeName(theirs).constData(), path.constData()) == 0);
-        // Told once when the window comes back to the front, without a
-        // modal question.
         const auto notices = [] {
             QStringList texts;
             for (QWidget* w : QApplication::topLevelWidgets())
@@ -79,7 +71,7 @@ private slots:
         });
         QVERIFY2(question.contains(QDir::toNativeSeparators(app.Path())), qPrintable(question));
         QVERIFY(askedForName);
-        QCOMPARE(Bytes(app.Path()), other);
+        QCOMPARE(bytes(app.Path()), other);
         QVERIFY(app.Doc().IsModified());
     }
 };

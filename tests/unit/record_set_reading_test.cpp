@@ -1,0 +1,95 @@
+// SPDX-License-Identifier: MIT
+// The reader of `ovrin --import`: the line rules of a record set, line ends
+// of either kind, and refusals that name the line, record and field.
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "cli/recutils_import.h"
+
+using namespace std::string_literals;
+
+namespace {
+
+// The refusal, or every entry as "key words|description|date;", read in
+// pieces of `piece` bytes.
+std::string Read(std::string_view text, std::size_t piece)
+{
+    RecordSetReader reader("today");
+    for (std::size_t at = 0; at < text.size(); at += piece) reader.Feed(text.substr(at, piece));
+    const RecordSetReading reading = reader.Finish();
+    if (!reading.ok) return reading.entries.empty() ? reading.message : "entries beside a refusal";
+    std::string all;
+    for (const ImportedEntry& e : reading.entries) all += e.keyWords + "|" + e.description + "|" + e.date + ";";
+    return all;
+}
+
+const std::string kDecrypt = "decrypt the record set first, e.g. with recsel -s PASSWORD";
+const std::string kNotStored = " cannot be stored in an Ovrin document.";
+
+}  // namespace
+
+// Each text reads the same whole and a byte at a time.
+TEST(RecordSetReading, FollowsTheLineRulesAndRefusesWhatItCannotTakeExactly)
+{
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        // Fields in any order, Number ignored, a missing Description empty
+        // and a missing Date today's; comments and blank-only lines between.
+        {"# my notes\n%rec: Entry\n%doc: x\n\n\nDescription: first\nNumber: 99\nKeyWords: b\nDate: 1.2.2003\n"
+         " \t \nKeyWords: a\n# inside a record\n\nKeyWords:no blank\nDescription: x",
+         "b|first|1.2.2003;a||today;no blank|x|today;"},
+        {"", ""},
+        {"\xEF\xBB\xBF# only a comment\n\n%rec: Entry\n", ""},
+        // One blank after the colon dropped; "+" continues with CR LF, one
+        // space dropped, a tab kept; a trailing backslash joins the next line.
+        {"KeyWords:\t  two blanks  \nDescription: one\n+two\n+  three\n+\tfour\n+\n+ joined \\\n+ not a break\\\\\n"
+         "rest\nDate: \n\nKeyWords: Caf\xC3\xA9 \xE2\x82\xAC \xC2\x81\nDescription: \n+ \n+ \n",
+         "  two blanks  |one\r\ntwo\r\n three\r\n\tfour\r\n\r\njoined + not a break\\rest|;"
+         "Caf\xE9 \x80 \x81|\r\n\r\n|today;"},
+        // CR LF ends a line as LF does; a CR elsewhere stays text.
+        {"KeyWords: a\r\nDescription: x\r\n+ y\r\n\r\nKeyWords: b\nDate: 1.1.2000\r\n", "a|x\r\ny|today;b||1.1.2000;"},
+        {"KeyWords: a\\\r\nb\r\nDescription: c\rd\n", "ab|c\rd|today;"},
+        {"KeyWords: encrypted-notes\n", "encrypted-notes||today;"},
+        {"KeyWords: a\n\nDescription: no key words\n", "record 2 (line 3): the record has no KeyWords field"},
+        {"KeyWords: a\nKeyword: typo\n",
+         "record 1 (line 1): unknown field \"Keyword\"; an entry has KeyWords, Description, Date and Number"},
+        {"KeyWords: a\nDate: 1.1.2000\nDate: 2.2.2000\n", "record 1 (line 1): field Date appears twice"},
+        {"%rec: Entry\n\nKeyWords: a\n\nKeyWords: b\nDescription: x\n+ \xE4\xB8\xAD!\n",
+         "record 2 (line 5), field Description (line 7): the character \"\xE4\xB8\xAD\" (U+4E2D)" + kNotStored},
+        {"KeyWords: \xF0\x9F\x98\x80\n",
+         "record 1 (line 1), field KeyWords (line 1): the character \"\xF0\x9F\x98\x80\" (U+1F600)" + kNotStored},
+        // An invisible character is shown by its code only.
+        {"KeyWords: a\n\nKeyWords: b\n+ \xC2\x80\n",
+         "record 2 (line 3), field KeyWords (line 4): the character U+0080" + kNotStored},
+        {"KeyWords: \xE2\x80\xAE" "cba\n", "record 1 (line 1), field KeyWords (line 1): the character U+202E" + kNotStored},
+        {"KeyWords: a\nDescription: x\n+ y\xFF\n", "record 1 (line 1), field Description (line 3): the text is not valid UTF-8"},
+        {"KeyWords: a\n# \xC3\n", "line 2: the text is not valid UTF-8"},
+        {"KeyWords: a\n\n%rec: Other\n\nKeyWords: b\n", "line 3: a second record set begins here; --import reads one record set"},
+        {"KeyWords: a\n#\n+ b\n", "line 3: a '+' line must continue a field"},
+        {"KeyWords: a\nb\n",
+         "line 2: not a record set: expected a field such as \"KeyWords: ...\", a comment or a blank line"},
+        {"KeyWords: a\n\nKeyWords: b\0c\n"s, "line 3: not a record set: it holds a NUL byte"},
+        {"%rec: Entry\n%confidential: Password Description\n",
+         "line 2: the field Description is declared encrypted (%confidential); " + kDecrypt},
+        {"KeyWords: k\nDescription: encrypted-YNGMTv+/efsvzbIOGd7vyONfKVE=\n",
+         "record 1 (line 1), field Description (line 2): the text is encrypted; " + kDecrypt},
+    };
+    for (const auto& [text, expected] : cases) {
+        SCOPED_TRACE(text);
+        EXPECT_EQ(Read(text, text.size() + 1), expected);
+        EXPECT_EQ(Read(text, 1), expected);
+    }
+}
+
+// A stream is refused at its first bad byte, also in a line that has not
+// ended (a device gives endless lines).
+TEST(RecordSetReading, RefusesAStreamAtItsFirstBadByte)
+{
+    for (const std::string& bad : {"\0"s, "\xFF"s, "\xC3("s}) {
+        RecordSetReader reader("today");
+        ASSERT_TRUE(reader.Feed("KeyWords: a\n\nKeyWords: b"));
+        EXPECT_FALSE(reader.Feed(bad));
+        EXPECT_EQ(reader.Finish().message, bad == "\0"s ? "line 3: not a record set: it holds a NUL byte"
+                                                       : "record 2 (line 3), field KeyWords (line 3): the text is not valid UTF-8");
+    }
+}
