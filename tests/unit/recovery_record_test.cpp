@@ -6,7 +6,6 @@
 #include <memory>
 
 #include "doc/recovery_recorder.h"
-#include "doc_test_support.h"
 #include "fs_test_support.h"
 
 namespace {
