@@ -101,11 +101,5 @@ private slots:
     }
 };
 
-int main(int argc, char** argv)
-{
-    test_support::PrivateFolders();
-    QApplication app(argc, argv);
-    LongTextFieldTest test;
-    return QTest::qExec(&test, argc, argv);
-}
+OVRIN_WIDGET_TEST_MAIN(LongTextFieldTest)
 #include "long_text_field_test.moc"
