@@ -199,7 +199,7 @@ private slots:
         // A recent file opens from its menu item.
         Command(ID_FILE_NEW, [](QWidget*) {});
         Command(ID_FILE_MRU_FILE1 + 1, [](QWidget*) {});
-        QCOMPARE(Title(), QStringLiteral("saved as.ovr - Ovrin"));
+        QCOMPARE(Title(), QStringLiteral("alpha.ovr - Ovrin"));
     }
 
     // A file that cannot be read is reported and the program ends without
