@@ -3,10 +3,8 @@
 // that no command made, the lock indicators, a dropped file, and Enter in the
 // Find window.
 
-#include <QCheckBox>
 #include <QDialog>
 #include <QDropEvent>
-#include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QMimeData>
