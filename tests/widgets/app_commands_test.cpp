@@ -1,17 +1,14 @@
 // SPDX-License-Identifier: MIT
 // The whole program started on a document: command states after changes
-// that no command made, the lock indicators, a dropped file, Enter in the
-// Find window, Tab in the Edit dialog and the Usage dialog's lines.
+// that no command made, the lock indicators, a dropped file, and Enter in the
+// Find window.
 
-#include <QCheckBox>
 #include <QDialog>
 #include <QDropEvent>
-#include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QMimeData>
 #include <QPushButton>
-#include <QScopeGuard>
 #include <QToolBar>
 #include <QToolButton>
 #include <QUrl>
@@ -19,7 +16,6 @@
 #include "app_fixture.h"
 #include "app/file_commands.h"
 #include "dialogs/find_dlg.h"
-#include "dialogs/long_text_field.h"
 #include "doc/command_ids.h"
 #include "res/command_actions.h"
 
@@ -154,8 +150,6 @@ private slots:
     {
         QTest::addColumn<QString>("focus");
         QTest::addColumn<QString>("pressed");
-        QTest::newRow("First") << "IDC_FIND_FIRST" << "IDC_FIND_FIRST";
-        QTest::newRow("Next") << "IDC_FIND_NEXT" << "IDC_FIND_NEXT";
         QTest::newRow("Back") << "IDC_FIND_BACK" << "IDC_FIND_BACK";
         QTest::newRow("Close") << "IDCANCEL" << "IDCANCEL";
         QTest::newRow("search field") << "IDC_SEARCH_STRING" << "IDC_FIND_NEXT";
@@ -188,42 +182,6 @@ private slots:
         QCOMPARE(find.isNull() || !find->isVisible(), pressed == QLatin1String("IDCANCEL"));
         if (find)
             find->reject();
-    }
-
-    // Tab into either field of the Edit dialog selects all of its text, so
-    // typing replaces it.
-    void tabSelectsAWholeEditField()
-    {
-        RunningApp app(ThreeEntries());
-        QVERIFY(app.Started());
-        QString typed;
-        QString selectedLines;
-        QString keyWordsTyped;
-        AnswerModal([&] { app.Frame().ExecuteCommand(ID_ENTRY_EDIT); },
-                    [&](QWidget* w) {
-                        // Closed however the checks end, so a failure cannot hang.
-                        const auto close = qScopeGuard([w] { CloseDialog(w); });
-                        QVERIFY(QTest::qWaitForWindowActive(w));
-                        auto* keys = w->findChild<LongTextField*>(QStringLiteral("keyWords"));
-                        auto* text = w->findChild<LongTextField*>(QStringLiteral("description"));
-                        QVERIFY(keys && text);
-                        QTRY_VERIFY(keys->hasFocus());  // the dialog opens in the key words
-                        // The two-line description, all of it.
-                        QTest::keyClick(keys, Qt::Key_Tab);
-                        QVERIFY(text->hasFocus());
-                        selectedLines = text->selectedText();
-                        // Back to the key words and into the description again.
-                        QTest::keyClick(text, Qt::Key_Backtab);
-                        QVERIFY(keys->hasFocus());
-                        QTest::keyClicks(keys, "fig");
-                        keyWordsTyped = keys->text();
-                        QTest::keyClick(keys, Qt::Key_Tab);
-                        QTest::keyClicks(text, "striped");
-                        typed = text->text();
-                    });
-        QCOMPARE(selectedLines, QStringLiteral("red\nround"));
-        QCOMPARE(keyWordsTyped, QStringLiteral("fig"));
-        QCOMPARE(typed, QStringLiteral("striped"));
     }
 };
 

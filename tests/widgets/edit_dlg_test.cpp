@@ -38,8 +38,10 @@ private slots:
     // the euro sign, accents, a no-break space, CR LF and lone CR and LF
     // come back byte-exact, and key words longer than the one-line field's
     // default limit of 32767 characters are not cut, whether or not they are
-    // edited. The dialog opens in the key words with all of them selected,
-    // Tab stays within the two fields, and Return in the key words is OK.
+    // edited; a description typed in and taken back keeps its bytes too. The
+    // dialog opens in the key words with all of them selected, Tab selects
+    // all of the field it enters and stays within the two fields, and Return
+    // in the key words is OK.
     // Once the description is edited, its line breaks are the program's CR LF.
     void confirmingKeepsEveryByte()
     {
@@ -54,7 +56,13 @@ private slots:
             LongTextField* keyWords = KeyWords(d);
             focusedAndSelected = d.focusWidget() == keyWords && keyWords->selectedText() == keyWords->text();
             QTest::keyClick(keyWords, Qt::Key_Tab);
-            const bool inDescription = d.focusWidget() == Description(d);
+            // Tab into a field selects all of it, so typing replaces it.
+            const bool inDescription = d.focusWidget() == Description(d) &&
+                                       Description(d)->selectedText() == Description(d)->text();
+            // Typed and taken back, the description keeps its lone CR and LF.
+            Description(d)->setCursorPosition(0);
+            QTest::keyClicks(Description(d), "x");
+            QTest::keyClick(Description(d), Qt::Key_Backspace);
             QTest::keyClick(Description(d), Qt::Key_Tab);
             tabStaysInFields = inDescription && d.focusWidget() == keyWords;
             QTest::keyClick(keyWords, Qt::Key_Return);

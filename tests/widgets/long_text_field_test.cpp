@@ -1,5 +1,4 @@
 // SPDX-License-Identifier: MIT
-#include "dialogs/edit_dlg.h"
 #include "dialogs/long_text_field.h"
 
 #include <QScrollBar>
@@ -100,32 +99,7 @@ private slots:
         QCOMPARE(line.text(), QStringLiteral("a\nbc d"));
         QCOMPARE(line.lineCount(), 1);
     }
-
-    // Guards the bytes of a description edited back to what it was: a lone
-    // CR and LF stay as they are instead of turning into CR LF.
-    void textEditedBackKeepsItsBytes()
-    {
-        CEditDlg dlg;
-        dlg.m_strKeyWords = "k";
-        dlg.m_strDescription = "a\rb\nc";
-        test_support::AnswerModal([&] { dlg.exec(); },
-                                  [](QWidget* d) {
-                                      auto* description = d->findChild<LongTextField*>("description");
-                                      description->setFocus();
-                                      QTest::keyClicks(description, "x");
-                                      QTest::keyClick(description, Qt::Key_Backspace);
-                                      QVERIFY(description->isModified());
-                                      static_cast<QDialog*>(d)->accept();
-                                  });
-        QCOMPARE(dlg.m_strDescription, std::string("a\rb\nc"));
-    }
 };
 
-int main(int argc, char** argv)
-{
-    test_support::PrivateFolders();
-    QApplication app(argc, argv);
-    LongTextFieldTest test;
-    return QTest::qExec(&test, argc, argv);
-}
+OVRIN_WIDGET_TEST_MAIN(LongTextFieldTest)
 #include "long_text_field_test.moc"
