@@ -126,8 +126,16 @@ TEST_F(ViewDrawingTest, HitScrollsIntoViewAndSettles)
     const int hitTop = doc.m_nHitTop;
     EXPECT_EQ(hitTop, 6 * L + 300 * L);
     EXPECT_EQ(scrollY, hitTop - 3 * (400 / 4));
-    EXPECT_EQ(Draw(400).markers, std::vector<int>{hitTop});
+    const ViewDrawing settled = Draw(400);
+    EXPECT_EQ(settled.markers, std::vector<int>{hitTop});
     EXPECT_FALSE(doc.m_bNewHit);
+    // The description is drawn from an indexed line at or above the window's
+    // top, at that line's own place.
+    const PlacedText& description = settled.texts[2];
+    EXPECT_LE(description.top, scrollY);
+    EXPECT_LT(scrollY - description.top, 256 * L);
+    const std::string lineThere = "line " + std::to_string((description.top - 6 * L) / L) + "\r\n";
+    EXPECT_EQ(doc.m_arrDescriptions[1].substr(description.from, lineThere.size()), lineThere);
 
     // The user scrolls away: the next drawing brings the hit back.
     scrollY = 0;

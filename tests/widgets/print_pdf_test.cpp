@@ -94,29 +94,6 @@ private slots:
         QCOMPARE(doc.m_nPrintEntry, -1);
     }
 
-    // Guards the key list and the empty document: the key list prints its
-    // title and every key word, the empty document its welcome frame.
-    void keyListAndEmptyDocument()
-    {
-        QTemporaryDir dir;
-        CCliHost host;  // asks nothing, stores nothing
-        COvrinDoc doc(host);
-        SetEntries(doc, {{"apple", "a"}, {"pear", "b"}, {"plum", "c"}});
-        doc.m_bKeyList = true;
-        COvrinDoc empty(host);
-        for (COvrinDoc* d : {&doc, &empty}) {
-            const QString stem = dir.filePath(d == &doc ? QStringLiteral("keys") : QStringLiteral("empty"));
-            CPageLayout pages;
-            QCOMPARE(PrintDirect(*d, pages, QString(), stem + QStringLiteral(".ovr")), 0);
-            const QStringList text = PdfPages(stem + QStringLiteral(".pdf"));
-            QCOMPARE(text.size(), 1);
-            QVERIFY(!text[0].trimmed().isEmpty());
-            if (d == &doc)
-                for (const char* word : {"Key List:", "apple", "pear", "plum"})
-                    QVERIFY2(text[0].contains(QLatin1String(word)), word);
-        }
-    }
-
     // Every print dialog opens with all pages chosen, even after a job of a
     // page range, and offers exactly as many pages as come out of the
     // printer; the frames on paper are drawn with a one-pixel pen.
