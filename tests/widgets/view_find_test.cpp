@@ -126,10 +126,14 @@ private slots:
         QVERIFY(y > 0 && y + L <= View().viewport()->height());
         QVERIFY(InkIn(Shot(), QRect(0, y, 10, L - 1)));
         QVERIFY(!InkIn(Shot(), QRect(0, y - L, 10, L - 1)));
-        // The view counts lines by the font's fixed pitch; its scroll range
-        // is the height that measuring every line with Qt gives.
+        // The view counts lines by the font's fixed pitch, which must agree
+        // with Qt's measure; its scroll range is the height that measuring
+        // every line with Qt gives.
         const QFontMetrics qt(ViewFont());
         TextMetrics measured = ScreenMetrics(qt, FontKey(ViewFont()));
+        QVERIFY(measured.fixedPitch.Active());
+        for (const std::string& run : {std::string("a Needle in line 1000"), std::string(300, 'w')})
+            QCOMPARE(measured.fixedPitch.RunWidth(run.size()), qt.horizontalAdvance(RunToQString(run)));
         measured.fixedPitch = FixedPitch{};
         const ViewColumns columns = ColumnsFor(Doc().m_bDinA4, View().width());
         CWrapIndex lines;
