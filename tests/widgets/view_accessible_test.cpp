@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: MIT
-// What assistive technology reads from the real main window: the accessible
-// tree from the top-level window down to the entry text, the key list as a
-// list, the events that follow a change, and a name for every dialog control.
+// What assistive technology is told by the real main window: the entry text
+// and the key list's focus, the events that follow a change, and a name for
+// every dialog control. The tree as a reader walks it over the desktop's
+// bus is read by tests/desktop/atspi_tree_test.sh.
 
 #include <algorithm>
-#include <functional>
 #include <vector>
 
 #include <QAbstractButton>
@@ -23,7 +23,6 @@
 #include "../common/test_documents.h"
 #include "app/ovrin_app.h"
 #include "dialogs/find_dlg.h"
-#include "dialogs/long_text_field.h"
 #include "doc/command_ids.h"
 #include "doc/ovrin_doc.h"
 #include "frame/main_frame.h"
@@ -71,25 +70,6 @@ QString AllText(QAccessibleInterface* iface)
 {
     QAccessibleTextInterface* text = iface ? iface->textInterface() : nullptr;
     return text ? text->text(0, text->characterCount()) : QString();
-}
-
-// Depth first from root; every child names its parent back.
-QAccessibleInterface* FindInTree(QAccessibleInterface* root,
-                                 const std::function<bool(QAccessibleInterface*)>& match)
-{
-    if (match(root))
-        return root;
-    const int n = root->childCount();
-    for (int i = 0; i < n && i < 50; ++i) {
-        QAccessibleInterface* child = root->child(i);
-        if (!child)
-            continue;
-        if (child->parent() != root)
-            return nullptr;
-        if (QAccessibleInterface* found = FindInTree(child, match))
-            return found;
-    }
-    return nullptr;
 }
 
 // The controls of a dialog a reader stops at: everything that takes focus,
@@ -167,28 +147,20 @@ private slots:
         CViewAccessibility::SetEventSink(nullptr);
     }
 
-    // From the top-level window a reader finds the view and in it the
-    // current entry: key words, date and description, one under the other.
-    // Walking, editing and deleting announce the new text; nothing changed,
-    // nothing is said.
-    void entryTextIsReachedAndFollowed()
+    // The view's entry text holds key words, date and description, one under
+    // the other, and has the focus. Walking and deleting announce the new
+    // text; nothing changed, nothing is said. (That a reader finds it from
+    // the top-level window is read over the bus by the desktop test.)
+    void entryTextIsFollowed()
     {
         Fill(3);
         QTest::keyClick(&View(), '+');
-        QAccessibleInterface* window = QAccessible::queryAccessibleInterface(&Frame());
-        QVERIFY(window);
-        QAccessibleInterface* entry = FindInTree(window, [](QAccessibleInterface* i) {
-            return i->role() == QAccessible::EditableText && i->state().readOnly && i->textInterface();
-        });
-        QVERIFY(entry);
-        QCOMPARE(entry, static_cast<QAccessibleInterface*>(ViewIface()->Entry()));
+        QAccessibleInterface* entry = ViewIface()->Entry();
         const QString text = QStringLiteral("key 1\n1.1.2026\ntext 1\nline two");
         QCOMPARE(AllText(entry), text);
-        QCOMPARE(Name(entry), QStringLiteral("key 1"));
         QCOMPARE(entry->text(QAccessible::Description), QStringLiteral("1.1.2026, Entry number 2 of 3"));
         QVERIFY(entry->state().focused);
-        QCOMPARE(Name(entry->parent()), QStringLiteral("Description"));
-        QCOMPARE(window->focusChild(), entry);
+        QCOMPARE(QAccessible::queryAccessibleInterface(&Frame())->focusChild(), entry);
         QVERIFY(SawEvent(QAccessible::NameChanged, entry));
         auto update = std::find_if(g_events.begin(), g_events.end(),
                                    [](const Seen& s) { return s.type == QAccessible::TextUpdated; });
@@ -204,28 +176,9 @@ private slots:
         Frame().UpdateAllViews();
         QVERIFY(g_events.empty());
 
-        // The Edit dialog renames the entry; the text follows.
-        AnswerModal([&] { QTest::keyClick(&View(), 'e'); },
-                    [](QWidget* dialog) {
-                        auto* keyWords = dialog->findChild<LongTextField*>(QStringLiteral("keyWords"));
-                        keyWords->selectAll();
-                        keyWords->insert(QStringLiteral("key 1 renamed"));
-                        static_cast<QDialog*>(dialog)->accept();
-                    });
-        QVERIFY(SawEvent(QAccessible::TextUpdated, entry));
-        QVERIFY(AllText(entry).startsWith(QStringLiteral("key 1 renamed\n")));
-
-        g_events.clear();
         Frame().ExecuteCommand(ID_ENTRY_DELETE);
         QVERIFY(SawEvent(QAccessible::TextUpdated, entry));
         QVERIFY(AllText(entry).startsWith(QStringLiteral("key 0\n")));
-
-        // A new document reads as the welcome text.
-        g_events.clear();
-        Doc().SetModifiedFlag(false);
-        Frame().ExecuteCommand(ID_FILE_NEW);
-        QVERIFY(SawEvent(QAccessible::TextUpdated, entry));
-        QVERIFY(AllText(entry).contains(QStringLiteral("Please open Ovrin document")));
     }
 
     // A find hit in a description moves the reading position to the hit,
@@ -256,10 +209,11 @@ private slots:
         QTRY_VERIFY(!m_app->Host().FindWindow());
     }
 
-    // In the key list mode the view's child is a list whose items are the
-    // key words and whose current item is the current entry; focus coming
-    // back to the view lands on it.
-    void keyListIsAListWithTheCurrentEntry()
+    // Switching to the key list is announced; its current item has the
+    // focus, also when focus comes back to the view, and is found at its
+    // block on the screen. (Its items and the selected one are read over
+    // the bus by the desktop test.)
+    void keyListFocusFollowsTheCurrentEntry()
     {
         Fill(5);
         QTest::keyClick(&View(), 'n');
@@ -270,22 +224,15 @@ private slots:
         CViewAccessible* view = ViewIface();
         QVERIFY(SawEvent(QAccessible::ObjectReorder, view));
         QAccessibleInterface* list = view->child(0);
-        QCOMPARE(list->role(), QAccessible::List);
-        QCOMPARE(list->childCount(), 5);
         QAccessibleInterface* current = list->focusChild();
         QVERIFY(current);
-        QCOMPARE(Name(current), QStringLiteral("key 3"));
         QCOMPARE(list->indexOfChild(current), 3);
-        QCOMPARE(list->child(3), current);
-        QVERIFY(current->state().selected && current->state().focused);
-        QVERIFY(!list->child(2)->state().selected);
+        QVERIFY(current->state().focused);
         QCOMPARE(view->focusChild(), current);
-        QVERIFY(SawEvent(QAccessible::Focus, current));
         View().clearFocus();
         g_events.clear();
         View().setFocus();
         QTRY_VERIFY(SawEvent(QAccessible::Focus, current));
-        // Its rectangle is the block on the screen, which hit-testing finds.
         const QRect r = current->rect();
         QVERIFY(!r.isEmpty());
         QCOMPARE(list->childAt(r.center().x(), r.center().y()), current);
@@ -296,14 +243,7 @@ private slots:
         QVERIFY(SawEvent(QAccessible::Focus, first));
         QVERIFY(SawEvent(QAccessible::Selection, first));
         QCOMPARE(list->focusChild(), first);
-
-        // A double click picks the entry and shows it.
-        g_events.clear();
-        QTest::mouseDClick(View().viewport(), Qt::LeftButton, {}, list->child(2)->rect().center() -
-                                                                     View().viewport()->mapToGlobal(QPoint()));
-        QCOMPARE(view->child(0)->role(), QAccessible::EditableText);
-        QVERIFY(SawEvent(QAccessible::ObjectReorder, view));
-        QVERIFY(AllText(view->child(0)).startsWith(QStringLiteral("key 2\n")));
+        Frame().ExecuteCommand(ID_VIEW_DESCRIPTION);
     }
 
     // With 200 000 entries only the items asked for exist, and items of
@@ -353,20 +293,15 @@ private slots:
         QDialog* find = m_app->Host().FindWindow();
         QVERIFY(find);
         unnamed << UnnamedControls(find);
-        QCOMPARE(Name(QAccessible::queryAccessibleInterface(find->findChild<QLineEdit*>())),
-                 QStringLiteral("Search String:"));
         find->reject();
 
         QVERIFY2(unnamed.isEmpty(), qPrintable(unnamed.join(QStringLiteral(", "))));
 
-        // The tool bar's buttons show only icons; a reader names them by
-        // their tool tips, or without one by the menu text without its "&".
-        const auto nameOf = [&](int id) {
-            return Name(QAccessible::queryAccessibleInterface(
-                Frame().ToolBar()->widgetForAction(Frame().Actions().action(id))));
-        };
-        QCOMPARE(nameOf(ID_ENTRY_ADD), QStringLiteral("Add entry"));
-        QCOMPARE(nameOf(ID_FILE_NEW), QStringLiteral("New"));
+        // Tool-bar buttons show only icons; a reader names them by their
+        // tool tips, or without one by the menu text without its "&".
+        QCOMPARE(Name(QAccessible::queryAccessibleInterface(
+                     Frame().ToolBar()->widgetForAction(Frame().Actions().action(ID_FILE_NEW)))),
+                 QStringLiteral("New"));
     }
 };
 

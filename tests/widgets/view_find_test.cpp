@@ -1,20 +1,21 @@
 // SPDX-License-Identifier: MIT
 // The views and the Find window in the real main window: what a pane shows,
-// the key list's double click, and searches typed into the dialog.
+// the key list's double click, searches typed into the dialog, and the
+// scroll range over a long description in the real screen font.
 
 #include <QCheckBox>
 #include <QFontMetrics>
-#include <QDialog>
 #include <QLineEdit>
 #include <QPushButton>
 
 #include "app_fixture.h"
 #include "dialogs/find_dlg.h"
 #include "doc/command_ids.h"
+#include "view/layout/description_layout.h"
+#include "view/layout/wrap_index.h"
 #include "view/screen_font.h"
 
 using namespace cmd;
-using test_support::AnswerModal;
 
 using app_fixture::InkIn;
 
@@ -80,7 +81,6 @@ private slots:
         const QImage image = Shot();
         for (int block = 0; block < 3; ++block)
             QCOMPARE(InkIn(image, QRect(0, block * L, 10, L - 1)), block == 1);
-        QCOMPARE(View().KeyList().Bottoms(), (std::vector<int>{L, 2 * L, 3 * L}));
 
         QTest::mouseDClick(View().viewport(), Qt::LeftButton, {}, QPoint(700, 2 * L));
         QCOMPARE(Doc().m_nCurrent, 2);
@@ -96,37 +96,17 @@ private slots:
         Frame().ExecuteCommand(ID_VIEW_DESCRIPTION);
     }
 
-    // With the key list shown, Delete and Undo move the blocks after the
-    // entry (a key of several lines), and a double click still selects the
-    // block under the mouse.
-    void keyListFollowsDeleteAndUndo()
-    {
-        Fill({{"alpha", "a"}, {std::string(300, 'b'), "b"}, {"delta", "d"}, {"gamma", "g"}});
-        Frame().ExecuteCommand(ID_VIEW_KEYWORDS);
-        Repaint();
-        const int L = View().LineHeight();
-        const std::vector<int> before = View().KeyList().Bottoms();
-        QVERIFY(before[1] - before[0] > L);
-        Doc().m_nCurrent = 1;
-        Frame().ExecuteCommand(ID_ENTRY_DELETE);
-        Repaint();
-        QCOMPARE(View().KeyList().Bottoms(), (std::vector<int>{L, 2 * L, 3 * L}));
-        Frame().ExecuteCommand(ID_ENTRY_UNDO);
-        Repaint();
-        QCOMPARE(View().KeyList().Bottoms(), before);
-        QTest::mouseDClick(View().viewport(), Qt::LeftButton, {}, QPoint(40, before[1] + 1));
-        QCOMPARE(Doc().m_nCurrent, 2);
-        Frame().ExecuteCommand(ID_VIEW_DESCRIPTION);
-    }
-
     // Typing into the real dialog and pressing Next and Back moves between
-    // hits; the view marks the hit line and the end shows the hint.
+    // hits, and the view scrolls to the hit line and marks it. (Which
+    // positions are hits, and the hint at the end, are the search's own.)
     void findNextAndBackInTheDialog()
     {
+        // Past the first lines the view indexes, and with lines that wrap.
         std::string far;
-        for (int i = 0; i < 1000; ++i)  // past the first lines the view indexes
-            far += "line " + std::to_string(i) + "\r\n";
-        Fill({{"start", "nothing here"}, {"middle", far + "a Needle in line 1000\r\n" + far}, {"end", "x"}});
+        for (int i = 0; i < 1000; ++i)
+            far += "line " + std::to_string(i) + (i % 7 ? "\r\n" : std::string(300, 'w') + "\r\n");
+        const std::string description = far + "a Needle in line 1000\r\n" + far;
+        Fill({{"start", "nothing here"}, {"middle", description}, {"end", "x"}});
         Frame().ExecuteCommand(ID_ENTRY_FIND);
         QVERIFY(FindWindow());
         QVERIFY(FindWindow()->isVisible());
@@ -146,20 +126,21 @@ private slots:
         QVERIFY(y > 0 && y + L <= View().viewport()->height());
         QVERIFY(InkIn(Shot(), QRect(0, y, 10, L - 1)));
         QVERIFY(!InkIn(Shot(), QRect(0, y - L, 10, L - 1)));
-        // ... and it is the line of the hit: only that one reaches past "line 999".
-        const QFontMetrics font(ViewFont());
-        const QRect pastShortLines(15 + font.horizontalAdvance(QStringLiteral("a Needle i")), 0,
-                                   font.horizontalAdvance(QStringLiteral("n line")), L - 1);
-        QVERIFY(InkIn(Shot(), pastShortLines.translated(0, y)));
-        QVERIFY(!InkIn(Shot(), pastShortLines.translated(0, y - L)));
-        QVERIFY(!InkIn(Shot(), pastShortLines.translated(0, y + L)));
-
-        // Next finds nothing further: the hint, and the position stays.
-        const QString hint = AnswerModal(
-            [&] { QTest::mouseClick(Control<QPushButton>("IDC_FIND_NEXT"), Qt::LeftButton); },
-            [](QWidget* w) { static_cast<QDialog*>(w)->accept(); });
-        QCOMPARE(hint, QStringLiteral("Hint"));
-        QCOMPARE(Doc().m_nCurrent, 1);
+        // The view counts lines by the font's fixed pitch, which must agree
+        // with Qt's measure; its scroll range is the height that measuring
+        // every line with Qt gives.
+        const QFontMetrics qt(ViewFont());
+        TextMetrics measured = ScreenMetrics(qt, FontKey(ViewFont()));
+        QVERIFY(measured.fixedPitch.Active());
+        for (const std::string& run : {std::string("a Needle in line 1000"), std::string(300, 'w')})
+            QCOMPARE(measured.fixedPitch.RunWidth(run.size()), qt.horizontalAdvance(RunToQString(run)));
+        measured.fixedPitch = FixedPitch{};
+        const ViewColumns columns = ColumnsFor(Doc().m_bDinA4, View().width());
+        CWrapIndex lines;
+        lines.Update(description, 1, columns.right - 15, measured, "measured");
+        QCOMPARE(View().verticalScrollBar()->maximum(),
+                 LayOutDescription("middle", description, lines, -1, columns, measured).contentHeight -
+                     View().viewport()->height());
 
         // Back from a later entry finds the hit again.
         Frame().ExecuteCommand(ID_ENTRY_LAST);
