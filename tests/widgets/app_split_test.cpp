@@ -42,21 +42,13 @@ std::string LongDescription(int n, int hitLine = -1, int width = 106)
 void DragHandle(QSplitter* splitter, int i, int pos)
 {
     QSplitterHandle* handle = splitter->handle(i);
-    const QPoint grip(handle->width() / 2, handle->height() / 2);
-    const QPoint target = splitter->orientation() == Qt::Vertical
-                              ? QPoint(grip.x(), pos)
-                              : QPoint(pos, grip.y());
-    const QPoint globalGrip = handle->mapToGlobal(grip);
-    const QPoint globalTarget = splitter->mapToGlobal(target);
-    QMouseEvent press(QEvent::MouseButtonPress, QPointF(grip), QPointF(globalGrip), Qt::LeftButton,
-                      Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(handle, &press);
-    QMouseEvent move(QEvent::MouseMove, QPointF(handle->mapFromGlobal(globalTarget)),
-                     QPointF(globalTarget), Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(handle, &move);
-    QMouseEvent release(QEvent::MouseButtonRelease, QPointF(handle->mapFromGlobal(globalTarget)),
-                        QPointF(globalTarget), Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
-    QApplication::sendEvent(handle, &release);
+    const QPoint grip = handle->rect().center();
+    const QPoint target = handle->mapFrom(splitter, splitter->orientation() == Qt::Vertical
+                                                        ? QPoint(handle->mapTo(splitter, grip).x(), pos)
+                                                        : QPoint(pos, handle->mapTo(splitter, grip).y()));
+    QTest::mousePress(handle, Qt::LeftButton, {}, grip);
+    QTest::mouseMove(handle, target);
+    QTest::mouseRelease(handle, Qt::LeftButton, {}, target);
     Settle();
 }
 
