@@ -7,6 +7,7 @@
 #include <chrono>
 #include <csignal>
 #include <cstdlib>
+#include <functional>
 #include <optional>
 #include <string>
 #include <thread>
@@ -34,8 +35,9 @@ inline pid_t StartChild(const std::vector<std::string>& argv, const std::string&
 
 // The exit status once the child has ended within timeoutMs, else nothing;
 // wait runs between the looks (the widget tests keep their events going).
-template <typename Wait>
-std::optional<int> ChildStatus(pid_t pid, int timeoutMs, Wait wait)
+inline std::optional<int> ChildStatus(pid_t pid, int timeoutMs, const std::function<void()>& wait = [] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+})
 {
     const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
     int status = 0;
@@ -44,11 +46,6 @@ std::optional<int> ChildStatus(pid_t pid, int timeoutMs, Wait wait)
         wait();
     }
     return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-}
-
-inline std::optional<int> ChildStatus(pid_t pid, int timeoutMs)
-{
-    return ChildStatus(pid, timeoutMs, [] { std::this_thread::sleep_for(std::chrono::milliseconds(20)); });
 }
 
 // Ends a child still running (one that opened a window of its own).

@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: MIT
-// What needs no window: the recent-file list as the
-// profile keeps it, and the shortened paths of the File menu.
-#include <QSettings>
-#include <QTemporaryDir>
+// What needs no window: the recent-file list and the shortened paths of the
+// File menu.
 #include <QTest>
 
 #include "app/recent_file_list.h"
@@ -12,33 +10,20 @@ class StartUpTest final : public QObject {
 
 private slots:
     // Newest first, at most four, one entry for two spellings of a file;
-    // what is written is read back, and entries beyond the list are removed
-    // from the profile. The menu numbers the files, keeps an ampersand in a
-    // name literal and shortens long paths.
-    void recentFilesInTheProfile()
+    // removing beyond the list does nothing. The menu numbers the files,
+    // keeps an ampersand in a name literal and shortens long paths.
+    void recentFiles()
     {
-        QTemporaryDir dir;
-        QSettings profile(dir.filePath(QStringLiteral("profile.ini")), QSettings::IniFormat);
         CRecentFileList list(4);
         for (const char* name : {"/d/a.ovr", "/d/b.ovr", "/d/c.ovr", "/d/e.ovr", "/d/f.ovr"})
             list.Add(QString::fromLatin1(name));
         QCOMPARE(list.Paths(), (QStringList{"/d/f.ovr", "/d/e.ovr", "/d/c.ovr", "/d/b.ovr"}));
         list.Add(QStringLiteral("/d/x/../c.ovr"));
-        QCOMPARE(list.Paths(), (QStringList{"/d/c.ovr", "/d/f.ovr", "/d/e.ovr", "/d/b.ovr"}));
-        list.WriteList(profile);
-        QCOMPARE(profile.value(QStringLiteral("Recent File List/File1")).toString(),
-                 QStringLiteral("/d/c.ovr"));
-
         list.Remove(1);
-        list.Remove(7);  // out of range: nothing
-        list.WriteList(profile);
-        QVERIFY(!profile.contains(QStringLiteral("Recent File List/File4")));
-        CRecentFileList read(4);
-        read.ReadList(profile);
-        QCOMPARE(read.Paths(), (QStringList{"/d/c.ovr", "/d/e.ovr", "/d/b.ovr"}));
-
-        read.Add(QStringLiteral("/home/user/documents/projects/2026/R&D notes.ovr"));
-        QCOMPARE(read.MenuTexts().mid(0, 2),
+        list.Remove(7);
+        QCOMPARE(list.Paths(), (QStringList{"/d/c.ovr", "/d/e.ovr", "/d/b.ovr"}));
+        list.Add(QStringLiteral("/home/user/documents/projects/2026/R&D notes.ovr"));
+        QCOMPARE(list.MenuTexts().mid(0, 2),
                  (QStringList{"&1 /.../2026/R&&D notes.ovr", "&2 /d/c.ovr"}));
     }
 

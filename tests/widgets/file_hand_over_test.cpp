@@ -1,0 +1,138 @@
+// SPDX-License-Identifier: MIT
+// How a file's name reaches the program. A name that is not valid UTF-8
+// reaches the file system with its exact bytes, beside a file whose name Qt
+// would decode to the same text: from the command line, on Save, from the
+// recent-file list, dropped on the window and handed over by a later start
+// (the real `ovrin`), which also returns at once while a modal dialog shows.
+#include <QDropEvent>
+#include <QMessageBox>
+#include <QMimeData>
+#include <QPushButton>
+#include <QScopeGuard>
+#include <QSettings>
+#include <QTemporaryDir>
+
+#include <fstream>
+#include <iterator>
+
+#include "../common/child_program.h"
+#include "app/file_commands.h"
+#include "app/path_text.h"
+#include "app_fixture.h"
+#include "doc/command_ids.h"
+#include "frame/profile.h"
+
+using namespace app_fixture;
+
+namespace {
+
+std::string Bytes(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
+
+bool Shows(COvrinApp& app, const char* keyWords)
+{
+    const COvrinDoc& doc = app.Document();
+    return QTest::qWaitFor([&] { return doc.m_nCount > 0 && doc.m_arrKeyWords[0] == keyWords; }, 5000);
+}
+
+}  // namespace
+
+class FileHandOverTest final : public QObject {
+    Q_OBJECT
+
+private slots:
+    void pathsKeepTheirBytes()
+    {
+        QTemporaryDir dir;
+        const std::string invalid = dir.path().toStdString() + "/x\xff.ovr";
+        const std::string lookalike = dir.path().toStdString() + "/x\xef\xbf\xbd.ovr";
+        // QTemporaryDir cannot remove a name it cannot decode.
+        const auto removeInvalid = qScopeGuard([&] { unlink(invalid.c_str()); });
+        QVERIFY(WriteEntries(invalid, {{"bytes", ""}}).ok);
+        QVERIFY(WriteEntries(lookalike, {{"lookalike", ""}}).ok);
+
+        COvrinApp app;
+        bool started = false;
+        const QString message = test_support::AnswerModal(
+            [&] {
+                std::string program = "ovrin-window", file = invalid;
+                char* argv[] = {program.data(), file.data(), nullptr};
+                started = app.InitInstance(2, argv);
+            },
+            test_support::CloseDialog);
+        QVERIFY2(started, qPrintable(message));
+        QVERIFY(Shows(app, "bytes"));
+        QCOMPARE(app.MainFrame()->windowTitle(), QString::fromUtf8("x\xef\xbf\xbd.ovr - Ovrin"));
+
+        app.Document().m_arrKeyWords.Set(0, "saved");
+        app.Document().SetModifiedFlag(true);
+        QVERIFY(app.Files().OnFileSave());
+        QVERIFY(Bytes(invalid).find("saved") != std::string::npos);
+        QVERIFY(Bytes(lookalike).find("saved") == std::string::npos);
+
+        // The profile file gives back the bytes (read from a copy: this
+        // process keeps what it wrote in memory).
+        QVERIFY(app.Files().OpenDocumentFile(DecodePath(lookalike)));
+        const QString copy = dir.filePath(QStringLiteral("profile.conf"));
+        QVERIFY(QFile::copy(CProfile().fileName(), copy));
+        QSettings nextStart(copy, QSettings::IniFormat);
+        CRecentFileList stored(4);
+        stored.ReadList(nextStart);
+        QCOMPARE(EncodePath(stored.Paths().value(1)), invalid);
+        QVERIFY(app.Files().OnOpenRecentFile(1));
+        QVERIFY(Shows(app, "saved"));
+
+        QVERIFY(app.Files().OpenDocumentFile(DecodePath(lookalike)));
+        QMimeData dropped;
+        dropped.setUrls({QUrl(QStringLiteral("file://") +
+                              QString::fromLatin1(QByteArray::fromStdString(invalid).toPercentEncoding("/")))});
+        QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &dropped, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(app.MainFrame(), &enter);
+        QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &dropped, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(app.MainFrame(), &drop);
+        QVERIFY(Shows(app, "saved"));
+    }
+
+    // A later start while the running program shows a modal dialog (the
+    // Edit dialog, "Save changes?") is taken at once and ends; the file
+    // opens when the dialog ends.
+    void laterStartDuringADialogReturnsAtOnce()
+    {
+        if (OvrinBinary().empty())
+            QSKIP("OVRIN_BINARY is not set");
+        RunningApp app(std::vector<Entry>{{"alpha", "one"}});
+        QVERIFY(app.Started());
+        const std::string other = app.TempPath("x").toStdString() + "\xff.ovr";
+        const auto removeOther = qScopeGuard([&] { unlink(other.c_str()); });
+        QVERIFY(WriteEntries(other, {{"bytes", ""}}).ok);
+        const struct {
+            int command;
+            bool modified;
+            QMessageBox::StandardButton button;  // NoButton: closed as Esc would
+        } cases[] = {{cmd::ID_ENTRY_ADD, false, QMessageBox::NoButton}, {cmd::ID_FILE_NEW, true, QMessageBox::No}};
+        for (const auto& c : cases) {
+            app.App().Files().OpenDocumentFile(app.Path());
+            app.Doc().SetModifiedFlag(c.modified);
+            const QString shown = test_support::AnswerModal(
+                [&] { app.Frame().ExecuteCommand(c.command); }, [&](QWidget* dialog) {
+                    const pid_t later = StartChild({OvrinBinary(), other});
+                    const std::optional<int> status = ChildStatus(later, 3000, [] { QTest::qWait(20); });
+                    EndChild(later);
+                    QCOMPARE(status, std::optional<int>(0));
+                    QCOMPARE(app.Frame().windowTitle(), QStringLiteral("notes.ovr - Ovrin"));
+                    if (auto* box = qobject_cast<QMessageBox*>(dialog); box && c.button)
+                        box->button(c.button)->click();
+                    else
+                        test_support::CloseDialog(dialog);
+                });
+            QVERIFY(!shown.isEmpty());
+            QVERIFY(Shows(app.App(), "bytes"));
+        }
+    }
+};
+
+OVRIN_WIDGET_TEST_MAIN(FileHandOverTest)
+#include "file_hand_over_test.moc"
