@@ -39,7 +39,8 @@ std::string RandomText(std::mt19937& rng, std::size_t length)
 // from 1 and reads descriptions only when asked, wherever the option stands;
 // a match may span the line break of a description. Characters
 // Windows-1252 lacks cannot occur in a document: no hit, no crash; broken
-// UTF-8 and a missing FILE are usage errors.
+// UTF-8, a missing FILE or search text and a stray argument are usage
+// errors that print nothing.
 TEST(CliTools, FindMatchesLikeTheFindDialog)
 {
     TempFolder dir;
@@ -62,9 +63,13 @@ TEST(CliTools, FindMatchesLikeTheFindDialog)
         {{"--find", "\xC3", path}, 2, ""},
         {{"--find", "\xC0\x80", path}, 2, ""},  // overlong NUL
         {{"--find", "Apfel"}, 2, ""},
+        {{"--find"}, 2, ""},
+        {{"--find", "", path}, 2, ""},
+        {{"--list"}, 2, ""},
+        {{"--export", path, path}, 2, ""},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.args[1]);
+        SCOPED_TRACE(c.args.back());
         const ToolRun run = RunTool(c.args);
         EXPECT_EQ(run.code, c.code);
         EXPECT_EQ(run.out, c.out);

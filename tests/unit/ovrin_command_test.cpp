@@ -77,22 +77,6 @@ TEST_F(OvrinCommand, HelpAndVersionNeedNoWindowLibraries)
     EXPECT_TRUE(run.err.empty());
 }
 
-// A mistyped option must never open a window or be taken for a file: one
-// line naming it, then the usage, all on standard error, and exit 2.
-TEST_F(OvrinCommand, UnknownOptionsAndStrayArgumentsAreRefused)
-{
-    for (const char* args : {"--lst notes.ovr", "notes.ovr -x", "a.ovr b.ovr", "a.ovr --list", "--list",
-                             "--find", "--find '' a.ovr", "--export a.ovr a.ovr"}) {
-        SCOPED_TRACE(args);
-        const Result run = Ovrin(args);
-        EXPECT_EQ(run.code, 2);
-        EXPECT_TRUE(run.out.empty());
-        EXPECT_EQ(run.err.rfind("ovrin: ", 0), 0u) << run.err;
-        EXPECT_NE(run.err.find("\nusage: ovrin "), std::string::npos) << run.err;
-    }
-    EXPECT_NE(Ovrin("--lst x").err.find("unknown option \"--lst\"\n"), std::string::npos);
-}
-
 // Everything that is not a mode goes to the window program exactly as
 // typed; a stand-in beside a copy of the program records what it got.
 TEST_F(OvrinCommand, HandsWindowCommandLinesOverUnchanged)
