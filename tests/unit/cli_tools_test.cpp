@@ -4,8 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdio>
-#include <cstring>
 #include <random>
 
 #include "fs_test_support.h"
@@ -74,27 +72,6 @@ TEST(CliTools, FindMatchesLikeTheFindDialog)
         EXPECT_EQ(run.code, c.code);
         EXPECT_EQ(run.out, c.out);
     }
-}
-
-// Key words come out in file order and converted to UTF-8; output larger
-// than the tools' write buffer comes out whole and in order.
-TEST(CliTools, LargeOutputIsWhole)
-{
-    TempFolder dir;
-    std::vector<Entry> entries;
-    std::string expected;
-    for (int i = 0; i < 30000; ++i) {
-        char key[64];
-        std::snprintf(key, sizeof key, "entry %05d with a key line of some length \xE9", i);
-        entries.push_back({key, "d", "1.1.2000"});
-        expected += std::string(key, std::strlen(key) - 1) + "\xC3\xA9\n";
-    }
-    const std::string path = dir / "large.ovr";
-    ASSERT_TRUE(WriteEntries(path, entries).ok);
-    ToolRun list = RunTool({"--list", path});
-    EXPECT_EQ(list.code, 0);
-    EXPECT_GT(list.out.size(), std::size_t{1} << 20);
-    EXPECT_TRUE(list.out == expected);
 }
 
 // The tools walk a file without building a table; an old-version file and
