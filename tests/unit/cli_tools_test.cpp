@@ -74,25 +74,6 @@ TEST(CliTools, FindMatchesLikeTheFindDialog)
     }
 }
 
-// The tools walk a file without building a table; an old-version file and
-// the UTF-16 string form read as they do into the document.
-TEST(CliTools, WalkReadsOldVersionAndUtf16Texts)
-{
-    TempFolder dir;
-    const std::string path = dir / "old.ovr";
-    WriteBytes(path, std::string("\x00\x00\x0A\x01\x08" "010a0000" "\x01\x00\x00\x00"
-                                 "\xFF\xFE\xFF\x02" "\xAC\x20" "b\x00" "\x02" "xy", 28));
-    std::vector<std::string> seen;
-    const FileResult result = ReadDocumentEntries(
-        path, [&](int i, std::string_view k, std::string_view d, std::string_view t) {
-            seen.push_back(std::to_string(i) + "|" + std::string(k) + "|" + std::string(d) + "|" +
-                           std::string(t));
-        });
-    EXPECT_TRUE(result.ok) << result.message;
-    EXPECT_EQ(seen, (std::vector<std::string>{"0|\x80" "b|xy|"}));
-    EXPECT_EQ(RunTool({"--list", path}).out, "\xE2\x82\xAC" "b\n");
-}
-
 // Export and import give back the document byte for byte, for documents of
 // every byte value, blank edges, CR LF, empty and long texts (a long one
 // takes the file's 32-bit length form), equal key words kept in their order.
