@@ -4,8 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdio>
-#include <cstring>
 #include <random>
 
 #include "fs_test_support.h"
@@ -39,7 +37,8 @@ std::string RandomText(std::mt19937& rng, std::size_t length)
 // from 1 and reads descriptions only when asked, wherever the option stands;
 // a match may span the line break of a description. Characters
 // Windows-1252 lacks cannot occur in a document: no hit, no crash; broken
-// UTF-8 and a missing FILE are usage errors.
+// UTF-8, a missing FILE or search text and a stray argument are usage
+// errors that print nothing.
 TEST(CliTools, FindMatchesLikeTheFindDialog)
 {
     TempFolder dir;
@@ -62,53 +61,17 @@ TEST(CliTools, FindMatchesLikeTheFindDialog)
         {{"--find", "\xC3", path}, 2, ""},
         {{"--find", "\xC0\x80", path}, 2, ""},  // overlong NUL
         {{"--find", "Apfel"}, 2, ""},
+        {{"--find"}, 2, ""},
+        {{"--find", "", path}, 2, ""},
+        {{"--list"}, 2, ""},
+        {{"--export", path, path}, 2, ""},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.args[1]);
+        SCOPED_TRACE(c.args.back());
         const ToolRun run = RunTool(c.args);
         EXPECT_EQ(run.code, c.code);
         EXPECT_EQ(run.out, c.out);
     }
-}
-
-// Key words come out in file order and converted to UTF-8; output larger
-// than the tools' write buffer comes out whole and in order.
-TEST(CliTools, LargeOutputIsWhole)
-{
-    TempFolder dir;
-    std::vector<Entry> entries;
-    std::string expected;
-    for (int i = 0; i < 30000; ++i) {
-        char key[64];
-        std::snprintf(key, sizeof key, "entry %05d with a key line of some length \xE9", i);
-        entries.push_back({key, "d", "1.1.2000"});
-        expected += std::string(key, std::strlen(key) - 1) + "\xC3\xA9\n";
-    }
-    const std::string path = dir / "large.ovr";
-    ASSERT_TRUE(WriteEntries(path, entries).ok);
-    ToolRun list = RunTool({"--list", path});
-    EXPECT_EQ(list.code, 0);
-    EXPECT_GT(list.out.size(), std::size_t{1} << 20);
-    EXPECT_TRUE(list.out == expected);
-}
-
-// The tools walk a file without building a table; an old-version file and
-// the UTF-16 string form read as they do into the document.
-TEST(CliTools, WalkReadsOldVersionAndUtf16Texts)
-{
-    TempFolder dir;
-    const std::string path = dir / "old.ovr";
-    WriteBytes(path, std::string("\x00\x00\x0A\x01\x08" "010a0000" "\x01\x00\x00\x00"
-                                 "\xFF\xFE\xFF\x02" "\xAC\x20" "b\x00" "\x02" "xy", 28));
-    std::vector<std::string> seen;
-    const FileResult result = ReadDocumentEntries(
-        path, [&](int i, std::string_view k, std::string_view d, std::string_view t) {
-            seen.push_back(std::to_string(i) + "|" + std::string(k) + "|" + std::string(d) + "|" +
-                           std::string(t));
-        });
-    EXPECT_TRUE(result.ok) << result.message;
-    EXPECT_EQ(seen, (std::vector<std::string>{"0|\x80" "b|xy|"}));
-    EXPECT_EQ(RunTool({"--list", path}).out, "\xE2\x82\xAC" "b\n");
 }
 
 // Export and import give back the document byte for byte, for documents of

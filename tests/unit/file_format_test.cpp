@@ -6,6 +6,7 @@
 #include "doc/entry_stream.h"
 #include "../common/test_documents.h"
 #include "fake_host.h"
+#include "fs_test_support.h"
 
 namespace {
 
@@ -84,16 +85,27 @@ TEST_F(FileFormatTest, RoundTripKeepsFileOrderAndBytes)
     EXPECT_TRUE(otherHost.hints.empty());
 }
 
-// The old version gets the reading day as every entry's date.
+// The old version gets the reading day as every entry's date; the tools'
+// walk of the same file, which builds no table, reads no dates at all.
 TEST_F(FileFormatTest, ReadsOldVersionWithTodaysDate)
 {
     host.today = {5, 3, 1998};
-    Load(doc, std::string("\x00\x00\x0A\x01\x08" "010a0000" "\x02\x00\x00\x00"
-                          "\x01" "b" "\x02" "xy" "\x01" "a" "\x00", 25));
+    const std::string old("\x00\x00\x0A\x01\x08" "010a0000" "\x02\x00\x00\x00"
+                          "\x01" "b" "\x02" "xy" "\x01" "a" "\x00", 25);
+    Load(doc, old);
     EXPECT_EQ(doc.m_arrKeyWords, (std::vector<std::string>{"b", "a"}));
     EXPECT_EQ(doc.m_arrDates, (std::vector<std::string>{"5.3.1998", "5.3.1998"}));
     EXPECT_EQ(doc.m_nCurrent, 0);
     EXPECT_EQ(Store(doc).substr(0, 13), kEmptyB.substr(0, 13));
+
+    fs_test::TempFolder dir;
+    fs_test::WriteBytes(dir / "old.ovr", old);
+    std::vector<std::string> walked;
+    const auto visit = [&](int, std::string_view k, std::string_view d, std::string_view t) {
+        walked.push_back(std::string(k) + "|" + std::string(d) + "|" + std::string(t));
+    };
+    EXPECT_TRUE(ReadDocumentEntries(dir / "old.ovr", visit).ok);
+    EXPECT_EQ(walked, (std::vector<std::string>{"b|xy|", "a||"}));
 }
 
 // Unrecognised versions are refused with a hint and leave the document's

@@ -3,10 +3,6 @@
 // exhaust memory.
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <cstdlib>
-
-#include <fcntl.h>
 #include <sys/resource.h>
 
 #include "doc/document_file.h"
@@ -19,38 +15,19 @@ using namespace fs_test;
 
 namespace {
 
-std::string SavedDocument(const std::string& path, int count)
-{
-    std::vector<Entry> entries;
-    for (int i = 0; i < count; ++i)
-        entries.push_back({"entry " + std::to_string(100000 + i), "", "1.1.2000"});
-    EXPECT_TRUE(WriteEntries(path, entries).ok);
-    return ReadBytes(path);
-}
-
-// Runs the command-line tool; its exit status, or 128 + the signal that
-// killed it.
-int RunTool(const std::string& args)
-{
-    const char* binary = std::getenv("OVRIN_BINARY");
-    if (!binary)
-        return -1;
-    const int status = std::system((std::string(binary) + " " + args + " >/dev/null 2>&1").c_str());
-    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-}
-
 // --- Files that change while they are read ----------------------------------
 
 // Guards against the walk of the command-line tools reading through a
 // mapping of the file, where a file cut short under it kills the tool with
-// SIGBUS: the walk reads what the file held when it was read. And against
-// the tools dying of a signal when the file is cut and rewritten while they
-// run: each run ends with a status of its own (0, 1 or 2), never a signal.
-TEST(ReadingSurvivesChanges, FileCutOrRewrittenWhileItIsRead)
+// SIGBUS: the walk reads what the file held when it was read.
+TEST(ReadingSurvivesChanges, FileCutWhileItIsRead)
 {
     TempFolder dir;
     const std::string f = dir / "f.ovr";
-    SavedDocument(f, 3000);
+    std::vector<Entry> entries;
+    for (int i = 0; i < 3000; ++i)
+        entries.push_back({"entry " + std::to_string(100000 + i), "", "1.1.2000"});
+    ASSERT_TRUE(WriteEntries(f, entries).ok);
     int seen = 0;
     bool inOrder = true;
     const FileResult r = ReadDocumentEntries(f, [&](int i, std::string_view k, auto, auto) {
@@ -62,29 +39,6 @@ TEST(ReadingSurvivesChanges, FileCutOrRewrittenWhileItIsRead)
     EXPECT_TRUE(r.ok) << r.message;
     EXPECT_EQ(seen, 3000);
     EXPECT_TRUE(inOrder);
-
-    if (!std::getenv("OVRIN_BINARY"))
-        GTEST_SKIP() << "OVRIN_BINARY names the program";
-    const std::string bytes = SavedDocument(f, 60000);
-    const pid_t changer = ::fork();
-    ASSERT_GE(changer, 0);
-    if (changer == 0) {
-        const int fd = ::open(f.c_str(), O_WRONLY);
-        for (unsigned i = 0;; ++i) {
-            ::ftruncate(fd, static_cast<off_t>(i * 7919 % bytes.size()));
-            ::pwrite(fd, bytes.data(), bytes.size(), 0);
-        }
-    }
-    for (int run = 0; run < 8; ++run) {
-        const int list = RunTool("--list " + f);
-        const int exported = RunTool("--export " + f);
-        EXPECT_TRUE(list == 0 || list == 2) << "--list ended with " << list;
-        // A read that races the rewrite may see a page not yet filled in:
-        // NUL bytes inside a text, which --export names and ends with 1.
-        EXPECT_TRUE(exported >= 0 && exported <= 2) << "--export ended with " << exported;
-    }
-    ::kill(changer, SIGKILL);
-    ::waitpid(changer, nullptr, 0);
 }
 
 // --- Memory -----------------------------------------------------------------

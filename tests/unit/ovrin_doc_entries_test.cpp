@@ -24,23 +24,6 @@ protected:
     }
 };
 
-// Keys compare as unsigned bytes: no case folding, accented letters last; a
-// new entry with an existing key lands behind all of its equals.
-TEST_F(EntriesTest, AddKeepsByteOrderBehindEqualKeys)
-{
-    Add("apple", "first");
-    Add("Zebra");
-    EXPECT_EQ(doc.m_nCurrent, 0);
-    Add("\xE4pfel");  // äpfel, byte E4
-    Add("10");
-    Add("apple", "second");
-    EXPECT_EQ(doc.m_nCurrent, 3);
-    EXPECT_EQ(doc.m_arrKeyWords, (Keys{"10", "Zebra", "apple", "apple", "\xE4pfel"}));
-    EXPECT_EQ(doc.m_arrDescriptions[2], "first");
-    EXPECT_LT(CompareKeyWords("app", "apple"), 0);
-    EXPECT_TRUE(ArraysConsistent(doc));
-}
-
 // Only the edited entry moves: down it stops in front of equal keys, in a
 // table read out of order it goes to the first key it is smaller than, and
 // an unchanged key stays. Every edit restamps the date, even an unchanged

@@ -18,21 +18,6 @@ std::uint64_t LiveBytes(const std::vector<std::string>& texts)
     return n;
 }
 
-// Move shifts exactly the texts between, in both directions, and the bytes
-// of a moved text stay where they are.
-TEST(StringArray, MoveShiftsOnlyTheRangeBetween)
-{
-    CStringArray a{"a", "b", "c", "d", "e"};
-    const char* d = a[3].data();
-    a.Move(3, 1);
-    EXPECT_EQ(a, (std::vector<std::string>{"a", "d", "b", "c", "e"}));
-    EXPECT_EQ(a[1].data(), d);
-    a.Move(0, 4);
-    EXPECT_EQ(a, (std::vector<std::string>{"d", "b", "c", "e", "a"}));
-    a.Move(2, 2);
-    EXPECT_EQ(a, (std::vector<std::string>{"d", "b", "c", "e", "a"}));
-}
-
 // Texts taken from the array itself are copied before anything moves, also
 // when the change reclaims the blocks; empty texts view real memory.
 TEST(StringArray, TextsOfTheArrayItselfAndEmptyTexts)
