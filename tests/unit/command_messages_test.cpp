@@ -34,7 +34,6 @@ TEST(CommandMessages, ReadFailuresTakeOneLine)
     TempFolder dir;
     WriteBytes(dir / "notes.rec", "KeyWords: a\n\nDescription: x\n");
     for (const auto& [args, reason] : std::vector<std::pair<std::vector<std::string>, std::string>>{
-             {{"--list", dir / "nope.ovr"}, "No such file or directory"},
              {{"--export", dir / "notes.rec"}, "not an Ovrin document: a text is longer than the rest of the file"},
              {{"--find", "a", dir.Path().string()}, "not a regular file (a pipe, a device or a folder)"}})
         EXPECT_EQ(RunTool(args), std::make_pair(2, "ovrin: cannot read \"" + args.back() + "\": " + reason + "\n"));
