@@ -51,9 +51,7 @@ TEST(ChangedFile, WritingOverAnotherVersionIsAsked)
                 host.editAnswers.push_back({true, "mine", "mine"});
                 doc.OnEntryAdd();
             };
-            // File times come in ticks of a few milliseconds; the other
-            // program comes later, as it would.
-            ::usleep(20000);
+            ::usleep(20000);  // file times come in ticks of milliseconds
             const std::string before = other.removes ? std::string() : ReadBytes(theirs);
             other.act(path, theirs);
             add();

@@ -44,8 +44,7 @@ std::vector<Named> Converters()
     return all;
 }
 
-// Converts `text` up to its first line feed; checks where the converter
-// stopped and what it wrote.
+// Checks where the converter stopped (the first line feed) and what it wrote.
 void ExpectConverts(const Named& c, const std::string& text)
 {
     std::string out(3 * text.size() + 8, '\0');

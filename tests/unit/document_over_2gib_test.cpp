@@ -15,9 +15,7 @@ namespace {
 std::string Le32(std::uint32_t n) { return {char(n), char(n >> 8), char(n >> 16), char(n >> 24)}; }
 
 // Guards against a reader refusing what the writer wrote: a description of
-// 2 GiB (a hole of a sparse file, its length past the largest signed 32-bit
-// number), then an entry that begins past 2 GiB. The window opens files
-// through the same checks as the tools' reader used here.
+// 2 GiB (a sparse hole), then an entry that begins past 2 GiB.
 TEST(DocumentOver2GiB, IsReadBack)
 {
 #if defined(__SANITIZE_ADDRESS__)  // GCC's sign of -fsanitize=address

@@ -1,7 +1,5 @@
 // SPDX-License-Identifier: MIT
-// `ovrin --import` as a process: what it reads (standard input, pipes,
-// devices, endless streams) and where it writes (through links, beside what
-// a killed import left); and the window without a display.
+// `ovrin --import` as a process: what it reads and where it writes.
 #include <gtest/gtest.h>
 
 #include "fs_test_support.h"
@@ -18,8 +16,7 @@ protected:
         WriteBytes(m_dir / "in.rec", "KeyWords: k\n");
     }
 
-    // Runs the shell command `line` in the temporary folder, "$OVRIN" being
-    // the program (given 20 s); its exit status and standard error.
+    // Exit status and standard error of shell `line`, "$OVRIN" the program.
     std::pair<int, std::string> Run(const std::string& line)
     {
         const int status = std::system(("cd '" + m_dir.Path().string() + "' && export OVRIN=\"timeout 20 " +
@@ -36,8 +33,8 @@ protected:
 }  // namespace
 
 // Standard input and pipes are read; a device is refused before it is read,
-// a stream at its first bad byte even if it never ends, a closed standard
-// input as such. Nothing is written then, nor for a NEWFILE "" or "-".
+// an endless stream at its first bad byte, a closed standard input as such.
+// Nothing is written then, nor for a NEWFILE "-".
 TEST_F(ImportCommand, ReadsStandardInputAndPipesAndRefusesDevices)
 {
     ASSERT_EQ(Run("$OVRIN --import - a.ovr < in.rec").first, 0);
@@ -48,10 +45,7 @@ TEST_F(ImportCommand, ReadsStandardInputAndPipesAndRefusesDevices)
     for (const auto& [line, message] : std::vector<std::pair<std::string, std::string>>{
              {"$OVRIN --import /dev/zero x.ovr", "cannot read \"/dev/zero\": it is a device or a socket, not a file or a pipe"},
              {"$OVRIN --import - x.ovr < /dev/zero", "standard input: line 1: not a record set: it holds a NUL byte"},
-             {"{ printf 'KeyWords: a\\n+ \\377'; tr '\\0' a < /dev/zero; } | $OVRIN --import - x.ovr",
-              "standard input: record 1 (line 1), field KeyWords (line 2): the text is not valid UTF-8"},
              {"$OVRIN --import - x.ovr <&-", "cannot read \"standard input\": Bad file descriptor"},
-             {"$OVRIN --import in.rec ''", "NEWFILE is empty: name the new document"},
              {"$OVRIN --import in.rec .ovrin-import-Abcd1234",
               "cannot write \".ovrin-import-Abcd1234\": names of this pattern are kept for the temporaries of --import"},
              {"$OVRIN --import in.rec -", "NEWFILE must be a file, not standard output (./- names a file \"-\")"}}) {

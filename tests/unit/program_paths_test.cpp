@@ -21,11 +21,9 @@ std::string Program(const TempFolder& dir, const std::string& relative, bool exe
     return path.string();
 }
 
-// In the build folder the two programs lie side by side; installed, the
-// window program lives in libexec and its package has registered it. Each
-// finds the other by the relative path of the install. A window program
-// whose front end cannot run names itself, so the desktop entry still
-// starts something that works.
+// Built, the two programs lie side by side; installed, the window program
+// lives in libexec. A window program whose front end cannot run names
+// itself, so the desktop entry still starts something that works.
 TEST(ProgramPaths, EachFindsTheOtherBuiltAndInstalled)
 {
     TempFolder dir;

@@ -21,7 +21,6 @@ std::vector<Entry> TableOf(const COvrinDoc& doc)
     return out;
 }
 
-// A document opened from a real file, its recorder wired as the window's is.
 struct Recorded {
     TempFolder dir;
     FakeHost host;
@@ -51,7 +50,6 @@ struct Recorded {
     }
 };
 
-// The table and position a record gives over a fresh read of its base.
 std::pair<std::vector<Entry>, int> Replayed(std::string_view record)
 {
     FakeHost host;
@@ -98,8 +96,7 @@ TEST(RecoveryRecord, ReplaysEveryChangeAndDropsWhatIsTornOrDamaged)
     std::string damaged = whole;
     damaged[records[3].size() - 2] ^= 0x40;  // in the date of the rewritten entry
     EXPECT_EQ(Replayed(damaged).first, tables[3]);
-    // Over a table it does not fit, it stops at the first change that does
-    // not: over two entries, the second (an insertion at 4).
+    // Over a table it does not fit, it stops at the first change that does not.
     FillTable(r.doc, {"x", "y"});
     EXPECT_EQ(ReplayRecord(whole, r.doc), 1);
 }
@@ -136,7 +133,6 @@ TEST(RecoveryRecord, LivesFromTheFirstChangeUntilSavedOrDiscarded)
     r.Add("f");
     ASSERT_EQ(r.Records().size(), 1u);
     EXPECT_EQ(Replayed(r.Records()[0]).first, TableOf(r.doc));
-    EXPECT_EQ(r.doc.m_nCount, 6);
 
     // A program that ends leaves its record to one other program.
     r.recorder.reset();
@@ -144,6 +140,4 @@ TEST(RecoveryRecord, LivesFromTheFirstChangeUntilSavedOrDiscarded)
     ASSERT_EQ(taken.size(), 1u);
     EXPECT_TRUE(CRecordFile::TakeAbandoned(r.state).empty());
     EXPECT_EQ(taken[0]->Contents(), r.Records()[0]);
-    taken[0]->Remove();
-    EXPECT_TRUE(r.Records().empty());
 }
