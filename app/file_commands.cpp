@@ -24,6 +24,23 @@ const QString kDefaultSuffix = QStringLiteral("ovr");
 
 QString Shown(const QString& path) { return ShownPath(QDir::toNativeSeparators(path)); }
 
+// The file picked in a file dialog, by its real bytes; empty, after saying
+// so, where two names in its folder look alike in the dialog.
+QString PickedFile(const QFileDialog& dialog, QWidget* owner)
+{
+    const QString picked = dialog.selectedFiles().constFirst();
+    const QString path = PickedPath(picked);
+    if (path.isEmpty()) {
+        CMessageBox box(QMessageBox::Warning, kCaption,
+                        QStringLiteral("Two files in the folder of %1 look alike here. Name the file "
+                                       "on the command line, or rename one of them.")
+                            .arg(Shown(picked)),
+                        QMessageBox::Ok, owner);
+        box.exec();
+    }
+    return path;
+}
+
 }  // namespace
 
 CFileCommands::CFileCommands(COvrinDoc& doc, CRecentFileList& recentFiles, QObject* parent)
@@ -133,7 +150,8 @@ bool CFileCommands::OnFileOpen()
     SetUpFileDialog(dialog, QFileDialog::AcceptOpen, QFileDialog::ExistingFile);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return false;
-    return OpenDocumentFile(dialog.selectedFiles().constFirst());
+    const QString path = PickedFile(dialog, Owner());
+    return !path.isEmpty() && OpenDocumentFile(path);
 }
 
 bool CFileCommands::OpenDocumentFile(const QString& path)
@@ -217,7 +235,9 @@ bool CFileCommands::DoSave(const QString& current, bool askForName)
         dialog.selectFile(proposal);
         if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
             return false;
-        path = dialog.selectedFiles().constFirst();
+        path = PickedFile(dialog, Owner());
+        if (path.isEmpty())
+            return false;
     }
     const QString full = AbsolutePath(path);
     const FileResult result = SaveDocumentFile(m_doc, EncodePath(full));

@@ -4,9 +4,11 @@
 #include <climits>
 #include <memory>
 
+#include <dirent.h>
 #include <unistd.h>
 
 #include <QDir>
+#include <QFile>
 
 namespace {
 
@@ -100,4 +102,26 @@ QString AbsolutePath(const QString& path)
     if (!cwd)
         return QDir::cleanPath(QDir::currentPath() + QLatin1Char('/') + path);
     return QDir::cleanPath(DecodePath(cwd.get()) + QLatin1Char('/') + path);
+}
+
+QString PickedPath(const QString& picked)
+{
+    if (!picked.contains(QChar::ReplacementCharacter))
+        return picked;
+    const qsizetype slash = picked.lastIndexOf(QLatin1Char('/'));
+    const QString folder = picked.left(slash + 1);
+    const QString name = picked.mid(slash + 1);
+    const std::unique_ptr<DIR, decltype(&closedir)> dir(
+        opendir(folder.isEmpty() ? "." : EncodePath(folder).c_str()), &closedir);
+    if (!dir)
+        return picked;
+    QStringList lookAlikes;
+    while (const dirent* entry = readdir(dir.get())) {
+        // As the dialog decoded it.
+        if (QFile::decodeName(entry->d_name) == name)
+            lookAlikes << folder + DecodePath(entry->d_name);
+    }
+    if (lookAlikes.size() > 1)
+        return QString();
+    return lookAlikes.isEmpty() ? picked : lookAlikes.constFirst();
 }

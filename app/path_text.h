@@ -23,3 +23,8 @@ QString ShownPath(const QString& path);
 // An absolute, cleaned form of path (made absolute against the current
 // folder, read as bytes).
 QString AbsolutePath(const QString& path);
+// The file a person picked in a file dialog. The dialog shows a name that
+// is not UTF-8 with U+FFFD and gives it back so, which could name another
+// file; the pick is therefore matched with the folder's real names. Empty
+// when two names there look alike, so that the pick cannot be told apart.
+QString PickedPath(const QString& picked);
