@@ -146,10 +146,6 @@ TEST_F(ViewDrawingTest, HitScrollsIntoViewAndSettles)
     const std::string lineThere = "line " + std::to_string((description.top - 6 * L) / L) + "\r\n";
     EXPECT_EQ(doc.m_arrDescriptions[1].substr(description.from, lineThere.size()), lineThere);
 
-    // The user scrolls away: the next drawing brings the hit back.
-    scrollY = 0;
-    EXPECT_GT(RepaintUntilQuiet(400), 0);
-
     const int low = 3 * L;
     ASSERT_LT(low - 3 * (low / 4), L);
     scrollY = 0;
@@ -206,13 +202,6 @@ TEST(DescriptionLayout, FramesAndHitLine)
     ASSERT_TRUE(d.hitTop.has_value());
     EXPECT_EQ(*d.hitTop, 96 + 3 * 16);
     EXPECT_FALSE(LayOutDescription("k", text, lines, -1, c, Fixed()).hitTop.has_value());
-}
-
-// A hit near the end scrolls no further than the last full window (the
-// two-step scroll from far away is checked with the drawing).
-TEST(DescriptionLayout, HitNearTheEndScrollsToTheLastWindow)
-{
-    EXPECT_EQ(HitScrollTarget(0, 400, 16, 5900, 6000), 6000 - 400);
 }
 
 // Bottoms h, 2h, 3h; a wrapped block grows by whole lines; half-open hits;
