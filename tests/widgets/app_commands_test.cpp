@@ -112,14 +112,12 @@ private slots:
         QCOMPARE(QString::fromStdString(app.Doc().GetPathName()), other);
     }
 
-    // Enter presses the button that has the focus; in the search field and
-    // on the check box it presses Next.
+    // Enter presses the button that has the focus; on the check box, Next.
     void enterInTheFindWindow_data()
     {
         QTest::addColumn<QString>("focus");
         QTest::addColumn<QString>("pressed");
         QTest::newRow("Back") << "IDC_FIND_BACK" << "IDC_FIND_BACK";
-        QTest::newRow("search field") << "IDC_SEARCH_STRING" << "IDC_FIND_NEXT";
         QTest::newRow("check box") << "IDC_IN_DESCRIPTIONS" << "IDC_FIND_NEXT";
     }
     void enterInTheFindWindow()

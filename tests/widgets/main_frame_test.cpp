@@ -121,7 +121,7 @@ private slots:
     }
 
     // Save's button follows the modified flag; a checked command's button
-    // stays pressed when clicked again.
+    // shows its state and stays pressed when clicked again.
     void modifiedAndCheckedStates()
     {
         Fill(3, 0);
