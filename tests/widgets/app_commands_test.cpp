@@ -1,12 +1,10 @@
 // SPDX-License-Identifier: MIT
 // The whole program started on a document: tool bar, lock indicators,
-// dropping a file, Enter in the Find window.
-#include <QDialog>
+// dropping a file.
 #include <QDropEvent>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QMimeData>
-#include <QPushButton>
 #include <QToolBar>
 #include <QToolButton>
 #include <QUrl>
@@ -110,38 +108,6 @@ private slots:
         AnswerModal([] { Settle(100); },
                     [&](QWidget* w) { qobject_cast<QMessageBox*>(w)->button(QMessageBox::No)->click(); });
         QCOMPARE(QString::fromStdString(app.Doc().GetPathName()), other);
-    }
-
-    // Enter presses the button that has the focus; on the check box, Next.
-    void enterInTheFindWindow_data()
-    {
-        QTest::addColumn<QString>("focus");
-        QTest::addColumn<QString>("pressed");
-        QTest::newRow("Back") << "IDC_FIND_BACK" << "IDC_FIND_BACK";
-        QTest::newRow("check box") << "IDC_IN_DESCRIPTIONS" << "IDC_FIND_NEXT";
-    }
-    void enterInTheFindWindow()
-    {
-        QFETCH(QString, focus);
-        QFETCH(QString, pressed);
-        RunningApp app(ThreeEntries());
-        QVERIFY(app.Started());
-        app.Frame().ExecuteCommand(ID_ENTRY_FIND);
-        QPointer<CFindDlg> find = app.App().Host().FindWindow();
-        QVERIFY(find);
-        QVERIFY(QTest::qWaitForWindowActive(find));
-        find->findChild<QLineEdit*>(QStringLiteral("IDC_SEARCH_STRING"))->setText(QStringLiteral("zzz"));
-        QStringList clicked;
-        for (QPushButton* b : find->findChildren<QPushButton*>())
-            connect(b, &QPushButton::clicked, this, [&clicked, b] { clicked << b->objectName(); });
-
-        QWidget* target = find->findChild<QWidget*>(focus);
-        QVERIFY(target);
-        QApplication::setActiveWindow(find);
-        target->setFocus(Qt::TabFocusReason);
-        AnswerModal([&] { QTest::keyClick(target, Qt::Key_Return); }, CloseDialog);
-        QCOMPARE(clicked, QStringList{pressed});
-        find->reject();
     }
 };
 

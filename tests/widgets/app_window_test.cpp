@@ -3,6 +3,7 @@
 #include <future>
 
 #include <QAbstractButton>
+#include <QAction>
 #include <QFileDialog>
 #include <QFileSystemModel>
 #include <QLineEdit>
@@ -13,9 +14,11 @@
 #include "dialogs/long_text_field.h"
 #include "app/file_commands.h"
 #include "app/open_channel.h"
+#include "app/recent_file_list.h"
 #include "app_fixture.h"
 #include "doc/command_ids.h"
 #include "frame/profile.h"
+#include "res/command_actions.h"
 
 using namespace cmd;
 using test_support::AnswerModal;
@@ -64,17 +67,6 @@ void AddEntry(COvrinDoc& doc, const std::string& keyWords)
     doc.m_nCount = static_cast<int>(doc.m_arrKeyWords.size());
     doc.m_nCurrent = doc.m_nCount - 1;
     doc.SetModifiedFlag(true);
-}
-
-std::vector<std::string> KeyWordsIn(const QString& path)
-{
-    std::vector<std::string> keys;
-    const FileResult r = ReadDocumentEntries(
-        path.toStdString(),
-        [&](int, std::string_view k, std::string_view, std::string_view) { keys.emplace_back(k); });
-    if (!r.ok)
-        keys.push_back("<" + r.message + ">");
-    return keys;
 }
 
 // A later start asking the running program to open path; it blocks.
@@ -144,7 +136,8 @@ private slots:
     }
 
     // Open and Save As move the title and the recent files; a recent file
-    // that has gone is reported and leaves the list, the document kept.
+    // that has gone is reported and leaves the list, the document kept; a
+    // damaged file leaves the window on an empty untitled document.
     void filesThroughTheWindow()
     {
         const QString gone = Path("gone.ovr");
@@ -166,6 +159,50 @@ private slots:
         QCOMPARE(Title(), QStringLiteral("saved as.ovr - Ovrin"));
         Command(ID_FILE_MRU_FILE1 + 1, [](QWidget*) {});
         QCOMPARE(Title(), QStringLiteral("alpha.ovr - Ovrin"));
+
+        QFile damaged(Path("damaged.ovr"));
+        QVERIFY(damaged.open(QIODevice::WriteOnly));
+        damaged.write(QByteArray("\x00\x00\x0B\x01\x08" "010b0000" "\x05\x00\x00\x00" "\x03" "ab", 19));
+        damaged.close();
+        const QString said =
+            AnswerModal([&] { m_app->Files().OpenDocumentFile(damaged.fileName()); }, CloseDialog);
+        QVERIFY(!said.isEmpty());
+        QCOMPARE(Doc().m_nCount, 0);
+        QCOMPARE(Title(), QStringLiteral("Untitled - Ovrin"));
+    }
+
+    // The File menu shows one enabled item per recent file; with none the
+    // first item stands grayed as "Recent File".
+    void recentFileItems()
+    {
+        QVERIFY(Start({}));
+        const auto shown = [&] {
+            QStringList texts;
+            for (int i = 0; i < kRecentFileCount; ++i)
+                if (QAction* a = Frame().Actions().action(ID_FILE_MRU_FILE1 + i); a->isVisible())
+                    texts << a->text();
+            return texts;
+        };
+        const QStringList four{"&1 a", "&2 b", "&3 c", "&4 d"};
+        for (qsizetype n = 0; n <= four.size(); ++n) {
+            Frame().SetRecentFileTexts(four.mid(0, n));
+            QCOMPARE(shown(), n == 0 ? QStringList{"Recent File"} : four.mid(0, n));
+        }
+
+        CRecentFileList& recent = m_app->RecentFiles();
+        while (!recent.Paths().isEmpty())
+            recent.Remove(0);
+        const auto enabled = [&] {
+            Frame().RefreshCommandStates();
+            QList<bool> states;
+            for (int i = 0; i < kRecentFileCount; ++i)
+                states << Frame().Actions().action(ID_FILE_MRU_FILE1 + i)->isEnabled();
+            return states;
+        };
+        QCOMPARE(enabled(), (QList<bool>{false, false, false, false}));
+        for (const char* name : {"/d.ovr", "/c.ovr", "/b.ovr", "/a.ovr"})
+            recent.Add(QString::fromLatin1(name));
+        QCOMPARE(enabled(), (QList<bool>{true, true, true, true}));
     }
 
     // A start file that cannot be read is reported; no window, exit code 1.
@@ -219,14 +256,17 @@ private slots:
         AddThroughDialog(QStringLiteral("first"));
         Command(ID_FILE_SAVE, Choose(u));
         AddThroughDialog(QStringLiteral("second"));
-        QCOMPARE(KeyWordsIn(u), (std::vector<std::string>{"first", "second"}));
+        QVERIFY(m_app->Files().OpenDocumentFile(u));
+        QCOMPARE(Doc().m_nCount, 2);
 
         Command(ID_FILE_SAVE_AS, Choose(f));
         Command(ID_FILE_OPEN, Choose(f));
         Command(ID_FILE_SAVE_AS, Choose(g));
         AddThroughDialog(QStringLiteral("third"));
-        QCOMPARE(KeyWordsIn(g), (std::vector<std::string>{"first", "second", "third"}));
-        QCOMPARE(KeyWordsIn(f), (std::vector<std::string>{"first", "second"}));
+        QVERIFY(m_app->Files().OpenDocumentFile(f));
+        QCOMPARE(Doc().m_nCount, 2);
+        QVERIFY(m_app->Files().OpenDocumentFile(g));
+        QCOMPARE(Doc().m_nCount, 3);
         Frame().ExecuteCommand(ID_OPTIONS_SAVE_IMMEDIATE);
     }
 
