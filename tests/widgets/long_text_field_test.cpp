@@ -57,7 +57,7 @@ private slots:
 
     // Among millions of characters and lines Ctrl+End reaches the very end
     // and Up and Down keep the column; a one-line field keeps a line break
-    // as a character of its one line.
+    // as a character of its one line; Shift+Insert pastes what Ctrl+C copied.
     void keysLandWhereTyped()
     {
         LongTextField field(LongTextField::Lines::Many);
@@ -78,6 +78,12 @@ private slots:
         QCOMPARE(field.cursorPosition(), 4'999'999);
 
         LongTextField line(LongTextField::Lines::One);
+        line.setText(QStringLiteral("pq"));
+        line.selectAll();
+        QTest::keyClick(&line, Qt::Key_C, Qt::ControlModifier);
+        QTest::keyClick(&line, Qt::Key_End);
+        QTest::keyClick(&line, Qt::Key_Insert, Qt::ShiftModifier);
+        QCOMPARE(line.text(), QStringLiteral("pqpq"));
         line.setText(QStringLiteral("a\nb"));
         QTest::keyClick(&line, Qt::Key_End);
         line.insert(QStringLiteral("c\r\nd"));

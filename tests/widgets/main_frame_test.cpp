@@ -4,12 +4,10 @@
 #include <tuple>
 
 #include <QAction>
-#include <QLineEdit>
 #include <QMenu>
 #include <QToolBar>
 #include <QToolButton>
 
-#include "dialogs/long_text_field.h"
 #include "app_fixture.h"
 #include "doc/command_ids.h"
 #include "res/command_actions.h"
@@ -92,7 +90,7 @@ private slots:
     }
 
     // The clipboard keys have no command in the main window and are eaten
-    // there, while a dialog's edit field keeps them.
+    // there.
     void clipboardKeysDoNothingInMainWindow()
     {
         Fill(3, 1);
@@ -103,21 +101,6 @@ private slots:
         for (const auto& [key, mods] : keys)
             QCOMPARE(DialogOfKey(key, mods), QString());
         QCOMPARE(Doc().m_nCurrent, 1);
-        QString pasted;
-        AnswerModal([&] { QTest::keyClick(Focus(), 'a'); },
-                    [&](QWidget* dialog) {
-                        if (auto* field = dialog->findChild<LongTextField*>(QStringLiteral("keyWords"))) {
-                            field->setFocus();
-                            field->setText(QStringLiteral("pq"));
-                            field->selectAll();
-                            QTest::keyClick(field, Qt::Key_C, Qt::ControlModifier);
-                            field->setCursorPosition(2);
-                            QTest::keyClick(field, Qt::Key_Insert, Qt::ShiftModifier);
-                            pasted = field->text();
-                        }
-                        test_support::CloseDialog(dialog);
-                    });
-        QCOMPARE(pasted, QStringLiteral("pqpq"));
     }
 
     // Save's button follows the modified flag; a checked command's button
