@@ -54,7 +54,6 @@ TEST_F(CommandsTest, DeleteMovesBackAndMarksModified)
     for (int id : {cmd::ID_ENTRY_EDIT, cmd::ID_ENTRY_DELETE, cmd::ID_ENTRY_FIND})
         EXPECT_FALSE(Enabled(doc, id)) << id;
     EXPECT_TRUE(Enabled(doc, cmd::ID_ENTRY_UNDO));
-    // A forced Delete on the empty table changes nothing.
     const int undoCount = doc.m_nUndoCount;
     doc.OnEntryDelete();
     EXPECT_EQ(doc.m_nUndoCount, undoCount);
@@ -116,7 +115,6 @@ TEST_F(CommandsTest, WalkingRulesAndForcedCalls)
         for (int id : walks)
             EXPECT_FALSE(Enabled(doc, id)) << table.size() << " entries, " << id;
     }
-    // Their states in a longer table are checked on the real tool bar.
     FillTable(doc, {"a", "b", "c"});
     const std::pair<int, int> moves[] = {{ID_ENTRY_NEXT, 1}, {ID_ENTRY_LAST, 2}, {ID_ENTRY_BACK, 1}, {ID_ENTRY_FIRST, 0}};
     for (auto [id, landsOn] : moves) {
@@ -147,25 +145,6 @@ TEST_F(CommandsTest, WalkingRulesAndForcedCalls)
     doc.OnEntryUndo();
     EXPECT_EQ(host.hints, (Keys{"empty Undo buffer", "empty Undo buffer"}));
     EXPECT_EQ(host.updates, 1);
-}
-
-// The two format items: the active one checked and disabled, and each
-// reached from the other.
-TEST_F(CommandsTest, FormatStates)
-{
-    using namespace cmd;
-    for (int step = 0; step < 3; ++step) {
-        const bool dinA4 = step == 1;
-        if (step > 0)
-            doc.OnCommand(dinA4 ? ID_FORMAT_DINA4 : ID_FORMAT_VARIABLE);
-        EXPECT_EQ(doc.m_bDinA4, dinA4);
-        const CCmdUI active = StateOf(doc, dinA4 ? ID_FORMAT_DINA4 : ID_FORMAT_VARIABLE);
-        const CCmdUI other = StateOf(doc, dinA4 ? ID_FORMAT_VARIABLE : ID_FORMAT_DINA4);
-        EXPECT_EQ(active.m_nCheck, 1);
-        EXPECT_FALSE(active.m_bEnabled);
-        EXPECT_EQ(other.m_nCheck, 0);
-        EXPECT_TRUE(other.m_bEnabled);
-    }
 }
 
 // Find opens a fresh dialog state, but only brings an open one forward (the
