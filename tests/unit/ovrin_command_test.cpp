@@ -58,8 +58,7 @@ protected:
 }  // namespace
 
 // The modes need no display and no window library: run with DISPLAY unset
-// and the dynamic loader reporting every library it opens. (What --help
-// prints is checked in process.)
+// and the dynamic loader reporting every library it opens.
 TEST_F(OvrinCommand, ModesNeedNoWindowLibraries)
 {
     const Result run = Ovrin("--version", "> out 2> err", "LD_DEBUG=libs LD_DEBUG_OUTPUT=" + Quote(At("ld")) + " ");
@@ -103,8 +102,6 @@ TEST_F(OvrinCommand, FailedWritesGiveExitTwo)
     };
     const std::vector<Case> cases = {
         {"--export big.ovr", "> /dev/full 2> err", "", "No space left on device"},
-        {"--list big.ovr", "> /dev/full 2> err", "", "No space left on device"},
-        {"--find key big.ovr", "> /dev/full 2> err", "", "No space left on device"},
         {"--version", "> /dev/full 2> err", "", "No space left on device"},
         {"--export big.ovr", "> limited 2> err", "ulimit -f 8 && ", "File too large"},
         {"--list big.ovr", ">&- 2> err", "", "it is closed"},

@@ -47,7 +47,6 @@ TEST(StringArray, AgreesWithAVectorOfStringsAndReclaimsItsBlocks)
     CStringArray a;
     auto text = [&] {
         const unsigned r = rng() % 100;
-        // Now and then texts that fill a block, or that need one of their own.
         const std::size_t n = r == 0   ? 200000 + rng() % 300000
                               : r == 1 ? 4000 + rng() % 60000
                               : r < 10 ? 0
