@@ -123,7 +123,6 @@ TEST(CliTools, OddTextsStayVisibleAndAreNamed)
     const std::string cr = "\xE2\x90\x8D", lf = "\xE2\x90\x8A";
     EXPECT_EQ(RunTool({"--list", dir / "breaks.ovr"}).out,
               "one" + cr + lf + "two\nlone" + cr + "cr\nlone" + lf + "lf\nplain\n");
-    EXPECT_EQ(RunTool({"--find", "lone", dir / "breaks.ovr"}).out, "2\tlone" + cr + "cr\n3\tlone" + lf + "lf\n");
 
     ASSERT_TRUE(WriteEntries(dir / "odd.ovr", {{"a", "fine\r\ntext", ""},
                                                {"b", "ends in\\\r\nbackslash", ""},
@@ -161,7 +160,6 @@ TEST(CliTools, ImportRefusalsWriteNothing)
          "bad.rec: record 2 (line 3), field KeyWords (line 3): the character \"\xD0\x96\" (U+0416) "
          "cannot be stored in an Ovrin document.\n"},
         {{dir / "missing.rec", dir / "new.ovr"}, "missing.rec\": No such file or directory\n"},
-        {{dir / "good.rec", dir / "no/such/folder.ovr"}, ""},
         {{dir / "good.rec"}, ""},
     };
     if (::geteuid() != 0) cases.push_back({{dir / "good.rec", dir / "locked/new.ovr"}, "Permission denied"});

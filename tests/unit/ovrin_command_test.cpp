@@ -71,25 +71,6 @@ TEST_F(OvrinCommand, ModesNeedNoWindowLibraries)
     EXPECT_EQ(loaded.find("libQt"), std::string::npos);
 }
 
-// Everything that is not a mode goes to the window program exactly as
-// typed; a stand-in beside a copy of the program records what it got.
-TEST_F(OvrinCommand, HandsWindowCommandLinesOverUnchanged)
-{
-    fs::copy_file(m_binary, At("ovrin"));
-    WriteBytes(At("ovrin-window"), "#!/bin/sh\nfor a in \"$0\" \"$@\"; do printf '[%s]' \"$a\"; done\n");
-    fs::permissions(At("ovrin-window"), fs::perms::owner_all);
-    m_binary = At("ovrin");
-    EXPECT_EQ(Ovrin("").out, "[" + At("ovrin-window") + "]");
-    const Result run = Ovrin("/PT 'my notes.ovr' 'Printer 1' '' port");
-    EXPECT_EQ(run.code, 0) << run.err;
-    EXPECT_EQ(run.out, "[" + At("ovrin-window") + "][/PT][my notes.ovr][Printer 1][][port]");
-
-    fs::remove(At("ovrin-window"));
-    const Result missing = Ovrin("notes.ovr");
-    EXPECT_EQ(missing.code, 2);
-    EXPECT_NE(missing.err.find("cannot start the window program"), std::string::npos) << missing.err;
-}
-
 // A failed write of the output is an error, never a silent exit 0: a full
 // device, a file size limit, a closed standard output.
 TEST_F(OvrinCommand, FailedWritesGiveExitTwo)
