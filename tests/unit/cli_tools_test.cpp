@@ -1,6 +1,5 @@
 // SPDX-License-Identifier: MIT
-// The command-line tools run in process: what --list and --find print, what
-// --export and --import give back or refuse, and large output.
+// The command-line tools run in process.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -33,12 +32,8 @@ std::string RandomText(std::mt19937& rng, std::size_t length)
     return text;
 }
 
-// The search folds case on both sides (accented capitals too), numbers hits
-// from 1 and reads descriptions only when asked, wherever the option stands;
-// a match may span the line break of a description. Characters
-// Windows-1252 lacks cannot occur in a document: no hit, no crash; broken
-// UTF-8, a missing FILE or search text and a stray argument are usage
-// errors that print nothing.
+// --find folds case, reads descriptions only when asked, spans line breaks;
+// bad UTF-8 and bad command lines are usage errors that print nothing.
 TEST(CliTools, FindMatchesLikeTheFindDialog)
 {
     TempFolder dir;
@@ -72,10 +67,8 @@ TEST(CliTools, FindMatchesLikeTheFindDialog)
     }
 }
 
-// Export and import give back the document byte for byte, for documents of
-// every byte value, blank edges, CR LF, empty and long texts (a long one
-// takes the file's 32-bit length form), equal key words kept in their order.
-// A set out of key-word order comes back sorted by byte value.
+// Export then import gives the document back byte for byte; an import out
+// of order comes back sorted by byte value.
 TEST(CliTools, ExportThenImportGivesTheSameDocument)
 {
     TempFolder dir;
@@ -111,10 +104,8 @@ TEST(CliTools, ExportThenImportGivesTheSameDocument)
     EXPECT_EQ(keys, (std::vector<std::string>{"Z", "a", "b1", "b2", "\xE4"}));
 }
 
-// A line break inside key words (a file from elsewhere) keeps one line per
-// entry in --list and --find, shown as the signs for CR and LF; --export
-// names every entry recutils cannot give back exactly, whatever the reason,
-// writes all of them, and exits 1, also for a single one.
+// Line breaks in key words stay on one line; --export names every entry
+// recutils cannot give back and exits 1, also for one.
 TEST(CliTools, OddTextsStayVisibleAndAreNamed)
 {
     TempFolder dir;

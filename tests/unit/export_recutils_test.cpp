@@ -26,9 +26,8 @@ std::string Export(const std::string& path, std::size_t runBytes, unsigned lanes
 
 }  // namespace
 
-// A file cut into many small runs, converted on several threads, comes out
-// exactly as in one run, in order, with the entries whose line ends in a
-// backslash (recutils would join it with the next) named in order too.
+// Many small runs on several threads give what one run gives, in order,
+// inexact entries included.
 TEST(ExportRecutils, RunsOnThreadsMatchOneRun)
 {
     std::vector<Entry> entries;

@@ -150,9 +150,7 @@ TEST_F(FileFormatTest, DamagedFilesThrowAndLeaveTheTable)
     EXPECT_EQ(other.m_nCount, 1);
 }
 
-// Views read in place from memory; the UTF-16 form is converted (into the
-// spill string for a view), what the code page lacks becoming ?, and a
-// length past the end still throws.
+// Views read in place; the UTF-16 form is converted; a long length throws.
 TEST(ArchiveStrings, ViewsAndTheUtf16Form)
 {
     const std::string bytes("\x03" "abc" "\xFF\xFE\xFF\x04" "\xAC\x20" "a\x00" "\xFC\x00" "\x3A\x04"

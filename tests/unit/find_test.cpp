@@ -109,9 +109,8 @@ protected:
     }
 };
 
-// Document order is each entry's key words, then its description from the
-// front; Back walks the same order in reverse. Every walk here guards one
-// rule of where a search starts, goes on and stops.
+// Document order is key words, then description; each walk guards one rule
+// of where a search starts, goes on and stops.
 TEST_F(FindTest, WalksInDocumentOrder)
 {
     using enum Op;
@@ -182,9 +181,7 @@ TEST_F(FindTest, FirstAndTheEmptyString)
     ExpectHit(1, 0, 2);
 }
 
-// The fast scans against the plain rule, on random texts and needles: fold
-// both, then the first (from a start) and the last occurrence by brute force.
-// Both the AVX2 scans (where the processor has them) and the SSE2 ones.
+// The fast scans (AVX2 and SSE2) against folding everything, on random texts.
 class FoldedNeedleTest : public ::testing::TestWithParam<bool> {
 protected:
     void TearDown() override { AllowAvx2FindScans(true); }

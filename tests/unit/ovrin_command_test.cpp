@@ -1,6 +1,5 @@
 // SPDX-License-Identifier: MIT
-// The shipped `ovrin` command as a user runs it: a real process in a shell,
-// on the real file system, with no display.
+// The shipped `ovrin` command run as a real process with no display.
 #include <gtest/gtest.h>
 
 #include "fs_test_support.h"

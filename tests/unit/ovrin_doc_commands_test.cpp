@@ -27,9 +27,7 @@ protected:
     COvrinDoc doc{host};
 };
 
-// Delete makes the entry before current (or the follower at 0), always
-// marks the document modified - deleting the last entry too, so the deletion
-// can be saved - and forgets the printed entry.
+// Delete moves to the entry before and marks the change, also for the last entry.
 TEST_F(CommandsTest, DeleteMovesBackAndMarksModified)
 {
     for (int current : {0, 1, 2}) {
@@ -59,9 +57,7 @@ TEST_F(CommandsTest, DeleteMovesBackAndMarksModified)
     EXPECT_EQ(doc.m_nUndoCount, undoCount);
 }
 
-// Undo gives back the entry as it was stored, its date too, and is disabled
-// once its stack is empty. (Where undone entries land, last in first out,
-// is checked by the random key-order model.)
+// Undo gives back the stored entry, date included, then disables itself.
 TEST_F(CommandsTest, UndoRestoresTheStoredEntry)
 {
     FillTable(doc, {"a", "b"});
@@ -101,9 +97,8 @@ TEST_F(CommandsTest, UndoIntoEmptyTableAndNewDocument)
     EXPECT_TRUE(ArraysConsistent(doc));
 }
 
-// The walking commands are enabled only where they can move; forced calls
-// past the ends (and a forced Undo with nothing to undo) show the right hint
-// and keep the position, and only OK on the hint redraws.
+// Walking is enabled only where it moves; forced calls past the ends hint
+// and keep the position.
 TEST_F(CommandsTest, WalkingRulesAndForcedCalls)
 {
     using namespace cmd;

@@ -21,10 +21,8 @@ protected:
     }
 };
 
-// Only the edited entry moves: down it stops in front of equal keys, in a
-// table read out of order it goes to the first key it is smaller than, and
-// an unchanged key stays. Every edit restamps the date, even an unchanged
-// one, and marks the change.
+// Only the edited entry moves, in front of equal keys, also in an unordered
+// table; every edit restamps the date and marks the change.
 TEST_F(EntriesTest, EditMovesOnlyTheEditedEntry)
 {
     struct Case {
@@ -55,9 +53,7 @@ TEST_F(EntriesTest, EditMovesOnlyTheEditedEntry)
     }
 }
 
-// Add offers the prompts, stores them unchanged and stamps today's date;
-// Cancel of Add or Edit leaves everything as it was: no stamp, no flag, no
-// redraw.
+// Add stores the prompts and today's date; Cancel changes nothing.
 TEST_F(EntriesTest, AddWithPromptsAndCancel)
 {
     doc.m_nPrintEntry = 4;

@@ -1,7 +1,5 @@
 // SPDX-License-Identifier: MIT
-// Saving on the real file system: the bytes land in the file the path names,
-// links, modes and owners survive, read-only files are never replaced, and a
-// failure or a crash leaves the old or the new content.
+// Saving on the real file system.
 #include <gtest/gtest.h>
 
 #include <csignal>
@@ -21,13 +19,8 @@ using namespace fs_test;
 
 namespace {
 
-// Saves one after another onto paths prepared for them: the bytes land in
-// the file the path finally names (through a chain of relative links, to a
-// link's target that does not exist yet), every link stays a link, a
-// hard-linked file keeps its inode so its other names see the new content,
-// and what may not be replaced (a read-only file even for root, also
-// through a link, a folder, a link loop) is refused with a reason and left
-// alone.
+// The bytes land where the path's links lead, links and hard links stay, and
+// what may not be replaced is refused with a reason and left alone.
 TEST(SafeSave, BytesLandWhereThePathLeadsOrAreRefused)
 {
     TempFolder dir;
@@ -71,9 +64,7 @@ TEST(SafeSave, BytesLandWhereThePathLeadsOrAreRefused)
                                                      "one.ovr", "real", "ro.ovr", "to-ro.ovr", "two.ovr"}));
 }
 
-// The document keeps the name the user chose, not a link's target; a
-// refused save names the file and the reason and leaves the document's name
-// and its unsaved state.
+// The document keeps the name the user chose; a refused save keeps it modified.
 TEST(SafeSave, DocumentKeepsItsNameAndItsChangesWhenRefused)
 {
     TempFolder dir;
@@ -158,10 +149,8 @@ TEST(SaveRespectsWriteAccess, WritableFileInReadOnlyFolderIsSavedInPlace)
     EXPECT_EQ(fs::hard_link_count(f), 1u);
 }
 
-// Guards against a full disk (here a file-size limit) leaving a cut file or
-// a temporary file behind, whether the file is replaced, written in place
-// after a copy beside it (hard links), or written in place in a folder that
-// may not be written (as a user without root rights).
+// A full disk (a file-size limit) keeps the old content and leaves no
+// temporary file, on each of the three ways of writing.
 TEST(SaveSurvivesFailures, FullDiskKeepsTheOldContent)
 {
     TempFolder dir;
@@ -197,9 +186,8 @@ TEST(SaveSurvivesFailures, FullDiskKeepsTheOldContent)
     EXPECT_EQ(dir.Names(), (std::vector<std::string>{"closed", "f.ovr", "linked.ovr", "other-name.ovr"}));
 }
 
-// Guards against a save killed half way (kill -9) leaving a mixed file, and
-// against its temporary files staying for ever: the next save removes them,
-// but not those of a save still running, another user's or the user's own.
+// A killed save leaves old or new content; the next save clears its litter,
+// not a running save's, another user's or the user's own files.
 TEST(SaveSurvivesFailures, KilledSavesLeaveOldOrNewAndNoLitter)
 {
     TempFolder dir;

@@ -37,9 +37,8 @@ TEST(StringArray, TextsOfTheArrayItselfAndEmptyTexts)
     EXPECT_EQ(a[4], "first");
 }
 
-// Against a vector of strings under random changes: every text stays
-// exactly as set, copies are deep, and the bytes left behind by changes are
-// reclaimed so that the blocks never hold much more than the live texts.
+// Random changes agree with a vector of strings, copies are deep, and the
+// blocks never hold much more than the live texts.
 TEST(StringArray, AgreesWithAVectorOfStringsAndReclaimsItsBlocks)
 {
     std::mt19937 rng(7);
