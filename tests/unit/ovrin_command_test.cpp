@@ -1,6 +1,5 @@
 // SPDX-License-Identifier: MIT
-// The shipped `ovrin` command as a user runs it: a real process in a shell,
-// on the real file system, with no display.
+// The shipped `ovrin` command run as a real process with no display.
 #include <gtest/gtest.h>
 
 #include "fs_test_support.h"
@@ -58,8 +57,7 @@ protected:
 }  // namespace
 
 // The modes need no display and no window library: run with DISPLAY unset
-// and the dynamic loader reporting every library it opens. (What --help
-// prints is checked in process.)
+// and the dynamic loader reporting every library it opens.
 TEST_F(OvrinCommand, ModesNeedNoWindowLibraries)
 {
     const Result run = Ovrin("--version", "> out 2> err", "LD_DEBUG=libs LD_DEBUG_OUTPUT=" + Quote(At("ld")) + " ");
@@ -70,25 +68,6 @@ TEST_F(OvrinCommand, ModesNeedNoWindowLibraries)
         if (name.rfind("ld.", 0) == 0) loaded += ReadBytes(At(name));
     EXPECT_NE(loaded.find("libc.so"), std::string::npos) << "the loader reported nothing";
     EXPECT_EQ(loaded.find("libQt"), std::string::npos);
-}
-
-// Everything that is not a mode goes to the window program exactly as
-// typed; a stand-in beside a copy of the program records what it got.
-TEST_F(OvrinCommand, HandsWindowCommandLinesOverUnchanged)
-{
-    fs::copy_file(m_binary, At("ovrin"));
-    WriteBytes(At("ovrin-window"), "#!/bin/sh\nfor a in \"$0\" \"$@\"; do printf '[%s]' \"$a\"; done\n");
-    fs::permissions(At("ovrin-window"), fs::perms::owner_all);
-    m_binary = At("ovrin");
-    EXPECT_EQ(Ovrin("").out, "[" + At("ovrin-window") + "]");
-    const Result run = Ovrin("/PT 'my notes.ovr' 'Printer 1' '' port");
-    EXPECT_EQ(run.code, 0) << run.err;
-    EXPECT_EQ(run.out, "[" + At("ovrin-window") + "][/PT][my notes.ovr][Printer 1][][port]");
-
-    fs::remove(At("ovrin-window"));
-    const Result missing = Ovrin("notes.ovr");
-    EXPECT_EQ(missing.code, 2);
-    EXPECT_NE(missing.err.find("cannot start the window program"), std::string::npos) << missing.err;
 }
 
 // A failed write of the output is an error, never a silent exit 0: a full
@@ -103,8 +82,6 @@ TEST_F(OvrinCommand, FailedWritesGiveExitTwo)
     };
     const std::vector<Case> cases = {
         {"--export big.ovr", "> /dev/full 2> err", "", "No space left on device"},
-        {"--list big.ovr", "> /dev/full 2> err", "", "No space left on device"},
-        {"--find key big.ovr", "> /dev/full 2> err", "", "No space left on device"},
         {"--version", "> /dev/full 2> err", "", "No space left on device"},
         {"--export big.ovr", "> limited 2> err", "ulimit -f 8 && ", "File too large"},
         {"--list big.ovr", ">&- 2> err", "", "it is closed"},

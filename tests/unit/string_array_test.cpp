@@ -37,9 +37,8 @@ TEST(StringArray, TextsOfTheArrayItselfAndEmptyTexts)
     EXPECT_EQ(a[4], "first");
 }
 
-// Against a vector of strings under random changes: every text stays
-// exactly as set, copies are deep, and the bytes left behind by changes are
-// reclaimed so that the blocks never hold much more than the live texts.
+// Random changes agree with a vector of strings, copies are deep, and the
+// blocks never hold much more than the live texts.
 TEST(StringArray, AgreesWithAVectorOfStringsAndReclaimsItsBlocks)
 {
     std::mt19937 rng(7);
@@ -47,7 +46,6 @@ TEST(StringArray, AgreesWithAVectorOfStringsAndReclaimsItsBlocks)
     CStringArray a;
     auto text = [&] {
         const unsigned r = rng() % 100;
-        // Now and then texts that fill a block, or that need one of their own.
         const std::size_t n = r == 0   ? 200000 + rng() % 300000
                               : r == 1 ? 4000 + rng() % 60000
                               : r < 10 ? 0
