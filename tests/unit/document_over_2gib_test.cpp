@@ -39,12 +39,4 @@ TEST(DocumentOver2GiB, IsReadBack)
     EXPECT_EQ(seen, "big 2147483648 1.1.2026; after 0 2.2.2026; ");
 }
 
-// Guards against a text of 4 GiB or more being saved with its length cut
-// to 32 bits: the writer refuses it before it writes a byte.
-TEST(DocumentOver2GiB, TextsUpTo4GiBLessOneFit)
-{
-    EXPECT_TRUE(FitsInDocument(0xFFFFFFFFu));
-    EXPECT_FALSE(FitsInDocument(0x100000000u));
-}
-
 }  // namespace
