@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: MIT
 // A start's arguments are read by one parser: `ovrin` and the window program
 // refuse the same lists with the same message, and hand the same file over
-// to a running program.
+// to a running program. Idle connections to a running program's socket do
+// not keep it from taking a later start.
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/file.h>
@@ -10,11 +11,13 @@
 
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <tuple>
 
 #include <gtest/gtest.h>
 
 #include "../common/child_program.h"
+#include "../common/test_documents.h"
 #include "app/logic/command_line.h"
 
 namespace {
@@ -44,6 +47,12 @@ std::string ReadLine(int fd)
     char c = 0;
     while (read(fd, &c, 1) == 1 && c != '\n') line += c;
     return line;
+}
+
+std::string Contents(const std::string& path)
+{
+    std::ifstream in(path);
+    return {std::istreambuf_iterator<char>(in), {}};
 }
 
 // Exit status, first line on stderr, and the path handed to the running
@@ -120,5 +129,44 @@ TEST(StartArguments, BothProgramsReadTheSameLists)
     }
     close(listening);
     close(lock);
+    std::filesystem::remove_all(root);
+}
+
+// A flood of connections that never send a request, under a low descriptor
+// limit, leaves the running program its socket for a real later start.
+TEST(StartArguments, IdleConnectionsLeaveTheHandOverWorking)
+{
+    const std::string ovrin = OvrinBinary();
+    if (ovrin.empty()) GTEST_SKIP() << "OVRIN_BINARY is not set";
+    const std::string root = PrivateFolder();
+    const std::string document = root + "/handed over.ovr";
+    ASSERT_TRUE(WriteEntries(document, {{"alpha", "one"}}).ok);
+    const pid_t running =
+        StartChild({"/bin/sh", "-c", "ulimit -n 16 && exec \"$0\"", ovrin}, root + "/running.log");
+
+    const sockaddr_un addr = Address(root + "/ovrin.socket");
+    std::vector<int> idle;
+    for (int i = 0; i < 500 && idle.size() < 300; ++i) {
+        const int fd = socket(AF_UNIX, SOCK_STREAM | (idle.empty() ? 0 : SOCK_NONBLOCK), 0);
+        if (connect(fd, reinterpret_cast<const sockaddr*>(&addr), sizeof addr) == 0 || errno == EINPROGRESS)
+            idle.push_back(fd);
+        else if (close(fd) == 0 && idle.empty())
+            usleep(20000);  // the running program is not listening yet
+    }
+    ASSERT_FALSE(idle.empty()) << Contents(root + "/running.log");
+    usleep(1500000);  // the running program takes in what it can
+
+    const pid_t later = StartChild({ovrin, document});
+    const std::optional<int> status = ChildStatus(later, 6000);
+    EndChild(later);  // one that opened a window of its own
+    EXPECT_EQ(status, std::optional<int>(0)) << "the later start was not handed over";
+    // The running program opened the file: it heads its recent-file list.
+    const std::string profile = root + "/Ovrin/Ovrin.conf";
+    for (int i = 0; i < 250 && Contents(profile).find("handed over.ovr") == std::string::npos; ++i)
+        usleep(20000);
+    EXPECT_NE(Contents(profile).find("handed over.ovr"), std::string::npos);
+
+    for (const int fd : idle) close(fd);
+    EndChild(running);
     std::filesystem::remove_all(root);
 }
