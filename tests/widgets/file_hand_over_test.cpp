@@ -65,6 +65,7 @@ private slots:
             test_support::CloseDialog);
         QVERIFY2(started, qPrintable(message));
         QVERIFY(Shows(app, "bytes"));
+        QCOMPARE(app.MainFrame()->windowTitle(), QString::fromUtf8("x\xef\xbf\xbd.ovr - Ovrin"));
 
         app.Document().m_arrKeyWords.Set(0, "saved");
         app.Document().SetModifiedFlag(true);
