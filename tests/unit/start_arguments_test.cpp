@@ -142,11 +142,11 @@ TEST(StartArguments, IdleConnectionsLeaveTheHandOverWorking)
     const std::string document = root + "/handed over.ovr";
     ASSERT_TRUE(WriteEntries(document, {{"alpha", "one"}}).ok);
     const pid_t running =
-        StartChild({"/bin/sh", "-c", "ulimit -n 16 && exec \"$0\"", ovrin}, root + "/running.log");
+        StartChild({"/bin/sh", "-c", "ulimit -n 24 && exec \"$0\"", ovrin}, root + "/running.log");
 
     const sockaddr_un addr = Address(root + "/ovrin.socket");
     std::vector<int> idle;
-    for (int i = 0; i < 500 && idle.size() < 300; ++i) {
+    for (int i = 0; i < 200 && idle.size() < 40; ++i) {
         const int fd = socket(AF_UNIX, SOCK_STREAM | (idle.empty() ? 0 : SOCK_NONBLOCK), 0);
         if (connect(fd, reinterpret_cast<const sockaddr*>(&addr), sizeof addr) == 0 || errno == EINPROGRESS)
             idle.push_back(fd);
