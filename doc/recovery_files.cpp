@@ -62,7 +62,7 @@ std::string NewName(const std::string& folder)
 std::string RecoveryFolder()
 {
     const char* state = std::getenv("XDG_STATE_HOME");
-    // The base directory specification counts only absolute paths.
+    // A relative XDG_STATE_HOME is ignored, as the desktop's folder rules say.
     if (state != nullptr && state[0] == '/')
         return std::string(state) + "/ovrin";
     const char* home = std::getenv("HOME");
