@@ -35,30 +35,6 @@ std::string NewTemporaryName()
     return name;
 }
 
-// Removes what a killed import left in `folder`. A temporary is locked
-// while it is written, so one whose lock can be taken has no writer left.
-void ClearStaleTemporaries(int folder)
-{
-    const int listing = ::openat(folder, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (listing < 0) return;
-    DIR* dir = ::fdopendir(listing);
-    if (dir == nullptr) {
-        ::close(listing);
-        return;
-    }
-    while (const dirent* entry = ::readdir(dir)) {
-        if (!IsImportTemporaryName(entry->d_name)) continue;
-        const int fd = ::openat(folder, entry->d_name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-        if (fd < 0) continue;
-        struct stat st {};
-        if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_uid == ::geteuid() &&
-            ::flock(fd, LOCK_EX | LOCK_NB) == 0)
-            ::unlinkat(folder, entry->d_name, 0);
-        ::close(fd);
-    }
-    ::closedir(dir);
-}
-
 // Moves `from` to `to` in `folder` unless `to` exists. A rename that may not
 // replace is the one step for this; a file system without it gets a hard
 // link, which does not replace either.
@@ -131,7 +107,7 @@ bool NewDocumentPlace::Exists() const
 
 int NewDocumentPlace::Write(COvrinDoc& doc) const
 {
-    ClearStaleTemporaries(m_folder);
+    RemoveStaleLeftovers(m_folder, IsImportTemporaryName);
     std::string temporary;
     int fd = -1;
     for (int attempt = 0; fd < 0 && attempt < 100; ++attempt) {

@@ -62,6 +62,32 @@ bool ResolveLinks(const std::string& path, std::string& target, std::string& err
 
 }  // namespace
 
+void RemoveStaleLeftovers(int folder, const std::function<bool(const char*)>& isOwnName)
+{
+    // The listing gets a descriptor of its own, which closedir closes.
+    const int listing = ::openat(folder, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (listing < 0)
+        return;
+    DIR* dir = ::fdopendir(listing);
+    if (!dir) {
+        ::close(listing);
+        return;
+    }
+    while (const dirent* entry = ::readdir(dir)) {
+        if (!isOwnName(entry->d_name))
+            continue;
+        const int fd = ::openat(folder, entry->d_name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+        if (fd < 0)
+            continue;
+        struct stat st {};
+        if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_uid == ::geteuid() &&
+            st.st_nlink == 1 && ::flock(fd, LOCK_EX | LOCK_NB) == 0)
+            ::unlinkat(folder, entry->d_name, 0);
+        ::close(fd);
+    }
+    ::closedir(dir);
+}
+
 bool WriteAllTo(int fd, std::string_view bytes)
 {
     const char* p = bytes.data();
@@ -118,25 +144,9 @@ void RemoveStaleTemps(const std::string& folder, const std::string& name)
     const int dirFd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (dirFd < 0)
         return;
-    DIR* dir = ::fdopendir(dirFd);
-    if (!dir) {
-        ::close(dirFd);
-        return;
-    }
     const std::string prefix = "." + name + kTempMark;
-    while (const dirent* entry = ::readdir(dir)) {
-        if (!IsTempName(entry->d_name, prefix))
-            continue;
-        const int fd = ::openat(dirFd, entry->d_name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
-        if (fd < 0)
-            continue;
-        struct stat st {};
-        if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_uid == ::geteuid() &&
-            st.st_nlink == 1 && ::flock(fd, LOCK_EX | LOCK_NB) == 0)
-            ::unlinkat(dirFd, entry->d_name, 0);
-        ::close(fd);
-    }
-    ::closedir(dir);
+    RemoveStaleLeftovers(dirFd, [&prefix](const char* entry) { return IsTempName(entry, prefix); });
+    ::close(dirFd);
 }
 
 // Rewrites `target` from its first byte, keeping its inode. The new length

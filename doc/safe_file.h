@@ -48,5 +48,11 @@ bool ReplaceFileContents(const std::string& path, const std::function<std::uint6
 // write, or that nobody may write (which holds for root too).
 bool IsReadOnlyFile(const std::string& path);
 
+// Removes from the open folder `folder` what a killed writer of this
+// program left there: a regular file with a name `isOwnName` accepts, owned
+// by this user, with no other name, that nobody holds a lock on (a writer
+// locks its temporary while it writes). Nothing else is ever removed.
+void RemoveStaleLeftovers(int folder, const std::function<bool(const char*)>& isOwnName);
+
 // Writes all of `bytes` to `fd`, retrying short writes; false with errno set.
 bool WriteAllTo(int fd, std::string_view bytes);
