@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "doc/ovrin_doc.h"
 
+#include "doc/text_form.h"
+
 #include <algorithm>
 #include <utility>
 
@@ -16,12 +18,7 @@ const std::string g_strNoEntry = "no entry";
 const std::string g_strLastEntry = "last entry";
 const std::string g_strEmptyUndo = "empty Undo buffer";
 
-int CompareKeyWords(std::string_view a, std::string_view b)
-{
-    // Texts compare through char_traits<char>, which compares as unsigned
-    // char, so bytes above 127 sort after ASCII.
-    return a.compare(b);
-}
+int CompareKeyWords(std::string_view a, std::string_view b) { return CompareTexts(a, b); }
 
 COvrinDoc::COvrinDoc(DocumentHost& host)
     : m_pFindDlg(std::make_unique<CFindDlgState>()), m_host(host)

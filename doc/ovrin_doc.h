@@ -23,8 +23,10 @@ extern const std::string g_strNoEntry;            // "no entry"
 extern const std::string g_strLastEntry;          // "last entry"
 extern const std::string g_strEmptyUndo;          // "empty Undo buffer"
 
-// Compares key words byte by byte as unsigned values: no case folding, no
-// locale, so "Zebra" < "apple" and accented letters come after ASCII.
+// Compares key words in the key order of CompareTexts (doc/text_form.h):
+// Windows-1252 text byte by byte as unsigned values, no case folding, no
+// locale, so "Zebra" < "apple" and accented letters come after ASCII; other
+// characters after all of those.
 int CompareKeyWords(std::string_view a, std::string_view b);
 
 // The one document: the entry table kept in key-word order, the current

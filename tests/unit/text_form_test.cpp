@@ -1,0 +1,66 @@
+// SPDX-License-Identifier: MIT
+#include <gtest/gtest.h>
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "doc/text_form.h"
+
+namespace {
+
+// Texts as they come from the file's UTF-16 form and from typing, back to
+// exactly the same code units, in the narrow form whenever they fit.
+TEST(TextForm, EveryUtf16TextComesBackExactly)
+{
+    const std::vector<std::u16string> texts = {
+        u"", u"abc", u"Zażółć gęślą jaźń", u"Σσς", u"\u6F22\u5B57", u"a\U0001F600b",
+        u"e\u0301", u"\xD800", u"x\xDC00y", u"\xFF\xFE\xFFz", u"\u20AC\u0081"};
+    for (const std::u16string& units : texts) {
+        const std::string fromFile = TextFromFileUtf16(units);
+        EXPECT_TRUE(IsWideText(fromFile));
+        EXPECT_EQ(Utf16Of(fromFile), units);
+        const std::string typed = TextFromUtf16(units);
+        EXPECT_EQ(Utf16Of(typed), units);
+        EXPECT_EQ(IsWideText(typed), !FitsCp1252(fromFile));
+    }
+    EXPECT_EQ(TextFromUtf16(u"\u20AC\u00E9"), "\x80\xE9");
+    // Windows-1252 bytes that begin like a mark stay Windows-1252 text.
+    const std::string escaped = TextFromUtf16(u"\xFF\xFE\xFF\x01z");
+    EXPECT_FALSE(IsWideText(escaped));
+    EXPECT_EQ(Cp1252BytesOf(escaped), "\xFF\xFE\xFF\x01z");
+    EXPECT_EQ(Utf16Of(escaped), u"\xFF\xFE\xFF\x01z");
+    EXPECT_EQ(TextFromCp1252("\xFF\xFE\xFF\x01z"), escaped);
+    EXPECT_EQ(TextFromCp1252("\xFF\xFE"), "\xFF\xFE");
+}
+
+TEST(TextForm, Utf8InAndOut)
+{
+    EXPECT_EQ(TextFromUtf8("caf\xC3\xA9"), "caf\xE9");
+    EXPECT_EQ(Utf8Of(*TextFromUtf8("\xC5\x81\xC3\xB3\xF0\x9F\x98\x80")), "\xC5\x81\xC3\xB3\xF0\x9F\x98\x80");
+    EXPECT_EQ(Utf8Of(std::string_view("\xFF\xFE\xFF\x00\xFF\xFE\xFF", 7)), "\xC3\xBF\xC3\xBE\xC3\xBF");
+    // A lone surrogate cannot go to UTF-8; it becomes the replacement character.
+    EXPECT_TRUE(HasLoneSurrogate(TextFromFileUtf16(u"a\xD800")));
+    EXPECT_EQ(Utf8Of(TextFromFileUtf16(u"a\xD800")), "a\xEF\xBF\xBD");
+    for (const char* bad : {"ab\xC3", "ab\xED\xA0\x80", "ab\xC0\x80", "ab\xF5\x80\x80\x80", "ab\x80"}) {
+        std::size_t offset = 0;
+        EXPECT_FALSE(TextFromUtf8(bad, &offset)) << bad;
+        EXPECT_EQ(offset, 2u) << bad;
+    }
+}
+
+// One total order: Windows-1252 by byte value, then everything else by code
+// point, whichever form a text is in.
+TEST(TextForm, KeyOrder)
+{
+    const std::vector<std::string> ascending = {
+        "", "Zebra", "apple", "\x80", "\x92", "\xE9", "\xFF", TextFromCp1252("\xFF\xFE\xFF"),
+        TextFromFileUtf16(u"\xFF\xFE\xFF!"), TextFromUtf16(u"\u0141"), TextFromUtf16(u"\u03A9"),
+        TextFromUtf16(u"\u03A9a"), TextFromUtf16(u"\xD800"), TextFromUtf16(u"\U0001F600")};
+    for (std::size_t i = 0; i < ascending.size(); ++i)
+        for (std::size_t j = 0; j < ascending.size(); ++j)
+            EXPECT_EQ(CompareTexts(ascending[i], ascending[j]), i < j ? -1 : i > j ? 1 : 0) << i << ' ' << j;
+    EXPECT_EQ(CompareTexts(TextFromFileUtf16(u"caf\u00E9"), "caf\xE9"), 0);
+}
+
+}  // namespace
