@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <cstring>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -91,14 +92,9 @@ int BestScanLevel()
 const int g_bestLevel = BestScanLevel();
 int g_level = g_bestLevel;
 
-inline bool IsCase(unsigned char byte, const unsigned char (&cases)[2])
-{
-    return (byte == cases[0]) | (byte == cases[1]);
-}
-
 inline bool IsCandidate(const unsigned char* s, const FindAnchors& a)
 {
-    return IsCase(s[a.offset[0]], a.cases[0]) & IsCase(s[a.offset[1]], a.cases[1]);
+    return ((s[a.offset[0]] | a.blend[0]) == a.value[0]) & ((s[a.offset[1]] | a.blend[1]) == a.value[1]);
 }
 
 inline std::uint64_t LowBits(std::size_t count)
@@ -106,71 +102,122 @@ inline std::uint64_t LowBits(std::size_t count)
     return count >= 64 ? ~std::uint64_t{0} : (std::uint64_t{1} << count) - 1;
 }
 
+// One bit for each byte of a text of at most 64 bytes that is a case of
+// anchor 0 (m0) and of anchor 1 (m1), byte by byte.
+struct ByteBits {
+    std::uint64_t m0 = 0;
+    std::uint64_t m1 = 0;
+};
+
+ByteBits ShortTextBitsPortable(const unsigned char* base, std::size_t length, const FindAnchors& a)
+{
+    ByteBits bits;
+    for (std::size_t i = 0; i < length; ++i) {
+        bits.m0 |= static_cast<std::uint64_t>((base[i] | a.blend[0]) == a.value[0]) << i;
+        bits.m1 |= static_cast<std::uint64_t>((base[i] | a.blend[1]) == a.value[1]) << i;
+    }
+    return bits;
+}
+
 #if defined(OVRIN_HAVE_SSE2_PATH)
 struct Sse2Anchors {
     explicit Sse2Anchors(const FindAnchors& a)
     {
-        for (int k = 0; k < 2; ++k)
-            for (int c = 0; c < 2; ++c)
-                cases[k][c] = _mm_set1_epi8(static_cast<char>(a.cases[k][c]));
+        for (int k = 0; k < 2; ++k) {
+            blend[k] = _mm_set1_epi8(static_cast<char>(a.blend[k]));
+            value[k] = _mm_set1_epi8(static_cast<char>(a.value[k]));
+        }
     }
-    __m128i cases[2][2];
+    __m128i blend[2];
+    __m128i value[2];
 };
 
-// One bit for each of the 16 bytes at p that equals a or b.
-inline unsigned Either16(const unsigned char* p, __m128i a, __m128i b)
+inline unsigned Is16(__m128i bytes, const Sse2Anchors& v, int k)
 {
-    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-    return static_cast<unsigned>(_mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(v, a), _mm_cmpeq_epi8(v, b))));
+    return static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(_mm_or_si128(bytes, v.blend[k]), v.value[k])));
+}
+
+inline __m128i Load16(const unsigned char* p)
+{
+    return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
 }
 
 // One bit for each of the 16 candidate starts at s.
 inline unsigned Candidates16(const unsigned char* s, const FindAnchors& a, const Sse2Anchors& v)
 {
-    return Either16(s + a.offset[0], v.cases[0][0], v.cases[0][1]) &
-           Either16(s + a.offset[1], v.cases[1][0], v.cases[1][1]);
+    return Is16(Load16(s + a.offset[0]), v, 0) & Is16(Load16(s + a.offset[1]), v, 1);
 }
 
-// One bit for each byte of a text of 16 to 64 bytes that equals a or b:
-// four blocks, the later ones moved back to end with the text, so a short
-// text costs no loop and no branch.
-inline std::uint64_t Either64(const unsigned char* base, std::size_t length, __m128i a, __m128i b)
-{
-    std::uint64_t bits = 0;
-    for (std::size_t k = 0; k < 4; ++k) {
-        const std::size_t at = std::min(16 * k, length - 16);
-        bits |= static_cast<std::uint64_t>(Either16(base + at, a, b)) << at;
-    }
-    return bits;
-}
-
-// One bit for each candidate start of a text of 16 to 64 bytes.
-inline std::uint64_t Candidates64(const unsigned char* base, std::size_t length, const FindAnchors& a)
+// The bits of a short text, each byte loaded once for both anchors. From 16
+// bytes on, four blocks, the later ones moved back to end with the text;
+// below, two overlapping words side by side in one register. So a short
+// text costs no loop.
+ByteBits ShortTextBits(const unsigned char* base, std::size_t length, const FindAnchors& a)
 {
     const Sse2Anchors v(a);
-    return (Either64(base, length, v.cases[0][0], v.cases[0][1]) >> a.offset[0]) &
-           (Either64(base, length, v.cases[1][0], v.cases[1][1]) >> a.offset[1]);
+    ByteBits bits;
+    if (length >= 16) {
+        for (std::size_t k = 0; k < 4; ++k) {
+            const std::size_t at = std::min(16 * k, length - 16);
+            const __m128i bytes = Load16(base + at);
+            bits.m0 |= static_cast<std::uint64_t>(Is16(bytes, v, 0)) << at;
+            bits.m1 |= static_cast<std::uint64_t>(Is16(bytes, v, 1)) << at;
+        }
+        return bits;
+    }
+    if (length < 4)
+        return ShortTextBitsPortable(base, length, a);
+    // Bytes 0..w-1 in the low lanes, length-w..length-1 from lane 8 on.
+    const std::size_t w = length >= 8 ? 8 : 4;
+    std::uint64_t head = 0;
+    std::uint64_t tail = 0;
+    std::memcpy(&head, base, w);
+    std::memcpy(&tail, base + length - w, w);
+    const __m128i bytes = _mm_set_epi64x(static_cast<long long>(tail), static_cast<long long>(head));
+    const unsigned laneBits = (1u << w) - 1;
+    const auto spread = [&](unsigned m) {
+        return static_cast<std::uint64_t>(m & laneBits) | static_cast<std::uint64_t>((m >> 8) & laneBits) << (length - w);
+    };
+    bits.m0 = spread(Is16(bytes, v, 0));
+    bits.m1 = spread(Is16(bytes, v, 1));
+    return bits;
+}
+#else
+ByteBits ShortTextBits(const unsigned char* base, std::size_t length, const FindAnchors& a)
+{
+    return ShortTextBitsPortable(base, length, a);
 }
 #endif
 
+// One bit for each candidate start of a text of at most 64 bytes.
+inline std::uint64_t ShortTextCandidates(const unsigned char* base, std::size_t length, const FindAnchors& a)
+{
+    const ByteBits bits = g_level >= kSse2 ? ShortTextBits(base, length, a) : ShortTextBitsPortable(base, length, a);
+    return (bits.m0 >> a.offset[0]) & (bits.m1 >> a.offset[1]);
+}
+
 #if defined(OVRIN_HAVE_AVX2_PATH)
-// One bit for each of the 32 candidate starts at s.
-__attribute__((target("avx2"))) inline std::uint32_t Candidates32(const unsigned char* s, const FindAnchors& a,
-                                                                  const __m256i (&v)[2][2])
+__attribute__((target("avx2"))) inline void SetAvx2Anchors(const FindAnchors& a, __m256i (&v)[2][2])
+{
+    for (int k = 0; k < 2; ++k) {
+        v[k][0] = _mm256_set1_epi8(static_cast<char>(a.blend[k]));
+        v[k][1] = _mm256_set1_epi8(static_cast<char>(a.value[k]));
+    }
+}
+
+// All bits set in the bytes of the 32 candidate starts at s.
+__attribute__((target("avx2"))) inline __m256i Candidates32(const unsigned char* s, const FindAnchors& a,
+                                                            const __m256i (&v)[2][2])
 {
     const __m256i x = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s + a.offset[0]));
     const __m256i y = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s + a.offset[1]));
-    const __m256i both =
-        _mm256_and_si256(_mm256_or_si256(_mm256_cmpeq_epi8(x, v[0][0]), _mm256_cmpeq_epi8(x, v[0][1])),
-                         _mm256_or_si256(_mm256_cmpeq_epi8(y, v[1][0]), _mm256_cmpeq_epi8(y, v[1][1])));
-    return static_cast<std::uint32_t>(_mm256_movemask_epi8(both));
+    return _mm256_and_si256(_mm256_cmpeq_epi8(_mm256_or_si256(x, v[0][0]), v[0][1]),
+                            _mm256_cmpeq_epi8(_mm256_or_si256(y, v[1][0]), v[1][1]));
 }
 
-__attribute__((target("avx2"))) inline void SetAvx2Anchors(const FindAnchors& a, __m256i (&v)[2][2])
+__attribute__((target("avx2"))) inline std::uint32_t Bits(__m256i bytes)
 {
-    for (int k = 0; k < 2; ++k)
-        for (int c = 0; c < 2; ++c)
-            v[k][c] = _mm256_set1_epi8(static_cast<char>(a.cases[k][c]));
+    return static_cast<std::uint32_t>(_mm256_movemask_epi8(bytes));
 }
 
 // The first candidate among `count` (at least 32) starts at p, a block at a
@@ -182,31 +229,36 @@ __attribute__((target("avx2"))) std::size_t FirstCandidateAvx2(const unsigned ch
     SetAvx2Anchors(a, v);
     const unsigned char* const last = p + count - 32;
     for (; p < last; p += 32)
-        if (const std::uint32_t m = Candidates32(p, a, v))
+        if (const std::uint32_t m = Bits(Candidates32(p, a, v)))
             return static_cast<std::size_t>(p - base) + static_cast<unsigned>(__builtin_ctz(m));
-    const std::uint32_t m = Candidates32(last, a, v);
+    const std::uint32_t m = Bits(Candidates32(last, a, v));
     return m ? static_cast<std::size_t>(last - base) + static_cast<unsigned>(__builtin_ctz(m)) : npos;
 }
 
 // Whether any of `count` (at least 32) starts at p is a candidate. A search
 // of a large table is mostly texts of a few dozen to a few hundred bytes
 // without a candidate, and there a mispredicted branch costs more than the
-// bytes. So under 320 starts, most descriptions, take no branch at all: ten
-// blocks spread evenly, each less than a block from the one before; more
-// starts go 256 a step first.
+// bytes. So under 320 starts, most descriptions, take no loop: blocks
+// spread evenly, each at most a block from the one before; more starts go
+// 256 a step first.
 __attribute__((target("avx2"))) bool AnyCandidateAvx2(const unsigned char* p, std::size_t count,
                                                       const FindAnchors& a)
 {
     __m256i v[2][2];
     SetAvx2Anchors(a, v);
-    std::uint32_t any = 0;
+    __m256i any = _mm256_setzero_si256();
     for (; count >= 320; p += 256, count -= 256)
         for (int k = 0; k < 8; ++k)
-            any |= Candidates32(p + 32 * k, a, v);
-    const std::size_t spread = count - 32;  // 0 to 287, so steps of at most 31
-    for (std::size_t k = 0; k < 10; ++k)
-        any |= Candidates32(p + spread * k / 9, a, v);
-    return any != 0;
+            any = _mm256_or_si256(any, Candidates32(p + 32 * k, a, v));
+    const std::size_t spread = count - 32;
+    if (spread <= 96) {  // four blocks, steps of at most 32
+        for (std::size_t k = 0; k < 4; ++k)
+            any = _mm256_or_si256(any, Candidates32(p + spread * k / 3, a, v));
+    } else {  // 97 to 287: ten blocks, steps of at most 32
+        for (std::size_t k = 0; k < 10; ++k)
+            any = _mm256_or_si256(any, Candidates32(p + spread * k / 9, a, v));
+    }
+    return !_mm256_testz_si256(any, any);
 }
 #endif
 
@@ -216,12 +268,10 @@ __attribute__((target("avx2"))) bool AnyCandidateAvx2(const unsigned char* p, st
 std::size_t FirstCandidate(const unsigned char* base, std::size_t length, std::size_t from, std::size_t count,
                            const FindAnchors& a)
 {
-#if defined(OVRIN_HAVE_SSE2_PATH)
-    if (g_level >= kSse2 && length >= 16 && length <= 64) {
-        const std::uint64_t m = (Candidates64(base, length, a) >> from) & LowBits(count);
+    if (length <= 64) {
+        const std::uint64_t m = (ShortTextCandidates(base, length, a) >> from) & LowBits(count);
         return m ? from + static_cast<unsigned>(__builtin_ctzll(m)) : npos;
     }
-#endif
     const unsigned char* p = base + from;
 #if defined(OVRIN_HAVE_AVX2_PATH)
     if (g_level >= kAvx2 && count >= 32)
@@ -248,8 +298,10 @@ std::size_t FirstCandidate(const unsigned char* base, std::size_t length, std::s
 // `count`.
 bool AnyCandidate(const unsigned char* base, std::size_t length, std::size_t count, const FindAnchors& a)
 {
+    if (length <= 64)
+        return (ShortTextCandidates(base, length, a) & LowBits(count)) != 0;
 #if defined(OVRIN_HAVE_AVX2_PATH)
-    if (g_level >= kAvx2 && length > 64 && count >= 32)
+    if (g_level >= kAvx2 && count >= 32)
         return AnyCandidateAvx2(base, count, a);
 #endif
     return FirstCandidate(base, length, 0, count, a) != npos;
@@ -258,11 +310,11 @@ bool AnyCandidate(const unsigned char* base, std::size_t length, std::size_t cou
 // The last candidate start in [0, count) of a text of `length` bytes, or npos.
 std::size_t LastCandidate(const unsigned char* base, std::size_t length, std::size_t count, const FindAnchors& a)
 {
-#if defined(OVRIN_HAVE_SSE2_PATH)
-    if (g_level >= kSse2 && length >= 16 && length <= 64) {
-        const std::uint64_t m = Candidates64(base, length, a) & LowBits(count);
+    if (length <= 64) {
+        const std::uint64_t m = ShortTextCandidates(base, length, a) & LowBits(count);
         return m ? 63 - static_cast<unsigned>(__builtin_clzll(m)) : npos;
     }
+#if defined(OVRIN_HAVE_SSE2_PATH)
     if (g_level >= kSse2) {
         const Sse2Anchors v(a);
         for (; count >= 16; count -= 16)
@@ -277,8 +329,9 @@ std::size_t LastCandidate(const unsigned char* base, std::size_t length, std::si
 }
 
 // The two bytes a needle is looked for by: the rarest, then the rarest of
-// the others, the farther from the first among equals (neighbours go
-// together more often than bytes apart).
+// the others. Among equals a different byte goes first; of other bytes the
+// farthest (neighbours go together more often than bytes apart), of the
+// same byte the nearest (a doubled letter is rarer than the letter twice).
 FindAnchors ChooseAnchors(const std::string& folded)
 {
     FindAnchors a;
@@ -287,25 +340,30 @@ FindAnchors ChooseAnchors(const std::string& folded)
     for (std::size_t i = 1; i < folded.size(); ++i)
         if (frequency(i) < frequency(rarest))
             rarest = i;
-    std::size_t second = rarest;
     const auto distance = [&](std::size_t i) { return i > rarest ? i - rarest : rarest - i; };
-    for (std::size_t i = 0; i < folded.size(); ++i) {
-        if (i == rarest)
-            continue;
-        if (second == rarest || frequency(i) < frequency(second) ||
-            (frequency(i) == frequency(second) && distance(i) > distance(second)))
+    const auto same = [&](std::size_t i) { return folded[i] == folded[rarest]; };
+    const auto better = [&](std::size_t i, std::size_t j) {
+        if (frequency(i) != frequency(j))
+            return frequency(i) < frequency(j);
+        if (same(i) != same(j))
+            return !same(i);
+        return same(i) ? distance(i) < distance(j) : distance(i) > distance(j);
+    };
+    std::size_t second = rarest;
+    for (std::size_t i = 0; i < folded.size(); ++i)
+        if (i != rarest && (second == rarest || better(i, second)))
             second = i;
-    }
     a.offset[0] = rarest;
     a.offset[1] = second;
     for (int k = 0; k < 2; ++k) {
+        // The bits in which the bytes that fold to this one differ from it.
         const unsigned char f = static_cast<unsigned char>(folded[a.offset[k]]);
-        int found = 0;
-        for (int b = 0; b < 256 && found < 2; ++b)
+        unsigned char differ = 0;
+        for (int b = 0; b < 256; ++b)
             if (kFold[b] == f)
-                a.cases[k][found++] = static_cast<unsigned char>(b);
-        if (found == 1)
-            a.cases[k][1] = a.cases[k][0];
+                differ |= static_cast<unsigned char>(b ^ f);
+        a.blend[k] = differ;
+        a.value[k] = static_cast<unsigned char>(f | differ);
     }
     return a;
 }

@@ -17,12 +17,15 @@ unsigned char FoldCp1252(unsigned char byte);
 enum class FindScanWidth { Portable, Sse2, Best };
 void LimitFindScans(FindScanWidth widest);
 
-// Two bytes of a needle at their distance, each in its cases: a start s in
-// a text is a candidate when text[s + offset[k]] is cases[k][0] or
-// cases[k][1] for both k. A byte without a second case stands in both.
+// Two bytes of a needle at their distance: a start s in a text is a
+// candidate when (text[s + offset[k]] | blend[k]) == value[k] for both k.
+// The two cases of a letter differ in a bit or two, which `blend` sets, so
+// one comparison takes both; a few other bytes may pass too (for y with
+// diaeresis), since every candidate is compared in full.
 struct FindAnchors {
     std::size_t offset[2] = {0, 0};
-    unsigned char cases[2][2] = {{0, 0}, {0, 0}};
+    unsigned char blend[2] = {0, 0};
+    unsigned char value[2] = {0, 0};
 };
 
 // A search string folded once, matched against texts that are folded byte
