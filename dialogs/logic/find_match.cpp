@@ -5,6 +5,7 @@
 #include <array>
 #include <cstdint>
 #include <cstring>
+#include <string_view>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -152,12 +153,13 @@ inline unsigned Candidates16(const unsigned char* s, const FindAnchors& a, const
 // bytes on, four blocks, the later ones moved back to end with the text;
 // below, two overlapping words side by side in one register. So a short
 // text costs no loop.
-ByteBits ShortTextBits(const unsigned char* base, std::size_t length, const FindAnchors& a)
+inline ByteBits ShortTextBits(const unsigned char* base, std::size_t length, const FindAnchors& a)
 {
     const Sse2Anchors v(a);
     ByteBits bits;
     if (length >= 16) {
-        for (std::size_t k = 0; k < 4; ++k) {
+        const std::size_t blocks = length <= 32 ? 2 : 4;
+        for (std::size_t k = 0; k < blocks; ++k) {
             const std::size_t at = std::min(16 * k, length - 16);
             const __m128i bytes = Load16(base + at);
             bits.m0 |= static_cast<std::uint64_t>(Is16(bytes, v, 0)) << at;
@@ -235,30 +237,63 @@ __attribute__((target("avx2"))) std::size_t FirstCandidateAvx2(const unsigned ch
     return m ? static_cast<std::size_t>(last - base) + static_cast<unsigned>(__builtin_ctz(m)) : npos;
 }
 
-// Whether any of `count` (at least 32) starts at p is a candidate. A search
-// of a large table is mostly texts of a few dozen to a few hundred bytes
-// without a candidate, and there a mispredicted branch costs more than the
-// bytes. So under 320 starts, most descriptions, take no loop: blocks
-// spread evenly, each at most a block from the one before; more starts go
-// 256 a step first.
-__attribute__((target("avx2"))) bool AnyCandidateAvx2(const unsigned char* p, std::size_t count,
-                                                      const FindAnchors& a)
+__attribute__((target("avx2"))) inline std::uint64_t Is32(__m256i bytes, const __m256i (&v)[2][2], int k)
 {
+    return static_cast<std::uint32_t>(_mm256_movemask_epi8(_mm256_cmpeq_epi8(_mm256_or_si256(bytes, v[k][0]), v[k][1])));
+}
+
+std::size_t FirstCandidate(const unsigned char* base, std::size_t length, std::size_t from, std::size_t count,
+                           const FindAnchors& a);
+
+// Whether a text of `length` bytes holds a candidate among its first `count`
+// starts. A search of a large table is mostly texts of a few dozen to a few
+// hundred bytes without a candidate, and there a mispredicted branch costs
+// more than the bytes. So a text of up to 64 bytes is loaded whole at once,
+// and one of up to 288 starts, most descriptions, takes no loop: four or
+// nine blocks, the later ones moved back to end with the text.
+__attribute__((target("avx2"))) inline bool AnyCandidateAvx2(const unsigned char* base, std::size_t length,
+                                                             std::size_t count, const FindAnchors& a)
+{
+    if (length < 32) {
+        const ByteBits bits = ShortTextBits(base, length, a);
+        return ((bits.m0 >> a.offset[0]) & (bits.m1 >> a.offset[1]) & LowBits(count)) != 0;
+    }
     __m256i v[2][2];
     SetAvx2Anchors(a, v);
+    if (length <= 64) {
+        const __m256i head = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(base));
+        const __m256i tail = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(base + length - 32));
+        const std::uint64_t m0 = Is32(head, v, 0) | Is32(tail, v, 0) << (length - 32);
+        const std::uint64_t m1 = Is32(head, v, 1) | Is32(tail, v, 1) << (length - 32);
+        return ((m0 >> a.offset[0]) & (m1 >> a.offset[1]) & LowBits(count)) != 0;
+    }
+    if (count < 32)
+        return FirstCandidate(base, length, 0, count, a) != npos;
+    const unsigned char* p = base;
     __m256i any = _mm256_setzero_si256();
-    for (; count >= 320; p += 256, count -= 256)
+    for (; count > 288; p += 256, count -= 256)
         for (int k = 0; k < 8; ++k)
             any = _mm256_or_si256(any, Candidates32(p + 32 * k, a, v));
-    const std::size_t spread = count - 32;
-    if (spread <= 96) {  // four blocks, steps of at most 32
+    const std::size_t last = count - 32;
+    if (count <= 128) {
         for (std::size_t k = 0; k < 4; ++k)
-            any = _mm256_or_si256(any, Candidates32(p + spread * k / 3, a, v));
-    } else {  // 97 to 287: ten blocks, steps of at most 32
-        for (std::size_t k = 0; k < 10; ++k)
-            any = _mm256_or_si256(any, Candidates32(p + spread * k / 9, a, v));
+            any = _mm256_or_si256(any, Candidates32(p + std::min(32 * k, last), a, v));
+    } else {
+        for (std::size_t k = 0; k < 9; ++k)
+            any = _mm256_or_si256(any, Candidates32(p + std::min(32 * k, last), a, v));
     }
     return !_mm256_testz_si256(any, any);
+}
+
+__attribute__((target("avx2"))) bool MayBeInEitherAvx2(std::string_view a, std::string_view b, std::size_t n,
+                                                       const FindAnchors& anchors)
+{
+    const auto* pa = reinterpret_cast<const unsigned char*>(a.data());
+    const auto* pb = reinterpret_cast<const unsigned char*>(b.data());
+    // Both texts are looked at before anything is decided: one branch an
+    // entry instead of two.
+    return (a.size() >= n && AnyCandidateAvx2(pa, a.size(), a.size() - n + 1, anchors)) |
+           (b.size() >= n && AnyCandidateAvx2(pb, b.size(), b.size() - n + 1, anchors));
 }
 #endif
 
@@ -298,12 +333,12 @@ std::size_t FirstCandidate(const unsigned char* base, std::size_t length, std::s
 // `count`.
 bool AnyCandidate(const unsigned char* base, std::size_t length, std::size_t count, const FindAnchors& a)
 {
+#if defined(OVRIN_HAVE_AVX2_PATH)
+    if (g_level >= kAvx2)
+        return AnyCandidateAvx2(base, length, count, a);
+#endif
     if (length <= 64)
         return (ShortTextCandidates(base, length, a) & LowBits(count)) != 0;
-#if defined(OVRIN_HAVE_AVX2_PATH)
-    if (g_level >= kAvx2 && count >= 32)
-        return AnyCandidateAvx2(base, count, a);
-#endif
     return FirstCandidate(base, length, 0, count, a) != npos;
 }
 
@@ -430,13 +465,15 @@ bool CFoldedNeedle::MayBeInEither(std::string_view a, std::string_view b) const
     const std::size_t n = m_folded.size();
     if (n == 0)
         return false;
+#if defined(OVRIN_HAVE_AVX2_PATH)
+    if (g_level >= kAvx2)
+        return MayBeInEitherAvx2(a, b, n, m_anchor);
+#endif
     const auto any = [&](std::string_view text) {
         return text.size() >= n &&
                AnyCandidate(reinterpret_cast<const unsigned char*>(text.data()), text.size(), text.size() - n + 1,
                             m_anchor);
     };
-    // Both texts are looked at before anything is decided: one branch an
-    // entry instead of two.
     return any(a) | any(b);
 }
 
