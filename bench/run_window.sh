@@ -72,13 +72,13 @@ for n in $SIZES; do
     # The Find dialog's search with descriptions, each needle shape at
     # 200 000 entries, the first one at the larger sizes.
     printf '%s\n' "$NEEDLE_SHAPES" | while IFS='|' read -r name needle; do
-        fi=""; mc=""
+        found=""; mc=""
         for _ in $(seq "$RUNS"); do
             out=$("$VIEW" find "$doc" "$needle" 2>/dev/null)
             v=$(echo "$out" | after "find"); m=$(echo "$out" | after "bytes")
-            if [ -z "$fi" ]; then fi=$v; mc=$m; else fi=$(lesser "$v" "$fi"); mc=$(lesser "$m" "$mc"); fi
+            if [ -z "$found" ]; then found=$v; mc=$m; else found=$(lesser "$v" "$found"); mc=$(lesser "$m" "$mc"); fi
         done
-        row "Find \"$needle\" ($name), $n" "$fi ms" "memchr over the same bytes $mc ms" "$(ratio "$fi" "$mc")"
+        row "Find \"$needle\" ($name), $n" "$found ms" "memchr over the same bytes $mc ms" "$(ratio "$found" "$mc")"
         [ "$n" = 200000 ] || break
     done
     a=$("$VIEW" add "$doc")
