@@ -174,7 +174,16 @@ std::string_view CArchive::ReadStringView(std::string& spill)
         ReadString(spill);
         return spill;
     }
-    const std::uint64_t n = ReadLength();
+    // Most texts are shorter than 255 bytes: their one-byte length is read
+    // here, without a call, which is much of the time of a search of a file.
+    std::uint64_t n = 0;
+    if (!m_memory.empty() && static_cast<unsigned char>(m_memory[0]) != 0xFF) {
+        n = static_cast<unsigned char>(m_memory[0]);
+        m_memory.remove_prefix(1);
+        --m_nRemaining;
+    } else {
+        n = ReadLength();
+    }
     if (n == UINT64_MAX) {
         ReadUtf16String(spill);
         return spill;

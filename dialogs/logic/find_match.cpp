@@ -1,13 +1,15 @@
 // SPDX-License-Identifier: MIT
 #include "dialogs/logic/find_match.h"
 
+#include <algorithm>
 #include <array>
-#include <bit>
 #include <cstdint>
 #include <cstring>
+#include <string_view>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
+#define OVRIN_HAVE_SSE2_PATH 1
 #endif
 #if defined(__x86_64__) && defined(__GNUC__)
 #include <immintrin.h>
@@ -15,6 +17,8 @@
 #endif
 
 namespace {
+
+constexpr std::size_t npos = CFoldedNeedle::npos;
 
 constexpr std::array<unsigned char, 256> MakeFoldTable()
 {
@@ -35,33 +39,182 @@ constexpr std::array<unsigned char, 256> MakeFoldTable()
 
 constexpr std::array<unsigned char, 256> kFold = MakeFoldTable();
 
-#if defined(__SSE2__)
-// One bit for each of the 16 bytes at p that equals a or b.
-inline unsigned EitherMask(const unsigned char* p, __m128i a, __m128i b)
+// How often a small letter or other byte turns up in ordinary German and
+// English text, on a scale of 0 to 255: only the order matters. The scan
+// looks for the needle's rarest bytes, so that in a text that lacks the
+// needle it meets hardly a candidate whatever the needle starts with.
+constexpr std::array<unsigned char, 256> MakeTypicalFrequency()
 {
-    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-    return static_cast<unsigned>(_mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(v, a), _mm_cmpeq_epi8(v, b))));
+    std::array<unsigned char, 256> f{};
+    for (int b = 0; b < 256; ++b)
+        f[b] = b < 0x20 ? 1 : b < 0x80 ? 20 : b >= 0xE0 ? 12 : 4;
+    f['\r'] = f['\n'] = 40;
+    f[' '] = 255;
+    f['.'] = f[','] = 60;
+    for (int b = '0'; b <= '9'; ++b)
+        f[b] = 50;
+    constexpr struct {
+        char letter;
+        unsigned char frequency;
+    } kLetters[] = {
+        {'e', 250}, {'n', 230}, {'i', 225}, {'s', 220}, {'r', 218}, {'a', 215}, {'t', 212},
+        {'o', 190}, {'d', 180}, {'h', 178}, {'u', 170}, {'l', 165}, {'c', 160}, {'g', 150},
+        {'m', 140}, {'b', 110}, {'f', 110}, {'w', 100}, {'k', 90},  {'p', 80},  {'v', 70},
+        {'z', 60},  {'y', 30},  {'j', 20},  {'x', 15},  {'q', 10},
+    };
+    for (const auto& l : kLetters)
+        f[static_cast<unsigned char>(l.letter)] = l.frequency;
+    for (unsigned char b : {0xE4, 0xF6, 0xFC, 0xDF, 0xE9})  // ä ö ü ß é
+        f[b] = 50;
+    return f;
+}
+
+constexpr std::array<unsigned char, 256> kTypicalFrequency = MakeTypicalFrequency();
+
+// The scan widths, narrowest first.
+enum ScanLevel { kPortable = 0, kSse2 = 1, kAvx2 = 2 };
+
+int BestScanLevel()
+{
+#if defined(OVRIN_HAVE_AVX2_PATH)
+    __builtin_cpu_init();
+    if (__builtin_cpu_supports("avx2"))
+        return kAvx2;
+#endif
+#if defined(OVRIN_HAVE_SSE2_PATH)
+    return kSse2;
+#else
+    return kPortable;
+#endif
+}
+
+// Set while the program's statics are set up; a search before that (none
+// is made) would take the portable path.
+const int g_bestLevel = BestScanLevel();
+int g_level = g_bestLevel;
+
+inline bool IsCandidate(const unsigned char* s, const FindAnchors& a)
+{
+    return ((s[a.offset[0]] | a.blend[0]) == a.value[0]) & ((s[a.offset[1]] | a.blend[1]) == a.value[1]);
+}
+
+inline std::uint64_t LowBits(std::size_t count)
+{
+    return count >= 64 ? ~std::uint64_t{0} : (std::uint64_t{1} << count) - 1;
+}
+
+// One bit for each byte of a text of at most 64 bytes that is a case of
+// anchor 0 (m0) and of anchor 1 (m1), byte by byte.
+struct ByteBits {
+    std::uint64_t m0 = 0;
+    std::uint64_t m1 = 0;
+};
+
+ByteBits ShortTextBitsPortable(const unsigned char* base, std::size_t length, const FindAnchors& a)
+{
+    ByteBits bits;
+    for (std::size_t i = 0; i < length; ++i) {
+        bits.m0 |= static_cast<std::uint64_t>((base[i] | a.blend[0]) == a.value[0]) << i;
+        bits.m1 |= static_cast<std::uint64_t>((base[i] | a.blend[1]) == a.value[1]) << i;
+    }
+    return bits;
+}
+
+#if defined(OVRIN_HAVE_SSE2_PATH)
+struct Sse2Anchors {
+    explicit Sse2Anchors(const FindAnchors& a)
+    {
+        for (int k = 0; k < 2; ++k) {
+            blend[k] = _mm_set1_epi8(static_cast<char>(a.blend[k]));
+            value[k] = _mm_set1_epi8(static_cast<char>(a.value[k]));
+        }
+    }
+    __m128i blend[2];
+    __m128i value[2];
+};
+
+inline unsigned Is16(__m128i bytes, const Sse2Anchors& v, int k)
+{
+    return static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(_mm_or_si128(bytes, v.blend[k]), v.value[k])));
+}
+
+inline __m128i Load16(const unsigned char* p)
+{
+    return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+}
+
+// One bit for each of the 16 candidate starts at s.
+inline unsigned Candidates16(const unsigned char* s, const FindAnchors& a, const Sse2Anchors& v)
+{
+    return Is16(Load16(s + a.offset[0]), v, 0) & Is16(Load16(s + a.offset[1]), v, 1);
+}
+
+// The bits of a short text, each byte loaded once for both anchors. From 16
+// bytes on, four blocks, the later ones moved back to end with the text;
+// below, two overlapping words side by side in one register. So a short
+// text costs no loop.
+inline ByteBits ShortTextBits(const unsigned char* base, std::size_t length, const FindAnchors& a)
+{
+    const Sse2Anchors v(a);
+    ByteBits bits;
+    if (length >= 16) {
+        const std::size_t blocks = length <= 32 ? 2 : 4;
+        for (std::size_t k = 0; k < blocks; ++k) {
+            const std::size_t at = std::min(16 * k, length - 16);
+            const __m128i bytes = Load16(base + at);
+            bits.m0 |= static_cast<std::uint64_t>(Is16(bytes, v, 0)) << at;
+            bits.m1 |= static_cast<std::uint64_t>(Is16(bytes, v, 1)) << at;
+        }
+        return bits;
+    }
+    if (length < 4)
+        return ShortTextBitsPortable(base, length, a);
+    // Bytes 0..w-1 in the low lanes, length-w..length-1 from lane 8 on.
+    const std::size_t w = length >= 8 ? 8 : 4;
+    std::uint64_t head = 0;
+    std::uint64_t tail = 0;
+    std::memcpy(&head, base, w);
+    std::memcpy(&tail, base + length - w, w);
+    const __m128i bytes = _mm_set_epi64x(static_cast<long long>(tail), static_cast<long long>(head));
+    const unsigned laneBits = (1u << w) - 1;
+    const auto spread = [&](unsigned m) {
+        return static_cast<std::uint64_t>(m & laneBits) | static_cast<std::uint64_t>((m >> 8) & laneBits) << (length - w);
+    };
+    bits.m0 = spread(Is16(bytes, v, 0));
+    bits.m1 = spread(Is16(bytes, v, 1));
+    return bits;
+}
+#else
+ByteBits ShortTextBits(const unsigned char* base, std::size_t length, const FindAnchors& a)
+{
+    return ShortTextBitsPortable(base, length, a);
 }
 #endif
 
-// The high bit of each byte of `word` that equals a or b. Above the first
-// such byte a bit may be set wrongly (a borrow runs on), but the lowest one
-// is always exact, and only the lowest is asked for.
-inline std::uint64_t EitherInWord(std::uint64_t word, unsigned char a, unsigned char b)
+// One bit for each candidate start of a text of at most 64 bytes.
+inline std::uint64_t ShortTextCandidates(const unsigned char* base, std::size_t length, const FindAnchors& a)
 {
-    constexpr std::uint64_t kOnes = 0x0101010101010101ull;
-    constexpr std::uint64_t kHighs = 0x8080808080808080ull;
-    const std::uint64_t xa = word ^ (kOnes * a);
-    const std::uint64_t xb = word ^ (kOnes * b);
-    return (((xa - kOnes) & ~xa) | ((xb - kOnes) & ~xb)) & kHighs;
+    const ByteBits bits = g_level >= kSse2 ? ShortTextBits(base, length, a) : ShortTextBitsPortable(base, length, a);
+    return (bits.m0 >> a.offset[0]) & (bits.m1 >> a.offset[1]);
 }
 
 #if defined(OVRIN_HAVE_AVX2_PATH)
-// 0xFF in each byte of the 32 at p that equals a or b.
-__attribute__((target("avx2"))) inline __m256i EitherBytes32(const unsigned char* p, __m256i a, __m256i b)
+__attribute__((target("avx2"))) inline void SetAvx2Anchors(const FindAnchors& a, __m256i (&v)[2][2])
 {
-    const __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
-    return _mm256_or_si256(_mm256_cmpeq_epi8(v, a), _mm256_cmpeq_epi8(v, b));
+    for (int k = 0; k < 2; ++k) {
+        v[k][0] = _mm256_set1_epi8(static_cast<char>(a.blend[k]));
+        v[k][1] = _mm256_set1_epi8(static_cast<char>(a.value[k]));
+    }
+}
+
+// All bits set in the bytes of the 32 candidate starts at s.
+__attribute__((target("avx2"))) inline __m256i Candidates32(const unsigned char* s, const FindAnchors& a,
+                                                            const __m256i (&v)[2][2])
+{
+    const __m256i x = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s + a.offset[0]));
+    const __m256i y = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s + a.offset[1]));
+    return _mm256_and_si256(_mm256_cmpeq_epi8(_mm256_or_si256(x, v[0][0]), v[0][1]),
+                            _mm256_cmpeq_epi8(_mm256_or_si256(y, v[1][0]), v[1][1]));
 }
 
 __attribute__((target("avx2"))) inline std::uint32_t Bits(__m256i bytes)
@@ -69,144 +222,193 @@ __attribute__((target("avx2"))) inline std::uint32_t Bits(__m256i bytes)
     return static_cast<std::uint32_t>(_mm256_movemask_epi8(bytes));
 }
 
-// The first of a or b in [p, end), at least 32 bytes, a block at a time:
-// the blocks follow each other, and the last one overlaps its neighbour.
-__attribute__((target("avx2"))) const unsigned char* FirstInRun(const unsigned char* p, const unsigned char* end,
-                                                                __m256i a, __m256i b)
+// The first candidate among `count` (at least 32) starts at p, a block at a
+// time; the last block overlaps its neighbour.
+__attribute__((target("avx2"))) std::size_t FirstCandidateAvx2(const unsigned char* base, const unsigned char* p,
+                                                               std::size_t count, const FindAnchors& a)
 {
-    for (; end - p > 32; p += 32)
-        if (const std::uint32_t m = Bits(EitherBytes32(p, a, b)))
-            return p + __builtin_ctz(m);
-    const std::uint32_t m = Bits(EitherBytes32(end - 32, a, b));
-    return m ? end - 32 + __builtin_ctz(m) : nullptr;
+    __m256i v[2][2];
+    SetAvx2Anchors(a, v);
+    const unsigned char* const last = p + count - 32;
+    for (; p < last; p += 32)
+        if (const std::uint32_t m = Bits(Candidates32(p, a, v)))
+            return static_cast<std::size_t>(p - base) + static_cast<unsigned>(__builtin_ctz(m));
+    const std::uint32_t m = Bits(Candidates32(last, a, v));
+    return m ? static_cast<std::size_t>(last - base) + static_cast<unsigned>(__builtin_ctz(m)) : npos;
 }
 
-// First byte in [p, end) equal to a or b, or nullptr; at least 32 bytes.
-__attribute__((target("avx2"))) const unsigned char* FirstOfTwoAvx2(const unsigned char* p,
-                                                                    const unsigned char* end,
-                                                                    unsigned char a, unsigned char b)
+__attribute__((target("avx2"))) inline std::uint64_t Is32(__m256i bytes, const __m256i (&v)[2][2], int k)
 {
-    return FirstInRun(p, end, _mm256_set1_epi8(static_cast<char>(a)), _mm256_set1_epi8(static_cast<char>(b)));
+    return static_cast<std::uint32_t>(_mm256_movemask_epi8(_mm256_cmpeq_epi8(_mm256_or_si256(bytes, v[k][0]), v[k][1])));
 }
 
-// Whether a or b is in [p, end), at least 32 bytes. A search of a large
-// table is mostly texts of a few dozen to a few hundred bytes with no
-// candidate at all, and there a mispredicted branch costs more than the
-// bytes. So a text of under 320 bytes, most descriptions, takes no branch
-// at all: ten blocks spread evenly over it, each less than a block from the
-// one before; longer texts go 256 bytes a step first.
-__attribute__((target("avx2"))) bool AnyOfTwoAvx2(const unsigned char* p, const unsigned char* end,
-                                                  unsigned char a, unsigned char b)
+std::size_t FirstCandidate(const unsigned char* base, std::size_t length, std::size_t from, std::size_t count,
+                           const FindAnchors& a);
+
+// Whether a text of `length` bytes holds a candidate among its first `count`
+// starts. A search of a large table is mostly texts of a few dozen to a few
+// hundred bytes without a candidate, and there a mispredicted branch costs
+// more than the bytes. So a text of up to 64 bytes is loaded whole at once,
+// and one of up to 288 starts, most descriptions, takes no loop: four or
+// nine blocks, the later ones moved back to end with the text.
+__attribute__((target("avx2"))) inline bool AnyCandidateAvx2(const unsigned char* base, std::size_t length,
+                                                             std::size_t count, const FindAnchors& a)
 {
-    const __m256i va = _mm256_set1_epi8(static_cast<char>(a));
-    const __m256i vb = _mm256_set1_epi8(static_cast<char>(b));
+    if (length < 32) {
+        const ByteBits bits = ShortTextBits(base, length, a);
+        return ((bits.m0 >> a.offset[0]) & (bits.m1 >> a.offset[1]) & LowBits(count)) != 0;
+    }
+    __m256i v[2][2];
+    SetAvx2Anchors(a, v);
+    if (length <= 64) {
+        const __m256i head = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(base));
+        const __m256i tail = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(base + length - 32));
+        const std::uint64_t m0 = Is32(head, v, 0) | Is32(tail, v, 0) << (length - 32);
+        const std::uint64_t m1 = Is32(head, v, 1) | Is32(tail, v, 1) << (length - 32);
+        return ((m0 >> a.offset[0]) & (m1 >> a.offset[1]) & LowBits(count)) != 0;
+    }
+    if (count < 32)
+        return FirstCandidate(base, length, 0, count, a) != npos;
+    const unsigned char* p = base;
     __m256i any = _mm256_setzero_si256();
-    for (; end - p >= 320; p += 256)
+    for (; count > 288; p += 256, count -= 256)
         for (int k = 0; k < 8; ++k)
-            any = _mm256_or_si256(any, EitherBytes32(p + 32 * k, va, vb));
-    const std::ptrdiff_t spread = end - p - 32;  // 0 to 287, so steps of at most 31
-    for (int k = 0; k < 10; ++k)
-        any = _mm256_or_si256(any, EitherBytes32(p + spread * k / 9, va, vb));
+            any = _mm256_or_si256(any, Candidates32(p + 32 * k, a, v));
+    const std::size_t last = count - 32;
+    if (count <= 128) {
+        for (std::size_t k = 0; k < 4; ++k)
+            any = _mm256_or_si256(any, Candidates32(p + std::min(32 * k, last), a, v));
+    } else {
+        for (std::size_t k = 0; k < 9; ++k)
+            any = _mm256_or_si256(any, Candidates32(p + std::min(32 * k, last), a, v));
+    }
     return !_mm256_testz_si256(any, any);
 }
 
-// Asked while the program's statics are set up, so the processor's features
-// are read first; before that the flag is false and SSE2 does the work.
-const bool g_bHaveAvx2 = [] {
-    __builtin_cpu_init();
-    return __builtin_cpu_supports("avx2") != 0;
-}();
-bool g_bAvx2 = g_bHaveAvx2;
+__attribute__((target("avx2"))) bool MayBeInEitherAvx2(std::string_view a, std::string_view b, std::size_t n,
+                                                       const FindAnchors& anchors)
+{
+    const auto* pa = reinterpret_cast<const unsigned char*>(a.data());
+    const auto* pb = reinterpret_cast<const unsigned char*>(b.data());
+    // Both texts are looked at before anything is decided: one branch an
+    // entry instead of two.
+    return (a.size() >= n && AnyCandidateAvx2(pa, a.size(), a.size() - n + 1, anchors)) |
+           (b.size() >= n && AnyCandidateAvx2(pb, b.size(), b.size() - n + 1, anchors));
+}
 #endif
 
-// First byte in [p, end) equal to a or b, or nullptr: both cases of a
-// letter in one pass, 16 or 32 bytes a step where the processor can, so a
-// search runs at the speed of memchr instead of scanning twice.
-const unsigned char* FirstOfTwo(const unsigned char* p, const unsigned char* end, unsigned char a,
-                                unsigned char b)
+// The first candidate start in [from, from + count) of a text of `length`
+// bytes, or npos; from + count is at most length - needle size + 1, so
+// every start counted has the whole needle's room.
+std::size_t FirstCandidate(const unsigned char* base, std::size_t length, std::size_t from, std::size_t count,
+                           const FindAnchors& a)
 {
-    const std::ptrdiff_t n = end - p;
+    if (length <= 64) {
+        const std::uint64_t m = (ShortTextCandidates(base, length, a) >> from) & LowBits(count);
+        return m ? from + static_cast<unsigned>(__builtin_ctzll(m)) : npos;
+    }
+    const unsigned char* p = base + from;
 #if defined(OVRIN_HAVE_AVX2_PATH)
-    if (g_bAvx2 && n >= 32)
-        return FirstOfTwoAvx2(p, end, a, b);
+    if (g_level >= kAvx2 && count >= 32)
+        return FirstCandidateAvx2(base, p, count, a);
 #endif
-#if defined(__SSE2__)
-    if (n >= 16) {
-        const __m128i va = _mm_set1_epi8(static_cast<char>(a));
-        const __m128i vb = _mm_set1_epi8(static_cast<char>(b));
-        for (; end - p > 32; p += 16)
-            if (const unsigned m = EitherMask(p, va, vb))
-                return p + __builtin_ctz(m);
-        // 16 to 32 bytes left: the first 16 and the last 16, which overlap.
-        const std::uint32_t m =
-            EitherMask(p, va, vb) | static_cast<std::uint32_t>(EitherMask(end - 16, va, vb)) << (end - p - 16);
-        return m ? p + __builtin_ctz(m) : nullptr;
+#if defined(OVRIN_HAVE_SSE2_PATH)
+    if (g_level >= kSse2 && count >= 16) {
+        const Sse2Anchors v(a);
+        const unsigned char* const last = p + count - 16;
+        for (; p < last; p += 16)
+            if (const unsigned m = Candidates16(p, a, v))
+                return static_cast<std::size_t>(p - base) + static_cast<unsigned>(__builtin_ctz(m));
+        const unsigned m = Candidates16(last, a, v);
+        return m ? static_cast<std::size_t>(last - base) + static_cast<unsigned>(__builtin_ctz(m)) : npos;
     }
 #endif
-    if (n >= 8 && std::endian::native == std::endian::little) {
-        // Two words that overlap; the lowest flagged byte of a word is exact.
-        std::uint64_t head = 0;
-        std::uint64_t tail = 0;
-        std::memcpy(&head, p, 8);
-        std::memcpy(&tail, end - 8, 8);
-        if (const std::uint64_t m = EitherInWord(head, a, b))
-            return p + __builtin_ctzll(m) / 8;
-        if (const std::uint64_t m = EitherInWord(tail, a, b))
-            return end - 8 + __builtin_ctzll(m) / 8;
-        return nullptr;
-    }
-    for (; p < end; ++p)
-        if (*p == a || *p == b)
-            return p;
-    return nullptr;
+    for (const unsigned char* const end = p + count; p < end; ++p)
+        if (IsCandidate(p, a))
+            return static_cast<std::size_t>(p - base);
+    return npos;
 }
 
-// Whether a or b is in [p, end). Where the processor has AVX2 a text of
-// under 320 bytes costs no branch of its own; elsewhere it is FirstOfTwo.
-bool AnyOfTwo(const unsigned char* p, const unsigned char* end, unsigned char a, unsigned char b)
+// Whether a text of `length` bytes holds a candidate start among the first
+// `count`.
+bool AnyCandidate(const unsigned char* base, std::size_t length, std::size_t count, const FindAnchors& a)
 {
 #if defined(OVRIN_HAVE_AVX2_PATH)
-    if (g_bAvx2 && end - p >= 32)
-        return AnyOfTwoAvx2(p, end, a, b);
+    if (g_level >= kAvx2)
+        return AnyCandidateAvx2(base, length, count, a);
 #endif
-    return FirstOfTwo(p, end, a, b) != nullptr;
+    if (length <= 64)
+        return (ShortTextCandidates(base, length, a) & LowBits(count)) != 0;
+    return FirstCandidate(base, length, 0, count, a) != npos;
 }
 
-// Last byte in [begin, end) equal to a or b, or nullptr.
-const unsigned char* LastOfTwo(const unsigned char* begin, const unsigned char* end, unsigned char a,
-                               unsigned char b)
+// The last candidate start in [0, count) of a text of `length` bytes, or npos.
+std::size_t LastCandidate(const unsigned char* base, std::size_t length, std::size_t count, const FindAnchors& a)
 {
-#if defined(__SSE2__)
-    if (end - begin >= 16) {
-        const __m128i va = _mm_set1_epi8(static_cast<char>(a));
-        const __m128i vb = _mm_set1_epi8(static_cast<char>(b));
-        for (; end - begin >= 16; end -= 16)
-            if (const unsigned m = EitherMask(end - 16, va, vb))
-                return end - 16 + (31 - __builtin_clz(m));
-        if (end == begin)
-            return nullptr;
-        // The first 16 bytes, keeping only those not yet looked at.
-        const unsigned m = EitherMask(begin, va, vb) & ((1u << (end - begin)) - 1);
-        return m ? begin + (31 - __builtin_clz(m)) : nullptr;
+    if (length <= 64) {
+        const std::uint64_t m = ShortTextCandidates(base, length, a) & LowBits(count);
+        return m ? 63 - static_cast<unsigned>(__builtin_clzll(m)) : npos;
+    }
+#if defined(OVRIN_HAVE_SSE2_PATH)
+    if (g_level >= kSse2) {
+        const Sse2Anchors v(a);
+        for (; count >= 16; count -= 16)
+            if (const unsigned m = Candidates16(base + count - 16, a, v))
+                return count - 16 + (31 - static_cast<unsigned>(__builtin_clz(m)));
     }
 #endif
-    while (end > begin) {
-        --end;
-        if (*end == a || *end == b)
-            return end;
+    while (count > 0)
+        if (IsCandidate(base + --count, a))
+            return count;
+    return npos;
+}
+
+// The two bytes a needle is looked for by: the rarest, then the rarest of
+// the others. Among equals a different byte goes first; of other bytes the
+// farthest (neighbours go together more often than bytes apart), of the
+// same byte the nearest (a doubled letter is rarer than the letter twice).
+FindAnchors ChooseAnchors(const std::string& folded)
+{
+    FindAnchors a;
+    const auto frequency = [&](std::size_t i) { return kTypicalFrequency[static_cast<unsigned char>(folded[i])]; };
+    std::size_t rarest = 0;
+    for (std::size_t i = 1; i < folded.size(); ++i)
+        if (frequency(i) < frequency(rarest))
+            rarest = i;
+    const auto distance = [&](std::size_t i) { return i > rarest ? i - rarest : rarest - i; };
+    const auto same = [&](std::size_t i) { return folded[i] == folded[rarest]; };
+    const auto better = [&](std::size_t i, std::size_t j) {
+        if (frequency(i) != frequency(j))
+            return frequency(i) < frequency(j);
+        if (same(i) != same(j))
+            return !same(i);
+        return same(i) ? distance(i) < distance(j) : distance(i) > distance(j);
+    };
+    std::size_t second = rarest;
+    for (std::size_t i = 0; i < folded.size(); ++i)
+        if (i != rarest && (second == rarest || better(i, second)))
+            second = i;
+    a.offset[0] = rarest;
+    a.offset[1] = second;
+    for (int k = 0; k < 2; ++k) {
+        // The bits in which the bytes that fold to this one differ from it.
+        const unsigned char f = static_cast<unsigned char>(folded[a.offset[k]]);
+        unsigned char differ = 0;
+        for (int b = 0; b < 256; ++b)
+            if (kFold[b] == f)
+                differ |= static_cast<unsigned char>(b ^ f);
+        a.blend[k] = differ;
+        a.value[k] = static_cast<unsigned char>(f | differ);
     }
-    return nullptr;
+    return a;
 }
 
 }  // namespace
 
-void AllowAvx2FindScans(bool allowed)
+void LimitFindScans(FindScanWidth widest)
 {
-#if defined(OVRIN_HAVE_AVX2_PATH)
-    g_bAvx2 = allowed && g_bHaveAvx2;
-#else
-    (void)allowed;
-#endif
+    const int level = widest == FindScanWidth::Portable ? kPortable : widest == FindScanWidth::Sse2 ? kSse2 : kAvx2;
+    g_level = std::min(level, g_bestLevel);
 }
 
 unsigned char FoldCp1252(unsigned char byte)
@@ -219,20 +421,14 @@ CFoldedNeedle::CFoldedNeedle(std::string_view needle)
     m_folded.reserve(needle.size());
     for (char c : needle)
         m_folded.push_back(static_cast<char>(kFold[static_cast<unsigned char>(c)]));
-    if (m_folded.empty())
-        return;
-    const unsigned char first = static_cast<unsigned char>(m_folded[0]);
-    for (int b = 0; b < 256 && m_firstCount < 2; ++b)
-        if (kFold[b] == first)
-            m_first[m_firstCount++] = static_cast<unsigned char>(b);
-    if (m_firstCount == 1)
-        m_first[1] = m_first[0];  // a byte without a second case is looked for as itself
+    if (!m_folded.empty())
+        m_anchor = ChooseAnchors(m_folded);
 }
 
 bool CFoldedNeedle::MatchesAt(const unsigned char* p) const
 {
     const auto* n = reinterpret_cast<const unsigned char*>(m_folded.data());
-    for (std::size_t k = 1; k < m_folded.size(); ++k)
+    for (std::size_t k = 0; k < m_folded.size(); ++k)
         if (kFold[p[k]] != n[k])
             return false;
     return true;
@@ -241,35 +437,44 @@ bool CFoldedNeedle::MatchesAt(const unsigned char* p) const
 std::size_t CFoldedNeedle::FindFirst(std::string_view text, std::size_t from) const
 {
     const std::size_t n = m_folded.size();
-    if (n == 0 || from > text.size())
+    if (n == 0 || text.size() < n || from > text.size() - n)
         return npos;
     const auto* base = reinterpret_cast<const unsigned char*>(text.data());
-    const unsigned char* const end = base + text.size();
-    // The scans read on to the text's end, even where the needle could no
-    // longer fit: in a table of short texts one bound less per text is worth
-    // more than the bytes, and a candidate too near the end means none after.
-    if (!AnyOfTwo(base + from, end, m_first[0], m_first[1]))
+    const std::size_t starts = text.size() - n + 1;
+    // In a table of short texts most have no candidate at all; the test for
+    // one is cheaper than the way to the first.
+    if (!AnyCandidate(base, text.size(), starts, m_anchor))
         return npos;
-    for (const unsigned char* p = base + from;; ++p) {
-        p = m_firstCount == 1 ? static_cast<const unsigned char*>(std::memchr(p, m_first[0], static_cast<std::size_t>(end - p)))
-                              : FirstOfTwo(p, end, m_first[0], m_first[1]);
-        if (!p || static_cast<std::size_t>(end - p) < n)
+    for (std::size_t s = from; s < starts; ++s) {
+        s = FirstCandidate(base, text.size(), s, starts - s, m_anchor);
+        if (s == npos)
             return npos;
-        if (MatchesAt(p))
-            return static_cast<std::size_t>(p - base);
+        if (MatchesAt(base + s))
+            return s;
     }
+    return npos;
+}
+
+bool CFoldedNeedle::IsIn(std::string_view text) const
+{
+    return FindFirst(text) != npos;
 }
 
 bool CFoldedNeedle::MayBeInEither(std::string_view a, std::string_view b) const
 {
-    if (m_firstCount == 0)
+    const std::size_t n = m_folded.size();
+    if (n == 0)
         return false;
-    const auto* pa = reinterpret_cast<const unsigned char*>(a.data());
-    const auto* pb = reinterpret_cast<const unsigned char*>(b.data());
-    // Both texts are looked at before anything is decided: one branch an
-    // entry instead of two.
-    return AnyOfTwo(pa, pa + a.size(), m_first[0], m_first[1]) |
-           AnyOfTwo(pb, pb + b.size(), m_first[0], m_first[1]);
+#if defined(OVRIN_HAVE_AVX2_PATH)
+    if (g_level >= kAvx2)
+        return MayBeInEitherAvx2(a, b, n, m_anchor);
+#endif
+    const auto any = [&](std::string_view text) {
+        return text.size() >= n &&
+               AnyCandidate(reinterpret_cast<const unsigned char*>(text.data()), text.size(), text.size() - n + 1,
+                            m_anchor);
+    };
+    return any(a) | any(b);
 }
 
 std::size_t CFoldedNeedle::FindLast(std::string_view text) const
@@ -278,14 +483,13 @@ std::size_t CFoldedNeedle::FindLast(std::string_view text) const
     if (n == 0 || text.size() < n)
         return npos;
     const auto* base = reinterpret_cast<const unsigned char*>(text.data());
-    // Candidate starts lie in [base, end).
-    for (const unsigned char* end = base + (text.size() - n) + 1; end > base;) {
-        const unsigned char* q = LastOfTwo(base, end, m_first[0], m_first[1]);
-        if (!q)
+    for (std::size_t count = text.size() - n + 1; count > 0;) {
+        const std::size_t s = LastCandidate(base, text.size(), count, m_anchor);
+        if (s == npos)
             return npos;
-        if (MatchesAt(q))
-            return static_cast<std::size_t>(q - base);
-        end = q;
+        if (MatchesAt(base + s))
+            return s;
+        count = s;
     }
     return npos;
 }

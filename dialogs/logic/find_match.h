@@ -11,14 +11,32 @@
 // diaeresis). Every other byte stands for itself.
 unsigned char FoldCp1252(unsigned char byte);
 
-// Whether the scans may use AVX2 where the processor has it (the default).
-// Turned off, they take the SSE2 path every x86-64 processor has, so that
-// path can be checked on a machine with AVX2.
-void AllowAvx2FindScans(bool allowed);
+// The widest scans the searches may use. The best the processor has is the
+// default; the narrower ones can be chosen so that each path can be checked
+// on a machine that has a wider one.
+enum class FindScanWidth { Portable, Sse2, Best };
+void LimitFindScans(FindScanWidth widest);
+
+// Two bytes of a needle at their distance: a start s in a text is a
+// candidate when (text[s + offset[k]] | blend[k]) == value[k] for both k.
+// The two cases of a letter differ in a bit or two, which `blend` sets, so
+// one comparison takes both; a few other bytes may pass too (for y with
+// diaeresis), since every candidate is compared in full.
+struct FindAnchors {
+    std::size_t offset[2] = {0, 0};
+    unsigned char blend[2] = {0, 0};
+    unsigned char value[2] = {0, 0};
+};
 
 // A search string folded once, matched against texts that are folded byte
 // by byte while they are scanned, so a search through a large table needs no
 // lower-cased copy of any text. Positions are byte indexes into the text.
+//
+// The scan does not look for the needle's first letter but for two of its
+// letters at once, the two rarest in ordinary text, each in both cases, at
+// their distance in the needle: "eeeq" is looked for by its q, "the mail"
+// by "m" and "l" four apart. So the speed of a search that finds nothing
+// hardly depends on which letters the needle holds.
 class CFoldedNeedle final {
 public:
     static constexpr std::size_t npos = std::string_view::npos;
@@ -32,19 +50,15 @@ public:
     std::size_t FindFirst(std::string_view text, std::size_t from = 0) const;
     // Start of the last occurrence that lies wholly inside `text`, or npos.
     std::size_t FindLast(std::string_view text) const;
-    bool IsIn(std::string_view text) const { return FindFirst(text) != npos; }
-    // Whether the needle's first letter, in either case, is in a or in b: a
-    // test cheap enough that a search passes over most entries of a large
-    // table without looking for the needle in their texts one by one.
+    bool IsIn(std::string_view text) const;
+    // False when the needle is in neither a nor b; true when it may be in
+    // one of them. Cheap enough that a search passes over most entries of a
+    // large table without looking for the needle in their texts one by one.
     bool MayBeInEither(std::string_view a, std::string_view b) const;
 
 private:
     bool MatchesAt(const unsigned char* p) const;
 
     std::string m_folded;
-    // The bytes that fold to the needle's first byte (one or two of them),
-    // looked for in one pass over the text; a byte without a second case
-    // stands in both.
-    unsigned char m_first[2] = {0, 0};
-    int m_firstCount = 0;
+    FindAnchors m_anchor;
 };
