@@ -16,7 +16,7 @@
 #include "app/recovery.h"
 #include "app/termination_signals.h"
 #include "app/shell_registration.h"
-#include "cli/program_paths.h"
+#include "app/logic/program_paths.h"
 #include "dialogs/focus_return.h"
 #include "dialogs/info_dialogs.h"
 #include "doc/command_ids.h"
