@@ -21,7 +21,7 @@
 #include "dialogs/info_dialogs.h"
 #include "doc/command_ids.h"
 #include "doc/ovrin_doc.h"
-#include "doc/recovery_files.h"
+#include "platform/recovery_files.h"
 #include "frame/main_frame.h"
 #include "frame/profile.h"
 #include "res/command_table.h"
