@@ -17,14 +17,13 @@
 
 namespace {
 
-// Whether the arguments are the front end's to answer: a command-line mode,
-// or a list the window cannot follow, which the front end refuses with its
-// usage text, so that a mistyped option never opens a window on a file of
-// that name.
+// Whether the arguments are the front end's to answer: any the window cannot
+// follow, a command-line mode (--list...) among them. The front end runs the
+// mode, or refuses the list with its usage text before any display is
+// needed, so that a mistyped option never opens a window on a file of that
+// name.
 bool IsForTheFrontEnd(int argc, char* argv[])
 {
-    if (argc < 2 || argv[1] == nullptr) return false;
-    if (IsToolMode(argv[1])) return true;
     return !ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc)).m_strError.empty();
 }
 
