@@ -14,7 +14,7 @@ constexpr std::size_t kBlockBytes = std::size_t{1} << 20;
 constexpr std::size_t kFirstBlockBytes = 4096;
 
 // Every empty text is this record: a length of 0 and no bytes.
-constexpr char kEmptyRecord[1] = {};
+constexpr char kEmptyRecord[sizeof(std::uint32_t)] = {};
 
 }  // namespace
 
@@ -98,9 +98,13 @@ const char* CStringArray::Store(std::string_view text)
         m_nLeft -= bytes;
     }
     char* to = at;
-    for (std::size_t rest = n; ; rest >>= 7) {
-        *to++ = static_cast<char>((rest & 0x7Fu) | (rest >= 0x80u ? 0x80u : 0u));
-        if (rest < 0x80u) break;
+    const std::uint32_t n32 = n < kLongText ? static_cast<std::uint32_t>(n) : kLongText;
+    std::memcpy(to, &n32, sizeof n32);
+    to += sizeof n32;
+    if (n32 == kLongText) {
+        const std::uint64_t n64 = n;
+        std::memcpy(to, &n64, sizeof n64);
+        to += sizeof n64;
     }
     std::memcpy(to, text.data(), n);
     m_nLiveBytes += bytes;

@@ -13,13 +13,14 @@
 
 // An array of texts whose bytes lie side by side in large blocks, in the
 // order they came in, each behind its length. A table of a million entries
-// then costs its bytes and about 9 more a text (no string object and no
+// then costs its bytes and 12 more a text (no string object and no
 // allocator header each), and a search over the whole table reads memory
 // front to back instead of hopping between scattered allocations. The
-// length is written in 7-bit groups, one byte for a text under 128 bytes;
-// all empty texts share one record, and a text equal to the one stored just
-// before it shares that one's record (a run of equal dates costs a pointer
-// an entry).
+// length takes 4 bytes (a file cannot hold a longer text; one of 4 GiB or
+// more made in memory takes 8 bytes more), read without a branch that
+// depends on the text. All empty texts share one record, and a text equal
+// to the one stored just before it shares that one's record (a run of equal
+// dates costs a pointer an entry).
 //
 // The array itself holds one pointer a text, so inserting into or deleting
 // from the middle shifts 8 bytes a text with one memmove, and Add, Delete
@@ -111,23 +112,23 @@ public:
     friend bool operator==(const CStringArray& a, const std::vector<std::string>& b);
 
 private:
-    // A text is stored as its length, low 7 bits first with the high bit set
-    // on every byte but the last, and its bytes.
+    // A text is stored as its length, a 32-bit number, and its bytes; the
+    // number's highest value says that a 64-bit length follows.
+    static constexpr std::uint32_t kLongText = UINT32_MAX;
     static std::string_view ViewOf(const char* record)
     {
-        const auto* at = reinterpret_cast<const unsigned char*>(record);
-        std::size_t n = *at & 0x7Fu;
-        for (unsigned shift = 7; *at++ & 0x80u; shift += 7)
-            n |= std::size_t{*at & 0x7Fu} << shift;
-        return {reinterpret_cast<const char*>(at), n};
+        std::uint32_t n = 0;
+        std::memcpy(&n, record, sizeof n);
+        if (n != kLongText) [[likely]]
+            return {record + sizeof n, n};
+        std::uint64_t n64 = 0;
+        std::memcpy(&n64, record + sizeof n, sizeof n64);
+        return {record + sizeof n + sizeof n64, n64};
     }
     // The bytes of the record of a text of `n` bytes.
     static std::size_t RecordBytes(std::size_t n)
     {
-        std::size_t header = 1;
-        for (std::size_t rest = n >> 7; rest != 0; rest >>= 7)
-            ++header;
-        return header + n;
+        return (n < kLongText ? sizeof(std::uint32_t) : sizeof(std::uint32_t) + sizeof(std::uint64_t)) + n;
     }
     // Copies `text` into the blocks and returns where its record begins.
     const char* Store(std::string_view text);

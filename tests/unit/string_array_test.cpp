@@ -104,17 +104,18 @@ TEST(StringArray, AgreesWithAVectorOfStringsAndReclaimsItsBlocks)
     EXPECT_EQ(a.ToVector(), model);
 }
 
-// Setting one text over and over leaves its old bytes behind each time: Set
+// Setting a text over and over leaves its old bytes behind each time: Set
 // alone must reclaim them, as Erase and pop_back do.
 TEST(StringArray, SetAloneReclaimsTheBytesItLeaves)
 {
     CStringArray a;
     a.push_back("first");
-    const std::string big(100000, 'x');
+    // Two texts in turn, so that neither shares the record stored before it.
+    const std::string big[] = {std::string(100000, 'x'), std::string(100000, 'y')};
     for (int i = 0; i < 2000; ++i)
-        a.Set(0, big);
+        a.Set(0, big[i % 2]);
     EXPECT_LT(a.Footprint(), std::uint64_t{16} << 20);
-    EXPECT_EQ(a[0], big);
+    EXPECT_EQ(a[0], big[1]);
 }
 
 }  // namespace
