@@ -13,7 +13,7 @@
 #include "dialogs/message_box.h"
 #include "doc/document_file.h"
 #include "doc/ovrin_doc.h"
-#include "doc/safe_file.h"
+#include "platform/safe_file.h"
 #include "frame/main_frame.h"
 #include "frame/profile.h"
 

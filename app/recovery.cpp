@@ -12,7 +12,8 @@
 #include "app/path_text.h"
 #include "app/file_commands.h"
 #include "doc/ovrin_doc.h"
-#include "doc/recovery_files.h"
+#include "doc/recovery_record.h"
+#include "platform/recovery_files.h"
 #include "frame/main_frame.h"
 
 namespace {

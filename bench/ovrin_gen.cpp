@@ -5,6 +5,8 @@
 //   --description-lines L   a description of L short lines
 //   --date-bytes B          a date field of B bytes
 //   --key-word-bytes B      key words of B bytes
+// With --empty-entries 1 every entry is as Add leaves it: no key words, no
+// description, only a date.
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -18,7 +20,7 @@ int main(int argc, char** argv)
 {
     if (argc < 4 || argc % 2 != 0) {
         std::fprintf(stderr, "usage: ovrin-gen N SEED FILE [--description-bytes B] [--description-lines L] "
-                             "[--date-bytes B] [--key-word-bytes B]\n");
+                             "[--date-bytes B] [--key-word-bytes B] [--empty-entries 1]\n");
         return 2;
     }
     char* end = nullptr;
@@ -33,6 +35,7 @@ int main(int argc, char** argv)
         return 2;
     }
     HugeFields huge;
+    bool empty = false;
     for (int a = 4; a + 1 < argc; a += 2) {
         const std::string option = argv[a];
         const unsigned long long value = std::strtoull(argv[a + 1], &end, 10);
@@ -48,6 +51,8 @@ int main(int argc, char** argv)
             huge.dateBytes = value;
         else if (option == "--key-word-bytes")
             huge.keyWordBytes = value;
+        else if (option == "--empty-entries")
+            empty = value != 0;
         else {
             std::fprintf(stderr, "ovrin-gen: unknown option %s\n", argv[a]);
             return 2;
@@ -55,7 +60,16 @@ int main(int argc, char** argv)
     }
     CCliHost host;
     COvrinDoc doc(host);
-    GenerateDocument(doc, static_cast<int>(n), seed);
+    if (empty) {
+        for (long i = 0; i < n; ++i) {
+            doc.m_arrKeyWords.push_back({});
+            doc.m_arrDescriptions.push_back({});
+            doc.m_arrDates.push_back("31.12.2026");
+        }
+        doc.m_nCount = static_cast<int>(n);
+    } else {
+        GenerateDocument(doc, static_cast<int>(n), seed);
+    }
     AddHugeFields(doc, huge, seed);
     FileResult result = SaveDocumentFile(doc, argv[3]);
     if (!result.ok) {

@@ -1,9 +1,12 @@
 // SPDX-License-Identifier: MIT
 // Opens a document the way the program does and reports the peak resident
 // memory before and after, so the cost of an open table can be read against
-// the file's size.
+// the file's size, and what the open table costs an entry beside what the
+// file spends on one.
 //   ovrin-open-memory FILE
 #include <sys/resource.h>
+
+#include <sys/stat.h>
 
 #include <cstdio>
 
@@ -36,7 +39,13 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "%s\n", result.message.c_str());
         return 2;
     }
-    std::printf("entries %d, peak before open %ld kB, after %ld kB\n", doc.m_nCount, before,
-                PeakKilobytes());
+    const long after = PeakKilobytes();
+    struct stat st {};
+    ::stat(argv[1], &st);
+    const double entries = doc.m_nCount > 0 ? doc.m_nCount : 1;
+    std::printf("entries %d, peak before open %ld kB, after %ld kB, bytes per entry %.1f, "
+                "file bytes per entry %.1f\n",
+                doc.m_nCount, before, after, 1024.0 * static_cast<double>(after - before) / entries,
+                static_cast<double>(st.st_size) / entries);
     return 0;
 }

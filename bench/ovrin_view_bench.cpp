@@ -43,7 +43,7 @@
 #include "doc/document_file.h"
 #include "doc/document_host.h"
 #include "doc/ovrin_doc.h"
-#include "doc/recovery_files.h"
+#include "platform/recovery_files.h"
 #include "frame/main_frame.h"
 #include "view/ovrin_view.h"
 

@@ -92,6 +92,15 @@ for n in $SIZES; do
     rm -f "$doc"
 done
 
+# What the open table costs an entry as Add leaves it (no key words, no
+# description, a date), beside the file's own bytes for one.
+doc="$TMP/empty.ovr"
+"$GEN" 5000000 42 "$doc" --empty-entries 1
+m=$("$MEMORY" "$doc")
+row "bytes per empty entry open, 5000000 (ovrin-open-memory)" "$(echo "$m" | after "bytes per entry")" \
+    "the file's $(echo "$m" | after "file bytes per entry")" "-"
+rm -f "$doc"
+
 if [ -n "$OPEN200" ]; then
     for shape in "--description-bytes 20000000:one 20 MB description line" \
                  "--date-bytes 1000000:a 1 MB date" \

@@ -3,8 +3,9 @@
 
 #include "doc/document_host.h"
 
-// A document host for the command-line tools: they only read a document, so
-// nothing ever asks the user, shows a window or stores a setting.
+// A document host for the command-line tools, which run without a window:
+// nothing ever asks the user, shows a window or stores a setting. New
+// entries are dated today, by the system's clock and time zone.
 class CCliHost final : public DocumentHost {
 public:
     bool RunEditDialog(std::string&, std::string&) override { return false; }
@@ -15,7 +16,7 @@ public:
         return defaultValue;
     }
     void WriteProfileInt(const std::string&, const std::string&, int) override {}
-    CalendarDate Today() override { return CalendarDate{1, 1, 2000}; }
+    CalendarDate Today() override;
     bool IsFindWindowOpen() override { return false; }
     void ShowFindWindow() override {}
     // The tools write only new files, which nobody else can have changed.

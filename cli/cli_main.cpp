@@ -5,7 +5,6 @@
 #include <cerrno>
 #include <csignal>
 #include <cstring>
-#include <ctime>
 #include <filesystem>
 #include <iostream>
 #include <string>
@@ -218,14 +217,6 @@ int Find(const std::vector<std::string>& args, ToolOutput& output, std::ostream&
     return hits > 0 ? 0 : 1;
 }
 
-std::string Today()
-{
-    const std::time_t now = std::time(nullptr);
-    std::tm local{};
-    localtime_r(&now, &local);
-    return FormatEntryDate(CalendarDate{local.tm_mday, local.tm_mon + 1, local.tm_year + 1900});
-}
-
 // Feeds `reader` the record set at `from` ("-": standard input) piece by
 // piece, until its end or the reader's refusal; false, with the reason in
 // `error`, when it cannot be read. Only a regular file, a pipe or standard
@@ -292,7 +283,8 @@ int Import(const std::vector<std::string>& args, std::ostream& err)
         return 2;
     }
     try {
-        RecordSetReader reader(Today());
+        CCliHost host;
+        RecordSetReader reader(FormatEntryDate(host.Today()));
         if (!FeedRecordSet(from, reader, error)) {
             err << "ovrin: cannot read \"" << source << "\": " << error << "\n";
             return 2;
@@ -307,7 +299,6 @@ int Import(const std::vector<std::string>& args, std::ostream& err)
         std::stable_sort(entries.begin(), entries.end(), [](const ImportedEntry& a, const ImportedEntry& b) {
             return CompareKeyWords(a.keyWords, b.keyWords) < 0;
         });
-        CCliHost host;
         COvrinDoc doc(host);
         for (ImportedEntry& entry : entries) {
             doc.m_arrKeyWords.push_back(std::move(entry.keyWords));

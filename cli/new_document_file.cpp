@@ -14,7 +14,7 @@
 
 #include "doc/archive.h"
 #include "doc/ovrin_doc.h"
-#include "doc/safe_file.h"
+#include "platform/safe_file.h"
 
 namespace {
 

@@ -11,7 +11,7 @@
 #include <unistd.h>
 
 #include "cli/cli_main.h"
-#include "cli/program_paths.h"
+#include "app/logic/program_paths.h"
 
 int main(int argc, char* argv[])
 {

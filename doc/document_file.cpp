@@ -9,17 +9,13 @@
 #include <filesystem>
 #include <memory>
 
-#include <fcntl.h>
-#include <sys/mman.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include "doc/archive.h"
 #include "doc/document_host.h"
 #include "doc/entry_stream.h"
-#include "doc/known_file.h"
 #include "doc/ovrin_doc.h"
-#include "doc/safe_file.h"
+#include "platform/file_system.h"
+#include "platform/known_file.h"
+#include "platform/safe_file.h"
 
 namespace {
 
@@ -48,37 +44,18 @@ FileResult NotRegular(const std::string& fullPath)
 }
 
 // Opens `fullPath` for reading and checks that it can be a document; on
-// failure `result` says why and the returned file is null. Anything but a
-// regular file is refused before it is opened, and opened without waiting,
-// so that a pipe or a device can neither block the program nor be disturbed
-// by it.
+// failure `result` says why and the returned file is null.
 std::unique_ptr<std::FILE, FileCloser> OpenForReading(const std::string& fullPath,
                                                       std::uint64_t& size, FileResult& result)
 {
-    struct stat st {};
-    if (::stat(fullPath.c_str(), &st) == 0 && !S_ISREG(st.st_mode)) {
+    OpenFailure why = OpenFailure::None;
+    int error = 0;
+    std::unique_ptr<std::FILE, FileCloser> file(OpenRegularFileForReading(fullPath, size, why, error));
+    if (why == OpenFailure::NotRegular)
         result = NotRegular(fullPath);
-        return nullptr;
-    }
-    const int fd = ::open(fullPath.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-    if (fd < 0) {
+    else if (why == OpenFailure::System)
         result = Failure(FileResult::Error::CannotOpen,
-                         "Cannot open " + fullPath + ": " + std::strerror(errno) + ".");
-        return nullptr;
-    }
-    std::unique_ptr<std::FILE, FileCloser> file(::fdopen(fd, "rb"));
-    if (!file) {
-        ::close(fd);
-        result = Failure(FileResult::Error::CannotOpen,
-                         "Cannot open " + fullPath + ": " + std::strerror(errno) + ".");
-        return nullptr;
-    }
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        result = NotRegular(fullPath);
-        return nullptr;
-    }
-    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
-    size = static_cast<std::uint64_t>(st.st_size);
+                         "Cannot open " + fullPath + ": " + std::strerror(error) + ".");
     return file;
 }
 
@@ -146,33 +123,10 @@ FileResult ReadInto(COvrinDoc& doc, const std::string& fullPath)
 // faster than mapping it; each small page would otherwise cost a fault.
 class FileBytes final {
 public:
-    FileBytes(std::FILE* file, std::uint64_t size) : m_nSize(size)
+    FileBytes(std::FILE* file, std::uint64_t size) : m_buffer(size), m_nSize(size)
     {
-        constexpr std::size_t kHuge = 2 << 20;
-        m_nMapped = (size + kHuge - 1) / kHuge * kHuge + kHuge;
-        void* p = ::mmap(nullptr, m_nMapped, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-        if (p == MAP_FAILED)
-            throw std::bad_alloc();
-        m_pMapped = p;
-        m_pData = reinterpret_cast<char*>((reinterpret_cast<std::uintptr_t>(p) + kHuge - 1) & ~(kHuge - 1));
-        ::madvise(m_pData, m_nMapped - kHuge, MADV_HUGEPAGE);
-        const int fd = fileno(file);
-        std::uint64_t got = 0;
-        while (got < size) {
-            const ssize_t n = ::read(fd, m_pData + got, size - got);
-            if (n < 0 && errno == EINTR)
-                continue;
-            if (n < 0) {
-                m_nError = errno;
-                return;
-            }
-            if (n == 0)
-                break;
-            got += static_cast<std::uint64_t>(n);
-        }
-        m_bComplete = got == size;
+        m_bComplete = ReadFromFile(file, m_buffer.data(), size, m_nError) == size;
     }
-    ~FileBytes() { ::munmap(m_pMapped, m_nMapped); }
     FileBytes(const FileBytes&) = delete;
     FileBytes& operator=(const FileBytes&) = delete;
 
@@ -183,12 +137,10 @@ public:
             return std::strerror(m_nError);
         return m_bComplete ? std::string() : "the file became shorter while it was read";
     }
-    std::string_view bytes() const { return std::string_view(m_pData, m_nSize); }
+    std::string_view bytes() const { return std::string_view(m_buffer.data(), m_nSize); }
 
 private:
-    void* m_pMapped = nullptr;
-    std::size_t m_nMapped = 0;
-    char* m_pData = nullptr;
+    CHugePageBuffer m_buffer;
     std::uint64_t m_nSize = 0;
     int m_nError = 0;
     bool m_bComplete = false;
@@ -290,7 +242,7 @@ bool WriteDocumentStream(COvrinDoc& doc, const std::string& path, std::string& e
         std::string buffer;
         buffer.reserve(kChunk + 16);
         bool ok = true;
-        off_t written = 0;
+        std::uint64_t written = 0;
         const auto sink = [&](std::string_view piece) {
             digest.Add(piece);
             ok = ok && WriteAllTo(fd, piece);
@@ -298,8 +250,8 @@ bool WriteDocumentStream(COvrinDoc& doc, const std::string& path, std::string& e
             // the sync at the end waits for less. Only a hint: where it is
             // not supported the sync does all of it.
             if (ok)
-                ::sync_file_range(fd, written, static_cast<off_t>(piece.size()), SYNC_FILE_RANGE_WRITE);
-            written += static_cast<off_t>(piece.size());
+                StartWritingOut(fd, written, piece.size());
+            written += piece.size();
         };
         CArchive ar(buffer, sink, kChunk);
         doc.Serialize(ar);

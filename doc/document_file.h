@@ -7,8 +7,8 @@
 #include <string_view>
 #include <vector>
 
-#include "doc/known_file.h"
-#include "doc/safe_file.h"
+#include "platform/known_file.h"
+#include "platform/safe_file.h"
 
 class COvrinDoc;
 

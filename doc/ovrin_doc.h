@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "doc/known_file.h"
+#include "platform/known_file.h"
 #include "doc/string_array.h"
 #include "doc/table_change.h"
 

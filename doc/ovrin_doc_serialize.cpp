@@ -8,7 +8,7 @@
 #include "doc/archive.h"
 #include "doc/document_host.h"
 #include "doc/entry_stream.h"
-#include "doc/memory_budget.h"
+#include "platform/memory_budget.h"
 #include "doc/ovrin_doc.h"
 
 namespace {

@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "doc/known_file.h"
+#include "platform/known_file.h"
 #include "doc/table_change.h"
 
 class COvrinDoc;

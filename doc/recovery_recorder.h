@@ -5,7 +5,7 @@
 #include <memory>
 #include <string>
 
-#include "doc/recovery_files.h"
+#include "platform/recovery_files.h"
 #include "doc/recovery_record.h"
 
 class COvrinDoc;

@@ -14,7 +14,7 @@ constexpr std::size_t kBlockBytes = std::size_t{1} << 20;
 constexpr std::size_t kFirstBlockBytes = 4096;
 
 // Every empty text is this record: a length of 0 and no bytes.
-constexpr char kEmptyRecord[sizeof(std::size_t)] = {};
+constexpr char kEmptyRecord[sizeof(std::uint32_t)] = {};
 
 }  // namespace
 
@@ -58,6 +58,7 @@ void CStringArray::swap(CStringArray& other) noexcept
 {
     m_texts.swap(other.m_texts);
     m_blocks.swap(other.m_blocks);
+    std::swap(m_pLastStored, other.m_pLastStored);
     std::swap(m_pFree, other.m_pFree);
     std::swap(m_nLeft, other.m_nLeft);
     std::swap(m_nBlockBytes, other.m_nBlockBytes);
@@ -69,7 +70,13 @@ const char* CStringArray::Store(std::string_view text)
     const std::size_t n = text.size();
     if (n == 0)
         return kEmptyRecord;
-    const std::size_t bytes = sizeof n + n;
+    const std::size_t bytes = RecordBytes(n);
+    // Records are never changed and stay in their block until the whole
+    // array is copied afresh, so an equal text may simply point at it.
+    if (m_pLastStored != nullptr && ViewOf(m_pLastStored) == text) {
+        m_nLiveBytes += bytes;
+        return m_pLastStored;
+    }
     char* at = nullptr;
     if (bytes >= kBlockBytes / 4) {
         m_blocks.push_back(std::make_unique_for_overwrite<char[]>(bytes));
@@ -90,15 +97,26 @@ const char* CStringArray::Store(std::string_view text)
         m_pFree += bytes;
         m_nLeft -= bytes;
     }
-    std::memcpy(at, &n, sizeof n);
-    std::memcpy(at + sizeof n, text.data(), n);
+    char* to = at;
+    const std::uint32_t n32 = n < kLongText ? static_cast<std::uint32_t>(n) : kLongText;
+    std::memcpy(to, &n32, sizeof n32);
+    to += sizeof n32;
+    if (n32 == kLongText) {
+        const std::uint64_t n64 = n;
+        std::memcpy(to, &n64, sizeof n64);
+        to += sizeof n64;
+    }
+    std::memcpy(to, text.data(), n);
     m_nLiveBytes += bytes;
+    m_pLastStored = at;
     return at;
 }
 
 void CStringArray::ReclaimIfMostlyDead()
 {
-    const std::uint64_t dead = m_nBlockBytes - m_nLiveBytes;
+    // Shared records are counted live once per text, so the live count may
+    // exceed the blocks.
+    const std::uint64_t dead = m_nBlockBytes > m_nLiveBytes ? m_nBlockBytes - m_nLiveBytes : 0;
     if (dead <= std::max<std::uint64_t>(m_nLiveBytes, 4 * kBlockBytes))
         return;
     // The copy needs the live bytes once more for a moment; where memory is

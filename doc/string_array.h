@@ -13,9 +13,14 @@
 
 // An array of texts whose bytes lie side by side in large blocks, in the
 // order they came in, each behind its length. A table of a million entries
-// then costs its bytes and 16 more a text (no string object and no
+// then costs its bytes and 12 more a text (no string object and no
 // allocator header each), and a search over the whole table reads memory
-// front to back instead of hopping between scattered allocations.
+// front to back instead of hopping between scattered allocations. The
+// length takes 4 bytes (a file cannot hold a longer text; one of 4 GiB or
+// more made in memory takes 8 bytes more), read without a branch that
+// depends on the text. All empty texts share one record, and a text equal
+// to the one stored just before it shares that one's record (a run of equal
+// dates costs a pointer an entry).
 //
 // The array itself holds one pointer a text, so inserting into or deleting
 // from the middle shifts 8 bytes a text with one memmove, and Add, Delete
@@ -65,9 +70,15 @@ public:
     CStringArray(std::initializer_list<std::string_view> texts);
     CStringArray(const std::vector<std::string>& texts);  // NOLINT: implicit by design
     CStringArray(const CStringArray& other);
-    CStringArray(CStringArray&&) noexcept = default;
+    // A moved-from array is empty and keeps no pointer into the blocks it gave away.
+    CStringArray(CStringArray&& other) noexcept { swap(other); }
     CStringArray& operator=(const CStringArray& other);
-    CStringArray& operator=(CStringArray&&) noexcept = default;
+    CStringArray& operator=(CStringArray&& other) noexcept
+    {
+        CStringArray taken(std::move(other));
+        swap(taken);
+        return *this;
+    }
     ~CStringArray() = default;
 
     size_type size() const { return m_texts.size(); }
@@ -101,27 +112,40 @@ public:
     friend bool operator==(const CStringArray& a, const std::vector<std::string>& b);
 
 private:
-    // A text is stored as its length (a size_t, unaligned) and its bytes.
+    // A text is stored as its length, a 32-bit number, and its bytes; the
+    // number's highest value says that a 64-bit length follows.
+    static constexpr std::uint32_t kLongText = UINT32_MAX;
     static std::string_view ViewOf(const char* record)
     {
-        std::size_t n = 0;
+        std::uint32_t n = 0;
         std::memcpy(&n, record, sizeof n);
-        return {record + sizeof n, n};
+        if (n != kLongText) [[likely]]
+            return {record + sizeof n, n};
+        std::uint64_t n64 = 0;
+        std::memcpy(&n64, record + sizeof n, sizeof n64);
+        return {record + sizeof n + sizeof n64, n64};
+    }
+    // The bytes of the record of a text of `n` bytes.
+    static std::size_t RecordBytes(std::size_t n)
+    {
+        return (n < kLongText ? sizeof(std::uint32_t) : sizeof(std::uint32_t) + sizeof(std::uint64_t)) + n;
     }
     // Copies `text` into the blocks and returns where its record begins.
     const char* Store(std::string_view text);
-    // Counts a record out of the live bytes (an empty text has none).
+    // Counts a record out of the live bytes (an empty text has none). A
+    // shared record counts once for each text that uses it.
     void Forget(const char* record)
     {
         const std::size_t n = ViewOf(record).size();
-        m_nLiveBytes -= n == 0 ? 0 : sizeof n + n;
+        m_nLiveBytes -= n == 0 ? 0 : RecordBytes(n);
     }
     void ReclaimIfMostlyDead();
 
     std::vector<const char*> m_texts;
     std::vector<std::unique_ptr<char[]>> m_blocks;
+    const char* m_pLastStored = nullptr;  // the record Store wrote or shared last
     char* m_pFree = nullptr;     // the rest of the last block of the standard size
     std::size_t m_nLeft = 0;
     std::uint64_t m_nBlockBytes = 0;  // all blocks
-    std::uint64_t m_nLiveBytes = 0;   // the records of the texts in m_texts
+    std::uint64_t m_nLiveBytes = 0;   // the records of the texts in m_texts, shared ones each time
 };

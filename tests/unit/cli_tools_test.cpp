@@ -102,6 +102,12 @@ TEST(CliTools, ExportThenImportGivesTheSameDocument)
     std::vector<std::string> keys;
     for (const Entry& e : LoadEntries(dir / "out.ovr")) keys.push_back(e.keyWords + e.description);
     EXPECT_EQ(keys, (std::vector<std::string>{"Z", "a", "b1", "b2", "\xE4"}));
+    // Records without a date are dated today, by the system's clock.
+    char today[32] = {};
+    FILE* clock = popen("date +%-d.%-m.%Y", "r");
+    ASSERT_TRUE(clock && fgets(today, sizeof today, clock));
+    pclose(clock);
+    EXPECT_EQ(LoadEntries(dir / "out.ovr")[0].date + "\n", today);
 }
 
 // Line breaks in key words stay on one line; --export names every entry

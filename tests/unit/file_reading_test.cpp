@@ -6,7 +6,7 @@
 #include <sys/resource.h>
 
 #include "doc/document_file.h"
-#include "doc/memory_budget.h"
+#include "platform/memory_budget.h"
 #include "../common/test_documents.h"
 #include "fake_host.h"
 #include "fs_test_support.h"

@@ -4,7 +4,7 @@
 
 #include <tuple>
 
-#include "cli/program_paths.h"
+#include "app/logic/program_paths.h"
 #include "fs_test_support.h"
 
 using namespace fs_test;

@@ -10,7 +10,7 @@
 #include <sys/resource.h>
 
 #include "doc/document_file.h"
-#include "doc/safe_file.h"
+#include "platform/safe_file.h"
 #include "../common/test_documents.h"
 #include "fake_host.h"
 #include "fs_test_support.h"

@@ -35,6 +35,11 @@ TEST(StringArray, TextsOfTheArrayItselfAndEmptyTexts)
     EXPECT_EQ(a[0], std::string(300000, 'h'));
     EXPECT_EQ(a[3], a[0]);
     EXPECT_EQ(a[4], "first");
+    // A moved-from array starts afresh, apart from the one it went to.
+    CStringArray b = std::move(a);
+    a.push_back("after");
+    b.push_back("other");
+    EXPECT_EQ(a, std::vector<std::string>{"after"});
 }
 
 // Random changes agree with a vector of strings, copies are deep, and the
@@ -49,8 +54,9 @@ TEST(StringArray, AgreesWithAVectorOfStringsAndReclaimsItsBlocks)
         const std::size_t n = r == 0   ? 200000 + rng() % 300000
                               : r == 1 ? 4000 + rng() % 60000
                               : r < 10 ? 0
+                              : r < 30 ? 1 + rng() % 2  // often equal to the text before
                                        : rng() % 400;
-        return std::string(n, static_cast<char>('a' + rng() % 26));
+        return std::string(n, static_cast<char>('a' + (r < 30 ? rng() % 2 : rng() % 26)));
     };
     for (int step = 0; step < 20000; ++step) {
         const std::size_t i = model.empty() ? 0 : rng() % model.size();
@@ -98,17 +104,18 @@ TEST(StringArray, AgreesWithAVectorOfStringsAndReclaimsItsBlocks)
     EXPECT_EQ(a.ToVector(), model);
 }
 
-// Setting one text over and over leaves its old bytes behind each time: Set
+// Setting a text over and over leaves its old bytes behind each time: Set
 // alone must reclaim them, as Erase and pop_back do.
 TEST(StringArray, SetAloneReclaimsTheBytesItLeaves)
 {
     CStringArray a;
     a.push_back("first");
-    const std::string big(100000, 'x');
+    // Two texts in turn, so that neither shares the record stored before it.
+    const std::string big[] = {std::string(100000, 'x'), std::string(100000, 'y')};
     for (int i = 0; i < 2000; ++i)
-        a.Set(0, big);
+        a.Set(0, big[i % 2]);
     EXPECT_LT(a.Footprint(), std::uint64_t{16} << 20);
-    EXPECT_EQ(a[0], big);
+    EXPECT_EQ(a[0], big[1]);
 }
 
 }  // namespace

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "doc/memory_budget.h"
+#include "platform/memory_budget.h"
 
 #include <algorithm>
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "cli/program_paths.h"
+#include "app/logic/program_paths.h"
 
 #include <climits>
 #include <filesystem>

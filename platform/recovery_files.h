@@ -7,7 +7,6 @@
 #include <string_view>
 #include <vector>
 
-#include "doc/recovery_record.h"
 
 // The folder of the recovery records: $XDG_STATE_HOME/ovrin, by default
 // ~/.local/state/ovrin. Never beside the document, where a sync tool would

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "doc/safe_file.h"
+#include "platform/safe_file.h"
 
 #include <cerrno>
 #include <climits>

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "cli/display_check.h"
+#include "app/logic/display_check.h"
 
 #include <cstdlib>
 #include <ostream>

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "doc/known_file.h"
+#include "platform/known_file.h"
 
 #include <cerrno>
 #include <string>

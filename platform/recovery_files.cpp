@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
 // Every file system call of the recovery records.
-#include "doc/recovery_files.h"
+#include "platform/recovery_files.h"
 
 #include <cerrno>
 #include <cstdlib>
@@ -14,7 +14,7 @@
 
 #include <random>
 
-#include "doc/safe_file.h"
+#include "platform/safe_file.h"
 
 namespace {
 
