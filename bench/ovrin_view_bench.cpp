@@ -185,7 +185,7 @@ int KeyList(const std::string& path)
 
 bool LoadPlain(COvrinDoc& doc, const std::string& path)
 {
-    return LoadDocumentFile(doc, path).ok;
+    return OpenDocumentFile(doc, path).ok;
 }
 
 int Find(const std::string& path)

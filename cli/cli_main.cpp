@@ -28,6 +28,7 @@
 #include "doc/calendar_date.h"
 #include "doc/cp1252.h"
 #include "doc/document_file.h"
+#include "doc/entry_walk.h"
 #include "doc/ovrin_doc.h"
 #include "res/version_text.h"
 
@@ -114,8 +115,9 @@ bool Walk(const std::string& path, std::ostream& err, const EntryVisitor& visit)
     return Reported(ReadDocumentEntries(path, visit), path, err);
 }
 
-// The export converts about this much of the file at a time on each core.
-constexpr std::size_t kExportRunBytes = 1 << 20;
+// The export converts runs of about 1 MB on each core, and holds at most
+// 16 MB of the file at a time.
+constexpr WalkSizes kExportSizes{1 << 20, 16 << 20};
 
 // Entry numbers shown when an export names inexact entries.
 constexpr std::size_t kNamedEntries = 10;
@@ -124,13 +126,15 @@ int Export(const std::string& path, ToolOutput& output, std::ostream& err)
 {
     std::vector<int> inexact;
     bool started = false;
-    const FileResult result =
-        ReadDocumentRuns(path, kExportRunBytes, [&](const std::vector<EntryRun>& runs) {
-            output.Append(kRecutilsDescriptor);
+    RecutilsExport exporter(std::thread::hardware_concurrency());
+    const FileResult result = ReadDocumentRuns(
+        path,
+        [&](const std::vector<EntryRun>& runs) {
+            if (!started) output.Append(kRecutilsDescriptor);
             started = true;
-            ExportRecutilsRuns(runs, std::thread::hardware_concurrency(),
-                               [&](std::string_view text) { output.Append(text); }, inexact);
-        });
+            exporter.Write(runs, [&](std::string_view text) { output.Append(text); }, inexact);
+        },
+        kExportSizes);
     if (!Reported(result, path, err)) return 2;
     // An empty file is still a record set, with no records.
     if (!started) output.Append(kRecutilsDescriptor);
