@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <csignal>
+#include <cstdint>
 #include <cstring>
 #include <ctime>
 #include <filesystem>
@@ -18,8 +19,6 @@
 #include <unistd.h>
 
 #include "app/logic/command_line.h"
-#include "cli/cli_host.h"
-#include "cli/new_document_file.h"
 #include "cli/recutils_export.h"
 #include "cli/recutils_import.h"
 #include "cli/tool_output.h"
@@ -29,7 +28,7 @@
 #include "doc/cp1252.h"
 #include "doc/document_file.h"
 #include "doc/entry_walk.h"
-#include "doc/ovrin_doc.h"
+#include "doc/safe_file.h"
 #include "res/version_text.h"
 
 namespace {
@@ -285,16 +284,21 @@ int Import(const std::vector<std::string>& args, std::ostream& err)
     if (to == "-") return Usage(err, "NEWFILE must be a file, not standard output (./- names a file \"-\")");
     const std::string source = from == "-" ? "standard input" : from;
 
-    NewDocumentPlace place;
-    std::string error;
-    if (!place.Open(to, error)) {
-        err << "ovrin: cannot write \"" << to << "\": " << error << "\n";
+    const std::string name = to.substr(to.rfind('/') + 1);
+    if (name.empty() || name == "." || name == "..") {
+        err << "ovrin: cannot write \"" << to << "\": it does not name a file\n";
         return 2;
     }
-    if (place.Exists()) {
+    const auto exists = [&] {
+        struct stat st {};
+        return ::lstat(to.c_str(), &st) == 0;
+    };
+    const auto alreadyThere = [&] {
         err << "ovrin: \"" << to << "\" already exists; --import writes only a new file\n";
         return 2;
-    }
+    };
+    if (exists()) return alreadyThere();
+    std::string error;
     try {
         RecordSetReader reader(Today());
         if (!FeedRecordSet(from, reader, error)) {
@@ -306,25 +310,21 @@ int Import(const std::vector<std::string>& args, std::ostream& err)
             err << "ovrin: " << source << ": " << reading.message << "\n";
             return 2;
         }
-        // Entries in key-word order; equal key words keep the file's order.
-        std::vector<ImportedEntry>& entries = reading.entries;
-        std::stable_sort(entries.begin(), entries.end(), [](const ImportedEntry& a, const ImportedEntry& b) {
-            return CompareKeyWords(a.keyWords, b.keyWords) < 0;
-        });
-        CCliHost host;
-        COvrinDoc doc(host);
-        for (ImportedEntry& entry : entries) {
-            doc.m_arrKeyWords.push_back(std::move(entry.keyWords));
-            doc.m_arrDescriptions.push_back(std::move(entry.description));
-            doc.m_arrDates.push_back(std::move(entry.date));
-        }
-        doc.m_nCount = static_cast<int>(entries.size());
-        doc.m_nCurrent = entries.empty() ? -1 : 0;
-        if (const int failure = place.Write(doc)) {
-            if (failure == EEXIST)
-                err << "ovrin: \"" << to << "\" already exists; --import writes only a new file\n";
-            else
-                err << "ovrin: cannot write \"" << to << "\": " << std::strerror(failure) << "\n";
+        ImportedEntries& entries = reading.entries;
+        entries.SortByKeyWords();
+        // The size is asked only of a file written in place, which a new
+        // file never is; it is measured by writing to nowhere.
+        const auto size = [&entries] {
+            std::uint64_t bytes = 0;
+            entries.WriteDocument([&bytes](std::string_view piece) { bytes += piece.size(); return true; });
+            return bytes;
+        };
+        const ContentWriter write = [&entries](int fd) {
+            return entries.WriteDocument([fd](std::string_view piece) { return WriteAllTo(fd, piece); });
+        };
+        if (!ReplaceFileContents(to, size, write, error, WhenMissing::OnlyCreate)) {
+            if (exists()) return alreadyThere();
+            err << "ovrin: cannot write \"" << to << "\": " << error << "\n";
             return 2;
         }
     } catch (const std::bad_alloc&) {
