@@ -34,8 +34,8 @@ using EntryRunsVisitor = std::function<void(const std::vector<EntryRun>&)>;
 // `runBytes` (a run is never cut inside an entry, so one large entry makes
 // a run of its own), handed on in batches of about `batchBytes`.
 struct WalkSizes final {
-    std::size_t runBytes = 1 << 20;
-    std::size_t batchBytes = 1 << 20;
+    std::size_t runBytes = 1 << 17;
+    std::size_t batchBytes = 1 << 17;
 };
 
 // Walks the entries of `path` without building a table (the command-line
