@@ -64,8 +64,8 @@ FileResult ReadDocumentRuns(const std::string& path, const EntryRunsVisitor& vis
     if (size == 0)
         return {};
 
-    // The checking pass reads the file a batch at a time and notes where
-    // the runs begin and end on the way. An entry cut by the end of a batch
+    // The checking pass reads the file a piece at a time and notes where
+    // the runs begin and end on the way. An entry cut by the end of a piece
     // is read from the file on its own, through a file archive that knows
     // how much of the file is left: it then holds no more than that entry,
     // and a damaged length is refused as it would be in one piece.
@@ -89,7 +89,7 @@ FileResult ReadDocumentRuns(const std::string& path, const EntryRunsVisitor& vis
         const int count = stream.Count();
         std::uint64_t at = size - head.Remaining();
         RunPlace run{0, 0, at, 0};
-        const auto read = [&](int i) {
+        const auto noteEntry = [&](int i) {
             ++run.count;
             run.end = at;
             if (run.end - run.begin >= sizes.runBytes || i + 1 == count) {
@@ -110,7 +110,7 @@ FileResult ReadDocumentRuns(const std::string& path, const EntryRunsVisitor& vis
                 for (; i < count; ++i) {
                     entries.ReadEntry();
                     at = start + (length - ar.Remaining());
-                    read(i);
+                    noteEntry(i);
                 }
             } catch (const ArchiveError&) {
                 if (start + length == size)
@@ -124,7 +124,7 @@ FileResult ReadDocumentRuns(const std::string& path, const EntryRunsVisitor& vis
             CEntryStream one(rest, hasDates, 1);
             one.ReadEntry();
             at = size - rest.Remaining();
-            read(i++);
+            noteEntry(i++);
         }
     });
     if (!result.ok)
@@ -146,7 +146,7 @@ FileResult ReadDocumentRuns(const std::string& path, const EntryRunsVisitor& vis
                 return result;
             capacity = length;
         }
-        if (const std::string problem = ReadAt(fileno(file.get()), buffer.get(), length, base); !problem.empty())
+        if (const std::string problem = ReadAt(fd, buffer.get(), length, base); !problem.empty())
             return FileResult{false, FileResult::Error::CannotOpen, "Cannot read " + fullPath + ": " + problem + "."};
         batch.clear();
         for (std::size_t i = r; i < e; ++i)
