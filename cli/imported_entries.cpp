@@ -32,7 +32,9 @@ char* PutText(char* to, std::string_view text)
     for (; n >= 0x80; n >>= 7)
         *to++ = static_cast<char>((n & 0x7F) | 0x80);
     *to++ = static_cast<char>(n);
-    std::memcpy(to, text.data(), text.size());
+    // An empty view may have no data at all, which memcpy may not be given.
+    if (!text.empty())
+        std::memcpy(to, text.data(), text.size());
     return to + text.size();
 }
 
