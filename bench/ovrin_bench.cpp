@@ -83,7 +83,7 @@ void BM_OpenDocument(benchmark::State& state)
     for (auto _ : state) {
         CCliHost host;
         COvrinDoc doc(host);
-        if (!LoadDocumentFile(doc, f.path).ok) state.SkipWithError("load failed");
+        if (!OpenDocumentFile(doc, f.path).ok) state.SkipWithError("load failed");
         benchmark::DoNotOptimize(doc.m_nCount);
     }
 }

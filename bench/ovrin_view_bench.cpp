@@ -21,6 +21,7 @@
 #include <cstdio>
 #include <cstring>
 #include <functional>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -37,7 +38,7 @@
 
 #include "app/file_commands.h"
 #include "app/ovrin_app.h"
-#include "cli/utf8_to_cp1252.h"
+#include "doc/text_form.h"
 #include "dialogs/logic/find_dlg_state.h"
 #include "doc/command_ids.h"
 #include "doc/document_file.h"
@@ -187,16 +188,17 @@ int KeyList(const std::string& path)
 
 bool LoadPlain(COvrinDoc& doc, const std::string& path)
 {
-    return LoadDocumentFile(doc, path).ok;
+    return OpenDocumentFile(doc, path).ok;
 }
 
 int Find(const std::string& path, const std::string& needleUtf8)
 {
-    std::string needle;
-    if (Utf8ToCp1252(needleUtf8, needle) != Utf8ToCp1252Result::Ok || needle.empty()) {
-        std::fprintf(stderr, "ovrin-view-bench: the needle must be Windows-1252 text\n");
+    const std::optional<std::string> text = TextFromUtf8(needleUtf8);
+    if (!text || text->empty()) {
+        std::fprintf(stderr, "ovrin-view-bench: the needle must be UTF-8 text\n");
         return 2;
     }
+    const std::string& needle = *text;
     BenchAddHost host;
     COvrinDoc doc(host);
     if (!LoadPlain(doc, path))

@@ -78,6 +78,29 @@ if [ -n "$OPEN_MEMORY" ]; then
     echo "file: $(( $(stat -c %s "$TMP/big.ovr") / 1024 )) kB"
 fi
 
+# Peak memory of the tools, which stream the file: a 5 MB and a 250 MB
+# document, and --import of the larger one's export beside its size.
+peak() { /usr/bin/time -f %M "$@" 2>&1 >/dev/null | tail -1; }
+if [ -x /usr/bin/time ]; then
+    "$GEN" 20000 42 "$TMP/small.ovr"
+    "$GEN" 1000000 42 "$TMP/huge.ovr"
+    for mode in "--find xyzzy --descriptions" --list --export; do
+        # shellcheck disable=SC2086
+        echo "peak of ovrin $mode: $(peak "$OVRIN" $mode "$TMP/small.ovr") kB on 5 MB," \
+            "$(peak "$OVRIN" $mode "$TMP/huge.ovr") kB on 250 MB"
+    done
+    "$OVRIN" --export "$TMP/huge.ovr" >"$TMP/huge.rec" || true
+    rm -f "$TMP/huge.ovr" "$TMP/imported.ovr"
+    echo "peak of ovrin --import: $(peak "$OVRIN" --import "$TMP/huge.rec" "$TMP/imported.ovr") kB" \
+        "for a document of $(( $(stat -c %s "$TMP/imported.ovr") / 1024 )) kB"
+    rm -f "$TMP/huge.rec" "$TMP/imported.ovr"
+    # 5 000 000 tiny records, where the entries themselves cost the most.
+    awk 'BEGIN { print "%rec: Entry"; for (i = 0; i < 5000000; i++) printf "\nKeyWords: k%d\nDate: 1.1.2000\n", (i * 7919) % 5000000 }' >"$TMP/tiny.rec"
+    echo "peak of ovrin --import, 5 000 000 tiny records: $(peak "$OVRIN" --import "$TMP/tiny.rec" "$TMP/imported.ovr") kB" \
+        "for a document of $(( $(stat -c %s "$TMP/imported.ovr") / 1024 )) kB"
+    rm -f "$TMP/tiny.rec" "$TMP/imported.ovr"
+fi
+
 # The window's figures with the real screen font, at 200 000 and 1 000 000
 # entries, and the documents with huge fields.
 "$(dirname "$0")/run_window.sh" "$BUILD"

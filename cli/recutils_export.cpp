@@ -11,7 +11,7 @@
 #include <thread>
 
 #include "doc/cp1252.h"
-#include "doc/document_file.h"
+#include "doc/entry_walk.h"
 
 namespace {
 
@@ -118,24 +118,38 @@ void ExportRecutilsRuns(const std::vector<EntryRun>& runs, unsigned lanes,
                         const std::function<void(std::string_view)>& write,
                         std::vector<int>& inexact)
 {
+    RecutilsExport(lanes).Write(runs, write, inexact);
+}
+
+struct RecutilsExport::Lane {
+    ConvertedRun run;
+    std::counting_semaphore<> converted{0};
+    std::counting_semaphore<> written{1};
+    std::exception_ptr error;
+};
+
+RecutilsExport::RecutilsExport(unsigned lanes)
+{
+    for (unsigned k = 0; k < std::max(lanes, 1u); ++k)
+        m_lanes.push_back(std::make_unique<Lane>());
+}
+
+RecutilsExport::~RecutilsExport() = default;
+
+void RecutilsExport::Write(const std::vector<EntryRun>& runs, const std::function<void(std::string_view)>& write,
+                           std::vector<int>& inexact)
+{
     const std::size_t count = runs.size();
     if (count == 0) return;
-    const std::size_t laneCount = std::clamp<std::size_t>(lanes, 1, count);
+    const std::size_t laneCount = std::min(m_lanes.size(), count);
     // Lane k converts the runs k, k + laneCount, ... in turn; this thread
     // writes the runs in file order, each from its lane, and then lets that
     // lane reuse its buffer for its next run.
-    struct Lane {
-        ConvertedRun run;
-        std::counting_semaphore<> converted{0};
-        std::counting_semaphore<> written{1};
-        std::exception_ptr error;
-    };
-    std::vector<Lane> lane(laneCount);
     std::atomic<bool> stop{false};
     std::vector<std::jthread> threads;
     for (std::size_t k = 0; k < laneCount; ++k)
         threads.emplace_back([&, k] {
-            Lane& l = lane[k];
+            Lane& l = *m_lanes[k];
             for (std::size_t r = k; r < count; r += laneCount) {
                 l.written.acquire();
                 if (stop) return;
@@ -151,7 +165,7 @@ void ExportRecutilsRuns(const std::vector<EntryRun>& runs, unsigned lanes,
         });
     try {
         for (std::size_t r = 0; r < count; ++r) {
-            Lane& l = lane[r % laneCount];
+            Lane& l = *m_lanes[r % laneCount];
             l.converted.acquire();
             if (l.error) std::rethrow_exception(l.error);
             write(std::string_view(l.run.buffer.get(), l.run.size));
@@ -161,7 +175,7 @@ void ExportRecutilsRuns(const std::vector<EntryRun>& runs, unsigned lanes,
     } catch (...) {
         // Wakes the lanes that wait for their buffer, so that they end.
         stop = true;
-        for (Lane& l : lane) l.written.release();
+        for (auto& l : m_lanes) l->written.release();
         throw;  // the threads are joined on the way out
     }
 }

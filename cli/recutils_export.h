@@ -2,6 +2,7 @@
 #pragma once
 
 #include <functional>
+#include <memory>
 #include <string_view>
 #include <vector>
 
@@ -31,3 +32,20 @@ extern const char kRecutilsDescriptor[];
 void ExportRecutilsRuns(const std::vector<EntryRun>& runs, unsigned lanes,
                         const std::function<void(std::string_view)>& write,
                         std::vector<int>& inexact);
+
+// The same for a file that comes in batches of runs: the lanes keep their
+// buffers from one batch to the next, so that each is allocated once.
+class RecutilsExport final {
+public:
+    explicit RecutilsExport(unsigned lanes);
+    ~RecutilsExport();
+    RecutilsExport(const RecutilsExport&) = delete;
+    RecutilsExport& operator=(const RecutilsExport&) = delete;
+
+    void Write(const std::vector<EntryRun>& runs, const std::function<void(std::string_view)>& write,
+               std::vector<int>& inexact);
+
+private:
+    struct Lane;
+    std::vector<std::unique_ptr<Lane>> m_lanes;
+};

@@ -298,9 +298,12 @@ private:
             Fail(Record() + ": the record has no KeyWords field");
             return;
         }
+        if (!m_result.entries.Add(*m_keyWords, m_description ? *m_description : std::string_view(),
+                                  m_date ? *m_date : m_today)) {
+            Fail(Record() + ": a document cannot hold it (a text of 4 GiB or more, or too many entries)");
+            return;
+        }
         ++m_recordNumber;
-        m_result.entries.push_back(ImportedEntry{std::move(*m_keyWords), m_description ? std::move(*m_description) : std::string(),
-                                                 m_date ? std::move(*m_date) : m_today});
         m_keyWords.reset();
         m_description.reset();
         m_date.reset();

@@ -4,22 +4,15 @@
 #include <memory>
 #include <string>
 #include <string_view>
-#include <vector>
 
-// One entry read from a record set, its texts in Windows-1252 with CR LF as
-// the line break, as the document holds them.
-struct ImportedEntry final {
-    std::string keyWords;
-    std::string description;
-    std::string date;
-};
+#include "cli/imported_entries.h"
 
 struct RecordSetReading final {
     bool ok = true;
     // When !ok: where and what, e.g. "record 3 (line 12), field Description
     // (line 14): the character ...".
     std::string message;
-    std::vector<ImportedEntry> entries;  // in the order of the file
+    ImportedEntries entries;  // in the order of the file
 };
 
 // Reads a GNU recutils record set in UTF-8 as recsel reads it:

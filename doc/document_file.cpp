@@ -26,16 +26,16 @@ FileResult Failure(FileResult::Error error, std::string message)
     return FileResult{false, error, std::move(message)};
 }
 
-std::string FullPath(const std::string& path)
+}  // namespace
+
+std::string DocumentFullPath(const std::string& path)
 {
     std::error_code ec;
     std::filesystem::path full = std::filesystem::absolute(path, ec);
     return ec ? path : full.lexically_normal().string();
 }
 
-struct FileCloser {
-    void operator()(std::FILE* f) const { std::fclose(f); }
-};
+namespace {
 
 FileResult NotRegular(const std::string& fullPath)
 {
@@ -43,10 +43,12 @@ FileResult NotRegular(const std::string& fullPath)
                    "Cannot open " + fullPath + ": not a regular file (a pipe, a device or a folder).");
 }
 
-// Opens `fullPath` for reading and checks that it can be a document; on
-// failure `result` says why and the returned file is null.
-std::unique_ptr<std::FILE, FileCloser> OpenForReading(const std::string& fullPath,
-                                                      std::uint64_t& size, FileResult& result)
+}  // namespace
+
+// Anything but a regular file is refused before it is opened, and opened
+// without waiting, so that a pipe or a device can neither block the program
+// nor be disturbed by it.
+ReadingFile OpenDocumentForReading(const std::string& fullPath, std::uint64_t& size, FileResult& result)
 {
     OpenFailure why = OpenFailure::None;
     int error = 0;
@@ -59,9 +61,7 @@ std::unique_ptr<std::FILE, FileCloser> OpenForReading(const std::string& fullPat
     return file;
 }
 
-// Runs `read` and turns a refused stream into the message the user sees.
-template <typename Read>
-FileResult Guarded(const std::string& fullPath, Read read)
+FileResult GuardedRead(const std::string& fullPath, const std::function<void()>& read)
 {
     try {
         read();
@@ -78,6 +78,8 @@ FileResult Guarded(const std::string& fullPath, Read read)
     return {};
 }
 
+namespace {
+
 // What a file of length 0 reads as: a document without entries.
 const std::string kEmptyDocument("\x00\x00\x0B\x01\x08" "010b0000" "\x00\x00\x00\x00", 17);
 
@@ -87,12 +89,12 @@ FileResult ReadInto(COvrinDoc& doc, const std::string& fullPath)
 {
     FileResult result;
     std::uint64_t size = 0;
-    auto file = OpenForReading(fullPath, size, result);
+    auto file = OpenDocumentForReading(fullPath, size, result);
     if (!file)
         return result;
     const FileStamp stamp = StampOf(fileno(file.get()));
     ContentDigest digest;
-    result = Guarded(fullPath, [&] {
+    result = GuardedRead(fullPath, [&] {
         if (size == 0) {
             CArchive ar(kEmptyDocument, fullPath);
             doc.Serialize(ar);
@@ -115,47 +117,11 @@ FileResult ReadInto(COvrinDoc& doc, const std::string& fullPath)
     return result;
 }
 
-// The bytes of a file, read once into memory. The command-line tools scan
-// them in place without copying any text. They are read rather than mapped:
-// a mapped file that someone truncates kills the reader with SIGBUS, a read
-// one merely comes up short, which is reported. The memory is asked for in
-// huge pages where the system offers them, which makes reading a large file
-// faster than mapping it; each small page would otherwise cost a fault.
-class FileBytes final {
-public:
-    FileBytes(std::FILE* file, std::uint64_t size) : m_buffer(size), m_nSize(size)
-    {
-        m_bComplete = ReadFromFile(file, m_buffer.data(), size, m_nError) == size;
-    }
-    FileBytes(const FileBytes&) = delete;
-    FileBytes& operator=(const FileBytes&) = delete;
-
-    // Empty unless the reading failed or the file shrank meanwhile.
-    std::string Problem() const
-    {
-        if (m_nError != 0)
-            return std::strerror(m_nError);
-        return m_bComplete ? std::string() : "the file became shorter while it was read";
-    }
-    std::string_view bytes() const { return std::string_view(m_buffer.data(), m_nSize); }
-
-private:
-    CHugePageBuffer m_buffer;
-    std::uint64_t m_nSize = 0;
-    int m_nError = 0;
-    bool m_bComplete = false;
-};
-
 }  // namespace
-
-FileResult LoadDocumentFile(COvrinDoc& doc, const std::string& path)
-{
-    return ReadInto(doc, FullPath(path));
-}
 
 FileResult OpenDocumentFile(COvrinDoc& doc, const std::string& path)
 {
-    const std::string fullPath = FullPath(path);
+    const std::string fullPath = DocumentFullPath(path);
     FileResult result = ReadInto(doc, fullPath);
     if (!result.ok) {
         // A damaged file leaves a fresh untitled document, never a half-read
@@ -269,7 +235,7 @@ bool WriteDocumentStream(COvrinDoc& doc, const std::string& path, std::string& e
 
 FileResult SaveDocumentFile(COvrinDoc& doc, const std::string& path)
 {
-    const std::string fullPath = FullPath(path);
+    const std::string fullPath = DocumentFullPath(path);
     switch (ConsentToWrite(doc, fullPath, true)) {
     case WriteConsent::Keep:
         return Failure(FileResult::Error::Cancelled, std::string());
@@ -287,72 +253,4 @@ FileResult SaveDocumentFile(COvrinDoc& doc, const std::string& path)
     doc.SetPathName(fullPath);
     doc.SetModifiedFlag(false);
     return {};
-}
-
-FileResult ReadDocumentRuns(const std::string& path, std::size_t runBytes,
-                            const EntryRunsVisitor& visit)
-{
-    const std::string fullPath = FullPath(path);
-    FileResult result;
-    std::uint64_t size = 0;
-    auto file = OpenForReading(fullPath, size, result);
-    if (!file)
-        return result;
-    if (size == 0)
-        return {};
-    std::unique_ptr<FileBytes> read;
-    result = Guarded(fullPath, [&] { read = std::make_unique<FileBytes>(file.get(), size); });
-    if (!result.ok)
-        return result;
-    if (const std::string problem = read->Problem(); !problem.empty())
-        return Failure(FileResult::Error::CannotOpen, "Cannot read " + fullPath + ": " + problem + ".");
-
-    // The first pass only checks the stream, so that nothing is visited from
-    // a file that turns out to be damaged further on; it notes where the
-    // runs begin and end on the way.
-    const std::string_view bytes = read->bytes();
-    std::vector<EntryRun> runs;
-    result = Guarded(fullPath, [&] {
-        CArchive ar(bytes, fullPath);
-        CEntryStream stream(ar);
-        if (!stream.IsKnownVersion())
-            throw ArchiveError("not an Ovrin document (unknown version)");
-        const auto offset = [&] { return static_cast<std::size_t>(bytes.size() - ar.Remaining()); };
-        EntryRun run{0, 0, stream.HasDates(), {}};
-        std::size_t start = offset();
-        for (int i = 0; i < stream.Count(); ++i) {
-            stream.ReadEntry();
-            ++run.count;
-            const std::size_t end = offset();
-            if (end - start >= runBytes || i + 1 == stream.Count()) {
-                run.bytes = bytes.substr(start, end - start);
-                runs.push_back(run);
-                run.first = i + 1;
-                run.count = 0;
-                start = end;
-            }
-        }
-    });
-    if (!result.ok)
-        return result;
-    // Guarded again only for a file changed by someone else in between.
-    return Guarded(fullPath, [&] { visit(runs); });
-}
-
-void WalkEntryRun(const EntryRun& run, const EntryVisitor& visit)
-{
-    CArchive ar(run.bytes, std::string());
-    CEntryStream stream(ar, run.hasDates, run.count);
-    for (int i = 0; i < run.count; ++i) {
-        const CEntryStream::Entry entry = stream.ReadEntry();
-        visit(run.first + i, entry.keyWords, entry.description, entry.date);
-    }
-}
-
-FileResult ReadDocumentEntries(const std::string& path, const EntryVisitor& visit)
-{
-    return ReadDocumentRuns(path, SIZE_MAX, [&](const std::vector<EntryRun>& runs) {
-        for (const EntryRun& run : runs)
-            WalkEntryRun(run, visit);
-    });
 }

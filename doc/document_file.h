@@ -2,10 +2,10 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
 #include <functional>
+#include <memory>
 #include <string>
-#include <string_view>
-#include <vector>
 
 #include "platform/known_file.h"
 #include "platform/safe_file.h"
@@ -71,42 +71,21 @@ bool WriteDocumentStream(COvrinDoc& doc, const std::string& path, std::string& e
 // 32 bits.
 bool FitsInDocument(std::uint64_t length);
 
-// Loads a file for reading only (the command-line tools): the same checks
-// as OpenDocumentFile, but a failure never changes `doc`'s path name.
-FileResult LoadDocumentFile(COvrinDoc& doc, const std::string& path);
-
-// Called for every entry of a file in file order: its index from 0, key
-// words, description and date (empty in a version "010a0000" file), as
-// Windows-1252 bytes valid only during the call.
-using EntryVisitor = std::function<void(int, std::string_view, std::string_view, std::string_view)>;
-
-// Walks the entries of `path` without building a table (the command-line
-// tools). The whole file is checked first, so `visit` is called only for a
-// sound document, and for all of its entries; a file of an unknown version
-// counts as damaged. The file is read into memory once and scanned there
-// without copying any text; a file that shrinks meanwhile is an error.
-FileResult ReadDocumentEntries(const std::string& path, const EntryVisitor& visit);
-
-// Consecutive entries of a file that was checked: the index of the first,
-// how many there are, whether they carry dates, and the bytes they take.
-struct EntryRun final {
-    int first = 0;
-    int count = 0;
-    bool hasDates = true;
-    std::string_view bytes;
+// A document file open for reading.
+struct FileCloser final {
+    void operator()(std::FILE* f) const { std::fclose(f); }
 };
+using ReadingFile = std::unique_ptr<std::FILE, FileCloser>;
 
-// Calls `visit` for each entry of `run` in order, with indexes counted from
-// the start of the file. Throws ArchiveError only if the file was changed by
-// someone else after it was checked.
-void WalkEntryRun(const EntryRun& run, const EntryVisitor& visit);
+// `path` made absolute, as messages name it.
+std::string DocumentFullPath(const std::string& path);
 
-using EntryRunsVisitor = std::function<void(const std::vector<EntryRun>&)>;
+// Opens `fullPath` for reading, the one way a document file is opened
+// whoever reads it, and tells its `size`; on failure `result` says why and
+// the file is null. Pipes, devices and folders are refused without being
+// read or waited for.
+ReadingFile OpenDocumentForReading(const std::string& fullPath, std::uint64_t& size, FileResult& result);
 
-// Checks the whole of `path` as ReadDocumentEntries does, then hands its
-// entries to `visit` cut into runs of about `runBytes` of the file each, so
-// that several threads can walk them at once. The runs view the file's bytes
-// and are valid during the call; an ArchiveError thrown by `visit` becomes
-// the result's message.
-FileResult ReadDocumentRuns(const std::string& path, std::size_t runBytes,
-                            const EntryRunsVisitor& visit);
+// Runs `read` and turns a refused stream (ArchiveError, an unknown version,
+// too little memory) into the message the user sees.
+FileResult GuardedRead(const std::string& fullPath, const std::function<void()>& read);

@@ -11,6 +11,13 @@ constexpr std::uint32_t kVersionA = 0x010A0000;
 
 }  // namespace
 
+void WriteEntryStreamHead(CArchive& ar, std::uint32_t count)
+{
+    ar.WriteUInt32(kOvrVersion);
+    ar.WriteString(kOvrVersionText);
+    ar.WriteUInt32(count);
+}
+
 CEntryStream::CEntryStream(CArchive& ar) : m_ar(ar)
 {
     const std::uint32_t version = ar.ReadUInt32();

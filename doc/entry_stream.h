@@ -19,6 +19,10 @@ public:
     UnknownVersionError() : std::runtime_error("not an Ovrin document (unknown version)") {}
 };
 
+// Writes what comes before the entries of a stream of this program's
+// version: the version and the count of entries.
+void WriteEntryStreamHead(CArchive& ar, std::uint32_t count);
+
 // The entries of a loading ".ovr" stream, read one at a time. The document
 // reads its table through it, and the command-line tools walk a file with it
 // without building a table at all.

@@ -23,9 +23,7 @@ constexpr int kBatch = 1 << 16;
 void COvrinDoc::Serialize(CArchive& ar)
 {
     if (ar.IsStoring()) {
-        ar.WriteUInt32(kOvrVersion);
-        ar.WriteString(kOvrVersionText);
-        ar.WriteUInt32(static_cast<std::uint32_t>(m_nCount));
+        WriteEntryStreamHead(ar, static_cast<std::uint32_t>(m_nCount));
         for (int i = 0; i < m_nCount; ++i) {
             ar.WriteString(m_arrKeyWords[i]);
             ar.WriteString(m_arrDescriptions[i]);

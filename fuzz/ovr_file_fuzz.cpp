@@ -13,6 +13,7 @@
 #include "cli/recutils_export.h"
 #include "doc/archive.h"
 #include "doc/document_file.h"
+#include "doc/entry_walk.h"
 #include "doc/entry_stream.h"
 #include "doc/ovrin_doc.h"
 #include "fake_host.h"

@@ -24,7 +24,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (piecewise.entries[i].keyWords != reading.entries[i].keyWords ||
             piecewise.entries[i].description != reading.entries[i].description)
             std::abort();
-    for (const ImportedEntry& entry : reading.entries) {
+    for (std::size_t e = 0; e < reading.entries.size(); ++e) {
+        const ImportedEntry entry = reading.entries[e];
         // Line feeds only ever come as part of CR LF.
         for (const std::string* t : {&entry.keyWords, &entry.description, &entry.date})
             for (std::size_t i = 0; i < t->size(); ++i)

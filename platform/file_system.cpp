@@ -2,10 +2,10 @@
 #include "platform/file_system.h"
 
 #include <cerrno>
-#include <new>
+#include <cstring>
+
 
 #include <fcntl.h>
-#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -42,43 +42,25 @@ std::FILE* OpenRegularFileForReading(const std::string& path, std::uint64_t& siz
     return file;
 }
 
-CHugePageBuffer::CHugePageBuffer(std::uint64_t size)
-{
-    constexpr std::size_t kHuge = 2 << 20;
-    m_nMapped = (size + kHuge - 1) / kHuge * kHuge + kHuge;
-    void* p = ::mmap(nullptr, m_nMapped, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-    if (p == MAP_FAILED)
-        throw std::bad_alloc();
-    m_pMapped = p;
-    m_pData = reinterpret_cast<char*>((reinterpret_cast<std::uintptr_t>(p) + kHuge - 1) & ~(kHuge - 1));
-    ::madvise(m_pData, m_nMapped - kHuge, MADV_HUGEPAGE);
-}
-
-CHugePageBuffer::~CHugePageBuffer()
-{
-    ::munmap(m_pMapped, m_nMapped);
-}
-
-std::uint64_t ReadFromFile(std::FILE* file, char* to, std::uint64_t size, int& error)
-{
-    const int fd = fileno(file);
-    std::uint64_t got = 0;
-    while (got < size) {
-        const ssize_t n = ::read(fd, to + got, size - got);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0) {
-            error = errno;
-            break;
-        }
-        if (n == 0)
-            break;
-        got += static_cast<std::uint64_t>(n);
-    }
-    return got;
-}
-
 void StartWritingOut(int fd, std::uint64_t offset, std::uint64_t length)
 {
     ::sync_file_range(fd, static_cast<off_t>(offset), static_cast<off_t>(length), SYNC_FILE_RANGE_WRITE);
+}
+
+std::string ReadFileAt(std::FILE* file, char* to, std::size_t n, std::uint64_t offset)
+{
+    const int fd = fileno(file);
+    while (n > 0) {
+        const ssize_t got = ::pread(fd, to, n, static_cast<off_t>(offset));
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0)
+            return std::strerror(errno);
+        if (got == 0)
+            return "the file became shorter while it was read";
+        to += got;
+        offset += static_cast<std::uint64_t>(got);
+        n -= static_cast<std::size_t>(got);
+    }
+    return {};
 }

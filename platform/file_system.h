@@ -20,29 +20,12 @@ enum class OpenFailure { None, NotRegular, System };
 std::FILE* OpenRegularFileForReading(const std::string& path, std::uint64_t& size, OpenFailure& why,
                                      int& error);
 
-// Zeroed memory of at least `size` bytes, asked for in huge pages where the
-// system offers them: filling a large buffer then costs no fault for each
-// small page. Throws std::bad_alloc when there is none.
-class CHugePageBuffer final {
-public:
-    explicit CHugePageBuffer(std::uint64_t size);
-    ~CHugePageBuffer();
-    CHugePageBuffer(const CHugePageBuffer&) = delete;
-    CHugePageBuffer& operator=(const CHugePageBuffer&) = delete;
-    char* data() const { return m_pData; }
-
-private:
-    void* m_pMapped = nullptr;
-    std::size_t m_nMapped = 0;
-    char* m_pData = nullptr;
-};
-
-// Reads up to `size` bytes of the open file into `to`, retrying short and
-// interrupted reads, and returns how many came before its end; a failure
-// sets `error` to its errno.
-std::uint64_t ReadFromFile(std::FILE* file, char* to, std::uint64_t size, int& error);
-
 // Asks the system to start writing `length` bytes from `offset` of the open
 // file to the disk now, so that a later sync waits for less. Only a hint:
 // where it is not supported the sync does all of it.
 void StartWritingOut(int fd, std::uint64_t offset, std::uint64_t length);
+
+// Reads exactly `n` bytes at `offset` of the open file into `to`, retrying
+// short and interrupted reads. Returns why they could not all be read (a
+// file that became shorter meanwhile included), or an empty text.
+std::string ReadFileAt(std::FILE* file, char* to, std::size_t n, std::uint64_t offset);

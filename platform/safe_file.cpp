@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <climits>
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
 #include <memory>
 
@@ -149,6 +150,21 @@ void RemoveStaleTemps(const std::string& folder, const std::string& name)
     ::close(dirFd);
 }
 
+// Moves `from` to `to` unless `to` exists; 0 or the errno of the failure.
+// A rename that may not replace is the one step for this; a file system
+// without it gets a hard link, which does not replace either.
+int MoveWithoutReplacing(const std::string& from, const std::string& to)
+{
+    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0)
+        return 0;
+    if (errno != EINVAL && errno != ENOSYS)
+        return errno;
+    if (::link(from.c_str(), to.c_str()) != 0)
+        return errno;
+    ::unlink(from.c_str());
+    return 0;
+}
+
 // Rewrites `target` from its first byte, keeping its inode. The new length
 // is reserved before anything is overwritten, so that a full disk or a size
 // limit fails while the old content is still whole.
@@ -204,16 +220,21 @@ bool ReplaceFileContents(const std::string& path, std::string_view bytes, std::s
 bool ReplaceFileContents(const std::string& path, const std::function<std::uint64_t()>& sizeOf,
                          const ContentWriter& write, std::string& error, WhenMissing whenMissing)
 {
-    std::string target;
-    if (!ResolveLinks(path, target, error))
+    std::string target = path;
+    if (whenMissing != WhenMissing::OnlyCreate && !ResolveLinks(path, target, error))
         return false;
     const std::string folder = FolderOf(target);
     const std::string name = NameOf(target);
 
     struct stat old {};
-    const bool exists = ::stat(target.c_str(), &old) == 0;
+    const bool exists = (whenMissing == WhenMissing::OnlyCreate ? ::lstat(target.c_str(), &old)
+                                                                 : ::stat(target.c_str(), &old)) == 0;
     if (!exists && (errno != ENOENT || whenMissing == WhenMissing::Fail)) {
         error = std::strerror(errno);
+        return false;
+    }
+    if (exists && whenMissing == WhenMissing::OnlyCreate) {
+        error = std::strerror(EEXIST);
         return false;
     }
     if (exists) {
@@ -274,8 +295,9 @@ bool ReplaceFileContents(const std::string& path, const std::function<std::uint6
             return false;
         }
         if (!inPlace) {
-            if (::rename(temp.c_str(), target.c_str()) != 0) {
-                const int err = errno;
+            if (const int err = whenMissing == WhenMissing::OnlyCreate ? MoveWithoutReplacing(temp, target)
+                                                                        : ::rename(temp.c_str(), target.c_str()) != 0 ? errno : 0;
+                err != 0) {
                 dropTemp();
                 error = std::strerror(err);
                 return false;

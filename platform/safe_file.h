@@ -6,8 +6,11 @@
 #include <string>
 #include <string_view>
 
-// How a save treats a path that names no file yet.
-enum class WhenMissing { Create, Fail };
+// How a save treats a path that names no file yet. OnlyCreate writes a new
+// file and never anything else: the path must name nothing (not even a
+// link, which is not followed), and a file that takes the name while the
+// content is written is kept and the save fails (EEXIST).
+enum class WhenMissing { Create, Fail, OnlyCreate };
 
 // Writes `bytes` as the whole content of the file that `path` finally names
 // (symbolic links are followed to their target), so that after a failure or

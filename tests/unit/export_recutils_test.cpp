@@ -17,9 +17,12 @@ std::string Export(const std::string& path, std::size_t runBytes, unsigned lanes
                    std::vector<int>& inexact)
 {
     std::string text = kRecutilsDescriptor;
-    const FileResult result = ReadDocumentRuns(path, runBytes, [&](const std::vector<EntryRun>& runs) {
-        ExportRecutilsRuns(runs, lanes, [&](std::string_view piece) { text += piece; }, inexact);
-    });
+    const FileResult result = ReadDocumentRuns(
+        path,
+        [&](const std::vector<EntryRun>& runs) {
+            ExportRecutilsRuns(runs, lanes, [&](std::string_view piece) { text += piece; }, inexact);
+        },
+        WalkSizes{runBytes, 4 * runBytes});
     EXPECT_TRUE(result.ok) << result.message;
     return text;
 }

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
-// Reading files that change while they are read, and counts that would
-// exhaust memory.
+// The tools' streamed walk, files that change while they are read, and
+// counts that would exhaust memory.
 #include <gtest/gtest.h>
 
 #include <sys/resource.h>
@@ -17,28 +17,54 @@ namespace {
 
 // --- Files that change while they are read ----------------------------------
 
-// Guards against the walk of the command-line tools reading through a
-// mapping of the file, where a file cut short under it kills the tool with
-// SIGBUS: the walk reads what the file held when it was read.
-TEST(ReadingSurvivesChanges, FileCutWhileItIsRead)
+// The tools' streamed walk gives the entries the window's table holds, for
+// buffers smaller than an entry, than a run and than the file alike, and
+// refuses a file cut short without visiting any entry.
+TEST(StreamedWalk, MatchesTheTableAndRefusesACutFile)
 {
     TempFolder dir;
     const std::string f = dir / "f.ovr";
     std::vector<Entry> entries;
-    for (int i = 0; i < 3000; ++i)
-        entries.push_back({"entry " + std::to_string(100000 + i), "", "1.1.2000"});
+    for (int i = 0; i < 300; ++i)
+        entries.push_back({"entry " + std::to_string(i), std::string(i * 37 % 300, 'd'), "1.1.2000"});
+    entries[150].description.assign(70000, 'x');
     ASSERT_TRUE(WriteEntries(f, entries).ok);
+    const std::vector<Entry> table = LoadEntries(f);
+    const std::string whole = ReadBytes(f);
+    for (const WalkSizes sizes : {WalkSizes{1, 1}, WalkSizes{100, 333}, WalkSizes{4096, 9000}, WalkSizes{}}) {
+        SCOPED_TRACE(std::to_string(sizes.runBytes) + " " + std::to_string(sizes.batchBytes));
+        std::vector<Entry> walked;
+        const auto visit = [&](int i, std::string_view k, std::string_view d, std::string_view t) {
+            EXPECT_EQ(i, static_cast<int>(walked.size()));
+            walked.push_back({std::string(k), std::string(d), std::string(t)});
+        };
+        WriteBytes(f, whole);
+        EXPECT_TRUE(ReadDocumentEntries(f, visit, sizes).ok);
+        EXPECT_TRUE(walked == table);
+        walked.clear();
+        WriteBytes(f, whole.substr(0, whole.size() - 1));
+        EXPECT_EQ(ReadDocumentEntries(f, visit, sizes).error, FileResult::Error::BadFormat);
+        EXPECT_TRUE(walked.empty());
+    }
+}
+
+// A file cut short while it is walked ends the walk with an error after the
+// entries read until then, never with a signal (as reading through a
+// mapping of the file would give).
+TEST(StreamedWalk, FileCutWhileItIsRead)
+{
+    TempFolder dir;
+    const std::string f = dir / "f.ovr";
+    ASSERT_TRUE(WriteEntries(f, std::vector<Entry>(3000, Entry{"entry", "", "1.1.2000"})).ok);
     int seen = 0;
-    bool inOrder = true;
-    const FileResult r = ReadDocumentEntries(f, [&](int i, std::string_view k, auto, auto) {
+    const FileResult r = ReadDocumentEntries(f, [&](int i, auto, auto, auto) {
         if (i == 0)
             ::truncate(f.c_str(), 0);
-        inOrder = inOrder && k == "entry " + std::to_string(100000 + i);
         ++seen;
-    });
-    EXPECT_TRUE(r.ok) << r.message;
-    EXPECT_EQ(seen, 3000);
-    EXPECT_TRUE(inOrder);
+    }, WalkSizes{1024, 1024});
+    EXPECT_FALSE(r.ok);
+    EXPECT_NE(r.message.find("shorter"), std::string::npos) << r.message;
+    EXPECT_LT(seen, 3000);
 }
 
 // --- Memory -----------------------------------------------------------------

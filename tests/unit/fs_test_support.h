@@ -25,6 +25,7 @@
 
 #include "../common/test_documents.h"
 #include "doc/document_file.h"
+#include "doc/entry_walk.h"
 #include "doc/ovrin_doc.h"
 #include "fake_host.h"
 

@@ -7,6 +7,7 @@
 #include <random>
 
 #include "doc/document_file.h"
+#include "doc/entry_walk.h"
 #include "../common/test_documents.h"
 #include "fake_host.h"
 #include "fs_test_support.h"

@@ -20,7 +20,10 @@ std::string Read(std::string_view text, std::size_t piece)
     const RecordSetReading reading = reader.Finish();
     if (!reading.ok) return reading.entries.empty() ? reading.message : "entries beside a refusal";
     std::string all;
-    for (const ImportedEntry& e : reading.entries) all += e.keyWords + "|" + e.description + "|" + e.date + ";";
+    for (std::size_t i = 0; i < reading.entries.size(); ++i) {
+        const ImportedEntry e = reading.entries[i];
+        all += e.keyWords + "|" + e.description + "|" + e.date + ";";
+    }
     return all;
 }
 

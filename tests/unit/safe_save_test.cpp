@@ -64,6 +64,30 @@ TEST(SafeSave, BytesLandWhereThePathLeadsOrAreRefused)
                                                      "one.ovr", "real", "ro.ovr", "to-ro.ovr", "two.ovr"}));
 }
 
+// The never-replace mode writes a new file, and keeps a file, or a link,
+// that took the name before or while the content was written.
+TEST(SafeSave, OnlyCreateNeverReplaces)
+{
+    TempFolder dir;
+    fs::create_symlink("nowhere.ovr", dir.Path() / "dangling.ovr");
+    WriteBytes(dir / "linked.ovr", "kept");
+    fs::create_hard_link(dir.Path() / "linked.ovr", dir.Path() / "other.ovr");
+    std::string error;
+    const auto write = [&](const std::string& name, const std::string& meanwhile) {
+        return ReplaceFileContents(dir / name, [] { return 3; }, [&](int fd) {
+            if (!meanwhile.empty()) WriteBytes(dir / name, meanwhile);
+            return WriteAllTo(fd, "new");
+        }, error, WhenMissing::OnlyCreate);
+    };
+    EXPECT_TRUE(write("new.ovr", "")) << error;
+    EXPECT_FALSE(write("new.ovr", ""));
+    EXPECT_FALSE(write("dangling.ovr", ""));
+    EXPECT_FALSE(write("linked.ovr", ""));
+    EXPECT_FALSE(write("raced.ovr", "theirs"));
+    EXPECT_EQ(ReadBytes(dir / "new.ovr") + ReadBytes(dir / "linked.ovr") + ReadBytes(dir / "raced.ovr"), "newkepttheirs");
+    EXPECT_EQ(dir.Names(), (std::vector<std::string>{"dangling.ovr", "linked.ovr", "new.ovr", "other.ovr", "raced.ovr"}));
+}
+
 // The document keeps the name the user chose; a refused save keeps it modified.
 TEST(SafeSave, DocumentKeepsItsNameAndItsChangesWhenRefused)
 {

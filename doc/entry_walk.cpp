@@ -1,0 +1,152 @@
+// SPDX-License-Identifier: MIT
+#include "doc/entry_walk.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdint>
+#include <cstring>
+#include <memory>
+
+#include "doc/archive.h"
+#include "doc/entry_stream.h"
+#include "platform/file_system.h"
+
+namespace {
+
+// Where a run lies in the file, noted by the checking pass.
+struct RunPlace final {
+    int first = 0;
+    int count = 0;
+    std::uint64_t begin = 0;
+    std::uint64_t end = 0;
+};
+
+}  // namespace
+
+void WalkEntryRun(const EntryRun& run, const EntryVisitor& visit)
+{
+    CArchive ar(run.bytes, std::string());
+    CEntryStream stream(ar, run.hasDates, run.count);
+    for (int i = 0; i < run.count; ++i) {
+        const CEntryStream::Entry entry = stream.ReadEntry();
+        visit(run.first + i, entry.keyWords, entry.description, entry.date);
+    }
+}
+
+FileResult ReadDocumentRuns(const std::string& path, const EntryRunsVisitor& visit, WalkSizes sizes)
+{
+    const std::string fullPath = DocumentFullPath(path);
+    FileResult result;
+    std::uint64_t size = 0;
+    const ReadingFile file = OpenDocumentForReading(fullPath, size, result);
+    if (!file)
+        return result;
+    if (size == 0)
+        return {};
+
+    // The checking pass reads the file a piece at a time and notes where
+    // the runs begin and end on the way. An entry cut by the end of a piece
+    // is read from the file on its own, through a file archive that knows
+    // how much of the file is left: it then holds no more than that entry,
+    // and a damaged length is refused as it would be in one piece.
+    std::vector<RunPlace> places;
+    bool hasDates = true;
+    // The check reads small pieces, which stay in the processor's cache
+    // while they are decoded: a piece of several megabytes made it slower
+    // than the conversion it guards.
+    constexpr std::size_t kCheckPiece = 1 << 17;
+    const auto chunk =
+        static_cast<std::size_t>(std::clamp<std::uint64_t>(std::min(sizes.batchBytes, kCheckPiece), 1, size));
+    std::unique_ptr<char[]> buffer;
+    std::size_t capacity = 0;
+    result = GuardedRead(fullPath, [&] {
+        CArchive head(file.get(), size, fullPath);
+        CEntryStream stream(head);
+        if (!stream.IsKnownVersion())
+            throw ArchiveError("not an Ovrin document (unknown version)");
+        hasDates = stream.HasDates();
+        const int count = stream.Count();
+        std::uint64_t at = size - head.Remaining();
+        RunPlace run{0, 0, at, 0};
+        const auto noteEntry = [&](int i) {
+            ++run.count;
+            run.end = at;
+            if (run.end - run.begin >= sizes.runBytes || i + 1 == count) {
+                places.push_back(run);
+                run = RunPlace{i + 1, 0, run.end, 0};
+            }
+        };
+        buffer = std::make_unique_for_overwrite<char[]>(chunk);
+        capacity = chunk;
+        for (int i = 0; i < count;) {
+            const std::uint64_t start = at;
+            const auto length = static_cast<std::size_t>(std::min<std::uint64_t>(chunk, size - start));
+            if (const std::string problem = ReadFileAt(file.get(), buffer.get(), length, at); !problem.empty())
+                throw ArchiveError(problem);
+            CArchive ar(std::string_view(buffer.get(), length), fullPath);
+            CEntryStream entries(ar, hasDates, count - i);
+            try {
+                for (; i < count; ++i) {
+                    entries.ReadEntry();
+                    at = start + (length - ar.Remaining());
+                    noteEntry(i);
+                }
+            } catch (const ArchiveError&) {
+                if (start + length == size)
+                    throw;
+            }
+            if (i == count)
+                break;
+            if (::fseeko(file.get(), static_cast<off_t>(at), SEEK_SET) != 0)
+                throw ArchiveError(std::strerror(errno));
+            CArchive rest(file.get(), size - at, fullPath);
+            CEntryStream one(rest, hasDates, 1);
+            one.ReadEntry();
+            at = size - rest.Remaining();
+            noteEntry(i++);
+        }
+    });
+    if (!result.ok)
+        return result;
+
+    // The visiting pass reads a batch of whole runs at a time into one
+    // buffer, which grows only for a run larger than any before.
+    std::vector<EntryRun> batch;
+    for (std::size_t r = 0; r < places.size();) {
+        std::size_t e = r + 1;
+        while (e < places.size() && places[e].end - places[r].begin <= sizes.batchBytes)
+            ++e;
+        const std::uint64_t base = places[r].begin;
+        const auto length = static_cast<std::size_t>(places[e - 1].end - base);
+        if (capacity < length) {
+            buffer.reset();
+            result = GuardedRead(fullPath, [&] { buffer = std::make_unique_for_overwrite<char[]>(length); });
+            if (!result.ok)
+                return result;
+            capacity = length;
+        }
+        if (const std::string problem = ReadFileAt(file.get(), buffer.get(), length, base); !problem.empty())
+            return FileResult{false, FileResult::Error::CannotOpen, "Cannot read " + fullPath + ": " + problem + "."};
+        batch.clear();
+        for (std::size_t i = r; i < e; ++i)
+            batch.push_back(EntryRun{places[i].first, places[i].count, hasDates,
+                                     std::string_view(buffer.get() + (places[i].begin - base),
+                                                      static_cast<std::size_t>(places[i].end - places[i].begin))});
+        result = GuardedRead(fullPath, [&] { visit(batch); });
+        if (!result.ok)
+            return result;
+        r = e;
+    }
+    return {};
+}
+
+FileResult ReadDocumentEntries(const std::string& path, const EntryVisitor& visit, WalkSizes sizes)
+{
+    return ReadDocumentRuns(
+        path,
+        [&](const std::vector<EntryRun>& runs) {
+            for (const EntryRun& run : runs)
+                WalkEntryRun(run, visit);
+        },
+        sizes);
+}

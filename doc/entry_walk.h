@@ -1,0 +1,53 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <cstddef>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "doc/document_file.h"
+
+// Called for every entry of a file in file order: its index from 0, key
+// words, description and date (empty in a version "010a0000" file), as
+// Windows-1252 bytes valid only during the call.
+using EntryVisitor = std::function<void(int, std::string_view, std::string_view, std::string_view)>;
+
+// Consecutive entries of a file that was checked: the index of the first,
+// how many there are, whether they carry dates, and the bytes they take.
+struct EntryRun final {
+    int first = 0;
+    int count = 0;
+    bool hasDates = true;
+    std::string_view bytes;
+};
+
+// Calls `visit` for each entry of `run` in order, with indexes counted from
+// the start of the file. Throws ArchiveError only if the file was changed by
+// someone else after it was checked.
+void WalkEntryRun(const EntryRun& run, const EntryVisitor& visit);
+
+using EntryRunsVisitor = std::function<void(const std::vector<EntryRun>&)>;
+
+// How much of a file the walk holds in memory at once: runs of about
+// `runBytes` (a run is never cut inside an entry, so one large entry makes
+// a run of its own), handed on in batches of about `batchBytes`.
+struct WalkSizes final {
+    std::size_t runBytes = 1 << 17;
+    std::size_t batchBytes = 1 << 17;
+};
+
+// Walks the entries of `path` without building a table (the command-line
+// tools). The whole file is read twice, streaming: the first pass checks
+// it, so that nothing is visited from a file that turns out to be damaged
+// further on (a file of an unknown version counts as damaged); the second
+// hands the entries to `visit` in order, batch after batch. Memory stays at
+// a batch and the largest entry, whatever the size of the file. A file that
+// shrinks or changes between the passes is an error, reported after the
+// entries visited until then; an ArchiveError thrown by `visit` becomes the
+// result's message.
+FileResult ReadDocumentRuns(const std::string& path, const EntryRunsVisitor& visit, WalkSizes sizes = {});
+
+// The same, entry by entry.
+FileResult ReadDocumentEntries(const std::string& path, const EntryVisitor& visit, WalkSizes sizes = {});
