@@ -309,13 +309,14 @@ int Import(const std::vector<std::string>& args, std::ostream& err)
         });
         CCliHost host;
         COvrinDoc doc(host);
-        for (ImportedEntry& entry : entries) {
-            doc.m_arrKeyWords.push_back(std::move(entry.keyWords));
-            doc.m_arrDescriptions.push_back(std::move(entry.description));
-            doc.m_arrDates.push_back(std::move(entry.date));
+        EntryTable table;
+        for (const ImportedEntry& entry : entries) {
+            table.keyWords.push_back(entry.keyWords);
+            table.descriptions.push_back(entry.description);
+            table.dates.push_back(entry.date);
         }
-        doc.m_nCount = static_cast<int>(entries.size());
         doc.m_nCurrent = entries.empty() ? -1 : 0;
+        doc.ReplaceTable(std::move(table));
         if (const int failure = place.Write(doc)) {
             if (failure == EEXIST)
                 err << "ovrin: \"" << to << "\" already exists; --import writes only a new file\n";

@@ -42,6 +42,14 @@ protected:
     CHitScrollGuard guard;
     int scrollY = 0;
 
+    void SetUp() override
+    {
+        host.onTableChanged = [this](const TableChange& c) {
+            keyList.TableChanged(c);
+            descriptionLines.Forget();
+        };
+    }
+
     ViewDrawing Draw(int windowHeight = 400, int windowWidth = 500)
     {
         ViewGeometry g;
@@ -123,8 +131,7 @@ TEST_F(ViewDrawingTest, KeyListDrawsVisibleBlocksOnly)
 // other.
 TEST_F(ViewDrawingTest, HitScrollsIntoViewAndSettles)
 {
-    FillTable(doc, {"a", "b"});
-    doc.m_arrDescriptions.Set(1, NeedleAfter(300));
+    SetEntries(doc, {{"a", "d:a"}, {"b", NeedleAfter(300)}});
     const int needle = static_cast<int>(doc.m_arrDescriptions[1].find("needle"));
     doc.m_nCurrent = doc.m_nFindEntry = 1;
     doc.m_nFindPos = needle;
@@ -182,7 +189,7 @@ TEST(DescriptionLayout, FramesAndHitLine)
     std::string text = "first\r\n";
     text += std::string(70, 'a') + " " + std::string(70, 'b') + " " + std::string(70, 'c');
     CWrapIndex lines;
-    lines.Update(text, 1, c.right - 15, Fixed(), "f");
+    lines.Update(text, c.right - 15, Fixed(), "f");
     const DescriptionLayout d = LayOutDescription("keys", text, lines, 7 + 71 + 71 + 5, c, Fixed());
     EXPECT_EQ(d.keyWordsBottom, 48);
     EXPECT_EQ(d.frameBottom, 64);
@@ -201,6 +208,7 @@ TEST(KeyListLayout, BottomsHitTestAndCache)
     COvrinDoc doc(host);
     FillTable(doc, {"a", "b", "c"});
     CKeyListLayout keys;
+    host.onTableChanged = [&keys](const TableChange& c) { keys.TableChanged(c); };
     keys.Update(doc, 600, Fixed(), "f");
     EXPECT_EQ(keys.Bottoms(), (std::vector<int>{16, 32, 48}));
     EXPECT_EQ(keys.BlockAt(0), 0);
@@ -236,6 +244,7 @@ TEST(KeyListLayout, MendedAfterEachCommandAsIfMadeAgain)
         table.push_back(keyWords());
     FillTable(doc, table);
     CKeyListLayout mended;
+    host.onTableChanged = [&mended](const TableChange& c) { mended.TableChanged(c); };
     mended.Update(doc, 600, Fixed(), "f");
     for (int step = 0; step < 600; ++step) {
         doc.m_nCurrent = doc.m_nCount > 0 ? static_cast<int>(rng() % doc.m_nCount) : -1;
