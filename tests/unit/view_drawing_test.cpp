@@ -225,9 +225,9 @@ TEST(KeyListLayout, BottomsHitTestAndCache)
     EXPECT_EQ(keys.ContentHeight(), 48);
 }
 
-// After Add, Edit, Delete and Undo anywhere in the table the mended bottoms
-// are those a layout made afresh gives; now and then two commands come
-// before the next paint.
+// After Add, Edit, Delete and Undo anywhere in the table, and after a new
+// table, the mended bottoms are those a layout made afresh gives; now and
+// then two changes come before the next paint.
 TEST(KeyListLayout, MendedAfterEachCommandAsIfMadeAgain)
 {
     FakeHost host;
@@ -248,7 +248,9 @@ TEST(KeyListLayout, MendedAfterEachCommandAsIfMadeAgain)
     mended.Update(doc, 600, Fixed(), "f");
     for (int step = 0; step < 600; ++step) {
         doc.m_nCurrent = doc.m_nCount > 0 ? static_cast<int>(rng() % doc.m_nCount) : -1;
-        switch (rng() % 4) {
+        if (rng() % 40 == 0)  // a new table, as an open gives
+            FillTable(doc, {keyWords(), keyWords(), keyWords()});
+        else switch (rng() % 4) {
         case 0:
             host.editAnswers = {{true, keyWords(), "d"}};
             doc.OnEntryAdd();
