@@ -6,12 +6,14 @@
 
 #include <algorithm>
 #include <random>
+#include <tuple>
 
 #include "../common/test_documents.h"
 #include "fake_host.h"
 #include "view/layout/description_layout.h"
 #include "view/layout/key_list_layout.h"
 #include "view/layout/wrap_index.h"
+#include "view/layout/shown_entry.h"
 #include "view/layout/view_drawing.h"
 
 namespace {
@@ -198,6 +200,24 @@ TEST(DescriptionLayout, FramesAndHitLine)
     ASSERT_TRUE(d.hitTop.has_value());
     EXPECT_EQ(*d.hitTop, 96 + 3 * 16);
     EXPECT_FALSE(LayOutDescription("k", text, lines, -1, c, Fixed()).hitTop.has_value());
+}
+
+// The entry shown and where the find hit lies in it, as drawing, printing
+// and the accessibility interface all take them: a hit at a description's
+// first byte is in the description, one past its end at its end.
+TEST(ShownEntry, EntryAndFindHit)
+{
+    FakeHost host;
+    COvrinDoc doc(host);
+    SetEntries(doc, {{"a", "0123"}, {"b", "xy"}});
+    using W = ShownHit::Where;
+    struct Case { int current, findEntry, findPos, entry; W where; std::size_t pos; };
+    for (const Case& c : {Case{-1, 0, -1, 0, W::KeyWords, 0}, Case{1, 0, 2, 1, W::None, 0},
+                          Case{1, 1, 0, 1, W::Description, 0}, Case{7, 1, 9, 1, W::Description, 2}}) {
+        doc.m_nCurrent = c.current, doc.m_nFindEntry = c.findEntry, doc.m_nFindPos = c.findPos;
+        const ShownHit hit = FindHitShown(doc);
+        EXPECT_EQ(std::tuple(ShownEntry(doc), hit.where, hit.pos), std::tuple(c.entry, c.where, c.pos)) << c.current;
+    }
 }
 
 // Bottoms h, 2h, 3h; a wrapped block grows by whole lines; half-open hits;
