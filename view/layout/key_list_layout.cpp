@@ -21,7 +21,12 @@ void CKeyListLayout::Update(const COvrinDoc& doc, int right, const TextMetrics& 
 {
     const bool sameGeometry = right == m_nRight && metrics.lineHeight == m_nLineHeight && fontKey == m_strFontKey;
     const Since since = std::exchange(m_since, Since::Nothing);
-    if (sameGeometry && (since == Since::Nothing || (since == Since::OneChange && Mend(m_change, doc, metrics))))
+    // A block for every entry, whatever was heard: drawing reads the
+    // bottoms of all entries it shows.
+    const bool sameCount = m_arrKeyBottoms.size() == static_cast<std::size_t>(std::max(doc.m_nCount, 0));
+    if (sameGeometry && since == Since::Nothing && sameCount)
+        return;
+    if (sameGeometry && since == Since::OneChange && Mend(m_change, doc, metrics))
         return;
     m_nRight = right;
     m_nLineHeight = metrics.lineHeight;
