@@ -139,6 +139,7 @@ private:
     int SortCurrentEntry(const EntryTexts& entry, int from);
     // Where key words w belong among all entries but `skip` (-1: among all):
     // behind equal keys when moving up, in front of them when moving down.
+    // Remembers what it found out of the order of the others.
     int KeyOrderPlace(std::string_view w, int skip);
     bool OthersInKeyOrder(int skip) const;
     // The one writer of the entry table: makes the change, keeps what is
