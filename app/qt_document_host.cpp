@@ -73,6 +73,8 @@ void CQtDocumentHost::TableChanged(const TableChange& change)
 {
     if (m_pRecorder)
         m_pRecorder->TableChanged(change);
+    if (m_pFrame)
+        m_pFrame->TableChanged(change);
 }
 
 void CQtDocumentHost::ChangesSettled()

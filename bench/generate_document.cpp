@@ -82,12 +82,8 @@ void GenerateDocument(COvrinDoc& doc, int count, std::uint64_t seed)
         d.push_back(std::move(descriptions[i]));
         t.push_back(std::move(dates[i]));
     }
-    doc.m_arrKeyWords = std::move(k);
-    doc.m_arrDescriptions = std::move(d);
-    doc.m_arrDates = std::move(t);
-    doc.m_nCount = count;
     doc.m_nCurrent = count > 0 ? 0 : -1;
-    ++doc.m_nTableVersion;
+    doc.ReplaceTable(EntryTable{std::move(k), std::move(d), std::move(t)});
 }
 
 namespace {
@@ -112,8 +108,11 @@ void AddHugeFields(COvrinDoc& doc, const HugeFields& fields, std::uint64_t seed)
     if (doc.m_nCount <= 0)
         return;
     SplitMix rng{seed ^ 0x5DEECE66Dull};
+    std::string keyWords(doc.m_arrKeyWords[0]);
+    std::string description(doc.m_arrDescriptions[0]);
+    std::string date(doc.m_arrDates[0]);
     if (fields.descriptionBytes > 0)
-        doc.m_arrDescriptions.Set(0, WordsOf(rng, fields.descriptionBytes, "Anfang"));
+        description = WordsOf(rng, fields.descriptionBytes, "Anfang");
     if (fields.descriptionLines > 0) {
         std::string d;
         d.reserve(fields.descriptionLines * 14);
@@ -121,7 +120,7 @@ void AddHugeFields(COvrinDoc& doc, const HugeFields& fields, std::uint64_t seed)
             if (l) d += "\r\n";
             d += "Zeile " + std::to_string(l + 1);
         }
-        doc.m_arrDescriptions.Set(0, d);
+        description = std::move(d);
     }
     if (fields.dateBytes > 0) {
         std::string t;
@@ -130,10 +129,10 @@ void AddHugeFields(COvrinDoc& doc, const HugeFields& fields, std::uint64_t seed)
             t += std::to_string(1 + rng.Below(28)) + "." + std::to_string(1 + rng.Below(12)) + "." +
                  std::to_string(1990 + rng.Below(37)) + " ";
         t.resize(fields.dateBytes);
-        doc.m_arrDates.Set(0, t);
+        date = std::move(t);
     }
     // "Aachen" sorts before every generated key word, so the entry stays first.
     if (fields.keyWordBytes > 0)
-        doc.m_arrKeyWords.Set(0, WordsOf(rng, fields.keyWordBytes, "Aachen"));
-    ++doc.m_nTableVersion;
+        keyWords = WordsOf(rng, fields.keyWordBytes, "Aachen");
+    doc.RewriteEntry(0, 0, {keyWords, description, date});
 }

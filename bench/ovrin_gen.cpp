@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <utility>
 
 #include "cli/cli_host.h"
 #include "doc/document_file.h"
@@ -61,12 +62,13 @@ int main(int argc, char** argv)
     CCliHost host;
     COvrinDoc doc(host);
     if (empty) {
+        EntryTable table;
         for (long i = 0; i < n; ++i) {
-            doc.m_arrKeyWords.push_back({});
-            doc.m_arrDescriptions.push_back({});
-            doc.m_arrDates.push_back("31.12.2026");
+            table.keyWords.push_back({});
+            table.descriptions.push_back({});
+            table.dates.push_back("31.12.2026");
         }
-        doc.m_nCount = static_cast<int>(n);
+        doc.ReplaceTable(std::move(table));
     } else {
         GenerateDocument(doc, static_cast<int>(n), seed);
     }

@@ -28,7 +28,8 @@ public:
     virtual void UpdateAllViews() = 0;
 
     // Every change of the entry table, as it happens: the document's arrays
-    // already hold the new table.
+    // already hold the new table. This is how the views (and the recovery
+    // record) learn what changed; no one compares counters.
     virtual void TableChanged(const TableChange& change) { (void)change; }
     // The document has no unsaved changes any more: its table is what its
     // file holds, or it is a new untitled document.

@@ -53,40 +53,67 @@ bool COvrinDoc::OnNewDocument()
     // The framework's part: an untitled, unmodified document.
     m_strPathName.clear();
 
-    m_nCount = 0;
     m_nCurrent = -1;
     m_nUndoCount = 0;
     m_bKeyList = false;
-    m_arrDescriptions.clear();
-    m_arrKeyWords.clear();
-    m_arrDates.clear();
     m_arrUndoDescriptions.clear();
     m_arrUndoKeyWords.clear();
     m_arrUndoDates.clear();
     m_strFilePath.clear();
     m_knownFile = KnownFile();
-    ++m_nTableVersion;
-    m_host.TableChanged(TableChange{TableChange::Kind::Replaced, -1, -1, m_nTableVersion});
+    EntryTable empty;
+    ChangeTable(TableChange{TableChange::Kind::Replaced}, {}, &empty);
     SetModifiedFlag(false);
     return true;
 }
 
 // --- the table ---------------------------------------------------------------
 
-// Whether every entry but `nEntry` is in key-word order: known from the last
-// change when the table has not been written since, otherwise one pass.
-bool COvrinDoc::OthersInKeyOrder(int nEntry) const
+void COvrinDoc::ChangeTable(const TableChange& change, const EntryTexts& texts, EntryTable* whole)
 {
-    // Edit changed one entry of a table of this size; Add and Undo appended
-    // one to it.
-    if (KeyOrderKnownFor(m_nCount) || (nEntry == m_nCount - 1 && KeyOrderKnownFor(m_nCount - 1)))
+    switch (change.kind) {
+    case TableChange::Kind::Replaced:
+        m_table = std::move(*whole);
+        m_keyOrder = KeyOrder{};  // a file need not be in order: found out when needed
+        break;
+    case TableChange::Kind::Removed:
+        // Taking an entry out keeps an ordered table ordered.
+        m_keyOrder.known = m_keyOrder.known && m_keyOrder.inOrder;
+        ApplyChange(m_table, change, texts);
+        break;
+    default:
+        // An entry put at its key-order place keeps the order the others
+        // had; the caller says so after this.
+        m_keyOrder = KeyOrder{};
+        ApplyChange(m_table, change, texts);
+        break;
+    }
+    m_nEntries = static_cast<int>(m_table.keyWords.size());
+    m_host.TableChanged(change);
+}
+
+void COvrinDoc::ReplaceTable(EntryTable table)
+{
+    ChangeTable(TableChange{TableChange::Kind::Replaced}, {}, &table);
+}
+
+void COvrinDoc::RewriteEntry(int from, int to, const EntryTexts& texts)
+{
+    ChangeTable(TableChange{TableChange::Kind::Rewritten, to, from}, texts);
+}
+
+// Whether every entry but `skip` is in key-word order: known from the last
+// change, otherwise one pass.
+bool COvrinDoc::OthersInKeyOrder(int skip) const
+{
+    if (m_keyOrder.known)
         return m_keyOrder.inOrder;
     bool first = true;
     std::string_view previous;
-    for (int i = 0; i < m_nCount; ++i) {
-        if (i == nEntry)
+    for (int i = 0; i < m_nEntries; ++i) {
+        if (i == skip)
             continue;
-        const std::string_view key = m_arrKeyWords[i];
+        const std::string_view key = m_table.keyWords[i];
         if (!first && CompareKeyWords(previous, key) > 0)
             return false;
         previous = key;
@@ -95,20 +122,11 @@ bool COvrinDoc::OthersInKeyOrder(int nEntry) const
     return true;
 }
 
-int COvrinDoc::SortCurrentEntry()
+int COvrinDoc::KeyOrderPlace(std::string_view w, int skip)
 {
-    const int p = m_nCurrent;
-    if (p < 0 || p >= m_nCount)
-        return p;
-    const std::string_view w = m_arrKeyWords[p];
-
-    // Moves entry `from` to `to`, shifting the entries between by one; only
-    // that entry changes its place relative to the others.
-    auto move = [this](int from, int to) {
-        for (CStringArray* arr : {&m_arrKeyWords, &m_arrDescriptions, &m_arrDates})
-            arr->Move(static_cast<size_t>(from), static_cast<size_t>(to));
-        return to;
-    };
+    // A new entry starts behind the last one and can only move up.
+    const int p = skip < 0 ? m_nEntries : skip;
+    const auto& keys = m_table.keyWords;
 
     // Upward it stops at the first greater key (behind equal keys), downward
     // at the last smaller one (in front of equal keys). A table read from a
@@ -116,54 +134,43 @@ int COvrinDoc::SortCurrentEntry()
     // such a table is scanned; in an ordered one the same places are found by
     // binary search. The order of the table after the move is that of the
     // others before it.
-    const bool ordered = OthersInKeyOrder(p);
-    m_keyOrder = KeyOrder{true, ordered, m_nTableVersion, m_nCount};
+    const bool ordered = OthersInKeyOrder(skip);
+    m_keyOrder = KeyOrder{true, ordered};
     if (ordered) {
         auto less = [](std::string_view a, std::string_view b) { return CompareKeyWords(a, b) < 0; };
-        const auto first = m_arrKeyWords.begin();
+        const auto first = keys.begin();
         const auto up = std::upper_bound(first, first + p, w, less);
         if (up != first + p)
-            return move(p, static_cast<int>(up - first));
-        const auto down = std::lower_bound(first + p + 1, m_arrKeyWords.end(), w, less);
-        if (down != first + p + 1)
-            return move(p, static_cast<int>(down - first) - 1);
-        return p;
+            return static_cast<int>(up - first);
+        if (p == m_nEntries)
+            return p;
+        const auto down = std::lower_bound(first + p + 1, keys.end(), w, less);
+        return static_cast<int>(down - first) - 1;
     }
     for (int i = 0; i < p; ++i)
-        if (CompareKeyWords(w, m_arrKeyWords[i]) < 0)
-            return move(p, i);
-    for (int i = m_nCount - 1; i > p; --i)
-        if (CompareKeyWords(w, m_arrKeyWords[i]) > 0)
-            return move(p, i);
+        if (CompareKeyWords(w, keys[i]) < 0)
+            return i;
+    for (int i = m_nEntries - 1; i > p; --i)
+        if (CompareKeyWords(w, keys[i]) > 0)
+            return i;
     return p;
 }
 
-void COvrinDoc::StampDate(int nIndex)
+int COvrinDoc::SortCurrentEntry(const EntryTexts& entry, int from)
 {
-    m_arrDates.Set(static_cast<std::size_t>(nIndex), FormatEntryDate(m_host.Today()));
+    const int to = KeyOrderPlace(entry.keyWords, from);
+    const KeyOrder order = m_keyOrder;
+    const TableChange change = from < 0 ? TableChange{TableChange::Kind::Inserted, to}
+                                        : TableChange{TableChange::Kind::Rewritten, to, from};
+    ChangeTable(change, entry);
+    m_keyOrder = order;
+    return to;
 }
 
-void COvrinDoc::AppendEntry(std::string_view keyWords, std::string_view description, std::string_view date)
+// The common end of every command that changed the table: the modified flag
+// already set by the caller, the immediate save, then the redraw.
+void COvrinDoc::EndTableChange()
 {
-    m_arrKeyWords.push_back(keyWords);
-    m_arrDescriptions.push_back(description);
-    m_arrDates.push_back(date);
-    m_nCount = static_cast<int>(m_arrKeyWords.size());
-    m_nCurrent = m_nCount - 1;
-}
-
-// The common end of every change of the table: fresh layouts, the modified
-// flag already set by the caller, the immediate save, then the redraw.
-void COvrinDoc::EndTableChange(TableChange::Kind kind, int entry, int from)
-{
-    // What was known of the order still holds for the changed table.
-    const bool orderKnown = KeyOrderKnownFor(m_nCount);
-    ++m_nTableVersion;
-    if (orderKnown)
-        m_keyOrder.version = m_nTableVersion;
-    m_lastTableChange = TableChange{kind, entry, from, m_nTableVersion};
-    // The host hears of the change before the immediate save settles it.
-    m_host.TableChanged(m_lastTableChange);
     SaveImmediately();
     UpdateAllViews();
 }
@@ -176,12 +183,11 @@ void COvrinDoc::OnEntryAdd()
     std::string description = g_strDescriptionPrompt;
     if (!m_host.RunEditDialog(keyWords, description))
         return;
-    AppendEntry(keyWords, description, {});
-    StampDate(m_nCurrent);
+    const std::string date = FormatEntryDate(m_host.Today());
     m_nPrintEntry = -1;
-    m_nCurrent = SortCurrentEntry();
+    m_nCurrent = SortCurrentEntry({keyWords, description, date}, -1);
     SetModifiedFlag(true);
-    EndTableChange(TableChange::Kind::Inserted, m_nCurrent);
+    EndTableChange();
 }
 
 void COvrinDoc::OnEntryEdit()
@@ -192,14 +198,11 @@ void COvrinDoc::OnEntryEdit()
     std::string description(m_arrDescriptions[m_nCurrent]);
     if (!m_host.RunEditDialog(keyWords, description))
         return;
-    const int edited = m_nCurrent;
-    m_arrKeyWords.Set(static_cast<std::size_t>(m_nCurrent), keyWords);
-    m_arrDescriptions.Set(static_cast<std::size_t>(m_nCurrent), description);
-    StampDate(m_nCurrent);
-    m_nCurrent = SortCurrentEntry();
+    const std::string date = FormatEntryDate(m_host.Today());
+    m_nCurrent = SortCurrentEntry({keyWords, description, date}, m_nCurrent);
     m_nPrintEntry = -1;
     SetModifiedFlag(true);
-    EndTableChange(TableChange::Kind::Rewritten, m_nCurrent, edited);
+    EndTableChange();
 }
 
 void COvrinDoc::OnUpdateEntryEdit(CCmdUI& cmdUI) const
@@ -221,20 +224,14 @@ void COvrinDoc::OnEntryDelete()
     m_arrUndoDates.push_back(m_arrDates[m_nCurrent]);
     m_nUndoCount = static_cast<int>(m_arrUndoKeyWords.size());
 
-    // Taking an entry out keeps an ordered table ordered.
-    const bool wasInOrder = KeyOrderKnownFor(m_nCount) && m_keyOrder.inOrder;
-    const int deleted = m_nCurrent;
-    for (CStringArray* arr : {&m_arrKeyWords, &m_arrDescriptions, &m_arrDates})
-        arr->Erase(static_cast<std::size_t>(m_nCurrent));
-    m_nCount = static_cast<int>(m_arrKeyWords.size());
-    m_keyOrder = KeyOrder{wasInOrder, true, m_nTableVersion, m_nCount};
+    ChangeTable(TableChange{TableChange::Kind::Removed, m_nCurrent}, {});
     if (m_nCurrent > 0)
         --m_nCurrent;
     m_nPrintEntry = -1;
     // Deleting the last entry is a change like any other: it must be
     // possible to save it.
     SetModifiedFlag(true);
-    EndTableChange(TableChange::Kind::Removed, deleted);
+    EndTableChange();
 }
 
 void COvrinDoc::OnUpdateEntryDelete(CCmdUI& cmdUI) const
@@ -249,14 +246,13 @@ void COvrinDoc::OnEntryUndo()
         return;
     }
     // The restored entry keeps the date it had when it was deleted.
-    AppendEntry(m_arrUndoKeyWords.back(), m_arrUndoDescriptions.back(), m_arrUndoDates.back());
+    m_nCurrent = SortCurrentEntry({m_arrUndoKeyWords.back(), m_arrUndoDescriptions.back(), m_arrUndoDates.back()}, -1);
     for (CStringArray* arr : {&m_arrUndoKeyWords, &m_arrUndoDescriptions, &m_arrUndoDates})
         arr->pop_back();
     m_nUndoCount = static_cast<int>(m_arrUndoKeyWords.size());
-    m_nCurrent = SortCurrentEntry();
     m_nPrintEntry = -1;
     SetModifiedFlag(true);
-    EndTableChange(TableChange::Kind::Inserted, m_nCurrent);
+    EndTableChange();
 }
 
 void COvrinDoc::OnUpdateEntryUndo(CCmdUI& cmdUI) const

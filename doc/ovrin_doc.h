@@ -6,6 +6,7 @@
 #include <string_view>
 #include <vector>
 
+#include "doc/entry_table.h"
 #include "platform/known_file.h"
 #include "doc/string_array.h"
 #include "doc/table_change.h"
@@ -32,7 +33,10 @@ int CompareKeyWords(std::string_view a, std::string_view b);
 // The one document: the entry table kept in key-word order, the current
 // position, the undo stack of deleted entries, the state that the views and
 // the Find dialog share, and the "Save immediate" option. Members are public
-// because views and dialogs read (and a few write) them directly.
+// because views and dialogs read (and a few write) them directly; the entry
+// table alone is read-only from outside, so that every change of it goes
+// through the document and is told to its host, and through the host to
+// the views, as it happens.
 class COvrinDoc final {
 public:
     explicit COvrinDoc(DocumentHost& host);
@@ -43,7 +47,8 @@ public:
     // The Find dialog's state and search; its window comes and goes, the
     // object lives as long as the document.
     std::unique_ptr<CFindDlgState> m_pFindDlg;
-    int m_nCount = 0;
+    // The number of entries, always the size of the three entry arrays.
+    const int& m_nCount = m_nEntries;
     int m_nCurrent = -1;
     int m_nUndoCount = 0;
     int m_nFindEntry = -1;
@@ -54,9 +59,10 @@ public:
     bool m_bKeyList = false;
     bool m_bNewHit = false;
     bool m_bDinA4 = false;
-    CStringArray m_arrDescriptions;
-    CStringArray m_arrKeyWords;
-    CStringArray m_arrDates;
+    // The entry table in key-word order, one element per entry in each.
+    const CStringArray& m_arrDescriptions = m_table.descriptions;
+    const CStringArray& m_arrKeyWords = m_table.keyWords;
+    const CStringArray& m_arrDates = m_table.dates;
     CStringArray m_arrUndoDescriptions;
     CStringArray m_arrUndoKeyWords;
     CStringArray m_arrUndoDates;
@@ -65,18 +71,6 @@ public:
     // save writes over them.
     KnownFile m_knownFile;
     bool m_bSaveImmediate = false;
-    // Counts every change of the entry table (add, edit, delete, undo, load,
-    // new document), so that a view can keep layouts of the whole table and
-    // the document what it knows of the key order; code that writes the
-    // arrays directly moves it too.
-    unsigned m_nTableVersion = 0;
-    // What the last command did to the rows of the table, so that a view can
-    // mend its layout of the whole table instead of making it again. It
-    // tells the step to `version` from the one before only; every other
-    // change (open, new, code that writes the arrays) moves m_nTableVersion
-    // past it.
-    using TableChange = ::TableChange;
-    TableChange m_lastTableChange;
 
     // --- the document framework's part -----------------------------------
     bool IsModified() const { return m_bModified; }
@@ -103,8 +97,12 @@ public:
     void OnUpdateOptionsSaveImmediate(CCmdUI& cmdUI) const;
 
     // --- the table ---------------------------------------------------------
-    int SortCurrentEntry();
-    void StampDate(int nIndex);
+    // The table becomes these arrays (a load, a recovery, an import); the
+    // current entry is the caller's to set.
+    void ReplaceTable(EntryTable table);
+    // Entry `from` takes `texts` and moves to `to`, without the key-word
+    // order being looked at: for code that writes a table as it is given.
+    void RewriteEntry(int from, int to, const EntryTexts& texts);
 
     // --- entry commands ----------------------------------------------------
     void OnEntryAdd();
@@ -138,24 +136,27 @@ public:
     void ShowHint(const std::string& text);
 
 private:
-    void AppendEntry(std::string_view keyWords, std::string_view description, std::string_view date);
-    void EndTableChange(TableChange::Kind kind, int entry, int from = -1);
-    bool OthersInKeyOrder(int nEntry) const;
+    // Writes the entry (a new one when from is -1, else entry `from`
+    // rewritten) at its place in key-word order and returns that place.
+    int SortCurrentEntry(const EntryTexts& entry, int from);
+    // Where key words w belong among all entries but `skip` (-1: among all):
+    // behind equal keys when moving up, in front of them when moving down.
+    // Remembers what it found out of the order of the others.
+    int KeyOrderPlace(std::string_view w, int skip);
+    bool OthersInKeyOrder(int skip) const;
+    // The one writer of the entry table: makes the change, keeps what is
+    // known of the key order and tells the host.
+    void ChangeTable(const TableChange& change, const EntryTexts& texts, EntryTable* whole = nullptr);
+    void EndTableChange();
 
-    // Whether the table was in key-word order when it had `count` entries at
-    // table version `version`. Code that fills the arrays directly moves
-    // m_nTableVersion (as it must for the views' layouts anyway), which makes
-    // this unknown; it is then found out again in one pass.
+    EntryTable m_table;
+    int m_nEntries = 0;
+    // Whether the table is in key-word order, when known. Every change goes
+    // through ChangeTable, which keeps it true or forgets it.
     struct KeyOrder {
         bool known = false;
         bool inOrder = false;
-        unsigned version = 0;
-        int count = 0;
     };
-    bool KeyOrderKnownFor(int count) const
-    {
-        return m_keyOrder.known && m_keyOrder.version == m_nTableVersion && m_keyOrder.count == count;
-    }
     KeyOrder m_keyOrder;
 
     DocumentHost& m_host;

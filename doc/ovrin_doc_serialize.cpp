@@ -50,7 +50,10 @@ void COvrinDoc::Serialize(CArchive& ar)
     const std::uint64_t perEntry = 3 * TableStringFootprint(std::string_view());
     if (static_cast<std::uint64_t>(n) * perEntry > budget)
         throw std::bad_alloc();
-    CStringArray keyWords, descriptions, dates;
+    EntryTable table;
+    CStringArray& keyWords = table.keyWords;
+    CStringArray& descriptions = table.descriptions;
+    CStringArray& dates = table.dates;
     const std::string today = stream.HasDates() ? std::string() : FormatEntryDate(m_host.Today());
     for (int first = 0; first < n;) {
         const int end = n - first > kBatch ? first + kBatch : n;
@@ -64,13 +67,8 @@ void COvrinDoc::Serialize(CArchive& ar)
             throw std::bad_alloc();
         first = end;
     }
-    m_arrKeyWords = std::move(keyWords);
-    m_arrDescriptions = std::move(descriptions);
-    m_arrDates = std::move(dates);
-    m_nCount = n;
     m_strFilePath = ar.GetFilePath();
-    ++m_nTableVersion;
     if (n > 0)
         m_nCurrent = 0;
-    m_host.TableChanged(TableChange{TableChange::Kind::Replaced, -1, -1, m_nTableVersion});
+    ReplaceTable(std::move(table));
 }

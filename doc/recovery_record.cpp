@@ -110,13 +110,9 @@ std::vector<std::string_view> Payloads(std::string_view record)
     return out;
 }
 
-struct Entry {
-    std::string_view keyWords, description, date;
-};
-
-Entry ReadEntry(Reader& reader)
+EntryTexts ReadEntry(Reader& reader)
 {
-    Entry e;
+    EntryTexts e;
     e.keyWords = reader.Text();
     e.description = reader.Text();
     e.date = reader.Text();
@@ -128,7 +124,7 @@ struct Step {
     char tag = 0;
     int entry = 0;
     int from = 0;
-    Entry texts;
+    EntryTexts texts;
     std::string_view table;  // the entries of a whole table, still encoded
     int count = 0;
 };
@@ -185,49 +181,36 @@ int SizeAfter(const Step& step, int tableSize)
     }
 }
 
-void Apply(const Step& step, COvrinDoc& doc)
+void Apply(const Step& step, EntryTable& table, int& current)
 {
-    CStringArray* const arrays[] = {&doc.m_arrKeyWords, &doc.m_arrDescriptions, &doc.m_arrDates};
-    const auto at = static_cast<std::size_t>(step.entry);
     switch (step.tag) {
     case kInserted:
-        doc.m_arrKeyWords.Insert(at, step.texts.keyWords);
-        doc.m_arrDescriptions.Insert(at, step.texts.description);
-        doc.m_arrDates.Insert(at, step.texts.date);
-        doc.m_nCurrent = step.entry;
+        ApplyChange(table, TableChange{TableChange::Kind::Inserted, step.entry}, step.texts);
+        current = step.entry;
         break;
     case kRemoved:
-        for (CStringArray* arr : arrays)
-            arr->Erase(at);
-        doc.m_nCurrent = step.entry > 0 ? step.entry - 1 : 0;
+        ApplyChange(table, TableChange{TableChange::Kind::Removed, step.entry}, {});
+        current = step.entry > 0 ? step.entry - 1 : 0;
         break;
-    case kRewritten: {
-        const auto from = static_cast<std::size_t>(step.from);
-        doc.m_arrKeyWords.Set(from, step.texts.keyWords);
-        doc.m_arrDescriptions.Set(from, step.texts.description);
-        doc.m_arrDates.Set(from, step.texts.date);
-        for (CStringArray* arr : arrays)
-            arr->Move(from, at);
-        doc.m_nCurrent = step.entry;
+    case kRewritten:
+        ApplyChange(table, TableChange{TableChange::Kind::Rewritten, step.entry, step.from}, step.texts);
+        current = step.entry;
         break;
-    }
     case kTable: {
-        for (CStringArray* arr : arrays)
-            arr->clear();
+        table = EntryTable{};
         Reader entries(step.table);
         for (int i = 0; i < step.count; ++i) {
-            const Entry e = ReadEntry(entries);
-            doc.m_arrKeyWords.push_back(e.keyWords);
-            doc.m_arrDescriptions.push_back(e.description);
-            doc.m_arrDates.push_back(e.date);
+            const EntryTexts e = ReadEntry(entries);
+            table.keyWords.push_back(e.keyWords);
+            table.descriptions.push_back(e.description);
+            table.dates.push_back(e.date);
         }
-        doc.m_nCurrent = step.count > 0 ? 0 : -1;
+        current = step.count > 0 ? 0 : -1;
         break;
     }
     default:
         break;
     }
-    doc.m_nCount = static_cast<int>(doc.m_arrKeyWords.size());
 }
 
 }  // namespace
@@ -317,9 +300,16 @@ int ReplayRecord(std::string_view record, COvrinDoc& doc)
         size = SizeAfter(*step, size);
         steps.push_back(*step);
     }
+    if (steps.empty())
+        return 0;
+    // The steps are replayed on a copy, which then becomes the table as a
+    // whole: what was recovered is one new table to the views, and not
+    // changes to record again.
+    EntryTable table{doc.m_arrKeyWords, doc.m_arrDescriptions, doc.m_arrDates};
+    int current = doc.m_nCurrent;
     for (const Step& step : steps)
-        Apply(step, doc);
-    if (!steps.empty())
-        ++doc.m_nTableVersion;
+        Apply(step, table, current);
+    doc.m_nCurrent = current;
+    doc.ReplaceTable(std::move(table));
     return static_cast<int>(steps.size());
 }

@@ -4,12 +4,10 @@
 // What one change did to the rows of the entry table: after Add and Undo one
 // entry came in at `entry`; after Delete one went out at `entry`; after Edit
 // the entry at `from` was rewritten and now stands at `entry`. Replaced says
-// the whole table is new (opened, new document). `version` is the table
-// version right after the change.
+// the whole table is new (opened, new document, recovered).
 struct TableChange {
     enum class Kind { Inserted, Removed, Rewritten, Replaced };
     Kind kind = Kind::Inserted;
     int entry = -1;
     int from = -1;
-    unsigned version = 0;
 };

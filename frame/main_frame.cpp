@@ -255,6 +255,12 @@ void CMainFrame::InitialUpdateAllViews()
     RefreshCommandStates();
 }
 
+void CMainFrame::TableChanged(const TableChange& change)
+{
+    for (COvrinView* view : Views())
+        view->TableChanged(change);
+}
+
 void CMainFrame::SetDocumentTitle(const QString& title)
 {
     setWindowTitle(title + QStringLiteral(" - Ovrin"));

@@ -15,6 +15,7 @@
 class CCommandActions;
 class COvrinDoc;
 class COvrinView;
+struct TableChange;
 class CViewSplitter;
 class QAbstractScrollArea;
 class QLabel;
@@ -51,6 +52,8 @@ public:
     void UpdateAllViews();
     // Every pane starts over (File/New, File/Open).
     void InitialUpdateAllViews();
+    // The document's table changed: every pane hears what changed.
+    void TableChanged(const TableChange& change);
 
     // "<title> - Ovrin".
     void SetDocumentTitle(const QString& title);

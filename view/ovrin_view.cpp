@@ -16,6 +16,7 @@
 
 #include "doc/cmd_ui.h"
 #include "doc/ovrin_doc.h"
+#include "doc/table_change.h"
 #include "res/command_actions.h"
 #include "view/screen_font.h"
 #include "view/view_accessibility.h"
@@ -44,6 +45,13 @@ void COvrinView::OnInitialUpdate()
     verticalScrollBar()->setSingleStep(8);
     viewport()->update();
     CViewAccessibility::Notify(*this);
+}
+
+void COvrinView::TableChanged(const TableChange& change)
+{
+    m_keyList.TableChanged(change);
+    m_descriptionLines.Forget();
+    ++m_nTableChangesHeard;
 }
 
 void COvrinView::ApplyScrollSizes(const ViewDrawing& drawing)

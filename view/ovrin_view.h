@@ -31,6 +31,12 @@ public:
     void FollowScroll() { m_bFollowing = true; }
 
     COvrinDoc& Document() const { return m_doc; }
+    // A change of the document's table, as it happens: the layouts kept
+    // between drawings mend or forget what they knew.
+    void TableChanged(const TableChange& change);
+    // How many changes of the table this pane has heard, so that a text
+    // made from the table can tell that it may be stale.
+    unsigned TableChangesHeard() const { return m_nTableChangesHeard; }
     CPageLayout& Pages() { return m_pages; }
     const CKeyListLayout& KeyList() const { return m_keyList; }
     int LineHeight() const { return m_nLineHeight; }
@@ -57,6 +63,7 @@ private:
     CPageLayout m_pages;
     CHitScrollGuard m_hitScroll;
     int m_nLineHeight = 0;
+    unsigned m_nTableChangesHeard = 0;
     bool m_bFollowing = false;
     std::function<void(int id)> m_dispatch;
 };

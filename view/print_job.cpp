@@ -18,6 +18,7 @@
 #include "doc/ovrin_doc.h"
 #include "view/layout/description_layout.h"
 #include "view/layout/page_layout.h"
+#include "view/layout/shown_entry.h"
 #include "view/layout/text_wrap.h"
 
 namespace {
@@ -145,7 +146,7 @@ void PrintPage(PagePainter& out, COvrinDoc& doc, const CPageLayout& pages, int n
     const int h = pages.m_nPrintLineHeight;
     const PageColumns c = ColumnsOf(pages.m_rectPage);
 
-    if (doc.m_nCount <= 0 || doc.m_arrKeyWords.empty()) {
+    if (ShownBy(doc) == ViewShows::Welcome) {
         out.Frame(c.frameLeft, -h, c.bodyRight, -8 * h);
         out.Text(g_strWelcomeText, c.textLeft, -2 * h, c.bodyRight, false, -6 * h);
         return;
@@ -155,8 +156,7 @@ void PrintPage(PagePainter& out, COvrinDoc& doc, const CPageLayout& pages, int n
     if (!doc.m_bKeyList) {
         if (doc.m_nCurrent < 0)
             doc.m_nCurrent = 0;
-        const auto i = static_cast<std::size_t>(
-            std::min<int>(doc.m_nCurrent, static_cast<int>(doc.m_arrKeyWords.size()) - 1));
+        const auto i = static_cast<std::size_t>(ShownEntry(doc));
         const std::string_view keys = doc.m_arrKeyWords[i];
         const int keysHeight = MeasureTextHeight(keys, c.headingRight - c.textLeft, out.Metrics());
         const int keysBottom = -2 * h - keysHeight;
@@ -164,9 +164,8 @@ void PrintPage(PagePainter& out, COvrinDoc& doc, const CPageLayout& pages, int n
         out.Frame(c.frameLeft, -h, c.xSplit, frameBottom);
         out.Text(keys, c.textLeft, -2 * h, c.headingRight, false, keysBottom);
         out.Frame(c.xSplit, -h, c.xRight, frameBottom);
-        const std::string_view date = i < doc.m_arrDates.size() ? doc.m_arrDates[i] : std::string_view();
         // The frames are as high as the key words: a longer date is cut off.
-        out.Text(date, c.xSplit + 100, -2 * h, c.xRight, true, keysBottom);
+        out.Text(doc.m_arrDates[i], c.xSplit + 100, -2 * h, c.xRight, true, keysBottom);
         bodyTop = frameBottom - 2 * h;
     } else {
         out.Frame(c.frameLeft, -h, c.xRight, -4 * h);

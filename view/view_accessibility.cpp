@@ -70,7 +70,7 @@ void CViewAccessibility::Changed()
     now.mode = static_cast<int>(ShownBy(doc));
     now.count = doc.m_nCount;
     now.current = doc.m_nCurrent;
-    now.tableVersion = doc.m_nTableVersion;
+    now.tableChanges = m_view.TableChangesHeard();
     if (!SomeoneListens()) {
         m_shown = now;  // nobody listens; the text is not worth making
         return;
@@ -95,7 +95,7 @@ void CViewAccessibility::Changed()
     }
 
     CKeyListAccessible* list = iface->KeyList();
-    const bool tableChanged = now.count != before.count || now.tableVersion != before.tableVersion;
+    const bool tableChanged = now.count != before.count || now.tableChanges != before.tableChanges;
     if (tableChanged)
         list->DropItemsFrom(now.count);
 

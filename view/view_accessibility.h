@@ -38,7 +38,7 @@ private:
         int mode = -1;
         int count = -1;
         int current = -2;
-        unsigned tableVersion = 0;
+        unsigned tableChanges = 0;
         QString entryText;  // only while the entry or welcome is shown
         int findHit = -1;   // offset of the find hit in entryText
         bool operator==(const Shown&) const = default;

@@ -29,20 +29,6 @@ QAccessibleInterface* ViewFactory(const QString& className, QObject* object)
 
 }  // namespace
 
-ViewShows ShownBy(const COvrinDoc& doc)
-{
-    if (doc.m_nCount <= 0)
-        return ViewShows::Welcome;
-    return doc.m_bKeyList ? ViewShows::KeyList : ViewShows::Entry;
-}
-
-int ShownEntry(const COvrinDoc& doc)
-{
-    if (doc.m_nCount <= 0)
-        return -1;
-    return std::clamp(doc.m_nCurrent, 0, doc.m_nCount - 1);
-}
-
 QString EntryText(const COvrinDoc& doc)
 {
     const int i = ShownEntry(doc);
@@ -56,16 +42,12 @@ QString EntryText(const COvrinDoc& doc)
 
 int FindHitOffset(const COvrinDoc& doc)
 {
-    const int i = ShownEntry(doc);
-    if (i < 0 || doc.m_nFindEntry != i)
-        return -1;
-    if (doc.m_nFindPos < 0)
-        return 0;
-    const auto at = static_cast<std::size_t>(i);
-    const std::string_view description = doc.m_arrDescriptions[at];
-    const std::size_t pos = std::min(static_cast<std::size_t>(doc.m_nFindPos), description.size());
+    const ShownHit hit = FindHitShown(doc);
+    if (hit.where != ShownHit::Where::Description)
+        return hit.where == ShownHit::Where::KeyWords ? 0 : -1;
+    const auto at = static_cast<std::size_t>(ShownEntry(doc));
     // Counted as the text counts it, with every line break one character.
-    const QString before = ToQStringWithPlainLineBreaks(description.substr(0, pos));
+    const QString before = ToQStringWithPlainLineBreaks(doc.m_arrDescriptions[at].substr(0, hit.pos));
     return static_cast<int>(ToQStringWithPlainLineBreaks(doc.m_arrKeyWords[at]).size() + 1 +
                             ToQStringWithPlainLineBreaks(doc.m_arrDates[at]).size() + 1 + before.size());
 }
@@ -175,7 +157,8 @@ QRect CViewPartAccessible::ViewportRect() const
 const QString& CEntryAccessible::Text() const
 {
     const COvrinDoc& doc = Doc();
-    const Key key{doc.m_nTableVersion, doc.m_nCount, ShownEntry(doc)};
+    const COvrinView* view = m_view.View();
+    const Key key{view ? view->TableChangesHeard() : 0, doc.m_nCount, ShownEntry(doc)};
     if (!(key == m_key)) {
         m_key = key;
         m_strText = EntryText(doc);

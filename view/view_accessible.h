@@ -8,6 +8,8 @@
 #include <QPointer>
 #include <QString>
 
+#include "view/layout/shown_entry.h"
+
 class COvrinDoc;
 class COvrinView;
 class CEntryAccessible;
@@ -17,15 +19,9 @@ class CKeyListAccessible;
 // shows from these interfaces: the view holds one child, the current entry
 // as read-only text (or the welcome text of an empty document) or, in the
 // key-list mode, the list of all entries' key words. Every text is read from
-// the document when asked, so nothing here can go stale.
-
-// What the view shows, in the order of the drawing's branches.
-enum class ViewShows { Welcome, Entry, KeyList };
-ViewShows ShownBy(const COvrinDoc& doc);
-
-// The entry the description view shows: a negative current entry is drawn
-// as the first one. -1 without entries.
-int ShownEntry(const COvrinDoc& doc);
+// the document when asked, the entry's whole text kept only until the view
+// hears of a change of the table. What is shown, and where the find hit
+// lies, the layout decides (view/layout/shown_entry.h), as for the drawing.
 
 // The text of the description view: key words, date and description, one
 // under the other, line breaks as "\n"; the welcome text without entries.
@@ -121,7 +117,7 @@ public:
 
 private:
     struct Key {
-        unsigned tableVersion = 0;
+        unsigned tableChanges = 0;
         int count = -1;
         int entry = -2;
         bool operator==(const Key&) const = default;

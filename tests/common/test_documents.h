@@ -22,17 +22,14 @@ struct Entry {
 // entry current.
 inline void SetEntries(COvrinDoc& doc, const std::vector<Entry>& entries)
 {
-    doc.m_arrKeyWords.clear();
-    doc.m_arrDescriptions.clear();
-    doc.m_arrDates.clear();
+    EntryTable table;
     for (const Entry& e : entries) {
-        doc.m_arrKeyWords.push_back(e.keyWords);
-        doc.m_arrDescriptions.push_back(e.description);
-        doc.m_arrDates.push_back(e.date);
+        table.keyWords.push_back(e.keyWords);
+        table.descriptions.push_back(e.description);
+        table.dates.push_back(e.date);
     }
-    doc.m_nCount = static_cast<int>(entries.size());
     doc.m_nCurrent = entries.empty() ? -1 : 0;
-    ++doc.m_nTableVersion;
+    doc.ReplaceTable(std::move(table));
 }
 
 // The same with only key words; each description is "d:" + its key words.

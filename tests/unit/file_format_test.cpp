@@ -44,9 +44,7 @@ protected:
 TEST_F(FileFormatTest, WritesTheDocumentedBytes)
 {
     EXPECT_EQ(Store(doc), kEmptyB);
-    FillTable(doc, {"abc"});
-    doc.m_arrDescriptions.Set(0, "");
-    doc.m_arrDates.Set(0, "1.1.2026");
+    SetEntries(doc, {{"abc", "", "1.1.2026"}});
     EXPECT_EQ(Store(doc), std::string("\x00\x00\x0B\x01\x08" "010b0000" "\x01\x00\x00\x00"
                                       "\x03" "abc" "\x00" "\x08" "1.1.2026", 31));
 }
@@ -68,9 +66,7 @@ TEST(ArchiveStrings, PrefixFormsAtTheirLimits)
 // Round trip of everything Windows-1252 can hold, line breaks included.
 TEST_F(FileFormatTest, RoundTripKeepsFileOrderAndBytes)
 {
-    FillTable(doc, {"z\x80\xFF", "", "a"});
-    doc.m_arrDescriptions.Set(0, "line 1\r\nline 2\r\n");
-    doc.m_arrDescriptions.Set(2, std::string(70000, '\xE9'));
+    SetEntries(doc, {{"z\x80\xFF", "line 1\r\nline 2\r\n"}, {"", "d:"}, {"a", std::string(70000, '\xE9')}});
     const std::string bytes = Store(doc) + "trailing junk";
     FakeHost otherHost;
     COvrinDoc other(otherHost);

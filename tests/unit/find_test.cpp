@@ -52,12 +52,10 @@ protected:
 
     void Fill(const std::vector<Entry>& entries)
     {
-        std::vector<std::string> keys;
+        std::vector<::Entry> table;
         for (const Entry& e : entries)
-            keys.push_back(e.keyWords);
-        FillTable(doc, keys);
-        for (size_t i = 0; i < entries.size(); ++i)
-            doc.m_arrDescriptions.Set(i, entries[i].description);
+            table.push_back({e.keyWords, e.description});
+        SetEntries(doc, table);
     }
     void Search(const std::string& text, bool inDescriptions)
     {

@@ -130,7 +130,7 @@ TEST(FixedPitchWrap, IndexesLongTexts)
     for (int i = 0; i < 3000; ++i)
         text += std::string(i % 5 == 0 ? 200 : 20, 'w') + " and more words\r\n";
     CWrapIndex index;
-    index.Update(text, 1, 250, counted, "f");
+    index.Update(text, 250, counted, "f");
     const std::vector<WrappedLine> all = WrapText(text, 250, counted);
     ASSERT_EQ(index.LineCount(), all.size());
     for (std::size_t line : {std::size_t{0}, std::size_t{255}, std::size_t{256}, std::size_t{1000}, all.size() - 1,
@@ -141,11 +141,12 @@ TEST(FixedPitchWrap, IndexesLongTexts)
         EXPECT_LT(std::min(line, all.size() - 1) - start.line, 256u);
         EXPECT_EQ(start.offset, all[start.line].begin);
     }
-    // Another width, or the same text at a new version after it changed.
-    index.Update(text, 1, 40, counted, "f");
+    // Another width, or the same text forgotten after it changed.
+    index.Update(text, 40, counted, "f");
     EXPECT_EQ(index.LineCount(), CountWrappedLines(text, 40, counted));
     text.replace(0, 5000, std::string(5000, 'x'));
-    index.Update(text, 2, 40, counted, "f");
+    index.Forget();
+    index.Update(text, 40, counted, "f");
     EXPECT_EQ(index.LineCount(), CountWrappedLines(text, 40, counted));
 }
 

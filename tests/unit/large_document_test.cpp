@@ -28,12 +28,13 @@ TEST(LargeDocuments, WindowLoaderMatchesTheWalk)
     FakeHost host;
     COvrinDoc written(host);
     GenerateDocument(written, 20000, 16);
+    EntryTable table{written.m_arrKeyWords, written.m_arrDescriptions, written.m_arrDates};
     for (const std::size_t length : {254u, 255u, 65533u, 65534u, 70000u, 300000u}) {
-        written.m_arrKeyWords.push_back(std::string(length, static_cast<char>('a' + length % 26)));
-        written.m_arrDescriptions.push_back(std::string(length / 2, '\r') + std::string(length / 2, '\x80'));
-        written.m_arrDates.push_back("7.12.2026");
-        ++written.m_nCount;
+        table.keyWords.push_back(std::string(length, static_cast<char>('a' + length % 26)));
+        table.descriptions.push_back(std::string(length / 2, '\r') + std::string(length / 2, '\x80'));
+        table.dates.push_back("7.12.2026");
     }
+    written.ReplaceTable(std::move(table));
     ASSERT_TRUE(SaveDocumentFile(written, f).ok);
     ASSERT_GT(fs::file_size(f), 5u << 20);
 

@@ -60,8 +60,7 @@ TEST_F(CommandsTest, DeleteMovesBackAndMarksModified)
 // Undo gives back the stored entry, date included, then disables itself.
 TEST_F(CommandsTest, UndoRestoresTheStoredEntry)
 {
-    FillTable(doc, {"a", "b"});
-    doc.m_arrDates.Set(1, "3.4.1999");
+    SetEntries(doc, {{"a", "d:a", "1.1.2000"}, {"b", "d:b", "3.4.1999"}});
     doc.m_nCurrent = 1;
     doc.OnEntryDelete();
     doc.OnEntryUndo();

@@ -45,8 +45,7 @@ struct OneEntry final {
     COvrinDoc doc{g_host};
     OneEntry(const std::string& keyWords, const std::string& description)
     {
-        FillTable(doc, {keyWords});
-        doc.m_arrDescriptions.Set(0, description);
+        SetEntries(doc, {{keyWords, description}});
     }
     operator const COvrinDoc&() const { return doc; }
 };

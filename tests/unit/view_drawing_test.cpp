@@ -6,12 +6,14 @@
 
 #include <algorithm>
 #include <random>
+#include <tuple>
 
 #include "../common/test_documents.h"
 #include "fake_host.h"
 #include "view/layout/description_layout.h"
 #include "view/layout/key_list_layout.h"
 #include "view/layout/wrap_index.h"
+#include "view/layout/shown_entry.h"
 #include "view/layout/view_drawing.h"
 
 namespace {
@@ -41,6 +43,14 @@ protected:
     CWrapIndex descriptionLines;
     CHitScrollGuard guard;
     int scrollY = 0;
+
+    void SetUp() override
+    {
+        host.onTableChanged = [this](const TableChange& c) {
+            keyList.TableChanged(c);
+            descriptionLines.Forget();
+        };
+    }
 
     ViewDrawing Draw(int windowHeight = 400, int windowWidth = 500)
     {
@@ -123,8 +133,7 @@ TEST_F(ViewDrawingTest, KeyListDrawsVisibleBlocksOnly)
 // other.
 TEST_F(ViewDrawingTest, HitScrollsIntoViewAndSettles)
 {
-    FillTable(doc, {"a", "b"});
-    doc.m_arrDescriptions.Set(1, NeedleAfter(300));
+    SetEntries(doc, {{"a", "d:a"}, {"b", NeedleAfter(300)}});
     const int needle = static_cast<int>(doc.m_arrDescriptions[1].find("needle"));
     doc.m_nCurrent = doc.m_nFindEntry = 1;
     doc.m_nFindPos = needle;
@@ -182,7 +191,7 @@ TEST(DescriptionLayout, FramesAndHitLine)
     std::string text = "first\r\n";
     text += std::string(70, 'a') + " " + std::string(70, 'b') + " " + std::string(70, 'c');
     CWrapIndex lines;
-    lines.Update(text, 1, c.right - 15, Fixed(), "f");
+    lines.Update(text, c.right - 15, Fixed(), "f");
     const DescriptionLayout d = LayOutDescription("keys", text, lines, 7 + 71 + 71 + 5, c, Fixed());
     EXPECT_EQ(d.keyWordsBottom, 48);
     EXPECT_EQ(d.frameBottom, 64);
@@ -193,6 +202,24 @@ TEST(DescriptionLayout, FramesAndHitLine)
     EXPECT_FALSE(LayOutDescription("k", text, lines, -1, c, Fixed()).hitTop.has_value());
 }
 
+// The entry shown and where the find hit lies in it, as drawing, printing
+// and the accessibility interface all take them: a hit at a description's
+// first byte is in the description, one past its end at its end.
+TEST(ShownEntry, EntryAndFindHit)
+{
+    FakeHost host;
+    COvrinDoc doc(host);
+    SetEntries(doc, {{"a", "0123"}, {"b", "xy"}});
+    using W = ShownHit::Where;
+    struct Case { int current, findEntry, findPos, entry; W where; std::size_t pos; };
+    for (const Case& c : {Case{-1, 0, -1, 0, W::KeyWords, 0}, Case{1, 0, 2, 1, W::None, 0},
+                          Case{1, 1, 0, 1, W::Description, 0}, Case{7, 1, 9, 1, W::Description, 2}}) {
+        doc.m_nCurrent = c.current, doc.m_nFindEntry = c.findEntry, doc.m_nFindPos = c.findPos;
+        const ShownHit hit = FindHitShown(doc);
+        EXPECT_EQ(std::tuple(ShownEntry(doc), hit.where, hit.pos), std::tuple(c.entry, c.where, c.pos)) << c.current;
+    }
+}
+
 // Bottoms h, 2h, 3h; a wrapped block grows by whole lines; half-open hits;
 // the cache follows changes of the table and of the right edge.
 TEST(KeyListLayout, BottomsHitTestAndCache)
@@ -201,6 +228,7 @@ TEST(KeyListLayout, BottomsHitTestAndCache)
     COvrinDoc doc(host);
     FillTable(doc, {"a", "b", "c"});
     CKeyListLayout keys;
+    host.onTableChanged = [&keys](const TableChange& c) { keys.TableChanged(c); };
     keys.Update(doc, 600, Fixed(), "f");
     EXPECT_EQ(keys.Bottoms(), (std::vector<int>{16, 32, 48}));
     EXPECT_EQ(keys.BlockAt(0), 0);
@@ -217,9 +245,9 @@ TEST(KeyListLayout, BottomsHitTestAndCache)
     EXPECT_EQ(keys.ContentHeight(), 48);
 }
 
-// After Add, Edit, Delete and Undo anywhere in the table the mended bottoms
-// are those a layout made afresh gives; now and then two commands come
-// before the next paint.
+// After Add, Edit, Delete and Undo anywhere in the table, and after a new
+// table, the mended bottoms are those a layout made afresh gives; now and
+// then two changes come before the next paint.
 TEST(KeyListLayout, MendedAfterEachCommandAsIfMadeAgain)
 {
     FakeHost host;
@@ -236,10 +264,13 @@ TEST(KeyListLayout, MendedAfterEachCommandAsIfMadeAgain)
         table.push_back(keyWords());
     FillTable(doc, table);
     CKeyListLayout mended;
+    host.onTableChanged = [&mended](const TableChange& c) { mended.TableChanged(c); };
     mended.Update(doc, 600, Fixed(), "f");
     for (int step = 0; step < 600; ++step) {
         doc.m_nCurrent = doc.m_nCount > 0 ? static_cast<int>(rng() % doc.m_nCount) : -1;
-        switch (rng() % 4) {
+        if (rng() % 40 == 0)  // a new table, as an open gives
+            FillTable(doc, {keyWords(), keyWords(), keyWords()});
+        else switch (rng() % 4) {
         case 0:
             host.editAnswers = {{true, keyWords(), "d"}};
             doc.OnEntryAdd();

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 // The whole program started on a document: tool bar, lock indicators,
 // dropping a file.
+#include <QDialog>
 #include <QDropEvent>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -12,6 +13,7 @@
 #include "app_fixture.h"
 #include "app/file_commands.h"
 #include "dialogs/find_dlg.h"
+#include "dialogs/long_text_field.h"
 #include "doc/command_ids.h"
 #include "res/command_actions.h"
 
@@ -48,7 +50,14 @@ private slots:
         app.Resize(700, 500);
         app.Frame().ExecuteCommand(ID_VIEW_KEYWORDS);
         Settle();
+        // The key list follows an Edit that makes the first block taller.
+        AnswerModal([&] { app.Frame().ExecuteCommand(ID_ENTRY_EDIT); }, [](QWidget* w) {
+            w->findChild<LongTextField*>(QStringLiteral("keyWords"))->insert(QStringLiteral(" apple").repeated(60));
+            qobject_cast<QDialog*>(w)->accept();
+        });
+        Settle();
         COvrinView* view = app.Pane(0, 0);
+        QVERIFY(view->KeyList().TopOf(1) > 2 * view->LineHeight());
         const int y = view->KeyList().TopOf(2) + view->LineHeight() / 2;
         QTest::mouseDClick(view->viewport(), Qt::LeftButton, Qt::NoModifier, QPoint(40, y));
         Settle(20);

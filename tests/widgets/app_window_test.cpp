@@ -61,10 +61,11 @@ Answer Choose(const QString& path)
 
 void AddEntry(COvrinDoc& doc, const std::string& keyWords)
 {
-    doc.m_arrKeyWords.push_back(keyWords);
-    doc.m_arrDescriptions.push_back("about " + keyWords);
-    doc.m_arrDates.push_back("1.1.2026");
-    doc.m_nCount = static_cast<int>(doc.m_arrKeyWords.size());
+    EntryTable table{doc.m_arrKeyWords, doc.m_arrDescriptions, doc.m_arrDates};
+    table.keyWords.push_back(keyWords);
+    table.descriptions.push_back("about " + keyWords);
+    table.dates.push_back("1.1.2026");
+    doc.ReplaceTable(std::move(table));
     doc.m_nCurrent = doc.m_nCount - 1;
     doc.SetModifiedFlag(true);
 }

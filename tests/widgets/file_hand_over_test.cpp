@@ -67,7 +67,7 @@ private slots:
         QVERIFY(Shows(app, "bytes"));
         QCOMPARE(app.MainFrame()->windowTitle(), QString::fromUtf8("x\xef\xbf\xbd.ovr - Ovrin"));
 
-        app.Document().m_arrKeyWords.Set(0, "saved");
+        app.Document().RewriteEntry(0, 0, {"saved", app.Document().m_arrDescriptions[0], app.Document().m_arrDates[0]});
         app.Document().SetModifiedFlag(true);
         QVERIFY(app.Files().OnFileSave());
         QVERIFY(Bytes(invalid).find("saved") != std::string::npos);

@@ -136,6 +136,11 @@ private slots:
         Frame().ExecuteCommand(ID_ENTRY_DELETE);
         QVERIFY(SawEvent(QAccessible::TextUpdated, entry));
         QVERIFY(AllText(entry).startsWith(QStringLiteral("key 0\n")));
+
+        // An entry rewritten in place, the count and position kept.
+        Doc().RewriteEntry(0, 0, {"key 0", "edited", "1.1.2026"});
+        Frame().UpdateAllViews();
+        QVERIFY(AllText(entry).endsWith(QStringLiteral("edited")));
     }
 
     // Switching to the key list is announced; its current item has the
@@ -168,6 +173,10 @@ private slots:
         QVERIFY(SawEvent(QAccessible::Focus, first));
         QVERIFY(SawEvent(QAccessible::Selection, first));
         QCOMPARE(list->focusChild(), first);
+        g_events.clear();
+        Doc().RewriteEntry(0, 0, {"key 0 edited", "text", "1.1.2026"});
+        Frame().UpdateAllViews();
+        QVERIFY(SawEvent(QAccessible::ObjectReorder, view));
         Frame().ExecuteCommand(ID_VIEW_DESCRIPTION);
     }
 

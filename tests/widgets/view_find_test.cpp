@@ -131,7 +131,7 @@ private slots:
         measured.fixedPitch = FixedPitch{};
         const ViewColumns columns = ColumnsFor(Doc().m_bDinA4, View().width());
         CWrapIndex lines;
-        lines.Update(description, 1, columns.right - 15, measured, "measured");
+        lines.Update(description, columns.right - 15, measured, "measured");
         QCOMPARE(View().verticalScrollBar()->maximum(),
                  LayOutDescription("middle", description, lines, -1, columns, measured).contentHeight -
                      View().viewport()->height());

@@ -2,22 +2,32 @@
 #include "view/layout/key_list_layout.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "doc/ovrin_doc.h"
+
+void CKeyListLayout::TableChanged(const TableChange& change)
+{
+    if (m_since == Since::Nothing && change.kind != TableChange::Kind::Replaced) {
+        m_since = Since::OneChange;
+        m_change = change;
+        return;
+    }
+    m_since = Since::Remake;
+}
 
 void CKeyListLayout::Update(const COvrinDoc& doc, int right, const TextMetrics& metrics,
                             const std::string& fontKey)
 {
     const bool sameGeometry = right == m_nRight && metrics.lineHeight == m_nLineHeight && fontKey == m_strFontKey;
-    if (sameGeometry && doc.m_nTableVersion == m_nTableVersion && doc.m_nCount == m_nCount)
+    const Since since = std::exchange(m_since, Since::Nothing);
+    // A block for every entry, whatever was heard: drawing reads the
+    // bottoms of all entries it shows.
+    const bool sameCount = m_arrKeyBottoms.size() == static_cast<std::size_t>(std::max(doc.m_nCount, 0));
+    if (sameGeometry && since == Since::Nothing && sameCount)
         return;
-    if (sameGeometry && MendLastChange(doc, metrics)) {
-        m_nTableVersion = doc.m_nTableVersion;
-        m_nCount = doc.m_nCount;
+    if (sameGeometry && since == Since::OneChange && Mend(m_change, doc, metrics))
         return;
-    }
-    m_nTableVersion = doc.m_nTableVersion;
-    m_nCount = doc.m_nCount;
     m_nRight = right;
     m_nLineHeight = metrics.lineHeight;
     m_strFontKey = fontKey;
@@ -30,18 +40,16 @@ void CKeyListLayout::Update(const COvrinDoc& doc, int right, const TextMetrics& 
     }
 }
 
-// Applies the document's last change when it is the only one since these
-// bottoms were made; false when they must be made again.
-bool CKeyListLayout::MendLastChange(const COvrinDoc& doc, const TextMetrics& metrics)
+// Applies the one change since these bottoms were made; false when they
+// must be made again.
+bool CKeyListLayout::Mend(const TableChange& change, const COvrinDoc& doc, const TextMetrics& metrics)
 {
-    using Kind = COvrinDoc::TableChange::Kind;
-    const COvrinDoc::TableChange& change = doc.m_lastTableChange;
-    if (change.version != doc.m_nTableVersion || m_nTableVersion + 1 != doc.m_nTableVersion)
-        return false;
+    using Kind = TableChange::Kind;
+    const int count = static_cast<int>(m_arrKeyBottoms.size());
     const int growth = change.kind == Kind::Inserted ? 1 : change.kind == Kind::Removed ? -1 : 0;
-    if (m_nCount < 0 || doc.m_nCount != m_nCount + growth)
+    if (doc.m_nCount != count + growth)
         return false;
-    const auto inTable = [](int i, int count) { return i >= 0 && i < count; };
+    const auto inTable = [](int i, int n) { return i >= 0 && i < n; };
     const auto height = [&] { return MeasureTextHeight(doc.m_arrKeyWords[change.entry], m_nRight - 15, metrics); };
     switch (change.kind) {
     case Kind::Inserted:
@@ -50,12 +58,12 @@ bool CKeyListLayout::MendLastChange(const COvrinDoc& doc, const TextMetrics& met
         InsertBlock(change.entry, height());
         return true;
     case Kind::Removed:
-        if (!inTable(change.entry, m_nCount))
+        if (!inTable(change.entry, count))
             return false;
         RemoveBlock(change.entry);
         return true;
     case Kind::Rewritten:
-        if (!inTable(change.from, m_nCount) || !inTable(change.entry, doc.m_nCount))
+        if (!inTable(change.from, count) || !inTable(change.entry, doc.m_nCount))
             return false;
         RemoveBlock(change.from);
         InsertBlock(change.entry, height());

@@ -4,18 +4,22 @@
 #include <string>
 #include <vector>
 
+#include "doc/table_change.h"
 #include "view/layout/text_wrap.h"
 
 class COvrinDoc;
 
 // The key list: every entry's key words wrapped between x = 15 and the right
 // edge, one block under the other. The bottoms of all blocks are kept and
-// renewed only when the table, the line height, the font or the right edge
-// changes, so that painting a table of 200 000 entries touches only the
+// renewed only when the table (as the document tells), the line height,
+// the font or the right edge changes, so that painting a table of 200 000 entries touches only the
 // blocks in view. After one Add, Edit, Delete or Undo the bottoms are
 // mended rather than made again: one key is measured, the rest shift.
 class CKeyListLayout final {
 public:
+    // Every change of the document's table, as it happens: one change is
+    // mended at the next Update, more than one make the bottoms again.
+    void TableChanged(const TableChange& change);
     // Brings the bottoms up to date; fontKey names the font (its metrics).
     void Update(const COvrinDoc& doc, int right, const TextMetrics& metrics, const std::string& fontKey);
 
@@ -27,13 +31,16 @@ public:
     int BlockAt(int y) const;
 
 private:
-    bool MendLastChange(const COvrinDoc& doc, const TextMetrics& metrics);
+    bool Mend(const TableChange& change, const COvrinDoc& doc, const TextMetrics& metrics);
     void InsertBlock(int i, int height);
     void RemoveBlock(int i);
 
     std::vector<int> m_arrKeyBottoms;
-    unsigned m_nTableVersion = 0;
-    int m_nCount = -1;
+    // What happened to the table since the bottoms were made: nothing, one
+    // change to mend, or more (or a new table).
+    enum class Since { Nothing, OneChange, Remake };
+    Since m_since = Since::Remake;
+    TableChange m_change;
     int m_nRight = -1;
     int m_nLineHeight = -1;
     std::string m_strFontKey;

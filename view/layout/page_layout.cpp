@@ -5,30 +5,18 @@
 #include <cstddef>
 
 #include "doc/ovrin_doc.h"
+#include "view/layout/shown_entry.h"
 
 namespace {
 
 // Characters per line for the estimate and the threshold for measuring.
 constexpr int kDefaultCharsPerLine = 78;
 
-bool HasEntry(const COvrinDoc& doc)
-{
-    return doc.m_nCount > 0 && !doc.m_arrKeyWords.empty();
-}
-
-int CurrentIndex(const COvrinDoc& doc)
-{
-    const int last = static_cast<int>(doc.m_arrKeyWords.size()) - 1;
-    return std::clamp(doc.m_nCurrent, 0, std::max(last, 0));
-}
-
 std::string Body(const COvrinDoc& doc)
 {
     if (!doc.m_bKeyList) {
-        const int i = CurrentIndex(doc);
-        return static_cast<std::size_t>(i) < doc.m_arrDescriptions.size()
-                   ? std::string(doc.m_arrDescriptions[static_cast<std::size_t>(i)])
-                   : std::string();
+        const int i = ShownEntry(doc);
+        return i >= 0 ? std::string(doc.m_arrDescriptions[static_cast<std::size_t>(i)]) : std::string();
     }
     std::string body;
     for (const std::string_view k : doc.m_arrKeyWords) {
@@ -63,9 +51,8 @@ std::string PageHeading(const COvrinDoc& doc)
 {
     if (doc.m_bKeyList)
         return "Key List:";
-    if (!HasEntry(doc))
-        return std::string();
-    return std::string(doc.m_arrKeyWords[static_cast<std::size_t>(CurrentIndex(doc))]);
+    const int i = ShownEntry(doc);
+    return i >= 0 ? std::string(doc.m_arrKeyWords[static_cast<std::size_t>(i)]) : std::string();
 }
 
 std::string_view CPageLayout::PageText(int nPage) const
@@ -78,7 +65,7 @@ std::string_view CPageLayout::PageText(int nPage) const
 void CPageLayout::LayoutPages(const COvrinDoc& doc, const TextMetrics* printer)
 {
     m_bHeadingTooLong = false;
-    if (!HasEntry(doc)) {
+    if (ShownBy(doc) == ViewShows::Welcome) {
         m_arrPages.assign(1, " ");
         m_nPages = 1;
         return;

@@ -6,6 +6,7 @@
 #include "doc/ovrin_doc.h"
 #include "view/layout/description_layout.h"
 #include "view/layout/key_list_layout.h"
+#include "view/layout/shown_entry.h"
 #include "view/layout/wrap_index.h"
 
 bool CHitScrollGuard::MayScroll(int scrollY, int entry, int pos, int hitTop)
@@ -60,12 +61,12 @@ void DrawDescription(ViewDrawing& out, COvrinDoc& doc, const ViewGeometry& geome
     const int L = geometry.metrics.lineHeight;
     if (doc.m_nCurrent < 0)
         doc.m_nCurrent = 0;
-    const auto i = static_cast<std::size_t>(doc.m_nCurrent);
-    const bool hitInThisEntry = doc.m_nFindEntry == doc.m_nCurrent;
-    const int findPos = hitInThisEntry ? doc.m_nFindPos : -1;
+    const auto i = static_cast<std::size_t>(ShownEntry(doc));
+    const ShownHit hit = FindHitShown(doc);
+    const bool hitInThisEntry = hit.where != ShownHit::Where::None;
+    const int findPos = hit.where == ShownHit::Where::Description ? static_cast<int>(hit.pos) : -1;
     const std::string_view description = doc.m_arrDescriptions[i];
-    descriptionLines.Update(description, doc.m_nTableVersion, columns.right - kTextLeft, geometry.metrics,
-                            geometry.fontKey);
+    descriptionLines.Update(description, columns.right - kTextLeft, geometry.metrics, geometry.fontKey);
     const DescriptionLayout layout =
         LayOutDescription(doc.m_arrKeyWords[i], description, descriptionLines, findPos, columns, geometry.metrics);
 
@@ -114,12 +115,11 @@ ViewDrawing DrawView(COvrinDoc& doc, const ViewGeometry& geometry, CKeyListLayou
     const int L = geometry.metrics.lineHeight;
     const ViewColumns columns = ColumnsFor(doc.m_bDinA4, geometry.windowWidth);
 
-    if (doc.m_nCount == 0)
-        DrawWelcome(out, columns, L);
-    else if (doc.m_bKeyList)
-        DrawKeyList(out, doc, geometry, columns, keyList);
-    else
-        DrawDescription(out, doc, geometry, columns, descriptionLines, guard);
+    switch (ShownBy(doc)) {
+    case ViewShows::Welcome: DrawWelcome(out, columns, L); break;
+    case ViewShows::KeyList: DrawKeyList(out, doc, geometry, columns, keyList); break;
+    case ViewShows::Entry: DrawDescription(out, doc, geometry, columns, descriptionLines, guard); break;
+    }
 
     out.contentWidth = columns.width;
     out.pageWidth = columns.width / 2;

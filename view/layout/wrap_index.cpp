@@ -3,16 +3,15 @@
 
 #include <algorithm>
 
-void CWrapIndex::Update(std::string_view text, unsigned version, int width, const TextMetrics& metrics,
-                        const std::string& fontKey)
+void CWrapIndex::Update(std::string_view text, int width, const TextMetrics& metrics, const std::string& fontKey)
 {
-    if (m_nWidth >= 0 && text.data() == m_pText && text.size() == m_nSize && version == m_nVersion &&
-        width == m_nWidth && fontKey == m_strFontKey)
+    if (m_bMade && text.data() == m_pText && text.size() == m_nSize && width == m_nWidth &&
+        fontKey == m_strFontKey)
         return;
     m_pText = text.data();
     m_nSize = text.size();
-    m_nVersion = version;
     m_nWidth = width;
+    m_bMade = true;
     m_strFontKey = fontKey;
 
     m_arrOffsets.clear();

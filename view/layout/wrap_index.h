@@ -20,10 +20,12 @@ public:
         std::size_t offset = 0;  // the byte at which it begins
     };
 
-    // Makes the index again unless it was made for these: `version` must
-    // change whenever the text's bytes may have (the table version does).
-    void Update(std::string_view text, unsigned version, int width, const TextMetrics& metrics,
-                const std::string& fontKey);
+    // Makes the index again unless it was made for these and not forgotten
+    // since.
+    void Update(std::string_view text, int width, const TextMetrics& metrics, const std::string& fontKey);
+    // The text's bytes may have changed where they lie (any change of the
+    // table): the next Update makes the index again.
+    void Forget() { m_bMade = false; }
 
     std::size_t LineCount() const { return m_nLines; }
     // The last indexed line at or before `line`.
@@ -41,7 +43,7 @@ private:
     std::size_t m_nLines = 0;
     const char* m_pText = nullptr;
     std::size_t m_nSize = 0;
-    unsigned m_nVersion = 0;
     int m_nWidth = -1;
+    bool m_bMade = false;
     std::string m_strFontKey;
 };

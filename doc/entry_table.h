@@ -1,0 +1,28 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <string_view>
+
+#include "doc/string_array.h"
+#include "doc/table_change.h"
+
+// The texts of one entry, as a change writes them.
+struct EntryTexts {
+    std::string_view keyWords;
+    std::string_view description;
+    std::string_view date;
+};
+
+// The three entry arrays, one element per entry in each.
+struct EntryTable {
+    CStringArray keyWords;
+    CStringArray descriptions;
+    CStringArray dates;
+};
+
+// Does to the rows of `table` what `change` tells of one entry: `texts` come
+// in at change.entry (Inserted), the entry there goes (Removed), or the entry
+// at change.from takes `texts` and moves to change.entry (Rewritten). The
+// same arithmetic serves the document and the replay of a recovery record,
+// so that both give the same table. A Replaced change does nothing here.
+void ApplyChange(EntryTable& table, const TableChange& change, const EntryTexts& texts);
