@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "doc/text_form.h"
 
+#include <algorithm>
+
 #include "doc/cp1252.h"
 
 namespace {
@@ -150,6 +152,16 @@ std::optional<std::string> TextFromUtf8(std::string_view utf8, std::size_t* badO
     return out;
 }
 
+bool IsUtf8(std::string_view utf8)
+{
+    const char* at = utf8.data();
+    const char* const end = at + utf8.size();
+    while (at != end)
+        if (DecodeUtf8(at, end, false) == kInvalid)
+            return false;
+    return true;
+}
+
 std::u16string Utf16Of(std::string_view text)
 {
     std::u16string out;
@@ -209,6 +221,12 @@ TextCharacters::TextCharacters(std::string_view text)
     const std::string_view body = m_wide ? WideUtf8Of(text) : Cp1252BytesOf(text);
     m_at = body.data();
     m_end = body.data() + body.size();
+}
+
+TextCharacters::TextCharacters(std::string_view text, std::size_t from) : TextCharacters(text)
+{
+    const std::size_t mark = static_cast<std::size_t>(m_at - text.data());
+    m_at = text.data() + std::min(std::max(from, mark), text.size());
 }
 
 char32_t TextCharacters::Next()

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "dialogs/logic/find_match.h"
 
+#include <algorithm>
 #include <array>
 #include <bit>
 #include <cstdint>
@@ -214,8 +215,9 @@ unsigned char FoldCp1252(unsigned char byte)
     return kFold[byte];
 }
 
-CFoldedNeedle::CFoldedNeedle(std::string_view needle)
+CFoldedNeedle::CFoldedNeedle(std::string_view needle) : m_wide(needle)
 {
+    needle = m_wide.Cp1252Needle();
     m_folded.reserve(needle.size());
     for (char c : needle)
         m_folded.push_back(static_cast<char>(kFold[static_cast<unsigned char>(c)]));
@@ -243,6 +245,8 @@ std::size_t CFoldedNeedle::FindFirst(std::string_view text, std::size_t from) co
     const std::size_t n = m_folded.size();
     if (n == 0 || from > text.size())
         return npos;
+    if (m_wide.Takes(text))
+        return m_wide.FindFirst(text, from);
     const auto* base = reinterpret_cast<const unsigned char*>(text.data());
     const unsigned char* const end = base + text.size();
     // The scans read on to the text's end, even where the needle could no
@@ -264,6 +268,8 @@ bool CFoldedNeedle::MayBeInEither(std::string_view a, std::string_view b) const
 {
     if (m_firstCount == 0)
         return false;
+    if (m_wide.Takes(a) || m_wide.Takes(b))
+        return IsIn(a) || IsIn(b);
     const auto* pa = reinterpret_cast<const unsigned char*>(a.data());
     const auto* pb = reinterpret_cast<const unsigned char*>(b.data());
     // Both texts are looked at before anything is decided: one branch an
@@ -272,8 +278,18 @@ bool CFoldedNeedle::MayBeInEither(std::string_view a, std::string_view b) const
            AnyOfTwo(pb, pb + b.size(), m_first[0], m_first[1]);
 }
 
+std::size_t CFoldedNeedle::FindLastBefore(std::string_view text, std::size_t before) const
+{
+    if (m_wide.Takes(text))
+        return m_folded.empty() ? npos : m_wide.FindLastBefore(text, before);
+    // One that begins before `before` ends at most a needle's length after it.
+    return FindLast(text.substr(0, std::min(text.size(), before + size() - 1)));
+}
+
 std::size_t CFoldedNeedle::FindLast(std::string_view text) const
 {
+    if (!m_folded.empty() && m_wide.Takes(text))
+        return m_wide.FindLastBefore(text, npos);
     const std::size_t n = m_folded.size();
     if (n == 0 || text.size() < n)
         return npos;

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <random>
 
+#include "doc/text_form.h"
 #include "fs_test_support.h"
 #include "tool_run.h"
 
@@ -121,11 +122,15 @@ TEST(CliTools, OddTextsStayVisibleAndAreNamed)
                                                {"d", "lone\rcarriage return", ""},
                                                {std::string("e\0", 2), "", ""},
                                                {"f", "", "date\\"},
-                                               {"g", "trailing\r", ""}}).ok);
+                                               {"g", "trailing\r", ""},
+                                               {"h", TextFromFileUtf16(u"fits"), ""},
+                                               {"i", TextFromFileUtf16(u"lone \xD800"), ""},
+                                               {"j", TextFromUtf16(u"\u0141\u00F3d\u017A"), ""}}).ok);
     ToolRun run = RunTool({"--export", dir / "odd.ovr"});
     EXPECT_EQ(run.code, 1);
-    EXPECT_EQ(run.err, "ovrin: 6 entries hold text that recutils cannot give back exactly (a line "
-                       "ending in a backslash, a lone CR or LF, or a NUL byte): entries 2, 3, 4, 5, 6, 7\n");
+    EXPECT_EQ(run.err, "ovrin: 8 entries hold text that recutils cannot give back exactly (a line "
+                       "ending in a backslash, a lone CR or LF, a NUL byte, a lone UTF-16 surrogate, or a "
+                       "text of the file's UTF-16 form that the 8-bit form can hold): entries 2, 3, 4, 5, 6, 7, 8, 9\n");
     EXPECT_NE(run.out.find("Number: 7\n"), std::string::npos);
     ASSERT_TRUE(WriteEntries(dir / "one.ovr", {{"a", "x\\", ""}, {"b", "", ""}}).ok);
     run = RunTool({"--export", dir / "one.ovr"});
@@ -139,7 +144,7 @@ TEST(CliTools, ImportRefusalsWriteNothing)
 {
     TempFolder dir;
     WriteBytes(dir / "good.rec", "KeyWords: k\n");
-    WriteBytes(dir / "bad.rec", "KeyWords: a\n\nKeyWords: \xD0\x96\n");
+    WriteBytes(dir / "bad.rec", "KeyWords: a\n\nKeyWords: \xD0\n");
     WriteBytes(dir / "existing.ovr", "precious");
     fs::create_symlink("nowhere.ovr", dir / "dangling.ovr");
     fs::create_directory(dir / "locked");
@@ -148,8 +153,7 @@ TEST(CliTools, ImportRefusalsWriteNothing)
         {{dir / "good.rec", dir / "existing.ovr"}, "already exists"},
         {{dir / "good.rec", dir / "dangling.ovr"}, "already exists"},
         {{dir / "bad.rec", dir / "new.ovr"},
-         "bad.rec: record 2 (line 3), field KeyWords (line 3): the character \"\xD0\x96\" (U+0416) "
-         "cannot be stored in an Ovrin document.\n"},
+         "bad.rec: record 2 (line 3), field KeyWords (line 3): the text is not valid UTF-8\n"},
         {{dir / "missing.rec", dir / "new.ovr"}, "missing.rec\": No such file or directory\n"},
         {{dir / "good.rec"}, ""},
     };
