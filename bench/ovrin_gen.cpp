@@ -5,6 +5,9 @@
 //   --description-lines L   a description of L short lines
 //   --date-bytes B          a date field of B bytes
 //   --key-word-bytes B      key words of B bytes
+// and one mixes other scripts into the texts:
+//   --mixed-scripts P       P percent of the entries hold words of other
+//                           scripts (their texts are wide)
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -18,7 +21,7 @@ int main(int argc, char** argv)
 {
     if (argc < 4 || argc % 2 != 0) {
         std::fprintf(stderr, "usage: ovrin-gen N SEED FILE [--description-bytes B] [--description-lines L] "
-                             "[--date-bytes B] [--key-word-bytes B]\n");
+                             "[--date-bytes B] [--key-word-bytes B] [--mixed-scripts P]\n");
         return 2;
     }
     char* end = nullptr;
@@ -33,6 +36,7 @@ int main(int argc, char** argv)
         return 2;
     }
     HugeFields huge;
+    int mixedPercent = 0;
     for (int a = 4; a + 1 < argc; a += 2) {
         const std::string option = argv[a];
         const unsigned long long value = std::strtoull(argv[a + 1], &end, 10);
@@ -48,6 +52,8 @@ int main(int argc, char** argv)
             huge.dateBytes = value;
         else if (option == "--key-word-bytes")
             huge.keyWordBytes = value;
+        else if (option == "--mixed-scripts" && value <= 100)
+            mixedPercent = static_cast<int>(value);
         else {
             std::fprintf(stderr, "ovrin-gen: unknown option %s\n", argv[a]);
             return 2;
@@ -55,7 +61,7 @@ int main(int argc, char** argv)
     }
     CCliHost host;
     COvrinDoc doc(host);
-    GenerateDocument(doc, static_cast<int>(n), seed);
+    GenerateDocument(doc, static_cast<int>(n), seed, mixedPercent);
     AddHugeFields(doc, huge, seed);
     FileResult result = SaveDocumentFile(doc, argv[3]);
     if (!result.ok) {

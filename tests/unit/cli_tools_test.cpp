@@ -7,6 +7,7 @@
 
 #include "doc/text_form.h"
 #include "fs_test_support.h"
+#include "generate_document.h"
 #include "tool_run.h"
 
 using namespace fs_test;
@@ -103,6 +104,47 @@ TEST(CliTools, ExportThenImportGivesTheSameDocument)
     std::vector<std::string> keys;
     for (const Entry& e : LoadEntries(dir / "out.ovr")) keys.push_back(e.keyWords + e.description);
     EXPECT_EQ(keys, (std::vector<std::string>{"Z", "a", "b1", "b2", "\xE4"}));
+}
+
+// A generated document in many scripts through every tool: the file read
+// and written again byte for byte, --list, --find with the case of Polish,
+// Greek and Cyrillic words changed, export and import.
+TEST(CliTools, MixedScriptsGoThroughEveryTool)
+{
+    TempFolder dir;
+    CCliHost host;
+    COvrinDoc doc(host);
+    GenerateDocument(doc, 400, 25, 50);
+    ASSERT_TRUE(SaveDocumentFile(doc, dir / "mixed.ovr").ok);
+    const std::vector<Entry> entries = LoadEntries(dir / "mixed.ovr");
+    ASSERT_TRUE(WriteEntries(dir / "again.ovr", entries).ok);
+    EXPECT_TRUE(ReadBytes(dir / "mixed.ovr") == ReadBytes(dir / "again.ovr"));
+
+    std::string list;
+    for (const Entry& e : entries) list += Utf8Of(e.keyWords) + "\n";
+    EXPECT_TRUE(RunTool({"--list", dir / "mixed.ovr"}).out == list);
+    // Each word as the generator writes it, found by plain comparison, and
+    // in other cases, which must find the same entries.
+    const std::vector<std::vector<std::string>> words = {
+        {"\xC5\x81\xC3\xB3" "d\xC5\xBA", "\xC5\x82\xC3\xB3" "d\xC5\xBA", "\xC5\x81\xC3\x93" "D\xC5\xB9"},  // Łódź
+        {"\xCE\xA3\xCE\xAF\xCF\x83\xCF\x85\xCF\x86\xCE\xBF\xCF\x82", "\xCE\xA3\xCE\x8A\xCE\xA3\xCE\xA5\xCE\xA6\xCE\x9F\xCE\xA3"},  // Σίσυφος
+        {"\xD0\x9C\xD0\xBE\xD1\x81\xD0\xBA\xD0\xB2\xD0\xB0", "\xD0\xBC\xD0\x9E\xD0\xA1\xD0\x9A\xD0\x92\xD0\x90"},  // Москва
+    };
+    for (const std::vector<std::string>& forms : words) {
+        std::string hits;
+        for (std::size_t i = 0; i < entries.size(); ++i)
+            if (Utf8Of(entries[i].keyWords).find(forms[0]) != std::string::npos)
+                hits += std::to_string(i + 1) + "\t" + Utf8Of(entries[i].keyWords) + "\n";
+        EXPECT_FALSE(hits.empty());
+        for (const std::string& form : forms)
+            EXPECT_TRUE(RunTool({"--find", form, dir / "mixed.ovr"}).out == hits) << form;
+    }
+
+    const ToolRun exported = RunTool({"--export", dir / "mixed.ovr"});
+    ASSERT_EQ(exported.code, 0) << exported.err;
+    WriteBytes(dir / "mixed.rec", exported.out);
+    ASSERT_EQ(RunTool({"--import", dir / "mixed.rec", dir / "imported.ovr"}).code, 0);
+    EXPECT_TRUE(ReadBytes(dir / "mixed.ovr") == ReadBytes(dir / "imported.ovr"));
 }
 
 // Line breaks in key words stay on one line; --export names every entry
