@@ -154,10 +154,12 @@ int Export(const std::string& path, ToolOutput& output, std::ostream& err)
 // sign, so the line stays one entry's.
 void WriteKeyLine(ToolOutput& output, std::string_view keyWords)
 {
-    // Wide texts are converted whole; the rest go through the fast converter.
+    // A wide text is UTF-8 already, unless it holds a lone surrogate; the
+    // rest go through the fast converter.
     const bool wide = IsWideText(keyWords);
-    const std::string utf8 = wide ? Utf8Of(keyWords) : std::string();
-    const std::string_view text = wide ? std::string_view(utf8) : Cp1252BytesOf(keyWords);
+    const std::string repaired = wide && HasLoneSurrogate(keyWords) ? Utf8Of(keyWords) : std::string();
+    const std::string_view text = !wide ? Cp1252BytesOf(keyWords)
+                                  : repaired.empty() ? WideUtf8Of(keyWords) : std::string_view(repaired);
     char* to = output.Room(3 * text.size() + 9);
     if (text.find_first_of("\r\n") == std::string_view::npos) {
         if (wide) {

@@ -83,8 +83,12 @@ char* WriteField(char* d, const char (&label)[N], std::string_view value, bool& 
     d = WriteLiteral(d, label);
     if (!IsWideText(value))
         return WriteValue(d, Cp1252BytesOf(value), exact, WriteCp1252AsUtf8Until);
-    if (FitsCp1252(value) || HasLoneSurrogate(value)) exact = false;
-    return WriteValue(d, Utf8Of(value), exact, CopyUtf8Until);
+    if (HasLoneSurrogate(value)) {
+        exact = false;
+        return WriteValue(d, Utf8Of(value), exact, CopyUtf8Until);
+    }
+    if (FitsCp1252(value)) exact = false;
+    return WriteValue(d, WideUtf8Of(value), exact, CopyUtf8Until);
 }
 
 // The longest fixed part of a record: its blank line, the field names, a

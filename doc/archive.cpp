@@ -184,13 +184,15 @@ void CArchive::ReadUtf16String(std::string& into)
     const std::uint64_t n = ReadLength();
     if (n == UINT64_MAX || n > m_nRemaining / 2)
         throw ArchiveError("a text is longer than the rest of the file");
+    if (!m_pFile) {
+        AssignTextFromFileUtf16Le(into, m_memory.substr(0, 2 * n));
+        m_memory.remove_prefix(2 * n);
+        m_nRemaining -= 2 * n;
+        return;
+    }
     std::string raw(2 * n, '\0');
     ReadBytes(raw.data(), raw.size());
-    std::u16string units(n, u'\0');
-    for (std::uint64_t i = 0; i < n; ++i)
-        units[i] = static_cast<char16_t>(static_cast<unsigned char>(raw[2 * i]) |
-                                         (static_cast<unsigned char>(raw[2 * i + 1]) << 8));
-    into = TextFromFileUtf16(units);
+    AssignTextFromFileUtf16Le(into, raw);
 }
 
 void CArchive::ReadString(std::string& into)
@@ -214,6 +216,19 @@ std::string CArchive::ReadString()
     std::string text;
     ReadString(text);
     return text;
+}
+
+void CArchive::SkipString()
+{
+    std::uint64_t n = ReadLength();
+    if (n == UINT64_MAX) {
+        n = ReadLength();
+        n = n == UINT64_MAX || n > m_nRemaining / 2 ? UINT64_MAX : 2 * n;
+    }
+    if (n > m_nRemaining || m_pFile)
+        throw ArchiveError("a text is longer than the rest of the file");
+    m_memory.remove_prefix(n);
+    m_nRemaining -= n;
 }
 
 std::string_view CArchive::ReadStringView(std::string& spill)

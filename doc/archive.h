@@ -66,6 +66,8 @@ public:
     // that is not its own file bytes (the UTF-16 form, or 8-bit bytes that
     // need the escape mark), fills `spill` and views that instead.
     std::string_view ReadStringView(std::string& spill);
+    // Passes over a string, checking only that it fits (loading from memory).
+    void SkipString();
 
 private:
     void ReadBytes(char* dst, std::uint64_t n);

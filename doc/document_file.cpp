@@ -366,7 +366,7 @@ FileResult ReadDocumentRuns(const std::string& path, std::size_t runBytes,
         EntryRun run{0, 0, stream.HasDates(), {}};
         std::size_t start = offset();
         for (int i = 0; i < stream.Count(); ++i) {
-            stream.ReadEntry();
+            stream.SkipEntry();
             ++run.count;
             const std::size_t end = offset();
             if (end - start >= runBytes || i + 1 == stream.Count()) {

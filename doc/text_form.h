@@ -43,6 +43,9 @@ std::string_view WideUtf8Of(std::string_view text);
 std::string TextFromCp1252(std::string_view bytes);
 // the file's UTF-16 form: always wide, so the text is written back as it came;
 std::string TextFromFileUtf16(std::u16string_view units);
+// the same from the file's little-endian bytes, into `into` (its storage
+// reused);
+void AssignTextFromFileUtf16Le(std::string& into, std::string_view bytes);
 // typed or pasted text: Windows-1252 bytes when every character has one,
 // else wide;
 std::string TextFromUtf16(std::u16string_view units);
