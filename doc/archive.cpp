@@ -190,9 +190,16 @@ void CArchive::ReadUtf16String(std::string& into)
         m_nRemaining -= 2 * n;
         return;
     }
-    std::string raw(2 * n, '\0');
-    ReadBytes(raw.data(), raw.size());
-    AssignTextFromFileUtf16Le(into, raw);
+    // Converted where the bytes lie when the read-ahead holds them all.
+    if (m_buffer.size() - m_nBufferPos >= 2 * n) {
+        AssignTextFromFileUtf16Le(into, std::string_view(m_buffer).substr(m_nBufferPos, 2 * n));
+        m_nBufferPos += 2 * n;
+        m_nRemaining -= 2 * n;
+        return;
+    }
+    m_units.resize(2 * n);
+    ReadBytes(m_units.data(), m_units.size());
+    AssignTextFromFileUtf16Le(into, m_units);
 }
 
 void CArchive::ReadString(std::string& into)

@@ -85,6 +85,7 @@ private:
     std::function<void(std::string_view)> m_readObserver;
     std::string m_buffer;  // file data read ahead
     std::size_t m_nBufferPos = 0;
+    std::string m_units;  // a UTF-16 text that spans the read-ahead's end
     std::uint64_t m_nRemaining = 0;
     std::string m_strPath;
 };
