@@ -39,6 +39,8 @@ private:
     // The UTF-8 of every character that folds to the needle's first one:
     // where none of them is, a wide text holds no occurrence.
     std::vector<std::string> m_firstForms;
+    // When the forms are one or two single bytes: those bytes (else 0).
+    char m_firstBytes[2] = {0, 0};
     std::string m_cp1252;
     bool m_neverInCp1252 = false;
 };
