@@ -4,9 +4,11 @@
 #include <algorithm>
 #include <numeric>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "doc/ovrin_doc.h"
+#include "doc/text_form.h"
 
 namespace {
 
@@ -51,11 +53,49 @@ std::string Sentence(SplitMix& rng)
     return s;
 }
 
+// Words beyond Windows-1252, in UTF-8.
+const char* const kOtherScriptWords[] = {
+    "Za\u017C\u00F3\u0142\u0107", "g\u0119\u015Bl\u0105", "ja\u017A\u0144", "\u0141\u00F3d\u017A",
+    "Krak\u00F3w", "\u017Ar\u00F3d\u0142o", "\u03A3\u03AF\u03C3\u03C5\u03C6\u03BF\u03C2",
+    "\u0391\u03B8\u03AE\u03BD\u03B1", "\u03BB\u03CC\u03B3\u03BF\u03C2", "\u03A3\u039F\u03A6\u0399\u0391",
+    "\u041C\u043E\u0441\u043A\u0432\u0430", "\u043F\u0440\u0438\u0432\u0435\u0442",
+    "\u0416\u0438\u0437\u043D\u044C", "\u043A\u043D\u0438\u0433\u0430", "\u5317\u4EAC",
+    "\u4E2D\u6587", "\u7535\u8BDD", "\u670B\u53CB", "\U0001F600", "\U0001F6B2", "\u2714", "\u2192",
+    "e\u0301te\u0301", "n\u0303o", "A\u030Agot",
+};
+constexpr int kOtherScriptWordCount = static_cast<int>(sizeof kOtherScriptWords / sizeof kOtherScriptWords[0]);
+
+// `text` with about a third of its words (those not touching a line break)
+// in other scripts, at least one.
+std::string MixScripts(SplitMix& rng, std::string_view text)
+{
+    const std::string utf8 = Utf8Of(text);
+    std::string mixed;
+    bool any = false;
+    const int forced = rng.Below(4);
+    int word = 0;
+    for (std::size_t at = 0; at <= utf8.size(); ++word) {
+        const std::size_t end = std::min(utf8.find(' ', at), utf8.size());
+        const std::string_view token(utf8.data() + at, end - at);
+        const bool replace = token.find_first_of("\r\n") == std::string_view::npos &&
+                             (rng.Below(3) == 0 || (!any && word >= forced));
+        if (at > 0) mixed += ' ';
+        mixed += replace ? std::string_view(kOtherScriptWords[rng.Below(kOtherScriptWordCount)]) : token;
+        any = any || replace;
+        at = end + 1;
+    }
+    if (!any) mixed += std::string(" ") + kOtherScriptWords[rng.Below(kOtherScriptWordCount)];
+    return *TextFromUtf8(mixed);
+}
+
 }  // namespace
 
-void GenerateDocument(COvrinDoc& doc, int count, std::uint64_t seed)
+void GenerateDocument(COvrinDoc& doc, int count, std::uint64_t seed, int mixedPercent)
 {
     SplitMix rng{seed};
+    // A generator of its own, so the entries that stay Windows-1252 are the
+    // same as without mixing.
+    SplitMix mixing{seed ^ 0xA5A5A5A5A5A5A5A5ull};
     std::vector<std::string> keys(count), descriptions(count), dates(count);
     for (int i = 0; i < count; ++i) {
         const int words = 2 + rng.Below(3);
@@ -70,6 +110,10 @@ void GenerateDocument(COvrinDoc& doc, int count, std::uint64_t seed)
         }
         dates[i] = std::to_string(1 + rng.Below(28)) + "." + std::to_string(1 + rng.Below(12)) +
                    "." + std::to_string(1990 + rng.Below(37));
+        if (mixedPercent > 0 && mixing.Below(100) < mixedPercent) {
+            keys[i] = MixScripts(mixing, keys[i]);
+            descriptions[i] = MixScripts(mixing, descriptions[i]);
+        }
     }
     std::vector<int> order(count);
     std::iota(order.begin(), order.end(), 0);

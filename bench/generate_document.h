@@ -10,7 +10,11 @@ class COvrinDoc;
 // always gives the same document): key words of two to four words from a
 // vocabulary with Windows-1252 accents and the euro sign, descriptions of
 // several CR LF lines averaging about 300 bytes, dates, in key-word order.
-void GenerateDocument(COvrinDoc& doc, int count, std::uint64_t seed);
+// With `mixedPercent`, that share of the entries also holds words of other
+// scripts (Polish, Greek, Cyrillic, Chinese, emoji, combining marks) in its
+// key words and description, so those texts are wide; the rest stay as
+// without it, entry for entry.
+void GenerateDocument(COvrinDoc& doc, int count, std::uint64_t seed, int mixedPercent = 0);
 
 // Fields far beyond what people type, given to the first entry of a
 // generated document so that opening it shows them at once. Zero leaves a

@@ -17,6 +17,7 @@
 #include "dialogs/logic/find_match.h"
 #include "doc/document_file.h"
 #include "doc/ovrin_doc.h"
+#include "doc/text_form.h"
 #include "bench_add_host.h"
 #include "generate_document.h"
 #include "view/layout/key_list_layout.h"
@@ -34,12 +35,12 @@ struct Fixture {
     std::string allText;  // key words and descriptions, as a plain dump would hold them
 };
 
-Fixture& Large()
+std::unique_ptr<Fixture> MakeFixture(int mixedPercent, const char* path)
 {
-    static std::unique_ptr<Fixture> f = [] {
+    {
         auto p = std::make_unique<Fixture>();
-        GenerateDocument(p->doc, kLarge, 42);
-        p->path = "/tmp/ovrin_bench_200k.ovr";
+        GenerateDocument(p->doc, kLarge, 42, mixedPercent);
+        p->path = path;
         SaveDocumentFile(p->doc, p->path);
         std::ifstream in(p->path, std::ios::binary);
         p->fileBytes.assign(std::istreambuf_iterator<char>(in), {});
@@ -48,7 +49,19 @@ Fixture& Large()
             (p->allText += p->doc.m_arrDescriptions[i]) += "\n";
         }
         return p;
-    }();
+    }
+}
+
+Fixture& Large()
+{
+    static std::unique_ptr<Fixture> f = MakeFixture(0, "/tmp/ovrin_bench_200k.ovr");
+    return *f;
+}
+
+// The same entries, half of them with words of other scripts (wide texts).
+Fixture& Mixed()
+{
+    static std::unique_ptr<Fixture> f = MakeFixture(50, "/tmp/ovrin_bench_200k_mixed.ovr");
     return *f;
 }
 
@@ -77,9 +90,8 @@ void BM_ReadFileBytes(benchmark::State& state)
 }
 BENCHMARK(BM_ReadFileBytes)->Unit(benchmark::kMillisecond);
 
-void BM_OpenDocument(benchmark::State& state)
+void OpenDocument(benchmark::State& state, Fixture& f)
 {
-    Fixture& f = Large();
     for (auto _ : state) {
         CCliHost host;
         COvrinDoc doc(host);
@@ -87,7 +99,10 @@ void BM_OpenDocument(benchmark::State& state)
         benchmark::DoNotOptimize(doc.m_nCount);
     }
 }
+void BM_OpenDocument(benchmark::State& state) { OpenDocument(state, Large()); }
+void BM_OpenMixedDocument(benchmark::State& state) { OpenDocument(state, Mixed()); }
 BENCHMARK(BM_OpenDocument)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_OpenMixedDocument)->Unit(benchmark::kMillisecond);
 
 // The baseline of a save: the file's bytes written once and synced to disk.
 void BM_WriteFileBytes(benchmark::State& state)
@@ -136,10 +151,10 @@ void BM_MemchrOverText(benchmark::State& state)
 }
 BENCHMARK(BM_MemchrOverText)->Unit(benchmark::kMillisecond);
 
-void FindNothing(benchmark::State& state, bool descriptions)
+void FindNothing(benchmark::State& state, bool descriptions, Fixture& f = Large(),
+                 const std::string& text = "xyzzy nowhere")
 {
-    Fixture& f = Large();
-    const CFoldedNeedle needle("xyzzy nowhere");
+    const CFoldedNeedle needle(text);
     for (auto _ : state) {
         int hits = 0;
         for (int i = 0; i < kLarge; ++i)
@@ -153,6 +168,14 @@ void BM_FindNothingKeyWords(benchmark::State& state) { FindNothing(state, false)
 void BM_FindNothingWithDescriptions(benchmark::State& state) { FindNothing(state, true); }
 BENCHMARK(BM_FindNothingKeyWords)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_FindNothingWithDescriptions)->Unit(benchmark::kMillisecond);
+void BM_FindNothingMixedWithDescriptions(benchmark::State& state) { FindNothing(state, true, Mixed()); }
+// A Greek needle, which no Windows-1252 text can hold.
+void BM_FindGreekMixedWithDescriptions(benchmark::State& state)
+{
+    FindNothing(state, true, Mixed(), *TextFromUtf8("\xCE\xA3\xCE\x8A\xCE\xA3 nowhere"));
+}
+BENCHMARK(BM_FindNothingMixedWithDescriptions)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FindGreekMixedWithDescriptions)->Unit(benchmark::kMillisecond);
 
 void BM_AddInto200k(benchmark::State& state)
 {

@@ -5,8 +5,11 @@
 //   --description-lines L   a description of L short lines
 //   --date-bytes B          a date field of B bytes
 //   --key-word-bytes B      key words of B bytes
-// With --empty-entries 1 every entry is as Add leaves it: no key words, no
-// description, only a date.
+// Two others shape every entry:
+//   --empty-entries 1       every entry as Add leaves it: no key words, no
+//                           description, only a date
+//   --mixed-scripts P       P percent of the entries hold words of other
+//                           scripts (their texts are wide)
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -21,7 +24,7 @@ int main(int argc, char** argv)
 {
     if (argc < 4 || argc % 2 != 0) {
         std::fprintf(stderr, "usage: ovrin-gen N SEED FILE [--description-bytes B] [--description-lines L] "
-                             "[--date-bytes B] [--key-word-bytes B] [--empty-entries 1]\n");
+                             "[--date-bytes B] [--key-word-bytes B] [--empty-entries 1] [--mixed-scripts P]\n");
         return 2;
     }
     char* end = nullptr;
@@ -37,6 +40,7 @@ int main(int argc, char** argv)
     }
     HugeFields huge;
     bool empty = false;
+    int mixedPercent = 0;
     for (int a = 4; a + 1 < argc; a += 2) {
         const std::string option = argv[a];
         const unsigned long long value = std::strtoull(argv[a + 1], &end, 10);
@@ -54,6 +58,8 @@ int main(int argc, char** argv)
             huge.keyWordBytes = value;
         else if (option == "--empty-entries")
             empty = value != 0;
+        else if (option == "--mixed-scripts" && value <= 100)
+            mixedPercent = static_cast<int>(value);
         else {
             std::fprintf(stderr, "ovrin-gen: unknown option %s\n", argv[a]);
             return 2;
@@ -70,7 +76,7 @@ int main(int argc, char** argv)
         }
         doc.ReplaceTable(std::move(table));
     } else {
-        GenerateDocument(doc, static_cast<int>(n), seed);
+        GenerateDocument(doc, static_cast<int>(n), seed, mixedPercent);
     }
     AddHugeFields(doc, huge, seed);
     FileResult result = SaveDocumentFile(doc, argv[3]);

@@ -68,6 +68,18 @@ echo "--find run by the window program ($WINDOW): ${w}s  ratio to ovrin $(ratio 
 l=$(best "$OVRIN --list $TMP/big.ovr")
 x=$(best "$OVRIN --export $TMP/big.ovr")
 echo "--export ${x}s  --list ${l}s  ratio $(ratio "$x" "$l")"
+# The same size of document with words of other scripts in half its entries
+# (their texts in the file's UTF-16 form): the tools' open of every entry
+# (--list) and --find, beside the Windows-1252 document.
+"$GEN" 200000 42 "$TMP/mixed.ovr" --mixed-scripts 50
+echo "mixed-script document: $(stat -c %s "$TMP/mixed.ovr") bytes"
+lm=$(best "$OVRIN --list $TMP/mixed.ovr")
+echo "--list mixed scripts ${lm}s  Windows-1252 ${l}s  ratio $(ratio "$lm" "$l")"
+fm=$(best "$OVRIN --find 'xyzzy nowhere' --descriptions $TMP/mixed.ovr")
+echo "--find with descriptions, mixed scripts ${fm}s  Windows-1252 ${f}s  ratio $(ratio "$fm" "$f")"
+greek=$(printf '\316\243\316\212\316\243')  # ΣΊΣ
+fg=$(best "$OVRIN --find '$greek nowhere' --descriptions $TMP/mixed.ovr")
+echo "--find of a Greek needle, mixed scripts ${fg}s  Windows-1252 needle ${f}s  ratio $(ratio "$fg" "$f")"
 i=$(RUNS=10 best "sh -c 'rm -f $TMP/imported.ovr; $OVRIN --import $TMP/big.rec $TMP/imported.ovr'")
 echo "--import of the export ${i}s  --export ${x}s  ratio $(ratio "$i" "$x")"
 cmp -s "$TMP/big.ovr" "$TMP/imported.ovr" && echo "--import gave the document back byte for byte"

@@ -8,6 +8,7 @@
 #include <cstring>
 #include <filesystem>
 #include <iostream>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <thread>
@@ -22,12 +23,13 @@
 #include "cli/recutils_export.h"
 #include "cli/recutils_import.h"
 #include "cli/tool_output.h"
-#include "cli/utf8_to_cp1252.h"
 #include "dialogs/logic/find_match.h"
 #include "doc/calendar_date.h"
 #include "doc/cp1252.h"
 #include "doc/document_file.h"
 #include "doc/entry_walk.h"
+#include "doc/ovrin_doc.h"
+#include "doc/text_form.h"
 #include "platform/safe_file.h"
 #include "res/version_text.h"
 
@@ -64,7 +66,7 @@ constexpr const char* kHelp =
     "\n"
     "Output is UTF-8. A line break inside key words, which only files from\n"
     "elsewhere hold, is shown as \xE2\x90\x8D (CR) and \xE2\x90\x8A (LF) by --list and --find,\n"
-    "so that every entry stays on one line; a document cannot hold these two signs.\n"
+    "so that every entry stays on one line.\n"
     "\n"
     "Exit status: 0 done; 1 --find found nothing, or --export wrote an entry that\n"
     "recutils cannot give back exactly (named on standard error); 2 a wrong\n"
@@ -143,7 +145,8 @@ int Export(const std::string& path, ToolOutput& output, std::ostream& err)
     err << "ovrin: " << inexact.size()
         << (inexact.size() == 1 ? " entry holds" : " entries hold")
         << " text that recutils cannot give back exactly (a line ending in a backslash, "
-           "a lone CR or LF, or a NUL byte): "
+           "a lone CR or LF, a NUL byte, a lone UTF-16 surrogate, or a text of the file's "
+           "UTF-16 form that the 8-bit form can hold): "
         << (inexact.size() == 1 ? "entry" : "entries");
     for (std::size_t i = 0; i < inexact.size() && i < kNamedEntries; ++i)
         err << (i == 0 ? " " : ", ") << inexact[i];
@@ -153,19 +156,32 @@ int Export(const std::string& path, ToolOutput& output, std::ostream& err)
 }
 
 // Key words as a line of UTF-8. A line break inside them becomes a visible
-// sign that the code page cannot hold, so the line stays one entry's.
+// sign, so the line stays one entry's.
 void WriteKeyLine(ToolOutput& output, std::string_view keyWords)
 {
-    char* to = output.Room(3 * keyWords.size() + 9);
-    if (keyWords.find_first_of("\r\n") == std::string_view::npos) {
-        to = WriteCp1252AsUtf8(keyWords, to);
+    // A wide text is UTF-8 already, unless it holds a lone surrogate; the
+    // rest go through the fast converter.
+    const bool wide = IsWideText(keyWords);
+    const std::string repaired = wide && HasLoneSurrogate(keyWords) ? Utf8Of(keyWords) : std::string();
+    const std::string_view text = !wide ? Cp1252BytesOf(keyWords)
+                                  : repaired.empty() ? WideUtf8Of(keyWords) : std::string_view(repaired);
+    char* to = output.Room(3 * text.size() + 9);
+    if (text.find_first_of("\r\n") == std::string_view::npos) {
+        if (wide) {
+            std::memcpy(to, text.data(), text.size());
+            to += text.size();
+        } else {
+            to = WriteCp1252AsUtf8(text, to);
+        }
     } else {
-        for (char c : keyWords) {
+        for (char c : text) {
             if (c == '\r' || c == '\n') {
                 static constexpr char kCr[] = "\xE2\x90\x8D";  // U+240D
                 static constexpr char kLf[] = "\xE2\x90\x8A";  // U+240A
                 std::memcpy(to, c == '\r' ? kCr : kLf, 3);
                 to += 3;
+            } else if (wide) {
+                *to++ = c;
             } else {
                 to = WriteCp1252AsUtf8(std::string_view(&c, 1), to);
             }
@@ -199,18 +215,14 @@ int Find(const std::vector<std::string>& args, ToolOutput& output, std::ostream&
     }
     if (files.size() != 1) return Usage(err, "--find needs TEXT and exactly one FILE");
     if (needleUtf8.empty()) return Usage(err, "--find needs a TEXT that is not empty");
-    std::string needle;
-    const Utf8ToCp1252Result conversion = Utf8ToCp1252(needleUtf8, needle);
-    if (conversion == Utf8ToCp1252Result::Invalid) return Usage(err, "TEXT is not valid UTF-8");
-    // A character the code page cannot hold cannot be in any entry, but the
-    // file is still checked, so that a damaged one is reported.
-    const bool canMatch = conversion != Utf8ToCp1252Result::Unrepresentable;
+    // The needle takes the form a typed text takes, as in the Find dialog.
+    const std::optional<std::string> needle = TextFromUtf8(needleUtf8);
+    if (!needle) return Usage(err, "TEXT is not valid UTF-8");
 
-    const CFoldedNeedle folded(needle);
+    const CFoldedNeedle folded(*needle);
     int hits = 0;
     const bool ok = Walk(files[0], err, [&](int i, std::string_view keyWords,
                                             std::string_view description, std::string_view) {
-        if (!canMatch) return;
         if (folded.IsIn(keyWords) || (descriptions && folded.IsIn(description))) {
             output.Append(std::to_string(i + 1) + '\t');
             WriteKeyLine(output, keyWords);

@@ -12,6 +12,7 @@
 
 #include "doc/cp1252.h"
 #include "doc/entry_walk.h"
+#include "doc/text_form.h"
 
 namespace {
 
@@ -24,17 +25,28 @@ char* WriteLiteral(char* to, const char (&text)[N])
     return to + (N - 1);
 }
 
-// Writes one field, its label ("Name: ") first. The value is converted and
-// split into lines in one pass, since the export is mostly this loop.
-template <std::size_t N>
-char* WriteField(char* d, const char (&label)[N], std::string_view value, bool& exact)
+// Copies UTF-8 up to the first `stop` byte or `end`, as
+// WriteCp1252AsUtf8Until converts.
+const char* CopyUtf8Until(const char* from, const char* end, char stop, char*& to)
 {
-    d = WriteLiteral(d, label);
+    const void* found = std::memchr(from, stop, static_cast<std::size_t>(end - from));
+    const char* const until = found ? static_cast<const char*>(found) : end;
+    std::memcpy(to, from, static_cast<std::size_t>(until - from));
+    to += until - from;
+    return until;
+}
+
+// Writes one value split into lines, as UTF-8 through `writeUntil`. The
+// value is converted and split in one pass, since the export is mostly this
+// loop.
+template <typename WriteUntil>
+char* WriteValue(char* d, std::string_view value, bool& exact, WriteUntil writeUntil)
+{
     const char* p = value.data();
     const char* const end = p + value.size();
     for (;;) {
         const char* const line = p;
-        p = WriteCp1252AsUtf8Until(p, end, '\n', d);
+        p = writeUntil(p, end, '\n', d);
         // CR LF is one break: drop the CR, which was copied as it is. A lone
         // LF becomes the same break, so it would come back as CR LF.
         const char* lineEnd = p;
@@ -60,6 +72,23 @@ char* WriteField(char* d, const char (&label)[N], std::string_view value, bool& 
     // recutils ends a text at a NUL byte.
     if (std::memchr(value.data(), '\0', value.size()) != nullptr) exact = false;
     return d;
+}
+
+// Writes one field, its label ("Name: ") first. A wide text comes back from
+// its UTF-8 in the 8-bit form when every character fits there, and a lone
+// surrogate cannot be written at all: both are inexact.
+template <std::size_t N>
+char* WriteField(char* d, const char (&label)[N], std::string_view value, bool& exact)
+{
+    d = WriteLiteral(d, label);
+    if (!IsWideText(value))
+        return WriteValue(d, Cp1252BytesOf(value), exact, WriteCp1252AsUtf8Until);
+    if (HasLoneSurrogate(value)) {
+        exact = false;
+        return WriteValue(d, Utf8Of(value), exact, CopyUtf8Until);
+    }
+    if (FitsCp1252(value)) exact = false;
+    return WriteValue(d, WideUtf8Of(value), exact, CopyUtf8Until);
 }
 
 // The longest fixed part of a record: its blank line, the field names, a
@@ -93,8 +122,9 @@ struct ConvertedRun {
 void ConvertRun(const EntryRun& run, ConvertedRun& into)
 {
     // A byte grows to at most three: a character of the code page to its
-    // UTF-8 form, a line feed to "\n+ ". The texts of a run are never
-    // longer than its bytes.
+    // UTF-8 form, a line feed to "\n+ ". A UTF-16 text's two bytes a unit
+    // become at most three of UTF-8 (a pair's four, four). The texts of a
+    // run are never longer than its bytes.
     const std::size_t room = kRecordFrame * static_cast<std::size_t>(run.count) + 3 * run.bytes.size();
     if (into.capacity < room) {
         into.buffer = std::make_unique_for_overwrite<char[]>(room);

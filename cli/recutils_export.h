@@ -23,8 +23,10 @@ extern const char kRecutilsDescriptor[];
 // one go into `inexact`: recutils joins a line that ends in a backslash with
 // // the next one and offers no way to escape that backslash; the record has one
 // line break, which stands for CR LF, so a lone LF comes back as CR LF and a
-// lone CR stays only where no tool takes CR LF for a line end; and a NUL byte
-// ends its text.
+// lone CR stays only where no tool takes CR LF for a line end; a NUL byte
+// ends its text; UTF-8 cannot carry a lone surrogate of a UTF-16 text; and
+// a UTF-16 text whose characters all fit Windows-1252 comes back in the
+// 8-bit form.
 //
 // An ArchiveError from a run (a file changed while it was read) is passed on
 // after the runs in flight have finished; what was written by then stays

@@ -2,10 +2,9 @@
 #include "cli/recutils_import.h"
 
 #include <cstdint>
-#include <cstdio>
 #include <optional>
 
-#include "cli/utf8_to_cp1252.h"
+#include "doc/text_form.h"
 
 namespace {
 
@@ -40,35 +39,6 @@ bool IsCiphertext(std::string_view value)
     for (char c : value)
         if (!IsLetter(c) && !IsDigit(c) && c != '+' && c != '/' && c != '=') return false;
     return true;
-}
-
-// Characters that a terminal would not show, or would show as something
-// else (controls, format and direction marks, spaces of other widths,
-// private use): the message names them by their code only.
-bool IsInvisible(char32_t cp)
-{
-    return cp < 0x20 || (cp >= 0x7F && cp <= 0x9F) || cp == 0xAD || cp == 0x34F || cp == 0x61C ||
-           cp == 0x115F || cp == 0x1160 || cp == 0x1680 || cp == 0x180E ||
-           (cp >= 0x2000 && cp <= 0x200F) || (cp >= 0x2028 && cp <= 0x202F) ||
-           (cp >= 0x205F && cp <= 0x206F) || cp == 0x3000 || cp == 0x3164 ||
-           (cp >= 0xE000 && cp <= 0xF8FF) || (cp >= 0xFE00 && cp <= 0xFE0F) || cp == 0xFEFF ||
-           cp == 0xFFA0 || (cp >= 0xFFF0 && cp <= 0xFFFB) || cp >= 0xE0000;
-}
-
-std::string CodePointName(char32_t cp)
-{
-    char buffer[16];
-    std::snprintf(buffer, sizeof buffer, "U+%04X", static_cast<unsigned>(cp));
-    return buffer;
-}
-
-// The character at the start of `utf8`, as a message shows it.
-std::string Shown(std::string_view utf8, char32_t cp)
-{
-    if (IsInvisible(cp)) return CodePointName(cp);
-    std::size_t length = 1;
-    while (length < utf8.size() && (static_cast<unsigned char>(utf8[length]) & 0xC0) == 0x80) ++length;
-    return "\"" + std::string(utf8.substr(0, length)) + "\" (" + CodePointName(cp) + ")";
 }
 
 }  // namespace
@@ -159,7 +129,7 @@ private:
         }
         if (end <= m_checked) return;
         const std::string_view fresh(m_unfinished.data() + m_checked, end - m_checked);
-        if (Utf8ToCp1252(fresh, m_scratch) == Utf8ToCp1252Result::Invalid) {
+        if (!IsUtf8(fresh)) {
             // Read as a whole line, it is refused with its record and field.
             Line(m_unfinished);
             Fail(LineAt(m_line) + "the text is not valid UTF-8");
@@ -267,26 +237,21 @@ private:
             }
         }
         if (m_field.kind != Kind::Entry) return;
-        Utf8Problem problem;
-        switch (Utf8ToCp1252(text, m_scratch, &problem)) {
-        case Utf8ToCp1252Result::Ok:
-            m_field.value->append(m_scratch);
-            break;
-        case Utf8ToCp1252Result::Invalid:
+        // The value is kept as UTF-8 until its record ends: only the whole
+        // text decides which form it takes.
+        if (IsUtf8(text))
+            m_field.value->append(text);
+        else
             Fail(FieldAt() + "the text is not valid UTF-8");
-            break;
-        case Utf8ToCp1252Result::Unrepresentable:
-            Fail(FieldAt() + "the character " + Shown(text.substr(problem.offset), problem.codePoint) +
-                 " cannot be stored in an Ovrin document.");
-            break;
-        }
     }
 
     void CheckUtf8(std::string_view text)
     {
-        if (Utf8ToCp1252(text, m_scratch) == Utf8ToCp1252Result::Invalid)
-            Fail(LineAt(m_line) + "the text is not valid UTF-8");
+        if (!IsUtf8(text)) Fail(LineAt(m_line) + "the text is not valid UTF-8");
     }
+
+    // A text read whole from checked UTF-8, in the form the document keeps.
+    static std::string Text(const std::string& utf8) { return *TextFromUtf8(utf8); }
 
     void EndRecord()
     {
@@ -298,8 +263,8 @@ private:
             Fail(Record() + ": the record has no KeyWords field");
             return;
         }
-        if (!m_result.entries.Add(*m_keyWords, m_description ? *m_description : std::string_view(),
-                                  m_date ? *m_date : m_today)) {
+        if (!m_result.entries.Add(Text(*m_keyWords), m_description ? Text(*m_description) : std::string(),
+                                  m_date ? Text(*m_date) : m_today)) {
             Fail(Record() + ": a document cannot hold it (a text of 4 GiB or more, or too many entries)");
             return;
         }
@@ -313,7 +278,6 @@ private:
     RecordSetReading m_result;
     std::string m_unfinished;  // the last line, until its line feed comes
     std::size_t m_checked = 0;  // how much of it is known to be UTF-8
-    std::string m_scratch;
     std::int64_t m_line = 0;  // of the line read last
     bool m_joining = false;
     bool m_afterField = false;

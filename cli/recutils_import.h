@@ -31,8 +31,8 @@ struct RecordSetReading final {
 // missing; a missing Date becomes `today`), and Number, which is ignored;
 // any other field, or a field given twice, is refused, so that nothing of the
 // file is silently dropped. Refuses, naming the line, and the record and the
-// field where there is one: text that is not UTF-8, a NUL byte, a character
-// Windows-1252 cannot hold, an encrypted field (recsel -s decrypts them),
+// field where there is one: text that is not UTF-8, a NUL byte, an
+// encrypted field (recsel -s decrypts them),
 // and a line that is no field, comment or blank line.
 //
 // The text may come in pieces of any size (a pipe); the set is refused at

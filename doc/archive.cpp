@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "doc/cp1252.h"
+#include "doc/text_form.h"
 
 namespace {
 
@@ -15,6 +15,53 @@ void AppendLittleEndian(std::string& out, std::uint64_t value, int bytes)
     for (int i = 0; i < bytes; ++i)
         out += static_cast<char>((value >> (8 * i)) & 0xFF);
 }
+
+// 16-bit lengths stop at FFFD: FFFE and FFFF after FF are markers.
+int LengthPrefixSize(std::uint64_t n) { return n < 0xFF ? 1 : n < 0xFFFE ? 3 : 7; }
+
+void AppendLength(std::string& out, std::uint64_t n)
+{
+    if (n < 0xFF) {
+        AppendLittleEndian(out, n, 1);
+    } else if (n < 0xFFFE) {
+        out += '\xFF';
+        AppendLittleEndian(out, n, 2);
+    } else {
+        out += "\xFF\xFF\xFF";
+        AppendLittleEndian(out, n, 4);
+    }
+}
+
+// Wide texts go to the file in its UTF-16 form; every other text in the
+// 8-bit form, as its Windows-1252 bytes.
+std::uint64_t Utf16LengthOf(std::string_view wideText)
+{
+    std::uint64_t n = 0;
+    for (TextCharacters chars(wideText); !chars.AtEnd();)
+        n += chars.Next() >= 0x10000 ? 2 : 1;
+    return n;
+}
+
+// The marker that opens the UTF-16 form: FF, then FFFE where a 16-bit
+// length would stand.
+constexpr std::string_view kUtf16Marker{"\xFF\xFE\xFF", 3};
+
+}  // namespace
+
+std::uint64_t StoredLength(std::string_view text)
+{
+    return IsWideText(text) ? Utf16LengthOf(text) : Cp1252BytesOf(text).size();
+}
+
+std::uint64_t StoredSize(std::string_view text)
+{
+    const std::uint64_t n = StoredLength(text);
+    if (IsWideText(text))
+        return kUtf16Marker.size() + LengthPrefixSize(n) + 2 * n;
+    return LengthPrefixSize(n) + n;
+}
+
+namespace {
 
 }  // namespace
 
@@ -57,18 +104,17 @@ void CArchive::WriteUInt32(std::uint32_t value)
 
 void CArchive::WriteString(std::string_view text)
 {
-    // 16-bit lengths stop at FFFD: FFFE and FFFF after FF are markers.
-    const std::uint64_t n = text.size();
-    if (n < 0xFF) {
-        AppendLittleEndian(*m_pOut, n, 1);
-    } else if (n < 0xFFFE) {
-        *m_pOut += '\xFF';
-        AppendLittleEndian(*m_pOut, n, 2);
+    if (IsWideText(text)) {
+        const std::u16string units = Utf16Of(text);
+        *m_pOut += kUtf16Marker;
+        AppendLength(*m_pOut, units.size());
+        for (const char16_t unit : units)
+            AppendLittleEndian(*m_pOut, unit, 2);
     } else {
-        *m_pOut += "\xFF\xFF\xFF";
-        AppendLittleEndian(*m_pOut, n, 4);
+        const std::string_view bytes = Cp1252BytesOf(text);
+        AppendLength(*m_pOut, bytes.size());
+        m_pOut->append(bytes);
     }
-    m_pOut->append(text);
     AfterWrite();
 }
 
@@ -138,13 +184,22 @@ void CArchive::ReadUtf16String(std::string& into)
     const std::uint64_t n = ReadLength();
     if (n == UINT64_MAX || n > m_nRemaining / 2)
         throw ArchiveError("a text is longer than the rest of the file");
-    std::string raw(2 * n, '\0');
-    ReadBytes(raw.data(), raw.size());
-    std::u16string units(n, u'\0');
-    for (std::uint64_t i = 0; i < n; ++i)
-        units[i] = static_cast<char16_t>(static_cast<unsigned char>(raw[2 * i]) |
-                                         (static_cast<unsigned char>(raw[2 * i + 1]) << 8));
-    into = Utf16ToCp1252(units);
+    if (!m_pFile) {
+        AssignTextFromFileUtf16Le(into, m_memory.substr(0, 2 * n));
+        m_memory.remove_prefix(2 * n);
+        m_nRemaining -= 2 * n;
+        return;
+    }
+    // Converted where the bytes lie when the read-ahead holds them all.
+    if (m_buffer.size() - m_nBufferPos >= 2 * n) {
+        AssignTextFromFileUtf16Le(into, std::string_view(m_buffer).substr(m_nBufferPos, 2 * n));
+        m_nBufferPos += 2 * n;
+        m_nRemaining -= 2 * n;
+        return;
+    }
+    m_units.resize(2 * n);
+    ReadBytes(m_units.data(), m_units.size());
+    AssignTextFromFileUtf16Le(into, m_units);
 }
 
 void CArchive::ReadString(std::string& into)
@@ -159,6 +214,8 @@ void CArchive::ReadString(std::string& into)
         throw ArchiveError("a text is longer than the rest of the file");
     into.resize(n);
     ReadBytes(into.data(), n);
+    if (HasTextMark(into))
+        into = TextFromCp1252(into);
 }
 
 std::string CArchive::ReadString()
@@ -167,6 +224,33 @@ std::string CArchive::ReadString()
     ReadString(text);
     return text;
 }
+
+void CArchive::SkipString()
+{
+    std::uint64_t n = ReadLength();
+    if (n == UINT64_MAX) {
+        n = ReadLength();
+        n = n == UINT64_MAX || n > m_nRemaining / 2 ? UINT64_MAX : 2 * n;
+    }
+    if (n > m_nRemaining || m_pFile)
+        throw ArchiveError("a text is longer than the rest of the file");
+    m_memory.remove_prefix(n);
+    m_nRemaining -= n;
+}
+
+namespace {
+
+// Bytes that begin like a mark are kept behind the escape mark, which the
+// file does not hold; all others are used where they lie.
+std::string_view InDocumentForm(std::string_view bytes, std::string& spill)
+{
+    if (!HasTextMark(bytes))
+        return bytes;
+    spill = TextFromCp1252(bytes);
+    return spill;
+}
+
+}  // namespace
 
 std::string_view CArchive::ReadStringView(std::string& spill)
 {
@@ -182,7 +266,7 @@ std::string_view CArchive::ReadStringView(std::string& spill)
             const std::string_view text = m_memory.substr(1, n);
             m_memory.remove_prefix(n + 1);
             m_nRemaining -= n + 1;
-            return text;
+            return InDocumentForm(text, spill);
         }
     }
     const std::uint64_t n = ReadLength();
@@ -195,5 +279,5 @@ std::string_view CArchive::ReadStringView(std::string& spill)
     const std::string_view text = m_memory.substr(0, n);
     m_memory.remove_prefix(n);
     m_nRemaining -= n;
-    return text;
+    return InDocumentForm(text, spill);
 }

@@ -15,6 +15,11 @@ public:
     using std::runtime_error::runtime_error;
 };
 
+// The number a text's length prefix holds in the file (bytes of the 8-bit
+// form, 16-bit units of the UTF-16 form), and all the bytes it takes there.
+std::uint64_t StoredLength(std::string_view text);
+std::uint64_t StoredSize(std::string_view text);
+
 // The byte stream of a document file: little-endian 32-bit values and
 // length-prefixed strings. A loading archive reads from memory or from an
 // open file through a buffer (so a large file is never held twice); a
@@ -55,10 +60,14 @@ public:
     std::string ReadString();
     // Reads a string into `into`, reusing its storage.
     void ReadString(std::string& into);
+    // Texts are read into the document's text form (doc/text_form.h).
     // Reads a string without copying it when the archive loads from memory:
-    // the view then points into those bytes. A file archive, or a UTF-16
-    // string that must be converted, fills `spill` and views that instead.
+    // the view then points into those bytes. A file archive, or a string
+    // that is not its own file bytes (the UTF-16 form, or 8-bit bytes that
+    // need the escape mark), fills `spill` and views that instead.
     std::string_view ReadStringView(std::string& spill);
+    // Passes over a string, checking only that it fits (loading from memory).
+    void SkipString();
 
 private:
     void ReadBytes(char* dst, std::uint64_t n);
@@ -76,6 +85,7 @@ private:
     std::function<void(std::string_view)> m_readObserver;
     std::string m_buffer;  // file data read ahead
     std::size_t m_nBufferPos = 0;
+    std::string m_units;  // a UTF-16 text that spans the read-ahead's end
     std::uint64_t m_nRemaining = 0;
     std::string m_strPath;
 };

@@ -39,20 +39,3 @@ char* WriteCp1252AsUtf8(std::string_view bytes, char* to)
     while ((p = WriteCp1252AsUtf8Until(p, end, '\n', to)) != end) *to++ = *p++;
     return to;
 }
-
-std::string Utf16ToCp1252(std::u16string_view text)
-{
-    std::string out;
-    out.reserve(text.size());
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        char32_t cp = text[i];
-        if (cp >= 0xD800 && cp < 0xDC00 && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
-            text[i + 1] < 0xE000) {
-            cp = 0x10000 + ((cp - 0xD800) << 10) + (text[i + 1] - 0xDC00);
-            ++i;
-        }
-        const int byte = UnicodeToCp1252(cp);
-        out += byte < 0 ? '?' : static_cast<char>(byte);
-    }
-    return out;
-}

@@ -4,9 +4,8 @@
 #include <string>
 #include <string_view>
 
-// The document stores text as Windows-1252 bytes. These convert between
-// those bytes and Unicode at the edges: the widgets, the terminal and the
-// UTF-16 strings that a stored file may hold.
+// Most texts are Windows-1252 bytes (doc/text_form.h). These convert between
+// those bytes and Unicode.
 
 // The code point of a Windows-1252 byte. The five bytes the code page leaves
 // undefined (81, 8D, 8F, 90, 9D) map to the C1 controls of the same value, so
@@ -26,7 +25,3 @@ const char* WriteCp1252AsUtf8Until(const char* from, const char* end, char stop,
 // All of `bytes` the same way, line feeds included; returns the end of what
 // was written.
 char* WriteCp1252AsUtf8(std::string_view bytes, char* to);
-
-// UTF-16 code units (surrogate pairs joined) as Windows-1252 bytes; a
-// character the code page cannot hold becomes '?'.
-std::string Utf16ToCp1252(std::u16string_view text);

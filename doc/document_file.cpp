@@ -181,7 +181,7 @@ bool WriteDocumentStream(COvrinDoc& doc, const std::string& path, std::string& e
 {
     for (const CStringArray* texts : {&doc.m_arrKeyWords, &doc.m_arrDescriptions, &doc.m_arrDates}) {
         for (const std::string_view text : *texts) {
-            if (!FitsInDocument(text.size())) {
+            if (!FitsInDocument(StoredLength(text))) {
                 error = "a text of " + std::to_string(text.size()) +
                         " bytes is longer than a document can hold (4 GiB)";
                 return false;
@@ -192,10 +192,7 @@ bool WriteDocumentStream(COvrinDoc& doc, const std::string& path, std::string& e
     // document of many megabytes whole in fresh memory first made a save
     // several times slower than writing its bytes.
     constexpr std::size_t kChunk = 1 << 20;
-    const auto stored = [](std::string_view s) -> std::uint64_t {
-        const std::uint64_t n = s.size();
-        return n + (n < 0xFF ? 1 : n < 0xFFFE ? 3 : 7);
-    };
+    const auto stored = [](std::string_view s) { return StoredSize(s); };
     const auto size = [&doc, stored] {
         std::uint64_t n = 17;
         for (int i = 0; i < doc.m_nCount; ++i)

@@ -53,6 +53,14 @@ CEntryStream::Entry CEntryStream::ReadEntry()
     return entry;
 }
 
+void CEntryStream::SkipEntry()
+{
+    m_ar.SkipString();
+    m_ar.SkipString();
+    if (m_bDates)
+        m_ar.SkipString();
+}
+
 void CEntryStream::ReadEntry(std::string& keyWords, std::string& description, std::string& date)
 {
     m_ar.ReadString(keyWords);

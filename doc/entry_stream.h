@@ -47,6 +47,8 @@ public:
         std::string_view keyWords, description, date;
     };
     Entry ReadEntry();
+    // Passes over one entry, converting none of its texts (from memory).
+    void SkipEntry();
     // The same into strings the caller owns; `date` is left alone without dates.
     void ReadEntry(std::string& keyWords, std::string& description, std::string& date);
 

@@ -87,7 +87,7 @@ FileResult ReadDocumentRuns(const std::string& path, const EntryRunsVisitor& vis
             CEntryStream entries(ar, hasDates, count - i);
             try {
                 for (; i < count; ++i) {
-                    entries.ReadEntry();
+                    entries.SkipEntry();
                     at = start + (length - ar.Remaining());
                     noteEntry(i);
                 }

@@ -1,6 +1,13 @@
 // SPDX-License-Identifier: MIT
 #include "doc/text_form.h"
 
+#include <algorithm>
+#include <cstring>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "doc/cp1252.h"
 
 namespace {
@@ -9,23 +16,31 @@ constexpr char32_t kReplacement = 0xFFFD;
 
 bool IsSurrogate(char32_t c) { return c >= 0xD800 && c < 0xE000; }
 
-void AppendUtf8(std::string& out, char32_t c)
+// Writes the UTF-8 of `c` at `to` (up to four bytes); returns its end.
+char* WriteUtf8(char* to, char32_t c)
 {
     if (c < 0x80) {
-        out += static_cast<char>(c);
+        *to++ = static_cast<char>(c);
     } else if (c < 0x800) {
-        out += static_cast<char>(0xC0 | (c >> 6));
-        out += static_cast<char>(0x80 | (c & 0x3F));
+        *to++ = static_cast<char>(0xC0 | (c >> 6));
+        *to++ = static_cast<char>(0x80 | (c & 0x3F));
     } else if (c < 0x10000) {
-        out += static_cast<char>(0xE0 | (c >> 12));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
+        *to++ = static_cast<char>(0xE0 | (c >> 12));
+        *to++ = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        *to++ = static_cast<char>(0x80 | (c & 0x3F));
     } else {
-        out += static_cast<char>(0xF0 | (c >> 18));
-        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
+        *to++ = static_cast<char>(0xF0 | (c >> 18));
+        *to++ = static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+        *to++ = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        *to++ = static_cast<char>(0x80 | (c & 0x3F));
     }
+    return to;
+}
+
+void AppendUtf8(std::string& out, char32_t c)
+{
+    char bytes[4];
+    out.append(bytes, static_cast<std::size_t>(WriteUtf8(bytes, c) - bytes));
 }
 
 // Decodes one character of UTF-8 at `at`. Surrogate values are taken when
@@ -110,6 +125,50 @@ std::string TextFromCp1252(std::string_view bytes)
 
 std::string TextFromFileUtf16(std::u16string_view units) { return WideTextOfUnits(units); }
 
+void AssignTextFromFileUtf16Le(std::string& into, std::string_view bytes)
+{
+    // Written through a pointer into room for the longest result (three
+    // bytes a unit): a large document holds millions of these texts.
+    const std::size_t n = bytes.size() / 2;
+    into.resize(kWideTextMark.size() + 3 * n);
+    char* to = into.data();
+    std::memcpy(to, kWideTextMark.data(), kWideTextMark.size());
+    to += kWideTextMark.size();
+    const auto* from = reinterpret_cast<const unsigned char*>(bytes.data());
+    const auto unit = [from](std::size_t i) -> char32_t { return from[2 * i] | (from[2 * i + 1] << 8); };
+    for (std::size_t i = 0; i < n; ++i) {
+#if defined(__SSE2__)
+        // Most texts are mostly ASCII: eight units of it at a time, and the
+        // ASCII units before any other in one step too (the room left holds
+        // the eight bytes stored).
+        while (i + 8 <= n) {
+            const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from + 2 * i));
+            const unsigned ascii = static_cast<unsigned>(_mm_movemask_epi8(
+                _mm_cmpeq_epi16(_mm_and_si128(v, _mm_set1_epi16(static_cast<short>(0xFF80))), _mm_setzero_si128())));
+            _mm_storel_epi64(reinterpret_cast<__m128i*>(to), _mm_packus_epi16(v, v));
+            const unsigned run = ascii == 0xFFFF ? 8 : static_cast<unsigned>(__builtin_ctz(~ascii)) / 2;
+            to += run;
+            i += run;
+            if (run < 8)
+                break;
+        }
+        if (i == n)
+            break;
+#endif
+        char32_t c = unit(i);
+        if (c < 0x80) {
+            *to++ = static_cast<char>(c);
+            continue;
+        }
+        if (c >= 0xD800 && c < 0xDC00 && i + 1 < n && unit(i + 1) >= 0xDC00 && unit(i + 1) < 0xE000) {
+            c = 0x10000 + ((c - 0xD800) << 10) + (unit(i + 1) - 0xDC00);
+            ++i;
+        }
+        to = WriteUtf8(to, c);
+    }
+    into.resize(static_cast<std::size_t>(to - into.data()));
+}
+
 std::string TextFromUtf16(std::u16string_view units)
 {
     std::string bytes;
@@ -150,6 +209,16 @@ std::optional<std::string> TextFromUtf8(std::string_view utf8, std::size_t* badO
     return out;
 }
 
+bool IsUtf8(std::string_view utf8)
+{
+    const char* at = utf8.data();
+    const char* const end = at + utf8.size();
+    while (at != end)
+        if (DecodeUtf8(at, end, false) == kInvalid)
+            return false;
+    return true;
+}
+
 std::u16string Utf16Of(std::string_view text)
 {
     std::u16string out;
@@ -175,6 +244,9 @@ std::string Utf8Of(std::string_view text)
         out.resize(WriteCp1252AsUtf8(bytes, out.data()) - out.data());
         return out;
     }
+    // Without a lone surrogate the wide form is UTF-8 already.
+    if (!HasLoneSurrogate(text))
+        return std::string(WideUtf8Of(text));
     out.reserve(text.size());
     for (TextCharacters chars(text); !chars.AtEnd();) {
         const char32_t c = chars.Next();
@@ -197,8 +269,11 @@ bool HasLoneSurrogate(std::string_view text)
 {
     if (!IsWideText(text))
         return false;
-    for (TextCharacters chars(text); !chars.AtEnd();)
-        if (IsSurrogate(chars.Next()))
+    // A surrogate is written ED A0..BF xx, and ED begins nothing else of
+    // that range; most texts hold no ED byte at all.
+    const std::string_view body = WideUtf8Of(text);
+    for (std::size_t at = body.find('\xED'); at != std::string_view::npos; at = body.find('\xED', at + 1))
+        if (at + 1 < body.size() && static_cast<unsigned char>(body[at + 1]) >= 0xA0)
             return true;
     return false;
 }
@@ -209,6 +284,12 @@ TextCharacters::TextCharacters(std::string_view text)
     const std::string_view body = m_wide ? WideUtf8Of(text) : Cp1252BytesOf(text);
     m_at = body.data();
     m_end = body.data() + body.size();
+}
+
+TextCharacters::TextCharacters(std::string_view text, std::size_t from) : TextCharacters(text)
+{
+    const std::size_t mark = static_cast<std::size_t>(m_at - text.data());
+    m_at = text.data() + std::min(std::max(from, mark), text.size());
 }
 
 char32_t TextCharacters::Next()

@@ -43,6 +43,9 @@ std::string_view WideUtf8Of(std::string_view text);
 std::string TextFromCp1252(std::string_view bytes);
 // the file's UTF-16 form: always wide, so the text is written back as it came;
 std::string TextFromFileUtf16(std::u16string_view units);
+// the same from the file's little-endian bytes, into `into` (its storage
+// reused);
+void AssignTextFromFileUtf16Le(std::string& into, std::string_view bytes);
 // typed or pasted text: Windows-1252 bytes when every character has one,
 // else wide;
 std::string TextFromUtf16(std::u16string_view units);
@@ -50,6 +53,8 @@ std::string TextFromUtf16(std::u16string_view units);
 // when `utf8` is not UTF-8, with the offset of the first bad byte in
 // *badOffset (if given).
 std::optional<std::string> TextFromUtf8(std::string_view utf8, std::size_t* badOffset = nullptr);
+// Whether `utf8` is UTF-8 that TextFromUtf8 takes.
+bool IsUtf8(std::string_view utf8);
 
 // The UTF-16 code units of any text: exact, for the widgets and the file's
 // UTF-16 form.
@@ -67,6 +72,9 @@ bool HasLoneSurrogate(std::string_view text);
 class TextCharacters final {
 public:
     explicit TextCharacters(std::string_view text);
+    // From byte `from` of `text` on, a character's first byte (a byte
+    // inside the mark stands for the first character).
+    TextCharacters(std::string_view text, std::size_t from);
     bool AtEnd() const { return m_at == m_end; }
     char32_t Next();
     bool IsWide() const { return m_wide; }

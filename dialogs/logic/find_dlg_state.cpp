@@ -101,16 +101,11 @@ void CFindDlgState::OnFindBack()
     // Entries deleted while the dialog stayed open are not visited.
     for (int i = std::min(doc.m_nCurrent, doc.m_nCount - 1); i >= 0; --i) {
         if (m_bInDescriptions && (i < m_nSearchEntry || doc.m_nFindPos > 0)) {
-            std::string_view part = doc.m_arrDescriptions[static_cast<std::size_t>(i)];
-            if (i == m_nSearchEntry) {
-                // Only the text in which an occurrence can begin before the
-                // last hit.
-                const long long limit =
-                    static_cast<long long>(needle.size()) + doc.m_nFindPos - 1;
-                part = part.substr(0, static_cast<std::size_t>(
-                                          std::min<long long>(limit, static_cast<long long>(part.size()))));
-            }
-            const std::size_t at = needle.FindLast(part);
+            const std::string_view text = doc.m_arrDescriptions[static_cast<std::size_t>(i)];
+            // In the entry of the last hit, only an occurrence that begins before it.
+            const std::size_t at = i == m_nSearchEntry
+                                       ? needle.FindLastBefore(text, static_cast<std::size_t>(doc.m_nFindPos))
+                                       : needle.FindLast(text);
             if (at != CFoldedNeedle::npos) {
                 MoveToHit(doc, i, static_cast<int>(at));
                 return;

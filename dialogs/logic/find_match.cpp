@@ -416,8 +416,9 @@ unsigned char FoldCp1252(unsigned char byte)
     return kFold[byte];
 }
 
-CFoldedNeedle::CFoldedNeedle(std::string_view needle)
+CFoldedNeedle::CFoldedNeedle(std::string_view needle) : m_wide(needle)
 {
+    needle = m_wide.Cp1252Needle();
     m_folded.reserve(needle.size());
     for (char c : needle)
         m_folded.push_back(static_cast<char>(kFold[static_cast<unsigned char>(c)]));
@@ -437,7 +438,11 @@ bool CFoldedNeedle::MatchesAt(const unsigned char* p) const
 std::size_t CFoldedNeedle::FindFirst(std::string_view text, std::size_t from) const
 {
     const std::size_t n = m_folded.size();
-    if (n == 0 || text.size() < n || from > text.size() - n)
+    if (n == 0 || from > text.size())
+        return npos;
+    if (m_wide.Takes(text))
+        return m_wide.FindFirst(text, from);
+    if (text.size() < n || from > text.size() - n)
         return npos;
     const auto* base = reinterpret_cast<const unsigned char*>(text.data());
     const std::size_t starts = text.size() - n + 1;
@@ -465,6 +470,8 @@ bool CFoldedNeedle::MayBeInEither(std::string_view a, std::string_view b) const
     const std::size_t n = m_folded.size();
     if (n == 0)
         return false;
+    if (m_wide.Takes(a) || m_wide.Takes(b))
+        return IsIn(a) || IsIn(b);
 #if defined(OVRIN_HAVE_AVX2_PATH)
     if (g_level >= kAvx2)
         return MayBeInEitherAvx2(a, b, n, m_anchor);
@@ -477,8 +484,18 @@ bool CFoldedNeedle::MayBeInEither(std::string_view a, std::string_view b) const
     return any(a) | any(b);
 }
 
+std::size_t CFoldedNeedle::FindLastBefore(std::string_view text, std::size_t before) const
+{
+    if (m_wide.Takes(text))
+        return m_folded.empty() ? npos : m_wide.FindLastBefore(text, before);
+    // One that begins before `before` ends at most a needle's length after it.
+    return FindLast(text.substr(0, std::min(text.size(), before + size() - 1)));
+}
+
 std::size_t CFoldedNeedle::FindLast(std::string_view text) const
 {
+    if (!m_folded.empty() && m_wide.Takes(text))
+        return m_wide.FindLastBefore(text, npos);
     const std::size_t n = m_folded.size();
     if (n == 0 || text.size() < n)
         return npos;

@@ -5,6 +5,8 @@
 #include <string>
 #include <string_view>
 
+#include "dialogs/logic/wide_text_find.h"
+
 // Folds one Windows-1252 byte to its small letter: the ASCII capitals, the
 // accented capitals 0xC0..0xDE (but not the multiplication sign 0xD7) and
 // the four capitals of the 0x80 block (S and Z with caron, OE, Y with
@@ -50,6 +52,8 @@ public:
     std::size_t FindFirst(std::string_view text, std::size_t from = 0) const;
     // Start of the last occurrence that lies wholly inside `text`, or npos.
     std::size_t FindLast(std::string_view text) const;
+    // Start of the last occurrence that begins before byte `before`, or npos.
+    std::size_t FindLastBefore(std::string_view text, std::size_t before) const;
     bool IsIn(std::string_view text) const;
     // False when the needle is in neither a nor b; true when it may be in
     // one of them. Cheap enough that a search passes over most entries of a
@@ -59,6 +63,9 @@ public:
 private:
     bool MatchesAt(const unsigned char* p) const;
 
+    // Texts with a mark, and a needle no plain text can hold, are searched
+    // by characters there.
+    CWideNeedle m_wide;
     std::string m_folded;
     FindAnchors m_anchor;
 };

@@ -4,6 +4,7 @@
 
 #include "doc/archive.h"
 #include "doc/entry_stream.h"
+#include "doc/text_form.h"
 #include "../common/test_documents.h"
 #include "fake_host.h"
 #include "fs_test_support.h"
@@ -30,6 +31,13 @@ std::string Prefix(size_t length)
     CArchive ar(bytes);
     ar.WriteString(std::string(length, 'x'));
     return bytes.substr(0, bytes.size() - length);
+}
+
+std::string Repeated(std::string_view piece, int times)
+{
+    std::string out;
+    for (int i = 0; i < times; ++i) out += piece;
+    return out;
 }
 
 const std::string kEmptyB("\x00\x00\x0B\x01\x08" "010b0000" "\x00\x00\x00\x00", 17);
@@ -146,21 +154,41 @@ TEST_F(FileFormatTest, DamagedFilesThrowAndLeaveTheTable)
     EXPECT_EQ(other.m_nCount, 1);
 }
 
-// Views read in place; the UTF-16 form is converted; a long length throws.
-TEST(ArchiveStrings, ViewsAndTheUtf16Form)
+// Each text's bytes in the file, written and read back exactly: wide texts
+// in the UTF-16 form (surrogates as they are), the rest in the 8-bit form,
+// read in place unless an escape mark must be added.
+TEST(ArchiveStrings, EachTextFormAndItsFileBytes)
 {
-    const std::string bytes("\x03" "abc" "\xFF\xFE\xFF\x04" "\xAC\x20" "a\x00" "\xFC\x00" "\x3A\x04"
-                            "\x05" "ab", 19);
-    CArchive in(bytes, "");
+    const struct {
+        std::string text, bytes;
+        bool inPlace;
+    } cases[] = {
+        {"abc", "\x03" "abc", true},
+        {TextFromUtf16(u"\u20ACa\u00FC\u043A"), std::string("\xFF\xFE\xFF\x04" "\xAC\x20" "a\x00" "\xFC\x00" "\x3A\x04", 12), false},
+        {TextFromFileUtf16(u"a"), std::string("\xFF\xFE\xFF\x01" "a\x00", 6), false},
+        {TextFromFileUtf16(u"\xD83D\xDE00\xDC00"), std::string("\xFF\xFE\xFF\x03" "\x3D\xD8\x00\xDE\x00\xDC", 10), false},
+        {TextFromCp1252("\xFF\xFE\xFFx"), "\x04\xFF\xFE\xFFx", false},
+        {TextFromUtf16(std::u16string(300, u'\u0436')), "\xFF\xFE\xFF\xFF\x2C\x01" + Repeated("\x36\x04", 300), false},
+    };
+    for (const auto& c : cases) {
+        const std::string& bytes = c.bytes;
+        std::string written;
+        CArchive out(written);
+        out.WriteString(c.text);
+        EXPECT_EQ(written, bytes);
+        EXPECT_EQ(StoredSize(c.text), bytes.size());
+        const std::string twice = bytes + bytes;
+        CArchive in(twice, "");
+        std::string spill;
+        const std::string_view view = in.ReadStringView(spill);
+        EXPECT_EQ(view, c.text);
+        EXPECT_EQ(view.data() == twice.data() + 1, c.inPlace);
+        EXPECT_EQ(in.ReadString(), c.text);
+    }
+    const std::string cut("\xFF\xFE\xFF\x04" "\xAC\x20", 6);
+    CArchive in(cut, "");
     std::string spill;
-    const std::string_view first = in.ReadStringView(spill);
-    EXPECT_EQ(first, "abc");
-    EXPECT_EQ(first.data(), bytes.data() + 1);
-    EXPECT_EQ(in.ReadStringView(spill), "\x80" "a\xFC?");
     EXPECT_THROW(in.ReadStringView(spill), ArchiveError);
-    const std::string utf16 = bytes.substr(4, 12);
-    CArchive whole(utf16, "");
-    EXPECT_EQ(whole.ReadString(), "\x80" "a\xFC?");
 }
 
 }  // namespace

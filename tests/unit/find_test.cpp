@@ -8,6 +8,7 @@
 
 #include "dialogs/logic/find_dlg_state.h"
 #include "dialogs/logic/find_match.h"
+#include "doc/text_form.h"
 #include "../common/test_documents.h"
 #include "fake_host.h"
 
@@ -143,6 +144,9 @@ TEST_F(FindTest, WalksInDocumentOrder)
         {"an empty table", {}, "word", true, {{Goto, 0, -1}, {NextEnds, kAny, kAny}, {BackEnds, kAny, kAny}}},
         {"a stale position beyond the description", {{"a", "short"}, {"b", "x short"}}, "short", true,
          {{Goto, 0, 1000}, {Next, 1, 2}, {Goto, 1, 1000}, {Back, 1, 2}}},
+        {"byte positions in a wide text, whose characters are longer than the needle's",
+         {{"a", TextFromUtf16(u"\u00E9\u00E9\u00E9 \u0142")}}, "\xE9\xE9", true,
+         {{Goto, 0, -1}, {Next, 0, 4}, {Next, 0, 6}, {NextEnds, 0, 6}, {Back, 0, 4}, {BackEnds, 0, kAny}}},
     };
     for (const Walk& walk : walks) {
         doc.m_nFindEntry = -1;
@@ -177,6 +181,33 @@ TEST_F(FindTest, FirstAndTheEmptyString)
     EXPECT_FALSE(find.m_bFromFirst);
     find.OnFindNext();
     ExpectHit(1, 0, 2);
+}
+
+// Texts and needles of any form: Windows-1252 characters fold by their own
+// rule, others by Unicode's simple folding; positions are the stored bytes'.
+TEST(FoldedNeedle, FindsAnyTextCaseIgnored)
+{
+    const auto wide = [](std::u16string_view s) { return TextFromUtf16(s); };
+    const struct {
+        std::string needle, text;
+        std::size_t at;
+    } cases[] = {
+        {wide(u"\u0142"), wide(u"x\u0141\u00D3D\u0179"), 5},  // ł finds Ł
+        {wide(u"\u03C3"), wide(u"x\u03A3"), 5},                 // σ finds Σ
+        {wide(u"\u03A3"), wide(u"\u03C2"), 4},                  // Σ finds ς
+        {"\xE9", wide(u"\u0141\u00C9"), 6},                     // é finds É in a wide text
+        {wide(u"\u017F"), "aS", 1},                              // long s folds to s
+        {"k", wide(u"x\u212A"), 5},                              // the Kelvin sign folds to k
+        {wide(u"\u0142"), "l", CFoldedNeedle::npos},
+        {"\xB5", wide(u"\u03BC"), CFoldedNeedle::npos},           // the micro sign stays itself
+        {wide(u"\U0001F600b"), wide(u"a\U0001F600B"), 5},
+        {"AB", TextFromCp1252("\xFF\xFE\xFF" "ab"), 7},         // an escaped text
+    };
+    for (const auto& c : cases) {
+        const CFoldedNeedle needle(c.needle);
+        EXPECT_EQ(needle.FindFirst(c.text), c.at) << c.needle << " in " << c.text;
+        EXPECT_EQ(needle.MayBeInEither("", c.text), c.at != CFoldedNeedle::npos) << c.needle;
+    }
 }
 
 // Every scan width against folding everything, on random texts of every

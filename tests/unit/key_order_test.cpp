@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "doc/document_file.h"
+#include "doc/text_form.h"
 #include "../common/test_documents.h"
 #include "fake_host.h"
 #include "fs_test_support.h"
@@ -71,6 +72,21 @@ TEST(KeyOrder, OrderedTableGivesTheScansPlaces)
         for (int i = 0; i < doc.m_nCount; ++i)
             ASSERT_EQ(Entry(doc.m_arrKeyWords[i], doc.m_arrDescriptions[i]), model[i]) << "step " << step;
     }
+}
+
+// Wide keys come after every Windows-1252 one, whatever their bytes; the
+// command line's import sorts the same way (cli_tools_test).
+TEST(KeyOrder, AddPlacesWideKeysAfterWindows1252Ones)
+{
+    FakeHost host;
+    COvrinDoc doc(host);
+    const std::string ohm = TextFromUtf16(u"a\u03A9"), l = TextFromUtf16(u"\u0142");
+    for (const std::string& k : {std::string("b"), l, std::string("\xFF\xFF"), ohm, std::string("\xFF"),
+                                 std::string("a"), std::string("Z")}) {
+        host.editAnswers.push_back({true, k, ""});
+        doc.OnEntryAdd();
+    }
+    EXPECT_EQ(doc.m_arrKeyWords, (std::vector<std::string>{"Z", "a", ohm, "b", "\xFF", "\xFF\xFF", l}));
 }
 
 // A file out of order is scanned after the document knew its old table to

@@ -11,6 +11,7 @@
 #include "app_fixture.h"
 #include "dialogs/find_dlg.h"
 #include "doc/command_ids.h"
+#include "doc/text_form.h"
 #include "view/layout/description_layout.h"
 #include "view/layout/wrap_index.h"
 #include "view/screen_font.h"
@@ -142,6 +143,18 @@ private slots:
         QTRY_VERIFY(!FindWindow());
         Frame().ExecuteCommand(ID_ENTRY_FIND);
         QVERIFY(Control<QLineEdit>("IDC_SEARCH_STRING")->text().isEmpty());
+        FindWindow()->reject();
+    }
+
+    // Any character can be typed into the dialog and is found, case ignored.
+    void findAnyCharacterInTheDialog()
+    {
+        Fill({{"a", "x"}, {TextFromUtf16(u"\u0141\u00F3d\u017A"), "x"}});
+        Frame().ExecuteCommand(ID_ENTRY_FIND);
+        // Typed through an input method, as such letters are.
+        Control<QLineEdit>("IDC_SEARCH_STRING")->insert(QString::fromUtf16(u"\u0142\u00D3D"));
+        QTest::keyClick(Control<QLineEdit>("IDC_SEARCH_STRING"), Qt::Key_Return);  // Next
+        QCOMPARE(Doc().m_nCurrent, 1);
         FindWindow()->reject();
     }
 };

@@ -1,0 +1,196 @@
+// SPDX-License-Identifier: MIT
+#include "dialogs/logic/wide_text_find.h"
+
+#include <algorithm>
+
+#include <cstdint>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+#include <unicode/uchar.h>
+#include <unicode/uset.h>
+
+#include "dialogs/logic/find_match.h"
+#include "doc/cp1252.h"
+
+namespace {
+
+constexpr std::size_t npos = std::string_view::npos;
+
+bool IsSurrogate(char32_t c) { return c >= 0xD800 && c < 0xE000; }
+
+// A character as the wide form writes it (a lone surrogate by its value).
+std::string Utf8Form(char32_t c)
+{
+    std::string out;
+    if (c < 0x80) {
+        out += static_cast<char>(c);
+    } else if (c < 0x800) {
+        out += static_cast<char>(0xC0 | (c >> 6));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+        out += static_cast<char>(0xE0 | (c >> 12));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (c >> 18));
+        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+    return out;
+}
+
+// Every character whose fold is `folded`: the Windows-1252 ones by their
+// rule, the others among those ICU counts as the same letter in any case
+// (a wider set, narrowed here by the fold itself).
+std::vector<char32_t> CharactersFoldingTo(char32_t folded)
+{
+    std::vector<char32_t> found;
+    for (int b = 0; b < 256; ++b)
+        if (FoldForFind(Cp1252ToUnicode(static_cast<unsigned char>(b))) == folded)
+            found.push_back(Cp1252ToUnicode(static_cast<unsigned char>(b)));
+    if (IsSurrogate(folded)) {
+        found.push_back(folded);
+        return found;
+    }
+    USet* same = uset_openEmpty();
+    uset_add(same, static_cast<UChar32>(folded));
+    uset_closeOver(same, USET_CASE_INSENSITIVE);
+    for (std::int32_t i = 0, n = uset_getItemCount(same); i < n; ++i) {
+        UErrorCode status = U_ZERO_ERROR;
+        UChar32 first = 0;
+        UChar32 last = 0;
+        // A string of several characters (full folding) is no single match.
+        if (uset_getItem(same, i, &first, &last, nullptr, 0, &status) != 0)
+            continue;
+        for (UChar32 c = first; c <= last; ++c)
+            if (UnicodeToCp1252(static_cast<char32_t>(c)) < 0 && FoldForFind(static_cast<char32_t>(c)) == folded)
+                found.push_back(static_cast<char32_t>(c));
+    }
+    uset_close(same);
+    return found;
+}
+
+// Where a or b first stands in `text` at or after `from`, or npos: one pass,
+// sixteen bytes a step where the processor can.
+std::size_t FirstOfTwo(std::string_view text, std::size_t from, char a, char b)
+{
+    const char* p = text.data() + std::min(from, text.size());
+    const char* const end = text.data() + text.size();
+#if defined(__SSE2__)
+    const __m128i va = _mm_set1_epi8(a);
+    const __m128i vb = _mm_set1_epi8(b);
+    for (; end - p >= 16; p += 16) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+        if (const int m = _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(v, va), _mm_cmpeq_epi8(v, vb))))
+            return static_cast<std::size_t>(p - text.data()) + static_cast<std::size_t>(__builtin_ctz(static_cast<unsigned>(m)));
+    }
+#endif
+    for (; p < end; ++p)
+        if (*p == a || *p == b)
+            return static_cast<std::size_t>(p - text.data());
+    return npos;
+}
+
+}  // namespace
+
+char32_t FoldForFind(char32_t c)
+{
+    const int b = UnicodeToCp1252(c);
+    if (b >= 0)
+        return Cp1252ToUnicode(FoldCp1252(static_cast<unsigned char>(b)));
+    if (IsSurrogate(c))
+        return c;
+    return static_cast<char32_t>(u_foldCase(static_cast<UChar32>(c), U_FOLD_CASE_DEFAULT));
+}
+
+CWideNeedle::CWideNeedle(std::string_view needle)
+{
+    if (!IsWideText(needle)) {
+        m_cp1252 = Cp1252BytesOf(needle);
+        for (const char b : m_cp1252)
+            m_folded += FoldForFind(Cp1252ToUnicode(static_cast<unsigned char>(b)));
+    } else {
+        for (TextCharacters chars(needle); !chars.AtEnd();) {
+            const char32_t folded = FoldForFind(chars.Next());
+            m_folded += folded;
+            const int b = UnicodeToCp1252(folded);
+            m_neverInCp1252 = m_neverInCp1252 || b < 0;
+            m_cp1252 += static_cast<char>(b);
+        }
+        // Never searched for: only its emptiness and length are asked.
+        if (m_neverInCp1252)
+            m_cp1252 = WideUtf8Of(needle);
+    }
+    if (m_folded.empty())
+        return;
+    for (const char32_t c : CharactersFoldingTo(m_folded[0]))
+        m_firstForms.push_back(Utf8Form(c));
+    // The usual case, a letter in two cases of one byte each (or a sign).
+    if (!m_firstForms.empty() && m_firstForms.size() <= 2 && m_firstForms[0].size() == 1 && m_firstForms.back().size() == 1 &&
+        m_firstForms[0][0] != 0) {
+        m_firstBytes[0] = m_firstForms[0][0];
+        m_firstBytes[1] = m_firstForms.back()[0];
+    }
+}
+
+bool CWideNeedle::MatchesAt(std::string_view text, std::size_t at) const
+{
+    TextCharacters chars(text, at);
+    for (const char32_t want : m_folded)
+        if (chars.AtEnd() || FoldForFind(chars.Next()) != want)
+            return false;
+    return true;
+}
+
+std::size_t CWideNeedle::FindFirst(std::string_view text, std::size_t from) const
+{
+    if (m_folded.empty() || !HasTextMark(text))
+        return npos;
+    const std::size_t body = kTextMark.size() + 1;
+    from = std::max(from, body);
+    if (!IsWideText(text)) {
+        // An escaped text: one byte a character, and too rare to need more.
+        for (std::size_t at = from; at < text.size(); ++at)
+            if (MatchesAt(text, at))
+                return at;
+        return npos;
+    }
+    // Candidates are where a form of the first character begins: a
+    // character's first byte, since forms are whole characters.
+    if (m_firstBytes[0] != 0) {
+        for (std::size_t start = from;; ++start) {
+            start = FirstOfTwo(text, start, m_firstBytes[0], m_firstBytes[1]);
+            if (start == npos || MatchesAt(text, start))
+                return start;
+        }
+    }
+    std::size_t few[8];
+    std::vector<std::size_t> many;
+    if (m_firstForms.size() > 8)
+        many.resize(m_firstForms.size());
+    std::size_t* const next = many.empty() ? few : many.data();
+    std::fill(next, next + m_firstForms.size(), 0);
+    for (std::size_t start = from;;) {
+        std::size_t at = npos;
+        for (std::size_t k = 0; k < m_firstForms.size(); ++k) {
+            if (next[k] != npos && next[k] < start)
+                next[k] = text.find(m_firstForms[k], start);
+            at = std::min(at, next[k]);
+        }
+        if (at == npos || MatchesAt(text, at))
+            return at;
+        start = at + 1;
+    }
+}
+
+std::size_t CWideNeedle::FindLastBefore(std::string_view text, std::size_t before) const
+{
+    std::size_t last = npos;
+    for (std::size_t at = FindFirst(text, 0); at != npos && at < before; at = FindFirst(text, at + 1))
+        last = at;
+    return last;
+}
