@@ -7,7 +7,7 @@
 #include <QMainWindow>
 #include <QPushButton>
 
-#include "dialogs/cp1252_qt.h"
+#include "dialogs/text_qt.h"
 #include "dialogs/dialog_units.h"
 #include "dialogs/logic/find_dlg_state.h"
 #include "doc/ovrin_doc.h"
@@ -85,12 +85,8 @@ void CFindDlg::ShowBesideOwner()
 
 bool CFindDlg::UpdateData()
 {
-    QChar bad;
-    const std::optional<std::string> search = ToCp1252(m_pSearch->text(), &bad);
     m_state.m_bInDescriptions = m_pInDescriptions->isChecked();
-    if (!search)
-        return false;
-    m_state.m_strSearch = *search;
+    m_state.m_strSearch = TextFromQString(m_pSearch->text());
     return true;
 }
 

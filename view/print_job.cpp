@@ -14,11 +14,11 @@
 #include <string>
 #include <string_view>
 
-#include "dialogs/cp1252_qt.h"
 #include "doc/ovrin_doc.h"
 #include "view/layout/description_layout.h"
 #include "view/layout/page_layout.h"
 #include "view/layout/text_wrap.h"
+#include "view/screen_font.h"
 
 namespace {
 
@@ -45,8 +45,11 @@ public:
     explicit PrintMetrics(const QFont& font) : m_metrics(font)
     {
         m_text.width = [this](std::string_view s) {
-            return static_cast<int>(
-                std::lround(m_metrics.horizontalAdvance(ToQString(std::string(s)))));
+            return static_cast<int>(std::lround(m_metrics.horizontalAdvance(RunToQString(s))));
+        };
+        m_text.wideWidth = [this](std::string_view s) {
+            return static_cast<int>(std::lround(
+                m_metrics.horizontalAdvance(QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())))));
         };
         m_text.lineHeight = LineHeight();
         m_text.avgCharWidth = std::max(1, static_cast<int>(std::lround(m_metrics.averageCharWidth())));
@@ -109,10 +112,8 @@ public:
             int x = left;
             if (centre)
                 x += (width - LineWidth(text, line, m_text)) / 2;
-            for (const TextRun& run : LineRuns(text, line, m_text)) {
-                const std::string piece(text.substr(run.begin, run.length));
-                m_painter.drawText(QPointF(x + run.x, -y + m_metrics.ascent()), ToQString(piece));
-            }
+            for (const TextRun& run : LineRuns(text, line, m_text))
+                m_painter.drawText(QPointF(x + run.x, -y + m_metrics.ascent()), TextRunToQString(text, run));
             y -= m_text.lineHeight;
             return true;
         });

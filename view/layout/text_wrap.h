@@ -11,6 +11,11 @@
 // Word wrapping as the views and the printer share it, over a callback that
 // gives the width of a run of text (no tabs, no line breaks) in the units of
 // the device: pixels on screen, twips on paper.
+//
+// Texts are in the document's form (doc/text_form.h); offsets are bytes of
+// that form, and the lines of a text with a mark begin after the mark. A
+// line of a wide text ends only between characters, never inside one's
+// bytes nor before a mark or joiner that belongs to the character before it.
 using TextWidthFn = std::function<int(std::string_view)>;
 
 // The pitch of a fixed-pitch font: the characters marked uniform all have
@@ -46,7 +51,8 @@ struct TextMetrics final {
     {
     }
 
-    TextWidthFn width;     // width of a run of characters
+    TextWidthFn width;     // width of a run of Windows-1252 characters
+    TextWidthFn wideWidth; // width of a run of a wide text's UTF-8 (unset: width)
     int lineHeight = 0;    // height of one line
     int avgCharWidth = 0;  // tab stops lie at multiples of 8 of these
     FixedPitch fixedPitch; // inactive unless the font was found fixed-pitch
