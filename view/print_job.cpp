@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <climits>
 #include <cmath>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -54,6 +55,7 @@ public:
         m_text.lineHeight = LineHeight();
         m_text.avgCharWidth = std::max(1, static_cast<int>(std::lround(m_metrics.averageCharWidth())));
         m_text.fixedPitch = DetectFixedPitch(m_text.width);
+        m_text.advances = std::make_shared<CharacterAdvances>();
     }
     PrintMetrics(const PrintMetrics&) = delete;
     PrintMetrics& operator=(const PrintMetrics&) = delete;

@@ -3,6 +3,7 @@
 
 #include <array>
 #include <map>
+#include <memory>
 #include <string>
 
 #include <QFontDatabase>
@@ -62,6 +63,12 @@ TextMetrics ScreenMetrics(const QFontMetrics& metrics, const std::string& fontKe
     if (it == pitches.end())
         it = pitches.emplace(key, DetectFixedPitch(m.width)).first;
     m.fixedPitch = it->second;
+    // The advances of other scripts' characters are learnt once per font.
+    static std::map<std::string, std::shared_ptr<CharacterAdvances>> advances;
+    std::shared_ptr<CharacterAdvances>& learnt = advances[key];
+    if (!learnt)
+        learnt = std::make_shared<CharacterAdvances>();
+    m.advances = learnt;
     return m;
 }
 

@@ -124,7 +124,8 @@ TEST(FixedPitchWrap, CountedLinesEqualMeasuredLines)
 // no width of their own, blanks that carry a mark. Lines begin and end
 // only between characters, never before one that joins the one before it;
 // only blanks and line breaks lie between lines; a line wider than the
-// rectangle is one character; counting ASCII gives the measured lines.
+// rectangle is one character; counting ASCII and summing the advances of
+// other characters give the measured lines.
 TEST(FixedPitchWrap, WideTextsBreakOnlyBetweenCharacters)
 {
     const auto joins = [](char32_t c, char32_t before) { return c == 0x301 || c == 0x200D || c == 0x1F3FD || before == 0x200D; };
@@ -139,6 +140,7 @@ TEST(FixedPitchWrap, WideTextsBreakOnlyBetweenCharacters)
     };
     TextMetrics counted = measured;
     counted.fixedPitch = DetectFixedPitch(measured.width);
+    counted.advances = std::make_shared<CharacterAdvances>();
     const char* pieces[] = {"ab", "  ", "\r\n", "\u4E2D\u6587", "e\u0301", " \u0301", "\U0001F468\u200D\U0001F469",
                             "\U0001F44D\U0001F3FD", "\u0141\u00F3d\u017A", "word\t"};
     std::mt19937 rng(5);

@@ -8,6 +8,7 @@
 #include <type_traits>
 
 #include <unicode/uchar.h>
+#include <unicode/uscript.h>
 
 #include "doc/text_form.h"
 
@@ -118,8 +119,28 @@ int TabWidth(const TextMetrics& metrics)
     return std::max(1, 8 * metrics.avgCharWidth);
 }
 
+// Width of a run of a wide text as the sum of its characters' advances,
+// or -1 when it must be measured.
+int SummedWidth(std::string_view run, const TextMetrics& metrics)
+{
+    if (!metrics.advances || !metrics.wideWidth)
+        return -1;
+    long long sum = 0;
+    for (std::size_t i = 0; i < run.size();) {
+        const int advance = metrics.advances->Advance64(CodePointAt(run, i), metrics.wideWidth);
+        if (advance < 0)
+            return -1;
+        sum += advance;
+        do
+            ++i;
+        while (i < run.size() && IsContinuationByte(run[i]));
+    }
+    return static_cast<int>((sum + 32) >> 6);
+}
+
 // Width of one run without tabs: counted where the font is fixed-pitch for
-// every byte of it, measured otherwise (a wide text's run as UTF-8).
+// every byte of it, summed or measured otherwise (a wide text's run as
+// UTF-8).
 int RunWidth(std::string_view run, const TextMetrics& metrics, bool wide)
 {
     const FixedPitch& pitch = metrics.fixedPitch;
@@ -129,7 +150,12 @@ int RunWidth(std::string_view run, const TextMetrics& metrics, bool wide)
     };
     if (pitch.Active() && std::all_of(run.begin(), run.end(), uniform))
         return pitch.RunWidth(run.size());
-    return wide && metrics.wideWidth ? metrics.wideWidth(run) : metrics.width(run);
+    if (!wide)
+        return metrics.width(run);
+    const int summed = SummedWidth(run, metrics);
+    if (summed >= 0)
+        return summed;
+    return metrics.wideWidth ? metrics.wideWidth(run) : metrics.width(run);
 }
 
 // Width of text[begin, end) as it would be drawn from a line start.
@@ -429,7 +455,95 @@ void Wrap(std::string_view text, int width, const TextMetrics& metrics, Sink& si
     }
 }
 
+// Whether a character's script draws each letter alone, so that its
+// advance does not change with its neighbours.
+bool DrawnAlone(char32_t c)
+{
+    if (c < 0x80)
+        return true;
+    switch (u_getIntPropertyValue(static_cast<UChar32>(c), UCHAR_GRAPHEME_CLUSTER_BREAK)) {
+    case U_GCB_OTHER:
+    case U_GCB_LV:
+    case U_GCB_LVT:
+        break;
+    default:
+        return false;  // marks, joiners, jamo, regional indicators, controls
+    }
+    UErrorCode error = U_ZERO_ERROR;
+    switch (uscript_getScript(static_cast<UChar32>(c), &error)) {
+    case USCRIPT_COMMON:
+    case USCRIPT_LATIN:
+    case USCRIPT_GREEK:
+    case USCRIPT_CYRILLIC:
+    case USCRIPT_ARMENIAN:
+    case USCRIPT_GEORGIAN:
+    case USCRIPT_HAN:
+    case USCRIPT_HIRAGANA:
+    case USCRIPT_KATAKANA:
+    case USCRIPT_HANGUL:
+    case USCRIPT_BOPOMOFO:
+        return U_SUCCESS(error);
+    default:
+        return false;
+    }
+}
+
+void AppendUtf8(std::string& out, char32_t c)
+{
+    if (c < 0x80) {
+        out += static_cast<char>(c);
+        return;
+    }
+    const int more = c < 0x800 ? 1 : c < 0x10000 ? 2 : 3;
+    constexpr unsigned char kLead[] = {0, 0xC0, 0xE0, 0xF0};
+    out += static_cast<char>(kLead[more] | (c >> (6 * more)));
+    for (int k = more - 1; k >= 0; --k)
+        out += static_cast<char>(0x80 | ((c >> (6 * k)) & 0x3F));
+}
+
 }  // namespace
+
+int CharacterAdvances::Advance64(char32_t c, const TextWidthFn& measure)
+{
+    if (c < 0x10000) {
+        if (!m_basic)
+            m_basic = std::make_unique<int[]>(0x10000);
+        int& known = m_basic[c];
+        if (known == 0)
+            known = Learn(c, measure) + 2;
+        return known - 2;
+    }
+    const auto it = m_others.find(c);
+    return it != m_others.end() ? it->second : m_others.emplace(c, Learn(c, measure)).first->second;
+}
+
+// As DetectFixedPitch does for bytes: 64 of the character give its advance,
+// shorter runs and the character among zeros must agree with it.
+int CharacterAdvances::Learn(char32_t c, const TextWidthFn& measure)
+{
+    if (!DrawnAlone(c) || c == '\t' || c == '\r' || c == '\n')
+        return -1;
+    if (m_zero64 < 0)
+        m_zero64 = std::max(0, measure(std::string(64, '0')));
+    std::string one;
+    AppendUtf8(one, c);
+    std::string run;
+    for (int n = 0; n < 64; ++n)
+        run += one;
+    const int advance64 = measure(run);
+    const auto width = [](long long sum64) { return static_cast<int>((sum64 + 32) >> 6); };
+    for (int n : {1, 2, 3, 7}) {
+        std::string some;
+        for (int k = 0; k < n; ++k)
+            some += one;
+        if (advance64 < 0 || measure(some) != width(static_cast<long long>(n) * advance64))
+            return -1;
+    }
+    const std::string among = std::string(31, '0') + one + std::string(32, '0');
+    if (measure(among) != width(63LL * m_zero64 + advance64))
+        return -1;
+    return advance64;
+}
 
 FixedPitch DetectFixedPitch(const TextWidthFn& width)
 {

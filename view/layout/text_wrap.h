@@ -4,6 +4,8 @@
 #include <array>
 #include <cstddef>
 #include <functional>
+#include <memory>
+#include <unordered_map>
 #include <string_view>
 #include <utility>
 #include <vector>
@@ -44,6 +46,28 @@ struct FixedPitch final {
 // bytes; paragraphs with other bytes are measured as before.
 FixedPitch DetectFixedPitch(const TextWidthFn& width);
 
+// The advances of a wide text's characters, learnt as they are met, so
+// that most runs of other scripts are summed instead of measured. A
+// character is summed when its width adds up as the fixed pitch's
+// characters do (runs of it, and it among zeros, are as wide as its one
+// advance says) and its script draws each letter alone (Latin, Greek,
+// Cyrillic, Chinese, Japanese, Korean syllables, common symbols). Marks,
+// joiners and letters of scripts that shape letters together make their
+// run measured.
+class CharacterAdvances final {
+public:
+    // The advance of c in 1/64 units, or -1 when a run with c must be
+    // measured; `measure` gives the width of a run of UTF-8.
+    int Advance64(char32_t c, const TextWidthFn& measure);
+
+private:
+    int Learn(char32_t c, const TextWidthFn& measure);
+
+    int m_zero64 = -1;  // the advance of '0', against which a character is placed
+    std::unique_ptr<int[]> m_basic;  // the basic plane, 0 until learnt, else advance + 2
+    std::unordered_map<char32_t, int> m_others;
+};
+
 struct TextMetrics final {
     TextMetrics() = default;
     TextMetrics(TextWidthFn widthFn, int lineHeightUnits, int avgCharWidthUnits)
@@ -53,6 +77,9 @@ struct TextMetrics final {
 
     TextWidthFn width;     // width of a run of Windows-1252 characters
     TextWidthFn wideWidth; // width of a run of a wide text's UTF-8 (unset: width)
+    // Shared by the copies of these metrics and kept with the font; unset,
+    // every run of a wide text is measured.
+    std::shared_ptr<CharacterAdvances> advances;
     int lineHeight = 0;    // height of one line
     int avgCharWidth = 0;  // tab stops lie at multiples of 8 of these
     FixedPitch fixedPitch; // inactive unless the font was found fixed-pitch
