@@ -127,13 +127,17 @@ int SummedWidth(std::string_view run, const TextMetrics& metrics)
         return -1;
     long long sum = 0;
     for (std::size_t i = 0; i < run.size();) {
-        const int advance = metrics.advances->Advance64(CodePointAt(run, i), metrics.wideWidth);
+        const std::size_t end = ClusterEnd(run, i, true);
+        std::size_t characterEnd = i + 1;
+        while (characterEnd < end && IsContinuationByte(run[characterEnd]))
+            ++characterEnd;
+        const bool alone = characterEnd == end;
+        const int advance = alone ? metrics.advances->Advance64(CodePointAt(run, i), metrics.wideWidth)
+                                  : metrics.advances->ClusterAdvance64(run.substr(i, end - i), metrics.wideWidth);
         if (advance < 0)
             return -1;
         sum += advance;
-        do
-            ++i;
-        while (i < run.size() && IsContinuationByte(run[i]));
+        i = end;
     }
     return static_cast<int>((sum + 32) >> 6);
 }
@@ -517,16 +521,30 @@ int CharacterAdvances::Advance64(char32_t c, const TextWidthFn& measure)
     return it != m_others.end() ? it->second : m_others.emplace(c, Learn(c, measure)).first->second;
 }
 
-// As DetectFixedPitch does for bytes: 64 of the character give its advance,
-// shorter runs and the character among zeros must agree with it.
+int CharacterAdvances::ClusterAdvance64(std::string_view cluster, const TextWidthFn& measure)
+{
+    const auto it = m_clusters.find(std::string(cluster));
+    if (it != m_clusters.end())
+        return it->second;
+    const int advance = DrawnAlone(CodePointAt(cluster, 0)) ? LearnPiece(std::string(cluster), measure) : -1;
+    return m_clusters.emplace(std::string(cluster), advance).first->second;
+}
+
 int CharacterAdvances::Learn(char32_t c, const TextWidthFn& measure)
 {
     if (!DrawnAlone(c) || c == '\t' || c == '\r' || c == '\n')
         return -1;
-    if (m_zero64 < 0)
-        m_zero64 = std::max(0, measure(std::string(64, '0')));
     std::string one;
     AppendUtf8(one, c);
+    return LearnPiece(one, measure);
+}
+
+// As DetectFixedPitch does for bytes: 64 of the piece give its advance,
+// shorter runs and the piece among zeros must agree with it.
+int CharacterAdvances::LearnPiece(const std::string& one, const TextWidthFn& measure)
+{
+    if (m_zero64 < 0)
+        m_zero64 = std::max(0, measure(std::string(64, '0')));
     std::string run;
     for (int n = 0; n < 64; ++n)
         run += one;

@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <functional>
 #include <memory>
+#include <string>
 #include <unordered_map>
 #include <string_view>
 #include <utility>
@@ -51,21 +52,26 @@ FixedPitch DetectFixedPitch(const TextWidthFn& width);
 // character is summed when its width adds up as the fixed pitch's
 // characters do (runs of it, and it among zeros, are as wide as its one
 // advance says) and its script draws each letter alone (Latin, Greek,
-// Cyrillic, Chinese, Japanese, Korean syllables, common symbols). Marks,
-// joiners and letters of scripts that shape letters together make their
-// run measured.
+// Cyrillic, Chinese, Japanese, Korean syllables, common symbols); a letter
+// with its marks, or an emoji sequence, is learnt as one piece the same
+// way. Letters of scripts that shape letters together make their run
+// measured.
 class CharacterAdvances final {
 public:
     // The advance of c in 1/64 units, or -1 when a run with c must be
     // measured; `measure` gives the width of a run of UTF-8.
     int Advance64(char32_t c, const TextWidthFn& measure);
+    // The same for a character with what joins it, given as UTF-8.
+    int ClusterAdvance64(std::string_view cluster, const TextWidthFn& measure);
 
 private:
     int Learn(char32_t c, const TextWidthFn& measure);
+    int LearnPiece(const std::string& piece, const TextWidthFn& measure);
 
     int m_zero64 = -1;  // the advance of '0', against which a character is placed
     std::unique_ptr<int[]> m_basic;  // the basic plane, 0 until learnt, else advance + 2
     std::unordered_map<char32_t, int> m_others;
+    std::unordered_map<std::string, int> m_clusters;
 };
 
 struct TextMetrics final {
