@@ -449,6 +449,11 @@ void Wrap(std::string_view text, int width, const TextMetrics& metrics, Sink& si
                 more = sink(WrappedLine{paraStart, i - paraStart});
             else
                 more = WrapParagraph(text, paraStart, i, width, counted, sink);
+        } else if (ascii && i - paraStart <= static_cast<std::size_t>(std::max(width, 0)) + 1 &&
+                   measured.Width(paraStart, i) <= width) {
+            // A wide paragraph that fits whole is one line: one sum instead
+            // of one per word.
+            more = sink(WrappedLine{paraStart, i - paraStart});
         } else {
             more = WrapParagraph(text, paraStart, i, width, measured, sink);
         }
