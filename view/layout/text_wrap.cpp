@@ -125,8 +125,18 @@ int SummedWidth(std::string_view run, const TextMetrics& metrics)
 {
     if (!metrics.advances || !metrics.wideWidth)
         return -1;
+    const FixedPitch& pitch = metrics.fixedPitch;
     long long sum = 0;
     for (std::size_t i = 0; i < run.size();) {
+        // An ASCII character followed by another is alone and, in a
+        // fixed-pitch font, as wide as the pitch says: most of a wide text.
+        const auto b = static_cast<unsigned char>(run[i]);
+        if (b < 0x80 && pitch.Active() && pitch.uniform[b] &&
+            (i + 1 == run.size() || static_cast<unsigned char>(run[i + 1]) < 0x80)) {
+            sum += pitch.advance64;
+            ++i;
+            continue;
+        }
         const std::size_t end = ClusterEnd(run, i, true);
         std::size_t characterEnd = i + 1;
         while (characterEnd < end && IsContinuationByte(run[characterEnd]))
