@@ -2,12 +2,11 @@
 #include "dialogs/edit_dlg.h"
 
 #include "dialogs/center_dialog.h"
-#include "dialogs/cp1252_qt.h"
+#include "dialogs/text_qt.h"
 #include "dialogs/dialog_units.h"
 #include "dialogs/long_text_field.h"
 
 #include <QFocusEvent>
-#include <QMessageBox>
 #include <QPushButton>
 
 namespace {
@@ -25,13 +24,6 @@ QString FromDescriptionField(const LongTextField& field)
         from = at + 1;
     }
     return text.append(QStringView(shown).mid(from));
-}
-
-QString DescribeBadCharacter(char32_t codePoint)
-{
-    const QString code = QString::number(static_cast<uint>(codePoint), 16).toUpper();
-    return QStringLiteral("The character \"%1\" (U+%2) cannot be stored in an Ovrin document.")
-        .arg(QString::fromUcs4(&codePoint, 1), code.rightJustified(4, QLatin1Char('0')));
 }
 
 // Entering a field with Tab or Shift+Tab selects its whole text, so typing
@@ -119,27 +111,11 @@ void CEditDlg::accept()
         m_pKeyWords->isModified() && m_pKeyWords->text() != ToQString(m_strKeyWords);
     const bool descriptionChanged =
         m_pDescription->isModified() && m_pDescription->text() != ToQStringWithPlainLineBreaks(m_strDescription);
-    char32_t bad = 0;
-    std::optional<std::string> keyWords;
-    std::optional<std::string> description;
-    if (keyWordsChanged && !(keyWords = ToCp1252(m_pKeyWords->text(), nullptr, &bad))) {
-        // Storing it would lose the character silently; let the user mend it.
-        RefuseCharacter(m_pKeyWords, bad);
-        return;
-    }
-    if (descriptionChanged && !(description = ToCp1252(FromDescriptionField(*m_pDescription), nullptr, &bad))) {
-        RefuseCharacter(m_pDescription, bad);
-        return;
-    }
+    // Any character can be stored: a text Windows-1252 cannot hold is kept in
+    // the wide form.
     if (keyWordsChanged)
-        m_strKeyWords = *keyWords;
+        m_strKeyWords = TextFromQString(m_pKeyWords->text());
     if (descriptionChanged)
-        m_strDescription = *description;
+        m_strDescription = TextFromQString(FromDescriptionField(*m_pDescription));
     QDialog::accept();
-}
-
-void CEditDlg::RefuseCharacter(QWidget* field, char32_t bad)
-{
-    QMessageBox::warning(this, QStringLiteral("Edit-Dialog"), DescribeBadCharacter(bad));
-    field->setFocus();
 }

@@ -19,16 +19,13 @@ public:
     std::string m_strKeyWords;
     std::string m_strDescription;
 
-    // Refuses (and keeps the dialog open) when a field holds a character
-    // that a document cannot store.
+    // Takes back the fields that were changed; the others keep their bytes.
     void accept() override;
 
 protected:
     void showEvent(QShowEvent* event) override;
 
 private:
-    void RefuseCharacter(QWidget* field, char32_t bad);
-
     LongTextField* m_pKeyWords = nullptr;
     LongTextField* m_pDescription = nullptr;
 };

@@ -9,8 +9,8 @@
 
 #include "dialogs/dialog_units.h"
 #include "dialogs/logic/find_dlg_state.h"
+#include "dialogs/text_qt.h"
 #include "doc/ovrin_doc.h"
-#include "doc/text_form.h"
 
 CFindDlg::CFindDlg(COvrinDoc& doc, QWidget* owner)
     : QDialog(owner, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
@@ -29,7 +29,7 @@ CFindDlg::CFindDlg(COvrinDoc& doc, QWidget* owner)
     m_pSearch = new QLineEdit(this);
     m_pSearch->setObjectName(QStringLiteral("IDC_SEARCH_STRING"));
     m_pSearch->setGeometry(du.rect(7, 41, 158, 14));
-    m_pSearch->setText(QString::fromStdU16String(Utf16Of(m_state.m_strSearch)));
+    m_pSearch->setText(ToQString(m_state.m_strSearch));
     m_pFirst = new QPushButton(QStringLiteral("First"), this);
     m_pFirst->setObjectName(QStringLiteral("IDC_FIND_FIRST"));
     m_pFirst->setGeometry(du.rect(7, 59, 50, 14));
@@ -86,8 +86,7 @@ void CFindDlg::ShowBesideOwner()
 bool CFindDlg::UpdateData()
 {
     m_state.m_bInDescriptions = m_pInDescriptions->isChecked();
-    // Any character may be looked for: the needle takes a typed text's form.
-    m_state.m_strSearch = TextFromUtf16(m_pSearch->text().toStdU16String());
+    m_state.m_strSearch = TextFromQString(m_pSearch->text());
     return true;
 }
 

@@ -2,7 +2,7 @@
 #include "dialogs/hint_dlg.h"
 
 #include "dialogs/center_dialog.h"
-#include "dialogs/cp1252_qt.h"
+#include "dialogs/text_qt.h"
 #include "dialogs/dialog_units.h"
 
 #include <QLabel>

@@ -2,6 +2,7 @@
 #include "dialogs/long_text_field.h"
 
 #include "dialogs/long_text_field_accessible.h"
+#include "doc/cp1252.h"
 
 #include <QAccessible>
 #include <QApplication>
@@ -48,6 +49,36 @@ QString Shown(QStringView stretch)
     return shown;
 }
 
+// Whether the fixed-pitch font draws a character in one column: every
+// Windows-1252 character does, as the columns of the fast path assume.
+bool IsColumnCharacter(QChar c)
+{
+    return c.unicode() < 0x100 || (!c.isSurrogate() && UnicodeToCp1252(c.unicode()) >= 0);
+}
+
+// Most texts are Latin-1 throughout: their characters are or-ed together
+// 64 at a time, a loop the compiler turns into vector instructions, and only
+// a block with a higher character is looked at one by one.
+bool MayHoldOtherWidths(QStringView text)
+{
+    const char16_t* const units = text.utf16();
+    const qsizetype size = text.size();
+    for (qsizetype block = 0; block < size; block += 64) {
+        const qsizetype end = std::min<qsizetype>(size, block + 64);
+        char16_t all = 0;
+        for (qsizetype i = block; i < end; ++i)
+            all |= units[i];
+        if (all >= 0x100 && std::any_of(units + block, units + end, [](char16_t c) {
+                return c >= 0x100 && !IsColumnCharacter(QChar(c));
+            }))
+            return true;
+    }
+    return false;
+}
+
+// Layouts kept at most, of lines with other widths, until the text changes.
+constexpr std::size_t kKeptLayouts = 256;
+
 } // namespace
 
 LongTextField::LongTextField(Lines lines, QWidget* parent)
@@ -72,6 +103,8 @@ void LongTextField::setText(const QString& text)
     m_redo.clear();
     m_modified = false;
     m_text = text;
+    m_mayHoldOtherWidths = MayHoldOtherWidths(m_text);
+    m_layouts.clear();
     m_lineStarts.assign(1, 0);
     m_longestLine = m_text.size();
     if (m_lines == Lines::Many) {
@@ -132,6 +165,8 @@ void LongTextField::apply(qsizetype from, qsizetype to, const QString& inserted)
     const qsizetype delta = inserted.size() - (to - from);
     m_modified = true;
     m_text.replace(from, to - from, inserted);
+    m_mayHoldOtherWidths = m_mayHoldOtherWidths || MayHoldOtherWidths(inserted);
+    m_layouts.clear();
 
     std::vector<qsizetype> added;
     for (qsizetype i = m_lines == Lines::Many ? inserted.indexOf(QLatin1Char('\n')) : -1; i >= 0;
@@ -211,17 +246,72 @@ void LongTextField::updateScrollBars()
     const int rows = visibleRows();
     verticalScrollBar()->setRange(0, static_cast<int>(std::min<qsizetype>(INT_MAX, std::max<qsizetype>(0, lineCount() - rows))));
     verticalScrollBar()->setPageStep(rows);
-    // One more column, so the cursor at the end of the longest line shows.
-    const double width = static_cast<double>(m_longestLine + 1) * m_cellWidth;
+    // One more column, so the cursor at the end of the longest line shows;
+    // a character of another width takes at most two columns.
+    const double width = static_cast<double>(m_longestLine + 1) * m_cellWidth * (m_mayHoldOtherWidths ? 2 : 1);
     horizontalScrollBar()->setRange(0, static_cast<int>(std::clamp(width - viewport()->width(), 0.0, double(INT_MAX))));
     horizontalScrollBar()->setPageStep(viewport()->width());
     horizontalScrollBar()->setSingleStep(qCeil(m_cellWidth) * 2);
 }
 
+const QTextLayout* LongTextField::layoutOf(qsizetype line) const
+{
+    if (!m_mayHoldOtherWidths)
+        return nullptr;
+    const QStringView text = QStringView(m_text).mid(lineStart(line), lineLength(line));
+    if (std::all_of(text.begin(), text.end(), IsColumnCharacter))
+        return nullptr;
+    std::unique_ptr<QTextLayout>& layout = m_layouts[line];
+    if (!layout) {
+        if (m_layouts.size() > kKeptLayouts) {
+            m_layouts.clear();
+            return layoutOf(line);
+        }
+        layout = std::make_unique<QTextLayout>(Shown(text), font());
+        QTextOption option;
+        option.setWrapMode(QTextOption::NoWrap);
+        layout->setTextOption(option);
+        layout->beginLayout();
+        layout->createLine();
+        layout->endLayout();
+    }
+    return layout.get();
+}
+
+double LongTextField::xOf(qsizetype line, qsizetype position) const
+{
+    const qsizetype column = position - lineStart(line);
+    if (const QTextLayout* layout = layoutOf(line))
+        return layout->lineAt(0).cursorToX(static_cast<int>(column));
+    return static_cast<double>(column) * m_cellWidth;
+}
+
+qsizetype LongTextField::positionInLine(qsizetype line, double x) const
+{
+    if (const QTextLayout* layout = layoutOf(line))
+        return lineStart(line) + layout->lineAt(0).xToCursor(x);
+    return lineStart(line) + std::clamp<qsizetype>(static_cast<qsizetype>(x / m_cellWidth + 0.5), 0, lineLength(line));
+}
+
+qsizetype LongTextField::cursorStep(qsizetype position, int direction) const
+{
+    const qsizetype line = lineOf(position);
+    const qsizetype column = position - lineStart(line);
+    const QTextLayout* layout = layoutOf(line);
+    qsizetype to = position + direction;
+    // Within a laid-out line the cursor moves by whole characters: never
+    // into a pair of surrogates nor between a letter and its marks.
+    if (layout && direction > 0 && column < lineLength(line))
+        to = lineStart(line) + layout->nextCursorPosition(static_cast<int>(column));
+    else if (layout && direction < 0 && column > 0)
+        to = lineStart(line) + layout->previousCursorPosition(static_cast<int>(column));
+    return std::clamp<qsizetype>(to, 0, m_text.size());
+}
+
 QRect LongTextField::cellRect(qsizetype position) const
 {
     const qsizetype line = lineOf(position);
-    const double x = static_cast<double>(position - lineStart(line)) * m_cellWidth - horizontalScrollBar()->value();
+    const double x = xOf(line, position) - horizontalScrollBar()->value();
     const qsizetype row = line - verticalScrollBar()->value();
     return QRect(static_cast<int>(std::clamp(x, double(INT_MIN / 2), double(INT_MAX / 2))),
                  m_top + static_cast<int>(std::clamp<qsizetype>(row, INT_MIN / 2 / m_rowHeight, INT_MAX / 2 / m_rowHeight)) * m_rowHeight,
@@ -232,8 +322,7 @@ qsizetype LongTextField::positionAt(QPoint point) const
 {
     const qsizetype line = std::clamp<qsizetype>(verticalScrollBar()->value() + std::max(0, point.y() - m_top) / m_rowHeight, 0,
                                                  lineCount() - 1);
-    const double column = (point.x() + horizontalScrollBar()->value()) / m_cellWidth + 0.5;
-    return lineStart(line) + std::clamp<qsizetype>(static_cast<qsizetype>(column), 0, lineLength(line));
+    return positionInLine(line, point.x() + horizontalScrollBar()->value());
 }
 
 void LongTextField::ensureCursorVisible()
@@ -245,7 +334,7 @@ void LongTextField::ensureCursorVisible()
     else if (line >= rows->value() + visibleRows())
         rows->setValue(static_cast<int>(line - visibleRows() + 1));
     QScrollBar* pixels = horizontalScrollBar();
-    const double x = static_cast<double>(m_cursor - lineStart(line)) * m_cellWidth;
+    const double x = xOf(line, m_cursor);
     const int margin = std::min(viewport()->width() / 4, qCeil(m_cellWidth) * 8);
     if (x < pixels->value())
         pixels->setValue(static_cast<int>(std::max(0.0, x - margin)));
@@ -269,6 +358,10 @@ void LongTextField::paintEvent(QPaintEvent*)
         const qsizetype start = lineStart(line);
         const qsizetype length = lineLength(line);
         const int top = m_top + static_cast<int>(row) * m_rowHeight;
+        if (const QTextLayout* layout = layoutOf(line)) {
+            drawLaidOutLine(painter, *layout, start, length, top);
+            continue;
+        }
         auto xOf = [&](qsizetype column) { return static_cast<double>(column) * m_cellWidth - scrolled; };
         const qsizetype from = std::min(firstColumn, length);
         const qsizetype to = std::min(firstColumn + columns, length);
@@ -294,6 +387,32 @@ void LongTextField::paintEvent(QPaintEvent*)
     }
 }
 
+void LongTextField::drawLaidOutLine(QPainter& painter, const QTextLayout& layout, qsizetype start, qsizetype length,
+                                    int top) const
+{
+    const QPalette& pal = palette();
+    const bool focused = hasFocus();
+    const QBrush& highlight = pal.brush(focused ? QPalette::Active : QPalette::Inactive, QPalette::Highlight);
+    const int scrolled = horizontalScrollBar()->value();
+    // The selection, with the line break at its end shown as one cell.
+    const qsizetype a = std::max<qsizetype>(selectionStart() - start, 0);
+    const qsizetype b = std::min(selectionEnd() - start, length + 1);
+    const bool selected = selectionEnd() > selectionStart() && b > a && (focused || m_lines == Lines::Many);
+    QList<QTextLayout::FormatRange> selections;
+    if (selected && std::min(b, length) > a) {
+        QTextLayout::FormatRange range;
+        range.start = static_cast<int>(a);
+        range.length = static_cast<int>(std::min(b, length) - a);
+        range.format.setBackground(highlight);
+        range.format.setForeground(pal.brush(QPalette::HighlightedText));
+        selections.append(range);
+    }
+    painter.setPen(pal.color(QPalette::Text));
+    layout.draw(&painter, QPointF(-scrolled, top), selections);
+    if (selected && b > length)
+        painter.fillRect(QRectF(layout.lineAt(0).naturalTextWidth() - scrolled, top, m_cellWidth, m_rowHeight), highlight);
+}
+
 void LongTextField::resizeEvent(QResizeEvent* event)
 {
     QAbstractScrollArea::resizeEvent(event);
@@ -308,6 +427,7 @@ void LongTextField::scrollContentsBy(int, int)
 bool LongTextField::event(QEvent* event)
 {
     if (event->type() == QEvent::FontChange) {
+        m_layouts.clear();
         updateScrollBars();
         viewport()->update();
     }
@@ -360,16 +480,18 @@ bool LongTextField::moveByKey(QKeyEvent* event)
         const qsizetype wanted = m_wantedColumn >= 0 ? m_wantedColumn : column;
         auto toLine = [&](qsizetype target) {
             target = std::clamp<qsizetype>(target, 0, lineCount() - 1);
+            if (layoutOf(target))
+                return positionInLine(target, static_cast<double>(wanted) * m_cellWidth);
             return lineStart(target) + std::min(wanted, lineLength(target));
         };
         qsizetype to = m_cursor;
         bool vertical = false;
         switch (m.kind) {
         case Left:
-            to = !select && selectionEnd() > selectionStart() ? selectionStart() : m_cursor - 1;
+            to = !select && selectionEnd() > selectionStart() ? selectionStart() : cursorStep(m_cursor, -1);
             break;
         case Right:
-            to = !select && selectionEnd() > selectionStart() ? selectionEnd() : m_cursor + 1;
+            to = !select && selectionEnd() > selectionStart() ? selectionEnd() : cursorStep(m_cursor, 1);
             break;
         case Up: to = line == 0 ? 0 : toLine(line - 1); vertical = true; break;
         case Down: to = line + 1 == lineCount() ? m_text.size() : toLine(line + 1); vertical = true; break;
@@ -435,11 +557,11 @@ void LongTextField::keyPressEvent(QKeyEvent* event)
         undoOrRedo(m_redo, m_undo);
     } else if (event->key() == Qt::Key_Backspace) {
         if (!selected && m_cursor > 0)
-            m_anchor = m_cursor - 1;
+            m_anchor = cursorStep(m_cursor, -1);
         insert(QString());
     } else if (event->matches(QKeySequence::Delete)) {
         if (!selected && m_cursor < m_text.size())
-            m_anchor = m_cursor + 1;
+            m_anchor = cursorStep(m_cursor, 1);
         insert(QString());
     } else if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && m_lines == Lines::Many) {
         insert(QStringLiteral("\n"));

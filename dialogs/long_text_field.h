@@ -4,13 +4,19 @@
 #include <QAbstractScrollArea>
 #include <QBasicTimer>
 #include <QString>
+#include <QTextLayout>
 
+#include <memory>
+#include <unordered_map>
 #include <vector>
 
 // A text field without wrapping, in a fixed-pitch font, that stays quick on
 // texts of any size: a line of many megabytes or millions of lines. Every
-// line is one row and every character one column, so finding, drawing and
-// scrolling touch only what is on screen. In a multi-line field "\n" breaks
+// line is one row and, where it holds only Windows-1252 characters, every
+// character one column, so finding, drawing and scrolling touch only what is
+// on screen. A line with characters of other scripts (of other widths,
+// combining marks, emoji) is laid out by Qt's text layout with the system's
+// font fallback. In a multi-line field "\n" breaks
 // lines and Return starts one; a one-line field shows every character in its
 // row (a control character as a blank) and leaves Return to the dialog.
 class LongTextField final : public QAbstractScrollArea {
@@ -74,11 +80,25 @@ private:
     void ensureCursorVisible();
     void restartBlink();
     int visibleRows() const;
+    // The layout of a line that is not all columns, else nullptr.
+    const QTextLayout* layoutOf(qsizetype line) const;
+    // Where a position of a line lies, in pixels from the line's start, and
+    // the position nearest to such an x.
+    double xOf(qsizetype line, qsizetype position) const;
+    qsizetype positionInLine(qsizetype line, double x) const;
+    // The position a cursor may stand at, next to `position` in `direction`.
+    qsizetype cursorStep(qsizetype position, int direction) const;
+    void drawLaidOutLine(QPainter& painter, const QTextLayout& layout, qsizetype start, qsizetype length,
+                         int top) const;
 
     const Lines m_lines;
     // A one-line field centres its row.
     int m_top = 0;
     QString m_text;
+    // Whether the text may hold a character that is not one column; false,
+    // every line is columns without a look at it.
+    bool m_mayHoldOtherWidths = false;
+    mutable std::unordered_map<qsizetype, std::unique_ptr<QTextLayout>> m_layouts;
     // Where each line begins; the first is 0, so there is always one line.
     std::vector<qsizetype> m_lineStarts{0};
     qsizetype m_longestLine = 0;

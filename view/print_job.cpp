@@ -11,15 +11,16 @@
 #include <algorithm>
 #include <climits>
 #include <cmath>
+#include <memory>
 #include <string>
 #include <string_view>
 
-#include "dialogs/cp1252_qt.h"
 #include "doc/ovrin_doc.h"
 #include "view/layout/description_layout.h"
 #include "view/layout/page_layout.h"
 #include "view/layout/shown_entry.h"
 #include "view/layout/text_wrap.h"
+#include "view/screen_font.h"
 
 namespace {
 
@@ -46,12 +47,16 @@ public:
     explicit PrintMetrics(const QFont& font) : m_metrics(font)
     {
         m_text.width = [this](std::string_view s) {
-            return static_cast<int>(
-                std::lround(m_metrics.horizontalAdvance(ToQString(std::string(s)))));
+            return static_cast<int>(std::lround(m_metrics.horizontalAdvance(RunToQString(s))));
+        };
+        m_text.wideWidth = [this](std::string_view s) {
+            return static_cast<int>(std::lround(
+                m_metrics.horizontalAdvance(QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())))));
         };
         m_text.lineHeight = LineHeight();
         m_text.avgCharWidth = std::max(1, static_cast<int>(std::lround(m_metrics.averageCharWidth())));
         m_text.fixedPitch = DetectFixedPitch(m_text.width);
+        m_text.advances = std::make_shared<CharacterAdvances>();
     }
     PrintMetrics(const PrintMetrics&) = delete;
     PrintMetrics& operator=(const PrintMetrics&) = delete;
@@ -110,10 +115,8 @@ public:
             int x = left;
             if (centre)
                 x += (width - LineWidth(text, line, m_text)) / 2;
-            for (const TextRun& run : LineRuns(text, line, m_text)) {
-                const std::string piece(text.substr(run.begin, run.length));
-                m_painter.drawText(QPointF(x + run.x, -y + m_metrics.ascent()), ToQString(piece));
-            }
+            for (const TextRun& run : LineRuns(text, line, m_text))
+                m_painter.drawText(QPointF(x + run.x, -y + m_metrics.ascent()), TextRunToQString(text, run));
             y -= m_text.lineHeight;
             return true;
         });

@@ -3,12 +3,14 @@
 
 #include <array>
 #include <map>
+#include <memory>
 #include <string>
 
 #include <QFontDatabase>
 #include <QFontMetrics>
 
 #include "doc/cp1252.h"
+#include "doc/text_form.h"
 
 QFont ViewFont()
 {
@@ -34,10 +36,22 @@ QString RunToQString(std::string_view bytes)
     return text;
 }
 
+QString TextRunToQString(std::string_view text, const TextRun& run)
+{
+    const std::string_view bytes = text.substr(run.begin, run.length);
+    if (IsWideText(text))
+        return QString::fromUtf8(bytes.data(), static_cast<qsizetype>(bytes.size()));
+    return RunToQString(bytes);
+}
+
 TextMetrics ScreenMetrics(const QFontMetrics& metrics, const std::string& fontKey)
 {
     TextMetrics m;
     m.width = [&metrics](std::string_view run) { return metrics.horizontalAdvance(RunToQString(run)); };
+    // Characters the font lacks are measured in the font that draws them.
+    m.wideWidth = [&metrics](std::string_view run) {
+        return metrics.horizontalAdvance(QString::fromUtf8(run.data(), static_cast<qsizetype>(run.size())));
+    };
     m.lineHeight = metrics.lineSpacing();
     m.avgCharWidth = metrics.averageCharWidth();
     // Finding the pitch measures a few hundred runs; a font keeps its pitch,
@@ -49,6 +63,12 @@ TextMetrics ScreenMetrics(const QFontMetrics& metrics, const std::string& fontKe
     if (it == pitches.end())
         it = pitches.emplace(key, DetectFixedPitch(m.width)).first;
     m.fixedPitch = it->second;
+    // The advances of other scripts' characters are learnt once per font.
+    static std::map<std::string, std::shared_ptr<CharacterAdvances>> advances;
+    std::shared_ptr<CharacterAdvances>& learnt = advances[key];
+    if (!learnt)
+        learnt = std::make_shared<CharacterAdvances>();
+    m.advances = learnt;
     return m;
 }
 

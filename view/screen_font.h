@@ -16,6 +16,9 @@ QFont ViewFont();
 
 // A run of Windows-1252 bytes as a QString, without a copy of the whole text.
 QString RunToQString(std::string_view bytes);
+// The characters of a run of a text's bytes, read in the text's form (a run
+// of a wide text is UTF-8).
+QString TextRunToQString(std::string_view text, const TextRun& run);
 
 // The wrapping metrics of a font on the screen: pixel widths of runs, the
 // line height (height plus external leading) and the average character

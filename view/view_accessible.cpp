@@ -6,7 +6,7 @@
 #include <QScrollBar>
 #include <QWidget>
 
-#include "dialogs/cp1252_qt.h"
+#include "dialogs/text_qt.h"
 #include "doc/ovrin_doc.h"
 #include "view/layout/description_layout.h"
 #include "view/ovrin_view.h"
@@ -176,7 +176,7 @@ QString CEntryAccessible::text(QAccessible::Text t) const
     case QAccessible::Description:
         // The date, and where the entry stands in the table.
         return i < 0 ? QString()
-                     : RunToQString(doc.m_arrDates[static_cast<std::size_t>(i)]) + QStringLiteral(", ") +
+                     : ToQString(doc.m_arrDates[static_cast<std::size_t>(i)]) + QStringLiteral(", ") +
                            QString::fromStdString(PositionText(i, doc.m_nCount));
     case QAccessible::Value:
         return Text();
@@ -323,7 +323,7 @@ QString CKeyItemAccessible::text(QAccessible::Text t) const
     if (t == QAccessible::Name)
         return KeyWordsOf(doc, m_nIndex);
     if (t == QAccessible::Description)
-        return RunToQString(doc.m_arrDates[static_cast<std::size_t>(m_nIndex)]);
+        return ToQString(doc.m_arrDates[static_cast<std::size_t>(m_nIndex)]);
     return QString();
 }
 

@@ -22,7 +22,7 @@ void DrawWrappedText(QPainter& painter, std::string_view text, std::size_t from,
             if (centred)
                 x += (right - left - LineWidth(text, line, metrics)) / 2;
             for (const TextRun& run : LineRuns(text, line, metrics))
-                painter.drawText(x + run.x, lineTop + ascent, RunToQString(text.substr(run.begin, run.length)));
+                painter.drawText(x + run.x, lineTop + ascent, TextRunToQString(text, run));
         }
         lineTop += L;
         return true;

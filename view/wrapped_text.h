@@ -8,7 +8,7 @@
 
 class QPainter;
 
-// Draws Windows-1252 text wrapped between left and right from top down (y
+// Draws a text (in the document's form, any script) wrapped between left and right from top down (y
 // grows downward in the painter's units), each line centred when asked: the
 // lines from the one that begins at byte `from` on, that one at top. Lines
 // wholly outside [visibleTop, visibleBottom) are skipped.

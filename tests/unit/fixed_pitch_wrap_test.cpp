@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "doc/text_form.h"
 #include "view/layout/text_wrap.h"
 #include "view/layout/wrap_index.h"
 
@@ -117,6 +118,67 @@ TEST(FixedPitchWrap, CountedLinesEqualMeasuredLines)
     // Printable ASCII all alike, as in a screen font, so paragraphs are
     // scanned 16 bytes at a time: the scan must stop at every other byte.
     ExpectSameAsMeasured("screen", Advances(8 * 64, {{0x80, 13 * 64}, {0x01, 0}, {0xAD, 0}, {0x7F, 0}}), 8, 4);
+}
+
+// Wide texts: CJK and emoji twice as wide, marks, joiners and modifiers of
+// no width of their own, blanks that carry a mark. Lines begin and end
+// only between characters, never before one that joins the one before it;
+// only blanks and line breaks lie between lines; a line wider than the
+// rectangle is one character; counting ASCII and summing the advances of
+// other characters give the measured lines.
+TEST(FixedPitchWrap, WideTextsBreakOnlyBetweenCharacters)
+{
+    const auto joins = [](char32_t c, char32_t before) { return c == 0x301 || c == 0x200D || c == 0x1F3FD || before == 0x200D; };
+    const auto advance = [](char32_t c) { return c == 0x301 || c == 0x200D || c == 0x1F3FD ? 0 : c >= 0x4E00 ? 16 : 8; };
+    TextMetrics measured = FontOf(Advances(8 * 64, {}), 16, 8);
+    measured.wideWidth = [&](std::string_view run) {
+        int sum = 0;
+        const std::string text = std::string(kWideTextMark) + std::string(run);
+        for (TextCharacters chars(text); !chars.AtEnd();)
+            sum += advance(chars.Next());
+        return sum;
+    };
+    TextMetrics counted = measured;
+    counted.fixedPitch = DetectFixedPitch(measured.width);
+    counted.advances = std::make_shared<CharacterAdvances>();
+    const char* pieces[] = {"ab", "  ", "\r\n", "\u4E2D\u6587", "e\u0301", " \u0301", "\U0001F468\u200D\U0001F469",
+                            "\U0001F44D\U0001F3FD", "\u0141\u00F3d\u017A", "word\t"};
+    std::mt19937 rng(5);
+    for (int n = 0; n < 300; ++n) {
+        std::string text(kWideTextMark);
+        for (int p = static_cast<int>(rng() % 30); p > 0; --p)
+            text.append(rng() % 8 ? pieces[rng() % std::size(pieces)] : std::string(rng() % 40, 'x'));
+        std::vector<char32_t> at(text.size(), 0);  // the character that begins at each byte
+        std::vector<char32_t> before(text.size(), 0);
+        char32_t last = 0;
+        for (std::size_t i = kWideTextMark.size(); i < text.size(); ++i)
+            if ((static_cast<unsigned char>(text[i]) & 0xC0) != 0x80) {
+                at[i] = TextCharacters(std::string(kWideTextMark) + text.substr(i, 4)).Next();
+                before[i] = std::exchange(last, at[i]);
+            }
+        const auto between = [&](std::size_t i) { return i == text.size() || (at[i] != 0 && !joins(at[i], before[i])); };
+        for (int width : {0, 1, 8, 15, 16, 17, 40, 100, 333}) {
+            const std::vector<WrappedLine> lines = WrapText(text, width, measured);
+            const std::vector<WrappedLine> fast = WrapText(text, width, counted);
+            ASSERT_EQ(fast.size(), lines.size()) << n << " width " << width;
+            std::size_t end = kWideTextMark.size();
+            for (std::size_t l = 0; l < lines.size(); ++l) {
+                const WrappedLine& line = lines[l];
+                ASSERT_TRUE(fast[l].begin == line.begin && fast[l].length == line.length) << n << " width " << width;
+                ASSERT_TRUE(between(line.begin) && between(line.begin + line.length)) << n << " width " << width;
+                ASSERT_GE(text.find_first_not_of(" \r\n", end), line.begin) << n << " width " << width;
+                end = line.begin + line.length;
+                WrappedLine trimmed = line;
+                while (trimmed.length > 0 && text[trimmed.begin + trimmed.length - 1] == ' ')
+                    --trimmed.length;
+                std::size_t characters = 0;
+                for (std::size_t i = line.begin; i < trimmed.begin + trimmed.length; ++i)
+                    characters += at[i] != 0 && !joins(at[i], before[i]);
+                ASSERT_TRUE(LineWidth(text, trimmed, measured) <= width || characters == 1) << n << " width " << width;
+            }
+            ASSERT_EQ(text.find_first_not_of(" \r\n", end), std::string::npos) << n << " width " << width;
+        }
+    }
 }
 
 // The index of a long text names the starts of lines at most 256 apart and

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "dialogs/edit_dlg.h"
 #include "dialogs/long_text_field.h"
+#include "doc/text_form.h"
 
-#include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
 
@@ -95,43 +95,42 @@ private slots:
         QCOMPARE(dlg.m_strDescription, std::string("one\r\n\xE9\x80"));
     }
 
-    // A character Windows-1252 cannot hold is named by OK's warning, and
-    // the dialog stays open with the entry unchanged.
-    void unstorableCharacterKeepsDialogOpen_data()
+    // Any text is taken: typed characters of any script come back in the
+    // wide form (line breaks as CR LF), and a field left unchanged gives
+    // back its stored bytes in whichever form it came, a text the file held
+    // as UTF-16 that Windows-1252 could hold included.
+    void anyTextRoundTrips_data()
     {
-        QTest::addColumn<bool>("inKeyWords");
-        QTest::addColumn<QString>("bad");
-        QTest::addColumn<QString>("code");
-        QTest::newRow("CJK in key words") << true << QString::fromUtf8("\u4E2D") << "U+4E2D";
-        QTest::newRow("emoji in description") << false << QString::fromUtf8("\U0001F600") << "U+1F600";
+        QTest::addColumn<QByteArray>("stored");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QByteArray>("expected");
+        const QByteArray fileUtf16 = QByteArray::fromStdString(TextFromFileUtf16(u"caf\u00E9"));
+        const QByteArray wide = QByteArray::fromStdString(TextFromUtf16(u"\u0141\u00F3d\u017A \u4E2D\U0001F600"));
+        QTest::newRow("unchanged wide") << wide << QString() << wide;
+        QTest::newRow("unchanged UTF-16 that fits") << fileUtf16 << QString() << fileUtf16;
+        QTest::newRow("typed CJK, emoji, combining mark")
+            << QByteArray("a") << QString::fromUtf8("\u4E2D\U0001F600e\u0301\n\u03C3")
+            << QByteArray::fromStdString(TextFromUtf16(u"a\u4E2D\U0001F600e\u0301\r\n\u03C3"));
     }
-    void unstorableCharacterKeepsDialogOpen()
+    void anyTextRoundTrips()
     {
-        QFETCH(bool, inKeyWords);
-        QFETCH(QString, bad);
-        QFETCH(QString, code);
+        QFETCH(QByteArray, stored);
+        QFETCH(QString, typed);
+        QFETCH(QByteArray, expected);
         CEditDlg dlg;
-        dlg.m_strKeyWords = "keys";
-        dlg.m_strDescription = "text";
-        QString warning;
+        dlg.m_strKeyWords = dlg.m_strDescription = stored.toStdString();
         const int result = RunWith(dlg, [&](CEditDlg& d) {
-            LongTextField* field = inKeyWords ? KeyWords(d) : Description(d);
-            field->selectAll();
-            field->insert("a" + bad + "b");
-            test_support::AnswerModal([&] { d.findChild<QPushButton*>("okButton")->click(); },
-                                      [&](QWidget* open) {
-                                          auto* box = qobject_cast<QMessageBox*>(open);
-                                          QVERIFY(box);
-                                          warning = box->text();
-                                          box->accept();
-                                      });
-            d.reject();
+            for (LongTextField* field : {KeyWords(d), Description(d)}) {
+                field->setCursorPosition(field->text().size());
+                field->insert(typed);
+            }
+            d.findChild<QPushButton*>("okButton")->click();
         });
-        QCOMPARE(result, int(QDialog::Rejected));
-        QCOMPARE(warning, "The character \"" + bad + "\" (" + code
-                              + ") cannot be stored in an Ovrin document.");
-        QCOMPARE(dlg.m_strKeyWords, std::string("keys"));
-        QCOMPARE(dlg.m_strDescription, std::string("text"));
+        QCOMPARE(result, int(QDialog::Accepted));
+        QCOMPARE(QByteArray::fromStdString(dlg.m_strDescription), expected);
+        // The one-line field takes a typed line break as a blank.
+        QCOMPARE(QByteArray::fromStdString(dlg.m_strKeyWords),
+                 typed.isEmpty() ? expected : QByteArray::fromStdString(TextFromUtf16(u"a\u4E2D\U0001F600e\u0301 \u03C3")));
     }
 };
 

@@ -90,6 +90,28 @@ private slots:
         QCOMPARE(line.text(), QStringLiteral("a\nbc d"));
         QCOMPARE(line.lineCount(), 1);
     }
+
+    // A line with characters of other scripts: the arrows and Backspace move
+    // by whole characters (a pair of surrogates, a letter with its mark),
+    // and a CJK character takes more room than a column.
+    void otherScriptsMoveByWholeCharacters()
+    {
+        LongTextField field(LongTextField::Lines::Many);
+        field.resize(300, 200);
+        field.show();
+        field.setText(QString::fromUtf8("ab\na\U0001F600e\u0301\u4E2Db"));
+        field.setCursorPosition(3);
+        QList<qsizetype> stops;
+        for (int i = 0; i < 5; ++i) {
+            QTest::keyClick(&field, Qt::Key_Right);
+            stops << field.cursorPosition();
+        }
+        QCOMPARE(stops, (QList<qsizetype>{4, 6, 8, 9, 10}));
+        QVERIFY(field.cellRect(9).left() - field.cellRect(8).left() > field.cellRect(1).left() - field.cellRect(0).left());
+        field.setCursorPosition(6);
+        QTest::keyClick(&field, Qt::Key_Backspace);
+        QCOMPARE(field.text(), QString::fromUtf8("ab\nae\u0301\u4E2Db"));
+    }
 };
 
 OVRIN_WIDGET_TEST_MAIN(LongTextFieldTest)

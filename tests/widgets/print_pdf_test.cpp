@@ -10,6 +10,7 @@
 #include "app_fixture.h"
 #include "cli/cli_host.h"
 #include "doc/command_ids.h"
+#include "doc/text_form.h"
 #include "view/layout/page_layout.h"
 #include "view/print_commands.h"
 #include "view/print_job.h"
@@ -49,13 +50,14 @@ private slots:
     // The print dialog opens with all pages chosen, even after a job of a
     // page range, and offers exactly as many pages as come out of the
     // printer. Every page repeats the heading frames' text and carries its
-    // own piece of the body, no line twice, none lost.
+    // own piece of the body, no line twice, none lost, in any script (each
+    // page a piece of a wide text).
     void dialogPrintsTheOfferedPagesWhole()
     {
         std::string lines;
         for (int i = 1; i <= 200; ++i)
-            lines += "line " + std::to_string(i) + "\r\n";
-        app_fixture::RunningApp app({{"garden tools", lines, "24.12.2025"}});
+            lines += "line " + std::to_string(i) + " \u03C3\r\n";
+        app_fixture::RunningApp app({{*TextFromUtf8("garden tools \u0142\u4E2D\U0001F600"), *TextFromUtf8(lines), "24.12.2025"}});
         QVERIFY(app.Started());
         QPrinter& printer = ProcessPrinter();
         printer.setOutputFormat(QPrinter::PdfFormat);
@@ -85,10 +87,10 @@ private slots:
         QCOMPARE(offered, text.size());
         int lineCount = 0;
         for (const QString& page : text) {
-            QVERIFY(page.contains(QStringLiteral("garden tools")));
+            QVERIFY(page.contains(QString::fromUtf8("garden tools \u0142\u4E2D")));
             QVERIFY(page.contains(QStringLiteral("24.12.2025")));
             for (int i = 1; i <= 200; ++i)
-                lineCount += page.contains(QRegularExpression(QStringLiteral("\\bline %1\\b").arg(i)));
+                lineCount += page.contains(QRegularExpression(QString::fromUtf8("\\bline %1 \u03C3").arg(i)));
         }
         QCOMPARE(lineCount, 200);
     }

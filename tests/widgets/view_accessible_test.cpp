@@ -14,6 +14,7 @@
 #include "app/ovrin_app.h"
 #include "doc/command_ids.h"
 #include "doc/ovrin_doc.h"
+#include "doc/text_form.h"
 #include "frame/main_frame.h"
 #include "view/ovrin_view.h"
 #include "view/view_accessible.h"
@@ -71,13 +72,13 @@ class ViewAccessibleTest final : public QObject {
         return dynamic_cast<CViewAccessible*>(QAccessible::queryAccessibleInterface(&View()));
     }
 
-    // A document of entries "key i" with description "text i", the first one current.
+    // A document of entries "key i" with description "text i" (a wide text), the first one current.
     void Fill(int n)
     {
         Doc().OnNewDocument();
         std::vector<Entry> entries;
         for (int i = 0; i < n; ++i)
-            entries.push_back({"key " + std::to_string(i), "text " + std::to_string(i) + "\r\nline two"});
+            entries.push_back({"key " + std::to_string(i), *TextFromUtf8("text " + std::to_string(i) + "\r\nline two \u0142\u4E2D")});
         SetEntries(Doc(), entries);
         Doc().m_nCurrent = 0;
         Doc().SetModifiedFlag(false);
@@ -118,7 +119,7 @@ private slots:
         Fill(3);
         QTest::keyClick(&View(), '+');
         QAccessibleInterface* entry = ViewIface()->Entry();
-        const QString text = QStringLiteral("key 1\n1.1.2026\ntext 1\nline two");
+        const QString text = QString::fromUtf8("key 1\n1.1.2026\ntext 1\nline two \u0142\u4E2D");
         QCOMPARE(AllText(entry), text);
         QCOMPARE(entry->text(QAccessible::Description), QStringLiteral("1.1.2026, Entry number 2 of 3"));
         QVERIFY(entry->state().focused);

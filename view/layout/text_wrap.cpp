@@ -3,14 +3,88 @@
 
 #include <algorithm>
 #include <cstring>
+#include <optional>
 #include <string>
 #include <type_traits>
+
+#include <unicode/uchar.h>
+#include <unicode/uscript.h>
+
+#include "doc/text_form.h"
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
 
 namespace {
+
+// Where the characters of a text begin: after its mark, if it has one.
+std::size_t BodyStart(std::string_view text)
+{
+    return HasTextMark(text) ? kWideTextMark.size() : 0;
+}
+
+bool IsContinuationByte(char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; }
+
+// The code point of the character of a wide text that begins at byte i.
+char32_t CodePointAt(std::string_view text, std::size_t i)
+{
+    const auto lead = static_cast<unsigned char>(text[i]);
+    if (lead < 0x80)
+        return lead;
+    const int more = lead >= 0xF0 ? 3 : lead >= 0xE0 ? 2 : 1;
+    char32_t c = lead & (0x3F >> more);
+    for (int k = 1; k <= more && i + k < text.size(); ++k)
+        c = (c << 6) | (static_cast<unsigned char>(text[i + k]) & 0x3F);
+    return c;
+}
+
+// Whether the character of a wide text at byte i belongs to the one before
+// it, as a combining mark, a vowel sign, an emoji modifier or a variation
+// selector does, or anything after a zero-width joiner: a line never ends
+// between them.
+bool JoinsPrevious(std::string_view text, std::size_t i)
+{
+    constexpr std::string_view kZeroWidthJoiner = "\xE2\x80\x8D";
+    if (i >= kZeroWidthJoiner.size() && text.substr(i - kZeroWidthJoiner.size(), kZeroWidthJoiner.size()) == kZeroWidthJoiner)
+        return true;
+    const char32_t c = CodePointAt(text, i);
+    if (c < 0x300)
+        return false;  // below the first combining mark
+    switch (u_getIntPropertyValue(static_cast<UChar32>(c), UCHAR_GRAPHEME_CLUSTER_BREAK)) {
+    case U_GCB_EXTEND:
+    case U_GCB_ZWJ:
+    case U_GCB_SPACING_MARK:
+    case U_GCB_E_MODIFIER:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// The end of the character at byte i with everything that joins it: the
+// first place after i where a line may end. In a Windows-1252 text that is
+// the next byte.
+std::size_t ClusterEnd(std::string_view text, std::size_t i, bool wide)
+{
+    if (!wide)
+        return i + 1;
+    do {
+        ++i;
+        while (i < text.size() && IsContinuationByte(text[i]))
+            ++i;
+    } while (i < text.size() && JoinsPrevious(text, i));
+    return i;
+}
+
+// In a wide text the bytes from 0x80 up are pieces of characters of any
+// width: only ASCII keeps the pitch's one advance.
+FixedPitch AsciiPitch(const FixedPitch& pitch)
+{
+    FixedPitch ascii = pitch;
+    std::fill(ascii.uniform.begin() + 0x80, ascii.uniform.end(), false);
+    return ascii;
+}
 
 // The first byte at or after i that the pitch does not draw with its one
 // advance: a line break, a tab, or another byte of another width. Most
@@ -45,19 +119,61 @@ int TabWidth(const TextMetrics& metrics)
     return std::max(1, 8 * metrics.avgCharWidth);
 }
 
+// Width of a run of a wide text as the sum of its characters' advances,
+// or -1 when it must be measured.
+int SummedWidth(std::string_view run, const TextMetrics& metrics)
+{
+    if (!metrics.advances || !metrics.wideWidth)
+        return -1;
+    const FixedPitch& pitch = metrics.fixedPitch;
+    long long sum = 0;
+    for (std::size_t i = 0; i < run.size();) {
+        // An ASCII character followed by another is alone and, in a
+        // fixed-pitch font, as wide as the pitch says: most of a wide text.
+        const auto b = static_cast<unsigned char>(run[i]);
+        if (b < 0x80 && pitch.Active() && pitch.uniform[b] &&
+            (i + 1 == run.size() || static_cast<unsigned char>(run[i + 1]) < 0x80)) {
+            sum += pitch.advance64;
+            ++i;
+            continue;
+        }
+        const std::size_t end = ClusterEnd(run, i, true);
+        std::size_t characterEnd = i + 1;
+        while (characterEnd < end && IsContinuationByte(run[characterEnd]))
+            ++characterEnd;
+        const bool alone = characterEnd == end;
+        const int advance = alone ? metrics.advances->Advance64(CodePointAt(run, i), metrics.wideWidth)
+                                  : metrics.advances->ClusterAdvance64(run.substr(i, end - i), metrics.wideWidth);
+        if (advance < 0)
+            return -1;
+        sum += advance;
+        i = end;
+    }
+    return static_cast<int>((sum + 32) >> 6);
+}
+
 // Width of one run without tabs: counted where the font is fixed-pitch for
-// every byte of it, measured otherwise.
-int RunWidth(std::string_view run, const TextMetrics& metrics)
+// every byte of it, summed or measured otherwise (a wide text's run as
+// UTF-8).
+int RunWidth(std::string_view run, const TextMetrics& metrics, bool wide)
 {
     const FixedPitch& pitch = metrics.fixedPitch;
-    if (pitch.Active() &&
-        std::all_of(run.begin(), run.end(), [&](char c) { return pitch.uniform[static_cast<unsigned char>(c)]; }))
+    const auto uniform = [&](char c) {
+        const auto b = static_cast<unsigned char>(c);
+        return pitch.uniform[b] && (!wide || b < 0x80);
+    };
+    if (pitch.Active() && std::all_of(run.begin(), run.end(), uniform))
         return pitch.RunWidth(run.size());
-    return metrics.width(run);
+    if (!wide)
+        return metrics.width(run);
+    const int summed = SummedWidth(run, metrics);
+    if (summed >= 0)
+        return summed;
+    return metrics.wideWidth ? metrics.wideWidth(run) : metrics.width(run);
 }
 
 // Width of text[begin, end) as it would be drawn from a line start.
-int SpanWidth(std::string_view text, std::size_t begin, std::size_t end, const TextMetrics& metrics)
+int SpanWidth(std::string_view text, std::size_t begin, std::size_t end, const TextMetrics& metrics, bool wide)
 {
     int x = 0;
     std::size_t runStart = begin;
@@ -65,36 +181,45 @@ int SpanWidth(std::string_view text, std::size_t begin, std::size_t end, const T
         if (text[i] != '\t')
             continue;
         if (i > runStart)
-            x += RunWidth(text.substr(runStart, i - runStart), metrics);
+            x += RunWidth(text.substr(runStart, i - runStart), metrics, wide);
         const int tab = TabWidth(metrics);
         x = (x / tab + 1) * tab;
         runStart = i + 1;
     }
     if (end > runStart)
-        x += RunWidth(text.substr(runStart, end - runStart), metrics);
+        x += RunWidth(text.substr(runStart, end - runStart), metrics, wide);
     return x;
 }
 
 // Candidate lines of any paragraph, measured with the width function.
 class MeasuredSpans final {
 public:
-    MeasuredSpans(std::string_view text, const TextMetrics& metrics) : m_text(text), m_metrics(metrics) {}
+    MeasuredSpans(std::string_view text, const TextMetrics& metrics)
+        : m_text(text), m_metrics(metrics), m_wide(IsWideText(text))
+    {
+    }
 
-    int Width(std::size_t lineStart, std::size_t end) const { return SpanWidth(m_text, lineStart, end, m_metrics); }
+    int Width(std::size_t lineStart, std::size_t end) const
+    {
+        return SpanWidth(m_text, lineStart, end, m_metrics, m_wide);
+    }
 
     // The end of the longest piece from lineStart, at least one character
-    // and at most up to last, that fits in width.
+    // and at most up to last, that fits in width; it ends between
+    // characters.
     std::size_t SplitEnd(std::size_t lineStart, std::size_t last, int width) const
     {
-        std::size_t m = lineStart + 1;
-        while (m + 1 <= last && Width(lineStart, m + 1) <= width)
-            ++m;
+        std::size_t m = ClusterEnd(m_text, lineStart, m_wide);
+        for (std::size_t next; m < last && (next = ClusterEnd(m_text, m, m_wide)) <= last &&
+                               Width(lineStart, next) <= width;)
+            m = next;
         return m;
     }
 
 private:
     std::string_view m_text;
     const TextMetrics& m_metrics;
+    bool m_wide;
 };
 
 // Candidate lines of a paragraph whose every byte other than a tab has the
@@ -102,8 +227,8 @@ private:
 // position is carried forward while a line grows, so a line is walked once.
 class CountedSpans final {
 public:
-    CountedSpans(std::string_view text, const TextMetrics& metrics, bool tabs)
-        : m_text(text), m_pitch(metrics.fixedPitch), m_tab(TabWidth(metrics)), m_tabs(tabs)
+    CountedSpans(std::string_view text, const TextMetrics& metrics, const FixedPitch& pitch, bool tabs)
+        : m_text(text), m_pitch(pitch), m_tab(TabWidth(metrics)), m_tabs(tabs)
     {
     }
 
@@ -197,6 +322,7 @@ bool WrapParagraph(std::string_view text, std::size_t begin, std::size_t end, in
     if constexpr (std::is_same_v<Spans, CountedSpans>)
         if (!spans.HasTabs())
             return WrapCountedLines(text, begin, end, width, spans, sink);
+    const bool wide = IsWideText(text);
     std::size_t lineStart = begin;
     std::size_t lines = 0;
     bool haveBreak = false;
@@ -209,16 +335,25 @@ bool WrapParagraph(std::string_view text, std::size_t begin, std::size_t end, in
             std::size_t j = i;
             while (j < end && text[j] == ' ')
                 ++j;
-            if (i > lineStart) {
-                haveBreak = true;
-                breakEnd = i;
-                breakNext = j;
+            // A mark on a blank belongs to that blank, which then begins
+            // the next word.
+            if (wide && j < end && JoinsPrevious(text, j))
+                --j;
+            if (j > i) {
+                if (i > lineStart) {
+                    haveBreak = true;
+                    breakEnd = i;
+                    breakNext = j;
+                }
+                i = j;
+                continue;
             }
-            i = j;
-            continue;
         }
+        // A word of a wide text may hold more bytes than the line has units
+        // and still fit; it is then split early, but never inside a
+        // character.
         const std::size_t limit = lineStart + room + 1;
-        const std::size_t k = WordEnd(text, i, end, limit);
+        const std::size_t k = WordEnd(text, text[i] == ' ' ? i + 1 : i, end, limit);
         if (k <= limit && spans.Width(lineStart, k) <= width) {
             i = k;
             continue;
@@ -298,9 +433,12 @@ bool WrapCountedLines(std::string_view text, std::size_t begin, std::size_t end,
 template <typename Sink>
 void Wrap(std::string_view text, int width, const TextMetrics& metrics, Sink& sink, std::size_t from = 0)
 {
-    const FixedPitch& pitch = metrics.fixedPitch;
+    std::optional<FixedPitch> ascii;
+    if (IsWideText(text))
+        ascii = AsciiPitch(metrics.fixedPitch);
+    const FixedPitch& pitch = ascii ? *ascii : metrics.fixedPitch;
     MeasuredSpans measured(text, metrics);
-    std::size_t paraStart = from;
+    std::size_t paraStart = std::max(from, BodyStart(text));
     for (;;) {
         std::size_t i = paraStart;
         bool uniform = pitch.Active();
@@ -316,11 +454,16 @@ void Wrap(std::string_view text, int width, const TextMetrics& metrics, Sink& si
         }
         bool more = true;
         if (uniform) {
-            CountedSpans counted(text, metrics, tabs);
+            CountedSpans counted(text, metrics, pitch, tabs);
             if (counted.FitsWhole(paraStart, i, width))
                 more = sink(WrappedLine{paraStart, i - paraStart});
             else
                 more = WrapParagraph(text, paraStart, i, width, counted, sink);
+        } else if (ascii && i - paraStart <= static_cast<std::size_t>(std::max(width, 0)) + 1 &&
+                   measured.Width(paraStart, i) <= width) {
+            // A wide paragraph that fits whole is one line: one sum instead
+            // of one per word.
+            more = sink(WrappedLine{paraStart, i - paraStart});
         } else {
             more = WrapParagraph(text, paraStart, i, width, measured, sink);
         }
@@ -331,7 +474,109 @@ void Wrap(std::string_view text, int width, const TextMetrics& metrics, Sink& si
     }
 }
 
+// Whether a character's script draws each letter alone, so that its
+// advance does not change with its neighbours.
+bool DrawnAlone(char32_t c)
+{
+    if (c < 0x80)
+        return true;
+    switch (u_getIntPropertyValue(static_cast<UChar32>(c), UCHAR_GRAPHEME_CLUSTER_BREAK)) {
+    case U_GCB_OTHER:
+    case U_GCB_LV:
+    case U_GCB_LVT:
+        break;
+    default:
+        return false;  // marks, joiners, jamo, regional indicators, controls
+    }
+    UErrorCode error = U_ZERO_ERROR;
+    switch (uscript_getScript(static_cast<UChar32>(c), &error)) {
+    case USCRIPT_COMMON:
+    case USCRIPT_LATIN:
+    case USCRIPT_GREEK:
+    case USCRIPT_CYRILLIC:
+    case USCRIPT_ARMENIAN:
+    case USCRIPT_GEORGIAN:
+    case USCRIPT_HAN:
+    case USCRIPT_HIRAGANA:
+    case USCRIPT_KATAKANA:
+    case USCRIPT_HANGUL:
+    case USCRIPT_BOPOMOFO:
+        return U_SUCCESS(error);
+    default:
+        return false;
+    }
+}
+
+void AppendUtf8(std::string& out, char32_t c)
+{
+    if (c < 0x80) {
+        out += static_cast<char>(c);
+        return;
+    }
+    const int more = c < 0x800 ? 1 : c < 0x10000 ? 2 : 3;
+    constexpr unsigned char kLead[] = {0, 0xC0, 0xE0, 0xF0};
+    out += static_cast<char>(kLead[more] | (c >> (6 * more)));
+    for (int k = more - 1; k >= 0; --k)
+        out += static_cast<char>(0x80 | ((c >> (6 * k)) & 0x3F));
+}
+
 }  // namespace
+
+int CharacterAdvances::Advance64(char32_t c, const TextWidthFn& measure)
+{
+    if (c < 0x10000) {
+        if (!m_basic)
+            m_basic = std::make_unique<int[]>(0x10000);
+        int& known = m_basic[c];
+        if (known == 0)
+            known = Learn(c, measure) + 2;
+        return known - 2;
+    }
+    const auto it = m_others.find(c);
+    return it != m_others.end() ? it->second : m_others.emplace(c, Learn(c, measure)).first->second;
+}
+
+int CharacterAdvances::ClusterAdvance64(std::string_view cluster, const TextWidthFn& measure)
+{
+    const auto it = m_clusters.find(std::string(cluster));
+    if (it != m_clusters.end())
+        return it->second;
+    const int advance = DrawnAlone(CodePointAt(cluster, 0)) ? LearnPiece(std::string(cluster), measure) : -1;
+    return m_clusters.emplace(std::string(cluster), advance).first->second;
+}
+
+int CharacterAdvances::Learn(char32_t c, const TextWidthFn& measure)
+{
+    if (!DrawnAlone(c) || c == '\t' || c == '\r' || c == '\n')
+        return -1;
+    std::string one;
+    AppendUtf8(one, c);
+    return LearnPiece(one, measure);
+}
+
+// As DetectFixedPitch does for bytes: 64 of the piece give its advance,
+// shorter runs and the piece among zeros must agree with it.
+int CharacterAdvances::LearnPiece(const std::string& one, const TextWidthFn& measure)
+{
+    if (m_zero64 < 0)
+        m_zero64 = std::max(0, measure(std::string(64, '0')));
+    std::string run;
+    for (int n = 0; n < 64; ++n)
+        run += one;
+    const int advance64 = measure(run);
+    const auto width = [](long long sum64) { return static_cast<int>((sum64 + 32) >> 6); };
+    for (int n : {1, 2, 3, 7}) {
+        std::string some;
+        for (int k = 0; k < n; ++k)
+            some += one;
+        if (advance64 < 0 || measure(some) != width(static_cast<long long>(n) * advance64))
+            return -1;
+    }
+    const std::string among = std::string(31, '0') + one + std::string(32, '0');
+    if (measure(among) != width(63LL * m_zero64 + advance64))
+        return -1;
+    return advance64;
+}
 
 FixedPitch DetectFixedPitch(const TextWidthFn& width)
 {
@@ -402,6 +647,7 @@ int MeasureTextHeight(std::string_view text, int width, const TextMetrics& metri
 std::vector<TextRun> LineRuns(std::string_view text, const WrappedLine& line, const TextMetrics& metrics)
 {
     std::vector<TextRun> runs;
+    const bool wide = IsWideText(text);
     const std::size_t end = line.begin + line.length;
     int x = 0;
     std::size_t runStart = line.begin;
@@ -410,7 +656,7 @@ std::vector<TextRun> LineRuns(std::string_view text, const WrappedLine& line, co
             continue;
         if (i > runStart) {
             runs.push_back({runStart, i - runStart, x});
-            x += RunWidth(text.substr(runStart, i - runStart), metrics);
+            x += RunWidth(text.substr(runStart, i - runStart), metrics, wide);
         }
         const int tab = TabWidth(metrics);
         x = (x / tab + 1) * tab;
@@ -423,7 +669,7 @@ std::vector<TextRun> LineRuns(std::string_view text, const WrappedLine& line, co
 
 int LineWidth(std::string_view text, const WrappedLine& line, const TextMetrics& metrics)
 {
-    return SpanWidth(text, line.begin, line.begin + line.length, metrics);
+    return SpanWidth(text, line.begin, line.begin + line.length, metrics, IsWideText(text));
 }
 
 std::size_t LineOfOffset(const std::vector<WrappedLine>& lines, std::size_t pos)

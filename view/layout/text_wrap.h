@@ -4,6 +4,9 @@
 #include <array>
 #include <cstddef>
 #include <functional>
+#include <memory>
+#include <string>
+#include <unordered_map>
 #include <string_view>
 #include <utility>
 #include <vector>
@@ -11,6 +14,11 @@
 // Word wrapping as the views and the printer share it, over a callback that
 // gives the width of a run of text (no tabs, no line breaks) in the units of
 // the device: pixels on screen, twips on paper.
+//
+// Texts are in the document's form (doc/text_form.h); offsets are bytes of
+// that form, and the lines of a text with a mark begin after the mark. A
+// line of a wide text ends only between characters, never inside one's
+// bytes nor before a mark or joiner that belongs to the character before it.
 using TextWidthFn = std::function<int(std::string_view)>;
 
 // The pitch of a fixed-pitch font: the characters marked uniform all have
@@ -39,6 +47,33 @@ struct FixedPitch final {
 // bytes; paragraphs with other bytes are measured as before.
 FixedPitch DetectFixedPitch(const TextWidthFn& width);
 
+// The advances of a wide text's characters, learnt as they are met, so
+// that most runs of other scripts are summed instead of measured. A
+// character is summed when its width adds up as the fixed pitch's
+// characters do (runs of it, and it among zeros, are as wide as its one
+// advance says) and its script draws each letter alone (Latin, Greek,
+// Cyrillic, Chinese, Japanese, Korean syllables, common symbols); a letter
+// with its marks, or an emoji sequence, is learnt as one piece the same
+// way. Letters of scripts that shape letters together make their run
+// measured.
+class CharacterAdvances final {
+public:
+    // The advance of c in 1/64 units, or -1 when a run with c must be
+    // measured; `measure` gives the width of a run of UTF-8.
+    int Advance64(char32_t c, const TextWidthFn& measure);
+    // The same for a character with what joins it, given as UTF-8.
+    int ClusterAdvance64(std::string_view cluster, const TextWidthFn& measure);
+
+private:
+    int Learn(char32_t c, const TextWidthFn& measure);
+    int LearnPiece(const std::string& piece, const TextWidthFn& measure);
+
+    int m_zero64 = -1;  // the advance of '0', against which a character is placed
+    std::unique_ptr<int[]> m_basic;  // the basic plane, 0 until learnt, else advance + 2
+    std::unordered_map<char32_t, int> m_others;
+    std::unordered_map<std::string, int> m_clusters;
+};
+
 struct TextMetrics final {
     TextMetrics() = default;
     TextMetrics(TextWidthFn widthFn, int lineHeightUnits, int avgCharWidthUnits)
@@ -46,7 +81,11 @@ struct TextMetrics final {
     {
     }
 
-    TextWidthFn width;     // width of a run of characters
+    TextWidthFn width;     // width of a run of Windows-1252 characters
+    TextWidthFn wideWidth; // width of a run of a wide text's UTF-8 (unset: width)
+    // Shared by the copies of these metrics and kept with the font; unset,
+    // every run of a wide text is measured.
+    std::shared_ptr<CharacterAdvances> advances;
     int lineHeight = 0;    // height of one line
     int avgCharWidth = 0;  // tab stops lie at multiples of 8 of these
     FixedPitch fixedPitch; // inactive unless the font was found fixed-pitch

@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: MIT
-#include "dialogs/cp1252_qt.h"
+#include "dialogs/text_qt.h"
 
 #include "doc/cp1252.h"
+#include "doc/text_form.h"
 
 #include <array>
 #include <cstring>
@@ -38,21 +39,48 @@ char16_t* Widen(const unsigned char* from, std::size_t count, char16_t* to)
     return to + count;
 }
 
+// The UTF-16 of a wide text: its units are exact, lone surrogates included.
+QString WideToQString(std::string_view text)
+{
+    const std::u16string units = Utf16Of(text);
+    return QString(reinterpret_cast<const QChar*>(units.data()), static_cast<qsizetype>(units.size()));
+}
+
 } // namespace
 
-QString ToQString(std::string_view bytes)
+QString ToQString(std::string_view text)
 {
-    QString text(static_cast<qsizetype>(bytes.size()), Qt::Uninitialized);
-    Widen(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size(), reinterpret_cast<char16_t*>(text.data()));
-    return text;
+    if (IsWideText(text))
+        return WideToQString(text);
+    const std::string_view bytes = Cp1252BytesOf(text);
+    QString shown(static_cast<qsizetype>(bytes.size()), Qt::Uninitialized);
+    Widen(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size(), reinterpret_cast<char16_t*>(shown.data()));
+    return shown;
 }
 
 // One pass: replacing the breaks in place moves the rest of the text at
 // each of them, which takes minutes on millions of lines.
-QString ToQStringWithPlainLineBreaks(std::string_view bytes)
+QString ToQStringWithPlainLineBreaks(std::string_view text)
 {
-    QString text(static_cast<qsizetype>(bytes.size()), Qt::Uninitialized);
-    char16_t* const begin = reinterpret_cast<char16_t*>(text.data());
+    if (IsWideText(text)) {
+        QString wide = WideToQString(text);
+        QChar* const begin = wide.data();
+        QChar* to = begin;
+        for (const QChar* from = begin; from != begin + wide.size(); ++from) {
+            if (*from == u'\r') {
+                *to++ = u'\n';
+                if (from + 1 != begin + wide.size() && from[1] == u'\n')
+                    ++from;
+            } else {
+                *to++ = *from;
+            }
+        }
+        wide.truncate(to - begin);
+        return wide;
+    }
+    const std::string_view bytes = Cp1252BytesOf(text);
+    QString shown(static_cast<qsizetype>(bytes.size()), Qt::Uninitialized);
+    char16_t* const begin = reinterpret_cast<char16_t*>(shown.data());
     char16_t* to = begin;
     const auto* from = reinterpret_cast<const unsigned char*>(bytes.data());
     const auto* const end = from + bytes.size();
@@ -65,32 +93,12 @@ QString ToQStringWithPlainLineBreaks(std::string_view bytes)
         *to++ = u'\n';
         from = cr + 1 < end && cr[1] == '\n' ? cr + 2 : cr + 1;
     }
-    text.truncate(to - begin);
-    return text;
+    shown.truncate(to - begin);
+    return shown;
 }
 
-std::optional<std::string> ToCp1252(const QString& text, QChar* firstBad,
-                                    char32_t* firstBadCodePoint)
+std::string TextFromQString(const QString& text)
 {
-    std::string bytes;
-    bytes.reserve(static_cast<std::size_t>(text.size()));
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const QChar ch = text.at(i);
-        char32_t cp = ch.unicode();
-        // A pair of surrogates is one character; a lone surrogate is its own
-        // (unrepresentable) value.
-        if (ch.isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate()) {
-            cp = QChar::surrogateToUcs4(ch, text.at(i + 1));
-        }
-        const int byte = UnicodeToCp1252(cp);
-        if (byte < 0) {
-            if (firstBad)
-                *firstBad = ch;
-            if (firstBadCodePoint)
-                *firstBadCodePoint = cp;
-            return std::nullopt;
-        }
-        bytes.push_back(static_cast<char>(static_cast<unsigned char>(byte)));
-    }
-    return bytes;
+    return TextFromUtf16(std::u16string_view(reinterpret_cast<const char16_t*>(text.utf16()),
+                                             static_cast<std::size_t>(text.size())));
 }

@@ -1,0 +1,22 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <QString>
+
+#include <string>
+#include <string_view>
+
+// The document keeps its texts in one byte form (doc/text_form.h); widgets
+// show QString. These are the only crossings between them, and both ways are
+// exact: a text shown and taken back unchanged gives its own bytes again.
+
+// The characters of a text, in any script.
+QString ToQString(std::string_view text);
+
+// The same, with every stored line break (CR LF, a lone CR or LF) as one
+// "\n", the way text widgets and screen readers take line breaks.
+QString ToQStringWithPlainLineBreaks(std::string_view text);
+
+// The document's form of typed or pasted text: Windows-1252 bytes where
+// every character has one, else the wide form. Any text can be stored.
+std::string TextFromQString(const QString& text);
