@@ -14,7 +14,7 @@
 
 CFindDlg::CFindDlg(COvrinDoc& doc, QWidget* owner)
     : QDialog(owner, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
-      m_doc(doc), m_state(*doc.m_pFindDlg)
+      m_state(*doc.m_pFindDlg)
 {
     setObjectName(QStringLiteral("CFindDlg"));
     setWindowTitle(QStringLiteral("Find-Dialog"));
@@ -83,20 +83,17 @@ void CFindDlg::ShowBesideOwner()
     m_pSearch->selectAll();
 }
 
-bool CFindDlg::UpdateData()
+void CFindDlg::UpdateData()
 {
     m_state.m_bInDescriptions = m_pInDescriptions->isChecked();
     m_state.m_strSearch = TextFromQString(m_pSearch->text());
-    return true;
 }
 
 // Takes the dialog's text, then runs one of the searches.
 void CFindDlg::Search(void (CFindDlgState::*search)())
 {
-    if (UpdateData())
-        (m_state.*search)();
-    else
-        m_doc.ShowHint(g_strNoMoreHit);
+    UpdateData();
+    (m_state.*search)();
 }
 
 void CFindDlg::OnFindNext() { Search(&CFindDlgState::OnFindNext); }

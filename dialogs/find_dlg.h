@@ -25,16 +25,14 @@ public:
     void reject() override;
 
 private:
-    // Reads the controls into the state; false when the search string holds
-    // a character no document can contain (so nothing can match).
-    bool UpdateData();
+    // Reads the controls into the state; any text can be looked for.
+    void UpdateData();
     void OnFindNext();
     void OnFindFirst();
     void OnFindBack();
     void OnInDescriptions();
     void Search(void (CFindDlgState::*search)());
 
-    COvrinDoc& m_doc;
     CFindDlgState& m_state;
     QLineEdit* m_pSearch = nullptr;
     QCheckBox* m_pInDescriptions = nullptr;
