@@ -121,11 +121,16 @@ TEST(StartArguments, BothProgramsReadTheSameLists)
         {{"/DDE"}, {0, "", ""}},
     };
     for (const auto& [arguments, outcome] : cases) {
-        for (const std::string& program : {ovrin, window}) {
+        // The window program hands what it cannot follow to `ovrin`, so even
+        // the usage text after the first line is the same.
+        std::string fullMessage[2];
+        for (int i = 0; const std::string& program : {ovrin, window}) {
             std::vector<std::string> argv{program};
             argv.insert(argv.end(), arguments.begin(), arguments.end());
             EXPECT_EQ(RunStart(argv, root, listening), outcome) << program << " " << arguments[0];
+            fullMessage[i++] = Contents(root + "/err");
         }
+        EXPECT_EQ(fullMessage[0], fullMessage[1]) << arguments[0];
     }
     close(listening);
     close(lock);
