@@ -290,10 +290,8 @@ std::size_t FirstCandidate(const unsigned char* base, std::size_t length, std::s
 // starts past its end are masked off. (The address sanitizer would count
 // the bytes after the text as read.)
 template <int K>
-__attribute__((target("avx2"), no_sanitize_address, always_inline)) inline bool AnyCandidateAvx2(const unsigned char* base,
-                                                                                  std::size_t length,
-                                                                                  std::size_t count,
-                                                                                  const FindAnchors& a)
+__attribute__((target("avx2"), no_sanitize_address, always_inline)) inline bool
+AnyCandidateAvx2(const unsigned char* base, std::size_t length, std::size_t count, const FindAnchors& a)
 {
     constexpr std::uintptr_t kPage = 4096;
     const bool inOnePage = (reinterpret_cast<std::uintptr_t>(base) & (kPage - 1)) <= kPage - 32;
