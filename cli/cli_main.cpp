@@ -250,11 +250,11 @@ int Find(const std::vector<std::string>& args, ToolOutput& output, std::ostream&
     // hits from the first one not held on.
     constexpr std::size_t kHeldBytes = 4 << 20;
     HeldSink heldSink;
-    ToolOutput held(heldSink);
+    std::optional<ToolOutput> held;  // made at the first hit: its buffer is large
     std::size_t heldBytes = 0;
     int firstUnheld = std::numeric_limits<int>::max();
     const auto writeHeld = [&] {
-        if (held.Flush()) output.Append(heldSink.bytes);
+        if (held && held->Flush()) output.Append(heldSink.bytes);
         heldSink.bytes = std::string();
     };
     const FileResult result = ReadDocumentEntries(
@@ -269,7 +269,8 @@ int Find(const std::vector<std::string>& args, ToolOutput& output, std::ostream&
         [&](int i, std::string_view keyWords, std::string_view description) {
             if (!isHit(keyWords, description)) return false;
             if (firstUnheld > i && heldBytes < kHeldBytes) {
-                writeHit(held, i, keyWords);
+                if (!held) held.emplace(heldSink);
+                writeHit(*held, i, keyWords);
                 heldBytes += 3 * keyWords.size() + 12;
                 return false;
             }
