@@ -246,12 +246,12 @@ int Find(const std::vector<std::string>& args, ToolOutput& output, std::ostream&
     };
     // The hits met while the file is checked are held and written once the
     // whole file has proven sound, so that a search reads it about once.
-    // Past kHeldBytes the rest are left to the second pass, which writes the
-    // hits from the first one not held on.
+    // Past kHeldBytes (counted as they leave the held buffer, which adds at
+    // most its own size) the rest are left to the second pass, which writes
+    // the hits from the first one not held on.
     constexpr std::size_t kHeldBytes = 4 << 20;
     HeldSink heldSink;
     std::optional<ToolOutput> held;  // made at the first hit: its buffer is large
-    std::size_t heldBytes = 0;
     int firstUnheld = std::numeric_limits<int>::max();
     const auto writeHeld = [&] {
         if (held && held->Flush()) output.Append(heldSink.bytes);
@@ -268,10 +268,9 @@ int Find(const std::vector<std::string>& args, ToolOutput& output, std::ostream&
         {},
         [&](int i, std::string_view keyWords, std::string_view description) {
             if (!isHit(keyWords, description)) return false;
-            if (firstUnheld > i && heldBytes < kHeldBytes) {
+            if (firstUnheld > i && heldSink.bytes.size() < kHeldBytes) {
                 if (!held) held.emplace(heldSink);
                 writeHit(*held, i, keyWords);
-                heldBytes += 3 * keyWords.size() + 12;
                 return false;
             }
             firstUnheld = std::min(firstUnheld, i);

@@ -78,7 +78,7 @@ TEST(CliTools, FindWritesManyHitsOnceInOrder)
     std::vector<Entry> entries;
     std::string expected;
     for (int i = 0; i < 3000; ++i) {
-        entries.push_back({std::to_string(10000 + i) + std::string(500, 'k'), "", "1.1.2000"});
+        entries.push_back({std::to_string(10000 + i) + std::string(2000, 'k'), "", "1.1.2000"});
         expected += std::to_string(i + 1) + '\t' + entries.back().keyWords + '\n';
     }
     ASSERT_TRUE(WriteEntries(path, entries).ok);
