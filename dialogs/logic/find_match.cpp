@@ -453,16 +453,12 @@ FindAnchors ChooseAnchors(const std::string& folded)
     const bool common = frequency(rarest) + frequency(second) >= kCommonPair;
     std::size_t third = common ? next(second) : rarest;
     // Words are typed with one blank between them, so two blanks in a row
-    // are rarer than any letter: a needle that holds them is looked for by
-    // them and by its rarest byte besides.
-    if (const std::size_t blanks = folded.find("  "); blanks != std::string::npos && folded.size() > 2) {
-        rarest = blanks;
+    // are rarer than any two letters: a needle that holds them is looked
+    // for by them.
+    if (const std::size_t blanks = folded.find("  "); blanks != std::string::npos) {
+        rarest = third = blanks;
         second = blanks + 1;
-        third = blanks;
-        for (std::size_t i = 0; i < folded.size(); ++i)
-            if (i != blanks && i != second && (third == blanks || frequency(i) < frequency(third)))
-                third = i;
-        a.used = 3;
+        a.used = 2;
     } else {
         a.used = folded.size() == 1 ? 1 : common ? 3 : 2;
     }
