@@ -282,8 +282,10 @@ std::size_t FirstCandidate(const unsigned char* base, std::size_t length, std::s
 // starts. A search of a large table is mostly texts of a few dozen to a few
 // hundred bytes without a candidate, and there a mispredicted branch costs
 // more than the bytes. So a text of up to 64 bytes is loaded whole at once,
-// and one of up to 288 starts, most descriptions, takes no loop: four or
-// nine blocks, the later ones moved back to end with the text.
+// and one of up to 288 starts, most descriptions, takes no loop: nine
+// blocks, the later ones moved back to end with the text (fewer for a
+// shorter text would cost a branch that is often mispredicted, which costs
+// more than the blocks it saves).
 //
 // A text shorter than 32 bytes is read as 32 bytes when they lie in one
 // page: such a load cannot fault, whatever follows the text, and the
@@ -314,13 +316,8 @@ AnyCandidateAvx2(const unsigned char* base, std::size_t length, std::size_t coun
         for (int k = 0; k < 8; ++k)
             any = _mm256_or_si256(any, Candidates32<K>(p + 32 * k, a, v));
     const std::size_t last = count - 32;
-    if (count <= 128) {
-        for (std::size_t k = 0; k < 4; ++k)
-            any = _mm256_or_si256(any, Candidates32<K>(p + std::min(32 * k, last), a, v));
-    } else {
-        for (std::size_t k = 0; k < 9; ++k)
-            any = _mm256_or_si256(any, Candidates32<K>(p + std::min(32 * k, last), a, v));
-    }
+    for (std::size_t k = 0; k < 9; ++k)
+        any = _mm256_or_si256(any, Candidates32<K>(p + std::min(32 * k, last), a, v));
     return !_mm256_testz_si256(any, any);
 }
 
