@@ -8,6 +8,7 @@
 #include <cstring>
 #include <filesystem>
 #include <iostream>
+#include <limits>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -166,7 +167,9 @@ void WriteKeyLine(ToolOutput& output, std::string_view keyWords)
     const std::string_view text = !wide ? Cp1252BytesOf(keyWords)
                                   : repaired.empty() ? WideUtf8Of(keyWords) : std::string_view(repaired);
     char* to = output.Room(3 * text.size() + 9);
-    if (text.find_first_of("\r\n") == std::string_view::npos) {
+    // Two scans for one byte each: find_first_of would look each byte up in
+    // the set with a call of its own.
+    if (text.find('\r') == std::string_view::npos && text.find('\n') == std::string_view::npos) {
         if (wide) {
             std::memcpy(to, text.data(), text.size());
             to += text.size();
@@ -200,6 +203,18 @@ int List(const std::vector<std::string>& args, ToolOutput& output, std::ostream&
     return Written(output, err) ? 0 : 2;
 }
 
+// Output kept in memory until it may be written.
+class HeldSink final : public OutputSink {
+public:
+    bool Write(std::string_view text) override
+    {
+        bytes.append(text);
+        return true;
+    }
+    std::string Error() const override { return {}; }
+    std::string bytes;
+};
+
 // --find TEXT [--descriptions] FILE: the option may come before or after FILE.
 int Find(const std::vector<std::string>& args, ToolOutput& output, std::ostream& err)
 {
@@ -220,16 +235,51 @@ int Find(const std::vector<std::string>& args, ToolOutput& output, std::ostream&
     if (!needle) return Usage(err, "TEXT is not valid UTF-8");
 
     const CFoldedNeedle folded(*needle);
+    // Most entries are passed over at a glance, both texts in one call.
+    const auto isHit = [&](std::string_view keyWords, std::string_view description) {
+        return folded.MayBeInEither(keyWords, descriptions ? description : std::string_view()) &&
+               (folded.IsIn(keyWords) || (descriptions && folded.IsIn(description)));
+    };
     int hits = 0;
-    const bool ok = Walk(files[0], err, [&](int i, std::string_view keyWords,
-                                            std::string_view description, std::string_view) {
-        if (folded.IsIn(keyWords) || (descriptions && folded.IsIn(description))) {
-            output.Append(std::to_string(i + 1) + '\t');
-            WriteKeyLine(output, keyWords);
-            ++hits;
-        }
-    });
-    if (!ok) return 2;
+    const auto writeHit = [&](ToolOutput& to, int i, std::string_view keyWords) {
+        to.Append(std::to_string(i + 1) + '\t');
+        WriteKeyLine(to, keyWords);
+        ++hits;
+    };
+    // The hits met while the file is checked are held and written once the
+    // whole file has proven sound, so that a search reads it about once.
+    // Past kHeldBytes (counted as they leave the held buffer, which adds at
+    // most its own size) the rest are left to the second pass, which writes
+    // the hits from the first one not held on.
+    constexpr std::size_t kHeldBytes = 4 << 20;
+    HeldSink heldSink;
+    std::optional<ToolOutput> held;  // made at the first hit: its buffer is large
+    int firstUnheld = std::numeric_limits<int>::max();
+    const auto writeHeld = [&] {
+        if (held && held->Flush()) output.Append(heldSink.bytes);
+        heldSink.bytes = std::string();
+    };
+    const FileResult result = ReadDocumentEntries(
+        files[0],
+        [&](int i, std::string_view keyWords, std::string_view description, std::string_view) {
+            if (i >= firstUnheld && isHit(keyWords, description)) {
+                writeHeld();
+                writeHit(output, i, keyWords);
+            }
+        },
+        {},
+        [&](int i, std::string_view keyWords, std::string_view description) {
+            if (!isHit(keyWords, description)) return false;
+            if (firstUnheld > i && heldSink.bytes.size() < kHeldBytes) {
+                if (!held) held.emplace(heldSink);
+                writeHit(*held, i, keyWords);
+                return false;
+            }
+            firstUnheld = std::min(firstUnheld, i);
+            return true;
+        });
+    if (!Reported(result, files[0], err)) return 2;
+    writeHeld();
     if (!Written(output, err)) return 2;
     return hits > 0 ? 0 : 1;
 }

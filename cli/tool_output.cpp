@@ -33,11 +33,14 @@ bool StreamSink::Write(std::string_view bytes)
 
 char* ToolOutput::Room(std::size_t size)
 {
-    if (m_used + size > m_buffer.size()) {
+    if (m_used + size > m_capacity) {
         Flush();
-        if (size > m_buffer.size()) m_buffer.resize(size);
+        if (size > m_capacity) {
+            m_buffer = std::make_unique_for_overwrite<char[]>(size);
+            m_capacity = size;
+        }
     }
-    return m_buffer.data() + m_used;
+    return m_buffer.get() + m_used;
 }
 
 void ToolOutput::Append(std::string_view text)
@@ -55,7 +58,7 @@ void ToolOutput::Append(std::string_view text)
 
 bool ToolOutput::Flush()
 {
-    if (!m_failed && m_used > 0) m_failed = !m_sink.Write({m_buffer.data(), m_used});
+    if (!m_failed && m_used > 0) m_failed = !m_sink.Write({m_buffer.get(), m_used});
     m_used = 0;
     return !m_failed;
 }

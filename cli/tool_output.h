@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <iosfwd>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -47,14 +48,17 @@ private:
 // everything arrived.
 class ToolOutput final {
 public:
-    explicit ToolOutput(OutputSink& sink) : m_sink(sink), m_buffer(kPiece) {}
+    explicit ToolOutput(OutputSink& sink)
+        : m_sink(sink), m_buffer(std::make_unique_for_overwrite<char[]>(kPiece)), m_capacity(kPiece)
+    {
+    }
     ToolOutput(const ToolOutput&) = delete;
     ToolOutput& operator=(const ToolOutput&) = delete;
 
     // Where the next `size` bytes may be written; hand the end of what was
     // written to Commit.
     char* Room(std::size_t size);
-    void Commit(const char* end) { m_used = static_cast<std::size_t>(end - m_buffer.data()); }
+    void Commit(const char* end) { m_used = static_cast<std::size_t>(end - m_buffer.get()); }
     void Append(std::string_view text);
     // Sends what is buffered; false once any write has failed.
     bool Flush();
@@ -64,8 +68,9 @@ public:
 private:
     static constexpr std::size_t kPiece = 1 << 20;
     OutputSink& m_sink;
-    // Kept at its full size, so that writing into it never clears it first.
-    std::vector<char> m_buffer;
+    // Never cleared: a tool that writes little touches little of it.
+    std::unique_ptr<char[]> m_buffer;
+    std::size_t m_capacity;
     std::size_t m_used = 0;
     bool m_failed = false;
 };

@@ -19,6 +19,7 @@ struct RunPlace final {
     int count = 0;
     std::uint64_t begin = 0;
     std::uint64_t end = 0;
+    bool wanted = false;  // an entry passed the sieve (or there is none)
 };
 
 }  // namespace
@@ -33,7 +34,8 @@ void WalkEntryRun(const EntryRun& run, const EntryVisitor& visit)
     }
 }
 
-FileResult ReadDocumentRuns(const std::string& path, const EntryRunsVisitor& visit, WalkSizes sizes)
+FileResult ReadDocumentRuns(const std::string& path, const EntryRunsVisitor& visit, WalkSizes sizes,
+                            const EntrySieve& sieve)
 {
     const std::string fullPath = DocumentFullPath(path);
     FileResult result;
@@ -67,14 +69,21 @@ FileResult ReadDocumentRuns(const std::string& path, const EntryRunsVisitor& vis
         hasDates = stream.HasDates();
         const int count = stream.Count();
         std::uint64_t at = size - head.Remaining();
-        RunPlace run{0, 0, at, 0};
+        const bool everyRun = !sieve;
+        RunPlace run{0, 0, at, 0, everyRun};
+        // A run that nothing passed is dropped; the visiting pass then
+        // reads only the places that are left.
         const auto noteEntry = [&](int i) {
             ++run.count;
             run.end = at;
             if (run.end - run.begin >= sizes.runBytes || i + 1 == count) {
-                places.push_back(run);
-                run = RunPlace{i + 1, 0, run.end, 0};
+                if (run.wanted)
+                    places.push_back(run);
+                run = RunPlace{i + 1, 0, run.end, 0, everyRun};
             }
+        };
+        const auto sift = [&](int i, const CEntryStream::Entry& entry) {
+            run.wanted = run.wanted || sieve(i, entry.keyWords, entry.description);
         };
         buffer = std::make_unique_for_overwrite<char[]>(chunk);
         capacity = chunk;
@@ -87,7 +96,10 @@ FileResult ReadDocumentRuns(const std::string& path, const EntryRunsVisitor& vis
             CEntryStream entries(ar, hasDates, count - i);
             try {
                 for (; i < count; ++i) {
-                    entries.SkipEntry();
+                    if (run.wanted)
+                        entries.SkipEntry();
+                    else
+                        sift(i, entries.ReadEntry());
                     at = start + (length - ar.Remaining());
                     noteEntry(i);
                 }
@@ -101,7 +113,7 @@ FileResult ReadDocumentRuns(const std::string& path, const EntryRunsVisitor& vis
                 throw ArchiveError(std::strerror(errno));
             CArchive rest(file.get(), size - at, fullPath);
             CEntryStream one(rest, hasDates, 1);
-            one.ReadEntry();
+            sift(i, one.ReadEntry());
             at = size - rest.Remaining();
             noteEntry(i++);
         }
@@ -109,12 +121,14 @@ FileResult ReadDocumentRuns(const std::string& path, const EntryRunsVisitor& vis
     if (!result.ok)
         return result;
 
-    // The visiting pass reads a batch of whole runs at a time into one
-    // buffer, which grows only for a run larger than any before.
+    // The visiting pass reads a batch of whole runs that follow each other
+    // at a time into one buffer, which grows only for a run larger than any
+    // before.
     std::vector<EntryRun> batch;
     for (std::size_t r = 0; r < places.size();) {
         std::size_t e = r + 1;
-        while (e < places.size() && places[e].end - places[r].begin <= sizes.batchBytes)
+        while (e < places.size() && places[e].begin == places[e - 1].end &&
+               places[e].end - places[r].begin <= sizes.batchBytes)
             ++e;
         const std::uint64_t base = places[r].begin;
         const auto length = static_cast<std::size_t>(places[e - 1].end - base);
@@ -140,7 +154,8 @@ FileResult ReadDocumentRuns(const std::string& path, const EntryRunsVisitor& vis
     return {};
 }
 
-FileResult ReadDocumentEntries(const std::string& path, const EntryVisitor& visit, WalkSizes sizes)
+FileResult ReadDocumentEntries(const std::string& path, const EntryVisitor& visit, WalkSizes sizes,
+                               const EntrySieve& sieve)
 {
     return ReadDocumentRuns(
         path,
@@ -148,5 +163,5 @@ FileResult ReadDocumentEntries(const std::string& path, const EntryVisitor& visi
             for (const EntryRun& run : runs)
                 WalkEntryRun(run, visit);
         },
-        sizes);
+        sizes, sieve);
 }

@@ -30,6 +30,10 @@ void WalkEntryRun(const EntryRun& run, const EntryVisitor& visit);
 
 using EntryRunsVisitor = std::function<void(const std::vector<EntryRun>&)>;
 
+// Whether an entry, given its index, key words and description, is still to
+// be visited. A run none of whose entries is, is not read a second time.
+using EntrySieve = std::function<bool(int, std::string_view, std::string_view)>;
+
 // How much of a file the walk holds in memory at once: runs of about
 // `runBytes` (a run is never cut inside an entry, so one large entry makes
 // a run of its own), handed on in batches of about `batchBytes`.
@@ -47,7 +51,14 @@ struct WalkSizes final {
 // shrinks or changes between the passes is an error, reported after the
 // entries visited until then; an ArchiveError thrown by `visit` becomes the
 // result's message.
-FileResult ReadDocumentRuns(const std::string& path, const EntryRunsVisitor& visit, WalkSizes sizes = {});
+//
+// With a `sieve`, the checking pass also asks it about the entries of each
+// run in order until one passes, and the second pass reads only the runs
+// where one did: a search that finds little reads the file about once. The
+// runs handed on may still hold entries that do not pass.
+FileResult ReadDocumentRuns(const std::string& path, const EntryRunsVisitor& visit, WalkSizes sizes = {},
+                            const EntrySieve& sieve = {});
 
 // The same, entry by entry.
-FileResult ReadDocumentEntries(const std::string& path, const EntryVisitor& visit, WalkSizes sizes = {});
+FileResult ReadDocumentEntries(const std::string& path, const EntryVisitor& visit, WalkSizes sizes = {},
+                               const EntrySieve& sieve = {});

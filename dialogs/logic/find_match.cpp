@@ -95,7 +95,8 @@ int g_level = g_bestLevel;
 
 inline bool IsCandidate(const unsigned char* s, const FindAnchors& a)
 {
-    return ((s[a.offset[0]] | a.blend[0]) == a.value[0]) & ((s[a.offset[1]] | a.blend[1]) == a.value[1]);
+    return ((s[a.offset[0]] | a.blend[0]) == a.value[0]) & ((s[a.offset[1]] | a.blend[1]) == a.value[1]) &
+           ((s[a.offset[2]] | a.blend[2]) == a.value[2]);
 }
 
 inline std::uint64_t LowBits(std::size_t count)
@@ -104,19 +105,23 @@ inline std::uint64_t LowBits(std::size_t count)
 }
 
 // One bit for each byte of a text of at most 64 bytes that is a case of
-// anchor 0 (m0) and of anchor 1 (m1), byte by byte.
+// anchor k (m[k]), byte by byte.
 struct ByteBits {
-    std::uint64_t m0 = 0;
-    std::uint64_t m1 = 0;
+    std::uint64_t m[FindAnchors::kCount] = {0, 0, 0};
+
+    // One bit for each candidate start.
+    std::uint64_t Starts(const FindAnchors& a) const
+    {
+        return (m[0] >> a.offset[0]) & (m[1] >> a.offset[1]) & (m[2] >> a.offset[2]);
+    }
 };
 
 ByteBits ShortTextBitsPortable(const unsigned char* base, std::size_t length, const FindAnchors& a)
 {
     ByteBits bits;
-    for (std::size_t i = 0; i < length; ++i) {
-        bits.m0 |= static_cast<std::uint64_t>((base[i] | a.blend[0]) == a.value[0]) << i;
-        bits.m1 |= static_cast<std::uint64_t>((base[i] | a.blend[1]) == a.value[1]) << i;
-    }
+    for (std::size_t i = 0; i < length; ++i)
+        for (int k = 0; k < FindAnchors::kCount; ++k)
+            bits.m[k] |= static_cast<std::uint64_t>((base[i] | a.blend[k]) == a.value[k]) << i;
     return bits;
 }
 
@@ -124,13 +129,13 @@ ByteBits ShortTextBitsPortable(const unsigned char* base, std::size_t length, co
 struct Sse2Anchors {
     explicit Sse2Anchors(const FindAnchors& a)
     {
-        for (int k = 0; k < 2; ++k) {
+        for (int k = 0; k < FindAnchors::kCount; ++k) {
             blend[k] = _mm_set1_epi8(static_cast<char>(a.blend[k]));
             value[k] = _mm_set1_epi8(static_cast<char>(a.value[k]));
         }
     }
-    __m128i blend[2];
-    __m128i value[2];
+    __m128i blend[FindAnchors::kCount];
+    __m128i value[FindAnchors::kCount];
 };
 
 inline unsigned Is16(__m128i bytes, const Sse2Anchors& v, int k)
@@ -146,7 +151,8 @@ inline __m128i Load16(const unsigned char* p)
 // One bit for each of the 16 candidate starts at s.
 inline unsigned Candidates16(const unsigned char* s, const FindAnchors& a, const Sse2Anchors& v)
 {
-    return Is16(Load16(s + a.offset[0]), v, 0) & Is16(Load16(s + a.offset[1]), v, 1);
+    return Is16(Load16(s + a.offset[0]), v, 0) & Is16(Load16(s + a.offset[1]), v, 1) &
+           Is16(Load16(s + a.offset[2]), v, 2);
 }
 
 // The bits of a short text, each byte loaded once for both anchors. From 16
@@ -162,8 +168,8 @@ inline ByteBits ShortTextBits(const unsigned char* base, std::size_t length, con
         for (std::size_t k = 0; k < blocks; ++k) {
             const std::size_t at = std::min(16 * k, length - 16);
             const __m128i bytes = Load16(base + at);
-            bits.m0 |= static_cast<std::uint64_t>(Is16(bytes, v, 0)) << at;
-            bits.m1 |= static_cast<std::uint64_t>(Is16(bytes, v, 1)) << at;
+            for (int c = 0; c < FindAnchors::kCount; ++c)
+                bits.m[c] |= static_cast<std::uint64_t>(Is16(bytes, v, c)) << at;
         }
         return bits;
     }
@@ -180,8 +186,8 @@ inline ByteBits ShortTextBits(const unsigned char* base, std::size_t length, con
     const auto spread = [&](unsigned m) {
         return static_cast<std::uint64_t>(m & laneBits) | static_cast<std::uint64_t>((m >> 8) & laneBits) << (length - w);
     };
-    bits.m0 = spread(Is16(bytes, v, 0));
-    bits.m1 = spread(Is16(bytes, v, 1));
+    for (int k = 0; k < FindAnchors::kCount; ++k)
+        bits.m[k] = spread(Is16(bytes, v, k));
     return bits;
 }
 #else
@@ -195,26 +201,40 @@ ByteBits ShortTextBits(const unsigned char* base, std::size_t length, const Find
 inline std::uint64_t ShortTextCandidates(const unsigned char* base, std::size_t length, const FindAnchors& a)
 {
     const ByteBits bits = g_level >= kSse2 ? ShortTextBits(base, length, a) : ShortTextBitsPortable(base, length, a);
-    return (bits.m0 >> a.offset[0]) & (bits.m1 >> a.offset[1]);
+    return bits.Starts(a);
 }
 
 #if defined(OVRIN_HAVE_AVX2_PATH)
-__attribute__((target("avx2"))) inline void SetAvx2Anchors(const FindAnchors& a, __m256i (&v)[2][2])
+// The AVX2 scans are made for the anchors a needle uses, K of them (1 to
+// 3), so that a needle of rare letters pays nothing for a third.
+using Avx2Anchors = __m256i[FindAnchors::kCount][2];
+
+template <int K>
+__attribute__((target("avx2"))) inline void SetAvx2Anchors(const FindAnchors& a, Avx2Anchors& v)
 {
-    for (int k = 0; k < 2; ++k) {
+    for (int k = 0; k < K; ++k) {
         v[k][0] = _mm256_set1_epi8(static_cast<char>(a.blend[k]));
         v[k][1] = _mm256_set1_epi8(static_cast<char>(a.value[k]));
     }
 }
 
-// All bits set in the bytes of the 32 candidate starts at s.
-__attribute__((target("avx2"))) inline __m256i Candidates32(const unsigned char* s, const FindAnchors& a,
-                                                            const __m256i (&v)[2][2])
+// All bits set in the bytes of the 32 starts at s that have anchor k.
+__attribute__((target("avx2"))) inline __m256i Anchor32(const unsigned char* s, const FindAnchors& a,
+                                                        const Avx2Anchors& v, int k)
 {
-    const __m256i x = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s + a.offset[0]));
-    const __m256i y = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s + a.offset[1]));
-    return _mm256_and_si256(_mm256_cmpeq_epi8(_mm256_or_si256(x, v[0][0]), v[0][1]),
-                            _mm256_cmpeq_epi8(_mm256_or_si256(y, v[1][0]), v[1][1]));
+    const __m256i x = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s + a.offset[k]));
+    return _mm256_cmpeq_epi8(_mm256_or_si256(x, v[k][0]), v[k][1]);
+}
+
+// All bits set in the bytes of the 32 candidate starts at s.
+template <int K>
+__attribute__((target("avx2"))) inline __m256i Candidates32(const unsigned char* s, const FindAnchors& a,
+                                                            const Avx2Anchors& v)
+{
+    __m256i m = Anchor32(s, a, v, 0);
+    for (int k = 1; k < K; ++k)
+        m = _mm256_and_si256(m, Anchor32(s, a, v, k));
+    return m;
 }
 
 __attribute__((target("avx2"))) inline std::uint32_t Bits(__m256i bytes)
@@ -224,22 +244,35 @@ __attribute__((target("avx2"))) inline std::uint32_t Bits(__m256i bytes)
 
 // The first candidate among `count` (at least 32) starts at p, a block at a
 // time; the last block overlaps its neighbour.
+template <int K>
 __attribute__((target("avx2"))) std::size_t FirstCandidateAvx2(const unsigned char* base, const unsigned char* p,
                                                                std::size_t count, const FindAnchors& a)
 {
-    __m256i v[2][2];
-    SetAvx2Anchors(a, v);
+    Avx2Anchors v;
+    SetAvx2Anchors<K>(a, v);
     const unsigned char* const last = p + count - 32;
     for (; p < last; p += 32)
-        if (const std::uint32_t m = Bits(Candidates32(p, a, v)))
+        if (const std::uint32_t m = Bits(Candidates32<K>(p, a, v)))
             return static_cast<std::size_t>(p - base) + static_cast<unsigned>(__builtin_ctz(m));
-    const std::uint32_t m = Bits(Candidates32(last, a, v));
+    const std::uint32_t m = Bits(Candidates32<K>(last, a, v));
     return m ? static_cast<std::size_t>(last - base) + static_cast<unsigned>(__builtin_ctz(m)) : npos;
 }
 
-__attribute__((target("avx2"))) inline std::uint64_t Is32(__m256i bytes, const __m256i (&v)[2][2], int k)
+__attribute__((target("avx2"))) inline std::uint64_t Is32(__m256i bytes, const Avx2Anchors& v, int k)
 {
     return static_cast<std::uint32_t>(_mm256_movemask_epi8(_mm256_cmpeq_epi8(_mm256_or_si256(bytes, v[k][0]), v[k][1])));
+}
+
+// The candidate starts of a text of at most 64 bytes whose bytes are in
+// `low` and, from byte `shift` on, in `high`.
+template <int K>
+__attribute__((target("avx2"))) inline std::uint64_t Starts64(__m256i low, __m256i high, std::size_t shift,
+                                                              const FindAnchors& a, const Avx2Anchors& v)
+{
+    std::uint64_t starts = ~std::uint64_t{0};
+    for (int k = 0; k < K; ++k)
+        starts &= (Is32(low, v, k) | Is32(high, v, k) << shift) >> a.offset[k];
+    return starts;
 }
 
 std::size_t FirstCandidate(const unsigned char* base, std::size_t length, std::size_t from, std::size_t count,
@@ -249,23 +282,31 @@ std::size_t FirstCandidate(const unsigned char* base, std::size_t length, std::s
 // starts. A search of a large table is mostly texts of a few dozen to a few
 // hundred bytes without a candidate, and there a mispredicted branch costs
 // more than the bytes. So a text of up to 64 bytes is loaded whole at once,
-// and one of up to 288 starts, most descriptions, takes no loop: four or
-// nine blocks, the later ones moved back to end with the text.
-__attribute__((target("avx2"))) inline bool AnyCandidateAvx2(const unsigned char* base, std::size_t length,
-                                                             std::size_t count, const FindAnchors& a)
+// and one of up to 288 starts, most descriptions, takes no loop: nine
+// blocks, the later ones moved back to end with the text (fewer for a
+// shorter text would cost a branch that is often mispredicted, which costs
+// more than the blocks it saves).
+//
+// A text shorter than 32 bytes is read as 32 bytes when they lie in one
+// page: such a load cannot fault, whatever follows the text, and the
+// starts past its end are masked off. (The address sanitizer would count
+// the bytes after the text as read.)
+template <int K>
+__attribute__((target("avx2"), no_sanitize_address, always_inline)) inline bool
+AnyCandidateAvx2(const unsigned char* base, std::size_t length, std::size_t count, const FindAnchors& a)
 {
-    if (length < 32) {
-        const ByteBits bits = ShortTextBits(base, length, a);
-        return ((bits.m0 >> a.offset[0]) & (bits.m1 >> a.offset[1]) & LowBits(count)) != 0;
-    }
-    __m256i v[2][2];
-    SetAvx2Anchors(a, v);
+    constexpr std::uintptr_t kPage = 4096;
+    const bool inOnePage = (reinterpret_cast<std::uintptr_t>(base) & (kPage - 1)) <= kPage - 32;
+    if (length < 32 && !inOnePage)
+        return (ShortTextBits(base, length, a).Starts(a) & LowBits(count)) != 0;
+    Avx2Anchors v;
+    SetAvx2Anchors<K>(a, v);
     if (length <= 64) {
         const __m256i head = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(base));
-        const __m256i tail = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(base + length - 32));
-        const std::uint64_t m0 = Is32(head, v, 0) | Is32(tail, v, 0) << (length - 32);
-        const std::uint64_t m1 = Is32(head, v, 1) | Is32(tail, v, 1) << (length - 32);
-        return ((m0 >> a.offset[0]) & (m1 >> a.offset[1]) & LowBits(count)) != 0;
+        // A short text's tail is its head again, moved by nothing.
+        const std::size_t shift = length < 32 ? 0 : length - 32;
+        const __m256i tail = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(base + shift));
+        return (Starts64<K>(head, tail, shift, a, v) & LowBits(count)) != 0;
     }
     if (count < 32)
         return FirstCandidate(base, length, 0, count, a) != npos;
@@ -273,27 +314,32 @@ __attribute__((target("avx2"))) inline bool AnyCandidateAvx2(const unsigned char
     __m256i any = _mm256_setzero_si256();
     for (; count > 288; p += 256, count -= 256)
         for (int k = 0; k < 8; ++k)
-            any = _mm256_or_si256(any, Candidates32(p + 32 * k, a, v));
+            any = _mm256_or_si256(any, Candidates32<K>(p + 32 * k, a, v));
     const std::size_t last = count - 32;
-    if (count <= 128) {
-        for (std::size_t k = 0; k < 4; ++k)
-            any = _mm256_or_si256(any, Candidates32(p + std::min(32 * k, last), a, v));
-    } else {
-        for (std::size_t k = 0; k < 9; ++k)
-            any = _mm256_or_si256(any, Candidates32(p + std::min(32 * k, last), a, v));
-    }
+    for (std::size_t k = 0; k < 9; ++k)
+        any = _mm256_or_si256(any, Candidates32<K>(p + std::min(32 * k, last), a, v));
     return !_mm256_testz_si256(any, any);
 }
 
-__attribute__((target("avx2"))) bool MayBeInEitherAvx2(std::string_view a, std::string_view b, std::size_t n,
-                                                       const FindAnchors& anchors)
+// The same as a function of its own, for callers built without AVX2.
+template <int K>
+__attribute__((target("avx2"), no_sanitize_address)) bool AnyCandidateInAvx2(const unsigned char* base,
+                                                                             std::size_t length, std::size_t count,
+                                                                             const FindAnchors& a)
+{
+    return AnyCandidateAvx2<K>(base, length, count, a);
+}
+
+template <int K>
+__attribute__((target("avx2"), no_sanitize_address)) bool MayBeInEitherAvx2(std::string_view a, std::string_view b,
+                                                                            std::size_t n, const FindAnchors& anchors)
 {
     const auto* pa = reinterpret_cast<const unsigned char*>(a.data());
     const auto* pb = reinterpret_cast<const unsigned char*>(b.data());
     // Both texts are looked at before anything is decided: one branch an
     // entry instead of two.
-    return (a.size() >= n && AnyCandidateAvx2(pa, a.size(), a.size() - n + 1, anchors)) |
-           (b.size() >= n && AnyCandidateAvx2(pb, b.size(), b.size() - n + 1, anchors));
+    return (a.size() >= n && AnyCandidateAvx2<K>(pa, a.size(), a.size() - n + 1, anchors)) |
+           (b.size() >= n && AnyCandidateAvx2<K>(pb, b.size(), b.size() - n + 1, anchors));
 }
 #endif
 
@@ -310,7 +356,9 @@ std::size_t FirstCandidate(const unsigned char* base, std::size_t length, std::s
     const unsigned char* p = base + from;
 #if defined(OVRIN_HAVE_AVX2_PATH)
     if (g_level >= kAvx2 && count >= 32)
-        return FirstCandidateAvx2(base, p, count, a);
+        return a.used == 3   ? FirstCandidateAvx2<3>(base, p, count, a)
+               : a.used == 2 ? FirstCandidateAvx2<2>(base, p, count, a)
+                             : FirstCandidateAvx2<1>(base, p, count, a);
 #endif
 #if defined(OVRIN_HAVE_SSE2_PATH)
     if (g_level >= kSse2 && count >= 16) {
@@ -335,7 +383,9 @@ bool AnyCandidate(const unsigned char* base, std::size_t length, std::size_t cou
 {
 #if defined(OVRIN_HAVE_AVX2_PATH)
     if (g_level >= kAvx2)
-        return AnyCandidateAvx2(base, length, count, a);
+        return a.used == 3   ? AnyCandidateInAvx2<3>(base, length, count, a)
+               : a.used == 2 ? AnyCandidateInAvx2<2>(base, length, count, a)
+                             : AnyCandidateInAvx2<1>(base, length, count, a);
 #endif
     if (length <= 64)
         return (ShortTextCandidates(base, length, a) & LowBits(count)) != 0;
@@ -363,10 +413,14 @@ std::size_t LastCandidate(const unsigned char* base, std::size_t length, std::si
     return npos;
 }
 
-// The two bytes a needle is looked for by: the rarest, then the rarest of
-// the others. Among equals a different byte goes first; of other bytes the
+// The bytes a needle is looked for by: the rarest, then the rarest of the
+// others. Among equals a different byte goes first; of other bytes the
 // farthest (neighbours go together more often than bytes apart), of the
 // same byte the nearest (a doubled letter is rarer than the letter twice).
+// When the two are common enough to meet often at their distance, the
+// rarest of the rest by the same order is a third.
+constexpr int kCommonPair = 150;
+
 FindAnchors ChooseAnchors(const std::string& folded)
 {
     FindAnchors a;
@@ -384,13 +438,31 @@ FindAnchors ChooseAnchors(const std::string& folded)
             return !same(i);
         return same(i) ? distance(i) < distance(j) : distance(i) > distance(j);
     };
-    std::size_t second = rarest;
-    for (std::size_t i = 0; i < folded.size(); ++i)
-        if (i != rarest && (second == rarest || better(i, second)))
-            second = i;
+    // The best byte that is not yet an anchor (the rarest when none is left).
+    const auto next = [&](std::size_t taken) {
+        std::size_t best = rarest;
+        for (std::size_t i = 0; i < folded.size(); ++i)
+            if (i != rarest && i != taken && (best == rarest || better(i, best)))
+                best = i;
+        return best;
+    };
+    std::size_t second = next(rarest);
+    const bool common = frequency(rarest) + frequency(second) >= kCommonPair;
+    std::size_t third = common ? next(second) : rarest;
+    // Words are typed with one blank between them, so two blanks in a row
+    // are rarer than any two letters: a needle that holds them is looked
+    // for by them.
+    if (const std::size_t blanks = folded.find("  "); blanks != std::string::npos) {
+        rarest = third = blanks;
+        second = blanks + 1;
+        a.used = 2;
+    } else {
+        a.used = folded.size() == 1 ? 1 : common ? 3 : 2;
+    }
     a.offset[0] = rarest;
     a.offset[1] = second;
-    for (int k = 0; k < 2; ++k) {
+    a.offset[2] = third;
+    for (int k = 0; k < FindAnchors::kCount; ++k) {
         // The bits in which the bytes that fold to this one differ from it.
         const unsigned char f = static_cast<unsigned char>(folded[a.offset[k]]);
         unsigned char differ = 0;
@@ -474,7 +546,9 @@ bool CFoldedNeedle::MayBeInEither(std::string_view a, std::string_view b) const
         return IsIn(a) || IsIn(b);
 #if defined(OVRIN_HAVE_AVX2_PATH)
     if (g_level >= kAvx2)
-        return MayBeInEitherAvx2(a, b, n, m_anchor);
+        return m_anchor.used == 3   ? MayBeInEitherAvx2<3>(a, b, n, m_anchor)
+               : m_anchor.used == 2 ? MayBeInEitherAvx2<2>(a, b, n, m_anchor)
+                                    : MayBeInEitherAvx2<1>(a, b, n, m_anchor);
 #endif
     const auto any = [&](std::string_view text) {
         return text.size() >= n &&

@@ -19,15 +19,19 @@ unsigned char FoldCp1252(unsigned char byte);
 enum class FindScanWidth { Portable, Sse2, Best };
 void LimitFindScans(FindScanWidth widest);
 
-// Two bytes of a needle at their distance: a start s in a text is a
-// candidate when (text[s + offset[k]] | blend[k]) == value[k] for both k.
-// The two cases of a letter differ in a bit or two, which `blend` sets, so
-// one comparison takes both; a few other bytes may pass too (for y with
-// diaeresis), since every candidate is compared in full.
+// Bytes of a needle at their distances: a start s in a text is a candidate
+// when (text[s + offset[k]] | blend[k]) == value[k] for every k. The two
+// cases of a letter differ in a bit or two, which `blend` sets, so one
+// comparison takes both; a few other bytes may pass too (for y with
+// diaeresis), since every candidate is compared in full. Two rare letters
+// are enough; a needle of common ones is looked for by a third as well,
+// and where no third is needed the third repeats the first.
 struct FindAnchors {
-    std::size_t offset[2] = {0, 0};
-    unsigned char blend[2] = {0, 0};
-    unsigned char value[2] = {0, 0};
+    static constexpr int kCount = 3;
+    int used = 2;  // the anchors that differ: 1 for a needle of one byte, 3 for one of common letters
+    std::size_t offset[kCount] = {0, 0, 0};
+    unsigned char blend[kCount] = {0, 0, 0};
+    unsigned char value[kCount] = {0, 0, 0};
 };
 
 // A search string folded once, matched against texts that are folded byte
@@ -36,9 +40,11 @@ struct FindAnchors {
 //
 // The scan does not look for the needle's first letter but for two of its
 // letters at once, the two rarest in ordinary text, each in both cases, at
-// their distance in the needle: "eeeq" is looked for by its q, "the mail"
-// by "m" and "l" four apart. So the speed of a search that finds nothing
-// hardly depends on which letters the needle holds.
+// their distance in the needle: "xyzzy" is looked for by "x" and "y" next
+// to each other, "the mail" by "m" and "l" four apart; when those two are
+// common, by a third letter too ("eeee" by three e in a row). So the speed
+// of a search that finds nothing hardly depends on which letters the
+// needle holds.
 class CFoldedNeedle final {
 public:
     static constexpr std::size_t npos = std::string_view::npos;

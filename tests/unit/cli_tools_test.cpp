@@ -69,6 +69,22 @@ TEST(CliTools, FindMatchesLikeTheFindDialog)
     }
 }
 
+// More hits than --find holds while it checks the file: each is written
+// once, in order, the rest found by the second pass.
+TEST(CliTools, FindWritesManyHitsOnceInOrder)
+{
+    TempFolder dir;
+    const std::string path = dir / "many.ovr";
+    std::vector<Entry> entries;
+    std::string expected;
+    for (int i = 0; i < 3000; ++i) {
+        entries.push_back({std::to_string(10000 + i) + std::string(2000, 'k'), "", "1.1.2000"});
+        expected += std::to_string(i + 1) + '\t' + entries.back().keyWords + '\n';
+    }
+    ASSERT_TRUE(WriteEntries(path, entries).ok);
+    EXPECT_TRUE(RunTool({"--find", "K", path}).out == expected);
+}
+
 // Export then import gives the document back byte for byte, a text larger
 // than the import's blocks included; an import out of order comes back
 // sorted by byte value.

@@ -5,6 +5,8 @@
 
 #include <sys/resource.h>
 
+#include <algorithm>
+
 #include "doc/document_file.h"
 #include "platform/memory_budget.h"
 #include "../common/test_documents.h"
@@ -41,6 +43,12 @@ TEST(StreamedWalk, MatchesTheTableAndRefusesACutFile)
         WriteBytes(f, whole);
         EXPECT_TRUE(ReadDocumentEntries(f, visit, sizes).ok);
         EXPECT_TRUE(walked == table);
+        // With a sieve, only runs that hold an entry it passes are visited.
+        std::vector<int> sifted;
+        const auto note = [&](int i, auto, auto, auto) { sifted.push_back(i); };
+        EXPECT_TRUE(ReadDocumentEntries(f, note, sizes, [](int i, auto, auto) { return i == 150 || i == 299; }).ok);
+        EXPECT_TRUE((std::ranges::includes(sifted, std::vector{150, 299})));
+        EXPECT_TRUE((sizes.runBytes > 1 || sifted == std::vector{150, 299}));
         walked.clear();
         WriteBytes(f, whole.substr(0, whole.size() - 1));
         EXPECT_EQ(ReadDocumentEntries(f, visit, sizes).error, FileResult::Error::BadFormat);
