@@ -4,8 +4,13 @@
 #include "doc/cp1252.h"
 #include "doc/text_form.h"
 
+#include <algorithm>
 #include <array>
 #include <cstring>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace {
 
@@ -46,6 +51,47 @@ QString WideToQString(std::string_view text)
     return QString(reinterpret_cast<const QChar*>(units.data()), static_cast<qsizetype>(units.size()));
 }
 
+// The first CR or LF at or after from, 16 bytes at a time.
+const unsigned char* NextBreak(const unsigned char* from, const unsigned char* end)
+{
+#if defined(__SSE2__)
+    const __m128i cr = _mm_set1_epi8('\r');
+    const __m128i lf = _mm_set1_epi8('\n');
+    for (; end - from >= 16; from += 16) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from));
+        const int mask = _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(v, cr), _mm_cmpeq_epi8(v, lf)));
+        if (mask != 0)
+            return from + __builtin_ctz(static_cast<unsigned>(mask));
+    }
+#endif
+    while (from < end && *from != '\r' && *from != '\n')
+        ++from;
+    return from;
+}
+
+// How many line breaks there are: every CR, and every LF not after a CR.
+std::size_t CountBreaks(const unsigned char* from, const unsigned char* const end)
+{
+    std::size_t count = 0;
+    bool afterCr = false;
+#if defined(__SSE2__)
+    const __m128i cr = _mm_set1_epi8('\r');
+    const __m128i lf = _mm_set1_epi8('\n');
+    for (; end - from >= 16; from += 16) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from));
+        const auto crs = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, cr)));
+        const auto lfs = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, lf)));
+        count += static_cast<std::size_t>(__builtin_popcount(crs) + __builtin_popcount(lfs & ~((crs << 1) | afterCr)));
+        afterCr = crs >> 15;
+    }
+#endif
+    for (; from < end; ++from) {
+        count += *from == '\r' || (*from == '\n' && !afterCr);
+        afterCr = *from == '\r';
+    }
+    return count;
+}
+
 } // namespace
 
 QString ToQString(std::string_view text)
@@ -78,23 +124,43 @@ QString ToQStringWithPlainLineBreaks(std::string_view text)
         wide.truncate(to - begin);
         return wide;
     }
+    return ToShownText(text, LongTextField::Lines::Many).text;
+}
+
+LongTextField::Shaped ToShownText(std::string_view text, LongTextField::Lines lines)
+{
+    if (IsWideText(text))
+        return LongTextField::shape(lines == LongTextField::Lines::Many ? ToQStringWithPlainLineBreaks(text)
+                                                                         : ToQString(text),
+                                    lines);
+    // Every Windows-1252 character is one column.
+    LongTextField::Shaped shaped;
+    if (lines == LongTextField::Lines::One) {
+        shaped.text = ToQString(text);
+        shaped.longestLine = shaped.text.size();
+        return shaped;
+    }
     const std::string_view bytes = Cp1252BytesOf(text);
     QString shown(static_cast<qsizetype>(bytes.size()), Qt::Uninitialized);
     char16_t* const begin = reinterpret_cast<char16_t*>(shown.data());
     char16_t* to = begin;
     const auto* from = reinterpret_cast<const unsigned char*>(bytes.data());
     const auto* const end = from + bytes.size();
-    while (from < end) {
-        const auto* cr = static_cast<const unsigned char*>(std::memchr(from, '\r', static_cast<std::size_t>(end - from)));
-        const auto* stop = cr ? cr : end;
+    // Sized once: the index of millions of lines is not moved as it grows.
+    shaped.lineStarts.reserve(CountBreaks(from, end) + 1);
+    for (;;) {
+        const unsigned char* const stop = NextBreak(from, end);
         to = Widen(from, static_cast<std::size_t>(stop - from), to);
-        if (!cr)
+        shaped.longestLine = std::max(shaped.longestLine, (to - begin) - shaped.lineStarts.back());
+        if (stop == end)
             break;
         *to++ = u'\n';
-        from = cr + 1 < end && cr[1] == '\n' ? cr + 2 : cr + 1;
+        shaped.lineStarts.push_back(to - begin);
+        from = *stop == '\r' && stop + 1 < end && stop[1] == '\n' ? stop + 2 : stop + 1;
     }
     shown.truncate(to - begin);
-    return shown;
+    shaped.text = std::move(shown);
+    return shaped;
 }
 
 std::string TextFromQString(const QString& text)
