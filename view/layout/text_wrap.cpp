@@ -144,11 +144,12 @@ struct Advance {
     std::size_t characterEnd = i + 1;
     while (characterEnd < run.size() && IsContinuationByte(run[characterEnd]))
         ++characterEnd;
-    // Nothing joins a character that ASCII follows, unless it is a joiner;
-    // whether the next one joins is known from a table once it was met.
+    // Nothing joins a character that a character below U+0300 follows (its
+    // first byte below 0xCC), unless it is a joiner; whether another joins
+    // is known from a table once it was met.
     const char32_t c = CodePointAt(run, i);
     const bool joined = characterEnd < run.size() &&
-                        (c == kZeroWidthJoinerCode || (static_cast<unsigned char>(run[characterEnd]) >= 0x80 &&
+                        (c == kZeroWidthJoinerCode || (static_cast<unsigned char>(run[characterEnd]) >= 0xCC &&
                                                        metrics.advances->Joins(CodePointAt(run, characterEnd))));
     if (!joined)
         return {metrics.advances->Advance64(c, metrics.wideWidth), characterEnd};
