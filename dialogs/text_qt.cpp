@@ -51,24 +51,6 @@ QString WideToQString(std::string_view text)
     return QString(reinterpret_cast<const QChar*>(units.data()), static_cast<qsizetype>(units.size()));
 }
 
-// The first CR or LF at or after from, 16 bytes at a time.
-const unsigned char* NextBreak(const unsigned char* from, const unsigned char* end)
-{
-#if defined(__SSE2__)
-    const __m128i cr = _mm_set1_epi8('\r');
-    const __m128i lf = _mm_set1_epi8('\n');
-    for (; end - from >= 16; from += 16) {
-        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from));
-        const int mask = _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(v, cr), _mm_cmpeq_epi8(v, lf)));
-        if (mask != 0)
-            return from + __builtin_ctz(static_cast<unsigned>(mask));
-    }
-#endif
-    while (from < end && *from != '\r' && *from != '\n')
-        ++from;
-    return from;
-}
-
 // How many line breaks there are: every CR, and every LF not after a CR.
 std::size_t CountBreaks(const unsigned char* from, const unsigned char* const end)
 {
@@ -148,16 +130,63 @@ LongTextField::Shaped ToShownText(std::string_view text, LongTextField::Lines li
     const auto* const end = from + bytes.size();
     // Sized once: the index of millions of lines is not moved as it grows.
     shaped.lineStarts.reserve(CountBreaks(from, end) + 1);
-    for (;;) {
-        const unsigned char* const stop = NextBreak(from, end);
-        to = Widen(from, static_cast<std::size_t>(stop - from), to);
-        shaped.longestLine = std::max(shaped.longestLine, (to - begin) - shaped.lineStarts.back());
-        if (stop == end)
-            break;
-        *to++ = u'\n';
-        shaped.lineStarts.push_back(to - begin);
-        from = *stop == '\r' && stop + 1 < end && stop[1] == '\n' ? stop + 2 : stop + 1;
+    const auto lineEnds = [&](char16_t* at) {
+        shaped.longestLine = std::max(shaped.longestLine, (at - begin) - shaped.lineStarts.back());
+        shaped.lineStarts.push_back(at + 1 - begin);
+    };
+    // A byte at a time: CR LF, CR and LF each become "\n".
+    bool afterCr = false;
+    const auto& table = Cp1252Table();
+    const auto step = [&](unsigned char b) {
+        if (b == '\n' && afterCr) {
+            afterCr = false;
+            return;
+        }
+        afterCr = b == '\r';
+        if (b == '\r' || b == '\n') {
+            lineEnds(to);
+            *to++ = u'\n';
+        } else {
+            *to++ = table[b];
+        }
+    };
+#if defined(__SSE2__)
+    // 16 bytes at a time where none lies in 0x80 to 0x9F, where Windows-1252
+    // differs from Latin-1: widened with each CR as "\n", and up to the LF
+    // of a CR LF, from which the next 16 bytes are read. A loop per line
+    // costs more than the line on millions of short lines.
+    const __m128i cr = _mm_set1_epi8('\r');
+    const __m128i lf = _mm_set1_epi8('\n');
+    const __m128i top3 = _mm_set1_epi8(static_cast<char>(0xE0));
+    const __m128i c1 = _mm_set1_epi8(static_cast<char>(0x80));
+    const __m128i three = _mm_set1_epi8(3);
+    const __m128i zero = _mm_setzero_si128();
+    while (end - from >= 16) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from));
+        if (_mm_movemask_epi8(_mm_cmpeq_epi8(_mm_and_si128(v, top3), c1)) != 0) {
+            for (const unsigned char* const stop = from + 16; from < stop; ++from)
+                step(*from);
+            continue;
+        }
+        const __m128i isCr = _mm_cmpeq_epi8(v, cr);
+        const auto crs = static_cast<unsigned>(_mm_movemask_epi8(isCr));
+        const auto lfs = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, lf)));
+        const unsigned dropped = lfs & ((crs << 1) | static_cast<unsigned>(afterCr));
+        // The bytes taken: all 16, or those before the first LF of a CR LF.
+        const int taken = dropped != 0 ? __builtin_ctz(dropped) : 16;
+        const __m128i shown16 = _mm_sub_epi8(v, _mm_and_si128(isCr, three));  // '\r' - 3 == '\n'
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(to), _mm_unpacklo_epi8(shown16, zero));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(to + 8), _mm_unpackhi_epi8(shown16, zero));
+        for (unsigned mask = (crs | lfs) & ((taken == 16 ? 0x10000u : 1u << taken) - 1); mask != 0; mask &= mask - 1)
+            lineEnds(to + __builtin_ctz(mask));
+        to += taken;
+        from += dropped != 0 ? taken + 1 : 16;
+        afterCr = dropped == 0 && (crs >> 15) != 0;
     }
+#endif
+    for (; from < end; ++from)
+        step(*from);
+    shaped.longestLine = std::max(shaped.longestLine, (to - begin) - shaped.lineStarts.back());
     shown.truncate(to - begin);
     shaped.text = std::move(shown);
     return shaped;

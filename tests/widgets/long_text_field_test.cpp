@@ -106,6 +106,7 @@ private slots:
             {"", ""},
             {"a\r\nbc\rd\ne\r\n", "a\nbc\nd\ne\n"},
             {"0123456789abcde\r\n0123456789abcdef\n\r\x80", "0123456789abcde\n0123456789abcdef\n\n\u20AC"},
+            {"\x80xyzabcdefghij\r\n\r\n\rABCDEFGHIJKLMNO\n", "\u20ACxyzabcdefghij\n\n\nABCDEFGHIJKLMNO\n"},
             {*TextFromUtf8("\u0396\r\n\r\n\u4E2D\rz"), "\u0396\n\n\u4E2D\nz"},
         };
         for (const auto& c : cases) {
