@@ -128,8 +128,13 @@ LongTextField::Shaped ToShownText(std::string_view text, LongTextField::Lines li
     char16_t* to = begin;
     const auto* from = reinterpret_cast<const unsigned char*>(bytes.data());
     const auto* const end = from + bytes.size();
-    // Sized once: the index of millions of lines is not moved as it grows.
-    shaped.lineStarts.reserve(CountBreaks(from, end) + 1);
+    // The index of millions of lines is sized from the breaks of the first
+    // 256 kB, scaled to the whole text with room to spare, so it is seldom
+    // moved as it grows; a count over all the bytes would read them twice.
+    // At most one start for every 8 bytes is set aside unasked.
+    const std::size_t sample = std::min<std::size_t>(bytes.size(), std::size_t{256} << 10);
+    const std::size_t expected = sample == 0 ? 0 : CountBreaks(from, from + sample) * (bytes.size() / sample + 1);
+    shaped.lineStarts.reserve(std::min(expected + expected / 4, bytes.size() / 8) + 1);
     const auto lineEnds = [&](char16_t* at) {
         shaped.longestLine = std::max(shaped.longestLine, (at - begin) - shaped.lineStarts.back());
         shaped.lineStarts.push_back(at + 1 - begin);
