@@ -134,12 +134,14 @@ struct Advance {
 
 [[gnu::always_inline]] inline Advance AdvanceAt(std::string_view run, std::size_t i, const TextMetrics& metrics)
 {
-    // An ASCII character followed by another is alone and, in a fixed-pitch
-    // font, as wide as the pitch says: most of a wide text.
+    // An ASCII character that nothing joins is, in a fixed-pitch font, as
+    // wide as the pitch says: most of a wide text. Only a character from
+    // U+0300 on (its first byte from 0xCC on) may join it.
     const FixedPitch& pitch = metrics.fixedPitch;
     const auto b = static_cast<unsigned char>(run[i]);
     if (b < 0x80 && pitch.Active() && pitch.uniform[b] &&
-        (i + 1 == run.size() || static_cast<unsigned char>(run[i + 1]) < 0x80))
+        (i + 1 == run.size() || static_cast<unsigned char>(run[i + 1]) < 0xCC ||
+         !metrics.advances->Joins(CodePointAt(run, i + 1))))
         return {pitch.advance64, i + 1};
     std::size_t characterEnd = i + 1;
     while (characterEnd < run.size() && IsContinuationByte(run[characterEnd]))
