@@ -93,8 +93,9 @@ CEditDlg::CEditDlg(QWidget* parent)
 void CEditDlg::showEvent(QShowEvent* event)
 {
     // Key words are given back byte-exact, so they are not reshaped here.
-    m_pKeyWords->setText(ToQString(m_strKeyWords));
-    m_pDescription->setText(ToQStringWithPlainLineBreaks(m_strDescription));
+    // The lines of a huge description are found while it is converted.
+    m_pKeyWords->setText(ToShownText(m_strKeyWords, LongTextField::Lines::One));
+    m_pDescription->setText(ToShownText(m_strDescription, LongTextField::Lines::Many));
     m_pKeyWords->setFocus(Qt::OtherFocusReason);
     m_pKeyWords->selectAll();
     CenterOverOwner(*this);

@@ -17,6 +17,10 @@
 #include <algorithm>
 #include <climits>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace {
 
 // Pasted and typed text takes every kind of line break as "\n"; in one
@@ -97,33 +101,69 @@ LongTextField::LongTextField(Lines lines, QWidget* parent)
     setText(QString());
 }
 
+// One walk over the text, eight characters at a time: the line breaks,
+// and every character or-ed together, so a text all below 0x100 is never
+// looked at again for characters of other widths.
+LongTextField::Shaped LongTextField::shape(QString text, Lines lines)
+{
+    Shaped shaped;
+    const auto* const units = reinterpret_cast<const char16_t*>(text.utf16());
+    const qsizetype size = text.size();
+    const bool breaks = lines == Lines::Many;
+    const auto lineEndsAt = [&](qsizetype i) {
+        shaped.longestLine = std::max(shaped.longestLine, i - shaped.lineStarts.back());
+        shaped.lineStarts.push_back(i + 1);
+    };
+    char16_t all = 0;
+    qsizetype i = 0;
+#if defined(__SSE2__)
+    const __m128i newline = _mm_set1_epi16('\n');
+    __m128i ored = _mm_setzero_si128();
+    for (; i + 8 <= size; i += 8) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(units + i));
+        ored = _mm_or_si128(ored, v);
+        if (!breaks)
+            continue;
+        // Two mask bits for each character that is a line break.
+        for (auto mask = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi16(v, newline))); mask != 0;) {
+            const int bit = __builtin_ctz(mask);
+            lineEndsAt(i + bit / 2);
+            mask &= ~(3u << bit);
+        }
+    }
+    alignas(16) char16_t lanes[8];
+    _mm_store_si128(reinterpret_cast<__m128i*>(lanes), ored);
+    for (char16_t lane : lanes)
+        all |= lane;
+#endif
+    for (; i < size; ++i) {
+        all |= units[i];
+        if (breaks && units[i] == u'\n')
+            lineEndsAt(i);
+    }
+    shaped.longestLine = std::max(shaped.longestLine, size - shaped.lineStarts.back());
+    shaped.columnsOnly = all < 0x100 || !MayHoldOtherWidths(text);
+    shaped.text = std::move(text);
+    return shaped;
+}
+
 void LongTextField::setText(const QString& text)
 {
+    setText(shape(text, m_lines));
+}
+
+void LongTextField::setText(Shaped shaped)
+{
+    Q_ASSERT(!shaped.lineStarts.empty() && shaped.lineStarts.front() == 0);
+    Q_ASSERT(m_lines == Lines::Many || shaped.lineStarts.size() == 1);
     m_undo.clear();
     m_redo.clear();
     m_modified = false;
-    m_text = text;
-    m_mayHoldOtherWidths = MayHoldOtherWidths(m_text);
+    m_text = std::move(shaped.text);
     m_layouts.clear();
-    m_lineStarts.assign(1, 0);
-    m_longestLine = m_text.size();
-    if (m_lines == Lines::Many) {
-        // One plain walk: a search call per line costs more than the line
-        // on millions of short lines.
-        m_longestLine = 0;
-        const QChar* const text = m_text.constData();
-        const qsizetype size = m_text.size();
-        // Counted first, so the index of millions of lines is not moved
-        // again and again as it grows.
-        m_lineStarts.reserve(static_cast<std::size_t>(m_text.count(QLatin1Char('\n'))) + 1);
-        for (qsizetype i = 0; i < size; ++i) {
-            if (text[i] == QLatin1Char('\n')) {
-                m_longestLine = std::max(m_longestLine, i - m_lineStarts.back());
-                m_lineStarts.push_back(i + 1);
-            }
-        }
-        m_longestLine = std::max(m_longestLine, size - m_lineStarts.back());
-    }
+    m_mayHoldOtherWidths = !shaped.columnsOnly;
+    m_lineStarts = std::move(shaped.lineStarts);
+    m_longestLine = shaped.longestLine;
     m_wantedColumn = -1;
     updateScrollBars();
     verticalScrollBar()->setValue(0);

@@ -25,9 +25,23 @@ public:
     enum class Lines { One, Many };
     explicit LongTextField(Lines lines, QWidget* parent = nullptr);
 
+    // A text with what is known of it: where its lines begin (0, then the
+    // position after each "\n"; only 0 for a one-line field), the length of
+    // the longest, and whether every character is one column. Whoever makes
+    // a huge text learns these on the way, cheaper than a walk over it after.
+    struct Shaped {
+        QString text;
+        std::vector<qsizetype> lineStarts{0};
+        qsizetype longestLine = 0;
+        bool columnsOnly = true;
+    };
+    // What a field with these lines learns of a text by looking at it.
+    static Shaped shape(QString text, Lines lines);
+
     const QString& text() const { return m_text; }
     // Sets the text afresh: no longer modified, nothing to undo.
     void setText(const QString& text);
+    void setText(Shaped shaped);
     // Whether the text was edited since setText (it may read the same again).
     bool isModified() const { return m_modified; }
     QString selectedText() const;

@@ -4,8 +4,13 @@
 #include "doc/cp1252.h"
 #include "doc/text_form.h"
 
+#include <algorithm>
 #include <array>
 #include <cstring>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace {
 
@@ -46,6 +51,29 @@ QString WideToQString(std::string_view text)
     return QString(reinterpret_cast<const QChar*>(units.data()), static_cast<qsizetype>(units.size()));
 }
 
+// How many line breaks there are: every CR, and every LF not after a CR.
+std::size_t CountBreaks(const unsigned char* from, const unsigned char* const end)
+{
+    std::size_t count = 0;
+    bool afterCr = false;
+#if defined(__SSE2__)
+    const __m128i cr = _mm_set1_epi8('\r');
+    const __m128i lf = _mm_set1_epi8('\n');
+    for (; end - from >= 16; from += 16) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from));
+        const auto crs = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, cr)));
+        const auto lfs = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, lf)));
+        count += static_cast<std::size_t>(__builtin_popcount(crs) + __builtin_popcount(lfs & ~((crs << 1) | afterCr)));
+        afterCr = crs >> 15;
+    }
+#endif
+    for (; from < end; ++from) {
+        count += *from == '\r' || (*from == '\n' && !afterCr);
+        afterCr = *from == '\r';
+    }
+    return count;
+}
+
 } // namespace
 
 QString ToQString(std::string_view text)
@@ -78,23 +106,95 @@ QString ToQStringWithPlainLineBreaks(std::string_view text)
         wide.truncate(to - begin);
         return wide;
     }
+    return ToShownText(text, LongTextField::Lines::Many).text;
+}
+
+LongTextField::Shaped ToShownText(std::string_view text, LongTextField::Lines lines)
+{
+    if (IsWideText(text))
+        return LongTextField::shape(lines == LongTextField::Lines::Many ? ToQStringWithPlainLineBreaks(text)
+                                                                         : ToQString(text),
+                                    lines);
+    // Every Windows-1252 character is one column.
+    LongTextField::Shaped shaped;
+    if (lines == LongTextField::Lines::One) {
+        shaped.text = ToQString(text);
+        shaped.longestLine = shaped.text.size();
+        return shaped;
+    }
     const std::string_view bytes = Cp1252BytesOf(text);
     QString shown(static_cast<qsizetype>(bytes.size()), Qt::Uninitialized);
     char16_t* const begin = reinterpret_cast<char16_t*>(shown.data());
     char16_t* to = begin;
     const auto* from = reinterpret_cast<const unsigned char*>(bytes.data());
     const auto* const end = from + bytes.size();
-    while (from < end) {
-        const auto* cr = static_cast<const unsigned char*>(std::memchr(from, '\r', static_cast<std::size_t>(end - from)));
-        const auto* stop = cr ? cr : end;
-        to = Widen(from, static_cast<std::size_t>(stop - from), to);
-        if (!cr)
-            break;
-        *to++ = u'\n';
-        from = cr + 1 < end && cr[1] == '\n' ? cr + 2 : cr + 1;
+    // The index of millions of lines is sized from the breaks of the first
+    // 256 kB, scaled to the whole text with room to spare, so it is seldom
+    // moved as it grows; a count over all the bytes would read them twice.
+    // At most one start for every 8 bytes is set aside unasked.
+    const std::size_t sample = std::min<std::size_t>(bytes.size(), std::size_t{256} << 10);
+    const std::size_t expected = sample == 0 ? 0 : CountBreaks(from, from + sample) * (bytes.size() / sample + 1);
+    shaped.lineStarts.reserve(std::min(expected + expected / 4, bytes.size() / 8) + 1);
+    const auto lineEnds = [&](char16_t* at) {
+        shaped.longestLine = std::max(shaped.longestLine, (at - begin) - shaped.lineStarts.back());
+        shaped.lineStarts.push_back(at + 1 - begin);
+    };
+    // A byte at a time: CR LF, CR and LF each become "\n".
+    bool afterCr = false;
+    const auto& table = Cp1252Table();
+    const auto step = [&](unsigned char b) {
+        if (b == '\n' && afterCr) {
+            afterCr = false;
+            return;
+        }
+        afterCr = b == '\r';
+        if (b == '\r' || b == '\n') {
+            lineEnds(to);
+            *to++ = u'\n';
+        } else {
+            *to++ = table[b];
+        }
+    };
+#if defined(__SSE2__)
+    // 16 bytes at a time where none lies in 0x80 to 0x9F, where Windows-1252
+    // differs from Latin-1: widened with each CR as "\n", and up to the LF
+    // of a CR LF, from which the next 16 bytes are read. A loop per line
+    // costs more than the line on millions of short lines.
+    const __m128i cr = _mm_set1_epi8('\r');
+    const __m128i lf = _mm_set1_epi8('\n');
+    const __m128i top3 = _mm_set1_epi8(static_cast<char>(0xE0));
+    const __m128i c1 = _mm_set1_epi8(static_cast<char>(0x80));
+    const __m128i three = _mm_set1_epi8(3);
+    const __m128i zero = _mm_setzero_si128();
+    while (end - from >= 16) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from));
+        if (_mm_movemask_epi8(_mm_cmpeq_epi8(_mm_and_si128(v, top3), c1)) != 0) {
+            for (const unsigned char* const stop = from + 16; from < stop; ++from)
+                step(*from);
+            continue;
+        }
+        const __m128i isCr = _mm_cmpeq_epi8(v, cr);
+        const auto crs = static_cast<unsigned>(_mm_movemask_epi8(isCr));
+        const auto lfs = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, lf)));
+        const unsigned dropped = lfs & ((crs << 1) | static_cast<unsigned>(afterCr));
+        // The bytes taken: all 16, or those before the first LF of a CR LF.
+        const int taken = dropped != 0 ? __builtin_ctz(dropped) : 16;
+        const __m128i shown16 = _mm_sub_epi8(v, _mm_and_si128(isCr, three));  // '\r' - 3 == '\n'
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(to), _mm_unpacklo_epi8(shown16, zero));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(to + 8), _mm_unpackhi_epi8(shown16, zero));
+        for (unsigned mask = (crs | lfs) & ((taken == 16 ? 0x10000u : 1u << taken) - 1); mask != 0; mask &= mask - 1)
+            lineEnds(to + __builtin_ctz(mask));
+        to += taken;
+        from += dropped != 0 ? taken + 1 : 16;
+        afterCr = dropped == 0 && (crs >> 15) != 0;
     }
+#endif
+    for (; from < end; ++from)
+        step(*from);
+    shaped.longestLine = std::max(shaped.longestLine, (to - begin) - shaped.lineStarts.back());
     shown.truncate(to - begin);
-    return shown;
+    shaped.text = std::move(shown);
+    return shaped;
 }
 
 std::string TextFromQString(const QString& text)

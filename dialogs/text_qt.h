@@ -3,6 +3,8 @@
 
 #include <QString>
 
+#include "dialogs/long_text_field.h"
+
 #include <string>
 #include <string_view>
 
@@ -16,6 +18,11 @@ QString ToQString(std::string_view text);
 // The same, with every stored line break (CR LF, a lone CR or LF) as one
 // "\n", the way text widgets and screen readers take line breaks.
 QString ToQStringWithPlainLineBreaks(std::string_view text);
+
+// A text as a field with these lines shows it (a multi-line field as
+// ToQStringWithPlainLineBreaks gives it), with the starts of its lines found
+// while converting: a huge Windows-1252 text is walked once.
+LongTextField::Shaped ToShownText(std::string_view text, LongTextField::Lines lines);
 
 // The document's form of typed or pasted text: Windows-1252 bytes where
 // every character has one, else the wide form. Any text can be stored.

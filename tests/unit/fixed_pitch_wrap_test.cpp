@@ -179,6 +179,15 @@ TEST(FixedPitchWrap, WideTextsBreakOnlyBetweenCharacters)
             ASSERT_EQ(text.find_first_not_of(" \r\n", end), std::string::npos) << n << " width " << width;
         }
     }
+    // A joiner before a line break does not draw the break into its cluster.
+    const std::string joiner = std::string(kWideTextMark) + "x\u200D\r\ny";
+    const auto ends = [&](const TextMetrics& m) {
+        std::vector<std::size_t> at;
+        for (const WrappedLine& line : WrapText(joiner, 100, m))
+            at.push_back(line.begin + line.length);
+        return at;
+    };
+    EXPECT_EQ(ends(counted), ends(measured));
 }
 
 // The index of a long text names the starts of lines at most 256 apart and

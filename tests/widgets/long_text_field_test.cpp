@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: MIT
 #include "dialogs/long_text_field.h"
 
+#include "dialogs/text_qt.h"
+#include "doc/text_form.h"
+
 #include <QScrollBar>
 #include <QTest>
 
@@ -89,6 +92,34 @@ private slots:
         line.insert(QStringLiteral("c\r\nd"));
         QCOMPARE(line.text(), QStringLiteral("a\nbc d"));
         QCOMPARE(line.lineCount(), 1);
+    }
+
+    // A stored text's lines, found while it is converted for the field, are
+    // the ones the field finds in the converted text; CR LF, CR and LF each
+    // break a line, here also across the 16-byte steps of the search.
+    void shownTextKnowsItsLines()
+    {
+        const struct {
+            std::string text;
+            const char* shown;
+        } cases[] = {
+            {"", ""},
+            {"a\r\nbc\rd\ne\r\n", "a\nbc\nd\ne\n"},
+            {"0123456789abcde\r\n0123456789abcdef\n\r\x80", "0123456789abcde\n0123456789abcdef\n\n\u20AC"},
+            {"\x80xyzabcdefghij\r\n\r\n\rABCDEFGHIJKLMNO\n", "\u20ACxyzabcdefghij\n\n\nABCDEFGHIJKLMNO\n"},
+            {*TextFromUtf8("\u0396\r\n\r\n\u4E2D\rz"), "\u0396\n\n\u4E2D\nz"},
+        };
+        for (const auto& c : cases) {
+            const LongTextField::Shaped shaped = ToShownText(c.text, LongTextField::Lines::Many);
+            QCOMPARE(shaped.text, QString::fromUtf8(c.shown));
+            const LongTextField::Shaped looked = LongTextField::shape(shaped.text, LongTextField::Lines::Many);
+            QCOMPARE(shaped.lineStarts, looked.lineStarts);
+            QCOMPARE(shaped.longestLine, looked.longestLine);
+            QCOMPARE(shaped.columnsOnly, looked.columnsOnly);
+            const LongTextField::Shaped line = ToShownText(c.text, LongTextField::Lines::One);
+            QCOMPARE(line.lineStarts.size(), std::size_t{1});
+            QCOMPARE(line.longestLine, line.text.size());
+        }
     }
 
     // A line with characters of other scripts: the arrows and Backspace move

@@ -27,7 +27,7 @@ std::size_t BodyStart(std::string_view text)
 bool IsContinuationByte(char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; }
 
 // The code point of the character of a wide text that begins at byte i.
-char32_t CodePointAt(std::string_view text, std::size_t i)
+[[gnu::always_inline]] inline char32_t CodePointAt(std::string_view text, std::size_t i)
 {
     const auto lead = static_cast<unsigned char>(text[i]);
     if (lead < 0x80)
@@ -43,12 +43,8 @@ char32_t CodePointAt(std::string_view text, std::size_t i)
 // it, as a combining mark, a vowel sign, an emoji modifier or a variation
 // selector does, or anything after a zero-width joiner: a line never ends
 // between them.
-bool JoinsPrevious(std::string_view text, std::size_t i)
+bool JoinsByProperty(char32_t c)
 {
-    constexpr std::string_view kZeroWidthJoiner = "\xE2\x80\x8D";
-    if (i >= kZeroWidthJoiner.size() && text.substr(i - kZeroWidthJoiner.size(), kZeroWidthJoiner.size()) == kZeroWidthJoiner)
-        return true;
-    const char32_t c = CodePointAt(text, i);
     if (c < 0x300)
         return false;  // below the first combining mark
     switch (u_getIntPropertyValue(static_cast<UChar32>(c), UCHAR_GRAPHEME_CLUSTER_BREAK)) {
@@ -60,6 +56,16 @@ bool JoinsPrevious(std::string_view text, std::size_t i)
     default:
         return false;
     }
+}
+
+constexpr char32_t kZeroWidthJoinerCode = 0x200D;
+
+bool JoinsPrevious(std::string_view text, std::size_t i)
+{
+    constexpr std::string_view kZeroWidthJoiner = "\xE2\x80\x8D";
+    if (i >= kZeroWidthJoiner.size() && text.substr(i - kZeroWidthJoiner.size(), kZeroWidthJoiner.size()) == kZeroWidthJoiner)
+        return true;
+    return JoinsByProperty(CodePointAt(text, i));
 }
 
 // The end of the character at byte i with everything that joins it: the
@@ -119,37 +125,105 @@ int TabWidth(const TextMetrics& metrics)
     return std::max(1, 8 * metrics.avgCharWidth);
 }
 
+// One character of a wide run with what joins it: its advance in 1/64
+// units (-1 when a run with it must be measured) and where the next begins.
+struct Advance {
+    int advance64;
+    std::size_t next;
+};
+
+[[gnu::always_inline]] inline Advance AdvanceAt(std::string_view run, std::size_t i, const TextMetrics& metrics)
+{
+    // An ASCII character that nothing joins is, in a fixed-pitch font, as
+    // wide as the pitch says: most of a wide text. Only a character from
+    // U+0300 on (its first byte from 0xCC on) may join it.
+    const FixedPitch& pitch = metrics.fixedPitch;
+    const auto b = static_cast<unsigned char>(run[i]);
+    if (b < 0x80 && pitch.Active() && pitch.uniform[b] &&
+        (i + 1 == run.size() || static_cast<unsigned char>(run[i + 1]) < 0xCC ||
+         !metrics.advances->Joins(CodePointAt(run, i + 1))))
+        return {pitch.advance64, i + 1};
+    std::size_t characterEnd = i + 1;
+    while (characterEnd < run.size() && IsContinuationByte(run[characterEnd]))
+        ++characterEnd;
+    // Nothing joins a character that a character below U+0300 follows (its
+    // first byte below 0xCC), unless it is a joiner; whether another joins
+    // is known from a table once it was met.
+    const char32_t c = CodePointAt(run, i);
+    const bool joined = characterEnd < run.size() &&
+                        (c == kZeroWidthJoinerCode || (static_cast<unsigned char>(run[characterEnd]) >= 0xCC &&
+                                                       metrics.advances->Joins(CodePointAt(run, characterEnd))));
+    if (!joined)
+        return {metrics.advances->Advance64(c, metrics.wideWidth), characterEnd};
+    const std::size_t end = ClusterEnd(run, i, true);
+    return {metrics.advances->ClusterAdvance64(run.substr(i, end - i), metrics.wideWidth), end};
+}
+
 // Width of a run of a wide text as the sum of its characters' advances,
 // or -1 when it must be measured.
 int SummedWidth(std::string_view run, const TextMetrics& metrics)
 {
     if (!metrics.advances || !metrics.wideWidth)
         return -1;
-    const FixedPitch& pitch = metrics.fixedPitch;
     long long sum = 0;
     for (std::size_t i = 0; i < run.size();) {
-        // An ASCII character followed by another is alone and, in a
-        // fixed-pitch font, as wide as the pitch says: most of a wide text.
-        const auto b = static_cast<unsigned char>(run[i]);
-        if (b < 0x80 && pitch.Active() && pitch.uniform[b] &&
-            (i + 1 == run.size() || static_cast<unsigned char>(run[i + 1]) < 0x80)) {
-            sum += pitch.advance64;
+        const Advance step = AdvanceAt(run, i, metrics);
+        if (step.advance64 < 0)
+            return -1;
+        sum += step.advance64;
+        i = step.next;
+    }
+    return static_cast<int>((sum + 32) >> 6);
+}
+
+// Where the paragraph of a wide text that begins at `begin` ends, when it
+// fits whole in width (no more bytes than width + 1, as in Wrap): one walk
+// finds its end and sums its advances, where a look for the end and a
+// second walk to sum cost twice as much on a key list of wide texts.
+// npos when it does not fit, holds a tab or a run that must be measured.
+std::size_t WideParagraphEndIfFits(std::string_view text, std::size_t begin, int width, const TextMetrics& metrics)
+{
+    constexpr std::size_t npos = std::string_view::npos;
+    if (!metrics.advances || !metrics.wideWidth || width < 0)
+        return npos;
+    const std::size_t maxBytes = static_cast<std::size_t>(width) + 1;
+    // (sum + 32) / 64 <= width
+    const long long most = static_cast<long long>(width) * 64 + 31;
+    const FixedPitch& pitch = metrics.fixedPitch;
+    // ASCII that the pitch draws with its advance: never a tab or a break.
+    const bool* const counted = pitch.Active() ? pitch.uniform.data() : nullptr;
+    const long long ascii64 = pitch.advance64;
+    const auto* const bytes = reinterpret_cast<const unsigned char*>(text.data());
+    const std::size_t size = text.size();
+    // A paragraph with more bytes than that does not fit.
+    const std::size_t limit = std::min(size, begin + maxBytes + 1);
+    const auto breaksHere = [](char c) { return c == '\r' || c == '\n' || c == '\t'; };
+    long long sum = 0;
+    std::size_t i = begin;
+    while (i < limit) {
+        const unsigned b = bytes[i];
+        if (b < 0x80 && counted && counted[b] && (i + 1 == size || bytes[i + 1] < 0x80)) {
+            // Most of a wide text: ASCII before ASCII, as AdvanceAt has it.
+            sum += ascii64;
             ++i;
             continue;
         }
-        const std::size_t end = ClusterEnd(run, i, true);
-        std::size_t characterEnd = i + 1;
-        while (characterEnd < end && IsContinuationByte(run[characterEnd]))
-            ++characterEnd;
-        const bool alone = characterEnd == end;
-        const int advance = alone ? metrics.advances->Advance64(CodePointAt(run, i), metrics.wideWidth)
-                                  : metrics.advances->ClusterAdvance64(run.substr(i, end - i), metrics.wideWidth);
-        if (advance < 0)
-            return -1;
-        sum += advance;
-        i = end;
+        if (b == '\r' || b == '\n')
+            break;
+        if (b == '\t')
+            return npos;
+        const Advance step = AdvanceAt(text, i, metrics);
+        // A joiner before a line break or tab would draw them into its
+        // cluster, which a run ending at the break never does.
+        const std::size_t characterEnd = i + (b < 0x80 ? 1 : b >= 0xF0 ? 4 : b >= 0xE0 ? 3 : 2);
+        if (step.advance64 < 0 ||
+            (step.next > characterEnd && std::any_of(text.begin() + static_cast<std::ptrdiff_t>(i),
+                                                     text.begin() + static_cast<std::ptrdiff_t>(step.next), breaksHere)))
+            return npos;
+        sum += step.advance64;
+        i = step.next;
     }
-    return static_cast<int>((sum + 32) >> 6);
+    return i - begin <= maxBytes && sum <= most ? i : npos;
 }
 
 // Width of one run without tabs: counted where the font is fixed-pitch for
@@ -433,39 +507,44 @@ bool WrapCountedLines(std::string_view text, std::size_t begin, std::size_t end,
 template <typename Sink>
 void Wrap(std::string_view text, int width, const TextMetrics& metrics, Sink& sink, std::size_t from = 0)
 {
+    const bool wide = IsWideText(text);
     std::optional<FixedPitch> ascii;
-    if (IsWideText(text))
-        ascii = AsciiPitch(metrics.fixedPitch);
-    const FixedPitch& pitch = ascii ? *ascii : metrics.fixedPitch;
     MeasuredSpans measured(text, metrics);
     std::size_t paraStart = std::max(from, BodyStart(text));
     for (;;) {
-        std::size_t i = paraStart;
-        bool uniform = pitch.Active();
-        bool tabs = false;
-        for (; (i = NextNotUniform(text, i, pitch)) < text.size(); ++i) {
-            const auto c = static_cast<unsigned char>(text[i]);
-            if (c == '\r' || c == '\n')
-                break;
-            if (c == '\t')
-                tabs = true;
-            else
-                uniform = false;
-        }
+        std::size_t i = wide ? WideParagraphEndIfFits(text, paraStart, width, metrics) : std::string_view::npos;
         bool more = true;
-        if (uniform) {
-            CountedSpans counted(text, metrics, pitch, tabs);
-            if (counted.FitsWhole(paraStart, i, width))
-                more = sink(WrappedLine{paraStart, i - paraStart});
-            else
-                more = WrapParagraph(text, paraStart, i, width, counted, sink);
-        } else if (ascii && i - paraStart <= static_cast<std::size_t>(std::max(width, 0)) + 1 &&
-                   measured.Width(paraStart, i) <= width) {
-            // A wide paragraph that fits whole is one line: one sum instead
-            // of one per word.
+        if (i != std::string_view::npos) {
+            // A wide paragraph that fits whole is one line.
             more = sink(WrappedLine{paraStart, i - paraStart});
         } else {
-            more = WrapParagraph(text, paraStart, i, width, measured, sink);
+            if (wide && !ascii)
+                ascii = AsciiPitch(metrics.fixedPitch);
+            const FixedPitch& pitch = ascii ? *ascii : metrics.fixedPitch;
+            bool uniform = pitch.Active();
+            bool tabs = false;
+            for (i = paraStart; (i = NextNotUniform(text, i, pitch)) < text.size(); ++i) {
+                const auto c = static_cast<unsigned char>(text[i]);
+                if (c == '\r' || c == '\n')
+                    break;
+                if (c == '\t')
+                    tabs = true;
+                else
+                    uniform = false;
+            }
+            if (uniform) {
+                CountedSpans counted(text, metrics, pitch, tabs);
+                if (counted.FitsWhole(paraStart, i, width))
+                    more = sink(WrappedLine{paraStart, i - paraStart});
+                else
+                    more = WrapParagraph(text, paraStart, i, width, counted, sink);
+            } else if (wide && i - paraStart <= static_cast<std::size_t>(std::max(width, 0)) + 1 &&
+                       measured.Width(paraStart, i) <= width) {
+                // With tabs, or a run measured: still one line when it fits.
+                more = sink(WrappedLine{paraStart, i - paraStart});
+            } else {
+                more = WrapParagraph(text, paraStart, i, width, measured, sink);
+            }
         }
         if (!more || i == text.size())
             return;
@@ -522,7 +601,7 @@ void AppendUtf8(std::string& out, char32_t c)
 
 }  // namespace
 
-int CharacterAdvances::Advance64(char32_t c, const TextWidthFn& measure)
+int CharacterAdvances::LearnedAdvance64(char32_t c, const TextWidthFn& measure)
 {
     if (c < 0x10000) {
         if (!m_basic)
@@ -536,9 +615,21 @@ int CharacterAdvances::Advance64(char32_t c, const TextWidthFn& measure)
     return it != m_others.end() ? it->second : m_others.emplace(c, Learn(c, measure)).first->second;
 }
 
+bool CharacterAdvances::AskedJoins(char32_t c)
+{
+    if (c >= 0x10000)
+        return JoinsByProperty(c);
+    if (!m_joins)
+        m_joins = std::make_unique<std::uint8_t[]>(0x10000);
+    std::uint8_t& known = m_joins[c];
+    if (known == 0)
+        known = JoinsByProperty(c) ? 2 : 1;
+    return known == 2;
+}
+
 int CharacterAdvances::ClusterAdvance64(std::string_view cluster, const TextWidthFn& measure)
 {
-    const auto it = m_clusters.find(std::string(cluster));
+    const auto it = m_clusters.find(cluster);
     if (it != m_clusters.end())
         return it->second;
     const int advance = DrawnAlone(CodePointAt(cluster, 0)) ? LearnPiece(std::string(cluster), measure) : -1;

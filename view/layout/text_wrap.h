@@ -3,6 +3,7 @@
 
 #include <array>
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
@@ -60,18 +61,43 @@ class CharacterAdvances final {
 public:
     // The advance of c in 1/64 units, or -1 when a run with c must be
     // measured; `measure` gives the width of a run of UTF-8.
-    int Advance64(char32_t c, const TextWidthFn& measure);
+    int Advance64(char32_t c, const TextWidthFn& measure)
+    {
+        // Once learnt, a look into a table: summing a key list of wide
+        // texts asks this for nearly every character.
+        if (c < 0x10000 && m_basic && m_basic[c] != 0)
+            return m_basic[c] - 2;
+        return LearnedAdvance64(c, measure);
+    }
     // The same for a character with what joins it, given as UTF-8.
     int ClusterAdvance64(std::string_view cluster, const TextWidthFn& measure);
+    // Whether c belongs to the character before it (a combining mark, a
+    // vowel sign, an emoji modifier...), asked of ICU once per character.
+    bool Joins(char32_t c)
+    {
+        if (c < 0x300)
+            return false;  // below the first combining mark
+        if (c < 0x10000 && m_joins && m_joins[c] != 0)
+            return m_joins[c] == 2;
+        return AskedJoins(c);
+    }
 
 private:
+    int LearnedAdvance64(char32_t c, const TextWidthFn& measure);
+    bool AskedJoins(char32_t c);
     int Learn(char32_t c, const TextWidthFn& measure);
     int LearnPiece(const std::string& piece, const TextWidthFn& measure);
 
     int m_zero64 = -1;  // the advance of '0', against which a character is placed
     std::unique_ptr<int[]> m_basic;  // the basic plane, 0 until learnt, else advance + 2
     std::unordered_map<char32_t, int> m_others;
-    std::unordered_map<std::string, int> m_clusters;
+    std::unique_ptr<std::uint8_t[]> m_joins;  // the basic plane: 0 until asked, 1 no, 2 joins
+    // Looked up by the cluster's bytes in the text, without a copy of them.
+    struct ClusterHash {
+        using is_transparent = void;
+        std::size_t operator()(std::string_view s) const { return std::hash<std::string_view>{}(s); }
+    };
+    std::unordered_map<std::string, int, ClusterHash, std::equal_to<>> m_clusters;
 };
 
 struct TextMetrics final {
