@@ -314,8 +314,21 @@ int CompareTexts(std::string_view a, std::string_view b)
         const int order = a.compare(b);
         return (order > 0) - (order < 0);
     }
-    TextCharacters x(a);
-    TextCharacters y(b);
+    // Two wide texts: the bytes they share are the same characters, since
+    // UTF-8 is a prefix-free code, so only the characters from the first
+    // differing byte's character on need reading.
+    std::size_t from = 0;
+    if (IsWideText(a) && IsWideText(b)) {
+        const std::size_t shared = std::min(a.size(), b.size());
+        from = static_cast<std::size_t>(std::mismatch(a.begin(), a.begin() + shared, b.begin()).first - a.begin());
+        const auto inCharacter = [&from](std::string_view t) {
+            return from < t.size() && (static_cast<unsigned char>(t[from]) & 0xC0) == 0x80;
+        };
+        while (from > kWideTextMark.size() && (inCharacter(a) || inCharacter(b)))
+            --from;
+    }
+    TextCharacters x(a, from);
+    TextCharacters y(b, from);
     while (!x.AtEnd() && !y.AtEnd()) {
         const std::uint32_t u = KeyOrderValue(x.Next());
         const std::uint32_t v = KeyOrderValue(y.Next());

@@ -55,7 +55,9 @@ TEST(TextForm, KeyOrder)
 {
     const std::vector<std::string> ascending = {
         "", "Zebra", "apple", "\x80", "\x92", "\xE9", "\xFF", TextFromCp1252("\xFF\xFE\xFF"),
-        TextFromFileUtf16(u"\xFF\xFE\xFF!"), TextFromUtf16(u"\u0141"), TextFromUtf16(u"\u03A9"),
+        TextFromFileUtf16(u"\xFF\xFE\xFF!"), TextFromUtf16(u"\u0141"),
+        // The dagger's Windows-1252 byte comes before the en dash's, their UTF-8 after it.
+        TextFromUtf16(u"\u0141\u2020"), TextFromUtf16(u"\u0141\u2013"), TextFromUtf16(u"\u03A9"),
         TextFromUtf16(u"\u03A9a"), TextFromUtf16(u"\xD800"), TextFromUtf16(u"\U0001F600")};
     for (std::size_t i = 0; i < ascending.size(); ++i)
         for (std::size_t j = 0; j < ascending.size(); ++j)
