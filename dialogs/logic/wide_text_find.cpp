@@ -2,8 +2,9 @@
 #include "dialogs/logic/wide_text_find.h"
 
 #include <algorithm>
-
+#include <bit>
 #include <cstdint>
+#include <iterator>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -95,6 +96,76 @@ std::size_t FirstOfTwo(std::string_view text, std::size_t from, char a, char b)
     return npos;
 }
 
+
+// Where a byte of `text` at or after `from` begins a candidate form (see
+// FormBytes), or npos: sixteen starts a step where the processor can.
+std::size_t FirstFormAt(std::string_view text, std::size_t from, const CWideNeedle::FormBytes& f)
+{
+    if (text.size() <= f.last || from >= text.size() - f.last)
+        return npos;
+    const auto* const base = reinterpret_cast<const unsigned char*>(text.data());
+    const auto is = [&](const unsigned char* s) {
+        return ((s[0] | f.blend[0]) == f.value[0]) & ((s[f.last] | f.blend[1]) == f.value[1]);
+    };
+    const std::size_t count = text.size() - f.last - from;
+    const unsigned char* p = base + from;
+#if defined(__SSE2__)
+    if (count >= 16) {
+        const __m128i b0 = _mm_set1_epi8(static_cast<char>(f.blend[0]));
+        const __m128i v0 = _mm_set1_epi8(static_cast<char>(f.value[0]));
+        const __m128i b1 = _mm_set1_epi8(static_cast<char>(f.blend[1]));
+        const __m128i v1 = _mm_set1_epi8(static_cast<char>(f.value[1]));
+        const auto bits = [&](const unsigned char* s) {
+            const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s));
+            const __m128i y = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + f.last));
+            return static_cast<unsigned>(_mm_movemask_epi8(
+                _mm_and_si128(_mm_cmpeq_epi8(_mm_or_si128(x, b0), v0), _mm_cmpeq_epi8(_mm_or_si128(y, b1), v1))));
+        };
+        // The last block overlaps the one before: its starts before p had
+        // no candidate there.
+        const unsigned char* const lastBlock = p + count - 16;
+        for (; p < lastBlock; p += 16)
+            if (const unsigned m = bits(p))
+                return static_cast<std::size_t>(p - base) + static_cast<unsigned>(std::countr_zero(m));
+        const unsigned m = bits(lastBlock);
+        return m ? static_cast<std::size_t>(lastBlock - base) + static_cast<unsigned>(std::countr_zero(m)) : npos;
+    }
+#endif
+    for (const unsigned char* const end = p + count; p < end; ++p)
+        if (is(p))
+            return static_cast<std::size_t>(p - base);
+    return npos;
+}
+
+// The bytes every one of `forms` (of one length) passes; a blend of few
+// bits lets fewer other characters pass.
+CWideNeedle::FormBytes BytesOfForms(const std::vector<std::string>& forms)
+{
+    CWideNeedle::FormBytes f;
+    f.last = forms[0].size() - 1;
+    const std::size_t at[2] = {0, f.last};
+    for (int k = 0; k < 2; ++k) {
+        const auto first = static_cast<unsigned char>(forms[0][at[k]]);
+        for (const std::string& form : forms)
+            f.blend[k] |= static_cast<unsigned char>(first ^ static_cast<unsigned char>(form[at[k]]));
+        f.value[k] = static_cast<unsigned char>(first | f.blend[k]);
+    }
+    return f;
+}
+
+// How much a scan for this character's forms passes besides them (lower is
+// better): a form of several bytes is tested at two of them, a letter in
+// two cases is looked for by its rarity in ordinary text.
+int AnchorCost(const std::vector<std::string>& forms, const CWideNeedle::FormBytes& f)
+{
+    const int blended = std::popcount(f.blend[0]) + std::popcount(f.blend[1]);
+    if (forms[0].size() > 1)
+        return blended;
+    constexpr std::string_view kCommonFirst = " etaonisrhldcumfgpwybvkjxzq";
+    const std::size_t rank = kCommonFirst.find(static_cast<char>((f.value[0] & ~f.blend[0]) | 0x20));
+    return 100 + blended + (rank == npos ? 0 : static_cast<int>(kCommonFirst.size() - rank));
+}
+
 }  // namespace
 
 char32_t FoldForFind(char32_t c)
@@ -127,14 +198,52 @@ CWideNeedle::CWideNeedle(std::string_view needle)
     }
     if (m_folded.empty())
         return;
-    for (const char32_t c : CharactersFoldingTo(m_folded[0]))
-        m_firstForms.push_back(Utf8Form(c));
+    m_asciiBytes = !m_neverInCp1252;
+    for (const char b : m_cp1252)
+        m_asciiBytes = m_asciiBytes && static_cast<unsigned char>(b) < 0x80 && b != kWideTextMark.back();
+    int bestCost = 0;
+    for (std::size_t j = 0; j < m_folded.size(); ++j) {
+        std::vector<std::string> forms;
+        for (const char32_t c : CharactersFoldingTo(m_folded[j]))
+            forms.push_back(Utf8Form(c));
+        if (j == 0)
+            m_firstForms = forms;
+        const auto longer = [](const std::string& form) { return form.size() > 1; };
+        if (m_asciiBytes && std::find(m_folded.begin(), m_folded.begin() + j, m_folded[j]) == m_folded.begin() + j)
+            std::copy_if(forms.begin(), forms.end(), std::back_inserter(m_otherForms), longer);
+        if (forms.empty() || std::any_of(forms.begin(), forms.end(), [&](const std::string& form) {
+                return form.size() != forms[0].size();
+            }))
+            continue;
+        const FormBytes bytes = BytesOfForms(forms);
+        const int cost = AnchorCost(forms, bytes);
+        if (m_anchor == npos || cost < bestCost) {
+            m_anchor = j;
+            m_anchorBytes = bytes;
+            bestCost = cost;
+        }
+    }
     // The usual case, a letter in two cases of one byte each (or a sign).
     if (!m_firstForms.empty() && m_firstForms.size() <= 2 && m_firstForms[0].size() == 1 && m_firstForms.back().size() == 1 &&
         m_firstForms[0][0] != 0) {
         m_firstBytes[0] = m_firstForms[0][0];
         m_firstBytes[1] = m_firstForms.back()[0];
     }
+}
+
+bool CWideNeedle::TakesMarked(std::string_view text) const
+{
+    if (!m_asciiBytes || !IsWideText(text))
+        return true;
+    // An other form is looked for by its last byte, a continuation byte
+    // rarer than its first.
+    const std::string_view body = WideUtf8Of(text);
+    for (const std::string& form : m_otherForms)
+        for (std::size_t end = body.find(form.back(), form.size() - 1); end != npos;
+             end = body.find(form.back(), end + 1))
+            if (body.compare(end + 1 - form.size(), form.size(), form) == 0)
+                return true;
+    return false;
 }
 
 bool CWideNeedle::MatchesAt(std::string_view text, std::size_t at) const
@@ -159,6 +268,8 @@ std::size_t CWideNeedle::FindFirst(std::string_view text, std::size_t from) cons
                 return at;
         return npos;
     }
+    if (m_anchor != npos)
+        return FindByAnchor(text, from);
     // Candidates are where a form of the first character begins: a
     // character's first byte, since forms are whole characters.
     if (m_firstBytes[0] != 0) {
@@ -185,6 +296,29 @@ std::size_t CWideNeedle::FindFirst(std::string_view text, std::size_t from) cons
             return at;
         start = at + 1;
     }
+}
+
+// The anchor character's forms are scanned for, all at once; from each, the
+// occurrence would begin as many characters back as the anchor stands in
+// the needle. A form's first byte is no continuation byte, so a candidate
+// that is one begins a character.
+std::size_t CWideNeedle::FindByAnchor(std::string_view text, std::size_t from) const
+{
+    const std::size_t body = kWideTextMark.size();
+    const auto continues = [&](std::size_t at) { return (static_cast<unsigned char>(text[at]) & 0xC0) == 0x80; };
+    for (std::size_t at = FirstFormAt(text, from, m_anchorBytes); at != npos;
+         at = FirstFormAt(text, at + 1, m_anchorBytes)) {
+        if (continues(at) || FoldForFind(TextCharacters(text, at).Next()) != m_folded[m_anchor])
+            continue;
+        std::size_t start = at;
+        std::size_t back = m_anchor;
+        for (; back > 0 && start > body; --back)
+            while (--start > body && continues(start)) {
+            }
+        if (back == 0 && start >= from && MatchesAt(text, start))
+            return start;
+    }
+    return npos;
 }
 
 std::size_t CWideNeedle::FindLastBefore(std::string_view text, std::size_t before) const

@@ -17,7 +17,10 @@ char32_t FoldForFind(char32_t c);
 // escaped ones, doc/text_form.h), and every text when the needle holds a
 // character that no Windows-1252 text can match. Plain Windows-1252 texts
 // are left to the byte search of CFoldedNeedle, which this gives the needle
-// as Windows-1252 bytes. Positions are byte indexes into the stored text.
+// as Windows-1252 bytes; so are the wide texts a needle of ASCII characters
+// is in exactly where its bytes are, since UTF-8 keeps ASCII bytes as they
+// are and no other character's bytes are ASCII. Positions are byte indexes
+// into the stored text.
 class CWideNeedle final {
 public:
     explicit CWideNeedle(std::string_view needle);
@@ -25,15 +28,27 @@ public:
     // The needle for the byte search through plain texts.
     const std::string& Cp1252Needle() const { return m_cp1252; }
     // Whether `text` is searched here instead of by the byte search.
-    bool Takes(std::string_view text) const { return m_neverInCp1252 || HasTextMark(text); }
+    bool Takes(std::string_view text) const { return m_neverInCp1252 || (HasTextMark(text) && TakesMarked(text)); }
 
     // Start of the first occurrence at or after byte `from`, or npos.
     std::size_t FindFirst(std::string_view text, std::size_t from) const;
     // Start of the last occurrence that begins before byte `before`, or npos.
     std::size_t FindLastBefore(std::string_view text, std::size_t before) const;
 
+    // Two bytes of every form of one character, `last` apart: a byte p of a
+    // text is a candidate start of a form when (p[0] | blend[0]) == value[0]
+    // and (p[last] | blend[1]) == value[1]. The forms of a letter differ in
+    // a bit or two, which `blend` sets; a few other characters may pass too.
+    struct FormBytes {
+        std::size_t last = 0;
+        unsigned char blend[2] = {0, 0};
+        unsigned char value[2] = {0, 0};
+    };
+
 private:
+    bool TakesMarked(std::string_view text) const;
     bool MatchesAt(std::string_view text, std::size_t at) const;
+    std::size_t FindByAnchor(std::string_view text, std::size_t from) const;
 
     std::u32string m_folded;
     // The UTF-8 of every character that folds to the needle's first one:
@@ -41,6 +56,15 @@ private:
     std::vector<std::string> m_firstForms;
     // When the forms are one or two single bytes: those bytes (else 0).
     char m_firstBytes[2] = {0, 0};
+    // The needle's character that a wide text is scanned for (when every
+    // form of one has the same length): its index and bytes.
+    std::size_t m_anchor = std::string::npos;
+    FormBytes m_anchorBytes;
+    // Whether a wide text is searched as bytes (an ASCII needle), unless it
+    // holds one of the other forms of the needle's letters (the Kelvin sign
+    // for k, the long s for s), whose bytes are not ASCII.
+    bool m_asciiBytes = false;
+    std::vector<std::string> m_otherForms;
     std::string m_cp1252;
     bool m_neverInCp1252 = false;
 };
