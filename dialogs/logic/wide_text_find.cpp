@@ -2,6 +2,7 @@
 #include "dialogs/logic/wide_text_find.h"
 
 #include <algorithm>
+#include <array>
 #include <bit>
 #include <cstdint>
 #include <iterator>
@@ -21,6 +22,8 @@ namespace {
 constexpr std::size_t npos = std::string_view::npos;
 
 bool IsSurrogate(char32_t c) { return c >= 0xD800 && c < 0xE000; }
+
+char32_t FoldOther(char32_t c);
 
 // A character as the wide form writes it (a lone surrogate by its value).
 std::string Utf8Form(char32_t c)
@@ -97,17 +100,15 @@ std::size_t FirstOfTwo(std::string_view text, std::size_t from, char a, char b)
 }
 
 
-// Where a byte of `text` at or after `from` begins a candidate form (see
+// Where a byte of `text` at or after `from` begins a candidate run (see
 // FormBytes), or npos: sixteen starts a step where the processor can.
-std::size_t FirstFormAt(std::string_view text, std::size_t from, const CWideNeedle::FormBytes& f)
+std::size_t FirstRunAt(std::string_view text, std::size_t from, const CWideNeedle::FormBytes& f)
 {
-    if (text.size() <= f.last || from >= text.size() - f.last)
+    const std::size_t reach = std::max(f.offset[0], f.offset[1]);
+    if (text.size() <= reach || from >= text.size() - reach)
         return npos;
     const auto* const base = reinterpret_cast<const unsigned char*>(text.data());
-    const auto is = [&](const unsigned char* s) {
-        return ((s[0] | f.blend[0]) == f.value[0]) & ((s[f.last] | f.blend[1]) == f.value[1]);
-    };
-    const std::size_t count = text.size() - f.last - from;
+    const std::size_t count = text.size() - reach - from;
     const unsigned char* p = base + from;
 #if defined(__SSE2__)
     if (count >= 16) {
@@ -116,8 +117,8 @@ std::size_t FirstFormAt(std::string_view text, std::size_t from, const CWideNeed
         const __m128i b1 = _mm_set1_epi8(static_cast<char>(f.blend[1]));
         const __m128i v1 = _mm_set1_epi8(static_cast<char>(f.value[1]));
         const auto bits = [&](const unsigned char* s) {
-            const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s));
-            const __m128i y = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + f.last));
+            const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + f.offset[0]));
+            const __m128i y = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + f.offset[1]));
             return static_cast<unsigned>(_mm_movemask_epi8(
                 _mm_and_si128(_mm_cmpeq_epi8(_mm_or_si128(x, b0), v0), _mm_cmpeq_epi8(_mm_or_si128(y, b1), v1))));
         };
@@ -132,43 +133,62 @@ std::size_t FirstFormAt(std::string_view text, std::size_t from, const CWideNeed
     }
 #endif
     for (const unsigned char* const end = p + count; p < end; ++p)
-        if (is(p))
+        if (((p[f.offset[0]] | f.blend[0]) == f.value[0]) & ((p[f.offset[1]] | f.blend[1]) == f.value[1]))
             return static_cast<std::size_t>(p - base);
     return npos;
 }
 
-// The bytes every one of `forms` (of one length) passes; a blend of few
-// bits lets fewer other characters pass.
-CWideNeedle::FormBytes BytesOfForms(const std::vector<std::string>& forms)
+// One byte of a character's forms (all of one length) at its distance from
+// the start of their run, with what a scan for it lets pass: the fewer
+// other bytes and the rarer the letter, the lower its cost.
+struct FormByte {
+    std::size_t offset = 0;
+    std::size_t character = 0;
+    unsigned char blend = 0;
+    unsigned char value = 0;
+    int cost = 0;
+};
+
+FormByte ByteOfForms(const std::vector<std::string>& forms, std::size_t at)
 {
-    CWideNeedle::FormBytes f;
-    f.last = forms[0].size() - 1;
-    const std::size_t at[2] = {0, f.last};
-    for (int k = 0; k < 2; ++k) {
-        const auto first = static_cast<unsigned char>(forms[0][at[k]]);
-        for (const std::string& form : forms)
-            f.blend[k] |= static_cast<unsigned char>(first ^ static_cast<unsigned char>(form[at[k]]));
-        f.value[k] = static_cast<unsigned char>(first | f.blend[k]);
-    }
+    FormByte f;
+    const auto first = static_cast<unsigned char>(forms[0][at]);
+    for (const std::string& form : forms)
+        f.blend |= static_cast<unsigned char>(first ^ static_cast<unsigned char>(form[at]));
+    f.value = static_cast<unsigned char>(first | f.blend);
+    // A first byte of several says little more than the script; the last
+    // byte tells the letter. Of ASCII, the rarer a letter in ordinary text,
+    // the better.
+    constexpr std::string_view kCommonFirst = "qzxjkvbywpgfmucdlhrsinoate ";
+    const int blended = 8 * std::popcount(f.blend);
+    if (forms[0].size() > 1)
+        return f.cost = (at == 0 ? 160 : 30) + blended, f;
+    const std::size_t rank = kCommonFirst.find(static_cast<char>((f.value & ~f.blend) | 0x20));
+    f.cost = 40 + blended + 4 * static_cast<int>(rank == npos ? 0 : rank);
     return f;
 }
-
-// How much a scan for this character's forms passes besides them (lower is
-// better): a form of several bytes is tested at two of them, a letter in
-// two cases is looked for by its rarity in ordinary text.
-int AnchorCost(const std::vector<std::string>& forms, const CWideNeedle::FormBytes& f)
-{
-    const int blended = std::popcount(f.blend[0]) + std::popcount(f.blend[1]);
-    if (forms[0].size() > 1)
-        return blended;
-    constexpr std::string_view kCommonFirst = " etaonisrhldcumfgpwybvkjxzq";
-    const std::size_t rank = kCommonFirst.find(static_cast<char>((f.value[0] & ~f.blend[0]) | 0x20));
-    return 100 + blended + (rank == npos ? 0 : static_cast<int>(kCommonFirst.size() - rank));
-}
-
 }  // namespace
 
 char32_t FoldForFind(char32_t c)
+{
+    // ASCII and Latin-1, where a Windows-1252 byte is its code point,
+    // without a look-up; the other characters met last are remembered.
+    if (c < 0x80 || (c >= 0xA0 && c <= 0xFF))
+        return FoldCp1252(static_cast<unsigned char>(c));
+    struct Folded {
+        char32_t from = 0xFFFFFFFF;
+        char32_t to = 0;
+    };
+    thread_local std::array<Folded, 256> recent;
+    Folded& slot = recent[(c ^ (c >> 8)) & 0xFF];
+    if (slot.from != c)
+        slot = {c, FoldOther(c)};
+    return slot.to;
+}
+
+namespace {
+
+char32_t FoldOther(char32_t c)
 {
     const int b = UnicodeToCp1252(c);
     if (b >= 0)
@@ -177,6 +197,8 @@ char32_t FoldForFind(char32_t c)
         return c;
     return static_cast<char32_t>(u_foldCase(static_cast<UChar32>(c), U_FOLD_CASE_DEFAULT));
 }
+
+}  // namespace
 
 CWideNeedle::CWideNeedle(std::string_view needle)
 {
@@ -201,6 +223,11 @@ CWideNeedle::CWideNeedle(std::string_view needle)
     m_asciiBytes = !m_neverInCp1252;
     for (const char b : m_cp1252)
         m_asciiBytes = m_asciiBytes && static_cast<unsigned char>(b) < 0x80 && b != kWideTextMark.back();
+    // Runs of characters whose forms have one length; the two bytes of one
+    // run that cost least together (of two letters where it can).
+    std::vector<FormByte> run;
+    std::size_t runStart = 0;
+    std::size_t runLength = 0;
     int bestCost = 0;
     for (std::size_t j = 0; j < m_folded.size(); ++j) {
         std::vector<std::string> forms;
@@ -213,21 +240,37 @@ CWideNeedle::CWideNeedle(std::string_view needle)
             std::copy_if(forms.begin(), forms.end(), std::back_inserter(m_otherForms), longer);
         if (forms.empty() || std::any_of(forms.begin(), forms.end(), [&](const std::string& form) {
                 return form.size() != forms[0].size();
-            }))
+            })) {
+            run.clear();
             continue;
-        const FormBytes bytes = BytesOfForms(forms);
-        const int cost = AnchorCost(forms, bytes);
-        if (m_anchor == npos || cost < bestCost) {
-            m_anchor = j;
-            m_anchorBytes = bytes;
-            bestCost = cost;
         }
-    }
-    // The usual case, a letter in two cases of one byte each (or a sign).
-    if (!m_firstForms.empty() && m_firstForms.size() <= 2 && m_firstForms[0].size() == 1 && m_firstForms.back().size() == 1 &&
-        m_firstForms[0][0] != 0) {
-        m_firstBytes[0] = m_firstForms[0][0];
-        m_firstBytes[1] = m_firstForms.back()[0];
+        if (run.empty()) {
+            runStart = j;
+            runLength = 0;
+        }
+        for (const std::size_t at : {std::size_t{0}, forms[0].size() - 1}) {
+            FormByte f = ByteOfForms(forms, at);
+            f.offset = runLength + at;
+            f.character = j;
+            for (const FormByte& other : run) {
+                const int cost = f.cost + other.cost + (m_folded[other.character] == m_folded[j] ? 60 : 0);
+                if (m_anchor == npos || cost < bestCost) {
+                    m_anchor = runStart;
+                    m_anchorBytes = FormBytes{{other.offset, f.offset}, {other.blend, f.blend}, {other.value, f.value}};
+                    bestCost = cost;
+                }
+            }
+            run.push_back(f);
+            if (forms[0].size() == 1)
+                break;
+        }
+        runLength += forms[0].size();
+        if (run.size() == 1 && m_anchor == npos) {
+            // A lone byte is its own pair, the last resort.
+            m_anchor = runStart;
+            m_anchorBytes = FormBytes{{run[0].offset, run[0].offset}, {run[0].blend, run[0].blend}, {run[0].value, run[0].value}};
+            bestCost = 2 * run[0].cost + 100;
+        }
     }
 }
 
@@ -298,17 +341,15 @@ std::size_t CWideNeedle::FindFirst(std::string_view text, std::size_t from) cons
     }
 }
 
-// The anchor character's forms are scanned for, all at once; from each, the
-// occurrence would begin as many characters back as the anchor stands in
-// the needle. A form's first byte is no continuation byte, so a candidate
-// that is one begins a character.
+// The run's forms are scanned for; from each candidate, the occurrence
+// would begin as many characters back as the run begins in the needle.
 std::size_t CWideNeedle::FindByAnchor(std::string_view text, std::size_t from) const
 {
     const std::size_t body = kWideTextMark.size();
     const auto continues = [&](std::size_t at) { return (static_cast<unsigned char>(text[at]) & 0xC0) == 0x80; };
-    for (std::size_t at = FirstFormAt(text, from, m_anchorBytes); at != npos;
-         at = FirstFormAt(text, at + 1, m_anchorBytes)) {
-        if (continues(at) || FoldForFind(TextCharacters(text, at).Next()) != m_folded[m_anchor])
+    for (std::size_t at = FirstRunAt(text, from, m_anchorBytes); at != npos;
+         at = FirstRunAt(text, at + 1, m_anchorBytes)) {
+        if (continues(at))
             continue;
         std::size_t start = at;
         std::size_t back = m_anchor;

@@ -35,12 +35,14 @@ public:
     // Start of the last occurrence that begins before byte `before`, or npos.
     std::size_t FindLastBefore(std::string_view text, std::size_t before) const;
 
-    // Two bytes of every form of one character, `last` apart: a byte p of a
-    // text is a candidate start of a form when (p[0] | blend[0]) == value[0]
-    // and (p[last] | blend[1]) == value[1]. The forms of a letter differ in
-    // a bit or two, which `blend` sets; a few other characters may pass too.
+    // Two bytes of every form of a run of the needle's characters whose
+    // forms are of one length each, so that those bytes stand at fixed
+    // distances: a byte p of a text is a candidate start of the run when
+    // (p[offset[k]] | blend[k]) == value[k] for both k. The forms of a letter
+    // differ in a bit or two, which `blend` sets; a few other characters may
+    // pass too.
     struct FormBytes {
-        std::size_t last = 0;
+        std::size_t offset[2] = {0, 0};
         unsigned char blend[2] = {0, 0};
         unsigned char value[2] = {0, 0};
     };
@@ -56,8 +58,9 @@ private:
     std::vector<std::string> m_firstForms;
     // When the forms are one or two single bytes: those bytes (else 0).
     char m_firstBytes[2] = {0, 0};
-    // The needle's character that a wide text is scanned for (when every
-    // form of one has the same length): its index and bytes.
+    // The run a wide text is scanned for: the index of its first character
+    // in the needle (npos when no character has forms of one length), and
+    // its bytes.
     std::size_t m_anchor = std::string::npos;
     FormBytes m_anchorBytes;
     // Whether a wide text is searched as bytes (an ASCII needle), unless it
