@@ -10,6 +10,9 @@
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
+#if defined(__x86_64__) && defined(__GNUC__)
+#include <immintrin.h>
+#endif
 
 #include <unicode/uchar.h>
 #include <unicode/uset.h>
@@ -100,39 +103,77 @@ std::size_t FirstOfTwo(std::string_view text, std::size_t from, char a, char b)
 }
 
 
+#if defined(__x86_64__) && defined(__GNUC__)
+// FirstRunByBlocks (below) 32 starts a step.
+__attribute__((target("avx2"))) std::size_t FirstRunAvx2(const unsigned char* base, const unsigned char* p,
+                                                         std::size_t starts, const CWideNeedle::FormBytes& f)
+{
+    const __m256i b0 = _mm256_set1_epi8(static_cast<char>(f.blend[0]));
+    const __m256i v0 = _mm256_set1_epi8(static_cast<char>(f.value[0]));
+    const __m256i b1 = _mm256_set1_epi8(static_cast<char>(f.blend[1]));
+    const __m256i v1 = _mm256_set1_epi8(static_cast<char>(f.value[1]));
+    const auto bits = [&](const unsigned char* s) __attribute__((target("avx2"))) {
+        const __m256i x = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s + f.offset[0]));
+        const __m256i y = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s + f.offset[1]));
+        return static_cast<std::uint32_t>(_mm256_movemask_epi8(_mm256_and_si256(
+            _mm256_cmpeq_epi8(_mm256_or_si256(x, b0), v0), _mm256_cmpeq_epi8(_mm256_or_si256(y, b1), v1))));
+    };
+    const unsigned char* const lastBlock = base + starts - 32;
+    for (; p < lastBlock; p += 32)
+        if (const std::uint32_t m = bits(p))
+            return static_cast<std::size_t>(p - base) + static_cast<unsigned>(std::countr_zero(m));
+    const auto m = static_cast<std::uint32_t>(bits(lastBlock) & (~std::uint64_t{0} << (p - lastBlock)));
+    return m ? static_cast<std::size_t>(lastBlock - base) + static_cast<unsigned>(std::countr_zero(m)) : npos;
+}
+const bool g_avx2 = (__builtin_cpu_init(), __builtin_cpu_supports("avx2"));
+#endif
+
+#if defined(__SSE2__)
+unsigned RunBits16(const unsigned char* s, const CWideNeedle::FormBytes& f)
+{
+    const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + f.offset[0]));
+    const __m128i y = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + f.offset[1]));
+    return static_cast<unsigned>(_mm_movemask_epi8(
+        _mm_and_si128(_mm_cmpeq_epi8(_mm_or_si128(x, _mm_set1_epi8(static_cast<char>(f.blend[0]))),
+                                     _mm_set1_epi8(static_cast<char>(f.value[0]))),
+                      _mm_cmpeq_epi8(_mm_or_si128(y, _mm_set1_epi8(static_cast<char>(f.blend[1]))),
+                                     _mm_set1_epi8(static_cast<char>(f.value[1]))))));
+}
+#endif
+
+// The first candidate at or after p among the starts below base + starts,
+// `width` a step; the last block ends with the starts, its bits before p
+// dropped (those were looked at, or lie before the search).
+template <std::size_t width, typename Bits>
+std::size_t FirstRunByBlocks(const unsigned char* base, const unsigned char* p, std::size_t starts, Bits bits)
+{
+    const unsigned char* const lastBlock = base + starts - width;
+    for (; p < lastBlock; p += width)
+        if (const unsigned m = bits(p))
+            return static_cast<std::size_t>(p - base) + static_cast<unsigned>(std::countr_zero(m));
+    const unsigned m = static_cast<unsigned>(bits(lastBlock) & (~std::uint64_t{0} << (p - lastBlock)));
+    return m ? static_cast<std::size_t>(lastBlock - base) + static_cast<unsigned>(std::countr_zero(m)) : npos;
+}
+
 // Where a byte of `text` at or after `from` begins a candidate run (see
-// FormBytes), or npos: sixteen starts a step where the processor can.
+// FormBytes), or npos: 32 or 16 starts a step where the processor can.
 std::size_t FirstRunAt(std::string_view text, std::size_t from, const CWideNeedle::FormBytes& f)
 {
     const std::size_t reach = std::max(f.offset[0], f.offset[1]);
     if (text.size() <= reach || from >= text.size() - reach)
         return npos;
     const auto* const base = reinterpret_cast<const unsigned char*>(text.data());
-    const std::size_t count = text.size() - reach - from;
+    const std::size_t starts = text.size() - reach;
     const unsigned char* p = base + from;
-#if defined(__SSE2__)
-    if (count >= 16) {
-        const __m128i b0 = _mm_set1_epi8(static_cast<char>(f.blend[0]));
-        const __m128i v0 = _mm_set1_epi8(static_cast<char>(f.value[0]));
-        const __m128i b1 = _mm_set1_epi8(static_cast<char>(f.blend[1]));
-        const __m128i v1 = _mm_set1_epi8(static_cast<char>(f.value[1]));
-        const auto bits = [&](const unsigned char* s) {
-            const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + f.offset[0]));
-            const __m128i y = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + f.offset[1]));
-            return static_cast<unsigned>(_mm_movemask_epi8(
-                _mm_and_si128(_mm_cmpeq_epi8(_mm_or_si128(x, b0), v0), _mm_cmpeq_epi8(_mm_or_si128(y, b1), v1))));
-        };
-        // The last block overlaps the one before: its starts before p had
-        // no candidate there.
-        const unsigned char* const lastBlock = p + count - 16;
-        for (; p < lastBlock; p += 16)
-            if (const unsigned m = bits(p))
-                return static_cast<std::size_t>(p - base) + static_cast<unsigned>(std::countr_zero(m));
-        const unsigned m = bits(lastBlock);
-        return m ? static_cast<std::size_t>(lastBlock - base) + static_cast<unsigned>(std::countr_zero(m)) : npos;
-    }
+#if defined(__x86_64__) && defined(__GNUC__)
+    if (g_avx2 && starts >= 32)
+        return FirstRunAvx2(base, p, starts, f);
 #endif
-    for (const unsigned char* const end = p + count; p < end; ++p)
+#if defined(__SSE2__)
+    if (starts >= 16)
+        return FirstRunByBlocks<16>(base, p, starts, [&](const unsigned char* s) { return RunBits16(s, f); });
+#endif
+    for (const unsigned char* const end = base + starts; p < end; ++p)
         if (((p[f.offset[0]] | f.blend[0]) == f.value[0]) & ((p[f.offset[1]] | f.blend[1]) == f.value[1]))
             return static_cast<std::size_t>(p - base);
     return npos;
@@ -253,7 +294,9 @@ CWideNeedle::CWideNeedle(std::string_view needle)
             f.offset = runLength + at;
             f.character = j;
             for (const FormByte& other : run) {
-                const int cost = f.cost + other.cost + (m_folded[other.character] == m_folded[j] ? 60 : 0);
+                // Neighbours go together more often than letters apart.
+                const int cost = f.cost + other.cost + (m_folded[other.character] == m_folded[j] ? 60 : 0) -
+                                 4 * static_cast<int>(std::min<std::size_t>(j - other.character, 6));
                 if (m_anchor == npos || cost < bestCost) {
                     m_anchor = runStart;
                     m_anchorBytes = FormBytes{{other.offset, f.offset}, {other.blend, f.blend}, {other.value, f.value}};
