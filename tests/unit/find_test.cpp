@@ -203,6 +203,7 @@ TEST(FoldedNeedle, FindsAnyTextCaseIgnored)
         {wide(u"\U0001F600b"), wide(u"a\U0001F600B"), 5},
         {"AB", TextFromCp1252("\xFF\xFE\xFF" "ab"), 7},         // an escaped text
         {"SK", wide(u"\u0142s\u017F\u212A"), 7},                // an ASCII needle in other forms
+        {"\x01", wide(u"\u0142\u0001"), 6},                      // not in the mark
         {wide(u"\u03AF\u03C3"), wide(u"\u0142......................\u038A\u03A3"), 28},  // at the very end
     };
     for (const auto& c : cases) {
