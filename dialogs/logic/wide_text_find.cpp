@@ -296,7 +296,7 @@ CWideNeedle::CWideNeedle(std::string_view needle)
             for (const FormByte& other : run) {
                 // Neighbours go together more often than letters apart.
                 const int cost = f.cost + other.cost + (m_folded[other.character] == m_folded[j] ? 60 : 0) -
-                                 4 * static_cast<int>(std::min<std::size_t>(j - other.character, 6));
+                                 8 * static_cast<int>(std::min<std::size_t>(j - other.character, 6));
                 if (m_anchor == npos || cost < bestCost) {
                     m_anchor = runStart;
                     m_anchorBytes = FormBytes{{other.offset, f.offset}, {other.blend, f.blend}, {other.value, f.value}};
