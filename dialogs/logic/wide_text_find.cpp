@@ -279,6 +279,11 @@ CWideNeedle::CWideNeedle(std::string_view needle)
         const auto longer = [](const std::string& form) { return form.size() > 1; };
         if (m_asciiBytes && std::find(m_folded.begin(), m_folded.begin() + j, m_folded[j]) == m_folded.begin() + j)
             std::copy_if(forms.begin(), forms.end(), std::back_inserter(m_otherForms), longer);
+        while (m_otherBytes.size() < m_otherForms.size()) {
+            const std::string& form = m_otherForms[m_otherBytes.size()];
+            const auto byte = [&](std::size_t at) { return static_cast<unsigned char>(form[at]); };
+            m_otherBytes.push_back(FormBytes{{0, form.size() - 1}, {0, 0}, {byte(0), byte(form.size() - 1)}});
+        }
         if (forms.empty() || std::any_of(forms.begin(), forms.end(), [&](const std::string& form) {
                 return form.size() != forms[0].size();
             })) {
@@ -321,14 +326,14 @@ bool CWideNeedle::TakesMarked(std::string_view text) const
 {
     if (!m_asciiBytes || !IsWideText(text))
         return true;
-    // An other form is looked for by its last byte, a continuation byte
-    // rarer than its first.
-    const std::string_view body = WideUtf8Of(text);
-    for (const std::string& form : m_otherForms)
-        for (std::size_t end = body.find(form.back(), form.size() - 1); end != npos;
-             end = body.find(form.back(), end + 1))
-            if (body.compare(end + 1 - form.size(), form.size(), form) == 0)
+    // An other form is looked for by its first and last bytes at once.
+    for (std::size_t k = 0; k < m_otherForms.size(); ++k) {
+        const std::string& form = m_otherForms[k];
+        for (std::size_t at = FirstRunAt(text, kWideTextMark.size(), m_otherBytes[k]); at != npos;
+             at = FirstRunAt(text, at + 1, m_otherBytes[k]))
+            if (text.compare(at, form.size(), form) == 0)
                 return true;
+    }
     return false;
 }
 

@@ -77,6 +77,7 @@ private:
     // for k, the long s for s), whose bytes are not ASCII.
     bool m_asciiBytes = false;
     std::vector<std::string> m_otherForms;
+    std::vector<FormBytes> m_otherBytes;
     std::string m_cp1252;
     bool m_neverInCp1252 = false;
 };
