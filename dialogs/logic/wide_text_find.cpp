@@ -103,20 +103,37 @@ std::size_t FirstOfTwo(std::string_view text, std::size_t from, char a, char b)
 }
 
 
+// Up to four sets of FormBytes at the same offsets, looked for at once: a
+// start is a candidate when it is one of any set.
+struct RunSets {
+    CWideNeedle::FormBytes set[4];
+    std::size_t count = 1;
+};
+
 #if defined(__x86_64__) && defined(__GNUC__)
 // FirstRunByBlocks (below) 32 starts a step.
 __attribute__((target("avx2"))) std::size_t FirstRunAvx2(const unsigned char* base, const unsigned char* p,
-                                                         std::size_t starts, const CWideNeedle::FormBytes& f)
+                                                         std::size_t starts, const RunSets& r)
 {
-    const __m256i b0 = _mm256_set1_epi8(static_cast<char>(f.blend[0]));
-    const __m256i v0 = _mm256_set1_epi8(static_cast<char>(f.value[0]));
-    const __m256i b1 = _mm256_set1_epi8(static_cast<char>(f.blend[1]));
-    const __m256i v1 = _mm256_set1_epi8(static_cast<char>(f.value[1]));
+    __m256i v[4][4];
+    for (std::size_t k = 0; k < r.count; ++k)
+        for (int i = 0; i < 2; ++i) {
+            v[k][2 * i] = _mm256_set1_epi8(static_cast<char>(r.set[k].blend[i]));
+            v[k][2 * i + 1] = _mm256_set1_epi8(static_cast<char>(r.set[k].value[i]));
+        }
+    const std::size_t o0 = r.set[0].offset[0];
+    const std::size_t o1 = r.set[0].offset[1];
     const auto bits = [&](const unsigned char* s) __attribute__((target("avx2"))) {
-        const __m256i x = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s + f.offset[0]));
-        const __m256i y = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s + f.offset[1]));
-        return static_cast<std::uint32_t>(_mm256_movemask_epi8(_mm256_and_si256(
-            _mm256_cmpeq_epi8(_mm256_or_si256(x, b0), v0), _mm256_cmpeq_epi8(_mm256_or_si256(y, b1), v1))));
+        const __m256i x = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s + o0));
+        const __m256i y = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s + o1));
+        const auto is = [&](std::size_t k) __attribute__((target("avx2"))) {
+            return _mm256_and_si256(_mm256_cmpeq_epi8(_mm256_or_si256(x, v[k][0]), v[k][1]),
+                                    _mm256_cmpeq_epi8(_mm256_or_si256(y, v[k][2]), v[k][3]));
+        };
+        __m256i any = is(0);
+        for (std::size_t k = 1; k < r.count; ++k)
+            any = _mm256_or_si256(any, is(k));
+        return static_cast<std::uint32_t>(_mm256_movemask_epi8(any));
     };
     const unsigned char* const lastBlock = base + starts - 32;
     for (; p < lastBlock; p += 32)
@@ -129,15 +146,19 @@ const bool g_avx2 = (__builtin_cpu_init(), __builtin_cpu_supports("avx2"));
 #endif
 
 #if defined(__SSE2__)
-unsigned RunBits16(const unsigned char* s, const CWideNeedle::FormBytes& f)
+unsigned RunBits16(const unsigned char* s, const RunSets& r)
 {
-    const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + f.offset[0]));
-    const __m128i y = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + f.offset[1]));
-    return static_cast<unsigned>(_mm_movemask_epi8(
-        _mm_and_si128(_mm_cmpeq_epi8(_mm_or_si128(x, _mm_set1_epi8(static_cast<char>(f.blend[0]))),
-                                     _mm_set1_epi8(static_cast<char>(f.value[0]))),
-                      _mm_cmpeq_epi8(_mm_or_si128(y, _mm_set1_epi8(static_cast<char>(f.blend[1]))),
-                                     _mm_set1_epi8(static_cast<char>(f.value[1]))))));
+    const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + r.set[0].offset[0]));
+    const __m128i y = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + r.set[0].offset[1]));
+    __m128i any = _mm_setzero_si128();
+    for (std::size_t k = 0; k < r.count; ++k) {
+        const CWideNeedle::FormBytes& f = r.set[k];
+        any = _mm_or_si128(any, _mm_and_si128(_mm_cmpeq_epi8(_mm_or_si128(x, _mm_set1_epi8(static_cast<char>(f.blend[0]))),
+                                                             _mm_set1_epi8(static_cast<char>(f.value[0]))),
+                                              _mm_cmpeq_epi8(_mm_or_si128(y, _mm_set1_epi8(static_cast<char>(f.blend[1]))),
+                                                             _mm_set1_epi8(static_cast<char>(f.value[1])))));
+    }
+    return static_cast<unsigned>(_mm_movemask_epi8(any));
 }
 #endif
 
@@ -157,9 +178,9 @@ std::size_t FirstRunByBlocks(const unsigned char* base, const unsigned char* p, 
 
 // Where a byte of `text` at or after `from` begins a candidate run (see
 // FormBytes), or npos: 32 or 16 starts a step where the processor can.
-std::size_t FirstRunAt(std::string_view text, std::size_t from, const CWideNeedle::FormBytes& f)
+std::size_t FirstRunAt(std::string_view text, std::size_t from, const RunSets& r)
 {
-    const std::size_t reach = std::max(f.offset[0], f.offset[1]);
+    const std::size_t reach = std::max(r.set[0].offset[0], r.set[0].offset[1]);
     if (text.size() <= reach || from >= text.size() - reach)
         return npos;
     const auto* const base = reinterpret_cast<const unsigned char*>(text.data());
@@ -167,15 +188,19 @@ std::size_t FirstRunAt(std::string_view text, std::size_t from, const CWideNeedl
     const unsigned char* p = base + from;
 #if defined(__x86_64__) && defined(__GNUC__)
     if (g_avx2 && starts >= 32)
-        return FirstRunAvx2(base, p, starts, f);
+        return FirstRunAvx2(base, p, starts, r);
 #endif
 #if defined(__SSE2__)
     if (starts >= 16)
-        return FirstRunByBlocks<16>(base, p, starts, [&](const unsigned char* s) { return RunBits16(s, f); });
+        return FirstRunByBlocks<16>(base, p, starts, [&](const unsigned char* s) { return RunBits16(s, r); });
 #endif
+    const auto is = [&](const unsigned char* s, const CWideNeedle::FormBytes& f) {
+        return ((s[f.offset[0]] | f.blend[0]) == f.value[0]) & ((s[f.offset[1]] | f.blend[1]) == f.value[1]);
+    };
     for (const unsigned char* const end = base + starts; p < end; ++p)
-        if (((p[f.offset[0]] | f.blend[0]) == f.value[0]) & ((p[f.offset[1]] | f.blend[1]) == f.value[1]))
-            return static_cast<std::size_t>(p - base);
+        for (std::size_t k = 0; k < r.count; ++k)
+            if (is(p, r.set[k]))
+                return static_cast<std::size_t>(p - base);
     return npos;
 }
 
@@ -208,6 +233,56 @@ FormByte ByteOfForms(const std::vector<std::string>& forms, std::size_t at)
     f.cost = 40 + blended + 4 * static_cast<int>(rank == npos ? 0 : rank);
     return f;
 }
+
+// Runs of a needle's characters whose `forms` have one length each; the two
+// bytes of one run that cost least together (of two letters where it can),
+// with the index of the run's first character in `anchor` (npos when no
+// character's forms have one length).
+void ChooseRun(const std::u32string& folded, const std::vector<std::vector<std::string>>& forms, std::size_t& anchor,
+               CWideNeedle::FormBytes& bytes)
+{
+    std::vector<FormByte> run;
+    std::size_t runStart = 0;
+    std::size_t runLength = 0;
+    int bestCost = 0;
+    const auto take = [&](const FormByte& a, const FormByte& b, int cost) {
+        if (anchor == npos || cost < bestCost) {
+            anchor = runStart;
+            bytes = CWideNeedle::FormBytes{{a.offset, b.offset}, {a.blend, b.blend}, {a.value, b.value}};
+            bestCost = cost;
+        }
+    };
+    for (std::size_t j = 0; j < folded.size(); ++j) {
+        const std::vector<std::string>& f = forms[j];
+        if (f.empty() ||
+            std::any_of(f.begin(), f.end(), [&](const std::string& form) { return form.size() != f[0].size(); })) {
+            run.clear();
+            continue;
+        }
+        if (run.empty()) {
+            runStart = j;
+            runLength = 0;
+        }
+        for (const std::size_t at : {std::size_t{0}, f[0].size() - 1}) {
+            FormByte b = ByteOfForms(f, at);
+            b.offset = runLength + at;
+            b.character = j;
+            // Neighbours go together more often than letters apart.
+            for (const FormByte& a : run)
+                take(a, b,
+                     a.cost + b.cost + (folded[a.character] == folded[j] ? 60 : 0) -
+                         8 * static_cast<int>(std::min<std::size_t>(j - a.character, 6)));
+            run.push_back(b);
+            if (f[0].size() == 1)
+                break;
+        }
+        runLength += f[0].size();
+        // A lone byte is its own pair, the last resort.
+        if (run.size() == 1)
+            take(run[0], run[0], 2 * run[0].cost + 100);
+    }
+}
+
 }  // namespace
 
 char32_t FoldForFind(char32_t c)
@@ -264,77 +339,62 @@ CWideNeedle::CWideNeedle(std::string_view needle)
     m_asciiBytes = !m_neverInCp1252;
     for (const char b : m_cp1252)
         m_asciiBytes = m_asciiBytes && static_cast<unsigned char>(b) < 0x80 && b != kWideTextMark.back();
-    // Runs of characters whose forms have one length; the two bytes of one
-    // run that cost least together (of two letters where it can).
-    std::vector<FormByte> run;
-    std::size_t runStart = 0;
-    std::size_t runLength = 0;
-    int bestCost = 0;
+    // The forms of each character, and those of them as long as the
+    // character's own (its main forms): the others (the Kelvin sign for k,
+    // the long s for s, capital sharp s) are hardly ever written.
+    std::vector<std::vector<std::string>> forms(m_folded.size());
+    std::vector<std::vector<std::string>> mainForms(m_folded.size());
     for (std::size_t j = 0; j < m_folded.size(); ++j) {
-        std::vector<std::string> forms;
-        for (const char32_t c : CharactersFoldingTo(m_folded[j]))
-            forms.push_back(Utf8Form(c));
-        if (j == 0)
-            m_firstForms = forms;
-        const auto longer = [](const std::string& form) { return form.size() > 1; };
-        if (m_asciiBytes && std::find(m_folded.begin(), m_folded.begin() + j, m_folded[j]) == m_folded.begin() + j)
-            std::copy_if(forms.begin(), forms.end(), std::back_inserter(m_otherForms), longer);
-        while (m_otherBytes.size() < m_otherForms.size()) {
-            const std::string& form = m_otherForms[m_otherBytes.size()];
-            const auto byte = [&](std::size_t at) { return static_cast<unsigned char>(form[at]); };
-            m_otherBytes.push_back(FormBytes{{0, form.size() - 1}, {0, 0}, {byte(0), byte(form.size() - 1)}});
-        }
-        if (forms.empty() || std::any_of(forms.begin(), forms.end(), [&](const std::string& form) {
-                return form.size() != forms[0].size();
-            })) {
-            run.clear();
-            continue;
-        }
-        if (run.empty()) {
-            runStart = j;
-            runLength = 0;
-        }
-        for (const std::size_t at : {std::size_t{0}, forms[0].size() - 1}) {
-            FormByte f = ByteOfForms(forms, at);
-            f.offset = runLength + at;
-            f.character = j;
-            for (const FormByte& other : run) {
-                // Neighbours go together more often than letters apart.
-                const int cost = f.cost + other.cost + (m_folded[other.character] == m_folded[j] ? 60 : 0) -
-                                 8 * static_cast<int>(std::min<std::size_t>(j - other.character, 6));
-                if (m_anchor == npos || cost < bestCost) {
-                    m_anchor = runStart;
-                    m_anchorBytes = FormBytes{{other.offset, f.offset}, {other.blend, f.blend}, {other.value, f.value}};
-                    bestCost = cost;
-                }
-            }
-            run.push_back(f);
-            if (forms[0].size() == 1)
-                break;
-        }
-        runLength += forms[0].size();
-        if (run.size() == 1 && m_anchor == npos) {
-            // A lone byte is its own pair, the last resort.
-            m_anchor = runStart;
-            m_anchorBytes = FormBytes{{run[0].offset, run[0].offset}, {run[0].blend, run[0].blend}, {run[0].value, run[0].value}};
-            bestCost = 2 * run[0].cost + 100;
+        const std::size_t own = Utf8Form(m_folded[j]).size();
+        const bool again = std::find(m_folded.begin(), m_folded.begin() + j, m_folded[j]) != m_folded.begin() + j;
+        for (const char32_t c : CharactersFoldingTo(m_folded[j])) {
+            forms[j].push_back(Utf8Form(c));
+            if (forms[j].back().size() == own)
+                mainForms[j].push_back(forms[j].back());
+            else if (!again)
+                m_otherForms.push_back(forms[j].back());
         }
     }
+    m_firstForms = forms[0];
+    // One scan finds them all: their first two bytes (every other form has
+    // two or more, as no ASCII letter folds beyond ASCII), those of more
+    // than four kinds blended into the fourth.
+    for (const std::string& form : m_otherForms) {
+        const FormBytes f{{0, 1}, {0, 0}, {static_cast<unsigned char>(form[0]), static_cast<unsigned char>(form[1])}};
+        const auto same = [&](const FormBytes& g) { return ((f.value[0] | g.blend[0]) == g.value[0]) && ((f.value[1] | g.blend[1]) == g.value[1]); };
+        if (std::any_of(m_otherBytes, m_otherBytes + m_otherKinds, same))
+            continue;
+        if (m_otherKinds < 4) {
+            m_otherBytes[m_otherKinds++] = f;
+            continue;
+        }
+        for (int k = 0; k < 2; ++k) {
+            m_otherBytes[3].blend[k] |= static_cast<unsigned char>(f.value[k] ^ m_otherBytes[3].value[k]);
+            m_otherBytes[3].value[k] |= m_otherBytes[3].blend[k];
+        }
+    }
+    ChooseRun(m_folded, mainForms, m_mainAnchor, m_mainBytes);
+    if (!m_otherForms.empty())
+        ChooseRun(m_folded, forms, m_anchor, m_anchorBytes);
+}
+
+bool CWideNeedle::HoldsOtherForm(std::string_view text) const
+{
+    if (m_otherKinds == 0)
+        return false;
+    RunSets r;
+    r.count = m_otherKinds;
+    std::copy(m_otherBytes, m_otherBytes + m_otherKinds, r.set);
+    for (std::size_t at = FirstRunAt(text, kWideTextMark.size(), r); at != npos; at = FirstRunAt(text, at + 1, r))
+        for (const std::string& form : m_otherForms)
+            if (text.compare(at, form.size(), form) == 0)
+                return true;
+    return false;
 }
 
 bool CWideNeedle::TakesMarked(std::string_view text) const
 {
-    if (!m_asciiBytes || !IsWideText(text))
-        return true;
-    // An other form is looked for by its first and last bytes at once.
-    for (std::size_t k = 0; k < m_otherForms.size(); ++k) {
-        const std::string& form = m_otherForms[k];
-        for (std::size_t at = FirstRunAt(text, kWideTextMark.size(), m_otherBytes[k]); at != npos;
-             at = FirstRunAt(text, at + 1, m_otherBytes[k]))
-            if (text.compare(at, form.size(), form) == 0)
-                return true;
-    }
-    return false;
+    return !m_asciiBytes || !IsWideText(text) || HoldsOtherForm(text);
 }
 
 bool CWideNeedle::MatchesAt(std::string_view text, std::size_t at) const
@@ -359,8 +419,11 @@ std::size_t CWideNeedle::FindFirst(std::string_view text, std::size_t from) cons
                 return at;
         return npos;
     }
+    // A text without the other forms is scanned for the main ones alone.
+    if (m_mainAnchor != npos && (m_otherForms.empty() || !HoldsOtherForm(text)))
+        return FindByAnchor(text, from, m_mainAnchor, m_mainBytes);
     if (m_anchor != npos)
-        return FindByAnchor(text, from);
+        return FindByAnchor(text, from, m_anchor, m_anchorBytes);
     // Candidates are where a form of the first character begins: a
     // character's first byte, since forms are whole characters.
     if (m_firstBytes[0] != 0) {
@@ -391,16 +454,18 @@ std::size_t CWideNeedle::FindFirst(std::string_view text, std::size_t from) cons
 
 // The run's forms are scanned for; from each candidate, the occurrence
 // would begin as many characters back as the run begins in the needle.
-std::size_t CWideNeedle::FindByAnchor(std::string_view text, std::size_t from) const
+std::size_t CWideNeedle::FindByAnchor(std::string_view text, std::size_t from, std::size_t anchor,
+                                      const FormBytes& bytes) const
 {
     const std::size_t body = kWideTextMark.size();
     const auto continues = [&](std::size_t at) { return (static_cast<unsigned char>(text[at]) & 0xC0) == 0x80; };
-    for (std::size_t at = FirstRunAt(text, from, m_anchorBytes); at != npos;
-         at = FirstRunAt(text, at + 1, m_anchorBytes)) {
+    RunSets r;
+    r.set[0] = bytes;
+    for (std::size_t at = FirstRunAt(text, from, r); at != npos; at = FirstRunAt(text, at + 1, r)) {
         if (continues(at))
             continue;
         std::size_t start = at;
-        std::size_t back = m_anchor;
+        std::size_t back = anchor;
         for (; back > 0 && start > body; --back)
             while (--start > body && continues(start)) {
             }

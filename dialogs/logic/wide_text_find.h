@@ -58,8 +58,9 @@ public:
 
 private:
     bool TakesMarked(std::string_view text) const;
+    bool HoldsOtherForm(std::string_view text) const;
     bool MatchesAt(std::string_view text, std::size_t at) const;
-    std::size_t FindByAnchor(std::string_view text, std::size_t from) const;
+    std::size_t FindByAnchor(std::string_view text, std::size_t from, std::size_t anchor, const FormBytes& bytes) const;
 
     std::u32string m_folded;
     // The UTF-8 of every character that folds to the needle's first one:
@@ -69,15 +70,19 @@ private:
     char m_firstBytes[2] = {0, 0};
     // The run a wide text is scanned for: the index of its first character
     // in the needle (npos when no character has forms of one length), and
-    // its bytes.
+    // its bytes; first for a text without the other forms of the needle's
+    // letters (those not as long as the letter: the Kelvin sign for k, the
+    // long s for s), whose runs are of the main forms, then for any.
+    std::size_t m_mainAnchor = std::string::npos;
+    FormBytes m_mainBytes;
     std::size_t m_anchor = std::string::npos;
     FormBytes m_anchorBytes;
-    // Whether a wide text is searched as bytes (an ASCII needle), unless it
-    // holds one of the other forms of the needle's letters (the Kelvin sign
-    // for k, the long s for s), whose bytes are not ASCII.
-    bool m_asciiBytes = false;
     std::vector<std::string> m_otherForms;
-    std::vector<FormBytes> m_otherBytes;
+    FormBytes m_otherBytes[4];
+    std::size_t m_otherKinds = 0;
+    // Whether a wide text without other forms is searched as bytes (an
+    // ASCII needle).
+    bool m_asciiBytes = false;
     std::string m_cp1252;
     bool m_neverInCp1252 = false;
 };
