@@ -81,28 +81,6 @@ std::vector<char32_t> CharactersFoldingTo(char32_t folded)
     return found;
 }
 
-// Where a or b first stands in `text` at or after `from`, or npos: one pass,
-// sixteen bytes a step where the processor can.
-std::size_t FirstOfTwo(std::string_view text, std::size_t from, char a, char b)
-{
-    const char* p = text.data() + std::min(from, text.size());
-    const char* const end = text.data() + text.size();
-#if defined(__SSE2__)
-    const __m128i va = _mm_set1_epi8(a);
-    const __m128i vb = _mm_set1_epi8(b);
-    for (; end - p >= 16; p += 16) {
-        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-        if (const int m = _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(v, va), _mm_cmpeq_epi8(v, vb))))
-            return static_cast<std::size_t>(p - text.data()) + static_cast<std::size_t>(__builtin_ctz(static_cast<unsigned>(m)));
-    }
-#endif
-    for (; p < end; ++p)
-        if (*p == a || *p == b)
-            return static_cast<std::size_t>(p - text.data());
-    return npos;
-}
-
-
 // Up to four sets of FormBytes at the same offsets, looked for at once: a
 // start is a candidate when it is one of any set.
 struct RunSets {
@@ -491,13 +469,6 @@ std::size_t CWideNeedle::FindFirst(std::string_view text, std::size_t from) cons
         return FindByAnchor(text, from, m_anchor, m_anchorBytes);
     // Candidates are where a form of the first character begins: a
     // character's first byte, since forms are whole characters.
-    if (m_firstBytes[0] != 0) {
-        for (std::size_t start = from;; ++start) {
-            start = FirstOfTwo(text, start, m_firstBytes[0], m_firstBytes[1]);
-            if (start == npos || MatchesAt(text, start))
-                return start;
-        }
-    }
     std::size_t few[8];
     std::vector<std::size_t> many;
     if (m_firstForms.size() > 8)

@@ -66,8 +66,6 @@ private:
     // The UTF-8 of every character that folds to the needle's first one:
     // where none of them is, a wide text holds no occurrence.
     std::vector<std::string> m_firstForms;
-    // When the forms are one or two single bytes: those bytes (else 0).
-    char m_firstBytes[2] = {0, 0};
     // The run a wide text is scanned for: the index of its first character
     // in the needle (npos when no character has forms of one length), and
     // its bytes; first for a text without the other forms of the needle's
