@@ -542,6 +542,8 @@ bool CFoldedNeedle::MayBeInEither(std::string_view a, std::string_view b) const
     const std::size_t n = m_folded.size();
     if (n == 0)
         return false;
+    if (m_wide.NeverInCp1252())
+        return m_wide.InMarkedOf(a, b);
     if (m_wide.Takes(a) || m_wide.Takes(b))
         return IsIn(a) || IsIn(b);
 #if defined(OVRIN_HAVE_AVX2_PATH)

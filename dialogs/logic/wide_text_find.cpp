@@ -2,11 +2,16 @@
 #include "dialogs/logic/wide_text_find.h"
 
 #include <algorithm>
-
+#include <array>
+#include <bit>
 #include <cstdint>
+#include <iterator>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
+#endif
+#if defined(__x86_64__) && defined(__GNUC__)
+#include <immintrin.h>
 #endif
 
 #include <unicode/uchar.h>
@@ -20,6 +25,8 @@ namespace {
 constexpr std::size_t npos = std::string_view::npos;
 
 bool IsSurrogate(char32_t c) { return c >= 0xD800 && c < 0xE000; }
+
+char32_t FoldOther(char32_t c);
 
 // A character as the wide form writes it (a lone surrogate by its value).
 std::string Utf8Form(char32_t c)
@@ -74,30 +81,273 @@ std::vector<char32_t> CharactersFoldingTo(char32_t folded)
     return found;
 }
 
-// Where a or b first stands in `text` at or after `from`, or npos: one pass,
-// sixteen bytes a step where the processor can.
-std::size_t FirstOfTwo(std::string_view text, std::size_t from, char a, char b)
+// Up to four sets of FormBytes at the same offsets, looked for at once: a
+// start is a candidate when it is one of any set.
+struct RunSets {
+    CWideNeedle::FormBytes set[4];
+    std::size_t count = 1;
+};
+
+#if defined(__x86_64__) && defined(__GNUC__)
+// FirstRunByBlocks (below) 32 starts a step.
+__attribute__((target("avx2"))) std::size_t FirstRunAvx2(const unsigned char* base, const unsigned char* p,
+                                                         std::size_t starts, const RunSets& r)
 {
-    const char* p = text.data() + std::min(from, text.size());
-    const char* const end = text.data() + text.size();
+    __m256i v[4][4];
+    for (std::size_t k = 0; k < r.count; ++k)
+        for (int i = 0; i < 2; ++i) {
+            v[k][2 * i] = _mm256_set1_epi8(static_cast<char>(r.set[k].blend[i]));
+            v[k][2 * i + 1] = _mm256_set1_epi8(static_cast<char>(r.set[k].value[i]));
+        }
+    const std::size_t o0 = r.set[0].offset[0];
+    const std::size_t o1 = r.set[0].offset[1];
+    const auto bits = [&](const unsigned char* s) __attribute__((target("avx2"))) {
+        const __m256i x = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s + o0));
+        const __m256i y = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s + o1));
+        const auto is = [&](std::size_t k) __attribute__((target("avx2"))) {
+            return _mm256_and_si256(_mm256_cmpeq_epi8(_mm256_or_si256(x, v[k][0]), v[k][1]),
+                                    _mm256_cmpeq_epi8(_mm256_or_si256(y, v[k][2]), v[k][3]));
+        };
+        __m256i any = is(0);
+        for (std::size_t k = 1; k < r.count; ++k)
+            any = _mm256_or_si256(any, is(k));
+        return static_cast<std::uint32_t>(_mm256_movemask_epi8(any));
+    };
+    const unsigned char* const lastBlock = base + starts - 32;
+    for (; p < lastBlock; p += 32)
+        if (const std::uint32_t m = bits(p))
+            return static_cast<std::size_t>(p - base) + static_cast<unsigned>(std::countr_zero(m));
+    const auto m = static_cast<std::uint32_t>(bits(lastBlock) & (~std::uint64_t{0} << (p - lastBlock)));
+    return m ? static_cast<std::size_t>(lastBlock - base) + static_cast<unsigned>(std::countr_zero(m)) : npos;
+}
+const bool g_avx2 = (__builtin_cpu_init(), __builtin_cpu_supports("avx2"));
+#else
+const bool g_avx2 = false;
+#endif
+
 #if defined(__SSE2__)
-    const __m128i va = _mm_set1_epi8(a);
-    const __m128i vb = _mm_set1_epi8(b);
-    for (; end - p >= 16; p += 16) {
-        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-        if (const int m = _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(v, va), _mm_cmpeq_epi8(v, vb))))
-            return static_cast<std::size_t>(p - text.data()) + static_cast<std::size_t>(__builtin_ctz(static_cast<unsigned>(m)));
+unsigned RunBits16(const unsigned char* s, const RunSets& r)
+{
+    const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + r.set[0].offset[0]));
+    const __m128i y = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + r.set[0].offset[1]));
+    __m128i any = _mm_setzero_si128();
+    for (std::size_t k = 0; k < r.count; ++k) {
+        const CWideNeedle::FormBytes& f = r.set[k];
+        any = _mm_or_si128(any, _mm_and_si128(_mm_cmpeq_epi8(_mm_or_si128(x, _mm_set1_epi8(static_cast<char>(f.blend[0]))),
+                                                             _mm_set1_epi8(static_cast<char>(f.value[0]))),
+                                              _mm_cmpeq_epi8(_mm_or_si128(y, _mm_set1_epi8(static_cast<char>(f.blend[1]))),
+                                                             _mm_set1_epi8(static_cast<char>(f.value[1])))));
+    }
+    return static_cast<unsigned>(_mm_movemask_epi8(any));
+}
+#endif
+
+// The first candidate at or after p among the starts below base + starts,
+// `width` a step; the last block ends with the starts, its bits before p
+// dropped (those were looked at, or lie before the search).
+template <std::size_t width, typename Bits>
+std::size_t FirstRunByBlocks(const unsigned char* base, const unsigned char* p, std::size_t starts, Bits bits)
+{
+    const unsigned char* const lastBlock = base + starts - width;
+    for (; p < lastBlock; p += width)
+        if (const unsigned m = bits(p))
+            return static_cast<std::size_t>(p - base) + static_cast<unsigned>(std::countr_zero(m));
+    const unsigned m = static_cast<unsigned>(bits(lastBlock) & (~std::uint64_t{0} << (p - lastBlock)));
+    return m ? static_cast<std::size_t>(lastBlock - base) + static_cast<unsigned>(std::countr_zero(m)) : npos;
+}
+
+// The bits of the bytes of a text of 16 to 64 bytes that pass byte i of
+// set k, each byte loaded once: two blocks, the second moved back to end
+// with the text. So a short text, most key words, costs no loop.
+#if defined(__x86_64__) && defined(__GNUC__)
+__attribute__((target("avx2"))) std::uint64_t ShortRunBitsAvx2(const unsigned char* base, std::size_t size,
+                                                               const RunSets& r)
+{
+    const __m256i head = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(base));
+    const __m256i tail = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(base + size - 32));
+    std::uint64_t any = 0;
+    for (std::size_t k = 0; k < r.count; ++k) {
+        std::uint64_t pass[2];
+        for (int i = 0; i < 2; ++i) {
+            const __m256i blend = _mm256_set1_epi8(static_cast<char>(r.set[k].blend[i]));
+            const __m256i value = _mm256_set1_epi8(static_cast<char>(r.set[k].value[i]));
+            const auto bits = [&](__m256i bytes) __attribute__((target("avx2"))) {
+                return static_cast<std::uint64_t>(static_cast<std::uint32_t>(
+                    _mm256_movemask_epi8(_mm256_cmpeq_epi8(_mm256_or_si256(bytes, blend), value))));
+            };
+            pass[i] = bits(head) | bits(tail) << (size - 32);
+        }
+        any |= (pass[0] >> r.set[k].offset[0]) & (pass[1] >> r.set[k].offset[1]);
+    }
+    return any;
+}
+#endif
+
+#if defined(__SSE2__)
+std::uint64_t ShortRunBits16(const unsigned char* base, std::size_t size, const RunSets& r)
+{
+    const __m128i head = _mm_loadu_si128(reinterpret_cast<const __m128i*>(base));
+    const __m128i tail = _mm_loadu_si128(reinterpret_cast<const __m128i*>(base + size - 16));
+    std::uint64_t any = 0;
+    for (std::size_t k = 0; k < r.count; ++k) {
+        std::uint64_t pass[2];
+        for (int i = 0; i < 2; ++i) {
+            const __m128i blend = _mm_set1_epi8(static_cast<char>(r.set[k].blend[i]));
+            const __m128i value = _mm_set1_epi8(static_cast<char>(r.set[k].value[i]));
+            const auto bits = [&](__m128i bytes) {
+                return static_cast<std::uint64_t>(
+                    static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(_mm_or_si128(bytes, blend), value))));
+            };
+            pass[i] = bits(head) | bits(tail) << (size - 16);
+        }
+        any |= (pass[0] >> r.set[k].offset[0]) & (pass[1] >> r.set[k].offset[1]);
+    }
+    return any;
+}
+#endif
+
+// Where a byte of `text` at or after `from` begins a candidate run (see
+// FormBytes), or npos: 32 or 16 starts a step where the processor can.
+std::size_t FirstRunAt(std::string_view text, std::size_t from, const RunSets& r)
+{
+    const std::size_t reach = std::max(r.set[0].offset[0], r.set[0].offset[1]);
+    if (text.size() <= reach || from >= text.size() - reach)
+        return npos;
+    const auto* const base = reinterpret_cast<const unsigned char*>(text.data());
+    const std::size_t starts = text.size() - reach;
+    const unsigned char* p = base + from;
+#if defined(__SSE2__)
+    if (text.size() >= 16 && text.size() <= (g_avx2 ? 64 : 32)) {
+#if defined(__x86_64__) && defined(__GNUC__)
+        const std::uint64_t bits = text.size() > 32 ? ShortRunBitsAvx2(base, text.size(), r)
+                                                    : ShortRunBits16(base, text.size(), r);
+#else
+        const std::uint64_t bits = ShortRunBits16(base, text.size(), r);
+#endif
+        // The starts from `from` on that leave room for the run.
+        const std::uint64_t m = bits & (~std::uint64_t{0} >> (64 - starts)) & (~std::uint64_t{0} << from);
+        return m ? static_cast<std::size_t>(std::countr_zero(m)) : npos;
     }
 #endif
-    for (; p < end; ++p)
-        if (*p == a || *p == b)
-            return static_cast<std::size_t>(p - text.data());
+#if defined(__x86_64__) && defined(__GNUC__)
+    if (g_avx2 && starts >= 32)
+        return FirstRunAvx2(base, p, starts, r);
+#endif
+#if defined(__SSE2__)
+    if (starts >= 16)
+        return FirstRunByBlocks<16>(base, p, starts, [&](const unsigned char* s) { return RunBits16(s, r); });
+#endif
+    const auto is = [&](const unsigned char* s, const CWideNeedle::FormBytes& f) {
+        return ((s[f.offset[0]] | f.blend[0]) == f.value[0]) & ((s[f.offset[1]] | f.blend[1]) == f.value[1]);
+    };
+    for (const unsigned char* const end = base + starts; p < end; ++p)
+        for (std::size_t k = 0; k < r.count; ++k)
+            if (is(p, r.set[k]))
+                return static_cast<std::size_t>(p - base);
     return npos;
+}
+
+// One byte of a character's forms (all of one length) at its distance from
+// the start of their run, with what a scan for it lets pass: the fewer
+// other bytes and the rarer the letter, the lower its cost.
+struct FormByte {
+    std::size_t offset = 0;
+    std::size_t character = 0;
+    unsigned char blend = 0;
+    unsigned char value = 0;
+    int cost = 0;
+};
+
+FormByte ByteOfForms(const std::vector<std::string>& forms, std::size_t at)
+{
+    FormByte f;
+    const auto first = static_cast<unsigned char>(forms[0][at]);
+    for (const std::string& form : forms)
+        f.blend |= static_cast<unsigned char>(first ^ static_cast<unsigned char>(form[at]));
+    f.value = static_cast<unsigned char>(first | f.blend);
+    // A first byte of several says little more than the script; the last
+    // byte tells the letter. Of ASCII, the rarer a letter in ordinary text,
+    // the better.
+    constexpr std::string_view kCommonFirst = "qzxjkvbywpgfmucdlhrsinoate ";
+    const int blended = 8 * std::popcount(f.blend);
+    if (forms[0].size() > 1)
+        return f.cost = (at == 0 ? 160 : 30) + blended, f;
+    const std::size_t rank = kCommonFirst.find(static_cast<char>((f.value & ~f.blend) | 0x20));
+    f.cost = 40 + blended + 4 * static_cast<int>(rank == npos ? 0 : rank);
+    return f;
+}
+
+// Runs of a needle's characters whose `forms` have one length each; the two
+// bytes of one run that cost least together (of two letters where it can),
+// with the index of the run's first character in `anchor` (npos when no
+// character's forms have one length).
+void ChooseRun(const std::u32string& folded, const std::vector<std::vector<std::string>>& forms, std::size_t& anchor,
+               CWideNeedle::FormBytes& bytes)
+{
+    std::vector<FormByte> run;
+    std::size_t runStart = 0;
+    std::size_t runLength = 0;
+    int bestCost = 0;
+    const auto take = [&](const FormByte& a, const FormByte& b, int cost) {
+        if (anchor == npos || cost < bestCost) {
+            anchor = runStart;
+            bytes = CWideNeedle::FormBytes{{a.offset, b.offset}, {a.blend, b.blend}, {a.value, b.value}};
+            bestCost = cost;
+        }
+    };
+    for (std::size_t j = 0; j < folded.size(); ++j) {
+        const std::vector<std::string>& f = forms[j];
+        if (f.empty() ||
+            std::any_of(f.begin(), f.end(), [&](const std::string& form) { return form.size() != f[0].size(); })) {
+            run.clear();
+            continue;
+        }
+        if (run.empty()) {
+            runStart = j;
+            runLength = 0;
+        }
+        for (const std::size_t at : {std::size_t{0}, f[0].size() - 1}) {
+            FormByte b = ByteOfForms(f, at);
+            b.offset = runLength + at;
+            b.character = j;
+            // Neighbours go together more often than letters apart.
+            for (const FormByte& a : run)
+                take(a, b,
+                     a.cost + b.cost + (folded[a.character] == folded[j] ? 60 : 0) -
+                         8 * static_cast<int>(std::min<std::size_t>(j - a.character, 6)));
+            run.push_back(b);
+            if (f[0].size() == 1)
+                break;
+        }
+        runLength += f[0].size();
+        // A lone byte is its own pair, the last resort.
+        if (run.size() == 1)
+            take(run[0], run[0], 2 * run[0].cost + 100);
+    }
 }
 
 }  // namespace
 
 char32_t FoldForFind(char32_t c)
+{
+    // ASCII and Latin-1, where a Windows-1252 byte is its code point,
+    // without a look-up; the other characters met last are remembered.
+    if (c < 0x80 || (c >= 0xA0 && c <= 0xFF))
+        return FoldCp1252(static_cast<unsigned char>(c));
+    struct Folded {
+        char32_t from = 0xFFFFFFFF;
+        char32_t to = 0;
+    };
+    thread_local std::array<Folded, 256> recent;
+    Folded& slot = recent[(c ^ (c >> 8)) & 0xFF];
+    if (slot.from != c)
+        slot = {c, FoldOther(c)};
+    return slot.to;
+}
+
+namespace {
+
+char32_t FoldOther(char32_t c)
 {
     const int b = UnicodeToCp1252(c);
     if (b >= 0)
@@ -106,6 +356,8 @@ char32_t FoldForFind(char32_t c)
         return c;
     return static_cast<char32_t>(u_foldCase(static_cast<UChar32>(c), U_FOLD_CASE_DEFAULT));
 }
+
+}  // namespace
 
 CWideNeedle::CWideNeedle(std::string_view needle)
 {
@@ -127,14 +379,65 @@ CWideNeedle::CWideNeedle(std::string_view needle)
     }
     if (m_folded.empty())
         return;
-    for (const char32_t c : CharactersFoldingTo(m_folded[0]))
-        m_firstForms.push_back(Utf8Form(c));
-    // The usual case, a letter in two cases of one byte each (or a sign).
-    if (!m_firstForms.empty() && m_firstForms.size() <= 2 && m_firstForms[0].size() == 1 && m_firstForms.back().size() == 1 &&
-        m_firstForms[0][0] != 0) {
-        m_firstBytes[0] = m_firstForms[0][0];
-        m_firstBytes[1] = m_firstForms.back()[0];
+    m_asciiBytes = !m_neverInCp1252;
+    for (const char b : m_cp1252)
+        m_asciiBytes = m_asciiBytes && static_cast<unsigned char>(b) < 0x80 && b != kWideTextMark.back();
+    // The forms of each character, and those of them as long as the
+    // character's own (its main forms): the others (the Kelvin sign for k,
+    // the long s for s, capital sharp s) are hardly ever written.
+    std::vector<std::vector<std::string>> forms(m_folded.size());
+    std::vector<std::vector<std::string>> mainForms(m_folded.size());
+    for (std::size_t j = 0; j < m_folded.size(); ++j) {
+        const std::size_t own = Utf8Form(m_folded[j]).size();
+        const bool again = std::find(m_folded.begin(), m_folded.begin() + j, m_folded[j]) != m_folded.begin() + j;
+        for (const char32_t c : CharactersFoldingTo(m_folded[j])) {
+            forms[j].push_back(Utf8Form(c));
+            if (forms[j].back().size() == own)
+                mainForms[j].push_back(forms[j].back());
+            else if (!again)
+                m_otherForms.push_back(forms[j].back());
+        }
     }
+    m_firstForms = forms[0];
+    // One scan finds them all: their first two bytes (every other form has
+    // two or more, as no ASCII letter folds beyond ASCII), those of more
+    // than four kinds blended into the fourth.
+    for (const std::string& form : m_otherForms) {
+        const FormBytes f{{0, 1}, {0, 0}, {static_cast<unsigned char>(form[0]), static_cast<unsigned char>(form[1])}};
+        const auto same = [&](const FormBytes& g) { return ((f.value[0] | g.blend[0]) == g.value[0]) && ((f.value[1] | g.blend[1]) == g.value[1]); };
+        if (std::any_of(m_otherBytes, m_otherBytes + m_otherKinds, same))
+            continue;
+        if (m_otherKinds < 4) {
+            m_otherBytes[m_otherKinds++] = f;
+            continue;
+        }
+        for (int k = 0; k < 2; ++k) {
+            m_otherBytes[3].blend[k] |= static_cast<unsigned char>(f.value[k] ^ m_otherBytes[3].value[k]);
+            m_otherBytes[3].value[k] |= m_otherBytes[3].blend[k];
+        }
+    }
+    ChooseRun(m_folded, mainForms, m_mainAnchor, m_mainBytes);
+    if (!m_otherForms.empty())
+        ChooseRun(m_folded, forms, m_anchor, m_anchorBytes);
+}
+
+bool CWideNeedle::HoldsOtherForm(std::string_view text) const
+{
+    if (m_otherKinds == 0)
+        return false;
+    RunSets r;
+    r.count = m_otherKinds;
+    std::copy(m_otherBytes, m_otherBytes + m_otherKinds, r.set);
+    for (std::size_t at = FirstRunAt(text, kWideTextMark.size(), r); at != npos; at = FirstRunAt(text, at + 1, r))
+        for (const std::string& form : m_otherForms)
+            if (text.compare(at, form.size(), form) == 0)
+                return true;
+    return false;
+}
+
+bool CWideNeedle::TakesMarked(std::string_view text) const
+{
+    return !m_asciiBytes || !IsWideText(text) || HoldsOtherForm(text);
 }
 
 bool CWideNeedle::MatchesAt(std::string_view text, std::size_t at) const
@@ -159,15 +462,13 @@ std::size_t CWideNeedle::FindFirst(std::string_view text, std::size_t from) cons
                 return at;
         return npos;
     }
+    // A text without the other forms is scanned for the main ones alone.
+    if (m_mainAnchor != npos && (m_otherForms.empty() || !HoldsOtherForm(text)))
+        return FindByAnchor(text, from, m_mainAnchor, m_mainBytes);
+    if (m_anchor != npos)
+        return FindByAnchor(text, from, m_anchor, m_anchorBytes);
     // Candidates are where a form of the first character begins: a
     // character's first byte, since forms are whole characters.
-    if (m_firstBytes[0] != 0) {
-        for (std::size_t start = from;; ++start) {
-            start = FirstOfTwo(text, start, m_firstBytes[0], m_firstBytes[1]);
-            if (start == npos || MatchesAt(text, start))
-                return start;
-        }
-    }
     std::size_t few[8];
     std::vector<std::size_t> many;
     if (m_firstForms.size() > 8)
@@ -185,6 +486,29 @@ std::size_t CWideNeedle::FindFirst(std::string_view text, std::size_t from) cons
             return at;
         start = at + 1;
     }
+}
+
+// The run's forms are scanned for; from each candidate, the occurrence
+// would begin as many characters back as the run begins in the needle.
+std::size_t CWideNeedle::FindByAnchor(std::string_view text, std::size_t from, std::size_t anchor,
+                                      const FormBytes& bytes) const
+{
+    const std::size_t body = kWideTextMark.size();
+    const auto continues = [&](std::size_t at) { return (static_cast<unsigned char>(text[at]) & 0xC0) == 0x80; };
+    RunSets r;
+    r.set[0] = bytes;
+    for (std::size_t at = FirstRunAt(text, from, r); at != npos; at = FirstRunAt(text, at + 1, r)) {
+        if (continues(at))
+            continue;
+        std::size_t start = at;
+        std::size_t back = anchor;
+        for (; back > 0 && start > body; --back)
+            while (--start > body && continues(start)) {
+            }
+        if (back == 0 && start >= from && MatchesAt(text, start))
+            return start;
+    }
+    return npos;
 }
 
 std::size_t CWideNeedle::FindLastBefore(std::string_view text, std::size_t before) const

@@ -206,6 +206,9 @@ TEST(FoldedNeedle, FindsAnyTextCaseIgnored)
         {"\xB5", wide(u"\u03BC"), CFoldedNeedle::npos},           // the micro sign stays itself
         {wide(u"\U0001F600b"), wide(u"a\U0001F600B"), 5},
         {"AB", TextFromCp1252("\xFF\xFE\xFF" "ab"), 7},         // an escaped text
+        {"SK", wide(u"\u0142s\u017F\u212A"), 7},                // an ASCII needle in other forms
+        {"\x01", wide(u"\u0142\u0001"), 6},                      // not in the mark
+        {wide(u"\u03AF\u03C3"), wide(u"\u0142......................\u038A\u03A3"), 28},  // at the very end
     };
     for (const auto& c : cases) {
         const CFoldedNeedle needle(c.needle);
@@ -289,6 +292,53 @@ TEST_P(FoldedNeedleTest, TextsBeforeAnUnreadablePage)
         EXPECT_EQ(needle.FindFirst(text), n >= 2 ? n - 2 : CFoldedNeedle::npos) << n;
     }
     ::munmap(two, 2 * page);
+}
+
+// Wide texts against folding every character, on random texts around the
+// scans' 16-byte step of letters whose forms differ in length (k and the
+// Kelvin sign, s and the long s) or number (Σ σ ς), ASCII needles among the
+// needles.
+TEST(FoldedNeedle, WideTextsSameAsFoldingEveryCharacter)
+{
+    const char* const alphabet[] = {"a", "A", "k", "K", "s", "S", " ", "\u212A", "\u017F", "\u03A3", "\u03C3",
+                                    "\u03C2", "\u038A", "\u03AF", "\u0141", "\u0142", "\u00E9", "\u00C9", "\u4E2D", "\U0001F600"};
+    // The folded characters of a text, each with the byte it begins at.
+    const auto folded = [](const std::string& t) {
+        std::vector<std::pair<char32_t, std::size_t>> out;
+        std::size_t at = IsWideText(t) ? kWideTextMark.size() : 0;
+        for (TextCharacters chars(t); !chars.AtEnd();) {
+            const char32_t c = chars.Next();
+            out.emplace_back(FoldForFind(c), at);
+            at += !IsWideText(t) || c < 0x80 ? 1 : c < 0x800 ? 2 : c < 0x10000 ? 3 : 4;
+        }
+        return out;
+    };
+    std::mt19937 rng(7);
+    for (int n = 0; n < 20000; ++n) {
+        std::vector<const char*> picked(1 + rng() % 60);
+        for (const char*& p : picked)
+            p = alphabet[rng() % (n % 2 ? 7 : std::size(alphabet))];
+        const std::size_t cut = rng() % picked.size();
+        std::string text, needle;
+        for (std::size_t k = 0; k < picked.size(); ++k) {
+            text += picked[k];
+            needle += n % 3 && k >= cut && k < cut + 1 + rng() % 4 ? picked[k] : "";
+        }
+        text += n % 2 ? alphabet[7 + rng() % 13] : "";
+        needle = needle.empty() ? alphabet[rng() % std::size(alphabet)] : needle;
+        const auto t = folded(*TextFromUtf8(text));
+        const auto k = folded(*TextFromUtf8(needle));
+        std::vector<std::size_t> starts;
+        for (std::size_t i = 0; i + k.size() <= t.size(); ++i)
+            if (std::equal(k.begin(), k.end(), t.begin() + i, [](auto x, auto y) { return x.first == y.first; }))
+                starts.push_back(t[i].second);
+        const std::size_t from = rng() % (text.size() + 6);
+        const auto first = std::lower_bound(starts.begin(), starts.end(), from);
+        const CFoldedNeedle find(*TextFromUtf8(needle));
+        ASSERT_EQ(find.FindFirst(*TextFromUtf8(text), from), first == starts.end() ? CFoldedNeedle::npos : *first) << n;
+        ASSERT_EQ(find.FindLastBefore(*TextFromUtf8(text), from), first == starts.begin() ? CFoldedNeedle::npos : first[-1]) << n;
+        ASSERT_TRUE(find.MayBeInEither("", *TextFromUtf8(text)) || starts.empty()) << n;
+    }
 }
 
 }  // namespace
