@@ -18,7 +18,8 @@ void ApplyChange(EntryTable& table, const TableChange& change, const EntryTexts&
     case TableChange::Kind::Rewritten: {
         const auto from = static_cast<CStringArray::size_type>(change.from);
         for (int f = 0; f < 3; ++f) {
-            arrays[f]->Set(from, fields[f]);
+            if (!(f == 1 && change.keptDescription))
+                arrays[f]->Set(from, fields[f]);
             arrays[f]->Move(from, at);
         }
         break;

@@ -22,7 +22,8 @@ struct EntryTable {
 
 // Does to the rows of `table` what `change` tells of one entry: `texts` come
 // in at change.entry (Inserted), the entry there goes (Removed), or the entry
-// at change.from takes `texts` and moves to change.entry (Rewritten). The
+// at change.from takes `texts` and moves to change.entry (Rewritten; its own
+// description stays when change.keptDescription says so). The
 // same arithmetic serves the document and the replay of a recovery record,
 // so that both give the same table. A Replaced change does nothing here.
 void ApplyChange(EntryTable& table, const TableChange& change, const EntryTexts& texts);

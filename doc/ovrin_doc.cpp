@@ -156,12 +156,12 @@ int COvrinDoc::KeyOrderPlace(std::string_view w, int skip)
     return p;
 }
 
-int COvrinDoc::SortCurrentEntry(const EntryTexts& entry, int from)
+int COvrinDoc::SortCurrentEntry(const EntryTexts& entry, int from, bool keptDescription)
 {
     const int to = KeyOrderPlace(entry.keyWords, from);
     const KeyOrder order = m_keyOrder;
     const TableChange change = from < 0 ? TableChange{TableChange::Kind::Inserted, to}
-                                        : TableChange{TableChange::Kind::Rewritten, to, from};
+                                        : TableChange{TableChange::Kind::Rewritten, to, from, keptDescription};
     ChangeTable(change, entry);
     m_keyOrder = order;
     return to;
@@ -199,7 +199,10 @@ void COvrinDoc::OnEntryEdit()
     if (!m_host.RunEditDialog(keyWords, description))
         return;
     const std::string date = FormatEntryDate(m_host.Today());
-    m_nCurrent = SortCurrentEntry({keyWords, description, date}, m_nCurrent);
+    // OK on a description left as it was (a huge one, often) rewrites only
+    // the key words and the date.
+    const bool keptDescription = description == m_arrDescriptions[m_nCurrent];
+    m_nCurrent = SortCurrentEntry({keyWords, description, date}, m_nCurrent, keptDescription);
     m_nPrintEntry = -1;
     SetModifiedFlag(true);
     EndTableChange();

@@ -138,7 +138,7 @@ public:
 private:
     // Writes the entry (a new one when from is -1, else entry `from`
     // rewritten) at its place in key-word order and returns that place.
-    int SortCurrentEntry(const EntryTexts& entry, int from);
+    int SortCurrentEntry(const EntryTexts& entry, int from, bool keptDescription = false);
     // Where key words w belong among all entries but `skip` (-1: among all):
     // behind equal keys when moving up, in front of them when moving down.
     // Remembers what it found out of the order of the others.

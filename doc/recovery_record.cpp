@@ -11,7 +11,9 @@ namespace {
 
 constexpr std::string_view kMagic = "ovrin recovery record 1\n";
 
-enum Tag : char { kBase = 'B', kInserted = 'I', kRemoved = 'D', kRewritten = 'E', kTable = 'T' };
+// An entry rewritten with the description it had ('K') names only the texts
+// that changed.
+enum Tag : char { kBase = 'B', kInserted = 'I', kRemoved = 'D', kRewritten = 'E', kRewrittenKeepingDescription = 'K', kTable = 'T' };
 
 void PutNumber(std::string& out, std::uint64_t n)
 {
@@ -147,9 +149,15 @@ std::optional<Step> ReadStep(std::string_view payload, int tableSize)
             return std::nullopt;
         break;
     case kRewritten:
+    case kRewrittenKeepingDescription:
         step.from = reader.Index();
         step.entry = reader.Index();
-        step.texts = ReadEntry(reader);
+        if (step.tag == kRewritten) {
+            step.texts = ReadEntry(reader);
+        } else {
+            step.texts.keyWords = reader.Text();
+            step.texts.date = reader.Text();
+        }
         if (step.from >= tableSize || step.entry >= tableSize)
             return std::nullopt;
         break;
@@ -193,7 +201,11 @@ void Apply(const Step& step, EntryTable& table, int& current)
         current = step.entry > 0 ? step.entry - 1 : 0;
         break;
     case kRewritten:
-        ApplyChange(table, TableChange{TableChange::Kind::Rewritten, step.entry, step.from}, step.texts);
+    case kRewrittenKeepingDescription:
+        ApplyChange(table,
+                    TableChange{TableChange::Kind::Rewritten, step.entry, step.from,
+                                step.tag == kRewrittenKeepingDescription},
+                    step.texts);
         current = step.entry;
         break;
     case kTable: {
@@ -240,10 +252,15 @@ std::string EncodeTableChange(const COvrinDoc& doc, const TableChange& change)
         PutNumber(payload, static_cast<std::uint64_t>(change.entry));
         break;
     case TableChange::Kind::Rewritten:
-        payload.push_back(kRewritten);
+        payload.push_back(change.keptDescription ? kRewrittenKeepingDescription : kRewritten);
         PutNumber(payload, static_cast<std::uint64_t>(change.from));
         PutNumber(payload, static_cast<std::uint64_t>(change.entry));
-        PutEntry(payload, doc, change.entry);
+        if (change.keptDescription) {
+            PutText(payload, doc.m_arrKeyWords[change.entry]);
+            PutText(payload, doc.m_arrDates[change.entry]);
+        } else {
+            PutEntry(payload, doc, change.entry);
+        }
         break;
     case TableChange::Kind::Replaced:
         return EncodeWholeTable(doc);

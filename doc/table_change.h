@@ -10,4 +10,8 @@ struct TableChange {
     Kind kind = Kind::Inserted;
     int entry = -1;
     int from = -1;
+    // Rewritten only: the description is the one the entry had, left where
+    // it lies, so what views learnt of it still holds and the recovery
+    // record need not hold it again.
+    bool keptDescription = false;
 };

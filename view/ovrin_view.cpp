@@ -50,7 +50,8 @@ void COvrinView::OnInitialUpdate()
 void COvrinView::TableChanged(const TableChange& change)
 {
     m_keyList.TableChanged(change);
-    m_descriptionLines.Forget();
+    if (!change.keptDescription)
+        m_descriptionLines.Forget();
     ++m_nTableChangesHeard;
 }
 

@@ -73,6 +73,9 @@ TEST(RecoveryRecord, ReplaysEveryChangeAndDropsWhatIsTornOrDamaged)
         [&] { r.doc.m_nCurrent = 0;                            // rewritten and moved
               r.host.editAnswers.push_back({true, "e", "moved"}); r.doc.OnEntryEdit(); },
         [&] { r.doc.OnEntryUndo(); },                          // back at its place
+        [&] { r.doc.m_nCurrent = 0;                            // moved, its description kept
+              r.host.editAnswers.push_back({true, "y", std::string(r.doc.m_arrDescriptions[0])});
+              r.doc.OnEntryEdit(); },
     };
     std::vector<std::string> records;
     std::vector<std::vector<Entry>> tables{TableOf(r.doc)};
