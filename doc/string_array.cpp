@@ -83,16 +83,7 @@ const char* CStringArray::Store(std::string_view text)
         m_nBlockBytes += bytes;
         at = m_blocks.back().get();
     } else {
-        if (bytes > m_nLeft) {
-            // Blocks double from a page up to the standard size, so a small
-            // array stays small.
-            const std::size_t size = std::max<std::size_t>(
-                bytes, std::clamp<std::uint64_t>(m_nBlockBytes, kFirstBlockBytes, kBlockBytes));
-            m_blocks.push_back(std::make_unique_for_overwrite<char[]>(size));
-            m_nBlockBytes += size;
-            m_pFree = m_blocks.back().get();
-            m_nLeft = size;
-        }
+        MakeRoom(bytes);
         at = m_pFree;
         m_pFree += bytes;
         m_nLeft -= bytes;
@@ -110,6 +101,50 @@ const char* CStringArray::Store(std::string_view text)
     m_nLiveBytes += bytes;
     m_pLastStored = at;
     return at;
+}
+
+void CStringArray::MakeRoom(std::size_t bytes)
+{
+    if (bytes <= m_nLeft)
+        return;
+    // Blocks double from a page up to the standard size, so a small array
+    // stays small.
+    const std::size_t size =
+        std::max<std::size_t>(bytes, std::clamp<std::uint64_t>(m_nBlockBytes, kFirstBlockBytes, kBlockBytes));
+    m_blocks.push_back(std::make_unique_for_overwrite<char[]>(size));
+    m_nBlockBytes += size;
+    m_pFree = m_blocks.back().get();
+    m_nLeft = size;
+}
+
+static_assert(sizeof(std::uint32_t) + CStringArray::kMaxRoom < kBlockBytes / 4);
+
+char* CStringArray::Room(std::size_t maxBytes)
+{
+    MakeRoom(sizeof(std::uint32_t) + maxBytes);
+    return m_pFree + sizeof(std::uint32_t);
+}
+
+void CStringArray::PushBackRoom(std::size_t n)
+{
+    if (n == 0) {
+        m_texts.push_back(kEmptyRecord);
+        return;
+    }
+    const std::size_t bytes = RecordBytes(n);
+    const std::string_view text(m_pFree + sizeof(std::uint32_t), n);
+    if (m_pLastStored != nullptr && ViewOf(m_pLastStored) == text) {
+        m_texts.push_back(m_pLastStored);
+        m_nLiveBytes += bytes;
+        return;
+    }
+    m_texts.push_back(m_pFree);
+    const auto n32 = static_cast<std::uint32_t>(n);
+    std::memcpy(m_pFree, &n32, sizeof n32);
+    m_pLastStored = m_pFree;
+    m_pFree += bytes;
+    m_nLeft -= bytes;
+    m_nLiveBytes += bytes;
 }
 
 void CStringArray::ReclaimIfMostlyDead()

@@ -97,6 +97,14 @@ public:
     const_iterator end() const { return const_iterator(m_texts.data() + m_texts.size()); }
 
     void push_back(std::string_view text);
+    // Appends a text written in place, saving the copy that a text made on
+    // the way in (converted from the file, say) would otherwise cost:
+    // Room(maxBytes) returns where up to `maxBytes` bytes may be written,
+    // and PushBackRoom(n) then adds the first `n` of them as a text. Nothing
+    // else may change the array in between.
+    static constexpr std::size_t kMaxRoom = (std::size_t{1} << 18) - 16;
+    char* Room(std::size_t maxBytes);
+    void PushBackRoom(std::size_t n);
     void pop_back();
     void Set(size_type i, std::string_view text);
     void Insert(size_type i, std::string_view text);
@@ -132,6 +140,8 @@ private:
     }
     // Copies `text` into the blocks and returns where its record begins.
     const char* Store(std::string_view text);
+    // Makes sure the last block of the standard size has `bytes` free.
+    void MakeRoom(std::size_t bytes);
     // Counts a record out of the live bytes (an empty text has none). A
     // shared record counts once for each text that uses it.
     void Forget(const char* record)

@@ -46,6 +46,10 @@ std::string TextFromFileUtf16(std::u16string_view units);
 // the same from the file's little-endian bytes, into `into` (its storage
 // reused);
 void AssignTextFromFileUtf16Le(std::string& into, std::string_view bytes);
+// or written at `to`, which needs room for WideTextRoom(bytes.size() / 2)
+// bytes; returns the end of the text;
+char* WriteTextFromFileUtf16Le(std::string_view bytes, char* to);
+std::size_t WideTextRoom(std::size_t units);
 // typed or pasted text: Windows-1252 bytes when every character has one,
 // else wide;
 std::string TextFromUtf16(std::u16string_view units);
