@@ -217,22 +217,13 @@ __attribute__((target("avx2,popcnt"), always_inline)) inline void WriteSixteenSh
                      _mm256_extracti128_si256(bytes, 1));
 }
 
-// One step over the sixteen units at `i`, of which `limit` belong to the
-// text: every unit before a surrogate goes at once, then one character.
-// Units of three bytes take the longer way; a branch on whether the block
-// is all ASCII cost more than it saved on texts of mixed scripts.
-__attribute__((target("avx2,popcnt"), always_inline)) inline std::size_t StepAvx2(const unsigned char* p,
-                                                                                  std::size_t i, std::size_t limit,
-                                                                                  std::size_t n, char*& to,
-                                                                                  LoneSurrogates lone)
+// Writes the first `k` of the sixteen units `v` (none a surrogate; `high5`
+// holds their top five bits) and moves `to` past them. Units of three bytes
+// take the longer way; a branch on whether the block is all ASCII cost more
+// than it saved on texts of mixed scripts.
+__attribute__((target("avx2,popcnt"), always_inline)) inline void WriteUnits(__m256i v, __m256i high5,
+                                                                             std::size_t k, char*& to)
 {
-    const __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + 2 * i));
-    const __m256i high5 = _mm256_and_si256(v, _mm256_set1_epi16(static_cast<short>(0xF800)));
-    const auto surrogates = static_cast<unsigned>(
-        _mm256_movemask_epi8(_mm256_cmpeq_epi16(high5, _mm256_set1_epi16(static_cast<short>(0xD800)))));
-    std::size_t k = surrogates == 0 ? kBlock : static_cast<std::size_t>(__builtin_ctz(surrogates)) / 2;
-    if (k > limit)
-        k = limit;
     // Two bits a unit in each mask, for the units taken.
     const unsigned taken = k == kBlock ? 0xFFFFFFFFu : (1u << (2 * k)) - 1;
     const auto nonAscii = ~static_cast<unsigned>(_mm256_movemask_epi8(_mm256_cmpeq_epi16(
@@ -245,6 +236,30 @@ __attribute__((target("avx2,popcnt"), always_inline)) inline std::size_t StepAvx
     else
         WriteEightUnits(_mm256_extracti128_si256(v, 1), WriteEightUnits(_mm256_castsi256_si128(v), to));
     to += k + static_cast<unsigned>(__builtin_popcount(nonAscii) + __builtin_popcount(threeBytes)) / 2;
+}
+
+// One step over the sixteen units at `i`, of which `limit` belong to the
+// text: every unit before a surrogate goes at once, then one character.
+__attribute__((target("avx2,popcnt"), always_inline)) inline std::size_t StepAvx2(const unsigned char* p,
+                                                                                  std::size_t i, std::size_t limit,
+                                                                                  std::size_t n, char*& to,
+                                                                                  LoneSurrogates lone)
+{
+    const __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + 2 * i));
+    const __m256i high5 = _mm256_and_si256(v, _mm256_set1_epi16(static_cast<short>(0xF800)));
+    const auto surrogates = static_cast<unsigned>(
+        _mm256_movemask_epi8(_mm256_cmpeq_epi16(high5, _mm256_set1_epi16(static_cast<short>(0xD800)))));
+    // Nearly every step takes all sixteen units. That is decided by a
+    // branch rather than computed from the units, so the next step's load
+    // need not wait for this step's data.
+    if (surrogates == 0 && limit == kBlock) [[likely]] {
+        WriteUnits(v, high5, kBlock, to);
+        return i + kBlock;
+    }
+    std::size_t k = surrogates == 0 ? kBlock : static_cast<std::size_t>(__builtin_ctz(surrogates)) / 2;
+    if (k > limit)
+        k = limit;
+    WriteUnits(v, high5, k, to);
     i += k;
     if (k < limit)
         i += WriteOne(p, i, n, to, lone);
@@ -298,8 +313,97 @@ __attribute__((target("avx2,popcnt"))) char* WriteUtf16LeAsUtf8Avx2(const char* 
     return to;
 }
 
+bool HasAvx512Utf16ToUtf8()
+{
+    static const bool has = __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") &&
+                            __builtin_cpu_supports("avx512vl") && __builtin_cpu_supports("avx512vbmi2") &&
+                            __builtin_cpu_supports("popcnt");
+    return has;
+}
+
+// GCC 12's AVX-512 headers leave a vector undefined on purpose.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+
+// Writes the first `k` of the sixteen units `v`, none a surrogate, each
+// widened to four bytes that hold its UTF-8 form from the first byte on;
+// one compress then packs the bytes of the forms together, and a masked
+// store writes only them.
+__attribute__((target("avx512f,avx512bw,avx512vl,avx512vbmi2,popcnt"), always_inline)) inline void WriteUnits512(
+    __m256i v, std::size_t k, bool whole, char*& to)
+{
+    const __m512i low6 = _mm512_set1_epi32(0x3F);
+    const __m512i cont = _mm512_set1_epi32(0x80);
+    const __m512i u = _mm512_cvtepu16_epi32(v);
+    const __m512i last = _mm512_or_si512(_mm512_and_si512(u, low6), cont);
+    const __m512i shifted = _mm512_srli_epi32(u, 6);
+    const __m512i middle = _mm512_or_si512(_mm512_and_si512(shifted, low6), cont);
+    const __m512i twoBytes =
+        _mm512_or_si512(_mm512_or_si512(shifted, _mm512_set1_epi32(0xC0)), _mm512_slli_epi32(last, 8));
+    const __m512i threeBytes = _mm512_or_si512(
+        _mm512_or_si512(_mm512_or_si512(_mm512_srli_epi32(u, 12), _mm512_set1_epi32(0xE0)),
+                        _mm512_slli_epi32(middle, 8)),
+        _mm512_slli_epi32(last, 16));
+    __m512i forms = _mm512_mask_mov_epi32(u, _mm512_cmpgt_epu32_mask(u, _mm512_set1_epi32(0x7F)), twoBytes);
+    forms = _mm512_mask_mov_epi32(forms, _mm512_cmpgt_epu32_mask(u, _mm512_set1_epi32(0x7FF)), threeBytes);
+    // Every byte of a form but an ASCII unit's is not zero; the first
+    // byte is kept even then (U+0000).
+    __mmask64 keep = _mm512_test_epi8_mask(forms, forms) | 0x1111111111111111ULL;
+    if (k < kBlock)
+        keep &= (std::uint64_t{1} << (4 * k)) - 1;
+    const auto size = static_cast<unsigned>(__builtin_popcountll(keep));
+    const __m512i bytes = _mm512_maskz_compress_epi8(keep, forms);
+    // Where sixteen units or more are left, their room holds all 64 bytes.
+    if (whole)
+        _mm512_storeu_si512(to, bytes);
+    else
+        _mm512_mask_storeu_epi8(to, (std::uint64_t{1} << size) - 1, bytes);
+    to += size;
+}
+
+// Sixteen units a step. Masked loads and stores keep every access inside
+// the text, so this level needs no margin and no copy of the last units.
+__attribute__((target("avx512f,avx512bw,avx512vl,avx512vbmi2,popcnt"))) char* WriteUtf16LeAsUtf8Avx512(
+    const char* from, std::size_t n, char* to, LoneSurrogates lone)
+{
+    const auto* p = reinterpret_cast<const unsigned char*>(from);
+    const __m256i high5 = _mm256_set1_epi16(static_cast<short>(0xF800));
+    const __m256i surrogate = _mm256_set1_epi16(static_cast<short>(0xD800));
+    std::size_t i = 0;
+    // Whole steps, taken by a branch so that the next load need not wait.
+    while (n - i >= kBlock) {
+        const __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + 2 * i));
+        const __mmask16 surrogates = _mm256_cmpeq_epi16_mask(_mm256_and_si256(v, high5), surrogate);
+        if (surrogates == 0) [[likely]] {
+            WriteUnits512(v, kBlock, true, to);
+            i += kBlock;
+            continue;
+        }
+        const auto k = static_cast<std::size_t>(__builtin_ctz(surrogates));
+        WriteUnits512(v, k, true, to);
+        i += k;
+        i += WriteOne(p, i, n, to, lone);
+    }
+    while (i < n) {
+        const std::size_t limit = n - i;
+        const auto present = static_cast<__mmask16>((1u << limit) - 1);
+        const __m256i v = _mm256_maskz_loadu_epi16(present, p + 2 * i);
+        const __mmask16 surrogates = _mm256_cmpeq_epi16_mask(_mm256_and_si256(v, high5), surrogate) & present;
+        const std::size_t k = surrogates == 0 ? limit : static_cast<std::size_t>(__builtin_ctz(surrogates));
+        WriteUnits512(v, k, false, to);
+        i += k;
+        if (k < limit)
+            i += WriteOne(p, i, n, to, lone);
+    }
+    return to;
+}
+
+#pragma GCC diagnostic pop
+
 char* WriteUtf16LeAsUtf8(const char* from, std::size_t n, char* to, LoneSurrogates lone)
 {
+    if (HasAvx512Utf16ToUtf8())
+        return WriteUtf16LeAsUtf8Avx512(from, n, to, lone);
     return HasAvx2Utf16ToUtf8() ? WriteUtf16LeAsUtf8Avx2(from, n, to, lone)
                                 : WriteUtf16LeAsUtf8Sse2(from, n, to, lone);
 }
@@ -314,6 +418,13 @@ char* WriteUtf16LeAsUtf8Sse2(const char* from, std::size_t n, char* to, LoneSurr
 bool HasAvx2Utf16ToUtf8() { return false; }
 
 char* WriteUtf16LeAsUtf8Avx2(const char* from, std::size_t n, char* to, LoneSurrogates lone)
+{
+    return WriteUtf16LeAsUtf8Portable(from, n, to, lone);
+}
+
+bool HasAvx512Utf16ToUtf8() { return false; }
+
+char* WriteUtf16LeAsUtf8Avx512(const char* from, std::size_t n, char* to, LoneSurrogates lone)
 {
     return WriteUtf16LeAsUtf8Portable(from, n, to, lone);
 }

@@ -27,3 +27,7 @@ char* WriteUtf16LeAsUtf8Sse2(const char* from, std::size_t units, char* to, Lone
 // HasAvx2Utf16ToUtf8() is true.
 bool HasAvx2Utf16ToUtf8();
 char* WriteUtf16LeAsUtf8Avx2(const char* from, std::size_t units, char* to, LoneSurrogates lone);
+// sixteen units of any length a step (AVX-512 with byte compression); only
+// when HasAvx512Utf16ToUtf8() is true.
+bool HasAvx512Utf16ToUtf8();
+char* WriteUtf16LeAsUtf8Avx512(const char* from, std::size_t units, char* to, LoneSurrogates lone);
