@@ -200,6 +200,37 @@ std::uint32_t CArchive::ReadUInt32()
 // a 32-bit length. FFFE (a UTF-16 string) is handled by ReadString.
 std::uint64_t CArchive::ReadLength()
 {
+    // Read where the bytes lie when the longest prefix is there: a wide
+    // text has two prefixes, the marker's and its own.
+    constexpr std::size_t kLongest = 7;
+    const char* at = nullptr;
+    if (m_nRemaining >= kLongest) {
+        if (!m_pFile)
+            at = m_memory.data();
+        else if (m_buffer.size() - m_nBufferPos >= kLongest)
+            at = m_buffer.data() + m_nBufferPos;
+    }
+    if (at != nullptr) {
+        const auto byte = [at](int i) { return static_cast<std::uint32_t>(static_cast<unsigned char>(at[i])); };
+        std::size_t used = 1;
+        std::uint64_t n = byte(0);
+        if (n == 0xFF) {
+            used = 3;
+            n = byte(1) | (byte(2) << 8);
+            if (n == 0xFFFE) {
+                n = UINT64_MAX;
+            } else if (n == 0xFFFF) {
+                used = 7;
+                n = byte(3) | (byte(4) << 8) | (byte(5) << 16) | (byte(6) << 24);
+            }
+        }
+        m_nRemaining -= used;
+        if (m_pFile)
+            m_nBufferPos += used;
+        else
+            m_memory.remove_prefix(used);
+        return n;
+    }
     unsigned char b[4];
     ReadBytes(reinterpret_cast<char*>(b), 1);
     if (b[0] != 0xFF)
