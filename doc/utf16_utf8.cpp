@@ -317,7 +317,7 @@ bool HasAvx512Utf16ToUtf8()
 {
     static const bool has = __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") &&
                             __builtin_cpu_supports("avx512vl") && __builtin_cpu_supports("avx512vbmi2") &&
-                            __builtin_cpu_supports("popcnt");
+                            __builtin_cpu_supports("popcnt") && __builtin_cpu_supports("bmi2");
     return has;
 }
 
@@ -329,7 +329,7 @@ bool HasAvx512Utf16ToUtf8()
 // widened to four bytes that hold its UTF-8 form from the first byte on;
 // one compress then packs the bytes of the forms together, and a masked
 // store writes only them.
-__attribute__((target("avx512f,avx512bw,avx512vl,avx512vbmi2,popcnt"), always_inline)) inline void WriteUnits512(
+__attribute__((target("avx512f,avx512bw,avx512vl,avx512vbmi2,popcnt,bmi2"), always_inline)) inline void WriteUnits512(
     __m256i v, std::size_t k, bool whole, char*& to)
 {
     const __m512i low6 = _mm512_set1_epi32(0x3F);
@@ -344,11 +344,14 @@ __attribute__((target("avx512f,avx512bw,avx512vl,avx512vbmi2,popcnt"), always_in
         _mm512_or_si512(_mm512_or_si512(_mm512_srli_epi32(u, 12), _mm512_set1_epi32(0xE0)),
                         _mm512_slli_epi32(middle, 8)),
         _mm512_slli_epi32(last, 16));
-    __m512i forms = _mm512_mask_mov_epi32(u, _mm512_cmpgt_epu32_mask(u, _mm512_set1_epi32(0x7F)), twoBytes);
-    forms = _mm512_mask_mov_epi32(forms, _mm512_cmpgt_epu32_mask(u, _mm512_set1_epi32(0x7FF)), threeBytes);
-    // Every byte of a form but an ASCII unit's is not zero; the first
-    // byte is kept even then (U+0000).
-    __mmask64 keep = _mm512_test_epi8_mask(forms, forms) | 0x1111111111111111ULL;
+    const __mmask16 two = _mm512_cmpgt_epu32_mask(u, _mm512_set1_epi32(0x7F));
+    const __mmask16 three = _mm512_cmpgt_epu32_mask(u, _mm512_set1_epi32(0x7FF));
+    const __m512i forms = _mm512_mask_mov_epi32(_mm512_mask_mov_epi32(u, two, twoBytes), three, threeBytes);
+    // The bytes kept: the first of every form, the second of a form of two
+    // bytes or more, the third of one of three. Spread from the unit masks,
+    // they need not wait for the forms.
+    __mmask64 keep = 0x1111111111111111ULL | _pdep_u64(two, 0x2222222222222222ULL) |
+                     _pdep_u64(three, 0x4444444444444444ULL);
     if (k < kBlock)
         keep &= (std::uint64_t{1} << (4 * k)) - 1;
     const auto size = static_cast<unsigned>(__builtin_popcountll(keep));
@@ -363,7 +366,7 @@ __attribute__((target("avx512f,avx512bw,avx512vl,avx512vbmi2,popcnt"), always_in
 
 // Sixteen units a step. Masked loads and stores keep every access inside
 // the text, so this level needs no margin and no copy of the last units.
-__attribute__((target("avx512f,avx512bw,avx512vl,avx512vbmi2,popcnt"))) char* WriteUtf16LeAsUtf8Avx512(
+__attribute__((target("avx512f,avx512bw,avx512vl,avx512vbmi2,popcnt,bmi2"))) char* WriteUtf16LeAsUtf8Avx512(
     const char* from, std::size_t n, char* to, LoneSurrogates lone)
 {
     const auto* p = reinterpret_cast<const unsigned char*>(from);
@@ -402,10 +405,11 @@ __attribute__((target("avx512f,avx512bw,avx512vl,avx512vbmi2,popcnt"))) char* Wr
 
 char* WriteUtf16LeAsUtf8(const char* from, std::size_t n, char* to, LoneSurrogates lone)
 {
-    if (HasAvx512Utf16ToUtf8())
-        return WriteUtf16LeAsUtf8Avx512(from, n, to, lone);
-    return HasAvx2Utf16ToUtf8() ? WriteUtf16LeAsUtf8Avx2(from, n, to, lone)
-                                : WriteUtf16LeAsUtf8Sse2(from, n, to, lone);
+    using Converter = char* (*)(const char*, std::size_t, char*, LoneSurrogates);
+    static const Converter best = HasAvx512Utf16ToUtf8() ? &WriteUtf16LeAsUtf8Avx512
+                                  : HasAvx2Utf16ToUtf8() ? &WriteUtf16LeAsUtf8Avx2
+                                                         : &WriteUtf16LeAsUtf8Sse2;
+    return best(from, n, to, lone);
 }
 
 #else
