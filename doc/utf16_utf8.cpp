@@ -322,8 +322,10 @@ bool HasAvx512Utf16ToUtf8()
 }
 
 // GCC 12's AVX-512 headers leave a vector undefined on purpose.
+#if !defined(__clang__)
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+#endif
 
 // Writes the first `k` of the sixteen units `v`, none a surrogate, each
 // widened to four bytes that hold its UTF-8 form from the first byte on;
@@ -401,7 +403,9 @@ __attribute__((target("avx512f,avx512bw,avx512vl,avx512vbmi2,popcnt,bmi2"))) cha
     return to;
 }
 
+#if !defined(__clang__)
 #pragma GCC diagnostic pop
+#endif
 
 char* WriteUtf16LeAsUtf8(const char* from, std::size_t n, char* to, LoneSurrogates lone)
 {
