@@ -176,7 +176,7 @@ std::string_view CArchive::ReadContiguous(std::uint64_t n)
         m_nRemaining -= n;
         return bytes;
     }
-    if (m_nBufferPos == m_buffer.size() && n <= kReadAhead)
+    if (m_nBufferPos == m_buffer.size() && n > 0 && n <= kReadAhead)
         FillReadAhead();
     if (m_buffer.size() - m_nBufferPos >= n) {
         const std::string_view bytes = std::string_view(m_buffer).substr(m_nBufferPos, n);
