@@ -13,10 +13,10 @@ namespace {
 constexpr std::size_t kBlockBytes = std::size_t{1} << 20;
 constexpr std::size_t kFirstBlockBytes = 4096;
 
-// Every empty text is this record: a length of 0 and no bytes.
-constexpr char kEmptyRecord[sizeof(std::uint32_t)] = {};
 
 }  // namespace
+
+const char CStringArray::kEmptyRecord[sizeof(std::uint32_t)] = {};
 
 CStringArray::CStringArray(std::initializer_list<std::string_view> texts)
 {
@@ -107,6 +107,11 @@ void CStringArray::MakeRoom(std::size_t bytes)
 {
     if (bytes <= m_nLeft)
         return;
+    NewBlock(bytes);
+}
+
+void CStringArray::NewBlock(std::size_t bytes)
+{
     // Blocks double from a page up to the standard size, so a small array
     // stays small.
     const std::size_t size =
@@ -118,34 +123,6 @@ void CStringArray::MakeRoom(std::size_t bytes)
 }
 
 static_assert(sizeof(std::uint32_t) + CStringArray::kMaxRoom < kBlockBytes / 4);
-
-char* CStringArray::Room(std::size_t maxBytes)
-{
-    MakeRoom(sizeof(std::uint32_t) + maxBytes);
-    return m_pFree + sizeof(std::uint32_t);
-}
-
-void CStringArray::PushBackRoom(std::size_t n)
-{
-    if (n == 0) {
-        m_texts.push_back(kEmptyRecord);
-        return;
-    }
-    const std::size_t bytes = RecordBytes(n);
-    const std::string_view text(m_pFree + sizeof(std::uint32_t), n);
-    if (m_pLastStored != nullptr && ViewOf(m_pLastStored) == text) {
-        m_texts.push_back(m_pLastStored);
-        m_nLiveBytes += bytes;
-        return;
-    }
-    m_texts.push_back(m_pFree);
-    const auto n32 = static_cast<std::uint32_t>(n);
-    std::memcpy(m_pFree, &n32, sizeof n32);
-    m_pLastStored = m_pFree;
-    m_pFree += bytes;
-    m_nLeft -= bytes;
-    m_nLiveBytes += bytes;
-}
 
 void CStringArray::ReclaimIfMostlyDead()
 {

@@ -5,7 +5,6 @@
 #include <cstring>
 
 #include "doc/cp1252.h"
-#include "doc/utf16_utf8.h"
 
 namespace {
 
@@ -121,14 +120,6 @@ std::string TextFromCp1252(std::string_view bytes)
 }
 
 std::string TextFromFileUtf16(std::u16string_view units) { return WideTextOfUnits(units); }
-
-std::size_t WideTextRoom(std::size_t units) { return kWideTextMark.size() + Utf16ToUtf8Room(units); }
-
-char* WriteTextFromFileUtf16Le(std::string_view bytes, char* to)
-{
-    std::memcpy(to, kWideTextMark.data(), kWideTextMark.size());
-    return WriteUtf16LeAsUtf8(bytes.data(), bytes.size() / 2, to + kWideTextMark.size(), LoneSurrogates::Keep);
-}
 
 void AssignTextFromFileUtf16Le(std::string& into, std::string_view bytes)
 {
