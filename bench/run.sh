@@ -82,6 +82,13 @@ echo "--export ${x}s  --list ${l}s  ratio $(ratio "$x" "$l")"
 echo "mixed-script document: $(stat -c %s "$TMP/mixed.ovr") bytes"
 lm=$(best "$OVRIN --list $TMP/mixed.ovr")
 echo "--list mixed scripts ${lm}s  Windows-1252 ${l}s  ratio $(ratio "$lm" "$l")"
+# Beside a Windows-1252 document of about the mixed one's bytes (more
+# entries), for what the larger file alone costs.
+same=$((200000 * $(stat -c %s "$TMP/mixed.ovr") / $(stat -c %s "$TMP/big.ovr")))
+"$GEN" "$same" 42 "$TMP/same-size.ovr"
+ls=$(best "$OVRIN --list $TMP/same-size.ovr")
+echo "--list mixed scripts ${lm}s  Windows-1252 of the same bytes ($same entries) ${ls}s  ratio $(ratio "$lm" "$ls")"
+rm -f "$TMP/same-size.ovr"
 fm=$(best "$OVRIN --find 'xyzzy nowhere' --descriptions $TMP/mixed.ovr")
 echo "--find with descriptions, mixed scripts ${fm}s  Windows-1252 ${f}s  ratio $(ratio "$fm" "$f")"
 greek=$(printf '\316\243\316\212\316\243')  # ΣΊΣ

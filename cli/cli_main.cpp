@@ -28,9 +28,11 @@
 #include "doc/calendar_date.h"
 #include "doc/cp1252.h"
 #include "doc/document_file.h"
+#include "doc/entry_stream.h"
 #include "doc/entry_walk.h"
 #include "doc/ovrin_doc.h"
 #include "doc/text_form.h"
+#include "doc/utf16_utf8.h"
 #include "platform/safe_file.h"
 #include "res/version_text.h"
 
@@ -166,40 +168,51 @@ void WriteKeyLine(ToolOutput& output, std::string_view keyWords)
     const std::string repaired = wide && HasLoneSurrogate(keyWords) ? Utf8Of(keyWords) : std::string();
     const std::string_view text = !wide ? Cp1252BytesOf(keyWords)
                                   : repaired.empty() ? WideUtf8Of(keyWords) : std::string_view(repaired);
-    char* to = output.Room(3 * text.size() + 9);
-    // Two scans for one byte each: find_first_of would look each byte up in
-    // the set with a call of its own.
-    if (text.find('\r') == std::string_view::npos && text.find('\n') == std::string_view::npos) {
-        if (wide) {
-            std::memcpy(to, text.data(), text.size());
-            to += text.size();
-        } else {
-            to = WriteCp1252AsUtf8(text, to);
-        }
+    char* const begin = output.Room(3 * text.size() + 9);
+    char* end = begin;
+    if (wide) {
+        std::memcpy(begin, text.data(), text.size());
+        end += text.size();
     } else {
-        for (char c : text) {
-            if (c == '\r' || c == '\n') {
-                static constexpr char kCr[] = "\xE2\x90\x8D";  // U+240D
-                static constexpr char kLf[] = "\xE2\x90\x8A";  // U+240A
-                std::memcpy(to, c == '\r' ? kCr : kLf, 3);
-                to += 3;
-            } else if (wide) {
-                *to++ = c;
-            } else {
-                to = WriteCp1252AsUtf8(std::string_view(&c, 1), to);
-            }
-        }
+        end = WriteCp1252AsUtf8(text, begin);
     }
-    *to++ = '\n';
-    output.Commit(to);
+    end = ShowLineBreaks(begin, end);
+    *end++ = '\n';
+    output.Commit(end);
+}
+
+// The same from the bytes the file holds: the UTF-16 form goes to UTF-8 in
+// one step, a lone surrogate as U+FFFD.
+void WriteKeyLine(ToolOutput& output, const CArchive::StoredText& keyWords)
+{
+    const std::string_view bytes = keyWords.bytes;
+    if (!keyWords.utf16) {
+        char* const begin = output.Room(3 * bytes.size() + 9);
+        char* const end = ShowLineBreaks(begin, WriteCp1252AsUtf8(bytes, begin));
+        *end = '\n';
+        output.Commit(end + 1);
+        return;
+    }
+    const std::size_t units = bytes.size() / 2;
+    char* const begin = output.Room(Utf16ToUtf8Room(units) + 1);
+    char* const end = ShowLineBreaks(begin, WriteUtf16LeAsUtf8(bytes.data(), units, begin, LoneSurrogates::Replace));
+    *end = '\n';
+    output.Commit(end + 1);
 }
 
 int List(const std::vector<std::string>& args, ToolOutput& output, std::ostream& err)
 {
     if (args.size() != 1) return Usage(err, "--list needs exactly one FILE");
-    const bool ok = Walk(args[0], err, [&](int, std::string_view keyWords, std::string_view,
-                                           std::string_view) { WriteKeyLine(output, keyWords); });
-    if (!ok) return 2;
+    // Only the key words are converted; descriptions and dates are passed
+    // over where they lie.
+    const FileResult result = ReadDocumentRuns(args[0], [&](const std::vector<EntryRun>& runs) {
+        for (const EntryRun& run : runs) {
+            CArchive ar(run.bytes, std::string());
+            CEntryStream stream(ar, run.hasDates, run.count);
+            for (int i = 0; i < run.count; ++i) WriteKeyLine(output, stream.ReadStoredKeyWords());
+        }
+    });
+    if (!Reported(result, args[0], err)) return 2;
     return Written(output, err) ? 0 : 2;
 }
 

@@ -1,11 +1,57 @@
 // SPDX-License-Identifier: MIT
 #include "cli/tool_output.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <cstdint>
 #include <cstring>
 #include <ostream>
 
 #include <unistd.h>
+
+namespace {
+
+// Whether [p, end) holds a CR or an LF: eight bytes a step, since nearly
+// every line has neither.
+bool HasLineBreak(const char* p, const char* end)
+{
+    constexpr std::uint64_t kOnes = 0x0101010101010101ULL;
+    constexpr std::uint64_t kHigh = 0x8080808080808080ULL;
+    const auto hasZeroByte = [](std::uint64_t x) { return ((x - kOnes) & ~x & kHigh) != 0; };
+    for (; end - p >= 8; p += 8) {
+        std::uint64_t word;
+        std::memcpy(&word, p, sizeof word);
+        if (hasZeroByte(word ^ (kOnes * '\r')) || hasZeroByte(word ^ (kOnes * '\n')))
+            return true;
+    }
+    for (; p != end; ++p)
+        if (*p == '\r' || *p == '\n')
+            return true;
+    return false;
+}
+
+}  // namespace
+
+char* ShowLineBreaks(char* begin, char* end)
+{
+    if (!HasLineBreak(begin, end))
+        return end;
+    const auto breaks = static_cast<std::size_t>(
+        std::count_if(begin, end, [](char c) { return c == '\r' || c == '\n'; }));
+    // From the back, so that nothing is overwritten before it is moved.
+    char* const newEnd = end + 2 * breaks;
+    char* to = newEnd;
+    for (const char* p = end; p != begin;) {
+        const char c = *--p;
+        if (c == '\r' || c == '\n') {
+            to -= 3;
+            std::memcpy(to, c == '\r' ? "\xE2\x90\x8D" : "\xE2\x90\x8A", 3);
+        } else {
+            *--to = c;
+        }
+    }
+    return newEnd;
+}
 
 bool FdSink::Write(std::string_view bytes)
 {

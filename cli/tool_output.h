@@ -43,6 +43,12 @@ private:
     std::ostream& m_out;
 };
 
+// A line of the tools' output holds one entry: each CR and LF in the UTF-8
+// at [begin, end) is shown as a visible sign (U+240D, U+240A; three bytes),
+// in place. The room after `end` must hold two bytes more for each of them.
+// Returns the new end.
+char* ShowLineBreaks(char* begin, char* end);
+
 // Output is written straight into a buffer and goes out in large pieces.
 // After the first failed write nothing more is written; Finish says whether
 // everything arrived.

@@ -118,40 +118,75 @@ void CArchive::WriteString(std::string_view text)
     AfterWrite();
 }
 
+void CArchive::FillReadAhead()
+{
+    m_buffer.resize(kReadAhead);
+    const std::size_t got = std::fread(m_buffer.data(), 1, kReadAhead, m_pFile);
+    m_buffer.resize(got);
+    m_nBufferPos = 0;
+    if (m_readObserver)
+        m_readObserver(m_buffer);
+    if (got == 0)
+        throw ArchiveError("the file could not be read to its end");
+}
+
 void CArchive::ReadBytes(char* dst, std::uint64_t n)
 {
     if (n > m_nRemaining)
         throw ArchiveError("the file ends inside a field");
     m_nRemaining -= n;
-    if (!m_pFile) {
-        // Length prefixes come one to four bytes at a time, far more often
-        // than texts; copied here they cost no call into the C library,
-        // which was half the time of a search over a whole file.
-        if (n <= 4) {
-            for (std::uint64_t i = 0; i < n; ++i) dst[i] = m_memory[i];
+    // Length prefixes come one to four bytes at a time, far more often than
+    // texts; copied here they cost no call into the C library, which was
+    // half the time of a search over a whole file.
+    const auto copy = [dst](const char* from, std::uint64_t count) {
+        if (count <= 4) {
+            for (std::uint64_t i = 0; i < count; ++i) dst[i] = from[i];
         } else {
-            std::memcpy(dst, m_memory.data(), n);
+            std::memcpy(dst, from, count);
         }
+    };
+    if (!m_pFile) {
+        copy(m_memory.data(), n);
         m_memory.remove_prefix(n);
         return;
     }
+    if (m_buffer.size() - m_nBufferPos >= n) {
+        copy(m_buffer.data() + m_nBufferPos, n);
+        m_nBufferPos += n;
+        return;
+    }
     while (n > 0) {
-        if (m_nBufferPos == m_buffer.size()) {
-            m_buffer.resize(kReadAhead);
-            const std::size_t got = std::fread(m_buffer.data(), 1, kReadAhead, m_pFile);
-            m_buffer.resize(got);
-            m_nBufferPos = 0;
-            if (m_readObserver)
-                m_readObserver(m_buffer);
-            if (got == 0)
-                throw ArchiveError("the file could not be read to its end");
-        }
+        if (m_nBufferPos == m_buffer.size())
+            FillReadAhead();
         const std::size_t take = std::min<std::uint64_t>(n, m_buffer.size() - m_nBufferPos);
         std::memcpy(dst, m_buffer.data() + m_nBufferPos, take);
         m_nBufferPos += take;
         dst += take;
         n -= take;
     }
+}
+
+std::string_view CArchive::ReadContiguous(std::uint64_t n)
+{
+    if (n > m_nRemaining)
+        throw ArchiveError("a text is longer than the rest of the file");
+    if (!m_pFile) {
+        const std::string_view bytes = m_memory.substr(0, n);
+        m_memory.remove_prefix(n);
+        m_nRemaining -= n;
+        return bytes;
+    }
+    if (m_nBufferPos == m_buffer.size() && n > 0 && n <= kReadAhead)
+        FillReadAhead();
+    if (m_buffer.size() - m_nBufferPos >= n) {
+        const std::string_view bytes = std::string_view(m_buffer).substr(m_nBufferPos, n);
+        m_nBufferPos += n;
+        m_nRemaining -= n;
+        return bytes;
+    }
+    m_units.resize(n);
+    ReadBytes(m_units.data(), n);
+    return m_units;
 }
 
 std::uint32_t CArchive::ReadUInt32()
@@ -165,6 +200,37 @@ std::uint32_t CArchive::ReadUInt32()
 // a 32-bit length. FFFE (a UTF-16 string) is handled by ReadString.
 std::uint64_t CArchive::ReadLength()
 {
+    // Read where the bytes lie when the longest prefix is there: a wide
+    // text has two prefixes, the marker's and its own.
+    constexpr std::size_t kLongest = 7;
+    const char* at = nullptr;
+    if (m_nRemaining >= kLongest) {
+        if (!m_pFile)
+            at = m_memory.data();
+        else if (m_buffer.size() - m_nBufferPos >= kLongest)
+            at = m_buffer.data() + m_nBufferPos;
+    }
+    if (at != nullptr) {
+        const auto byte = [at](int i) { return static_cast<std::uint32_t>(static_cast<unsigned char>(at[i])); };
+        std::size_t used = 1;
+        std::uint64_t n = byte(0);
+        if (n == 0xFF) {
+            used = 3;
+            n = byte(1) | (byte(2) << 8);
+            if (n == 0xFFFE) {
+                n = UINT64_MAX;
+            } else if (n == 0xFFFF) {
+                used = 7;
+                n = byte(3) | (byte(4) << 8) | (byte(5) << 16) | (byte(6) << 24);
+            }
+        }
+        m_nRemaining -= used;
+        if (m_pFile)
+            m_nBufferPos += used;
+        else
+            m_memory.remove_prefix(used);
+        return n;
+    }
     unsigned char b[4];
     ReadBytes(reinterpret_cast<char*>(b), 1);
     if (b[0] != 0xFF)
@@ -178,28 +244,18 @@ std::uint64_t CArchive::ReadLength()
     return ReadUInt32();
 }
 
-void CArchive::ReadUtf16String(std::string& into)
+std::uint64_t CArchive::ReadUtf16Length()
 {
     // A complete length prefix follows, in code units.
     const std::uint64_t n = ReadLength();
     if (n == UINT64_MAX || n > m_nRemaining / 2)
         throw ArchiveError("a text is longer than the rest of the file");
-    if (!m_pFile) {
-        AssignTextFromFileUtf16Le(into, m_memory.substr(0, 2 * n));
-        m_memory.remove_prefix(2 * n);
-        m_nRemaining -= 2 * n;
-        return;
-    }
-    // Converted where the bytes lie when the read-ahead holds them all.
-    if (m_buffer.size() - m_nBufferPos >= 2 * n) {
-        AssignTextFromFileUtf16Le(into, std::string_view(m_buffer).substr(m_nBufferPos, 2 * n));
-        m_nBufferPos += 2 * n;
-        m_nRemaining -= 2 * n;
-        return;
-    }
-    m_units.resize(2 * n);
-    ReadBytes(m_units.data(), m_units.size());
-    AssignTextFromFileUtf16Le(into, m_units);
+    return n;
+}
+
+void CArchive::ReadUtf16String(std::string& into)
+{
+    AssignTextFromFileUtf16Le(into, ReadContiguous(2 * ReadUtf16Length()));
 }
 
 void CArchive::ReadString(std::string& into)
@@ -216,6 +272,37 @@ void CArchive::ReadString(std::string& into)
     ReadBytes(into.data(), n);
     if (HasTextMark(into))
         into = TextFromCp1252(into);
+}
+
+void CArchive::AppendStringTo(CStringArray& texts)
+{
+    const std::uint64_t n = ReadLength();
+    if (n != UINT64_MAX) {
+        const std::string_view bytes = ReadContiguous(n);
+        if (HasTextMark(bytes))
+            texts.push_back(TextFromCp1252(bytes));
+        else
+            texts.push_back(bytes);
+        return;
+    }
+    const std::string_view units = ReadContiguous(2 * ReadUtf16Length());
+    const std::size_t room = WideTextRoom(units.size() / 2);
+    if (room > CStringArray::kMaxRoom) {
+        std::string text;
+        AssignTextFromFileUtf16Le(text, units);
+        texts.push_back(text);
+        return;
+    }
+    char* to = texts.Room(room);
+    texts.PushBackRoom(static_cast<std::size_t>(WriteTextFromFileUtf16Le(units, to) - to));
+}
+
+CArchive::StoredText CArchive::ReadStoredText()
+{
+    const std::uint64_t n = ReadLength();
+    if (n != UINT64_MAX)
+        return {ReadContiguous(n), false};
+    return {ReadContiguous(2 * ReadUtf16Length()), true};
 }
 
 std::string CArchive::ReadString()
@@ -271,13 +358,12 @@ std::string_view CArchive::ReadStringView(std::string& spill)
     }
     const std::uint64_t n = ReadLength();
     if (n == UINT64_MAX) {
-        ReadUtf16String(spill);
-        return spill;
+        // The spill only grows, so it is cleared once, not for every text.
+        const std::string_view units = ReadContiguous(2 * ReadUtf16Length());
+        const std::size_t room = WideTextRoom(units.size() / 2);
+        if (spill.size() < room)
+            spill.resize(room);
+        return {spill.data(), static_cast<std::size_t>(WriteTextFromFileUtf16Le(units, spill.data()) - spill.data())};
     }
-    if (n > m_nRemaining)
-        throw ArchiveError("a text is longer than the rest of the file");
-    const std::string_view text = m_memory.substr(0, n);
-    m_memory.remove_prefix(n);
-    m_nRemaining -= n;
-    return InDocumentForm(text, spill);
+    return InDocumentForm(ReadContiguous(n), spill);
 }

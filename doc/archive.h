@@ -8,6 +8,8 @@
 #include <string>
 #include <string_view>
 
+#include "doc/string_array.h"
+
 // A failed read: the data ended inside a field, or a count or length cannot
 // be right for the bytes that are left.
 class ArchiveError final : public std::runtime_error {
@@ -68,10 +70,27 @@ public:
     std::string_view ReadStringView(std::string& spill);
     // Passes over a string, checking only that it fits (loading from memory).
     void SkipString();
+    // Reads a string into the document's text form and appends it to
+    // `texts`, converted straight into the array's storage.
+    void AppendStringTo(CStringArray& texts);
+    // A string as the file holds it, viewed where it lies until the next
+    // read: its bytes, and whether they are the UTF-16 form's code units
+    // (little-endian) rather than Windows-1252 bytes.
+    struct StoredText {
+        std::string_view bytes;
+        bool utf16 = false;
+    };
+    StoredText ReadStoredText();
 
 private:
     void ReadBytes(char* dst, std::uint64_t n);
+    // Reads the next `n` bytes where they lie (in memory or in the
+    // read-ahead), or copied into m_units when they span its end.
+    std::string_view ReadContiguous(std::uint64_t n);
+    void FillReadAhead();
     std::uint64_t ReadLength();
+    // The length that follows an FFFE marker, in code units.
+    std::uint64_t ReadUtf16Length();
     // Reads the UTF-16 form that follows an FFFE marker.
     void ReadUtf16String(std::string& into);
 
@@ -85,7 +104,7 @@ private:
     std::function<void(std::string_view)> m_readObserver;
     std::string m_buffer;  // file data read ahead
     std::size_t m_nBufferPos = 0;
-    std::string m_units;  // a UTF-16 text that spans the read-ahead's end
+    std::string m_units;  // a text that spans the read-ahead's end
     std::uint64_t m_nRemaining = 0;
     std::string m_strPath;
 };

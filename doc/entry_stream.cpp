@@ -61,6 +61,23 @@ void CEntryStream::SkipEntry()
         m_ar.SkipString();
 }
 
+void CEntryStream::AppendEntryTo(CStringArray& keyWords, CStringArray& descriptions, CStringArray& dates)
+{
+    m_ar.AppendStringTo(keyWords);
+    m_ar.AppendStringTo(descriptions);
+    if (m_bDates)
+        m_ar.AppendStringTo(dates);
+}
+
+CArchive::StoredText CEntryStream::ReadStoredKeyWords()
+{
+    const CArchive::StoredText keyWords = m_ar.ReadStoredText();
+    m_ar.SkipString();
+    if (m_bDates)
+        m_ar.SkipString();
+    return keyWords;
+}
+
 void CEntryStream::ReadEntry(std::string& keyWords, std::string& description, std::string& date)
 {
     m_ar.ReadString(keyWords);

@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-class CArchive;
+#include "doc/archive.h"
 
 // The version this program writes; "010a0000" is read as well.
 inline constexpr std::uint32_t kOvrVersion = 0x010B0000;
@@ -49,6 +49,12 @@ public:
     Entry ReadEntry();
     // Passes over one entry, converting none of its texts (from memory).
     void SkipEntry();
+    // Appends the texts of one entry to the arrays, each converted straight
+    // into the array's storage; `dates` is left alone without dates.
+    void AppendEntryTo(CStringArray& keyWords, CStringArray& descriptions, CStringArray& dates);
+    // The key words of one entry as the file holds them (see
+    // CArchive::ReadStoredText), passing over the rest (from memory).
+    CArchive::StoredText ReadStoredKeyWords();
     // The same into strings the caller owns; `date` is left alone without dates.
     void ReadEntry(std::string& keyWords, std::string& description, std::string& date);
 

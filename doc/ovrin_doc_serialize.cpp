@@ -42,7 +42,7 @@ void COvrinDoc::Serialize(CArchive& ar)
 
     // Read into new arrays first: a file that ends early throws, and the
     // table then is still the one the document had. The texts are copied
-    // once, from the file's bytes into the arrays' blocks. Memory grows with
+    // or converted once, from the file's bytes into the arrays' blocks. Memory grows with
     // the entries actually read; a table that cannot fit is refused before
     // it is read, or as soon as it outgrows the budget.
     const int n = stream.Count();
@@ -58,10 +58,9 @@ void COvrinDoc::Serialize(CArchive& ar)
     for (int first = 0; first < n;) {
         const int end = n - first > kBatch ? first + kBatch : n;
         for (int i = first; i < end; ++i) {
-            const CEntryStream::Entry entry = stream.ReadEntry();
-            keyWords.push_back(entry.keyWords);
-            descriptions.push_back(entry.description);
-            dates.push_back(stream.HasDates() ? entry.date : std::string_view(today));
+            stream.AppendEntryTo(keyWords, descriptions, dates);
+            if (!stream.HasDates())
+                dates.push_back(today);
         }
         if (keyWords.Footprint() + descriptions.Footprint() + dates.Footprint() > budget)
             throw std::bad_alloc();

@@ -13,10 +13,10 @@ namespace {
 constexpr std::size_t kBlockBytes = std::size_t{1} << 20;
 constexpr std::size_t kFirstBlockBytes = 4096;
 
-// Every empty text is this record: a length of 0 and no bytes.
-constexpr char kEmptyRecord[sizeof(std::uint32_t)] = {};
 
 }  // namespace
+
+const char CStringArray::kEmptyRecord[sizeof(std::uint32_t)] = {};
 
 CStringArray::CStringArray(std::initializer_list<std::string_view> texts)
 {
@@ -83,16 +83,7 @@ const char* CStringArray::Store(std::string_view text)
         m_nBlockBytes += bytes;
         at = m_blocks.back().get();
     } else {
-        if (bytes > m_nLeft) {
-            // Blocks double from a page up to the standard size, so a small
-            // array stays small.
-            const std::size_t size = std::max<std::size_t>(
-                bytes, std::clamp<std::uint64_t>(m_nBlockBytes, kFirstBlockBytes, kBlockBytes));
-            m_blocks.push_back(std::make_unique_for_overwrite<char[]>(size));
-            m_nBlockBytes += size;
-            m_pFree = m_blocks.back().get();
-            m_nLeft = size;
-        }
+        MakeRoom(bytes);
         at = m_pFree;
         m_pFree += bytes;
         m_nLeft -= bytes;
@@ -111,6 +102,27 @@ const char* CStringArray::Store(std::string_view text)
     m_pLastStored = at;
     return at;
 }
+
+void CStringArray::MakeRoom(std::size_t bytes)
+{
+    if (bytes <= m_nLeft)
+        return;
+    NewBlock(bytes);
+}
+
+void CStringArray::NewBlock(std::size_t bytes)
+{
+    // Blocks double from a page up to the standard size, so a small array
+    // stays small.
+    const std::size_t size =
+        std::max<std::size_t>(bytes, std::clamp<std::uint64_t>(m_nBlockBytes, kFirstBlockBytes, kBlockBytes));
+    m_blocks.push_back(std::make_unique_for_overwrite<char[]>(size));
+    m_nBlockBytes += size;
+    m_pFree = m_blocks.back().get();
+    m_nLeft = size;
+}
+
+static_assert(sizeof(std::uint32_t) + CStringArray::kMaxRoom < kBlockBytes / 4);
 
 void CStringArray::ReclaimIfMostlyDead()
 {

@@ -97,6 +97,37 @@ public:
     const_iterator end() const { return const_iterator(m_texts.data() + m_texts.size()); }
 
     void push_back(std::string_view text);
+    // Appends a text written in place, saving the copy that a text made on
+    // the way in (converted from the file, say) would otherwise cost:
+    // Room(maxBytes) returns where up to `maxBytes` bytes may be written,
+    // and PushBackRoom(n) then adds the first `n` of them as a text. Nothing
+    // else may change the array in between.
+    static constexpr std::size_t kMaxRoom = (std::size_t{1} << 18) - 16;
+    char* Room(std::size_t maxBytes)
+    {
+        if (sizeof(std::uint32_t) + maxBytes > m_nLeft)
+            NewBlock(sizeof(std::uint32_t) + maxBytes);
+        return m_pFree + sizeof(std::uint32_t);
+    }
+    void PushBackRoom(std::size_t n)
+    {
+        const std::string_view text(m_pFree + sizeof(std::uint32_t), n);
+        const std::size_t bytes = RecordBytes(n);
+        if (n == 0) {
+            m_texts.push_back(kEmptyRecord);
+        } else if (m_pLastStored != nullptr && ViewOf(m_pLastStored) == text) {
+            m_texts.push_back(m_pLastStored);
+            m_nLiveBytes += bytes;
+        } else {
+            m_texts.push_back(m_pFree);
+            const auto n32 = static_cast<std::uint32_t>(n);
+            std::memcpy(m_pFree, &n32, sizeof n32);
+            m_pLastStored = m_pFree;
+            m_pFree += bytes;
+            m_nLeft -= bytes;
+            m_nLiveBytes += bytes;
+        }
+    }
     void pop_back();
     void Set(size_type i, std::string_view text);
     void Insert(size_type i, std::string_view text);
@@ -132,6 +163,12 @@ private:
     }
     // Copies `text` into the blocks and returns where its record begins.
     const char* Store(std::string_view text);
+    // Makes sure the last block of the standard size has `bytes` free.
+    void MakeRoom(std::size_t bytes);
+    // Starts a block of the standard size (or larger) with `bytes` free.
+    void NewBlock(std::size_t bytes);
+    // Every empty text is this record: a length of 0 and no bytes.
+    static const char kEmptyRecord[sizeof(std::uint32_t)];
     // Counts a record out of the live bytes (an empty text has none). A
     // shared record counts once for each text that uses it.
     void Forget(const char* record)

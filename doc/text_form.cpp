@@ -4,10 +4,6 @@
 #include <algorithm>
 #include <cstring>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
-
 #include "doc/cp1252.h"
 
 namespace {
@@ -127,46 +123,10 @@ std::string TextFromFileUtf16(std::u16string_view units) { return WideTextOfUnit
 
 void AssignTextFromFileUtf16Le(std::string& into, std::string_view bytes)
 {
-    // Written through a pointer into room for the longest result (three
-    // bytes a unit): a large document holds millions of these texts.
-    const std::size_t n = bytes.size() / 2;
-    into.resize(kWideTextMark.size() + 3 * n);
-    char* to = into.data();
-    std::memcpy(to, kWideTextMark.data(), kWideTextMark.size());
-    to += kWideTextMark.size();
-    const auto* from = reinterpret_cast<const unsigned char*>(bytes.data());
-    const auto unit = [from](std::size_t i) -> char32_t { return from[2 * i] | (from[2 * i + 1] << 8); };
-    for (std::size_t i = 0; i < n; ++i) {
-#if defined(__SSE2__)
-        // Most texts are mostly ASCII: eight units of it at a time, and the
-        // ASCII units before any other in one step too (the room left holds
-        // the eight bytes stored).
-        while (i + 8 <= n) {
-            const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from + 2 * i));
-            const unsigned ascii = static_cast<unsigned>(_mm_movemask_epi8(
-                _mm_cmpeq_epi16(_mm_and_si128(v, _mm_set1_epi16(static_cast<short>(0xFF80))), _mm_setzero_si128())));
-            _mm_storel_epi64(reinterpret_cast<__m128i*>(to), _mm_packus_epi16(v, v));
-            const unsigned run = ascii == 0xFFFF ? 8 : static_cast<unsigned>(__builtin_ctz(~ascii)) / 2;
-            to += run;
-            i += run;
-            if (run < 8)
-                break;
-        }
-        if (i == n)
-            break;
-#endif
-        char32_t c = unit(i);
-        if (c < 0x80) {
-            *to++ = static_cast<char>(c);
-            continue;
-        }
-        if (c >= 0xD800 && c < 0xDC00 && i + 1 < n && unit(i + 1) >= 0xDC00 && unit(i + 1) < 0xE000) {
-            c = 0x10000 + ((c - 0xD800) << 10) + (unit(i + 1) - 0xDC00);
-            ++i;
-        }
-        to = WriteUtf8(to, c);
-    }
-    into.resize(static_cast<std::size_t>(to - into.data()));
+    // Written through a pointer into room for the longest result: a large
+    // document holds millions of these texts.
+    into.resize(WideTextRoom(bytes.size() / 2));
+    into.resize(static_cast<std::size_t>(WriteTextFromFileUtf16Le(bytes, into.data()) - into.data()));
 }
 
 std::string TextFromUtf16(std::u16string_view units)

@@ -3,9 +3,12 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <optional>
 #include <string>
 #include <string_view>
+
+#include "doc/utf16_utf8.h"
 
 // The document's one form of text, in every layer, is a byte string:
 //
@@ -46,6 +49,14 @@ std::string TextFromFileUtf16(std::u16string_view units);
 // the same from the file's little-endian bytes, into `into` (its storage
 // reused);
 void AssignTextFromFileUtf16Le(std::string& into, std::string_view bytes);
+// or written at `to`, which needs room for WideTextRoom(bytes.size() / 2)
+// bytes; returns the end of the text;
+inline std::size_t WideTextRoom(std::size_t units) { return kWideTextMark.size() + Utf16ToUtf8Room(units); }
+inline char* WriteTextFromFileUtf16Le(std::string_view bytes, char* to)
+{
+    std::memcpy(to, kWideTextMark.data(), kWideTextMark.size());
+    return WriteUtf16LeAsUtf8(bytes.data(), bytes.size() / 2, to + kWideTextMark.size(), LoneSurrogates::Keep);
+}
 // typed or pasted text: Windows-1252 bytes when every character has one,
 // else wide;
 std::string TextFromUtf16(std::u16string_view units);

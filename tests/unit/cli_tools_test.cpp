@@ -175,11 +175,12 @@ TEST(CliTools, MixedScriptsGoThroughEveryTool)
 TEST(CliTools, OddTextsStayVisibleAndAreNamed)
 {
     TempFolder dir;
-    ASSERT_TRUE(WriteEntries(dir / "breaks.ovr", {{"one\r\ntwo", "", ""}, {"lone\rcr", "", ""},
-                                                  {"lone\nlf", "", ""}, {"plain", "", ""}}).ok);
+    ASSERT_TRUE(WriteEntries(dir / "breaks.ovr", {{"one\r\ntwo", "", ""}, {"lone\rcr, longer", "", ""},
+                                                  {"lone\nlf, longer", "", ""}, {"plain", "", ""},
+                                                  {TextFromFileUtf16(u"\xD800\u0436\n"), "", ""}}).ok);
     const std::string cr = "\xE2\x90\x8D", lf = "\xE2\x90\x8A";
     EXPECT_EQ(RunTool({"--list", dir / "breaks.ovr"}).out,
-              "one" + cr + lf + "two\nlone" + cr + "cr\nlone" + lf + "lf\nplain\n");
+              "one" + cr + lf + "two\nlone" + cr + "cr, longer\nlone" + lf + "lf, longer\nplain\n\xEF\xBF\xBD\xD0\xB6" + lf + "\n");
 
     ASSERT_TRUE(WriteEntries(dir / "odd.ovr", {{"a", "fine\r\ntext", ""},
                                                {"b", "ends in\\\r\nbackslash", ""},

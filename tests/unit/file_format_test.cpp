@@ -109,6 +109,8 @@ TEST_F(FileFormatTest, ReadsOldVersionWithTodaysDate)
     };
     EXPECT_TRUE(ReadDocumentEntries(dir / "old.ovr", visit).ok);
     EXPECT_EQ(walked, (std::vector<std::string>{"b|xy|", "a||"}));
+    // Read from the file, the empty text at its very end too.
+    EXPECT_TRUE(OpenDocumentFile(doc, dir / "old.ovr").ok);
 }
 
 // Unrecognised versions are refused with a hint and leave the document's
