@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <cstring>
 
+#include "doc/utf8_pair_shuffle.h"
+
 #include "doc/cp1252.h"
 
 #if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
@@ -105,29 +107,6 @@ const char* WriteCp1252AsUtf8Portable(const char* p, const char* end, char stop,
 
 namespace {
 
-// Eight bytes spread into (lead, trail) pairs come back together with one
-// shuffle: every trail stays, a lead only for a high byte. Indexed by the
-// high bits of the eight bytes; unused places are cleared.
-struct alignas(16) PairShuffle {
-    unsigned char index[16];
-};
-
-constexpr std::array<PairShuffle, 256> MakePairShuffles()
-{
-    std::array<PairShuffle, 256> table{};
-    for (int high = 0; high < 256; ++high) {
-        int k = 0;
-        for (int i = 0; i < 8; ++i) {
-            if ((high >> i) & 1) table[high].index[k++] = static_cast<unsigned char>(2 * i);
-            table[high].index[k++] = static_cast<unsigned char>(2 * i + 1);
-        }
-        while (k < 16) table[high].index[k++] = 0x80;
-    }
-    return table;
-}
-
-constexpr std::array<PairShuffle, 256> kPairShuffles = MakePairShuffles();
-
 // Writes the first `n` of the 16 bytes `v` (whose high bits are `high`),
 // none of them a byte from 80 to 9F: ASCII as it is, A0 to FF as C2 or C3
 // followed by 80 + its low six bits. Up to 32 bytes are stored.
@@ -143,7 +122,7 @@ __attribute__((target("ssse3,popcnt"))) char* WriteTwoByteForms(char* d, __m128i
     const unsigned high0 = high & 0xFF, high1 = high >> 8;
     const unsigned n0 = std::min(n, 8U), n1 = n - n0;
     const auto shuffle = [](unsigned h) {
-        return _mm_load_si128(reinterpret_cast<const __m128i*>(kPairShuffles[h].index));
+        return _mm_load_si128(reinterpret_cast<const __m128i*>(kUtf8PairShuffles[h].index));
     };
     _mm_storeu_si128(reinterpret_cast<__m128i*>(d),
                      _mm_shuffle_epi8(_mm_unpacklo_epi8(lead, trail), shuffle(high0)));

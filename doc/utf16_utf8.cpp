@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <cstring>
 
+#include "doc/utf8_pair_shuffle.h"
+
 #if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
 #include <immintrin.h>
 #define OVRIN_UTF16_VECTORS 1
@@ -133,31 +135,6 @@ constexpr std::array<unsigned char, 256> MakeCompactedSizes()
 
 constexpr std::array<unsigned char, 256> kCompactedSizes = MakeCompactedSizes();
 
-// Eight (lead, trail) byte pairs come together with one shuffle: every
-// trail stays, a lead only where its unit is not ASCII. Indexed by the
-// eight units' "not ASCII" bits; unused places are cleared.
-struct alignas(16) PairShuffle {
-    unsigned char index[16];
-};
-
-constexpr std::array<PairShuffle, 256> MakePairShuffles()
-{
-    std::array<PairShuffle, 256> table{};
-    for (int wide = 0; wide < 256; ++wide) {
-        int k = 0;
-        for (int i = 0; i < 8; ++i) {
-            if ((wide >> i) & 1)
-                table[wide].index[k++] = static_cast<unsigned char>(2 * i);
-            table[wide].index[k++] = static_cast<unsigned char>(2 * i + 1);
-        }
-        while (k < 16)
-            table[wide].index[k++] = 0x80;
-    }
-    return table;
-}
-
-constexpr std::array<PairShuffle, 256> kPairShuffles = MakePairShuffles();
-
 // Four bits spread to the even places of eight.
 constexpr std::array<unsigned char, 16> kSpread = {0x00, 0x01, 0x04, 0x05, 0x10, 0x11, 0x14, 0x15,
                                                    0x40, 0x41, 0x44, 0x45, 0x50, 0x51, 0x54, 0x55};
@@ -209,8 +186,8 @@ __attribute__((target("avx2,popcnt"), always_inline)) inline void WriteSixteenSh
     const auto wide = ~static_cast<unsigned>(_mm256_movemask_epi8(_mm256_packs_epi16(ascii, ascii)));
     const unsigned wide0 = wide & 0xFF;
     const __m256i shuffle = _mm256_inserti128_si256(
-        _mm256_castsi128_si256(_mm_load_si128(reinterpret_cast<const __m128i*>(kPairShuffles[wide0].index))),
-        _mm_load_si128(reinterpret_cast<const __m128i*>(kPairShuffles[(wide >> 16) & 0xFF].index)), 1);
+        _mm256_castsi128_si256(_mm_load_si128(reinterpret_cast<const __m128i*>(kUtf8PairShuffles[wide0].index))),
+        _mm_load_si128(reinterpret_cast<const __m128i*>(kUtf8PairShuffles[(wide >> 16) & 0xFF].index)), 1);
     const __m256i bytes = _mm256_shuffle_epi8(pairs, shuffle);
     _mm_storeu_si128(reinterpret_cast<__m128i*>(to), _mm256_castsi256_si128(bytes));
     _mm_storeu_si128(reinterpret_cast<__m128i*>(to + 8 + __builtin_popcount(wide0)),
