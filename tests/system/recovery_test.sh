@@ -18,11 +18,23 @@ printf 'KeyWords: banana\n\nKeyWords: cherry\n\nKeyWords: grape\n' >"$work/notes
 "$ovrin" --import "$work/notes.rec" "$doc" || fail "cannot make the document"
 
 keys() { xdotool windowactivate --sync "$1" >/dev/null 2>&1; sleep 0.3; shift; xdotool "$@"; sleep 0.5; }
+# The bytes of the recovery records, and a wait until a change has reached
+# them: on a busy machine a key can take longer than any fixed pause.
+record_bytes() { cat "$XDG_STATE_HOME"/ovrin/* 2>/dev/null | wc -c; }
+recorded_after() {
+  for _ in $(seq 200); do
+    (( $(record_bytes) > $1 )) && return 0
+    sleep 0.1
+  done
+  fail "a change did not reach the recovery record"
+}
 add() {
+  local before
+  before=$(record_bytes)
   keys "$main" key a
   keys "$(window Edit-Dialog)" type --delay 20 "$1"
   xdotool key Return
-  sleep 0.5
+  recorded_after "$before"
 }
 start() {
   "$ovrin" "$@" >>"$work/ovrin.log" 2>&1 &
@@ -45,11 +57,14 @@ recover_and_save() {
 start "$doc"
 main=$(window "notes.ovr - Ovrin")
 add apple
+before=$(record_bytes)
 keys "$main" key e
 keys "$(window Edit-Dialog)" key ctrl+a type --delay 20 melon
 xdotool key Return
-sleep 0.5
+recorded_after "$before"
+before=$(record_bytes)
 keys "$main" key b alt+e Down Down Right Return
+recorded_after "$before"
 [[ $(ls -A "$work/docs") == notes.ovr ]] || fail "something lies beside the document: $(ls -A "$work/docs")"
 kill -9 "$program"
 wait "$program" 2>/dev/null
