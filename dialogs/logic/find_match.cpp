@@ -286,6 +286,8 @@ __attribute__((target("avx2"), no_sanitize_address, always_inline)) inline bool
 AnyInBlocks(const unsigned char* p, std::size_t count, const FindAnchors& a, const Avx2Anchors& v, __m256i any)
 {
     const std::size_t last = count - 32;
+    // Written out block by block (the compiler would keep a loop of nine).
+#pragma GCC unroll 16
     for (std::size_t k = 0; k < N; ++k)
         any = _mm256_or_si256(any, Candidates32<K>(p + std::min(32 * k, last), a, v));
     return !_mm256_testz_si256(any, any);
