@@ -238,7 +238,7 @@ TEST_P(FoldedNeedleTest, SameAsFoldingEverything)
     const std::string alphabet = "aAbB \xE9\xC9\x8A\x9A\xFF\x9F.";
     std::mt19937 rng(18);
     for (int n = 0; n < 20000; ++n) {
-        std::string text(n % 50 == 0 ? 1000 + rng() % 100 : rng() % 300, ' ');
+        std::string text(n % 50 == 0 ? 1000 + rng() % 100 : rng() % 460, ' ');
         if (n % 4 == 1) {
             for (int k = 0; k < 2 && !text.empty(); ++k)
                 text[rng() % text.size()] = alphabet[rng() % alphabet.size()];
