@@ -176,6 +176,41 @@ int SummedWidth(std::string_view run, const TextMetrics& metrics)
     return static_cast<int>((sum + 32) >> 6);
 }
 
+// The advance of the character of the basic plane that begins at byte i
+// of a wide text (ASCII as the pitch has it), when it is known and no
+// character after it joins it:
+// then `length` gives its bytes. -1 otherwise, and AdvanceAt decides. A
+// character from U+0300 on (first byte from 0xCC on) may join the one
+// before it; one whose advance is known never does.
+[[gnu::always_inline]] inline int KnownAdvanceAt(const unsigned char* bytes, std::size_t i, std::size_t size,
+                                                 const FixedPitch& pitch, const CharacterAdvances& known,
+                                                 std::size_t& length)
+{
+    const unsigned b = bytes[i];
+    const auto next = [&](std::size_t at) -> char32_t {
+        const unsigned n = bytes[at];
+        if (n < 0xE0)
+            return n < 0x80 ? n : ((n & 0x1F) << 6) | (bytes[at + 1] & 0x3F);
+        return ((n & 0x0F) << 12) | ((bytes[at + 1] & 0x3F) << 6) | (bytes[at + 2] & 0x3F);
+    };
+    if (b >= 0xF0 || (b >= 0x80 && b < 0xC2))
+        return -1;
+    length = b < 0x80 ? 1 : b < 0xE0 ? 2 : 3;
+    if (i + length > size)
+        return -1;
+    // ASCII as the pitch has it, as AdvanceAt does.
+    const int advance = b < 0x80 && pitch.Active() && pitch.uniform[b] ? pitch.advance64 : known.KnownAdvance64(next(i));
+    if (advance < 0 || i + length == size)
+        return advance;
+    const unsigned after = bytes[i + length];
+    if (after < 0xCC)
+        return advance;
+    const std::size_t afterLength = after < 0xE0 ? 2 : 3;
+    if (after >= 0xF0 || i + length + afterLength > size || known.KnownAdvance64(next(i + length)) < 0)
+        return -1;
+    return advance;
+}
+
 // Where the paragraph of a wide text that begins at `begin` ends, when it
 // fits whole in width (no more bytes than width + 1, as in Wrap): one walk
 // finds its end and sums its advances, where a look for the end and a
@@ -212,6 +247,14 @@ std::size_t WideParagraphEndIfFits(std::string_view text, std::size_t begin, int
             break;
         if (b == '\t')
             return npos;
+        // Then characters met before, looked up in the table of advances.
+        std::size_t length = 0;
+        const int known = KnownAdvanceAt(bytes, i, size, pitch, *metrics.advances, length);
+        if (known >= 0) {
+            sum += known;
+            i += length;
+            continue;
+        }
         const Advance step = AdvanceAt(text, i, metrics);
         // A joiner before a line break or tab would draw them into its
         // cluster, which a run ending at the break never does.
