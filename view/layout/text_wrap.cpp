@@ -176,41 +176,6 @@ int SummedWidth(std::string_view run, const TextMetrics& metrics)
     return static_cast<int>((sum + 32) >> 6);
 }
 
-// The advance of the character of the basic plane that begins at byte i
-// of a wide text (ASCII as the pitch has it), when it is known and no
-// character after it joins it:
-// then `length` gives its bytes. -1 otherwise, and AdvanceAt decides. A
-// character from U+0300 on (first byte from 0xCC on) may join the one
-// before it; one whose advance is known never does.
-[[gnu::always_inline]] inline int KnownAdvanceAt(const unsigned char* bytes, std::size_t i, std::size_t size,
-                                                 const FixedPitch& pitch, const CharacterAdvances& known,
-                                                 std::size_t& length)
-{
-    const unsigned b = bytes[i];
-    const auto next = [&](std::size_t at) -> char32_t {
-        const unsigned n = bytes[at];
-        if (n < 0xE0)
-            return n < 0x80 ? n : ((n & 0x1F) << 6) | (bytes[at + 1] & 0x3F);
-        return ((n & 0x0F) << 12) | ((bytes[at + 1] & 0x3F) << 6) | (bytes[at + 2] & 0x3F);
-    };
-    if (b >= 0xF0 || (b >= 0x80 && b < 0xC2))
-        return -1;
-    length = b < 0x80 ? 1 : b < 0xE0 ? 2 : 3;
-    if (i + length > size)
-        return -1;
-    // ASCII as the pitch has it, as AdvanceAt does.
-    const int advance = b < 0x80 && pitch.Active() && pitch.uniform[b] ? pitch.advance64 : known.KnownAdvance64(next(i));
-    if (advance < 0 || i + length == size)
-        return advance;
-    const unsigned after = bytes[i + length];
-    if (after < 0xCC)
-        return advance;
-    const std::size_t afterLength = after < 0xE0 ? 2 : 3;
-    if (after >= 0xF0 || i + length + afterLength > size || known.KnownAdvance64(next(i + length)) < 0)
-        return -1;
-    return advance;
-}
-
 // Where the paragraph of a wide text that begins at `begin` ends, when it
 // fits whole in width (no more bytes than width + 1, as in Wrap): one walk
 // finds its end and sums its advances, where a look for the end and a
@@ -233,28 +198,65 @@ std::size_t WideParagraphEndIfFits(std::string_view text, std::size_t begin, int
     // A paragraph with more bytes than that does not fit.
     const std::size_t limit = std::min(size, begin + maxBytes + 1);
     const auto breaksHere = [](char c) { return c == '\r' || c == '\n' || c == '\t'; };
+    CharacterAdvances& table = *metrics.advances;
     long long sum = 0;
     std::size_t i = begin;
+    // Where the character before i began when its advance was taken from
+    // the table, and that advance: a character that joins it takes it back.
+    std::size_t last = npos;
+    int lastAdvance = 0;
     while (i < limit) {
+#if defined(__SSE2__)
+        // A run of printable ASCII, 16 bytes at a time.
+        if (pitch.printableAsciiUniform && i + 16 <= size) {
+            const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + i));
+            const __m128i outside = _mm_or_si128(_mm_cmplt_epi8(v, _mm_set1_epi8(0x20)),
+                                                 _mm_cmpgt_epi8(v, _mm_set1_epi8(0x7E)));
+            const auto run = static_cast<std::size_t>(
+                __builtin_ctz(static_cast<unsigned>(_mm_movemask_epi8(outside)) | 0x10000u));
+            if (run > 0) {
+                sum += static_cast<long long>(run) * ascii64;
+                i += run;
+                last = i - 1;
+                lastAdvance = static_cast<int>(ascii64);
+                continue;
+            }
+        }
+#endif
+        // Most characters: ASCII as the pitch has it, the basic plane's
+        // characters met before as the table has them.
         const unsigned b = bytes[i];
-        if (b < 0x80 && counted && counted[b] && (i + 1 == size || bytes[i + 1] < 0x80)) {
-            // Most of a wide text: ASCII before ASCII, as AdvanceAt has it.
-            sum += ascii64;
-            ++i;
+        int known = -1;
+        std::size_t length = 1;
+        if (b < 0x80) {
+            if (counted && counted[b])
+                known = static_cast<int>(ascii64);
+        } else if (b >= 0xC2 && b < 0xE0 && i + 2 <= size) {
+            known = table.KnownAdvance64(((b & 0x1F) << 6) | (bytes[i + 1] & 0x3F));
+            length = 2;
+        } else if (b >= 0xE0 && b < 0xF0 && i + 3 <= size) {
+            known = table.KnownAdvance64(((b & 0x0F) << 12) | ((bytes[i + 1] & 0x3F) << 6) | (bytes[i + 2] & 0x3F));
+            length = 3;
+        }
+        if (known >= 0) {
+            // Drawn alone, so it joins nothing before it.
+            sum += known;
+            last = i;
+            lastAdvance = known;
+            i += length;
             continue;
         }
         if (b == '\r' || b == '\n')
             break;
         if (b == '\t')
             return npos;
-        // Then characters met before, looked up in the table of advances.
-        std::size_t length = 0;
-        const int known = KnownAdvanceAt(bytes, i, size, pitch, *metrics.advances, length);
-        if (known >= 0) {
-            sum += known;
-            i += length;
-            continue;
+        // A mark or the like (from U+0300 on) after a character from the
+        // table: that character is taken again with what joins it.
+        if (last != npos && b >= 0xCC && table.Joins(CodePointAt(text, i))) {
+            sum -= lastAdvance;
+            i = last;
         }
+        last = npos;
         const Advance step = AdvanceAt(text, i, metrics);
         // A joiner before a line break or tab would draw them into its
         // cluster, which a run ending at the break never does.
