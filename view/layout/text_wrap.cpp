@@ -553,11 +553,17 @@ template <typename Sink>
 void Wrap(std::string_view text, int width, const TextMetrics& metrics, Sink& sink, std::size_t from = 0)
 {
     const bool wide = IsWideText(text);
+    std::size_t paraStart = std::max(from, BodyStart(text));
+    std::size_t fits = wide ? WideParagraphEndIfFits(text, paraStart, width, metrics) : std::string_view::npos;
+    // Most wide key words: one line, before anything else is set up.
+    if (fits == text.size()) {
+        sink(WrappedLine{paraStart, fits - paraStart});
+        return;
+    }
     std::optional<FixedPitch> ascii;
     MeasuredSpans measured(text, metrics);
-    std::size_t paraStart = std::max(from, BodyStart(text));
-    for (;;) {
-        std::size_t i = wide ? WideParagraphEndIfFits(text, paraStart, width, metrics) : std::string_view::npos;
+    for (bool first = true;; first = false) {
+        std::size_t i = first || !wide ? fits : WideParagraphEndIfFits(text, paraStart, width, metrics);
         bool more = true;
         if (i != std::string_view::npos) {
             // A wide paragraph that fits whole is one line.
