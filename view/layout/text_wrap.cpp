@@ -208,7 +208,7 @@ std::size_t WideParagraphEndIfFits(std::string_view text, std::size_t begin, int
     while (i < limit) {
 #if defined(__SSE2__)
         // A run of printable ASCII, 16 bytes at a time.
-        if (pitch.printableAsciiUniform && i + 16 <= size) {
+        if (bytes[i] - 0x20u < 0x5Fu && pitch.printableAsciiUniform && i + 16 <= size) {
             const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + i));
             const __m128i outside = _mm_or_si128(_mm_cmplt_epi8(v, _mm_set1_epi8(0x20)),
                                                  _mm_cmpgt_epi8(v, _mm_set1_epi8(0x7E)));
