@@ -162,6 +162,7 @@ TEST(FixedPitchWrap, WideTextsBreakOnlyBetweenCharacters)
             const std::vector<WrappedLine> lines = WrapText(text, width, measured);
             const std::vector<WrappedLine> fast = WrapText(text, width, counted);
             ASSERT_EQ(fast.size(), lines.size()) << n << " width " << width;
+            ASSERT_EQ(MeasureTextHeight(text, width, counted), static_cast<int>(lines.size()) * 16) << n << " width " << width;
             std::size_t end = kWideTextMark.size();
             for (std::size_t l = 0; l < lines.size(); ++l) {
                 const WrappedLine& line = lines[l];

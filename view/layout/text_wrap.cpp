@@ -271,6 +271,13 @@ std::size_t WideParagraphEndIfFits(std::string_view text, std::size_t begin, int
     return i - begin <= maxBytes && sum <= most ? i : npos;
 }
 
+// Whether a wide text is one paragraph that fits whole in width; apart,
+// so that measuring a text of Windows-1252 characters does not pay for it.
+[[gnu::noinline]] bool WideTextFitsWhole(std::string_view text, int width, const TextMetrics& metrics)
+{
+    return IsWideText(text) && WideParagraphEndIfFits(text, kWideTextMark.size(), width, metrics) == text.size();
+}
+
 // Width of one run without tabs: counted where the font is fixed-pitch for
 // every byte of it, summed or measured otherwise (a wide text's run as
 // UTF-8).
@@ -553,17 +560,11 @@ template <typename Sink>
 void Wrap(std::string_view text, int width, const TextMetrics& metrics, Sink& sink, std::size_t from = 0)
 {
     const bool wide = IsWideText(text);
-    std::size_t paraStart = std::max(from, BodyStart(text));
-    std::size_t fits = wide ? WideParagraphEndIfFits(text, paraStart, width, metrics) : std::string_view::npos;
-    // Most wide key words: one line, before anything else is set up.
-    if (fits == text.size()) {
-        sink(WrappedLine{paraStart, fits - paraStart});
-        return;
-    }
     std::optional<FixedPitch> ascii;
     MeasuredSpans measured(text, metrics);
-    for (bool first = true;; first = false) {
-        std::size_t i = first || !wide ? fits : WideParagraphEndIfFits(text, paraStart, width, metrics);
+    std::size_t paraStart = std::max(from, BodyStart(text));
+    for (;;) {
+        std::size_t i = wide ? WideParagraphEndIfFits(text, paraStart, width, metrics) : std::string_view::npos;
         bool more = true;
         if (i != std::string_view::npos) {
             // A wide paragraph that fits whole is one line.
@@ -783,6 +784,9 @@ void ForEachWrappedLineFrom(std::string_view text, std::size_t from, int width, 
 
 int MeasureTextHeight(std::string_view text, int width, const TextMetrics& metrics)
 {
+    // Most wide key words: one line, found before the wrapping is set up.
+    if (!text.empty() && text[0] == kWideTextMark[0] && WideTextFitsWhole(text, width, metrics))
+        return metrics.lineHeight;
     return static_cast<int>(CountWrappedLines(text, width, metrics)) * metrics.lineHeight;
 }
 
