@@ -155,7 +155,17 @@ struct Advance {
                                                        metrics.advances->Joins(CodePointAt(run, characterEnd))));
     if (!joined)
         return {metrics.advances->Advance64(c, metrics.wideWidth), characterEnd};
-    const std::size_t end = ClusterEnd(run, i, true);
+    // The rest of the cluster, asking the table whether each joins.
+    std::size_t end = characterEnd;
+    for (char32_t before = c; end < run.size();) {
+        const char32_t next = CodePointAt(run, end);
+        if (before != kZeroWidthJoinerCode && !metrics.advances->Joins(next))
+            break;
+        before = next;
+        ++end;
+        while (end < run.size() && IsContinuationByte(run[end]))
+            ++end;
+    }
     return {metrics.advances->ClusterAdvance64(run.substr(i, end - i), metrics.wideWidth), end};
 }
 
