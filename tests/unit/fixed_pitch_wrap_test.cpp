@@ -129,7 +129,7 @@ TEST(FixedPitchWrap, CountedLinesEqualMeasuredLines)
 TEST(FixedPitchWrap, WideTextsBreakOnlyBetweenCharacters)
 {
     const auto joins = [](char32_t c, char32_t before) { return c == 0x301 || c == 0x200D || c == 0x1F3FD || before == 0x200D; };
-    const auto advance = [](char32_t c) { return c == 0x301 || c == 0x200D || c == 0x1F3FD ? 0 : c >= 0x4E00 ? 16 : 8; };
+    const auto advance = [](char32_t c) { return c == 0x301 || c == 0x200D || c == 0x1F3FD ? 0 : c >= 0x4E00 || c == 0x416 ? 16 : 8; };
     TextMetrics measured = FontOf(Advances(8 * 64, {}), 16, 8);
     measured.wideWidth = [&](std::string_view run) {
         int sum = 0;
@@ -142,7 +142,8 @@ TEST(FixedPitchWrap, WideTextsBreakOnlyBetweenCharacters)
     counted.fixedPitch = DetectFixedPitch(measured.width);
     counted.advances = std::make_shared<CharacterAdvances>();
     const char* pieces[] = {"ab", "  ", "\r\n", "\u4E2D\u6587", "e\u0301", " \u0301", "\U0001F468\u200D\U0001F469",
-                            "\U0001F44D\U0001F3FD", "\u0141\u00F3d\u017A", "word\t"};
+                            "\U0001F44D\U0001F3FD", "\u0141\u00F3d\u017A", "word\t", "\u03A3\u03AF\u03C3",
+                            "\u041C\u0416\u0438", "\u03B1\u0301", "\u4E2D\u0301"};
     std::mt19937 rng(5);
     for (int n = 0; n < 300; ++n) {
         std::string text(kWideTextMark);
@@ -161,6 +162,7 @@ TEST(FixedPitchWrap, WideTextsBreakOnlyBetweenCharacters)
             const std::vector<WrappedLine> lines = WrapText(text, width, measured);
             const std::vector<WrappedLine> fast = WrapText(text, width, counted);
             ASSERT_EQ(fast.size(), lines.size()) << n << " width " << width;
+            ASSERT_EQ(MeasureTextHeight(text, width, counted), static_cast<int>(lines.size()) * 16) << n << " width " << width;
             std::size_t end = kWideTextMark.size();
             for (std::size_t l = 0; l < lines.size(); ++l) {
                 const WrappedLine& line = lines[l];

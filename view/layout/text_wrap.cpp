@@ -155,7 +155,17 @@ struct Advance {
                                                        metrics.advances->Joins(CodePointAt(run, characterEnd))));
     if (!joined)
         return {metrics.advances->Advance64(c, metrics.wideWidth), characterEnd};
-    const std::size_t end = ClusterEnd(run, i, true);
+    // The rest of the cluster, asking the table whether each joins.
+    std::size_t end = characterEnd;
+    for (char32_t before = c; end < run.size();) {
+        const char32_t next = CodePointAt(run, end);
+        if (before != kZeroWidthJoinerCode && !metrics.advances->Joins(next))
+            break;
+        before = next;
+        ++end;
+        while (end < run.size() && IsContinuationByte(run[end]))
+            ++end;
+    }
     return {metrics.advances->ClusterAdvance64(run.substr(i, end - i), metrics.wideWidth), end};
 }
 
@@ -198,20 +208,65 @@ std::size_t WideParagraphEndIfFits(std::string_view text, std::size_t begin, int
     // A paragraph with more bytes than that does not fit.
     const std::size_t limit = std::min(size, begin + maxBytes + 1);
     const auto breaksHere = [](char c) { return c == '\r' || c == '\n' || c == '\t'; };
+    CharacterAdvances& table = *metrics.advances;
     long long sum = 0;
     std::size_t i = begin;
+    // Where the character before i began when its advance was taken from
+    // the table, and that advance: a character that joins it takes it back.
+    std::size_t last = npos;
+    int lastAdvance = 0;
     while (i < limit) {
+#if defined(__SSE2__)
+        // A run of printable ASCII, 16 bytes at a time.
+        if (bytes[i] - 0x20u < 0x5Fu && pitch.printableAsciiUniform && i + 16 <= size) {
+            const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + i));
+            const __m128i outside = _mm_or_si128(_mm_cmplt_epi8(v, _mm_set1_epi8(0x20)),
+                                                 _mm_cmpgt_epi8(v, _mm_set1_epi8(0x7E)));
+            const auto run = static_cast<std::size_t>(
+                __builtin_ctz(static_cast<unsigned>(_mm_movemask_epi8(outside)) | 0x10000u));
+            if (run > 0) {
+                sum += static_cast<long long>(run) * ascii64;
+                i += run;
+                last = i - 1;
+                lastAdvance = static_cast<int>(ascii64);
+                continue;
+            }
+        }
+#endif
+        // Most characters: ASCII as the pitch has it, the basic plane's
+        // characters met before as the table has them.
         const unsigned b = bytes[i];
-        if (b < 0x80 && counted && counted[b] && (i + 1 == size || bytes[i + 1] < 0x80)) {
-            // Most of a wide text: ASCII before ASCII, as AdvanceAt has it.
-            sum += ascii64;
-            ++i;
+        int known = -1;
+        std::size_t length = 1;
+        if (b < 0x80) {
+            if (counted && counted[b])
+                known = static_cast<int>(ascii64);
+        } else if (b >= 0xC2 && b < 0xE0 && i + 2 <= size) {
+            known = table.KnownAdvance64(((b & 0x1F) << 6) | (bytes[i + 1] & 0x3F));
+            length = 2;
+        } else if (b >= 0xE0 && b < 0xF0 && i + 3 <= size) {
+            known = table.KnownAdvance64(((b & 0x0F) << 12) | ((bytes[i + 1] & 0x3F) << 6) | (bytes[i + 2] & 0x3F));
+            length = 3;
+        }
+        if (known >= 0) {
+            // Drawn alone, so it joins nothing before it.
+            sum += known;
+            last = i;
+            lastAdvance = known;
+            i += length;
             continue;
         }
         if (b == '\r' || b == '\n')
             break;
         if (b == '\t')
             return npos;
+        // A mark or the like (from U+0300 on) after a character from the
+        // table: that character is taken again with what joins it.
+        if (last != npos && b >= 0xCC && table.Joins(CodePointAt(text, i))) {
+            sum -= lastAdvance;
+            i = last;
+        }
+        last = npos;
         const Advance step = AdvanceAt(text, i, metrics);
         // A joiner before a line break or tab would draw them into its
         // cluster, which a run ending at the break never does.
@@ -224,6 +279,13 @@ std::size_t WideParagraphEndIfFits(std::string_view text, std::size_t begin, int
         i = step.next;
     }
     return i - begin <= maxBytes && sum <= most ? i : npos;
+}
+
+// Whether a wide text is one paragraph that fits whole in width; apart,
+// so that measuring a text of Windows-1252 characters does not pay for it.
+[[gnu::noinline]] bool WideTextFitsWhole(std::string_view text, int width, const TextMetrics& metrics)
+{
+    return IsWideText(text) && WideParagraphEndIfFits(text, kWideTextMark.size(), width, metrics) == text.size();
 }
 
 // Width of one run without tabs: counted where the font is fixed-pitch for
@@ -732,6 +794,9 @@ void ForEachWrappedLineFrom(std::string_view text, std::size_t from, int width, 
 
 int MeasureTextHeight(std::string_view text, int width, const TextMetrics& metrics)
 {
+    // Most wide key words: one line, found before the wrapping is set up.
+    if (!text.empty() && text[0] == kWideTextMark[0] && WideTextFitsWhole(text, width, metrics))
+        return metrics.lineHeight;
     return static_cast<int>(CountWrappedLines(text, width, metrics)) * metrics.lineHeight;
 }
 

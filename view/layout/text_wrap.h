@@ -69,6 +69,10 @@ public:
             return m_basic[c] - 2;
         return LearnedAdvance64(c, measure);
     }
+    // The advance of c (below U+10000) as learnt so far, without learning:
+    // -2 while not yet met, -1 when runs with it are measured. A character
+    // with an advance is drawn alone, so it joins no character before it.
+    int KnownAdvance64(char32_t c) const { return m_basic ? m_basic[c] - 2 : -2; }
     // The same for a character with what joins it, given as UTF-8.
     int ClusterAdvance64(std::string_view cluster, const TextWidthFn& measure);
     // Whether c belongs to the character before it (a combining mark, a
