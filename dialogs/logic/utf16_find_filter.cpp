@@ -33,31 +33,24 @@ bool HoldsScalar(const unsigned char* p, std::size_t n, const Forms& forms)
 
 #ifdef OVRIN_UNIT_FILTER_AVX2
 // Sixteen units a step; the last step reads the last sixteen units again
-// where they overlap the one before, which only looks at some twice.
-__attribute__((target("avx2"))) bool HoldsAvx2(const unsigned char* p, std::size_t n, const Forms* forms, int used)
+// where they overlap the one before, which only looks at some twice. The
+// forms are padded to four by repeating the first.
+__attribute__((target("avx2"))) bool HoldsAvx2(const unsigned char* p, std::size_t n, const Forms& forms)
 {
-    __m256i want[2][CUtf16FindFilter::kMaxForms];
-    for (int c = 0; c < used; ++c)
-        for (int k = 0; k < CUtf16FindFilter::kMaxForms; ++k)
-            want[c][k] = _mm256_set1_epi16(static_cast<short>(forms[c].unit[std::min(k, forms[c].count - 1)]));
-    __m256i seen[2] = {_mm256_setzero_si256(), _mm256_setzero_si256()};
-    const auto look = [&](const unsigned char* at) __attribute__((target("avx2"))) {
+    const __m256i a = _mm256_set1_epi16(static_cast<short>(forms.unit[0]));
+    const __m256i b = _mm256_set1_epi16(static_cast<short>(forms.unit[1]));
+    const __m256i c = _mm256_set1_epi16(static_cast<short>(forms.unit[2]));
+    const __m256i d = _mm256_set1_epi16(static_cast<short>(forms.unit[3]));
+    const auto any = [&](const unsigned char* at) __attribute__((target("avx2"))) {
         const __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(at));
-        for (int c = 0; c < used; ++c) {
-            __m256i any = _mm256_cmpeq_epi16(v, want[c][0]);
-            for (int k = 1; k < forms[c].count; ++k)
-                any = _mm256_or_si256(any, _mm256_cmpeq_epi16(v, want[c][k]));
-            seen[c] = _mm256_or_si256(seen[c], any);
-        }
+        return _mm256_or_si256(_mm256_or_si256(_mm256_cmpeq_epi16(v, a), _mm256_cmpeq_epi16(v, b)),
+                               _mm256_or_si256(_mm256_cmpeq_epi16(v, c), _mm256_cmpeq_epi16(v, d)));
     };
     const unsigned char* const last = p + 2 * (n - 16);
+    __m256i seen = any(last);
     for (; p < last; p += 32)
-        look(p);
-    look(last);
-    for (int c = 0; c < used; ++c)
-        if (_mm256_testz_si256(seen[c], seen[c]))
-            return false;
-    return true;
+        seen = _mm256_or_si256(seen, any(p));
+    return !_mm256_testz_si256(seen, seen);
 }
 const bool g_avx2 = (__builtin_cpu_init(), __builtin_cpu_supports("avx2"));
 #endif
@@ -92,6 +85,7 @@ CUtf16FindFilter::CUtf16FindFilter(std::string_view needle)
         Forms& forms = m_forms[m_used++];
         for (const char32_t c : all)
             forms.unit[forms.count++] = static_cast<char16_t>(c);
+        std::fill(forms.unit + forms.count, forms.unit + kMaxForms, forms.unit[0]);
     }
 }
 
@@ -99,12 +93,16 @@ bool CUtf16FindFilter::MayHold(std::string_view units) const
 {
     const auto* p = reinterpret_cast<const unsigned char*>(units.data());
     const std::size_t n = units.size() / 2;
+    for (int c = 0; c < m_used; ++c) {
 #ifdef OVRIN_UNIT_FILTER_AVX2
-    if (g_avx2 && n >= 16)
-        return HoldsAvx2(p, n, m_forms, m_used);
+        if (g_avx2 && n >= 16) {
+            if (!HoldsAvx2(p, n, m_forms[c]))
+                return false;
+            continue;
+        }
 #endif
-    for (int c = 0; c < m_used; ++c)
         if (!HoldsScalar(p, n, m_forms[c]))
             return false;
+    }
     return true;
 }
