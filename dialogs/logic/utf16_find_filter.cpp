@@ -6,6 +6,9 @@
 #include <cstring>
 #include <vector>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 #if defined(__x86_64__) && defined(__GNUC__)
 #include <immintrin.h>
 #define OVRIN_UNIT_FILTER_AVX2 1
@@ -55,6 +58,32 @@ __attribute__((target("avx2"))) bool HoldsAvx2(const unsigned char* p, std::size
 const bool g_avx2 = (__builtin_cpu_init(), __builtin_cpu_supports("avx2"));
 #endif
 
+#if defined(__SSE2__)
+// Eight to sixteen units: the first eight and the last eight.
+bool HoldsSse2(const unsigned char* p, std::size_t n, const Forms& forms)
+{
+    const auto any = [&](const unsigned char* at) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at));
+        const auto is = [&](int k) { return _mm_cmpeq_epi16(v, _mm_set1_epi16(static_cast<short>(forms.unit[k]))); };
+        return _mm_or_si128(_mm_or_si128(is(0), is(1)), _mm_or_si128(is(2), is(3)));
+    };
+    return _mm_movemask_epi8(_mm_or_si128(any(p), any(p + 2 * (n - 8)))) != 0;
+}
+#endif
+
+bool Holds(const unsigned char* p, std::size_t n, const Forms& forms)
+{
+#ifdef OVRIN_UNIT_FILTER_AVX2
+    if (g_avx2 && n >= 16)
+        return HoldsAvx2(p, n, forms);
+#endif
+#if defined(__SSE2__)
+    if (n >= 8)
+        return HoldsSse2(p, n, forms);
+#endif
+    return HoldsScalar(p, n, forms);
+}
+
 // How rare a character of the needle is, folded: lower is rarer.
 int Frequency(char32_t folded)
 {
@@ -75,13 +104,14 @@ CUtf16FindFilter::CUtf16FindFilter(std::string_view needle)
     std::stable_sort(folded.begin(), folded.end(),
                      [](char32_t a, char32_t b) { return Frequency(a) < Frequency(b); });
     for (const char32_t f : folded) {
-        if (m_used == 2)
+        if (m_used == kMaxCharacters)
             break;
         const std::vector<char32_t> all = CharactersFoldingTo(f);
         const bool units = !all.empty() && all.size() <= kMaxForms &&
                            std::all_of(all.begin(), all.end(), [](char32_t c) { return c < 0xD800 || (c >= 0xE000 && c < 0x10000); });
         if (!units)
             continue;
+        m_order[m_used] = m_used;
         Forms& forms = m_forms[m_used++];
         for (const char32_t c : all)
             forms.unit[forms.count++] = static_cast<char16_t>(c);
@@ -93,16 +123,21 @@ bool CUtf16FindFilter::MayHold(std::string_view units) const
 {
     const auto* p = reinterpret_cast<const unsigned char*>(units.data());
     const std::size_t n = units.size() / 2;
-    for (int c = 0; c < m_used; ++c) {
-#ifdef OVRIN_UNIT_FILTER_AVX2
-        if (g_avx2 && n >= 16) {
-            if (!HoldsAvx2(p, n, m_forms[c]))
-                return false;
-            continue;
-        }
-#endif
-        if (!HoldsScalar(p, n, m_forms[c]))
+    for (int k = 0; k < m_used; ++k) {
+        const int c = m_order[k];
+        ++m_asked[c];
+        if (!Holds(p, n, m_forms[c])) {
+            ++m_refused[c];
+            if (++m_refusals % kReorderEvery == 0)
+                Reorder();
             return false;
+        }
     }
     return true;
+}
+
+void CUtf16FindFilter::Reorder() const
+{
+    const auto rate = [this](int c) { return static_cast<double>(m_refused[c]) / std::max(m_asked[c], 1U); };
+    std::stable_sort(m_order, m_order + m_used, [&](int a, int b) { return rate(a) > rate(b); });
 }

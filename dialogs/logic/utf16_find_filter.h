@@ -5,13 +5,15 @@
 #include <string_view>
 
 // A quick look at a text the file holds in its UTF-16 form, before it is
-// converted to the wide form: whether the needle may be in it. The needle's
-// two rarest characters (by the order of TypicalFrequency, any character
-// beyond Windows-1252 counted rare) must each be in the text as a code unit,
-// in one of the forms that fold to it; a text that lacks either cannot hold
-// the needle, and need not be converted at all. A character with a form
-// beyond the 16-bit range is not looked for; a needle of only such
-// characters lets every text through.
+// converted to the wide form: whether the needle may be in it. Each of the
+// needle's four rarest characters (by the order of TypicalFrequency, any
+// character beyond Windows-1252 counted rare) must be in the text as a code
+// unit, in one of the forms that fold to it; a text that lacks one cannot
+// hold the needle, and need not be converted at all. A character with a
+// form beyond the 16-bit range is not looked for; a needle of only such
+// characters lets every text through. The characters are looked for one at
+// a time, the one that has refused the most texts it was asked about first,
+// so the order adapts to the document: a filter serves one thread.
 class CUtf16FindFilter final {
 public:
     // `needle` in the document's text form (doc/text_form.h).
@@ -20,6 +22,7 @@ public:
     // `units`: little-endian code units, two bytes each.
     bool MayHold(std::string_view units) const;
 
+    static constexpr int kMaxCharacters = 4;
     static constexpr int kMaxForms = 4;
     struct Forms {
         int count = 0;
@@ -27,6 +30,13 @@ public:
     };
 
 private:
-    Forms m_forms[2];
-    int m_used = 0;  // characters looked for: 0, 1 or 2
+    static constexpr unsigned kReorderEvery = 256;  // refusals
+    void Reorder() const;
+
+    Forms m_forms[kMaxCharacters];
+    int m_used = 0;  // characters looked for
+    mutable int m_order[kMaxCharacters] = {};
+    mutable unsigned m_asked[kMaxCharacters] = {};
+    mutable unsigned m_refused[kMaxCharacters] = {};
+    mutable unsigned m_refusals = 0;
 };
