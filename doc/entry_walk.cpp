@@ -100,9 +100,10 @@ FileResult ReadDocumentRuns(const std::string& path, const EntryRunsVisitor& vis
 
     // The checking pass reads the file a piece at a time and notes where
     // the runs begin and end on the way. An entry cut by the end of a piece
-    // is read from the file on its own, through a file archive that knows
-    // how much of the file is left: it then holds no more than that entry,
-    // and a damaged length is refused as it would be in one piece.
+    // begins the next one. One that fills a whole piece is read from the
+    // file on its own, through a file archive that knows how much of the
+    // file is left: it then holds no more than that entry, and a damaged
+    // length is refused as it would be in one piece.
     std::vector<RunPlace> places;
     bool hasDates = true;
     // The check reads small pieces, which stay in the processor's cache
@@ -170,6 +171,10 @@ FileResult ReadDocumentRuns(const std::string& path, const EntryRunsVisitor& vis
             }
             if (i == count)
                 break;
+            // The next piece begins with the entry this one cut; only an
+            // entry larger than a piece is read on its own.
+            if (at > start)
+                continue;
             if (::fseeko(file.get(), static_cast<off_t>(at), SEEK_SET) != 0)
                 throw ArchiveError(std::strerror(errno));
             CArchive rest(file.get(), size - at, fullPath);
