@@ -35,9 +35,9 @@ bool HoldsScalar(const unsigned char* p, std::size_t n, const Forms& forms)
 }
 
 #ifdef OVRIN_UNIT_FILTER_AVX2
-// Sixteen units a step; the last step reads the last sixteen units again
-// where they overlap the one before, which only looks at some twice. The
-// forms are padded to four by repeating the first.
+// Sixteen units a step, up to the first form found; the last step reads the
+// last sixteen units, which may look at some twice. The forms are padded to
+// four by repeating the first.
 __attribute__((target("avx2"))) bool HoldsAvx2(const unsigned char* p, std::size_t n, const Forms& forms)
 {
     const __m256i a = _mm256_set1_epi16(static_cast<short>(forms.unit[0]));
@@ -50,9 +50,10 @@ __attribute__((target("avx2"))) bool HoldsAvx2(const unsigned char* p, std::size
                                _mm256_or_si256(_mm256_cmpeq_epi16(v, c), _mm256_cmpeq_epi16(v, d)));
     };
     const unsigned char* const last = p + 2 * (n - 16);
-    __m256i seen = any(last);
     for (; p < last; p += 32)
-        seen = _mm256_or_si256(seen, any(p));
+        if (const __m256i seen = any(p); !_mm256_testz_si256(seen, seen))
+            return true;
+    const __m256i seen = any(last);
     return !_mm256_testz_si256(seen, seen);
 }
 const bool g_avx2 = (__builtin_cpu_init(), __builtin_cpu_supports("avx2"));
