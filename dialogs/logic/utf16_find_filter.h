@@ -2,7 +2,9 @@
 #pragma once
 
 #include <cstddef>
+#include <string>
 #include <string_view>
+#include <vector>
 
 // A quick look at a text the file holds in its UTF-16 form, before it is
 // converted to the wide form: whether the needle may be in it. Each of the
@@ -14,6 +16,12 @@
 // characters lets every text through. The characters are looked for one at
 // a time, the one that has refused the most texts it was asked about first,
 // so the order adapts to the document: a filter serves one thread.
+//
+// A text that passes is then searched for the whole needle by code units,
+// when every form of each of its characters is one unit (not a surrogate):
+// a character folds by itself, so the needle is in the text exactly when
+// its characters' forms follow each other there. Only a text that holds
+// the needle, or may, is converted.
 class CUtf16FindFilter final {
 public:
     // `needle` in the document's text form (doc/text_form.h).
@@ -32,6 +40,7 @@ public:
 private:
     static constexpr unsigned kReorderEvery = 256;  // refusals
     void Reorder() const;
+    bool HoldsNeedle(const unsigned char* p, std::size_t n) const;
 
     Forms m_forms[kMaxCharacters];
     int m_used = 0;  // characters looked for
@@ -39,4 +48,9 @@ private:
     mutable unsigned m_asked[kMaxCharacters] = {};
     mutable unsigned m_refused[kMaxCharacters] = {};
     mutable unsigned m_refusals = 0;
+    // The forms of each character of the needle, in order (empty when one
+    // is not a single unit), and the one looked for first, the rarest.
+    std::vector<std::u16string> m_needle;
+    std::size_t m_anchor = 0;
+    Forms m_anchorForms;
 };
