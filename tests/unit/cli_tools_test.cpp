@@ -65,6 +65,7 @@ TEST(CliTools, FindMatchesLikeTheFindDialog)
         {{"--find", "KELVIN", "--descriptions", path}, 0, "4\t\xCE\xA3 quiet XYZZY\n"},  // Kelvin sign
         {{"--find", "sun", "--descriptions", path}, 0, "4\t\xCE\xA3 quiet XYZZY\n"},     // long s
         {{"--find", "ENDMARK", "--descriptions", path}, 0, "5\t\xCE\xA3\n"},
+        {{"--find", "SIXTEEN", "--descriptions", path}, 0, "5\t\xCE\xA3\n"},
         {{"--find", "ZQ", path}, 0, "6\t\xEF\xBF\xBDzq\n"},
         {{"--find", "\xC0\x80", path}, 2, ""},  // overlong NUL
         {{"--find", "Apfel"}, 2, ""},
