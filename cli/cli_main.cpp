@@ -293,8 +293,8 @@ int Find(const std::vector<std::string>& args, ToolOutput& output, std::ostream&
             firstUnheld = std::min(firstUnheld, i);
             return true;
         },
-        // Texts in the file's UTF-16 form that lack one of the needle's rare
-        // characters are not converted to be searched.
+        // Texts in the file's UTF-16 form that cannot hold the needle are
+        // not converted to be searched.
         [&](bool description, std::string_view units) {
             return (!description || descriptions) && unitFilter.MayHold(units);
         });

@@ -101,11 +101,14 @@ bool Holds(const unsigned char* p, std::size_t n, const Forms& forms)
 // A character UTF-16 writes as one unit of its own.
 bool IsUnit(char32_t c) { return c < 0xD800 || (c >= 0xE000 && c < 0x10000); }
 
-// How rare a character of the needle is, folded: lower is rarer.
+// How rare a character of the needle is, folded: lower is rarer. A letter
+// beyond Windows-1252 counts as about as common as m: where a document has
+// one, it mostly has a word of them, so a rare Latin letter of the needle
+// is often the better one to look for first.
 int Frequency(char32_t folded)
 {
     const int byte = UnicodeToCp1252(folded);
-    return byte < 0 ? 30 : TypicalFrequency(static_cast<unsigned char>(byte));
+    return byte < 0 ? 120 : TypicalFrequency(static_cast<unsigned char>(byte));
 }
 
 }  // namespace

@@ -8,8 +8,8 @@
 
 // A quick look at a text the file holds in its UTF-16 form, before it is
 // converted to the wide form: whether the needle may be in it. Each of the
-// needle's four rarest characters (by the order of TypicalFrequency, any
-// character beyond Windows-1252 counted rare) must be in the text as a code
+// needle's four rarest characters (by the order of TypicalFrequency; see
+// the .cpp for the others) must be in the text as a code
 // unit, in one of the forms that fold to it; a text that lacks one cannot
 // hold the needle, and need not be converted at all. A character with a
 // form beyond the 16-bit range is not looked for; a needle of only such
