@@ -25,6 +25,7 @@
 #include "cli/recutils_import.h"
 #include "cli/tool_output.h"
 #include "dialogs/logic/find_match.h"
+#include "dialogs/logic/utf16_find_filter.h"
 #include "doc/calendar_date.h"
 #include "doc/cp1252.h"
 #include "doc/document_file.h"
@@ -248,6 +249,7 @@ int Find(const std::vector<std::string>& args, ToolOutput& output, std::ostream&
     if (!needle) return Usage(err, "TEXT is not valid UTF-8");
 
     const CFoldedNeedle folded(*needle);
+    const CUtf16FindFilter unitFilter(*needle);
     // Most entries are passed over at a glance, both texts in one call.
     const auto isHit = [&](std::string_view keyWords, std::string_view description) {
         return folded.MayBeInEither(keyWords, descriptions ? description : std::string_view()) &&
@@ -290,6 +292,11 @@ int Find(const std::vector<std::string>& args, ToolOutput& output, std::ostream&
             }
             firstUnheld = std::min(firstUnheld, i);
             return true;
+        },
+        // Texts in the file's UTF-16 form that cannot hold the needle are
+        // not converted to be searched.
+        [&](bool description, std::string_view units) {
+            return (!description || descriptions) && unitFilter.MayHold(units);
         });
     if (!Reported(result, files[0], err)) return 2;
     writeHeld();

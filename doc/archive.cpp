@@ -299,6 +299,16 @@ void CArchive::AppendStringTo(CStringArray& texts)
 
 CArchive::StoredText CArchive::ReadStoredText()
 {
+    // The short texts of a walk from memory, at once (see ReadStringView).
+    if (!m_pFile && !m_memory.empty()) {
+        const auto n = static_cast<unsigned char>(m_memory[0]);
+        if (n != 0xFF && n < m_memory.size()) {
+            const std::string_view text = m_memory.substr(1, n);
+            m_memory.remove_prefix(n + 1);
+            m_nRemaining -= n + 1;
+            return {text, false};
+        }
+    }
     const std::uint64_t n = ReadLength();
     if (n != UINT64_MAX)
         return {ReadContiguous(n), false};

@@ -9,6 +9,7 @@
 
 #include "doc/archive.h"
 #include "doc/entry_stream.h"
+#include "doc/text_form.h"
 #include "platform/file_system.h"
 
 namespace {
@@ -20,6 +21,57 @@ struct RunPlace final {
     std::uint64_t begin = 0;
     std::uint64_t end = 0;
     bool wanted = false;  // an entry passed the sieve (or there is none)
+};
+
+// The texts of an entry for the sieve, read with a Utf16Sieve from memory
+// (the views stay valid): false when it refuses both.
+class SiftedEntry final {
+public:
+    bool Read(CArchive& ar, bool hasDates, const Utf16Sieve& mayPass)
+    {
+        const CArchive::StoredText keyWords = ar.ReadStoredText();
+        const bool keysPass = !keyWords.utf16 || mayPass(false, keyWords.bytes);
+        m_keyWords = !keyWords.utf16 ? Form(keyWords.bytes, m_spill[0])
+                     : keysPass      ? Wide(keyWords.bytes, m_spill[0])
+                                     : std::string_view();
+        const CArchive::StoredText description = ar.ReadStoredText();
+        const bool descriptionPasses = !description.utf16 || mayPass(true, description.bytes);
+        if (!descriptionPasses)
+            m_description = {};
+        else if (description.utf16)
+            m_description = Wide(description.bytes, m_spill[1]);
+        else
+            m_description = Form(description.bytes, m_spill[1]);
+        if (hasDates)
+            ar.ReadStoredText();
+        if (!keysPass && !descriptionPasses)
+            return false;
+        // Key words refused go to the sieve all the same, to be shown.
+        if (!keysPass)
+            m_keyWords = Wide(keyWords.bytes, m_spill[0]);
+        return true;
+    }
+    std::string_view KeyWords() const { return m_keyWords; }
+    std::string_view Description() const { return m_description; }
+
+private:
+    static std::string_view Form(std::string_view bytes, std::string& spill)
+    {
+        if (!HasTextMark(bytes))
+            return bytes;
+        spill = TextFromCp1252(bytes);
+        return spill;
+    }
+    static std::string_view Wide(std::string_view units, std::string& spill)
+    {
+        const std::size_t room = WideTextRoom(units.size() / 2);
+        if (spill.size() < room)
+            spill.resize(room);
+        return {spill.data(), static_cast<std::size_t>(WriteTextFromFileUtf16Le(units, spill.data()) - spill.data())};
+    }
+
+    std::string_view m_keyWords, m_description;
+    std::string m_spill[2];
 };
 
 }  // namespace
@@ -35,7 +87,7 @@ void WalkEntryRun(const EntryRun& run, const EntryVisitor& visit)
 }
 
 FileResult ReadDocumentRuns(const std::string& path, const EntryRunsVisitor& visit, WalkSizes sizes,
-                            const EntrySieve& sieve)
+                            const EntrySieve& sieve, const Utf16Sieve& utf16Sieve)
 {
     const std::string fullPath = DocumentFullPath(path);
     FileResult result;
@@ -48,9 +100,10 @@ FileResult ReadDocumentRuns(const std::string& path, const EntryRunsVisitor& vis
 
     // The checking pass reads the file a piece at a time and notes where
     // the runs begin and end on the way. An entry cut by the end of a piece
-    // is read from the file on its own, through a file archive that knows
-    // how much of the file is left: it then holds no more than that entry,
-    // and a damaged length is refused as it would be in one piece.
+    // begins the next one. One that fills a whole piece is read from the
+    // file on its own, through a file archive that knows how much of the
+    // file is left: it then holds no more than that entry, and a damaged
+    // length is refused as it would be in one piece.
     std::vector<RunPlace> places;
     bool hasDates = true;
     // The check reads small pieces, which stay in the processor's cache
@@ -85,6 +138,15 @@ FileResult ReadDocumentRuns(const std::string& path, const EntryRunsVisitor& vis
         const auto sift = [&](int i, const CEntryStream::Entry& entry) {
             run.wanted = run.wanted || sieve(i, entry.keyWords, entry.description);
         };
+        SiftedEntry sifted;
+        // From memory only: the views of a file archive would not outlive
+        // the next read.
+        const auto readAndSift = [&](int i, CArchive& ar, CEntryStream& stream) {
+            if (!utf16Sieve)
+                sift(i, stream.ReadEntry());
+            else if (sifted.Read(ar, hasDates, utf16Sieve))
+                run.wanted = sieve(i, sifted.KeyWords(), sifted.Description());
+        };
         buffer = std::make_unique_for_overwrite<char[]>(chunk);
         capacity = chunk;
         for (int i = 0; i < count;) {
@@ -99,7 +161,7 @@ FileResult ReadDocumentRuns(const std::string& path, const EntryRunsVisitor& vis
                     if (run.wanted)
                         entries.SkipEntry();
                     else
-                        sift(i, entries.ReadEntry());
+                        readAndSift(i, ar, entries);
                     at = start + (length - ar.Remaining());
                     noteEntry(i);
                 }
@@ -109,6 +171,10 @@ FileResult ReadDocumentRuns(const std::string& path, const EntryRunsVisitor& vis
             }
             if (i == count)
                 break;
+            // The next piece begins with the entry this one cut; only an
+            // entry larger than a piece is read on its own.
+            if (at > start)
+                continue;
             if (::fseeko(file.get(), static_cast<off_t>(at), SEEK_SET) != 0)
                 throw ArchiveError(std::strerror(errno));
             CArchive rest(file.get(), size - at, fullPath);
@@ -155,7 +221,7 @@ FileResult ReadDocumentRuns(const std::string& path, const EntryRunsVisitor& vis
 }
 
 FileResult ReadDocumentEntries(const std::string& path, const EntryVisitor& visit, WalkSizes sizes,
-                               const EntrySieve& sieve)
+                               const EntrySieve& sieve, const Utf16Sieve& utf16Sieve)
 {
     return ReadDocumentRuns(
         path,
@@ -163,5 +229,5 @@ FileResult ReadDocumentEntries(const std::string& path, const EntryVisitor& visi
             for (const EntryRun& run : runs)
                 WalkEntryRun(run, visit);
         },
-        sizes, sieve);
+        sizes, sieve, utf16Sieve);
 }

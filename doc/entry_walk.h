@@ -34,6 +34,13 @@ using EntryRunsVisitor = std::function<void(const std::vector<EntryRun>&)>;
 // be visited. A run none of whose entries is, is not read a second time.
 using EntrySieve = std::function<bool(int, std::string_view, std::string_view)>;
 
+// Before the sieve: whether a text the file holds in its UTF-16 form (its
+// little-endian code units), the key words or (`description`) the
+// description, may still make its entry pass. A description it refuses
+// reaches the sieve empty, unconverted; an entry whose two texts it refuses
+// does not reach the sieve at all.
+using Utf16Sieve = std::function<bool(bool description, std::string_view units)>;
+
 // How much of a file the walk holds in memory at once: runs of about
 // `runBytes` (a run is never cut inside an entry, so one large entry makes
 // a run of its own), handed on in batches of about `batchBytes`.
@@ -55,10 +62,11 @@ struct WalkSizes final {
 // With a `sieve`, the checking pass also asks it about the entries of each
 // run in order until one passes, and the second pass reads only the runs
 // where one did: a search that finds little reads the file about once. The
-// runs handed on may still hold entries that do not pass.
+// runs handed on may still hold entries that do not pass. A `utf16Sieve`
+// spares the checking pass converting texts the sieve would refuse.
 FileResult ReadDocumentRuns(const std::string& path, const EntryRunsVisitor& visit, WalkSizes sizes = {},
-                            const EntrySieve& sieve = {});
+                            const EntrySieve& sieve = {}, const Utf16Sieve& utf16Sieve = {});
 
 // The same, entry by entry.
 FileResult ReadDocumentEntries(const std::string& path, const EntryVisitor& visit, WalkSizes sizes = {},
-                               const EntrySieve& sieve = {});
+                               const EntrySieve& sieve = {}, const Utf16Sieve& utf16Sieve = {});

@@ -71,6 +71,12 @@ constexpr std::array<unsigned char, 256> MakeTypicalFrequency()
 
 constexpr std::array<unsigned char, 256> kTypicalFrequency = MakeTypicalFrequency();
 
+}  // namespace
+
+unsigned char TypicalFrequency(unsigned char folded) { return kTypicalFrequency[folded]; }
+
+namespace {
+
 // The scan widths, narrowest first.
 enum ScanLevel { kPortable = 0, kSse2 = 1, kAvx2 = 2 };
 

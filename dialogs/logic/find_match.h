@@ -12,6 +12,9 @@
 // the four capitals of the 0x80 block (S and Z with caron, OE, Y with
 // diaeresis). Every other byte stands for itself.
 unsigned char FoldCp1252(unsigned char byte);
+// How often a folded Windows-1252 byte turns up in ordinary German and
+// English text, 0 to 255: only the order matters.
+unsigned char TypicalFrequency(unsigned char folded);
 
 // The widest scans the searches may use. The best the processor has is the
 // default; the narrower ones can be chosen so that each path can be checked

@@ -50,6 +50,8 @@ std::string Utf8Form(char32_t c)
     return out;
 }
 
+}  // namespace
+
 // Every character whose fold is `folded`: the Windows-1252 ones by their
 // rule, the others among those ICU counts as the same letter in any case
 // (a wider set, narrowed here by the fold itself).
@@ -80,6 +82,8 @@ std::vector<char32_t> CharactersFoldingTo(char32_t folded)
     uset_close(same);
     return found;
 }
+
+namespace {
 
 // Up to four sets of FormBytes at the same offsets, looked for at once: a
 // start is a candidate when it is one of any set.

@@ -12,6 +12,8 @@
 // folds as FoldCp1252 folds its byte, every other character by Unicode's
 // simple case folding (so Ł finds ł, and Σ, σ and ς find each other).
 char32_t FoldForFind(char32_t c);
+// Every character whose fold is `folded`.
+std::vector<char32_t> CharactersFoldingTo(char32_t folded);
 
 // The part of a search that reads characters: texts with a mark (wide or
 // escaped ones, doc/text_form.h), and every text when the needle holds a

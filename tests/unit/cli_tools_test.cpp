@@ -34,15 +34,21 @@ std::string RandomText(std::mt19937& rng, std::size_t length)
     return text;
 }
 
-// --find folds case, reads descriptions only when asked, spans line breaks;
-// bad UTF-8 and bad command lines are usage errors that print nothing.
+// --find folds case, reads descriptions only when asked, spans line breaks,
+// also in texts the file holds as UTF-16 (its letters' other forms, short
+// and long texts, a lone surrogate); bad UTF-8 and bad command lines are
+// usage errors that print nothing.
 TEST(CliTools, FindMatchesLikeTheFindDialog)
 {
     TempFolder dir;
     const std::string path = dir / "find.ovr";
+    const auto wide = [](const char* utf8) { return *TextFromUtf8(utf8); };
     ASSERT_TRUE(WriteEntries(path, {{"Apfel Baum", "Gr\xFCn und rund\r\nzweite Zeile", "1.2.2003"},
                        {"\xC4rger", "\x80 40 f\xFCr den Kauf", "4.5.2006"},
-                       {"Zebra", "Streifen", "7.8.2009"}}).ok);
+                       {"Zebra", "Streifen", "7.8.2009"},
+                       {wide("\u03A3 quiet XYZZY"), wide("\u212Aelvin \u017Fun"), "1.1.2010"},
+                       {wide("\u03A3"), wide("\u03A3 a text of more than sixteen units: endmark"), "1.1.2011"},
+                       {TextFromFileUtf16(u"\xD800zq"), wide("\u03A3"), "1.1.2012"}}).ok);
     struct Case {
         std::vector<std::string> args;
         int code;
@@ -55,6 +61,12 @@ TEST(CliTools, FindMatchesLikeTheFindDialog)
         {{"--find", "\xE2\x82\xAC 40", path, "--descriptions"}, 0, "2\t\xC3\x84rger\n"},  // "€ 40"
         {{"--find", "rund\r\nzweite", "--descriptions", path}, 0, "1\tApfel Baum\n"},
         {{"--find", "\xE2\x98\x83", "--descriptions", path}, 1, ""},  // snowman
+        {{"--find", "xyzzy", path}, 0, "4\t\xCE\xA3 quiet XYZZY\n"},
+        {{"--find", "KELVIN", "--descriptions", path}, 0, "4\t\xCE\xA3 quiet XYZZY\n"},  // Kelvin sign
+        {{"--find", "sun", "--descriptions", path}, 0, "4\t\xCE\xA3 quiet XYZZY\n"},     // long s
+        {{"--find", "ENDMARK", "--descriptions", path}, 0, "5\t\xCE\xA3\n"},
+        {{"--find", "SIXTEEN", "--descriptions", path}, 0, "5\t\xCE\xA3\n"},
+        {{"--find", "ZQ", path}, 0, "6\t\xEF\xBF\xBDzq\n"},
         {{"--find", "\xC0\x80", path}, 2, ""},  // overlong NUL
         {{"--find", "Apfel"}, 2, ""},
         {{"--find", "", path}, 2, ""},

@@ -1,0 +1,219 @@
+// SPDX-License-Identifier: MIT
+#include "dialogs/logic/utf16_find_filter.h"
+
+#include <algorithm>
+#include <bit>
+#include <cstdint>
+#include <cstring>
+#include <vector>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+#if defined(__x86_64__) && defined(__GNUC__)
+#include <immintrin.h>
+#define OVRIN_UNIT_FILTER_AVX2 1
+#endif
+
+#include "dialogs/logic/find_match.h"
+#include "dialogs/logic/wide_text_find.h"
+#include "doc/cp1252.h"
+#include "doc/text_form.h"
+
+namespace {
+
+using Forms = CUtf16FindFilter::Forms;
+
+bool HoldsScalar(const unsigned char* p, std::size_t n, const Forms& forms)
+{
+    for (std::size_t i = 0; i < n; ++i) {
+        const auto unit = static_cast<char16_t>(p[2 * i] | (p[2 * i + 1] << 8));
+        for (int k = 0; k < forms.count; ++k)
+            if (unit == forms.unit[k])
+                return true;
+    }
+    return false;
+}
+
+#ifdef OVRIN_UNIT_FILTER_AVX2
+// Sixteen units a step, up to the first form found; the last step reads the
+// last sixteen units, which may look at some twice. The forms are padded to
+// four by repeating the first.
+__attribute__((target("avx2"))) bool HoldsAvx2(const unsigned char* p, std::size_t n, const Forms& forms)
+{
+    const __m256i a = _mm256_set1_epi16(static_cast<short>(forms.unit[0]));
+    const __m256i b = _mm256_set1_epi16(static_cast<short>(forms.unit[1]));
+    const __m256i c = _mm256_set1_epi16(static_cast<short>(forms.unit[2]));
+    const __m256i d = _mm256_set1_epi16(static_cast<short>(forms.unit[3]));
+    const auto any = [&](const unsigned char* at) __attribute__((target("avx2"))) {
+        const __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(at));
+        return _mm256_or_si256(_mm256_or_si256(_mm256_cmpeq_epi16(v, a), _mm256_cmpeq_epi16(v, b)),
+                               _mm256_or_si256(_mm256_cmpeq_epi16(v, c), _mm256_cmpeq_epi16(v, d)));
+    };
+    const unsigned char* const last = p + 2 * (n - 16);
+    for (; p < last; p += 32)
+        if (const __m256i seen = any(p); !_mm256_testz_si256(seen, seen))
+            return true;
+    const __m256i seen = any(last);
+    return !_mm256_testz_si256(seen, seen);
+}
+const bool g_avx2 = (__builtin_cpu_init(), __builtin_cpu_supports("avx2"));
+
+// Bit 2k of the result for unit k of the sixteen at `at` that is one of the
+// forms.
+__attribute__((target("avx2"))) std::uint32_t FormBitsAvx2(const unsigned char* at, const Forms& forms)
+{
+    const __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(at));
+    const auto is = [&](int k) __attribute__((target("avx2"))) {
+        return _mm256_cmpeq_epi16(v, _mm256_set1_epi16(static_cast<short>(forms.unit[k])));
+    };
+    const __m256i any = _mm256_or_si256(_mm256_or_si256(is(0), is(1)), _mm256_or_si256(is(2), is(3)));
+    return static_cast<std::uint32_t>(_mm256_movemask_epi8(any)) & 0x55555555U;
+}
+#endif
+
+#if defined(__SSE2__)
+// Eight to sixteen units: the first eight and the last eight.
+bool HoldsSse2(const unsigned char* p, std::size_t n, const Forms& forms)
+{
+    const auto any = [&](const unsigned char* at) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at));
+        const auto is = [&](int k) { return _mm_cmpeq_epi16(v, _mm_set1_epi16(static_cast<short>(forms.unit[k]))); };
+        return _mm_or_si128(_mm_or_si128(is(0), is(1)), _mm_or_si128(is(2), is(3)));
+    };
+    return _mm_movemask_epi8(_mm_or_si128(any(p), any(p + 2 * (n - 8)))) != 0;
+}
+#endif
+
+bool Holds(const unsigned char* p, std::size_t n, const Forms& forms)
+{
+#ifdef OVRIN_UNIT_FILTER_AVX2
+    if (g_avx2 && n >= 16)
+        return HoldsAvx2(p, n, forms);
+#endif
+#if defined(__SSE2__)
+    if (n >= 8)
+        return HoldsSse2(p, n, forms);
+#endif
+    return HoldsScalar(p, n, forms);
+}
+
+// A character UTF-16 writes as one unit of its own.
+bool IsUnit(char32_t c) { return c < 0xD800 || (c >= 0xE000 && c < 0x10000); }
+
+// How rare a character of the needle is, folded: lower is rarer. A letter
+// beyond Windows-1252 counts as about as common as m: where a document has
+// one, it mostly has a word of them, so a rare Latin letter of the needle
+// is often the better one to look for first.
+int Frequency(char32_t folded)
+{
+    const int byte = UnicodeToCp1252(folded);
+    return byte < 0 ? 120 : TypicalFrequency(static_cast<unsigned char>(byte));
+}
+
+}  // namespace
+
+CUtf16FindFilter::CUtf16FindFilter(std::string_view needle)
+{
+    std::vector<char32_t> folded;
+    for (TextCharacters chars(needle); !chars.AtEnd();) {
+        const char32_t f = FoldForFind(chars.Next());
+        if (std::find(folded.begin(), folded.end(), f) == folded.end())
+            folded.push_back(f);
+    }
+    bool units = true;
+    for (TextCharacters chars(needle); units && !chars.AtEnd();) {
+        const char32_t f = FoldForFind(chars.Next());
+        std::u16string forms;
+        for (const char32_t c : CharactersFoldingTo(f)) {
+            units = units && IsUnit(c);
+            forms += static_cast<char16_t>(c);
+        }
+        if (forms.empty() || forms.size() > kMaxForms) {
+            units = false;
+            break;
+        }
+        if (m_needle.empty() || Frequency(f) < Frequency(FoldForFind(m_needle[m_anchor][0])))
+            m_anchor = m_needle.size();
+        m_needle.push_back(forms);
+    }
+    if (!units)
+        m_needle.clear();
+    else if (!m_needle.empty()) {
+        for (const char16_t c : m_needle[m_anchor])
+            m_anchorForms.unit[m_anchorForms.count++] = c;
+        std::fill(m_anchorForms.unit + m_anchorForms.count, m_anchorForms.unit + kMaxForms, m_anchorForms.unit[0]);
+    }
+    std::stable_sort(folded.begin(), folded.end(),
+                     [](char32_t a, char32_t b) { return Frequency(a) < Frequency(b); });
+    for (const char32_t f : folded) {
+        if (m_used == kMaxCharacters)
+            break;
+        const std::vector<char32_t> all = CharactersFoldingTo(f);
+        if (all.empty() || all.size() > kMaxForms || !std::all_of(all.begin(), all.end(), IsUnit))
+            continue;
+        m_order[m_used] = m_used;
+        Forms& forms = m_forms[m_used++];
+        for (const char32_t c : all)
+            forms.unit[forms.count++] = static_cast<char16_t>(c);
+        std::fill(forms.unit + forms.count, forms.unit + kMaxForms, forms.unit[0]);
+    }
+}
+
+bool CUtf16FindFilter::MayHold(std::string_view units) const
+{
+    const auto* p = reinterpret_cast<const unsigned char*>(units.data());
+    const std::size_t n = units.size() / 2;
+    for (int k = 0; k < m_used; ++k) {
+        const int c = m_order[k];
+        ++m_asked[c];
+        if (!Holds(p, n, m_forms[c])) {
+            ++m_refused[c];
+            if (++m_refusals % kReorderEvery == 0)
+                Reorder();
+            return false;
+        }
+    }
+    return m_needle.empty() || HoldsNeedle(p, n);
+}
+
+bool CUtf16FindFilter::HoldsNeedle(const unsigned char* p, std::size_t n) const
+{
+    const std::size_t m = m_needle.size();
+    if (n < m)
+        return false;
+    const auto unit = [p](std::size_t i) { return static_cast<char16_t>(p[2 * i] | (p[2 * i + 1] << 8)); };
+    const auto startsAt = [&](std::size_t s) {
+        for (std::size_t j = 0; j < m; ++j)
+            if (m_needle[j].find(unit(s + j)) == std::u16string::npos)
+                return false;
+        return true;
+    };
+    // The anchor's places: from m_anchor up to the last start's.
+    const std::size_t end = n - m + m_anchor + 1;
+    std::size_t at = m_anchor;
+#ifdef OVRIN_UNIT_FILTER_AVX2
+    if (g_avx2)
+        for (; at + 16 <= n && at < end; at += 16) {
+            std::uint32_t bits = FormBitsAvx2(p + 2 * at, m_anchorForms);
+            while (bits != 0) {
+                const std::size_t k = at + static_cast<unsigned>(std::countr_zero(bits)) / 2;
+                if (k >= end)
+                    break;
+                if (startsAt(k - m_anchor))
+                    return true;
+                bits &= bits - 1;
+            }
+        }
+#endif
+    for (; at < end; ++at)
+        if (startsAt(at - m_anchor))
+            return true;
+    return false;
+}
+
+void CUtf16FindFilter::Reorder() const
+{
+    const auto rate = [this](int c) { return static_cast<double>(m_refused[c]) / std::max(m_asked[c], 1U); };
+    std::stable_sort(m_order, m_order + m_used, [&](int a, int b) { return rate(a) > rate(b); });
+}
