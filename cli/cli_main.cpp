@@ -115,11 +115,6 @@ bool Reported(const FileResult& result, const std::string& path, std::ostream& e
     return false;
 }
 
-bool Walk(const std::string& path, std::ostream& err, const EntryVisitor& visit)
-{
-    return Reported(ReadDocumentEntries(path, visit), path, err);
-}
-
 // The export converts runs of about 256 kB on each core, four at a time:
 // small enough to stay in the processor's cache, large enough to keep the
 // cores busy.

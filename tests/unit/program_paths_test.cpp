@@ -36,8 +36,9 @@ TEST(ProgramPaths, EachFindsTheOtherBuiltAndInstalled)
         const std::string window = Program(dir, windowName);
         EXPECT_EQ(FrontEndPath(window), runnable ? front : window);
         EXPECT_EQ(IsInstalledWindowProgram(window), installed);
-        if (runnable)
+        if (runnable) {
             EXPECT_EQ(WindowProgramPath(front), window);
+        }
     }
 }
 

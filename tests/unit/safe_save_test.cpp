@@ -51,10 +51,12 @@ TEST(SafeSave, BytesLandWhereThePathLeadsOrAreRefused)
         std::string error;
         EXPECT_EQ(ReplaceFileContents(dir / save.path, save.bytes, error), save.ok);
         EXPECT_EQ(error.empty(), save.ok) << error;
-        if (save.readFrom == "ro.ovr")
+        if (save.readFrom == "ro.ovr") {
             EXPECT_EQ(error, "the file is read-only");
-        if (!save.readFrom.empty())
+        }
+        if (!save.readFrom.empty()) {
             EXPECT_TRUE(ReadBytes(dir / save.readFrom) == (save.ok ? save.bytes : "keep me"));
+        }
     }
     for (const char* link : {"chain.ovr", "link.ovr", "dangling.ovr", "to-ro.ovr"})
         EXPECT_TRUE(fs::is_symlink(dir.Path() / link)) << link;
