@@ -25,52 +25,49 @@ char* WriteLiteral(char* to, const char (&text)[N])
     return to + (N - 1);
 }
 
-// Copies UTF-8 up to the first `stop` byte or `end`, as
-// WriteCp1252AsUtf8Until converts.
-const char* CopyUtf8Until(const char* from, const char* end, char stop, char*& to)
+// Copies UTF-8 up to the first line feed, carriage return or NUL, or
+// `end`, as WriteCp1252AsUtf8ToBreak converts.
+const char* CopyUtf8ToBreak(const char* from, const char* end, char*& to)
 {
-    const void* found = std::memchr(from, stop, static_cast<std::size_t>(end - from));
-    const char* const until = found ? static_cast<const char*>(found) : end;
-    std::memcpy(to, from, static_cast<std::size_t>(until - from));
-    to += until - from;
-    return until;
+    const char* p = from;
+    while (p != end && *p != '\n' && *p != '\r' && *p != '\0') ++p;
+    std::memcpy(to, from, static_cast<std::size_t>(p - from));
+    to += p - from;
+    return p;
 }
 
-// Writes one value split into lines, as UTF-8 through `writeUntil`. The
-// value is converted and split in one pass, since the export is mostly this
-// loop.
-template <typename WriteUntil>
-char* WriteValue(char* d, std::string_view value, bool& exact, WriteUntil writeUntil)
+// Writes one value split into lines, as UTF-8 through `writeToBreak`. The
+// value is converted, split and checked in one pass, since the export is
+// mostly this loop.
+template <typename WriteToBreak>
+char* WriteValue(char* d, std::string_view value, bool& exact, WriteToBreak writeToBreak)
 {
     const char* p = value.data();
     const char* const end = p + value.size();
     for (;;) {
-        const char* const line = p;
-        p = writeUntil(p, end, '\n', d);
-        // CR LF is one break: drop the CR, which was copied as it is. A lone
-        // LF becomes the same break, so it would come back as CR LF.
-        const char* lineEnd = p;
-        if (p != end) {
-            if (p != line && p[-1] == '\r') {
-                --d;
-                --lineEnd;
-            } else {
-                exact = false;
-            }
+        p = writeToBreak(p, end, d);
+        if (p == end) break;
+        if (*p == '\r' && end - p >= 2 && p[1] == '\n') {
+            ++p;  // CR LF is one break
+        } else if (*p != '\n') {
+            // A CR that is no part of a break stays in the record as it is,
+            // where any tool that takes CR LF for a line end loses it;
+            // recutils ends a text at a NUL byte.
+            exact = false;
+            *d++ = *p++;
+            continue;
+        } else {
+            // A lone LF becomes the same break, so it would come back as CR LF.
+            exact = false;
         }
-        // A CR that is no part of a break stays in the record as it is,
-        // where any tool that takes CR LF for a line end loses it.
-        if (std::memchr(line, '\r', static_cast<std::size_t>(lineEnd - line)) != nullptr) exact = false;
         // Converted bytes never end in '\\', and an empty line ends in the
         // blank before it, so this sees only a backslash of the text.
         if (d[-1] == '\\') exact = false;
-        *d++ = '\n';
-        if (p == end) break;
-        d = WriteLiteral(d, "+ ");
+        d = WriteLiteral(d, "\n+ ");
         ++p;
     }
-    // recutils ends a text at a NUL byte.
-    if (std::memchr(value.data(), '\0', value.size()) != nullptr) exact = false;
+    if (d[-1] == '\\') exact = false;
+    *d++ = '\n';
     return d;
 }
 
@@ -82,13 +79,13 @@ char* WriteField(char* d, const char (&label)[N], std::string_view value, bool& 
 {
     d = WriteLiteral(d, label);
     if (!IsWideText(value))
-        return WriteValue(d, Cp1252BytesOf(value), exact, WriteCp1252AsUtf8Until);
+        return WriteValue(d, Cp1252BytesOf(value), exact, WriteCp1252AsUtf8ToBreak);
     if (HasLoneSurrogate(value)) {
         exact = false;
-        return WriteValue(d, Utf8Of(value), exact, CopyUtf8Until);
+        return WriteValue(d, Utf8Of(value), exact, CopyUtf8ToBreak);
     }
     if (FitsCp1252(value)) exact = false;
-    return WriteValue(d, WideUtf8Of(value), exact, CopyUtf8Until);
+    return WriteValue(d, WideUtf8Of(value), exact, CopyUtf8ToBreak);
 }
 
 // The longest fixed part of a record: its blank line, the field names, a

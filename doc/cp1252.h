@@ -22,6 +22,9 @@ int UnicodeToCp1252(char32_t codePoint);
 // (doc/cp1252_utf8.h). Returns where the reading stopped (the stop byte or
 // `end`) and moves `to` past what was written.
 const char* WriteCp1252AsUtf8Until(const char* from, const char* end, char stop, char*& to);
+// The same, stopping at the first line feed, carriage return or NUL: the
+// bytes a line break or an export's exactness depends on.
+const char* WriteCp1252AsUtf8ToBreak(const char* from, const char* end, char*& to);
 // All of `bytes` the same way, line feeds included; returns the end of what
 // was written.
 char* WriteCp1252AsUtf8(std::string_view bytes, char* to);

@@ -75,17 +75,24 @@ int UnmarkedPrefix(std::uint64_t marks)
 
 }  // namespace
 
-const char* WriteCp1252AsUtf8Portable(const char* p, const char* end, char stop, char*& to)
+namespace {
+
+// Converts up to the first `stop` byte or, with `Breaks`, up to the first
+// line feed, carriage return or NUL, whichever comes first.
+template <bool Breaks>
+const char* PortableUntil(const char* p, const char* end, char stop, char*& to)
 {
     char* d = to;
-    const std::uint64_t stops = 0x0101010101010101ULL * static_cast<unsigned char>(stop);
+    const std::uint64_t stops = 0x0101010101010101ULL * static_cast<unsigned char>(Breaks ? '\n' : stop);
+    const std::uint64_t returns = 0x0101010101010101ULL * static_cast<unsigned char>('\r');
     const char* limit = end;
     // Eight bytes at a time: ASCII is copied whole; a word with a high byte
     // goes through the table byte by byte, without a branch per byte.
     while (end - p >= 8) {
         std::uint64_t word;
         std::memcpy(&word, p, 8);
-        const std::uint64_t stopBytes = ZeroBytes(word ^ stops);
+        std::uint64_t stopBytes = ZeroBytes(word ^ stops);
+        if constexpr (Breaks) stopBytes |= ZeroBytes(word ^ returns) | ZeroBytes(word);
         if (stopBytes != 0) {
             limit = p + UnmarkedPrefix(stopBytes);
             break;
@@ -98,9 +105,25 @@ const char* WriteCp1252AsUtf8Portable(const char* p, const char* end, char stop,
         }
         p += 8;
     }
-    while (p != limit && *p != stop) d = WriteUtf8Form(d, *p++);
+    if constexpr (Breaks) {
+        while (p != limit && *p != '\n' && *p != '\r' && *p != '\0') d = WriteUtf8Form(d, *p++);
+    } else {
+        while (p != limit && *p != stop) d = WriteUtf8Form(d, *p++);
+    }
     to = d;
     return p;
+}
+
+}  // namespace
+
+const char* WriteCp1252AsUtf8Portable(const char* p, const char* end, char stop, char*& to)
+{
+    return PortableUntil<false>(p, end, stop, to);
+}
+
+const char* WriteCp1252AsUtf8PortableToBreak(const char* p, const char* end, char*& to)
+{
+    return PortableUntil<true>(p, end, '\n', to);
 }
 
 #ifdef OVRIN_VECTOR_UTF8
@@ -140,12 +163,14 @@ bool HasVectorCp1252ToUtf8()
     return has;
 }
 
-__attribute__((target("ssse3,popcnt"))) const char* WriteCp1252AsUtf8Vector(const char* p,
-                                                                             const char* end,
-                                                                             char stop, char*& to)
+namespace {
+
+template <bool Breaks>
+__attribute__((target("ssse3,popcnt"))) const char* VectorUntil(const char* p, const char* end, char stop,
+                                                                  char*& to)
 {
     char* d = to;
-    const __m128i stops = _mm_set1_epi8(stop);
+    const __m128i stops = _mm_set1_epi8(Breaks ? '\n' : stop);
     while (end - p >= 16) {
         const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
         const unsigned high = static_cast<unsigned>(_mm_movemask_epi8(v));
@@ -153,8 +178,11 @@ __attribute__((target("ssse3,popcnt"))) const char* WriteCp1252AsUtf8Vector(cons
         // ends the call; both are rare, so a block without them goes whole.
         const __m128i threeByte = _mm_cmpeq_epi8(_mm_and_si128(v, _mm_set1_epi8(static_cast<char>(0xE0))),
                                                  _mm_set1_epi8(static_cast<char>(0x80)));
-        const unsigned special =
-            static_cast<unsigned>(_mm_movemask_epi8(_mm_or_si128(threeByte, _mm_cmpeq_epi8(v, stops))));
+        __m128i ends = _mm_cmpeq_epi8(v, stops);
+        if constexpr (Breaks)
+            ends = _mm_or_si128(ends, _mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8('\r')),
+                                                   _mm_cmpeq_epi8(v, _mm_setzero_si128())));
+        const unsigned special = static_cast<unsigned>(_mm_movemask_epi8(_mm_or_si128(threeByte, ends)));
         if (special == 0) {
             d = WriteTwoByteForms(d, v, high, 16);
             p += 16;
@@ -163,14 +191,26 @@ __attribute__((target("ssse3,popcnt"))) const char* WriteCp1252AsUtf8Vector(cons
         const unsigned plain = static_cast<unsigned>(__builtin_ctz(special));
         d = WriteTwoByteForms(d, v, high, plain);
         p += plain;
-        if (*p == stop) {
+        if (Breaks ? static_cast<unsigned char>(*p) < 0x80 : *p == stop) {
             to = d;
             return p;
         }
         d = WriteUtf8Form(d, *p++);
     }
     to = d;
-    return WriteCp1252AsUtf8Portable(p, end, stop, to);
+    return PortableUntil<Breaks>(p, end, stop, to);
+}
+
+}  // namespace
+
+const char* WriteCp1252AsUtf8Vector(const char* p, const char* end, char stop, char*& to)
+{
+    return VectorUntil<false>(p, end, stop, to);
+}
+
+const char* WriteCp1252AsUtf8VectorToBreak(const char* p, const char* end, char*& to)
+{
+    return VectorUntil<true>(p, end, '\n', to);
 }
 
 #else
@@ -185,10 +225,21 @@ const char* WriteCp1252AsUtf8Vector(const char* from, const char* end, char stop
     return WriteCp1252AsUtf8Portable(from, end, stop, to);
 }
 
+const char* WriteCp1252AsUtf8VectorToBreak(const char* from, const char* end, char*& to)
+{
+    return WriteCp1252AsUtf8PortableToBreak(from, end, to);
+}
+
 #endif
 
 const char* WriteCp1252AsUtf8Until(const char* from, const char* end, char stop, char*& to)
 {
     return HasVectorCp1252ToUtf8() ? WriteCp1252AsUtf8Vector(from, end, stop, to)
                                    : WriteCp1252AsUtf8Portable(from, end, stop, to);
+}
+
+const char* WriteCp1252AsUtf8ToBreak(const char* from, const char* end, char*& to)
+{
+    return HasVectorCp1252ToUtf8() ? WriteCp1252AsUtf8VectorToBreak(from, end, to)
+                                   : WriteCp1252AsUtf8PortableToBreak(from, end, to);
 }

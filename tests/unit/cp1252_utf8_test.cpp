@@ -33,14 +33,20 @@ std::string Reference(std::string_view bytes)
 struct Named {
     const char* name;
     const char* (*convert)(const char*, const char*, char, char*&);
+    bool toBreak = false;  // stops at CR and NUL too
 };
 
 // The vector converter only where this processor has it.
 std::vector<Named> Converters()
 {
-    std::vector<Named> all = {{"portable", &WriteCp1252AsUtf8Portable}};
+    using F = const char* (*)(const char*, const char*, char, char*&);
+    std::vector<Named> all = {{"portable", &WriteCp1252AsUtf8Portable},
+                              {"portable to break", F([](auto f, auto e, char, char*& t) {
+                                   return WriteCp1252AsUtf8PortableToBreak(f, e, t); }), true}};
     if (HasVectorCp1252ToUtf8())
-        all.push_back({"vector", &WriteCp1252AsUtf8Vector});
+        all.insert(all.end(), {{"vector", &WriteCp1252AsUtf8Vector},
+                               {"vector to break", F([](auto f, auto e, char, char*& t) {
+                                    return WriteCp1252AsUtf8VectorToBreak(f, e, t); }), true}});
     return all;
 }
 
@@ -50,7 +56,8 @@ void ExpectConverts(const Named& c, const std::string& text)
     std::string out(3 * text.size() + 8, '\0');
     char* to = out.data();
     const char* stopped = c.convert(text.data(), text.data() + text.size(), '\n', to);
-    const std::size_t stop = std::min(text.find('\n'), text.size());
+    const std::size_t stop =
+        std::min(c.toBreak ? text.find_first_of(std::string_view("\n\r", 3)) : text.find('\n'), text.size());
     ASSERT_EQ(stopped - text.data(), static_cast<std::ptrdiff_t>(stop)) << c.name;
     out.resize(static_cast<std::size_t>(to - out.data()));
     ASSERT_EQ(out, Reference(std::string_view(text).substr(0, stop))) << c.name;
