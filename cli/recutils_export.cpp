@@ -89,9 +89,9 @@ char* WriteField(char* d, const char (&label)[N], std::string_view value, bool& 
 }
 
 // The longest fixed part of a record: its blank line, the field names, a
-// ten-digit number with sign, the line ends, and the 8 bytes the converter
+// ten-digit number with sign, the line ends, and the 16 bytes the converter
 // may store past its end.
-constexpr std::size_t kRecordFrame = 64;
+constexpr std::size_t kRecordFrame = 80;
 
 // Writes one record, preceded by its blank line, at `d` (which has the
 // record's room) and returns its end; `exact` becomes false when a line of

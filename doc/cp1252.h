@@ -23,7 +23,8 @@ int UnicodeToCp1252(char32_t codePoint);
 // `end`) and moves `to` past what was written.
 const char* WriteCp1252AsUtf8Until(const char* from, const char* end, char stop, char*& to);
 // The same, stopping at the first line feed, carriage return or NUL: the
-// bytes a line break or an export's exactness depends on.
+// bytes a line break or an export's exactness depends on. It stores up to
+// 16 bytes past what it writes.
 const char* WriteCp1252AsUtf8ToBreak(const char* from, const char* end, char*& to);
 // All of `bytes` the same way, line feeds included; returns the end of what
 // was written.

@@ -165,6 +165,11 @@ bool HasVectorCp1252ToUtf8()
 
 namespace {
 
+__attribute__((target("ssse3"), no_sanitize_address)) __m128i LoadInPage(const char* p)
+{
+    return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+}
+
 template <bool Breaks>
 __attribute__((target("ssse3,popcnt"))) const char* VectorUntil(const char* p, const char* end, char stop,
                                                                   char*& to)
@@ -196,6 +201,37 @@ __attribute__((target("ssse3,popcnt"))) const char* VectorUntil(const char* p, c
             return p;
         }
         d = WriteUtf8Form(d, *p++);
+    }
+    if constexpr (Breaks) {
+        // The last bytes, fewer than 16, are read as 16 when they lie in one
+        // page: such a load cannot fault, whatever follows them, and the
+        // bytes past the end are masked off. (The address sanitizer would
+        // count them as read.) Up to 16 bytes are stored past the end.
+        constexpr std::uintptr_t kPage = 4096;
+        while (p != end && (reinterpret_cast<std::uintptr_t>(p) & (kPage - 1)) <= kPage - 16) {
+            const unsigned n = static_cast<unsigned>(end - p);
+            const __m128i v = LoadInPage(p);
+            const unsigned high = static_cast<unsigned>(_mm_movemask_epi8(v));
+            const __m128i threeByte = _mm_cmpeq_epi8(_mm_and_si128(v, _mm_set1_epi8(static_cast<char>(0xE0))),
+                                                     _mm_set1_epi8(static_cast<char>(0x80)));
+            const __m128i ends = _mm_or_si128(_mm_cmpeq_epi8(v, stops),
+                                              _mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8('\r')),
+                                                           _mm_cmpeq_epi8(v, _mm_setzero_si128())));
+            const unsigned special =
+                static_cast<unsigned>(_mm_movemask_epi8(_mm_or_si128(threeByte, ends))) & ((1U << n) - 1);
+            if (special == 0) {
+                to = WriteTwoByteForms(d, v, high, n);
+                return end;
+            }
+            const unsigned plain = static_cast<unsigned>(__builtin_ctz(special));
+            d = WriteTwoByteForms(d, v, high, plain);
+            p += plain;
+            if (static_cast<unsigned char>(*p) < 0x80) {
+                to = d;
+                return p;
+            }
+            d = WriteUtf8Form(d, *p++);
+        }
     }
     to = d;
     return PortableUntil<Breaks>(p, end, stop, to);

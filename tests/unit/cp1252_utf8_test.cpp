@@ -53,7 +53,7 @@ std::vector<Named> Converters()
 // Checks where the converter stopped (the first line feed) and what it wrote.
 void ExpectConverts(const Named& c, const std::string& text)
 {
-    std::string out(3 * text.size() + 8, '\0');
+    std::string out(3 * text.size() + 16, '\0');
     char* to = out.data();
     const char* stopped = c.convert(text.data(), text.data() + text.size(), '\n', to);
     const std::size_t stop =
@@ -88,7 +88,7 @@ TEST(Cp1252ToUtf8, EveryByteAtEveryPlace)
 TEST(Cp1252ToUtf8, WholeTextKeepsLineFeeds)
 {
     const std::string text = "\x80 \xFC\nnext line of more than sixteen bytes \x80\n";
-    std::string out(3 * text.size() + 8, '\0');
+    std::string out(3 * text.size() + 16, '\0');
     out.resize(static_cast<std::size_t>(WriteCp1252AsUtf8(text, out.data()) - out.data()));
     EXPECT_EQ(out, "\xE2\x82\xAC \xC3\xBC\nnext line of more than sixteen bytes \xE2\x82\xAC\n");
 }
