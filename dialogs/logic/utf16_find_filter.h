@@ -49,8 +49,10 @@ private:
     mutable unsigned m_refused[kMaxCharacters] = {};
     mutable unsigned m_refusals = 0;
     // The forms of each character of the needle, in order (empty when one
-    // is not a single unit), and the one looked for first, the rarest.
+    // is not a single unit), and the two looked for first, the rarest.
     std::vector<std::u16string> m_needle;
     std::size_t m_anchor = 0;
+    std::size_t m_second = 0;
     Forms m_anchorForms;
+    Forms m_secondForms;
 };
