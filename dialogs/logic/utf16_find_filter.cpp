@@ -184,13 +184,14 @@ CUtf16FindFilter::CUtf16FindFilter(std::string_view needle)
             forms.unit[forms.count++] = static_cast<char16_t>(c);
         std::fill(forms.unit + forms.count, forms.unit + kMaxForms, forms.unit[0]);
     }
+    m_looked = m_used;
 }
 
 bool CUtf16FindFilter::MayHold(std::string_view units) const
 {
     const auto* p = reinterpret_cast<const unsigned char*>(units.data());
     const std::size_t n = units.size() / 2;
-    for (int k = 0; k < m_used; ++k) {
+    for (int k = 0; k < m_looked; ++k) {
         const int c = m_order[k];
         ++m_asked[c];
         if (!Holds(p, n, m_forms[c])) {
@@ -252,4 +253,12 @@ void CUtf16FindFilter::Reorder() const
 {
     const auto rate = [this](int c) { return static_cast<double>(m_refused[c]) / std::max(m_asked[c], 1U); };
     std::stable_sort(m_order, m_order + m_used, [&](int a, int b) { return rate(a) > rate(b); });
+    // Before the look for the whole needle, a character that has refused
+    // hardly a text of many is not worth a look of its own (nor asked
+    // about again); the first is always looked for.
+    if (m_needle.empty())
+        return;
+    m_looked = 1;
+    while (m_looked < m_used && (m_asked[m_order[m_looked]] < kJudgeAfter || rate(m_order[m_looked]) >= kWorthLooking))
+        ++m_looked;
 }

@@ -39,11 +39,14 @@ public:
 
 private:
     static constexpr unsigned kReorderEvery = 256;  // refusals
+    static constexpr unsigned kJudgeAfter = 1024;   // texts asked about
+    static constexpr double kWorthLooking = 1.0 / 16;  // of them refused
     void Reorder() const;
     bool HoldsNeedle(const unsigned char* p, std::size_t n) const;
 
     Forms m_forms[kMaxCharacters];
     int m_used = 0;  // characters looked for
+    mutable int m_looked = 0;  // of them, those still looked for
     mutable int m_order[kMaxCharacters] = {};
     mutable unsigned m_asked[kMaxCharacters] = {};
     mutable unsigned m_refused[kMaxCharacters] = {};
