@@ -20,8 +20,11 @@
 // A text that passes is then searched for the whole needle by code units,
 // when every form of each of its characters is one unit (not a surrogate):
 // a character folds by itself, so the needle is in the text exactly when
-// its characters' forms follow each other there. Only a text that holds
-// the needle, or may, is converted.
+// its characters' forms follow each other there. That search looks at the
+// starts where its two rarest characters stand at their distance, and
+// makes a character that has refused hardly any text not worth a look of
+// its own before it. Only a text that holds the needle, or may, is
+// converted.
 class CUtf16FindFilter final {
 public:
     // `needle` in the document's text form (doc/text_form.h).
