@@ -59,16 +59,31 @@ __attribute__((target("avx2"))) bool HoldsAvx2(const unsigned char* p, std::size
 }
 const bool g_avx2 = (__builtin_cpu_init(), __builtin_cpu_supports("avx2"));
 
-// Bit 2k of the result for unit k of the sixteen at `at` that is one of the
-// forms.
-__attribute__((target("avx2"))) std::uint32_t FormBitsAvx2(const unsigned char* at, const Forms& forms)
+// From start `s` on, sixteen starts a step, while a step holds sixteen: the
+// bits (2k for start s + k) of the first step with a start whose units at
+// a and b are forms of `fa` and `fb`, with `s` at that step; or 0, with `s`
+// at the first start not looked at.
+__attribute__((target("avx2"))) std::uint32_t PairBitsAvx2(const unsigned char* p, std::size_t& s,
+                                                           std::size_t starts, std::size_t a, const Forms& fa,
+                                                           std::size_t b, const Forms& fb)
 {
-    const __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(at));
-    const auto is = [&](int k) __attribute__((target("avx2"))) {
-        return _mm256_cmpeq_epi16(v, _mm256_set1_epi16(static_cast<short>(forms.unit[k])));
+    const auto set = [](const Forms& f, int k) __attribute__((target("avx2"))) {
+        return _mm256_set1_epi16(static_cast<short>(f.unit[k]));
     };
-    const __m256i any = _mm256_or_si256(_mm256_or_si256(is(0), is(1)), _mm256_or_si256(is(2), is(3)));
-    return static_cast<std::uint32_t>(_mm256_movemask_epi8(any)) & 0x55555555U;
+    const __m256i a0 = set(fa, 0), a1 = set(fa, 1), a2 = set(fa, 2), a3 = set(fa, 3);
+    const __m256i b0 = set(fb, 0), b1 = set(fb, 1), b2 = set(fb, 2), b3 = set(fb, 3);
+    for (; s + 16 <= starts; s += 16) {
+        const __m256i va = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + 2 * (s + a)));
+        const __m256i vb = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + 2 * (s + b)));
+        const __m256i inA = _mm256_or_si256(_mm256_or_si256(_mm256_cmpeq_epi16(va, a0), _mm256_cmpeq_epi16(va, a1)),
+                                            _mm256_or_si256(_mm256_cmpeq_epi16(va, a2), _mm256_cmpeq_epi16(va, a3)));
+        const __m256i inB = _mm256_or_si256(_mm256_or_si256(_mm256_cmpeq_epi16(vb, b0), _mm256_cmpeq_epi16(vb, b1)),
+                                            _mm256_or_si256(_mm256_cmpeq_epi16(vb, b2), _mm256_cmpeq_epi16(vb, b3)));
+        const __m256i both = _mm256_and_si256(inA, inB);
+        if (!_mm256_testz_si256(both, both))
+            return static_cast<std::uint32_t>(_mm256_movemask_epi8(both)) & 0x55555555U;
+    }
+    return 0;
 }
 #endif
 
@@ -133,16 +148,27 @@ CUtf16FindFilter::CUtf16FindFilter(std::string_view needle)
             units = false;
             break;
         }
-        if (m_needle.empty() || Frequency(f) < Frequency(FoldForFind(m_needle[m_anchor][0])))
-            m_anchor = m_needle.size();
         m_needle.push_back(forms);
     }
     if (!units)
         m_needle.clear();
     else if (!m_needle.empty()) {
-        for (const char16_t c : m_needle[m_anchor])
-            m_anchorForms.unit[m_anchorForms.count++] = c;
-        std::fill(m_anchorForms.unit + m_anchorForms.count, m_anchorForms.unit + kMaxForms, m_anchorForms.unit[0]);
+        // The two rarest places, the first of equals.
+        const auto rarity = [&](std::size_t j) { return Frequency(FoldForFind(m_needle[j][0])); };
+        for (std::size_t j = 1; j < m_needle.size(); ++j)
+            if (rarity(j) < rarity(m_anchor))
+                m_anchor = j;
+        m_second = m_anchor == 0 && m_needle.size() > 1 ? 1 : 0;
+        for (std::size_t j = m_second + 1; j < m_needle.size(); ++j)
+            if (j != m_anchor && rarity(j) < rarity(m_second))
+                m_second = j;
+        const auto formsOf = [&](std::size_t j, Forms& to) {
+            for (const char16_t c : m_needle[j])
+                to.unit[to.count++] = c;
+            std::fill(to.unit + to.count, to.unit + kMaxForms, to.unit[0]);
+        };
+        formsOf(m_anchor, m_anchorForms);
+        formsOf(m_second, m_secondForms);
     }
     std::stable_sort(folded.begin(), folded.end(),
                      [](char32_t a, char32_t b) { return Frequency(a) < Frequency(b); });
@@ -158,13 +184,14 @@ CUtf16FindFilter::CUtf16FindFilter(std::string_view needle)
             forms.unit[forms.count++] = static_cast<char16_t>(c);
         std::fill(forms.unit + forms.count, forms.unit + kMaxForms, forms.unit[0]);
     }
+    m_looked = m_used;
 }
 
 bool CUtf16FindFilter::MayHold(std::string_view units) const
 {
     const auto* p = reinterpret_cast<const unsigned char*>(units.data());
     const std::size_t n = units.size() / 2;
-    for (int k = 0; k < m_used; ++k) {
+    for (int k = 0; k < m_looked; ++k) {
         const int c = m_order[k];
         ++m_asked[c];
         if (!Holds(p, n, m_forms[c])) {
@@ -189,25 +216,35 @@ bool CUtf16FindFilter::HoldsNeedle(const unsigned char* p, std::size_t n) const
                 return false;
         return true;
     };
-    // The anchor's places: from m_anchor up to the last start's.
-    const std::size_t end = n - m + m_anchor + 1;
-    std::size_t at = m_anchor;
+    // Starts whose two rarest places hold their forms are compared in full.
+    const std::size_t starts = n - m + 1;
+    std::size_t s = 0;
 #ifdef OVRIN_UNIT_FILTER_AVX2
     if (g_avx2)
-        for (; at + 16 <= n && at < end; at += 16) {
-            std::uint32_t bits = FormBitsAvx2(p + 2 * at, m_anchorForms);
-            while (bits != 0) {
-                const std::size_t k = at + static_cast<unsigned>(std::countr_zero(bits)) / 2;
-                if (k >= end)
-                    break;
-                if (startsAt(k - m_anchor))
+        while (std::uint32_t bits = PairBitsAvx2(p, s, starts, m_anchor, m_anchorForms, m_second, m_secondForms)) {
+            for (; bits != 0; bits &= bits - 1)
+                if (startsAt(s + static_cast<unsigned>(std::countr_zero(bits)) / 2))
                     return true;
-                bits &= bits - 1;
-            }
+            s += 16;
         }
+    // The last starts as the last sixteen, without those looked at.
+    if (g_avx2 && starts >= 16 && s < starts) {
+        std::size_t last = starts - 16;
+        std::uint32_t bits = PairBitsAvx2(p, last, starts, m_anchor, m_anchorForms, m_second, m_secondForms);
+        for (bits &= ~0U << (2 * (s - last)); bits != 0; bits &= bits - 1)
+            if (startsAt(last + static_cast<unsigned>(std::countr_zero(bits)) / 2))
+                return true;
+        return false;
+    }
 #endif
-    for (; at < end; ++at)
-        if (startsAt(at - m_anchor))
+    const auto isForm = [](char16_t u, const Forms& forms) {
+        for (int k = 0; k < forms.count; ++k)
+            if (u == forms.unit[k])
+                return true;
+        return false;
+    };
+    for (; s < starts; ++s)
+        if (isForm(unit(s + m_anchor), m_anchorForms) && isForm(unit(s + m_second), m_secondForms) && startsAt(s))
             return true;
     return false;
 }
@@ -216,4 +253,12 @@ void CUtf16FindFilter::Reorder() const
 {
     const auto rate = [this](int c) { return static_cast<double>(m_refused[c]) / std::max(m_asked[c], 1U); };
     std::stable_sort(m_order, m_order + m_used, [&](int a, int b) { return rate(a) > rate(b); });
+    // Before the look for the whole needle, a character that has refused
+    // hardly a text of many is not worth a look of its own (nor asked
+    // about again); the first is always looked for.
+    if (m_needle.empty())
+        return;
+    m_looked = 1;
+    while (m_looked < m_used && (m_asked[m_order[m_looked]] < kJudgeAfter || rate(m_order[m_looked]) >= kWorthLooking))
+        ++m_looked;
 }

@@ -20,8 +20,11 @@
 // A text that passes is then searched for the whole needle by code units,
 // when every form of each of its characters is one unit (not a surrogate):
 // a character folds by itself, so the needle is in the text exactly when
-// its characters' forms follow each other there. Only a text that holds
-// the needle, or may, is converted.
+// its characters' forms follow each other there. That search looks at the
+// starts where its two rarest characters stand at their distance, and
+// makes a character that has refused hardly any text not worth a look of
+// its own before it. Only a text that holds the needle, or may, is
+// converted.
 class CUtf16FindFilter final {
 public:
     // `needle` in the document's text form (doc/text_form.h).
@@ -39,18 +42,23 @@ public:
 
 private:
     static constexpr unsigned kReorderEvery = 256;  // refusals
+    static constexpr unsigned kJudgeAfter = 1024;   // texts asked about
+    static constexpr double kWorthLooking = 1.0 / 16;  // of them refused
     void Reorder() const;
     bool HoldsNeedle(const unsigned char* p, std::size_t n) const;
 
     Forms m_forms[kMaxCharacters];
     int m_used = 0;  // characters looked for
+    mutable int m_looked = 0;  // of them, those still looked for
     mutable int m_order[kMaxCharacters] = {};
     mutable unsigned m_asked[kMaxCharacters] = {};
     mutable unsigned m_refused[kMaxCharacters] = {};
     mutable unsigned m_refusals = 0;
     // The forms of each character of the needle, in order (empty when one
-    // is not a single unit), and the one looked for first, the rarest.
+    // is not a single unit), and the two looked for first, the rarest.
     std::vector<std::u16string> m_needle;
     std::size_t m_anchor = 0;
+    std::size_t m_second = 0;
     Forms m_anchorForms;
+    Forms m_secondForms;
 };

@@ -48,7 +48,8 @@ TEST(CliTools, FindMatchesLikeTheFindDialog)
                        {"Zebra", "Streifen", "7.8.2009"},
                        {wide("\u03A3 quiet XYZZY"), wide("\u212Aelvin \u017Fun"), "1.1.2010"},
                        {wide("\u03A3"), wide("\u03A3 a text of more than sixteen units: endmark"), "1.1.2011"},
-                       {TextFromFileUtf16(u"\xD800zq"), wide("\u03A3"), "1.1.2012"}}).ok);
+                       {TextFromFileUtf16(u"\xD800zq"), wide("\u03A3"), "1.1.2012"},
+                       {wide("\u03A3fifteen units: \u03C3\u03AF\u03C3 x"), wide("\u03A3"), "1.1.2013"}}).ok);
     struct Case {
         std::vector<std::string> args;
         int code;
@@ -67,6 +68,7 @@ TEST(CliTools, FindMatchesLikeTheFindDialog)
         {{"--find", "ENDMARK", "--descriptions", path}, 0, "5\t\xCE\xA3\n"},
         {{"--find", "SIXTEEN", "--descriptions", path}, 0, "5\t\xCE\xA3\n"},
         {{"--find", "ZQ", path}, 0, "6\t\xEF\xBF\xBDzq\n"},
+        {{"--find", "\xCE\xA3\xCE\x8A\xCE\xA3 X", path}, 0, "7\t\xCE\xA3" "fifteen units: \xCF\x83\xCE\xAF\xCF\x83 x\n"},
         {{"--find", "\xC0\x80", path}, 2, ""},  // overlong NUL
         {{"--find", "Apfel"}, 2, ""},
         {{"--find", "", path}, 2, ""},
