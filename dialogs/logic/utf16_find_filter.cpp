@@ -67,11 +67,10 @@ __attribute__((target("avx2"))) std::uint32_t PairBitsAvx2(const unsigned char* 
                                                            std::size_t starts, std::size_t a, const Forms& fa,
                                                            std::size_t b, const Forms& fb)
 {
-    const auto set = [](const Forms& f, int k) __attribute__((target("avx2"))) {
-        return _mm256_set1_epi16(static_cast<short>(f.unit[k]));
-    };
-    const __m256i a0 = set(fa, 0), a1 = set(fa, 1), a2 = set(fa, 2), a3 = set(fa, 3);
-    const __m256i b0 = set(fb, 0), b1 = set(fb, 1), b2 = set(fb, 2), b3 = set(fb, 3);
+#define OVRIN_FORM(f, k) _mm256_set1_epi16(static_cast<short>((f).unit[k]))
+    const __m256i a0 = OVRIN_FORM(fa, 0), a1 = OVRIN_FORM(fa, 1), a2 = OVRIN_FORM(fa, 2), a3 = OVRIN_FORM(fa, 3);
+    const __m256i b0 = OVRIN_FORM(fb, 0), b1 = OVRIN_FORM(fb, 1), b2 = OVRIN_FORM(fb, 2), b3 = OVRIN_FORM(fb, 3);
+#undef OVRIN_FORM
     for (; s + 16 <= starts; s += 16) {
         const __m256i va = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + 2 * (s + a)));
         const __m256i vb = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + 2 * (s + b)));
