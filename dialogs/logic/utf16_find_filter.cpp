@@ -228,9 +228,13 @@ bool CUtf16FindFilter::HoldsNeedle(const unsigned char* p, std::size_t n) const
         }
     // The last starts as the last sixteen, without those looked at.
     if (g_avx2 && starts >= 16 && s < starts) {
-        std::size_t last = starts - 16;
-        std::uint32_t bits = PairBitsAvx2(p, last, starts, m_anchor, m_anchorForms, m_second, m_secondForms);
-        for (bits &= ~0U << (2 * (s - last)); bits != 0; bits &= bits - 1)
+        const std::size_t last = starts - 16;
+        // The scan moves its start on past a step without a hit: a copy.
+        std::size_t at = last;
+        std::uint32_t bits = PairBitsAvx2(p, at, starts, m_anchor, m_anchorForms, m_second, m_secondForms);
+        if (bits != 0)
+            bits &= ~0U << (2 * (s - last));
+        for (; bits != 0; bits &= bits - 1)
             if (startsAt(last + static_cast<unsigned>(std::countr_zero(bits)) / 2))
                 return true;
         return false;
