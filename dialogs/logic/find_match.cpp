@@ -367,6 +367,14 @@ __attribute__((target("avx2"), no_sanitize_address)) bool MayBeInEitherAvx2(std:
 }
 #endif
 
+// Calls scan.template operator()<K>() with K the number of anchors `a`
+// uses: the AVX2 scans are made for each count.
+template <typename Scan>
+decltype(auto) ByAnchorCount(const FindAnchors& a, Scan&& scan)
+{
+    return a.used == 3 ? scan.template operator()<3>() : a.used == 2 ? scan.template operator()<2>() : scan.template operator()<1>();
+}
+
 // The first candidate start in [from, from + count) of a text of `length`
 // bytes, or npos; from + count is at most length - needle size + 1, so
 // every start counted has the whole needle's room.
@@ -380,9 +388,7 @@ std::size_t FirstCandidate(const unsigned char* base, std::size_t length, std::s
     const unsigned char* p = base + from;
 #if defined(OVRIN_HAVE_AVX2_PATH)
     if (g_level >= kAvx2 && count >= 32)
-        return a.used == 3   ? FirstCandidateAvx2<3>(base, p, count, a)
-               : a.used == 2 ? FirstCandidateAvx2<2>(base, p, count, a)
-                             : FirstCandidateAvx2<1>(base, p, count, a);
+        return ByAnchorCount(a, [&]<int K>() { return FirstCandidateAvx2<K>(base, p, count, a); });
 #endif
 #if defined(OVRIN_HAVE_SSE2_PATH)
     if (g_level >= kSse2 && count >= 16) {
@@ -407,9 +413,7 @@ bool AnyCandidate(const unsigned char* base, std::size_t length, std::size_t cou
 {
 #if defined(OVRIN_HAVE_AVX2_PATH)
     if (g_level >= kAvx2)
-        return a.used == 3   ? AnyCandidateInAvx2<3>(base, length, count, a)
-               : a.used == 2 ? AnyCandidateInAvx2<2>(base, length, count, a)
-                             : AnyCandidateInAvx2<1>(base, length, count, a);
+        return ByAnchorCount(a, [&]<int K>() { return AnyCandidateInAvx2<K>(base, length, count, a); });
 #endif
     if (length <= 64)
         return (ShortTextCandidates(base, length, a) & LowBits(count)) != 0;
@@ -572,9 +576,7 @@ bool CFoldedNeedle::MayBeInEither(std::string_view a, std::string_view b) const
         return IsIn(a) || IsIn(b);
 #if defined(OVRIN_HAVE_AVX2_PATH)
     if (g_level >= kAvx2)
-        return m_anchor.used == 3   ? MayBeInEitherAvx2<3>(a, b, n, m_anchor)
-               : m_anchor.used == 2 ? MayBeInEitherAvx2<2>(a, b, n, m_anchor)
-                                    : MayBeInEitherAvx2<1>(a, b, n, m_anchor);
+        return ByAnchorCount(m_anchor, [&]<int K>() { return MayBeInEitherAvx2<K>(a, b, n, m_anchor); });
 #endif
     const auto any = [&](std::string_view text) {
         return text.size() >= n &&
