@@ -7,10 +7,10 @@
 
 namespace {
 
-// Large enough that a block holds thousands of ordinary texts; a text of a
-// quarter of it or more gets a block of its own, so a huge description
-// never leaves most of a block empty.
-constexpr std::size_t kBlockBytes = std::size_t{1} << 20;
+// Large enough that a block holds thousands of ordinary texts, and one huge
+// page; a text of a quarter of it or more gets a block of its own, so a
+// huge description never leaves most of a block empty.
+constexpr std::size_t kBlockBytes = kHugeBlockBytes;
 constexpr std::size_t kFirstBlockBytes = 4096;
 
 
@@ -79,8 +79,9 @@ const char* CStringArray::Store(std::string_view text)
     }
     char* at = nullptr;
     if (bytes >= kBlockBytes / 4) {
-        m_blocks.push_back(std::make_unique_for_overwrite<char[]>(bytes));
-        m_nBlockBytes += bytes;
+        std::size_t granted = 0;
+        m_blocks.push_back(NewTextBlock(bytes, granted));
+        m_nBlockBytes += granted;
         at = m_blocks.back().get();
     } else {
         MakeRoom(bytes);
@@ -116,10 +117,11 @@ void CStringArray::NewBlock(std::size_t bytes)
     // stays small.
     const std::size_t size =
         std::max<std::size_t>(bytes, std::clamp<std::uint64_t>(m_nBlockBytes, kFirstBlockBytes, kBlockBytes));
-    m_blocks.push_back(std::make_unique_for_overwrite<char[]>(size));
-    m_nBlockBytes += size;
+    std::size_t granted = 0;
+    m_blocks.push_back(NewTextBlock(size, granted));
+    m_nBlockBytes += granted;
     m_pFree = m_blocks.back().get();
-    m_nLeft = size;
+    m_nLeft = granted;
 }
 
 static_assert(sizeof(std::uint32_t) + CStringArray::kMaxRoom < kBlockBytes / 4);
@@ -129,7 +131,7 @@ void CStringArray::ReclaimIfMostlyDead()
     // Shared records are counted live once per text, so the live count may
     // exceed the blocks.
     const std::uint64_t dead = m_nBlockBytes > m_nLiveBytes ? m_nBlockBytes - m_nLiveBytes : 0;
-    if (dead <= std::max<std::uint64_t>(m_nLiveBytes, 4 * kBlockBytes))
+    if (dead <= std::max<std::uint64_t>(m_nLiveBytes, 2 * kBlockBytes))
         return;
     // The copy needs the live bytes once more for a moment; where memory is
     // that short, the texts simply stay where they are.

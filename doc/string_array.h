@@ -11,6 +11,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/text_blocks.h"
+
 // An array of texts whose bytes lie side by side in large blocks, in the
 // order they came in, each behind its length. A table of a million entries
 // then costs its bytes and 12 more a text (no string object and no
@@ -179,7 +181,7 @@ private:
     void ReclaimIfMostlyDead();
 
     std::vector<const char*> m_texts;
-    std::vector<std::unique_ptr<char[]>> m_blocks;
+    std::vector<TextBlock> m_blocks;
     const char* m_pLastStored = nullptr;  // the record Store wrote or shared last
     char* m_pFree = nullptr;     // the rest of the last block of the standard size
     std::size_t m_nLeft = 0;

@@ -42,6 +42,18 @@ TEST(StringArray, TextsOfTheArrayItselfAndEmptyTexts)
     EXPECT_EQ(a, std::vector<std::string>{"after"});
 }
 
+// Large blocks are used to their last byte, and a text of its own block
+// just over a huge page too.
+TEST(StringArray, FillsLargeBlocksToTheirEnd)
+{
+    std::vector<std::string> model;
+    for (int i = 0; i < 6000; ++i)
+        model.push_back(std::string(999 + i % 7, static_cast<char>('a' + i % 26)));
+    model.push_back(std::string((std::size_t{2} << 20) + 1, 'z'));
+    CStringArray a(model);
+    EXPECT_EQ(a, model);
+}
+
 // Random changes agree with a vector of strings, copies are deep, and the
 // blocks never hold much more than the live texts.
 TEST(StringArray, AgreesWithAVectorOfStringsAndReclaimsItsBlocks)
