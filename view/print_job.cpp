@@ -4,9 +4,15 @@
 #include <QFont>
 #include <QFontDatabase>
 #include <QFontMetricsF>
+#include <QGlyphRun>
+#include <QHash>
+#include <QImage>
+#include <QPaintEngine>
 #include <QPainter>
 #include <QPen>
 #include <QPrinter>
+#include <QRawFont>
+#include <QTextLayout>
 
 #include <algorithm>
 #include <climits>
@@ -84,11 +90,36 @@ PageRect PrintableArea(const QPrinter& printer)
                     -static_cast<int>(area.height() / scale)};
 }
 
+// Whether a run may hold a character that a colour font draws: emoji and
+// other pictographs lie above U+2000, most beyond U+FFFF.
+bool MayHoldColourGlyphs(const QString& s)
+{
+    return std::any_of(s.begin(), s.end(), [](QChar c) { return c.unicode() >= 0x2000; });
+}
+
+// Whether the font draws its glyphs as colour bitmaps or layers, which a PDF
+// cannot take as a font; known by its tables (the bitmaps' index rather
+// than the bitmaps, which are megabytes).
+bool IsColourFont(const QRawFont& font)
+{
+    static QHash<QString, bool> known;
+    const QString name = font.familyName() + QLatin1Char('/') + font.styleName();
+    const auto it = known.constFind(name);
+    if (it != known.constEnd())
+        return *it;
+    const bool colour = !font.fontTable("CBLC").isEmpty() || !font.fontTable("COLR").isEmpty() ||
+                        !font.fontTable("sbix").isEmpty();
+    known.insert(name, colour);
+    return colour;
+}
+
 // Draws pages in twips with y upward (0 at the top of the printable area,
 // negative below) on a painter scaled from twips to device pixels.
 class PagePainter final : public PrintMetrics {
 public:
-    PagePainter(QPainter& painter, const QFont& font) : PrintMetrics(font), m_painter(painter)
+    PagePainter(QPainter& painter, const QFont& font)
+        : PrintMetrics(font), m_painter(painter), m_font(font),
+          m_bColourAsImages(painter.paintEngine() && painter.paintEngine()->type() == QPaintEngine::Pdf)
     {
         m_painter.setFont(font);
     }
@@ -116,7 +147,7 @@ public:
             if (centre)
                 x += (width - LineWidth(text, line, m_text)) / 2;
             for (const TextRun& run : LineRuns(text, line, m_text))
-                m_painter.drawText(QPointF(x + run.x, -y + m_metrics.ascent()), TextRunToQString(text, run));
+                DrawRun(QPointF(x + run.x, -y + m_metrics.ascent()), TextRunToQString(text, run));
             y -= m_text.lineHeight;
             return true;
         });
@@ -124,7 +155,55 @@ public:
     }
 
 private:
+    // A run whose baseline starts at `at`. A PDF takes colour glyphs (emoji)
+    // only as pictures: they are drawn into an image at the printer's
+    // resolution, the rest of the run as text.
+    void DrawRun(QPointF at, const QString& run)
+    {
+        if (!m_bColourAsImages || !MayHoldColourGlyphs(run)) {
+            m_painter.drawText(at, run);
+            return;
+        }
+        QTextLayout layout(run, m_font);
+        layout.beginLayout();
+        const QTextLine line = layout.createLine();
+        layout.endLayout();
+        // Glyph positions are measured from the line's top; its baseline
+        // lies at its ascent.
+        const QPointF origin = at - QPointF(0, line.ascent());
+        for (const QGlyphRun& glyphs : layout.glyphRuns()) {
+            if (IsColourFont(glyphs.rawFont()))
+                DrawAsImage(origin, glyphs);
+            else
+                m_painter.drawGlyphRun(origin, glyphs);
+        }
+    }
+
+    void DrawAsImage(QPointF origin, const QGlyphRun& glyphs)
+    {
+        // The glyphs' own boxes: the run's box reaches back to the line's start.
+        QRectF area;
+        const QList<quint32> indexes = glyphs.glyphIndexes();
+        const QList<QPointF> positions = glyphs.positions();
+        for (qsizetype i = 0; i < indexes.size() && i < positions.size(); ++i)
+            area |= glyphs.rawFont().boundingRect(indexes[i]).translated(positions[i]);
+        const double scale = m_painter.worldTransform().m11();
+        const QSize size(static_cast<int>(std::ceil(area.width() * scale)),
+                         static_cast<int>(std::ceil(area.height() * scale)));
+        if (size.isEmpty())
+            return;
+        QImage image(size, QImage::Format_ARGB32_Premultiplied);
+        image.fill(Qt::transparent);
+        QPainter onImage(&image);
+        onImage.scale(scale, scale);
+        onImage.drawGlyphRun(-area.topLeft(), glyphs);
+        onImage.end();
+        m_painter.drawImage(area.translated(origin), image);
+    }
+
     QPainter& m_painter;
+    QFont m_font;
+    bool m_bColourAsImages;
 };
 
 // The key list closes each key word with a line feed and a carriage return;

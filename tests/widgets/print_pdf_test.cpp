@@ -3,6 +3,7 @@
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QPrinterInfo>
+#include <QImage>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QStandardPaths>
@@ -31,6 +32,24 @@ QStringList PdfPages(const QString& pdf)
     return pages;
 }
 
+// Whether the first page of a PDF, as poppler draws it, shows any colour.
+bool FirstPageHasColour(const QString& pdf)
+{
+    const QString prefix = pdf + QStringLiteral(".page");
+    QProcess p;
+    p.start(QStringLiteral("pdftoppm"), {QStringLiteral("-r"), QStringLiteral("72"), QStringLiteral("-f"),
+                                         QStringLiteral("1"), QStringLiteral("-l"), QStringLiteral("1"),
+                                         QStringLiteral("-singlefile"), QStringLiteral("-png"), pdf, prefix});
+    if (!p.waitForFinished(30000) || p.exitCode() != 0)
+        return false;
+    const QImage page(prefix + QStringLiteral(".png"));
+    for (int y = 0; y < page.height(); ++y)
+        for (int x = 0; x < page.width(); ++x)
+            if (page.pixelColor(x, y).hsvSaturation() > 100)
+                return true;
+    return false;
+}
+
 }  // namespace
 
 class PrintPdfTest final : public QObject {
@@ -51,13 +70,13 @@ private slots:
     // page range, and offers exactly as many pages as come out of the
     // printer. Every page repeats the heading frames' text and carries its
     // own piece of the body, no line twice, none lost, in any script (each
-    // page a piece of a wide text).
+    // page a piece of a wide text), colour emoji too.
     void dialogPrintsTheOfferedPagesWhole()
     {
         std::string lines;
         for (int i = 1; i <= 200; ++i)
             lines += "line " + std::to_string(i) + " \u03C3\r\n";
-        app_fixture::RunningApp app({{*TextFromUtf8("garden tools \u0142\u4E2D\U0001F600"), *TextFromUtf8(lines), "24.12.2025"}});
+        app_fixture::RunningApp app({{*TextFromUtf8("garden tools \u0142\u4E2D\U0001F600\U0001F7E5"), *TextFromUtf8(lines), "24.12.2025"}});
         QVERIFY(app.Started());
         QPrinter& printer = ProcessPrinter();
         printer.setOutputFormat(QPrinter::PdfFormat);
@@ -93,6 +112,7 @@ private slots:
                 lineCount += page.contains(QRegularExpression(QString::fromUtf8("\\bline %1 \u03C3").arg(i)));
         }
         QCOMPARE(lineCount, 200);
+        QVERIFY(FirstPageHasColour(app.TempPath("first.pdf")));
     }
 
     // Guards against a failed write reported as success.
