@@ -69,6 +69,8 @@ TextMetrics ScreenMetrics(const QFontMetrics& metrics, const std::string& fontKe
     static std::map<std::string, std::shared_ptr<CharacterAdvances>> advances;
     std::shared_ptr<CharacterAdvances>& learnt = advances[key];
     if (!learnt) {
+        // The same widths before rounding, in 1/64 units: one character
+        // alone then gives its advance.
         const QFontMetricsF unrounded(metrics);
         learnt = std::make_shared<CharacterAdvances>([unrounded](std::string_view run) {
             const qreal width = unrounded.horizontalAdvance(QString::fromUtf8(run.data(), static_cast<qsizetype>(run.size())));
