@@ -2,12 +2,14 @@
 #include "view/screen_font.h"
 
 #include <array>
+#include <cmath>
 #include <map>
 #include <memory>
 #include <string>
 
 #include <QFontDatabase>
 #include <QFontMetrics>
+#include <QFontMetricsF>
 
 #include "doc/cp1252.h"
 #include "doc/text_form.h"
@@ -66,8 +68,15 @@ TextMetrics ScreenMetrics(const QFontMetrics& metrics, const std::string& fontKe
     // The advances of other scripts' characters are learnt once per font.
     static std::map<std::string, std::shared_ptr<CharacterAdvances>> advances;
     std::shared_ptr<CharacterAdvances>& learnt = advances[key];
-    if (!learnt)
-        learnt = std::make_shared<CharacterAdvances>();
+    if (!learnt) {
+        // The same widths before rounding, in 1/64 units: one character
+        // alone then gives its advance.
+        const QFontMetricsF unrounded(metrics);
+        learnt = std::make_shared<CharacterAdvances>([unrounded](std::string_view run) {
+            const qreal width = unrounded.horizontalAdvance(QString::fromUtf8(run.data(), static_cast<qsizetype>(run.size())));
+            return static_cast<int>(std::lround(width * 64));
+        });
+    }
     m.advances = learnt;
     return m;
 }

@@ -708,11 +708,21 @@ int CharacterAdvances::Learn(char32_t c, const TextWidthFn& measure)
 }
 
 // As DetectFixedPitch does for bytes: 64 of the piece give its advance,
-// shorter runs and the piece among zeros must agree with it.
+// shorter runs and the piece among zeros must agree with it. Unrounded
+// widths give the advance of one piece; three of it (a pair kerned or drawn
+// as one shows there), and it between two zeros of the rounded widths'
+// advance, must then add up exactly.
 int CharacterAdvances::LearnPiece(const std::string& one, const TextWidthFn& measure)
 {
     if (m_zero64 < 0)
         m_zero64 = std::max(0, measure(std::string(64, '0')));
+    if (m_unrounded) {
+        const int advance64 = m_unrounded(one);
+        if (advance64 < 0 || m_unrounded(one + one + one) != 3LL * advance64 ||
+            m_unrounded('0' + one + '0') != 2LL * m_zero64 + advance64)
+            return -1;
+        return advance64;
+    }
     std::string run;
     for (int n = 0; n < 64; ++n)
         run += one;

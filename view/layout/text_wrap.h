@@ -59,6 +59,14 @@ FixedPitch DetectFixedPitch(const TextWidthFn& width);
 // measured.
 class CharacterAdvances final {
 public:
+    CharacterAdvances() = default;
+    // With `unrounded`, the width of a run of UTF-8 in the same font in 1/64
+    // units as the font engine sums it before rounding, a character is
+    // learnt from three short runs with it instead of runs of 64 of it:
+    // an emoji's advance is found by decoding its picture, once for every
+    // copy measured.
+    explicit CharacterAdvances(TextWidthFn unrounded) : m_unrounded(std::move(unrounded)) {}
+
     // The advance of c in 1/64 units, or -1 when a run with c must be
     // measured; `measure` gives the width of a run of UTF-8.
     int Advance64(char32_t c, const TextWidthFn& measure)
@@ -93,6 +101,7 @@ private:
     int LearnPiece(const std::string& piece, const TextWidthFn& measure);
 
     int m_zero64 = -1;  // the advance of '0', against which a character is placed
+    TextWidthFn m_unrounded;
     std::unique_ptr<int[]> m_basic;  // the basic plane, 0 until learnt, else advance + 2
     std::unordered_map<char32_t, int> m_others;
     std::unique_ptr<std::uint8_t[]> m_joins;  // the basic plane: 0 until asked, 1 no, 2 joins
