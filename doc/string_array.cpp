@@ -58,6 +58,8 @@ void CStringArray::swap(CStringArray& other) noexcept
 {
     m_texts.swap(other.m_texts);
     m_blocks.swap(other.m_blocks);
+    m_blockEnds.swap(other.m_blockEnds);
+    std::swap(m_nFilling, other.m_nFilling);
     std::swap(m_pLastStored, other.m_pLastStored);
     std::swap(m_pFree, other.m_pFree);
     std::swap(m_nLeft, other.m_nLeft);
@@ -79,9 +81,11 @@ const char* CStringArray::Store(std::string_view text)
     }
     char* at = nullptr;
     if (bytes >= kBlockBytes / 4) {
+        ReserveBlockEnd();
         m_blocks.push_back(std::make_unique_for_overwrite<char[]>(bytes));
         m_nBlockBytes += bytes;
         at = m_blocks.back().get();
+        m_blockEnds.push_back(at + bytes);
     } else {
         MakeRoom(bytes);
         at = m_pFree;
@@ -110,14 +114,26 @@ void CStringArray::MakeRoom(std::size_t bytes)
     NewBlock(bytes);
 }
 
+void CStringArray::ReserveBlockEnd()
+{
+    // Made before the block, so that adding one never stops halfway.
+    if (m_blockEnds.size() == m_blockEnds.capacity())
+        m_blockEnds.reserve(std::max<std::size_t>(8, 2 * m_blockEnds.size()));
+}
+
 void CStringArray::NewBlock(std::size_t bytes)
 {
     // Blocks double from a page up to the standard size, so a small array
     // stays small.
     const std::size_t size =
         std::max<std::size_t>(bytes, std::clamp<std::uint64_t>(m_nBlockBytes, kFirstBlockBytes, kBlockBytes));
+    ReserveBlockEnd();
     m_blocks.push_back(std::make_unique_for_overwrite<char[]>(size));
     m_nBlockBytes += size;
+    if (m_nFilling != SIZE_MAX)
+        m_blockEnds[m_nFilling] = m_pFree;
+    m_blockEnds.push_back(nullptr);
+    m_nFilling = m_blocks.size() - 1;
     m_pFree = m_blocks.back().get();
     m_nLeft = size;
 }

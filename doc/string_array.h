@@ -136,6 +136,20 @@ public:
     void Move(size_type from, size_type to);
 
     std::vector<std::string> ToVector() const { return {begin(), end()}; }
+    // Calls visit(begin, end) with the bytes of each block that hold
+    // records, until it returns false; returns whether it never did. Those
+    // bytes are every text, each behind its length (4 bytes, 12 for a text
+    // of 4 GiB or more), and the texts left behind by Set, Erase and
+    // pop_back: a search that finds nothing in them may skip the texts one
+    // by one. The empty texts' record lies in none of them.
+    template <typename Visit>
+    bool VisitBlocks(Visit&& visit) const
+    {
+        for (std::size_t k = 0; k < m_blocks.size(); ++k)
+            if (!visit(static_cast<const char*>(m_blocks[k].get()), k == m_nFilling ? m_pFree : m_blockEnds[k]))
+                return false;
+        return true;
+    }
     // What the array holds in memory: its blocks, used or not, and its views.
     std::uint64_t Footprint() const;
 
@@ -167,6 +181,8 @@ private:
     void MakeRoom(std::size_t bytes);
     // Starts a block of the standard size (or larger) with `bytes` free.
     void NewBlock(std::size_t bytes);
+    // Room for one more block's end in m_blockEnds.
+    void ReserveBlockEnd();
     // Every empty text is this record: a length of 0 and no bytes.
     static const char kEmptyRecord[sizeof(std::uint32_t)];
     // Counts a record out of the live bytes (an empty text has none). A
@@ -180,6 +196,10 @@ private:
 
     std::vector<const char*> m_texts;
     std::vector<std::unique_ptr<char[]>> m_blocks;
+    // Where the records of each block end; the block being filled (at
+    // m_nFilling, if any) ends at m_pFree.
+    std::vector<const char*> m_blockEnds;
+    std::size_t m_nFilling = SIZE_MAX;
     const char* m_pLastStored = nullptr;  // the record Store wrote or shared last
     char* m_pFree = nullptr;     // the rest of the last block of the standard size
     std::size_t m_nLeft = 0;

@@ -23,6 +23,14 @@ void MoveToHit(COvrinDoc& doc, int entry, int pos)
     doc.m_bNewHit = true;
 }
 
+// Whether the needle may be in any text a search reads. A search that finds
+// nothing reads every text, and a sweep over the tables' storage does that
+// in a fraction of the time a walk from entry to entry takes.
+bool MayBeInTable(const CFoldedNeedle& needle, const COvrinDoc& doc, bool inDescriptions)
+{
+    return needle.MayBeInAny(doc.m_arrKeyWords) || (inDescriptions && needle.MayBeInAny(doc.m_arrDescriptions));
+}
+
 }  // namespace
 
 void CFindDlgState::OnFindNext()
@@ -44,6 +52,13 @@ void CFindDlgState::OnFindNext()
         keyWordsOfStart = true;
     } else {
         m_nSearchEntry = doc.m_nCurrent;
+    }
+    if (!MayBeInTable(needle, doc, m_bInDescriptions)) {
+        // Where the walk would have passed an entry after its start.
+        if (std::max(m_nSearchEntry + 1, 0) < doc.m_nCount)
+            doc.m_nFindPos = -1;
+        doc.ShowHint(g_strNoMoreHit);
+        return;
     }
 
     // An entry index below 0 (nothing current) does not exist; the entries
@@ -97,6 +112,12 @@ void CFindDlgState::OnFindBack()
 
     m_nSearchEntry = doc.m_nCurrent;
     const bool fromDescriptionHit = doc.m_nFindPos >= 0;
+    if (!MayBeInTable(needle, doc, m_bInDescriptions)) {
+        if (std::min(doc.m_nCurrent, doc.m_nCount - 1) >= 0)
+            doc.m_nFindPos = -1;
+        doc.ShowHint(g_strNoMoreHit);
+        return;
+    }
 
     // Entries deleted while the dialog stayed open are not visited.
     for (int i = std::min(doc.m_nCurrent, doc.m_nCount - 1); i >= 0; --i) {

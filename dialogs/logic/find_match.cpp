@@ -7,6 +7,8 @@
 #include <cstring>
 #include <string_view>
 
+#include "doc/string_array.h"
+
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #define OVRIN_HAVE_SSE2_PATH 1
@@ -365,6 +367,48 @@ __attribute__((target("avx2"), no_sanitize_address)) bool MayBeInEitherAvx2(std:
     return (a.size() >= n && AnyCandidateAvx2<K>(pa, a.size(), a.size() - n + 1, anchors)) |
            (b.size() >= n && AnyCandidateAvx2<K>(pb, b.size(), b.size() - n + 1, anchors));
 }
+
+// The sweep over a run of texts' bytes: the candidate starts among the 32
+// at s, and, where Marks asks for them, the bytes 0xFE (the second byte of
+// every text mark) among the 32 at s + a.offset[0].
+template <int K, bool Marks>
+__attribute__((target("avx2"))) inline __m256i SweepBits32(const unsigned char* s, const FindAnchors& a,
+                                                           const Avx2Anchors& v)
+{
+    const __m256i x = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s + a.offset[0]));
+    __m256i m = _mm256_cmpeq_epi8(_mm256_or_si256(x, v[0][0]), v[0][1]);
+    for (int k = 1; k < K; ++k)
+        m = _mm256_and_si256(m, Anchor32(s, a, v, k));
+    if constexpr (Marks)
+        m = _mm256_or_si256(m, _mm256_cmpeq_epi8(x, _mm256_set1_epi8(static_cast<char>(0xFE))));
+    return m;
+}
+
+// Calls settle(at, bits) for the 32 starts at `at`, among the `count` (at
+// least 32) at p, wherever SweepBits32 leaves a bit, until it returns true;
+// returns whether it did. Four blocks are tested at once: in a run without
+// a candidate the test costs more than the blocks.
+template <int K, bool Marks, typename Settle>
+__attribute__((target("avx2"))) bool SweepAvx2(const unsigned char* p, std::size_t count, const FindAnchors& a,
+                                               Settle&& settle)
+{
+    Avx2Anchors v;
+    SetAvx2Anchors<K>(a, v);
+    const unsigned char* const last = p + count - 32;
+    for (; p + 96 <= last; p += 128) {
+        const __m256i any = _mm256_or_si256(
+            _mm256_or_si256(SweepBits32<K, Marks>(p, a, v), SweepBits32<K, Marks>(p + 32, a, v)),
+            _mm256_or_si256(SweepBits32<K, Marks>(p + 64, a, v), SweepBits32<K, Marks>(p + 96, a, v)));
+        if (!_mm256_testz_si256(any, any)) [[unlikely]]
+            for (int k = 0; k < 4; ++k)
+                if (const std::uint32_t m = Bits(SweepBits32<K, Marks>(p + 32 * k, a, v)); m != 0 && settle(p + 32 * k, m))
+                    return true;
+    }
+    for (; p <= last; p = p < last && p + 32 > last ? last : p + 32)
+        if (const std::uint32_t m = Bits(SweepBits32<K, Marks>(p, a, v)); m != 0 && settle(p, m))
+            return true;
+    return false;
+}
 #endif
 
 // Calls scan.template operator()<K>() with K the number of anchors `a`
@@ -503,6 +547,11 @@ FindAnchors ChooseAnchors(const std::string& folded)
     return a;
 }
 
+bool HoldsTextMark(const unsigned char* p, std::size_t length)
+{
+    return std::string_view(reinterpret_cast<const char*>(p), length).find(kTextMark) != std::string_view::npos;
+}
+
 }  // namespace
 
 void LimitFindScans(FindScanWidth widest)
@@ -524,6 +573,23 @@ CFoldedNeedle::CFoldedNeedle(std::string_view needle) : m_wide(needle)
         m_folded.push_back(static_cast<char>(kFold[static_cast<unsigned char>(c)]));
     if (!m_folded.empty())
         m_anchor = ChooseAnchors(m_folded);
+    // A marked text holds an occurrence where its bytes are the needle's
+    // folded bytes when the needle is ASCII and no character beyond ASCII
+    // folds to one of its letters: UTF-8 keeps ASCII bytes as they are.
+    std::uint64_t asked[2] = {0, 0};
+    m_marksMatter = m_wide.NeverInCp1252();
+    for (const char c : m_folded) {
+        const auto b = static_cast<unsigned char>(c);
+        if (b >= 0x80) {
+            m_marksMatter = true;
+            break;
+        }
+        if (asked[b / 64] >> (b % 64) & 1)
+            continue;
+        asked[b / 64] |= std::uint64_t{1} << (b % 64);
+        for (const char32_t form : CharactersFoldingTo(b))
+            m_marksMatter = m_marksMatter || form >= 0x80;
+    }
 }
 
 bool CFoldedNeedle::MatchesAt(const unsigned char* p) const
@@ -584,6 +650,63 @@ bool CFoldedNeedle::MayBeInEither(std::string_view a, std::string_view b) const
                             m_anchor);
     };
     return any(a) | any(b);
+}
+
+bool CFoldedNeedle::MayBeInAny(const CStringArray& texts) const
+{
+    if (m_folded.empty())
+        return false;
+    // A needle no plain text holds is looked for by characters.
+    if (m_wide.NeverInCp1252())
+        return texts.size() > 0;
+    return !texts.VisitBlocks([&](const char* begin, const char* end) {
+        return !MayBeInBytes(reinterpret_cast<const unsigned char*>(begin), static_cast<std::size_t>(end - begin));
+    });
+}
+
+bool CFoldedNeedle::MayBeInBytes(const unsigned char* p, std::size_t length) const
+{
+    // An occurrence, marked text or not, takes at least the needle's bytes.
+    const std::size_t n = m_folded.size();
+    if (length < n)
+        return false;
+    const std::size_t count = length - n + 1;
+#if defined(OVRIN_HAVE_AVX2_PATH)
+    if (g_level >= kAvx2 && count >= 32) {
+        const std::size_t first = m_anchor.offset[0];
+        const auto settle = [&](const unsigned char* at, std::uint32_t bits) {
+            for (; bits != 0; bits &= bits - 1) {
+                const unsigned char* s = at + __builtin_ctz(bits);
+                if (MatchesAt(s))
+                    return true;
+                // A 0xFE at s[first]: a text mark if the bytes around it are 0xFF.
+                const unsigned char* fe = s + first;
+                if (m_marksMatter && *fe == 0xFE && fe > p && fe + 1 < p + length && fe[-1] == 0xFF && fe[1] == 0xFF)
+                    return true;
+            }
+            return false;
+        };
+        if (!m_marksMatter)
+            return ByAnchorCount(m_anchor,
+                                 [&]<int K>() { return SweepAvx2<K, false>(p, count, m_anchor, settle); });
+        // The loads for the first anchor cover the bytes from p + first to
+        // p + count + first: the marks whose 0xFE lies before or after them
+        // are looked for on their own.
+        const std::size_t tail = std::min(length, count + first - 1);
+        return HoldsTextMark(p, std::min(length, first + 1)) || HoldsTextMark(p + tail, length - tail) ||
+               ByAnchorCount(m_anchor, [&]<int K>() { return SweepAvx2<K, true>(p, count, m_anchor, settle); });
+    }
+#endif
+    if (m_marksMatter && HoldsTextMark(p, length))
+        return true;
+    for (std::size_t s = 0; s < count; ++s) {
+        s = FirstCandidate(p, length, s, count - s, m_anchor);
+        if (s == npos)
+            return false;
+        if (MatchesAt(p + s))
+            return true;
+    }
+    return false;
 }
 
 std::size_t CFoldedNeedle::FindLastBefore(std::string_view text, std::size_t before) const

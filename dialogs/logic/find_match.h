@@ -7,6 +7,8 @@
 
 #include "dialogs/logic/wide_text_find.h"
 
+class CStringArray;
+
 // Folds one Windows-1252 byte to its small letter: the ASCII capitals, the
 // accented capitals 0xC0..0xDE (but not the multiplication sign 0xD7) and
 // the four capitals of the 0x80 block (S and Z with caron, OE, Y with
@@ -68,13 +70,25 @@ public:
     // one of them. Cheap enough that a search passes over most entries of a
     // large table without looking for the needle in their texts one by one.
     bool MayBeInEither(std::string_view a, std::string_view b) const;
+    // False when the needle is in no text of `texts`; true when it may be.
+    // The array's blocks are swept as long runs of bytes, lengths and texts
+    // left behind included, so a table is passed over in about the time
+    // its bytes take to read, not entry by entry.
+    bool MayBeInAny(const CStringArray& texts) const;
 
 private:
     bool MatchesAt(const unsigned char* p) const;
+    // Whether `length` bytes at p hold the needle's folded bytes, or, for
+    // a needle a marked text is not searched for by bytes, a text's mark.
+    bool MayBeInBytes(const unsigned char* p, std::size_t length) const;
 
     // Texts with a mark, and a needle no plain text can hold, are searched
     // by characters there.
     CWideNeedle m_wide;
     std::string m_folded;
     FindAnchors m_anchor;
+    // Whether an occurrence in a marked text may lie where the text's bytes
+    // are not the needle's folded bytes (a letter of another form, or any
+    // letter above 127, in a wide text).
+    bool m_marksMatter = true;
 };
