@@ -12,6 +12,7 @@
 
 #include "dialogs/logic/find_dlg_state.h"
 #include "dialogs/logic/find_match.h"
+#include "doc/string_array.h"
 #include "doc/text_form.h"
 #include "../common/test_documents.h"
 #include "fake_host.h"
@@ -151,6 +152,8 @@ TEST_F(FindTest, WalksInDocumentOrder)
         {"byte positions in a wide text, whose characters are longer than the needle's",
          {{"a", TextFromUtf16(u"\u00E9\u00E9\u00E9 \u0142")}}, "\xE9\xE9", true,
          {{Goto, 0, -1}, {Next, 0, 4}, {Next, 0, 6}, {NextEnds, 0, 6}, {Back, 0, 4}, {BackEnds, 0, kAny}}},
+        {"a needle nowhere leaves the position as a walk through the entries would", {{"a", "x"}, {"b", "y"}},
+         "zz", true, {{Goto, 0, 5}, {NextEnds, 0, -1}, {Goto, 1, 5}, {NextEnds, 1, 5}, {BackEnds, 1, -1}}},
     };
     for (const Walk& walk : walks) {
         doc.m_nFindEntry = -1;
@@ -292,6 +295,63 @@ TEST_P(FoldedNeedleTest, TextsBeforeAnUnreadablePage)
         EXPECT_EQ(needle.FindFirst(text), n >= 2 ? n - 2 : CFoldedNeedle::npos) << n;
     }
     ::munmap(two, 2 * page);
+}
+
+// The sweep over a table's blocks: a text that holds the needle is found
+// wherever it lies, and a table without it is passed over. A needle beyond
+// ASCII (or with a letter that has forms beyond it) is looked for in marked
+// texts by characters, so they stop the sweep; a plain ASCII one is not.
+TEST_P(FoldedNeedleTest, SweepsTheTablesBlocks)
+{
+    LimitFindScans(GetParam());
+    const auto dots = [](std::size_t n, const std::string& tail = "") { return std::string(n, '.') + tail; };
+    const auto wide = [](std::u16string_view s) { return TextFromUtf16(s); };
+    // Records of 104 bytes, none shared: the first two blocks of 4 KiB end
+    // after texts 38 and 77.
+    const auto many = [&](std::size_t at, const std::string& text) {
+        std::vector<std::string> t;
+        for (int k = 0; k < 100; ++k)
+            t.push_back(dots(96, std::to_string(1000 + k)));
+        t[at] = text;
+        return t;
+    };
+    const struct {
+        std::vector<std::string> texts;
+        std::string setAnew, needle;
+        bool may;
+    } cases[] = {
+        {many(0, dots(100)), "", "eeee", false},
+        {many(38, dots(96, "EEEE")), "", "eeee", true},
+        {many(77, dots(97, "eeQ")), "", "eeq", true},
+        {many(99, dots(96, "eEeE")), "", "eeee", true},
+        {many(3, dots(100)), "new eeee", "eeee", true},
+        {{dots(300000, "xYz")}, "", "xyz", true},
+        {{"..eex", dots(113)}, "", "eeeq", false},  // e, e and the next text's length 113, a q
+        {{dots(60), wide(u"\u0142 GR\u00DCSSE"), dots(60)}, "", "gr\xFCsse", true},
+        {{dots(60), wide(u"\u212Aey"), dots(60)}, "", "key", true},
+        {{dots(60), wide(u"\u0142 x"), dots(60)}, "", "ey", false},
+        {{wide(u"\u0142eeeeeeee\u00DC"), dots(60)}, "", "eeeeeeee\xDC", true},
+    };
+    for (const auto& c : cases) {
+        CStringArray texts(c.texts);
+        if (!c.setAnew.empty())
+            texts.Set(3, c.setAnew);
+        EXPECT_EQ(CFoldedNeedle(c.needle).MayBeInAny(texts), c.may) << c.needle << " in " << texts.size();
+    }
+    // Tables of random lengths, a text set anew and one erased: the needle
+    // is cut from a live text.
+    std::mt19937 rng(5);
+    for (int n = 0; n < 300; ++n) {
+        CStringArray texts;
+        for (std::size_t k = 1 + rng() % 300; k > 0; --k)
+            texts.push_back(dots(rng() % 400, std::string(rng() % 3, 'A')));
+        texts.Set(rng() % texts.size(), dots(rng() % 50, "nAbc"));
+        texts.Erase(rng() % texts.size());
+        const std::string_view text = texts[rng() % texts.size()];
+        const std::size_t at = text.empty() ? 0 : rng() % text.size();
+        const std::string needle(text.substr(at, 1 + rng() % 70));
+        ASSERT_EQ(CFoldedNeedle(needle).MayBeInAny(texts), !needle.empty()) << n;
+    }
 }
 
 // Wide texts against folding every character, on random texts around the
