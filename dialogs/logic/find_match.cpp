@@ -656,9 +656,11 @@ bool CFoldedNeedle::MayBeInAny(const CStringArray& texts) const
 {
     if (m_folded.empty())
         return false;
-    // A needle no plain text holds is looked for by characters.
-    if (m_wide.NeverInCp1252())
-        return texts.size() > 0;
+    // A needle no plain text holds is looked for by characters; one of a
+    // single byte is that of some text's length in any large table, so the
+    // sweep would seldom spare the walk.
+    if (m_wide.NeverInCp1252() || m_folded.size() == 1)
+        return !texts.empty();
     return !texts.VisitBlocks([&](const char* begin, const char* end) {
         return !MayBeInBytes(reinterpret_cast<const unsigned char*>(begin), static_cast<std::size_t>(end - begin));
     });
