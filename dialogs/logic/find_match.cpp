@@ -3,9 +3,11 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cstdint>
 #include <cstring>
 #include <string_view>
+#include <vector>
 
 #include "doc/string_array.h"
 
@@ -404,10 +406,11 @@ __attribute__((target("avx2"))) bool SweepAvx2(const unsigned char* p, std::size
                 if (const std::uint32_t m = Bits(SweepBits32<K, Marks>(p + 32 * k, a, v)); m != 0 && settle(p + 32 * k, m))
                     return true;
     }
-    for (; p <= last; p = p < last && p + 32 > last ? last : p + 32)
+    for (; p < last; p += 32)
         if (const std::uint32_t m = Bits(SweepBits32<K, Marks>(p, a, v)); m != 0 && settle(p, m))
             return true;
-    return false;
+    const std::uint32_t m = Bits(SweepBits32<K, Marks>(last, a, v));
+    return m != 0 && settle(last, m);
 }
 #endif
 
@@ -552,6 +555,128 @@ bool HoldsTextMark(const unsigned char* p, std::size_t length)
     return std::string_view(reinterpret_cast<const char*>(p), length).find(kTextMark) != std::string_view::npos;
 }
 
+// Whether `length` bytes at p hold a start of `size` bytes where the
+// anchors hold and `accept` takes the bytes, or, where `marks` asks for
+// them, a text's mark.
+template <typename Accept>
+bool SweepBytes(const unsigned char* p, std::size_t length, std::size_t size, const FindAnchors& a, bool marks,
+                Accept&& accept)
+{
+    if (length < size)
+        return false;
+    const std::size_t count = length - size + 1;
+#if defined(OVRIN_HAVE_AVX2_PATH)
+    if (g_level >= kAvx2 && count >= 32) {
+        const std::size_t first = a.offset[0];
+        const auto settle = [&](const unsigned char* at, std::uint32_t bits) {
+            for (; bits != 0; bits &= bits - 1) {
+                const unsigned char* s = at + __builtin_ctz(bits);
+                if (accept(s))
+                    return true;
+                // A 0xFE at s[first]: a text mark if the bytes around it are 0xFF.
+                const unsigned char* fe = s + first;
+                if (marks && *fe == 0xFE && fe > p && fe + 1 < p + length && fe[-1] == 0xFF && fe[1] == 0xFF)
+                    return true;
+            }
+            return false;
+        };
+        if (!marks)
+            return ByAnchorCount(a, [&]<int K>() { return SweepAvx2<K, false>(p, count, a, settle); });
+        // The loads for the first anchor cover the bytes from p + first to
+        // p + count + first: the marks whose 0xFE lies before or after them
+        // are looked for on their own.
+        const std::size_t tail = std::min(length, count + first - 1);
+        return HoldsTextMark(p, std::min(length, first + 1)) || HoldsTextMark(p + tail, length - tail) ||
+               ByAnchorCount(a, [&]<int K>() { return SweepAvx2<K, true>(p, count, a, settle); });
+    }
+#endif
+    if (marks && HoldsTextMark(p, length))
+        return true;
+    for (std::size_t s = 0; s < count; ++s) {
+        s = FirstCandidate(p, length, s, count - s, a);
+        if (s == npos)
+            return false;
+        if (accept(p + s))
+            return true;
+    }
+    return false;
+}
+
+std::string EncodeUtf8(char32_t c)
+{
+    if (c < 0x80)
+        return std::string(1, static_cast<char>(c));
+    constexpr unsigned char kLead[] = {0, 0xC0, 0xE0, 0xF0};
+    const int more = c < 0x800 ? 1 : c < 0x10000 ? 2 : 3;
+    std::string s(1, static_cast<char>(kLead[more] | c >> (6 * more)));
+    for (int k = more - 1; k >= 0; --k)
+        s += static_cast<char>(0x80 | ((c >> (6 * k)) & 0x3F));
+    return s;
+}
+
+// A wide needle's longest run of characters whose forms (the characters
+// that fold as each does) are of one length each, so that its bytes stand
+// at fixed distances in every wide text that holds the needle: a byte of
+// such a text passes at j when (byte | blend[j]) == value[j].
+struct ByteRun {
+    std::string blend;
+    std::string value;
+};
+
+ByteRun LongestRunOfOneLength(std::string_view needle)
+{
+    ByteRun best;
+    ByteRun run;
+    for (TextCharacters chars(needle);;) {
+        std::vector<std::string> forms;
+        if (!chars.AtEnd())
+            for (const char32_t c : CharactersFoldingTo(FoldForFind(chars.Next())))
+                forms.push_back(EncodeUtf8(c));
+        const auto length = forms.empty() ? 0 : forms[0].size();
+        if (length > 0 && std::all_of(forms.begin(), forms.end(), [&](const std::string& f) { return f.size() == length; })) {
+            for (std::size_t t = 0; t < length; ++t) {
+                unsigned char differ = 0;
+                for (const std::string& f : forms)
+                    differ |= static_cast<unsigned char>(f[t] ^ forms[0][t]);
+                run.blend += static_cast<char>(differ);
+                run.value += static_cast<char>(forms[0][t] | differ);
+            }
+            continue;
+        }
+        if (run.value.size() > best.value.size())
+            best = run;
+        run = {};
+        if (forms.empty())
+            return best;
+    }
+}
+
+// Up to three bytes of a run to sweep for, the rarest: an ASCII byte by its
+// frequency, a byte that goes on a character beyond ASCII by the values it
+// lets pass, and one that begins it last (every character of its script
+// shares it).
+FindAnchors RunAnchors(const ByteRun& run)
+{
+    const auto rarity = [&](std::size_t j) {
+        const auto v = static_cast<unsigned char>(run.value[j]);
+        const int passing = std::popcount(static_cast<unsigned char>(run.blend[j]));
+        return v < 0x80 ? kTypicalFrequency[v] : v < 0xC0 ? 120 + 20 * passing : 240;
+    };
+    std::vector<std::size_t> order(run.value.size());
+    for (std::size_t j = 0; j < order.size(); ++j)
+        order[j] = j;
+    std::stable_sort(order.begin(), order.end(), [&](std::size_t i, std::size_t j) { return rarity(i) < rarity(j); });
+    FindAnchors a;
+    a.used = static_cast<int>(std::min<std::size_t>(FindAnchors::kCount, order.size()));
+    for (int k = 0; k < FindAnchors::kCount; ++k) {
+        const std::size_t j = order[k < a.used ? k : 0];
+        a.offset[k] = j;
+        a.blend[k] = static_cast<unsigned char>(run.blend[j]);
+        a.value[k] = static_cast<unsigned char>(run.value[j]);
+    }
+    return a;
+}
+
 }  // namespace
 
 void LimitFindScans(FindScanWidth widest)
@@ -565,14 +690,21 @@ unsigned char FoldCp1252(unsigned char byte)
     return kFold[byte];
 }
 
-CFoldedNeedle::CFoldedNeedle(std::string_view needle) : m_wide(needle)
+CFoldedNeedle::CFoldedNeedle(std::string_view text) : m_wide(text)
 {
-    needle = m_wide.Cp1252Needle();
+    const std::string_view needle = m_wide.Cp1252Needle();
     m_folded.reserve(needle.size());
     for (char c : needle)
         m_folded.push_back(static_cast<char>(kFold[static_cast<unsigned char>(c)]));
     if (!m_folded.empty())
         m_anchor = ChooseAnchors(m_folded);
+    if (m_wide.NeverInCp1252()) {
+        const ByteRun run = LongestRunOfOneLength(text);
+        m_runBlend = run.blend;
+        m_runValue = run.value;
+        if (!m_runValue.empty())
+            m_runAnchor = RunAnchors(run);
+    }
     // A marked text holds an occurrence where its bytes are the needle's
     // folded bytes when the needle is ASCII and no character beyond ASCII
     // folds to one of its letters: UTF-8 keeps ASCII bytes as they are.
@@ -656,10 +788,11 @@ bool CFoldedNeedle::MayBeInAny(const CStringArray& texts) const
 {
     if (m_folded.empty())
         return false;
-    // A needle no plain text holds is looked for by characters; one of a
-    // single byte is that of some text's length in any large table, so the
-    // sweep would seldom spare the walk.
-    if (m_wide.NeverInCp1252() || m_folded.size() == 1)
+    // A run of one byte (one of them a needle of a single byte) is that of
+    // some text's length in any large table, so the sweep would seldom
+    // spare the walk.
+    const std::size_t size = m_wide.NeverInCp1252() ? m_runValue.size() : m_folded.size();
+    if (size < 2)
         return !texts.empty();
     return !texts.VisitBlocks([&](const char* begin, const char* end) {
         return !MayBeInBytes(reinterpret_cast<const unsigned char*>(begin), static_cast<std::size_t>(end - begin));
@@ -668,47 +801,18 @@ bool CFoldedNeedle::MayBeInAny(const CStringArray& texts) const
 
 bool CFoldedNeedle::MayBeInBytes(const unsigned char* p, std::size_t length) const
 {
-    // An occurrence, marked text or not, takes at least the needle's bytes.
-    const std::size_t n = m_folded.size();
-    if (length < n)
-        return false;
-    const std::size_t count = length - n + 1;
-#if defined(OVRIN_HAVE_AVX2_PATH)
-    if (g_level >= kAvx2 && count >= 32) {
-        const std::size_t first = m_anchor.offset[0];
-        const auto settle = [&](const unsigned char* at, std::uint32_t bits) {
-            for (; bits != 0; bits &= bits - 1) {
-                const unsigned char* s = at + __builtin_ctz(bits);
-                if (MatchesAt(s))
-                    return true;
-                // A 0xFE at s[first]: a text mark if the bytes around it are 0xFF.
-                const unsigned char* fe = s + first;
-                if (m_marksMatter && *fe == 0xFE && fe > p && fe + 1 < p + length && fe[-1] == 0xFF && fe[1] == 0xFF)
-                    return true;
-            }
-            return false;
-        };
-        if (!m_marksMatter)
-            return ByAnchorCount(m_anchor,
-                                 [&]<int K>() { return SweepAvx2<K, false>(p, count, m_anchor, settle); });
-        // The loads for the first anchor cover the bytes from p + first to
-        // p + count + first: the marks whose 0xFE lies before or after them
-        // are looked for on their own.
-        const std::size_t tail = std::min(length, count + first - 1);
-        return HoldsTextMark(p, std::min(length, first + 1)) || HoldsTextMark(p + tail, length - tail) ||
-               ByAnchorCount(m_anchor, [&]<int K>() { return SweepAvx2<K, true>(p, count, m_anchor, settle); });
-    }
-#endif
-    if (m_marksMatter && HoldsTextMark(p, length))
-        return true;
-    for (std::size_t s = 0; s < count; ++s) {
-        s = FirstCandidate(p, length, s, count - s, m_anchor);
-        if (s == npos)
-            return false;
-        if (MatchesAt(p + s))
+    // A needle no plain text holds is in a wide text, where the bytes of
+    // its run pass; any other is where its folded bytes are, or in a text
+    // with a mark. So every occurrence takes at least the bytes swept for.
+    if (m_wide.NeverInCp1252())
+        return SweepBytes(p, length, m_runValue.size(), m_runAnchor, false, [&](const unsigned char* s) {
+            for (std::size_t j = 0; j < m_runValue.size(); ++j)
+                if ((s[j] | static_cast<unsigned char>(m_runBlend[j])) != static_cast<unsigned char>(m_runValue[j]))
+                    return false;
             return true;
-    }
-    return false;
+        });
+    return SweepBytes(p, length, m_folded.size(), m_anchor, m_marksMatter,
+                      [&](const unsigned char* s) { return MatchesAt(s); });
 }
 
 std::size_t CFoldedNeedle::FindLastBefore(std::string_view text, std::size_t before) const

@@ -78,8 +78,9 @@ public:
 
 private:
     bool MatchesAt(const unsigned char* p) const;
-    // Whether `length` bytes at p hold the needle's folded bytes, or, for
-    // a needle a marked text is not searched for by bytes, a text's mark.
+    // Whether `length` bytes at p may hold an occurrence: the needle's
+    // folded bytes, or a text's mark where a marked text is not searched
+    // by bytes, or for a needle no plain text holds, the bytes of its run.
     bool MayBeInBytes(const unsigned char* p, std::size_t length) const;
 
     // Texts with a mark, and a needle no plain text can hold, are searched
@@ -91,4 +92,11 @@ private:
     // are not the needle's folded bytes (a letter of another form, or any
     // letter above 127, in a wide text).
     bool m_marksMatter = true;
+    // For a needle no plain text holds: the bytes its longest run of
+    // characters of one length each has in every wide text that holds it
+    // (a byte b passes at j when (b | blend[j]) == value[j]), and the
+    // rarest of them.
+    std::string m_runBlend;
+    std::string m_runValue;
+    FindAnchors m_runAnchor;
 };
