@@ -402,8 +402,8 @@ __attribute__((target("avx2"))) bool SweepAvx2(const unsigned char* p, std::size
             _mm256_or_si256(SweepBits32<K, Marks>(p, a, v), SweepBits32<K, Marks>(p + 32, a, v)),
             _mm256_or_si256(SweepBits32<K, Marks>(p + 64, a, v), SweepBits32<K, Marks>(p + 96, a, v)));
         if (!_mm256_testz_si256(any, any)) [[unlikely]]
-            for (int k = 0; k < 4; ++k)
-                if (const std::uint32_t m = Bits(SweepBits32<K, Marks>(p + 32 * k, a, v)); m != 0 && settle(p + 32 * k, m))
+            for (const unsigned char* at = p; at < p + 128; at += 32)
+                if (const std::uint32_t m = Bits(SweepBits32<K, Marks>(at, a, v)); m != 0 && settle(at, m))
                     return true;
     }
     for (; p < last; p += 32)
@@ -633,7 +633,8 @@ ByteRun LongestRunOfOneLength(std::string_view needle)
             for (const char32_t c : CharactersFoldingTo(FoldForFind(chars.Next())))
                 forms.push_back(EncodeUtf8(c));
         const auto length = forms.empty() ? 0 : forms[0].size();
-        if (length > 0 && std::all_of(forms.begin(), forms.end(), [&](const std::string& f) { return f.size() == length; })) {
+        const auto ofLength = [&](const std::string& f) { return f.size() == length; };
+        if (length > 0 && std::all_of(forms.begin(), forms.end(), ofLength)) {
             for (std::size_t t = 0; t < length; ++t) {
                 unsigned char differ = 0;
                 for (const std::string& f : forms)
@@ -710,13 +711,10 @@ CFoldedNeedle::CFoldedNeedle(std::string_view text) : m_wide(text)
     // folds to one of its letters: UTF-8 keeps ASCII bytes as they are.
     std::uint64_t asked[2] = {0, 0};
     m_marksMatter = m_wide.NeverInCp1252();
-    for (const char c : m_folded) {
-        const auto b = static_cast<unsigned char>(c);
-        if (b >= 0x80) {
-            m_marksMatter = true;
-            break;
-        }
-        if (asked[b / 64] >> (b % 64) & 1)
+    for (std::size_t i = 0; i < m_folded.size() && !m_marksMatter; ++i) {
+        const auto b = static_cast<unsigned char>(m_folded[i]);
+        m_marksMatter = b >= 0x80;
+        if (m_marksMatter || (asked[b / 64] >> (b % 64) & 1))
             continue;
         asked[b / 64] |= std::uint64_t{1} << (b % 64);
         for (const char32_t form : CharactersFoldingTo(b))
