@@ -23,15 +23,17 @@ void MoveToHit(COvrinDoc& doc, int entry, int pos)
     doc.m_bNewHit = true;
 }
 
-// Whether the needle may be in any text of the table, for a search that
-// walks `entries` of them. A search that finds nothing reads every text it
-// walks, and a sweep over the tables' storage reads them all in a fraction
-// of the time a walk from entry to entry takes: less than the walk over
-// half of them.
-bool MayBeInTable(const CFoldedNeedle& needle, const COvrinDoc& doc, bool inDescriptions, int entries)
+// Whether the needle may be in any text of the table, for a search from
+// entry `start` that walks `entries` of them. A search that finds nothing
+// reads every text it walks, and a sweep over the tables' storage reads
+// them all in a fraction of the time a walk from entry to entry takes: less
+// than the walk over half of them.
+bool MayBeInTable(const CFoldedNeedle& needle, const COvrinDoc& doc, bool inDescriptions, int start, int entries,
+                  bool backward)
 {
-    return 2 * entries < doc.m_nCount || needle.MayBeInAny(doc.m_arrKeyWords) ||
-           (inDescriptions && needle.MayBeInAny(doc.m_arrDescriptions));
+    return 2 * entries < doc.m_nCount ||
+           needle.MayBeInAny(doc.m_arrKeyWords, inDescriptions ? &doc.m_arrDescriptions : nullptr,
+                             static_cast<std::size_t>(std::max(start, 0)), backward);
 }
 
 }  // namespace
@@ -56,7 +58,8 @@ void CFindDlgState::OnFindNext()
     } else {
         m_nSearchEntry = doc.m_nCurrent;
     }
-    if (!MayBeInTable(needle, doc, m_bInDescriptions, doc.m_nCount - std::max(m_nSearchEntry, 0))) {
+    const int first = std::max(m_nSearchEntry, 0);
+    if (!MayBeInTable(needle, doc, m_bInDescriptions, first, doc.m_nCount - first, false)) {
         // Where the walk would have passed an entry after its start.
         if (std::max(m_nSearchEntry + 1, 0) < doc.m_nCount)
             doc.m_nFindPos = -1;
@@ -115,8 +118,9 @@ void CFindDlgState::OnFindBack()
 
     m_nSearchEntry = doc.m_nCurrent;
     const bool fromDescriptionHit = doc.m_nFindPos >= 0;
-    if (!MayBeInTable(needle, doc, m_bInDescriptions, std::min(doc.m_nCurrent, doc.m_nCount - 1) + 1)) {
-        if (std::min(doc.m_nCurrent, doc.m_nCount - 1) >= 0)
+    const int last = std::min(doc.m_nCurrent, doc.m_nCount - 1);
+    if (!MayBeInTable(needle, doc, m_bInDescriptions, last, last + 1, true)) {
+        if (last >= 0)
             doc.m_nFindPos = -1;
         doc.ShowHint(g_strNoMoreHit);
         return;

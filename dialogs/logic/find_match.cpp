@@ -782,7 +782,7 @@ bool CFoldedNeedle::MayBeInEither(std::string_view a, std::string_view b) const
     return any(a) | any(b);
 }
 
-bool CFoldedNeedle::MayBeInAny(const CStringArray& texts) const
+bool CFoldedNeedle::MayBeInAny(const CStringArray& a, const CStringArray* b, std::size_t from, bool backward) const
 {
     if (m_folded.empty())
         return false;
@@ -791,10 +791,50 @@ bool CFoldedNeedle::MayBeInAny(const CStringArray& texts) const
     // spare the walk.
     const std::size_t size = m_wide.NeverInCp1252() ? m_runValue.size() : m_folded.size();
     if (size < 2)
-        return !texts.empty();
-    return !texts.VisitBlocks([&](const char* begin, const char* end) {
-        return !MayBeInBytes(reinterpret_cast<const unsigned char*>(begin), static_cast<std::size_t>(end - begin));
-    });
+        return !a.empty() || (b != nullptr && !b->empty());
+    // Each array's blocks in the order they are swept, from the one where
+    // text `from` would lie if its bytes were spread evenly.
+    struct Sweep {
+        std::vector<std::string_view> blocks;
+        std::uint64_t bytes = 0;
+        std::uint64_t swept = 0;
+        std::size_t next = 0;
+    };
+    Sweep sweeps[2];
+    for (int k = 0; k < 2; ++k) {
+        const CStringArray* texts = k == 0 ? &a : b;
+        if (texts == nullptr || texts->empty())
+            continue;
+        Sweep& w = sweeps[k];
+        texts->VisitBlocks([&](const char* begin, const char* end) {
+            w.blocks.emplace_back(begin, static_cast<std::size_t>(end - begin));
+            w.bytes += w.blocks.back().size();
+            return true;
+        });
+        if (w.blocks.empty())
+            continue;
+        const std::uint64_t at = w.bytes * std::min(from, texts->size() - 1) / texts->size();
+        std::size_t first = 0;
+        for (std::uint64_t before = 0; first + 1 < w.blocks.size() && before + w.blocks[first].size() <= at; ++first)
+            before += w.blocks[first].size();
+        std::rotate(w.blocks.begin(), w.blocks.begin() + static_cast<std::ptrdiff_t>(first), w.blocks.end());
+        if (backward)
+            std::reverse(w.blocks.begin() + 1, w.blocks.end());
+    }
+    // The array swept the smaller part of goes next.
+    for (;;) {
+        const auto part = [](const Sweep& w) {
+            return w.next == w.blocks.size() ? 2.0
+                                              : static_cast<double>(w.swept) / static_cast<double>(w.bytes + 1);
+        };
+        Sweep& w = part(sweeps[0]) <= part(sweeps[1]) ? sweeps[0] : sweeps[1];
+        if (w.next == w.blocks.size())
+            return false;
+        const std::string_view block = w.blocks[w.next++];
+        w.swept += block.size();
+        if (MayBeInBytes(reinterpret_cast<const unsigned char*>(block.data()), block.size()))
+            return true;
+    }
 }
 
 bool CFoldedNeedle::MayBeInBytes(const unsigned char* p, std::size_t length) const

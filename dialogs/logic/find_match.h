@@ -70,11 +70,17 @@ public:
     // one of them. Cheap enough that a search passes over most entries of a
     // large table without looking for the needle in their texts one by one.
     bool MayBeInEither(std::string_view a, std::string_view b) const;
-    // False when the needle is in no text of `texts`; true when it may be.
-    // The array's blocks are swept as long runs of bytes, lengths and texts
-    // left behind included, so a table is passed over in about the time
-    // its bytes take to read, not entry by entry.
-    bool MayBeInAny(const CStringArray& texts) const;
+    // False when the needle is in no text of `a` nor of `b` (if given);
+    // true when it may be. The arrays' blocks are swept as long runs of
+    // bytes, lengths and texts left behind included, so a table is passed
+    // over in about the time its bytes take to read, not entry by entry.
+    // The sweep stops at the first bytes that may be an occurrence: it
+    // begins where text `from` lies in an array that keeps its texts in
+    // order (as one read from a file does), and goes on in the direction
+    // of the search, through both arrays alike, so that a hit near `from`
+    // ends it early.
+    bool MayBeInAny(const CStringArray& a, const CStringArray* b = nullptr, std::size_t from = 0,
+                    bool backward = false) const;
 
 private:
     bool MatchesAt(const unsigned char* p) const;

@@ -339,19 +339,29 @@ TEST_P(FoldedNeedleTest, SweepsTheTablesBlocks)
         EXPECT_EQ(CFoldedNeedle(c.needle).MayBeInAny(texts), c.may) << c.needle << " in " << texts.size();
     }
     // Tables of random lengths, a text set anew and one erased: the needle
-    // is cut from a live text.
+    // is cut from a live text, and the sweep begins at either end.
+    const CStringArray other = {"1..", "2.."};
     std::mt19937 rng(5);
+    const auto letters = [&](std::size_t n) {
+        std::string t(n, ' ');
+        for (char& c : t)
+            c = static_cast<char>('a' + rng() % 26);
+        return t;
+    };
     for (int n = 0; n < 300; ++n) {
         CStringArray texts;
         for (std::size_t k = 2 + rng() % 300; k > 0; --k)
-            texts.push_back(dots(rng() % 400, std::string(rng() % 3, 'A')));
+            texts.push_back(letters(rng() % 400));
         texts.Erase(rng() % texts.size());
         const std::size_t set = rng() % texts.size();  // its bytes end the last block
         texts.Set(set, dots(rng() % 50, "nAbc"));
         const std::string_view text = texts[n % 2 ? set : rng() % texts.size()];
         const std::size_t at = text.empty() ? 0 : rng() % text.size();
         const std::string needle(text.substr(at, 1 + rng() % 70));
-        ASSERT_EQ(CFoldedNeedle(needle).MayBeInAny(texts), !needle.empty()) << n;
+        const std::size_t from = n % 2 ? 0 : texts.size() - 1;
+        ASSERT_EQ(CFoldedNeedle(needle).MayBeInAny(n % 3 ? texts : other, n % 3 ? &other : &texts, from, n % 5 == 0),
+                  !needle.empty())
+            << n;
     }
 }
 
