@@ -565,13 +565,19 @@ bool SweepBytes(const unsigned char* p, std::size_t length, std::size_t size, co
     if (length < size)
         return false;
     const std::size_t count = length - size + 1;
+    // Bytes where candidates that are no occurrence crowd (a needle that
+    // begins like a common phrase) cost more swept than walked: past a
+    // candidate in a kilobyte the sweep gives up, as if it had met one.
+    std::size_t misses = 0;
+    const std::size_t budget = length / 1024 + 8;
+    const auto take = [&](const unsigned char* s) { return accept(s) || ++misses > budget; };
 #if defined(OVRIN_HAVE_AVX2_PATH)
     if (g_level >= kAvx2 && count >= 32) {
         const std::size_t first = a.offset[0];
         const auto settle = [&](const unsigned char* at, std::uint32_t bits) {
             for (; bits != 0; bits &= bits - 1) {
                 const unsigned char* s = at + __builtin_ctz(bits);
-                if (accept(s))
+                if (take(s))
                     return true;
                 // A 0xFE at s[first]: a text mark if the bytes around it are 0xFF.
                 const unsigned char* fe = s + first;
@@ -596,7 +602,7 @@ bool SweepBytes(const unsigned char* p, std::size_t length, std::size_t size, co
         s = FirstCandidate(p, length, s, count - s, a);
         if (s == npos)
             return false;
-        if (accept(p + s))
+        if (take(p + s))
             return true;
     }
     return false;
