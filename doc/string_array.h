@@ -141,15 +141,21 @@ public:
     // bytes are every text, each behind its length (4 bytes, 12 for a text
     // of 4 GiB or more), and the texts left behind by Set, Erase and
     // pop_back: a search that finds nothing in them may skip the texts one
-    // by one. The empty texts' record lies in none of them.
+    // by one. The empty texts' record, a length of 0, is visited first as
+    // a block of its own.
     template <typename Visit>
     bool VisitBlocks(Visit&& visit) const
     {
+        if (!visit(kEmptyRecord, kEmptyRecord + sizeof kEmptyRecord))
+            return false;
         for (std::size_t k = 0; k < m_blocks.size(); ++k)
             if (!visit(static_cast<const char*>(m_blocks[k].get()), k == m_nFilling ? m_pFree : m_blockEnds[k]))
                 return false;
         return true;
     }
+    // Where the record of text i begins, in one of the ranges VisitBlocks
+    // visits (and wholly inside it): to be compared with them, not read.
+    const char* RecordOf(size_type i) const { return m_texts[i]; }
     // What the array holds in memory: its blocks, used or not, and its views.
     std::uint64_t Footprint() const;
 

@@ -567,9 +567,9 @@ bool SweepBytes(const unsigned char* p, std::size_t length, std::size_t size, co
     const std::size_t count = length - size + 1;
     // Bytes where candidates that are no occurrence crowd (a needle that
     // begins like a common phrase) cost more swept than walked: past a
-    // candidate in a kilobyte the sweep gives up, as if it had met one.
+    // candidate in 4 KiB the sweep gives up, as if it had met one.
     std::size_t misses = 0;
-    const std::size_t budget = length / 1024 + 8;
+    const std::size_t budget = length / 4096 + 8;
     const auto take = [&](const unsigned char* s) { return accept(s) || ++misses > budget; };
 #if defined(OVRIN_HAVE_AVX2_PATH)
     if (g_level >= kAvx2 && count >= 32) {
@@ -788,7 +788,27 @@ bool CFoldedNeedle::MayBeInEither(std::string_view a, std::string_view b) const
     return any(a) | any(b);
 }
 
-bool CFoldedNeedle::MayBeInAny(const CStringArray& a, const CStringArray* b, std::size_t from, bool backward) const
+void CSweptClean::Sort()
+{
+    std::sort(m_blocks.begin(), m_blocks.end());
+}
+
+bool CSweptClean::Find(std::uintptr_t at) const
+{
+    // The first block that begins after the record, and the one before it.
+    const auto after = std::upper_bound(m_blocks.begin(), m_blocks.end(), at,
+                                        [](std::uintptr_t p, const Range& block) { return p < block.first; });
+    if (after != m_blocks.begin() && at < after[-1].second) {
+        m_lastBlock = after[-1];
+        return true;
+    }
+    m_lastGap = {after == m_blocks.begin() ? 0 : after[-1].second,
+                 after == m_blocks.end() ? UINTPTR_MAX : after->first};
+    return false;
+}
+
+bool CFoldedNeedle::MayBeInAny(const CStringArray& a, const CStringArray* b, std::size_t from, bool backward,
+                               CSweptClean* clean) const
 {
     if (m_folded.empty())
         return false;
@@ -828,19 +848,27 @@ bool CFoldedNeedle::MayBeInAny(const CStringArray& a, const CStringArray* b, std
             std::reverse(w.blocks.begin() + 1, w.blocks.end());
     }
     // The array swept the smaller part of goes next.
-    for (;;) {
+    bool may = false;
+    while (!may) {
         const auto part = [](const Sweep& w) {
             return w.next == w.blocks.size() ? 2.0
                                               : static_cast<double>(w.swept) / static_cast<double>(w.bytes + 1);
         };
-        Sweep& w = part(sweeps[0]) <= part(sweeps[1]) ? sweeps[0] : sweeps[1];
+        const int k = part(sweeps[0]) <= part(sweeps[1]) ? 0 : 1;
+        Sweep& w = sweeps[k];
         if (w.next == w.blocks.size())
-            return false;
+            break;
         const std::string_view block = w.blocks[w.next++];
         w.swept += block.size();
-        if (MayBeInBytes(reinterpret_cast<const unsigned char*>(block.data()), block.size()))
-            return true;
+        may = MayBeInBytes(reinterpret_cast<const unsigned char*>(block.data()), block.size());
+        if (!may && clean != nullptr)
+            clean[k].Add(block.data(), block.data() + block.size());
     }
+    if (clean != nullptr) {
+        clean[0].Sort();
+        clean[1].Sort();
+    }
+    return may;
 }
 
 bool CFoldedNeedle::MayBeInBytes(const unsigned char* p, std::size_t length) const

@@ -2,12 +2,45 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include "dialogs/logic/wide_text_find.h"
 
 class CStringArray;
+
+// The blocks of an array (CStringArray::VisitBlocks) that a sweep found
+// without the needle: a text whose record lies in one of them is not looked
+// at. Asked about the texts of a table in order, it mostly answers from the
+// block, or the stretch between blocks, it found last.
+class CSweptClean final {
+public:
+    bool empty() const { return m_blocks.empty(); }
+    bool Holds(const char* record) const
+    {
+        const auto at = reinterpret_cast<std::uintptr_t>(record);
+        const auto in = [&](const Range& r) { return at >= r.first && at < r.second; };
+        return in(m_lastBlock) || (!in(m_lastGap) && Find(at));
+    }
+    void Add(const char* begin, const char* end)
+    {
+        m_blocks.emplace_back(reinterpret_cast<std::uintptr_t>(begin), reinterpret_cast<std::uintptr_t>(end));
+    }
+    // Once every block is added.
+    void Sort();
+
+private:
+    // Addresses as numbers, so that any two compare.
+    using Range = std::pair<std::uintptr_t, std::uintptr_t>;
+    bool Find(std::uintptr_t at) const;
+
+    std::vector<Range> m_blocks;
+    mutable Range m_lastBlock{0, 0};
+    mutable Range m_lastGap{0, 0};
+};
 
 // Folds one Windows-1252 byte to its small letter: the ASCII capitals, the
 // accented capitals 0xC0..0xDE (but not the multiplication sign 0xD7) and
@@ -78,9 +111,10 @@ public:
     // begins where text `from` lies in an array that keeps its texts in
     // order (as one read from a file does), and goes on in the direction
     // of the search, through both arrays alike, so that a hit near `from`
-    // ends it early.
+    // ends it early. The blocks it found clean before it stopped are put
+    // in clean[0] (of a) and clean[1] (of b), if given.
     bool MayBeInAny(const CStringArray& a, const CStringArray* b = nullptr, std::size_t from = 0,
-                    bool backward = false) const;
+                    bool backward = false, CSweptClean* clean = nullptr) const;
 
 private:
     bool MatchesAt(const unsigned char* p) const;

@@ -162,6 +162,32 @@ TEST_F(FindTest, WalksInDocumentOrder)
     }
 }
 
+// In a table of several blocks, Next and Back pass over the entries whose
+// texts lie in blocks the sweep found clean, up to the block where it met
+// the needle.
+TEST_F(FindTest, PassesOverCleanBlocks)
+{
+    std::vector<Entry> entries;
+    for (int i = 0; i < 300; ++i)
+        entries.push_back({"k" + std::to_string(i), std::string(96, '.') + std::to_string(1000 + i)});
+    entries[150].description.replace(10, 6, "needle");
+    entries[20].description.replace(30, 6, "Needle");
+    Fill(entries);
+    Search("NEEDLE", true);
+    const struct {
+        int from;
+        bool next;
+        int entry, pos;
+    } steps[] = {{40, true, 150, 10}, {290, false, 150, 10}, {150, false, 20, 30}, {20, true, 150, 10}};
+    for (const auto& s : steps) {
+        doc.m_nCurrent = s.from;
+        doc.m_nFindPos = s.from == 150 ? 10 : s.from == 20 ? 30 : -1;
+        const int updates = host.updates;
+        s.next ? find.OnFindNext() : find.OnFindBack();
+        ExpectHit(s.entry, s.pos, updates);
+    }
+}
+
 // First starts at entry 0 and, by choice, looks at its key words too; an
 // empty string does nothing, not even clear First's flag.
 TEST_F(FindTest, FirstAndTheEmptyString)
