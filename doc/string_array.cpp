@@ -58,6 +58,8 @@ void CStringArray::swap(CStringArray& other) noexcept
 {
     m_texts.swap(other.m_texts);
     m_blocks.swap(other.m_blocks);
+    m_blockEnds.swap(other.m_blockEnds);
+    std::swap(m_nFilling, other.m_nFilling);
     std::swap(m_pLastStored, other.m_pLastStored);
     std::swap(m_pFree, other.m_pFree);
     std::swap(m_nLeft, other.m_nLeft);
@@ -79,10 +81,12 @@ const char* CStringArray::Store(std::string_view text)
     }
     char* at = nullptr;
     if (bytes >= kBlockBytes / 4) {
+        ReserveBlockEnd();
         std::size_t granted = 0;
         m_blocks.push_back(NewTextBlock(bytes, granted));
         m_nBlockBytes += granted;
         at = m_blocks.back().get();
+        m_blockEnds.push_back(at + bytes);
     } else {
         MakeRoom(bytes);
         at = m_pFree;
@@ -111,15 +115,27 @@ void CStringArray::MakeRoom(std::size_t bytes)
     NewBlock(bytes);
 }
 
+void CStringArray::ReserveBlockEnd()
+{
+    // Made before the block, so that adding one never stops halfway.
+    if (m_blockEnds.size() == m_blockEnds.capacity())
+        m_blockEnds.reserve(std::max<std::size_t>(8, 2 * m_blockEnds.size()));
+}
+
 void CStringArray::NewBlock(std::size_t bytes)
 {
     // Blocks double from a page up to the standard size, so a small array
     // stays small.
     const std::size_t size =
         std::max<std::size_t>(bytes, std::clamp<std::uint64_t>(m_nBlockBytes, kFirstBlockBytes, kBlockBytes));
+    ReserveBlockEnd();
     std::size_t granted = 0;
     m_blocks.push_back(NewTextBlock(size, granted));
     m_nBlockBytes += granted;
+    if (m_nFilling != SIZE_MAX)
+        m_blockEnds[m_nFilling] = m_pFree;
+    m_blockEnds.push_back(nullptr);
+    m_nFilling = m_blocks.size() - 1;
     m_pFree = m_blocks.back().get();
     m_nLeft = granted;
 }
@@ -188,7 +204,8 @@ void CStringArray::Move(size_type from, size_type to)
 
 std::uint64_t CStringArray::Footprint() const
 {
-    return m_nBlockBytes + m_texts.capacity() * sizeof(m_texts[0]) + m_blocks.capacity() * sizeof(m_blocks[0]);
+    return m_nBlockBytes + m_texts.capacity() * sizeof(m_texts[0]) + m_blocks.capacity() * sizeof(m_blocks[0]) +
+           m_blockEnds.capacity() * sizeof(m_blockEnds[0]);
 }
 
 bool operator==(const CStringArray& a, const CStringArray& b)

@@ -138,6 +138,26 @@ public:
     void Move(size_type from, size_type to);
 
     std::vector<std::string> ToVector() const { return {begin(), end()}; }
+    // Calls visit(begin, end) with the bytes of each block that hold
+    // records, until it returns false; returns whether it never did. Those
+    // bytes are every text, each behind its length (4 bytes, 12 for a text
+    // of 4 GiB or more), and the texts left behind by Set, Erase and
+    // pop_back: a search that finds nothing in them may skip the texts one
+    // by one. The empty texts' record, a length of 0, is visited first as
+    // a block of its own.
+    template <typename Visit>
+    bool VisitBlocks(Visit&& visit) const
+    {
+        if (!visit(kEmptyRecord, kEmptyRecord + sizeof kEmptyRecord))
+            return false;
+        for (std::size_t k = 0; k < m_blocks.size(); ++k)
+            if (!visit(static_cast<const char*>(m_blocks[k].get()), k == m_nFilling ? m_pFree : m_blockEnds[k]))
+                return false;
+        return true;
+    }
+    // Where the record of text i begins, in one of the ranges VisitBlocks
+    // visits (and wholly inside it): to be compared with them, not read.
+    const char* RecordOf(size_type i) const { return m_texts[i]; }
     // What the array holds in memory: its blocks, used or not, and its views.
     std::uint64_t Footprint() const;
 
@@ -169,6 +189,8 @@ private:
     void MakeRoom(std::size_t bytes);
     // Starts a block of the standard size (or larger) with `bytes` free.
     void NewBlock(std::size_t bytes);
+    // Room for one more block's end in m_blockEnds.
+    void ReserveBlockEnd();
     // Every empty text is this record: a length of 0 and no bytes.
     static const char kEmptyRecord[sizeof(std::uint32_t)];
     // Counts a record out of the live bytes (an empty text has none). A
@@ -182,6 +204,10 @@ private:
 
     std::vector<const char*> m_texts;
     std::vector<TextBlock> m_blocks;
+    // Where the records of each block end; the block being filled (at
+    // m_nFilling, if any) ends at m_pFree.
+    std::vector<const char*> m_blockEnds;
+    std::size_t m_nFilling = SIZE_MAX;
     const char* m_pLastStored = nullptr;  // the record Store wrote or shared last
     char* m_pFree = nullptr;     // the rest of the last block of the standard size
     std::size_t m_nLeft = 0;

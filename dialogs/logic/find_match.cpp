@@ -3,9 +3,13 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cstdint>
 #include <cstring>
 #include <string_view>
+#include <vector>
+
+#include "doc/string_array.h"
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -365,6 +369,49 @@ __attribute__((target("avx2"), no_sanitize_address)) bool MayBeInEitherAvx2(std:
     return (a.size() >= n && AnyCandidateAvx2<K>(pa, a.size(), a.size() - n + 1, anchors)) |
            (b.size() >= n && AnyCandidateAvx2<K>(pb, b.size(), b.size() - n + 1, anchors));
 }
+
+// The sweep over a run of texts' bytes: the candidate starts among the 32
+// at s, and, where Marks asks for them, the bytes 0xFE (the second byte of
+// every text mark) among the 32 at s + a.offset[0].
+template <int K, bool Marks>
+__attribute__((target("avx2"))) inline __m256i SweepBits32(const unsigned char* s, const FindAnchors& a,
+                                                           const Avx2Anchors& v)
+{
+    const __m256i x = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s + a.offset[0]));
+    __m256i m = _mm256_cmpeq_epi8(_mm256_or_si256(x, v[0][0]), v[0][1]);
+    for (int k = 1; k < K; ++k)
+        m = _mm256_and_si256(m, Anchor32(s, a, v, k));
+    if constexpr (Marks)
+        m = _mm256_or_si256(m, _mm256_cmpeq_epi8(x, _mm256_set1_epi8(static_cast<char>(0xFE))));
+    return m;
+}
+
+// Calls settle(at, bits) for the 32 starts at `at`, among the `count` (at
+// least 32) at p, wherever SweepBits32 leaves a bit, until it returns true;
+// returns whether it did. Four blocks are tested at once: in a run without
+// a candidate the test costs more than the blocks.
+template <int K, bool Marks, typename Settle>
+__attribute__((target("avx2"))) bool SweepAvx2(const unsigned char* p, std::size_t count, const FindAnchors& a,
+                                               Settle&& settle)
+{
+    Avx2Anchors v;
+    SetAvx2Anchors<K>(a, v);
+    const unsigned char* const last = p + count - 32;
+    for (; p + 96 <= last; p += 128) {
+        const __m256i any = _mm256_or_si256(
+            _mm256_or_si256(SweepBits32<K, Marks>(p, a, v), SweepBits32<K, Marks>(p + 32, a, v)),
+            _mm256_or_si256(SweepBits32<K, Marks>(p + 64, a, v), SweepBits32<K, Marks>(p + 96, a, v)));
+        if (!_mm256_testz_si256(any, any)) [[unlikely]]
+            for (const unsigned char* at = p; at < p + 128; at += 32)
+                if (const std::uint32_t m = Bits(SweepBits32<K, Marks>(at, a, v)); m != 0 && settle(at, m))
+                    return true;
+    }
+    for (; p < last; p += 32)
+        if (const std::uint32_t m = Bits(SweepBits32<K, Marks>(p, a, v)); m != 0 && settle(p, m))
+            return true;
+    const std::uint32_t m = Bits(SweepBits32<K, Marks>(last, a, v));
+    return m != 0 && settle(last, m);
+}
 #endif
 
 // Calls scan.template operator()<K>() with K the number of anchors `a`
@@ -503,6 +550,140 @@ FindAnchors ChooseAnchors(const std::string& folded)
     return a;
 }
 
+bool HoldsTextMark(const unsigned char* p, std::size_t length)
+{
+    return std::string_view(reinterpret_cast<const char*>(p), length).find(kTextMark) != std::string_view::npos;
+}
+
+// Whether `length` bytes at p hold a start of `size` bytes where the
+// anchors hold and `accept` takes the bytes, or, where `marks` asks for
+// them, a text's mark.
+template <typename Accept>
+bool SweepBytes(const unsigned char* p, std::size_t length, std::size_t size, const FindAnchors& a, bool marks,
+                Accept&& accept)
+{
+    if (length < size)
+        return false;
+    const std::size_t count = length - size + 1;
+    // Bytes where candidates that are no occurrence crowd (a needle that
+    // begins like a common phrase) cost more swept than walked: past a
+    // candidate in 4 KiB the sweep gives up, as if it had met one.
+    std::size_t misses = 0;
+    const std::size_t budget = length / 4096 + 8;
+    const auto take = [&](const unsigned char* s) { return accept(s) || ++misses > budget; };
+#if defined(OVRIN_HAVE_AVX2_PATH)
+    if (g_level >= kAvx2 && count >= 32) {
+        const std::size_t first = a.offset[0];
+        const auto settle = [&](const unsigned char* at, std::uint32_t bits) {
+            for (; bits != 0; bits &= bits - 1) {
+                const unsigned char* s = at + __builtin_ctz(bits);
+                if (take(s))
+                    return true;
+                // A 0xFE at s[first]: a text mark if the bytes around it are 0xFF.
+                const unsigned char* fe = s + first;
+                if (marks && *fe == 0xFE && fe > p && fe + 1 < p + length && fe[-1] == 0xFF && fe[1] == 0xFF)
+                    return true;
+            }
+            return false;
+        };
+        if (!marks)
+            return ByAnchorCount(a, [&]<int K>() { return SweepAvx2<K, false>(p, count, a, settle); });
+        // The loads for the first anchor cover the bytes from p + first to
+        // p + count + first: the marks whose 0xFE lies before or after them
+        // are looked for on their own.
+        const std::size_t tail = std::min(length, count + first - 1);
+        return HoldsTextMark(p, std::min(length, first + 1)) || HoldsTextMark(p + tail, length - tail) ||
+               ByAnchorCount(a, [&]<int K>() { return SweepAvx2<K, true>(p, count, a, settle); });
+    }
+#endif
+    if (marks && HoldsTextMark(p, length))
+        return true;
+    for (std::size_t s = 0; s < count; ++s) {
+        s = FirstCandidate(p, length, s, count - s, a);
+        if (s == npos)
+            return false;
+        if (take(p + s))
+            return true;
+    }
+    return false;
+}
+
+std::string EncodeUtf8(char32_t c)
+{
+    if (c < 0x80)
+        return std::string(1, static_cast<char>(c));
+    constexpr unsigned char kLead[] = {0, 0xC0, 0xE0, 0xF0};
+    const int more = c < 0x800 ? 1 : c < 0x10000 ? 2 : 3;
+    std::string s(1, static_cast<char>(kLead[more] | c >> (6 * more)));
+    for (int k = more - 1; k >= 0; --k)
+        s += static_cast<char>(0x80 | ((c >> (6 * k)) & 0x3F));
+    return s;
+}
+
+// A wide needle's longest run of characters whose forms (the characters
+// that fold as each does) are of one length each, so that its bytes stand
+// at fixed distances in every wide text that holds the needle: a byte of
+// such a text passes at j when (byte | blend[j]) == value[j].
+struct ByteRun {
+    std::string blend;
+    std::string value;
+};
+
+ByteRun LongestRunOfOneLength(std::string_view needle)
+{
+    ByteRun best;
+    ByteRun run;
+    for (TextCharacters chars(needle);;) {
+        std::vector<std::string> forms;
+        if (!chars.AtEnd())
+            for (const char32_t c : CharactersFoldingTo(FoldForFind(chars.Next())))
+                forms.push_back(EncodeUtf8(c));
+        const auto length = forms.empty() ? 0 : forms[0].size();
+        const auto ofLength = [&](const std::string& f) { return f.size() == length; };
+        if (length > 0 && std::all_of(forms.begin(), forms.end(), ofLength)) {
+            for (std::size_t t = 0; t < length; ++t) {
+                unsigned char differ = 0;
+                for (const std::string& f : forms)
+                    differ |= static_cast<unsigned char>(f[t] ^ forms[0][t]);
+                run.blend += static_cast<char>(differ);
+                run.value += static_cast<char>(forms[0][t] | differ);
+            }
+            continue;
+        }
+        if (run.value.size() > best.value.size())
+            best = run;
+        run = {};
+        if (forms.empty())
+            return best;
+    }
+}
+
+// Up to three bytes of a run to sweep for, the rarest: an ASCII byte by its
+// frequency, a byte that goes on a character beyond ASCII by the values it
+// lets pass, and one that begins it last (every character of its script
+// shares it).
+FindAnchors RunAnchors(const ByteRun& run)
+{
+    const auto rarity = [&](std::size_t j) {
+        const auto v = static_cast<unsigned char>(run.value[j]);
+        const int passing = std::popcount(static_cast<unsigned char>(run.blend[j]));
+        return v < 0x80 ? kTypicalFrequency[v] : v < 0xC0 ? 120 + 20 * passing : 240;
+    };
+    std::vector<std::size_t> order(run.value.size());
+    for (std::size_t j = 0; j < order.size(); ++j)
+        order[j] = j;
+    std::stable_sort(order.begin(), order.end(), [&](std::size_t i, std::size_t j) { return rarity(i) < rarity(j); });
+    FindAnchors a;
+    a.used = static_cast<int>(std::min<std::size_t>(FindAnchors::kCount, order.size()));
+    for (int k = 0; k < FindAnchors::kCount; ++k) {
+        const std::size_t j = order[k < a.used ? k : 0];
+        a.offset[k] = j;
+        a.blend[k] = static_cast<unsigned char>(run.blend[j]);
+        a.value[k] = static_cast<unsigned char>(run.value[j]);
+    }
+    return a;
+}
+
 }  // namespace
 
 void LimitFindScans(FindScanWidth widest)
@@ -516,14 +697,35 @@ unsigned char FoldCp1252(unsigned char byte)
     return kFold[byte];
 }
 
-CFoldedNeedle::CFoldedNeedle(std::string_view needle) : m_wide(needle)
+CFoldedNeedle::CFoldedNeedle(std::string_view text) : m_wide(text)
 {
-    needle = m_wide.Cp1252Needle();
+    const std::string_view needle = m_wide.Cp1252Needle();
     m_folded.reserve(needle.size());
     for (char c : needle)
         m_folded.push_back(static_cast<char>(kFold[static_cast<unsigned char>(c)]));
     if (!m_folded.empty())
         m_anchor = ChooseAnchors(m_folded);
+    if (m_wide.NeverInCp1252()) {
+        const ByteRun run = LongestRunOfOneLength(text);
+        m_runBlend = run.blend;
+        m_runValue = run.value;
+        if (!m_runValue.empty())
+            m_runAnchor = RunAnchors(run);
+    }
+    // A marked text holds an occurrence where its bytes are the needle's
+    // folded bytes when the needle is ASCII and no character beyond ASCII
+    // folds to one of its letters: UTF-8 keeps ASCII bytes as they are.
+    std::uint64_t asked[2] = {0, 0};
+    m_marksMatter = m_wide.NeverInCp1252();
+    for (std::size_t i = 0; i < m_folded.size() && !m_marksMatter; ++i) {
+        const auto b = static_cast<unsigned char>(m_folded[i]);
+        m_marksMatter = b >= 0x80;
+        if (m_marksMatter || (asked[b / 64] >> (b % 64) & 1))
+            continue;
+        asked[b / 64] |= std::uint64_t{1} << (b % 64);
+        for (const char32_t form : CharactersFoldingTo(b))
+            m_marksMatter = m_marksMatter || form >= 0x80;
+    }
 }
 
 bool CFoldedNeedle::MatchesAt(const unsigned char* p) const
@@ -584,6 +786,105 @@ bool CFoldedNeedle::MayBeInEither(std::string_view a, std::string_view b) const
                             m_anchor);
     };
     return any(a) | any(b);
+}
+
+void CSweptClean::Sort()
+{
+    std::sort(m_blocks.begin(), m_blocks.end());
+}
+
+bool CSweptClean::Find(std::uintptr_t at) const
+{
+    // The first block that begins after the record, and the one before it.
+    const auto after = std::upper_bound(m_blocks.begin(), m_blocks.end(), at,
+                                        [](std::uintptr_t p, const Range& block) { return p < block.first; });
+    if (after != m_blocks.begin() && at < after[-1].second) {
+        m_lastBlock = after[-1];
+        return true;
+    }
+    m_lastGap = {after == m_blocks.begin() ? 0 : after[-1].second,
+                 after == m_blocks.end() ? UINTPTR_MAX : after->first};
+    return false;
+}
+
+bool CFoldedNeedle::MayBeInAny(const CStringArray& a, const CStringArray* b, std::size_t from, bool backward,
+                               CSweptClean* clean) const
+{
+    if (m_folded.empty())
+        return false;
+    // A run of one byte (one of them a needle of a single byte) is that of
+    // some text's length in any large table, so the sweep would seldom
+    // spare the walk.
+    const std::size_t size = m_wide.NeverInCp1252() ? m_runValue.size() : m_folded.size();
+    if (size < 2)
+        return !a.empty() || (b != nullptr && !b->empty());
+    // Each array's blocks in the order they are swept, from the one where
+    // text `from` would lie if its bytes were spread evenly.
+    struct Sweep {
+        std::vector<std::string_view> blocks;
+        std::uint64_t bytes = 0;
+        std::uint64_t swept = 0;
+        std::size_t next = 0;
+    };
+    Sweep sweeps[2];
+    for (int k = 0; k < 2; ++k) {
+        const CStringArray* texts = k == 0 ? &a : b;
+        if (texts == nullptr || texts->empty())
+            continue;
+        Sweep& w = sweeps[k];
+        texts->VisitBlocks([&](const char* begin, const char* end) {
+            w.blocks.emplace_back(begin, static_cast<std::size_t>(end - begin));
+            w.bytes += w.blocks.back().size();
+            return true;
+        });
+        if (w.blocks.empty())
+            continue;
+        const std::uint64_t at = w.bytes * std::min(from, texts->size() - 1) / texts->size();
+        std::size_t first = 0;
+        for (std::uint64_t before = 0; first + 1 < w.blocks.size() && before + w.blocks[first].size() <= at; ++first)
+            before += w.blocks[first].size();
+        std::rotate(w.blocks.begin(), w.blocks.begin() + static_cast<std::ptrdiff_t>(first), w.blocks.end());
+        if (backward)
+            std::reverse(w.blocks.begin() + 1, w.blocks.end());
+    }
+    // The array swept the smaller part of goes next.
+    bool may = false;
+    while (!may) {
+        const auto part = [](const Sweep& w) {
+            return w.next == w.blocks.size() ? 2.0
+                                              : static_cast<double>(w.swept) / static_cast<double>(w.bytes + 1);
+        };
+        const int k = part(sweeps[0]) <= part(sweeps[1]) ? 0 : 1;
+        Sweep& w = sweeps[k];
+        if (w.next == w.blocks.size())
+            break;
+        const std::string_view block = w.blocks[w.next++];
+        w.swept += block.size();
+        may = MayBeInBytes(reinterpret_cast<const unsigned char*>(block.data()), block.size());
+        if (!may && clean != nullptr)
+            clean[k].Add(block.data(), block.data() + block.size());
+    }
+    if (clean != nullptr) {
+        clean[0].Sort();
+        clean[1].Sort();
+    }
+    return may;
+}
+
+bool CFoldedNeedle::MayBeInBytes(const unsigned char* p, std::size_t length) const
+{
+    // A needle no plain text holds is in a wide text, where the bytes of
+    // its run pass; any other is where its folded bytes are, or in a text
+    // with a mark. So every occurrence takes at least the bytes swept for.
+    if (m_wide.NeverInCp1252())
+        return SweepBytes(p, length, m_runValue.size(), m_runAnchor, false, [&](const unsigned char* s) {
+            for (std::size_t j = 0; j < m_runValue.size(); ++j)
+                if ((s[j] | static_cast<unsigned char>(m_runBlend[j])) != static_cast<unsigned char>(m_runValue[j]))
+                    return false;
+            return true;
+        });
+    return SweepBytes(p, length, m_folded.size(), m_anchor, m_marksMatter,
+                      [&](const unsigned char* s) { return MatchesAt(s); });
 }
 
 std::size_t CFoldedNeedle::FindLastBefore(std::string_view text, std::size_t before) const

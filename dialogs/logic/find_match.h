@@ -2,10 +2,45 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include "dialogs/logic/wide_text_find.h"
+
+class CStringArray;
+
+// The blocks of an array (CStringArray::VisitBlocks) that a sweep found
+// without the needle: a text whose record lies in one of them is not looked
+// at. Asked about the texts of a table in order, it mostly answers from the
+// block, or the stretch between blocks, it found last.
+class CSweptClean final {
+public:
+    bool empty() const { return m_blocks.empty(); }
+    bool Holds(const char* record) const
+    {
+        const auto at = reinterpret_cast<std::uintptr_t>(record);
+        const auto in = [&](const Range& r) { return at >= r.first && at < r.second; };
+        return in(m_lastBlock) || (!in(m_lastGap) && Find(at));
+    }
+    void Add(const char* begin, const char* end)
+    {
+        m_blocks.emplace_back(reinterpret_cast<std::uintptr_t>(begin), reinterpret_cast<std::uintptr_t>(end));
+    }
+    // Once every block is added.
+    void Sort();
+
+private:
+    // Addresses as numbers, so that any two compare.
+    using Range = std::pair<std::uintptr_t, std::uintptr_t>;
+    bool Find(std::uintptr_t at) const;
+
+    std::vector<Range> m_blocks;
+    mutable Range m_lastBlock{0, 0};
+    mutable Range m_lastGap{0, 0};
+};
 
 // Folds one Windows-1252 byte to its small letter: the ASCII capitals, the
 // accented capitals 0xC0..0xDE (but not the multiplication sign 0xD7) and
@@ -68,13 +103,40 @@ public:
     // one of them. Cheap enough that a search passes over most entries of a
     // large table without looking for the needle in their texts one by one.
     bool MayBeInEither(std::string_view a, std::string_view b) const;
+    // False when the needle is in no text of `a` nor of `b` (if given);
+    // true when it may be. The arrays' blocks are swept as long runs of
+    // bytes, lengths and texts left behind included, so a table is passed
+    // over in about the time its bytes take to read, not entry by entry.
+    // The sweep stops at the first bytes that may be an occurrence: it
+    // begins where text `from` lies in an array that keeps its texts in
+    // order (as one read from a file does), and goes on in the direction
+    // of the search, through both arrays alike, so that a hit near `from`
+    // ends it early. The blocks it found clean before it stopped are put
+    // in clean[0] (of a) and clean[1] (of b), if given.
+    bool MayBeInAny(const CStringArray& a, const CStringArray* b = nullptr, std::size_t from = 0,
+                    bool backward = false, CSweptClean* clean = nullptr) const;
 
 private:
     bool MatchesAt(const unsigned char* p) const;
+    // Whether `length` bytes at p may hold an occurrence: the needle's
+    // folded bytes, or a text's mark where a marked text is not searched
+    // by bytes, or for a needle no plain text holds, the bytes of its run.
+    bool MayBeInBytes(const unsigned char* p, std::size_t length) const;
 
     // Texts with a mark, and a needle no plain text can hold, are searched
     // by characters there.
     CWideNeedle m_wide;
     std::string m_folded;
     FindAnchors m_anchor;
+    // Whether an occurrence in a marked text may lie where the text's bytes
+    // are not the needle's folded bytes (a letter of another form, or any
+    // letter above 127, in a wide text).
+    bool m_marksMatter = true;
+    // For a needle no plain text holds: the bytes its longest run of
+    // characters of one length each has in every wide text that holds it
+    // (a byte b passes at j when (b | blend[j]) == value[j]), and the
+    // rarest of them.
+    std::string m_runBlend;
+    std::string m_runValue;
+    FindAnchors m_runAnchor;
 };

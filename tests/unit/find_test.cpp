@@ -12,6 +12,7 @@
 
 #include "dialogs/logic/find_dlg_state.h"
 #include "dialogs/logic/find_match.h"
+#include "doc/string_array.h"
 #include "doc/text_form.h"
 #include "../common/test_documents.h"
 #include "fake_host.h"
@@ -151,11 +152,39 @@ TEST_F(FindTest, WalksInDocumentOrder)
         {"byte positions in a wide text, whose characters are longer than the needle's",
          {{"a", TextFromUtf16(u"\u00E9\u00E9\u00E9 \u0142")}}, "\xE9\xE9", true,
          {{Goto, 0, -1}, {Next, 0, 4}, {Next, 0, 6}, {NextEnds, 0, 6}, {Back, 0, 4}, {BackEnds, 0, kAny}}},
+        {"a needle nowhere leaves the position as a walk through the entries would", {{"a", "x"}, {"b", "y"}},
+         "zz", true, {{Goto, 0, 5}, {NextEnds, 0, -1}, {Goto, 1, 5}, {NextEnds, 1, 5}, {BackEnds, 1, -1}}},
     };
     for (const Walk& walk : walks) {
         doc.m_nFindEntry = -1;
         doc.m_nFindPos = -1;
         Run(walk);
+    }
+}
+
+// In a table of several blocks, Next and Back pass over the entries whose
+// texts lie in blocks the sweep found clean, up to the block where it met
+// the needle.
+TEST_F(FindTest, PassesOverCleanBlocks)
+{
+    std::vector<Entry> entries;
+    for (int i = 0; i < 300; ++i)
+        entries.push_back({"k" + std::to_string(i), std::string(96, '.') + std::to_string(1000 + i)});
+    entries[150].description.replace(10, 6, "needle");
+    entries[20].description.replace(30, 6, "Needle");
+    Fill(entries);
+    Search("NEEDLE", true);
+    const struct {
+        int from;
+        bool next;
+        int entry, pos;
+    } steps[] = {{40, true, 150, 10}, {290, false, 150, 10}, {150, false, 20, 30}, {20, true, 150, 10}};
+    for (const auto& s : steps) {
+        doc.m_nCurrent = s.from;
+        doc.m_nFindPos = s.from == 150 ? 10 : s.from == 20 ? 30 : -1;
+        const int updates = host.updates;
+        s.next ? find.OnFindNext() : find.OnFindBack();
+        ExpectHit(s.entry, s.pos, updates);
     }
 }
 
@@ -294,6 +323,74 @@ TEST_P(FoldedNeedleTest, TextsBeforeAnUnreadablePage)
     ::munmap(two, 2 * page);
 }
 
+// The sweep over a table's blocks: a text that holds the needle is found
+// wherever it lies, and a table without it is passed over. A needle beyond
+// ASCII (or with a letter that has forms beyond it) is looked for in marked
+// texts by characters, so they stop the sweep; a plain ASCII one is not.
+TEST_P(FoldedNeedleTest, SweepsTheTablesBlocks)
+{
+    LimitFindScans(GetParam());
+    const auto dots = [](std::size_t n, const std::string& tail = "") { return std::string(n, '.') + tail; };
+    const auto wide = [](std::u16string_view s) { return TextFromUtf16(s); };
+    // Records of 104 bytes, none shared: the first two blocks of 4 KiB end
+    // after texts 38 and 77.
+    const auto many = [&](std::size_t at, const std::string& text) {
+        std::vector<std::string> t;
+        for (int k = 0; k < 100; ++k)
+            t.push_back(dots(96, std::to_string(1000 + k)));
+        t[at] = text;
+        return t;
+    };
+    const struct {
+        std::vector<std::string> texts;
+        std::string setAnew, needle;
+        bool may;
+    } cases[] = {
+        {many(0, dots(100)), "", "eeee", false},
+        {many(38, dots(96, "EEEE")), "", "eeee", true},
+        {many(77, dots(97, "eeQ")), "", "eeq", true},
+        {many(99, dots(96, "eEeE")), "", "eeee", true},
+        {many(3, dots(100)), "new eeee", "eeee", true},
+        {{dots(300000, "xYz")}, "", "xyz", true},
+        {{"..eex", dots(113)}, "", "eeeq", false},  // e, e and the next text's length 113, a q
+        {{dots(60), wide(u"\u0142 GR\u00DCSSE"), dots(60)}, "", "gr\xFCsse", true},
+        {{dots(60), wide(u"\u212Aey"), dots(60)}, "", "key", true},
+        {{dots(60), wide(u"\u0142 x"), dots(60)}, "", "ey", false},
+        {{wide(u"\u0142eeeeeeee\u00DC"), dots(60)}, "", "eeeeeeee\xDC", true},
+    };
+    for (const auto& c : cases) {
+        CStringArray texts(c.texts);
+        if (!c.setAnew.empty())
+            texts.Set(3, c.setAnew);
+        EXPECT_EQ(CFoldedNeedle(c.needle).MayBeInAny(texts), c.may) << c.needle << " in " << texts.size();
+    }
+    // Tables of random lengths, a text set anew and one erased: the needle
+    // is cut from a live text, and the sweep begins at either end.
+    const CStringArray other = {"1..", "2.."};
+    std::mt19937 rng(5);
+    const auto letters = [&](std::size_t n) {
+        std::string t(n, ' ');
+        for (char& c : t)
+            c = static_cast<char>('a' + rng() % 26);
+        return t;
+    };
+    for (int n = 0; n < 300; ++n) {
+        CStringArray texts;
+        for (std::size_t k = 2 + rng() % 300; k > 0; --k)
+            texts.push_back(letters(rng() % 400));
+        texts.Erase(rng() % texts.size());
+        const std::size_t set = rng() % texts.size();  // its bytes end the last block
+        texts.Set(set, dots(rng() % 50, "nAbc"));
+        const std::string_view text = texts[n % 2 ? set : rng() % texts.size()];
+        const std::size_t at = text.empty() ? 0 : rng() % text.size();
+        const std::string needle(text.substr(at, 1 + rng() % 70));
+        const std::size_t from = n % 2 ? 0 : texts.size() - 1;
+        ASSERT_EQ(CFoldedNeedle(needle).MayBeInAny(n % 3 ? texts : other, n % 3 ? &other : &texts, from, n % 5 == 0),
+                  !needle.empty())
+            << n;
+    }
+}
+
 // Wide texts against folding every character, on random texts around the
 // scans' 16-byte step of letters whose forms differ in length (k and the
 // Kelvin sign, s and the long s) or number (Σ σ ς), ASCII needles among the
@@ -338,6 +435,7 @@ TEST(FoldedNeedle, WideTextsSameAsFoldingEveryCharacter)
         ASSERT_EQ(find.FindFirst(*TextFromUtf8(text), from), first == starts.end() ? CFoldedNeedle::npos : *first) << n;
         ASSERT_EQ(find.FindLastBefore(*TextFromUtf8(text), from), first == starts.begin() ? CFoldedNeedle::npos : first[-1]) << n;
         ASSERT_TRUE(find.MayBeInEither("", *TextFromUtf8(text)) || starts.empty()) << n;
+        ASSERT_TRUE(find.MayBeInAny({std::string(40, '.'), *TextFromUtf8(text), "."}) || starts.empty()) << n;
     }
 }
 
