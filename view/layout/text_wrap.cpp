@@ -362,6 +362,8 @@ long long KnownSum64(std::string_view text, std::size_t begin, const TextMetrics
             (carried | leads << 1 | leads34 << 2 | leads4 << 3) != continuation)
             return -1;
         carried = leads >> 63 | leads34 >> 62 | leads4 >> 61;
+        if (carried != 0 && i + n == size)
+            return -1;  // the last character is cut short
         for (std::uint64_t m = leads; m != 0; m &= m - 1) {
             const std::size_t at = i + static_cast<std::size_t>(__builtin_ctzll(m));
             const unsigned b = bytes[at];
@@ -424,8 +426,6 @@ long long KnownSum64(std::string_view text, std::size_t begin, const TextMetrics
             clusterEnd = end;
         }
     }
-    if (carried != 0)
-        return -1;
     return sum + static_cast<long long>(size - begin - multiByte) * pitch.advance64;
 }
 #endif
