@@ -200,6 +200,41 @@ TEST(FixedPitchWrap, WideTextsBreakOnlyBetweenCharacters)
     EXPECT_EQ(ends(counted), ends(measured));
 }
 
+// A wide key word summed 64 bytes at a time is as high as measured: where
+// it just fits and one unit narrower, with marks after ASCII and after other
+// characters, emoji sequences, ASCII after a joiner, a character across the
+// 64th byte. Two CJK advances end half a unit from a whole one.
+TEST(FixedPitchWrap, WideKeyWordsFitAsMeasured)
+{
+    const auto advance64 = [](char32_t c) {
+        return c == 0x301 || c == 0x200D || c == 0x1F3FD ? 0 : c >= 0x4E00 ? 16 * 64 + 16 : c >= 0x80 ? 9 * 64 : 8 * 64;
+    };
+    TextMetrics measured = FontOf(Advances(8 * 64, {}), 16, 8);
+    measured.wideWidth = [&](std::string_view run) {
+        long long sum = 0;
+        const std::string text = std::string(kWideTextMark) + std::string(run);
+        for (TextCharacters chars(text); !chars.AtEnd();)
+            sum += advance64(chars.Next());
+        return static_cast<int>((sum + 32) >> 6);
+    };
+    TextMetrics summed = measured;
+    summed.fixedPitch = DetectFixedPitch(measured.width);
+    summed.advances = std::make_shared<CharacterAdvances>();
+    const std::string words[] = {"Za\u017C\u00F3\u0142\u0107 plan \u4E2D\u6587", "e\u0301te\u0301 budget \u03B1\u0301",
+                                 "\u4E2D\u0301\u0301 \u041C\u0416 x", "\U0001F44D\U0001F3FD trip \U0001F600",
+                                 "\U0001F468\u200D\U0001F469 family", "meeting x\u200Dy letter", "\u0301 mark first",
+                                 std::string(62, 'a') + "\u4E2D\u6587\u0301 \u03A3\u03AF\u03C3 bb \u4E2D"};
+    for (const std::string& word : words) {
+        const std::string text = std::string(kWideTextMark) + word;
+        const int fits = measured.wideWidth(word);
+        // Measured, then learnt, so the second pass sums.
+        for (int pass = 0; pass < 2; ++pass)
+            for (int width : {fits - 1, fits})
+                ASSERT_EQ(MeasureTextHeight(text, width, summed), MeasureTextHeight(text, width, measured))
+                    << word << " width " << width;
+    }
+}
+
 // The index of a long text names the starts of lines at most 256 apart and
 // counts its lines.
 TEST(FixedPitchWrap, IndexesLongTexts)

@@ -81,8 +81,20 @@ public:
     // -2 while not yet met, -1 when runs with it are measured. A character
     // with an advance is drawn alone, so it joins no character before it.
     int KnownAdvance64(char32_t c) const { return m_basic ? m_basic[c] - 2 : -2; }
+    // The same for a character beyond the basic plane (an emoji...).
+    int KnownOtherAdvance64(char32_t c) const
+    {
+        const auto it = m_others.find(c);
+        return it == m_others.end() ? -2 : it->second;
+    }
     // The same for a character with what joins it, given as UTF-8.
     int ClusterAdvance64(std::string_view cluster, const TextWidthFn& measure);
+    // Its advance as learnt so far: -2 while not yet met.
+    int KnownClusterAdvance64(std::string_view cluster) const
+    {
+        const auto it = m_clusters.find(cluster);
+        return it == m_clusters.end() ? -2 : it->second;
+    }
     // Whether c belongs to the character before it (a combining mark, a
     // vowel sign, an emoji modifier...), asked of ICU once per character.
     bool Joins(char32_t c)
