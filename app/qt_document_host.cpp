@@ -46,12 +46,13 @@ bool CQtDocumentHost::RunEditDialog(std::string& keyWords, std::string& descript
 {
     CEditDlg dlg(DialogOwner());
     dlg.setWindowModality(Qt::ApplicationModal);
-    dlg.m_strKeyWords = keyWords;
-    dlg.m_strDescription = description;
+    // Moved in and out: a description may be many megabytes.
+    dlg.m_strKeyWords = std::move(keyWords);
+    dlg.m_strDescription = std::move(description);
     if (dlg.exec() != QDialog::Accepted)
         return false;
-    keyWords = dlg.m_strKeyWords;
-    description = dlg.m_strDescription;
+    keyWords = std::move(dlg.m_strKeyWords);
+    description = std::move(dlg.m_strDescription);
     return true;
 }
 

@@ -18,7 +18,8 @@ public:
     virtual ~DocumentHost() = default;
 
     // Runs the modal Edit dialog on the two texts; true when it ended with OK,
-    // in which case the texts hold what the user left in the fields.
+    // in which case the texts hold what the user left in the fields (after
+    // Cancel they may be left empty).
     virtual bool RunEditDialog(std::string& keyWords, std::string& description) = 0;
 
     // Shows the modal Hint dialog; true when it ended with OK (or Enter).

@@ -5,6 +5,7 @@
 #include <new>
 
 #include <sys/mman.h>
+#include <unistd.h>
 
 TextBlock NewTextBlock(std::size_t bytes, std::size_t& granted)
 {
@@ -38,4 +39,28 @@ void TextBlockFree::operator()(char* block) const noexcept
         delete[] block;
     else
         ::munmap(block, m_nBytes);
+}
+
+void OfferHugePages(void* begin, std::size_t bytes) noexcept
+{
+    const auto from = reinterpret_cast<std::uintptr_t>(begin);
+    const auto page = static_cast<std::uintptr_t>(::sysconf(_SC_PAGESIZE));
+    if (bytes < 2 * kHugeBlockBytes || from > UINTPTR_MAX - bytes - page)
+        return;
+    // Whole pages from the one that holds the first byte: memory this large
+    // comes from a mapping of its own, and advice for all of it keeps that
+    // mapping whole, which a later realloc needs to grow it in place.
+    const std::uintptr_t first = from / page * page;
+    const std::uintptr_t end = (from + bytes + page - 1) / page * page;
+    // Only a hint: where the kernel refuses, the pages come 4 KiB at a time.
+    ::madvise(reinterpret_cast<void*>(first), end - first, MADV_HUGEPAGE);
+}
+
+std::string FreshCopyOf(std::string_view text)
+{
+    std::string copy;
+    copy.reserve(text.size());
+    OfferHugePages(copy.data(), text.size());
+    copy.assign(text);
+    return copy;
 }

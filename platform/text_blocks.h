@@ -3,6 +3,8 @@
 
 #include <cstddef>
 #include <memory>
+#include <string>
+#include <string_view>
 
 // Memory for the blocks a table keeps its texts in. Opening a document
 // writes its whole text into fresh memory, and with pages of 4 KiB the
@@ -28,3 +30,12 @@ using TextBlock = std::unique_ptr<char[], TextBlockFree>;
 // (a huge block is rounded up to whole huge pages). Throws std::bad_alloc
 // when the memory is not there.
 TextBlock NewTextBlock(std::size_t bytes, std::size_t& granted);
+
+// Offers the whole huge pages inside fresh memory that is about to be
+// written from end to end (a huge text copied or widened for the Edit
+// dialog), so that its first touch takes one fault per huge page instead of
+// 512. Memory too small for that is left as it is.
+void OfferHugePages(void* begin, std::size_t bytes) noexcept;
+
+// A copy of a text that may be huge, in memory offered as above.
+std::string FreshCopyOf(std::string_view text);
