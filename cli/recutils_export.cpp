@@ -13,6 +13,7 @@
 #include "doc/cp1252.h"
 #include "doc/entry_walk.h"
 #include "doc/text_form.h"
+#include "platform/text_blocks.h"
 
 namespace {
 
@@ -108,9 +109,10 @@ char* WriteRecord(char* d, int number, std::string_view keyWords, std::string_vi
 }
 
 // The records of one run. The buffer is handed on from run to run and is
-// never cleared: only the pages written to are ever touched.
+// never cleared: only the pages written to are ever touched. It is at
+// least one huge page, whose first write costs one fault instead of 512.
 struct ConvertedRun {
-    std::unique_ptr<char[]> buffer;
+    TextBlock buffer;
     std::size_t capacity = 0;
     std::size_t size = 0;
     std::vector<int> inexact;
@@ -124,8 +126,8 @@ void ConvertRun(const EntryRun& run, ConvertedRun& into)
     // run are never longer than its bytes.
     const std::size_t room = kRecordFrame * static_cast<std::size_t>(run.count) + 3 * run.bytes.size();
     if (into.capacity < room) {
-        into.buffer = std::make_unique_for_overwrite<char[]>(room);
-        into.capacity = room;
+        into.buffer.reset();
+        into.buffer = NewTextBlock(std::max(room, kHugeBlockBytes), into.capacity);
     }
     char* d = into.buffer.get();
     WalkEntryRun(run, [&](int i, std::string_view keyWords, std::string_view description,

@@ -11,6 +11,7 @@
 #include "doc/entry_stream.h"
 #include "doc/text_form.h"
 #include "platform/file_system.h"
+#include "platform/text_blocks.h"
 
 namespace {
 
@@ -112,7 +113,9 @@ FileResult ReadDocumentRuns(const std::string& path, const EntryRunsVisitor& vis
     constexpr std::size_t kCheckPiece = 1 << 17;
     const auto chunk =
         static_cast<std::size_t>(std::clamp<std::uint64_t>(std::min(sizes.batchBytes, kCheckPiece), 1, size));
-    std::unique_ptr<char[]> buffer;
+    // The pieces of the file are read into memory on huge pages where it
+    // is large: a fresh 4 KiB page costs a fault at its first write.
+    TextBlock buffer;
     std::size_t capacity = 0;
     result = GuardedRead(fullPath, [&] {
         CArchive head(file.get(), size, fullPath);
@@ -147,8 +150,7 @@ FileResult ReadDocumentRuns(const std::string& path, const EntryRunsVisitor& vis
             else if (sifted.Read(ar, hasDates, utf16Sieve))
                 run.wanted = sieve(i, sifted.KeyWords(), sifted.Description());
         };
-        buffer = std::make_unique_for_overwrite<char[]>(chunk);
-        capacity = chunk;
+        buffer = NewTextBlock(chunk, capacity);
         for (int i = 0; i < count;) {
             const std::uint64_t start = at;
             const auto length = static_cast<std::size_t>(std::min<std::uint64_t>(chunk, size - start));
@@ -200,10 +202,9 @@ FileResult ReadDocumentRuns(const std::string& path, const EntryRunsVisitor& vis
         const auto length = static_cast<std::size_t>(places[e - 1].end - base);
         if (capacity < length) {
             buffer.reset();
-            result = GuardedRead(fullPath, [&] { buffer = std::make_unique_for_overwrite<char[]>(length); });
+            result = GuardedRead(fullPath, [&] { buffer = NewTextBlock(length, capacity); });
             if (!result.ok)
                 return result;
-            capacity = length;
         }
         if (const std::string problem = ReadFileAt(file.get(), buffer.get(), length, base); !problem.empty())
             return FileResult{false, FileResult::Error::CannotOpen, "Cannot read " + fullPath + ": " + problem + "."};
