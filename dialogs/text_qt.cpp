@@ -27,6 +27,7 @@ QString ToQString(std::string_view text)
         return WideToQString(text);
     const std::string_view bytes = Cp1252BytesOf(text);
     QString shown(static_cast<qsizetype>(bytes.size()), Qt::Uninitialized);
+    OfferHugePages(shown.data(), bytes.size() * sizeof(char16_t));
     WidenCp1252(bytes, reinterpret_cast<char16_t*>(shown.data()));
     return shown;
 }

@@ -195,7 +195,7 @@ void COvrinDoc::OnEntryEdit()
 {
     if (m_nCount <= 0 || m_nCurrent < 0 || m_nCurrent >= m_nCount)
         return;
-    std::string keyWords(m_arrKeyWords[m_nCurrent]);
+    std::string keyWords = FreshCopyOf(m_arrKeyWords[m_nCurrent]);
     std::string description = FreshCopyOf(m_arrDescriptions[m_nCurrent]);
     if (!m_host.RunEditDialog(keyWords, description))
         return;

@@ -41,19 +41,30 @@ void TextBlockFree::operator()(char* block) const noexcept
         ::munmap(block, m_nBytes);
 }
 
+// Below this, the faults of first writes cost less than the calls.
+constexpr std::size_t kPrefaultedBytes = std::size_t{1} << 18;
+
 void OfferHugePages(void* begin, std::size_t bytes) noexcept
 {
     const auto from = reinterpret_cast<std::uintptr_t>(begin);
     const auto page = static_cast<std::uintptr_t>(::sysconf(_SC_PAGESIZE));
-    if (bytes < 2 * kHugeBlockBytes || from > UINTPTR_MAX - bytes - page)
+    if (bytes < kPrefaultedBytes || from > UINTPTR_MAX - bytes - page)
         return;
     // Whole pages from the one that holds the first byte: memory this large
     // comes from a mapping of its own, and advice for all of it keeps that
     // mapping whole, which a later realloc needs to grow it in place.
     const std::uintptr_t first = from / page * page;
     const std::uintptr_t end = (from + bytes + page - 1) / page * page;
-    // Only a hint: where the kernel refuses, the pages come 4 KiB at a time.
-    ::madvise(reinterpret_cast<void*>(first), end - first, MADV_HUGEPAGE);
+    void* const pages = reinterpret_cast<void*>(first);
+    // Only hints: where the kernel refuses, the pages come 4 KiB at a time
+    // as they are first written.
+    if (bytes >= 2 * kHugeBlockBytes)
+        ::madvise(pages, end - first, MADV_HUGEPAGE);
+#ifdef MADV_POPULATE_WRITE
+    // What is left of 4 KiB pages is made present in one call rather than
+    // by one fault each.
+    ::madvise(pages, end - first, MADV_POPULATE_WRITE);
+#endif
 }
 
 std::string FreshCopyOf(std::string_view text)

@@ -31,10 +31,11 @@ using TextBlock = std::unique_ptr<char[], TextBlockFree>;
 // when the memory is not there.
 TextBlock NewTextBlock(std::size_t bytes, std::size_t& granted);
 
-// Offers the whole huge pages inside fresh memory that is about to be
-// written from end to end (a huge text copied or widened for the Edit
-// dialog), so that its first touch takes one fault per huge page instead of
-// 512. Memory too small for that is left as it is.
+// Prepares fresh memory that is about to be written from end to end (a
+// huge text copied or widened for the Edit dialog): its whole huge pages
+// are offered to the kernel and the rest is made present at once, so that
+// its first touch does not take a fault for every 4 KiB. Memory too small
+// for that to pay is left as it is.
 void OfferHugePages(void* begin, std::size_t bytes) noexcept;
 
 // A copy of a text that may be huge, in memory offered as above.
