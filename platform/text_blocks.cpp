@@ -44,7 +44,7 @@ void TextBlockFree::operator()(char* block) const noexcept
 // Below this, the faults of first writes cost less than the calls.
 constexpr std::size_t kPrefaultedBytes = std::size_t{1} << 18;
 
-void OfferHugePages(void* begin, std::size_t bytes) noexcept
+void PrepareFreshMemory(void* begin, std::size_t bytes) noexcept
 {
     const auto from = reinterpret_cast<std::uintptr_t>(begin);
     const auto page = static_cast<std::uintptr_t>(::sysconf(_SC_PAGESIZE));
@@ -71,7 +71,7 @@ std::string FreshCopyOf(std::string_view text)
 {
     std::string copy;
     copy.reserve(text.size());
-    OfferHugePages(copy.data(), text.size());
+    PrepareFreshMemory(copy.data(), text.size());
     copy.assign(text);
     return copy;
 }

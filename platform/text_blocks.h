@@ -36,7 +36,7 @@ TextBlock NewTextBlock(std::size_t bytes, std::size_t& granted);
 // are offered to the kernel and the rest is made present at once, so that
 // its first touch does not take a fault for every 4 KiB. Memory too small
 // for that to pay is left as it is.
-void OfferHugePages(void* begin, std::size_t bytes) noexcept;
+void PrepareFreshMemory(void* begin, std::size_t bytes) noexcept;
 
-// A copy of a text that may be huge, in memory offered as above.
+// A copy of a text that may be huge, in memory prepared as above.
 std::string FreshCopyOf(std::string_view text);

@@ -56,6 +56,8 @@ private slots:
             qobject_cast<QDialog*>(w)->accept();
         });
         Settle();
+        // The description, left as it was, comes back beside the new key words.
+        QCOMPARE(std::string(app.Doc().m_arrDescriptions[0]), std::string("red\r\nround"));
         COvrinView* view = app.Pane(0, 0);
         QVERIFY(view->KeyList().TopOf(1) > 2 * view->LineHeight());
         const int y = view->KeyList().TopOf(2) + view->LineHeight() / 2;
