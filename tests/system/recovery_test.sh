@@ -131,7 +131,9 @@ first=$program
 main=$(window "notes.ovr - Ovrin")
 start
 second=$program
-main=$(timeout 60 xdotool search --sync --onlyvisible --pid "$second" --name " - Ovrin$" | head -n1)
+# The only untitled window is the second program's; a search by its pid
+# could answer with the first program's window while the second still starts.
+main=$(window "Untitled - Ovrin")
 add kiwi
 kill -9 "$second"
 wait "$second" 2>/dev/null
