@@ -3,8 +3,8 @@
 
 #include <string>
 
-#include "doc/document_host.h"
-#include "doc/recovery_recorder.h"
+#include "core/document/document_host.h"
+#include "core/recovery/recovery_recorder.h"
 
 // A document host without windows for the benchmarks: every Add gets a new
 // entry at once, and every hint is answered with OK. With a recorder, every

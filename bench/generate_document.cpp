@@ -7,8 +7,8 @@
 #include <string_view>
 #include <vector>
 
-#include "doc/ovrin_doc.h"
-#include "doc/text_form.h"
+#include "core/document/ovrin_doc.h"
+#include "core/text/text_form.h"
 
 namespace {
 

@@ -14,14 +14,14 @@
 #include <unistd.h>
 
 #include "cli/cli_host.h"
-#include "dialogs/logic/find_match.h"
-#include "doc/document_file.h"
-#include "doc/ovrin_doc.h"
-#include "doc/text_form.h"
+#include "core/search/find_match.h"
+#include "core/file/document_file.h"
+#include "core/document/ovrin_doc.h"
+#include "core/text/text_form.h"
 #include "bench_add_host.h"
 #include "generate_document.h"
-#include "view/layout/key_list_layout.h"
-#include "view/layout/text_wrap.h"
+#include "core/layout/key_list_layout.h"
+#include "core/layout/text_wrap.h"
 
 namespace {
 

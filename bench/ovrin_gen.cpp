@@ -16,8 +16,8 @@
 #include <utility>
 
 #include "cli/cli_host.h"
-#include "doc/document_file.h"
-#include "doc/ovrin_doc.h"
+#include "core/file/document_file.h"
+#include "core/document/ovrin_doc.h"
 #include "generate_document.h"
 
 int main(int argc, char** argv)

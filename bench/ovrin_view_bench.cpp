@@ -36,17 +36,17 @@
 #include <QTest>
 #include <QTimer>
 
-#include "app/file_commands.h"
-#include "app/ovrin_app.h"
-#include "doc/text_form.h"
-#include "dialogs/logic/find_dlg_state.h"
-#include "doc/command_ids.h"
-#include "doc/document_file.h"
-#include "doc/document_host.h"
-#include "doc/ovrin_doc.h"
+#include "gui/app/file_commands.h"
+#include "gui/app/ovrin_app.h"
+#include "core/text/text_form.h"
+#include "core/search/find_dlg_state.h"
+#include "core/document/command_ids.h"
+#include "core/file/document_file.h"
+#include "core/document/document_host.h"
+#include "core/document/ovrin_doc.h"
 #include "platform/recovery_files.h"
-#include "frame/main_frame.h"
-#include "view/ovrin_view.h"
+#include "gui/frame/main_frame.h"
+#include "gui/view/ovrin_view.h"
 
 #include "bench_add_host.h"
 

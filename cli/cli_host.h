@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include "doc/document_host.h"
+#include "core/document/document_host.h"
 
 // A document host for the command-line tools, which run without a window:
 // nothing ever asks the user, shows a window or stores a setting. New

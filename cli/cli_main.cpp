@@ -19,23 +19,23 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "app/logic/command_line.h"
+#include "core/start/command_line.h"
 #include "cli/cli_host.h"
 #include "cli/recutils_export.h"
 #include "cli/recutils_import.h"
 #include "cli/tool_output.h"
-#include "dialogs/logic/find_match.h"
-#include "dialogs/logic/utf16_find_filter.h"
-#include "doc/calendar_date.h"
-#include "doc/cp1252.h"
-#include "doc/document_file.h"
-#include "doc/entry_stream.h"
-#include "doc/entry_walk.h"
-#include "doc/ovrin_doc.h"
-#include "doc/text_form.h"
-#include "doc/utf16_utf8.h"
+#include "core/search/find_match.h"
+#include "core/search/utf16_find_filter.h"
+#include "core/document/calendar_date.h"
+#include "core/text/cp1252.h"
+#include "core/file/document_file.h"
+#include "core/file/entry_stream.h"
+#include "core/file/entry_walk.h"
+#include "core/document/ovrin_doc.h"
+#include "core/text/text_form.h"
+#include "core/text/utf16_utf8.h"
 #include "platform/safe_file.h"
-#include "res/version_text.h"
+#include "core/start/version_text.h"
 
 namespace {
 

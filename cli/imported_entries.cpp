@@ -6,10 +6,10 @@
 #include <cstring>
 #include <new>
 
-#include "doc/archive.h"
-#include "doc/document_file.h"
-#include "doc/entry_stream.h"
-#include "doc/ovrin_doc.h"
+#include "core/file/archive.h"
+#include "core/file/document_file.h"
+#include "core/file/entry_stream.h"
+#include "core/document/ovrin_doc.h"
 
 namespace {
 

@@ -11,7 +11,7 @@
 #include <unistd.h>
 
 #include "cli/cli_main.h"
-#include "app/logic/program_paths.h"
+#include "platform/program_paths.h"
 
 int main(int argc, char* argv[])
 {

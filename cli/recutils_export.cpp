@@ -10,9 +10,9 @@
 #include <semaphore>
 #include <thread>
 
-#include "doc/cp1252.h"
-#include "doc/entry_walk.h"
-#include "doc/text_form.h"
+#include "core/text/cp1252.h"
+#include "core/file/entry_walk.h"
+#include "core/text/text_form.h"
 #include "platform/text_blocks.h"
 
 namespace {

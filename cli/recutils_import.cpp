@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <optional>
 
-#include "doc/text_form.h"
+#include "core/text/text_form.h"
 
 namespace {
 

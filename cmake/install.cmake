@@ -4,7 +4,7 @@
 #   cmake --build build --target package
 # The relative places come from GNUInstallDirs (included by the top file).
 
-set(OVRIN_LINUX ${CMAKE_CURRENT_SOURCE_DIR}/res/linux)
+set(OVRIN_LINUX ${CMAKE_CURRENT_SOURCE_DIR}/dist/linux)
 
 install(TARGETS ovrin RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(TARGETS ovrin-window RUNTIME DESTINATION ${OVRIN_LIBEXEC_SUBDIR})
@@ -12,9 +12,9 @@ install(FILES ${OVRIN_LINUX}/ovrin.desktop
   DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES ${OVRIN_LINUX}/ovrin.xml
   DESTINATION ${CMAKE_INSTALL_DATADIR}/mime/packages)
-install(FILES ${CMAKE_CURRENT_SOURCE_DIR}/res/icons/ovrin.svg
+install(FILES ${CMAKE_CURRENT_SOURCE_DIR}/gui/res/icons/ovrin.svg
   DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
-install(FILES ${CMAKE_CURRENT_SOURCE_DIR}/res/icons/ovrin-document.svg
+install(FILES ${CMAKE_CURRENT_SOURCE_DIR}/gui/res/icons/ovrin-document.svg
   DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/mimetypes
   RENAME application-x-ovrin-document.svg)
 install(FILES ${CMAKE_CURRENT_SOURCE_DIR}/README.md ${OVRIN_LINUX}/copyright

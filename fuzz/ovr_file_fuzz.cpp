@@ -14,11 +14,11 @@
 #include <vector>
 
 #include "cli/recutils_export.h"
-#include "doc/archive.h"
-#include "doc/document_file.h"
-#include "doc/entry_walk.h"
-#include "doc/entry_stream.h"
-#include "doc/ovrin_doc.h"
+#include "core/file/archive.h"
+#include "core/file/document_file.h"
+#include "core/file/entry_walk.h"
+#include "core/file/entry_stream.h"
+#include "core/document/ovrin_doc.h"
 #include "fake_host.h"
 
 #include <sys/mman.h>

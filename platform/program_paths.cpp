@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "app/logic/program_paths.h"
+#include "platform/program_paths.h"
 
 #include <climits>
 #include <filesystem>

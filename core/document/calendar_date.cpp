@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "doc/calendar_date.h"
+#include "core/document/calendar_date.h"
 
 #include <cstdio>
 

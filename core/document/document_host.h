@@ -3,8 +3,8 @@
 
 #include <string>
 
-#include "doc/calendar_date.h"
-#include "doc/table_change.h"
+#include "core/document/calendar_date.h"
+#include "core/document/table_change.h"
 
 // The person's answer when the document is about to be written over a file
 // that someone else changed or removed meanwhile.

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "doc/entry_table.h"
+#include "core/document/entry_table.h"
 
 void ApplyChange(EntryTable& table, const TableChange& change, const EntryTexts& texts)
 {

@@ -3,8 +3,8 @@
 
 #include <string_view>
 
-#include "doc/string_array.h"
-#include "doc/table_change.h"
+#include "core/document/string_array.h"
+#include "core/document/table_change.h"
 
 // The texts of one entry, as a change writes them.
 struct EntryTexts {

@@ -1,15 +1,15 @@
 // SPDX-License-Identifier: MIT
-#include "doc/ovrin_doc.h"
+#include "core/document/ovrin_doc.h"
 
-#include "doc/text_form.h"
+#include "core/text/text_form.h"
 
 #include <algorithm>
 #include <utility>
 
-#include "dialogs/logic/find_dlg_state.h"
-#include "doc/cmd_ui.h"
-#include "doc/command_ids.h"
-#include "doc/document_host.h"
+#include "core/search/find_dlg_state.h"
+#include "core/document/cmd_ui.h"
+#include "core/document/command_ids.h"
+#include "core/document/document_host.h"
 #include "platform/text_blocks.h"
 
 const std::string g_strDescriptionPrompt = "<description>";

@@ -6,10 +6,10 @@
 #include <string_view>
 #include <vector>
 
-#include "doc/entry_table.h"
+#include "core/document/entry_table.h"
 #include "platform/known_file.h"
-#include "doc/string_array.h"
-#include "doc/table_change.h"
+#include "core/document/string_array.h"
+#include "core/document/table_change.h"
 
 class CArchive;
 class CFindDlgState;

@@ -5,11 +5,11 @@
 #include <new>
 #include <string>
 
-#include "doc/archive.h"
-#include "doc/document_host.h"
-#include "doc/entry_stream.h"
+#include "core/file/archive.h"
+#include "core/document/document_host.h"
+#include "core/file/entry_stream.h"
 #include "platform/memory_budget.h"
-#include "doc/ovrin_doc.h"
+#include "core/document/ovrin_doc.h"
 
 namespace {
 

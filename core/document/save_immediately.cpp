@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: MIT
 // The "Save immediate" option: every change goes back to the file at once.
-#include "doc/cmd_ui.h"
-#include "doc/document_file.h"
-#include "doc/document_host.h"
-#include "doc/ovrin_doc.h"
+#include "core/document/cmd_ui.h"
+#include "core/file/document_file.h"
+#include "core/document/document_host.h"
+#include "core/document/ovrin_doc.h"
 
 void COvrinDoc::SaveImmediately()
 {

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "doc/string_array.h"
+#include "core/document/string_array.h"
 
 #include <algorithm>
 #include <new>

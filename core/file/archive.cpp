@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: MIT
-#include "doc/archive.h"
+#include "core/file/archive.h"
 
 #include <algorithm>
 #include <cstring>
 
-#include "doc/text_form.h"
+#include "core/text/text_form.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-#include "doc/string_array.h"
+#include "core/document/string_array.h"
 
 // A failed read: the data ended inside a field, or a count or length cannot
 // be right for the bytes that are left.

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "doc/document_file.h"
+#include "core/file/document_file.h"
 
 #include <cerrno>
 #include <climits>
@@ -9,10 +9,10 @@
 #include <filesystem>
 #include <memory>
 
-#include "doc/archive.h"
-#include "doc/document_host.h"
-#include "doc/entry_stream.h"
-#include "doc/ovrin_doc.h"
+#include "core/file/archive.h"
+#include "core/document/document_host.h"
+#include "core/file/entry_stream.h"
+#include "core/document/ovrin_doc.h"
 #include "platform/file_system.h"
 #include "platform/known_file.h"
 #include "platform/safe_file.h"

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: MIT
-#include "doc/entry_stream.h"
+#include "core/file/entry_stream.h"
 
 #include <cstdint>
 
-#include "doc/archive.h"
+#include "core/file/archive.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "doc/archive.h"
+#include "core/file/archive.h"
 
 // The version this program writes; "010a0000" is read as well.
 inline constexpr std::uint32_t kOvrVersion = 0x010B0000;

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "doc/entry_walk.h"
+#include "core/file/entry_walk.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -7,9 +7,9 @@
 #include <cstring>
 #include <memory>
 
-#include "doc/archive.h"
-#include "doc/entry_stream.h"
-#include "doc/text_form.h"
+#include "core/file/archive.h"
+#include "core/file/entry_stream.h"
+#include "core/text/text_form.h"
 #include "platform/file_system.h"
 #include "platform/text_blocks.h"
 

@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "doc/document_file.h"
+#include "core/file/document_file.h"
 
 // Called for every entry of a file in file order: its index from 0, key
 // words, description and date (empty in a version "010a0000" file), as

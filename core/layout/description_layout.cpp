@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "view/layout/description_layout.h"
+#include "core/layout/description_layout.h"
 
 #include <algorithm>
 

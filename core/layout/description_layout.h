@@ -5,8 +5,8 @@
 #include <string>
 #include <string_view>
 
-#include "view/layout/text_wrap.h"
-#include "view/layout/wrap_index.h"
+#include "core/layout/text_wrap.h"
+#include "core/layout/wrap_index.h"
 
 class COvrinDoc;
 

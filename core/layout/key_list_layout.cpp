@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: MIT
-#include "view/layout/key_list_layout.h"
+#include "core/layout/key_list_layout.h"
 
 #include <algorithm>
 #include <utility>
 
-#include "doc/ovrin_doc.h"
+#include "core/document/ovrin_doc.h"
 
 void CKeyListLayout::TableChanged(const TableChange& change)
 {

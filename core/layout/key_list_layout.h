@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "doc/table_change.h"
-#include "view/layout/text_wrap.h"
+#include "core/document/table_change.h"
+#include "core/layout/text_wrap.h"
 
 class COvrinDoc;
 

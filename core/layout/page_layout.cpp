@@ -1,12 +1,12 @@
 // SPDX-License-Identifier: MIT
-#include "view/layout/page_layout.h"
+#include "core/layout/page_layout.h"
 
 #include <algorithm>
 #include <cstddef>
 
-#include "doc/ovrin_doc.h"
-#include "doc/text_form.h"
-#include "view/layout/shown_entry.h"
+#include "core/document/ovrin_doc.h"
+#include "core/text/text_form.h"
+#include "core/layout/shown_entry.h"
 
 namespace {
 

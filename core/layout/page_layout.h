@@ -5,7 +5,7 @@
 #include <string_view>
 #include <vector>
 
-#include "view/layout/text_wrap.h"
+#include "core/layout/text_wrap.h"
 
 class COvrinDoc;
 

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: MIT
-#include "view/layout/shown_entry.h"
+#include "core/layout/shown_entry.h"
 
 #include <algorithm>
 
-#include "doc/ovrin_doc.h"
+#include "core/document/ovrin_doc.h"
 
 ViewShows ShownBy(const COvrinDoc& doc)
 {

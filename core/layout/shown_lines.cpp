@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: MIT
-#include "dialogs/logic/shown_lines.h"
+#include "core/layout/shown_lines.h"
 
 #include <algorithm>
 #include <array>
 #include <cstdint>
 
-#include "doc/cp1252.h"
+#include "core/text/cp1252.h"
 
 #if defined(__SSE2__)
 #include <emmintrin.h>

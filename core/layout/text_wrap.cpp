@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "view/layout/text_wrap.h"
+#include "core/layout/text_wrap.h"
 
 #include <algorithm>
 #include <cstring>
@@ -10,7 +10,7 @@
 #include <unicode/uchar.h>
 #include <unicode/uscript.h>
 
-#include "doc/text_form.h"
+#include "core/text/text_form.h"
 
 #if defined(__SSE2__)
 #include <emmintrin.h>

@@ -1,13 +1,13 @@
 // SPDX-License-Identifier: MIT
-#include "view/layout/view_drawing.h"
+#include "core/layout/view_drawing.h"
 
 #include <algorithm>
 
-#include "doc/ovrin_doc.h"
-#include "view/layout/description_layout.h"
-#include "view/layout/key_list_layout.h"
-#include "view/layout/shown_entry.h"
-#include "view/layout/wrap_index.h"
+#include "core/document/ovrin_doc.h"
+#include "core/layout/description_layout.h"
+#include "core/layout/key_list_layout.h"
+#include "core/layout/shown_entry.h"
+#include "core/layout/wrap_index.h"
 
 bool CHitScrollGuard::MayScroll(int scrollY, int entry, int pos, int hitTop)
 {

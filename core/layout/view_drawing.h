@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "view/layout/text_wrap.h"
+#include "core/layout/text_wrap.h"
 
 class COvrinDoc;
 class CKeyListLayout;

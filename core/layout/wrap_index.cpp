@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "view/layout/wrap_index.h"
+#include "core/layout/wrap_index.h"
 
 #include <algorithm>
 

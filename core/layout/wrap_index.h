@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "view/layout/text_wrap.h"
+#include "core/layout/text_wrap.h"
 
 // The number of lines one text takes at one width, and where every 256th of
 // them begins, made in one pass and kept while the text, the width and the

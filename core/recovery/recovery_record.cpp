@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: MIT
-#include "doc/recovery_record.h"
+#include "core/recovery/recovery_record.h"
 
 #include <vector>
 
 #include <xxhash.h>
 
-#include "doc/ovrin_doc.h"
+#include "core/document/ovrin_doc.h"
 
 namespace {
 

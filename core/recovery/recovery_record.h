@@ -7,7 +7,7 @@
 #include <string_view>
 
 #include "platform/known_file.h"
-#include "doc/table_change.h"
+#include "core/document/table_change.h"
 
 class COvrinDoc;
 

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: MIT
-#include "doc/recovery_recorder.h"
+#include "core/recovery/recovery_recorder.h"
 
 #include <utility>
 
-#include "doc/ovrin_doc.h"
+#include "core/document/ovrin_doc.h"
 
 CRecoveryRecorder::CRecoveryRecorder(const COvrinDoc& doc, std::string folder)
     : m_doc(doc), m_strFolder(std::move(folder))

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "platform/recovery_files.h"
-#include "doc/recovery_record.h"
+#include "core/recovery/recovery_record.h"
 
 class COvrinDoc;
 

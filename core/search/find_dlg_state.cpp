@@ -1,12 +1,12 @@
 // SPDX-License-Identifier: MIT
-#include "dialogs/logic/find_dlg_state.h"
+#include "core/search/find_dlg_state.h"
 
 #include <algorithm>
 #include <cstddef>
 #include <string_view>
 
-#include "dialogs/logic/find_match.h"
-#include "doc/ovrin_doc.h"
+#include "core/search/find_match.h"
+#include "core/document/ovrin_doc.h"
 
 const std::string g_strNoMoreHit = "no (more) hit";
 

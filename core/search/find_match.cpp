@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "dialogs/logic/find_match.h"
+#include "core/search/find_match.h"
 
 #include <algorithm>
 #include <array>
@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-#include "doc/string_array.h"
+#include "core/document/string_array.h"
 
 #if defined(__SSE2__)
 #include <emmintrin.h>

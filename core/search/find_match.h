@@ -8,7 +8,7 @@
 #include <utility>
 #include <vector>
 
-#include "dialogs/logic/wide_text_find.h"
+#include "core/search/wide_text_find.h"
 
 class CStringArray;
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "dialogs/logic/utf16_find_filter.h"
+#include "core/search/utf16_find_filter.h"
 
 #include <algorithm>
 #include <bit>
@@ -15,10 +15,10 @@
 #define OVRIN_UNIT_FILTER_AVX2 1
 #endif
 
-#include "dialogs/logic/find_match.h"
-#include "dialogs/logic/wide_text_find.h"
-#include "doc/cp1252.h"
-#include "doc/text_form.h"
+#include "core/search/find_match.h"
+#include "core/search/wide_text_find.h"
+#include "core/text/cp1252.h"
+#include "core/text/text_form.h"
 
 namespace {
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "dialogs/logic/wide_text_find.h"
+#include "core/search/wide_text_find.h"
 
 #include <algorithm>
 #include <array>
@@ -17,8 +17,8 @@
 #include <unicode/uchar.h>
 #include <unicode/uset.h>
 
-#include "dialogs/logic/find_match.h"
-#include "doc/cp1252.h"
+#include "core/search/find_match.h"
+#include "core/text/cp1252.h"
 
 namespace {
 

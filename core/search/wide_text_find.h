@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "doc/text_form.h"
+#include "core/text/text_form.h"
 
 // How Find compares characters, case ignored: a Windows-1252 character
 // folds as FoldCp1252 folds its byte, every other character by Unicode's

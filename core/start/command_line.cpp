@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "app/logic/command_line.h"
+#include "core/start/command_line.h"
 
 #include <cctype>
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "app/logic/display_check.h"
+#include "core/start/display_check.h"
 
 #include <cstdlib>
 #include <ostream>

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "doc/cp1252.h"
+#include "core/text/cp1252.h"
 
 #include <array>
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "doc/cp1252_utf8.h"
+#include "core/text/cp1252_utf8.h"
 
 #include <algorithm>
 #include <array>
@@ -7,9 +7,9 @@
 #include <cstdint>
 #include <cstring>
 
-#include "doc/utf8_pair_shuffle.h"
+#include "core/text/utf8_pair_shuffle.h"
 
-#include "doc/cp1252.h"
+#include "core/text/cp1252.h"
 
 #if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
 #include <immintrin.h>

@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: MIT
-#include "doc/text_form.h"
+#include "core/text/text_form.h"
 
 #include <algorithm>
 #include <cstring>
 
-#include "doc/cp1252.h"
+#include "core/text/cp1252.h"
 
 namespace {
 

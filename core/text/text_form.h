@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-#include "doc/utf16_utf8.h"
+#include "core/text/utf16_utf8.h"
 
 // The document's one form of text, in every layer, is a byte string:
 //

@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: MIT
-#include "doc/utf16_utf8.h"
+#include "core/text/utf16_utf8.h"
 
 #include <array>
 #include <cstdint>
 #include <cstring>
 
-#include "doc/utf8_pair_shuffle.h"
+#include "core/text/utf8_pair_shuffle.h"
 
 #if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
 #include <immintrin.h>

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "app/channel_folder.h"
+#include "gui/app/channel_folder.h"
 
 #include <cerrno>
 #include <cstring>

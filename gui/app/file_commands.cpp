@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "app/file_commands.h"
+#include "gui/app/file_commands.h"
 
 #include <QApplication>
 #include <QDir>
@@ -8,14 +8,14 @@
 #include <QFileInfo>
 #include <QMessageBox>
 
-#include "app/path_text.h"
-#include "app/recent_file_list.h"
-#include "dialogs/message_box.h"
-#include "doc/document_file.h"
-#include "doc/ovrin_doc.h"
+#include "gui/app/path_text.h"
+#include "gui/app/recent_file_list.h"
+#include "gui/dialogs/message_box.h"
+#include "core/file/document_file.h"
+#include "core/document/ovrin_doc.h"
 #include "platform/safe_file.h"
-#include "frame/main_frame.h"
-#include "frame/profile.h"
+#include "gui/frame/main_frame.h"
+#include "gui/frame/profile.h"
 
 namespace {
 

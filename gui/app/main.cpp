@@ -10,10 +10,10 @@
 
 #include <QApplication>
 
-#include "app/logic/command_line.h"
-#include "app/logic/display_check.h"
-#include "app/logic/program_paths.h"
-#include "app/ovrin_app.h"
+#include "core/start/command_line.h"
+#include "core/start/display_check.h"
+#include "platform/program_paths.h"
+#include "gui/app/ovrin_app.h"
 
 namespace {
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "app/open_channel.h"
+#include "gui/app/open_channel.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -20,8 +20,8 @@
 #include <QTextStream>
 #include <QTimer>
 
-#include "app/channel_folder.h"
-#include "app/open_request.h"
+#include "gui/app/channel_folder.h"
+#include "gui/app/open_request.h"
 
 namespace {
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "app/open_request.h"
+#include "gui/app/open_request.h"
 
 namespace open_request {
 

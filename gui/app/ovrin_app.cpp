@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "app/ovrin_app.h"
+#include "gui/app/ovrin_app.h"
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -9,25 +9,25 @@
 #include <QTimer>
 #include <QUrl>
 
-#include "app/file_commands.h"
-#include "app/logic/command_line.h"
-#include "app/open_channel.h"
-#include "app/path_text.h"
-#include "app/recovery.h"
-#include "app/termination_signals.h"
-#include "app/shell_registration.h"
-#include "app/logic/program_paths.h"
-#include "dialogs/focus_return.h"
-#include "dialogs/info_dialogs.h"
-#include "doc/command_ids.h"
-#include "doc/ovrin_doc.h"
+#include "gui/app/file_commands.h"
+#include "core/start/command_line.h"
+#include "gui/app/open_channel.h"
+#include "gui/app/path_text.h"
+#include "gui/app/recovery.h"
+#include "gui/app/termination_signals.h"
+#include "gui/app/shell_registration.h"
+#include "platform/program_paths.h"
+#include "gui/dialogs/focus_return.h"
+#include "gui/dialogs/info_dialogs.h"
+#include "core/document/command_ids.h"
+#include "core/document/ovrin_doc.h"
 #include "platform/recovery_files.h"
-#include "frame/main_frame.h"
-#include "frame/profile.h"
-#include "res/command_table.h"
-#include "res/resources.h"
-#include "view/ovrin_view.h"
-#include "view/print_commands.h"
+#include "gui/frame/main_frame.h"
+#include "gui/frame/profile.h"
+#include "gui/res/command_table.h"
+#include "gui/res/resources.h"
+#include "gui/view/ovrin_view.h"
+#include "gui/view/print_commands.h"
 
 using namespace cmd;
 

@@ -8,10 +8,10 @@
 #include <QObject>
 #include <QStringList>
 
-#include "app/open_channel.h"
-#include "app/qt_document_host.h"
-#include "app/recent_file_list.h"
-#include "frame/placement.h"
+#include "gui/app/open_channel.h"
+#include "gui/app/qt_document_host.h"
+#include "gui/app/recent_file_list.h"
+#include "gui/frame/placement.h"
 
 class CFileCommands;
 class CRecovery;

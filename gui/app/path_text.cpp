@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "app/path_text.h"
+#include "gui/app/path_text.h"
 
 #include <climits>
 #include <memory>

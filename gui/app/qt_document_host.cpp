@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "app/qt_document_host.h"
+#include "gui/app/qt_document_host.h"
 
 #include <QApplication>
 #include <QDate>
@@ -9,13 +9,13 @@
 #include <QMessageBox>
 #include <QPushButton>
 
-#include "app/path_text.h"
-#include "dialogs/edit_dlg.h"
-#include "dialogs/find_dlg.h"
-#include "dialogs/hint_dlg.h"
-#include "doc/recovery_recorder.h"
-#include "frame/main_frame.h"
-#include "frame/profile.h"
+#include "gui/app/path_text.h"
+#include "gui/dialogs/edit_dlg.h"
+#include "gui/dialogs/find_dlg.h"
+#include "gui/dialogs/hint_dlg.h"
+#include "core/recovery/recovery_recorder.h"
+#include "gui/frame/main_frame.h"
+#include "gui/frame/profile.h"
 
 namespace {
 

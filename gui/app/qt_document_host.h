@@ -3,8 +3,8 @@
 
 #include <QPointer>
 
-#include "dialogs/find_dlg.h"
-#include "doc/document_host.h"
+#include "gui/dialogs/find_dlg.h"
+#include "core/document/document_host.h"
 
 class CMainFrame;
 class CRecoveryRecorder;

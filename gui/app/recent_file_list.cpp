@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: MIT
-#include "app/recent_file_list.h"
+#include "gui/app/recent_file_list.h"
 
 #include <QDir>
 #include <QFileInfo>
 
-#include "app/path_text.h"
+#include "gui/app/path_text.h"
 
 namespace {
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "app/recovery.h"
+#include "gui/app/recovery.h"
 
 #include <algorithm>
 
@@ -9,12 +9,12 @@
 #include <QPushButton>
 #include <QTimer>
 
-#include "app/path_text.h"
-#include "app/file_commands.h"
-#include "doc/ovrin_doc.h"
-#include "doc/recovery_record.h"
+#include "gui/app/path_text.h"
+#include "gui/app/file_commands.h"
+#include "core/document/ovrin_doc.h"
+#include "core/recovery/recovery_record.h"
 #include "platform/recovery_files.h"
-#include "frame/main_frame.h"
+#include "gui/frame/main_frame.h"
 
 namespace {
 

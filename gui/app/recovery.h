@@ -7,7 +7,7 @@
 #include <QObject>
 #include <QPointer>
 
-#include "doc/recovery_recorder.h"
+#include "core/recovery/recovery_recorder.h"
 
 class CFileCommands;
 class CMainFrame;

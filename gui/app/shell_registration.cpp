@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "app/shell_registration.h"
+#include "gui/app/shell_registration.h"
 
 #include <QDir>
 #include <QFile>
@@ -8,7 +8,7 @@
 #include <QSaveFile>
 #include <QStandardPaths>
 
-#include "res/resources.h"
+#include "gui/res/resources.h"
 
 namespace {
 

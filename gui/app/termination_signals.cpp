@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "app/termination_signals.h"
+#include "gui/app/termination_signals.h"
 
 #include <cerrno>
 #include <csignal>

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "dialogs/center_dialog.h"
+#include "gui/dialogs/center_dialog.h"
 
 #include <QApplication>
 #include <QDialog>

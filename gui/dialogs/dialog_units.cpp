@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "dialogs/dialog_units.h"
+#include "gui/dialogs/dialog_units.h"
 
 #include <algorithm>
 

@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: MIT
-#include "dialogs/edit_dlg.h"
+#include "gui/dialogs/edit_dlg.h"
 
-#include "dialogs/center_dialog.h"
-#include "dialogs/text_qt.h"
-#include "dialogs/dialog_units.h"
-#include "dialogs/long_text_field.h"
+#include "gui/dialogs/center_dialog.h"
+#include "gui/dialogs/text_qt.h"
+#include "gui/dialogs/dialog_units.h"
+#include "gui/dialogs/long_text_field.h"
 
 #include <QFocusEvent>
 #include <QPushButton>

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "dialogs/find_dlg.h"
+#include "gui/dialogs/find_dlg.h"
 
 #include <QCheckBox>
 #include <QLabel>
@@ -7,10 +7,10 @@
 #include <QMainWindow>
 #include <QPushButton>
 
-#include "dialogs/dialog_units.h"
-#include "dialogs/logic/find_dlg_state.h"
-#include "dialogs/text_qt.h"
-#include "doc/ovrin_doc.h"
+#include "gui/dialogs/dialog_units.h"
+#include "core/search/find_dlg_state.h"
+#include "gui/dialogs/text_qt.h"
+#include "core/document/ovrin_doc.h"
 
 CFindDlg::CFindDlg(COvrinDoc& doc, QWidget* owner)
     : QDialog(owner, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),

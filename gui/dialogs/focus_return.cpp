@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "dialogs/focus_return.h"
+#include "gui/dialogs/focus_return.h"
 
 #include <QApplication>
 #include <QEvent>

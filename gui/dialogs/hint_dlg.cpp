@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: MIT
-#include "dialogs/hint_dlg.h"
+#include "gui/dialogs/hint_dlg.h"
 
-#include "dialogs/center_dialog.h"
-#include "dialogs/text_qt.h"
-#include "dialogs/dialog_units.h"
+#include "gui/dialogs/center_dialog.h"
+#include "gui/dialogs/text_qt.h"
+#include "gui/dialogs/dialog_units.h"
 
 #include <QLabel>
 #include <QPushButton>

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: MIT
-#include "dialogs/info_dialogs.h"
+#include "gui/dialogs/info_dialogs.h"
 
-#include "dialogs/center_dialog.h"
-#include "dialogs/dialog_units.h"
-#include "res/info_texts.h"
+#include "gui/dialogs/center_dialog.h"
+#include "gui/dialogs/dialog_units.h"
+#include "gui/res/info_texts.h"
 
 #include <QIcon>
 #include <QLabel>

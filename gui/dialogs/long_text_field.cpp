@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
-#include "dialogs/long_text_field.h"
+#include "gui/dialogs/long_text_field.h"
 
-#include "dialogs/long_text_field_accessible.h"
-#include "doc/cp1252.h"
+#include "gui/dialogs/long_text_field_accessible.h"
+#include "core/text/cp1252.h"
 
 #include <QAccessible>
 #include <QApplication>

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
-#include "dialogs/long_text_field_accessible.h"
+#include "gui/dialogs/long_text_field_accessible.h"
 
-#include "dialogs/long_text_field.h"
+#include "gui/dialogs/long_text_field.h"
 
 #include <algorithm>
 #include <climits>

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
-#include "dialogs/message_box.h"
+#include "gui/dialogs/message_box.h"
 
-#include "dialogs/center_dialog.h"
+#include "gui/dialogs/center_dialog.h"
 
 void CMessageBox::showEvent(QShowEvent* event)
 {

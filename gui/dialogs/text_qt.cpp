@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
-#include "dialogs/text_qt.h"
+#include "gui/dialogs/text_qt.h"
 
-#include "dialogs/logic/shown_lines.h"
-#include "doc/text_form.h"
+#include "core/layout/shown_lines.h"
+#include "core/text/text_form.h"
 #include "platform/text_blocks.h"
 
 #include <type_traits>

@@ -3,7 +3,7 @@
 
 #include <QString>
 
-#include "dialogs/long_text_field.h"
+#include "gui/dialogs/long_text_field.h"
 
 #include <string>
 #include <string_view>

@@ -1,12 +1,12 @@
 // SPDX-License-Identifier: MIT
-#include "frame/accelerator_filter.h"
+#include "gui/frame/accelerator_filter.h"
 
 #include <QApplication>
 #include <QKeyEvent>
 #include <QMenuBar>
 #include <QWidget>
 
-#include "res/command_table.h"
+#include "gui/res/command_table.h"
 
 CAcceleratorFilter::CAcceleratorFilter(QWidget* window, std::function<void(int id)> onCommand,
                                        std::function<void()> onKey)

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "frame/bar_state.h"
+#include "gui/frame/bar_state.h"
 
 #include <QGuiApplication>
 #include <QList>

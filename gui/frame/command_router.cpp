@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "frame/command_router.h"
+#include "gui/frame/command_router.h"
 
 CCmdUI CCommandRouter::State(int id) const
 {

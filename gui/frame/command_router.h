@@ -4,7 +4,7 @@
 #include <functional>
 #include <vector>
 
-#include "doc/cmd_ui.h"
+#include "core/document/cmd_ui.h"
 
 // One link of the command chain (view, document, frame, application).
 struct CommandTarget final {

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "frame/lock_indicators.h"
+#include "gui/frame/lock_indicators.h"
 
 #include <dlfcn.h>
 

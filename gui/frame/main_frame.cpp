@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "frame/main_frame.h"
+#include "gui/frame/main_frame.h"
 
 #include <algorithm>
 
@@ -18,14 +18,14 @@
 #include <QToolBar>
 #include <QUrl>
 
-#include "doc/command_ids.h"
-#include "doc/ovrin_doc.h"
-#include "frame/accelerator_filter.h"
-#include "frame/bar_state.h"
-#include "frame/view_splitter.h"
-#include "res/command_actions.h"
-#include "view/ovrin_view.h"
-#include "view/view_accessibility.h"
+#include "core/document/command_ids.h"
+#include "core/document/ovrin_doc.h"
+#include "gui/frame/accelerator_filter.h"
+#include "gui/frame/bar_state.h"
+#include "gui/frame/view_splitter.h"
+#include "gui/res/command_actions.h"
+#include "gui/view/ovrin_view.h"
+#include "gui/view/view_accessibility.h"
 
 using namespace cmd;
 

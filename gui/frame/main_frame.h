@@ -8,9 +8,9 @@
 #include <QStringList>
 #include <QUrl>
 
-#include "frame/command_router.h"
-#include "frame/lock_indicators.h"
-#include "frame/persistent_frame.h"
+#include "gui/frame/command_router.h"
+#include "gui/frame/lock_indicators.h"
+#include "gui/frame/persistent_frame.h"
 
 class CCommandActions;
 class COvrinDoc;

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "frame/persistent_frame.h"
+#include "gui/frame/persistent_frame.h"
 
 #include <QCloseEvent>
 #include <QGuiApplication>
@@ -7,8 +7,8 @@
 #include <QWindow>
 #include <QWindowStateChangeEvent>
 
-#include "frame/bar_state.h"
-#include "frame/profile.h"
+#include "gui/frame/bar_state.h"
+#include "gui/frame/profile.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <QMainWindow>
 #include <QRect>
 
-#include "frame/placement.h"
+#include "gui/frame/placement.h"
 
 class QSettings;
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "frame/placement.h"
+#include "gui/frame/placement.h"
 
 #include <algorithm>
 

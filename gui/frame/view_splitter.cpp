@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "frame/view_splitter.h"
+#include "gui/frame/view_splitter.h"
 
 #include <algorithm>
 

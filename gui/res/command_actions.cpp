@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "res/command_actions.h"
+#include "gui/res/command_actions.h"
 
 #include <vector>
 
@@ -9,8 +9,8 @@
 #include <QMenuBar>
 #include <QToolBar>
 
-#include "doc/cmd_ui.h"
-#include "res/resources.h"
+#include "core/document/cmd_ui.h"
+#include "gui/res/resources.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 
 #include <QObject>
 
-#include "res/command_table.h"
+#include "gui/res/command_table.h"
 
 class QAction;
 class QMenu;

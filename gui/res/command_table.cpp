@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: MIT
-#include "res/command_table.h"
+#include "gui/res/command_table.h"
 
 #include <algorithm>
 
 #include <QList>
 
-#include "doc/command_ids.h"
+#include "core/document/command_ids.h"
 
 using namespace cmd;
 

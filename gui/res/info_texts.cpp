@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
-#include "res/info_texts.h"
+#include "gui/res/info_texts.h"
 
-#include "res/version_text.h"
+#include "core/start/version_text.h"
 
 // The texts of About, Manual, Usage and History, kept together so that
 // wording is changed in one place.

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "res/resources.h"
+#include "gui/res/resources.h"
 
 #include <QtGlobal>
 

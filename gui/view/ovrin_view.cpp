@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "view/ovrin_view.h"
+#include "gui/view/ovrin_view.h"
 
 #include <algorithm>
 #include <memory>
@@ -14,13 +14,13 @@
 #include <QPainter>
 #include <QScrollBar>
 
-#include "doc/cmd_ui.h"
-#include "doc/ovrin_doc.h"
-#include "doc/table_change.h"
-#include "res/command_actions.h"
-#include "view/screen_font.h"
-#include "view/view_accessibility.h"
-#include "view/wrapped_text.h"
+#include "core/document/cmd_ui.h"
+#include "core/document/ovrin_doc.h"
+#include "core/document/table_change.h"
+#include "gui/res/command_actions.h"
+#include "gui/view/screen_font.h"
+#include "gui/view/view_accessibility.h"
+#include "gui/view/wrapped_text.h"
 
 COvrinView::COvrinView(COvrinDoc& doc, QWidget* parent)
     : QAbstractScrollArea(parent), m_doc(doc), m_font(ViewFont())

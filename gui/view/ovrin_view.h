@@ -7,10 +7,10 @@
 #include <QFont>
 #include <QString>
 
-#include "view/layout/key_list_layout.h"
-#include "view/layout/page_layout.h"
-#include "view/layout/view_drawing.h"
-#include "view/layout/wrap_index.h"
+#include "core/layout/key_list_layout.h"
+#include "core/layout/page_layout.h"
+#include "core/layout/view_drawing.h"
+#include "core/layout/wrap_index.h"
 
 class COvrinDoc;
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "view/print_commands.h"
+#include "gui/view/print_commands.h"
 
 #include <QApplication>
 #include <QDir>
@@ -16,9 +16,9 @@
 
 #include <cstdio>
 
-#include "doc/ovrin_doc.h"
-#include "view/layout/page_layout.h"
-#include "view/print_job.h"
+#include "core/document/ovrin_doc.h"
+#include "core/layout/page_layout.h"
+#include "gui/view/print_job.h"
 
 void OnFilePrint(QWidget* owner, COvrinDoc& doc, CPageLayout& pages)
 {

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "view/print_job.h"
+#include "gui/view/print_job.h"
 
 #include <QFont>
 #include <QFontDatabase>
@@ -21,12 +21,12 @@
 #include <string>
 #include <string_view>
 
-#include "doc/ovrin_doc.h"
-#include "view/layout/description_layout.h"
-#include "view/layout/page_layout.h"
-#include "view/layout/shown_entry.h"
-#include "view/layout/text_wrap.h"
-#include "view/screen_font.h"
+#include "core/document/ovrin_doc.h"
+#include "core/layout/description_layout.h"
+#include "core/layout/page_layout.h"
+#include "core/layout/shown_entry.h"
+#include "core/layout/text_wrap.h"
+#include "gui/view/screen_font.h"
 
 namespace {
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "view/screen_font.h"
+#include "gui/view/screen_font.h"
 
 #include <array>
 #include <cmath>
@@ -11,8 +11,8 @@
 #include <QFontMetrics>
 #include <QFontMetricsF>
 
-#include "doc/cp1252.h"
-#include "doc/text_form.h"
+#include "core/text/cp1252.h"
+#include "core/text/text_form.h"
 
 QFont ViewFont()
 {

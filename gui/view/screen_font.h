@@ -7,7 +7,7 @@
 #include <QFont>
 #include <QString>
 
-#include "view/layout/text_wrap.h"
+#include "core/layout/text_wrap.h"
 
 class QFontMetrics;
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "view/view_accessibility.h"
+#include "gui/view/view_accessibility.h"
 
 #include <QAccessible>
 #include <QEvent>
@@ -7,9 +7,9 @@
 
 #include <utility>
 
-#include "doc/ovrin_doc.h"
-#include "view/ovrin_view.h"
-#include "view/view_accessible.h"
+#include "core/document/ovrin_doc.h"
+#include "gui/view/ovrin_view.h"
+#include "gui/view/view_accessible.h"
 
 namespace {
 

@@ -1,16 +1,16 @@
 // SPDX-License-Identifier: MIT
-#include "view/view_accessible.h"
+#include "gui/view/view_accessible.h"
 
 #include <algorithm>
 
 #include <QScrollBar>
 #include <QWidget>
 
-#include "dialogs/text_qt.h"
-#include "doc/ovrin_doc.h"
-#include "view/layout/description_layout.h"
-#include "view/ovrin_view.h"
-#include "view/screen_font.h"
+#include "gui/dialogs/text_qt.h"
+#include "core/document/ovrin_doc.h"
+#include "core/layout/description_layout.h"
+#include "gui/view/ovrin_view.h"
+#include "gui/view/screen_font.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include <QPointer>
 #include <QString>
 
-#include "view/layout/shown_entry.h"
+#include "core/layout/shown_entry.h"
 
 class COvrinDoc;
 class COvrinView;

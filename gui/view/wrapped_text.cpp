@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: MIT
-#include "view/wrapped_text.h"
+#include "gui/view/wrapped_text.h"
 
 #include <QPainter>
 
-#include "view/screen_font.h"
+#include "gui/view/screen_font.h"
 
 void DrawWrappedText(QPainter& painter, std::string_view text, std::size_t from, int left, int top, int right,
                      bool centred, const TextMetrics& metrics, int ascent, int visibleTop,

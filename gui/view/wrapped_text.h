@@ -4,7 +4,7 @@
 #include <cstddef>
 #include <string_view>
 
-#include "view/layout/text_wrap.h"
+#include "core/layout/text_wrap.h"
 
 class QPainter;
 

@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "cli/cli_host.h"
-#include "doc/document_file.h"
-#include "doc/ovrin_doc.h"
+#include "core/file/document_file.h"
+#include "core/document/ovrin_doc.h"
 
 struct Entry {
     std::string keyWords;

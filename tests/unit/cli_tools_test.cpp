@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <random>
 
-#include "doc/text_form.h"
+#include "core/text/text_form.h"
 #include "fs_test_support.h"
 #include "generate_document.h"
 #include "tool_run.h"

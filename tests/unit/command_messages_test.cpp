@@ -7,7 +7,7 @@
 
 #include "cli/cli_main.h"
 #include "fs_test_support.h"
-#include "res/info_texts.h"
+#include "gui/res/info_texts.h"
 
 using namespace fs_test;
 using namespace std::string_literals;

@@ -5,8 +5,8 @@
 #include <string_view>
 #include <vector>
 
-#include "doc/cp1252.h"
-#include "doc/cp1252_utf8.h"
+#include "core/text/cp1252.h"
+#include "core/text/cp1252_utf8.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 // Opening and saving files, and the "Save immediate" option.
 #include <gtest/gtest.h>
 
-#include "doc/cmd_ui.h"
+#include "core/document/cmd_ui.h"
 #include "../common/test_documents.h"
 #include "fake_host.h"
 #include "fs_test_support.h"

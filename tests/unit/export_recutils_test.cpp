@@ -5,7 +5,7 @@
 #include <cstdint>
 
 #include "cli/recutils_export.h"
-#include "doc/archive.h"
+#include "core/file/archive.h"
 #include "fs_test_support.h"
 
 using namespace fs_test;

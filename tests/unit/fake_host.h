@@ -8,7 +8,7 @@
 #include <utility>
 #include <vector>
 
-#include "doc/document_host.h"
+#include "core/document/document_host.h"
 
 // A scripted stand-in for the dialogs, views, profile and clock.
 class FakeHost final : public DocumentHost {

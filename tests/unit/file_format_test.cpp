@@ -2,9 +2,9 @@
 // The ".ovr" byte stream, written and read.
 #include <gtest/gtest.h>
 
-#include "doc/archive.h"
-#include "doc/entry_stream.h"
-#include "doc/text_form.h"
+#include "core/file/archive.h"
+#include "core/file/entry_stream.h"
+#include "core/text/text_form.h"
 #include "../common/test_documents.h"
 #include "fake_host.h"
 #include "fs_test_support.h"

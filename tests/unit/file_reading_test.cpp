@@ -7,7 +7,7 @@
 
 #include <algorithm>
 
-#include "doc/document_file.h"
+#include "core/file/document_file.h"
 #include "platform/memory_budget.h"
 #include "../common/test_documents.h"
 #include "fake_host.h"

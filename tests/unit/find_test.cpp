@@ -10,10 +10,10 @@
 #include <sys/mman.h>
 #include <unistd.h>
 
-#include "dialogs/logic/find_dlg_state.h"
-#include "dialogs/logic/find_match.h"
-#include "doc/string_array.h"
-#include "doc/text_form.h"
+#include "core/search/find_dlg_state.h"
+#include "core/search/find_match.h"
+#include "core/document/string_array.h"
+#include "core/text/text_form.h"
 #include "../common/test_documents.h"
 #include "fake_host.h"
 

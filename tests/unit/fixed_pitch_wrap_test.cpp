@@ -10,9 +10,9 @@
 #include <string>
 #include <vector>
 
-#include "doc/text_form.h"
-#include "view/layout/text_wrap.h"
-#include "view/layout/wrap_index.h"
+#include "core/text/text_form.h"
+#include "core/layout/text_wrap.h"
+#include "core/layout/wrap_index.h"
 
 namespace {
 

@@ -24,9 +24,9 @@
 #include <unistd.h>
 
 #include "../common/test_documents.h"
-#include "doc/document_file.h"
-#include "doc/entry_walk.h"
-#include "doc/ovrin_doc.h"
+#include "core/file/document_file.h"
+#include "core/file/entry_walk.h"
+#include "core/document/ovrin_doc.h"
 #include "fake_host.h"
 
 namespace fs_test {

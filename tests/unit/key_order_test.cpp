@@ -5,8 +5,8 @@
 #include <random>
 #include <utility>
 
-#include "doc/document_file.h"
-#include "doc/text_form.h"
+#include "core/file/document_file.h"
+#include "core/text/text_form.h"
 #include "../common/test_documents.h"
 #include "fake_host.h"
 #include "fs_test_support.h"

@@ -6,8 +6,8 @@
 #include <algorithm>
 #include <random>
 
-#include "doc/document_file.h"
-#include "doc/entry_walk.h"
+#include "core/file/document_file.h"
+#include "core/file/entry_walk.h"
 #include "../common/test_documents.h"
 #include "fake_host.h"
 #include "fs_test_support.h"

@@ -2,9 +2,9 @@
 // Delete and Undo, walking, and the update rules of the document's commands.
 #include <gtest/gtest.h>
 
-#include "dialogs/logic/find_dlg_state.h"
-#include "doc/cmd_ui.h"
-#include "doc/command_ids.h"
+#include "core/search/find_dlg_state.h"
+#include "core/document/cmd_ui.h"
+#include "core/document/command_ids.h"
 #include "../common/test_documents.h"
 #include "fake_host.h"
 

@@ -7,7 +7,7 @@
 
 #include "../common/test_documents.h"
 #include "fake_host.h"
-#include "view/layout/page_layout.h"
+#include "core/layout/page_layout.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 
 #include <tuple>
 
-#include "app/logic/program_paths.h"
+#include "platform/program_paths.h"
 #include "fs_test_support.h"
 
 using namespace fs_test;

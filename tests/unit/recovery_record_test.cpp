@@ -5,7 +5,7 @@
 
 #include <memory>
 
-#include "doc/recovery_recorder.h"
+#include "core/recovery/recovery_recorder.h"
 #include "fs_test_support.h"
 
 namespace {

@@ -9,7 +9,7 @@
 #include <sys/file.h>
 #include <sys/resource.h>
 
-#include "doc/document_file.h"
+#include "core/file/document_file.h"
 #include "platform/safe_file.h"
 #include "../common/test_documents.h"
 #include "fake_host.h"

@@ -18,7 +18,7 @@
 
 #include "../common/child_program.h"
 #include "../common/test_documents.h"
-#include "app/logic/command_line.h"
+#include "core/start/command_line.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "doc/string_array.h"
+#include "core/document/string_array.h"
 
 namespace {
 

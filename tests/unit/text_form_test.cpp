@@ -7,8 +7,8 @@
 #include <string_view>
 #include <vector>
 
-#include "doc/text_form.h"
-#include "doc/utf16_utf8.h"
+#include "core/text/text_form.h"
+#include "core/text/utf16_utf8.h"
 
 namespace {
 

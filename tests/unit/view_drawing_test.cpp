@@ -10,11 +10,11 @@
 
 #include "../common/test_documents.h"
 #include "fake_host.h"
-#include "view/layout/description_layout.h"
-#include "view/layout/key_list_layout.h"
-#include "view/layout/wrap_index.h"
-#include "view/layout/shown_entry.h"
-#include "view/layout/view_drawing.h"
+#include "core/layout/description_layout.h"
+#include "core/layout/key_list_layout.h"
+#include "core/layout/wrap_index.h"
+#include "core/layout/shown_entry.h"
+#include "core/layout/view_drawing.h"
 
 namespace {
 

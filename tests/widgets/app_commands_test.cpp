@@ -11,11 +11,11 @@
 #include <QUrl>
 
 #include "app_fixture.h"
-#include "app/file_commands.h"
-#include "dialogs/find_dlg.h"
-#include "dialogs/long_text_field.h"
-#include "doc/command_ids.h"
-#include "res/command_actions.h"
+#include "gui/app/file_commands.h"
+#include "gui/dialogs/find_dlg.h"
+#include "gui/dialogs/long_text_field.h"
+#include "core/document/command_ids.h"
+#include "gui/res/command_actions.h"
 
 using namespace app_fixture;
 using namespace cmd;

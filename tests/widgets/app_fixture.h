@@ -24,13 +24,13 @@
 #include <QTest>
 
 #include "../common/test_documents.h"
-#include "app/ovrin_app.h"
+#include "gui/app/ovrin_app.h"
 #include "cli/cli_host.h"
-#include "doc/document_file.h"
-#include "doc/ovrin_doc.h"
-#include "frame/main_frame.h"
-#include "frame/view_splitter.h"
-#include "view/ovrin_view.h"
+#include "core/file/document_file.h"
+#include "core/document/ovrin_doc.h"
+#include "gui/frame/main_frame.h"
+#include "gui/frame/view_splitter.h"
+#include "gui/view/ovrin_view.h"
 #include "widget_test_support.h"
 
 namespace app_fixture {

@@ -8,7 +8,7 @@
 #include <QSplitterHandle>
 
 #include "app_fixture.h"
-#include "doc/command_ids.h"
+#include "core/document/command_ids.h"
 
 using namespace app_fixture;
 using namespace cmd;

@@ -11,14 +11,14 @@
 #include <QStatusBar>
 #include <QToolBar>
 
-#include "dialogs/long_text_field.h"
-#include "app/file_commands.h"
-#include "app/open_channel.h"
-#include "app/recent_file_list.h"
+#include "gui/dialogs/long_text_field.h"
+#include "gui/app/file_commands.h"
+#include "gui/app/open_channel.h"
+#include "gui/app/recent_file_list.h"
 #include "app_fixture.h"
-#include "doc/command_ids.h"
-#include "frame/profile.h"
-#include "res/command_actions.h"
+#include "core/document/command_ids.h"
+#include "gui/frame/profile.h"
+#include "gui/res/command_actions.h"
 
 using namespace cmd;
 using test_support::AnswerModal;

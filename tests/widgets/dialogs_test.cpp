@@ -5,8 +5,8 @@
 #include <QPushButton>
 #include <QTest>
 
-#include "dialogs/hint_dlg.h"
-#include "dialogs/info_dialogs.h"
+#include "gui/dialogs/hint_dlg.h"
+#include "gui/dialogs/info_dialogs.h"
 #include "widget_test_support.h"
 
 class DialogsTest final : public QObject {

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
-#include "dialogs/edit_dlg.h"
-#include "dialogs/long_text_field.h"
-#include "doc/text_form.h"
+#include "gui/dialogs/edit_dlg.h"
+#include "gui/dialogs/long_text_field.h"
+#include "core/text/text_form.h"
 
 #include <QPushButton>
 #include <QTest>

@@ -6,9 +6,9 @@
 #include <QProcess>
 
 #include "app_fixture.h"
-#include "view/layout/description_layout.h"
-#include "view/layout/page_layout.h"
-#include "view/print_commands.h"
+#include "core/layout/description_layout.h"
+#include "core/layout/page_layout.h"
+#include "gui/view/print_commands.h"
 
 using namespace app_fixture;
 

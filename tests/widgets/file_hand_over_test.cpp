@@ -16,11 +16,11 @@
 #include <iterator>
 
 #include "../common/child_program.h"
-#include "app/file_commands.h"
-#include "app/path_text.h"
+#include "gui/app/file_commands.h"
+#include "gui/app/path_text.h"
 #include "app_fixture.h"
-#include "doc/command_ids.h"
-#include "frame/profile.h"
+#include "core/document/command_ids.h"
+#include "gui/frame/profile.h"
 
 using namespace app_fixture;
 

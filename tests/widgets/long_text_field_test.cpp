@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
-#include "dialogs/long_text_field.h"
+#include "gui/dialogs/long_text_field.h"
 
-#include "dialogs/text_qt.h"
-#include "doc/text_form.h"
+#include "gui/dialogs/text_qt.h"
+#include "core/text/text_form.h"
 
 #include <QScrollBar>
 #include <QTest>

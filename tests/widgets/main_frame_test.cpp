@@ -9,8 +9,8 @@
 #include <QToolButton>
 
 #include "app_fixture.h"
-#include "doc/command_ids.h"
-#include "res/command_actions.h"
+#include "core/document/command_ids.h"
+#include "gui/res/command_actions.h"
 
 using namespace cmd;
 using test_support::AnswerModal;

@@ -14,9 +14,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include "app/channel_folder.h"
-#include "app/open_channel.h"
-#include "app/open_request.h"
+#include "gui/app/channel_folder.h"
+#include "gui/app/open_channel.h"
+#include "gui/app/open_request.h"
 
 namespace {
 

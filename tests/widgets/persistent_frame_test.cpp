@@ -4,9 +4,9 @@
 #include <QWindow>
 #include <QtTest>
 
-#include "frame/persistent_frame.h"
-#include "frame/placement.h"
-#include "frame/profile.h"
+#include "gui/frame/persistent_frame.h"
+#include "gui/frame/placement.h"
+#include "gui/frame/profile.h"
 #include "widget_test_support.h"
 
 class PersistentFrameTest : public QObject {

@@ -7,7 +7,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-#include "app/path_text.h"
+#include "gui/app/path_text.h"
 #include "widget_test_support.h"
 
 class PickedPathTest final : public QObject {

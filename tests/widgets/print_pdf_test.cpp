@@ -10,11 +10,11 @@
 
 #include "app_fixture.h"
 #include "cli/cli_host.h"
-#include "doc/command_ids.h"
-#include "doc/text_form.h"
-#include "view/layout/page_layout.h"
-#include "view/print_commands.h"
-#include "view/print_job.h"
+#include "core/document/command_ids.h"
+#include "core/text/text_form.h"
+#include "core/layout/page_layout.h"
+#include "gui/view/print_commands.h"
+#include "gui/view/print_job.h"
 
 namespace {
 

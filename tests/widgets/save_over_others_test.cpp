@@ -8,7 +8,7 @@
 #include <sys/stat.h>
 
 #include "app_fixture.h"
-#include "doc/command_ids.h"
+#include "core/document/command_ids.h"
 
 using test_support::AnswerModal;
 

@@ -3,7 +3,7 @@
 // File menu.
 #include <QTest>
 
-#include "app/recent_file_list.h"
+#include "gui/app/recent_file_list.h"
 
 class StartUpTest final : public QObject {
     Q_OBJECT

@@ -11,14 +11,14 @@
 #include <QTest>
 
 #include "../common/test_documents.h"
-#include "app/ovrin_app.h"
-#include "doc/command_ids.h"
-#include "doc/ovrin_doc.h"
-#include "doc/text_form.h"
-#include "frame/main_frame.h"
-#include "view/ovrin_view.h"
-#include "view/view_accessible.h"
-#include "view/view_accessibility.h"
+#include "gui/app/ovrin_app.h"
+#include "core/document/command_ids.h"
+#include "core/document/ovrin_doc.h"
+#include "core/text/text_form.h"
+#include "gui/frame/main_frame.h"
+#include "gui/view/ovrin_view.h"
+#include "gui/view/view_accessible.h"
+#include "gui/view/view_accessibility.h"
 #include "widget_test_support.h"
 
 using namespace cmd;

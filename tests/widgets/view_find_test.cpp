@@ -9,12 +9,12 @@
 #include <QPushButton>
 
 #include "app_fixture.h"
-#include "dialogs/find_dlg.h"
-#include "doc/command_ids.h"
-#include "doc/text_form.h"
-#include "view/layout/description_layout.h"
-#include "view/layout/wrap_index.h"
-#include "view/screen_font.h"
+#include "gui/dialogs/find_dlg.h"
+#include "core/document/command_ids.h"
+#include "core/text/text_form.h"
+#include "core/layout/description_layout.h"
+#include "core/layout/wrap_index.h"
+#include "gui/view/screen_font.h"
 
 using namespace cmd;
 
