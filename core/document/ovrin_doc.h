@@ -24,7 +24,7 @@ extern const std::string g_strNoEntry;            // "no entry"
 extern const std::string g_strLastEntry;          // "last entry"
 extern const std::string g_strEmptyUndo;          // "empty Undo buffer"
 
-// Compares key words in the key order of CompareTexts (doc/text_form.h):
+// Compares key words in the key order of CompareTexts (core/text/text_form.h):
 // Windows-1252 text byte by byte as unsigned values, no case folding, no
 // locale, so "Zebra" < "apple" and accented letters come after ASCII; other
 // characters after all of those.

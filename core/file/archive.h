@@ -62,7 +62,7 @@ public:
     std::string ReadString();
     // Reads a string into `into`, reusing its storage.
     void ReadString(std::string& into);
-    // Texts are read into the document's text form (doc/text_form.h).
+    // Texts are read into the document's text form (core/text/text_form.h).
     // Reads a string without copying it when the archive loads from memory:
     // the view then points into those bytes. A file archive, or a string
     // that is not its own file bytes (the UTF-16 form, or 8-bit bytes that

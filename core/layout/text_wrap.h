@@ -16,7 +16,7 @@
 // gives the width of a run of text (no tabs, no line breaks) in the units of
 // the device: pixels on screen, twips on paper.
 //
-// Texts are in the document's form (doc/text_form.h); offsets are bytes of
+// Texts are in the document's form (core/text/text_form.h); offsets are bytes of
 // that form, and the lines of a text with a mark begin after the mark. A
 // line of a wide text ends only between characters, never inside one's
 // bytes nor before a mark or joiner that belongs to the character before it.

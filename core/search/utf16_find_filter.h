@@ -27,7 +27,7 @@
 // converted.
 class CUtf16FindFilter final {
 public:
-    // `needle` in the document's text form (doc/text_form.h).
+    // `needle` in the document's text form (core/text/text_form.h).
     explicit CUtf16FindFilter(std::string_view needle);
 
     // `units`: little-endian code units, two bytes each.

@@ -16,7 +16,7 @@ char32_t FoldForFind(char32_t c);
 std::vector<char32_t> CharactersFoldingTo(char32_t folded);
 
 // The part of a search that reads characters: texts with a mark (wide or
-// escaped ones, doc/text_form.h), and every text when the needle holds a
+// escaped ones, core/text/text_form.h), and every text when the needle holds a
 // character that no Windows-1252 text can match. Plain Windows-1252 texts
 // are left to the byte search of CFoldedNeedle, which this gives the needle
 // as Windows-1252 bytes; so are the wide texts a needle of ASCII characters

@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-// Most texts are Windows-1252 bytes (doc/text_form.h). These convert between
+// Most texts are Windows-1252 bytes (core/text/text_form.h). These convert between
 // those bytes and Unicode.
 
 // The code point of a Windows-1252 byte. The five bytes the code page leaves
@@ -19,7 +19,7 @@ int UnicodeToCp1252(char32_t codePoint);
 // UTF-8, writing at `to`, which needs room for three bytes a byte plus 8
 // (whole words are stored); writers size their buffer once and convert
 // through the pointer. It runs 16 bytes at a time where the processor can
-// (doc/cp1252_utf8.h). Returns where the reading stopped (the stop byte or
+// (core/text/cp1252_utf8.h). Returns where the reading stopped (the stop byte or
 // `end`) and moves `to` past what was written.
 const char* WriteCp1252AsUtf8Until(const char* from, const char* end, char stop, char*& to);
 // The same, stopping at the first line feed, carriage return or NUL: the

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-// The converters behind WriteCp1252AsUtf8Until (doc/cp1252.h), which picks
+// The converters behind WriteCp1252AsUtf8Until (core/text/cp1252.h), which picks
 // the fastest the processor runs. Both are declared here so that the tests
 // can hold each of them to the same results.
 

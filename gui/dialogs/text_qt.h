@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-// The document keeps its texts in one byte form (doc/text_form.h); widgets
+// The document keeps its texts in one byte form (core/text/text_form.h); widgets
 // show QString. These are the only crossings between them, and both ways are
 // exact: a text shown and taken back unchanged gives its own bytes again.
 

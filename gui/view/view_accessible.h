@@ -21,7 +21,7 @@ class CKeyListAccessible;
 // key-list mode, the list of all entries' key words. Every text is read from
 // the document when asked, the entry's whole text kept only until the view
 // hears of a change of the table. What is shown, and where the find hit
-// lies, the layout decides (view/layout/shown_entry.h), as for the drawing.
+// lies, the layout decides (core/layout/shown_entry.h), as for the drawing.
 
 // The text of the description view: key words, date and description, one
 // under the other, line breaks as "\n"; the welcome text without entries.
