@@ -20,8 +20,10 @@
 #include <QTextStream>
 #include <QTimer>
 
-#include "gui/app/channel_folder.h"
 #include "gui/app/open_request.h"
+#include "platform/free_descriptors.h"
+#include "platform/private_folder.h"
+#include "platform/socket_peer.h"
 
 namespace {
 
