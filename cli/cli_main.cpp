@@ -34,6 +34,7 @@
 #include "core/document/ovrin_doc.h"
 #include "core/text/text_form.h"
 #include "core/text/utf16_utf8.h"
+#include "platform/path_exists.h"
 #include "platform/read_in_pieces.h"
 #include "platform/safe_file.h"
 #include "core/start/version_text.h"
@@ -326,10 +327,7 @@ int Import(const std::vector<std::string>& args, std::ostream& err)
         err << "ovrin: cannot write \"" << to << "\": it does not name a file\n";
         return 2;
     }
-    const auto exists = [&] {
-        struct stat st {};
-        return ::lstat(to.c_str(), &st) == 0;
-    };
+    const auto exists = [&] { return PathExists(to); };
     const auto alreadyThere = [&] {
         err << "ovrin: \"" << to << "\" already exists; --import writes only a new file\n";
         return 2;
