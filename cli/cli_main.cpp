@@ -3,7 +3,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <csignal>
 #include <cstdint>
 #include <cstring>
 #include <filesystem>
@@ -14,10 +13,6 @@
 #include <string_view>
 #include <thread>
 #include <vector>
-
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include "core/start/command_line.h"
 #include "cli/cli_host.h"
@@ -34,9 +29,11 @@
 #include "core/document/ovrin_doc.h"
 #include "core/text/text_form.h"
 #include "core/text/utf16_utf8.h"
+#include "platform/file_size_limit.h"
 #include "platform/path_exists.h"
 #include "platform/read_in_pieces.h"
 #include "platform/safe_file.h"
+#include "platform/standard_descriptors.h"
 #include "core/start/version_text.h"
 
 namespace {
@@ -419,25 +416,9 @@ std::optional<int> RunCommandLineTool(int argc, char** argv, std::ostream& out, 
 
 std::optional<int> RunCommandLineTool(int argc, char** argv)
 {
-    // A standard descriptor that is closed is filled with /dev/null, so that
-    // no file opened later takes its number and receives output meant for
-    // the terminal; output to a closed standard output is still a failure,
-    // and so is reading a closed standard input (never an empty record set).
-    bool closed[3] = {};
-    for (int fd = 0; fd < 3; ++fd) {
-        if (::fcntl(fd, F_GETFD) == -1 && errno == EBADF) {
-            closed[fd] = true;
-            const int null = ::open("/dev/null", fd == STDIN_FILENO ? O_WRONLY : O_RDWR);
-            if (null >= 0 && null != fd) {
-                ::dup2(null, fd);
-                ::close(null);
-            }
-        }
-    }
-    // A file size limit (ulimit -f) makes a write fail like a full disk,
-    // instead of ending the program without a word.
-    ::signal(SIGXFSZ, SIG_IGN);
+    const std::array<bool, 3> closed = FillClosedStandardDescriptors();
+    FailWritesBeyondFileSizeLimit();
     std::ios::sync_with_stdio(false);
-    FdSink sink(STDOUT_FILENO, closed[STDOUT_FILENO]);
+    FdSink sink(kStandardOutput, closed[kStandardOutput]);
     return RunCommandLineTool(argc, argv, sink, std::cerr);
 }
