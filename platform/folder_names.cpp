@@ -7,7 +7,8 @@
 
 std::optional<std::vector<std::string>> FolderNames(const std::string& folder)
 {
-    const std::unique_ptr<DIR, decltype(&closedir)> dir(opendir(folder.c_str()), &closedir);
+    const auto close = [](DIR* open) { closedir(open); };
+    const std::unique_ptr<DIR, decltype(close)> dir(opendir(folder.c_str()), close);
     if (!dir)
         return std::nullopt;
     std::vector<std::string> names;
