@@ -3,7 +3,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <csignal>
 #include <cstdint>
 #include <cstring>
 #include <filesystem>
@@ -14,10 +13,6 @@
 #include <string_view>
 #include <thread>
 #include <vector>
-
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include "core/start/command_line.h"
 #include "cli/cli_host.h"
@@ -34,7 +29,11 @@
 #include "core/document/ovrin_doc.h"
 #include "core/text/text_form.h"
 #include "core/text/utf16_utf8.h"
+#include "platform/file_size_limit.h"
+#include "platform/path_exists.h"
+#include "platform/read_in_pieces.h"
 #include "platform/safe_file.h"
+#include "platform/standard_descriptors.h"
 #include "core/start/version_text.h"
 
 namespace {
@@ -307,43 +306,7 @@ int Find(const std::vector<std::string>& args, ToolOutput& output, std::ostream&
 // input is read: a device may never end (/dev/zero) or change by reading.
 bool FeedRecordSet(const std::string& from, RecordSetReader& reader, std::string& error)
 {
-    int fd = STDIN_FILENO;
-    if (from != "-") {
-        const auto refused = [&](const struct stat& st) {
-            if (S_ISREG(st.st_mode) || S_ISFIFO(st.st_mode)) return false;
-            error = S_ISDIR(st.st_mode) ? "it is a folder" : "it is a device or a socket, not a file or a pipe";
-            return true;
-        };
-        struct stat st {};
-        if (::stat(from.c_str(), &st) != 0) {
-            error = std::strerror(errno);
-            return false;
-        }
-        if (refused(st)) return false;
-        fd = ::open(from.c_str(), O_RDONLY | O_NOCTTY | O_CLOEXEC);
-        if (fd < 0) {
-            error = std::strerror(errno);
-            return false;
-        }
-        // It may have been replaced since it was looked at.
-        if (::fstat(fd, &st) != 0 || refused(st)) {
-            ::close(fd);
-            return false;
-        }
-    }
-    std::vector<char> buffer(1 << 20);
-    bool ok = true;
-    for (;;) {
-        const ssize_t n = ::read(fd, buffer.data(), buffer.size());
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) {
-            error = std::strerror(errno);
-            ok = false;
-        }
-        if (n <= 0 || !reader.Feed(std::string_view(buffer.data(), static_cast<std::size_t>(n)))) break;
-    }
-    if (fd != STDIN_FILENO) ::close(fd);
-    return ok;
+    return ReadInPieces(from, [&reader](std::string_view piece) { return reader.Feed(piece); }, error);
 }
 
 int Import(const std::vector<std::string>& args, std::ostream& err)
@@ -361,10 +324,7 @@ int Import(const std::vector<std::string>& args, std::ostream& err)
         err << "ovrin: cannot write \"" << to << "\": it does not name a file\n";
         return 2;
     }
-    const auto exists = [&] {
-        struct stat st {};
-        return ::lstat(to.c_str(), &st) == 0;
-    };
+    const auto exists = [&] { return PathExists(to); };
     const auto alreadyThere = [&] {
         err << "ovrin: \"" << to << "\" already exists; --import writes only a new file\n";
         return 2;
@@ -456,25 +416,9 @@ std::optional<int> RunCommandLineTool(int argc, char** argv, std::ostream& out, 
 
 std::optional<int> RunCommandLineTool(int argc, char** argv)
 {
-    // A standard descriptor that is closed is filled with /dev/null, so that
-    // no file opened later takes its number and receives output meant for
-    // the terminal; output to a closed standard output is still a failure,
-    // and so is reading a closed standard input (never an empty record set).
-    bool closed[3] = {};
-    for (int fd = 0; fd < 3; ++fd) {
-        if (::fcntl(fd, F_GETFD) == -1 && errno == EBADF) {
-            closed[fd] = true;
-            const int null = ::open("/dev/null", fd == STDIN_FILENO ? O_WRONLY : O_RDWR);
-            if (null >= 0 && null != fd) {
-                ::dup2(null, fd);
-                ::close(null);
-            }
-        }
-    }
-    // A file size limit (ulimit -f) makes a write fail like a full disk,
-    // instead of ending the program without a word.
-    ::signal(SIGXFSZ, SIG_IGN);
+    const std::array<bool, 3> closed = FillClosedStandardDescriptors();
+    FailWritesBeyondFileSizeLimit();
     std::ios::sync_with_stdio(false);
-    FdSink sink(STDOUT_FILENO, closed[STDOUT_FILENO]);
+    FdSink sink(kStandardOutput, closed[kStandardOutput]);
     return RunCommandLineTool(argc, argv, sink, std::cerr);
 }

@@ -8,16 +8,15 @@
 #include <optional>
 #include <string>
 
-#include <unistd.h>
-
 #include "cli/cli_main.h"
 #include "platform/program_paths.h"
+#include "platform/replace_process.h"
 
 int main(int argc, char* argv[])
 {
     if (const std::optional<int> code = RunCommandLineTool(argc, argv)) return *code;
     const std::string window = WindowProgramPath(RunningProgramPath());
-    ::execv(window.c_str(), argv);
+    ReplaceProcess(window, argv);
     std::fprintf(stderr, "ovrin: cannot start the window program %s: %s\n", window.c_str(),
                  std::strerror(errno));
     return 2;

@@ -7,7 +7,7 @@
 #include <cstring>
 #include <ostream>
 
-#include <unistd.h>
+#include "platform/safe_file.h"
 
 namespace {
 
@@ -59,14 +59,9 @@ bool FdSink::Write(std::string_view bytes)
         m_error = "it is closed";
         return false;
     }
-    while (!bytes.empty()) {
-        const ssize_t n = ::write(m_fd, bytes.data(), bytes.size());
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            m_error = std::strerror(errno);
-            return false;
-        }
-        bytes.remove_prefix(static_cast<std::size_t>(n));
+    if (!WriteAllTo(m_fd, bytes)) {
+        m_error = std::strerror(errno);
+        return false;
     }
     return true;
 }

@@ -6,13 +6,12 @@
 #include <string>
 #include <vector>
 
-#include <unistd.h>
-
 #include <QApplication>
 
 #include "core/start/command_line.h"
 #include "core/start/display_check.h"
 #include "platform/program_paths.h"
+#include "platform/replace_process.h"
 #include "gui/app/ovrin_app.h"
 
 namespace {
@@ -35,7 +34,7 @@ int HandToTheFrontEnd(char* argv[])
     const std::string self = RunningProgramPath();
     const std::string frontEnd = FrontEndPath(self);
     if (!frontEnd.empty() && frontEnd != self) {
-        ::execv(frontEnd.c_str(), argv);
+        ReplaceProcess(frontEnd, argv);
         std::cerr << "ovrin: cannot start " << frontEnd << ": " << std::strerror(errno) << "\n";
     } else {
         std::cerr << "ovrin: these arguments are for the ovrin command, which is not installed "

@@ -4,10 +4,6 @@
 #include <algorithm>
 #include <cstdlib>
 
-#include <fcntl.h>
-#include <sys/file.h>
-#include <unistd.h>
-
 #include <QDeadlineTimer>
 #include <QElapsedTimer>
 #include <QFileSystemWatcher>
@@ -20,8 +16,13 @@
 #include <QTextStream>
 #include <QTimer>
 
-#include "gui/app/channel_folder.h"
 #include "gui/app/open_request.h"
+#include "platform/current_folder.h"
+#include "platform/free_descriptors.h"
+#include "platform/lock_file.h"
+#include "platform/private_folder.h"
+#include "platform/socket_peer.h"
+#include "platform/user_id.h"
 
 namespace {
 
@@ -51,7 +52,7 @@ QByteArray ReadLine(QLocalSocket& socket, QDeadlineTimer deadline)
 
 bool PeerIsUs(const QLocalSocket& socket)
 {
-    return PeerUid(int(socket.socketDescriptor())) == long(getuid());
+    return PeerUid(int(socket.socketDescriptor())) == long(CurrentUserId());
 }
 
 }  // namespace
@@ -78,7 +79,7 @@ QString COpenChannel::DefaultFolder()
 {
     std::string why;
     const std::string folder = ChooseChannelFolder(
-        getenv("XDG_RUNTIME_DIR"), QFile::encodeName(QDir::tempPath()).toStdString(), getuid(), &why);
+        getenv("XDG_RUNTIME_DIR"), QFile::encodeName(QDir::tempPath()).toStdString(), CurrentUserId(), &why);
     if (folder.empty())
         QTextStream(stderr) << "Ovrin: no private folder for open requests ("
                             << QString::fromStdString(why) << "); every start opens its own window.\n";
@@ -94,24 +95,20 @@ bool COpenChannel::Listen()
 {
     if (IsListening())
         return true;
-    if (m_folder.isEmpty() || !IsPrivateFolder(QFile::encodeName(m_folder).toStdString(), getuid()))
+    if (m_folder.isEmpty() || !IsPrivateFolder(QFile::encodeName(m_folder).toStdString(), CurrentUserId()))
         return false;
     const QByteArray lockPath = QFile::encodeName(QDir(m_folder).filePath(QStringLiteral("ovrin.lock")));
-    const int fd = open(lockPath.constData(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
+    // Fails too when another program holds the channel; its socket stays as it is.
+    const int fd = TakeLock(lockPath.toStdString());
     if (fd < 0)
         return false;
-    if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
-        // Another program holds the channel; its socket stays as it is.
-        close(fd);
-        return false;
-    }
     m_lockFd = fd;
     m_server = new QLocalServer(this);
     connect(m_server, &QLocalServer::newConnection, this, &COpenChannel::OnNewConnection);
     if (!StartServer()) {
         delete m_server;
         m_server = nullptr;
-        close(m_lockFd);
+        ReleaseLock(m_lockFd);
         m_lockFd = -1;
         return false;
     }
@@ -160,7 +157,7 @@ void COpenChannel::Close()
         m_server = nullptr;
     }
     if (m_lockFd >= 0) {
-        close(m_lockFd);
+        ReleaseLock(m_lockFd);
         m_lockFd = -1;
     }
     m_taken.clear();
@@ -289,10 +286,10 @@ COpenChannel::HandOver COpenChannel::SendOpenRequest(const QString& folder, cons
         return HandOver::NotTaken;
     std::string absolute = path;
     if (absolute.front() != '/') {
-        const std::unique_ptr<char, decltype(&free)> cwd(getcwd(nullptr, 0), &free);
-        if (!cwd)
+        const std::string cwd = CurrentFolder();
+        if (cwd.empty())
             return HandOver::NotTaken;
-        absolute = std::string(cwd.get()) + '/' + path;
+        absolute = cwd + '/' + path;
     }
     const QDeadlineTimer deadline(timeoutMs);
     QLocalSocket socket;

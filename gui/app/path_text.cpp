@@ -4,11 +4,11 @@
 #include <climits>
 #include <memory>
 
-#include <dirent.h>
-#include <unistd.h>
-
 #include <QDir>
 #include <QFile>
+
+#include "platform/current_folder.h"
+#include "platform/folder_names.h"
 
 namespace {
 
@@ -98,10 +98,10 @@ QString AbsolutePath(const QString& path)
     if (path.startsWith(QLatin1Char('/')))
         return QDir::cleanPath(path);
     // QDir::currentPath() would lose the bytes of a folder name that is not UTF-8.
-    const std::unique_ptr<char, decltype(&free)> cwd(getcwd(nullptr, 0), &free);
-    if (!cwd)
+    const std::string cwd = CurrentFolder();
+    if (cwd.empty())
         return QDir::cleanPath(QDir::currentPath() + QLatin1Char('/') + path);
-    return QDir::cleanPath(DecodePath(cwd.get()) + QLatin1Char('/') + path);
+    return QDir::cleanPath(DecodePath(cwd) + QLatin1Char('/') + path);
 }
 
 QString PickedPath(const QString& picked)
@@ -111,15 +111,15 @@ QString PickedPath(const QString& picked)
     const qsizetype slash = picked.lastIndexOf(QLatin1Char('/'));
     const QString folder = picked.left(slash + 1);
     const QString name = picked.mid(slash + 1);
-    const std::unique_ptr<DIR, decltype(&closedir)> dir(
-        opendir(folder.isEmpty() ? "." : EncodePath(folder).c_str()), &closedir);
-    if (!dir)
+    const std::optional<std::vector<std::string>> names =
+        FolderNames(folder.isEmpty() ? "." : EncodePath(folder));
+    if (!names)
         return picked;
     QStringList lookAlikes;
-    while (const dirent* entry = readdir(dir.get())) {
+    for (const std::string& entry : *names) {
         // As the dialog decoded it.
-        if (QFile::decodeName(entry->d_name) == name)
-            lookAlikes << folder + DecodePath(entry->d_name);
+        if (QFile::decodeName(entry.c_str()) == name)
+            lookAlikes << folder + DecodePath(entry);
     }
     if (lookAlikes.size() > 1)
         return QString();

@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: MIT
 #include "gui/frame/lock_indicators.h"
 
-#include <dlfcn.h>
-
 #include <QGuiApplication>
 #include <qguiapplication_platform.h>
+
+#include "platform/library_function.h"
 
 namespace {
 
@@ -20,13 +20,8 @@ constexpr unsigned int kScrollBit = 1u << 2;
 
 XkbGetIndicatorStateFn LookUp()
 {
-    static XkbGetIndicatorStateFn fn = [] {
-        void* lib = dlopen("libX11.so.6", RTLD_LAZY | RTLD_NOLOAD);
-        if (!lib)
-            lib = dlopen("libX11.so.6", RTLD_LAZY);
-        return lib ? reinterpret_cast<XkbGetIndicatorStateFn>(dlsym(lib, "XkbGetIndicatorState"))
-                   : nullptr;
-    }();
+    static XkbGetIndicatorStateFn fn =
+        reinterpret_cast<XkbGetIndicatorStateFn>(LibraryFunction("libX11.so.6", "XkbGetIndicatorState"));
     return fn;
 }
 

@@ -14,7 +14,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include "gui/app/channel_folder.h"
+#include "platform/private_folder.h"
 #include "gui/app/open_channel.h"
 #include "gui/app/open_request.h"
 

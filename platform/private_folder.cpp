@@ -1,12 +1,9 @@
 // SPDX-License-Identifier: MIT
-#include "gui/app/channel_folder.h"
+#include "platform/private_folder.h"
 
 #include <cerrno>
 #include <cstring>
 
-#include <dirent.h>
-#include <sys/resource.h>
-#include <sys/socket.h>
 #include <sys/stat.h>
 
 bool IsPrivateFolder(const std::string& path, uid_t uid, std::string* why)
@@ -46,38 +43,4 @@ std::string ChooseChannelFolder(const char* runtimeDir, const std::string& tempD
     if (!IsPrivateFolder(folder, uid, why))
         return {};
     return folder;
-}
-
-long PeerUid(int socketDescriptor)
-{
-#ifdef SO_PEERCRED
-    struct ucred cred {};
-    socklen_t size = sizeof cred;
-    if (getsockopt(socketDescriptor, SOL_SOCKET, SO_PEERCRED, &cred, &size) != 0 || size != sizeof cred)
-        return -1;
-    return static_cast<long>(cred.uid);
-#else
-    uid_t uid = 0;
-    gid_t gid = 0;
-    if (getpeereid(socketDescriptor, &uid, &gid) != 0)
-        return -1;
-    return static_cast<long>(uid);
-#endif
-}
-
-long FreeDescriptors()
-{
-    constexpr long kUnknown = 1L << 20;
-    struct rlimit limit {};
-    if (getrlimit(RLIMIT_NOFILE, &limit) != 0 || limit.rlim_cur == RLIM_INFINITY)
-        return kUnknown;
-    DIR* folder = opendir("/proc/self/fd");
-    if (!folder)
-        return kUnknown;
-    long open = 0;
-    while (const dirent* entry = readdir(folder))
-        open += entry->d_name[0] != '.';
-    closedir(folder);
-    // The folder's own descriptor was counted, and is closed again.
-    return static_cast<long>(limit.rlim_cur) - (open - 1);
 }

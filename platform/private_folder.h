@@ -20,11 +20,3 @@ bool IsPrivateFolder(const std::string& path, uid_t uid, std::string* why = null
 // says so, and the program runs without the channel.
 std::string ChooseChannelFolder(const char* runtimeDir, const std::string& tempDir, uid_t uid,
                                 std::string* why = nullptr);
-
-// The user id of the process at the other end of a connected local socket,
-// or -1 when the system cannot tell.
-long PeerUid(int socketDescriptor);
-
-// How many more descriptors the process may open before it reaches its
-// limit; a large number when the system cannot tell.
-long FreeDescriptors();

@@ -1,0 +1,6 @@
+// SPDX-License-Identifier: MIT
+#include "platform/user_id.h"
+
+#include <unistd.h>
+
+uid_t CurrentUserId() { return getuid(); }
