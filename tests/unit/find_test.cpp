@@ -246,19 +246,10 @@ TEST(FoldedNeedle, FindsAnyTextCaseIgnored)
     }
 }
 
-// Every scan width against folding everything, on random texts of every
-// length around the scans' block sizes, with short needles and long ones
-// cut from the text in another case.
-class FoldedNeedleTest : public ::testing::TestWithParam<FindScanWidth> {
-protected:
-    void TearDown() override { LimitFindScans(FindScanWidth::Best); }
-};
-INSTANTIATE_TEST_SUITE_P(Scans, FoldedNeedleTest,
-                         ::testing::Values(FindScanWidth::Best, FindScanWidth::Sse2, FindScanWidth::Portable));
-
-TEST_P(FoldedNeedleTest, SameAsFoldingEverything)
+// The search against folding everything, on random texts of many lengths,
+// with short needles and long ones cut from the text in another case.
+TEST(FoldedNeedle, SameAsFoldingEverything)
 {
-    LimitFindScans(GetParam());
     const auto fold = [](std::string s) {
         for (char& c : s)
             c = static_cast<char>(FoldCp1252(static_cast<unsigned char>(c)));
@@ -301,11 +292,10 @@ TEST_P(FoldedNeedleTest, SameAsFoldingEverything)
     }
 }
 
-// A short text is read in one load only where that stays in its page: up
-// to a page that may not be read, every length finds what it holds.
-TEST_P(FoldedNeedleTest, TextsBeforeAnUnreadablePage)
+// No byte past a text is read: up to a page that may not be read, every
+// length finds what it holds.
+TEST(FoldedNeedle, TextsBeforeAnUnreadablePage)
 {
-    LimitFindScans(GetParam());
     const auto page = static_cast<std::size_t>(::sysconf(_SC_PAGESIZE));
     void* two = ::mmap(nullptr, 2 * page, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
     ASSERT_NE(two, MAP_FAILED);
@@ -327,9 +317,8 @@ TEST_P(FoldedNeedleTest, TextsBeforeAnUnreadablePage)
 // wherever it lies, and a table without it is passed over. A needle beyond
 // ASCII (or with a letter that has forms beyond it) is looked for in marked
 // texts by characters, so they stop the sweep; a plain ASCII one is not.
-TEST_P(FoldedNeedleTest, SweepsTheTablesBlocks)
+TEST(FoldedNeedle, SweepsTheTablesBlocks)
 {
-    LimitFindScans(GetParam());
     const auto dots = [](std::size_t n, const std::string& tail = "") { return std::string(n, '.') + tail; };
     const auto wide = [](std::u16string_view s) { return TextFromUtf16(s); };
     // Records of 104 bytes, none shared: the first two blocks of 4 KiB end
