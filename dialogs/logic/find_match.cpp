@@ -72,35 +72,25 @@ unsigned char TypicalFrequency(unsigned char folded) { return kTypicalFrequency[
 
 namespace {
 
-// Walks, front to back, the bytes of a range that pass an anchor. Each byte
-// that passes is looked for with memchr, and where each was found last is
-// kept, so the range is read once for each of them however often the walk
-// stops. A byte with more forms than that is worth (a few UTF-8 bytes of a
-// wide needle) is tested byte by byte.
+// Walks, front to back, the bytes of a range that pass an anchor. Where
+// each byte that passes was found last is kept, so the range is read once
+// for each of them however often the walk stops.
 class PassingBytes final {
 public:
-    PassingBytes(const unsigned char* end, unsigned char blend, unsigned char value)
-        : m_end(end), m_blend(blend), m_value(value)
-    {
-        if (std::popcount(blend) > 2)
-            return;
-        for (int b = 0; b < 256; ++b)
-            if ((b | blend) == value)
-                m_byte[m_count++] = static_cast<unsigned char>(b);
-    }
+    PassingBytes(const unsigned char* end, const FindAnchor& a) : m_end(end), m_anchor(a) {}
 
     // The first byte at or after `from` that passes, or the end.
     const unsigned char* Next(const unsigned char* from)
     {
-        if (m_count == 0) {
-            while (from < m_end && (*from | m_blend) != m_value)
+        if (m_anchor.count == 0) {
+            while (from < m_end && (*from | m_anchor.blend) != m_anchor.value)
                 ++from;
             return from;
         }
         const unsigned char* first = m_end;
-        for (int k = 0; k < m_count; ++k) {
+        for (int k = 0; k < m_anchor.count; ++k) {
             if (m_next[k] == nullptr || m_next[k] < from) {
-                const void* at = std::memchr(from, m_byte[k], static_cast<std::size_t>(m_end - from));
+                const void* at = std::memchr(from, m_anchor.bytes[k], static_cast<std::size_t>(m_end - from));
                 m_next[k] = at != nullptr ? static_cast<const unsigned char*>(at) : m_end;
             }
             first = std::min(first, m_next[k]);
@@ -110,11 +100,8 @@ public:
 
 private:
     const unsigned char* const m_end;
-    const unsigned char m_blend;
-    const unsigned char m_value;
-    unsigned char m_byte[4] = {};
+    const FindAnchor& m_anchor;
     const unsigned char* m_next[4] = {};
-    int m_count = 0;
 };
 
 // Calls take(s) for every start s in [0, count) of the bytes at p where
@@ -126,12 +113,31 @@ bool ForEachCandidate(const unsigned char* p, std::size_t count, const FindAncho
     if (count == 0)
         return false;
     const unsigned char* const first = p + a.offset;
-    PassingBytes passing(first + count, a.blend, a.value);
+    PassingBytes passing(first + count, a);
     for (const unsigned char* at = passing.Next(first); at != first + count; at = passing.Next(at + 1))
         if (take(static_cast<std::size_t>(at - first)))
             return true;
     return false;
 }
+
+// Calls take(s) for every start s in [0, count) of the bytes at p whose
+// window ends with the folded needle's last byte, moving on by Horspool's
+// `shift`, until it returns true; returns whether it did.
+template <typename Take>
+bool ForEachWindow(const unsigned char* p, std::size_t count, const std::string& folded,
+                   const std::vector<std::size_t>& shift, Take&& take)
+{
+    const std::size_t last = folded.size() - 1;
+    const auto want = static_cast<unsigned char>(folded[last]);
+    for (std::size_t s = 0; s < count; s += shift[p[s + last]])
+        if (kFold[p[s + last]] == want && take(s))
+            return true;
+    return false;
+}
+
+// A letter at least this common by TypicalFrequency turns up every few
+// bytes of ordinary text.
+constexpr unsigned char kCommonLetter = 150;
 
 // The needle's rarest byte, the first of equals: the bits in which the bytes
 // that fold to it differ from it make its blend.
@@ -142,14 +148,12 @@ FindAnchor ChooseAnchor(const std::string& folded)
         if (kTypicalFrequency[static_cast<unsigned char>(folded[i])] <
             kTypicalFrequency[static_cast<unsigned char>(folded[rarest])])
             rarest = i;
-    FindAnchor a;
-    a.offset = rarest;
     const auto f = static_cast<unsigned char>(folded[rarest]);
+    unsigned char blend = 0;
     for (int b = 0; b < 256; ++b)
         if (kFold[b] == f)
-            a.blend |= static_cast<unsigned char>(b ^ f);
-    a.value = static_cast<unsigned char>(f | a.blend);
-    return a;
+            blend |= static_cast<unsigned char>(b ^ f);
+    return FindAnchor(rarest, blend, static_cast<unsigned char>(f | blend));
 }
 
 bool HoldsTextMark(const unsigned char* p, std::size_t length)
@@ -222,11 +226,21 @@ FindAnchor RunAnchor(const ByteRun& run)
     for (std::size_t j = 1; j < run.value.size(); ++j)
         if (rarity(j) < rarity(rarest))
             rarest = j;
-    return FindAnchor{rarest, static_cast<unsigned char>(run.blend[rarest]),
-                      static_cast<unsigned char>(run.value[rarest])};
+    return FindAnchor(rarest, static_cast<unsigned char>(run.blend[rarest]),
+                      static_cast<unsigned char>(run.value[rarest]));
 }
 
 }  // namespace
+
+FindAnchor::FindAnchor(std::size_t at, unsigned char blendBits, unsigned char passing)
+    : offset(at), blend(blendBits), value(passing)
+{
+    if (std::popcount(blend) > 2)
+        return;
+    for (int b = 0; b < 256; ++b)
+        if ((b | blend) == value)
+            bytes[count++] = static_cast<unsigned char>(b);
+}
 
 unsigned char FoldCp1252(unsigned char byte)
 {
@@ -241,6 +255,14 @@ CFoldedNeedle::CFoldedNeedle(std::string_view text) : m_wide(text)
         m_folded.push_back(static_cast<char>(kFold[static_cast<unsigned char>(c)]));
     if (!m_folded.empty())
         m_anchor = ChooseAnchor(m_folded);
+    const std::size_t n = m_folded.size();
+    if (n >= 4 && kTypicalFrequency[static_cast<unsigned char>(m_folded[m_anchor.offset])] >= kCommonLetter) {
+        m_shift.assign(256, n);
+        for (std::size_t j = 0; j + 1 < n; ++j)
+            for (int b = 0; b < 256; ++b)
+                if (kFold[b] == static_cast<unsigned char>(m_folded[j]))
+                    m_shift[static_cast<std::size_t>(b)] = n - 1 - j;
+    }
     if (m_wide.NeverInCp1252()) {
         const ByteRun run = LongestRunOfOneLength(text);
         m_runBlend = run.blend;
@@ -284,12 +306,17 @@ std::size_t CFoldedNeedle::FindFirst(std::string_view text, std::size_t from) co
         return npos;
     const auto* base = reinterpret_cast<const unsigned char*>(text.data()) + from;
     std::size_t found = npos;
-    ForEachCandidate(base, text.size() - n + 1 - from, m_anchor, [&](std::size_t s) {
+    const auto take = [&](std::size_t s) {
         if (!MatchesAt(base + s))
             return false;
         found = from + s;
         return true;
-    });
+    };
+    const std::size_t count = text.size() - n + 1 - from;
+    if (m_shift.empty())
+        ForEachCandidate(base, count, m_anchor, take);
+    else
+        ForEachWindow(base, count, m_folded, m_shift, take);
     return found;
 }
 
@@ -414,8 +441,10 @@ bool CFoldedNeedle::MayBeInBytes(const unsigned char* p, std::size_t length) con
     // candidate in 4 KiB the sweep gives up, as if it had met one.
     std::size_t misses = 0;
     const std::size_t budget = length / 4096 + 8;
-    return ForEachCandidate(p, length - size + 1, wide ? m_runAnchor : m_anchor,
-                            [&](std::size_t s) { return matches(p + s) || ++misses > budget; });
+    const auto take = [&](std::size_t s) { return matches(p + s) || ++misses > budget; };
+    if (wide || m_shift.empty())
+        return ForEachCandidate(p, length - size + 1, wide ? m_runAnchor : m_anchor, take);
+    return ForEachWindow(p, length - size + 1, m_folded, m_shift, take);
 }
 
 std::size_t CFoldedNeedle::FindLastBefore(std::string_view text, std::size_t before) const

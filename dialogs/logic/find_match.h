@@ -56,9 +56,17 @@ unsigned char TypicalFrequency(unsigned char folded);
 // (b | blend) == value, so that one test takes each case of a letter (and
 // a few bytes more, since every candidate is compared in full).
 struct FindAnchor {
+    FindAnchor() = default;
+    FindAnchor(std::size_t at, unsigned char blendBits, unsigned char passing);
+
     std::size_t offset = 0;
     unsigned char blend = 0;
     unsigned char value = 0;
+    // The bytes that pass, each looked for with memchr; none where there
+    // are more than four (a few UTF-8 bytes of a wide needle), which are
+    // tested byte by byte.
+    int count = 0;
+    unsigned char bytes[4] = {};
 };
 
 // A search string folded once, matched against texts that are folded byte
@@ -68,7 +76,8 @@ struct FindAnchor {
 // The scan does not look at every byte: it skips with memchr from one case
 // of the needle's rarest letter to the next, and compares the needle only
 // there. So the speed of a search that finds nothing depends on how rare
-// that letter is, not on the needle's first one.
+// that letter is, not on the needle's first one. A needle of common letters
+// only is looked for with Horspool's skips over a table of folded bytes.
 class CFoldedNeedle final {
 public:
     static constexpr std::size_t npos = std::string_view::npos;
@@ -114,6 +123,11 @@ private:
     CWideNeedle m_wide;
     std::string m_folded;
     FindAnchor m_anchor;
+    // For a needle of common letters only, whose rarest letter turns up
+    // every few bytes: how far a window may move on when a byte is its
+    // last (Horspool's skip), instead of a stop at every case of that
+    // letter. Empty for other needles.
+    std::vector<std::size_t> m_shift;
     // Whether an occurrence in a marked text may lie where the text's bytes
     // are not the needle's folded bytes (a letter of another form, or any
     // letter above 127, in a wide text).

@@ -115,8 +115,8 @@ TEST(FixedPitchWrap, CountedLinesEqualMeasuredLines)
     ExpectSameAsMeasured("integral", Advances(8 * 64, {{0x80, 13 * 64}, {0x01, 0}, {'W', 9 * 64}}), 8, 1);
     ExpectSameAsMeasured("fractional", Advances(501, {{0xAD, 0}, {'i', 300}}), 7, 2);
     ExpectSameAsMeasured("under one unit", Advances(40, {}), 1, 3);
-    // Printable ASCII all alike, as in a screen font, so paragraphs are
-    // scanned 16 bytes at a time: the scan must stop at every other byte.
+    // Printable ASCII all alike, as in a screen font: the scan must stop at
+    // every other byte.
     ExpectSameAsMeasured("screen", Advances(8 * 64, {{0x80, 13 * 64}, {0x01, 0}, {0xAD, 0}, {0x7F, 0}}), 8, 4);
 }
 
