@@ -438,9 +438,10 @@ bool CFoldedNeedle::MayBeInBytes(const unsigned char* p, std::size_t length) con
     };
     // Bytes where candidates that are no occurrence crowd (a needle that
     // begins like a common phrase) cost more swept than walked: past a
-    // candidate in 4 KiB the sweep gives up, as if it had met one.
+    // candidate in 256 bytes, about one a text, the sweep gives up, as if
+    // it had met one.
     std::size_t misses = 0;
-    const std::size_t budget = length / 4096 + 8;
+    const std::size_t budget = length / 256 + 8;
     const auto take = [&](std::size_t s) { return matches(p + s) || ++misses > budget; };
     if (wide || m_shift.empty())
         return ForEachCandidate(p, length - size + 1, wide ? m_runAnchor : m_anchor, take);
