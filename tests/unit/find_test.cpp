@@ -7,9 +7,6 @@
 #include <string>
 #include <vector>
 
-#include <sys/mman.h>
-#include <unistd.h>
-
 #include "dialogs/logic/find_dlg_state.h"
 #include "dialogs/logic/find_match.h"
 #include "doc/string_array.h"
@@ -290,27 +287,6 @@ TEST(FoldedNeedle, SameAsFoldingEverything)
                     !inEither)
             << n;
     }
-}
-
-// No byte past a text is read: up to a page that may not be read, every
-// length finds what it holds.
-TEST(FoldedNeedle, TextsBeforeAnUnreadablePage)
-{
-    const auto page = static_cast<std::size_t>(::sysconf(_SC_PAGESIZE));
-    void* two = ::mmap(nullptr, 2 * page, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-    ASSERT_NE(two, MAP_FAILED);
-    char* end = static_cast<char*>(two) + page;
-    ASSERT_EQ(::mprotect(end, page, PROT_NONE), 0);
-    const CFoldedNeedle needle("ab");
-    for (std::size_t n = 0; n <= 70; ++n) {
-        const std::string_view text(end - n, n);
-        std::memset(end - n, 'x', n);
-        if (n >= 2)
-            std::memcpy(end - 2, "aB", 2);
-        EXPECT_EQ(needle.MayBeInEither(text, text), n >= 2) << n;
-        EXPECT_EQ(needle.FindFirst(text), n >= 2 ? n - 2 : CFoldedNeedle::npos) << n;
-    }
-    ::munmap(two, 2 * page);
 }
 
 // The sweep over a table's blocks: a text that holds the needle is found
