@@ -356,10 +356,9 @@ TEST(FoldedNeedle, SweepsTheTablesBlocks)
     }
 }
 
-// Wide texts against folding every character, on random texts around the
-// scans' 16-byte step of letters whose forms differ in length (k and the
-// Kelvin sign, s and the long s) or number (Σ σ ς), ASCII needles among the
-// needles.
+// Wide texts against folding every character, on random texts of letters
+// whose forms differ in length (k and the Kelvin sign, s and the long s) or
+// number (Σ σ ς), ASCII needles among the needles.
 TEST(FoldedNeedle, WideTextsSameAsFoldingEveryCharacter)
 {
     const char* const alphabet[] = {"a", "A", "k", "K", "s", "S", " ", "\u212A", "\u017F", "\u03A3", "\u03C3",

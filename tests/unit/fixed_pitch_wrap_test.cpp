@@ -200,10 +200,10 @@ TEST(FixedPitchWrap, WideTextsBreakOnlyBetweenCharacters)
     EXPECT_EQ(ends(counted), ends(measured));
 }
 
-// A wide key word summed 64 bytes at a time is as high as measured: where
+// A wide key word summed from learnt advances is as high as measured: where
 // it just fits and one unit narrower, with marks after ASCII and after other
-// characters, emoji sequences, ASCII after a joiner, a character across the
-// 64th byte. Two CJK advances end half a unit from a whole one.
+// characters, emoji sequences, ASCII after a joiner. Two CJK advances end
+// half a unit from a whole one.
 TEST(FixedPitchWrap, WideKeyWordsFitAsMeasured)
 {
     const auto advance64 = [](char32_t c) {
