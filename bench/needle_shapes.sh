@@ -11,4 +11,7 @@ common letters only|eeee
 one letter that is nowhere|x
 a long needle of common words|rechnung versicherung steuer termin
 two blanks inside|plan  budget
-letters above 127|grüße ölkännchen'
+letters above 127|grüße ölkännchen
+digits|4711
+punctuation|!!
+a run of 37 times e|eeeeeeeeeeeeeeeeeeeeeeeeeeeeeeeeeeeee'

@@ -13,7 +13,6 @@
 #include "core/text/cp1252.h"
 #include "core/file/entry_walk.h"
 #include "core/text/text_form.h"
-#include "platform/text_blocks.h"
 
 namespace {
 
@@ -109,10 +108,9 @@ char* WriteRecord(char* d, int number, std::string_view keyWords, std::string_vi
 }
 
 // The records of one run. The buffer is handed on from run to run and is
-// never cleared: only the pages written to are ever touched. It is at
-// least one huge page, whose first write costs one fault instead of 512.
+// never cleared: only the pages written to are ever touched.
 struct ConvertedRun {
-    TextBlock buffer;
+    std::unique_ptr<char[]> buffer;
     std::size_t capacity = 0;
     std::size_t size = 0;
     std::vector<int> inexact;
@@ -127,7 +125,8 @@ void ConvertRun(const EntryRun& run, ConvertedRun& into)
     const std::size_t room = kRecordFrame * static_cast<std::size_t>(run.count) + 3 * run.bytes.size();
     if (into.capacity < room) {
         into.buffer.reset();
-        into.buffer = NewTextBlock(std::max(room, kHugeBlockBytes), into.capacity);
+        into.buffer = std::make_unique_for_overwrite<char[]>(room);
+        into.capacity = room;
     }
     char* d = into.buffer.get();
     WalkEntryRun(run, [&](int i, std::string_view keyWords, std::string_view description,

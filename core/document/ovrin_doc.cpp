@@ -10,7 +10,6 @@
 #include "core/document/cmd_ui.h"
 #include "core/document/command_ids.h"
 #include "core/document/document_host.h"
-#include "platform/text_blocks.h"
 
 const std::string g_strDescriptionPrompt = "<description>";
 const std::string g_strKeyWordsPrompt = "<key words>";
@@ -195,8 +194,8 @@ void COvrinDoc::OnEntryEdit()
 {
     if (m_nCount <= 0 || m_nCurrent < 0 || m_nCurrent >= m_nCount)
         return;
-    std::string keyWords = FreshCopyOf(m_arrKeyWords[m_nCurrent]);
-    std::string description = FreshCopyOf(m_arrDescriptions[m_nCurrent]);
+    std::string keyWords(m_arrKeyWords[m_nCurrent]);
+    std::string description(m_arrDescriptions[m_nCurrent]);
     if (!m_host.RunEditDialog(keyWords, description))
         return;
     const std::string date = FormatEntryDate(m_host.Today());

@@ -2,15 +2,16 @@
 #include "core/document/string_array.h"
 
 #include <algorithm>
+#include <memory>
 #include <new>
 #include <utility>
 
 namespace {
 
-// Large enough that a block holds thousands of ordinary texts, and one huge
-// page; a text of a quarter of it or more gets a block of its own, so a
-// huge description never leaves most of a block empty.
-constexpr std::size_t kBlockBytes = kHugeBlockBytes;
+// Large enough that a block holds thousands of ordinary texts; a text of a
+// quarter of it or more gets a block of its own, so a huge description
+// never leaves most of a block empty.
+constexpr std::size_t kBlockBytes = std::size_t{1} << 21;
 constexpr std::size_t kFirstBlockBytes = 4096;
 
 
@@ -82,9 +83,8 @@ const char* CStringArray::Store(std::string_view text)
     char* at = nullptr;
     if (bytes >= kBlockBytes / 4) {
         ReserveBlockEnd();
-        std::size_t granted = 0;
-        m_blocks.push_back(NewTextBlock(bytes, granted));
-        m_nBlockBytes += granted;
+        m_blocks.push_back(std::make_unique_for_overwrite<char[]>(bytes));
+        m_nBlockBytes += bytes;
         at = m_blocks.back().get();
         m_blockEnds.push_back(at + bytes);
     } else {
@@ -129,15 +129,14 @@ void CStringArray::NewBlock(std::size_t bytes)
     const std::size_t size =
         std::max<std::size_t>(bytes, std::clamp<std::uint64_t>(m_nBlockBytes, kFirstBlockBytes, kBlockBytes));
     ReserveBlockEnd();
-    std::size_t granted = 0;
-    m_blocks.push_back(NewTextBlock(size, granted));
-    m_nBlockBytes += granted;
+    m_blocks.push_back(std::make_unique_for_overwrite<char[]>(size));
+    m_nBlockBytes += size;
     if (m_nFilling != SIZE_MAX)
         m_blockEnds[m_nFilling] = m_pFree;
     m_blockEnds.push_back(nullptr);
     m_nFilling = m_blocks.size() - 1;
     m_pFree = m_blocks.back().get();
-    m_nLeft = granted;
+    m_nLeft = size;
 }
 
 static_assert(sizeof(std::uint32_t) + CStringArray::kMaxRoom < kBlockBytes / 4);

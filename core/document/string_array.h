@@ -11,7 +11,6 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/text_blocks.h"
 
 // An array of texts whose bytes lie side by side in large blocks, in the
 // order they came in, each behind its length. A table of a million entries
@@ -203,7 +202,7 @@ private:
     void ReclaimIfMostlyDead();
 
     std::vector<const char*> m_texts;
-    std::vector<TextBlock> m_blocks;
+    std::vector<std::unique_ptr<char[]>> m_blocks;
     // Where the records of each block end; the block being filled (at
     // m_nFilling, if any) ends at m_pFree.
     std::vector<const char*> m_blockEnds;

@@ -11,7 +11,6 @@
 #include "core/file/entry_stream.h"
 #include "core/text/text_form.h"
 #include "platform/file_system.h"
-#include "platform/text_blocks.h"
 
 namespace {
 
@@ -113,9 +112,7 @@ FileResult ReadDocumentRuns(const std::string& path, const EntryRunsVisitor& vis
     constexpr std::size_t kCheckPiece = 1 << 17;
     const auto chunk =
         static_cast<std::size_t>(std::clamp<std::uint64_t>(std::min(sizes.batchBytes, kCheckPiece), 1, size));
-    // The pieces of the file are read into memory on huge pages where it
-    // is large: a fresh 4 KiB page costs a fault at its first write.
-    TextBlock buffer;
+    std::unique_ptr<char[]> buffer;
     std::size_t capacity = 0;
     result = GuardedRead(fullPath, [&] {
         CArchive head(file.get(), size, fullPath);
@@ -150,7 +147,8 @@ FileResult ReadDocumentRuns(const std::string& path, const EntryRunsVisitor& vis
             else if (sifted.Read(ar, hasDates, utf16Sieve))
                 run.wanted = sieve(i, sifted.KeyWords(), sifted.Description());
         };
-        buffer = NewTextBlock(chunk, capacity);
+        buffer = std::make_unique_for_overwrite<char[]>(chunk);
+        capacity = chunk;
         for (int i = 0; i < count;) {
             const std::uint64_t start = at;
             const auto length = static_cast<std::size_t>(std::min<std::uint64_t>(chunk, size - start));
@@ -202,7 +200,10 @@ FileResult ReadDocumentRuns(const std::string& path, const EntryRunsVisitor& vis
         const auto length = static_cast<std::size_t>(places[e - 1].end - base);
         if (capacity < length) {
             buffer.reset();
-            result = GuardedRead(fullPath, [&] { buffer = NewTextBlock(length, capacity); });
+            result = GuardedRead(fullPath, [&] {
+                buffer = std::make_unique_for_overwrite<char[]>(length);
+                capacity = length;
+            });
             if (!result.ok)
                 return result;
         }

@@ -3,13 +3,9 @@
 
 #include <algorithm>
 #include <array>
-#include <cstdint>
+#include <cstring>
 
 #include "core/text/cp1252.h"
-
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
 
 namespace {
 
@@ -47,22 +43,8 @@ char16_t* Widen(const unsigned char* from, std::size_t count, char16_t* to)
 std::size_t CountBreaks(const unsigned char* from, const unsigned char* const end)
 {
     std::size_t count = 0;
-    bool afterCr = false;
-#if defined(__SSE2__)
-    const __m128i cr = _mm_set1_epi8('\r');
-    const __m128i lf = _mm_set1_epi8('\n');
-    for (; end - from >= 16; from += 16) {
-        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from));
-        const auto crs = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, cr)));
-        const auto lfs = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, lf)));
-        count += static_cast<std::size_t>(__builtin_popcount(crs) + __builtin_popcount(lfs & ~((crs << 1) | afterCr)));
-        afterCr = crs >> 15;
-    }
-#endif
-    for (; from < end; ++from) {
-        count += *from == '\r' || (*from == '\n' && !afterCr);
-        afterCr = *from == '\r';
-    }
+    for (const unsigned char* p = from; p < end; ++p)
+        count += *p == '\r' || (*p == '\n' && (p == from || p[-1] != '\r'));
     return count;
 }
 
@@ -89,59 +71,28 @@ char16_t* WidenCp1252WithLineBreaks(std::string_view bytes, char16_t* to, ShownL
         lines.longest = std::max(lines.longest, (at - begin) - lines.starts.back());
         lines.starts.push_back(at + 1 - begin);
     };
-    // A byte at a time: CR LF, CR and LF each become "\n".
-    bool afterCr = false;
-    const auto& table = Cp1252Table();
-    const auto step = [&](unsigned char b) {
-        if (b == '\n' && afterCr) {
-            afterCr = false;
-            return;
-        }
-        afterCr = b == '\r';
-        if (b == '\r' || b == '\n') {
-            lineEnds(to);
-            *to++ = u'\n';
-        } else {
-            *to++ = table[b];
-        }
+    // From break to break: the stretch between two goes whole, and the next
+    // CR and LF are each looked for again only once they are passed, so
+    // millions of short lines cost no second walk.
+    const auto next = [&](const unsigned char* at, char byte) {
+        const void* found = at == end ? nullptr : std::memchr(at, byte, static_cast<std::size_t>(end - at));
+        return found ? static_cast<const unsigned char*>(found) : end;
     };
-#if defined(__SSE2__)
-    // 16 bytes at a time where none lies in 0x80 to 0x9F, where Windows-1252
-    // differs from Latin-1: widened with each CR as "\n", and up to the LF
-    // of a CR LF, from which the next 16 bytes are read. A loop per line
-    // costs more than the line on millions of short lines.
-    const __m128i cr = _mm_set1_epi8('\r');
-    const __m128i lf = _mm_set1_epi8('\n');
-    const __m128i top3 = _mm_set1_epi8(static_cast<char>(0xE0));
-    const __m128i c1 = _mm_set1_epi8(static_cast<char>(0x80));
-    const __m128i three = _mm_set1_epi8(3);
-    const __m128i zero = _mm_setzero_si128();
-    while (end - from >= 16) {
-        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from));
-        if (_mm_movemask_epi8(_mm_cmpeq_epi8(_mm_and_si128(v, top3), c1)) != 0) {
-            for (const unsigned char* const stop = from + 16; from < stop; ++from)
-                step(*from);
-            continue;
-        }
-        const __m128i isCr = _mm_cmpeq_epi8(v, cr);
-        const auto crs = static_cast<unsigned>(_mm_movemask_epi8(isCr));
-        const auto lfs = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, lf)));
-        const unsigned dropped = lfs & ((crs << 1) | static_cast<unsigned>(afterCr));
-        // The bytes taken: all 16, or those before the first LF of a CR LF.
-        const int taken = dropped != 0 ? __builtin_ctz(dropped) : 16;
-        const __m128i shown16 = _mm_sub_epi8(v, _mm_and_si128(isCr, three));  // '\r' - 3 == '\n'
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(to), _mm_unpacklo_epi8(shown16, zero));
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(to + 8), _mm_unpackhi_epi8(shown16, zero));
-        for (unsigned mask = (crs | lfs) & ((taken == 16 ? 0x10000u : 1u << taken) - 1); mask != 0; mask &= mask - 1)
-            lineEnds(to + __builtin_ctz(mask));
-        to += taken;
-        from += dropped != 0 ? taken + 1 : 16;
-        afterCr = dropped == 0 && (crs >> 15) != 0;
+    const unsigned char* cr = next(from, '\r');
+    const unsigned char* lf = next(from, '\n');
+    while (from < end) {
+        if (cr < from)
+            cr = next(from, '\r');
+        if (lf < from)
+            lf = next(from, '\n');
+        const unsigned char* const lineEnd = std::min(cr, lf);
+        to = Widen(from, static_cast<std::size_t>(lineEnd - from), to);
+        if (lineEnd == end)
+            break;
+        lineEnds(to);
+        *to++ = u'\n';
+        from = lineEnd + (lineEnd == cr && lineEnd + 1 < end && lineEnd[1] == '\n' ? 2 : 1);
     }
-#endif
-    for (; from < end; ++from)
-        step(*from);
-    lines.longest = std::max(lines.longest, (to - begin) - lines.starts.back());
     lines.longest = std::max(lines.longest, (to - begin) - lines.starts.back());
     return to;
 }

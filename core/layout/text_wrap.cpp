@@ -12,10 +12,6 @@
 
 #include "core/text/text_form.h"
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
-
 namespace {
 
 // Where the characters of a text begin: after its mark, if it has one.
@@ -93,28 +89,9 @@ FixedPitch AsciiPitch(const FixedPitch& pitch)
 }
 
 // The first byte at or after i that the pitch does not draw with its one
-// advance: a line break, a tab, or another byte of another width. Most
-// bytes of a text are printable ASCII, so where those are known to be
-// uniform the scan runs 16 bytes at a time and asks the table only about
-// the others (accented letters among them).
+// advance: a line break, a tab, or another byte of another width.
 std::size_t NextNotUniform(std::string_view text, std::size_t i, const FixedPitch& pitch)
 {
-#if defined(__SSE2__)
-    if (pitch.printableAsciiUniform) {
-        const __m128i low = _mm_set1_epi8(0x20);
-        const __m128i high = _mm_set1_epi8(0x7E);
-        for (; i + 16 <= text.size(); i += 16) {
-            const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text.data() + i));
-            // Compared as signed bytes, those from 0x80 up are below 0x20 too.
-            const __m128i outside = _mm_or_si128(_mm_cmplt_epi8(v, low), _mm_cmpgt_epi8(v, high));
-            for (auto mask = static_cast<unsigned>(_mm_movemask_epi8(outside)); mask != 0; mask &= mask - 1) {
-                const std::size_t at = i + static_cast<std::size_t>(__builtin_ctz(mask));
-                if (!pitch.uniform[static_cast<unsigned char>(text[at])])
-                    return at;
-            }
-        }
-    }
-#endif
     while (i < text.size() && pitch.uniform[static_cast<unsigned char>(text[i])])
         ++i;
     return i;
@@ -216,23 +193,6 @@ std::size_t WideParagraphEndIfFits(std::string_view text, std::size_t begin, int
     std::size_t last = npos;
     int lastAdvance = 0;
     while (i < limit) {
-#if defined(__SSE2__)
-        // A run of printable ASCII, 16 bytes at a time.
-        if (bytes[i] - 0x20u < 0x5Fu && pitch.printableAsciiUniform && i + 16 <= size) {
-            const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + i));
-            const __m128i outside = _mm_or_si128(_mm_cmplt_epi8(v, _mm_set1_epi8(0x20)),
-                                                 _mm_cmpgt_epi8(v, _mm_set1_epi8(0x7E)));
-            const auto run = static_cast<std::size_t>(
-                __builtin_ctz(static_cast<unsigned>(_mm_movemask_epi8(outside)) | 0x10000u));
-            if (run > 0) {
-                sum += static_cast<long long>(run) * ascii64;
-                i += run;
-                last = i - 1;
-                lastAdvance = static_cast<int>(ascii64);
-                continue;
-            }
-        }
-#endif
         // Most characters: ASCII as the pitch has it, the basic plane's
         // characters met before as the table has them.
         const unsigned b = bytes[i];
@@ -281,155 +241,6 @@ std::size_t WideParagraphEndIfFits(std::string_view text, std::size_t begin, int
     return i - begin <= maxBytes && sum <= most ? i : npos;
 }
 
-#if defined(__SSE2__)
-// The kinds of 16 bytes of UTF-8, a bit a byte.
-struct ByteKinds {
-    std::uint64_t printable = 0;     // ASCII 0x20 to 0x7E
-    std::uint64_t continuation = 0;  // 0x80 to 0xBF
-    std::uint64_t lead = 0;          // the first byte of a character of 2 to 4 bytes: 0xC2 to 0xF4
-    std::uint64_t lead34 = 0;        // of 3 or 4 bytes: 0xE0 to 0xF4
-    std::uint64_t lead4 = 0;         // of 4 bytes: 0xF0 to 0xF4
-
-    // Adds the kinds of the 16 bytes at p as bits from `at` on.
-    void Add(const unsigned char* p, unsigned at)
-    {
-        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-        // low < byte < high, compared as signed bytes.
-        const auto within = [&v, at](int low, int high) {
-            return static_cast<std::uint64_t>(static_cast<unsigned>(
-                       _mm_movemask_epi8(_mm_and_si128(_mm_cmpgt_epi8(v, _mm_set1_epi8(static_cast<char>(low))),
-                                                       _mm_cmplt_epi8(v, _mm_set1_epi8(static_cast<char>(high)))))))
-                   << at;
-        };
-        printable |= within(0x1F, 0x7F);
-        continuation |= static_cast<std::uint64_t>(static_cast<unsigned>(
-                            _mm_movemask_epi8(_mm_cmplt_epi8(v, _mm_set1_epi8(static_cast<char>(0xC0))))))
-                        << at;
-        lead |= within(0xC1 - 256, 0xF5 - 256);
-        lead34 |= within(0xDF - 256, 0xF5 - 256);
-        lead4 |= within(0xEF - 256, 0xF5 - 256);
-    }
-};
-
-// The width in 1/64 units of a wide text's characters from `begin` to its
-// end as WideParagraphEndIfFits sums it, when every character is printable
-// ASCII or has a learnt advance, alone or with the marks that join it; -1
-// for anything else (a line break, a tab, a character or cluster not met
-// yet, bytes that are not well-formed UTF-8). Here 64 bytes are looked at a
-// time: ASCII is counted, only the first byte of every other character
-// looks into the table, and a mark takes the character before it back
-// into its cluster, as there.
-long long KnownSum64(std::string_view text, std::size_t begin, const TextMetrics& metrics)
-{
-    const FixedPitch& pitch = metrics.fixedPitch;
-    if (!pitch.printableAsciiUniform || !metrics.advances || !metrics.wideWidth || text.size() < 16)
-        return -1;
-    CharacterAdvances& table = *metrics.advances;
-    const auto* const bytes = reinterpret_cast<const unsigned char*>(text.data());
-    const std::size_t size = text.size();
-    long long sum = 0;
-    std::size_t multiByte = 0;   // the bytes of characters beyond ASCII
-    std::uint64_t carried = 0;   // continuation bytes due in the next 64
-    std::size_t clusterEnd = 0;  // the characters before it are summed
-    for (std::size_t i = begin; i < size; i += 64) {
-        // The 64 bytes from i, or the text's last ones; a text shorter
-        // than 64 bytes from its start, read 16 bytes at a time and the
-        // last 16 overlapping.
-        ByteKinds kinds;
-        std::size_t window = i;
-        if (size >= 64) {
-            window = std::min(i, size - 64);
-            for (unsigned at = 0; at < 64; at += 16)
-                kinds.Add(bytes + window + at, at);
-        } else {
-            window = 0;
-            for (unsigned at = 0; at + 16 <= size; at += 16)
-                kinds.Add(bytes + at, at);
-            if (size % 16 != 0)
-                kinds.Add(bytes + size - 16, static_cast<unsigned>(size - 16));
-        }
-        const auto shift = static_cast<unsigned>(i - window);
-        const std::size_t n = std::min<std::size_t>(64, size - i);
-        const std::uint64_t valid = n == 64 ? ~0ull : (1ull << n) - 1;
-        const std::uint64_t printable = kinds.printable >> shift & valid;
-        const std::uint64_t continuation = kinds.continuation >> shift & valid;
-        const std::uint64_t leads = kinds.lead >> shift & valid;
-        const std::uint64_t leads34 = kinds.lead34 >> shift & valid;
-        const std::uint64_t leads4 = kinds.lead4 >> shift & valid;
-        // Well-formed: every byte is one of those, and the continuation
-        // bytes are exactly those the first bytes before them announce.
-        if ((printable | continuation | leads) != valid ||
-            (carried | leads << 1 | leads34 << 2 | leads4 << 3) != continuation)
-            return -1;
-        carried = leads >> 63 | leads34 >> 62 | leads4 >> 61;
-        if (carried != 0 && i + n == size)
-            return -1;  // the last character is cut short
-        for (std::uint64_t m = leads; m != 0; m &= m - 1) {
-            const std::size_t at = i + static_cast<std::size_t>(__builtin_ctzll(m));
-            const unsigned b = bytes[at];
-            int advance;
-            char32_t c;
-            std::size_t length;
-            if (b < 0xE0) {
-                length = 2;
-                c = (b & 0x1F) << 6 | (bytes[at + 1] & 0x3F);
-                advance = table.KnownAdvance64(c);
-            } else if (b < 0xF0) {
-                length = 3;
-                c = (b & 0x0F) << 12 | (bytes[at + 1] & 0x3F) << 6 | (bytes[at + 2] & 0x3F);
-                advance = table.KnownAdvance64(c);
-            } else {
-                length = 4;
-                c = (b & 0x07) << 18 | (bytes[at + 1] & 0x3F) << 12 | (bytes[at + 2] & 0x3F) << 6 |
-                    (bytes[at + 3] & 0x3F);
-                advance = table.KnownOtherAdvance64(c);
-            }
-            multiByte += length;
-            if (at < clusterEnd)
-                continue;
-            if (advance >= 0) {
-                sum += advance;
-                continue;
-            }
-            // A character with what joins it, as AdvanceAt finds it: a
-            // mark or the like takes the character before it back.
-            std::size_t base = at;
-            if (table.Joins(c)) {
-                if (at == begin)
-                    return -1;
-                for (--base; IsContinuationByte(text[base]);)
-                    --base;
-                if (base < clusterEnd)
-                    return -1;
-                sum -= bytes[base] < 0x80 ? pitch.advance64
-                                          : at - base == 4 ? table.KnownOtherAdvance64(CodePointAt(text, base))
-                                                           : table.KnownAdvance64(CodePointAt(text, base));
-            }
-            std::size_t end = at + length;
-            char32_t before = c;
-            while (end < size && bytes[end] >= 0x80) {
-                const char32_t next = CodePointAt(text, end);
-                if (before != kZeroWidthJoinerCode && !table.Joins(next))
-                    break;
-                before = next;
-                for (++end; end < size && IsContinuationByte(text[end]);)
-                    ++end;
-            }
-            // ASCII after a joiner is counted as ASCII: such a cluster is
-            // left to the walk.
-            if ((end < size && before == kZeroWidthJoinerCode) || (base == at && end == at + length))
-                return -1;
-            const int cluster = table.KnownClusterAdvance64(text.substr(base, end - base));
-            if (cluster < 0)
-                return -1;
-            sum += cluster;
-            clusterEnd = end;
-        }
-    }
-    return sum + static_cast<long long>(size - begin - multiByte) * pitch.advance64;
-}
-#endif
-
 // Whether a wide text is one paragraph that fits whole in width; apart,
 // so that measuring a text of Windows-1252 characters does not pay for it.
 [[gnu::noinline]] bool WideTextFitsWhole(std::string_view text, int width, const TextMetrics& metrics)
@@ -437,13 +248,6 @@ long long KnownSum64(std::string_view text, std::size_t begin, const TextMetrics
     if (!IsWideText(text))
         return false;
     constexpr std::size_t begin = kWideTextMark.size();
-#if defined(__SSE2__)
-    // More bytes than width + 1 never fit whole (as in Wrap).
-    if (width < 0 || text.size() - begin > static_cast<std::size_t>(width) + 1)
-        return false;
-    if (const long long sum = KnownSum64(text, begin, metrics); sum >= 0)
-        return sum <= static_cast<long long>(width) * 64 + 31;  // (sum + 32) / 64 <= width
-#endif
     return WideParagraphEndIfFits(text, begin, width, metrics) == text.size();
 }
 
@@ -922,8 +726,6 @@ FixedPitch DetectFixedPitch(const TextWidthFn& width)
         pitch.uniform[static_cast<std::size_t>(b)] =
             width(std::string(64, c)) == pitch.advance64 && width(among) == pitch.advance64;
     }
-    pitch.printableAsciiUniform = std::all_of(pitch.uniform.begin() + 0x20, pitch.uniform.begin() + 0x7F,
-                                              [](bool uniform) { return uniform; });
     return pitch;
 }
 

@@ -30,9 +30,6 @@ using TextWidthFn = std::function<int(std::string_view)>;
 struct FixedPitch final {
     int advance64 = 0;                // 0: no fixed pitch, every run is measured
     std::array<bool, 256> uniform{};  // the bytes drawn with that advance
-    // Known that every printable ASCII byte (0x20 to 0x7E) is uniform: then
-    // a scan for the end of a paragraph skips them 16 bytes at a time.
-    bool printableAsciiUniform = false;
 
     bool Active() const { return advance64 > 0; }
     int RunWidth(std::size_t n) const

@@ -11,15 +11,6 @@
 
 #include "core/document/string_array.h"
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#define OVRIN_HAVE_SSE2_PATH 1
-#endif
-#if defined(__x86_64__) && defined(__GNUC__)
-#include <immintrin.h>
-#define OVRIN_HAVE_AVX2_PATH 1
-#endif
-
 namespace {
 
 constexpr std::size_t npos = CFoldedNeedle::npos;
@@ -81,531 +72,93 @@ unsigned char TypicalFrequency(unsigned char folded) { return kTypicalFrequency[
 
 namespace {
 
-// The scan widths, narrowest first.
-enum ScanLevel { kPortable = 0, kSse2 = 1, kAvx2 = 2 };
+// Walks, front to back, the bytes of a range that pass an anchor. Where
+// each byte that passes was found last is kept, so the range is read once
+// for each of them however often the walk stops.
+class PassingBytes final {
+public:
+    PassingBytes(const unsigned char* end, const FindAnchor& a) : m_end(end), m_anchor(a) {}
 
-int BestScanLevel()
-{
-#if defined(OVRIN_HAVE_AVX2_PATH)
-    __builtin_cpu_init();
-    if (__builtin_cpu_supports("avx2"))
-        return kAvx2;
-#endif
-#if defined(OVRIN_HAVE_SSE2_PATH)
-    return kSse2;
-#else
-    return kPortable;
-#endif
-}
-
-// Set while the program's statics are set up; a search before that (none
-// is made) would take the portable path.
-const int g_bestLevel = BestScanLevel();
-int g_level = g_bestLevel;
-
-inline bool IsCandidate(const unsigned char* s, const FindAnchors& a)
-{
-    return ((s[a.offset[0]] | a.blend[0]) == a.value[0]) & ((s[a.offset[1]] | a.blend[1]) == a.value[1]) &
-           ((s[a.offset[2]] | a.blend[2]) == a.value[2]);
-}
-
-inline std::uint64_t LowBits(std::size_t count)
-{
-    return count >= 64 ? ~std::uint64_t{0} : (std::uint64_t{1} << count) - 1;
-}
-
-// One bit for each byte of a text of at most 64 bytes that is a case of
-// anchor k (m[k]), byte by byte.
-struct ByteBits {
-    std::uint64_t m[FindAnchors::kCount] = {0, 0, 0};
-
-    // One bit for each candidate start.
-    std::uint64_t Starts(const FindAnchors& a) const
+    // The first byte at or after `from` that passes, or the end.
+    const unsigned char* Next(const unsigned char* from)
     {
-        return (m[0] >> a.offset[0]) & (m[1] >> a.offset[1]) & (m[2] >> a.offset[2]);
+        if (m_anchor.count == 0) {
+            while (from < m_end && (*from | m_anchor.blend) != m_anchor.value)
+                ++from;
+            return from;
+        }
+        const unsigned char* first = m_end;
+        for (int k = 0; k < m_anchor.count; ++k) {
+            if (m_next[k] == nullptr || m_next[k] < from) {
+                const void* at = std::memchr(from, m_anchor.bytes[k], static_cast<std::size_t>(m_end - from));
+                m_next[k] = at != nullptr ? static_cast<const unsigned char*>(at) : m_end;
+            }
+            first = std::min(first, m_next[k]);
+        }
+        return first;
     }
+
+private:
+    const unsigned char* const m_end;
+    const FindAnchor& m_anchor;
+    const unsigned char* m_next[4] = {};
 };
 
-ByteBits ShortTextBitsPortable(const unsigned char* base, std::size_t length, const FindAnchors& a)
+// Calls take(s) for every start s in [0, count) of the bytes at p where
+// the anchor's byte passes, in order, until it returns true; returns
+// whether it did.
+template <typename Take>
+bool ForEachCandidate(const unsigned char* p, std::size_t count, const FindAnchor& a, Take&& take)
 {
-    ByteBits bits;
-    for (std::size_t i = 0; i < length; ++i)
-        for (int k = 0; k < FindAnchors::kCount; ++k)
-            bits.m[k] |= static_cast<std::uint64_t>((base[i] | a.blend[k]) == a.value[k]) << i;
-    return bits;
-}
-
-#if defined(OVRIN_HAVE_SSE2_PATH)
-struct Sse2Anchors {
-    explicit Sse2Anchors(const FindAnchors& a)
-    {
-        for (int k = 0; k < FindAnchors::kCount; ++k) {
-            blend[k] = _mm_set1_epi8(static_cast<char>(a.blend[k]));
-            value[k] = _mm_set1_epi8(static_cast<char>(a.value[k]));
-        }
-    }
-    __m128i blend[FindAnchors::kCount];
-    __m128i value[FindAnchors::kCount];
-};
-
-inline unsigned Is16(__m128i bytes, const Sse2Anchors& v, int k)
-{
-    return static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(_mm_or_si128(bytes, v.blend[k]), v.value[k])));
-}
-
-inline __m128i Load16(const unsigned char* p)
-{
-    return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-}
-
-// One bit for each of the 16 candidate starts at s.
-inline unsigned Candidates16(const unsigned char* s, const FindAnchors& a, const Sse2Anchors& v)
-{
-    return Is16(Load16(s + a.offset[0]), v, 0) & Is16(Load16(s + a.offset[1]), v, 1) &
-           Is16(Load16(s + a.offset[2]), v, 2);
-}
-
-// The bits of a short text, each byte loaded once for both anchors. From 16
-// bytes on, four blocks, the later ones moved back to end with the text;
-// below, two overlapping words side by side in one register. So a short
-// text costs no loop.
-inline ByteBits ShortTextBits(const unsigned char* base, std::size_t length, const FindAnchors& a)
-{
-    const Sse2Anchors v(a);
-    ByteBits bits;
-    if (length >= 16) {
-        const std::size_t blocks = length <= 32 ? 2 : 4;
-        for (std::size_t k = 0; k < blocks; ++k) {
-            const std::size_t at = std::min(16 * k, length - 16);
-            const __m128i bytes = Load16(base + at);
-            for (int c = 0; c < FindAnchors::kCount; ++c)
-                bits.m[c] |= static_cast<std::uint64_t>(Is16(bytes, v, c)) << at;
-        }
-        return bits;
-    }
-    if (length < 4)
-        return ShortTextBitsPortable(base, length, a);
-    // Bytes 0..w-1 in the low lanes, length-w..length-1 from lane 8 on.
-    const std::size_t w = length >= 8 ? 8 : 4;
-    std::uint64_t head = 0;
-    std::uint64_t tail = 0;
-    std::memcpy(&head, base, w);
-    std::memcpy(&tail, base + length - w, w);
-    const __m128i bytes = _mm_set_epi64x(static_cast<long long>(tail), static_cast<long long>(head));
-    const unsigned laneBits = (1u << w) - 1;
-    const auto spread = [&](unsigned m) {
-        return static_cast<std::uint64_t>(m & laneBits) | static_cast<std::uint64_t>((m >> 8) & laneBits) << (length - w);
-    };
-    for (int k = 0; k < FindAnchors::kCount; ++k)
-        bits.m[k] = spread(Is16(bytes, v, k));
-    return bits;
-}
-#else
-ByteBits ShortTextBits(const unsigned char* base, std::size_t length, const FindAnchors& a)
-{
-    return ShortTextBitsPortable(base, length, a);
-}
-#endif
-
-// One bit for each candidate start of a text of at most 64 bytes.
-inline std::uint64_t ShortTextCandidates(const unsigned char* base, std::size_t length, const FindAnchors& a)
-{
-    const ByteBits bits = g_level >= kSse2 ? ShortTextBits(base, length, a) : ShortTextBitsPortable(base, length, a);
-    return bits.Starts(a);
-}
-
-#if defined(OVRIN_HAVE_AVX2_PATH)
-// The AVX2 scans are made for the anchors a needle uses, K of them (1 to
-// 3), so that a needle of rare letters pays nothing for a third.
-using Avx2Anchors = __m256i[FindAnchors::kCount][2];
-
-template <int K>
-__attribute__((target("avx2"))) inline void SetAvx2Anchors(const FindAnchors& a, Avx2Anchors& v)
-{
-    for (int k = 0; k < K; ++k) {
-        v[k][0] = _mm256_set1_epi8(static_cast<char>(a.blend[k]));
-        v[k][1] = _mm256_set1_epi8(static_cast<char>(a.value[k]));
-    }
-}
-
-// All bits set in the bytes of the 32 starts at s that have anchor k.
-__attribute__((target("avx2"))) inline __m256i Anchor32(const unsigned char* s, const FindAnchors& a,
-                                                        const Avx2Anchors& v, int k)
-{
-    const __m256i x = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s + a.offset[k]));
-    return _mm256_cmpeq_epi8(_mm256_or_si256(x, v[k][0]), v[k][1]);
-}
-
-// All bits set in the bytes of the 32 candidate starts at s.
-template <int K>
-__attribute__((target("avx2"))) inline __m256i Candidates32(const unsigned char* s, const FindAnchors& a,
-                                                            const Avx2Anchors& v)
-{
-    __m256i m = Anchor32(s, a, v, 0);
-    for (int k = 1; k < K; ++k)
-        m = _mm256_and_si256(m, Anchor32(s, a, v, k));
-    return m;
-}
-
-__attribute__((target("avx2"))) inline std::uint32_t Bits(__m256i bytes)
-{
-    return static_cast<std::uint32_t>(_mm256_movemask_epi8(bytes));
-}
-
-// The first candidate among `count` (at least 32) starts at p, a block at a
-// time; the last block overlaps its neighbour.
-template <int K>
-__attribute__((target("avx2"))) std::size_t FirstCandidateAvx2(const unsigned char* base, const unsigned char* p,
-                                                               std::size_t count, const FindAnchors& a)
-{
-    Avx2Anchors v;
-    SetAvx2Anchors<K>(a, v);
-    const unsigned char* const last = p + count - 32;
-    for (; p < last; p += 32)
-        if (const std::uint32_t m = Bits(Candidates32<K>(p, a, v)))
-            return static_cast<std::size_t>(p - base) + static_cast<unsigned>(__builtin_ctz(m));
-    const std::uint32_t m = Bits(Candidates32<K>(last, a, v));
-    return m ? static_cast<std::size_t>(last - base) + static_cast<unsigned>(__builtin_ctz(m)) : npos;
-}
-
-__attribute__((target("avx2"))) inline std::uint64_t Is32(__m256i bytes, const Avx2Anchors& v, int k)
-{
-    return static_cast<std::uint32_t>(_mm256_movemask_epi8(_mm256_cmpeq_epi8(_mm256_or_si256(bytes, v[k][0]), v[k][1])));
-}
-
-// The candidate starts of a text of at most 64 bytes whose bytes are in
-// `low` and, from byte `shift` on, in `high`.
-template <int K>
-__attribute__((target("avx2"))) inline std::uint64_t Starts64(__m256i low, __m256i high, std::size_t shift,
-                                                              const FindAnchors& a, const Avx2Anchors& v)
-{
-    std::uint64_t starts = ~std::uint64_t{0};
-    for (int k = 0; k < K; ++k)
-        starts &= (Is32(low, v, k) | Is32(high, v, k) << shift) >> a.offset[k];
-    return starts;
-}
-
-std::size_t FirstCandidate(const unsigned char* base, std::size_t length, std::size_t from, std::size_t count,
-                           const FindAnchors& a);
-
-// Whether `any` or one of the first `count` starts at p (at least 32, at
-// most 32 * N) is a candidate: N blocks, the later ones moved back to end
-// with the starts.
-template <int K, int N>
-__attribute__((target("avx2"), no_sanitize_address, always_inline)) inline bool
-AnyInBlocks(const unsigned char* p, std::size_t count, const FindAnchors& a, const Avx2Anchors& v, __m256i any)
-{
-    const std::size_t last = count - 32;
-    // Written out block by block (the compiler would keep a loop of nine).
-#pragma GCC unroll 16
-    for (std::size_t k = 0; k < N; ++k)
-        any = _mm256_or_si256(any, Candidates32<K>(p + std::min(32 * k, last), a, v));
-    return !_mm256_testz_si256(any, any);
-}
-
-// Whether a text of `length` bytes holds a candidate among its first `count`
-// starts. A search of a large table is mostly texts of a few dozen to a few
-// hundred bytes without a candidate, and there a mispredicted branch costs
-// more than the bytes. So a text of up to 64 bytes is loaded whole at once,
-// and one of up to 288 starts takes no loop: nine blocks, the later ones
-// moved back to end with the text (fewer for a shorter text would cost a
-// branch that is often mispredicted, which costs more than the blocks it
-// saves); one of up to 448, fourteen.
-//
-// A text shorter than 32 bytes is read as 32 bytes when they lie in one
-// page: such a load cannot fault, whatever follows the text, and the
-// starts past its end are masked off. (The address sanitizer would count
-// the bytes after the text as read.)
-template <int K>
-__attribute__((target("avx2"), no_sanitize_address, always_inline)) inline bool
-AnyCandidateAvx2(const unsigned char* base, std::size_t length, std::size_t count, const FindAnchors& a)
-{
-    constexpr std::uintptr_t kPage = 4096;
-    const bool inOnePage = (reinterpret_cast<std::uintptr_t>(base) & (kPage - 1)) <= kPage - 32;
-    if (length < 32 && !inOnePage)
-        return (ShortTextBits(base, length, a).Starts(a) & LowBits(count)) != 0;
-    Avx2Anchors v;
-    SetAvx2Anchors<K>(a, v);
-    if (length <= 64) {
-        const __m256i head = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(base));
-        // A short text's tail is its head again, moved by nothing.
-        const std::size_t shift = length < 32 ? 0 : length - 32;
-        const __m256i tail = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(base + shift));
-        return (Starts64<K>(head, tail, shift, a, v) & LowBits(count)) != 0;
-    }
-    if (count < 32)
-        return FirstCandidate(base, length, 0, count, a) != npos;
-    const unsigned char* p = base;
-    __m256i any = _mm256_setzero_si256();
-    // The longer descriptions, up to 448 starts, take fourteen blocks in
-    // one go: the test is the one a longer text makes anyway, and a loop
-    // of eight and then nine would read three blocks more. (A branch to
-    // five blocks for up to 160 starts measured slower.)
-    if (count > 288 && count <= 448)
-        return AnyInBlocks<K, 14>(p, count, a, v, any);
-    for (; count > 288; p += 256, count -= 256)
-        for (int k = 0; k < 8; ++k)
-            any = _mm256_or_si256(any, Candidates32<K>(p + 32 * k, a, v));
-    return AnyInBlocks<K, 9>(p, count, a, v, any);
-}
-
-// The same as a function of its own, for callers built without AVX2.
-template <int K>
-__attribute__((target("avx2"), no_sanitize_address)) bool AnyCandidateInAvx2(const unsigned char* base,
-                                                                             std::size_t length, std::size_t count,
-                                                                             const FindAnchors& a)
-{
-    return AnyCandidateAvx2<K>(base, length, count, a);
-}
-
-template <int K>
-__attribute__((target("avx2"), no_sanitize_address)) bool MayBeInEitherAvx2(std::string_view a, std::string_view b,
-                                                                            std::size_t n, const FindAnchors& anchors)
-{
-    const auto* pa = reinterpret_cast<const unsigned char*>(a.data());
-    const auto* pb = reinterpret_cast<const unsigned char*>(b.data());
-    // Both texts are looked at before anything is decided: one branch an
-    // entry instead of two.
-    return (a.size() >= n && AnyCandidateAvx2<K>(pa, a.size(), a.size() - n + 1, anchors)) |
-           (b.size() >= n && AnyCandidateAvx2<K>(pb, b.size(), b.size() - n + 1, anchors));
-}
-
-// The sweep over a run of texts' bytes: the candidate starts among the 32
-// at s, and, where Marks asks for them, the bytes 0xFE (the second byte of
-// every text mark) among the 32 at s + a.offset[0].
-template <int K, bool Marks>
-__attribute__((target("avx2"))) inline __m256i SweepBits32(const unsigned char* s, const FindAnchors& a,
-                                                           const Avx2Anchors& v)
-{
-    const __m256i x = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s + a.offset[0]));
-    __m256i m = _mm256_cmpeq_epi8(_mm256_or_si256(x, v[0][0]), v[0][1]);
-    for (int k = 1; k < K; ++k)
-        m = _mm256_and_si256(m, Anchor32(s, a, v, k));
-    if constexpr (Marks)
-        m = _mm256_or_si256(m, _mm256_cmpeq_epi8(x, _mm256_set1_epi8(static_cast<char>(0xFE))));
-    return m;
-}
-
-// Calls settle(at, bits) for the 32 starts at `at`, among the `count` (at
-// least 32) at p, wherever SweepBits32 leaves a bit, until it returns true;
-// returns whether it did. Four blocks are tested at once: in a run without
-// a candidate the test costs more than the blocks.
-template <int K, bool Marks, typename Settle>
-__attribute__((target("avx2"))) bool SweepAvx2(const unsigned char* p, std::size_t count, const FindAnchors& a,
-                                               Settle&& settle)
-{
-    Avx2Anchors v;
-    SetAvx2Anchors<K>(a, v);
-    const unsigned char* const last = p + count - 32;
-    for (; p + 96 <= last; p += 128) {
-        const __m256i any = _mm256_or_si256(
-            _mm256_or_si256(SweepBits32<K, Marks>(p, a, v), SweepBits32<K, Marks>(p + 32, a, v)),
-            _mm256_or_si256(SweepBits32<K, Marks>(p + 64, a, v), SweepBits32<K, Marks>(p + 96, a, v)));
-        if (!_mm256_testz_si256(any, any)) [[unlikely]]
-            for (const unsigned char* at = p; at < p + 128; at += 32)
-                if (const std::uint32_t m = Bits(SweepBits32<K, Marks>(at, a, v)); m != 0 && settle(at, m))
-                    return true;
-    }
-    for (; p < last; p += 32)
-        if (const std::uint32_t m = Bits(SweepBits32<K, Marks>(p, a, v)); m != 0 && settle(p, m))
+    if (count == 0)
+        return false;
+    const unsigned char* const first = p + a.offset;
+    PassingBytes passing(first + count, a);
+    for (const unsigned char* at = passing.Next(first); at != first + count; at = passing.Next(at + 1))
+        if (take(static_cast<std::size_t>(at - first)))
             return true;
-    const std::uint32_t m = Bits(SweepBits32<K, Marks>(last, a, v));
-    return m != 0 && settle(last, m);
-}
-#endif
-
-// Calls scan.template operator()<K>() with K the number of anchors `a`
-// uses: the AVX2 scans are made for each count.
-template <typename Scan>
-decltype(auto) ByAnchorCount(const FindAnchors& a, Scan&& scan)
-{
-    return a.used == 3 ? scan.template operator()<3>() : a.used == 2 ? scan.template operator()<2>() : scan.template operator()<1>();
+    return false;
 }
 
-// The first candidate start in [from, from + count) of a text of `length`
-// bytes, or npos; from + count is at most length - needle size + 1, so
-// every start counted has the whole needle's room.
-std::size_t FirstCandidate(const unsigned char* base, std::size_t length, std::size_t from, std::size_t count,
-                           const FindAnchors& a)
+// Calls take(s) for every start s in [0, count) of the bytes at p whose
+// window ends with the folded needle's last byte, moving on by Horspool's
+// `shift`, until it returns true; returns whether it did.
+template <typename Take>
+bool ForEachWindow(const unsigned char* p, std::size_t count, const std::string& folded,
+                   const std::vector<std::size_t>& shift, Take&& take)
 {
-    if (length <= 64) {
-        const std::uint64_t m = (ShortTextCandidates(base, length, a) >> from) & LowBits(count);
-        return m ? from + static_cast<unsigned>(__builtin_ctzll(m)) : npos;
-    }
-    const unsigned char* p = base + from;
-#if defined(OVRIN_HAVE_AVX2_PATH)
-    if (g_level >= kAvx2 && count >= 32)
-        return ByAnchorCount(a, [&]<int K>() { return FirstCandidateAvx2<K>(base, p, count, a); });
-#endif
-#if defined(OVRIN_HAVE_SSE2_PATH)
-    if (g_level >= kSse2 && count >= 16) {
-        const Sse2Anchors v(a);
-        const unsigned char* const last = p + count - 16;
-        for (; p < last; p += 16)
-            if (const unsigned m = Candidates16(p, a, v))
-                return static_cast<std::size_t>(p - base) + static_cast<unsigned>(__builtin_ctz(m));
-        const unsigned m = Candidates16(last, a, v);
-        return m ? static_cast<std::size_t>(last - base) + static_cast<unsigned>(__builtin_ctz(m)) : npos;
-    }
-#endif
-    for (const unsigned char* const end = p + count; p < end; ++p)
-        if (IsCandidate(p, a))
-            return static_cast<std::size_t>(p - base);
-    return npos;
+    const std::size_t last = folded.size() - 1;
+    const auto want = static_cast<unsigned char>(folded[last]);
+    for (std::size_t s = 0; s < count; s += shift[p[s + last]])
+        if (kFold[p[s + last]] == want && take(s))
+            return true;
+    return false;
 }
 
-// Whether a text of `length` bytes holds a candidate start among the first
-// `count`.
-bool AnyCandidate(const unsigned char* base, std::size_t length, std::size_t count, const FindAnchors& a)
-{
-#if defined(OVRIN_HAVE_AVX2_PATH)
-    if (g_level >= kAvx2)
-        return ByAnchorCount(a, [&]<int K>() { return AnyCandidateInAvx2<K>(base, length, count, a); });
-#endif
-    if (length <= 64)
-        return (ShortTextCandidates(base, length, a) & LowBits(count)) != 0;
-    return FirstCandidate(base, length, 0, count, a) != npos;
-}
+// A letter at least this common by TypicalFrequency turns up every few
+// bytes of ordinary text.
+constexpr unsigned char kCommonLetter = 150;
 
-// The last candidate start in [0, count) of a text of `length` bytes, or npos.
-std::size_t LastCandidate(const unsigned char* base, std::size_t length, std::size_t count, const FindAnchors& a)
+// The needle's rarest byte, the first of equals: the bits in which the bytes
+// that fold to it differ from it make its blend.
+FindAnchor ChooseAnchor(const std::string& folded)
 {
-    if (length <= 64) {
-        const std::uint64_t m = ShortTextCandidates(base, length, a) & LowBits(count);
-        return m ? 63 - static_cast<unsigned>(__builtin_clzll(m)) : npos;
-    }
-#if defined(OVRIN_HAVE_SSE2_PATH)
-    if (g_level >= kSse2) {
-        const Sse2Anchors v(a);
-        for (; count >= 16; count -= 16)
-            if (const unsigned m = Candidates16(base + count - 16, a, v))
-                return count - 16 + (31 - static_cast<unsigned>(__builtin_clz(m)));
-    }
-#endif
-    while (count > 0)
-        if (IsCandidate(base + --count, a))
-            return count;
-    return npos;
-}
-
-// The bytes a needle is looked for by: the rarest, then the rarest of the
-// others. Among equals a different byte goes first; of other bytes the
-// farthest (neighbours go together more often than bytes apart), of the
-// same byte the nearest (a doubled letter is rarer than the letter twice).
-// When the two are common enough to meet often at their distance, the
-// rarest of the rest by the same order is a third.
-constexpr int kCommonPair = 150;
-
-FindAnchors ChooseAnchors(const std::string& folded)
-{
-    FindAnchors a;
-    const auto frequency = [&](std::size_t i) { return kTypicalFrequency[static_cast<unsigned char>(folded[i])]; };
     std::size_t rarest = 0;
     for (std::size_t i = 1; i < folded.size(); ++i)
-        if (frequency(i) < frequency(rarest))
+        if (kTypicalFrequency[static_cast<unsigned char>(folded[i])] <
+            kTypicalFrequency[static_cast<unsigned char>(folded[rarest])])
             rarest = i;
-    const auto distance = [&](std::size_t i) { return i > rarest ? i - rarest : rarest - i; };
-    const auto same = [&](std::size_t i) { return folded[i] == folded[rarest]; };
-    const auto better = [&](std::size_t i, std::size_t j) {
-        if (frequency(i) != frequency(j))
-            return frequency(i) < frequency(j);
-        if (same(i) != same(j))
-            return !same(i);
-        return same(i) ? distance(i) < distance(j) : distance(i) > distance(j);
-    };
-    // The best byte that is not yet an anchor (the rarest when none is left).
-    const auto next = [&](std::size_t taken) {
-        std::size_t best = rarest;
-        for (std::size_t i = 0; i < folded.size(); ++i)
-            if (i != rarest && i != taken && (best == rarest || better(i, best)))
-                best = i;
-        return best;
-    };
-    std::size_t second = next(rarest);
-    const bool common = frequency(rarest) + frequency(second) >= kCommonPair;
-    std::size_t third = common ? next(second) : rarest;
-    // Words are typed with one blank between them, so two blanks in a row
-    // are rarer than any two letters: a needle that holds them is looked
-    // for by them.
-    if (const std::size_t blanks = folded.find("  "); blanks != std::string::npos) {
-        rarest = third = blanks;
-        second = blanks + 1;
-        a.used = 2;
-    } else {
-        a.used = folded.size() == 1 ? 1 : common ? 3 : 2;
-    }
-    a.offset[0] = rarest;
-    a.offset[1] = second;
-    a.offset[2] = third;
-    for (int k = 0; k < FindAnchors::kCount; ++k) {
-        // The bits in which the bytes that fold to this one differ from it.
-        const unsigned char f = static_cast<unsigned char>(folded[a.offset[k]]);
-        unsigned char differ = 0;
-        for (int b = 0; b < 256; ++b)
-            if (kFold[b] == f)
-                differ |= static_cast<unsigned char>(b ^ f);
-        a.blend[k] = differ;
-        a.value[k] = static_cast<unsigned char>(f | differ);
-    }
-    return a;
+    const auto f = static_cast<unsigned char>(folded[rarest]);
+    unsigned char blend = 0;
+    for (int b = 0; b < 256; ++b)
+        if (kFold[b] == f)
+            blend |= static_cast<unsigned char>(b ^ f);
+    return FindAnchor(rarest, blend, static_cast<unsigned char>(f | blend));
 }
 
 bool HoldsTextMark(const unsigned char* p, std::size_t length)
 {
     return std::string_view(reinterpret_cast<const char*>(p), length).find(kTextMark) != std::string_view::npos;
-}
-
-// Whether `length` bytes at p hold a start of `size` bytes where the
-// anchors hold and `accept` takes the bytes, or, where `marks` asks for
-// them, a text's mark.
-template <typename Accept>
-bool SweepBytes(const unsigned char* p, std::size_t length, std::size_t size, const FindAnchors& a, bool marks,
-                Accept&& accept)
-{
-    if (length < size)
-        return false;
-    const std::size_t count = length - size + 1;
-    // Bytes where candidates that are no occurrence crowd (a needle that
-    // begins like a common phrase) cost more swept than walked: past a
-    // candidate in 4 KiB the sweep gives up, as if it had met one.
-    std::size_t misses = 0;
-    const std::size_t budget = length / 4096 + 8;
-    const auto take = [&](const unsigned char* s) { return accept(s) || ++misses > budget; };
-#if defined(OVRIN_HAVE_AVX2_PATH)
-    if (g_level >= kAvx2 && count >= 32) {
-        const std::size_t first = a.offset[0];
-        const auto settle = [&](const unsigned char* at, std::uint32_t bits) {
-            for (; bits != 0; bits &= bits - 1) {
-                const unsigned char* s = at + __builtin_ctz(bits);
-                if (take(s))
-                    return true;
-                // A 0xFE at s[first]: a text mark if the bytes around it are 0xFF.
-                const unsigned char* fe = s + first;
-                if (marks && *fe == 0xFE && fe > p && fe + 1 < p + length && fe[-1] == 0xFF && fe[1] == 0xFF)
-                    return true;
-            }
-            return false;
-        };
-        if (!marks)
-            return ByAnchorCount(a, [&]<int K>() { return SweepAvx2<K, false>(p, count, a, settle); });
-        // The loads for the first anchor cover the bytes from p + first to
-        // p + count + first: the marks whose 0xFE lies before or after them
-        // are looked for on their own.
-        const std::size_t tail = std::min(length, count + first - 1);
-        return HoldsTextMark(p, std::min(length, first + 1)) || HoldsTextMark(p + tail, length - tail) ||
-               ByAnchorCount(a, [&]<int K>() { return SweepAvx2<K, true>(p, count, a, settle); });
-    }
-#endif
-    if (marks && HoldsTextMark(p, length))
-        return true;
-    for (std::size_t s = 0; s < count; ++s) {
-        s = FirstCandidate(p, length, s, count - s, a);
-        if (s == npos)
-            return false;
-        if (take(p + s))
-            return true;
-    }
-    return false;
 }
 
 std::string EncodeUtf8(char32_t c)
@@ -658,38 +211,35 @@ ByteRun LongestRunOfOneLength(std::string_view needle)
     }
 }
 
-// Up to three bytes of a run to sweep for, the rarest: an ASCII byte by its
+// The byte of a run to sweep for, the rarest: an ASCII byte by its
 // frequency, a byte that goes on a character beyond ASCII by the values it
 // lets pass, and one that begins it last (every character of its script
 // shares it).
-FindAnchors RunAnchors(const ByteRun& run)
+FindAnchor RunAnchor(const ByteRun& run)
 {
     const auto rarity = [&](std::size_t j) {
         const auto v = static_cast<unsigned char>(run.value[j]);
         const int passing = std::popcount(static_cast<unsigned char>(run.blend[j]));
         return v < 0x80 ? kTypicalFrequency[v] : v < 0xC0 ? 120 + 20 * passing : 240;
     };
-    std::vector<std::size_t> order(run.value.size());
-    for (std::size_t j = 0; j < order.size(); ++j)
-        order[j] = j;
-    std::stable_sort(order.begin(), order.end(), [&](std::size_t i, std::size_t j) { return rarity(i) < rarity(j); });
-    FindAnchors a;
-    a.used = static_cast<int>(std::min<std::size_t>(FindAnchors::kCount, order.size()));
-    for (int k = 0; k < FindAnchors::kCount; ++k) {
-        const std::size_t j = order[k < a.used ? k : 0];
-        a.offset[k] = j;
-        a.blend[k] = static_cast<unsigned char>(run.blend[j]);
-        a.value[k] = static_cast<unsigned char>(run.value[j]);
-    }
-    return a;
+    std::size_t rarest = 0;
+    for (std::size_t j = 1; j < run.value.size(); ++j)
+        if (rarity(j) < rarity(rarest))
+            rarest = j;
+    return FindAnchor(rarest, static_cast<unsigned char>(run.blend[rarest]),
+                      static_cast<unsigned char>(run.value[rarest]));
 }
 
 }  // namespace
 
-void LimitFindScans(FindScanWidth widest)
+FindAnchor::FindAnchor(std::size_t at, unsigned char blendBits, unsigned char passing)
+    : offset(at), blend(blendBits), value(passing)
 {
-    const int level = widest == FindScanWidth::Portable ? kPortable : widest == FindScanWidth::Sse2 ? kSse2 : kAvx2;
-    g_level = std::min(level, g_bestLevel);
+    if (std::popcount(blend) > 2)
+        return;
+    for (int b = 0; b < 256; ++b)
+        if ((b | blend) == value)
+            bytes[count++] = static_cast<unsigned char>(b);
 }
 
 unsigned char FoldCp1252(unsigned char byte)
@@ -704,13 +254,21 @@ CFoldedNeedle::CFoldedNeedle(std::string_view text) : m_wide(text)
     for (char c : needle)
         m_folded.push_back(static_cast<char>(kFold[static_cast<unsigned char>(c)]));
     if (!m_folded.empty())
-        m_anchor = ChooseAnchors(m_folded);
+        m_anchor = ChooseAnchor(m_folded);
+    const std::size_t n = m_folded.size();
+    if (n >= 4 && kTypicalFrequency[static_cast<unsigned char>(m_folded[m_anchor.offset])] >= kCommonLetter) {
+        m_shift.assign(256, n);
+        for (std::size_t j = 0; j + 1 < n; ++j)
+            for (int b = 0; b < 256; ++b)
+                if (kFold[b] == static_cast<unsigned char>(m_folded[j]))
+                    m_shift[static_cast<std::size_t>(b)] = n - 1 - j;
+    }
     if (m_wide.NeverInCp1252()) {
         const ByteRun run = LongestRunOfOneLength(text);
         m_runBlend = run.blend;
         m_runValue = run.value;
         if (!m_runValue.empty())
-            m_runAnchor = RunAnchors(run);
+            m_runAnchor = RunAnchor(run);
     }
     // A marked text holds an occurrence where its bytes are the needle's
     // folded bytes when the needle is ASCII and no character beyond ASCII
@@ -746,20 +304,20 @@ std::size_t CFoldedNeedle::FindFirst(std::string_view text, std::size_t from) co
         return m_wide.FindFirst(text, from);
     if (text.size() < n || from > text.size() - n)
         return npos;
-    const auto* base = reinterpret_cast<const unsigned char*>(text.data());
-    const std::size_t starts = text.size() - n + 1;
-    // In a table of short texts most have no candidate at all; the test for
-    // one is cheaper than the way to the first.
-    if (!AnyCandidate(base, text.size(), starts, m_anchor))
-        return npos;
-    for (std::size_t s = from; s < starts; ++s) {
-        s = FirstCandidate(base, text.size(), s, starts - s, m_anchor);
-        if (s == npos)
-            return npos;
-        if (MatchesAt(base + s))
-            return s;
-    }
-    return npos;
+    const auto* base = reinterpret_cast<const unsigned char*>(text.data()) + from;
+    std::size_t found = npos;
+    const auto take = [&](std::size_t s) {
+        if (!MatchesAt(base + s))
+            return false;
+        found = from + s;
+        return true;
+    };
+    const std::size_t count = text.size() - n + 1 - from;
+    if (m_shift.empty())
+        ForEachCandidate(base, count, m_anchor, take);
+    else
+        ForEachWindow(base, count, m_folded, m_shift, take);
+    return found;
 }
 
 bool CFoldedNeedle::IsIn(std::string_view text) const
@@ -769,23 +327,11 @@ bool CFoldedNeedle::IsIn(std::string_view text) const
 
 bool CFoldedNeedle::MayBeInEither(std::string_view a, std::string_view b) const
 {
-    const std::size_t n = m_folded.size();
-    if (n == 0)
+    if (m_folded.empty())
         return false;
     if (m_wide.NeverInCp1252())
         return m_wide.InMarkedOf(a, b);
-    if (m_wide.Takes(a) || m_wide.Takes(b))
-        return IsIn(a) || IsIn(b);
-#if defined(OVRIN_HAVE_AVX2_PATH)
-    if (g_level >= kAvx2)
-        return ByAnchorCount(m_anchor, [&]<int K>() { return MayBeInEitherAvx2<K>(a, b, n, m_anchor); });
-#endif
-    const auto any = [&](std::string_view text) {
-        return text.size() >= n &&
-               AnyCandidate(reinterpret_cast<const unsigned char*>(text.data()), text.size(), text.size() - n + 1,
-                            m_anchor);
-    };
-    return any(a) | any(b);
+    return IsIn(a) || IsIn(b);
 }
 
 void CSweptClean::Sort()
@@ -876,15 +422,30 @@ bool CFoldedNeedle::MayBeInBytes(const unsigned char* p, std::size_t length) con
     // A needle no plain text holds is in a wide text, where the bytes of
     // its run pass; any other is where its folded bytes are, or in a text
     // with a mark. So every occurrence takes at least the bytes swept for.
-    if (m_wide.NeverInCp1252())
-        return SweepBytes(p, length, m_runValue.size(), m_runAnchor, false, [&](const unsigned char* s) {
-            for (std::size_t j = 0; j < m_runValue.size(); ++j)
-                if ((s[j] | static_cast<unsigned char>(m_runBlend[j])) != static_cast<unsigned char>(m_runValue[j]))
-                    return false;
-            return true;
-        });
-    return SweepBytes(p, length, m_folded.size(), m_anchor, m_marksMatter,
-                      [&](const unsigned char* s) { return MatchesAt(s); });
+    const bool wide = m_wide.NeverInCp1252();
+    const std::size_t size = wide ? m_runValue.size() : m_folded.size();
+    if (!wide && m_marksMatter && HoldsTextMark(p, length))
+        return true;
+    if (length < size)
+        return false;
+    const auto matches = [&](const unsigned char* s) {
+        if (!wide)
+            return MatchesAt(s);
+        for (std::size_t j = 0; j < size; ++j)
+            if ((s[j] | static_cast<unsigned char>(m_runBlend[j])) != static_cast<unsigned char>(m_runValue[j]))
+                return false;
+        return true;
+    };
+    // Bytes where candidates that are no occurrence crowd (a needle that
+    // begins like a common phrase) cost more swept than walked: past a
+    // candidate in 256 bytes, about one a text, the sweep gives up, as if
+    // it had met one.
+    std::size_t misses = 0;
+    const std::size_t budget = length / 256 + 8;
+    const auto take = [&](std::size_t s) { return matches(p + s) || ++misses > budget; };
+    if (wide || m_shift.empty())
+        return ForEachCandidate(p, length - size + 1, wide ? m_runAnchor : m_anchor, take);
+    return ForEachWindow(p, length - size + 1, m_folded, m_shift, take);
 }
 
 std::size_t CFoldedNeedle::FindLastBefore(std::string_view text, std::size_t before) const
@@ -899,17 +460,8 @@ std::size_t CFoldedNeedle::FindLast(std::string_view text) const
 {
     if (!m_folded.empty() && m_wide.Takes(text))
         return m_wide.FindLastBefore(text, npos);
-    const std::size_t n = m_folded.size();
-    if (n == 0 || text.size() < n)
-        return npos;
-    const auto* base = reinterpret_cast<const unsigned char*>(text.data());
-    for (std::size_t count = text.size() - n + 1; count > 0;) {
-        const std::size_t s = LastCandidate(base, text.size(), count, m_anchor);
-        if (s == npos)
-            return npos;
-        if (MatchesAt(base + s))
-            return s;
-        count = s;
-    }
-    return npos;
+    std::size_t last = npos;
+    for (std::size_t at = FindFirst(text); at != npos; at = FindFirst(text, at + 1))
+        last = at;
+    return last;
 }

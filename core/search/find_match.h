@@ -51,38 +51,33 @@ unsigned char FoldCp1252(unsigned char byte);
 // English text, 0 to 255: only the order matters.
 unsigned char TypicalFrequency(unsigned char folded);
 
-// The widest scans the searches may use. The best the processor has is the
-// default; the narrower ones can be chosen so that each path can be checked
-// on a machine that has a wider one.
-enum class FindScanWidth { Portable, Sse2, Best };
-void LimitFindScans(FindScanWidth widest);
+// The byte of a needle a search looks for first, the rarest in ordinary
+// text, at its distance from the needle's start: a byte b passes when
+// (b | blend) == value, so that one test takes each case of a letter (and
+// a few bytes more, since every candidate is compared in full).
+struct FindAnchor {
+    FindAnchor() = default;
+    FindAnchor(std::size_t at, unsigned char blendBits, unsigned char passing);
 
-// Bytes of a needle at their distances: a start s in a text is a candidate
-// when (text[s + offset[k]] | blend[k]) == value[k] for every k. The two
-// cases of a letter differ in a bit or two, which `blend` sets, so one
-// comparison takes both; a few other bytes may pass too (for y with
-// diaeresis), since every candidate is compared in full. Two rare letters
-// are enough; a needle of common ones is looked for by a third as well,
-// and where no third is needed the third repeats the first.
-struct FindAnchors {
-    static constexpr int kCount = 3;
-    int used = 2;  // the anchors that differ: 1 for a needle of one byte, 3 for one of common letters
-    std::size_t offset[kCount] = {0, 0, 0};
-    unsigned char blend[kCount] = {0, 0, 0};
-    unsigned char value[kCount] = {0, 0, 0};
+    std::size_t offset = 0;
+    unsigned char blend = 0;
+    unsigned char value = 0;
+    // The bytes that pass, each looked for with memchr; none where there
+    // are more than four (a few UTF-8 bytes of a wide needle), which are
+    // tested byte by byte.
+    int count = 0;
+    unsigned char bytes[4] = {};
 };
 
 // A search string folded once, matched against texts that are folded byte
 // by byte while they are scanned, so a search through a large table needs no
 // lower-cased copy of any text. Positions are byte indexes into the text.
 //
-// The scan does not look for the needle's first letter but for two of its
-// letters at once, the two rarest in ordinary text, each in both cases, at
-// their distance in the needle: "xyzzy" is looked for by "x" and "y" next
-// to each other, "the mail" by "m" and "l" four apart; when those two are
-// common, by a third letter too ("eeee" by three e in a row). So the speed
-// of a search that finds nothing hardly depends on which letters the
-// needle holds.
+// The scan does not look at every byte: it skips with memchr from one case
+// of the needle's rarest letter to the next, and compares the needle only
+// there. So the speed of a search that finds nothing depends on how rare
+// that letter is, not on the needle's first one. A needle of common letters
+// only is looked for with Horspool's skips over a table of folded bytes.
 class CFoldedNeedle final {
 public:
     static constexpr std::size_t npos = std::string_view::npos;
@@ -127,7 +122,12 @@ private:
     // by characters there.
     CWideNeedle m_wide;
     std::string m_folded;
-    FindAnchors m_anchor;
+    FindAnchor m_anchor;
+    // For a needle of common letters only, whose rarest letter turns up
+    // every few bytes: how far a window may move on when a byte is its
+    // last (Horspool's skip), instead of a stop at every case of that
+    // letter. Empty for other needles.
+    std::vector<std::size_t> m_shift;
     // Whether an occurrence in a marked text may lie where the text's bytes
     // are not the needle's folded bytes (a letter of another form, or any
     // letter above 127, in a wide text).
@@ -138,5 +138,5 @@ private:
     // rarest of them.
     std::string m_runBlend;
     std::string m_runValue;
-    FindAnchors m_runAnchor;
+    FindAnchor m_runAnchor;
 };

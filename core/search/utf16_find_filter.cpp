@@ -7,14 +7,6 @@
 #include <cstring>
 #include <vector>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
-#if defined(__x86_64__) && defined(__GNUC__)
-#include <immintrin.h>
-#define OVRIN_UNIT_FILTER_AVX2 1
-#endif
-
 #include "core/search/find_match.h"
 #include "core/search/wide_text_find.h"
 #include "core/text/cp1252.h"
@@ -24,7 +16,7 @@ namespace {
 
 using Forms = CUtf16FindFilter::Forms;
 
-bool HoldsScalar(const unsigned char* p, std::size_t n, const Forms& forms)
+bool Holds(const unsigned char* p, std::size_t n, const Forms& forms)
 {
     for (std::size_t i = 0; i < n; ++i) {
         const auto unit = static_cast<char16_t>(p[2 * i] | (p[2 * i + 1] << 8));
@@ -33,83 +25,6 @@ bool HoldsScalar(const unsigned char* p, std::size_t n, const Forms& forms)
                 return true;
     }
     return false;
-}
-
-#ifdef OVRIN_UNIT_FILTER_AVX2
-// Sixteen units a step, up to the first form found; the last step reads the
-// last sixteen units, which may look at some twice. The forms are padded to
-// four by repeating the first.
-__attribute__((target("avx2"))) bool HoldsAvx2(const unsigned char* p, std::size_t n, const Forms& forms)
-{
-    const __m256i a = _mm256_set1_epi16(static_cast<short>(forms.unit[0]));
-    const __m256i b = _mm256_set1_epi16(static_cast<short>(forms.unit[1]));
-    const __m256i c = _mm256_set1_epi16(static_cast<short>(forms.unit[2]));
-    const __m256i d = _mm256_set1_epi16(static_cast<short>(forms.unit[3]));
-    const auto any = [&](const unsigned char* at) __attribute__((target("avx2"))) {
-        const __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(at));
-        return _mm256_or_si256(_mm256_or_si256(_mm256_cmpeq_epi16(v, a), _mm256_cmpeq_epi16(v, b)),
-                               _mm256_or_si256(_mm256_cmpeq_epi16(v, c), _mm256_cmpeq_epi16(v, d)));
-    };
-    const unsigned char* const last = p + 2 * (n - 16);
-    for (; p < last; p += 32)
-        if (const __m256i seen = any(p); !_mm256_testz_si256(seen, seen))
-            return true;
-    const __m256i seen = any(last);
-    return !_mm256_testz_si256(seen, seen);
-}
-const bool g_avx2 = (__builtin_cpu_init(), __builtin_cpu_supports("avx2"));
-
-// From start `s` on, sixteen starts a step, while a step holds sixteen: the
-// bits (2k for start s + k) of the first step with a start whose units at
-// a and b are forms of `fa` and `fb`, with `s` at that step; or 0, with `s`
-// at the first start not looked at.
-__attribute__((target("avx2"))) std::uint32_t PairBitsAvx2(const unsigned char* p, std::size_t& s,
-                                                           std::size_t starts, std::size_t a, const Forms& fa,
-                                                           std::size_t b, const Forms& fb)
-{
-#define OVRIN_FORM(f, k) _mm256_set1_epi16(static_cast<short>((f).unit[k]))
-    const __m256i a0 = OVRIN_FORM(fa, 0), a1 = OVRIN_FORM(fa, 1), a2 = OVRIN_FORM(fa, 2), a3 = OVRIN_FORM(fa, 3);
-    const __m256i b0 = OVRIN_FORM(fb, 0), b1 = OVRIN_FORM(fb, 1), b2 = OVRIN_FORM(fb, 2), b3 = OVRIN_FORM(fb, 3);
-#undef OVRIN_FORM
-    for (; s + 16 <= starts; s += 16) {
-        const __m256i va = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + 2 * (s + a)));
-        const __m256i vb = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + 2 * (s + b)));
-        const __m256i inA = _mm256_or_si256(_mm256_or_si256(_mm256_cmpeq_epi16(va, a0), _mm256_cmpeq_epi16(va, a1)),
-                                            _mm256_or_si256(_mm256_cmpeq_epi16(va, a2), _mm256_cmpeq_epi16(va, a3)));
-        const __m256i inB = _mm256_or_si256(_mm256_or_si256(_mm256_cmpeq_epi16(vb, b0), _mm256_cmpeq_epi16(vb, b1)),
-                                            _mm256_or_si256(_mm256_cmpeq_epi16(vb, b2), _mm256_cmpeq_epi16(vb, b3)));
-        const __m256i both = _mm256_and_si256(inA, inB);
-        if (!_mm256_testz_si256(both, both))
-            return static_cast<std::uint32_t>(_mm256_movemask_epi8(both)) & 0x55555555U;
-    }
-    return 0;
-}
-#endif
-
-#if defined(__SSE2__)
-// Eight to sixteen units: the first eight and the last eight.
-bool HoldsSse2(const unsigned char* p, std::size_t n, const Forms& forms)
-{
-    const auto any = [&](const unsigned char* at) {
-        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at));
-        const auto is = [&](int k) { return _mm_cmpeq_epi16(v, _mm_set1_epi16(static_cast<short>(forms.unit[k]))); };
-        return _mm_or_si128(_mm_or_si128(is(0), is(1)), _mm_or_si128(is(2), is(3)));
-    };
-    return _mm_movemask_epi8(_mm_or_si128(any(p), any(p + 2 * (n - 8)))) != 0;
-}
-#endif
-
-bool Holds(const unsigned char* p, std::size_t n, const Forms& forms)
-{
-#ifdef OVRIN_UNIT_FILTER_AVX2
-    if (g_avx2 && n >= 16)
-        return HoldsAvx2(p, n, forms);
-#endif
-#if defined(__SSE2__)
-    if (n >= 8)
-        return HoldsSse2(p, n, forms);
-#endif
-    return HoldsScalar(p, n, forms);
 }
 
 // A character UTF-16 writes as one unit of its own.
@@ -217,36 +132,13 @@ bool CUtf16FindFilter::HoldsNeedle(const unsigned char* p, std::size_t n) const
     };
     // Starts whose two rarest places hold their forms are compared in full.
     const std::size_t starts = n - m + 1;
-    std::size_t s = 0;
-#ifdef OVRIN_UNIT_FILTER_AVX2
-    if (g_avx2)
-        while (std::uint32_t bits = PairBitsAvx2(p, s, starts, m_anchor, m_anchorForms, m_second, m_secondForms)) {
-            for (; bits != 0; bits &= bits - 1)
-                if (startsAt(s + static_cast<unsigned>(std::countr_zero(bits)) / 2))
-                    return true;
-            s += 16;
-        }
-    // The last starts as the last sixteen, without those looked at.
-    if (g_avx2 && starts >= 16 && s < starts) {
-        const std::size_t last = starts - 16;
-        // The scan moves its start on past a step without a hit: a copy.
-        std::size_t at = last;
-        std::uint32_t bits = PairBitsAvx2(p, at, starts, m_anchor, m_anchorForms, m_second, m_secondForms);
-        if (bits != 0)
-            bits &= ~0U << (2 * (s - last));
-        for (; bits != 0; bits &= bits - 1)
-            if (startsAt(last + static_cast<unsigned>(std::countr_zero(bits)) / 2))
-                return true;
-        return false;
-    }
-#endif
     const auto isForm = [](char16_t u, const Forms& forms) {
         for (int k = 0; k < forms.count; ++k)
             if (u == forms.unit[k])
                 return true;
         return false;
     };
-    for (; s < starts; ++s)
+    for (std::size_t s = 0; s < starts; ++s)
         if (isForm(unit(s + m_anchor), m_anchorForms) && isForm(unit(s + m_second), m_secondForms) && startsAt(s))
             return true;
     return false;

@@ -7,13 +7,6 @@
 #include <cstdint>
 #include <iterator>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
-#if defined(__x86_64__) && defined(__GNUC__)
-#include <immintrin.h>
-#endif
-
 #include <unicode/uchar.h>
 #include <unicode/uset.h>
 
@@ -92,126 +85,8 @@ struct RunSets {
     std::size_t count = 1;
 };
 
-#if defined(__x86_64__) && defined(__GNUC__)
-// FirstRunByBlocks (below) 32 starts a step.
-__attribute__((target("avx2"))) std::size_t FirstRunAvx2(const unsigned char* base, const unsigned char* p,
-                                                         std::size_t starts, const RunSets& r)
-{
-    __m256i v[4][4];
-    for (std::size_t k = 0; k < r.count; ++k)
-        for (int i = 0; i < 2; ++i) {
-            v[k][2 * i] = _mm256_set1_epi8(static_cast<char>(r.set[k].blend[i]));
-            v[k][2 * i + 1] = _mm256_set1_epi8(static_cast<char>(r.set[k].value[i]));
-        }
-    const std::size_t o0 = r.set[0].offset[0];
-    const std::size_t o1 = r.set[0].offset[1];
-    const auto bits = [&](const unsigned char* s) __attribute__((target("avx2"))) {
-        const __m256i x = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s + o0));
-        const __m256i y = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s + o1));
-        const auto is = [&](std::size_t k) __attribute__((target("avx2"))) {
-            return _mm256_and_si256(_mm256_cmpeq_epi8(_mm256_or_si256(x, v[k][0]), v[k][1]),
-                                    _mm256_cmpeq_epi8(_mm256_or_si256(y, v[k][2]), v[k][3]));
-        };
-        __m256i any = is(0);
-        for (std::size_t k = 1; k < r.count; ++k)
-            any = _mm256_or_si256(any, is(k));
-        return static_cast<std::uint32_t>(_mm256_movemask_epi8(any));
-    };
-    const unsigned char* const lastBlock = base + starts - 32;
-    for (; p < lastBlock; p += 32)
-        if (const std::uint32_t m = bits(p))
-            return static_cast<std::size_t>(p - base) + static_cast<unsigned>(std::countr_zero(m));
-    const auto m = static_cast<std::uint32_t>(bits(lastBlock) & (~std::uint64_t{0} << (p - lastBlock)));
-    return m ? static_cast<std::size_t>(lastBlock - base) + static_cast<unsigned>(std::countr_zero(m)) : npos;
-}
-const bool g_avx2 = (__builtin_cpu_init(), __builtin_cpu_supports("avx2"));
-#else
-const bool g_avx2 = false;
-#endif
-
-#if defined(__SSE2__)
-unsigned RunBits16(const unsigned char* s, const RunSets& r)
-{
-    const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + r.set[0].offset[0]));
-    const __m128i y = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + r.set[0].offset[1]));
-    __m128i any = _mm_setzero_si128();
-    for (std::size_t k = 0; k < r.count; ++k) {
-        const CWideNeedle::FormBytes& f = r.set[k];
-        any = _mm_or_si128(any, _mm_and_si128(_mm_cmpeq_epi8(_mm_or_si128(x, _mm_set1_epi8(static_cast<char>(f.blend[0]))),
-                                                             _mm_set1_epi8(static_cast<char>(f.value[0]))),
-                                              _mm_cmpeq_epi8(_mm_or_si128(y, _mm_set1_epi8(static_cast<char>(f.blend[1]))),
-                                                             _mm_set1_epi8(static_cast<char>(f.value[1])))));
-    }
-    return static_cast<unsigned>(_mm_movemask_epi8(any));
-}
-#endif
-
-// The first candidate at or after p among the starts below base + starts,
-// `width` a step; the last block ends with the starts, its bits before p
-// dropped (those were looked at, or lie before the search).
-template <std::size_t width, typename Bits>
-std::size_t FirstRunByBlocks(const unsigned char* base, const unsigned char* p, std::size_t starts, Bits bits)
-{
-    const unsigned char* const lastBlock = base + starts - width;
-    for (; p < lastBlock; p += width)
-        if (const unsigned m = bits(p))
-            return static_cast<std::size_t>(p - base) + static_cast<unsigned>(std::countr_zero(m));
-    const unsigned m = static_cast<unsigned>(bits(lastBlock) & (~std::uint64_t{0} << (p - lastBlock)));
-    return m ? static_cast<std::size_t>(lastBlock - base) + static_cast<unsigned>(std::countr_zero(m)) : npos;
-}
-
-// The bits of the bytes of a text of 16 to 64 bytes that pass byte i of
-// set k, each byte loaded once: two blocks, the second moved back to end
-// with the text. So a short text, most key words, costs no loop.
-#if defined(__x86_64__) && defined(__GNUC__)
-__attribute__((target("avx2"))) std::uint64_t ShortRunBitsAvx2(const unsigned char* base, std::size_t size,
-                                                               const RunSets& r)
-{
-    const __m256i head = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(base));
-    const __m256i tail = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(base + size - 32));
-    std::uint64_t any = 0;
-    for (std::size_t k = 0; k < r.count; ++k) {
-        std::uint64_t pass[2];
-        for (int i = 0; i < 2; ++i) {
-            const __m256i blend = _mm256_set1_epi8(static_cast<char>(r.set[k].blend[i]));
-            const __m256i value = _mm256_set1_epi8(static_cast<char>(r.set[k].value[i]));
-            const auto bits = [&](__m256i bytes) __attribute__((target("avx2"))) {
-                return static_cast<std::uint64_t>(static_cast<std::uint32_t>(
-                    _mm256_movemask_epi8(_mm256_cmpeq_epi8(_mm256_or_si256(bytes, blend), value))));
-            };
-            pass[i] = bits(head) | bits(tail) << (size - 32);
-        }
-        any |= (pass[0] >> r.set[k].offset[0]) & (pass[1] >> r.set[k].offset[1]);
-    }
-    return any;
-}
-#endif
-
-#if defined(__SSE2__)
-std::uint64_t ShortRunBits16(const unsigned char* base, std::size_t size, const RunSets& r)
-{
-    const __m128i head = _mm_loadu_si128(reinterpret_cast<const __m128i*>(base));
-    const __m128i tail = _mm_loadu_si128(reinterpret_cast<const __m128i*>(base + size - 16));
-    std::uint64_t any = 0;
-    for (std::size_t k = 0; k < r.count; ++k) {
-        std::uint64_t pass[2];
-        for (int i = 0; i < 2; ++i) {
-            const __m128i blend = _mm_set1_epi8(static_cast<char>(r.set[k].blend[i]));
-            const __m128i value = _mm_set1_epi8(static_cast<char>(r.set[k].value[i]));
-            const auto bits = [&](__m128i bytes) {
-                return static_cast<std::uint64_t>(
-                    static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(_mm_or_si128(bytes, blend), value))));
-            };
-            pass[i] = bits(head) | bits(tail) << (size - 16);
-        }
-        any |= (pass[0] >> r.set[k].offset[0]) & (pass[1] >> r.set[k].offset[1]);
-    }
-    return any;
-}
-#endif
-
 // Where a byte of `text` at or after `from` begins a candidate run (see
-// FormBytes), or npos: 32 or 16 starts a step where the processor can.
+// FormBytes), or npos.
 std::size_t FirstRunAt(std::string_view text, std::size_t from, const RunSets& r)
 {
     const std::size_t reach = std::max(r.set[0].offset[0], r.set[0].offset[1]);
@@ -220,27 +95,6 @@ std::size_t FirstRunAt(std::string_view text, std::size_t from, const RunSets& r
     const auto* const base = reinterpret_cast<const unsigned char*>(text.data());
     const std::size_t starts = text.size() - reach;
     const unsigned char* p = base + from;
-#if defined(__SSE2__)
-    if (text.size() >= 16 && text.size() <= (g_avx2 ? 64 : 32)) {
-#if defined(__x86_64__) && defined(__GNUC__)
-        const std::uint64_t bits = text.size() > 32 ? ShortRunBitsAvx2(base, text.size(), r)
-                                                    : ShortRunBits16(base, text.size(), r);
-#else
-        const std::uint64_t bits = ShortRunBits16(base, text.size(), r);
-#endif
-        // The starts from `from` on that leave room for the run.
-        const std::uint64_t m = bits & (~std::uint64_t{0} >> (64 - starts)) & (~std::uint64_t{0} << from);
-        return m ? static_cast<std::size_t>(std::countr_zero(m)) : npos;
-    }
-#endif
-#if defined(__x86_64__) && defined(__GNUC__)
-    if (g_avx2 && starts >= 32)
-        return FirstRunAvx2(base, p, starts, r);
-#endif
-#if defined(__SSE2__)
-    if (starts >= 16)
-        return FirstRunByBlocks<16>(base, p, starts, [&](const unsigned char* s) { return RunBits16(s, r); });
-#endif
     const auto is = [&](const unsigned char* s, const CWideNeedle::FormBytes& f) {
         return ((s[f.offset[0]] | f.blend[0]) == f.value[0]) & ((s[f.offset[1]] | f.blend[1]) == f.value[1]);
     };

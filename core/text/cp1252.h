@@ -18,13 +18,12 @@ int UnicodeToCp1252(char32_t codePoint);
 // Converts the bytes from `from` up to the first `stop` byte or `end` to
 // UTF-8, writing at `to`, which needs room for three bytes a byte plus 8
 // (whole words are stored); writers size their buffer once and convert
-// through the pointer. It runs 16 bytes at a time where the processor can
-// (core/text/cp1252_utf8.h). Returns where the reading stopped (the stop byte or
+// through the pointer. Returns where the reading stopped (the stop byte or
 // `end`) and moves `to` past what was written.
 const char* WriteCp1252AsUtf8Until(const char* from, const char* end, char stop, char*& to);
 // The same, stopping at the first line feed, carriage return or NUL: the
 // bytes a line break or an export's exactness depends on. It stores up to
-// 16 bytes past what it writes.
+// 3 bytes past what it writes.
 const char* WriteCp1252AsUtf8ToBreak(const char* from, const char* end, char*& to);
 // All of `bytes` the same way, line feeds included; returns the end of what
 // was written.

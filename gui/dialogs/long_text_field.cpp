@@ -17,9 +17,6 @@
 #include <algorithm>
 #include <climits>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
 
 namespace {
 
@@ -101,46 +98,22 @@ LongTextField::LongTextField(Lines lines, QWidget* parent)
     setText(QString());
 }
 
-// One walk over the text, eight characters at a time: the line breaks,
-// and every character or-ed together, so a text all below 0x100 is never
-// looked at again for characters of other widths.
+// The line breaks, and every character or-ed together, so a text all below
+// 0x100 is never looked at again for characters of other widths.
 LongTextField::Shaped LongTextField::shape(QString text, Lines lines)
 {
     Shaped shaped;
     const auto* const units = reinterpret_cast<const char16_t*>(text.utf16());
     const qsizetype size = text.size();
-    const bool breaks = lines == Lines::Many;
-    const auto lineEndsAt = [&](qsizetype i) {
-        shaped.longestLine = std::max(shaped.longestLine, i - shaped.lineStarts.back());
-        shaped.lineStarts.push_back(i + 1);
-    };
     char16_t all = 0;
-    qsizetype i = 0;
-#if defined(__SSE2__)
-    const __m128i newline = _mm_set1_epi16('\n');
-    __m128i ored = _mm_setzero_si128();
-    for (; i + 8 <= size; i += 8) {
-        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(units + i));
-        ored = _mm_or_si128(ored, v);
-        if (!breaks)
-            continue;
-        // Two mask bits for each character that is a line break.
-        for (auto mask = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi16(v, newline))); mask != 0;) {
-            const int bit = __builtin_ctz(mask);
-            lineEndsAt(i + bit / 2);
-            mask &= ~(3u << bit);
-        }
-    }
-    alignas(16) char16_t lanes[8];
-    _mm_store_si128(reinterpret_cast<__m128i*>(lanes), ored);
-    for (char16_t lane : lanes)
-        all |= lane;
-#endif
-    for (; i < size; ++i) {
+    for (qsizetype i = 0; i < size; ++i)
         all |= units[i];
-        if (breaks && units[i] == u'\n')
-            lineEndsAt(i);
-    }
+    if (lines == Lines::Many)
+        for (const char16_t* at = units; (at = std::find(at, units + size, u'\n')) != units + size; ++at) {
+            const qsizetype i = at - units;
+            shaped.longestLine = std::max(shaped.longestLine, i - shaped.lineStarts.back());
+            shaped.lineStarts.push_back(i + 1);
+        }
     shaped.longestLine = std::max(shaped.longestLine, size - shaped.lineStarts.back());
     shaped.columnsOnly = all < 0x100 || !MayHoldOtherWidths(text);
     shaped.text = std::move(text);

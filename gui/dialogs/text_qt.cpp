@@ -3,7 +3,6 @@
 
 #include "core/layout/shown_lines.h"
 #include "core/text/text_form.h"
-#include "platform/text_blocks.h"
 
 #include <type_traits>
 
@@ -27,7 +26,6 @@ QString ToQString(std::string_view text)
         return WideToQString(text);
     const std::string_view bytes = Cp1252BytesOf(text);
     QString shown(static_cast<qsizetype>(bytes.size()), Qt::Uninitialized);
-    PrepareFreshMemory(shown.data(), bytes.size() * sizeof(char16_t));
     WidenCp1252(bytes, reinterpret_cast<char16_t*>(shown.data()));
     return shown;
 }
@@ -71,7 +69,6 @@ LongTextField::Shaped ToShownText(std::string_view text, LongTextField::Lines li
     const std::string_view bytes = Cp1252BytesOf(text);
     QString shown(static_cast<qsizetype>(bytes.size()), Qt::Uninitialized);
     char16_t* const begin = reinterpret_cast<char16_t*>(shown.data());
-    PrepareFreshMemory(begin, bytes.size() * sizeof(char16_t));
     ShownLines found;
     char16_t* const to = WidenCp1252WithLineBreaks(bytes, begin, found);
     shaped.lineStarts = std::move(found.starts);

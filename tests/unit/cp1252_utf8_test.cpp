@@ -3,10 +3,8 @@
 
 #include <string>
 #include <string_view>
-#include <vector>
 
 #include "core/text/cp1252.h"
-#include "core/text/cp1252_utf8.h"
 
 namespace {
 
@@ -30,47 +28,30 @@ std::string Reference(std::string_view bytes)
     return out;
 }
 
-struct Named {
-    const char* name;
-    const char* (*convert)(const char*, const char*, char, char*&);
-    bool toBreak = false;  // stops at CR and NUL too
-};
-
-// The vector converter only where this processor has it.
-std::vector<Named> Converters()
-{
-    using F = const char* (*)(const char*, const char*, char, char*&);
-    std::vector<Named> all = {{"portable", &WriteCp1252AsUtf8Portable},
-                              {"portable to break", F([](auto f, auto e, char, char*& t) {
-                                   return WriteCp1252AsUtf8PortableToBreak(f, e, t); }), true}};
-    if (HasVectorCp1252ToUtf8())
-        all.insert(all.end(), {{"vector", &WriteCp1252AsUtf8Vector},
-                               {"vector to break", F([](auto f, auto e, char, char*& t) {
-                                    return WriteCp1252AsUtf8VectorToBreak(f, e, t); }), true}});
-    return all;
-}
-
 // Checks where the converter stopped (the first line feed) and what it wrote.
-void ExpectConverts(const Named& c, const std::string& text)
+// (WriteCp1252AsUtf8ToBreak stops at CR and NUL too).
+void ExpectConverts(bool toBreak, const std::string& text)
 {
     std::string out(3 * text.size() + 16, '\0');
     char* to = out.data();
-    const char* stopped = c.convert(text.data(), text.data() + text.size(), '\n', to);
+    const char* end = text.data() + text.size();
+    const char* stopped = toBreak ? WriteCp1252AsUtf8ToBreak(text.data(), end, to)
+                                  : WriteCp1252AsUtf8Until(text.data(), end, '\n', to);
     const std::size_t stop =
-        std::min(c.toBreak ? text.find_first_of(std::string_view("\n\r", 3)) : text.find('\n'), text.size());
-    ASSERT_EQ(stopped - text.data(), static_cast<std::ptrdiff_t>(stop)) << c.name;
+        std::min(toBreak ? text.find_first_of(std::string_view("\n\r", 3)) : text.find('\n'), text.size());
+    ASSERT_EQ(stopped - text.data(), static_cast<std::ptrdiff_t>(stop)) << toBreak;
     out.resize(static_cast<std::size_t>(to - out.data()));
-    ASSERT_EQ(out, Reference(std::string_view(text).substr(0, stop))) << c.name;
+    ASSERT_EQ(out, Reference(std::string_view(text).substr(0, stop))) << toBreak;
 }
 
 }  // namespace
 
 // Every byte, the stop included, at every place within and across the
-// blocks the converters work in, in texts of every short length: among
+// words the converters work in, in texts of every short length: among
 // ASCII, and among two- and three-byte characters as documents hold them.
 TEST(Cp1252ToUtf8, EveryByteAtEveryPlace)
 {
-    for (const Named& c : Converters())
+    for (const bool toBreak : {false, true})
         for (const std::string filler : {"a", "ab\xE4\x80 c\xFC\xFF"})
             for (int b = 0; b < 256; ++b)
                 for (std::size_t at = 0; at < 40; ++at) {
@@ -80,7 +61,7 @@ TEST(Cp1252ToUtf8, EveryByteAtEveryPlace)
                     text[at] = static_cast<char>(b);
                     text.resize(at + 1 + at % 19);
                     SCOPED_TRACE(testing::Message() << b << " at " << at << " among " << filler);
-                    ExpectConverts(c, text);
+                    ExpectConverts(toBreak, text);
                 }
 }
 

@@ -7,9 +7,6 @@
 #include <string>
 #include <vector>
 
-#include <sys/mman.h>
-#include <unistd.h>
-
 #include "core/search/find_dlg_state.h"
 #include "core/search/find_match.h"
 #include "core/document/string_array.h"
@@ -246,19 +243,10 @@ TEST(FoldedNeedle, FindsAnyTextCaseIgnored)
     }
 }
 
-// Every scan width against folding everything, on random texts of every
-// length around the scans' block sizes, with short needles and long ones
-// cut from the text in another case.
-class FoldedNeedleTest : public ::testing::TestWithParam<FindScanWidth> {
-protected:
-    void TearDown() override { LimitFindScans(FindScanWidth::Best); }
-};
-INSTANTIATE_TEST_SUITE_P(Scans, FoldedNeedleTest,
-                         ::testing::Values(FindScanWidth::Best, FindScanWidth::Sse2, FindScanWidth::Portable));
-
-TEST_P(FoldedNeedleTest, SameAsFoldingEverything)
+// The search against folding everything, on random texts of many lengths,
+// with short needles and long ones cut from the text in another case.
+TEST(FoldedNeedle, SameAsFoldingEverything)
 {
-    LimitFindScans(GetParam());
     const auto fold = [](std::string s) {
         for (char& c : s)
             c = static_cast<char>(FoldCp1252(static_cast<unsigned char>(c)));
@@ -301,35 +289,12 @@ TEST_P(FoldedNeedleTest, SameAsFoldingEverything)
     }
 }
 
-// A short text is read in one load only where that stays in its page: up
-// to a page that may not be read, every length finds what it holds.
-TEST_P(FoldedNeedleTest, TextsBeforeAnUnreadablePage)
-{
-    LimitFindScans(GetParam());
-    const auto page = static_cast<std::size_t>(::sysconf(_SC_PAGESIZE));
-    void* two = ::mmap(nullptr, 2 * page, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-    ASSERT_NE(two, MAP_FAILED);
-    char* end = static_cast<char*>(two) + page;
-    ASSERT_EQ(::mprotect(end, page, PROT_NONE), 0);
-    const CFoldedNeedle needle("ab");
-    for (std::size_t n = 0; n <= 70; ++n) {
-        const std::string_view text(end - n, n);
-        std::memset(end - n, 'x', n);
-        if (n >= 2)
-            std::memcpy(end - 2, "aB", 2);
-        EXPECT_EQ(needle.MayBeInEither(text, text), n >= 2) << n;
-        EXPECT_EQ(needle.FindFirst(text), n >= 2 ? n - 2 : CFoldedNeedle::npos) << n;
-    }
-    ::munmap(two, 2 * page);
-}
-
 // The sweep over a table's blocks: a text that holds the needle is found
 // wherever it lies, and a table without it is passed over. A needle beyond
 // ASCII (or with a letter that has forms beyond it) is looked for in marked
 // texts by characters, so they stop the sweep; a plain ASCII one is not.
-TEST_P(FoldedNeedleTest, SweepsTheTablesBlocks)
+TEST(FoldedNeedle, SweepsTheTablesBlocks)
 {
-    LimitFindScans(GetParam());
     const auto dots = [](std::size_t n, const std::string& tail = "") { return std::string(n, '.') + tail; };
     const auto wide = [](std::u16string_view s) { return TextFromUtf16(s); };
     // Records of 104 bytes, none shared: the first two blocks of 4 KiB end
@@ -391,10 +356,9 @@ TEST_P(FoldedNeedleTest, SweepsTheTablesBlocks)
     }
 }
 
-// Wide texts against folding every character, on random texts around the
-// scans' 16-byte step of letters whose forms differ in length (k and the
-// Kelvin sign, s and the long s) or number (Σ σ ς), ASCII needles among the
-// needles.
+// Wide texts against folding every character, on random texts of letters
+// whose forms differ in length (k and the Kelvin sign, s and the long s) or
+// number (Σ σ ς), ASCII needles among the needles.
 TEST(FoldedNeedle, WideTextsSameAsFoldingEveryCharacter)
 {
     const char* const alphabet[] = {"a", "A", "k", "K", "s", "S", " ", "\u212A", "\u017F", "\u03A3", "\u03C3",

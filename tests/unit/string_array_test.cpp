@@ -43,7 +43,7 @@ TEST(StringArray, TextsOfTheArrayItselfAndEmptyTexts)
 }
 
 // Large blocks are used to their last byte, and a text of its own block
-// just over a huge page too.
+// just over a standard block too.
 TEST(StringArray, FillsLargeBlocksToTheirEnd)
 {
     std::vector<std::string> model;

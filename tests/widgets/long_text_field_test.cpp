@@ -96,7 +96,7 @@ private slots:
 
     // A stored text's lines, found while it is converted for the field, are
     // the ones the field finds in the converted text; CR LF, CR and LF each
-    // break a line, here also across the 16-byte steps of the search.
+    // break a line.
     void shownTextKnowsItsLines()
     {
         const struct {
@@ -105,6 +105,7 @@ private slots:
         } cases[] = {
             {"", ""},
             {"a\r\nbc\rd\ne\r\n", "a\nbc\nd\ne\n"},
+            {"a\n\nb\r\r\nc", "a\n\nb\n\nc"},
             {"0123456789abcde\r\n0123456789abcdef\n\r\x80", "0123456789abcde\n0123456789abcdef\n\n\u20AC"},
             {"\x80xyzabcdefghij\r\n\r\n\rABCDEFGHIJKLMNO\n", "\u20ACxyzabcdefghij\n\n\nABCDEFGHIJKLMNO\n"},
             {*TextFromUtf8("\u0396\r\n\r\n\u4E2D\rz"), "\u0396\n\n\u4E2D\nz"},
