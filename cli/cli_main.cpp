@@ -246,10 +246,8 @@ int Find(const std::vector<std::string>& args, ToolOutput& output, std::ostream&
 
     const CFoldedNeedle folded(*needle);
     const CUtf16FindFilter unitFilter(*needle);
-    // Most entries are passed over at a glance, both texts in one call.
     const auto isHit = [&](std::string_view keyWords, std::string_view description) {
-        return folded.MayBeInEither(keyWords, descriptions ? description : std::string_view()) &&
-               (folded.IsIn(keyWords) || (descriptions && folded.IsIn(description)));
+        return folded.IsIn(keyWords) || (descriptions && folded.IsIn(description));
     };
     int hits = 0;
     const auto writeHit = [&](ToolOutput& to, int i, std::string_view keyWords) {

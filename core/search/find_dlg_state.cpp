@@ -81,12 +81,9 @@ void CFindDlgState::OnFindNext()
     const bool skipClean = !clean[0].empty();
     for (int i = std::max(m_nSearchEntry, 0); i < doc.m_nCount; ++i) {
         const auto at = static_cast<std::size_t>(i);
-        // Most entries of a large table lack even the first letter; they are
-        // passed over without a search of each text, those the sweep found
-        // clean without a look at them.
-        if (i > m_nSearchEntry && ((skipClean && Clean(clean, doc, at, m_bInDescriptions)) ||
-            !needle.MayBeInEither(doc.m_arrKeyWords[at],
-                                  m_bInDescriptions ? doc.m_arrDescriptions[at] : std::string_view()))) {
+        // The entries whose texts the sweep found clean are passed over
+        // without a look at them.
+        if (i > m_nSearchEntry && skipClean && Clean(clean, doc, at, m_bInDescriptions)) {
             doc.m_nFindPos = -1;
             continue;
         }

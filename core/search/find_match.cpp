@@ -325,15 +325,6 @@ bool CFoldedNeedle::IsIn(std::string_view text) const
     return FindFirst(text) != npos;
 }
 
-bool CFoldedNeedle::MayBeInEither(std::string_view a, std::string_view b) const
-{
-    if (m_folded.empty())
-        return false;
-    if (m_wide.NeverInCp1252())
-        return m_wide.InMarkedOf(a, b);
-    return IsIn(a) || IsIn(b);
-}
-
 void CSweptClean::Sort()
 {
     std::sort(m_blocks.begin(), m_blocks.end());

@@ -94,10 +94,6 @@ public:
     // Start of the last occurrence that begins before byte `before`, or npos.
     std::size_t FindLastBefore(std::string_view text, std::size_t before) const;
     bool IsIn(std::string_view text) const;
-    // False when the needle is in neither a nor b; true when it may be in
-    // one of them. Cheap enough that a search passes over most entries of a
-    // large table without looking for the needle in their texts one by one.
-    bool MayBeInEither(std::string_view a, std::string_view b) const;
     // False when the needle is in no text of `a` nor of `b` (if given);
     // true when it may be. The arrays' blocks are swept as long runs of
     // bytes, lengths and texts left behind included, so a table is passed

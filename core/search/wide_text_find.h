@@ -32,14 +32,9 @@ public:
     // Whether `text` is searched here instead of by the byte search.
     bool Takes(std::string_view text) const { return m_neverInCp1252 || (HasTextMark(text) && TakesMarked(text)); }
 
-    // For a needle no plain text holds, whether it is in a or b: the plain
-    // texts, most of a table, cost a look at their first bytes.
+    // Whether no plain text can hold the needle: then only marked texts
+    // are searched, and a plain one costs a look at its first bytes.
     bool NeverInCp1252() const { return m_neverInCp1252; }
-    bool InMarkedOf(std::string_view a, std::string_view b) const
-    {
-        return (HasTextMark(a) && FindFirst(a, 0) != std::string_view::npos) ||
-               (HasTextMark(b) && FindFirst(b, 0) != std::string_view::npos);
-    }
 
     // Start of the first occurrence at or after byte `from`, or npos.
     std::size_t FindFirst(std::string_view text, std::size_t from) const;
