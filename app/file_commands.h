@@ -29,6 +29,9 @@ public:
     bool OnFileOpen();
     bool OnFileSave();
     bool OnFileSaveAs();
+    // Adds another document's entries to this one, as a conflict copy that
+    // a sync tool left beside the file is folded back in.
+    bool OnFileMerge();
     bool OnOpenRecentFile(int index);
     // Opens a file as File/Open does once the name is known.
     bool OpenDocumentFile(const QString& path);

@@ -35,6 +35,14 @@ struct FileResult final {
 // folders are refused without being read.
 FileResult OpenDocumentFile(COvrinDoc& doc, const std::string& path);
 
+// Adds the entries of the document file `path` to the document the way
+// File/Merge does (COvrinDoc::MergeEntries); `counts` says what came in. A
+// file that cannot be read, is damaged, of an unknown version or too large
+// for memory is refused as Open refuses it, and the document stays exactly
+// as it was.
+struct MergeCounts;
+FileResult MergeDocumentFile(COvrinDoc& doc, const std::string& path, MergeCounts& counts);
+
 // Saves the document to `path` the way File/Save and Save As do, through
 // ReplaceFileContents (safe_file.h): the file that the path names gets the
 // whole stream or keeps its old content. Then the document takes the file's
