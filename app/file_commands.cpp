@@ -179,8 +179,11 @@ bool CFileCommands::OnFileMerge()
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return false;
     const QString path = PickedFile(dialog, Owner());
-    if (path.isEmpty())
-        return false;
+    return !path.isEmpty() && MergeFile(path);
+}
+
+bool CFileCommands::MergeFile(const QString& path)
+{
     const QString full = AbsolutePath(path);
     MergeCounts counts;
     const FileResult result = ::MergeDocumentFile(m_doc, EncodePath(full), counts);

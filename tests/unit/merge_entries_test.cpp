@@ -137,11 +137,10 @@ TEST(MergeEntries, FromFilesRecordedRefusedAndNeverOverOthers)
         ASSERT_TRUE(MergeDocumentFile(doc, dir / name, counts).ok);
         EXPECT_GT(counts.cameIn, 0);
         ASSERT_TRUE(fs::exists(dir / "state"));
-        const auto record = fs::directory_iterator(dir / "state")->path();
         FakeHost replayHost;
         COvrinDoc replayed(replayHost);
         ASSERT_TRUE(OpenDocumentFile(replayed, dir / "notes.ovr").ok);
-        EXPECT_GT(ReplayRecord(ReadBytes(record), replayed), 0);
+        EXPECT_GT(ReplayRecord(ReadBytes(fs::directory_iterator(dir / "state")->path()), replayed), 0);
         EXPECT_EQ(TableOf(replayed), TableOf(doc));
 
         // Refused files leave the merged table, and its modified flag, alone.
