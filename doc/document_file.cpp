@@ -159,7 +159,8 @@ FileResult MergeDocumentFile(COvrinDoc& doc, const std::string& path, MergeCount
     result = ReadStream(file.get(), size, fullPath, [&](CArchive& ar) { other = doc.ReadTable(ar); });
     if (!result.ok)
         return result;
-    // Too little memory for the merged table leaves the document as it was.
+    // Too little memory for the merged table is told as an open tells it;
+    // the table is built aside first when many entries come in.
     return GuardedRead(fullPath, [&] { counts = doc.MergeEntries(other); });
 }
 

@@ -11,6 +11,7 @@
 #include "platform/safe_file.h"
 
 class COvrinDoc;
+struct MergeCounts;
 
 // The outcome of opening or saving a document file. `message` is the text to
 // show the user when `ok` is false; it names the file and the reason.
@@ -40,7 +41,6 @@ FileResult OpenDocumentFile(COvrinDoc& doc, const std::string& path);
 // file that cannot be read, is damaged, of an unknown version or too large
 // for memory is refused as Open refuses it, and the document stays exactly
 // as it was.
-struct MergeCounts;
 FileResult MergeDocumentFile(COvrinDoc& doc, const std::string& path, MergeCounts& counts);
 
 // Saves the document to `path` the way File/Save and Save As do, through
