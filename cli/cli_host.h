@@ -19,7 +19,8 @@ public:
     CalendarDate Today() override;
     bool IsFindWindowOpen() override { return false; }
     void ShowFindWindow() override {}
-    // The tools write only new files, which nobody else can have changed.
+    // A file another program changed after a tool read it (--merge) is
+    // never written over.
     ChangedFileAnswer AskAboutChangedFile(const std::string&, bool, bool) override
     {
         return ChangedFileAnswer::Keep;

@@ -46,6 +46,7 @@ constexpr const char* kUsage =
     "       ovrin --find TEXT [--descriptions] FILE\n"
     "       ovrin --export FILE\n"
     "       ovrin --import RECFILE NEWFILE\n"
+    "       ovrin --merge OTHER INTO\n"
     "       ovrin --help | --version\n";
 
 constexpr const char* kHelp =
@@ -65,6 +66,13 @@ constexpr const char* kHelp =
     "                     writes it (fields KeyWords, Description, Date), entries\n"
     "                     in key-word order; NEWFILE must not exist; RECFILE -\n"
     "                     reads standard input\n"
+    "  --merge OTHER INTO\n"
+    "                     adds to the document INTO the entries of the document\n"
+    "                     OTHER that it lacks (an entry with the same key words,\n"
+    "                     description and date is not doubled), each at its\n"
+    "                     place in key-word order, as File/Merge does; INTO is\n"
+    "                     replaced safely, and left as it is when nothing is new\n"
+    "                     or another program changed it meanwhile\n"
     "  --help, --version  this text; the program's version\n"
     "\n"
     "Output is UTF-8. A line break inside key words, which only files from\n"
@@ -73,7 +81,8 @@ constexpr const char* kHelp =
     "\n"
     "Exit status: 0 done; 1 --find found nothing, or --export wrote an entry that\n"
     "recutils cannot give back exactly (named on standard error); 2 a wrong\n"
-    "command line, an unreadable or damaged file, a failed write.\n";
+    "command line, an unreadable or damaged file, a failed write, or (--merge)\n"
+    "INTO changed by another program while it was merged into.\n";
 
 int Usage(std::ostream& err, const std::string& problem)
 {
@@ -365,6 +374,38 @@ int Import(const std::vector<std::string>& args, std::ostream& err)
     return 0;
 }
 
+// --merge OTHER INTO: quiet when done, as --import is. INTO is written only
+// when something came in, and never over a version another program wrote
+// after it was read.
+int Merge(const std::vector<std::string>& args, std::ostream& err)
+{
+    if (args.size() != 2) return Usage(err, "--merge needs OTHER and INTO");
+    const std::string& other = args[0];
+    const std::string& into = args[1];
+    try {
+        CCliHost host;
+        COvrinDoc doc(host);
+        if (!Reported(OpenDocumentFile(doc, into), into, err)) return 2;
+        MergeCounts counts;
+        if (!Reported(MergeDocumentFile(doc, other, counts), other, err)) return 2;
+        if (counts.cameIn == 0) return 0;
+        const FileResult saved = SaveDocumentFile(doc, into);
+        if (saved.error == FileResult::Error::Cancelled) {
+            err << "ovrin: \"" << into << "\" was changed by another program while \"" << other
+                << "\" was merged into it; nothing written\n";
+            return 2;
+        }
+        if (!saved.ok) {
+            err << "ovrin: cannot write \"" << into << "\": " << ReadFailureReason(saved, into) << "\n";
+            return 2;
+        }
+    } catch (const std::bad_alloc&) {
+        err << "ovrin: not enough memory to merge \"" << other << "\" into \"" << into << "\"\n";
+        return 2;
+    }
+    return 0;
+}
+
 // The window program's arguments are read by the parser the window uses;
 // what it cannot follow is refused here, before any window library loads.
 std::optional<int> CheckWindowArguments(int argc, char** argv, std::ostream& err)
@@ -403,6 +444,7 @@ std::optional<int> RunCommandLineTool(int argc, char** argv, OutputSink& sink, s
         if (args.size() != 1) return Usage(err, "--export needs exactly one FILE");
         return Export(args[0], output, err);
     }
+    if (command == "--merge") return Merge(args, err);
     return Import(args, err);
 }
 

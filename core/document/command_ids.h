@@ -21,6 +21,7 @@ inline constexpr int ID_ENTRY_LAST = 32795;
 inline constexpr int ID_FORMAT_DINA4 = 32817;
 inline constexpr int ID_FORMAT_VARIABLE = 32819;
 inline constexpr int ID_OPTIONS_SAVE_IMMEDIATE = 32823;
+inline constexpr int ID_FILE_MERGE = 32824;
 
 inline constexpr int ID_FILE_NEW = 57600;
 inline constexpr int ID_FILE_OPEN = 57601;

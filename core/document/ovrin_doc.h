@@ -30,6 +30,13 @@ extern const std::string g_strEmptyUndo;          // "empty Undo buffer"
 // characters after all of those.
 int CompareKeyWords(std::string_view a, std::string_view b);
 
+// What a merge of another document's entries did: how many came in, and how
+// many the table held already.
+struct MergeCounts {
+    int cameIn = 0;
+    int alreadyThere = 0;
+};
+
 // The one document: the entry table kept in key-word order, the current
 // position, the undo stack of deleted entries, the state that the views and
 // the Find dialog share, and the "Save immediate" option. Members are public
@@ -92,6 +99,10 @@ public:
     // --- lifecycle, file format, option ------------------------------------
     bool OnNewDocument();
     void Serialize(CArchive& ar);
+    // Reads a stored document's entries into a table of their own, the
+    // document left as it is; a stream it cannot take throws as Serialize
+    // does (an unknown version after its hint).
+    EntryTable ReadTable(CArchive& ar);
     void SaveImmediately();
     void OnOptionsSaveImmediate();
     void OnUpdateOptionsSaveImmediate(CCmdUI& cmdUI) const;
@@ -103,6 +114,13 @@ public:
     // Entry `from` takes `texts` and moves to `to`, without the key-word
     // order being looked at: for code that writes a table as it is given.
     void RewriteEntry(int from, int to, const EntryTexts& texts);
+    // Adds the entries of `other` that the table does not hold yet (equal
+    // key words, description and date, byte for byte), each at its place in
+    // key-word order, behind entries of equal key words; texts keep their
+    // form. The current entry stays current. Anything that came in makes an
+    // unsaved change, which Undo does not take back (Undo brings back
+    // deleted entries only).
+    MergeCounts MergeEntries(const EntryTable& other);
 
     // --- entry commands ----------------------------------------------------
     void OnEntryAdd();

@@ -32,6 +32,16 @@ void COvrinDoc::Serialize(CArchive& ar)
         return;
     }
 
+    EntryTable table = ReadTable(ar);
+    const int n = static_cast<int>(table.keyWords.size());
+    m_strFilePath = ar.GetFilePath();
+    if (n > 0)
+        m_nCurrent = 0;
+    ReplaceTable(std::move(table));
+}
+
+EntryTable COvrinDoc::ReadTable(CArchive& ar)
+{
     CEntryStream stream(ar);
     if (!stream.IsKnownVersion()) {
         // The file may be a newer version that someone else wrote: the
@@ -66,8 +76,5 @@ void COvrinDoc::Serialize(CArchive& ar)
             throw std::bad_alloc();
         first = end;
     }
-    m_strFilePath = ar.GetFilePath();
-    if (n > 0)
-        m_nCurrent = 0;
-    ReplaceTable(std::move(table));
+    return table;
 }

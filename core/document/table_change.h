@@ -4,7 +4,9 @@
 // What one change did to the rows of the entry table: after Add and Undo one
 // entry came in at `entry`; after Delete one went out at `entry`; after Edit
 // the entry at `from` was rewritten and now stands at `entry`. Replaced says
-// the whole table is new (opened, new document, recovered).
+// the whole table is new (opened, new document, recovered), or, when
+// `merged`, the old one with many entries added at once: that one is an
+// unsaved change like the others.
 struct TableChange {
     enum class Kind { Inserted, Removed, Rewritten, Replaced };
     Kind kind = Kind::Inserted;
@@ -14,4 +16,5 @@ struct TableChange {
     // it lies, so what views learnt of it still holds and the recovery
     // record need not hold it again.
     bool keptDescription = false;
+    bool merged = false;
 };

@@ -83,6 +83,25 @@ namespace {
 // What a file of length 0 reads as: a document without entries.
 const std::string kEmptyDocument("\x00\x00\x0B\x01\x08" "010b0000" "\x00\x00\x00\x00", 17);
 
+// Runs `read` on an archive over the open file, which a file of length 0
+// reads as a document without entries; `observe` sees the file's bytes.
+FileResult ReadStream(std::FILE* file, std::uint64_t size, const std::string& fullPath,
+                      const std::function<void(CArchive&)>& read,
+                      std::function<void(std::string_view)> observe = {})
+{
+    return GuardedRead(fullPath, [&] {
+        if (size == 0) {
+            CArchive ar(kEmptyDocument, fullPath);
+            read(ar);
+            return;
+        }
+        CArchive ar(file, size, fullPath);
+        if (observe)
+            ar.SetReadObserver(std::move(observe));
+        read(ar);
+    });
+}
+
 // Reads the file through Serialize; the document changes only on success,
 // and then knows the file as it was read.
 FileResult ReadInto(COvrinDoc& doc, const std::string& fullPath)
@@ -94,16 +113,8 @@ FileResult ReadInto(COvrinDoc& doc, const std::string& fullPath)
         return result;
     const FileStamp stamp = StampOf(fileno(file.get()));
     ContentDigest digest;
-    result = GuardedRead(fullPath, [&] {
-        if (size == 0) {
-            CArchive ar(kEmptyDocument, fullPath);
-            doc.Serialize(ar);
-            return;
-        }
-        CArchive ar(file.get(), size, fullPath);
-        ar.SetReadObserver([&digest](std::string_view piece) { digest.Add(piece); });
-        doc.Serialize(ar);
-    });
+    result = ReadStream(file.get(), size, fullPath, [&doc](CArchive& ar) { doc.Serialize(ar); },
+                        [&digest](std::string_view piece) { digest.Add(piece); });
     if (!result.ok)
         return result;
     // The digest covers the whole file, bytes after the last entry too.
@@ -134,6 +145,23 @@ FileResult OpenDocumentFile(COvrinDoc& doc, const std::string& path)
     doc.SetPathName(fullPath);
     doc.SetModifiedFlag(false);
     return result;
+}
+
+FileResult MergeDocumentFile(COvrinDoc& doc, const std::string& path, MergeCounts& counts)
+{
+    const std::string fullPath = DocumentFullPath(path);
+    FileResult result;
+    std::uint64_t size = 0;
+    auto file = OpenDocumentForReading(fullPath, size, result);
+    if (!file)
+        return result;
+    EntryTable other;
+    result = ReadStream(file.get(), size, fullPath, [&](CArchive& ar) { other = doc.ReadTable(ar); });
+    if (!result.ok)
+        return result;
+    // Too little memory for the merged table is told as an open tells it;
+    // the table is built aside first when many entries come in.
+    return GuardedRead(fullPath, [&] { counts = doc.MergeEntries(other); });
 }
 
 bool FitsInDocument(std::uint64_t length) { return length <= UINT32_MAX; }

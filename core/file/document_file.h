@@ -11,6 +11,7 @@
 #include "platform/safe_file.h"
 
 class COvrinDoc;
+struct MergeCounts;
 
 // The outcome of opening or saving a document file. `message` is the text to
 // show the user when `ok` is false; it names the file and the reason.
@@ -34,6 +35,13 @@ struct FileResult final {
 // file format.") leaves an empty untitled document. Pipes, devices and
 // folders are refused without being read.
 FileResult OpenDocumentFile(COvrinDoc& doc, const std::string& path);
+
+// Adds the entries of the document file `path` to the document the way
+// File/Merge does (COvrinDoc::MergeEntries); `counts` says what came in. A
+// file that cannot be read, is damaged, of an unknown version or too large
+// for memory is refused as Open refuses it, and the document stays exactly
+// as it was.
+FileResult MergeDocumentFile(COvrinDoc& doc, const std::string& path, MergeCounts& counts);
 
 // Saves the document to `path` the way File/Save and Save As do, through
 // ReplaceFileContents (safe_file.h): the file that the path names gets the

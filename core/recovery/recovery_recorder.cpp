@@ -12,7 +12,7 @@ CRecoveryRecorder::CRecoveryRecorder(const COvrinDoc& doc, std::string folder)
 
 void CRecoveryRecorder::TableChanged(const TableChange& change)
 {
-    if (change.kind == TableChange::Kind::Replaced) {
+    if (change.kind == TableChange::Kind::Replaced && !change.merged) {
         // A settled document follows (open, new); until it does, the file
         // no longer tells the table.
         Drop();

@@ -21,7 +21,7 @@ std::string SwitchName(std::string_view arg)
 bool IsToolMode(std::string_view arg)
 {
     return arg == "--list" || arg == "--find" || arg == "--export" || arg == "--import" ||
-           arg == "--help" || arg == "-h" || arg == "--version";
+           arg == "--merge" || arg == "--help" || arg == "-h" || arg == "--version";
 }
 
 CCommandLineInfo ParseCommandLine(const std::vector<std::string>& arguments)

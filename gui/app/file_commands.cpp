@@ -41,6 +41,24 @@ QString PickedFile(const QFileDialog& dialog, QWidget* owner)
     return path;
 }
 
+QString Entries(int n)
+{
+    return n == 1 ? QStringLiteral("1 entry") : QStringLiteral("%1 entries").arg(n);
+}
+
+// What a merge brought, for the status bar.
+QString MergeNote(const QString& name, const MergeCounts& counts)
+{
+    if (counts.cameIn == 0)
+        return QStringLiteral("Nothing new in %1: %2.")
+            .arg(name, counts.alreadyThere == 0   ? QStringLiteral("it holds no entries")
+                       : counts.alreadyThere == 1 ? QStringLiteral("its entry was here already")
+                                                  : QStringLiteral("all its entries were here already"));
+    return QStringLiteral("%1 came in from %2; %3 here already.")
+        .arg(Entries(counts.cameIn), name,
+             counts.alreadyThere == 1 ? QStringLiteral("1 was") : QStringLiteral("%1 were").arg(counts.alreadyThere));
+}
+
 }  // namespace
 
 CFileCommands::CFileCommands(COvrinDoc& doc, CRecentFileList& recentFiles, QObject* parent)
@@ -152,6 +170,32 @@ bool CFileCommands::OnFileOpen()
         return false;
     const QString path = PickedFile(dialog, Owner());
     return !path.isEmpty() && OpenDocumentFile(path);
+}
+
+bool CFileCommands::OnFileMerge()
+{
+    QFileDialog dialog(Owner(), QStringLiteral("Merge"));
+    SetUpFileDialog(dialog, QFileDialog::AcceptOpen, QFileDialog::ExistingFile);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return false;
+    const QString path = PickedFile(dialog, Owner());
+    return !path.isEmpty() && MergeFile(path);
+}
+
+bool CFileCommands::MergeFile(const QString& path)
+{
+    const QString full = AbsolutePath(path);
+    MergeCounts counts;
+    const FileResult result = ::MergeDocumentFile(m_doc, EncodePath(full), counts);
+    if (!result.ok) {
+        ReportError(static_cast<int>(result.error), full, result.message);
+        return false;
+    }
+    if (m_pFrame) {
+        m_pFrame->ShowNote(MergeNote(Shown(QFileInfo(full).fileName()), counts));
+        m_pFrame->RefreshCommandStates();
+    }
+    return true;
 }
 
 bool CFileCommands::OpenDocumentFile(const QString& path)

@@ -29,6 +29,11 @@ public:
     bool OnFileOpen();
     bool OnFileSave();
     bool OnFileSaveAs();
+    // Adds another document's entries to this one, as a conflict copy that
+    // a sync tool left beside the file is folded back in.
+    bool OnFileMerge();
+    // Merges a file as File/Merge does once the name is known.
+    bool MergeFile(const QString& path);
     bool OnOpenRecentFile(int index);
     // Opens a file as File/Open does once the name is known.
     bool OpenDocumentFile(const QString& path);

@@ -245,7 +245,7 @@ void COvrinApp::CreateMainFrame()
 bool COvrinApp::HandlesCommand(int id) const
 {
     switch (id) {
-    case ID_FILE_NEW: case ID_FILE_OPEN: case ID_FILE_SAVE: case ID_FILE_SAVE_AS:
+    case ID_FILE_NEW: case ID_FILE_OPEN: case ID_FILE_SAVE: case ID_FILE_SAVE_AS: case ID_FILE_MERGE:
     case ID_FILE_PRINT_SETUP: case ID_APP_ABOUT: case ID_APP_EXIT:
     case ID_HELP: case ID_HELP_USAGE: case ID_HELP_HISTORY:
         return true;
@@ -276,6 +276,7 @@ bool COvrinApp::OnCommand(int id)
     case ID_FILE_OPEN: m_pFiles->OnFileOpen(); return true;
     case ID_FILE_SAVE: m_pFiles->OnFileSave(); return true;
     case ID_FILE_SAVE_AS: m_pFiles->OnFileSaveAs(); return true;
+    case ID_FILE_MERGE: m_pFiles->OnFileMerge(); return true;
     case ID_FILE_PRINT_SETUP: OnFilePrintSetup(owner); return true;
     case ID_APP_ABOUT: OnAppAbout(); return true;
     case ID_APP_EXIT:

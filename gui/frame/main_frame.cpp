@@ -147,7 +147,7 @@ QAbstractScrollArea* CMainFrame::CreatePane(QWidget* parent)
 {
     auto* view = new COvrinView(m_doc, parent);
     view->setCommandDispatcher([this](int id) { ExecuteCommand(id); });
-    connect(view, &COvrinView::statusTextChanged, this, &CMainFrame::ShowMessage);
+    connect(view, &COvrinView::statusTextChanged, this, &CMainFrame::ShowPosition);
     view->OnInitialUpdate();
     return view;
 }
@@ -230,6 +230,7 @@ std::vector<COvrinView*> CMainFrame::Views() const
 
 void CMainFrame::ExecuteCommand(int id)
 {
+    m_noteShown.invalidate();
     m_router.Execute(id);
     RefreshCommandStates();
 }
@@ -310,6 +311,25 @@ void CMainFrame::OnMenuAboutToShow(QMenu* menu)
 }
 
 void CMainFrame::ShowMessage(const QString& text) { statusBar()->showMessage(text); }
+
+namespace {
+// Long enough to be read after a dialog closes and the views redraw.
+constexpr qint64 kNoteMilliseconds = 15000;
+}  // namespace
+
+void CMainFrame::ShowNote(const QString& text)
+{
+    m_noteShown.start();
+    ShowMessage(text);
+}
+
+void CMainFrame::ShowPosition(const QString& text)
+{
+    if (m_noteShown.isValid() && !m_noteShown.hasExpired(kNoteMilliseconds))
+        return;
+    m_noteShown.invalidate();
+    ShowMessage(text);
+}
 
 bool CMainFrame::QueryClose() { return !m_closeQuery || m_closeQuery(); }
 

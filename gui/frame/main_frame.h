@@ -5,6 +5,7 @@
 #include <functional>
 #include <optional>
 
+#include <QElapsedTimer>
 #include <QStringList>
 #include <QUrl>
 
@@ -61,6 +62,11 @@ public:
     // list leaves the grayed placeholder.
     void SetRecentFileTexts(const QStringList& texts);
 
+    // Shows a note in the message pane, such as what a merge brought. It
+    // stands against the views' position text until the next command, or
+    // for fifteen seconds.
+    void ShowNote(const QString& text);
+
     // Text of the message pane and of the indicator panes (for tests).
     QString MessageText() const;
     QString IndicatorText(int pane) const;  // 0 caps, 1 num, 2 scroll
@@ -99,6 +105,7 @@ private:
     QAbstractScrollArea* CreatePane(QWidget* parent);
     void OnMenuAboutToShow(QMenu* menu);
     void ShowMessage(const QString& text);
+    void ShowPosition(const QString& text);
 
     COvrinDoc& m_doc;
     CCommandRouter m_router;
@@ -110,4 +117,5 @@ private:
     std::function<void(int, COvrinView&)> m_printHandler;
     std::function<std::optional<LockState>()> m_readLockState = ReadLockState;
     bool m_bLockUpdatePending = false;
+    QElapsedTimer m_noteShown;  // invalid while no note stands
 };

@@ -39,6 +39,8 @@ constexpr CommandInfo kCommands[] = {
     {ID_OPTIONS_SAVE_IMMEDIATE, "ID_OPTIONS_SAVE_IMMEDIATE", "Save changes immediate ",
      " Save immediate", nullptr},
     {ID_HELP, "ID_HELP", "Display user manual.", " Manual", ":/icons/manual.svg"},
+    {ID_FILE_MERGE, "ID_FILE_MERGE", "Add the entries of another document that this one lacks.",
+     " Merge", nullptr},
 
     // The standard commands with their standard texts.
     {ID_FILE_NEW, "ID_FILE_NEW", "Create a new document", "New", ":/icons/new.svg"},
@@ -85,6 +87,7 @@ constexpr MenuItem kMainMenu[] = {
         Cmd(ID_FILE_OPEN, "&Open...\tCtrl+O"),
         Cmd(ID_FILE_SAVE, "&Save\tCtrl+S"),
         Cmd(ID_FILE_SAVE_AS, "Save &As..."),
+        Cmd(ID_FILE_MERGE, "&Merge..."),
         kSep,
         Cmd(ID_FILE_PRINT, "&Print...\tCtrl+P"),
         Cmd(ID_FILE_PRINT_PREVIEW, "Print Pre&view"),

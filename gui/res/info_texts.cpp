@@ -19,31 +19,32 @@ constexpr InfoLine kManualLines[] = {
     {18, 32, 276, 8, false, "FUNCTIONS:  "},
     {18, 41, 276, 8, false, "1. Menu File"},
     {18, 50, 276, 8, false, "   New, Open, Save, Save as Ovrin document"},
-    {18, 59, 276, 8, false, "   Print, Print preview, Print setup Ovrin document"},
-    {18, 68, 276, 8, false, "   Exit Ovrin"},
-    {18, 77, 276, 8, false, "2. Menu Edit"},
-    {18, 86, 276, 8, false, "   Add, Edit, Delete (Entry/Undo) keywords and corresponding decsriptions"},
-    {18, 95, 276, 8, false, "   Find search string in keywords or descriptions"},
-    {18, 104, 276, 8, false, "   go forward or backward, to first or last entry"},
-    {18, 113, 276, 8, false, "   Option  'Save immediate' (persistent)"},
-    {18, 122, 276, 8, false, "3. Menu View "},
-    {18, 131, 276, 8, false, "   select Statusbar, Tollbar, split window"},
-    {18, 140, 276, 8, false, "   display keywords with descriptions or list of keywords"},
-    {18, 149, 276, 8, false, "   select format of View: variable width (default) or DIN A4 width"},
-    {18, 158, 276, 8, false, "4. Menu Help"},
-    {18, 167, 276, 8, false, "   About Ovrin, Manual, Usage, History"},
-    {18, 176, 276, 8, false, "5. Context menu in main window"},
-    {18, 185, 276, 8, false, "   Edit, Print, Add, Delete (Entry/Undo) , Find entry, Format (variable/DIN A4)"},
-    {18, 194, 276, 8, false, "6. Toolbar"},
-    {18, 203, 276, 8, false, "   New, Open, Save, Print, Add, Edit, Delete (Entry/Undo), view description/keywords"},
-    {18, 212, 276, 8, false, "   Find, go forward, backward, to last/first entry, Help"},
-    {18, 221, 276, 8, false, "7. Shortcuts"},
-    {18, 230, 276, 8, false, "   'a'=Add,  'e'=Edit, 'f'=Find,  '+'/'>'=Next, '-'/'<'=Back, '?' = Help,"},
-    {18, 239, 276, 8, false, "   'b'=first entry, 'n'=last entry, 'd' = description, 'k' = keywords,"},
-    {18, 248, 276, 8, false, "8. Hints"},
-    {18, 257, 276, 8, false, "  - in Edit window the usual copy/paste/delete/undo shortcuts are supported!"},
-    {18, 266, 276, 8, false, "  - in Edit dialog field <description>  <RETURN> switches to next line."},
-    {18, 275, 276, 9, false, "  - the Find dialog allows parallel working in the main window. "},
+    {18, 59, 276, 8, false, "   Merge another Ovrin document into this one, no entry twice"},
+    {18, 68, 276, 8, false, "   Print, Print preview, Print setup Ovrin document"},
+    {18, 77, 276, 8, false, "   Exit Ovrin"},
+    {18, 86, 276, 8, false, "2. Menu Edit"},
+    {18, 95, 276, 8, false, "   Add, Edit, Delete (Entry/Undo) keywords and corresponding decsriptions"},
+    {18, 104, 276, 8, false, "   Find search string in keywords or descriptions"},
+    {18, 113, 276, 8, false, "   go forward or backward, to first or last entry"},
+    {18, 122, 276, 8, false, "   Option  'Save immediate' (persistent)"},
+    {18, 131, 276, 8, false, "3. Menu View "},
+    {18, 140, 276, 8, false, "   select Statusbar, Tollbar, split window"},
+    {18, 149, 276, 8, false, "   display keywords with descriptions or list of keywords"},
+    {18, 158, 276, 8, false, "   select format of View: variable width (default) or DIN A4 width"},
+    {18, 167, 276, 8, false, "4. Menu Help"},
+    {18, 176, 276, 8, false, "   About Ovrin, Manual, Usage, History"},
+    {18, 185, 276, 8, false, "5. Context menu in main window"},
+    {18, 194, 276, 8, false, "   Edit, Print, Add, Delete (Entry/Undo) , Find entry, Format (variable/DIN A4)"},
+    {18, 203, 276, 8, false, "6. Toolbar"},
+    {18, 212, 276, 8, false, "   New, Open, Save, Print, Add, Edit, Delete (Entry/Undo), view description/keywords"},
+    {18, 221, 276, 8, false, "   Find, go forward, backward, to last/first entry, Help"},
+    {18, 230, 276, 8, false, "7. Shortcuts"},
+    {18, 239, 276, 8, false, "   'a'=Add,  'e'=Edit, 'f'=Find,  '+'/'>'=Next, '-'/'<'=Back, '?' = Help,"},
+    {18, 248, 276, 8, false, "   'b'=first entry, 'n'=last entry, 'd' = description, 'k' = keywords,"},
+    {18, 257, 276, 8, false, "8. Hints"},
+    {18, 266, 276, 8, false, "  - in Edit window the usual copy/paste/delete/undo shortcuts are supported!"},
+    {18, 275, 276, 8, false, "  - in Edit dialog field <description>  <RETURN> switches to next line."},
+    {18, 284, 276, 9, false, "  - the Find dialog allows parallel working in the main window. "},
 };
 
 constexpr InfoLine kUsageLines[] = {
@@ -103,7 +104,7 @@ const InfoDialogText& AboutText()
 
 const InfoDialogText& ManualText()
 {
-    static const InfoDialogText text{"Help for Ovrin", 301, 314, 130, 292, 41, 14, kManualLines};
+    static const InfoDialogText text{"Help for Ovrin", 301, 323, 130, 301, 41, 14, kManualLines};
     return text;
 }
 

@@ -250,4 +250,40 @@ TEST(CliTools, ImportRefusalsWriteNothing)
     EXPECT_EQ(dir.Names(), (std::vector<std::string>{"bad.rec", "dangling.ovr", "existing.ovr", "good.rec", "locked"}));
 }
 
+// --merge brings in what INTO lacks and is quiet; INTO is not written when
+// nothing is new, nor at all when OTHER cannot be read or the command line
+// is wrong.
+TEST(CliTools, MergeWritesIntoOnlyWhatIsNew)
+{
+    TempFolder dir;
+    const std::string wide = TextFromFileUtf16(u"\u0141\u00F3d\u017A \xD800");
+    ASSERT_TRUE(WriteEntries(dir / "into.ovr", {{"b", "1"}, {wide, "w"}}).ok);
+    ASSERT_TRUE(WriteEntries(dir / "copy.ovr", {{"c", "1"}, {"b", "1"}, {"a", wide}, {wide, "w"}}).ok);
+    WriteBytes(dir / "damaged.ovr", std::string("\x00\x00\x0B\x01\x08" "010b0000" "\x05\x00\x00\x00" "\x03" "ab", 19));
+    const ToolRun merged = RunTool({"--merge", dir / "copy.ovr", dir / "into.ovr"});
+    EXPECT_EQ(merged.code, 0) << merged.err;
+    EXPECT_TRUE(merged.out.empty() && merged.err.empty());
+    EXPECT_EQ(LoadEntries(dir / "into.ovr"), (std::vector<Entry>{{"a", wide}, {"b", "1"}, {"c", "1"}, {wide, "w"}}));
+
+    const std::string bytes = ReadBytes(dir / "into.ovr");
+    const ino_t inode = InodeOf(dir / "into.ovr");
+    const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
+        {{dir / "copy.ovr", dir / "into.ovr"}, ""},
+        {{dir / "into.ovr", dir / "into.ovr"}, ""},
+        {{dir / "damaged.ovr", dir / "into.ovr"}, "damaged.ovr\": not an Ovrin document"},
+        {{dir / "copy.ovr", dir / "absent.ovr"}, "absent.ovr\": No such file or directory"},
+        {{dir / "copy.ovr"}, "--merge needs OTHER and INTO"},
+    };
+    for (auto [args, said] : cases) {
+        SCOPED_TRACE(args[0]);
+        args.insert(args.begin(), "--merge");
+        const ToolRun run = RunTool(args);
+        EXPECT_EQ(run.code, said.empty() ? 0 : 2);
+        EXPECT_NE(run.err.find(said), std::string::npos) << run.err;
+        EXPECT_TRUE(ReadBytes(dir / "into.ovr") == bytes);
+        EXPECT_EQ(InodeOf(dir / "into.ovr"), inode);
+    }
+    EXPECT_EQ(dir.Names(), (std::vector<std::string>{"copy.ovr", "damaged.ovr", "into.ovr"}));
+}
+
 }  // namespace

@@ -7,6 +7,8 @@
 #include <QFileDialog>
 #include <QFileSystemModel>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
 #include <QMessageBox>
 #include <QStatusBar>
 #include <QToolBar>
@@ -19,6 +21,7 @@
 #include "core/document/command_ids.h"
 #include "gui/frame/profile.h"
 #include "gui/res/command_actions.h"
+#include "gui/view/ovrin_view.h"
 
 using namespace cmd;
 using test_support::AnswerModal;
@@ -170,6 +173,42 @@ private slots:
         QVERIFY(!said.isEmpty());
         QCOMPARE(Doc().m_nCount, 0);
         QCOMPARE(Title(), QStringLiteral("Untitled - Ovrin"));
+    }
+
+    // File/Merge, after Save As in the File menu, brings in what the
+    // document lacks, keeps the current entry and says how many came in;
+    // the views' redraw leaves that standing. A damaged file is reported
+    // as Open reports it and changes nothing.
+    void mergeThroughTheWindow()
+    {
+        const QString mine = Path("mine.ovr");
+        const QString copy = Path("mine (conflicted copy).ovr");
+        QVERIFY(WriteEntries(mine.toStdString(), {{"alpha", "about alpha"}, {"beta", "about beta"}}).ok);
+        QVERIFY(WriteEntries(copy.toStdString(), {{"alpha", "about alpha"}, {"Gamma", "new"}}).ok);
+        QVERIFY(Start({mine}));
+        const QList<QAction*> file = Frame().menuBar()->actions().constFirst()->menu()->actions();
+        QCOMPARE(file.indexOf(Frame().Actions().action(ID_FILE_MERGE)),
+                 file.indexOf(Frame().Actions().action(ID_FILE_SAVE_AS)) + 1);
+        Doc().m_nCurrent = 1;
+
+        QCOMPARE(Command(ID_FILE_MERGE, Choose(copy)), QStringLiteral("Merge"));
+        QCOMPARE(Doc().m_nCount, 3);
+        QCOMPARE(Doc().m_arrKeyWords[Doc().m_nCurrent], std::string_view("beta"));
+        QVERIFY(Doc().IsModified());
+        for (COvrinView* view : Frame().Views())
+            view->viewport()->repaint();
+        QCOMPARE(Frame().MessageText(),
+                 QStringLiteral("1 entry came in from mine (conflicted copy).ovr; 1 was here already."));
+
+        QFile damaged(Path("damaged.ovr"));
+        QVERIFY(damaged.open(QIODevice::WriteOnly));
+        damaged.write(QByteArray("\x00\x00\x0B\x01\x08" "010b0000" "\x05\x00\x00\x00" "\x03" "ab", 19));
+        damaged.close();
+        QString said;
+        AnswerModal([&] { m_app->Files().MergeFile(damaged.fileName()); }, Say(QMessageBox::Ok, &said));
+        QCOMPARE(said, QStringLiteral("Unexpected file format."));
+        QCOMPARE(Doc().m_nCount, 3);
+        QCOMPARE(Title(), QStringLiteral("mine.ovr - Ovrin"));
     }
 
     // The File menu shows one enabled item per recent file; with none the

@@ -1,0 +1,114 @@
+// SPDX-License-Identifier: MIT
+// File/Merge: another document's entries brought into this one.
+#include <algorithm>
+#include <climits>
+#include <cstddef>
+#include <cstdint>
+#include <utility>
+#include <vector>
+
+#include <xxhash.h>
+
+#include "core/document/ovrin_doc.h"
+
+namespace {
+
+// Up to this many entries come in one at a time, each a change the views and
+// the recovery record follow as they follow Add. More come in as one new
+// table: each insertion shifts the whole table and is synced to the record
+// on its own, which costs minutes for thousands of entries.
+constexpr std::size_t kOneAtATime = 32;
+
+std::uint64_t DigestOf(const EntryTable& table, std::size_t i)
+{
+    const std::string_view texts[] = {table.dates[i], table.descriptions[i], table.keyWords[i]};
+    std::uint64_t digest = 0;
+    for (const std::string_view text : texts)
+        digest = XXH3_64bits_withSeed(text.data(), text.size(), digest);
+    return digest;
+}
+
+bool SameEntry(const EntryTable& a, std::size_t i, const EntryTable& b, std::size_t j)
+{
+    return a.keyWords[i] == b.keyWords[j] && a.descriptions[i] == b.descriptions[j] &&
+           a.dates[i] == b.dates[j];
+}
+
+void Append(EntryTable& to, const EntryTable& from, std::size_t i)
+{
+    to.keyWords.push_back(from.keyWords[i]);
+    to.descriptions.push_back(from.descriptions[i]);
+    to.dates.push_back(from.dates[i]);
+}
+
+}  // namespace
+
+MergeCounts COvrinDoc::MergeEntries(const EntryTable& other)
+{
+    // The table's entries by a digest of their three texts: whether an
+    // entry of the other document is here already takes one look-up, in a
+    // table in any order and with any number of equal key words.
+    std::vector<std::pair<std::uint64_t, int>> here(static_cast<std::size_t>(m_nEntries));
+    for (int i = 0; i < m_nEntries; ++i)
+        here[static_cast<std::size_t>(i)] = {DigestOf(m_table, static_cast<std::size_t>(i)), i};
+    std::sort(here.begin(), here.end());
+    const auto isHere = [&](std::size_t j) {
+        const std::uint64_t digest = DigestOf(other, j);
+        for (auto it = std::lower_bound(here.begin(), here.end(), std::pair{digest, INT_MIN});
+             it != here.end() && it->first == digest; ++it)
+            if (SameEntry(m_table, static_cast<std::size_t>(it->second), other, j))
+                return true;
+        return false;
+    };
+    std::vector<std::size_t> coming;
+    for (std::size_t j = 0; j < other.keyWords.size(); ++j)
+        if (!isHere(j))
+            coming.push_back(j);
+    const MergeCounts counts{static_cast<int>(coming.size()),
+                             static_cast<int>(other.keyWords.size() - coming.size())};
+    if (coming.empty())
+        return counts;
+    // Entries of equal key words keep the other document's order.
+    std::stable_sort(coming.begin(), coming.end(), [&other](std::size_t a, std::size_t b) {
+        return CompareKeyWords(other.keyWords[a], other.keyWords[b]) < 0;
+    });
+
+    const bool wasEmpty = m_nEntries == 0;
+    SetModifiedFlag(true);
+    m_nPrintEntry = -1;
+    if (coming.size() <= kOneAtATime) {
+        for (const std::size_t j : coming) {
+            const int at = SortCurrentEntry({other.keyWords[j], other.descriptions[j], other.dates[j]}, -1);
+            if (m_nCurrent >= at)
+                ++m_nCurrent;
+        }
+    } else {
+        // One pass of a merge puts each coming entry in front of the first
+        // entry with greater key words, as SortCurrentEntry does one at a
+        // time, also in a table that is not in key-word order.
+        EntryTable merged;
+        const std::size_t total = static_cast<std::size_t>(m_nEntries) + coming.size();
+        for (CStringArray* texts : {&merged.keyWords, &merged.descriptions, &merged.dates})
+            texts->reserve(total);
+        int current = -1;
+        std::size_t c = 0;
+        for (int i = 0; i < m_nEntries; ++i) {
+            const std::string_view keyWords = m_table.keyWords[static_cast<std::size_t>(i)];
+            for (; c < coming.size() && CompareKeyWords(other.keyWords[coming[c]], keyWords) < 0; ++c)
+                Append(merged, other, coming[c]);
+            if (i == m_nCurrent)
+                current = static_cast<int>(merged.keyWords.size());
+            Append(merged, m_table, static_cast<std::size_t>(i));
+        }
+        for (; c < coming.size(); ++c)
+            Append(merged, other, coming[c]);
+        m_nCurrent = current;
+        TableChange change{TableChange::Kind::Replaced};
+        change.merged = true;
+        ChangeTable(change, {}, &merged);
+    }
+    if (wasEmpty || m_nCurrent < 0 || m_nCurrent >= m_nEntries)
+        m_nCurrent = 0;
+    EndTableChange();
+    return counts;
+}
