@@ -7,8 +7,9 @@
 #include <dirent.h>
 #include <unistd.h>
 
-#include <QDir>
 #include <QFile>
+
+#include "doc/document_file.h"
 
 namespace {
 
@@ -95,13 +96,9 @@ QString ShownPath(const QString& path)
 
 QString AbsolutePath(const QString& path)
 {
-    if (path.startsWith(QLatin1Char('/')))
-        return QDir::cleanPath(path);
-    // QDir::currentPath() would lose the bytes of a folder name that is not UTF-8.
-    const std::unique_ptr<char, decltype(&free)> cwd(getcwd(nullptr, 0), &free);
-    if (!cwd)
-        return QDir::cleanPath(QDir::currentPath() + QLatin1Char('/') + path);
-    return QDir::cleanPath(DecodePath(cwd.get()) + QLatin1Char('/') + path);
+    // As the document names its file: Qt's cleaning would take ".." after
+    // a link back to the folder that holds the link.
+    return DecodePath(DocumentFullPath(EncodePath(path)));
 }
 
 QString PickedPath(const QString& picked)
