@@ -81,8 +81,8 @@ using ReadingFile = std::unique_ptr<std::FILE, FileCloser>;
 
 // `path` made absolute, as messages name it, and as the kernel resolves it:
 // only "." and doubled slashes are dropped; ".." after a link leads where
-// the link points. A path under a current folder too deep to name whole
-// stays relative.
+// the link points. The result may be longer than a path the system takes
+// in one call (platform/file_system.h reaches it).
 std::string DocumentFullPath(const std::string& path);
 
 // Opens `fullPath` for reading, the one way a document file is opened

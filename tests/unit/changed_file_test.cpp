@@ -137,43 +137,57 @@ pid_t RenameOverDuringNextSave(const std::string& folder, const std::string& pat
     }
 }
 
-// Guards Save against replacing a version that another program renames
-// over the file while a large document is being written: it is asked about
-// as one found before the save, nothing is replaced, and no temporary file
+// Guards Save and "Save immediate" against replacing a version that another
+// program renames over the file while a large document is being written
+// (by a rename, or in place where the file has a second name): it is asked
+// about as one found before, nothing is replaced, and no temporary file
 // stays. Saving again with consent writes the document.
 TEST(ChangedFile, VersionArrivingDuringTheSaveIsAsked)
 {
-    TempFolder dir;
-    const std::string path = dir / "notes.ovr", theirs = dir / "theirs.ovr";
-    ASSERT_TRUE(WriteEntries(path, {{"alpha", "about alpha"}}).ok);
-    ASSERT_TRUE(WriteEntries(theirs, {{"omega", "about omega"}}).ok);
-    const std::string theirBytes = ReadBytes(theirs);
-    FakeHost host;
-    COvrinDoc doc(host);
-    ASSERT_TRUE(OpenDocumentFile(doc, path).ok);
-    // About 64 MB: its writing outlasts by far the watcher's rename.
+    // About 32 MB: its writing outlasts by far the watcher's rename.
     std::vector<Entry> entries;
-    for (int i = 0; i < 4000; ++i)
+    for (int i = 0; i < 2000; ++i)
         entries.push_back({"key " + std::to_string(i), std::string(16000, 'd'), "1.1.2000"});
-    SetEntries(doc, entries);
-    doc.SetModifiedFlag(true);
+    for (const char* how : {"Save", "Save of a file with a second name", "immediate save"}) {
+        SCOPED_TRACE(how);
+        TempFolder dir;
+        const std::string path = dir / "notes.ovr", theirs = dir / "theirs.ovr";
+        ASSERT_TRUE(WriteEntries(path, {{"alpha", "about alpha"}}).ok);
+        ASSERT_TRUE(WriteEntries(theirs, {{"omega", "about omega"}}).ok);
+        const bool immediate = how[0] == 'i', twoNames = how[8] == 'a';
+        if (twoNames)
+            fs::create_hard_link(path, dir / "second.ovr");
+        const std::string theirBytes = ReadBytes(theirs);
+        FakeHost host;
+        COvrinDoc doc(host);
+        ASSERT_TRUE(OpenDocumentFile(doc, path).ok);
+        SetEntries(doc, entries);
+        doc.SetModifiedFlag(true);
+        doc.m_bSaveImmediate = immediate;
 
-    const pid_t watcher = RenameOverDuringNextSave(dir.Path().string(), path, theirs);
-    ASSERT_GT(watcher, 0);
-    host.changedFileAnswers = {ChangedFileAnswer::Keep};
-    const FileResult kept = SaveDocumentFile(doc, path);
-    int status = 0;
-    ::waitpid(watcher, &status, 0);
-    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "the rename did not come during the save";
-    EXPECT_EQ(kept.error, FileResult::Error::Cancelled);
-    EXPECT_EQ(host.changedFilesAsked, std::vector<std::string>{path});
-    EXPECT_TRUE(ReadBytes(path) == theirBytes);
-    EXPECT_TRUE(doc.IsModified());
-    EXPECT_EQ(dir.Names(), std::vector<std::string>{"notes.ovr"});
-
-    host.changedFileAnswers = {ChangedFileAnswer::Overwrite};
-    EXPECT_TRUE(SaveDocumentFile(doc, path).ok);
-    EXPECT_EQ(LoadEntries(path).size(), 4000u);
+        const pid_t watcher = RenameOverDuringNextSave(dir.Path().string(), path, theirs);
+        ASSERT_GT(watcher, 0);
+        host.changedFileAnswers = {ChangedFileAnswer::Keep};
+        if (immediate) {
+            host.editAnswers.push_back({true, "mine", "mine"});
+            doc.OnEntryAdd();
+        } else {
+            EXPECT_EQ(SaveDocumentFile(doc, path).error, FileResult::Error::Cancelled);
+        }
+        int status = 0;
+        ::waitpid(watcher, &status, 0);
+        ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "the rename did not come during the save";
+        EXPECT_EQ(host.changedFilesAsked, std::vector<std::string>{path});
+        EXPECT_TRUE(ReadBytes(path) == theirBytes);
+        EXPECT_TRUE(doc.IsModified());
+        EXPECT_EQ(dir.Names(), (twoNames ? std::vector<std::string>{"notes.ovr", "second.ovr"}
+                                         : std::vector<std::string>{"notes.ovr"}));
+        if (immediate)
+            continue;
+        host.changedFileAnswers = {ChangedFileAnswer::Overwrite};
+        EXPECT_TRUE(SaveDocumentFile(doc, path).ok);
+        EXPECT_EQ(LoadEntries(path).size(), 2000u);
+    }
 }
 
 }  // namespace
