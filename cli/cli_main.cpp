@@ -105,9 +105,8 @@ bool Written(ToolOutput& output, std::ostream& err)
 std::string ReadFailureReason(const FileResult& result, const std::string& path)
 {
     std::string reason = result.message.substr(result.message.rfind('\n') + 1);
-    std::error_code ec;
-    const std::string fullPath = std::filesystem::absolute(path, ec).lexically_normal().string();
-    if (const std::size_t at = reason.find(fullPath + ": "); !ec && at != std::string::npos)
+    const std::string fullPath = DocumentFullPath(path);
+    if (const std::size_t at = reason.find(fullPath + ": "); at != std::string::npos)
         reason.erase(0, at + fullPath.size() + 2);
     if (!reason.empty() && reason.back() == '.') reason.pop_back();
     constexpr std::string_view kNotDocument = "not an Ovrin document";

@@ -9,6 +9,31 @@
 // The system calls the document's reading and writing needs, so that the
 // code that understands the file stays portable C++.
 
+// Where the system calls find the file a path names, for the *at calls:
+// a folder and a name in it. A path the system takes in one call is used
+// whole (the folder is the current one); a longer one, which the program
+// may well have written itself, is reached by opening its folders a stretch
+// at a time, each stretch resolved by the kernel as the whole path would
+// be (links and ".." included). With `openFolder` the folder is always
+// opened, and the name is the path's last part.
+class PathPlace final {
+public:
+    explicit PathPlace(const std::string& path, bool openFolder = false);
+    ~PathPlace();
+    PathPlace(const PathPlace&) = delete;
+    PathPlace& operator=(const PathPlace&) = delete;
+
+    // The errno of a folder that could not be reached, or 0.
+    int Error() const { return m_error; }
+    int Folder() const { return m_folder; }
+    const char* Name() const { return m_name.c_str(); }
+
+private:
+    int m_folder;
+    std::string m_name;
+    int m_error = 0;
+};
+
 // Why a file could not be opened for reading.
 enum class OpenFailure { None, NotRegular, System };
 

@@ -10,6 +10,8 @@
 
 #include <xxhash.h>
 
+#include "platform/file_system.h"
+
 namespace {
 
 FileStamp StampFrom(const struct stat& st)
@@ -19,15 +21,19 @@ FileStamp StampFrom(const struct stat& st)
                      static_cast<std::uint64_t>(st.st_ino),
                      static_cast<std::uint64_t>(st.st_size),
                      static_cast<std::int64_t>(st.st_mtim.tv_sec),
-                     static_cast<std::int64_t>(st.st_mtim.tv_nsec)};
+                     static_cast<std::int64_t>(st.st_mtim.tv_nsec),
+                     static_cast<std::int64_t>(st.st_ctim.tv_sec),
+                     static_cast<std::int64_t>(st.st_ctim.tv_nsec)};
 }
 
 }  // namespace
 
 FileStamp StampOf(const std::string& path)
 {
+    const PathPlace place(path);
     struct stat st {};
-    return ::stat(path.c_str(), &st) == 0 ? StampFrom(st) : FileStamp{};
+    return place.Error() == 0 && ::fstatat(place.Folder(), place.Name(), &st, 0) == 0 ? StampFrom(st)
+                                                                                     : FileStamp{};
 }
 
 FileStamp StampOf(int fd)
@@ -87,7 +93,8 @@ FileChange ChangeSince(KnownFile& known, FileStamp& now)
     // Only a different size or content is a change; times alone are not.
     if (now.size != known.stamp.size)
         return FileChange::Changed;
-    const int fd = ::open(known.path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    const PathPlace place(known.path);
+    const int fd = ::openat(place.Folder(), place.Name(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0)
         return FileChange::Changed;
     const FileStamp opened = StampOf(fd);

@@ -8,8 +8,10 @@
 #include <string_view>
 
 // What tells one version of a file from another without reading it: the
-// file's identity on its device, its size and its modification time to the
-// nanosecond. The default stamp is that of no file at all.
+// file's identity on its device, its size, and its modification and change
+// times to the nanosecond. The modification time can be set back by anyone
+// who writes the file; the change time cannot, short of changing the clock.
+// The default stamp is that of no file at all.
 struct FileStamp final {
     bool exists = false;
     std::uint64_t device = 0;
@@ -17,6 +19,8 @@ struct FileStamp final {
     std::uint64_t size = 0;
     std::int64_t seconds = 0;
     std::int64_t nanoseconds = 0;
+    std::int64_t changeSeconds = 0;
+    std::int64_t changeNanoseconds = 0;
     bool operator==(const FileStamp&) const = default;
 };
 
@@ -58,6 +62,9 @@ struct KnownFile final {
     std::optional<FileStamp> keptOther;
     // The other version the person was last told about.
     std::optional<FileStamp> toldOther;
+    // The version a write was last allowed to replace, looked at again
+    // right before it is replaced.
+    std::optional<FileStamp> writable;
 };
 
 enum class FileChange { None, Changed, Vanished };
@@ -65,4 +72,5 @@ enum class FileChange { None, Changed, Vanished };
 // Whether the file at `known.path` is still the one known: a new stamp with
 // the same bytes (a sync tool touching the file) counts as no change, and
 // the known stamp takes the new one. `now` receives the file's stamp.
+// Equal stamps, change time included, are taken as the same bytes.
 FileChange ChangeSince(KnownFile& known, FileStamp& now);

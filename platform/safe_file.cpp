@@ -11,8 +11,11 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/random.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include "platform/file_system.h"
 
 namespace {
 
@@ -23,6 +26,7 @@ constexpr int kMaxLinks = 40;
 // never takes someone's ".notes.ovr.backup" for a leftover.
 constexpr char kTempMark[] = ".ovrin-save-";
 constexpr char kTempRandom[] = "XXXXXX";
+constexpr char kNoLongerWanted[] = "the file changed while the new content was written";
 
 std::string FolderOf(const std::string& path)
 {
@@ -32,12 +36,6 @@ std::string FolderOf(const std::string& path)
     return slash == 0 ? "/" : path.substr(0, slash);
 }
 
-std::string NameOf(const std::string& path)
-{
-    const std::size_t slash = path.rfind('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
 // The path that `path` names once symbolic links in its last part are
 // followed; links in the folders above are the kernel's business, since a
 // rename inside a folder reached through a link lands in the real folder.
@@ -45,11 +43,13 @@ bool ResolveLinks(const std::string& path, std::string& target, std::string& err
 {
     target = path;
     for (int i = 0; i < kMaxLinks; ++i) {
+        const PathPlace place(target);
         struct stat st {};
-        if (::lstat(target.c_str(), &st) != 0 || !S_ISLNK(st.st_mode))
+        if (place.Error() != 0 || ::fstatat(place.Folder(), place.Name(), &st, AT_SYMLINK_NOFOLLOW) != 0 ||
+            !S_ISLNK(st.st_mode))
             return true;
         std::string link(PATH_MAX, '\0');
-        const ssize_t n = ::readlink(target.c_str(), link.data(), link.size());
+        const ssize_t n = ::readlinkat(place.Folder(), place.Name(), link.data(), link.size());
         if (n < 0) {
             error = std::strerror(errno);
             return false;
@@ -108,9 +108,9 @@ bool WriteAllTo(int fd, std::string_view bytes)
 
 namespace {
 
-void SyncFolder(const std::string& folder)
+void SyncFolder(int folder)
 {
-    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const int fd = ::openat(folder, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd >= 0) {
         ::fsync(fd);
         ::close(fd);
@@ -136,43 +136,89 @@ bool IsTempName(const std::string& entry, const std::string& prefix)
     return true;
 }
 
-// Removes temporary files of `name` left by saves that were killed: only
-// files that carry this program's name for them (which mkostemp created
-// exclusively), belong to this user, have no other name, and that no save
-// holds a lock on (a save that is still running elsewhere keeps its file).
-void RemoveStaleTemps(const std::string& folder, const std::string& name)
+// The start of the names of `name`'s temporary files: ".NAME" and the mark.
+// Where that would make a name longer than a folder takes, NAME is cut
+// (never inside a character) and its digest follows, so that the
+// temporaries of two long names that begin alike stay apart.
+std::string TempPrefix(const std::string& name)
 {
-    const int dirFd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dirFd < 0)
-        return;
-    const std::string prefix = "." + name + kTempMark;
-    RemoveStaleLeftovers(dirFd, [&prefix](const char* entry) { return IsTempName(entry, prefix); });
-    ::close(dirFd);
+    const std::string whole = "." + name + kTempMark;
+    if (whole.size() + sizeof kTempRandom - 1 <= NAME_MAX)
+        return whole;
+    std::uint64_t digest = 14695981039346656037ull;  // FNV-1a
+    for (const unsigned char c : name)
+        digest = (digest ^ c) * 1099511628211ull;
+    char hex[17];
+    std::snprintf(hex, sizeof hex, "%016llx", static_cast<unsigned long long>(digest));
+    const std::string tail = std::string("~") + hex + kTempMark;
+    std::size_t keep = NAME_MAX - 1 - tail.size() - (sizeof kTempRandom - 1);
+    while (keep > 0 && (static_cast<unsigned char>(name[keep]) & 0xC0) == 0x80)
+        --keep;
+    return "." + name.substr(0, keep) + tail;
 }
 
-// Moves `from` to `to` unless `to` exists; 0 or the errno of the failure.
-// A rename that may not replace is the one step for this; a file system
-// without it gets a hard link, which does not replace either.
-int MoveWithoutReplacing(const std::string& from, const std::string& to)
+// Creates a new temporary file in `folder`, exclusively, named `prefix` and
+// six random letters or digits; its name goes to `temp`.
+int CreateTemp(int folder, const std::string& prefix, std::string& temp)
 {
-    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0)
+    static constexpr char kLetters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        unsigned char random[sizeof kTempRandom - 1];
+        if (::getrandom(random, sizeof random, 0) != static_cast<ssize_t>(sizeof random))
+            return -1;
+        temp = prefix;
+        for (const unsigned char r : random)
+            temp += kLetters[r % (sizeof kLetters - 1)];
+        const int fd = ::openat(folder, temp.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+        if (fd >= 0 || errno != EEXIST)
+            return fd;
+    }
+    errno = EEXIST;
+    return -1;
+}
+
+// Removes temporary files of `name` left by saves that were killed: only
+// files that carry this program's name for them (which CreateTemp made
+// exclusively), belong to this user, have no other name, and that no save
+// holds a lock on (a save that is still running elsewhere keeps its file).
+void RemoveStaleTemps(int folder, const std::string& name)
+{
+    const std::string prefix = TempPrefix(name);
+    RemoveStaleLeftovers(folder, [&prefix](const char* entry) { return IsTempName(entry, prefix); });
+}
+
+// Moves `from` to `to` in `folder` unless `to` exists; 0 or the errno of
+// the failure. A rename that may not replace is the one step for this; a
+// file system without it gets a hard link, which does not replace either.
+int MoveWithoutReplacing(int folder, const std::string& from, const std::string& to)
+{
+    if (::renameat2(folder, from.c_str(), folder, to.c_str(), RENAME_NOREPLACE) == 0)
         return 0;
     if (errno != EINVAL && errno != ENOSYS)
         return errno;
-    if (::link(from.c_str(), to.c_str()) != 0)
+    if (::linkat(folder, from.c_str(), folder, to.c_str(), 0) != 0)
         return errno;
-    ::unlink(from.c_str());
+    ::unlinkat(folder, from.c_str(), 0);
     return 0;
+}
+
+bool IsReadOnlyAt(int folder, const char* name)
+{
+    struct stat st {};
+    if (::fstatat(folder, name, &st, 0) != 0)
+        return false;
+    // A file nobody may write is read-only for root too.
+    return ::faccessat(folder, name, W_OK, 0) != 0 || (st.st_mode & 0222) == 0;
 }
 
 // Rewrites `target` from its first byte, keeping its inode. The new length
 // is reserved before anything is overwritten, so that a full disk or a size
 // limit fails while the old content is still whole.
-bool WriteInPlace(const std::string& target, std::uint64_t size, const ContentWriter& write,
+bool WriteInPlace(int folder, const std::string& name, std::uint64_t size, const ContentWriter& write,
                   const struct stat& old, bool& touched, std::string& error)
 {
     touched = false;
-    const int fd = ::open(target.c_str(), O_WRONLY | O_CLOEXEC);
+    const int fd = ::openat(folder, name.c_str(), O_WRONLY | O_CLOEXEC);
     if (fd < 0) {
         error = std::strerror(errno);
         return false;
@@ -202,33 +248,39 @@ bool WriteInPlace(const std::string& target, std::uint64_t size, const ContentWr
 
 bool IsReadOnlyFile(const std::string& path)
 {
-    struct stat st {};
-    if (::stat(path.c_str(), &st) != 0)
-        return false;
-    // A file nobody may write is read-only for root too.
-    return ::access(path.c_str(), W_OK) != 0 || (st.st_mode & 0222) == 0;
+    const PathPlace place(path);
+    return place.Error() == 0 && IsReadOnlyAt(place.Folder(), place.Name());
 }
 
 bool ReplaceFileContents(const std::string& path, std::string_view bytes, std::string& error,
-                         WhenMissing whenMissing)
+                         WhenMissing whenMissing, const std::function<bool()>& stillWanted)
 {
     return ReplaceFileContents(
         path, [bytes] { return bytes.size(); }, [bytes](int fd) { return WriteAllTo(fd, bytes); },
-        error, whenMissing);
+        error, whenMissing, stillWanted);
 }
 
 bool ReplaceFileContents(const std::string& path, const std::function<std::uint64_t()>& sizeOf,
-                         const ContentWriter& write, std::string& error, WhenMissing whenMissing)
+                         const ContentWriter& write, std::string& error, WhenMissing whenMissing,
+                         const std::function<bool()>& stillWanted)
 {
     std::string target = path;
     if (whenMissing != WhenMissing::OnlyCreate && !ResolveLinks(path, target, error))
         return false;
-    const std::string folder = FolderOf(target);
-    const std::string name = NameOf(target);
+    const std::string folderPath = FolderOf(target);
+    // The folder stays open: a path too long for one call is written, and
+    // everything happens in the one folder found at the start.
+    const PathPlace place(target, true);
+    if (place.Error() != 0) {
+        error = std::strerror(place.Error());
+        return false;
+    }
+    const int folder = place.Folder();
+    const std::string name = place.Name();
 
     struct stat old {};
-    const bool exists = (whenMissing == WhenMissing::OnlyCreate ? ::lstat(target.c_str(), &old)
-                                                                 : ::stat(target.c_str(), &old)) == 0;
+    const bool exists =
+        ::fstatat(folder, name.c_str(), &old, whenMissing == WhenMissing::OnlyCreate ? AT_SYMLINK_NOFOLLOW : 0) == 0;
     if (!exists && (errno != ENOENT || whenMissing == WhenMissing::Fail)) {
         error = std::strerror(errno);
         return false;
@@ -243,7 +295,7 @@ bool ReplaceFileContents(const std::string& path, const std::function<std::uint6
             return false;
         }
         errno = 0;
-        if (IsReadOnlyFile(target)) {
+        if (IsReadOnlyAt(folder, name.c_str())) {
             error = errno == EROFS ? std::strerror(EROFS) : "the file is read-only";
             return false;
         }
@@ -252,8 +304,8 @@ bool ReplaceFileContents(const std::string& path, const std::function<std::uint6
     std::uint64_t size = 0;
     // Several names see one inode: each must see the new content.
     bool inPlace = exists && old.st_nlink > 1;
-    std::string temp = folder + "/." + name + kTempMark + kTempRandom;
-    int fd = ::mkostemp(temp.data(), O_CLOEXEC);
+    std::string temp;
+    int fd = CreateTemp(folder, TempPrefix(name), temp);
     if (fd < 0) {
         const int err = errno;
         // A writable file in a folder the user may not write to.
@@ -266,7 +318,7 @@ bool ReplaceFileContents(const std::string& path, const std::function<std::uint6
     auto dropTemp = [&] {
         if (fd >= 0) {
             ::close(fd);
-            ::unlink(temp.c_str());
+            ::unlinkat(folder, temp.c_str(), 0);
             fd = -1;
         }
     };
@@ -295,8 +347,14 @@ bool ReplaceFileContents(const std::string& path, const std::function<std::uint6
             return false;
         }
         if (!inPlace) {
-            if (const int err = whenMissing == WhenMissing::OnlyCreate ? MoveWithoutReplacing(temp, target)
-                                                                        : ::rename(temp.c_str(), target.c_str()) != 0 ? errno : 0;
+            // Writing took a while: the last look before the file is replaced.
+            if (stillWanted && !stillWanted()) {
+                dropTemp();
+                error = kNoLongerWanted;
+                return false;
+            }
+            if (const int err = whenMissing == WhenMissing::OnlyCreate ? MoveWithoutReplacing(folder, temp, name)
+                                : ::renameat(folder, temp.c_str(), folder, name.c_str()) != 0 ? errno : 0;
                 err != 0) {
                 dropTemp();
                 error = std::strerror(err);
@@ -311,12 +369,17 @@ bool ReplaceFileContents(const std::string& path, const std::function<std::uint6
 
     if (fd < 0)
         size = sizeOf();
+    if (stillWanted && !stillWanted()) {
+        dropTemp();
+        error = kNoLongerWanted;
+        return false;
+    }
     bool touched = false;
-    if (!WriteInPlace(target, size, write, old, touched, error)) {
+    if (!WriteInPlace(folder, name, size, write, old, touched, error)) {
         if (touched && fd >= 0) {
             // The file may now be partly new: the complete new content stays
             // beside it.
-            error += "; the new content is kept in " + temp;
+            error += "; the new content is kept in " + folderPath + "/" + temp;
             ::close(fd);
             return false;
         }

@@ -28,12 +28,19 @@ enum class WhenMissing { Create, Fail, OnlyCreate };
 // - A file without write access is never replaced, nor anything but a
 //   regular file.
 //
-// Temporary files are named ".NAME.ovrin-save-XXXXXX" after the target;
-// those left by a save that was killed are removed by the next successful
-// save, and no other file. On failure `error` says why and the file is as
-// it was.
+// Temporary files are named ".NAME.ovrin-save-XXXXXX" after the target
+// (NAME cut short and followed by "~" and its digest where the whole would
+// not fit into a file name); those left by a save that was killed are
+// removed by the next successful save, and no other file. On failure
+// `error` says why and the file is as it was.
+//
+// `stillWanted`, when given, is asked right before the file is replaced or
+// rewritten, after the new content was written: false drops the temporary
+// file and fails without touching the file (another program may have
+// written its own version meanwhile).
 bool ReplaceFileContents(const std::string& path, std::string_view bytes, std::string& error,
-                         WhenMissing whenMissing = WhenMissing::Create);
+                         WhenMissing whenMissing = WhenMissing::Create,
+                         const std::function<bool()>& stillWanted = {});
 
 // Writes the whole content to an open file from its current position;
 // false, with errno set, when a write fails. It may be called more than
@@ -45,7 +52,8 @@ using ContentWriter = std::function<bool(int fd)>;
 // written in place without a temporary file to measure.
 bool ReplaceFileContents(const std::string& path, const std::function<std::uint64_t()>& size,
                          const ContentWriter& write, std::string& error,
-                         WhenMissing whenMissing = WhenMissing::Create);
+                         WhenMissing whenMissing = WhenMissing::Create,
+                         const std::function<bool()>& stillWanted = {});
 
 // Whether `path` names a file that exists and that this process may not
 // write, or that nobody may write (which holds for root too).

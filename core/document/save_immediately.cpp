@@ -14,14 +14,19 @@ void COvrinDoc::SaveImmediately()
     // someone else changed or removed is written only when the person says
     // so; one that cannot be written fails silently, and the change stays
     // in the document either way.
-    const WriteConsent consent = ConsentToWrite(*this, m_strFilePath, false);
-    if (consent == WriteConsent::Keep || consent == WriteConsent::SaveAs)
-        return;
-    std::string error;
-    const WhenMissing whenMissing =
-        consent == WriteConsent::Recreate ? WhenMissing::Create : WhenMissing::Fail;
-    if (WriteDocumentStream(*this, m_strFilePath, error, whenMissing))
-        SetModifiedFlag(false);
+    // A version that arrives while the file is written is asked about as
+    // one found before, a few times at most.
+    bool changedMeanwhile = true;
+    for (int round = 0; changedMeanwhile && round < 4; ++round) {
+        const WriteConsent consent = ConsentToWrite(*this, m_strFilePath, false);
+        if (consent == WriteConsent::Keep || consent == WriteConsent::SaveAs)
+            return;
+        std::string error;
+        const WhenMissing whenMissing =
+            consent == WriteConsent::Recreate ? WhenMissing::Create : WhenMissing::Fail;
+        if (WriteDocumentStream(*this, m_strFilePath, error, whenMissing, &changedMeanwhile))
+            SetModifiedFlag(false);
+    }
 }
 
 void COvrinDoc::OnOptionsSaveImmediate()

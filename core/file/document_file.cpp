@@ -20,6 +20,8 @@
 namespace {
 
 const char kUnexpectedFormat[] = "Unexpected file format.";
+// How often a save looks again at a file that changed while it was written.
+constexpr int kWriteRounds = 4;
 
 FileResult Failure(FileResult::Error error, std::string message)
 {
@@ -30,9 +32,31 @@ FileResult Failure(FileResult::Error error, std::string message)
 
 std::string DocumentFullPath(const std::string& path)
 {
-    std::error_code ec;
-    std::filesystem::path full = std::filesystem::absolute(path, ec);
-    return ec ? path : full.lexically_normal().string();
+    std::string full = path;
+    if (path.empty() || path.front() != '/') {
+        // A folder too deep to name whole stays relative: the file is
+        // reached from the current folder.
+        std::error_code ec;
+        const std::string cwd = std::filesystem::current_path(ec).string();
+        if (ec || cwd.size() + path.size() >= PATH_MAX)
+            return path;
+        full = cwd + "/" + path;
+    }
+    // "." and doubled slashes go; ".." stays, since after a link it leads
+    // into the folder the link points to, not back to the one that holds
+    // it.
+    std::string clean;
+    std::size_t at = 0;
+    while (at < full.size()) {
+        std::size_t end = full.find('/', at);
+        if (end == std::string::npos)
+            end = full.size();
+        const std::string_view part(full.data() + at, end - at);
+        if (!part.empty() && part != ".")
+            clean.append("/").append(part);
+        at = end + 1;
+    }
+    return clean.empty() ? "/" : clean;
 }
 
 namespace {
@@ -173,12 +197,15 @@ WriteConsent ConsentToWrite(COvrinDoc& doc, const std::string& path, bool offerS
         return WriteConsent::Write;
     FileStamp now;
     const FileChange change = ChangeSince(known, now);
+    known.writable = now;
     if (change == FileChange::None)
         return WriteConsent::Write;
+    known.writable.reset();
     if (!offerSaveAs && known.keptOther == now)
         return WriteConsent::Keep;
     switch (doc.Host().AskAboutChangedFile(path, change == FileChange::Vanished, offerSaveAs)) {
     case ChangedFileAnswer::Overwrite:
+        known.writable = now;
         return change == FileChange::Vanished ? WriteConsent::Recreate : WriteConsent::Write;
     case ChangedFileAnswer::SaveAs:
         if (offerSaveAs)
@@ -205,7 +232,7 @@ FileChange NewChangeByOthers(COvrinDoc& doc)
 }
 
 bool WriteDocumentStream(COvrinDoc& doc, const std::string& path, std::string& error,
-                         WhenMissing whenMissing)
+                         WhenMissing whenMissing, bool* changedMeanwhile)
 {
     for (const CStringArray* texts : {&doc.m_arrKeyWords, &doc.m_arrDescriptions, &doc.m_arrDates}) {
         for (const std::string_view text : *texts) {
@@ -249,7 +276,19 @@ bool WriteDocumentStream(COvrinDoc& doc, const std::string& path, std::string& e
         ar.Flush();
         return ok;
     };
-    if (!ReplaceFileContents(path, size, write, error, whenMissing))
+    // Another program may put its version in place while a large document
+    // is written: it is looked for again right before the file is replaced.
+    const KnownFile& known = doc.m_knownFile;
+    const std::optional<FileStamp> writable = known.path == path ? known.writable : std::nullopt;
+    bool changed = false;
+    const auto stillWanted = [&] {
+        changed = writable && StampOf(path) != *writable;
+        return !changed;
+    };
+    const bool written = ReplaceFileContents(path, size, write, error, whenMissing, stillWanted);
+    if (changedMeanwhile)
+        *changedMeanwhile = changed;
+    if (!written)
         return false;
     doc.m_knownFile = KnownFile();
     doc.m_knownFile.path = path;
@@ -261,18 +300,25 @@ bool WriteDocumentStream(COvrinDoc& doc, const std::string& path, std::string& e
 FileResult SaveDocumentFile(COvrinDoc& doc, const std::string& path)
 {
     const std::string fullPath = DocumentFullPath(path);
-    switch (ConsentToWrite(doc, fullPath, true)) {
-    case WriteConsent::Keep:
-        return Failure(FileResult::Error::Cancelled, std::string());
-    case WriteConsent::SaveAs:
-        return Failure(FileResult::Error::NameWanted, std::string());
-    case WriteConsent::Write:
-    case WriteConsent::Recreate:
-        break;
-    }
     std::string error;
-    if (!WriteDocumentStream(doc, fullPath, error, WhenMissing::Create))
-        return Failure(FileResult::Error::CannotWrite, "Cannot save " + fullPath + ": " + error + ".");
+    // A version that arrives while the document is written is asked about
+    // as one found before; a file that keeps changing is given up on.
+    for (int round = 0;; ++round) {
+        switch (ConsentToWrite(doc, fullPath, true)) {
+        case WriteConsent::Keep:
+            return Failure(FileResult::Error::Cancelled, std::string());
+        case WriteConsent::SaveAs:
+            return Failure(FileResult::Error::NameWanted, std::string());
+        case WriteConsent::Write:
+        case WriteConsent::Recreate:
+            break;
+        }
+        bool changedMeanwhile = false;
+        if (WriteDocumentStream(doc, fullPath, error, WhenMissing::Create, &changedMeanwhile))
+            break;
+        if (!changedMeanwhile || round == kWriteRounds - 1)
+            return Failure(FileResult::Error::CannotWrite, "Cannot save " + fullPath + ": " + error + ".");
+    }
     // From now on "Save immediate" writes to the file the window names.
     doc.m_strFilePath = fullPath;
     doc.SetPathName(fullPath);

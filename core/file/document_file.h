@@ -71,9 +71,11 @@ FileChange NewChangeByOthers(COvrinDoc& doc);
 // Writes the document's stream to `path` through ReplaceFileContents; on
 // failure `error` says why. A text too long for the format is refused
 // before anything is written. On success the document knows the file as it
-// wrote it.
+// wrote it. Where ConsentToWrite allowed a version of the file to be
+// replaced and another one stands right before the replacement, nothing is
+// replaced and `changedMeanwhile` is set: consent is to be asked again.
 bool WriteDocumentStream(COvrinDoc& doc, const std::string& path, std::string& error,
-                         WhenMissing whenMissing);
+                         WhenMissing whenMissing, bool* changedMeanwhile = nullptr);
 
 // Whether a text of `length` bytes can be stored: the format's lengths have
 // 32 bits.
@@ -85,7 +87,10 @@ struct FileCloser final {
 };
 using ReadingFile = std::unique_ptr<std::FILE, FileCloser>;
 
-// `path` made absolute, as messages name it.
+// `path` made absolute, as messages name it, and as the kernel resolves it:
+// only "." and doubled slashes are dropped; ".." after a link leads where
+// the link points. The result may be longer than a path the system takes
+// in one call (platform/file_system.h reaches it).
 std::string DocumentFullPath(const std::string& path);
 
 // Opens `fullPath` for reading, the one way a document file is opened

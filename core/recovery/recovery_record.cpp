@@ -296,6 +296,14 @@ std::optional<RecordBase> ReadRecordBase(std::string_view record)
     return base;
 }
 
+bool IsRecordedFile(const FileStamp& recorded, const FileStamp& now)
+{
+    FileStamp withoutChangeTime = now;
+    withoutChangeTime.changeSeconds = recorded.changeSeconds;
+    withoutChangeTime.changeNanoseconds = recorded.changeNanoseconds;
+    return withoutChangeTime == recorded;
+}
+
 bool HasRecordedChanges(std::string_view record)
 {
     return ReadRecordBase(record) && Payloads(record).size() > 1;

@@ -33,6 +33,10 @@ std::string EncodeWholeTable(const COvrinDoc& doc);
 // The base a record names; nothing when the bytes are no record.
 std::optional<RecordBase> ReadRecordBase(std::string_view record);
 
+// Whether the file stamped `now` is still the one a record's base names.
+// A record keeps no change time, so that time is left out.
+bool IsRecordedFile(const FileStamp& recorded, const FileStamp& now);
+
 // Whether the record holds at least one change written whole.
 bool HasRecordedChanges(std::string_view record);
 

@@ -4,10 +4,9 @@
 #include <climits>
 #include <memory>
 
-#include <QDir>
 #include <QFile>
 
-#include "platform/current_folder.h"
+#include "core/file/document_file.h"
 #include "platform/folder_names.h"
 
 namespace {
@@ -95,13 +94,9 @@ QString ShownPath(const QString& path)
 
 QString AbsolutePath(const QString& path)
 {
-    if (path.startsWith(QLatin1Char('/')))
-        return QDir::cleanPath(path);
-    // QDir::currentPath() would lose the bytes of a folder name that is not UTF-8.
-    const std::string cwd = CurrentFolder();
-    if (cwd.empty())
-        return QDir::cleanPath(QDir::currentPath() + QLatin1Char('/') + path);
-    return QDir::cleanPath(DecodePath(cwd) + QLatin1Char('/') + path);
+    // As the document names its file: Qt's cleaning would take ".." after
+    // a link back to the folder that holds the link.
+    return DecodePath(DocumentFullPath(EncodePath(path)));
 }
 
 QString PickedPath(const QString& picked)

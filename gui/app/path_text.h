@@ -20,8 +20,8 @@ QString DecodePath(std::string_view bytes);
 std::string EncodePath(const QString& path);
 // The path for people to read: each kept byte shown as U+FFFD.
 QString ShownPath(const QString& path);
-// An absolute, cleaned form of path (made absolute against the current
-// folder, read as bytes).
+// The path made absolute against the current folder, as the document names
+// its file (DocumentFullPath): ".." is left to the kernel.
 QString AbsolutePath(const QString& path);
 // The file a person picked in a file dialog. The dialog shows a name that
 // is not UTF-8 with U+FFFD and gives it back so, which could name another

@@ -124,7 +124,7 @@ bool CRecovery::Recover(std::unique_ptr<CRecordFile>& record, const std::string&
                                  .arg(NameOf(base.path)));
         return false;
     }
-    if (now.file != base.file) {
+    if (!IsRecordedFile(base.file, now.file)) {
         QMessageBox::warning(m_pFrame.data(), kCaption,
                              QStringLiteral("The changes to %1 cannot be recovered: another "
                                             "program changed the file after they were made.")

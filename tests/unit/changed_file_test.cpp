@@ -4,9 +4,12 @@
 // the file's times changed.
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <cstdio>
+#include <fstream>
 
 #include <fcntl.h>
+#include <sys/inotify.h>
 #include <sys/stat.h>
 
 #include "fs_test_support.h"
@@ -26,6 +29,13 @@ const struct OtherProgram {
     {"touches it", [](auto& p, auto&) { ASSERT_EQ(::utimensat(AT_FDCWD, p.c_str(), kOtherTimes, 0), 0); }, false, false},
     {"copies over it", [](auto& p, auto& t) { WriteBytes(p, ReadBytes(t)); }, true, false},
     {"renames a new version over it", [](auto& p, auto& t) { ASSERT_EQ(std::rename(t.c_str(), p.c_str()), 0); }, true, false},
+    {"rewrites it in place and sets its times back", [](auto& p, auto& t) {
+         struct stat before {};
+         ASSERT_EQ(::stat(p.c_str(), &before), 0);
+         std::fstream(p, std::ios::in | std::ios::out | std::ios::binary) << ReadBytes(t);
+         const timespec times[2] = {before.st_atim, before.st_mtim};
+         ASSERT_EQ(::utimensat(AT_FDCWD, p.c_str(), times, 0), 0);
+     }, true, false},
     {"deletes it", [](auto& p, auto&) { ASSERT_EQ(::unlink(p.c_str()), 0); }, true, true},
 };
 
@@ -80,6 +90,103 @@ TEST(ChangedFile, WritingOverAnotherVersionIsAsked)
             EXPECT_FALSE(doc.IsModified());
             EXPECT_EQ(LoadEntries(path).size(), immediate ? 4u : 3u);
         }
+    }
+}
+
+// Watches `folder` in a process of its own: when a save's temporary file
+// appears there, it stops this process, renames `theirs` over `path` and
+// lets it go on. Its exit status is 0 when the rename came while the
+// temporary file still stood, that is before the save replaced the file.
+pid_t RenameOverDuringNextSave(const std::string& folder, const std::string& path, const std::string& theirs)
+{
+    const int watch = ::inotify_init1(IN_CLOEXEC);
+    if (watch < 0 || ::inotify_add_watch(watch, folder.c_str(), IN_CREATE) < 0)
+        return -1;
+    const pid_t saver = ::getpid();
+    const pid_t pid = ::fork();
+    if (pid != 0) {
+        ::close(watch);
+        return pid;
+    }
+    alignas(inotify_event) char events[4096];
+    for (;;) {
+        const ssize_t n = ::read(watch, events, sizeof events);
+        if (n <= 0)
+            ::_exit(2);
+        for (ssize_t at = 0; at < n;) {
+            const auto* event = reinterpret_cast<const inotify_event*>(events + at);
+            at += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
+            const std::string temp = event->len ? event->name : "";
+            if (temp.find(".ovrin-save-") == std::string::npos)
+                continue;
+            ::kill(saver, SIGSTOP);
+            // Stopped once its state says so.
+            for (;;) {
+                std::ifstream stat("/proc/" + std::to_string(saver) + "/stat");
+                std::string pidField, name, state;
+                stat >> pidField >> name >> state;
+                if (state == "T" || state == "t")
+                    break;
+                ::usleep(100);
+            }
+            const bool inTime = ::access((folder + "/" + temp).c_str(), F_OK) == 0;
+            const bool renamed = std::rename(theirs.c_str(), path.c_str()) == 0;
+            ::kill(saver, SIGCONT);
+            ::_exit(inTime && renamed ? 0 : 3);
+        }
+    }
+}
+
+// Guards Save and "Save immediate" against replacing a version that another
+// program renames over the file while a large document is being written
+// (by a rename, or in place where the file has a second name): it is asked
+// about as one found before, nothing is replaced, and no temporary file
+// stays. Saving again with consent writes the document.
+TEST(ChangedFile, VersionArrivingDuringTheSaveIsAsked)
+{
+    // About 32 MB: its writing outlasts by far the watcher's rename.
+    std::vector<Entry> entries;
+    for (int i = 0; i < 2000; ++i)
+        entries.push_back({"key " + std::to_string(i), std::string(16000, 'd'), "1.1.2000"});
+    for (const char* how : {"Save", "Save of a file with a second name", "immediate save"}) {
+        SCOPED_TRACE(how);
+        TempFolder dir;
+        const std::string path = dir / "notes.ovr", theirs = dir / "theirs.ovr";
+        ASSERT_TRUE(WriteEntries(path, {{"alpha", "about alpha"}}).ok);
+        ASSERT_TRUE(WriteEntries(theirs, {{"omega", "about omega"}}).ok);
+        const bool immediate = how[0] == 'i', twoNames = how[8] == 'a';
+        if (twoNames)
+            fs::create_hard_link(path, dir / "second.ovr");
+        const std::string theirBytes = ReadBytes(theirs);
+        FakeHost host;
+        COvrinDoc doc(host);
+        ASSERT_TRUE(OpenDocumentFile(doc, path).ok);
+        SetEntries(doc, entries);
+        doc.SetModifiedFlag(true);
+        doc.m_bSaveImmediate = immediate;
+
+        const pid_t watcher = RenameOverDuringNextSave(dir.Path().string(), path, theirs);
+        ASSERT_GT(watcher, 0);
+        host.changedFileAnswers = {ChangedFileAnswer::Keep};
+        if (immediate) {
+            host.editAnswers.push_back({true, "mine", "mine"});
+            doc.OnEntryAdd();
+        } else {
+            EXPECT_EQ(SaveDocumentFile(doc, path).error, FileResult::Error::Cancelled);
+        }
+        int status = 0;
+        ::waitpid(watcher, &status, 0);
+        ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "the rename did not come during the save";
+        EXPECT_EQ(host.changedFilesAsked, std::vector<std::string>{path});
+        EXPECT_TRUE(ReadBytes(path) == theirBytes);
+        EXPECT_TRUE(doc.IsModified());
+        EXPECT_EQ(dir.Names(), (twoNames ? std::vector<std::string>{"notes.ovr", "second.ovr"}
+                                         : std::vector<std::string>{"notes.ovr"}));
+        if (immediate)
+            continue;
+        host.changedFileAnswers = {ChangedFileAnswer::Overwrite};
+        EXPECT_TRUE(SaveDocumentFile(doc, path).ok);
+        EXPECT_EQ(LoadEntries(path).size(), 2000u);
     }
 }
 

@@ -284,6 +284,40 @@ TEST(CliTools, MergeWritesIntoOnlyWhatIsNew)
         EXPECT_EQ(InodeOf(dir / "into.ovr"), inode);
     }
     EXPECT_EQ(dir.Names(), (std::vector<std::string>{"copy.ovr", "damaged.ovr", "into.ovr"}));
+// Guards the path as the kernel resolves it: in here/link/../n.ovr, where
+// the link leads to real/sub, ".." leads to real, not back to here. The
+// tools, opening and saving all mean real/n.ovr.
+TEST(CliTools, DotDotAfterALinkIsTheKernels)
+{
+    TempFolder dir;
+    fs::create_directories(dir.Path() / "real/sub");
+    fs::create_directory(dir.Path() / "here");
+    fs::create_directory_symlink("../real/sub", dir.Path() / "here/link");
+    ASSERT_TRUE(WriteEntries(dir / "real/n.ovr", {{"really", "there", "1.1.2000"}}).ok);
+    ASSERT_TRUE(WriteEntries(dir / "here/n.ovr", {{"decoy", "here", "1.1.2000"}}).ok);
+    const std::string path = dir / "here/link/../n.ovr";
+    const struct {
+        std::vector<std::string> args;
+        std::string out;
+    } runs[] = {
+        {{"--list", path}, "really\n"},
+        {{"--find", "there", "--descriptions", path}, "1\treally\n"},
+        {{"--export", path}, "KeyWords: really"},
+    };
+    for (const auto& run : runs) {
+        SCOPED_TRACE(run.args.front());
+        const ToolRun ran = RunTool(run.args);
+        EXPECT_EQ(ran.code, 0) << ran.err;
+        EXPECT_NE(ran.out.find(run.out), std::string::npos) << ran.out;
+    }
+    FakeHost host;
+    COvrinDoc doc(host);
+    ASSERT_TRUE(OpenDocumentFile(doc, path).ok);
+    EXPECT_EQ(doc.m_arrKeyWords[0], "really");
+    FillTable(doc, {"saved", "twice"});
+    ASSERT_TRUE(SaveDocumentFile(doc, path).ok);
+    EXPECT_EQ(LoadEntries(dir / "real/n.ovr").size(), 2u);
+    EXPECT_EQ(LoadEntries(dir / "here/n.ovr").at(0).keyWords, "decoy");
 }
 
 }  // namespace

@@ -2,6 +2,11 @@
 // The shipped `ovrin` command run as a real process with no display.
 #include <gtest/gtest.h>
 
+#include <climits>
+#include <sstream>
+
+#include <fcntl.h>
+
 #include "fs_test_support.h"
 
 using namespace fs_test;
@@ -107,4 +112,70 @@ TEST_F(OvrinCommand, FailedWritesGiveExitTwo)
     EXPECT_EQ(Ovrin("--find absent big.ovr", ">&- 2> err").code, 1);
     WriteBytes(At("one.rec"), "KeyWords: k\n");
     EXPECT_EQ(Ovrin("--import one.rec one.ovr", ">&- 2> err").code, 0);
+}
+
+// Guards the sync of an imported file's content before it takes its name:
+// without it a crash could leave the name on an empty file. Seen from the
+// outside, by the system calls the real process makes.
+TEST_F(OvrinCommand, ImportSyncsTheNewFileBeforeNamingIt)
+{
+    if (std::system("command -v strace > /dev/null 2>&1") != 0)
+        GTEST_SKIP() << "strace is missing: the syncs cannot be observed (scripts/packages.txt lists it)";
+    ASSERT_TRUE(WriteEntries(At("s.ovr"), {{"synced", "content"}}).ok);
+    ASSERT_EQ(Ovrin("--export s.ovr", "> a.rec 2> err").code, 0);
+    const Result run = Ovrin("--import a.rec n.ovr", "> out 2> err",
+                             "strace -f -y -o trace -e trace=fsync,fdatasync,rename,renameat,renameat2,linkat ");
+    ASSERT_EQ(run.code, 0) << run.err;
+    std::istringstream trace(ReadBytes(At("trace")));
+    bool synced = false, named = false;
+    for (std::string line; std::getline(trace, line);) {
+        const bool aboutTemp = line.find(".n.ovr.ovrin-save-") != std::string::npos;
+        if (aboutTemp && (line.find("fsync(") != std::string::npos || line.find("fdatasync(") != std::string::npos) &&
+            line.find(") = 0") != std::string::npos)
+            synced = !named;
+        if (aboutTemp && line.find("rename") != std::string::npos && line.find("\"n.ovr\"") != std::string::npos)
+            named = true;
+    }
+    EXPECT_TRUE(named) << ReadBytes(At("trace"));
+    EXPECT_TRUE(synced) << "no sync of the temporary file before its rename:\n" << ReadBytes(At("trace"));
+}
+
+// Guards what the program writes deeper than the system takes in one path
+// (PATH_MAX): --import writes it there, and --list (from that folder), and
+// opening and saving by the whole path read and write it.
+TEST_F(OvrinCommand, WhatItWritesDeeperThanPathMaxItReads)
+{
+    const std::string part(200, 'd');
+    std::string deep = At(""), cds;
+    int folder = ::open(m_dir.Path().c_str(), O_PATH | O_DIRECTORY);
+    for (int level = 0; level < 24; ++level) {
+        ASSERT_EQ(::mkdirat(folder, part.c_str(), 0700), 0);
+        const int inner = ::openat(folder, part.c_str(), O_PATH | O_DIRECTORY);
+        ::close(folder);
+        folder = inner;
+        deep += part + "/";
+        cds += "cd -P " + part + " && ";
+    }
+    ::close(folder);
+    ASSERT_GT(deep.size(), static_cast<std::size_t>(PATH_MAX));
+    ASSERT_TRUE(WriteEntries(At("s.ovr"), {{"deep", "down"}}).ok);
+    ASSERT_EQ(Ovrin("--export s.ovr", "> a.rec 2> err").code, 0);
+    const std::string output = "> " + Quote(At("out")) + " 2> " + Quote(At("err"));
+    const Result imported = Ovrin("--import " + Quote(At("a.rec")) + " n.ovr", output, cds);
+    EXPECT_EQ(imported.code, 0) << imported.err;
+    const Result listed = Ovrin("--list n.ovr", output, cds);
+    EXPECT_EQ(listed.code, 0) << listed.err;
+    EXPECT_EQ(listed.out, "deep\n");
+
+    FakeHost host;
+    COvrinDoc doc(host);
+    const FileResult opened = OpenDocumentFile(doc, deep + "n.ovr");
+    const auto tail = [](const std::string& m) { return m.substr(m.size() > 80 ? m.size() - 80 : 0); };
+    EXPECT_TRUE(opened.ok) << tail(opened.message);
+    FillTable(doc, {"deeper", "still"});
+    const FileResult saved = SaveDocumentFile(doc, deep + "n.ovr");
+    EXPECT_TRUE(saved.ok) << tail(saved.message);
+    EXPECT_EQ(Ovrin("--list n.ovr", output, cds).out, "deeper\nstill\n");
+    // Too deep for the removal of the temporary folder.
+    std::system(("rm -rf " + Quote(At(part))).c_str());
 }

@@ -141,6 +141,67 @@ TEST(SaveKeepsModeAndOwner, UmaskModesAndOwnersAreKept)
     EXPECT_EQ(st.st_uid, nobody.uid);
     EXPECT_EQ(st.st_gid, nobody.gid);
     EXPECT_EQ(ReadBytes(dir / "theirs.ovr"), "new");
+
+    // A user whose temporary file cannot take the document's group (one the
+    // user is not in) writes the file in place.
+    ::chmod(dir.Path().c_str(), 0755);
+    fs::create_directory(dir.Path() / "shared");
+    GiveToChildUser(dir / "shared");
+    const std::string grouped = dir / "shared/grouped.ovr";
+    WriteBytes(grouped, "old");
+    ASSERT_EQ(::chown(grouped.c_str(), nobody.uid, 0), 0);
+    ::chmod(grouped.c_str(), 0664);
+    const ino_t inode = InodeOf(grouped);
+    RunInChild(true, [&]() -> std::string {
+        std::string e;
+        return ReplaceFileContents(grouped, "new", e) ? "" : "the save failed: " + e;
+    });
+    ::stat(grouped.c_str(), &st);
+    EXPECT_EQ(st.st_gid, 0u);
+    EXPECT_EQ(st.st_ino, inode);
+    EXPECT_EQ(ReadBytes(grouped), "new");
+    EXPECT_EQ(fs::directory_iterator(dir.Path() / "shared")->path().filename(), "grouped.ovr");
+}
+
+// Guards names as long as a folder takes (237 to 255 bytes, where the
+// temporary file's usual name would be too long): they are saved and
+// replaced; the temporary's name is cut short but stays this program's own
+// and apart from another long name's, and a killed save's one is cleared.
+TEST(SafeSave, LongestNamesAreSavedAndCleared)
+{
+    TempFolder dir;
+    std::string chinese;
+    for (int i = 0; i < 80; ++i)
+        chinese += "\xE8\xA8\x98";  // three bytes each
+    const std::string names[] = {std::string(251, 'n') + ".ovr", chinese + ".ovr", std::string(237, 'n'),
+                                 std::string(236, 'n')};
+    std::vector<std::string> temps;
+    for (const std::string& name : names) {
+        SCOPED_TRACE(name.size());
+        const std::string path = dir / name;
+        std::string error, temp;
+        const auto writeNoting = [&](int fd) {
+            for (const std::string& n : dir.Names())
+                if (n.front() == '.') temp = n;
+            return WriteAllTo(fd, "second");
+        };
+        ASSERT_TRUE(ReplaceFileContents(path, "first", error)) << error;
+        ASSERT_TRUE(ReplaceFileContents(path, [] { return 6; }, writeNoting, error)) << error;
+        EXPECT_EQ(ReadBytes(path), "second");
+        ASSERT_GE(temp.size(), 7u);
+        EXPECT_LE(temp.size(), 255u);
+        EXPECT_EQ(temp.compare(0, 21, "." + name.substr(0, 20)), 0) << temp;
+        EXPECT_NE(temp.find(".ovrin-save-"), std::string::npos) << temp;
+        temps.push_back(temp.substr(0, temp.size() - 6));
+        // As a killed save leaves it.
+        WriteBytes(dir / (temps.back() + "Killed"), "left");
+        ASSERT_TRUE(ReplaceFileContents(path, "third", error)) << error;
+    }
+    EXPECT_NE(temps[0], temps[2]);
+    EXPECT_EQ(temps[3], "." + names[3] + ".ovrin-save-");
+    std::vector<std::string> expected(std::begin(names), std::end(names));
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(dir.Names(), expected);
 }
 
 // Guards against a writable document in a folder the user may not write to

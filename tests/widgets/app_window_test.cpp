@@ -4,6 +4,7 @@
 
 #include <QAbstractButton>
 #include <QAction>
+#include <QDir>
 #include <QFileDialog>
 #include <QFileSystemModel>
 #include <QLineEdit>
@@ -163,6 +164,18 @@ private slots:
         QCOMPARE(Title(), QStringLiteral("saved as.ovr - Ovrin"));
         Command(ID_FILE_MRU_FILE1 + 1, [](QWidget*) {});
         QCOMPARE(Title(), QStringLiteral("alpha.ovr - Ovrin"));
+
+        // ".." after a link leads into the folder the link points to, as for
+        // the kernel, not back to the one that holds the link.
+        const QDir top(m_dir.path());
+        QVERIFY(top.mkpath(QStringLiteral("real/sub")) && top.mkpath(QStringLiteral("here")));
+        QVERIFY(QFile::link(Path("real/sub"), Path("here/link")));
+        QVERIFY(QFile::copy(m_file, Path("real/linked.ovr")));
+        QVERIFY(WriteEntries(Path("here/linked.ovr").toStdString(), {{"decoy", ""}}).ok);
+        const QString viaLink = Path("here/link/../linked.ovr");
+        QVERIFY(m_app->Files().OpenDocumentFile(viaLink));
+        QCOMPARE(Doc().m_nCount, 2);
+        QCOMPARE(m_app->RecentFiles().Paths().constFirst(), viaLink);
 
         QFile damaged(Path("damaged.ovr"));
         QVERIFY(damaged.open(QIODevice::WriteOnly));
