@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "doc/recovery_recorder.h"
+#include "doc/text_form.h"
 #include "fs_test_support.h"
 
 namespace {
@@ -143,4 +144,47 @@ TEST(RecoveryRecord, LivesFromTheFirstChangeUntilSavedOrDiscarded)
     ASSERT_EQ(taken.size(), 1u);
     EXPECT_TRUE(CRecordFile::TakeAbandoned(r.state).empty());
     EXPECT_EQ(taken[0]->Contents(), r.Records()[0]);
+}
+
+// A damaged or crafted record may hold texts that only begin like the mark
+// of a wide or escaped one: each comes back as a text of the document's form,
+// shown as the Windows-1252 bytes it holds, and a sound one as it was.
+TEST(RecoveryRecord, CraftedTextsComeBackInTheDocumentsForm)
+{
+    const std::string wide = TextFromUtf16(u"\u0416x");
+    const std::vector<std::string> crafted = {
+        std::string("\xFF\xFE\xFF", 3), std::string("\xFF\xFE\xFF\x02z", 5),
+        std::string("\xFF\xFE\xFF\x01\xC3", 5), std::string("\xFF\xFE\xFF\x01\xFF", 5),
+        std::string("\xFF\xFE\xFF\x01\xF4\x90\x80\x80", 8)};
+    const std::vector<std::string> sound = {wide, std::string("\xFF\xFE", 2), TextFromCp1252("\xFF\xFE\xFFy"), std::string("\xFF\xFE\xFF\x01", 4)};
+    std::vector<Entry> entries;
+    for (const std::string& t : crafted)
+        entries.push_back({t, t, t});
+    for (const std::string& t : sound)
+        entries.push_back({t, t, t});
+    FakeHost host;
+    COvrinDoc doc(host);
+    SetEntries(doc, entries);
+    for (const std::string& record :
+         {EncodeRecordStart({}) + EncodeWholeTable(doc),
+          EncodeRecordStart({}) + EncodeTableChange(doc, TableChange{TableChange::Kind::Inserted, 0})}) {
+        FakeHost replayHost;
+        COvrinDoc replayed(replayHost);
+        ASSERT_GT(ReplayRecord(record, replayed), 0);
+        const bool whole = replayed.m_nCount == doc.m_nCount;
+        for (int i = 0; i < replayed.m_nCount; ++i) {
+            const std::string& t = i < static_cast<int>(crafted.size()) ? crafted[i] : sound[i - crafted.size()];
+            const std::string want = IsOfTextForm(t) ? t : TextFromCp1252(t);
+            EXPECT_TRUE(IsOfTextForm(replayed.m_arrKeyWords[i])) << i;
+            EXPECT_EQ(replayed.m_arrKeyWords[i], want) << i;
+            EXPECT_EQ(replayed.m_arrDescriptions[i], want) << i;
+            EXPECT_EQ(replayed.m_arrDates[i], want) << i;
+            if (!whole)
+                break;
+        }
+    }
+    for (const std::string& t : crafted)
+        EXPECT_FALSE(IsOfTextForm(t)) << t;
+    for (const std::string& t : sound)
+        EXPECT_TRUE(IsOfTextForm(t)) << t;
 }
