@@ -108,3 +108,24 @@ TEST_F(OvrinCommand, FailedWritesGiveExitTwo)
     WriteBytes(At("one.rec"), "KeyWords: k\n");
     EXPECT_EQ(Ovrin("--import one.rec one.ovr", ">&- 2> err").code, 0);
 }
+
+// Without threads to spare (a process limit, or too little address space for
+// a thread's stack) the export converts on its own thread, to the same
+// output. The process limit does not bind root, so root runs it as nobody.
+TEST_F(OvrinCommand, ExportWithoutThreadsToSpare)
+{
+    std::vector<Entry> entries;
+    for (int i = 0; i < 3000; ++i) entries.push_back({"key " + std::to_string(i), std::string(300, 'd'), "1.1.2000"});
+    ASSERT_TRUE(WriteEntries(At("big.ovr"), entries).ok);
+    fs::permissions(m_dir.Path(), fs::perms::all);
+    fs::permissions(At("big.ovr"), fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    const Result whole = Ovrin("--export big.ovr");
+    ASSERT_EQ(whole.code, 0) << whole.err;
+    const std::string asUser = ::getuid() == 0 ? "setpriv --reuid=65534 --regid=65534 --clear-groups " : "";
+    for (const std::string& limit : {asUser + "prlimit --nproc=1 ", std::string("prlimit --as=60000000 ")}) {
+        SCOPED_TRACE(limit);
+        const Result run = Ovrin("--export big.ovr", "> out 2> err", limit);
+        EXPECT_EQ(run.code, 0) << run.err;
+        EXPECT_TRUE(run.out == whole.out) << "the output differs from the export on threads";
+    }
+}
