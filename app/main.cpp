@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include <cerrno>
+#include <csignal>
 #include <cstring>
 #include <iostream>
 #include <optional>
@@ -55,6 +56,10 @@ int main(int argc, char* argv[])
     if (const std::optional<int> code = RefuseWindowWithoutDisplay(std::cerr))
         return *code;
 
+    // A file size limit (ulimit -f) makes a write of the recovery record or
+    // of a save fail like a full disk, reported as such, instead of ending
+    // the program and the edit in progress without a word.
+    std::signal(SIGXFSZ, SIG_IGN);
     QApplication app(argc, argv);
     COvrinApp theApp;
     // QApplication has taken its own options out of argv; the rest are

@@ -2,6 +2,8 @@
 // The shipped `ovrin` command run as a real process with no display.
 #include <gtest/gtest.h>
 
+#include <csignal>
+
 #include "fs_test_support.h"
 
 using namespace fs_test;
@@ -128,4 +130,23 @@ TEST_F(OvrinCommand, ExportWithoutThreadsToSpare)
         EXPECT_EQ(run.code, 0) << run.err;
         EXPECT_TRUE(run.out == whole.out) << "the output differs from the export on threads";
     }
+}
+
+// The window program started directly, not through `ovrin`, ignores the
+// signal of a file size limit itself, so that a write beyond the limit fails
+// and is reported instead of ending the program and the edit in progress.
+TEST_F(OvrinCommand, WindowIgnoresTheFileSizeSignal)
+{
+    const std::string window = (fs::path(m_binary).parent_path() / "ovrin-window").string();
+    ASSERT_TRUE(fs::exists(window));
+    const std::string script =
+        "XDG_STATE_HOME=" + Quote(At("state")) + " XDG_CONFIG_HOME=" + Quote(At("config")) +
+        " QT_QPA_PLATFORM=offscreen " + Quote(window) + " >/dev/null 2>&1 & pid=$!; "
+        "for i in $(seq 100); do "
+        "  mask=$(sed -n \"s/^SigIgn:\\t//p\" /proc/$pid/status); "
+        "  [ $(( 0x$mask >> 24 & 1 )) = 1 ] && break; sleep 0.1; "
+        "done; echo $mask > out; kill $pid; wait $pid";
+    const std::string mask = Ovrin("--version", "> /dev/null 2> err", "(" + script + ") ; ").out;
+    ASSERT_FALSE(mask.empty());
+    EXPECT_EQ(std::stoull(mask, nullptr, 16) >> (SIGXFSZ - 1) & 1, 1u) << mask;
 }
