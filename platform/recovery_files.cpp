@@ -41,6 +41,25 @@ bool MakeFolder(const std::string& folder)
     return ::stat(folder.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
+// Records are private: a folder that another user owns, or that others may
+// enter, would let them read, remove or plant records. Checked like the
+// folder of the open-request channel.
+bool IsPrivateFolder(const std::string& folder, std::string& why)
+{
+    struct stat st {};
+    if (::lstat(folder.c_str(), &st) != 0)
+        why = folder + ": " + Reason();
+    else if (!S_ISDIR(st.st_mode))
+        why = folder + " is not a folder";
+    else if (st.st_uid != ::getuid())
+        why = folder + " belongs to another user";
+    else if ((st.st_mode & (S_IRWXG | S_IRWXO)) != 0)
+        why = folder + " is open to other users";
+    else
+        return true;
+    return false;
+}
+
 void SyncFolder(const std::string& folder)
 {
     const int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -83,6 +102,8 @@ std::unique_ptr<CRecordFile> CRecordFile::Create(const std::string& folder, std:
         error = "cannot make the folder " + folder + ": " + Reason();
         return nullptr;
     }
+    if (!IsPrivateFolder(folder, error))
+        return nullptr;
     // An unnamed file gets its name only once it is locked and whole. Where
     // the file system has no unnamed files, a hidden one stands in for it.
     std::string hidden;
@@ -126,6 +147,9 @@ std::unique_ptr<CRecordFile> CRecordFile::Create(const std::string& folder, std:
 std::vector<std::unique_ptr<CRecordFile>> CRecordFile::TakeAbandoned(const std::string& folder)
 {
     std::vector<std::unique_ptr<CRecordFile>> out;
+    std::string why;
+    if (!IsPrivateFolder(folder, why))
+        return out;
     DIR* dir = ::opendir(folder.c_str());
     if (dir == nullptr)
         return out;

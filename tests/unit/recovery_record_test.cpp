@@ -188,3 +188,36 @@ TEST(RecoveryRecord, CraftedTextsComeBackInTheDocumentsForm)
     for (const std::string& t : sound)
         EXPECT_TRUE(IsOfTextForm(t)) << t;
 }
+
+// A record folder that another user owns, or that others may enter, is never
+// used: nothing is written in it and no record in it is taken up (another
+// user could read, remove or plant records there).
+TEST(RecoveryRecord, AFolderOthersControlIsNeverUsed)
+{
+    TempFolder dir;
+    const std::string folder = dir / "ovrin";
+    const std::string start = EncodeRecordStart({});
+    std::string error;
+    struct Case {
+        uid_t owner;
+        fs::perms mode;
+        std::string why;
+    };
+    std::vector<Case> cases = {{::getuid(), fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec, "is open to other users"},
+                               {::getuid(), fs::perms::owner_all | fs::perms::others_exec, "is open to other users"}};
+    if (::getuid() == 0)
+        cases.push_back({65534, fs::perms::owner_all, "belongs to another user"});
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.why);
+        fs::remove_all(folder);
+        fs::create_directory(folder);
+        fs::permissions(folder, fs::perms::owner_all);
+        ASSERT_NE(CRecordFile::Create(folder, start, error), nullptr) << error;  // abandoned at once
+        ASSERT_EQ(::chown(folder.c_str(), c.owner, static_cast<gid_t>(-1)), 0);
+        fs::permissions(folder, c.mode);
+        EXPECT_TRUE(CRecordFile::TakeAbandoned(folder).empty());
+        EXPECT_EQ(CRecordFile::Create(folder, start, error), nullptr);
+        EXPECT_EQ(error, folder + " " + c.why);
+        EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 1);
+    }
+}
