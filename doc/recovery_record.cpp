@@ -75,6 +75,7 @@ public:
         return out;
     }
     std::string_view Text() { return Bytes(Number()); }
+    std::size_t Rest() const { return m_rest.size(); }
     int Index()
     {
         const std::uint64_t n = Number();
@@ -317,6 +318,17 @@ std::optional<RecordBase> ReadRecordBase(std::string_view record)
 bool HasRecordedChanges(std::string_view record)
 {
     return ReadRecordBase(record) && Payloads(record).size() > 1;
+}
+
+bool MayHoldChanges(std::string_view head, std::uint64_t size)
+{
+    if (!ReadRecordBase(head))
+        return false;
+    Reader reader(head.substr(kMagic.size()));
+    reader.Bytes(reader.Number() + 4);
+    const std::uint64_t at = head.size() - reader.Rest();
+    const std::uint64_t length = reader.Number();
+    return reader.ok() && length != 0 && length <= size && at + 12 <= size - length;
 }
 
 int ReplayRecord(std::string_view record, COvrinDoc& doc)

@@ -12,6 +12,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cstdint>
 #include <random>
 
 #include "platform/safe_file.h"
@@ -185,12 +187,20 @@ bool CRecordFile::Append(std::string_view bytes, std::string& error)
     return true;
 }
 
-std::string CRecordFile::Contents() const
+std::string CRecordFile::Contents() const { return Head(SIZE_MAX); }
+
+std::uint64_t CRecordFile::Size() const
+{
+    struct stat st {};
+    return ::fstat(m_fd, &st) == 0 ? static_cast<std::uint64_t>(st.st_size) : 0;
+}
+
+std::string CRecordFile::Head(std::size_t limit) const
 {
     std::string out;
     char buffer[1 << 16];
-    for (off_t at = 0;;) {
-        const ssize_t n = ::pread(m_fd, buffer, sizeof buffer, at);
+    for (off_t at = 0; out.size() < limit;) {
+        const ssize_t n = ::pread(m_fd, buffer, std::min(sizeof buffer, limit - out.size()), at);
         if (n < 0 && errno == EINTR)
             continue;
         if (n <= 0)

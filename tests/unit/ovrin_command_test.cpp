@@ -4,6 +4,7 @@
 
 #include <csignal>
 
+#include "doc/recovery_record.h"
 #include "fs_test_support.h"
 
 using namespace fs_test;
@@ -149,4 +150,36 @@ TEST_F(OvrinCommand, WindowIgnoresTheFileSizeSignal)
     const std::string mask = Ovrin("--version", "> /dev/null 2> err", "(" + script + ") ; ").out;
     ASSERT_FALSE(mask.empty());
     EXPECT_EQ(std::stoull(mask, nullptr, 16) >> (SIGXFSZ - 1) & 1, 1u) << mask;
+}
+
+// A record file of gigabytes in the state folder is judged by its start and
+// its size, never read whole: one whose first change cannot fit is removed,
+// one larger than the memory the program may take is left with a message.
+// Read whole, either ends the program at every start under --as=2G.
+TEST_F(OvrinCommand, WindowNeverReadsAHugeRecordWhole)
+{
+    const std::string window = (fs::path(m_binary).parent_path() / "ovrin-window").string();
+    const std::string folder = At("state/ovrin");
+    fs::create_directories(folder);
+    fs::permissions(folder, fs::perms::owner_all);
+    const std::uint64_t huge = std::uint64_t{3} << 30;
+    const std::string start = EncodeRecordStart({});
+    std::string frameHead(12, '\0');  // a change of all but the start's bytes, then its checksum
+    for (int i = 0; i < 8; ++i) frameHead[i] = static_cast<char>((huge - start.size() - 12) >> (8 * i));
+    const std::vector<std::pair<std::string, bool>> records = {{start, false}, {start + frameHead, true}};
+    for (const auto& [bytes, kept] : records) {
+        SCOPED_TRACE(kept ? "larger than memory" : "no change fits");
+        const std::string record = folder + "/record-1-1";
+        WriteBytes(record, bytes);
+        fs::resize_file(record, huge);
+        const std::string script =
+            "XDG_STATE_HOME=" + Quote(At("state")) + " XDG_CONFIG_HOME=" + Quote(At("config")) +
+            " QT_QPA_PLATFORM=offscreen prlimit --as=2000000000 " + Quote(window) + " >/dev/null 2>&1 & pid=$!; "
+            "sleep 4; sed -n 's/^VmHWM:[^0-9]*//p' /proc/$pid/status > out; kill $pid; wait $pid";
+        const std::string peak = Ovrin("--version", "> /dev/null 2> err", "(" + script + ") ; ").out;
+        ASSERT_FALSE(peak.empty()) << "the window ended";
+        EXPECT_LT(std::stoull(peak), 500u * 1024) << peak << " kB";
+        EXPECT_EQ(fs::exists(record), kept);
+        fs::remove(record);
+    }
 }
