@@ -221,3 +221,30 @@ TEST(RecoveryRecord, AFolderOthersControlIsNeverUsed)
         EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 1);
     }
 }
+
+// Each frame appended to a record is synced before the change goes on: the
+// test runs itself under strace, as a child that writes a record and five
+// frames, and counts the syncs.
+TEST(RecoveryRecord, EveryAppendedFrameIsSynced)
+{
+    if (const char* folder = std::getenv("OVRIN_RECORD_SYNC_CHILD")) {
+        std::string error;
+        const std::unique_ptr<CRecordFile> record = CRecordFile::Create(folder, EncodeRecordStart({}), error);
+        ASSERT_NE(record, nullptr) << error;
+        for (int i = 0; i < 5; ++i)
+            ASSERT_TRUE(record->Append("frame", error)) << error;
+        return;
+    }
+    if (std::system("strace -V > /dev/null 2>&1") != 0)
+        GTEST_SKIP() << "strace is not installed";
+    TempFolder dir;
+    const std::string command = "OVRIN_RECORD_SYNC_CHILD=" + (dir / "state") + " strace -f -e trace=fdatasync,fsync -o " +
+                                (dir / "trace") + " " + fs::read_symlink("/proc/self/exe").string() +
+                                " --gtest_filter=RecoveryRecord.EveryAppendedFrameIsSynced > /dev/null 2>&1";
+    ASSERT_EQ(std::system(command.c_str()), 0);
+    std::istringstream trace(ReadBytes(dir / "trace"));
+    int dataSyncs = 0;
+    for (std::string line; std::getline(trace, line);)
+        dataSyncs += line.find("fdatasync(") != std::string::npos && line.find("= 0") != std::string::npos;
+    EXPECT_EQ(dataSyncs, 1 + 5) << ReadBytes(dir / "trace");
+}
