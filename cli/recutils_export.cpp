@@ -3,11 +3,13 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cstdint>
 #include <cstring>
 #include <atomic>
 #include <exception>
 #include <memory>
 #include <semaphore>
+#include <system_error>
 #include <thread>
 
 #include "core/text/cp1252.h"
@@ -169,36 +171,54 @@ void RecutilsExport::Write(const std::vector<EntryRun>& runs, const std::functio
 {
     const std::size_t count = runs.size();
     if (count == 0) return;
-    const std::size_t laneCount = std::min(m_lanes.size(), count);
+    const std::size_t wanted = std::min(m_lanes.size(), count);
     // Lane k converts the runs k, k + laneCount, ... in turn; this thread
     // writes the runs in file order, each from its lane, and then lets that
-    // lane reuse its buffer for its next run.
+    // lane reuse its buffer for its next run. The lanes wait until it is
+    // known how many threads could be started (a process or memory limit
+    // may allow fewer, or none: then this thread converts every run itself).
+    constexpr std::size_t kUndecided = SIZE_MAX;
+    std::atomic<std::size_t> started{kUndecided};
     std::atomic<bool> stop{false};
     std::vector<std::jthread> threads;
-    for (std::size_t k = 0; k < laneCount; ++k)
-        threads.emplace_back([&, k] {
-            Lane& l = *m_lanes[k];
-            for (std::size_t r = k; r < count; r += laneCount) {
-                l.written.acquire();
-                if (stop) return;
-                try {
-                    l.run.inexact.clear();
-                    ConvertRun(runs[r], l.run);
-                } catch (...) {
-                    l.error = std::current_exception();
-                }
-                l.converted.release();
-                if (l.error) return;
+    const auto lane = [&](std::size_t k) {
+        started.wait(kUndecided);
+        const std::size_t laneCount = started.load();
+        Lane& l = *m_lanes[k];
+        for (std::size_t r = k; r < count; r += laneCount) {
+            l.written.acquire();
+            if (stop) return;
+            try {
+                l.run.inexact.clear();
+                ConvertRun(runs[r], l.run);
+            } catch (...) {
+                l.error = std::current_exception();
             }
-        });
+            l.converted.release();
+            if (l.error) return;
+        }
+    };
+    try {
+        for (std::size_t k = 0; k < wanted; ++k)
+            threads.emplace_back(lane, k);
+    } catch (const std::system_error&) {
+    }
+    const std::size_t laneCount = threads.size();
+    started = laneCount;
+    started.notify_all();
     try {
         for (std::size_t r = 0; r < count; ++r) {
-            Lane& l = *m_lanes[r % laneCount];
-            l.converted.acquire();
-            if (l.error) std::rethrow_exception(l.error);
+            Lane& l = *m_lanes[laneCount == 0 ? 0 : r % laneCount];
+            if (laneCount == 0) {
+                l.run.inexact.clear();
+                ConvertRun(runs[r], l.run);
+            } else {
+                l.converted.acquire();
+                if (l.error) std::rethrow_exception(l.error);
+            }
             write(std::string_view(l.run.buffer.get(), l.run.size));
             inexact.insert(inexact.end(), l.run.inexact.begin(), l.run.inexact.end());
-            l.written.release();
+            if (laneCount != 0) l.written.release();
         }
     } catch (...) {
         // Wakes the lanes that wait for their buffer, so that they end.

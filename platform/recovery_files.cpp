@@ -12,6 +12,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cstdint>
 #include <random>
 
 #include "platform/safe_file.h"
@@ -39,6 +41,25 @@ bool MakeFolder(const std::string& folder)
     }
     struct stat st {};
     return ::stat(folder.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+// Records are private: a folder that another user owns, or that others may
+// enter, would let them read, remove or plant records. Checked like the
+// folder of the open-request channel.
+bool IsPrivateFolder(const std::string& folder, std::string& why)
+{
+    struct stat st {};
+    if (::lstat(folder.c_str(), &st) != 0)
+        why = folder + ": " + Reason();
+    else if (!S_ISDIR(st.st_mode))
+        why = folder + " is not a folder";
+    else if (st.st_uid != ::getuid())
+        why = folder + " belongs to another user";
+    else if ((st.st_mode & (S_IRWXG | S_IRWXO)) != 0)
+        why = folder + " is open to other users";
+    else
+        return true;
+    return false;
 }
 
 void SyncFolder(const std::string& folder)
@@ -83,6 +104,8 @@ std::unique_ptr<CRecordFile> CRecordFile::Create(const std::string& folder, std:
         error = "cannot make the folder " + folder + ": " + Reason();
         return nullptr;
     }
+    if (!IsPrivateFolder(folder, error))
+        return nullptr;
     // An unnamed file gets its name only once it is locked and whole. Where
     // the file system has no unnamed files, a hidden one stands in for it.
     std::string hidden;
@@ -126,6 +149,9 @@ std::unique_ptr<CRecordFile> CRecordFile::Create(const std::string& folder, std:
 std::vector<std::unique_ptr<CRecordFile>> CRecordFile::TakeAbandoned(const std::string& folder)
 {
     std::vector<std::unique_ptr<CRecordFile>> out;
+    std::string why;
+    if (!IsPrivateFolder(folder, why))
+        return out;
     DIR* dir = ::opendir(folder.c_str());
     if (dir == nullptr)
         return out;
@@ -161,12 +187,20 @@ bool CRecordFile::Append(std::string_view bytes, std::string& error)
     return true;
 }
 
-std::string CRecordFile::Contents() const
+std::string CRecordFile::Contents() const { return Head(SIZE_MAX); }
+
+std::uint64_t CRecordFile::Size() const
+{
+    struct stat st {};
+    return ::fstat(m_fd, &st) == 0 ? static_cast<std::uint64_t>(st.st_size) : 0;
+}
+
+std::string CRecordFile::Head(std::size_t limit) const
 {
     std::string out;
     char buffer[1 << 16];
-    for (off_t at = 0;;) {
-        const ssize_t n = ::pread(m_fd, buffer, sizeof buffer, at);
+    for (off_t at = 0; out.size() < limit;) {
+        const ssize_t n = ::pread(m_fd, buffer, std::min(sizeof buffer, limit - out.size()), at);
         if (n < 0 && errno == EINTR)
             continue;
         if (n <= 0)

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
@@ -35,6 +36,10 @@ public:
     bool Append(std::string_view bytes, std::string& error);
     // The whole record as it is on the disk.
     std::string Contents() const;
+    // Its first `limit` bytes at most, and its size: enough to decide
+    // whether it is a record worth reading whole.
+    std::string Head(std::size_t limit) const;
+    std::uint64_t Size() const;
     // Removes the record; the object then holds nothing.
     void Remove();
     const std::string& Path() const { return m_strPath; }

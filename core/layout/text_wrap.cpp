@@ -14,10 +14,11 @@
 
 namespace {
 
-// Where the characters of a text begin: after its mark, if it has one.
+// Where the characters of a text begin: after its mark, if it has one. A
+// text that only begins like a mark is Windows-1252 bytes from its first.
 std::size_t BodyStart(std::string_view text)
 {
-    return HasTextMark(text) ? kWideTextMark.size() : 0;
+    return IsWideText(text) || text.starts_with(kEscapedTextMark) ? kWideTextMark.size() : 0;
 }
 
 bool IsContinuationByte(char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; }

@@ -1,11 +1,13 @@
 // SPDX-License-Identifier: MIT
 #include "core/recovery/recovery_record.h"
 
+#include <deque>
 #include <vector>
 
 #include <xxhash.h>
 
 #include "core/document/ovrin_doc.h"
+#include "core/text/text_form.h"
 
 namespace {
 
@@ -73,6 +75,7 @@ public:
         return out;
     }
     std::string_view Text() { return Bytes(Number()); }
+    std::size_t Rest() const { return m_rest.size(); }
     int Index()
     {
         const std::uint64_t n = Number();
@@ -112,12 +115,23 @@ std::vector<std::string_view> Payloads(std::string_view record)
     return out;
 }
 
-EntryTexts ReadEntry(Reader& reader)
+// A record may have been damaged or crafted: a text that is not of the
+// document's form is taken as its Windows-1252 bytes, kept in `spills`
+// (whose elements never move), so that it is shown as it is.
+std::string_view TextInForm(Reader& reader, std::deque<std::string>& spills)
+{
+    const std::string_view bytes = reader.Text();
+    if (IsOfTextForm(bytes))
+        return bytes;
+    return spills.emplace_back(TextFromCp1252(bytes));
+}
+
+EntryTexts ReadEntry(Reader& reader, std::deque<std::string>& spills)
 {
     EntryTexts e;
-    e.keyWords = reader.Text();
-    e.description = reader.Text();
-    e.date = reader.Text();
+    e.keyWords = TextInForm(reader, spills);
+    e.description = TextInForm(reader, spills);
+    e.date = TextInForm(reader, spills);
     return e;
 }
 
@@ -131,7 +145,7 @@ struct Step {
     int count = 0;
 };
 
-std::optional<Step> ReadStep(std::string_view payload, int tableSize)
+std::optional<Step> ReadStep(std::string_view payload, int tableSize, std::deque<std::string>& spills)
 {
     Reader reader(payload.substr(1));
     Step step;
@@ -139,7 +153,7 @@ std::optional<Step> ReadStep(std::string_view payload, int tableSize)
     switch (step.tag) {
     case kInserted:
         step.entry = reader.Index();
-        step.texts = ReadEntry(reader);
+        step.texts = ReadEntry(reader, spills);
         if (step.entry > tableSize)
             return std::nullopt;
         break;
@@ -153,10 +167,10 @@ std::optional<Step> ReadStep(std::string_view payload, int tableSize)
         step.from = reader.Index();
         step.entry = reader.Index();
         if (step.tag == kRewritten) {
-            step.texts = ReadEntry(reader);
+            step.texts = ReadEntry(reader, spills);
         } else {
-            step.texts.keyWords = reader.Text();
-            step.texts.date = reader.Text();
+            step.texts.keyWords = TextInForm(reader, spills);
+            step.texts.date = TextInForm(reader, spills);
         }
         if (step.from >= tableSize || step.entry >= tableSize)
             return std::nullopt;
@@ -165,8 +179,11 @@ std::optional<Step> ReadStep(std::string_view payload, int tableSize)
         step.count = reader.Index();
         step.table = payload.substr(1 + 8);
         Reader entries(step.table);
-        for (int i = 0; i < step.count && entries.ok(); ++i)
-            ReadEntry(entries);
+        for (int i = 0; i < step.count && entries.ok(); ++i) {
+            entries.Text();
+            entries.Text();
+            entries.Text();
+        }
         if (!entries.ok() || !entries.AtEnd())
             return std::nullopt;
         break;
@@ -212,7 +229,9 @@ void Apply(const Step& step, EntryTable& table, int& current)
         table = EntryTable{};
         Reader entries(step.table);
         for (int i = 0; i < step.count; ++i) {
-            const EntryTexts e = ReadEntry(entries);
+            // One entry's spills at a time: the table copies each text.
+            std::deque<std::string> spills;
+            const EntryTexts e = ReadEntry(entries, spills);
             table.keyWords.push_back(e.keyWords);
             table.descriptions.push_back(e.description);
             table.dates.push_back(e.date);
@@ -309,6 +328,17 @@ bool HasRecordedChanges(std::string_view record)
     return ReadRecordBase(record) && Payloads(record).size() > 1;
 }
 
+bool MayHoldChanges(std::string_view head, std::uint64_t size)
+{
+    if (!ReadRecordBase(head))
+        return false;
+    Reader reader(head.substr(kMagic.size()));
+    reader.Bytes(reader.Number() + 4);
+    const std::uint64_t at = head.size() - reader.Rest();
+    const std::uint64_t length = reader.Number();
+    return reader.ok() && length != 0 && length <= size && at + 12 <= size - length;
+}
+
 int ReplayRecord(std::string_view record, COvrinDoc& doc)
 {
     if (!ReadRecordBase(record))
@@ -316,10 +346,11 @@ int ReplayRecord(std::string_view record, COvrinDoc& doc)
     // Every step is checked before the first is applied, so the table is
     // never left half replayed.
     std::vector<Step> steps;
+    std::deque<std::string> spills;
     int size = doc.m_nCount;
     const std::vector<std::string_view> payloads = Payloads(record);
     for (std::size_t i = 1; i < payloads.size(); ++i) {
-        const std::optional<Step> step = ReadStep(payloads[i], size);
+        const std::optional<Step> step = ReadStep(payloads[i], size, spills);
         if (!step)
             break;
         size = SizeAfter(*step, size);

@@ -39,6 +39,10 @@ bool IsRecordedFile(const FileStamp& recorded, const FileStamp& now);
 
 // Whether the record holds at least one change written whole.
 bool HasRecordedChanges(std::string_view record);
+// Whether a record of `size` bytes that begins with `head` (its start and
+// the next frame's length at least) may hold a change: its first change's
+// frame must fit in the file. Decides without reading the record whole.
+bool MayHoldChanges(std::string_view head, std::uint64_t size);
 
 // Applies the record's changes to the document, which must hold its base:
 // the table, and the position, become those after the last change that was

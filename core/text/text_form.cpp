@@ -110,6 +110,21 @@ std::string_view Cp1252BytesOf(std::string_view text)
 
 std::string_view WideUtf8Of(std::string_view text) { return text.substr(kWideTextMark.size()); }
 
+bool IsOfTextForm(std::string_view text)
+{
+    if (!HasTextMark(text) || text.starts_with(kEscapedTextMark))
+        return true;
+    if (!IsWideText(text))
+        return false;
+    const std::string_view body = WideUtf8Of(text);
+    const char* at = body.data();
+    const char* const end = at + body.size();
+    while (at != end)
+        if (DecodeUtf8(at, end, true) == kInvalid)
+            return false;
+    return true;
+}
+
 std::string TextFromCp1252(std::string_view bytes)
 {
     if (!HasTextMark(bytes))

@@ -41,6 +41,11 @@ std::string_view Cp1252BytesOf(std::string_view text);
 // The UTF-8 after a wide text's mark (lone surrogates as described above).
 std::string_view WideUtf8Of(std::string_view text);
 
+// Whether `text` is of the form above. Texts kept in this form outside the
+// document (a recovery record) may have been damaged or crafted, and every
+// reader of characters relies on it.
+bool IsOfTextForm(std::string_view text);
+
 // Texts that come from outside:
 // the file's 8-bit form (adds the escape mark where it is needed);
 std::string TextFromCp1252(std::string_view bytes);

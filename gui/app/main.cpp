@@ -10,6 +10,7 @@
 
 #include "core/start/command_line.h"
 #include "core/start/display_check.h"
+#include "platform/file_size_limit.h"
 #include "platform/program_paths.h"
 #include "platform/replace_process.h"
 #include "gui/app/ovrin_app.h"
@@ -54,6 +55,10 @@ int main(int argc, char* argv[])
     if (const std::optional<int> code = RefuseWindowWithoutDisplay(std::cerr))
         return *code;
 
+    // A file size limit (ulimit -f) makes a write of the recovery record or
+    // of a save fail like a full disk, reported as such, instead of ending
+    // the program and the edit in progress without a word.
+    FailWritesBeyondFileSizeLimit();
     QApplication app(argc, argv);
     COvrinApp theApp;
     // QApplication has taken its own options out of argv; the rest are

@@ -13,12 +13,15 @@
 #include "gui/app/file_commands.h"
 #include "core/document/ovrin_doc.h"
 #include "core/recovery/recovery_record.h"
+#include "platform/memory_budget.h"
 #include "platform/recovery_files.h"
 #include "gui/frame/main_frame.h"
 
 namespace {
 
 const QString kCaption = QStringLiteral("Ovrin");
+// A record's start holds its base's path, which is at most a few kB long.
+constexpr std::size_t kRecordHeadBytes = 1 << 20;
 
 QString NameOf(const std::string& path)
 {
@@ -75,10 +78,29 @@ void CRecovery::OfferAbandoned()
     for (auto& record : records) {
         if (m_asked.count(record->Path()))
             continue;
+        // The start of a record names its base: what does not begin like
+        // one is never read whole, nor a record larger than the memory the
+        // program may take (a damaged or planted file of gigabytes).
+        const std::string head = record->Head(kRecordHeadBytes);
+        if (!ReadRecordBase(head))
+            continue;  // not a record this program can read: left alone
+        if (!MayHoldChanges(head, record->Size())) {
+            record->Remove();  // nothing was changed before the program ended
+            continue;
+        }
+        if (record->Size() > MemoryBudget() / 2) {
+            QMessageBox::warning(m_pFrame.data(), kCaption,
+                                 QStringLiteral("The record of unsaved changes %1 is too large to be read (%2 MB); "
+                                                "it is left where it is.")
+                                     .arg(QString::fromLocal8Bit(record->Path()))
+                                     .arg(record->Size() >> 20));
+            m_asked.insert(record->Path());
+            continue;
+        }
         std::string bytes = record->Contents();
         const std::optional<RecordBase> base = ReadRecordBase(bytes);
         if (!base)
-            continue;  // not a record this program can read: left alone
+            continue;
         // Nothing was changed before the program ended.
         if (!HasRecordedChanges(bytes)) {
             record->Remove();

@@ -98,7 +98,7 @@ main=$(window "notes.ovr - Ovrin")
 [[ -z $(ls -A "$XDG_STATE_HOME/ovrin") ]] || fail "Discard left the record"
 
 # 4. A record whose file is away is kept; one over a file that another
-#    program replaced is never replayed.
+#    program rewrote in place (the same file, other bytes) is never replayed.
 add fig
 kill -9 "$program"
 wait "$program" 2>/dev/null
@@ -114,7 +114,7 @@ kill -TERM "$program"
 wait "$program" 2>/dev/null
 [[ -n $(ls -A "$XDG_STATE_HOME/ovrin") ]] || fail "the record of a file that is away was removed"
 mv "$work/away.ovr" "$doc"
-"$ovrin" --import "$work/notes.rec" "$work/other.ovr" && mv "$work/other.ovr" "$doc"
+"$ovrin" --import "$work/notes.rec" "$work/other.ovr" && cat "$work/other.ovr" >"$doc"
 start "$doc"
 keys "$(window Ovrin)" key Return
 sleep 1

@@ -284,6 +284,8 @@ TEST(CliTools, MergeWritesIntoOnlyWhatIsNew)
         EXPECT_EQ(InodeOf(dir / "into.ovr"), inode);
     }
     EXPECT_EQ(dir.Names(), (std::vector<std::string>{"copy.ovr", "damaged.ovr", "into.ovr"}));
+}
+
 // Guards the path as the kernel resolves it: in here/link/../n.ovr, where
 // the link leads to real/sub, ".." leads to real, not back to here. The
 // tools, opening and saving all mean real/n.ovr.

@@ -235,6 +235,12 @@ TEST(FoldedNeedle, FindsAnyTextCaseIgnored)
         {"SK", wide(u"\u0142s\u017F\u212A"), 7},                // an ASCII needle in other forms
         {"\x01", wide(u"\u0142\u0001"), 6},                      // not in the mark
         {wide(u"\u03AF\u03C3"), wide(u"\u0142......................\u038A\u03A3"), 28},  // at the very end
+        // The edges of the Windows-1252 capitals: À and Þ fold, ß (just
+        // past Þ) and × (among them) do not.
+        {"\xE0\xFE", "x\xC0\xDE", 1},
+        {"\xDF", "\xFF\xDF", 1},
+        {"\xFF", "\xDF\x9F", 1},
+        {"\xF7", "\xD7", CFoldedNeedle::npos},
     };
     for (const auto& c : cases) {
         const CFoldedNeedle needle(c.needle);

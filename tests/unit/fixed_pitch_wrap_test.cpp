@@ -288,3 +288,26 @@ TEST(FixedPitch, FoundOnlyWhereRunsAddUp)
 }
 
 }  // namespace
+
+// A text that only begins like a mark (too short, or another fourth byte)
+// is Windows-1252 bytes from its first: wrapped as its escaped form is.
+TEST(FixedPitchWrap, TextsThatOnlyBeginLikeAMark)
+{
+    const TextMetrics measured = FontOf(Advances(8 * 64, {}), 16, 8);
+    TextMetrics counted = measured;
+    counted.fixedPitch = DetectFixedPitch(measured.width);
+    for (const std::string& bytes : {std::string("\xFF\xFE\xFF", 3), std::string("\xFF\xFE\xFF\x02 abc def", 11),
+                                     std::string("\xFF\xFE\xFF\n", 4) + std::string(40, 'w')}) {
+        const std::string escaped = TextFromCp1252(bytes);
+        for (const TextMetrics* metrics : {static_cast<const TextMetrics*>(&measured), static_cast<const TextMetrics*>(&counted)}) {
+            const std::vector<WrappedLine> want = WrapText(escaped, 5, *metrics);
+            const std::vector<WrappedLine> got = WrapText(bytes, 5, *metrics);
+            ASSERT_EQ(got.size(), want.size());
+            EXPECT_EQ(CountWrappedLines(bytes, 5, *metrics), want.size());
+            for (std::size_t l = 0; l < want.size(); ++l) {
+                EXPECT_EQ(got[l].begin + kEscapedTextMark.size(), want[l].begin);
+                EXPECT_EQ(got[l].length, want[l].length);
+            }
+        }
+    }
+}

@@ -7,6 +7,9 @@
 
 #include <fcntl.h>
 
+#include <csignal>
+
+#include "core/recovery/recovery_record.h"
 #include "fs_test_support.h"
 
 using namespace fs_test;
@@ -178,4 +181,74 @@ TEST_F(OvrinCommand, WhatItWritesDeeperThanPathMaxItReads)
     EXPECT_EQ(Ovrin("--list n.ovr", output, cds).out, "deeper\nstill\n");
     // Too deep for the removal of the temporary folder.
     std::system(("rm -rf " + Quote(At(part))).c_str());
+// Without threads to spare (a process limit, or too little address space for
+// a thread's stack) the export converts on its own thread, to the same
+// output. The process limit does not bind root, so root runs it as nobody.
+TEST_F(OvrinCommand, ExportWithoutThreadsToSpare)
+{
+    std::vector<Entry> entries;
+    for (int i = 0; i < 3000; ++i) entries.push_back({"key " + std::to_string(i), std::string(300, 'd'), "1.1.2000"});
+    ASSERT_TRUE(WriteEntries(At("big.ovr"), entries).ok);
+    fs::permissions(m_dir.Path(), fs::perms::all);
+    fs::permissions(At("big.ovr"), fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    const Result whole = Ovrin("--export big.ovr");
+    ASSERT_EQ(whole.code, 0) << whole.err;
+    const std::string asUser = ::getuid() == 0 ? "setpriv --reuid=65534 --regid=65534 --clear-groups " : "";
+    for (const std::string& limit : {asUser + "prlimit --nproc=1 ", std::string("prlimit --as=60000000 ")}) {
+        SCOPED_TRACE(limit);
+        const Result run = Ovrin("--export big.ovr", "> out 2> err", limit);
+        EXPECT_EQ(run.code, 0) << run.err;
+        EXPECT_TRUE(run.out == whole.out) << "the output differs from the export on threads";
+    }
+}
+
+// The window program started directly, not through `ovrin`, ignores the
+// signal of a file size limit itself, so that a write beyond the limit fails
+// and is reported instead of ending the program and the edit in progress.
+TEST_F(OvrinCommand, WindowIgnoresTheFileSizeSignal)
+{
+    const std::string window = (fs::path(m_binary).parent_path() / "ovrin-window").string();
+    ASSERT_TRUE(fs::exists(window));
+    const std::string script =
+        "XDG_STATE_HOME=" + Quote(At("state")) + " XDG_CONFIG_HOME=" + Quote(At("config")) +
+        " QT_QPA_PLATFORM=offscreen " + Quote(window) + " >/dev/null 2>&1 & pid=$!; "
+        "for i in $(seq 100); do "
+        "  mask=$(sed -n \"s/^SigIgn:\\t//p\" /proc/$pid/status); "
+        "  [ $(( 0x$mask >> 24 & 1 )) = 1 ] && break; sleep 0.1; "
+        "done; echo $mask > out; kill $pid; wait $pid";
+    const std::string mask = Ovrin("--version", "> /dev/null 2> err", "(" + script + ") ; ").out;
+    ASSERT_FALSE(mask.empty());
+    EXPECT_EQ(std::stoull(mask, nullptr, 16) >> (SIGXFSZ - 1) & 1, 1u) << mask;
+}
+
+// A record file of gigabytes in the state folder is judged by its start and
+// its size, never read whole: one whose first change cannot fit is removed,
+// one larger than the memory the program may take is left with a message.
+// Read whole, either ends the program at every start under --as=2G.
+TEST_F(OvrinCommand, WindowNeverReadsAHugeRecordWhole)
+{
+    const std::string window = (fs::path(m_binary).parent_path() / "ovrin-window").string();
+    const std::string folder = At("state/ovrin");
+    fs::create_directories(folder);
+    fs::permissions(folder, fs::perms::owner_all);
+    const std::uint64_t huge = std::uint64_t{3} << 30;
+    const std::string start = EncodeRecordStart({});
+    std::string frameHead(12, '\0');  // a change of all but the start's bytes, then its checksum
+    for (int i = 0; i < 8; ++i) frameHead[i] = static_cast<char>((huge - start.size() - 12) >> (8 * i));
+    const std::vector<std::pair<std::string, bool>> records = {{start, false}, {start + frameHead, true}};
+    for (const auto& [bytes, kept] : records) {
+        SCOPED_TRACE(kept ? "larger than memory" : "no change fits");
+        const std::string record = folder + "/record-1-1";
+        WriteBytes(record, bytes);
+        fs::resize_file(record, huge);
+        const std::string script =
+            "XDG_STATE_HOME=" + Quote(At("state")) + " XDG_CONFIG_HOME=" + Quote(At("config")) +
+            " QT_QPA_PLATFORM=offscreen prlimit --as=2000000000 " + Quote(window) + " >/dev/null 2>&1 & pid=$!; "
+            "sleep 4; sed -n 's/^VmHWM:[^0-9]*//p' /proc/$pid/status > out; kill $pid; wait $pid";
+        const std::string peak = Ovrin("--version", "> /dev/null 2> err", "(" + script + ") ; ").out;
+        ASSERT_FALSE(peak.empty()) << "the window ended";
+        EXPECT_LT(std::stoull(peak), 500u * 1024) << peak << " kB";
+        EXPECT_EQ(fs::exists(record), kept);
+        fs::remove(record);
+    }
 }

@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "core/recovery/recovery_recorder.h"
+#include "core/text/text_form.h"
 #include "fs_test_support.h"
 
 namespace {
@@ -143,4 +144,107 @@ TEST(RecoveryRecord, LivesFromTheFirstChangeUntilSavedOrDiscarded)
     ASSERT_EQ(taken.size(), 1u);
     EXPECT_TRUE(CRecordFile::TakeAbandoned(r.state).empty());
     EXPECT_EQ(taken[0]->Contents(), r.Records()[0]);
+}
+
+// A damaged or crafted record may hold texts that only begin like the mark
+// of a wide or escaped one: each comes back as a text of the document's form,
+// shown as the Windows-1252 bytes it holds, and a sound one as it was.
+TEST(RecoveryRecord, CraftedTextsComeBackInTheDocumentsForm)
+{
+    const std::string wide = TextFromUtf16(u"\u0416x");
+    const std::vector<std::string> crafted = {
+        std::string("\xFF\xFE\xFF", 3), std::string("\xFF\xFE\xFF\x02z", 5),
+        std::string("\xFF\xFE\xFF\x01\xC3", 5), std::string("\xFF\xFE\xFF\x01\xFF", 5),
+        std::string("\xFF\xFE\xFF\x01\xF4\x90\x80\x80", 8)};
+    const std::vector<std::string> sound = {wide, std::string("\xFF\xFE", 2), TextFromCp1252("\xFF\xFE\xFFy"), std::string("\xFF\xFE\xFF\x01", 4)};
+    std::vector<Entry> entries;
+    for (const std::string& t : crafted)
+        entries.push_back({t, t, t});
+    for (const std::string& t : sound)
+        entries.push_back({t, t, t});
+    FakeHost host;
+    COvrinDoc doc(host);
+    SetEntries(doc, entries);
+    for (const std::string& record :
+         {EncodeRecordStart({}) + EncodeWholeTable(doc),
+          EncodeRecordStart({}) + EncodeTableChange(doc, TableChange{TableChange::Kind::Inserted, 0})}) {
+        FakeHost replayHost;
+        COvrinDoc replayed(replayHost);
+        ASSERT_GT(ReplayRecord(record, replayed), 0);
+        const bool whole = replayed.m_nCount == doc.m_nCount;
+        for (int i = 0; i < replayed.m_nCount; ++i) {
+            const std::string& t = i < static_cast<int>(crafted.size()) ? crafted[i] : sound[i - crafted.size()];
+            const std::string want = IsOfTextForm(t) ? t : TextFromCp1252(t);
+            EXPECT_TRUE(IsOfTextForm(replayed.m_arrKeyWords[i])) << i;
+            EXPECT_EQ(replayed.m_arrKeyWords[i], want) << i;
+            EXPECT_EQ(replayed.m_arrDescriptions[i], want) << i;
+            EXPECT_EQ(replayed.m_arrDates[i], want) << i;
+            if (!whole)
+                break;
+        }
+    }
+    for (const std::string& t : crafted)
+        EXPECT_FALSE(IsOfTextForm(t)) << t;
+    for (const std::string& t : sound)
+        EXPECT_TRUE(IsOfTextForm(t)) << t;
+}
+
+// A record folder that another user owns, or that others may enter, is never
+// used: nothing is written in it and no record in it is taken up (another
+// user could read, remove or plant records there).
+TEST(RecoveryRecord, AFolderOthersControlIsNeverUsed)
+{
+    TempFolder dir;
+    const std::string folder = dir / "ovrin";
+    const std::string start = EncodeRecordStart({});
+    std::string error;
+    struct Case {
+        uid_t owner;
+        fs::perms mode;
+        std::string why;
+    };
+    std::vector<Case> cases = {{::getuid(), fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec, "is open to other users"},
+                               {::getuid(), fs::perms::owner_all | fs::perms::others_exec, "is open to other users"}};
+    if (::getuid() == 0)
+        cases.push_back({65534, fs::perms::owner_all, "belongs to another user"});
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.why);
+        fs::remove_all(folder);
+        fs::create_directory(folder);
+        fs::permissions(folder, fs::perms::owner_all);
+        ASSERT_NE(CRecordFile::Create(folder, start, error), nullptr) << error;  // abandoned at once
+        ASSERT_EQ(::chown(folder.c_str(), c.owner, static_cast<gid_t>(-1)), 0);
+        fs::permissions(folder, c.mode);
+        EXPECT_TRUE(CRecordFile::TakeAbandoned(folder).empty());
+        EXPECT_EQ(CRecordFile::Create(folder, start, error), nullptr);
+        EXPECT_EQ(error, folder + " " + c.why);
+        EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 1);
+    }
+}
+
+// Each frame appended to a record is synced before the change goes on: the
+// test runs itself under strace, as a child that writes a record and five
+// frames, and counts the syncs.
+TEST(RecoveryRecord, EveryAppendedFrameIsSynced)
+{
+    if (const char* folder = std::getenv("OVRIN_RECORD_SYNC_CHILD")) {
+        std::string error;
+        const std::unique_ptr<CRecordFile> record = CRecordFile::Create(folder, EncodeRecordStart({}), error);
+        ASSERT_NE(record, nullptr) << error;
+        for (int i = 0; i < 5; ++i)
+            ASSERT_TRUE(record->Append("frame", error)) << error;
+        return;
+    }
+    if (std::system("strace -V > /dev/null 2>&1") != 0)
+        GTEST_SKIP() << "strace is not installed";
+    TempFolder dir;
+    const std::string command = "OVRIN_RECORD_SYNC_CHILD=" + (dir / "state") + " strace -f -e trace=fdatasync,fsync -o " +
+                                (dir / "trace") + " " + fs::read_symlink("/proc/self/exe").string() +
+                                " --gtest_filter=RecoveryRecord.EveryAppendedFrameIsSynced > /dev/null 2>&1";
+    ASSERT_EQ(std::system(command.c_str()), 0);
+    std::istringstream trace(ReadBytes(dir / "trace"));
+    int dataSyncs = 0;
+    for (std::string line; std::getline(trace, line);)
+        dataSyncs += line.find("fdatasync(") != std::string::npos && line.find("= 0") != std::string::npos;
+    EXPECT_EQ(dataSyncs, 1 + 5) << ReadBytes(dir / "trace");
 }

@@ -130,4 +130,21 @@ TEST(StringArray, SetAloneReclaimsTheBytesItLeaves)
     EXPECT_EQ(a[0], big[1]);
 }
 
+// Swapped arrays swap the counts of their live bytes too, on which each
+// decides when to reclaim its blocks: the small one does so in time, and
+// the large one never while it holds little that is dead.
+TEST(StringArray, SwappedArraysReclaimByTheirOwnTexts)
+{
+    CStringArray large(std::vector<std::string>(100, std::string(200000, 'l')));
+    CStringArray small{"s"};
+    large.swap(small);
+    const char* const kept = small[1].data();
+    small.Set(0, std::string(200000, 'n'));
+    EXPECT_EQ(small[1].data(), kept) << "reclaimed with little dead";
+    const std::string big[] = {std::string(1 << 20, 'x'), std::string(1 << 20, 'y')};
+    for (int i = 0; i < 30; ++i)
+        large.Set(0, big[i % 2]);
+    EXPECT_LT(large.Footprint(), std::uint64_t{16} << 20);
+}
+
 }  // namespace

@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: MIT
 // The open-request channel between a running program and later starts,
 // over the real socket (the later start runs in a thread, as it blocks).
+#include <algorithm>
 #include <future>
+#include <vector>
 #include <memory>
 
 #include <sys/socket.h>
@@ -56,6 +58,25 @@ int BindSocket(const QString& path)
         return fd;
     close(fd);
     return -1;
+}
+
+int ConnectSocket(const QString& path)
+{
+    const int fd = socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un addr{};
+    addr.sun_family = AF_UNIX;
+    qstrncpy(addr.sun_path, QFile::encodeName(path).constData(), sizeof addr.sun_path);
+    if (::connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0)
+        return fd;
+    close(fd);
+    return -1;
+}
+
+// Whether the other end has closed a connection (it sends nothing).
+bool ClosedByPeer(int fd)
+{
+    char byte;
+    return recv(fd, &byte, 1, MSG_DONTWAIT) == 0;
 }
 
 // The running program's end: it records every path it is asked to open.
@@ -153,6 +174,33 @@ private slots:
         answer = SendLater(folder, QStringLiteral("/a.ovr"), 5000);
         QCOMPARE(Await(answer), HandOver::Taken);
         QTRY_COMPARE(next.served.size(), 1);
+    }
+
+    // Connections that send nothing are kept up to the cap, the oldest
+    // closed first beyond it, and every one once it has been idle too long;
+    // the channel then still takes a hand-over.
+    void idleAndSurplusConnectionsAreClosed()
+    {
+        const QString folder = MakePrivate(m_dir, QStringLiteral("idle"));
+        Running running(folder);
+        QVERIFY(running.channel.Listen());
+        std::vector<int> silent;
+        for (int i = 0; i < COpenChannel::kMaxConnections + 4; ++i) {
+            silent.push_back(ConnectSocket(COpenChannel::SocketPath(folder)));
+            QVERIFY(silent.back() >= 0);
+            QTest::qWait(20);  // accepted one by one, in this order
+        }
+        QTest::qWait(300);
+        for (std::size_t i = 0; i < silent.size(); ++i)
+            QCOMPARE(ClosedByPeer(silent[i]), i < 4);
+        QTest::qWait(COpenChannel::kIdleTimeoutMs / 2);
+        QVERIFY(!ClosedByPeer(silent.back()));
+        QTRY_VERIFY_WITH_TIMEOUT(std::all_of(silent.begin(), silent.end(), ClosedByPeer),
+                                 COpenChannel::kIdleTimeoutMs + 2000);
+        for (const int fd : silent)
+            close(fd);
+        auto answer = SendLater(folder, QStringLiteral("/after.ovr"), 2000);
+        QCOMPARE(Await(answer), HandOver::Taken);
     }
 
     // While a question is up a request is still taken at once, and the

@@ -7,6 +7,7 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <QStandardPaths>
+#include <QTemporaryDir>
 
 #include "app_fixture.h"
 #include "cli/cli_host.h"
@@ -113,6 +114,32 @@ private slots:
         }
         QCOMPARE(lineCount, 200);
         QVERIFY(FirstPageHasColour(app.TempPath("first.pdf")));
+    }
+
+    // A range that reaches past the last page prints up to the last page
+    // and no page more; one that begins past it prints none of the body.
+    void rangePastTheLastPageEndsAtIt()
+    {
+        std::string lines;
+        for (int i = 1; i <= 200; ++i)
+            lines += "line " + std::to_string(i) + "\r\n";
+        CCliHost host;
+        COvrinDoc doc(host);
+        SetEntries(doc, {{"ranges", lines, "1.1.2000"}});
+        QTemporaryDir dir;
+        CPageLayout pages;
+        QPrinter printer;
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        const int last = LayOutForPrinter(printer, doc, pages);
+        QVERIFY(last > 2);
+        printer.setOutputFileName(dir.filePath(QStringLiteral("tail.pdf")));
+        QVERIFY(RunPrintJob(printer, doc, pages, last - 1, last + 3));
+        const QStringList tail = PdfPages(dir.filePath(QStringLiteral("tail.pdf")));
+        QCOMPARE(tail.size(), 2);
+        QVERIFY(tail[1].contains(QStringLiteral("line 200")));
+        printer.setOutputFileName(dir.filePath(QStringLiteral("beyond.pdf")));
+        RunPrintJob(printer, doc, pages, last + 1, last + 3);
+        QVERIFY(PdfPages(dir.filePath(QStringLiteral("beyond.pdf"))).join(QString()).trimmed().isEmpty());
     }
 
     // Guards against a failed write reported as success.
