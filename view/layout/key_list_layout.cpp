@@ -94,3 +94,18 @@ int CKeyListLayout::BlockAt(int y) const
     auto it = std::upper_bound(m_arrKeyBottoms.begin(), m_arrKeyBottoms.end(), y);
     return it == m_arrKeyBottoms.end() ? -1 : static_cast<int>(it - m_arrKeyBottoms.begin());
 }
+
+std::optional<int> CKeyListLayout::Follow(int current, int scrollY, int shownHeight)
+{
+    if (current == m_nFollowed || current < 0 || current >= static_cast<int>(m_arrKeyBottoms.size()))
+        return std::nullopt;
+    m_nFollowed = current;
+    const int top = TopOf(current);
+    const int bottom = m_arrKeyBottoms[current];
+    if (top < scrollY)
+        return top;
+    // A block taller than the window shows its first lines.
+    if (bottom > scrollY + shownHeight)
+        return std::min(top, bottom - shownHeight);
+    return std::nullopt;
+}
