@@ -8,6 +8,9 @@
 
 void CKeyListLayout::TableChanged(const TableChange& change)
 {
+    // Add, Edit, Delete and Undo are commands too: the entry they leave
+    // current comes into view, even at the index of the one before.
+    m_nFollowed = -1;
     if (m_since == Since::Nothing && change.kind != TableChange::Kind::Replaced) {
         m_since = Since::OneChange;
         m_change = change;
