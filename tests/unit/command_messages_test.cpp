@@ -65,7 +65,7 @@ TEST(CommandMessages, HelpAndVersion)
 // the folder of the recovery records as the program finds it.
 TEST(CommandMessages, ManualPageNamesTheProgramsOwnOptionsAndFiles)
 {
-    std::ifstream in(std::filesystem::path(__FILE__).parent_path() / "../../res/linux/ovrin.1");
+    std::ifstream in(std::filesystem::path(OVRIN_SOURCE_DIR) / "res/linux/ovrin.1");
     const std::string page{std::istreambuf_iterator<char>(in), {}};
     ASSERT_FALSE(page.empty());
     std::set<std::string> programs, pages;

@@ -178,6 +178,9 @@ private slots:
         QCOMPARE(Title(), QStringLiteral("Untitled* - Ovrin"));
         QCOMPARE(Command(ID_FILE_SAVE, Choose(Path("marked [*].ovr"))), QStringLiteral("Save As"));
         QCOMPARE(Title(), QStringLiteral("marked [*].ovr - Ovrin"));
+        Command(ID_ENTRY_DELETE, [](QWidget*) {});
+        QCOMPARE(Command(ID_FILE_SAVE, CloseDialog), QString());
+        QCOMPARE(Title(), QStringLiteral("marked [*].ovr - Ovrin"));
         Command(ID_ENTRY_UNDO, [](QWidget*) {});
         QCOMPARE(Title(), QStringLiteral("marked [*].ovr* - Ovrin"));
     }

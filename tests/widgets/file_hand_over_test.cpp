@@ -120,7 +120,7 @@ private slots:
                 const std::optional<int> status = ChildStatus(later, 3000, [] { QTest::qWait(20); });
                 EndChild(later);
                 QCOMPARE(status, std::optional<int>(0));
-                QCOMPARE(app.Frame().windowHandle()->title(), QStringLiteral("notes.ovr - Ovrin"));
+                QCOMPARE(app.Frame().windowHandle()->title(), QStringLiteral("notes.ovr* - Ovrin"));
                 auto* box = qobject_cast<QMessageBox*>(dialog);
                 QVERIFY(box);
                 box->button(QMessageBox::No)->click();
