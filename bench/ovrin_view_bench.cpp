@@ -97,7 +97,7 @@ class Window final {
 public:
     Window()
     {
-        m_app.InitInstance({});
+        m_app.InitInstance(QStringList{});
         Frame().resize(1000, 700);
         Frame().show();
         if (!QTest::qWaitForWindowExposed(&Frame()))

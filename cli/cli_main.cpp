@@ -36,45 +36,25 @@
 #include "platform/standard_descriptors.h"
 #include "core/start/version_text.h"
 
+// Where a mode writes: its output and the messages of standard error.
+struct ModeStreams {
+    ToolOutput& output;
+    std::ostream& err;
+};
+
 namespace {
 
-constexpr const char* kUsage =
+constexpr const char* kWindowUsage =
     "usage: ovrin [FILE]                              the window, with FILE open\n"
     "       ovrin /p FILE                             print FILE\n"
-    "       ovrin /pt FILE [PRINTER [DRIVER [PORT]]]  print FILE on PRINTER\n"
-    "       ovrin --list FILE\n"
-    "       ovrin --find TEXT [--descriptions] FILE\n"
-    "       ovrin --export FILE\n"
-    "       ovrin --import RECFILE NEWFILE\n"
-    "       ovrin --merge OTHER INTO\n"
-    "       ovrin --help | --version\n";
+    "       ovrin /pt FILE [PRINTER [DRIVER [PORT]]]  print FILE on PRINTER\n";
 
-constexpr const char* kHelp =
+constexpr const char* kHelpIntro =
     "Ovrin keeps key words with a description, in key-word order, and finds them\n"
-    "again. Documents are \".ovr\" files.\n"
-    "\n"
-    "  --list FILE        the key words of every entry, one entry a line\n"
-    "  --find TEXT [--descriptions] FILE\n"
-    "                     \"number<TAB>key words\" of every entry whose key words\n"
-    "                     (with --descriptions: or description) contain TEXT,\n"
-    "                     case ignored as the Find dialog does; numbers count\n"
-    "                     from 1 in document order\n"
-    "  --export FILE      every entry as a GNU recutils record set on standard\n"
-    "                     output\n"
-    "  --import RECFILE NEWFILE\n"
-    "                     a new document NEWFILE from a record set as --export\n"
-    "                     writes it (fields KeyWords, Description, Date), entries\n"
-    "                     in key-word order; NEWFILE must not exist; RECFILE -\n"
-    "                     reads standard input\n"
-    "  --merge OTHER INTO\n"
-    "                     adds to the document INTO the entries of the document\n"
-    "                     OTHER that it lacks (an entry with the same key words,\n"
-    "                     description and date is not doubled), each at its\n"
-    "                     place in key-word order, as File/Merge does; INTO is\n"
-    "                     replaced safely, and left as it is when nothing is new\n"
-    "                     or another program changed it meanwhile\n"
-    "  --help, --version  this text; the program's version\n"
-    "\n"
+    "again. Documents are \".ovr\" files. Options may come in any order; \"--\"\n"
+    "ends them, so that a name after it may begin with a dash.\n";
+
+constexpr const char* kHelpEnd =
     "Output is UTF-8. A line break inside key words, which only files from\n"
     "elsewhere hold, is shown as \xE2\x90\x8D (CR) and \xE2\x90\x8A (LF) by --list and --find,\n"
     "so that every entry stays on one line.\n"
@@ -84,9 +64,40 @@ constexpr const char* kHelp =
     "command line, an unreadable or damaged file, a failed write, or (--merge)\n"
     "INTO changed by another program while it was merged into.\n";
 
+std::string UsageText()
+{
+    std::string text = kWindowUsage;
+    for (const CommandMode& mode : ToolModes()) {
+        text += "       ovrin ";
+        text += mode.option;
+        if (!mode.synopsis.empty()) text += " " + std::string(mode.synopsis);
+        text += "\n";
+    }
+    return text;
+}
+
+// Each mode's help beside its name, as GNU tools lay it out.
+std::string HelpText()
+{
+    constexpr std::size_t kColumn = 21;
+    std::string text = UsageText() + "\n" + kHelpIntro + "\n";
+    for (const CommandMode& mode : ToolModes()) {
+        std::string head = "  " + std::string(mode.alias.empty() ? "" : std::string(mode.alias) + ", ") +
+                           std::string(mode.option) + (mode.synopsis.empty() ? "" : " " + std::string(mode.synopsis));
+        head += head.size() + 2 > kColumn ? "\n" + std::string(kColumn, ' ') : std::string(kColumn - head.size(), ' ');
+        std::string_view help = mode.help;
+        for (bool first = true; !help.empty(); first = false) {
+            const std::size_t end = std::min(help.find('\n'), help.size());
+            text += (first ? head : std::string(kColumn, ' ')) + std::string(help.substr(0, end)) + "\n";
+            help.remove_prefix(std::min(end + 1, help.size()));
+        }
+    }
+    return text + "\n" + kHelpEnd;
+}
+
 int Usage(std::ostream& err, const std::string& problem)
 {
-    err << "ovrin: " << problem << "\n" << kUsage;
+    err << "ovrin: " << problem << "\n" << UsageText();
     return 2;
 }
 
@@ -205,9 +216,11 @@ void WriteKeyLine(ToolOutput& output, const CArchive::StoredText& keyWords)
     output.Commit(end + 1);
 }
 
-int List(const std::vector<std::string>& args, ToolOutput& output, std::ostream& err)
+int List(const CCommandLineInfo& line, ModeStreams& io)
 {
-    if (args.size() != 1) return Usage(err, "--list needs exactly one FILE");
+    const std::vector<std::string>& args = line.m_operands;
+    ToolOutput& output = io.output;
+    std::ostream& err = io.err;
     // Only the key words are converted; descriptions and dates are passed
     // over where they lie.
     const FileResult result = ReadDocumentRuns(args[0], [&](const std::vector<EntryRun>& runs) {
@@ -233,20 +246,13 @@ public:
     std::string bytes;
 };
 
-// --find TEXT [--descriptions] FILE: the option may come before or after FILE.
-int Find(const std::vector<std::string>& args, ToolOutput& output, std::ostream& err)
+int Find(const CCommandLineInfo& line, ModeStreams& io)
 {
-    if (args.empty()) return Usage(err, "--find needs TEXT and FILE");
-    const std::string needleUtf8 = args[0];
-    bool descriptions = false;
-    std::vector<std::string> files;
-    for (std::size_t i = 1; i < args.size(); ++i) {
-        if (args[i] == "--descriptions")
-            descriptions = true;
-        else
-            files.push_back(args[i]);
-    }
-    if (files.size() != 1) return Usage(err, "--find needs TEXT and exactly one FILE");
+    ToolOutput& output = io.output;
+    std::ostream& err = io.err;
+    const std::string& needleUtf8 = line.m_operands[0];
+    const bool descriptions = line.m_bSwitch;
+    const std::vector<std::string> files{line.m_operands[1]};
     if (needleUtf8.empty()) return Usage(err, "--find needs a TEXT that is not empty");
     // The needle takes the form a typed text takes, as in the Find dialog.
     const std::optional<std::string> needle = TextFromUtf8(needleUtf8);
@@ -315,9 +321,10 @@ bool FeedRecordSet(const std::string& from, RecordSetReader& reader, std::string
     return ReadInPieces(from, [&reader](std::string_view piece) { return reader.Feed(piece); }, error);
 }
 
-int Import(const std::vector<std::string>& args, std::ostream& err)
+int Import(const CCommandLineInfo& line, ModeStreams& io)
 {
-    if (args.size() != 2) return Usage(err, "--import needs RECFILE and NEWFILE");
+    const std::vector<std::string>& args = line.m_operands;
+    std::ostream& err = io.err;
     const std::string& from = args[0];
     const std::string& to = args[1];
     if (from.empty()) return Usage(err, "RECFILE is empty: name a record set, or - for standard input");
@@ -376,11 +383,11 @@ int Import(const std::vector<std::string>& args, std::ostream& err)
 // --merge OTHER INTO: quiet when done, as --import is. INTO is written only
 // when something came in, and never over a version another program wrote
 // after it was read.
-int Merge(const std::vector<std::string>& args, std::ostream& err)
+int Merge(const CCommandLineInfo& line, ModeStreams& io)
 {
-    if (args.size() != 2) return Usage(err, "--merge needs OTHER and INTO");
-    const std::string& other = args[0];
-    const std::string& into = args[1];
+    const std::string& other = line.m_operands[0];
+    const std::string& into = line.m_operands[1];
+    std::ostream& err = io.err;
     try {
         CCliHost host;
         COvrinDoc doc(host);
@@ -405,46 +412,68 @@ int Merge(const std::vector<std::string>& args, std::ostream& err)
     return 0;
 }
 
-// The window program's arguments are read by the parser the window uses;
-// what it cannot follow is refused here, before any window library loads.
-std::optional<int> CheckWindowArguments(int argc, char** argv, std::ostream& err)
+int ExportMode(const CCommandLineInfo& line, ModeStreams& io)
 {
-    const CCommandLineInfo info = ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
-    if (!info.m_strError.empty()) return Usage(err, info.m_strError);
-    return std::nullopt;
+    return Export(line.m_operands[0], io.output, io.err);
 }
+
+int Help(const CCommandLineInfo&, ModeStreams& io)
+{
+    io.output.Append(HelpText());
+    return Written(io.output, io.err) ? 0 : 2;
+}
+
+int Version(const CCommandLineInfo&, ModeStreams& io)
+{
+    io.output.Append(kVersionLine);
+    io.output.Append("\n");
+    return Written(io.output, io.err) ? 0 : 2;
+}
+
+// The modes, in the order the usage lists them. A new mode is one line here.
+constexpr CommandMode kModes[] = {
+    {"--list", "", "FILE", "the key words of every entry, one entry a line", &List},
+    {"--find", "", "TEXT [--descriptions] FILE",
+     "\"number<TAB>key words\" of every entry whose key words\n"
+     "(with --descriptions: or description) contain TEXT,\n"
+     "case ignored as the Find dialog does; numbers count\n"
+     "from 1 in document order",
+     &Find},
+    {"--export", "", "FILE", "every entry as a GNU recutils record set on standard\noutput", &ExportMode},
+    {"--import", "", "RECFILE NEWFILE",
+     "a new document NEWFILE from a record set as --export\n"
+     "writes it (fields KeyWords, Description, Date), entries\n"
+     "in key-word order; NEWFILE must not exist; RECFILE -\n"
+     "reads standard input",
+     &Import},
+    {"--merge", "", "OTHER INTO",
+     "adds to the document INTO the entries of the document\n"
+     "OTHER that it lacks (an entry with the same key words,\n"
+     "description and date is not doubled), each at its\n"
+     "place in key-word order, as File/Merge does; INTO is\n"
+     "replaced safely, and left as it is when nothing is new\n"
+     "or another program changed it meanwhile",
+     &Merge},
+    {"--help", "-h", "", "this text", &Help},
+    {"--version", "", "", "the program's version", &Version},
+};
 
 }  // namespace
 
+std::span<const CommandMode> ToolModes()
+{
+    return kModes;
+}
+
 std::optional<int> RunCommandLineTool(int argc, char** argv, OutputSink& sink, std::ostream& err)
 {
-    if (argc < 2 || argv[1] == nullptr) return std::nullopt;
-    const std::string_view command = argv[1];
-    if (!IsToolMode(command)) return CheckWindowArguments(argc, argv, err);
-    const std::vector<std::string> args(argv + 2, argv + argc);
+    // The one reading of the arguments in this process.
+    const CCommandLineInfo line = ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc), kModes);
+    if (!line.m_strError.empty()) return Usage(err, line.m_strError);
+    if (line.m_pMode == nullptr) return std::nullopt;
     ToolOutput output(sink);
-
-    if ((command == "--help" || command == "-h" || command == "--version") && !args.empty())
-        return Usage(err, std::string(command) + " takes no arguments");
-    if (command == "--help" || command == "-h") {
-        output.Append(kUsage);
-        output.Append("\n");
-        output.Append(kHelp);
-        return Written(output, err) ? 0 : 2;
-    }
-    if (command == "--version") {
-        output.Append(kVersionLine);
-        output.Append("\n");
-        return Written(output, err) ? 0 : 2;
-    }
-    if (command == "--list") return List(args, output, err);
-    if (command == "--find") return Find(args, output, err);
-    if (command == "--export") {
-        if (args.size() != 1) return Usage(err, "--export needs exactly one FILE");
-        return Export(args[0], output, err);
-    }
-    if (command == "--merge") return Merge(args, err);
-    return Import(args, err);
+    ModeStreams streams{output, err};
+    return line.m_pMode->run(line, streams);
 }
 
 std::optional<int> RunCommandLineTool(int argc, char** argv, std::ostream& out, std::ostream& err)

@@ -3,11 +3,14 @@
 
 #include <iosfwd>
 #include <optional>
+#include <span>
+
+#include "core/start/command_line.h"
 
 class OutputSink;
 
-// The command-line modes, run before any window exists (the usage text in
-// cli_main.cpp lists them). Entry numbers count from 1 in document order;
+// The command-line modes, run before any window exists: the usage and help
+// texts are made from their table. Entry numbers count from 1 in document order;
 // output is UTF-8.
 // Exit status: 0 done (--find: hits), 1 --find found nothing (or an export
 // could not keep every text exactly), 2 usage error, unreadable or damaged
@@ -23,3 +26,6 @@ std::optional<int> RunCommandLineTool(int argc, char** argv);
 std::optional<int> RunCommandLineTool(int argc, char** argv, OutputSink& out, std::ostream& err);
 std::optional<int> RunCommandLineTool(int argc, char** argv, std::ostream& out,
                                       std::ostream& err);
+
+// The table of modes, in the order the usage lists them.
+std::span<const CommandMode> ToolModes();

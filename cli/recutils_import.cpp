@@ -203,7 +203,7 @@ private:
             std::optional<std::string>& slot =
                 name == "KeyWords" ? m_keyWords : name == "Description" ? m_description : m_date;
             if (slot.has_value()) {
-                Fail(Record() + ": field " + m_field.name + " appears twice");
+                Fail(FieldAt() + "the field appears twice");
                 return;
             }
             if (IsCiphertext(line)) {
@@ -213,8 +213,7 @@ private:
             m_field.kind = Kind::Entry;
             m_field.value = &slot.emplace();
         } else if (name != "Number") {
-            Fail(Record() + ": unknown field \"" + m_field.name +
-                 "\"; an entry has KeyWords, Description, Date and Number");
+            Fail(FieldAt() + "unknown field; an entry has KeyWords, Description, Date and Number");
             return;
         }
         Value(line);

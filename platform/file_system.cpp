@@ -114,3 +114,8 @@ std::string ReadFileAt(std::FILE* file, char* to, std::size_t n, std::uint64_t o
     }
     return {};
 }
+
+bool StandardErrorIsTerminal()
+{
+    return ::isatty(STDERR_FILENO) == 1;
+}

@@ -54,3 +54,7 @@ void StartWritingOut(int fd, std::uint64_t offset, std::uint64_t length);
 // short and interrupted reads. Returns why they could not all be read (a
 // file that became shorter meanwhile included), or an empty text.
 std::string ReadFileAt(std::FILE* file, char* to, std::size_t n, std::uint64_t offset);
+
+// Whether standard error reaches a terminal, where a person started the
+// program and reads what it says there.
+bool StandardErrorIsTerminal();

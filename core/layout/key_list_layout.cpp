@@ -8,6 +8,9 @@
 
 void CKeyListLayout::TableChanged(const TableChange& change)
 {
+    // Add, Edit, Delete and Undo are commands too: the entry they leave
+    // current comes into view, even at the index of the one before.
+    m_nFollowed = -1;
     if (m_since == Since::Nothing && change.kind != TableChange::Kind::Replaced) {
         m_since = Since::OneChange;
         m_change = change;
@@ -93,4 +96,19 @@ int CKeyListLayout::BlockAt(int y) const
 {
     auto it = std::upper_bound(m_arrKeyBottoms.begin(), m_arrKeyBottoms.end(), y);
     return it == m_arrKeyBottoms.end() ? -1 : static_cast<int>(it - m_arrKeyBottoms.begin());
+}
+
+std::optional<int> CKeyListLayout::Follow(int current, int scrollY, int shownHeight)
+{
+    if (current == m_nFollowed || current < 0 || current >= static_cast<int>(m_arrKeyBottoms.size()))
+        return std::nullopt;
+    m_nFollowed = current;
+    const int top = TopOf(current);
+    const int bottom = m_arrKeyBottoms[current];
+    if (top < scrollY)
+        return top;
+    // A block taller than the window shows its first lines.
+    if (bottom > scrollY + shownHeight)
+        return std::min(top, bottom - shownHeight);
+    return std::nullopt;
 }

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -29,6 +30,12 @@ public:
     // The first block whose bottom lies below y: blocks are half-open, so a
     // y exactly on a bottom belongs to the next block. -1 below the last.
     int BlockAt(int y) const;
+    // The least scroll that shows the block of `current`, when that entry is
+    // not the one followed last (a command moved the current entry); a scroll
+    // of the person's own stays while the current entry does.
+    std::optional<int> Follow(int current, int scrollY, int shownHeight);
+    // The next Follow brings the current entry into view whatever it is.
+    void Unfollow() { m_nFollowed = -1; }
 
 private:
     bool Mend(const TableChange& change, const COvrinDoc& doc, const TextMetrics& metrics);
@@ -44,4 +51,5 @@ private:
     int m_nRight = -1;
     int m_nLineHeight = -1;
     std::string m_strFontKey;
+    int m_nFollowed = -1;
 };

@@ -42,6 +42,7 @@ void DrawKeyList(ViewDrawing& out, const COvrinDoc& doc, const ViewGeometry& geo
 {
     keyList.Update(doc, columns.right, geometry.metrics, geometry.fontKey);
     out.contentHeight = keyList.ContentHeight();
+    out.scrollTo = keyList.Follow(doc.m_nCurrent, geometry.scrollY, geometry.shownHeight);
     // Only the blocks that reach into the window are drawn.
     const int bottom = geometry.scrollY + geometry.windowHeight;
     int i = keyList.BlockAt(geometry.scrollY);
@@ -115,6 +116,9 @@ ViewDrawing DrawView(COvrinDoc& doc, const ViewGeometry& geometry, CKeyListLayou
     const int L = geometry.metrics.lineHeight;
     const ViewColumns columns = ColumnsFor(doc.m_bDinA4, geometry.windowWidth);
 
+    // The key list shown again brings the current entry into view.
+    if (ShownBy(doc) != ViewShows::KeyList)
+        keyList.Unfollow();
     switch (ShownBy(doc)) {
     case ViewShows::Welcome: DrawWelcome(out, columns, L); break;
     case ViewShows::KeyList: DrawKeyList(out, doc, geometry, columns, keyList); break;

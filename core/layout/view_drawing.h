@@ -19,6 +19,7 @@ struct ViewGeometry final {
     int windowWidth = 0;   // outer size of the view, borders included
     int windowHeight = 0;
     int scrollY = 0;       // vertical scroll position before the drawing
+    int shownHeight = 0;   // height of the part that shows the content
     TextMetrics metrics;   // the screen font
     std::string fontKey;   // names the font, so cached layouts notice a change
 };

@@ -15,7 +15,7 @@ constexpr std::string_view kMagic = "ovrin recovery record 1\n";
 
 // An entry rewritten with the description it had ('K') names only the texts
 // that changed.
-enum Tag : char { kBase = 'B', kInserted = 'I', kRemoved = 'D', kRewritten = 'E', kRewrittenKeepingDescription = 'K', kTable = 'T' };
+enum Tag : char { kBase = 'B', kInserted = 'I', kRemoved = 'D', kRewritten = 'E', kRewrittenKeepingDescription = 'K', kTable = 'T', kView = 'V' };
 
 void PutNumber(std::string& out, std::uint64_t n)
 {
@@ -143,6 +143,7 @@ struct Step {
     EntryTexts texts;
     std::string_view table;  // the entries of a whole table, still encoded
     int count = 0;
+    bool keyList = false;  // of a view
 };
 
 std::optional<Step> ReadStep(std::string_view payload, int tableSize, std::deque<std::string>& spills)
@@ -188,6 +189,13 @@ std::optional<Step> ReadStep(std::string_view payload, int tableSize, std::deque
             return std::nullopt;
         break;
     }
+    case kView:
+        // The entry is kept one up, so that none (-1) is 0.
+        step.entry = reader.Index() - 1;
+        step.keyList = reader.Number() != 0;
+        if (step.entry >= tableSize)
+            return std::nullopt;
+        break;
     default:
         return std::nullopt;
     }
@@ -239,6 +247,9 @@ void Apply(const Step& step, EntryTable& table, int& current)
         current = step.count > 0 ? 0 : -1;
         break;
     }
+    case kView:
+        current = step.entry;
+        break;
     default:
         break;
     }
@@ -293,6 +304,14 @@ std::string EncodeWholeTable(const COvrinDoc& doc)
     PutNumber(payload, static_cast<std::uint64_t>(doc.m_nCount));
     for (int i = 0; i < doc.m_nCount; ++i)
         PutEntry(payload, doc, i);
+    return Frame(payload);
+}
+
+std::string EncodeView(int current, bool keyList)
+{
+    std::string payload(1, kView);
+    PutNumber(payload, static_cast<std::uint64_t>(current + 1));
+    PutNumber(payload, keyList ? 1 : 0);
     return Frame(payload);
 }
 
@@ -363,9 +382,15 @@ int ReplayRecord(std::string_view record, COvrinDoc& doc)
     // changes to record again.
     EntryTable table{doc.m_arrKeyWords, doc.m_arrDescriptions, doc.m_arrDates};
     int current = doc.m_nCurrent;
-    for (const Step& step : steps)
+    std::optional<bool> keyList;
+    for (const Step& step : steps) {
         Apply(step, table, current);
+        if (step.tag == kView)
+            keyList = step.keyList;
+    }
     doc.m_nCurrent = current;
+    if (keyList)
+        doc.m_bKeyList = *keyList;
     doc.ReplaceTable(std::move(table));
     return static_cast<int>(steps.size());
 }

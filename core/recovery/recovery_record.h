@@ -29,6 +29,9 @@ std::string EncodeRecordStart(const RecordBase& base);
 // just gone through.
 std::string EncodeTableChange(const COvrinDoc& doc, const TableChange& change);
 std::string EncodeWholeTable(const COvrinDoc& doc);
+// What the window shows: the current entry (-1 for none) and whether the
+// key list or the entry's description.
+std::string EncodeView(int current, bool keyList);
 
 // The base a record names; nothing when the bytes are no record.
 std::optional<RecordBase> ReadRecordBase(std::string_view record);
@@ -46,7 +49,7 @@ bool MayHoldChanges(std::string_view head, std::uint64_t size);
 
 // Applies the record's changes to the document, which must hold its base:
 // the table, and the position, become those after the last change that was
-// written whole. Changes that do not fit the table they meet (a record over
+// written whole, and the view the last view frame names. Changes that do not fit the table they meet (a record over
 // another table) are not applied, nor is anything after them. Returns how
 // many changes were applied.
 int ReplayRecord(std::string_view record, COvrinDoc& doc);

@@ -19,8 +19,21 @@ void CRecoveryRecorder::TableChanged(const TableChange& change)
         m_bBaseIsTable = false;
         return;
     }
-    const std::string bytes = m_pRecord || m_bBaseIsTable ? EncodeTableChange(m_doc, change)
-                                                          : EncodeWholeTable(m_doc);
+    const bool starts = !m_pRecord;
+    if (Write(m_pRecord || m_bBaseIsTable ? EncodeTableChange(m_doc, change) : EncodeWholeTable(m_doc)) && starts)
+        m_lastView = {-2, false};
+}
+
+void CRecoveryRecorder::ViewShown(int current, bool keyList)
+{
+    if (!m_pRecord || m_lastView == std::pair(current, keyList))
+        return;
+    m_lastView = {current, keyList};
+    Write(EncodeView(current, keyList));
+}
+
+bool CRecoveryRecorder::Write(const std::string& bytes)
+{
     std::string error;
     bool written = false;
     if (m_pRecord) {
@@ -31,7 +44,7 @@ void CRecoveryRecorder::TableChanged(const TableChange& change)
     }
     if (written) {
         m_bFailing = false;
-        return;
+        return true;
     }
     // A record that missed a change would replay to a wrong table: it goes,
     // and the next change starts a new one with the whole table.
@@ -40,6 +53,7 @@ void CRecoveryRecorder::TableChanged(const TableChange& change)
     if (!m_bFailing && onFailure)
         onFailure(error);
     m_bFailing = true;
+    return false;
 }
 
 void CRecoveryRecorder::ChangesSettled()
@@ -69,6 +83,7 @@ void CRecoveryRecorder::Adopt(std::unique_ptr<CRecordFile> record, const RecordB
     m_pRecord = std::move(record);
     m_base = base;
     m_bBaseIsTable = true;
+    m_lastView = {-2, false};
 }
 
 void CRecoveryRecorder::Drop()

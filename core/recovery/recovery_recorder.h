@@ -4,6 +4,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 
 #include "platform/recovery_files.h"
 #include "core/recovery/recovery_record.h"
@@ -20,6 +21,9 @@ public:
     CRecoveryRecorder(const COvrinDoc& doc, std::string folder);
 
     void TableChanged(const TableChange& change);
+    // What the window shows now; kept in the record when it differs from
+    // what was kept last, so that a recovery shows what was on screen.
+    void ViewShown(int current, bool keyList);
     // The table is what the document's file holds now (or new and empty).
     void ChangesSettled();
     // The unsaved changes are thrown away (closing without saving).
@@ -38,6 +42,9 @@ public:
 
 private:
     void Drop();
+    // Appends to the record, or starts it; false (the record dropped) when
+    // that failed.
+    bool Write(const std::string& bytes);
 
     const COvrinDoc& m_doc;
     std::string m_strFolder;
@@ -47,4 +54,5 @@ private:
     // base's; when not, a record starts with the whole table.
     bool m_bBaseIsTable = true;
     bool m_bFailing = false;
+    std::pair<int, bool> m_lastView{-2, false};  // none kept yet
 };

@@ -314,6 +314,7 @@ void CFileCommands::AfterNameChange(const QString& path)
 
 void CFileCommands::ReportError(int error, const QString& path, const std::string& message)
 {
+    m_lastError = QString::fromStdString(message).replace(QLatin1Char('\n'), QStringLiteral(": "));
     // The document has shown "Ungültiges Dokument" already.
     if (error == static_cast<int>(FileResult::Error::UnknownVersion))
         return;
@@ -325,6 +326,7 @@ void CFileCommands::ReportError(int error, const QString& path, const std::strin
         if (!text.contains(Shown(path)))
             text = QStringLiteral("%1\n%2").arg(Shown(path), text);
     }
+    m_lastError = QString(text).replace(QLatin1Char('\n'), QStringLiteral(": "));
     CMessageBox box(QMessageBox::Warning, kCaption, text, QMessageBox::Ok, Owner());
     box.exec();
 }

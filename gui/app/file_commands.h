@@ -53,6 +53,9 @@ public:
     static void SetUpFileDialog(QFileDialog& dialog, QFileDialog::AcceptMode acceptMode,
                                 QFileDialog::FileMode fileMode);
 
+    // What the last failure to open or save told the user, in one line.
+    const QString& LastError() const { return m_lastError; }
+
 signals:
     void recentFilesChanged();
 
@@ -67,4 +70,5 @@ private:
     COvrinDoc& m_doc;
     CRecentFileList& m_recentFiles;
     QPointer<CMainFrame> m_pFrame;
+    QString m_lastError;
 };

@@ -17,16 +17,6 @@
 
 namespace {
 
-// Whether the arguments are the front end's to answer: any the window cannot
-// follow, a command-line mode (--list...) among them. The front end runs the
-// mode, or refuses the list with its usage text before any display is
-// needed, so that a mistyped option never opens a window on a file of that
-// name.
-bool IsForTheFrontEnd(int argc, char* argv[])
-{
-    return !ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc)).m_strError.empty();
-}
-
 // Runs the front end `ovrin` in this process with the same arguments; it
 // answers them exactly as it would have when typed. Returns the exit status
 // when it cannot be started.
@@ -49,8 +39,13 @@ int HandToTheFrontEnd(char* argv[])
 int main(int argc, char* argv[])
 {
     // The window program, started by `ovrin` (cli/ovrin_main.cpp). Run by
-    // itself it hands what is not a window's start back to `ovrin`.
-    if (IsForTheFrontEnd(argc, argv)) return HandToTheFrontEnd(argv);
+    // itself it hands what is not a window's start back to `ovrin`: any
+    // argument the window cannot follow, a command-line mode (--list...)
+    // among them. The front end runs the mode, or refuses the list with its
+    // usage text before any display is needed, so that a mistyped option
+    // never opens a window on a file of that name.
+    const CCommandLineInfo start = ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
+    if (!start.m_strError.empty()) return HandToTheFrontEnd(argv);
     // Without any display Qt would abort with a page of plug-in details.
     if (const std::optional<int> code = RefuseWindowWithoutDisplay(std::cerr))
         return *code;
@@ -61,9 +56,8 @@ int main(int argc, char* argv[])
     FailWritesBeyondFileSizeLimit();
     QApplication app(argc, argv);
     COvrinApp theApp;
-    // QApplication has taken its own options out of argv; the rest are
-    // passed as bytes, since file names need not be valid UTF-8.
-    if (!theApp.InitInstance(argc, argv))
+    // File names are kept as bytes, since they need not be valid UTF-8.
+    if (!theApp.InitInstance(start))
         return theApp.ExitCode();
     return QApplication::exec();
 }

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "gui/app/ovrin_app.h"
 
+#include <QAbstractEventDispatcher>
 #include <QApplication>
 #include <QCoreApplication>
 #include <QSessionManager>
@@ -21,6 +22,7 @@
 #include "gui/dialogs/info_dialogs.h"
 #include "core/document/command_ids.h"
 #include "core/document/ovrin_doc.h"
+#include "platform/file_system.h"
 #include "platform/recovery_files.h"
 #include "gui/frame/main_frame.h"
 #include "gui/frame/profile.h"
@@ -41,7 +43,7 @@ COvrinApp::~COvrinApp()
 
 bool COvrinApp::InitInstance(int argc, char** argv)
 {
-    return StartWith(std::vector<std::string>(argv + 1, argv + argc));
+    return InitInstance(ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc)));
 }
 
 bool COvrinApp::InitInstance(const QStringList& arguments)
@@ -49,10 +51,10 @@ bool COvrinApp::InitInstance(const QStringList& arguments)
     std::vector<std::string> bytes;
     for (const QString& argument : arguments)
         bytes.push_back(EncodePath(argument));
-    return StartWith(bytes);
+    return InitInstance(ParseCommandLine(bytes));
 }
 
-bool COvrinApp::StartWith(const std::vector<std::string>& arguments)
+bool COvrinApp::InitInstance(const CCommandLineInfo& info)
 {
     // The profile: every setting lives under Ovrin/Ovrin.
     QCoreApplication::setOrganizationName(QStringLiteral("Ovrin"));
@@ -71,13 +73,20 @@ bool COvrinApp::StartWith(const std::vector<std::string>& arguments)
     connect(m_pFiles, &CFileCommands::recentFilesChanged, this, &COvrinApp::UpdateRecentFileMenu);
     m_pRecovery = new CRecovery(*m_pDoc, *m_pFiles, RecoveryFolder(), this);
     m_host.SetRecorder(&m_pRecovery->Recorder());
+    // Whenever the program has done what there was to do, the record of
+    // unsaved changes learns what the window shows, for a recovery to show
+    // it again.
+    if (QAbstractEventDispatcher* loop = QAbstractEventDispatcher::instance())
+        connect(loop, &QAbstractEventDispatcher::aboutToBlock, this, [this] {
+            if (m_pMainWnd)
+                m_pRecovery->Recorder().ViewShown(m_pDoc->m_nCurrent, m_pDoc->m_bKeyList);
+        });
 
     // Every change is in the recovery record already, synced: ending at
     // once keeps them for the next start.
     new CTerminationSignals([](int signal) { QCoreApplication::exit(128 + signal); }, this);
     connect(qGuiApp, &QGuiApplication::commitDataRequest, this, &COvrinApp::OnCommitData);
 
-    const CCommandLineInfo info = ParseCommandLine(arguments);
     using Shell = CCommandLineInfo::Shell;
     if (!info.m_strError.empty()) {
         QTextStream(stderr) << "ovrin: " << QString::fromStdString(info.m_strError) << '\n';
@@ -98,7 +107,8 @@ bool COvrinApp::StartWith(const std::vector<std::string>& arguments)
     // A start that prints ends soon: it never answers open requests.
     if (info.m_nShellCommand != Shell::FilePrint && info.m_nShellCommand != Shell::FilePrintTo) {
         m_pChannel = new COpenChannel(channelFolder, this);
-        if (m_pChannel->Listen()) {
+        m_bAnotherRuns = !m_pChannel->Listen();
+        if (!m_bAnotherRuns) {
             m_pChannel->SetReadyCheck([this] { return CanTakeOpenRequest(); });
             m_pChannel->SetOpenHandler([this](const std::string& path) { OnOpenRequest(path); });
         } else if (info.m_nShellCommand == Shell::FileDDE &&
@@ -152,6 +162,8 @@ bool COvrinApp::ProcessShellCommand(const CCommandLineInfo& info)
     switch (info.m_nShellCommand) {
     case Shell::FileNew:
         CreateMainFrame();
+        if (m_bAnotherRuns)
+            m_pMainWnd->CascadeFromStoredPlace();
         m_pFiles->OnFileNew();
         ShowMainFrame();
         return true;
@@ -159,7 +171,11 @@ bool COvrinApp::ProcessShellCommand(const CCommandLineInfo& info)
     case Shell::FileOpen:
         CreateMainFrame();
         if (!m_pFiles->OpenDocumentFile(DecodePath(info.m_strFileName))) {
-            // The error has been reported; the half-made window goes.
+            // The error has been reported in the window; a person who typed
+            // the command reads it in the terminal too. The half-made window
+            // goes.
+            if (StandardErrorIsTerminal())
+                QTextStream(stderr) << "ovrin: " << m_pFiles->LastError() << '\n';
             m_pMainWnd.reset();
             m_nExitCode = 1;
             return false;

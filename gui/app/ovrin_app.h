@@ -40,6 +40,8 @@ public:
     bool InitInstance(int argc, char** argv);
     // The same with the arguments after the program name as text.
     bool InitInstance(const QStringList& arguments);
+    // The same with the arguments read already (main reads them once).
+    bool InitInstance(const CCommandLineInfo& info);
     int ExitCode() const { return m_nExitCode; }
 
     COvrinDoc& Document() { return *m_pDoc; }
@@ -55,7 +57,6 @@ public:
     void OnAppAbout();
 
 private:
-    bool StartWith(const std::vector<std::string>& arguments);
     void LoadStdProfileSettings();
     bool ProcessShellCommand(const CCommandLineInfo& info);
     void CreateMainFrame();
@@ -80,4 +81,6 @@ private:
     COpenChannel* m_pChannel = nullptr;
     int m_nPreviewPages = 0;
     int m_nExitCode = 0;
+    // Another program of this user listens already: a new window cascades.
+    bool m_bAnotherRuns = false;
 };

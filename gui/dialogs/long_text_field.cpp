@@ -20,6 +20,15 @@
 
 namespace {
 
+// Whether a key's text is something typed rather than a control key (Tab,
+// Escape, Backspace). A character outside the Basic Multilingual Plane
+// arrives as a surrogate pair, and joiners and private-use characters are
+// typed too, so only control characters are turned away.
+bool IsTypedText(const QString& text)
+{
+    return !text.isEmpty() && text.at(0).category() != QChar::Other_Control;
+}
+
 // Pasted and typed text takes every kind of line break as "\n"; in one
 // pass, as replacing in place moves the rest of the text at every break.
 QString WithPlainLineBreaks(const QString& text)
@@ -453,7 +462,7 @@ bool LongTextField::event(QEvent* event)
             QKeySequence::Redo, QKeySequence::SelectAll, QKeySequence::Delete};
         const bool edits = std::any_of(std::begin(editing), std::end(editing),
                                        [key](QKeySequence::StandardKey k) { return key->matches(k); });
-        if (edits || key->modifiers() & Qt::ControlModifier || (!key->text().isEmpty() && key->text().at(0).isPrint())) {
+        if (edits || key->modifiers() & Qt::ControlModifier || IsTypedText(key->text())) {
             event->accept();
             return true;
         }
@@ -578,7 +587,7 @@ void LongTextField::keyPressEvent(QKeyEvent* event)
         insert(QString());
     } else if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && m_lines == Lines::Many) {
         insert(QStringLiteral("\n"));
-    } else if (!event->text().isEmpty() && event->text().at(0).isPrint()) {
+    } else if (IsTypedText(event->text())) {
         insert(event->text());
     } else {
         QAbstractScrollArea::keyPressEvent(event);

@@ -6,6 +6,7 @@
 #include <QObject>
 #include <QPointer>
 
+class QKeyEvent;
 class QWidget;
 
 // The accelerator table of one window. Installed on the application, it
@@ -25,6 +26,8 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    bool OpensMenu(const QKeyEvent& key, QWidget& focused) const;
+
     QPointer<QWidget> m_window;
     std::function<void(int id)> m_onCommand;
     std::function<void()> m_onKey;

@@ -238,6 +238,8 @@ void CMainFrame::ExecuteCommand(int id)
 void CMainFrame::RefreshCommandStates()
 {
     m_pActions->ApplyStates([this](int id) { return m_router.State(id); });
+    // The title marks unsaved changes the way the desktop shows them.
+    setWindowModified(m_doc.IsModified());
 }
 
 void CMainFrame::UpdateAllViews()
@@ -264,7 +266,11 @@ void CMainFrame::TableChanged(const TableChange& change)
 
 void CMainFrame::SetDocumentTitle(const QString& title)
 {
-    setWindowTitle(title + QStringLiteral(" - Ovrin"));
+    // "[*]" is where Qt shows the mark of unsaved changes; one that the
+    // name holds itself is doubled, which Qt shows as it is.
+    QString shown = title;
+    shown.replace(QStringLiteral("[*]"), QStringLiteral("[*][*]"));
+    setWindowTitle(shown + QStringLiteral("[*] - Ovrin"));
 }
 
 void CMainFrame::SetRecentFileTexts(const QStringList& texts)

@@ -4,6 +4,7 @@
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QScreen>
+#include <QStyle>
 #include <QWindow>
 #include <QWindowStateChangeEvent>
 
@@ -94,7 +95,14 @@ void CPersistentFrame::RestorePlacement()
     // but the size is the inside's; the frame's margins are known only once
     // the window manager has framed the window, so the size is put right on
     // the first exposure.
-    const QRect target = ToQRect(FitOnScreens(rect, AvailableAreas()));
+    PlacementRect placed = rect;
+    if (m_bCascade) {
+        // The window manager's title bar is not known before the window is
+        // framed; the style's is the nearest measure of it.
+        const int step = style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, this);
+        placed = {rect.left + step, rect.top + step, rect.right + step, rect.bottom + step};
+    }
+    const QRect target = ToQRect(FitOnScreens(placed, AvailableAreas()));
     m_rectRestored = target;
     m_bPlacingFrame = true;
     resize(target.size());

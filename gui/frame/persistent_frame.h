@@ -26,6 +26,11 @@ public:
     // hides); the first call replaces it by the stored placement.
     void ActivateFrame(int nCmdShow = static_cast<int>(ShowCommand::Normal));
 
+    // Opens the window one title-bar height down and right of its stored
+    // place, so that it is not hidden exactly under another program's
+    // window that was placed the same way. Asked before the first activation.
+    void CascadeFromStoredPlace() { m_bCascade = true; }
+
     // Writes placement and bar state; called when the window closes.
     void SavePlacement();
 
@@ -54,6 +59,7 @@ private:
     void NoteRestoredGeometry();
 
     bool m_bFirstTime = true;
+    bool m_bCascade = false;
     bool m_bSaved = false;
     // Placed, but not yet framed by the window manager.
     bool m_bPlacingFrame = false;

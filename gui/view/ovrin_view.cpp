@@ -74,6 +74,7 @@ void COvrinView::paintEvent(QPaintEvent*)
     geometry.windowWidth = width();
     geometry.windowHeight = height();
     geometry.scrollY = verticalScrollBar()->value();
+    geometry.shownHeight = viewport()->height();
     geometry.fontKey = FontKey(m_font);
     geometry.metrics = ScreenMetrics(fontMetrics, geometry.fontKey);
     m_nLineHeight = geometry.metrics.lineHeight;

@@ -45,7 +45,8 @@ start() {
 # saves what the window shows and checks it is $1.
 recover_and_save() {
   keys "$(window Ovrin)" key Return
-  main=$(window "notes.ovr - Ovrin")
+  # Recovered changes are unsaved: the title carries their mark.
+  main=$(window "notes.ovr\\* - Ovrin")
   keys "$main" key ctrl+s
   local shown
   shown=$("$ovrin" --list "$doc" | tr '\n' ' ')
@@ -139,7 +140,7 @@ kill -9 "$second"
 wait "$second" 2>/dev/null
 "$ovrin" "$doc" || fail "the hand-over failed"
 keys "$(window Ovrin)" key Return
-main=$(window "Untitled - Ovrin")
+main=$(window "Untitled\\* - Ovrin")
 keys "$main" key ctrl+s
 keys "$(window "Save As")" key ctrl+a type --delay 20 "$work/kiwi.ovr"
 xdotool key Return

@@ -23,11 +23,15 @@ pids+=($first)
 main=$(window "Untitled - Ovrin") || exit 1
 
 # 2. 'a' opens the Edit dialog; the key words and Return add the entry.
+#    Characters beyond the Basic Multilingual Plane (an emoji, a CJK
+#    extension B ideograph) are typed into both fields like any other.
 type_into "$main" key a
 dialog=$(window "Edit-Dialog") || exit 1
-type_into "$dialog" type --delay 30 "alpha"
-xdotool key Return
-sleep 0.5
+type_into "$dialog" type --delay 30 "alpha🎉"
+xdotool key Tab
+xdotool type --delay 30 "x😀y𠀀z"
+xdotool key Tab Return
+named "$main" "Untitled* - Ovrin"
 
 # 3. Ctrl+S asks for a name (untitled) and writes the file.
 type_into "$main" key ctrl+s
@@ -37,7 +41,9 @@ xdotool type --delay 20 "$work/one.ovr"
 xdotool key Return
 named "$main" "one.ovr - Ovrin"
 [[ -s $work/one.ovr ]] || fail "Save As wrote no file"
-"$ovrin" --list "$work/one.ovr" | grep -q alpha || fail "the saved file has no entry alpha"
+[[ $("$ovrin" --list "$work/one.ovr") == "alpha🎉" ]] || fail "the saved file holds \"$("$ovrin" --list "$work/one.ovr")\", not alpha🎉"
+"$ovrin" --find "x😀y𠀀z" --descriptions "$work/one.ovr" | grep -q alpha ||
+  fail "the saved description is not x😀y𠀀z"
 
 # 4. A start with /p prints and ends; it neither takes nor removes the
 #    first one's channel. Without a printer the pages go to a new PDF beside

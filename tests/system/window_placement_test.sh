@@ -79,7 +79,35 @@ read -r x y w h < <(frame_of "$main")
   fail "at scale 2 the window lies at $x $y ${w}x$h, off the 1280 x 900 screen"
 exit_program "$main" "$scaled" "the start at scale 2"
 
-# 4. Without a window manager: after the Manual closes, the next key goes
+# 4. A second start without a file while one runs opens one title-bar
+#    height down and right of the first, on the screen.
+sed -i 's/^Rect=.*/Rect=0100 0100 0600 0500/' "$profile"
+"$ovrin" >"$work/one.log" 2>&1 &
+one=$!
+pids+=($one)
+main=$(window "Untitled - Ovrin") || exit 1
+sleep 0.5
+read -r x1 y1 _ _ < <(frame_of "$main")
+"$ovrin" >"$work/two.log" 2>&1 &
+two=$!
+pids+=($two)
+second=
+for _ in $(seq 300); do
+  second=$(xdotool search --onlyvisible --name "^Untitled - Ovrin\$" 2>/dev/null | grep -vx "$main" | head -n1)
+  [[ -n $second ]] && break
+  sleep 0.1
+done
+[[ -n $second ]] || fail "the second start shows no window of its own"
+sleep 0.5
+shot cascade
+read -r x2 y2 w2 h2 < <(frame_of "$second")
+step=$((x2 - x1))
+(( step >= 10 && step <= 60 && y2 - y1 == step && x2 + w2 <= 1280 && y2 + h2 <= 900 )) ||
+  fail "the second window lies at $x2 $y2 ${w2}x$h2, the first at $x1 $y1: not one title bar down and right"
+exit_program "$second" "$two" "the second of two starts"
+exit_program "$main" "$one" "the first of two starts"
+
+# 5. Without a window manager: after the Manual closes, the next key goes
 #    to the main window ('a' opens the Edit dialog).
 stop_window_manager
 "$ovrin" >"$work/plain.log" 2>&1 &

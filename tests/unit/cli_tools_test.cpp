@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <random>
 
 #include "core/text/text_form.h"
@@ -37,10 +38,14 @@ std::string RandomText(std::mt19937& rng, std::size_t length)
 // --find folds case, reads descriptions only when asked, spans line breaks,
 // also in texts the file holds as UTF-16 (its letters' other forms, short
 // and long texts, a lone surrogate); bad UTF-8 and bad command lines are
-// usage errors that print nothing.
+// usage errors that print nothing. Options come in any order, and "--"
+// ends them for a needle or a file name that begins with a dash.
 TEST(CliTools, FindMatchesLikeTheFindDialog)
 {
     TempFolder dir;
+    ASSERT_TRUE(WriteEntries(dir / "-odd.ovr", {{"-x marks the spot", "", "1.1.2000"}}).ok);
+    const std::filesystem::path home = std::filesystem::current_path();
+    std::filesystem::current_path(dir.Path());
     const std::string path = dir / "find.ovr";
     const auto wide = [](const char* utf8) { return *TextFromUtf8(utf8); };
     ASSERT_TRUE(WriteEntries(path, {{"Apfel Baum", "Gr\xFCn und rund\r\nzweite Zeile", "1.2.2003"},
@@ -74,6 +79,14 @@ TEST(CliTools, FindMatchesLikeTheFindDialog)
         {{"--find", "", path}, 2, ""},
         {{"--list"}, 2, ""},
         {{"--export", path, path}, 2, ""},
+        {{"--descriptions", "--find", "streifen", path}, 0, "3\tZebra\n"},
+        {{"--find", "--", "-x", "-odd.ovr"}, 0, "1\t-x marks the spot\n"},
+        {{"--list", "--", "-odd.ovr"}, 0, "-x marks the spot\n"},
+        {{"--find", "--", "--descriptions", "-odd.ovr"}, 1, ""},
+        {{"--find", "-x", "-odd.ovr"}, 2, ""},
+        {{"--list", "-odd.ovr"}, 2, ""},
+        {{"--list", "--find", "x", path}, 2, ""},
+        {{"--descriptions", "--list", path}, 2, ""},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.args.back());
@@ -81,6 +94,7 @@ TEST(CliTools, FindMatchesLikeTheFindDialog)
         EXPECT_EQ(run.code, c.code);
         EXPECT_EQ(run.out, c.out);
     }
+    std::filesystem::current_path(home);
 }
 
 // More hits than --find holds while it checks the file: each is written

@@ -181,6 +181,8 @@ TEST_F(OvrinCommand, WhatItWritesDeeperThanPathMaxItReads)
     EXPECT_EQ(Ovrin("--list n.ovr", output, cds).out, "deeper\nstill\n");
     // Too deep for the removal of the temporary folder.
     std::system(("rm -rf " + Quote(At(part))).c_str());
+}
+
 // Without threads to spare (a process limit, or too little address space for
 // a thread's stack) the export converts on its own thread, to the same
 // output. The process limit does not bind root, so root runs it as nobody.

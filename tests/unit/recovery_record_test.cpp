@@ -105,6 +105,32 @@ TEST(RecoveryRecord, ReplaysEveryChangeAndDropsWhatIsTornOrDamaged)
     EXPECT_EQ(ReplayRecord(whole, r.doc), 1);
 }
 
+// The view on screen goes into the record of unsaved changes when it
+// changes, and a recovery shows it again: the key list or the description,
+// at the entry that was current.
+TEST(RecoveryRecord, KeepsTheViewThatWasShown)
+{
+    Recorded r({{"b", "1"}, {"d", "2"}, {"f", "3"}});
+    r.recorder->ViewShown(2, true);
+    EXPECT_TRUE(r.Records().empty());  // nothing unsaved, nothing kept
+    r.Add("a");
+    const std::size_t added = r.Records()[0].size();
+    r.recorder->ViewShown(3, true);
+    const std::size_t viewed = r.Records()[0].size();
+    EXPECT_GT(viewed, added);
+    r.recorder->ViewShown(3, true);
+    EXPECT_EQ(r.Records()[0].size(), viewed);
+    for (const bool keyList : {false, true}) {
+        r.recorder->ViewShown(1, keyList);
+        FakeHost host;
+        COvrinDoc doc(host);
+        ASSERT_TRUE(OpenDocumentFile(doc, r.dir / "notes.ovr").ok);
+        ReplayRecord(r.Records()[0], doc);
+        EXPECT_EQ(std::make_pair(doc.m_nCurrent, doc.m_bKeyList), std::make_pair(1, keyList));
+        EXPECT_EQ(TableOf(doc), TableOf(r.doc));
+    }
+}
+
 // Guards when the record comes and goes, that it never loses what a
 // discard or its failures left out, and that an abandoned one is taken once.
 TEST(RecoveryRecord, LivesFromTheFirstChangeUntilSavedOrDiscarded)

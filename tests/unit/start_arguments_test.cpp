@@ -112,7 +112,11 @@ TEST(StartArguments, BothProgramsReadTheSameLists)
         {{"-notes.ovr"}, {2, "ovrin: unknown option \"-notes.ovr\"", ""}},
         {{"a.ovr", "b.ovr"}, {2, "ovrin: too many arguments", ""}},
         {{"/pt", "a.ovr", "P", "D", "O", "x"}, {2, "ovrin: too many arguments", ""}},
-        {{"a.ovr", "--list"}, {2, "ovrin: --list must be the first argument", ""}},
+        {{"a.ovr", "--list", "b.ovr"}, {2, "ovrin: --list needs FILE, nothing more", ""}},
+        {{"/p", "--list", "a.ovr"}, {2, "ovrin: --list does not go with /p, /pt or /dde", ""}},
+        {{"--descriptions", "a.ovr"}, {2, "ovrin: --descriptions goes only with --find", ""}},
+        {{"--export", "a.ovr", "--list"}, {2, "ovrin: --export and --list do not go together", ""}},
+        {{"--", "-odd.ovr"}, {0, "", root + "/-odd.ovr"}},
         {{"a.ovr"}, {0, "", root + "/a.ovr"}},
         // A lone "-" is a file, and so is an absolute path that starts as a switch.
         {{"-"}, {0, "", root + "/-"}},

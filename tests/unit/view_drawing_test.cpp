@@ -57,6 +57,7 @@ protected:
         ViewGeometry g;
         g.windowWidth = windowWidth;
         g.windowHeight = windowHeight;
+        g.shownHeight = windowHeight;
         g.scrollY = scrollY;
         g.metrics = Fixed();
         g.fontKey = "fixed";

@@ -2,6 +2,7 @@
 // The whole program in process, its dialogs answered as a user would.
 #include <future>
 
+#include <QWindow>
 #include <QAbstractButton>
 #include <QAction>
 #include <QDir>
@@ -107,7 +108,8 @@ class AppWindowTest final : public QObject {
     }
     CMainFrame& Frame() { return *m_app->MainFrame(); }
     COvrinDoc& Doc() { return m_app->Document(); }
-    QString Title() { return Frame().windowTitle(); }
+    // As the window manager shows it, with Qt's mark of unsaved changes.
+    QString Title() { return Frame().windowHandle()->title(); }
     QString Command(int id, const Answer& answer)
     {
         return AnswerModal([&] { Frame().ExecuteCommand(id); }, answer);
@@ -186,6 +188,17 @@ private slots:
         QVERIFY(!said.isEmpty());
         QCOMPARE(Doc().m_nCount, 0);
         QCOMPARE(Title(), QStringLiteral("Untitled - Ovrin"));
+
+        // Unsaved changes mark the title until they are saved.
+        AddThroughDialog(QStringLiteral("gamma"));
+        QCOMPARE(Title(), QStringLiteral("Untitled* - Ovrin"));
+        QCOMPARE(Command(ID_FILE_SAVE, Choose(Path("marked [*].ovr"))), QStringLiteral("Save As"));
+        QCOMPARE(Title(), QStringLiteral("marked [*].ovr - Ovrin"));
+        Command(ID_ENTRY_DELETE, [](QWidget*) {});
+        QCOMPARE(Command(ID_FILE_SAVE, CloseDialog), QString());
+        QCOMPARE(Title(), QStringLiteral("marked [*].ovr - Ovrin"));
+        Command(ID_ENTRY_UNDO, [](QWidget*) {});
+        QCOMPARE(Title(), QStringLiteral("marked [*].ovr* - Ovrin"));
     }
 
     // File/Merge, after Save As in the File menu, brings in what the
@@ -221,7 +234,7 @@ private slots:
         AnswerModal([&] { m_app->Files().MergeFile(damaged.fileName()); }, Say(QMessageBox::Ok, &said));
         QCOMPARE(said, QStringLiteral("Unexpected file format."));
         QCOMPARE(Doc().m_nCount, 3);
-        QCOMPARE(Title(), QStringLiteral("mine.ovr - Ovrin"));
+        QCOMPARE(Title(), QStringLiteral("mine.ovr* - Ovrin"));
     }
 
     // The File menu shows one enabled item per recent file; with none the

@@ -4,6 +4,11 @@
 // would decode to the same text: from the command line, on Save, from the
 // recent-file list, dropped on the window and handed over by a later start
 // (the real `ovrin`), which also returns at once while a modal dialog shows.
+// A first start on a file it cannot open says why in the terminal as well.
+#include <fcntl.h>
+#include <poll.h>
+#include <unistd.h>
+
 #include <QDropEvent>
 #include <QMessageBox>
 #include <QMimeData>
@@ -11,6 +16,7 @@
 #include <QScopeGuard>
 #include <QSettings>
 #include <QTemporaryDir>
+#include <QWindow>
 
 #include <fstream>
 #include <iterator>
@@ -65,7 +71,7 @@ private slots:
             test_support::CloseDialog);
         QVERIFY2(started, qPrintable(message));
         QVERIFY(Shows(app, "bytes"));
-        QCOMPARE(app.MainFrame()->windowTitle(), QString::fromUtf8("x\xef\xbf\xbd.ovr - Ovrin"));
+        QCOMPARE(app.MainFrame()->windowHandle()->title(), QString::fromUtf8("x\xef\xbf\xbd.ovr - Ovrin"));
 
         app.Document().RewriteEntry(0, 0, {"saved", app.Document().m_arrDescriptions[0], app.Document().m_arrDates[0]});
         app.Document().SetModifiedFlag(true);
@@ -114,12 +120,46 @@ private slots:
                 const std::optional<int> status = ChildStatus(later, 3000, [] { QTest::qWait(20); });
                 EndChild(later);
                 QCOMPARE(status, std::optional<int>(0));
-                QCOMPARE(app.Frame().windowTitle(), QStringLiteral("notes.ovr - Ovrin"));
+                QCOMPARE(app.Frame().windowHandle()->title(), QStringLiteral("notes.ovr* - Ovrin"));
                 auto* box = qobject_cast<QMessageBox*>(dialog);
                 QVERIFY(box);
                 box->button(QMessageBox::No)->click();
             });
         QVERIFY(Shows(app.App(), "bytes"));
+    }
+
+    // A first start on a file that cannot be opened shows why in the window,
+    // ends with 1, and says it on standard error too when that is a terminal.
+    void failedOpenIsToldInTheTerminal()
+    {
+        const int master = posix_openpt(O_RDWR | O_NOCTTY);
+        QVERIFY(master >= 0 && grantpt(master) == 0 && unlockpt(master) == 0);
+        const int terminal = open(ptsname(master), O_RDWR | O_NOCTTY);
+        const int savedErr = dup(STDERR_FILENO);
+        QVERIFY(terminal >= 0 && savedErr >= 0 && dup2(terminal, STDERR_FILENO) == STDERR_FILENO);
+        bool started = true;
+        int code = 0;
+        QString shown;
+        {
+            COvrinApp app;
+            std::string program = "ovrin-window", file = "/nonexistent/nope.ovr";
+            char* argv[] = {program.data(), file.data(), nullptr};
+            shown = test_support::AnswerModal([&] { started = app.InitInstance(2, argv); },
+                                              test_support::CloseDialog);
+            code = app.ExitCode();
+        }
+        dup2(savedErr, STDERR_FILENO);
+        close(savedErr);
+        close(terminal);
+        QVERIFY(!shown.isEmpty());
+        QVERIFY(!started);
+        QCOMPARE(code, 1);
+        QByteArray said(4096, '\0');
+        pollfd ready{master, POLLIN, 0};
+        const ssize_t n = poll(&ready, 1, 2000) == 1 ? read(master, said.data(), said.size()) : 0;
+        close(master);
+        said.truncate(std::max<ssize_t>(n, 0));
+        QVERIFY2(said.contains("ovrin: ") && said.contains("nope.ovr"), said.constData());
     }
 };
 

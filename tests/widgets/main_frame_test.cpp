@@ -4,13 +4,18 @@
 #include <tuple>
 
 #include <QAction>
+#include <QApplication>
 #include <QMenu>
+#include <QMenuBar>
+#include <QScrollBar>
+#include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
 
 #include "app_fixture.h"
 #include "core/document/command_ids.h"
 #include "gui/res/command_actions.h"
+#include "gui/view/ovrin_view.h"
 
 using namespace cmd;
 using test_support::AnswerModal;
@@ -141,6 +146,76 @@ private slots:
         QVERIFY(menu->actions()[3]->isEnabled());
         menu->actions()[3]->trigger();
         QCOMPARE(chosen, QList<int>{ID_ENTRY_ADD});
+    }
+
+    // In the key list each command that moves the current entry scrolls the
+    // least that shows its block; a scroll of the person's own stays until
+    // the next such command.
+    void keyListFollowsTheCurrentEntry()
+    {
+        Fill(10000, 0);
+        Focus()->setFocus();
+        COvrinView* view = Frame().ActiveView();
+        QScrollBar* bar = view->verticalScrollBar();
+        const auto press = [&](char key) {
+            if (key == 'E')
+                QTest::keyClick(Focus(), Qt::Key_End, Qt::ControlModifier);
+            else
+                QTest::keyClick(Focus(), key);
+            for (int i = 0; i < 3; ++i)
+                view->viewport()->repaint();  // a scroll asks for one more
+            return bar->value();
+        };
+        press('k');
+        const int L = view->LineHeight();  // one line of key words a block
+        const int shown = view->viewport()->height();
+        QCOMPARE(bar->maximum() + shown, 10000 * L);
+        // Where the least scroll that shows entry i lies, from `before`.
+        const auto least = [&](int before, int i) {
+            return i * L < before ? i * L : (i + 1) * L > before + shown ? (i + 1) * L - shown : before;
+        };
+        const auto follows = [&](char key) {
+            const int before = bar->value();
+            return press(key) == least(before, Doc().m_nCurrent);
+        };
+        QVERIFY(follows('n'));
+        QCOMPARE(bar->value(), bar->maximum());
+        QVERIFY(follows('b'));
+        const int steps = shown / L + 3;
+        for (int i = 0; i < steps; ++i)
+            QVERIFY(follows('+'));
+        QVERIFY(bar->value() > 0);
+        for (int i = 0; i < steps; ++i)
+            QVERIFY(follows('-'));
+        QCOMPARE(bar->value(), 0);
+        QCOMPARE(press('E'), bar->maximum());  // Ctrl+End
+        view->viewport()->repaint();
+        QCOMPARE(bar->value(), bar->maximum());
+        QCOMPARE(press('+'), L);
+        QTest::keyClick(Focus(), 'k');
+    }
+
+    // F10 opens the menu bar's first menu, Shift+F10 the pane's context menu.
+    void desktopMenuKeys()
+    {
+        Fill(2, 0);
+        Focus()->setFocus();
+        QMenu* fileMenu = Frame().menuBar()->actions().constFirst()->menu();
+        QTest::keyClick(Focus(), Qt::Key_F10);
+        QVERIFY(QTest::qWaitFor([&] { return QApplication::activePopupWidget() == fileMenu; }));
+        fileMenu->close();
+        Frame().menuBar()->setActiveAction(nullptr);
+        Focus()->setFocus();
+
+        QWidget* menuOf = nullptr;  // the menu goes once it is closed
+        QTimer::singleShot(0, [&] {
+            if (QWidget* opened = QApplication::activePopupWidget()) {
+                menuOf = opened->parentWidget();
+                opened->close();
+            }
+        });
+        QTest::keyClick(Focus(), Qt::Key_F10, Qt::ShiftModifier);
+        QCOMPARE(menuOf, Focus());
     }
 };
 

@@ -96,7 +96,7 @@ private slots:
         // drop every event; the view's events are recorded instead.
         CViewAccessibility::SetEventSink(Record);
         m_app = new COvrinApp;
-        QVERIFY(m_app->InitInstance({}));
+        QVERIFY(m_app->InitInstance(QStringList{}));
         Frame().resize(800, 600);
         QVERIFY(QTest::qWaitForWindowExposed(&Frame()));
         Frame().activateWindow();

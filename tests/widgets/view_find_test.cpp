@@ -53,7 +53,7 @@ private slots:
     void initTestCase()
     {
         m_app = new COvrinApp;
-        QVERIFY(m_app->InitInstance({}));
+        QVERIFY(m_app->InitInstance(QStringList{}));
         Frame().resize(800, 600);
         QVERIFY(QTest::qWaitForWindowExposed(&Frame()));
     }
