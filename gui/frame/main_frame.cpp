@@ -238,8 +238,11 @@ void CMainFrame::ExecuteCommand(int id)
 void CMainFrame::RefreshCommandStates()
 {
     m_pActions->ApplyStates([this](int id) { return m_router.State(id); });
-    // The title marks unsaved changes the way the desktop shows them.
-    setWindowModified(m_doc.IsModified());
+    // The title marks unsaved changes the way the desktop shows them. Only
+    // a change is passed on: each call sets the window's title again, and on
+    // X11 that is a round trip to the window manager at every idle moment.
+    if (isWindowModified() != m_doc.IsModified())
+        setWindowModified(m_doc.IsModified());
 }
 
 void CMainFrame::UpdateAllViews()
