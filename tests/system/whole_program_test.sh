@@ -27,9 +27,12 @@ main=$(window "Untitled - Ovrin") || exit 1
 #    extension B ideograph) are typed into both fields like any other.
 type_into "$main" key a
 dialog=$(window "Edit-Dialog") || exit 1
-type_into "$dialog" type --delay 30 "alpha🎉"
+#    xdotool gives a character the keyboard lacks a key of its own for the
+#    moment of the press; a long delay lets a busy program read it before
+#    the key is taken back.
+type_into "$dialog" type --delay 250 "alpha🎉"
 xdotool key Tab
-xdotool type --delay 30 "x😀y𠀀z"
+xdotool type --delay 250 "x😀y𠀀z"
 xdotool key Tab Return
 named "$main" "Untitled* - Ovrin"
 
