@@ -13,7 +13,7 @@ class BenchAddHost final : public DocumentHost {
 public:
     int next = 0;
     CRecoveryRecorder* recorder = nullptr;
-    bool RunEditDialog(std::string& k, std::string& d) override
+    bool RunEditDialog(std::string& k, std::string& d, int) override
     {
         k = "Neu " + std::to_string(next++ * 7919 % 100000);
         d = "Beschreibung\r\nzweite Zeile";
@@ -28,7 +28,7 @@ public:
     CalendarDate Today() override { return CalendarDate{7, 12, 2026}; }
     bool IsFindWindowOpen() override { return false; }
     void ShowFindWindow() override {}
-    ChangedFileAnswer AskAboutChangedFile(const std::string&, bool, bool) override
+    ChangedFileAnswer AskAboutChangedFile(const std::string&, bool, bool, bool) override
     {
         return ChangedFileAnswer::Keep;
     }

@@ -8,7 +8,7 @@
 // entries are dated today, by the system's clock and time zone.
 class CCliHost final : public DocumentHost {
 public:
-    bool RunEditDialog(std::string&, std::string&) override { return false; }
+    bool RunEditDialog(std::string&, std::string&, int) override { return false; }
     bool ShowHint(const std::string&) override { return true; }
     void UpdateAllViews() override {}
     int GetProfileInt(const std::string&, const std::string&, int defaultValue) override
@@ -21,7 +21,7 @@ public:
     void ShowFindWindow() override {}
     // A file another program changed after a tool read it (--merge) is
     // never written over.
-    ChangedFileAnswer AskAboutChangedFile(const std::string&, bool, bool) override
+    ChangedFileAnswer AskAboutChangedFile(const std::string&, bool, bool, bool) override
     {
         return ChangedFileAnswer::Keep;
     }

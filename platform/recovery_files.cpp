@@ -180,8 +180,13 @@ std::vector<std::unique_ptr<CRecordFile>> CRecordFile::TakeAbandoned(const std::
 
 bool CRecordFile::Append(std::string_view bytes, std::string& error)
 {
-    if (::lseek(m_fd, 0, SEEK_END) < 0 || !WriteAllTo(m_fd, bytes) || ::fdatasync(m_fd) != 0) {
+    const off_t end = ::lseek(m_fd, 0, SEEK_END);
+    if (end < 0 || !WriteAllTo(m_fd, bytes) || ::fdatasync(m_fd) != 0) {
         error = "cannot write " + m_strPath + ": " + Reason();
+        // What was synced before stays; the part written of this append
+        // goes, so the record ends with a whole frame.
+        if (end >= 0 && ::ftruncate(m_fd, end) == 0)
+            ::fdatasync(m_fd);
         return false;
     }
     return true;

@@ -32,7 +32,8 @@ public:
     // by this one; records it holds itself are not among them.
     static std::vector<std::unique_ptr<CRecordFile>> TakeAbandoned(const std::string& folder);
 
-    // Appends `bytes` and syncs them to the disk.
+    // Appends `bytes` and syncs them to the disk; on failure the file is cut
+    // back to what it held before.
     bool Append(std::string_view bytes, std::string& error);
     // The whole record as it is on the disk.
     std::string Contents() const;

@@ -1,14 +1,16 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include <optional>
 #include <string>
 
 #include "core/document/calendar_date.h"
 #include "core/document/table_change.h"
+#include "core/recovery/version_merge.h"
 
 // The person's answer when the document is about to be written over a file
 // that someone else changed or removed meanwhile.
-enum class ChangedFileAnswer { Keep, SaveAs, Overwrite };
+enum class ChangedFileAnswer { Keep, SaveAs, Overwrite, Merge };
 
 // Everything the document needs from the world around it. The Qt side
 // implements it with real dialogs, views and QSettings; tests fake it.
@@ -17,10 +19,10 @@ class DocumentHost {
 public:
     virtual ~DocumentHost() = default;
 
-    // Runs the modal Edit dialog on the two texts; true when it ended with OK,
-    // in which case the texts hold what the user left in the fields (after
-    // Cancel they may be left empty).
-    virtual bool RunEditDialog(std::string& keyWords, std::string& description) = 0;
+    // Runs the modal Edit dialog on the two texts of entry `entry` (-1 for a
+    // new one); true when it ended with OK, in which case the texts hold
+    // what the user left in the fields (after Cancel they may be left empty).
+    virtual bool RunEditDialog(std::string& keyWords, std::string& description, int entry) = 0;
 
     // Shows the modal Hint dialog; true when it ended with OK (or Enter).
     virtual bool ShowHint(const std::string& text) = 0;
@@ -51,8 +53,18 @@ public:
 
     // Someone else changed the file at `path` (or removed it, when
     // `removed`) since the document last read or wrote it. Asks whether to
-    // write over it (or create it again), to save under another name (only
-    // offered when `offerSaveAs`), or to keep the other version.
+    // merge the unsaved changes into the other version (offered when
+    // `offerMerge`), to write over it (or create it again), to save under
+    // another name (only offered when `offerSaveAs`), or to keep the other
+    // version.
     virtual ChangedFileAnswer AskAboutChangedFile(const std::string& path, bool removed,
-                                                  bool offerSaveAs) = 0;
+                                                  bool offerSaveAs, bool offerMerge) = 0;
+
+    // The record of every unsaved change, in the recovery record's form;
+    // nothing when no such record is kept (the changes cannot be merged
+    // into another version then).
+    virtual std::optional<std::string> UnsavedChanges() { return std::nullopt; }
+    // The unsaved changes were merged into the other version of the file,
+    // which the document now holds.
+    virtual void MergedOtherVersion(const MergeOutcome& outcome) { (void)outcome; }
 };

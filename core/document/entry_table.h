@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include <cstdint>
 #include <string_view>
 
 #include "core/document/string_array.h"
@@ -19,6 +20,12 @@ struct EntryTable {
     CStringArray descriptions;
     CStringArray dates;
 };
+
+// A digest of an entry's three texts: tells, in one look-up, whether another
+// table holds the same entry (key words, description and date all equal).
+std::uint64_t EntryDigest(const EntryTexts& entry);
+EntryTexts EntryAt(const EntryTable& table, std::size_t i);
+bool operator==(const EntryTexts& a, const EntryTexts& b);
 
 // Does to the rows of `table` what `change` tells of one entry: `texts` come
 // in at change.entry (Inserted), the entry there goes (Removed), or the entry

@@ -69,8 +69,12 @@ bool COvrinDoc::OnNewDocument()
 
 // --- the table ---------------------------------------------------------------
 
-void COvrinDoc::ChangeTable(const TableChange& change, const EntryTexts& texts, EntryTable* whole)
+void COvrinDoc::ChangeTable(const TableChange& told, const EntryTexts& texts, EntryTable* whole)
 {
+    TableChange change = told;
+    if (change.kind == TableChange::Kind::Removed || change.kind == TableChange::Kind::Rewritten)
+        change.gone = EntryDigest(EntryAt(m_table, static_cast<std::size_t>(
+                                                     change.kind == TableChange::Kind::Removed ? change.entry : change.from)));
     switch (change.kind) {
     case TableChange::Kind::Replaced:
         m_table = std::move(*whole);
@@ -181,7 +185,7 @@ void COvrinDoc::OnEntryAdd()
 {
     std::string keyWords = g_strKeyWordsPrompt;
     std::string description = g_strDescriptionPrompt;
-    if (!m_host.RunEditDialog(keyWords, description))
+    if (!m_host.RunEditDialog(keyWords, description, -1))
         return;
     const std::string date = FormatEntryDate(m_host.Today());
     m_nPrintEntry = -1;
@@ -196,7 +200,7 @@ void COvrinDoc::OnEntryEdit()
         return;
     std::string keyWords(m_arrKeyWords[m_nCurrent]);
     std::string description(m_arrDescriptions[m_nCurrent]);
-    if (!m_host.RunEditDialog(keyWords, description))
+    if (!m_host.RunEditDialog(keyWords, description, m_nCurrent))
         return;
     const std::string date = FormatEntryDate(m_host.Today());
     // OK on a description left as it was (a huge one, often) rewrites only

@@ -108,6 +108,7 @@ public:
     void OnUpdateOptionsSaveImmediate(CCmdUI& cmdUI) const;
 
     // --- the table ---------------------------------------------------------
+    const EntryTable& Table() const { return m_table; }
     // The table becomes these arrays (a load, a recovery, an import); the
     // current entry is the caller's to set.
     void ReplaceTable(EntryTable table);
@@ -121,6 +122,10 @@ public:
     // unsaved change, which Undo does not take back (Undo brings back
     // deleted entries only).
     MergeCounts MergeEntries(const EntryTable& other);
+    // The table becomes `merged`, another version of the file with this
+    // document's unsaved changes replayed onto it: an unsaved change itself.
+    // The current entry is found again by its key words.
+    void TakeMergedTable(EntryTable merged);
 
     // --- entry commands ----------------------------------------------------
     void OnEntryAdd();

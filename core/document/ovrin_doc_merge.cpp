@@ -7,9 +7,8 @@
 #include <utility>
 #include <vector>
 
-#include <xxhash.h>
-
 #include "core/document/ovrin_doc.h"
+#include "core/recovery/version_merge.h"
 
 namespace {
 
@@ -19,19 +18,11 @@ namespace {
 // on its own, which costs minutes for thousands of entries.
 constexpr std::size_t kOneAtATime = 32;
 
-std::uint64_t DigestOf(const EntryTable& table, std::size_t i)
-{
-    const std::string_view texts[] = {table.dates[i], table.descriptions[i], table.keyWords[i]};
-    std::uint64_t digest = 0;
-    for (const std::string_view text : texts)
-        digest = XXH3_64bits_withSeed(text.data(), text.size(), digest);
-    return digest;
-}
+std::uint64_t DigestOf(const EntryTable& table, std::size_t i) { return EntryDigest(EntryAt(table, i)); }
 
 bool SameEntry(const EntryTable& a, std::size_t i, const EntryTable& b, std::size_t j)
 {
-    return a.keyWords[i] == b.keyWords[j] && a.descriptions[i] == b.descriptions[j] &&
-           a.dates[i] == b.dates[j];
+    return EntryAt(a, i) == EntryAt(b, j);
 }
 
 void Append(EntryTable& to, const EntryTable& from, std::size_t i)
@@ -111,4 +102,19 @@ MergeCounts COvrinDoc::MergeEntries(const EntryTable& other)
         m_nCurrent = 0;
     EndTableChange();
     return counts;
+}
+
+void COvrinDoc::TakeMergedTable(EntryTable merged)
+{
+    const std::string keyWords =
+        m_nCurrent >= 0 && m_nCurrent < m_nEntries ? std::string(m_table.keyWords[m_nCurrent]) : std::string();
+    const int near = m_nCurrent;
+    TableChange change{TableChange::Kind::Replaced};
+    change.merged = true;
+    ChangeTable(change, {}, &merged);
+    const int found = FindKeyWords(m_table, keyWords);
+    m_nCurrent = found >= 0 ? found : std::min(std::max(near, 0), m_nEntries - 1);
+    m_nPrintEntry = -1;
+    SetModifiedFlag(true);
+    UpdateAllViews();
 }

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include <cstdint>
+
 // What one change did to the rows of the entry table: after Add and Undo one
 // entry came in at `entry`; after Delete one went out at `entry`; after Edit
 // the entry at `from` was rewritten and now stands at `entry`. Replaced says
@@ -13,8 +15,11 @@ struct TableChange {
     int entry = -1;
     int from = -1;
     // Rewritten only: the description is the one the entry had, left where
-    // it lies, so what views learnt of it still holds and the recovery
-    // record need not hold it again.
+    // it lies, so what views learnt of it still holds.
     bool keptDescription = false;
     bool merged = false;
+    // Removed and Rewritten: the digest (EntryDigest) of the entry as it was
+    // before, so that a replay onto another version of the file finds it
+    // there by its content.
+    std::uint64_t gone = 0;
 };

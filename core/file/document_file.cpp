@@ -1,11 +1,13 @@
 // SPDX-License-Identifier: MIT
 #include "core/file/document_file.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <deque>
 #include <filesystem>
 #include <memory>
 
@@ -13,6 +15,7 @@
 #include "core/document/document_host.h"
 #include "core/file/entry_stream.h"
 #include "core/document/ovrin_doc.h"
+#include "core/recovery/recovery_record.h"
 #include "platform/file_system.h"
 #include "platform/known_file.h"
 #include "platform/safe_file.h"
@@ -126,9 +129,9 @@ FileResult ReadStream(std::FILE* file, std::uint64_t size, const std::string& fu
     });
 }
 
-// Reads the file through Serialize; the document changes only on success,
-// and then knows the file as it was read.
-FileResult ReadInto(COvrinDoc& doc, const std::string& fullPath)
+// Reads the file through `read` and tells it as it was read: its stamp and
+// the digest of all its bytes.
+FileResult ReadVersion(const std::string& fullPath, const std::function<void(CArchive&)>& read, KnownFile& known)
 {
     FileResult result;
     std::uint64_t size = 0;
@@ -137,19 +140,36 @@ FileResult ReadInto(COvrinDoc& doc, const std::string& fullPath)
         return result;
     const FileStamp stamp = StampOf(fileno(file.get()));
     ContentDigest digest;
-    result = ReadStream(file.get(), size, fullPath, [&doc](CArchive& ar) { doc.Serialize(ar); },
-                        [&digest](std::string_view piece) { digest.Add(piece); });
+    result = ReadStream(file.get(), size, fullPath, read, [&digest](std::string_view piece) { digest.Add(piece); });
     if (!result.ok)
         return result;
     // The digest covers the whole file, bytes after the last entry too.
     std::string rest(1 << 16, '\0');
     while (const std::size_t n = std::fread(rest.data(), 1, rest.size(), file.get()))
         digest.Add(std::string_view(rest.data(), n));
-    doc.m_knownFile = KnownFile();
-    doc.m_knownFile.path = fullPath;
-    doc.m_knownFile.stamp = stamp;
-    doc.m_knownFile.digest = digest.Value();
+    known = KnownFile();
+    known.path = fullPath;
+    known.stamp = stamp;
+    known.digest = digest.Value();
     return result;
+}
+
+// Reads the file through Serialize; the document changes only on success,
+// and then knows the file as it was read.
+FileResult ReadInto(COvrinDoc& doc, const std::string& fullPath)
+{
+    KnownFile known;
+    const FileResult result = ReadVersion(fullPath, [&doc](CArchive& ar) { doc.Serialize(ar); }, known);
+    if (result.ok)
+        doc.m_knownFile = std::move(known);
+    return result;
+}
+
+// The version of the document's file that someone else put there, read into
+// a table of its own; the document stays as it is.
+FileResult ReadOtherVersion(COvrinDoc& doc, EntryTable& table, KnownFile& known)
+{
+    return ReadVersion(doc.m_knownFile.path, [&](CArchive& ar) { table = doc.ReadTable(ar); }, known);
 }
 
 }  // namespace
@@ -168,6 +188,39 @@ FileResult OpenDocumentFile(COvrinDoc& doc, const std::string& path)
     }
     doc.SetPathName(fullPath);
     doc.SetModifiedFlag(false);
+    return result;
+}
+
+FileResult ReloadDocumentFile(COvrinDoc& doc)
+{
+    EntryTable table;
+    KnownFile known;
+    const FileResult result = ReadOtherVersion(doc, table, known);
+    if (!result.ok)
+        return result;
+    const int current = doc.m_nCurrent;
+    const int found = current >= 0 ? FindKeyWords(table, doc.m_arrKeyWords[current]) : -1;
+    const int count = static_cast<int>(table.keyWords.size());
+    doc.m_nCurrent = found >= 0 ? found : std::min(std::max(current, 0), count - 1);
+    doc.m_nPrintEntry = -1;
+    doc.ReplaceTable(std::move(table));
+    doc.m_knownFile = std::move(known);
+    doc.SetModifiedFlag(false);
+    return result;
+}
+
+FileResult MergeOtherVersion(COvrinDoc& doc, std::string_view record, MergeOutcome& outcome)
+{
+    EntryTable table;
+    KnownFile known;
+    const FileResult result = ReadOtherVersion(doc, table, known);
+    if (!result.ok)
+        return result;
+    std::deque<std::string> spills;
+    outcome = ReplayOnto(table, RecordedContent(record, spills));
+    outcome.cameIn = CountNotIn(table, doc.Table());
+    doc.TakeMergedTable(std::move(table));
+    doc.m_knownFile = std::move(known);
     return result;
 }
 
@@ -190,7 +243,7 @@ FileResult MergeDocumentFile(COvrinDoc& doc, const std::string& path, MergeCount
 
 bool FitsInDocument(std::uint64_t length) { return length <= UINT32_MAX; }
 
-WriteConsent ConsentToWrite(COvrinDoc& doc, const std::string& path, bool offerSaveAs)
+WriteConsent ConsentToWrite(COvrinDoc& doc, const std::string& path, bool offerSaveAs, std::string* failure)
 {
     KnownFile& known = doc.m_knownFile;
     if (known.path.empty() || known.path != path)
@@ -203,7 +256,22 @@ WriteConsent ConsentToWrite(COvrinDoc& doc, const std::string& path, bool offerS
     known.writable.reset();
     if (!offerSaveAs && known.keptOther == now)
         return WriteConsent::Keep;
-    switch (doc.Host().AskAboutChangedFile(path, change == FileChange::Vanished, offerSaveAs)) {
+    const std::optional<std::string> changes =
+        change == FileChange::Changed ? doc.Host().UnsavedChanges() : std::nullopt;
+    switch (doc.Host().AskAboutChangedFile(path, change == FileChange::Vanished, offerSaveAs, changes.has_value())) {
+    case ChangedFileAnswer::Merge: {
+        MergeOutcome outcome;
+        const FileResult merged = MergeOtherVersion(doc, *changes, outcome);
+        if (!merged.ok) {
+            if (failure)
+                *failure = merged.message;
+            break;
+        }
+        doc.Host().MergedOtherVersion(outcome);
+        // The version merged into is the one the save may replace.
+        known.writable = known.stamp;
+        return WriteConsent::Write;
+    }
     case ChangedFileAnswer::Overwrite:
         known.writable = now;
         return change == FileChange::Vanished ? WriteConsent::Recreate : WriteConsent::Write;
@@ -304,8 +372,12 @@ FileResult SaveDocumentFile(COvrinDoc& doc, const std::string& path)
     // A version that arrives while the document is written is asked about
     // as one found before; a file that keeps changing is given up on.
     for (int round = 0;; ++round) {
-        switch (ConsentToWrite(doc, fullPath, true)) {
+        std::string failure;
+        switch (ConsentToWrite(doc, fullPath, true, &failure)) {
         case WriteConsent::Keep:
+            if (!failure.empty())
+                return Failure(FileResult::Error::CannotOpen, "Nothing was saved: the other version cannot be read, so your changes "
+                                           "were not merged into it.\n" + failure);
             return Failure(FileResult::Error::Cancelled, std::string());
         case WriteConsent::SaveAs:
             return Failure(FileResult::Error::NameWanted, std::string());

@@ -6,12 +6,14 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "platform/known_file.h"
 #include "platform/safe_file.h"
 
 class COvrinDoc;
 struct MergeCounts;
+struct MergeOutcome;
 
 // The outcome of opening or saving a document file. `message` is the text to
 // show the user when `ok` is false; it names the file and the reason.
@@ -43,6 +45,20 @@ FileResult OpenDocumentFile(COvrinDoc& doc, const std::string& path);
 // as it was.
 FileResult MergeDocumentFile(COvrinDoc& doc, const std::string& path, MergeCounts& counts);
 
+// Reads the other version of the document's file, the one someone else put
+// there, when the document has no unsaved changes: the table becomes the
+// file's, the current entry is found again by its key words, and the
+// document knows the file as it is now. A file that cannot be read leaves
+// the document exactly as it was.
+FileResult ReloadDocumentFile(COvrinDoc& doc);
+
+// Replays the unsaved changes, as `record` (the recovery record's form)
+// holds them, onto the other version of the document's file (ReplayOnto),
+// and makes the result the document's table, still unsaved; the document
+// then knows the file as it was read. A file that cannot be read leaves the
+// document exactly as it was.
+FileResult MergeOtherVersion(COvrinDoc& doc, std::string_view record, MergeOutcome& outcome);
+
 // Saves the document to `path` the way File/Save and Save As do, through
 // ReplaceFileContents (safe_file.h): the file that the path names gets the
 // whole stream or keeps its old content. Then the document takes the file's
@@ -58,10 +74,14 @@ enum class WriteConsent { Write, Recreate, Keep, SaveAs };
 // Asks the person, through the document's host, before the document writes
 // over the file it last read or wrote when someone else changed its content
 // or removed it since. Write when nothing changed, or the path is another
-// file; Recreate when the person wants a removed file written again. An
+// file, or the person had the unsaved changes merged into the other version
+// (MergeOtherVersion); Recreate when the person wants a removed file written
+// again. A merge that cannot read the other version keeps it, with the
+// reason in `failure`. An
 // immediate save (`offerSaveAs` false) asks once for each other version:
 // while the person keeps it, the answer stands without a question.
-WriteConsent ConsentToWrite(COvrinDoc& doc, const std::string& path, bool offerSaveAs);
+WriteConsent ConsentToWrite(COvrinDoc& doc, const std::string& path, bool offerSaveAs,
+                            std::string* failure = nullptr);
 
 // Whether someone else changed the content of the file the document last
 // read or wrote (Changed), or removed it (Vanished), since then or since

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "core/recovery/recovery_record.h"
 
+#include <algorithm>
 #include <deque>
 #include <vector>
 
@@ -11,11 +12,17 @@
 
 namespace {
 
-constexpr std::string_view kMagic = "ovrin recovery record 1\n";
+// Version 2 names the entry each deletion and edit took away by its
+// digest, so that the changes can be replayed onto another version of the
+// file; a record of version 1 is left alone.
+constexpr std::string_view kMagic = "ovrin recovery record 2\n";
 
-// An entry rewritten with the description it had ('K') names only the texts
-// that changed.
-enum Tag : char { kBase = 'B', kInserted = 'I', kRemoved = 'D', kRewritten = 'E', kRewrittenKeepingDescription = 'K', kTable = 'T', kView = 'V' };
+// What is typed into an open Edit dialog ('W') counts only while no other
+// change follows it; a dialog cancelled after it says so ('X').
+enum Tag : char {
+    kBase = 'B', kInserted = 'I', kRemoved = 'D', kRewritten = 'E', kTable = 'T', kView = 'V',
+    kTyping = 'W', kTypingEnded = 'X'
+};
 
 void PutNumber(std::string& out, std::uint64_t n)
 {
@@ -140,6 +147,7 @@ struct Step {
     char tag = 0;
     int entry = 0;
     int from = 0;
+    std::uint64_t gone = 0;  // of a deletion or an edit
     EntryTexts texts;
     std::string_view table;  // the entries of a whole table, still encoded
     int count = 0;
@@ -160,19 +168,15 @@ std::optional<Step> ReadStep(std::string_view payload, int tableSize, std::deque
         break;
     case kRemoved:
         step.entry = reader.Index();
+        step.gone = reader.Number();
         if (step.entry >= tableSize)
             return std::nullopt;
         break;
     case kRewritten:
-    case kRewrittenKeepingDescription:
         step.from = reader.Index();
         step.entry = reader.Index();
-        if (step.tag == kRewritten) {
-            step.texts = ReadEntry(reader, spills);
-        } else {
-            step.texts.keyWords = TextInForm(reader, spills);
-            step.texts.date = TextInForm(reader, spills);
-        }
+        step.gone = reader.Number();
+        step.texts = ReadEntry(reader, spills);
         if (step.from >= tableSize || step.entry >= tableSize)
             return std::nullopt;
         break;
@@ -189,6 +193,15 @@ std::optional<Step> ReadStep(std::string_view payload, int tableSize, std::deque
             return std::nullopt;
         break;
     }
+    case kTyping:
+        step.entry = reader.Index() - 1;  // -1: a new entry
+        step.gone = reader.Number();
+        step.texts = ReadEntry(reader, spills);
+        if (step.entry >= tableSize)
+            return std::nullopt;
+        break;
+    case kTypingEnded:
+        break;
     case kView:
         // The entry is kept one up, so that none (-1) is 0.
         step.entry = reader.Index() - 1;
@@ -214,9 +227,35 @@ int SizeAfter(const Step& step, int tableSize)
     }
 }
 
+// Where an entry with key words `keyWords` goes among the others (all but
+// `skip`): behind the last one whose key words are not greater.
+int KeyPlace(const EntryTable& table, std::string_view keyWords, int skip)
+{
+    int place = 0;
+    for (int i = 0; i < static_cast<int>(table.keyWords.size()); ++i) {
+        if (i == skip)
+            continue;
+        if (CompareKeyWords(table.keyWords[static_cast<std::size_t>(i)], keyWords) > 0)
+            break;
+        ++place;
+    }
+    return place;
+}
+
+bool IsTableChange(char tag) { return tag != kView && tag != kBase; }
+
 void Apply(const Step& step, EntryTable& table, int& current)
 {
     switch (step.tag) {
+    case kTyping: {
+        const int place = KeyPlace(table, step.texts.keyWords, step.entry);
+        ApplyChange(table,
+                    step.entry < 0 ? TableChange{TableChange::Kind::Inserted, place}
+                                   : TableChange{TableChange::Kind::Rewritten, place, step.entry},
+                    step.texts);
+        current = place;
+        break;
+    }
     case kInserted:
         ApplyChange(table, TableChange{TableChange::Kind::Inserted, step.entry}, step.texts);
         current = step.entry;
@@ -226,11 +265,7 @@ void Apply(const Step& step, EntryTable& table, int& current)
         current = step.entry > 0 ? step.entry - 1 : 0;
         break;
     case kRewritten:
-    case kRewrittenKeepingDescription:
-        ApplyChange(table,
-                    TableChange{TableChange::Kind::Rewritten, step.entry, step.from,
-                                step.tag == kRewrittenKeepingDescription},
-                    step.texts);
+        ApplyChange(table, TableChange{TableChange::Kind::Rewritten, step.entry, step.from}, step.texts);
         current = step.entry;
         break;
     case kTable: {
@@ -280,17 +315,16 @@ std::string EncodeTableChange(const COvrinDoc& doc, const TableChange& change)
     case TableChange::Kind::Removed:
         payload.push_back(kRemoved);
         PutNumber(payload, static_cast<std::uint64_t>(change.entry));
+        PutNumber(payload, change.gone);
         break;
     case TableChange::Kind::Rewritten:
-        payload.push_back(change.keptDescription ? kRewrittenKeepingDescription : kRewritten);
+        // The whole entry, description too when it stayed: replayed onto
+        // another version, the entry it came from may not be there.
+        payload.push_back(kRewritten);
         PutNumber(payload, static_cast<std::uint64_t>(change.from));
         PutNumber(payload, static_cast<std::uint64_t>(change.entry));
-        if (change.keptDescription) {
-            PutText(payload, doc.m_arrKeyWords[change.entry]);
-            PutText(payload, doc.m_arrDates[change.entry]);
-        } else {
-            PutEntry(payload, doc, change.entry);
-        }
+        PutNumber(payload, change.gone);
+        PutEntry(payload, doc, change.entry);
         break;
     case TableChange::Kind::Replaced:
         return EncodeWholeTable(doc);
@@ -306,6 +340,18 @@ std::string EncodeWholeTable(const COvrinDoc& doc)
         PutEntry(payload, doc, i);
     return Frame(payload);
 }
+
+std::string EncodeTyping(int entry, std::uint64_t gone, const EntryTexts& typed)
+{
+    std::string payload(1, kTyping);
+    PutNumber(payload, static_cast<std::uint64_t>(entry + 1));
+    PutNumber(payload, gone);
+    for (const std::string_view text : {typed.keyWords, typed.description, typed.date})
+        PutText(payload, text);
+    return Frame(payload);
+}
+
+std::string EncodeTypingEnded() { return Frame(std::string(1, kTypingEnded)); }
 
 std::string EncodeView(int current, bool keyList)
 {
@@ -377,6 +423,9 @@ int ReplayRecord(std::string_view record, COvrinDoc& doc)
     }
     if (steps.empty())
         return 0;
+    // Only the typing that no other change followed is still in its dialog.
+    const auto last = std::find_if(steps.rbegin(), steps.rend(), [](const Step& s) { return IsTableChange(s.tag); });
+    const Step* typing = last != steps.rend() && last->tag == kTyping ? &*last : nullptr;
     // The steps are replayed on a copy, which then becomes the table as a
     // whole: what was recovered is one new table to the views, and not
     // changes to record again.
@@ -384,6 +433,8 @@ int ReplayRecord(std::string_view record, COvrinDoc& doc)
     int current = doc.m_nCurrent;
     std::optional<bool> keyList;
     for (const Step& step : steps) {
+        if (step.tag == kTyping && &step != typing)
+            continue;
         Apply(step, table, current);
         if (step.tag == kView)
             keyList = step.keyList;
@@ -393,4 +444,67 @@ int ReplayRecord(std::string_view record, COvrinDoc& doc)
         doc.m_bKeyList = *keyList;
     doc.ReplaceTable(std::move(table));
     return static_cast<int>(steps.size());
+}
+
+std::vector<ContentStep> RecordedContent(std::string_view record, std::deque<std::string>& spills,
+                                         std::optional<bool>* keyList)
+{
+    std::vector<ContentStep> steps;
+    if (!ReadRecordBase(record))
+        return steps;
+    std::optional<ContentStep> typing;
+    const std::vector<std::string_view> payloads = Payloads(record);
+    for (std::size_t i = 1; i < payloads.size(); ++i) {
+        // Places do not matter here: only what came and what went.
+        const std::optional<Step> step = ReadStep(payloads[i], INT32_MAX, spills);
+        if (!step)
+            break;
+        if (IsTableChange(step->tag))
+            typing.reset();
+        switch (step->tag) {
+        case kTyping:
+            typing = ContentStep{step->entry >= 0 ? std::optional(step->gone) : std::nullopt, step->texts};
+            break;
+        case kInserted: steps.push_back({std::nullopt, step->texts}); break;
+        case kRemoved: steps.push_back({step->gone, std::nullopt}); break;
+        case kRewritten: steps.push_back({step->gone, step->texts}); break;
+        case kTable: {
+            // A whole table says what the window held, not what it took
+            // away: every entry of it comes, none goes.
+            Reader entries(step->table);
+            for (int e = 0; e < step->count; ++e)
+                steps.push_back({std::nullopt, ReadEntry(entries, spills)});
+            break;
+        }
+        case kView:
+            if (keyList)
+                *keyList = step->keyList;
+            break;
+        }
+    }
+    if (typing)
+        steps.push_back(*typing);
+    return steps;
+}
+
+MergeOutcome ReplayRecordOnto(std::string_view record, COvrinDoc& doc)
+{
+    std::deque<std::string> spills;
+    std::optional<bool> keyList;
+    const std::vector<ContentStep> steps = RecordedContent(record, spills, &keyList);
+    EntryTable table{doc.m_arrKeyWords, doc.m_arrDescriptions, doc.m_arrDates};
+    const MergeOutcome outcome = ReplayOnto(table, steps);
+    // The entry last changed is the current one, found by its key words.
+    int current = table.keyWords.size() > 0 ? 0 : -1;
+    for (auto step = steps.rbegin(); step != steps.rend(); ++step) {
+        if (step->came) {
+            current = std::max(current, FindKeyWords(table, step->came->keyWords));
+            break;
+        }
+    }
+    doc.m_nCurrent = current;
+    if (keyList)
+        doc.m_bKeyList = *keyList;
+    doc.ReplaceTable(std::move(table));
+    return outcome;
 }

@@ -2,12 +2,14 @@
 #pragma once
 
 #include <cstdint>
+#include <deque>
 #include <optional>
 #include <string>
 #include <string_view>
 
 #include "platform/known_file.h"
 #include "core/document/table_change.h"
+#include "core/recovery/version_merge.h"
 
 class COvrinDoc;
 
@@ -23,12 +25,19 @@ struct RecordBase {
 // frame a change, each behind its length and checksum, so that a write torn
 // by a crash is recognised and dropped with everything after it. A frame
 // holds what one command did (an entry inserted, removed or rewritten, with
-// its texts) or the whole table where no smaller step says it.
+// its texts, and the digest of the entry removed or rewritten) or the whole
+// table where no smaller step says it.
 std::string EncodeRecordStart(const RecordBase& base);
 // `change` must be an insertion, removal or rewrite the document's table has
 // just gone through.
 std::string EncodeTableChange(const COvrinDoc& doc, const TableChange& change);
 std::string EncodeWholeTable(const COvrinDoc& doc);
+// What is typed into an open Edit dialog on entry `entry` (-1: a new one,
+// `gone` then 0; else the digest of the entry as it is): recovered as an
+// entry of the table unless another change follows it. A dialog cancelled
+// after such a frame is told by the second.
+std::string EncodeTyping(int entry, std::uint64_t gone, const EntryTexts& typed);
+std::string EncodeTypingEnded();
 // What the window shows: the current entry (-1 for none) and whether the
 // key list or the entry's description.
 std::string EncodeView(int current, bool keyList);
@@ -53,3 +62,16 @@ bool MayHoldChanges(std::string_view head, std::uint64_t size);
 // another table) are not applied, nor is anything after them. Returns how
 // many changes were applied.
 int ReplayRecord(std::string_view record, COvrinDoc& doc);
+
+// The record's changes by content (ContentStep), for a replay onto another
+// version of its file; a whole table counts as all its entries coming. The
+// texts point into `record` or into `spills`. The view the last view frame
+// names goes to `keyList`.
+std::vector<ContentStep> RecordedContent(std::string_view record, std::deque<std::string>& spills,
+                                         std::optional<bool>* keyList = nullptr);
+
+// Replays the record's changes onto the document, which holds its file as it
+// is now rather than the record's base (ReplayOnto): nothing either version
+// wrote is lost. The entry last changed becomes current, and the view the
+// record names is shown.
+MergeOutcome ReplayRecordOnto(std::string_view record, COvrinDoc& doc);

@@ -20,13 +20,41 @@ void CRecoveryRecorder::TableChanged(const TableChange& change)
         return;
     }
     const bool starts = !m_pRecord;
-    if (Write(m_pRecord || m_bBaseIsTable ? EncodeTableChange(m_doc, change) : EncodeWholeTable(m_doc)) && starts)
+    if (!Write(m_bBaseIsTable ? EncodeTableChange(m_doc, change) : EncodeWholeTable(m_doc)))
+        return;
+    m_bBaseIsTable = true;
+    m_bChanged = true;
+    m_bTyping = false;
+    if (starts)
         m_lastView = {-2, false};
+}
+
+void CRecoveryRecorder::Typing(int entry, const EntryTexts& typed)
+{
+    const std::uint64_t gone = entry >= 0 ? EntryDigest(EntryAt(m_doc.Table(), static_cast<std::size_t>(entry))) : 0;
+    const std::string frame = EncodeTyping(entry, gone, typed);
+    if (!Write(m_bBaseIsTable ? frame : EncodeWholeTable(m_doc) + frame))
+        return;
+    m_bChanged = m_bChanged || !m_bBaseIsTable;
+    m_bBaseIsTable = true;
+    m_bTyping = true;
+}
+
+void CRecoveryRecorder::TypingCancelled()
+{
+    if (!m_bTyping)
+        return;
+    m_bTyping = false;
+    // A record of nothing but typing goes with the dialog.
+    if (!m_bChanged)
+        Drop();
+    else
+        Write(EncodeTypingEnded());
 }
 
 void CRecoveryRecorder::ViewShown(int current, bool keyList)
 {
-    if (!m_pRecord || m_lastView == std::pair(current, keyList))
+    if (!m_pRecord || !m_bBaseIsTable || m_lastView == std::pair(current, keyList))
         return;
     m_lastView = {current, keyList};
     Write(EncodeView(current, keyList));
@@ -46,9 +74,9 @@ bool CRecoveryRecorder::Write(const std::string& bytes)
         m_bFailing = false;
         return true;
     }
-    // A record that missed a change would replay to a wrong table: it goes,
-    // and the next change starts a new one with the whole table.
-    Drop();
+    // What the record holds stays: an earlier state of the table, never a
+    // wrong one. A record that missed a change would replay to a wrong
+    // table, so the next change that can be written brings the whole table.
     m_bBaseIsTable = false;
     if (!m_bFailing && onFailure)
         onFailure(error);
@@ -77,17 +105,43 @@ void CRecoveryRecorder::Discard()
     m_bBaseIsTable = false;
 }
 
+std::optional<std::string> CRecoveryRecorder::Changes() const
+{
+    if (m_pRecord && m_bBaseIsTable)
+        return m_pRecord->Contents();
+    if (!m_pRecord && !m_doc.IsModified())
+        return EncodeRecordStart(m_base);
+    return std::nullopt;
+}
+
+void CRecoveryRecorder::TakeOver(std::unique_ptr<CRecordFile> record)
+{
+    // The table is the file as it is now with the record's changes merged
+    // in: a record of its own begins with the whole table. The old record
+    // stays until that one is written.
+    Drop();
+    m_bBaseIsTable = false;
+    if (!Write(EncodeWholeTable(m_doc)))
+        return;
+    m_bBaseIsTable = true;
+    m_bChanged = true;
+    record->Remove();
+}
+
 void CRecoveryRecorder::Adopt(std::unique_ptr<CRecordFile> record, const RecordBase& base)
 {
     Drop();
     m_pRecord = std::move(record);
     m_base = base;
     m_bBaseIsTable = true;
+    m_bChanged = true;
     m_lastView = {-2, false};
 }
 
 void CRecoveryRecorder::Drop()
 {
+    m_bChanged = false;
+    m_bTyping = false;
     if (m_pRecord)
         m_pRecord->Remove();
     m_pRecord.reset();

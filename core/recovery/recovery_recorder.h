@@ -3,6 +3,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <utility>
 
@@ -24,6 +25,10 @@ public:
     // What the window shows now; kept in the record when it differs from
     // what was kept last, so that a recovery shows what was on screen.
     void ViewShown(int current, bool keyList);
+    // What is typed into the Edit dialog on entry `entry` (-1: a new one),
+    // kept until the dialog ends with a change or is cancelled.
+    void Typing(int entry, const EntryTexts& typed);
+    void TypingCancelled();
     // The table is what the document's file holds now (or new and empty).
     void ChangesSettled();
     // The unsaved changes are thrown away (closing without saving).
@@ -31,6 +36,12 @@ public:
     // Goes on with a record left by a program that ended, whose changes the
     // document now holds over `base`.
     void Adopt(std::unique_ptr<CRecordFile> record, const RecordBase& base);
+    // Goes on from a record left by a program that ended, whose changes the
+    // document now holds merged onto another version of the file.
+    void TakeOver(std::unique_ptr<CRecordFile> record);
+    // The record of every unsaved change (only its start when there are
+    // none); nothing when it misses one, after a write failed.
+    std::optional<std::string> Changes() const;
 
     // What a record made now would start from.
     const RecordBase& Base() const { return m_base; }
@@ -50,9 +61,13 @@ private:
     std::string m_strFolder;
     std::unique_ptr<CRecordFile> m_pRecord;
     RecordBase m_base;
-    // Whether the document's table, before any recorded change, is the
-    // base's; when not, a record starts with the whole table.
+    // Whether the record (or, when there is none, the base) tells the
+    // document's table; when not, the next write is the whole table.
     bool m_bBaseIsTable = true;
     bool m_bFailing = false;
+    // Whether the record holds a change of the table, and whether typing
+    // is its last word.
+    bool m_bChanged = false;
+    bool m_bTyping = false;
     std::pair<int, bool> m_lastView{-2, false};  // none kept yet
 };

@@ -78,18 +78,40 @@ void CFileCommands::TellAboutChangeByOthers()
     if (change == FileChange::None || !m_pFrame)
         return;
     const QString name = Shown(DecodePath(m_doc.GetPathName()));
+    if (change == FileChange::Changed) {
+        // Nothing unsaved can be lost: the window shows the other version.
+        // Unsaved changes are merged into it when they are saved.
+        if (!m_doc.IsModified() && ReloadChangedFile())
+            return;
+        m_pFrame->ShowNote(QStringLiteral("%1 was changed by another program; saving merges your changes "
+                                          "into its version.").arg(name));
+        return;
+    }
     // Not modal: the person may be in the middle of something.
-    auto* box = new QMessageBox(
-        QMessageBox::Information, kCaption,
-        change == FileChange::Vanished
-            ? QStringLiteral("%1 was deleted or moved by another program.").arg(name)
-            : QStringLiteral("%1 was changed by another program.").arg(name),
-        QMessageBox::Ok, m_pFrame);
+    auto* box = new QMessageBox(QMessageBox::Information, kCaption,
+                                QStringLiteral("%1 was deleted or moved by another program.").arg(name),
+                                QMessageBox::Ok, m_pFrame);
     box->setInformativeText(QStringLiteral(
         "The window still shows your version. Saving asks before writing over the other one."));
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->setWindowModality(Qt::NonModal);
     box->show();
+}
+
+bool CFileCommands::ReloadChangedFile()
+{
+    const FileResult result = ReloadDocumentFile(m_doc);
+    if (!result.ok) {
+        ReportError(static_cast<int>(result.error), DecodePath(m_doc.GetPathName()), result.message);
+        return false;
+    }
+    if (m_pFrame) {
+        m_pFrame->InitialUpdateAllViews();
+        m_pFrame->RefreshCommandStates();
+        m_pFrame->ShowNote(QStringLiteral("%1 was changed by another program: the window shows its version.")
+                               .arg(Shown(DecodePath(m_doc.GetPathName()))));
+    }
+    return true;
 }
 
 void CFileCommands::SetFrame(CMainFrame* frame)
@@ -206,8 +228,10 @@ bool CFileCommands::OpenDocumentFile(const QString& path)
 CFileCommands::OpenOutcome CFileCommands::OpenFile(const QString& path)
 {
     const QString full = AbsolutePath(path);
-    // The document open now is the one asked for: nothing to read.
+    // The document open now is the one asked for: read again only when
+    // another program changed it and nothing unsaved is here.
     if (!m_doc.GetPathName().empty() && AbsolutePath(DecodePath(m_doc.GetPathName())) == full) {
+        TellAboutChangeByOthers();
         if (m_pFrame) {
             m_pFrame->raise();
             m_pFrame->activateWindow();
@@ -231,6 +255,7 @@ CFileCommands::OpenOutcome CFileCommands::OpenFile(const QString& path)
     AfterNameChange(full);
     if (m_pFrame)
         m_pFrame->InitialUpdateAllViews();
+    emit opened(m_doc.GetPathName());
     return OpenOutcome::Opened;
 }
 

@@ -58,11 +58,17 @@ public:
 
 signals:
     void recentFilesChanged();
+    // A file was opened (its path in the form the document keeps).
+    void opened(const std::string& path);
 
 private:
     bool DoSave(const QString& path, bool askForName);
     // Tells, once for each, of another program's version of the document's file.
+    // Nothing unsaved is lost when the window shows another program's
+    // version at once; unsaved changes are merged into it when saved.
     void TellAboutChangeByOthers();
+    // Reads the other version in; false (after saying why) when it cannot be.
+    bool ReloadChangedFile();
     void AfterNameChange(const QString& path);
     void ReportError(int error, const QString& path, const std::string& message);
     QWidget* Owner() const;

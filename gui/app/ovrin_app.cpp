@@ -73,6 +73,10 @@ bool COvrinApp::InitInstance(const CCommandLineInfo& info)
     connect(m_pFiles, &CFileCommands::recentFilesChanged, this, &COvrinApp::UpdateRecentFileMenu);
     m_pRecovery = new CRecovery(*m_pDoc, *m_pFiles, RecoveryFolder(), this);
     m_host.SetRecorder(&m_pRecovery->Recorder());
+    // Opened in the middle of a command: the offer comes after it.
+    connect(m_pFiles, &CFileCommands::opened, m_pRecovery, [this](const std::string& path) {
+        QTimer::singleShot(0, m_pRecovery, [this, path] { m_pRecovery->OfferAgainFor(path); });
+    }, Qt::DirectConnection);
     // Whenever the program has done what there was to do, the record of
     // unsaved changes learns what the window shows, for a recovery to show
     // it again.
@@ -84,7 +88,10 @@ bool COvrinApp::InitInstance(const CCommandLineInfo& info)
 
     // Every change is in the recovery record already, synced: ending at
     // once keeps them for the next start.
-    new CTerminationSignals([](int signal) { QCoreApplication::exit(128 + signal); }, this);
+    new CTerminationSignals([this](int signal) {
+        m_host.KeepTyping();
+        QCoreApplication::exit(128 + signal);
+    }, this);
     connect(qGuiApp, &QGuiApplication::commitDataRequest, this, &COvrinApp::OnCommitData);
 
     using Shell = CCommandLineInfo::Shell;

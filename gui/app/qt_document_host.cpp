@@ -3,6 +3,8 @@
 
 #include <QApplication>
 #include <QDate>
+#include <QElapsedTimer>
+#include <QTimer>
 #include <QDialog>
 #include <QDir>
 #include <QFile>
@@ -42,18 +44,49 @@ QWidget* CQtDocumentHost::DialogOwner() const
     return m_pFrame && m_pFrame->isVisible() ? m_pFrame.data() : nullptr;
 }
 
-bool CQtDocumentHost::RunEditDialog(std::string& keyWords, std::string& description)
+bool CQtDocumentHost::RunEditDialog(std::string& keyWords, std::string& description, int entry)
 {
     CEditDlg dlg(DialogOwner());
     dlg.setWindowModality(Qt::ApplicationModal);
     // Moved in and out: a description may be many megabytes.
     dlg.m_strKeyWords = std::move(keyWords);
     dlg.m_strDescription = std::move(description);
-    if (dlg.exec() != QDialog::Accepted)
+
+    // What is typed reaches the recovery record a second after typing
+    // pauses, and at the latest two seconds after the first key not yet
+    // kept; the program's end by SIGTERM or SIGHUP keeps it at once.
+    QTimer typing;
+    typing.setSingleShot(true);
+    QElapsedTimer unkept;
+    m_keepTyping = [&] {
+        typing.stop();
+        if (m_pRecorder && m_pDoc)
+            m_pRecorder->Typing(entry, {dlg.TypedKeyWords(), dlg.TypedDescription(), FormatEntryDate(Today())});
+    };
+    QObject::connect(&typing, &QTimer::timeout, &dlg, [this] { m_keepTyping(); });
+    QObject::connect(&dlg, &CEditDlg::typed, &dlg, [&] {
+        if (!typing.isActive())
+            unkept.start();
+        if (!typing.isActive() || unkept.elapsed() < 1000)
+            typing.start(1000);
+    });
+    QObject::connect(&dlg, &QDialog::rejected, &dlg, [this] {
+        if (m_pRecorder)
+            m_pRecorder->TypingCancelled();
+    });
+    const int result = dlg.exec();
+    m_keepTyping = nullptr;
+    if (result != QDialog::Accepted)
         return false;
     keyWords = std::move(dlg.m_strKeyWords);
     description = std::move(dlg.m_strDescription);
     return true;
+}
+
+void CQtDocumentHost::KeepTyping()
+{
+    if (m_keepTyping)
+        m_keepTyping();
 }
 
 bool CQtDocumentHost::ShowHint(const std::string& text)
@@ -125,8 +158,27 @@ void CQtDocumentHost::ShowFindWindow()
     m_pFindDlg->activateWindow();
 }
 
+std::optional<std::string> CQtDocumentHost::UnsavedChanges()
+{
+    return m_pRecorder ? m_pRecorder->Changes() : std::nullopt;
+}
+
+void CQtDocumentHost::MergedOtherVersion(const MergeOutcome& outcome)
+{
+    if (!m_pFrame)
+        return;
+    const auto entries = [](int n) {
+        return n == 1 ? QStringLiteral("1 entry") : QStringLiteral("%1 entries").arg(n);
+    };
+    QString note = QStringLiteral("Merged with the other version: %1 came from it").arg(entries(outcome.cameIn));
+    if (outcome.keptTwice > 0)
+        note += QStringLiteral("; %1 changed on both sides, kept in both versions").arg(entries(outcome.keptTwice));
+    m_pFrame->ShowNote(note + QStringLiteral("."));
+    m_pFrame->InitialUpdateAllViews();
+}
+
 ChangedFileAnswer CQtDocumentHost::AskAboutChangedFile(const std::string& path, bool removed,
-                                                       bool offerSaveAs)
+                                                       bool offerSaveAs, bool offerMerge)
 {
     const QString name = QDir::toNativeSeparators(ShownPath(DecodePath(path)));
     QMessageBox box(QMessageBox::Warning, QStringLiteral("Ovrin"),
@@ -135,19 +187,30 @@ ChangedFileAnswer CQtDocumentHost::AskAboutChangedFile(const std::string& path, 
                                              "opened or saved here.").arg(name),
                     QMessageBox::NoButton, DialogOwner());
     box.setInformativeText(
-        removed ? QStringLiteral("Save the document there again?")
-                : QStringLiteral("Write your version over the other one? Cancel keeps the other "
-                                 "version; your changes stay here, not yet saved."));
-    QPushButton* overwrite = box.addButton(removed ? QStringLiteral("&Save") : QStringLiteral("&Overwrite"),
-                                           QMessageBox::DestructiveRole);
+        removed      ? QStringLiteral("Save the document there again?")
+        : offerMerge ? QStringLiteral("Merge keeps both: your changes are made to the other version, "
+                                      "and an entry changed on both sides is kept in both versions. "
+                                      "Cancel keeps the other version; your changes stay here, not yet saved.")
+                     : QStringLiteral("Write your version over the other one? Cancel keeps the other "
+                                      "version; your changes stay here, not yet saved."));
+    QPushButton* merge =
+        offerMerge ? box.addButton(QStringLiteral("&Merge"), QMessageBox::AcceptRole) : nullptr;
+    // Where the changes can be merged, writing over the other version is
+    // never offered: one side's work would be lost.
+    QPushButton* overwrite =
+        offerMerge ? nullptr
+                   : box.addButton(removed ? QStringLiteral("&Save") : QStringLiteral("&Overwrite"),
+                                   QMessageBox::DestructiveRole);
     QPushButton* saveAs =
         offerSaveAs ? box.addButton(QStringLiteral("Save &As..."), QMessageBox::AcceptRole) : nullptr;
     QPushButton* cancel = box.addButton(QMessageBox::Cancel);
-    box.setDefaultButton(saveAs ? saveAs : cancel);
+    box.setDefaultButton(merge ? merge : saveAs ? saveAs : cancel);
     box.setEscapeButton(cancel);
     box.setWindowModality(Qt::ApplicationModal);
     box.exec();
-    if (box.clickedButton() == overwrite)
+    if (merge && box.clickedButton() == merge)
+        return ChangedFileAnswer::Merge;
+    if (overwrite && box.clickedButton() == overwrite)
         return ChangedFileAnswer::Overwrite;
     if (saveAs && box.clickedButton() == saveAs)
         return ChangedFileAnswer::SaveAs;

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include <functional>
+
 #include <QPointer>
 
 #include "gui/dialogs/find_dlg.h"
@@ -25,7 +27,10 @@ public:
     // Hears of every change of the table and of every save.
     void SetRecorder(CRecoveryRecorder* recorder) { m_pRecorder = recorder; }
 
-    bool RunEditDialog(std::string& keyWords, std::string& description) override;
+    bool RunEditDialog(std::string& keyWords, std::string& description, int entry) override;
+    // Keeps what is typed into an open Edit dialog in the recovery record
+    // now: the program is about to end.
+    void KeepTyping();
     bool ShowHint(const std::string& text) override;
     void UpdateAllViews() override;
     void TableChanged(const TableChange& change) override;
@@ -38,7 +43,9 @@ public:
     bool IsFindWindowOpen() override;
     void ShowFindWindow() override;
     ChangedFileAnswer AskAboutChangedFile(const std::string& path, bool removed,
-                                          bool offerSaveAs) override;
+                                          bool offerSaveAs, bool offerMerge) override;
+    std::optional<std::string> UnsavedChanges() override;
+    void MergedOtherVersion(const MergeOutcome& outcome) override;
 
     CFindDlg* FindWindow() const { return m_pFindDlg; }
 
@@ -51,4 +58,5 @@ private:
     CRecoveryRecorder* m_pRecorder = nullptr;
     QPointer<CMainFrame> m_pFrame;
     QPointer<CFindDlg> m_pFindDlg;
+    std::function<void()> m_keepTyping;  // while the Edit dialog is open
 };

@@ -66,7 +66,11 @@ CRecovery::Answer CRecovery::Ask(const std::string& path)
     return box.clickedButton() == discard ? Answer::Discard : Answer::Later;
 }
 
-void CRecovery::OfferAbandoned()
+void CRecovery::OfferAbandoned() { Offer(nullptr); }
+
+void CRecovery::OfferAgainFor(const std::string& path) { Offer(&path); }
+
+void CRecovery::Offer(const std::string* onlyFor)
 {
     std::vector<std::unique_ptr<CRecordFile>> records = CRecordFile::TakeAbandoned(m_strFolder);
     struct Found {
@@ -76,7 +80,7 @@ void CRecovery::OfferAbandoned()
     };
     std::vector<Found> found;
     for (auto& record : records) {
-        if (m_asked.count(record->Path()))
+        if (!onlyFor && m_asked.count(record->Path()))
             continue;
         // The start of a record names its base: what does not begin like
         // one is never read whole, nor a record larger than the memory the
@@ -97,6 +101,8 @@ void CRecovery::OfferAbandoned()
             m_asked.insert(record->Path());
             continue;
         }
+        if (onlyFor && ReadRecordBase(head)->path != *onlyFor)
+            continue;
         std::string bytes = record->Contents();
         const std::optional<RecordBase> base = ReadRecordBase(bytes);
         if (!base)
@@ -146,17 +152,27 @@ bool CRecovery::Recover(std::unique_ptr<CRecordFile>& record, const std::string&
                                  .arg(NameOf(base.path)));
         return false;
     }
-    if (!IsRecordedFile(base.file, now.file)) {
-        QMessageBox::warning(m_pFrame.data(), kCaption,
-                             QStringLiteral("The changes to %1 cannot be recovered: another "
-                                            "program changed the file after they were made.")
-                                 .arg(NameOf(base.path)));
-        record->Remove();
-        return false;
+    if (IsRecordedFile(base.file, now.file)) {
+        ReplayRecord(bytes, m_doc);
+        m_doc.SetModifiedFlag(true);
+        m_recorder.Adopt(std::move(record), base);
+    } else {
+        // Another version stands there now (a sync tool's, the file
+        // restored, the drive mounted again): the changes are made to it,
+        // and an entry changed on both sides is kept in both versions.
+        const MergeOutcome outcome = ReplayRecordOnto(bytes, m_doc);
+        m_doc.SetModifiedFlag(true);
+        m_recorder.TakeOver(std::move(record));
+        if (m_pFrame)
+            m_pFrame->ShowNote(
+                QStringLiteral("The file changed after the changes were made: they were merged into its "
+                               "version%1.")
+                    .arg(outcome.keptTwice == 0
+                             ? QString()
+                             : QStringLiteral("; %1 changed on both sides kept in both versions")
+                                   .arg(outcome.keptTwice == 1 ? QStringLiteral("1 entry")
+                                                               : QStringLiteral("%1 entries").arg(outcome.keptTwice))));
     }
-    ReplayRecord(bytes, m_doc);
-    m_doc.SetModifiedFlag(true);
-    m_recorder.Adopt(std::move(record), base);
     if (m_pFrame) {
         m_pFrame->InitialUpdateAllViews();
         m_pFrame->RefreshCommandStates();

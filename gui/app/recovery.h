@@ -29,9 +29,13 @@ public:
     // until one is recovered; a record answered with Later (or Esc) stays
     // for the next start, and this program does not ask about it again.
     void OfferAbandoned();
+    // Offers again the records of changes to `path`, a document just opened,
+    // that were answered with Later: before anything can be saved over it.
+    void OfferAgainFor(const std::string& path);
 
 private:
     enum class Answer { Recover, Discard, Later };
+    void Offer(const std::string* onlyFor);
     Answer Ask(const std::string& path);
     bool Recover(std::unique_ptr<CRecordFile>& record, const std::string& bytes, const RecordBase& base);
     void ShowFailure(const std::string& reason);

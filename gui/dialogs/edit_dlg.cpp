@@ -88,6 +88,18 @@ CEditDlg::CEditDlg(QWidget* parent)
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
 
     setTabOrder(m_pKeyWords, m_pDescription);
+    connect(m_pKeyWords, &LongTextField::edited, this, &CEditDlg::typed);
+    connect(m_pDescription, &LongTextField::edited, this, &CEditDlg::typed);
+}
+
+std::string CEditDlg::TypedKeyWords() const
+{
+    return m_pKeyWords->isModified() ? TextFromQString(m_pKeyWords->text()) : m_strKeyWords;
+}
+
+std::string CEditDlg::TypedDescription() const
+{
+    return m_pDescription->isModified() ? TextFromQString(FromDescriptionField(*m_pDescription)) : m_strDescription;
 }
 
 void CEditDlg::showEvent(QShowEvent* event)

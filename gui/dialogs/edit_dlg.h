@@ -21,6 +21,14 @@ public:
 
     // Takes back the fields that were changed; the others keep their bytes.
     void accept() override;
+    // The texts as they stand now, in the members' form: what OK would
+    // give back.
+    std::string TypedKeyWords() const;
+    std::string TypedDescription() const;
+
+signals:
+    // Something was typed into (or pasted into, or cut from) a field.
+    void typed();
 
 protected:
     void showEvent(QShowEvent* event) override;

@@ -206,6 +206,7 @@ void LongTextField::apply(qsizetype from, qsizetype to, const QString& inserted)
 
     m_cursor = m_anchor = from + inserted.size();
     m_wantedColumn = -1;
+    emit edited();
     if (QAccessible::isActive()) {
         if (to > from) {
             QAccessibleTextRemoveEvent removed(this, static_cast<int>(from), QString());

@@ -66,6 +66,10 @@ public:
 
     QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;
 
+signals:
+    // The text changed by typing, pasting or any other edit.
+    void edited();
+
 protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;

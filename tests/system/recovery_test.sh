@@ -99,7 +99,7 @@ main=$(window "notes.ovr - Ovrin")
 [[ -z $(ls -A "$XDG_STATE_HOME/ovrin") ]] || fail "Discard left the record"
 
 # 4. A record whose file is away is kept; one over a file that another
-#    program rewrote in place (the same file, other bytes) is never replayed.
+#    program rewrote in place (the same file, other bytes) is merged into it.
 add fig
 kill -9 "$program"
 wait "$program" 2>/dev/null
@@ -118,12 +118,11 @@ mv "$work/away.ovr" "$doc"
 "$ovrin" --import "$work/notes.rec" "$work/other.ovr" && cat "$work/other.ovr" >"$doc"
 start "$doc"
 keys "$(window Ovrin)" key Return
-sleep 1
-keys "$(window Ovrin)" key Return
-main=$(window "notes.ovr - Ovrin")
+main=$(window "notes.ovr\\* - Ovrin")
 keys "$main" key ctrl+s
-[[ $("$ovrin" --list "$doc" | tr '\n' ' ') == "banana cherry grape " ]] || fail "a record was replayed over another file"
-[[ -z $(ls -A "$XDG_STATE_HOME/ovrin") ]] || fail "the record that cannot be replayed stayed"
+named "$main" "notes.ovr - Ovrin"
+[[ $("$ovrin" --list "$doc" | tr '\n' ' ') == "banana cherry fig grape " ]] || fail "the record was not merged into the other file"
+[[ -z $(ls -A "$XDG_STATE_HOME/ovrin") ]] || fail "the record stayed after its changes were saved"
 
 # 5. A start that hands its file to the running program offers the record
 #    of another window that was killed, here of an untitled document.
@@ -146,4 +145,27 @@ keys "$(window "Save As")" key ctrl+a type --delay 20 "$work/kiwi.ovr"
 xdotool key Return
 sleep 1
 [[ $("$ovrin" --list "$work/kiwi.ovr" | tr '\n' ' ') == "kiwi " ]] || fail "the untitled document was not recovered"
+
+# 6. Text typed into the Edit dialog survives kill -9 a few seconds later,
+#    and SIGTERM at once.
+kill -TERM "$first"
+wait "$first" 2>/dev/null
+for end in KILL TERM; do
+  start "$doc"
+  main=$(window "notes.ovr - Ovrin")
+  before=$(record_bytes)
+  keys "$main" key a
+  keys "$(window Edit-Dialog)" type --delay 20 "typed$end"
+  [[ $end == KILL ]] && recorded_after "$before"
+  kill -$end "$program"
+  wait "$program" 2>/dev/null
+  start "$doc"
+  keys "$(window Ovrin)" key Return
+  main=$(window "notes.ovr\\* - Ovrin")
+  keys "$main" key ctrl+s
+  named "$main" "notes.ovr - Ovrin"
+  "$ovrin" --list "$doc" | grep -qx "typed$end" || fail "what was typed before $end was lost"
+  kill -TERM "$program"
+  wait "$program" 2>/dev/null
+done
 echo PASS

@@ -31,7 +31,7 @@ public:
     std::deque<ChangedFileAnswer> changedFileAnswers;  // Keep when empty
     std::vector<std::string> changedFilesAsked;        // "path", or "path removed"
 
-    bool RunEditDialog(std::string& keyWords, std::string& description) override
+    bool RunEditDialog(std::string& keyWords, std::string& description, int) override
     {
         editShown.emplace_back(keyWords, description);
         if (editAnswers.empty()) return false;
@@ -71,7 +71,7 @@ public:
         findOpen = true;
         ++findShown;
     }
-    ChangedFileAnswer AskAboutChangedFile(const std::string& path, bool removed, bool) override
+    ChangedFileAnswer AskAboutChangedFile(const std::string& path, bool removed, bool, bool) override
     {
         changedFilesAsked.push_back(removed ? path + " removed" : path);
         if (changedFileAnswers.empty()) return ChangedFileAnswer::Keep;

@@ -3,7 +3,10 @@
 // every kind of change, torn and damaged, and when it comes and goes.
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <memory>
+
+#include <sys/resource.h>
 
 #include "core/recovery/recovery_recorder.h"
 #include "core/text/text_form.h"
@@ -170,6 +173,100 @@ TEST(RecoveryRecord, LivesFromTheFirstChangeUntilSavedOrDiscarded)
     ASSERT_EQ(taken.size(), 1u);
     EXPECT_TRUE(CRecordFile::TakeAbandoned(r.state).empty());
     EXPECT_EQ(taken[0]->Contents(), r.Records()[0]);
+}
+
+// A write that fails (here a file-size limit) keeps what the record held: an
+// earlier state, never a torn frame; the next change brings the whole table.
+TEST(RecoveryRecord, AFailedAppendKeepsTheFramesBeforeIt)
+{
+    Recorded r({{"b", "1"}});
+    r.Add("a");
+    const std::vector<Entry> afterA = TableOf(r.doc);
+    const std::size_t size = r.Records()[0].size();
+    std::vector<std::string> failures;
+    r.recorder->onFailure = [&](const std::string& why) { failures.push_back(why); };
+    rlimit old{};
+    ::getrlimit(RLIMIT_FSIZE, &old);
+    const auto previous = ::signal(SIGXFSZ, SIG_IGN);
+    rlimit limit = old;
+    limit.rlim_cur = size + 64;
+    ::setrlimit(RLIMIT_FSIZE, &limit);
+    r.host.editAnswers.push_back({true, "c", std::string(4096, 'x')});
+    r.doc.OnEntryAdd();
+    r.Add("d");
+    const std::string cut = r.Records()[0];
+    ::setrlimit(RLIMIT_FSIZE, &old);
+    ::signal(SIGXFSZ, previous);
+    EXPECT_EQ(cut.size(), size);
+    EXPECT_EQ(Replayed(cut).first, afterA);
+    EXPECT_EQ(failures.size(), 1u);
+    EXPECT_FALSE(r.recorder->Changes()) << "a record that misses a change cannot be merged";
+    r.Add("e");
+    EXPECT_EQ(Replayed(r.Records()[0]).first, TableOf(r.doc));
+    EXPECT_TRUE(r.recorder->Changes());
+}
+
+// Replayed onto another version of the file, the record's changes are made
+// to it by content: an addition, a deletion of an entry the other version
+// changed meanwhile (which stays), an edit of one it holds unchanged, and a
+// whole table (after a merge) whose entries all come.
+TEST(RecoveryRecord, ReplaysOntoAnotherVersionByContent)
+{
+    Recorded r({{"b", "1"}, {"d", "2"}, {"f", "3"}});
+    r.Add("a");
+    r.doc.m_nCurrent = 2;  // d
+    r.doc.OnEntryDelete();
+    r.doc.m_nCurrent = 2;  // f
+    r.host.editAnswers.push_back({true, "g", "3"});
+    r.doc.OnEntryEdit();
+    const std::string record = r.Records()[0];
+    const std::string other = r.dir / "other.ovr";
+    ASSERT_TRUE(WriteEntries(other, {{"b", "1"}, {"d", "changed there"}, {"f", "3"}, {"h", "new there"}}).ok);
+    FakeHost host;
+    COvrinDoc doc(host);
+    ASSERT_TRUE(OpenDocumentFile(doc, other).ok);
+    const MergeOutcome outcome = ReplayRecordOnto(record, doc);
+    std::vector<std::string> texts;
+    for (const Entry& e : TableOf(doc))
+        texts.push_back(e.keyWords + ":" + e.description);
+    EXPECT_EQ(texts, (std::vector<std::string>{"a:about a", "b:1", "d:changed there", "g:3", "h:new there"}));
+    EXPECT_EQ(doc.m_nCurrent, 3) << "the entry changed last is current";
+    EXPECT_EQ(outcome.keptChanged, 1);
+
+    EntryTable merged{doc.Table()};
+    r.doc.TakeMergedTable(std::move(merged));
+    FakeHost host2;
+    COvrinDoc again(host2);
+    ASSERT_TRUE(WriteEntries(other, {{"z", "only there"}}).ok);
+    ASSERT_TRUE(OpenDocumentFile(again, other).ok);
+    ReplayRecordOnto(r.Records()[0], again);
+    EXPECT_EQ(again.m_nCount, 6);
+}
+
+// What is typed into an open Edit dialog is recovered as an entry of the
+// table while nothing follows it; a change or a cancel after it ends it.
+TEST(RecoveryRecord, KeepsWhatIsTypedIntoTheEditDialog)
+{
+    Recorded r({{"b", "1"}, {"d", "2"}});
+    r.recorder->Typing(-1, {"c", "typed", "9.9.2026"});
+    EXPECT_EQ(Replayed(r.Records()[0]), std::make_pair(std::vector<Entry>{{"b", "1"}, {"c", "typed", "9.9.2026"}, {"d", "2"}}, 1));
+    r.recorder->TypingCancelled();
+    EXPECT_TRUE(r.Records().empty()) << "a record of nothing but typing goes with its dialog";
+
+    r.Add("a");
+    r.recorder->Typing(1, {"z", "edited", "9.9.2026"});  // b, typed over
+    EXPECT_EQ(Replayed(r.Records()[0]).first,
+              (std::vector<Entry>{TableOf(r.doc)[0], {"d", "2"}, {"z", "edited", "9.9.2026"}}));
+    FakeHost host;
+    COvrinDoc other(host);
+    ASSERT_TRUE(OpenDocumentFile(other, r.dir / "notes.ovr").ok);
+    ReplayRecordOnto(r.Records()[0], other);
+    EXPECT_EQ(TableOf(other), Replayed(r.Records()[0]).first) << "the same by content";
+    r.recorder->TypingCancelled();
+    EXPECT_EQ(Replayed(r.Records()[0]).first, TableOf(r.doc));
+    r.recorder->Typing(-1, {"y", "typed", "9.9.2026"});
+    r.Add("e");
+    EXPECT_EQ(Replayed(r.Records()[0]).first, TableOf(r.doc)) << "typing a change follows is over";
 }
 
 // A damaged or crafted record may hold texts that only begin like the mark

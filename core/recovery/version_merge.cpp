@@ -1,0 +1,125 @@
+// SPDX-License-Identifier: MIT
+#include "core/recovery/version_merge.h"
+
+#include <algorithm>
+#include <string>
+#include <unordered_map>
+
+#include "core/document/ovrin_doc.h"
+
+namespace {
+
+// An entry that came with a change, its texts owned here.
+struct CameEntry {
+    std::string keyWords, description, date;
+    EntryTexts Texts() const { return {keyWords, description, date}; }
+};
+
+}  // namespace
+
+MergeOutcome ReplayOnto(EntryTable& version, const std::vector<ContentStep>& steps)
+{
+    MergeOutcome outcome;
+    outcome.steps = static_cast<int>(steps.size());
+    // Entries are slots: the version's own first, then those the steps
+    // bring. Only the digests the steps name are looked for in the version,
+    // in one pass over it.
+    const std::size_t own = version.keyWords.size();
+    std::vector<CameEntry> came;
+    std::vector<bool> alive(own, true);
+    std::unordered_map<std::uint64_t, std::vector<std::size_t>> slotsOf;
+    for (const ContentStep& step : steps) {
+        if (step.gone)
+            slotsOf.try_emplace(*step.gone);
+        if (step.came)
+            slotsOf.try_emplace(EntryDigest(*step.came));
+    }
+    if (slotsOf.empty())
+        return outcome;
+    for (std::size_t i = 0; i < own; ++i) {
+        const auto it = slotsOf.find(EntryDigest(EntryAt(version, i)));
+        if (it != slotsOf.end())
+            it->second.push_back(i);
+    }
+    const auto texts = [&](std::size_t slot) {
+        return slot < own ? EntryAt(version, slot) : came[slot - own].Texts();
+    };
+
+    bool changed = false;
+    for (const ContentStep& step : steps) {
+        if (step.gone) {
+            std::vector<std::size_t>& slots = slotsOf[*step.gone];
+            const auto it = std::find_if(slots.begin(), slots.end(), [&](std::size_t s) { return alive[s]; });
+            if (it != slots.end()) {
+                alive[*it] = false;
+                changed = true;
+            } else if (step.came) {
+                ++outcome.keptTwice;
+            } else {
+                ++outcome.keptChanged;
+            }
+        }
+        if (step.came) {
+            const EntryTexts& entry = *step.came;
+            std::vector<std::size_t>& slots = slotsOf[EntryDigest(entry)];
+            if (std::any_of(slots.begin(), slots.end(),
+                            [&](std::size_t s) { return alive[s] && texts(s) == entry; }))
+                continue;  // the other version holds it already
+            slots.push_back(own + came.size());
+            came.push_back({std::string(entry.keyWords), std::string(entry.description), std::string(entry.date)});
+            alive.push_back(true);
+            changed = true;
+        }
+    }
+    if (!changed)
+        return outcome;
+
+    // The entries that came go in one pass, each in front of the first of
+    // the version's entries with greater key words.
+    std::vector<std::size_t> coming;
+    for (std::size_t slot = own; slot < alive.size(); ++slot)
+        if (alive[slot])
+            coming.push_back(slot);
+    std::stable_sort(coming.begin(), coming.end(), [&](std::size_t a, std::size_t b) {
+        return CompareKeyWords(came[a - own].keyWords, came[b - own].keyWords) < 0;
+    });
+    EntryTable merged;
+    const auto append = [&merged](const EntryTexts& e) {
+        merged.keyWords.push_back(e.keyWords);
+        merged.descriptions.push_back(e.description);
+        merged.dates.push_back(e.date);
+    };
+    std::size_t c = 0;
+    for (std::size_t i = 0; i < own; ++i) {
+        if (!alive[i])
+            continue;
+        for (; c < coming.size() && CompareKeyWords(came[coming[c] - own].keyWords, version.keyWords[i]) < 0; ++c)
+            append(came[coming[c] - own].Texts());
+        append(EntryAt(version, i));
+    }
+    for (; c < coming.size(); ++c)
+        append(came[coming[c] - own].Texts());
+    version = std::move(merged);
+    return outcome;
+}
+
+int FindKeyWords(const EntryTable& table, std::string_view keyWords)
+{
+    for (std::size_t i = 0; i < table.keyWords.size(); ++i)
+        if (table.keyWords[i] == keyWords)
+            return static_cast<int>(i);
+    return -1;
+}
+
+int CountNotIn(const EntryTable& a, const EntryTable& b)
+{
+    std::vector<std::uint64_t> held;
+    held.reserve(b.keyWords.size());
+    for (std::size_t i = 0; i < b.keyWords.size(); ++i)
+        held.push_back(EntryDigest(EntryAt(b, i)));
+    std::sort(held.begin(), held.end());
+    int missing = 0;
+    for (std::size_t i = 0; i < a.keyWords.size(); ++i)
+        missing += !std::binary_search(held.begin(), held.end(), EntryDigest(EntryAt(a, i)));
+    return missing;
+}
