@@ -11,9 +11,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <functional>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -76,19 +74,6 @@ private:
     fs::path m_path;
 };
 
-inline std::string ReadBytes(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-inline void WriteBytes(const std::string& path, const std::string& bytes)
-{
-    std::ofstream(path, std::ios::binary) << bytes;
-}
-
 // The entries of the document file `path`, in file order.
 inline std::vector<Entry> LoadEntries(const std::string& path)
 {
@@ -96,11 +81,7 @@ inline std::vector<Entry> LoadEntries(const std::string& path)
     COvrinDoc doc(host);
     const FileResult loaded = OpenDocumentFile(doc, path);
     EXPECT_TRUE(loaded.ok) << loaded.message;
-    std::vector<Entry> entries;
-    for (int i = 0; i < doc.m_nCount; ++i)
-        entries.push_back({std::string(doc.m_arrKeyWords[i]), std::string(doc.m_arrDescriptions[i]),
-                           std::string(doc.m_arrDates[i])});
-    return entries;
+    return EntriesOf(doc);
 }
 
 inline ino_t InodeOf(const std::string& path)
