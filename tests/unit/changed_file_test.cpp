@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
-// Another program changes the document's file after it was read: Save and
-// "Save immediate" ask before writing over its version, and never when only
-// the file's times changed.
+// Opening and saving the document's file, "Save immediate", and another
+// program changing the file after it was read: Save and "Save immediate"
+// ask before writing over its version, and never when only its times changed.
 #include <gtest/gtest.h>
 
 #include <csignal>
@@ -13,11 +13,86 @@
 #include <sys/inotify.h>
 #include <sys/stat.h>
 
+#include "core/document/cmd_ui.h"
 #include "fs_test_support.h"
 
 namespace {
 
 using namespace fs_test;
+
+class DocumentFileTest : public ::testing::Test {
+protected:
+    FakeHost host;
+    COvrinDoc doc{host};
+    TempFolder dir;
+    const std::string f = dir / "f.ovr";
+};
+
+// Open reads the file, names the document and leaves it unmodified; the
+// undo stack of the previous file survives.
+TEST_F(DocumentFileTest, OpensAFile)
+{
+    ASSERT_TRUE(WriteEntries(f, {{"x", ""}, {"y", ""}}).ok);
+    FillTable(doc, {"old"});
+    doc.OnEntryDelete();
+    ASSERT_TRUE(OpenDocumentFile(doc, f).ok);
+    EXPECT_EQ(doc.m_arrKeyWords, (std::vector<std::string>{"x", "y"}));
+    EXPECT_EQ(doc.GetPathName(), f);
+    EXPECT_EQ(doc.m_strFilePath, f);
+    EXPECT_FALSE(doc.IsModified());
+    EXPECT_EQ(doc.m_nUndoCount, 1);
+}
+
+// Switching "Save immediate" on rewrites the open file (an old-version one
+// as the new version), and a deletion rewrites it whole. (That a foreign
+// file is refused and leaves the document's name is guarded with the other
+// unreadable files; that changes go to the file the window names after
+// Save As, by the window's test.)
+TEST_F(DocumentFileTest, SaveImmediateRewritesTheOpenFile)
+{
+    const std::string g = dir / "g.ovr";
+    WriteBytes(g, std::string("\x00\x00\x0A\x01\x08" "010a0000" "\x02\x00\x00\x00"
+                              "\x01" "a" "\x01" "d" "\x01" "b" "\x01" "d", 25));
+    ASSERT_TRUE(OpenDocumentFile(doc, g).ok);
+    host.editAnswers.push_back({true, "c", "d"});
+    doc.OnEntryAdd();
+    doc.OnOptionsSaveImmediate();
+    EXPECT_EQ(host.profile["Options/Save immediate"], 1);
+    const std::string now = ReadBytes(g);
+    EXPECT_EQ(now.substr(0, 13), std::string("\x00\x00\x0B\x01\x08" "010b0000", 13));
+    EXPECT_NE(now.find("6.12.2026"), std::string::npos);
+    EXPECT_EQ(LoadEntries(g).size(), 3u);
+    doc.OnEntryDelete();
+    EXPECT_FALSE(doc.IsModified());
+    EXPECT_EQ(LoadEntries(g).size(), 2u);
+
+    CCmdUI ui;
+    doc.OnUpdateOptionsSaveImmediate(ui);
+    EXPECT_EQ(ui.m_nCheck, 1);
+    doc.OnOptionsSaveImmediate();
+    EXPECT_EQ(host.profile["Options/Save immediate"], 0);
+    doc.OnUpdateOptionsSaveImmediate(ui);
+    EXPECT_EQ(ui.m_nCheck, 0);
+}
+
+// A file that became read-only fails silently: the change stays in the
+// document, which stays modified, and the file is not touched. (A file that
+// vanished is asked about, with the other changed files.)
+TEST_F(DocumentFileTest, SaveImmediateOntoAReadOnlyFileFailsSilently)
+{
+    ASSERT_TRUE(WriteEntries(f, {{"a", ""}}).ok);
+    ASSERT_TRUE(OpenDocumentFile(doc, f).ok);
+    doc.m_bSaveImmediate = true;
+    // Read-only for root too: nobody has write permission.
+    const std::string before = ReadBytes(f);
+    fs::permissions(f, fs::perms::owner_read, fs::perm_options::replace);
+    host.editAnswers.push_back({true, "b", "d"});
+    doc.OnEntryAdd();
+    EXPECT_TRUE(doc.IsModified());
+    EXPECT_EQ(doc.m_nCount, 2);
+    EXPECT_EQ(ReadBytes(f), before);
+}
+
 
 const timespec kOtherTimes[2] = {{1000000000, 0}, {1000000000, 0}};
 
