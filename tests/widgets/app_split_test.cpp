@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: MIT
-// The whole program started on a document: where its window opens, the
-// split panes (View/Split, dragging the split boxes, unsplitting), how they
-// scroll together and settle, and Home and End.
+// The whole program started on a document: the split panes (dragging the
+// split boxes, unsplitting), how they scroll together and settle.
 
 #include <QMouseEvent>
 #include <QSplitter>
@@ -119,34 +118,6 @@ private slots:
         CheckGrid(app, 1, 1);
         QVERIFY2(warnings.Warnings().isEmpty(), qPrintable(warnings.Warnings().join('\n')));
         QVERIFY(ActivityProbe(app.Splitter()).IdleFor(500));
-    }
-
-    // Home and End, with or without Ctrl, reach the top and the bottom of
-    // a long key list, where the last block is drawn.
-    void homeAndEndReachTheEnds()
-    {
-        std::vector<Entry> entries;
-        for (int i = 0; i < 3000; ++i)
-            entries.push_back({"key " + std::to_string(100000 + i), "d"});
-        RunningApp app(entries);
-        QVERIFY(app.Started());
-        app.Resize(700, 500);
-        COvrinView* view = app.Pane(0, 0);
-        app.Frame().ExecuteCommand(ID_VIEW_KEYWORDS);
-        Settle();
-        QScrollBar* bar = view->verticalScrollBar();
-        QVERIFY(bar->maximum() > 10 * view->height());
-        for (Qt::KeyboardModifier mod : {Qt::NoModifier, Qt::ControlModifier}) {
-            QTest::keyClick(view, Qt::Key_End, mod);
-            QCOMPARE(bar->value(), bar->maximum());
-            QTest::keyClick(view, Qt::Key_Home, mod);
-            QCOMPARE(bar->value(), 0);
-        }
-        QTest::keyClick(view, Qt::Key_End);
-        Settle();
-        const QImage shot = view->viewport()->grab().toImage();
-        const int L = view->LineHeight();
-        QVERIFY(InkIn(shot, QRect(15, shot.height() - 2 * L, 200, 2 * L)));
     }
 };
 

@@ -23,10 +23,10 @@ using app_fixture::InkIn;
 class ViewFindTest final : public QObject {
     Q_OBJECT
 
-    COvrinApp* m_app = nullptr;
+    app_fixture::RunningApp m_app{std::vector<Entry>{}};
 
-    CMainFrame& Frame() { return *m_app->MainFrame(); }
-    COvrinDoc& Doc() { return m_app->Document(); }
+    CMainFrame& Frame() { return m_app.Frame(); }
+    COvrinDoc& Doc() { return m_app.Doc(); }
     COvrinView& View() { return *Frame().ActiveView(); }
 
     void Fill(const std::vector<Entry>& entries)
@@ -45,23 +45,15 @@ class ViewFindTest final : public QObject {
         }
     }
     QImage Shot() { return View().viewport()->grab().toImage(); }
-    CFindDlg* FindWindow() { return m_app->Host().FindWindow(); }
+    CFindDlg* FindWindow() { return m_app.App().Host().FindWindow(); }
     template <typename T>
     T* Control(const char* name) { return FindWindow()->findChild<T*>(QString::fromLatin1(name)); }
 
 private slots:
     void initTestCase()
     {
-        m_app = new COvrinApp;
-        QVERIFY(m_app->InitInstance(QStringList{}));
-        Frame().resize(800, 600);
-        QVERIFY(QTest::qWaitForWindowExposed(&Frame()));
-    }
-
-    void cleanupTestCase()
-    {
-        Doc().SetModifiedFlag(false);
-        delete m_app;
+        QVERIFY(m_app.Started());
+        m_app.Resize(800, 600);
     }
 
     // The status pane names the position, and only the current block of the
