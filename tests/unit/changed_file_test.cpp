@@ -115,11 +115,9 @@ const struct OtherProgram {
     {"deletes it", [](auto& p, auto&) { ASSERT_EQ(::unlink(p.c_str()), 0); }, true, true},
 };
 
-// Guards Save and "Save immediate" against writing over another program's
-// version, or creating a removed file again, without a word: Save asks
-// every time, an immediate save once for each other version; keeping it
-// writes nothing and leaves the document modified. Guards too against an
-// alarm for a file merely touched, or for the file a save just wrote.
+// Save asks every time before writing over another program's version (or
+// making a removed file again), an immediate save once a version; Keep
+// writes nothing and leaves the document modified. A touched file is no alarm.
 TEST(ChangedFile, WritingOverAnotherVersionIsAsked)
 {
     TempFolder dir;
@@ -169,10 +167,9 @@ TEST(ChangedFile, WritingOverAnotherVersionIsAsked)
     }
 }
 
-// Watches `folder` in a process of its own: when a save's temporary file
-// appears there, it stops this process, renames `theirs` over `path` and
-// lets it go on. Its exit status is 0 when the rename came while the
-// temporary file still stood, that is before the save replaced the file.
+// A watcher process: when a save's temporary file appears in `folder`, it
+// stops this process, renames `theirs` over `path` and lets it go on; exit
+// status 0 when the rename came while the temporary file still stood.
 pid_t RenameOverDuringNextSave(const std::string& folder, const std::string& path, const std::string& theirs)
 {
     const int watch = ::inotify_init1(IN_CLOEXEC);
@@ -213,14 +210,13 @@ pid_t RenameOverDuringNextSave(const std::string& folder, const std::string& pat
     }
 }
 
-// Guards Save and "Save immediate" against replacing a version that another
-// program renames over the file while a large document is being written
-// (by a rename, or in place where the file has a second name): it is asked
-// about as one found before, nothing is replaced, and no temporary file
-// stays. Saving again with consent writes the document.
+// A version renamed over the file while a large document is written (by a
+// rename, or in place for a file with a second name) is asked about as one
+// found before: nothing replaced, no temporary file left; with consent the
+// next save writes.
 TEST(ChangedFile, VersionArrivingDuringTheSaveIsAsked)
 {
-    // About 32 MB: its writing outlasts by far the watcher's rename.
+    // About 32 MB, whose writing outlasts the watcher's rename.
     std::vector<Entry> entries;
     for (int i = 0; i < 2000; ++i)
         entries.push_back({"key " + std::to_string(i), std::string(16000, 'd'), "1.1.2000"});

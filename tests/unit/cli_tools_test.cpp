@@ -35,11 +35,9 @@ std::string RandomText(std::mt19937& rng, std::size_t length)
     return text;
 }
 
-// --find folds case, reads descriptions only when asked, spans line breaks,
-// also in texts the file holds as UTF-16 (its letters' other forms, short
-// and long texts, a lone surrogate); bad UTF-8 and bad command lines are
-// usage errors that print nothing. Options come in any order, and "--"
-// ends them for a needle or a file name that begins with a dash.
+// --find folds case (in UTF-16 texts too), reads descriptions only when
+// asked, spans line breaks; bad UTF-8 and bad command lines are usage
+// errors; options come in any order, "--" ends them.
 TEST(CliTools, FindMatchesLikeTheFindDialog)
 {
     TempFolder dir;

@@ -78,10 +78,9 @@ TEST(StreamedWalk, FileCutWhileItIsRead)
     EXPECT_LT(seen, 3000);
 }
 
-// Guards against the buffer refill of the file-backed loader losing,
-// doubling or shifting bytes where a field (or its length prefix) straddles
-// a refill: several megabytes of generated entries, with texts longer than
-// the buffer and at the edges of the length forms among them.
+// The loader's buffer refills lose, double or shift no byte where a field or
+// its length prefix straddles one: megabytes of generated entries, texts
+// longer than the buffer and at the edges of the length forms among them.
 TEST(LargeDocuments, WindowLoaderMatchesTheWalk)
 {
     TempFolder dir;
@@ -145,13 +144,9 @@ TEST(DocumentOver2GiB, IsReadBack)
     EXPECT_EQ(seen, "big 2147483648 1.1.2026; after 0 2.2.2026; ");
 }
 
-// Guards against a count of entries making the loader allocate more than
-// the machine has: a sparse file of 2 GB (a few KB on disk) that holds 700
-// million empty entries is refused at once with a clear message, and the
-// open document is kept. The child that reads it has its address space
-// limited, so that a fault is a failed allocation rather than the kernel
-// ending processes (not under the address sanitizer, which needs far more
-// address space than the limit).
+// A sparse file of 700 million empty entries is refused at once with a
+// clear message and the open document kept; read in a child whose address
+// space is limited, so that a fault fails an allocation.
 TEST(ReadingBoundsMemory, HugeCountOfEmptyEntriesIsRefused)
 {
     const int count = 700'000'000;

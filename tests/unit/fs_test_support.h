@@ -1,10 +1,8 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-// Real-file-system helpers: a private temporary folder that is always
-// removed, byte-exact file access, documents saved from and read into plain
-// entries, and running a piece of a test in a child process (as a user
-// without root rights, or under a resource limit).
+// Real-file-system helpers: a temporary folder always removed, documents read
+// into plain entries, a piece of a test run in a child process.
 
 #include <gtest/gtest.h>
 
@@ -112,11 +110,9 @@ inline void GiveToChildUser(const std::string& path)
     }
 }
 
-// Runs `body` in a child process and fails the test with what it returns
-// when that is not empty. With `unprivileged`, a test run as root runs the
-// body as "nobody", so that permissions apply to it as to any user; a test
-// run by another user runs it as that user. `prepare` runs in the child
-// first (a resource limit, a signal disposition).
+// Runs `body` in a child process, failing the test with what it returns when
+// that is not empty; with `unprivileged`, root runs it as "nobody". `prepare`
+// runs in the child first (a resource limit, a signal disposition).
 inline void RunInChild(bool unprivileged, const std::function<std::string()>& body,
                        const std::function<void()>& prepare = {})
 {

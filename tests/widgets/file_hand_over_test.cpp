@@ -1,12 +1,8 @@
 // SPDX-License-Identifier: MIT
-// How a file's name reaches the program. A name that is not valid UTF-8
-// reaches the file system with its exact bytes, beside a file whose name Qt
-// would decode to the same text: from the command line, on Save, from the
-// recent-file list, dropped on the window and handed over by a later start
-// (the real `ovrin`), which also returns at once while a modal dialog shows.
-// A first start on a file it cannot open says why in the terminal as well.
-// A file picked in a file dialog is the file with the name the person saw,
-// also when the dialog shows that name with U+FFFD.
+// How a file's name reaches the program: one not valid UTF-8 keeps its bytes
+// (beside a look-alike) from the command line, on Save, from the recent
+// files, dropped, handed over by a later start and picked in a dialog that
+// shows U+FFFD. A first start on a file it cannot open says why.
 #include <fcntl.h>
 #include <poll.h>
 #include <unistd.h>
