@@ -4,6 +4,8 @@
 // Documents as the tests make them: a table filled in place as a load
 // would fill it, or entries saved as a document file.
 
+#include <fstream>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -18,9 +20,7 @@ struct Entry {
     bool operator==(const Entry&) const = default;
 };
 
-// Fills the table directly, in the order given (no sorting), the first
-// entry current.
-inline void SetEntries(COvrinDoc& doc, const std::vector<Entry>& entries)
+inline EntryTable EntryTableOf(const std::vector<Entry>& entries)
 {
     EntryTable table;
     for (const Entry& e : entries) {
@@ -28,8 +28,38 @@ inline void SetEntries(COvrinDoc& doc, const std::vector<Entry>& entries)
         table.descriptions.push_back(e.description);
         table.dates.push_back(e.date);
     }
+    return table;
+}
+
+// The document's entries, in table order.
+inline std::vector<Entry> EntriesOf(const COvrinDoc& doc)
+{
+    std::vector<Entry> out;
+    for (int i = 0; i < doc.m_nCount; ++i)
+        out.push_back({std::string(doc.m_arrKeyWords[i]), std::string(doc.m_arrDescriptions[i]),
+                       std::string(doc.m_arrDates[i])});
+    return out;
+}
+
+inline std::string ReadBytes(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+inline void WriteBytes(const std::string& path, const std::string& bytes)
+{
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
+// Fills the table directly, in the order given (no sorting), the first
+// entry current.
+inline void SetEntries(COvrinDoc& doc, const std::vector<Entry>& entries)
+{
     doc.m_nCurrent = entries.empty() ? -1 : 0;
-    doc.ReplaceTable(std::move(table));
+    doc.ReplaceTable(EntryTableOf(entries));
 }
 
 // The same with only key words; each description is "d:" + its key words.

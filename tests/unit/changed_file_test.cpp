@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
-// Another program changes the document's file after it was read: Save and
-// "Save immediate" ask before writing over its version, and never when only
-// the file's times changed.
+// Opening and saving the document's file, "Save immediate", and another
+// program changing the file after it was read: Save and "Save immediate"
+// ask before writing over its version, and never when only its times changed.
 #include <gtest/gtest.h>
 
 #include <csignal>
@@ -13,11 +13,86 @@
 #include <sys/inotify.h>
 #include <sys/stat.h>
 
+#include "core/document/cmd_ui.h"
 #include "fs_test_support.h"
 
 namespace {
 
 using namespace fs_test;
+
+class DocumentFileTest : public ::testing::Test {
+protected:
+    FakeHost host;
+    COvrinDoc doc{host};
+    TempFolder dir;
+    const std::string f = dir / "f.ovr";
+};
+
+// Open reads the file, names the document and leaves it unmodified; the
+// undo stack of the previous file survives.
+TEST_F(DocumentFileTest, OpensAFile)
+{
+    ASSERT_TRUE(WriteEntries(f, {{"x", ""}, {"y", ""}}).ok);
+    FillTable(doc, {"old"});
+    doc.OnEntryDelete();
+    ASSERT_TRUE(OpenDocumentFile(doc, f).ok);
+    EXPECT_EQ(doc.m_arrKeyWords, (std::vector<std::string>{"x", "y"}));
+    EXPECT_EQ(doc.GetPathName(), f);
+    EXPECT_EQ(doc.m_strFilePath, f);
+    EXPECT_FALSE(doc.IsModified());
+    EXPECT_EQ(doc.m_nUndoCount, 1);
+}
+
+// Switching "Save immediate" on rewrites the open file (an old-version one
+// as the new version), and a deletion rewrites it whole. (That a foreign
+// file is refused and leaves the document's name is guarded with the other
+// unreadable files; that changes go to the file the window names after
+// Save As, by the window's test.)
+TEST_F(DocumentFileTest, SaveImmediateRewritesTheOpenFile)
+{
+    const std::string g = dir / "g.ovr";
+    WriteBytes(g, std::string("\x00\x00\x0A\x01\x08" "010a0000" "\x02\x00\x00\x00"
+                              "\x01" "a" "\x01" "d" "\x01" "b" "\x01" "d", 25));
+    ASSERT_TRUE(OpenDocumentFile(doc, g).ok);
+    host.editAnswers.push_back({true, "c", "d"});
+    doc.OnEntryAdd();
+    doc.OnOptionsSaveImmediate();
+    EXPECT_EQ(host.profile["Options/Save immediate"], 1);
+    const std::string now = ReadBytes(g);
+    EXPECT_EQ(now.substr(0, 13), std::string("\x00\x00\x0B\x01\x08" "010b0000", 13));
+    EXPECT_NE(now.find("6.12.2026"), std::string::npos);
+    EXPECT_EQ(LoadEntries(g).size(), 3u);
+    doc.OnEntryDelete();
+    EXPECT_FALSE(doc.IsModified());
+    EXPECT_EQ(LoadEntries(g).size(), 2u);
+
+    CCmdUI ui;
+    doc.OnUpdateOptionsSaveImmediate(ui);
+    EXPECT_EQ(ui.m_nCheck, 1);
+    doc.OnOptionsSaveImmediate();
+    EXPECT_EQ(host.profile["Options/Save immediate"], 0);
+    doc.OnUpdateOptionsSaveImmediate(ui);
+    EXPECT_EQ(ui.m_nCheck, 0);
+}
+
+// A file that became read-only fails silently: the change stays in the
+// document, which stays modified, and the file is not touched. (A file that
+// vanished is asked about, with the other changed files.)
+TEST_F(DocumentFileTest, SaveImmediateOntoAReadOnlyFileFailsSilently)
+{
+    ASSERT_TRUE(WriteEntries(f, {{"a", ""}}).ok);
+    ASSERT_TRUE(OpenDocumentFile(doc, f).ok);
+    doc.m_bSaveImmediate = true;
+    // Read-only for root too: nobody has write permission.
+    const std::string before = ReadBytes(f);
+    fs::permissions(f, fs::perms::owner_read, fs::perm_options::replace);
+    host.editAnswers.push_back({true, "b", "d"});
+    doc.OnEntryAdd();
+    EXPECT_TRUE(doc.IsModified());
+    EXPECT_EQ(doc.m_nCount, 2);
+    EXPECT_EQ(ReadBytes(f), before);
+}
+
 
 const timespec kOtherTimes[2] = {{1000000000, 0}, {1000000000, 0}};
 
@@ -40,11 +115,9 @@ const struct OtherProgram {
     {"deletes it", [](auto& p, auto&) { ASSERT_EQ(::unlink(p.c_str()), 0); }, true, true},
 };
 
-// Guards Save and "Save immediate" against writing over another program's
-// version, or creating a removed file again, without a word: Save asks
-// every time, an immediate save once for each other version; keeping it
-// writes nothing and leaves the document modified. Guards too against an
-// alarm for a file merely touched, or for the file a save just wrote.
+// Save asks every time before writing over another program's version (or
+// making a removed file again), an immediate save once a version; Keep
+// writes nothing and leaves the document modified. A touched file is no alarm.
 TEST(ChangedFile, WritingOverAnotherVersionIsAsked)
 {
     TempFolder dir;
@@ -94,10 +167,9 @@ TEST(ChangedFile, WritingOverAnotherVersionIsAsked)
     }
 }
 
-// Watches `folder` in a process of its own: when a save's temporary file
-// appears there, it stops this process, renames `theirs` over `path` and
-// lets it go on. Its exit status is 0 when the rename came while the
-// temporary file still stood, that is before the save replaced the file.
+// A watcher process: when a save's temporary file appears in `folder`, it
+// stops this process, renames `theirs` over `path` and lets it go on; exit
+// status 0 when the rename came while the temporary file still stood.
 pid_t RenameOverDuringNextSave(const std::string& folder, const std::string& path, const std::string& theirs)
 {
     const int watch = ::inotify_init1(IN_CLOEXEC);
@@ -138,14 +210,13 @@ pid_t RenameOverDuringNextSave(const std::string& folder, const std::string& pat
     }
 }
 
-// Guards Save and "Save immediate" against replacing a version that another
-// program renames over the file while a large document is being written
-// (by a rename, or in place where the file has a second name): it is asked
-// about as one found before, nothing is replaced, and no temporary file
-// stays. Saving again with consent writes the document.
+// A version renamed over the file while a large document is written (by a
+// rename, or in place for a file with a second name) is asked about as one
+// found before: nothing replaced, no temporary file left; with consent the
+// next save writes.
 TEST(ChangedFile, VersionArrivingDuringTheSaveIsAsked)
 {
-    // About 32 MB: its writing outlasts by far the watcher's rename.
+    // About 32 MB, whose writing outlasts the watcher's rename.
     std::vector<Entry> entries;
     for (int i = 0; i < 2000; ++i)
         entries.push_back({"key " + std::to_string(i), std::string(16000, 'd'), "1.1.2000"});

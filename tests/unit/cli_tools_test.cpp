@@ -1,17 +1,28 @@
 // SPDX-License-Identifier: MIT
-// The command-line tools run in process.
+// The command-line tools run in process: what they find, write and refuse,
+// what they say when they refuse (one line, the cause once), the version they
+// tell and the manual page that names their options; files that cannot be
+// read, as the tools and the window each refuse them.
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <random>
+#include <regex>
+#include <set>
 
 #include "core/text/text_form.h"
 #include "fs_test_support.h"
 #include "generate_document.h"
+#include "gui/res/info_texts.h"
+#include "platform/recovery_files.h"
 #include "tool_run.h"
 
 using namespace fs_test;
+using namespace std::string_literals;
 
 namespace {
 
@@ -35,11 +46,9 @@ std::string RandomText(std::mt19937& rng, std::size_t length)
     return text;
 }
 
-// --find folds case, reads descriptions only when asked, spans line breaks,
-// also in texts the file holds as UTF-16 (its letters' other forms, short
-// and long texts, a lone surrogate); bad UTF-8 and bad command lines are
-// usage errors that print nothing. Options come in any order, and "--"
-// ends them for a needle or a file name that begins with a dash.
+// --find folds case (in UTF-16 texts too), reads descriptions only when
+// asked, spans line breaks; bad UTF-8 and bad command lines are usage
+// errors; options come in any order, "--" ends them.
 TEST(CliTools, FindMatchesLikeTheFindDialog)
 {
     TempFolder dir;
@@ -336,4 +345,132 @@ TEST(CliTools, DotDotAfterALinkIsTheKernels)
     EXPECT_EQ(LoadEntries(dir / "here/n.ovr").at(0).keyWords, "decoy");
 }
 
+// The window keeps its document for every refusal but a damaged file, which
+// leaves an empty untitled one; an empty file is an empty document. The
+// tools end with 2 and name the file. A damaged large file is damaged only
+// at its very end, past all that the tools' buffers hold.
+TEST(UnreadableFiles, WindowAndToolsRefuseAlike)
+{
+    TempFolder dir;
+    std::vector<Entry> many;
+    for (int i = 0; i < 30000; ++i) many.push_back({"entry " + std::to_string(i) + " with a key line of some length", "d"});
+    ASSERT_TRUE(WriteEntries(dir / "large.ovr", many).ok);
+    const std::string large = ReadBytes(dir / "large.ovr");
+    // Read whole, the key words come out whole and in order, more of them
+    // than the tools' write buffer holds.
+    std::string keys;
+    for (const Entry& e : many) keys += e.keyWords + "\n";
+    EXPECT_TRUE(RunTool({"--list", dir / "large.ovr"}).out == keys);
+    WriteBytes(dir / "empty.ovr", "");
+    WriteBytes(dir / "cut.ovr", large.substr(0, large.size() - 3));
+    WriteBytes(dir / "foreign.ovr", large.substr(0, 5) + "010c0000" + large.substr(13));
+    ASSERT_EQ(::mkfifo((dir / "pipe.ovr").c_str(), 0600), 0);
+    using E = FileResult::Error;
+    const struct {
+        std::string path;
+        E window;
+        int tools;
+        const char* says;
+    } cases[] = {
+        {dir / "missing.ovr", E::CannotOpen, 2, "No such file"},
+        {dir / "empty.ovr", E::None, 0, ""},
+        {dir / "cut.ovr", E::BadFormat, 2, "Unexpected file format."},
+        {dir / "foreign.ovr", E::UnknownVersion, 2, ""},
+        {dir / "pipe.ovr", E::CannotOpen, 2, "not a regular file"},
+        {dir.Path().string(), E::CannotOpen, 2, "not a regular file"},
+        {"/dev/null", E::CannotOpen, 2, "not a regular file"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.path);
+        FakeHost host;
+        COvrinDoc doc(host);
+        FillTable(doc, {"mine"});
+        doc.SetPathName("/mine.ovr");
+        doc.m_strFilePath = "/mine.ovr";
+        doc.SetModifiedFlag(true);
+        const FileResult opened = OpenDocumentFile(doc, c.path);
+        EXPECT_EQ(opened.error, c.window);
+        EXPECT_NE(opened.message.find(c.says), std::string::npos) << opened.message;
+        const bool kept = c.window != E::None && c.window != E::BadFormat;
+        EXPECT_EQ(doc.m_nCount, kept ? 1 : 0);
+        EXPECT_EQ(doc.GetPathName(), kept ? "/mine.ovr" : c.window == E::None ? c.path : "");
+        EXPECT_EQ(doc.m_strFilePath, kept ? "/mine.ovr" : c.window == E::None ? c.path : "");
+        EXPECT_EQ(doc.IsModified(), kept);
+
+        for (const std::vector<std::string>& args : {std::vector<std::string>{"--list", c.path},
+                                                     {"--export", c.path},
+                                                     {"--find", "entry", "--descriptions", c.path}}) {
+            const ToolRun run = RunTool(args);
+            if (c.tools == 0) {
+                EXPECT_NE(run.code, 2) << args[0] << ": " << run.err;
+                continue;
+            }
+            EXPECT_EQ(run.code, 2) << args[0];
+            EXPECT_TRUE(run.out.empty()) << args[0];
+            EXPECT_NE(run.err.find(c.path), std::string::npos) << run.err;
+        }
+    }
+}
+
 }  // namespace
+
+// A file that cannot be read, or is no document (a record set given to
+// --export), is named as typed, with its cause once, on one line.
+TEST(CommandMessages, ReadFailuresTakeOneLine)
+{
+    TempFolder dir;
+    WriteBytes(dir / "notes.rec", "KeyWords: a\n\nDescription: x\n");
+    for (const auto& [args, reason] : std::vector<std::pair<std::vector<std::string>, std::string>>{
+             {{"--export", dir / "notes.rec"}, "not an Ovrin document: a text is longer than the rest of the file"},
+             {{"--find", "a", dir.Path().string()}, "not a regular file (a pipe, a device or a folder)"}}) {
+        const ToolRun run = RunTool(args);
+        EXPECT_EQ(run.code, 2);
+        EXPECT_EQ(run.out + run.err, "ovrin: cannot read \"" + args.back() + "\": " + reason + "\n");
+    }
+}
+
+// --version prints the About box's version line; --help and --version take
+// nothing after them.
+TEST(CommandMessages, HelpAndVersion)
+{
+    const std::string version = RunTool({"--version"}).out;
+    const auto& lines = AboutText().lines;
+    EXPECT_TRUE(std::any_of(lines.begin(), lines.end(), [&](const InfoLine& l) { return l.text + "\n"s == version; }));
+    for (const char* mode : {"--help", "--version"}) {
+        const ToolRun run = RunTool({mode, "extra"});
+        EXPECT_EQ(run.code, 2) << mode;
+        EXPECT_EQ(run.err.rfind(std::string("ovrin: ") + mode + " takes no arguments\nusage: ", 0), 0u) << run.err;
+    }
+}
+
+// The manual page lists the options the command takes, no more, and names
+// the folder of the recovery records as the program finds it.
+TEST(CommandMessages, ManualPageNamesTheProgramsOwnOptionsAndFiles)
+{
+    std::ifstream in(std::filesystem::path(OVRIN_SOURCE_DIR) / "dist/linux/ovrin.1");
+    const std::string page{std::istreambuf_iterator<char>(in), {}};
+    ASSERT_FALSE(page.empty());
+    std::set<std::string> programs, pages;
+    for (const CommandMode& mode : ToolModes())
+        for (std::string_view option : {mode.option, mode.alias, mode.Switch()})
+            if (!option.empty()) programs.emplace(option);
+    const std::regex option(R"(\\-(\\-)?[a-z][a-z-]*)");
+    for (auto it = std::sregex_iterator(page.begin(), page.end(), option); it != std::sregex_iterator(); ++it) {
+        // The man page escapes each dash; only the window's switches and
+        // other programs' options take a single one.
+        const std::string text = std::regex_replace(it->str(), std::regex(R"(\\-)"), "-");
+        if (text.starts_with("--") || text == "-h") pages.insert(text);
+    }
+    EXPECT_EQ(pages, programs);
+
+    const std::string home = std::getenv("HOME") ? std::getenv("HOME") : "";
+    const char* state = std::getenv("XDG_STATE_HOME");
+    const std::string savedState = state ? state : "";
+    setenv("XDG_STATE_HOME", "/state", 1);
+    EXPECT_EQ(RecoveryFolder(), "/state/ovrin");
+    EXPECT_NE(page.find("$XDG_STATE_HOME/ovrin/"), std::string::npos);
+    unsetenv("XDG_STATE_HOME");
+    EXPECT_EQ(RecoveryFolder(), home + "/.local/state/ovrin");
+    EXPECT_NE(page.find("~/.local/state/ovrin/"), std::string::npos);
+    if (state) setenv("XDG_STATE_HOME", savedState.c_str(), 1);
+}

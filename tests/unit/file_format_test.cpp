@@ -102,7 +102,7 @@ TEST_F(FileFormatTest, ReadsOldVersionWithTodaysDate)
     EXPECT_EQ(Store(doc).substr(0, 13), kEmptyB.substr(0, 13));
 
     fs_test::TempFolder dir;
-    fs_test::WriteBytes(dir / "old.ovr", old);
+    WriteBytes(dir / "old.ovr", old);
     std::vector<std::string> walked;
     const auto visit = [&](int, std::string_view k, std::string_view d, std::string_view t) {
         walked.push_back(std::string(k) + "|" + std::string(d) + "|" + std::string(t));

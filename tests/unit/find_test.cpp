@@ -16,11 +16,6 @@
 
 namespace {
 
-struct Entry {
-    std::string keyWords;
-    std::string description;
-};
-
 // One step of a walk: set the position, or press Next or Back and expect a
 // hit at (entry, position) or the "no more hit" hint with that state left.
 enum class Op { Goto, Next, Back, NextEnds, BackEnds };
@@ -53,13 +48,7 @@ protected:
 
     void SetUp() override { find.m_pDoc = &doc; }
 
-    void Fill(const std::vector<Entry>& entries)
-    {
-        std::vector<::Entry> table;
-        for (const Entry& e : entries)
-            table.push_back({e.keyWords, e.description});
-        SetEntries(doc, table);
-    }
+    void Fill(const std::vector<Entry>& entries) { SetEntries(doc, entries); }
     void Search(const std::string& text, bool inDescriptions)
     {
         find.m_strSearch = text;

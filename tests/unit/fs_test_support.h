@@ -1,19 +1,15 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-// Real-file-system helpers: a private temporary folder that is always
-// removed, byte-exact file access, documents saved from and read into plain
-// entries, and running a piece of a test in a child process (as a user
-// without root rights, or under a resource limit).
+// Real-file-system helpers: a temporary folder always removed, documents read
+// into plain entries, a piece of a test run in a child process.
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <functional>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -76,19 +72,6 @@ private:
     fs::path m_path;
 };
 
-inline std::string ReadBytes(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-inline void WriteBytes(const std::string& path, const std::string& bytes)
-{
-    std::ofstream(path, std::ios::binary) << bytes;
-}
-
 // The entries of the document file `path`, in file order.
 inline std::vector<Entry> LoadEntries(const std::string& path)
 {
@@ -96,11 +79,7 @@ inline std::vector<Entry> LoadEntries(const std::string& path)
     COvrinDoc doc(host);
     const FileResult loaded = OpenDocumentFile(doc, path);
     EXPECT_TRUE(loaded.ok) << loaded.message;
-    std::vector<Entry> entries;
-    for (int i = 0; i < doc.m_nCount; ++i)
-        entries.push_back({std::string(doc.m_arrKeyWords[i]), std::string(doc.m_arrDescriptions[i]),
-                           std::string(doc.m_arrDates[i])});
-    return entries;
+    return EntriesOf(doc);
 }
 
 inline ino_t InodeOf(const std::string& path)
@@ -131,11 +110,9 @@ inline void GiveToChildUser(const std::string& path)
     }
 }
 
-// Runs `body` in a child process and fails the test with what it returns
-// when that is not empty. With `unprivileged`, a test run as root runs the
-// body as "nobody", so that permissions apply to it as to any user; a test
-// run by another user runs it as that user. `prepare` runs in the child
-// first (a resource limit, a signal disposition).
+// Runs `body` in a child process, failing the test with what it returns when
+// that is not empty; with `unprivileged`, root runs it as "nobody". `prepare`
+// runs in the child first (a resource limit, a signal disposition).
 inline void RunInChild(bool unprivileged, const std::function<std::string()>& body,
                        const std::function<void()>& prepare = {})
 {

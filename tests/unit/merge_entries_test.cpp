@@ -12,26 +12,6 @@ namespace {
 
 using namespace fs_test;
 
-std::vector<Entry> TableOf(const COvrinDoc& doc)
-{
-    std::vector<Entry> out;
-    for (int i = 0; i < doc.m_nCount; ++i)
-        out.push_back({std::string(doc.m_arrKeyWords[i]), std::string(doc.m_arrDescriptions[i]),
-                       std::string(doc.m_arrDates[i])});
-    return out;
-}
-
-EntryTable TableFrom(const std::vector<Entry>& entries)
-{
-    EntryTable table;
-    for (const Entry& e : entries) {
-        table.keyWords.push_back(e.keyWords);
-        table.descriptions.push_back(e.description);
-        table.dates.push_back(e.date);
-    }
-    return table;
-}
-
 // What merging means, one entry at a time: each entry the table lacks, in
 // key order, goes in front of the first entry with greater key words.
 std::vector<Entry> Model(std::vector<Entry> here, const std::vector<Entry>& other)
@@ -95,16 +75,16 @@ TEST(MergeEntries, AddsWhatIsMissingAtItsKeyPlace)
         SetEntries(doc, c.here);
         doc.m_nCurrent = c.current;
         const int updates = host.updates;
-        const MergeCounts counts = doc.MergeEntries(TableFrom(c.other));
+        const MergeCounts counts = doc.MergeEntries(EntryTableOf(c.other));
         const int cameIn = static_cast<int>(c.other.size()) - c.alreadyThere;
         EXPECT_EQ(counts.cameIn, cameIn);
         EXPECT_EQ(counts.alreadyThere, c.alreadyThere);
-        EXPECT_EQ(TableOf(doc), Model(c.here, c.other));
+        EXPECT_EQ(EntriesOf(doc), Model(c.here, c.other));
         EXPECT_TRUE(ArraysConsistent(doc));
         EXPECT_EQ(doc.IsModified(), cameIn > 0);
         EXPECT_EQ(host.updates > updates, cameIn > 0);
         if (c.current >= 0)
-            EXPECT_EQ(TableOf(doc)[static_cast<std::size_t>(doc.m_nCurrent)], c.here[static_cast<std::size_t>(c.current)]);
+            EXPECT_EQ(EntriesOf(doc)[static_cast<std::size_t>(doc.m_nCurrent)], c.here[static_cast<std::size_t>(c.current)]);
         else
             EXPECT_EQ(doc.m_nCurrent, cameIn > 0 ? 0 : -1);
     }
@@ -141,14 +121,14 @@ TEST(MergeEntries, FromFilesRecordedRefusedAndNeverOverOthers)
         COvrinDoc replayed(replayHost);
         ASSERT_TRUE(OpenDocumentFile(replayed, dir / "notes.ovr").ok);
         EXPECT_GT(ReplayRecord(ReadBytes(fs::directory_iterator(dir / "state")->path()), replayed), 0);
-        EXPECT_EQ(TableOf(replayed), TableOf(doc));
+        EXPECT_EQ(EntriesOf(replayed), EntriesOf(doc));
 
         // Refused files leave the merged table, and its modified flag, alone.
-        const std::vector<Entry> merged = TableOf(doc);
+        const std::vector<Entry> merged = EntriesOf(doc);
         for (const char* refused : {"damaged.ovr", "foreign.ovr", "absent.ovr"}) {
             const FileResult result = MergeDocumentFile(doc, dir / refused, counts);
             EXPECT_FALSE(result.ok) << refused;
-            EXPECT_EQ(TableOf(doc), merged);
+            EXPECT_EQ(EntriesOf(doc), merged);
             EXPECT_TRUE(doc.IsModified());
         }
         EXPECT_EQ(host.hints, std::vector<std::string>{"Ung\xFCltiges Dokument"});

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
-// The shipped `ovrin` command run as a real process with no display.
+// The shipped `ovrin` command run as a real process with no display, and
+// how it and the window program find each other.
 #include <gtest/gtest.h>
 
 #include <climits>
@@ -10,6 +11,7 @@
 #include <csignal>
 
 #include "core/recovery/recovery_record.h"
+#include "platform/program_paths.h"
 #include "fs_test_support.h"
 
 using namespace fs_test;
@@ -26,6 +28,37 @@ std::string Quote(const std::string& text)
     std::string q = "'";
     for (char c : text) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
     return q + "'";
+}
+
+// Makes a stand-in program at `relative` in `dir`, runnable or not.
+std::string Program(const TempFolder& dir, const std::string& relative, bool executable = true)
+{
+    const fs::path path = dir.Path() / relative;
+    fs::create_directories(path.parent_path());
+    WriteBytes(path.string(), "#!/bin/sh\n");
+    fs::permissions(path, executable ? fs::perms::owner_all : fs::perms::owner_read);
+    return path.string();
+}
+
+// Built, the two programs lie side by side; installed, the window program
+// lives in libexec. A window program whose front end cannot run names
+// itself, so the desktop entry still starts something that works.
+TEST(ProgramPaths, EachFindsTheOtherBuiltAndInstalled)
+{
+    TempFolder dir;
+    for (const auto& [frontName, windowName, runnable, installed] :
+         {std::tuple{"build/ovrin", "build/ovrin-window", true, false},
+          std::tuple{"usr/bin/ovrin", "usr/libexec/ovrin/ovrin-window", true, true},
+          std::tuple{"elsewhere/ovrin", "elsewhere/ovrin-window", false, false}}) {
+        SCOPED_TRACE(windowName);
+        const std::string front = Program(dir, frontName, runnable);
+        const std::string window = Program(dir, windowName);
+        EXPECT_EQ(FrontEndPath(window), runnable ? front : window);
+        EXPECT_EQ(IsInstalledWindowProgram(window), installed);
+        if (runnable) {
+            EXPECT_EQ(WindowProgramPath(front), window);
+        }
+    }
 }
 
 class OvrinCommand : public ::testing::Test {
@@ -115,6 +148,52 @@ TEST_F(OvrinCommand, FailedWritesGiveExitTwo)
     EXPECT_EQ(Ovrin("--find absent big.ovr", ">&- 2> err").code, 1);
     WriteBytes(At("one.rec"), "KeyWords: k\n");
     EXPECT_EQ(Ovrin("--import one.rec one.ovr", ">&- 2> err").code, 0);
+}
+
+// --import reads standard input and pipes; a device is refused before it is
+// read, an endless stream at its first bad byte, a closed standard input as
+// such. Nothing is written then, nor for a NEWFILE "-".
+TEST_F(OvrinCommand, ImportReadsStandardInputAndPipesAndRefusesDevices)
+{
+    WriteBytes(At("in.rec"), "KeyWords: k\n");
+    ASSERT_EQ(Ovrin("--import - a.ovr", "< in.rec > out 2> err").code, 0);
+    ASSERT_EQ(Ovrin("--import fifo b.ovr", "> out 2> err", "mkfifo fifo && (cat in.rec > fifo &) && ").code, 0);
+    EXPECT_EQ(LoadEntries(At("a.ovr")), LoadEntries(At("b.ovr")));
+    EXPECT_EQ(LoadEntries(At("b.ovr")).at(0).keyWords, "k");
+    for (const auto& [args, message] : std::vector<std::pair<std::string, std::string>>{
+             {"--import /dev/zero x.ovr", "cannot read \"/dev/zero\": it is a device or a socket, not a file or a pipe"},
+             {"--import - x.ovr < /dev/zero", "standard input: line 1: not a record set: it holds a NUL byte"},
+             {"--import - x.ovr <&-", "cannot read \"standard input\": Bad file descriptor"},
+             {"--import in.rec -", "NEWFILE must be a file, not standard output (./- names a file \"-\")"}}) {
+        const Result run = Ovrin(args);
+        EXPECT_EQ(run.code, 2) << args;
+        EXPECT_EQ(run.err.substr(0, run.err.find('\n') + 1), "ovrin: " + message + "\n");
+    }
+    EXPECT_EQ(m_dir.Names(), (std::vector<std::string>{"a.ovr", "b.ovr", "fifo", "in.rec"}));
+}
+
+// "link/../x.ovr" lies beside the folder the link leads to, as the kernel
+// resolves it, for the check that nothing is there and the write alike.
+TEST_F(OvrinCommand, ImportWritesIntoTheFolderTheKernelResolves)
+{
+    WriteBytes(At("in.rec"), "KeyWords: k\n");
+    fs::create_directories(At("d/e"));
+    fs::create_directory_symlink("d/e", At("link"));
+    ASSERT_EQ(Ovrin("--import in.rec link/../x.ovr").code, 0);
+    EXPECT_TRUE(fs::exists(At("d/x.ovr")));
+    EXPECT_FALSE(fs::exists(At("x.ovr")));
+    EXPECT_EQ(Ovrin("--import in.rec link/../x.ovr").err,
+              "ovrin: \"link/../x.ovr\" already exists; --import writes only a new file\n");
+}
+
+// With no display at all the window says so in one line and points to the
+// modes that need none.
+TEST_F(OvrinCommand, WindowWithoutDisplaySaysSoInOneLine)
+{
+    const Result run = Ovrin("in.ovr", "> out 2> err", "unset QT_QPA_PLATFORM && ");
+    EXPECT_EQ(run.code, 2);
+    EXPECT_EQ(run.err, "ovrin: no display found (DISPLAY and WAYLAND_DISPLAY are not set), so the window "
+                       "cannot open; the command-line modes need none: ovrin --help\n");
 }
 
 // Guards the sync of an imported file's content before it takes its name:

@@ -1,12 +1,18 @@
 // SPDX-License-Identifier: MIT
-// Delete and Undo, walking, and the update rules of the document's commands.
+// Add, Edit, Delete and Undo, the key-word order they keep, walking, and
+// the update rules of the document's commands.
 #include <gtest/gtest.h>
+
+#include <random>
+#include <utility>
 
 #include "core/search/find_dlg_state.h"
 #include "core/document/cmd_ui.h"
 #include "core/document/command_ids.h"
 #include "../common/test_documents.h"
+#include "core/text/text_form.h"
 #include "fake_host.h"
+#include "fs_test_support.h"
 
 namespace {
 
@@ -26,6 +32,74 @@ protected:
     FakeHost host;
     COvrinDoc doc{host};
 };
+
+// Only the edited entry moves, in front of equal keys, also in an unordered
+// table; every edit restamps the date and marks the change.
+TEST_F(CommandsTest, EditMovesOnlyTheEditedEntry)
+{
+    struct Case {
+        Keys table;
+        int current;
+        std::string newKey;
+        Keys order;
+        int landsOn;
+    };
+    const Case cases[] = {
+        {{"a", "f", "m", "x"}, 0, "m", {"f", "m", "m", "x"}, 1},
+        {{"q", "b", "z", "c"}, 3, "r", {"q", "b", "r", "z"}, 2},
+        {{"a", "b", "c"}, 1, "b", {"a", "b", "c"}, 1},
+    };
+    for (const Case& c : cases) {
+        FillTable(doc, c.table);
+        doc.SetModifiedFlag(false);
+        doc.m_nCurrent = c.current;
+        const std::string description(doc.m_arrDescriptions[c.current]);
+        host.editAnswers.push_back({true, c.newKey, description});
+        doc.OnEntryEdit();
+        EXPECT_EQ(host.editShown.back().first, c.table[c.current]);
+        EXPECT_EQ(doc.m_arrKeyWords, c.order);
+        ASSERT_EQ(doc.m_nCurrent, c.landsOn) << c.newKey;
+        EXPECT_EQ(doc.m_arrDescriptions[c.landsOn], description);
+        EXPECT_EQ(doc.m_arrDates[c.landsOn], "6.12.2026");
+        EXPECT_TRUE(doc.IsModified());
+    }
+}
+
+// Add stores the prompts and today's date; Cancel changes nothing.
+TEST_F(CommandsTest, AddWithPromptsAndCancel)
+{
+    doc.m_nPrintEntry = 4;
+    host.today = {31, 10, 2026};
+    host.editAnswers.push_back({true, g_strKeyWordsPrompt, g_strDescriptionPrompt});
+    doc.OnEntryAdd();
+    ASSERT_EQ(host.editShown.size(), 1u);
+    EXPECT_EQ(host.editShown[0], std::pair(g_strKeyWordsPrompt, g_strDescriptionPrompt));
+    EXPECT_EQ(doc.m_nCount, 1);
+    EXPECT_EQ(doc.m_nCurrent, 0);
+    EXPECT_EQ(doc.m_arrKeyWords[0], g_strKeyWordsPrompt);
+    EXPECT_EQ(doc.m_arrDates[0], "31.10.2026");
+    EXPECT_EQ(doc.m_nPrintEntry, -1);
+    EXPECT_EQ(host.updates, 1);
+
+    FillTable(doc, {"a", "b"});
+    doc.SetModifiedFlag(false);
+    doc.m_nCurrent = 1;
+    host.editAnswers = {{false, "zzz", "zzz"}, {false, "zzz", "zzz"}};
+    doc.OnEntryAdd();
+    doc.OnEntryEdit();
+    EXPECT_EQ(host.editShown.size(), 3u);
+    EXPECT_EQ(doc.m_nCount, 2);
+    EXPECT_EQ(doc.m_nCurrent, 1);
+    EXPECT_EQ(doc.m_arrKeyWords[1], "b");
+    EXPECT_EQ(doc.m_arrDates[1], "1.1.2000");
+    EXPECT_FALSE(doc.IsModified());
+    EXPECT_EQ(host.updates, 1);
+}
+
+TEST(EntryDate, HasNoLeadingZerosAndAFourPlaceYear)
+{
+    EXPECT_EQ(FormatEntryDate({5, 3, 998}), "5.3. 998");
+}
 
 // Delete moves to the entry before and marks the change, also for the last entry.
 TEST_F(CommandsTest, DeleteMovesBackAndMarksModified)
@@ -160,6 +234,97 @@ TEST_F(CommandsTest, FindOpensFreshOrRaises)
     EXPECT_EQ(host.findShown, 2);
     EXPECT_EQ(doc.m_pFindDlg->m_strSearch, "typed");
     EXPECT_EQ(doc.m_nFindPos, 7);
+}
+
+using KeyAndText = std::pair<std::string, std::string>;
+
+// The place rule on a plain list: upward to the first greater key, else
+// downward to the last smaller one.
+int PlaceByScan(std::vector<KeyAndText>& table, int p)
+{
+    const KeyAndText e = table[p];
+    int to = p;
+    for (int i = 0; i < p && to == p; ++i)
+        if (e.first < table[i].first) to = i;
+    for (int i = static_cast<int>(table.size()) - 1; i > p && to == p; --i)
+        if (e.first > table[i].first) to = i;
+    table.erase(table.begin() + p);
+    table.insert(table.begin() + to, e);
+    return to;
+}
+
+// Random Add, Edit, Delete and Undo on equal and prefix keys, which
+// compare as unsigned bytes.
+TEST_F(CommandsTest, OrderedTableGivesTheScansPlaces)
+{
+    std::mt19937 rng(7);
+    auto key = [&] { return std::string(1 + rng() % 2, "aZ\xE4"[rng() % 3]); };
+    std::vector<KeyAndText> model, undo;
+    for (int step = 0; step < 3000; ++step) {
+        const int op = static_cast<int>(rng() % 8);
+        const int p = model.empty() ? 0 : static_cast<int>(rng() % model.size());
+        const std::string text = std::to_string(step);
+        int expected = doc.m_nCurrent;
+        if (op <= 2 || model.empty()) {
+            model.emplace_back(key(), text);
+            host.editAnswers.push_back({true, model.back().first, text});
+            doc.OnEntryAdd();
+            expected = PlaceByScan(model, static_cast<int>(model.size()) - 1);
+        } else if (op <= 4) {
+            doc.m_nCurrent = p;
+            model[p] = {key(), text};
+            host.editAnswers.push_back({true, model[p].first, text});
+            doc.OnEntryEdit();
+            expected = PlaceByScan(model, p);
+        } else if (op == 5) {
+            doc.m_nCurrent = p;
+            doc.OnEntryDelete();
+            undo.push_back(model[p]);
+            model.erase(model.begin() + p);
+            expected = p > 0 ? p - 1 : 0;
+        } else if (!undo.empty()) {
+            model.push_back(undo.back());
+            undo.pop_back();
+            doc.OnEntryUndo();
+            expected = PlaceByScan(model, static_cast<int>(model.size()) - 1);
+        }
+        ASSERT_EQ(doc.m_nCurrent, expected) << "step " << step;
+        ASSERT_EQ(doc.m_nCount, static_cast<int>(model.size()));
+        for (int i = 0; i < doc.m_nCount; ++i)
+            ASSERT_EQ(KeyAndText(doc.m_arrKeyWords[i], doc.m_arrDescriptions[i]), model[i]) << "step " << step;
+    }
+}
+
+// Wide keys come after every Windows-1252 one, whatever their bytes; the
+// command line's import sorts the same way (cli_tools_test).
+TEST_F(CommandsTest, AddPlacesWideKeysAfterWindows1252Ones)
+{
+    const std::string ohm = TextFromUtf16(u"a\u03A9"), l = TextFromUtf16(u"\u0142");
+    for (const std::string& k : {std::string("b"), l, std::string("\xFF\xFF"), ohm, std::string("\xFF"),
+                                 std::string("a"), std::string("Z")}) {
+        host.editAnswers.push_back({true, k, ""});
+        doc.OnEntryAdd();
+    }
+    EXPECT_EQ(doc.m_arrKeyWords, (std::vector<std::string>{"Z", "a", ohm, "b", "\xFF", "\xFF\xFF", l}));
+}
+
+// A file out of order is scanned after the document knew its old table to
+// be ordered: binary search would leave "d" last.
+TEST_F(CommandsTest, OutOfOrderFileStillScanned)
+{
+    fs_test::TempFolder folder;
+    FillTable(doc, {"b", "z", "a", "c"});
+    ASSERT_TRUE(SaveDocumentFile(doc, folder / "unordered.ovr").ok);
+    doc.OnNewDocument();
+    for (const char* k : {"a", "b", "c", "d"}) {
+        host.editAnswers.push_back({true, k, "x"});
+        doc.OnEntryAdd();
+    }
+    ASSERT_TRUE(OpenDocumentFile(doc, folder / "unordered.ovr").ok);
+    host.editAnswers.push_back({true, "d", "new"});
+    doc.OnEntryAdd();
+    EXPECT_EQ(doc.m_nCurrent, 1);
+    EXPECT_EQ(doc.m_arrKeyWords, (std::vector<std::string>{"b", "d", "z", "a", "c"}));
 }
 
 }  // namespace

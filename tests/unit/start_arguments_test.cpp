@@ -10,8 +10,6 @@
 #include <sys/un.h>
 
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <tuple>
 
 #include <gtest/gtest.h>
@@ -49,12 +47,6 @@ std::string ReadLine(int fd)
     return line;
 }
 
-std::string Contents(const std::string& path)
-{
-    std::ifstream in(path);
-    return {std::istreambuf_iterator<char>(in), {}};
-}
-
 // Exit status, first line on stderr, and the path handed to the running
 // program that the test stands in for: it holds the channel's lock and
 // socket in folder and takes every request ("open", "ready", "go").
@@ -73,10 +65,8 @@ Outcome RunStart(const std::vector<std::string>& argv, const std::string& folder
         close(fd);
     });
     EndChild(child);
-    std::ifstream err(folder + "/err");
-    std::string message;
-    std::getline(err, message);
-    return {status.value_or(-1), message, handedOver};
+    const std::string err = ReadBytes(folder + "/err");
+    return {status.value_or(-1), err.substr(0, err.find('\n')), handedOver};
 }
 
 }  // namespace
@@ -132,7 +122,7 @@ TEST(StartArguments, BothProgramsReadTheSameLists)
             std::vector<std::string> argv{program};
             argv.insert(argv.end(), arguments.begin(), arguments.end());
             EXPECT_EQ(RunStart(argv, root, listening), outcome) << program << " " << arguments[0];
-            fullMessage[i++] = Contents(root + "/err");
+            fullMessage[i++] = ReadBytes(root + "/err");
         }
         EXPECT_EQ(fullMessage[0], fullMessage[1]) << arguments[0];
     }
@@ -162,7 +152,7 @@ TEST(StartArguments, IdleConnectionsLeaveTheHandOverWorking)
         else if (close(fd) == 0 && idle.empty())
             usleep(20000);  // the running program is not listening yet
     }
-    ASSERT_FALSE(idle.empty()) << Contents(root + "/running.log");
+    ASSERT_FALSE(idle.empty()) << ReadBytes(root + "/running.log");
     usleep(1500000);  // the running program takes in what it can
 
     const pid_t later = StartChild({ovrin, document});
@@ -171,9 +161,9 @@ TEST(StartArguments, IdleConnectionsLeaveTheHandOverWorking)
     EXPECT_EQ(status, std::optional<int>(0)) << "the later start was not handed over";
     // The running program opened the file: it heads its recent-file list.
     const std::string profile = root + "/Ovrin/Ovrin.conf";
-    for (int i = 0; i < 250 && Contents(profile).find("handed over.ovr") == std::string::npos; ++i)
+    for (int i = 0; i < 250 && ReadBytes(profile).find("handed over.ovr") == std::string::npos; ++i)
         usleep(20000);
-    EXPECT_NE(Contents(profile).find("handed over.ovr"), std::string::npos);
+    EXPECT_NE(ReadBytes(profile).find("handed over.ovr"), std::string::npos);
 
     for (const int fd : idle) close(fd);
     EndChild(running);

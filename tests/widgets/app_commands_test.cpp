@@ -1,11 +1,17 @@
 // SPDX-License-Identifier: MIT
 // The whole program started on a document: tool bar, lock indicators,
-// dropping a file.
+// dropping a file, the split panes (dragging the split boxes, unsplitting)
+// and how they scroll together and settle, the frames and what they hold.
 #include <QDialog>
 #include <QDropEvent>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QMimeData>
+#include <QMouseEvent>
+#include <QPrinterInfo>
+#include <QProcess>
+#include <QSplitter>
+#include <QSplitterHandle>
 #include <QToolBar>
 #include <QToolButton>
 #include <QUrl>
@@ -15,6 +21,9 @@
 #include "gui/dialogs/find_dlg.h"
 #include "gui/dialogs/long_text_field.h"
 #include "core/document/command_ids.h"
+#include "core/layout/description_layout.h"
+#include "core/layout/page_layout.h"
+#include "gui/view/print_commands.h"
 #include "gui/res/command_actions.h"
 
 using namespace app_fixture;
@@ -33,6 +42,60 @@ QToolButton* Button(RunningApp& app, int id)
 {
     return qobject_cast<QToolButton*>(
         app.Frame().ToolBar()->widgetForAction(app.Frame().Actions().action(id)));
+}
+
+// A description of n lines of about 106 characters each, made of short words.
+std::string LongDescription(int n)
+{
+    std::string text;
+    for (int i = 0; i < n; ++i) {
+        std::string line = "line " + std::to_string(i) + ":";
+        for (int w = 0; line.size() + 7 <= 106; ++w)
+            line += " words" + std::to_string((i * 7 + w) % 10);
+        text += line + "\r\n";
+    }
+    return text;
+}
+
+// Drags handle i of the splitter by the mouse to pos (splitter coordinates
+// along its orientation), as a user drags a split box or a split bar.
+void DragHandle(QSplitter* splitter, int i, int pos)
+{
+    QSplitterHandle* handle = splitter->handle(i);
+    const QPoint grip = handle->rect().center();
+    const QPoint target = handle->mapFrom(splitter, splitter->orientation() == Qt::Vertical
+                                                        ? QPoint(handle->mapTo(splitter, grip).x(), pos)
+                                                        : QPoint(pos, handle->mapTo(splitter, grip).y()));
+    QTest::mousePress(handle, Qt::LeftButton, {}, grip);
+    QTest::mouseMove(handle, target);
+    QTest::mouseRelease(handle, Qt::LeftButton, {}, target);
+    Settle();
+}
+
+// Where the pane lies in the splitter.
+QRect PlaceOf(RunningApp& app, QWidget* pane)
+{
+    return QRect(pane->mapTo(&app.Splitter(), QPoint(0, 0)), pane->size());
+}
+
+// The splitter holds a grid of rows x columns panes, each shown, beyond the
+// pane before it in its row and in its column, and drawing the entry.
+void CheckGrid(RunningApp& app, int rows, int columns)
+{
+    QCOMPARE(app.Splitter().rowCount(), rows);
+    QCOMPARE(app.Splitter().columnCount(), columns);
+    QCOMPARE(static_cast<int>(app.Frame().Views().size()), rows * columns);
+    for (int r = 0; r < rows; ++r) {
+        for (int c = 0; c < columns; ++c) {
+            COvrinView* pane = app.Pane(r, c);
+            QVERIFY(pane && pane->isVisible() && pane->width() > 50 && pane->height() > 50);
+            const QRect place = PlaceOf(app, pane);
+            QVERIFY(c == 0 || place.left() > PlaceOf(app, app.Pane(r, c - 1)).right());
+            QVERIFY(r == 0 || place.top() > PlaceOf(app, app.Pane(r - 1, c)).bottom());
+            const int L = pane->LineHeight();
+            QVERIFY(InkIn(pane->viewport()->grab().toImage(), QRect(0, L - 1, 40, 3 * L)));
+        }
+    }
 }
 
 }  // namespace
@@ -119,6 +182,97 @@ private slots:
         AnswerModal([] { Settle(100); },
                     [&](QWidget* w) { qobject_cast<QMessageBox*>(w)->button(QMessageBox::No)->click(); });
         QCOMPARE(QString::fromStdString(app.Doc().GetPathName()), other);
+    }
+
+    // The split boxes dragged into the window make a row, then a column of
+    // panes in both rows, each drawing the entry; panes of a row scroll up
+    // and down together, panes of a column sideways together; only the
+    // right column and the bottom row show their bars. Dragging the bars
+    // back to the edge unsplits, and then the program has nothing to do.
+    void splitScrollTogetherThenUnsplit()
+    {
+        const WarningTrap warnings;
+        RunningApp app({{"garden tools", LongDescription(150)}, {"house", "roof"}});
+        QVERIFY(app.Started());
+        app.Resize(900, 700);
+        CheckGrid(app, 1, 1);
+        QSplitter* rows = app.Splitter().rowSplitter();
+        DragHandle(rows, 1, rows->height() / 2);
+        CheckGrid(app, 2, 1);
+        DragHandle(app.Splitter().columnSplitter(0), 1, 400);
+        CheckGrid(app, 2, 2);
+        for (int r = 0; r < 2; ++r) {
+            for (int c = 0; c < 2; ++c) {
+                QCOMPARE(app.Pane(r, c)->verticalScrollBar()->isVisible(), c == 1);
+                QCOMPARE(app.Pane(r, c)->horizontalScrollBar()->isVisible(), r == 1);
+            }
+        }
+
+        // Down in the top row: both its panes move, the bottom row stays.
+        app.Pane(0, 1)->verticalScrollBar()->setValue(300);
+        Settle();
+        QCOMPARE(app.Pane(0, 0)->verticalScrollBar()->value(), 300);
+        QCOMPARE(app.Pane(1, 1)->verticalScrollBar()->value(), 0);
+        // Sideways in the left column: both its panes move, the right stays.
+        QScrollBar* sideways = app.Pane(1, 0)->horizontalScrollBar();
+        QVERIFY(sideways->maximum() > 0);
+        sideways->setValue(sideways->maximum());
+        Settle();
+        QCOMPARE(app.Pane(0, 0)->horizontalScrollBar()->value(), sideways->value());
+        QCOMPARE(app.Pane(0, 1)->horizontalScrollBar()->value(), 0);
+
+        // The bar between the rows pushed up to the top: one row is left.
+        DragHandle(rows, 1, 0);
+        CheckGrid(app, 1, 2);
+        DragHandle(app.Splitter().columnSplitter(0), 1, 0);
+        CheckGrid(app, 1, 1);
+        QVERIFY2(warnings.Warnings().isEmpty(), qPrintable(warnings.Warnings().join('\n')));
+        QVERIFY(ActivityProbe(app.Splitter()).IdleFor(500));
+    }
+
+    // The frames on the screen cover their rectangles with the right and
+    // bottom edges outside, and a date far longer than its frame stays
+    // inside it, on screen and on paper, instead of running over the
+    // description below.
+    void framesHoldTheirFields()
+    {
+        std::string date;
+        while (date.size() < 30000)
+            date += "24.12.2025 ";
+        RunningApp app({{"Garden", "", date}});
+        QVERIFY(app.Started());
+        app.Resize(700, 500);
+        COvrinView& view = *app.Frame().ActiveView();
+        QCOMPARE(view.horizontalScrollBar()->value(), 0);
+        const QImage shot = view.viewport()->grab().toImage();
+        const int L = view.LineHeight();
+        const ViewColumns c = ColumnsFor(false, view.width());
+        // One line of key words: both frames end at 4L, the date inside them.
+        QVERIFY(InkIn(shot, QRect(QPoint(c.split + 5, 2 * L), QPoint(c.right - 6, 3 * L - 1))));
+        QVERIFY(!InkIn(shot, QRect(QPoint(c.split + 2, 4 * L + 1), QPoint(c.right - 3, shot.height()))));
+        // The key-word frame ends one pixel before the date frame begins,
+        // the date frame one pixel before the right edge, both one pixel
+        // above the frame bottom. Each point and whether a line covers it:
+        const int S = c.split, R = c.right, B = 4 * L, y = 3 * L + L / 2, x = S - 40;
+        const struct { int x, y; bool dark; } probes[] = {
+            {4, y, false}, {5, y, true}, {6, y, false},                            // left edge
+            {S - 2, y, false}, {S - 1, y, true}, {S, y, true}, {S + 1, y, false},  // key words | date
+            {R - 2, y, false}, {R - 1, y, true}, {R, y, false},                    // right edge
+            {x, L - 1, false}, {x, L, true}, {x, L + 1, false},                    // top edge
+            {x, B - 2, false}, {x, B - 1, true}, {x, B, false},                    // bottom edge
+        };
+        for (const auto& p : probes)
+            QVERIFY2(Dark(shot, p.x, p.y) == p.dark, qPrintable(QStringLiteral("at %1,%2").arg(p.x).arg(p.y)));
+
+        if (!QPrinterInfo::availablePrinterNames().isEmpty())
+            QSKIP("needs a machine without a printer: direct printing would use it");
+        CPageLayout pages;
+        QCOMPARE(PrintDirect(app.Doc(), pages, QString(), app.Path()), 0);
+        QProcess text;
+        text.start(QStringLiteral("pdftotext"), {app.TempPath("notes.pdf"), QStringLiteral("-")});
+        QVERIFY(text.waitForFinished(30000));
+        const int dates = QString::fromUtf8(text.readAllStandardOutput()).count(QStringLiteral("24.12.2025"));
+        QVERIFY2(dates >= 1 && dates <= 2, qPrintable(QString::number(dates)));
     }
 };
 

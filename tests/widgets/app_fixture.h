@@ -12,7 +12,6 @@
 
 #include <QAbstractScrollArea>
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QEvent>
 #include <QEventLoop>
 #include <QTimer>
@@ -95,9 +94,9 @@ private:
     std::unique_ptr<COvrinApp> m_app;
 };
 
-// Counts what the program does while events are processed: paints of any
+// Watches what the program does while events are processed: paints of any
 // widget, timer events of any object, and changes of the panes' scroll
-// positions.
+// positions (checked at every paint).
 class ActivityProbe final : public QObject {
 public:
     explicit ActivityProbe(CViewSplitter& splitter) : m_splitter(&splitter)
@@ -105,13 +104,6 @@ public:
         qApp->installEventFilter(this);
     }
     ~ActivityProbe() override { qApp->removeEventFilter(this); }
-
-    void Reset() { m_nPaints = m_nTimers = 0, m_nScrolls = 0, m_lastPositions = Positions(); }
-    int Paints() const { return m_nPaints; }
-    int Timers() const { return m_nTimers; }
-    // Scroll positions seen to change since the last Reset, checked at
-    // every paint.
-    int Scrolls() const { return m_nScrolls; }
 
     // Processes events for ms and reports whether nothing at all was
     // painted, no timer fired and no pane scrolled.
@@ -124,25 +116,12 @@ public:
         end.setSingleShot(true);
         QObject::connect(&end, &QTimer::timeout, &loop, &QEventLoop::quit);
         m_pOwnTimer = &end;
-        Reset();
+        m_nPaints = m_nTimers = m_nScrolls = 0;
+        m_lastPositions = Positions();
         end.start(ms);
         loop.exec();
         m_pOwnTimer = nullptr;
         return m_nPaints == 0 && m_nTimers == 0 && m_nScrolls == 0;
-    }
-
-    // Waits up to limitMs for a quiet spell of quietMs; true when it came.
-    bool SettlesWithin(int limitMs, int quietMs = 400)
-    {
-        QElapsedTimer clock;
-        clock.start();
-        while (clock.elapsed() < limitMs) {
-            Reset();
-            Settle(quietMs);
-            if (m_nPaints == 0 && m_nScrolls == 0)
-                return true;
-        }
-        return false;
     }
 
 protected:

@@ -1,13 +1,54 @@
 // SPDX-License-Identifier: MIT
+// The dialogs: the information boxes and the hint, the Edit dialog, and the
+// long text fields it is made of.
+#include <functional>
 #include <memory>
 
 #include <QLabel>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTest>
 
+#include "core/text/text_form.h"
+#include "gui/dialogs/edit_dlg.h"
 #include "gui/dialogs/hint_dlg.h"
 #include "gui/dialogs/info_dialogs.h"
+#include "gui/dialogs/long_text_field.h"
+#include "gui/dialogs/text_qt.h"
 #include "widget_test_support.h"
+
+namespace {
+
+// The field's own index of lines against a fresh split of its text.
+bool LinesAgree(const LongTextField& field)
+{
+    const QStringList lines = field.text().split(QLatin1Char('\n'));
+    if (field.lineCount() != lines.size())
+        return false;
+    qsizetype start = 0;
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        if (field.lineStart(i) != start || field.lineLength(i) != lines[i].size())
+            return false;
+        start += lines[i].size() + 1;
+    }
+    return true;
+}
+
+int RunWith(CEditDlg& dlg, std::function<void(CEditDlg&)> drive)
+{
+    int result = -1;
+    test_support::AnswerModal([&] { result = dlg.exec(); },
+                              [&](QWidget* open) {
+                                  QCOMPARE(open, &dlg);
+                                  drive(dlg);
+                              });
+    return result;
+}
+
+LongTextField* KeyWords(CEditDlg& d) { return d.findChild<LongTextField*>("keyWords"); }
+LongTextField* Description(CEditDlg& d) { return d.findChild<LongTextField*>("description"); }
+
+}  // namespace
 
 class DialogsTest final : public QObject {
     Q_OBJECT
@@ -50,6 +91,222 @@ private slots:
         QCOMPARE(result, int(QDialog::Accepted));
         if (which == 4)
             QCOMPARE(hint, QString::fromUtf8("Ungültiges Dokument"));
+    }
+
+    // Confirming keeps every byte (Windows-1252, lone CR and LF, key words
+    // past 32767 characters) unless a field was edited, when its line
+    // breaks become CR LF. The dialog opens with the key words selected, Tab
+    // selects the field it enters, and Return in the key words is OK.
+    void confirmingKeepsEveryByte()
+    {
+        CEditDlg dlg;
+        const std::string keys = "Caf\xE9 \x80 5\xA0" "a" + std::string(40000, 'k') + "\x80" "end";
+        const std::string description = "line \xE0\xFC\r\nsecond \x80\r\n\r\nlast\nbare a\rb\nc\r\nd\r";
+        dlg.m_strKeyWords = keys;
+        dlg.m_strDescription = description;
+        bool focusedAndSelected = false;
+        bool tabStaysInFields = false;
+        int result = RunWith(dlg, [&](CEditDlg& d) {
+            LongTextField* keyWords = KeyWords(d);
+            focusedAndSelected = d.focusWidget() == keyWords && keyWords->selectedText() == keyWords->text();
+            QTest::keyClick(keyWords, Qt::Key_Tab);
+            const bool inDescription = d.focusWidget() == Description(d) &&
+                                       Description(d)->selectedText() == Description(d)->text();
+            Description(d)->setCursorPosition(0);
+            QTest::keyClicks(Description(d), "x");
+            QTest::keyClick(Description(d), Qt::Key_Backspace);
+            QTest::keyClick(Description(d), Qt::Key_Tab);
+            tabStaysInFields = inDescription && d.focusWidget() == keyWords;
+            QTest::keyClick(keyWords, Qt::Key_Return);
+        });
+        QCOMPARE(result, int(QDialog::Accepted));
+        QVERIFY(focusedAndSelected);
+        QVERIFY(tabStaysInFields);
+        QVERIFY(dlg.m_strKeyWords == keys);
+        QCOMPARE(dlg.m_strDescription, description);
+
+        result = RunWith(dlg, [](CEditDlg& d) {
+            LongTextField* desc = Description(d);
+            desc->setCursorPosition(desc->text().size());
+            desc->insert(QStringLiteral("e"));
+            KeyWords(d)->setCursorPosition(KeyWords(d)->text().size());
+            KeyWords(d)->insert(QStringLiteral("s"));
+            d.findChild<QPushButton*>("okButton")->click();
+        });
+        QCOMPARE(result, int(QDialog::Accepted));
+        QVERIFY(dlg.m_strKeyWords == keys + "s");
+        QCOMPARE(dlg.m_strDescription,
+                 std::string("line \xE0\xFC\r\nsecond \x80\r\n\r\nlast\r\nbare a\r\nb\r\nc\r\nd\r\ne"));
+    }
+
+    // Return in the description is a new line, not OK.
+    void returnInDescriptionAddsLineAndEscCancels()
+    {
+        CEditDlg dlg;
+        dlg.m_strKeyWords = "k";
+        dlg.m_strDescription = "one";
+        const int result = RunWith(dlg, [&](CEditDlg& d) {
+            LongTextField* desc = Description(d);
+            desc->setFocus();
+            desc->setCursorPosition(desc->text().size());
+            QTest::keyClick(desc, Qt::Key_Return);
+            desc->insert(QString::fromUtf8("\u00E9\u20AC"));
+            d.findChild<QPushButton*>("okButton")->click();
+        });
+        QCOMPARE(result, int(QDialog::Accepted));
+        QCOMPARE(dlg.m_strDescription, std::string("one\r\n\xE9\x80"));
+    }
+
+    // Any text is taken: typed characters of any script come back in the
+    // wide form (line breaks as CR LF), and a field left unchanged gives
+    // back its stored bytes in whichever form it came, a text the file held
+    // as UTF-16 that Windows-1252 could hold included.
+    void anyTextRoundTrips_data()
+    {
+        QTest::addColumn<QByteArray>("stored");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QByteArray>("expected");
+        const QByteArray fileUtf16 = QByteArray::fromStdString(TextFromFileUtf16(u"caf\u00E9"));
+        const QByteArray wide = QByteArray::fromStdString(TextFromUtf16(u"\u0141\u00F3d\u017A \u4E2D\U0001F600"));
+        QTest::newRow("unchanged wide") << wide << QString() << wide;
+        QTest::newRow("unchanged UTF-16 that fits") << fileUtf16 << QString() << fileUtf16;
+        QTest::newRow("typed CJK, emoji, combining mark")
+            << QByteArray("a") << QString::fromUtf8("\u4E2D\U0001F600e\u0301\n\u03C3")
+            << QByteArray::fromStdString(TextFromUtf16(u"a\u4E2D\U0001F600e\u0301\r\n\u03C3"));
+    }
+    void anyTextRoundTrips()
+    {
+        QFETCH(QByteArray, stored);
+        QFETCH(QString, typed);
+        QFETCH(QByteArray, expected);
+        CEditDlg dlg;
+        dlg.m_strKeyWords = dlg.m_strDescription = stored.toStdString();
+        const int result = RunWith(dlg, [&](CEditDlg& d) {
+            for (LongTextField* field : {KeyWords(d), Description(d)}) {
+                field->setCursorPosition(field->text().size());
+                field->insert(typed);
+            }
+            d.findChild<QPushButton*>("okButton")->click();
+        });
+        QCOMPARE(result, int(QDialog::Accepted));
+        QCOMPARE(QByteArray::fromStdString(dlg.m_strDescription), expected);
+        // The one-line field takes a typed line break as a blank.
+        QCOMPARE(QByteArray::fromStdString(dlg.m_strKeyWords),
+                 typed.isEmpty() ? expected : QByteArray::fromStdString(TextFromUtf16(u"a\u4E2D\U0001F600e\u0301 \u03C3")));
+    }
+
+    // Edits that add, join and remove lines keep the index of lines right,
+    // and Undo takes each back to the text before it.
+    void editsKeepTheLinesAndUndoTakesThemBack()
+    {
+        LongTextField field(LongTextField::Lines::Many);
+        const QString original = QStringLiteral("one\ntwo\n\nfour");
+        field.setText(original);
+        const struct {
+            qsizetype from, to;
+            const char* text;
+        } edits[] = {{0, 0, "a\nb"}, {5, 9, ""}, {3, 3, "\n\n"}, {0, 99, "x\ny"}, {3, 3, "z\n"}, {0, 0, ""}};
+        QStringList before;
+        for (const auto& e : edits) {
+            before << field.text();
+            field.replace(e.from, e.to, QString::fromLatin1(e.text));
+            QVERIFY2(LinesAgree(field), qPrintable(field.text()));
+        }
+        QCOMPARE(field.text(), QStringLiteral("x\nyz\n"));
+        for (qsizetype i = before.size() - 1; i >= 0; --i) {
+            QTest::keyClick(&field, Qt::Key_Z, Qt::ControlModifier);
+            QCOMPARE(field.text(), before[i]);
+            QVERIFY(LinesAgree(field));
+        }
+        QTest::keyClick(&field, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+        QCOMPARE(field.text(), QStringLiteral("a\nbone\ntwo\n\nfour"));
+    }
+
+    // Among millions of characters and lines Ctrl+End reaches the very end
+    // and Up and Down keep the column; a one-line field keeps a line break
+    // as a character of its one line; Shift+Insert pastes what Ctrl+C copied.
+    void keysLandWhereTyped()
+    {
+        LongTextField field(LongTextField::Lines::Many);
+        field.resize(300, 200);
+        field.show();
+        const QString huge = QString(5'000'000, QLatin1Char('a')) + QStringLiteral("\nab\n") +
+                             QStringLiteral("x\n").repeated(1'000'000) + QStringLiteral("end");
+        field.setText(huge);
+        QTest::keyClick(&field, Qt::Key_End, Qt::ControlModifier);
+        QTest::keyClicks(&field, "!");
+        QVERIFY(field.text().endsWith(QStringLiteral("x\nend!")));
+        QCOMPARE(field.verticalScrollBar()->value(), field.verticalScrollBar()->maximum());
+
+        field.setCursorPosition(4'999'999);  // column 4 999 999 of the first line
+        QTest::keyClick(&field, Qt::Key_Down);
+        QCOMPARE(field.cursorPosition(), 5'000'003);  // the end of "ab"
+        QTest::keyClick(&field, Qt::Key_Up);
+        QCOMPARE(field.cursorPosition(), 4'999'999);
+
+        LongTextField line(LongTextField::Lines::One);
+        line.setText(QStringLiteral("pq"));
+        line.selectAll();
+        QTest::keyClick(&line, Qt::Key_C, Qt::ControlModifier);
+        QTest::keyClick(&line, Qt::Key_End);
+        QTest::keyClick(&line, Qt::Key_Insert, Qt::ShiftModifier);
+        QCOMPARE(line.text(), QStringLiteral("pqpq"));
+        line.setText(QStringLiteral("a\nb"));
+        QTest::keyClick(&line, Qt::Key_End);
+        line.insert(QStringLiteral("c\r\nd"));
+        QCOMPARE(line.text(), QStringLiteral("a\nbc d"));
+        QCOMPARE(line.lineCount(), 1);
+    }
+
+    // A stored text's lines, found while it is converted for the field, are
+    // the ones the field finds in the converted text; CR LF, CR and LF each
+    // break a line.
+    void shownTextKnowsItsLines()
+    {
+        const struct {
+            std::string text;
+            const char* shown;
+        } cases[] = {
+            {"", ""},
+            {"a\r\nbc\rd\ne\r\n", "a\nbc\nd\ne\n"},
+            {"a\n\nb\r\r\nc", "a\n\nb\n\nc"},
+            {"0123456789abcde\r\n0123456789abcdef\n\r\x80", "0123456789abcde\n0123456789abcdef\n\n\u20AC"},
+            {"\x80xyzabcdefghij\r\n\r\n\rABCDEFGHIJKLMNO\n", "\u20ACxyzabcdefghij\n\n\nABCDEFGHIJKLMNO\n"},
+            {*TextFromUtf8("\u0396\r\n\r\n\u4E2D\rz"), "\u0396\n\n\u4E2D\nz"},
+        };
+        for (const auto& c : cases) {
+            const LongTextField::Shaped shaped = ToShownText(c.text, LongTextField::Lines::Many);
+            QCOMPARE(shaped.text, QString::fromUtf8(c.shown));
+            const LongTextField::Shaped looked = LongTextField::shape(shaped.text, LongTextField::Lines::Many);
+            QCOMPARE(shaped.lineStarts, looked.lineStarts);
+            QCOMPARE(shaped.longestLine, looked.longestLine);
+            QCOMPARE(shaped.columnsOnly, looked.columnsOnly);
+            const LongTextField::Shaped line = ToShownText(c.text, LongTextField::Lines::One);
+            QCOMPARE(line.lineStarts.size(), std::size_t{1});
+            QCOMPARE(line.longestLine, line.text.size());
+        }
+    }
+
+    // A line with characters of other scripts: the arrows and Backspace move
+    // by whole characters (a pair of surrogates, a letter with its mark),
+    // and a CJK character takes more room than a column.
+    void otherScriptsMoveByWholeCharacters()
+    {
+        LongTextField field(LongTextField::Lines::Many);
+        field.resize(300, 200);
+        field.show();
+        field.setText(QString::fromUtf8("ab\na\U0001F600e\u0301\u4E2Db"));
+        field.setCursorPosition(3);
+        QList<qsizetype> stops;
+        for (int i = 0; i < 5; ++i) {
+            QTest::keyClick(&field, Qt::Key_Right);
+            stops << field.cursorPosition();
+        }
+        QCOMPARE(stops, (QList<qsizetype>{4, 6, 8, 9, 10}));
+        QVERIFY(field.cellRect(9).left() - field.cellRect(8).left() > field.cellRect(1).left() - field.cellRect(0).left());
+        field.setCursorPosition(6);
+        QTest::keyClick(&field, Qt::Key_Backspace);
+        QCOMPARE(field.text(), QString::fromUtf8("ab\nae\u0301\u4E2Db"));
     }
 
 private:

@@ -1,10 +1,8 @@
 // SPDX-License-Identifier: MIT
-// How a file's name reaches the program. A name that is not valid UTF-8
-// reaches the file system with its exact bytes, beside a file whose name Qt
-// would decode to the same text: from the command line, on Save, from the
-// recent-file list, dropped on the window and handed over by a later start
-// (the real `ovrin`), which also returns at once while a modal dialog shows.
-// A first start on a file it cannot open says why in the terminal as well.
+// How a file's name reaches the program: one not valid UTF-8 keeps its bytes
+// (beside a look-alike) from the command line, on Save, from the recent
+// files, dropped, handed over by a later start and picked in a dialog that
+// shows U+FFFD. A first start on a file it cannot open says why.
 #include <fcntl.h>
 #include <poll.h>
 #include <unistd.h>
@@ -18,9 +16,6 @@
 #include <QTemporaryDir>
 #include <QWindow>
 
-#include <fstream>
-#include <iterator>
-
 #include "../common/child_program.h"
 #include "gui/app/file_commands.h"
 #include "gui/app/path_text.h"
@@ -31,12 +26,6 @@
 using namespace app_fixture;
 
 namespace {
-
-std::string Bytes(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-}
 
 bool Shows(COvrinApp& app, const char* keyWords)
 {
@@ -76,8 +65,8 @@ private slots:
         app.Document().RewriteEntry(0, 0, {"saved", app.Document().m_arrDescriptions[0], app.Document().m_arrDates[0]});
         app.Document().SetModifiedFlag(true);
         QVERIFY(app.Files().OnFileSave());
-        QVERIFY(Bytes(invalid).find("saved") != std::string::npos);
-        QVERIFY(Bytes(lookalike).find("saved") == std::string::npos);
+        QVERIFY(ReadBytes(invalid).find("saved") != std::string::npos);
+        QVERIFY(ReadBytes(lookalike).find("saved") == std::string::npos);
 
         // The profile file gives back the bytes (read from a copy: this
         // process keeps what it wrote in memory).
@@ -160,6 +149,20 @@ private slots:
         close(master);
         said.truncate(std::max<ssize_t>(n, 0));
         QVERIFY2(said.contains("ovrin: ") && said.contains("nope.ovr"), said.constData());
+    }
+
+    void pickIsMatchedWithTheRealNames()
+    {
+        QTemporaryDir dir;
+        const std::string folder = dir.path().toStdString() + "/";
+        const QString seen = dir.path() + QStringLiteral("/x\uFFFD.ovr");
+        QCOMPARE(PickedPath(seen), seen);  // a new name, saved as typed
+        WriteBytes(folder + "x\xff.ovr", "");
+        QCOMPARE(EncodePath(PickedPath(seen)), folder + "x\xff.ovr");
+        WriteBytes(folder + "x\xef\xbf\xbd.ovr", "");  // the same look, in UTF-8
+        QVERIFY(PickedPath(seen).isEmpty());
+        const QString plain = dir.path() + QStringLiteral("/plain.ovr");
+        QCOMPARE(PickedPath(plain), plain);
     }
 };
 

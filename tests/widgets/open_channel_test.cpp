@@ -48,25 +48,16 @@ HandOver Await(std::future<HandOver>& answer)
     return answer.get();
 }
 
-int BindSocket(const QString& path)
+// A socket bound to path (as a crashed program leaves it) or connected to it;
+// -1 when that fails.
+int SocketAt(const QString& path, bool bind)
 {
     const int fd = socket(AF_UNIX, SOCK_STREAM, 0);
     sockaddr_un addr{};
     addr.sun_family = AF_UNIX;
     qstrncpy(addr.sun_path, QFile::encodeName(path).constData(), sizeof addr.sun_path);
-    if (bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0)
-        return fd;
-    close(fd);
-    return -1;
-}
-
-int ConnectSocket(const QString& path)
-{
-    const int fd = socket(AF_UNIX, SOCK_STREAM, 0);
-    sockaddr_un addr{};
-    addr.sun_family = AF_UNIX;
-    qstrncpy(addr.sun_path, QFile::encodeName(path).constData(), sizeof addr.sun_path);
-    if (::connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0)
+    const auto* a = reinterpret_cast<sockaddr*>(&addr);
+    if ((bind ? ::bind(fd, a, sizeof addr) : ::connect(fd, a, sizeof addr)) == 0)
         return fd;
     close(fd);
     return -1;
@@ -166,7 +157,7 @@ private slots:
         QTRY_COMPARE(running->served, QStringList{m_dir.filePath(QStringLiteral("rel ative.ovr"))});
 
         running.reset();
-        const int stale = BindSocket(socketPath);  // nobody listens, as after a crash
+        const int stale = SocketAt(socketPath, true);  // nobody listens, as after a crash
         QVERIFY(stale >= 0);
         close(stale);
         Running next(folder);
@@ -186,7 +177,7 @@ private slots:
         QVERIFY(running.channel.Listen());
         std::vector<int> silent;
         for (int i = 0; i < COpenChannel::kMaxConnections + 4; ++i) {
-            silent.push_back(ConnectSocket(COpenChannel::SocketPath(folder)));
+            silent.push_back(SocketAt(COpenChannel::SocketPath(folder), false));
             QVERIFY(silent.back() >= 0);
             QTest::qWait(20);  // accepted one by one, in this order
         }

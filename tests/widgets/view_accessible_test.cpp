@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
-// What assistive technology is told by the real main window: the entry text
-// and the key list's focus, and the events that follow a change. The tree as a reader walks it over the desktop's
-// bus is read by tests/desktop/atspi_tree_test.sh.
+// What assistive technology is told by the real main window: the tree a
+// reader walks from the window, the entry text and the key list's focus,
+// and the events that follow a change.
 
 #include <algorithm>
 #include <vector>
@@ -57,6 +57,29 @@ QString AllText(QAccessibleInterface* iface)
     return text ? text->text(0, text->characterCount()) : QString();
 }
 
+// Depth first from node, as a reader walks the tree: the first interface of
+// that role and name.
+QAccessibleInterface* Find(QAccessibleInterface* node, QAccessible::Role role, const QString& name, int depth = 12)
+{
+    if (!node || depth < 0)
+        return nullptr;
+    if (node->role() == role && Name(node) == name)
+        return node;
+    for (int i = 0; i < node->childCount(); ++i)
+        if (QAccessibleInterface* found = Find(node->child(i), role, name, depth - 1))
+            return found;
+    return nullptr;
+}
+
+// Presses the button as a reader does; the button answers by an animated
+// click, a moment later.
+void Press(QAccessibleInterface* button)
+{
+    QVERIFY(button && button->actionInterface());
+    button->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    QTest::qWait(300);
+}
+
 }  // namespace
 
 class ViewAccessibleTest final : public QObject {
@@ -110,10 +133,46 @@ private slots:
         CViewAccessibility::SetEventSink(nullptr);
     }
 
+    // Walked from the main window as a reader walks it: the welcome text, an
+    // entry added through the tool bar's Add button and the Edit dialog's
+    // named fields, read back by its name, and the key list by the Key
+    // words button, its current item selected.
+    void readerWorksTheWindow()
+    {
+        Fill(0);
+        QAccessibleInterface* top = QAccessible::queryAccessibleInterface(&Frame());
+        QAccessibleInterface* pane = Find(top, ViewIface()->role(), QStringLiteral("Welcome"));
+        QVERIFY(pane && pane->childCount() == 1);
+        QVERIFY(AllText(pane->child(0)).contains(QStringLiteral("Please open Ovrin document")));
+        for (const char* keyWords : {"Gamma notes", "Alpha notes"}) {
+            test_support::AnswerModal([&] { Press(Find(top, QAccessible::Button, QStringLiteral("Add entry"))); },
+                                      [&](QWidget* dialog) {
+                QAccessibleInterface* d = QAccessible::queryAccessibleInterface(dialog);
+                QCOMPARE(Name(d), QStringLiteral("Edit-Dialog"));
+                for (const auto& [name, value] : {std::pair{"Key words", keyWords}, {"Description", "first\nsecond"}}) {
+                    QAccessibleInterface* field = Find(d, QAccessible::EditableText, QString::fromLatin1(name));
+                    QVERIFY(field && field->editableTextInterface());
+                    field->editableTextInterface()->replaceText(0, field->textInterface()->characterCount(),
+                                                                QString::fromLatin1(value));
+                }
+                Press(Find(d, QAccessible::Button, QStringLiteral("OK")));
+            });
+        }
+        QAccessibleInterface* entry = ViewIface()->child(0);
+        QCOMPARE(Name(entry), QStringLiteral("Alpha notes"));
+        QVERIFY(AllText(entry).startsWith(QStringLiteral("Alpha notes\n")));
+        QVERIFY(AllText(entry).endsWith(QStringLiteral("\nfirst\nsecond")));
+        Press(Find(top, QAccessible::Button, QStringLiteral("keywords")));
+        QAccessibleInterface* list = Find(top, QAccessible::List, QStringLiteral("Key words"));
+        QVERIFY(list && list->childCount() == 2);
+        QCOMPARE(Name(list->child(0)) + "|" + Name(list->child(1)), QStringLiteral("Alpha notes|Gamma notes"));
+        QVERIFY(list->child(0)->state().selected && !list->child(1)->state().selected);
+        Frame().ExecuteCommand(ID_VIEW_DESCRIPTION);
+    }
+
     // The view's entry text holds key words, date and description, one under
     // the other, and has the focus. Walking and deleting announce the new
-    // text; nothing changed, nothing is said. (That a reader finds it from
-    // the top-level window is read over the bus by the desktop test.)
+    // text; nothing changed, nothing is said.
     void entryTextIsFollowed()
     {
         Fill(3);
@@ -145,8 +204,7 @@ private slots:
     }
 
     // Switching to the key list is announced; its current item has the
-    // focus, also when focus comes back to the view. (Its items and the selected one are read over
-    // the bus by the desktop test.)
+    // focus, also when focus comes back to the view.
     void keyListFocusFollowsTheCurrentEntry()
     {
         Fill(5);

@@ -55,11 +55,9 @@ inline void CloseDialog(QWidget* w)
         w->close();
 }
 
-// Runs action; the first modal dialog it opens (on top of any already up) is handed to answer, which
-// must close it. A dialog answer leaves open (a check inside it failed and
-// returned early, or it forgot) is closed here and fails the test, so a
-// failed check never leaves the test waiting on a dialog. Returns the
-// dialog's window title, or an empty string when no modal dialog came up.
+// Runs action; the first modal dialog it opens (on top of any already up) is
+// handed to answer, which must close it: one left open is closed here and
+// fails the test. Returns the dialog's title, or "" when none came up.
 inline QString AnswerModal(const std::function<void()>& action,
                            const std::function<void(QWidget*)>& answer)
 {
@@ -96,11 +94,8 @@ inline QString AnswerModal(const std::function<void()>& action,
     return seen;
 }
 
-// Fails the running test and closes a modal window that has waited this
-// long for an answer nobody gives (a test that forgot to answer it), so such
-// a test ends within a minute instead of at the time limit of the suite.
-// The watchdog's timer is named so that tests counting the program's own
-// timers can leave it out.
+// Fails the test and closes a modal window left unanswered this long. The
+// watchdog's timer is named so that tests counting timers can leave it out.
 inline constexpr char kModalWatchdogName[] = "test_support::ModalWatchdog";
 
 inline void WatchForForgottenModals(int limitMs = 30000)

@@ -1,12 +1,18 @@
 // SPDX-License-Identifier: MIT
-// The reader of `ovrin --import`: the line rules of a record set, line ends
-// of either kind, and refusals that name the line, record and field.
+// Record sets: the reader of `ovrin --import` (the line rules, line ends of
+// either kind, refusals that name the line, record and field), and what
+// --export writes, converted on threads.
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <vector>
 
+#include "cli/recutils_export.h"
 #include "cli/recutils_import.h"
+#include "core/file/archive.h"
+#include "fs_test_support.h"
 
+using namespace fs_test;
 using namespace std::string_literals;
 
 namespace {
@@ -25,6 +31,21 @@ std::string Read(std::string_view text, std::size_t piece)
         all += e.keyWords + "|" + e.description + "|" + e.date + ";";
     }
     return all;
+}
+
+// The record set of a file, its runs about `runBytes` long, on `lanes` threads.
+std::string Export(const std::string& path, std::size_t runBytes, unsigned lanes,
+                   std::vector<int>& inexact)
+{
+    std::string text = kRecutilsDescriptor;
+    const FileResult result = ReadDocumentRuns(
+        path,
+        [&](const std::vector<EntryRun>& runs) {
+            ExportRecutilsRuns(runs, lanes, [&](std::string_view piece) { text += piece; }, inexact);
+        },
+        WalkSizes{runBytes, 4 * runBytes});
+    EXPECT_TRUE(result.ok) << result.message;
+    return text;
 }
 
 const std::string kDecrypt = "decrypt the record set first, e.g. with recsel -s PASSWORD";
@@ -87,5 +108,42 @@ TEST(RecordSetReading, RefusesAStreamAtItsFirstBadByte)
         EXPECT_FALSE(reader.Feed(bad));
         EXPECT_EQ(reader.Finish().message, bad == "\0"s ? "line 3: not a record set: it holds a NUL byte"
                                                        : "record 2 (line 3), field KeyWords (line 3): the text is not valid UTF-8");
+    }
+}
+
+// Many small runs on several threads give what one run gives, in order,
+// inexact entries included.
+TEST(ExportRecutils, RunsOnThreadsMatchOneRun)
+{
+    std::vector<Entry> entries;
+    for (int i = 0; i < 500; ++i)
+        entries.push_back({"key " + std::to_string(i) + (i % 7 == 0 ? " \xE9t\xE9" : ""),
+                           i % 50 == 3 ? "C:\\dir\\\r\nnext" : std::string(i % 40, 'x') + "\r\n\x80 " + std::to_string(i),
+                           "1.1.2000"});
+    TempFolder dir;
+    const std::string path = dir / "runs.ovr";
+    ASSERT_TRUE(WriteEntries(path, entries).ok);
+    std::vector<int> oneInexact;
+    const std::string one = Export(path, SIZE_MAX, 1, oneInexact);
+    EXPECT_EQ(oneInexact, (std::vector<int>{4, 54, 104, 154, 204, 254, 304, 354, 404, 454}));
+    std::vector<int> inexact;
+    EXPECT_TRUE(Export(path, 100, 3, inexact) == one);
+    EXPECT_EQ(inexact, oneInexact);
+}
+
+// A run that does not read (the file changed after it was checked) ends the
+// export with its error instead of hanging the threads or writing past it.
+TEST(ExportRecutils, DamagedRunStopsTheExport)
+{
+    const std::string good("\x01" "a" "\x01" "b" "\x01" "c", 6);
+    std::vector<EntryRun> runs;
+    for (int i = 0; i < 6; ++i)
+        runs.push_back(EntryRun{i, 1, true, i == 2 ? std::string_view("\x09" "short") : std::string_view(good)});
+    for (unsigned lanes : {1U, 2U, 4U}) {
+        int written = 0;
+        std::vector<int> inexact;
+        EXPECT_THROW(ExportRecutilsRuns(runs, lanes, [&](std::string_view) { ++written; }, inexact),
+                     ArchiveError);
+        EXPECT_EQ(written, 2) << lanes;
     }
 }
