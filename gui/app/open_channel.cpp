@@ -185,12 +185,15 @@ void COpenChannel::OnNewConnection()
         return;
     }
     // Room is kept for the program and the next connection, as is the
-    // cap. The oldest that has not even sent its request goes first:
-    // one offered "ready" answers within moments.
+    // cap. The oldest that has not even sent its request goes first; one
+    // offered "ready" answers within moments, and goes only for the cap.
     while (!m_connections.empty() && (int(m_connections.size()) >= kMaxConnections ||
                                       FreeDescriptors() < kSpareDescriptors)) {
-        if (!DropIdle())
-            Drop(m_connections.front().get());
+        if (DropIdle())
+            continue;
+        if (int(m_connections.size()) < kMaxConnections)
+            break;
+        Drop(m_connections.front().get());
     }
     m_connections.push_back(std::make_unique<Connection>());
     if (!m_sweep->isActive())

@@ -269,6 +269,26 @@ private slots:
             close(fd);
         QCOMPARE(status, std::optional<int>(0));
         QTRY_COMPARE(running.served, QStringList{file});
+
+        // Short of descriptors, a connection is closed to make room only
+        // when idle: a hand-over offered "ready" is still taken.
+        const int offered = ConnectSocket(COpenChannel::SocketPath(folder));
+        const std::string request = open_request::FormatRequest("/offered.ovr") + '\n';
+        QVERIFY(write(offered, request.data(), request.size()) == ssize_t(request.size()));
+        char answer[16];
+        QVERIFY(QTest::qWaitFor([&] { return recv(offered, answer, sizeof answer, MSG_DONTWAIT) > 0; }));
+        const int next = ConnectSocket(COpenChannel::SocketPath(folder));
+        const int first = dup(0), second = dup(0);  // the two lowest free
+        close(first);
+        close(second);
+        low.rlim_cur = rlim_t(second) + 1;  // one left once the next is taken
+        QVERIFY(setrlimit(RLIMIT_NOFILE, &low) == 0);
+        QTest::qWait(300);
+        QVERIFY(send(offered, "go\n", 3, MSG_NOSIGNAL) == 3);
+        QTRY_COMPARE(running.served.size(), 2);
+        setrlimit(RLIMIT_NOFILE, &saved);
+        close(next);
+        close(offered);
     }
 };
 
