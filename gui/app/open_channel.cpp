@@ -6,19 +6,19 @@
 
 #include <QDeadlineTimer>
 #include <QElapsedTimer>
-#include <QFileSystemWatcher>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QLocalServer>
 #include <QLocalSocket>
 #include <QPointer>
+#include <QSocketNotifier>
 #include <QTextStream>
 #include <QTimer>
 
 #include "gui/app/open_request.h"
 #include "platform/current_folder.h"
 #include "platform/free_descriptors.h"
+#include "platform/local_listener.h"
 #include "platform/lock_file.h"
 #include "platform/private_folder.h"
 #include "platform/socket_peer.h"
@@ -31,8 +31,13 @@ namespace {
 constexpr int kRetryMs = 200;
 // How often connections are checked for idleness while there are any.
 constexpr int kSweepMs = 1000;
-// Descriptors left free for the next connection and for the program.
+// Descriptors left free for the program (its recovery record, the file it
+// opens next) and for the next connection.
 constexpr long kSpareDescriptors = 4;
+// With no descriptor left and no idle connection to close, new connections
+// wait in the socket's queue; taking them is tried again this often (the
+// program may close a file meanwhile).
+constexpr int kResumeMs = 250;
 
 QByteArray Line(const char* word) { return QByteArray(word) + '\n'; }
 
@@ -50,10 +55,8 @@ QByteArray ReadLine(QLocalSocket& socket, QDeadlineTimer deadline)
     return socket.readLine(open_request::kMaxLine).chopped(1);
 }
 
-bool PeerIsUs(const QLocalSocket& socket)
-{
-    return PeerUid(int(socket.socketDescriptor())) == long(CurrentUserId());
-}
+bool PeerIsUs(int fd) { return PeerUid(fd) == long(CurrentUserId()); }
+bool PeerIsUs(const QLocalSocket& socket) { return PeerIsUs(int(socket.socketDescriptor())); }
 
 }  // namespace
 
@@ -103,42 +106,32 @@ bool COpenChannel::Listen()
     if (fd < 0)
         return false;
     m_lockFd = fd;
-    m_server = new QLocalServer(this);
-    connect(m_server, &QLocalServer::newConnection, this, &COpenChannel::OnNewConnection);
-    if (!StartServer()) {
-        delete m_server;
-        m_server = nullptr;
+    // Holding the lock, whatever socket is there was left by a program
+    // that has ended: replace it.
+    const QString path = SocketPath(m_folder);
+    QFile::remove(path);
+    m_listenFd = ListenLocal(QFile::encodeName(path).toStdString());
+    if (m_listenFd < 0) {
         ReleaseLock(m_lockFd);
         m_lockFd = -1;
         return false;
     }
+    m_notifier = new QSocketNotifier(qintptr(m_listenFd), QSocketNotifier::Read, this);
+    connect(m_notifier, &QSocketNotifier::activated, this, &COpenChannel::OnNewConnection);
     m_sweep = new QTimer(this);
     m_sweep->setInterval(kSweepMs);
     connect(m_sweep, &QTimer::timeout, this, &COpenChannel::Sweep);
-    // A failed accept (no descriptor left) closes the server and removes
-    // its socket; the folder's change brings it back, with no timer running
-    // while the program idles.
-    m_watcher = new QFileSystemWatcher(QStringList{m_folder}, this);
-    connect(m_watcher, &QFileSystemWatcher::directoryChanged, this, [this] {
-        if (m_server && !m_server->isListening())
-            StartServer();
-    });
     m_retry = new QTimer(this);
     m_retry->setInterval(kRetryMs);
     connect(m_retry, &QTimer::timeout, this, &COpenChannel::OpenTaken);
+    m_resume = new QTimer(this);
+    m_resume->setSingleShot(true);
+    m_resume->setInterval(kResumeMs);
+    connect(m_resume, &QTimer::timeout, this, &COpenChannel::Resume);
     return true;
 }
 
-bool COpenChannel::StartServer()
-{
-    // Holding the lock, whatever socket is there was left by a program
-    // that has ended, or by our own server before it failed: replace it.
-    const QString path = SocketPath(m_folder);
-    QLocalServer::removeServer(path);
-    return m_server->listen(path);
-}
-
-bool COpenChannel::IsListening() const { return m_server && m_server->isListening(); }
+bool COpenChannel::IsListening() const { return m_listenFd >= 0; }
 
 void COpenChannel::Close()
 {
@@ -148,13 +141,15 @@ void COpenChannel::Close()
         m_retry->stop();
     if (m_sweep)
         m_sweep->stop();
-    delete m_watcher;
-    m_watcher = nullptr;
-    if (m_server) {
+    if (m_resume)
+        m_resume->stop();
+    delete m_notifier;
+    m_notifier = nullptr;
+    if (m_listenFd >= 0) {
+        CloseLocal(m_listenFd);
+        m_listenFd = -1;
         // Removes the socket: ours, since we hold the lock.
-        m_server->close();
-        delete m_server;
-        m_server = nullptr;
+        QFile::remove(SocketPath(m_folder));
     }
     if (m_lockFd >= 0) {
         ReleaseLock(m_lockFd);
@@ -165,34 +160,75 @@ void COpenChannel::Close()
 
 void COpenChannel::OnNewConnection()
 {
-    while (QLocalSocket* socket = m_server->nextPendingConnection()) {
-        if (!PeerIsUs(*socket)) {
-            socket->abort();
-            socket->deleteLater();
-            continue;
+    // One connection per call, as the socket has one waiting: with no
+    // descriptor left, accepting fails whether one waits or not.
+    int fd = -1;
+    AcceptOutcome outcome;
+    while ((outcome = AcceptLocal(m_listenFd, &fd)) == AcceptOutcome::OutOfDescriptors) {
+        // The oldest connection that has not even sent its request makes
+        // room; with none, the new one waits until a connection closes.
+        if (!DropIdle()) {
+            Pause();
+            return;
         }
-        // A connection accepted with no descriptor left would close the
-        // server, so room for the next one is kept, as is the cap. The
-        // oldest that has not even sent its request goes first: one offered
-        // "ready" answers within moments.
-        while (!m_connections.empty() && (int(m_connections.size()) >= kMaxConnections ||
-                                          FreeDescriptors() < kSpareDescriptors)) {
-            auto oldest = std::find_if(m_connections.begin(), m_connections.end(), [](const auto& c) {
-                return c->stage == Connection::Stage::Reading;
-            });
-            Drop(oldest != m_connections.end() ? oldest->get() : m_connections.front().get());
-        }
-        m_connections.push_back(std::make_unique<Connection>());
-        if (!m_sweep->isActive())
-            m_sweep->start();
-        Connection* connection = m_connections.back().get();
-        connection->socket = socket;
-        connection->age.start();
-        connect(socket, &QLocalSocket::readyRead, this, [this, connection] { OnReadable(connection); });
-        connect(socket, &QLocalSocket::disconnected, this, [this, connection] { Drop(connection); });
-        if (socket->bytesAvailable() > 0)
-            OnReadable(connection);
     }
+    if (outcome != AcceptOutcome::Accepted)
+        return;
+    if (!PeerIsUs(fd)) {
+        CloseLocal(fd);
+        return;
+    }
+    auto* socket = new QLocalSocket(this);
+    if (!socket->setSocketDescriptor(qintptr(fd))) {
+        delete socket;
+        CloseLocal(fd);
+        return;
+    }
+    // Room is kept for the program and the next connection, as is the
+    // cap. The oldest that has not even sent its request goes first; one
+    // offered "ready" answers within moments, and goes only for the cap.
+    while (!m_connections.empty() && (int(m_connections.size()) >= kMaxConnections ||
+                                      FreeDescriptors() < kSpareDescriptors)) {
+        if (DropIdle())
+            continue;
+        if (int(m_connections.size()) < kMaxConnections)
+            break;
+        Drop(m_connections.front().get());
+    }
+    m_connections.push_back(std::make_unique<Connection>());
+    if (!m_sweep->isActive())
+        m_sweep->start();
+    Connection* connection = m_connections.back().get();
+    connection->socket = socket;
+    connection->age.start();
+    connect(socket, &QLocalSocket::readyRead, this, [this, connection] { OnReadable(connection); });
+    connect(socket, &QLocalSocket::disconnected, this, [this, connection] { Drop(connection); });
+    if (socket->bytesAvailable() > 0)
+        OnReadable(connection);
+}
+
+bool COpenChannel::DropIdle()
+{
+    const auto oldest = std::find_if(m_connections.begin(), m_connections.end(), [](const auto& c) {
+        return c->stage == Connection::Stage::Reading;
+    });
+    if (oldest == m_connections.end())
+        return false;
+    Drop(oldest->get());
+    return true;
+}
+
+void COpenChannel::Pause()
+{
+    m_notifier->setEnabled(false);
+    m_resume->start();
+}
+
+void COpenChannel::Resume()
+{
+    m_resume->stop();
+    if (m_notifier)
+        m_notifier->setEnabled(true);
 }
 
 void COpenChannel::OnReadable(Connection* connection)
@@ -275,6 +311,9 @@ void COpenChannel::Drop(Connection* connection)
             socket->deleteLater();
         }
         m_connections.erase(it);
+        // Its descriptor is free again for a connection kept waiting.
+        if (m_notifier && !m_notifier->isEnabled())
+            Resume();
         return;
     }
 }

@@ -10,8 +10,7 @@
 #include <QObject>
 #include <QString>
 
-class QFileSystemWatcher;
-class QLocalServer;
+class QSocketNotifier;
 class QTimer;
 
 // The one running program of a user answers open requests from later starts
@@ -28,8 +27,11 @@ class QTimer;
 // removes the socket; every other start leaves it alone.
 //
 // Connections that send nothing cost a descriptor each: they are closed
-// after a while, only so many are kept, and should the socket stop
-// listening (no descriptor left for a new connection) it listens again.
+// after a while and only so many are kept. Short of descriptors (a low
+// limit, a burst of connections) the channel keeps some free for the
+// program: it closes the idle connections first, and with none left to
+// close it stops taking new ones, which wait, until a connection closes.
+// The socket itself keeps listening throughout.
 class COpenChannel final : public QObject {
     Q_OBJECT
 public:
@@ -83,18 +85,21 @@ public:
 
 private:
     struct Connection;
-    bool StartServer();
     void OnNewConnection();
+    bool DropIdle();
+    void Pause();
+    void Resume();
     void OnReadable(Connection* connection);
     void Sweep();
     void OpenTaken();
     void Drop(Connection* connection);
 
     QString m_folder;
-    QLocalServer* m_server = nullptr;
+    int m_listenFd = -1;
+    QSocketNotifier* m_notifier = nullptr;
     QTimer* m_sweep = nullptr;
     QTimer* m_retry = nullptr;
-    QFileSystemWatcher* m_watcher = nullptr;
+    QTimer* m_resume = nullptr;
     int m_lockFd = -1;
     std::list<std::unique_ptr<Connection>> m_connections;
     std::deque<std::string> m_taken;

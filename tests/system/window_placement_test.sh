@@ -2,8 +2,9 @@
 # SPDX-License-Identifier: MIT
 # Where the real program's windows open on a real X display, and where the
 # keyboard goes: the first start's frame, a message shown before the main
-# window, a window kept at one scale and started at another, and the
-# keyboard after a dialog where no window manager hands it back.
+# window, a window kept at one scale and started at another, the Edit
+# dialog over its window, and the keyboard after a dialog where no window
+# manager hands it back.
 #
 # Usage: window_placement_test.sh <path of the ovrin binary>
 # Exit 77 (skipped) when Xvfb, openbox, xdotool or xprop is not installed.
@@ -107,7 +108,31 @@ step=$((x2 - x1))
 exit_program "$second" "$two" "the second of two starts"
 exit_program "$main" "$one" "the first of two starts"
 
-# 5. Without a window manager: after the Manual closes, the next key goes
+# 5. The Edit dialog opens centred over the main window, wherever that
+#    lies: the dialog's frame, known only once it shows, is allowed for.
+sed -i 's/^Rect=.*/Rect=0100 0100 0900 0700/' "$profile"
+"$ovrin" >"$work/edit.log" 2>&1 &
+edit=$!
+pids+=($edit)
+main=$(window "Untitled - Ovrin") || exit 1
+sleep 0.5
+for place in "" "420 260" "160 300"; do
+  [[ -n $place ]] && xdotool windowmove --sync "$main" $place && sleep 0.5
+  type_into "$main" key a
+  dialog=$(window "Edit-Dialog") || exit 1
+  sleep 0.5
+  shot "edit-${place/ /-}"
+  read -r x y w h < <(frame_of "$main")
+  read -r dx dy dw dh < <(frame_of "$dialog")
+  off_x=$((2 * dx + dw - 2 * x - w)) off_y=$((2 * dy + dh - 2 * y - h))
+  (( ${off_x#-} <= 6 && ${off_y#-} <= 6 )) ||
+    fail "the Edit dialog at $dx $dy ${dw}x$dh is not centred over the window at $x $y ${w}x$h"
+  xdotool key Escape
+  for _ in $(seq 50); do xdotool search --onlyvisible --name "^Edit-Dialog\$" >/dev/null 2>&1 || break; sleep 0.1; done
+done
+exit_program "$main" "$edit" "the start with the Edit dialog"
+
+# 6. Without a window manager: after the Manual closes, the next key goes
 #    to the main window ('a' opens the Edit dialog).
 stop_window_manager
 "$ovrin" >"$work/plain.log" 2>&1 &

@@ -6,6 +6,7 @@
 #include <vector>
 #include <memory>
 
+#include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -16,6 +17,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "../common/child_program.h"
 #include "platform/private_folder.h"
 #include "gui/app/open_channel.h"
 #include "gui/app/open_request.h"
@@ -52,7 +54,7 @@ HandOver Await(std::future<HandOver>& answer)
 // -1 when that fails.
 int SocketAt(const QString& path, bool bind)
 {
-    const int fd = socket(AF_UNIX, SOCK_STREAM, 0);
+    const int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
     sockaddr_un addr{};
     addr.sun_family = AF_UNIX;
     qstrncpy(addr.sun_path, QFile::encodeName(path).constData(), sizeof addr.sun_path);
@@ -224,6 +226,60 @@ private slots:
         running.channel.Close();
         QCOMPARE(COpenChannel::SendOpenRequest(folder, "/late.ovr", 1000), HandOver::NotTaken);
         QCOMPARE(running.served.size(), 2);
+    }
+
+    // With one descriptor left, a burst of connections that send nothing
+    // neither stops the channel nor keeps a later start (the real `ovrin`)
+    // out: an idle connection gives way to it.
+    void handOverAtTheDescriptorLimit()
+    {
+        if (OvrinBinary().empty())
+            QSKIP("OVRIN_BINARY is not set");
+        const QString folder = MakePrivate(m_dir, QStringLiteral("limit"));
+        Running running(folder);
+        QVERIFY(running.channel.Listen());
+        std::vector<int> silent;
+        for (int i = 0; i < 40; ++i)
+            silent.push_back(SocketAt(COpenChannel::SocketPath(folder), false));
+        rlimit saved{};
+        QVERIFY(getrlimit(RLIMIT_NOFILE, &saved) == 0);
+        const int lowest = dup(0);  // every descriptor below it is in use
+        close(lowest);
+        rlimit low = saved;
+        low.rlim_cur = rlim_t(lowest) + 1;
+        QVERIFY(setrlimit(RLIMIT_NOFILE, &low) == 0);
+        QTest::qWait(500);
+        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(folder));
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_dir.filePath(QStringLiteral("config"))));
+        const QString file = m_dir.filePath(QStringLiteral("limit.ovr"));
+        const pid_t later = StartChild({OvrinBinary(), Str(file)});
+        const std::optional<int> status = ChildStatus(later, 5000, [] { QTest::qWait(20); });
+        EndChild(later);
+        setrlimit(RLIMIT_NOFILE, &saved);
+        for (const int fd : silent)
+            close(fd);
+        QCOMPARE(status, std::optional<int>(0));
+        QTRY_COMPARE(running.served, QStringList{file});
+
+        // Short of descriptors, a connection is closed to make room only
+        // when idle: a hand-over offered "ready" is still taken.
+        const int offered = SocketAt(COpenChannel::SocketPath(folder), false);
+        const std::string request = open_request::FormatRequest("/offered.ovr") + '\n';
+        QVERIFY(write(offered, request.data(), request.size()) == ssize_t(request.size()));
+        char answer[16];
+        QVERIFY(QTest::qWaitFor([&] { return recv(offered, answer, sizeof answer, MSG_DONTWAIT) > 0; }));
+        const int next = SocketAt(COpenChannel::SocketPath(folder), false);
+        const int first = dup(0), second = dup(0);  // the two lowest free
+        close(first);
+        close(second);
+        low.rlim_cur = rlim_t(second) + 1;  // one left once the next is taken
+        QVERIFY(setrlimit(RLIMIT_NOFILE, &low) == 0);
+        QTest::qWait(300);
+        QVERIFY(send(offered, "go\n", 3, MSG_NOSIGNAL) == 3);
+        QTRY_COMPARE(running.served.size(), 2);
+        setrlimit(RLIMIT_NOFILE, &saved);
+        close(next);
+        close(offered);
     }
 };
 
