@@ -155,7 +155,9 @@ for end in KILL TERM; do
   main=$(window "notes.ovr - Ovrin")
   before=$(record_bytes)
   keys "$main" key a
-  keys "$(window Edit-Dialog)" type --delay 20 "typed$end"
+  # SIGTERM comes before the record's pause of a second is over.
+  type_into "$(window Edit-Dialog)" type --delay 20 "typed$end"
+  sleep 0.3
   [[ $end == KILL ]] && recorded_after "$before"
   kill -$end "$program"
   wait "$program" 2>/dev/null
