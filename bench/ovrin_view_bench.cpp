@@ -287,6 +287,48 @@ int Add(const std::string& path, bool recorded)
     return 0;
 }
 
+// Another version of the file (one entry added there) merged with one change
+// made here, against opening that version.
+int Merge(const std::string& path)
+{
+    const std::string folder = RecoveryFolder() + "-bench-" + std::to_string(QCoreApplication::applicationPid());
+    const std::string other = path + ".other";
+    {
+        BenchAddHost host;
+        host.next = 1;
+        COvrinDoc doc(host);
+        if (!LoadPlain(doc, path))
+            return 2;
+        doc.OnEntryAdd();
+        if (!SaveDocumentFile(doc, other).ok)
+            return 2;
+    }
+    BenchAddHost host;
+    COvrinDoc doc(host);
+    CRecoveryRecorder recorder(doc, folder);
+    host.recorder = &recorder;
+    if (!LoadPlain(doc, path))
+        return 2;
+    doc.SetPathName(path);
+    recorder.ChangesSettled();
+    doc.OnEntryAdd();
+    const std::string record = *recorder.Changes();
+    const double open = Best(3, [&] {
+        COvrinDoc version(host);
+        LoadPlain(version, other);
+    });
+    MergeOutcome outcome;
+    const double merge = Best(3, [&] {
+        doc.m_knownFile.path = other;
+        MergeOtherVersion(doc, record, outcome);
+    });
+    std::printf("merge %.1f ms, open of the other version %.1f ms, ratio %.2f (%d entries, %d came in)\n", merge, open,
+                merge / open, doc.m_nCount, outcome.cameIn);
+    recorder.Discard();
+    QDir().rmdir(QString::fromStdString(folder));
+    std::remove(other.c_str());
+    return 0;
+}
 
 // Waits (inside the modal loop) for the dialog a key opened, then paints it.
 QWidget* OpenedDialog()
@@ -361,7 +403,7 @@ int main(int argc, char** argv)
 {
     const std::string mode = argc > 1 ? argv[1] : "";
     if (argc != 3 && !(argc == 4 && mode == "find")) {
-        std::fprintf(stderr, "usage: ovrin-view-bench open|keylist|find|load|add|add-recorded|edit FILE\n"
+        std::fprintf(stderr, "usage: ovrin-view-bench open|keylist|find|load|add|add-recorded|merge|edit FILE\n"
                              "       ovrin-view-bench find FILE NEEDLE\n");
         return 2;
     }
@@ -372,6 +414,8 @@ int main(int argc, char** argv)
         return Load(path);
     if (mode == "add" || mode == "add-recorded")
         return Add(path, mode == "add-recorded");
+    if (mode == "merge")
+        return Merge(path);
 
     // A private profile, so measuring never touches the user's settings.
     QTemporaryDir profile;

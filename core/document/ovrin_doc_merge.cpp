@@ -111,6 +111,7 @@ void COvrinDoc::TakeMergedTable(EntryTable merged)
     const int near = m_nCurrent;
     TableChange change{TableChange::Kind::Replaced};
     change.merged = true;
+    change.ontoOtherVersion = true;
     ChangeTable(change, {}, &merged);
     const int found = FindKeyWords(m_table, keyWords);
     m_nCurrent = found >= 0 ? found : std::min(std::max(near, 0), m_nEntries - 1);

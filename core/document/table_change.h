@@ -18,6 +18,10 @@ struct TableChange {
     // it lies, so what views learnt of it still holds.
     bool keptDescription = false;
     bool merged = false;
+    // Replaced only: the unsaved changes made to another version of the
+    // file. Their record, replayed onto that version by content, gives the
+    // new table.
+    bool ontoOtherVersion = false;
     // Removed and Rewritten: the digest (EntryDigest) of the entry as it was
     // before, so that a replay onto another version of the file finds it
     // there by its content.

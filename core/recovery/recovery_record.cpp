@@ -21,7 +21,7 @@ constexpr std::string_view kMagic = "ovrin recovery record 2\n";
 // change follows it; a dialog cancelled after it says so ('X').
 enum Tag : char {
     kBase = 'B', kInserted = 'I', kRemoved = 'D', kRewritten = 'E', kTable = 'T', kView = 'V',
-    kTyping = 'W', kTypingEnded = 'X'
+    kTyping = 'W', kTypingEnded = 'X', kMerged = 'M'
 };
 
 void PutNumber(std::string& out, std::uint64_t n)
@@ -201,6 +201,7 @@ std::optional<Step> ReadStep(std::string_view payload, int tableSize, std::deque
             return std::nullopt;
         break;
     case kTypingEnded:
+    case kMerged:
         break;
     case kView:
         // The entry is kept one up, so that none (-1) is 0.
@@ -242,7 +243,7 @@ int KeyPlace(const EntryTable& table, std::string_view keyWords, int skip)
     return place;
 }
 
-bool IsTableChange(char tag) { return tag != kView && tag != kBase; }
+bool IsTableChange(char tag) { return tag != kView && tag != kBase && tag != kMerged; }
 
 void Apply(const Step& step, EntryTable& table, int& current)
 {
@@ -352,6 +353,14 @@ std::string EncodeTyping(int entry, std::uint64_t gone, const EntryTexts& typed)
 }
 
 std::string EncodeTypingEnded() { return Frame(std::string(1, kTypingEnded)); }
+
+std::string EncodeMergedOntoOtherVersion() { return Frame(std::string(1, kMerged)); }
+
+bool ReplaysByPlace(std::string_view record)
+{
+    const std::vector<std::string_view> payloads = Payloads(record);
+    return std::none_of(payloads.begin(), payloads.end(), [](std::string_view p) { return p[0] == kMerged; });
+}
 
 std::string EncodeView(int current, bool keyList)
 {

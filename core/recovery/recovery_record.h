@@ -38,6 +38,12 @@ std::string EncodeWholeTable(const COvrinDoc& doc);
 // after such a frame is told by the second.
 std::string EncodeTyping(int entry, std::uint64_t gone, const EntryTexts& typed);
 std::string EncodeTypingEnded();
+// The changes before were made to another version of the file (a merge):
+// from here on the record is replayed by content only.
+std::string EncodeMergedOntoOtherVersion();
+// Whether the record can be replayed by places onto its base (ReplayRecord):
+// no merge onto another version came in between.
+bool ReplaysByPlace(std::string_view record);
 // What the window shows: the current entry (-1 for none) and whether the
 // key list or the entry's description.
 std::string EncodeView(int current, bool keyList);

@@ -19,6 +19,13 @@ void CRecoveryRecorder::TableChanged(const TableChange& change)
         m_bBaseIsTable = false;
         return;
     }
+    if (change.ontoOtherVersion && m_pRecord && m_bBaseIsTable) {
+        // The record replayed by content onto the file as it is now gives
+        // the table; it only has to say that its places no longer hold.
+        if (Write(EncodeMergedOntoOtherVersion()))
+            m_bTyping = false;
+        return;
+    }
     const bool starts = !m_pRecord;
     if (!Write(m_bBaseIsTable ? EncodeTableChange(m_doc, change) : EncodeWholeTable(m_doc)))
         return;
@@ -114,18 +121,13 @@ std::optional<std::string> CRecoveryRecorder::Changes() const
     return std::nullopt;
 }
 
-void CRecoveryRecorder::TakeOver(std::unique_ptr<CRecordFile> record)
+void CRecoveryRecorder::TakeOver(std::unique_ptr<CRecordFile> record, const RecordBase& base)
 {
-    // The table is the file as it is now with the record's changes merged
-    // in: a record of its own begins with the whole table. The old record
-    // stays until that one is written.
-    Drop();
-    m_bBaseIsTable = false;
-    if (!Write(EncodeWholeTable(m_doc)))
-        return;
-    m_bBaseIsTable = true;
-    m_bChanged = true;
-    record->Remove();
+    // Replayed by content onto the file as it is now, the record gives the
+    // table; it only has to say that its places no longer hold.
+    Adopt(std::move(record), base);
+    if (!Write(EncodeMergedOntoOtherVersion()))
+        m_bBaseIsTable = false;
 }
 
 void CRecoveryRecorder::Adopt(std::unique_ptr<CRecordFile> record, const RecordBase& base)

@@ -38,7 +38,7 @@ public:
     void Adopt(std::unique_ptr<CRecordFile> record, const RecordBase& base);
     // Goes on from a record left by a program that ended, whose changes the
     // document now holds merged onto another version of the file.
-    void TakeOver(std::unique_ptr<CRecordFile> record);
+    void TakeOver(std::unique_ptr<CRecordFile> record, const RecordBase& base);
     // The record of every unsaved change (only its start when there are
     // none); nothing when it misses one, after a write failed.
     std::optional<std::string> Changes() const;

@@ -9,6 +9,11 @@
 
 namespace {
 
+// Up to this many entries go and come in place, each moving the others'
+// places by one; more are merged into a new table in one pass, which copies
+// every text.
+constexpr std::size_t kInPlace = 64;
+
 // An entry that came with a change, its texts owned here.
 struct CameEntry {
     std::string keyWords, description, date;
@@ -83,6 +88,25 @@ MergeOutcome ReplayOnto(EntryTable& version, const std::vector<ContentStep>& ste
     std::stable_sort(coming.begin(), coming.end(), [&](std::size_t a, std::size_t b) {
         return CompareKeyWords(came[a - own].keyWords, came[b - own].keyWords) < 0;
     });
+    const auto gone = static_cast<std::size_t>(std::count(alive.begin(), alive.begin() + static_cast<std::ptrdiff_t>(own), false));
+    CStringArray* const arrays[] = {&version.keyWords, &version.descriptions, &version.dates};
+    if (gone + coming.size() <= kInPlace) {
+        for (std::size_t i = own; i-- > 0;)
+            if (!alive[i])
+                for (CStringArray* texts : arrays)
+                    texts->Erase(i);
+        for (const std::size_t slot : coming) {
+            const EntryTexts e = came[slot - own].Texts();
+            const auto place = static_cast<std::size_t>(
+                std::upper_bound(version.keyWords.begin(), version.keyWords.end(), e.keyWords,
+                                 [](std::string_view a, std::string_view b) { return CompareKeyWords(a, b) < 0; }) -
+                version.keyWords.begin());
+            version.keyWords.Insert(place, e.keyWords);
+            version.descriptions.Insert(place, e.description);
+            version.dates.Insert(place, e.date);
+        }
+        return outcome;
+    }
     EntryTable merged;
     const auto append = [&merged](const EntryTexts& e) {
         merged.keyWords.push_back(e.keyWords);

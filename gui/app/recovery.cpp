@@ -152,7 +152,7 @@ bool CRecovery::Recover(std::unique_ptr<CRecordFile>& record, const std::string&
                                  .arg(NameOf(base.path)));
         return false;
     }
-    if (IsRecordedFile(base.file, now.file)) {
+    if (IsRecordedFile(base.file, now.file) && ReplaysByPlace(bytes)) {
         ReplayRecord(bytes, m_doc);
         m_doc.SetModifiedFlag(true);
         m_recorder.Adopt(std::move(record), base);
@@ -162,7 +162,7 @@ bool CRecovery::Recover(std::unique_ptr<CRecordFile>& record, const std::string&
         // and an entry changed on both sides is kept in both versions.
         const MergeOutcome outcome = ReplayRecordOnto(bytes, m_doc);
         m_doc.SetModifiedFlag(true);
-        m_recorder.TakeOver(std::move(record));
+        m_recorder.TakeOver(std::move(record), base);
         if (m_pFrame)
             m_pFrame->ShowNote(
                 QStringLiteral("The file changed after the changes were made: they were merged into its "
