@@ -2,8 +2,6 @@
 // The Find dialog's searches in document order, and the folded matching.
 #include <gtest/gtest.h>
 
-#include <cstring>
-#include <random>
 #include <string>
 #include <vector>
 
@@ -237,44 +235,44 @@ TEST(FoldedNeedle, FindsAnyTextCaseIgnored)
     }
 }
 
-// The search against folding everything, on random texts of many lengths,
-// with short needles and long ones cut from the text in another case.
-TEST(FoldedNeedle, SameAsFoldingEverything)
+// Positions at the edges: overlapping hits, a hit at the very start or end
+// (the last start a text has), needles of 1, 2 and 4 bytes and one longer
+// than the text, Horspool's skips over common letters, folded bytes beyond
+// ASCII, wide texts whose characters' forms differ in length.
+TEST(FoldedNeedle, FindsFirstAndLastAtTheEdges)
 {
-    const auto fold = [](std::string s) {
-        for (char& c : s)
-            c = static_cast<char>(FoldCp1252(static_cast<unsigned char>(c)));
-        return s;
+    const auto wide = [](std::u16string_view s) { return TextFromUtf16(s); };
+    constexpr std::size_t no = CFoldedNeedle::npos;
+    const struct {
+        std::string needle, text;
+        std::size_t from, first, lastBefore, last;
+    } cases[] = {
+        {"aa", "aaa", 1, 1, 0, 1},
+        {"aa", "aaaa", 2, 2, 1, 2},
+        {"a", "Abca", 0, 0, no, 3},
+        {"a", "Abca", 4, no, 3, 3},
+        {"xq", "abXQ", 0, 2, no, 2},
+        {"xq", "XQab", 1, no, 0, 0},
+        {"tent", "....tent", 0, 4, no, 4},
+        {"tent", "xxxTENT", 1, 3, no, 3},
+        {"tent", "tentatent", 1, 5, 0, 5},
+        {"sent", "sen", 0, no, no, no},
+        {"\xE9t\xE9", "x\xC9T\xC9\xE9t\xE9", 0, 1, no, 4},
+        {"\xC0\xE0\xE0\xE0\xE0", "\xE0\xE0\xC0\xC0", 0, no, no, no},
+        {"\xFF\xDF", "\x9F\xDF\xFF\xDF", 1, 2, 0, 2},
+        {"s\xE9", "ss\xC9S\xE9", 2, 3, 1, 3},
+        {wide(u"\u03C3"), wide(u"\u03A3\u03C3\u03C2"), 5, 6, 4, 8},
+        {"k", wide(u"kK\u212Ak"), 6, 6, 5, 9},
+        {wide(u"\u212Aa"), wide(u"ka\u212AAk"), 4, 4, no, 6},
+        {"ss", wide(u"\u0142s\u017FSs"), 7, 7, 6, 9},
     };
-    const std::string alphabet = "aAbB \xE9\xC9\x8A\x9A\xFF\x9F.";
-    std::mt19937 rng(18);
-    for (int n = 0; n < 20000; ++n) {
-        std::string text(n % 50 == 0 ? 1000 + rng() % 100 : rng() % 460, ' ');
-        if (n % 4 == 1) {
-            for (int k = 0; k < 2 && !text.empty(); ++k)
-                text[rng() % text.size()] = alphabet[rng() % alphabet.size()];
-        } else {
-            for (char& c : text)
-                c = n % 4 == 0 ? static_cast<char>(rng() % 256) : alphabet[rng() % alphabet.size()];
-        }
-        std::string needle(1 + rng() % 4, ' ');
-        for (char& c : needle)
-            c = alphabet[rng() % alphabet.size()];
-        if (n % 4 == 1)
-            needle.resize(1);
-        if (n % 4 == 3 && !text.empty()) {
-            const std::size_t at = rng() % text.size();
-            needle = text.substr(at, 1 + rng() % 80);
-            for (char& c : needle)
-                c = rng() % 2 ? static_cast<char>(FoldCp1252(static_cast<unsigned char>(c))) : c;
-        }
-        const CFoldedNeedle folded(needle);
-        const std::string t = fold(text);
-        const std::string k = fold(needle);
-        const std::size_t from = rng() % (text.size() + 2);
-        const std::size_t first = from > t.size() ? std::string::npos : t.find(k, from);
-        ASSERT_EQ(folded.FindFirst(text, from), first) << n;
-        ASSERT_EQ(folded.FindLast(text), t.rfind(k)) << n;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.needle << " in " << c.text << " from " << c.from);
+        const CFoldedNeedle needle(c.needle);
+        EXPECT_EQ(needle.FindFirst(c.text, c.from), c.first);
+        EXPECT_EQ(needle.FindLastBefore(c.text, c.from), c.lastBefore);
+        EXPECT_EQ(needle.FindLast(c.text), c.last);
+        EXPECT_TRUE(needle.MayBeInAny({std::string(40, '.'), c.text, "."}) || c.last == no);
     }
 }
 
@@ -318,77 +316,17 @@ TEST(FoldedNeedle, SweepsTheTablesBlocks)
             texts.Set(3, c.setAnew);
         EXPECT_EQ(CFoldedNeedle(c.needle).MayBeInAny(texts), c.may) << c.needle << " in " << texts.size();
     }
-    // Tables of random lengths, a text set anew and one erased: the needle
-    // is cut from a live text, and the sweep begins at either end.
+    // A text set anew, one erased, the needle's table second: the sweep
+    // finds it from either end, forward and backward.
     const CStringArray other = {"1..", "2.."};
-    std::mt19937 rng(5);
-    const auto letters = [&](std::size_t n) {
-        std::string t(n, ' ');
-        for (char& c : t)
-            c = static_cast<char>('a' + rng() % 26);
-        return t;
-    };
-    for (int n = 0; n < 300; ++n) {
-        CStringArray texts;
-        for (std::size_t k = 2 + rng() % 300; k > 0; --k)
-            texts.push_back(letters(rng() % 400));
-        texts.Erase(rng() % texts.size());
-        const std::size_t set = rng() % texts.size();  // its bytes end the last block
-        texts.Set(set, dots(rng() % 50, "nAbc"));
-        const std::string_view text = texts[n % 2 ? set : rng() % texts.size()];
-        const std::size_t at = text.empty() ? 0 : rng() % text.size();
-        const std::string needle(text.substr(at, 1 + rng() % 70));
-        const std::size_t from = n % 2 ? 0 : texts.size() - 1;
-        ASSERT_EQ(CFoldedNeedle(needle).MayBeInAny(n % 3 ? texts : other, n % 3 ? &other : &texts, from, n % 5 == 0),
-                  !needle.empty())
-            << n;
-    }
-}
-
-// Wide texts against folding every character, on random texts of letters
-// whose forms differ in length (k and the Kelvin sign, s and the long s) or
-// number (Σ σ ς), ASCII needles among the needles.
-TEST(FoldedNeedle, WideTextsSameAsFoldingEveryCharacter)
-{
-    const char* const alphabet[] = {"a", "A", "k", "K", "s", "S", " ", "\u212A", "\u017F", "\u03A3", "\u03C3",
-                                    "\u03C2", "\u038A", "\u03AF", "\u0141", "\u0142", "\u00E9", "\u00C9", "\u4E2D", "\U0001F600"};
-    // The folded characters of a text, each with the byte it begins at.
-    const auto folded = [](const std::string& t) {
-        std::vector<std::pair<char32_t, std::size_t>> out;
-        std::size_t at = IsWideText(t) ? kWideTextMark.size() : 0;
-        for (TextCharacters chars(t); !chars.AtEnd();) {
-            const char32_t c = chars.Next();
-            out.emplace_back(FoldForFind(c), at);
-            at += !IsWideText(t) || c < 0x80 ? 1 : c < 0x800 ? 2 : c < 0x10000 ? 3 : 4;
-        }
-        return out;
-    };
-    std::mt19937 rng(7);
-    for (int n = 0; n < 20000; ++n) {
-        std::vector<const char*> picked(1 + rng() % 60);
-        for (const char*& p : picked)
-            p = alphabet[rng() % (n % 2 ? 7 : std::size(alphabet))];
-        const std::size_t cut = rng() % picked.size();
-        std::string text, needle;
-        for (std::size_t k = 0; k < picked.size(); ++k) {
-            text += picked[k];
-            needle += n % 3 && k >= cut && k < cut + 1 + rng() % 4 ? picked[k] : "";
-        }
-        text += n % 2 ? alphabet[7 + rng() % 13] : "";
-        needle = needle.empty() ? alphabet[rng() % std::size(alphabet)] : needle;
-        const auto t = folded(*TextFromUtf8(text));
-        const auto k = folded(*TextFromUtf8(needle));
-        std::vector<std::size_t> starts;
-        for (std::size_t i = 0; i + k.size() <= t.size(); ++i)
-            if (std::equal(k.begin(), k.end(), t.begin() + i, [](auto x, auto y) { return x.first == y.first; }))
-                starts.push_back(t[i].second);
-        const std::size_t from = rng() % (text.size() + 6);
-        const auto first = std::lower_bound(starts.begin(), starts.end(), from);
-        const CFoldedNeedle find(*TextFromUtf8(needle));
-        ASSERT_EQ(find.FindFirst(*TextFromUtf8(text), from), first == starts.end() ? CFoldedNeedle::npos : *first) << n;
-        ASSERT_EQ(find.FindLastBefore(*TextFromUtf8(text), from), first == starts.begin() ? CFoldedNeedle::npos : first[-1]) << n;
-        ASSERT_TRUE(find.MayBeInAny({std::string(40, '.'), *TextFromUtf8(text), "."}) || starts.empty()) << n;
-    }
+    for (const std::size_t at : {0, 50, 98})
+        for (const std::size_t from : {0, 98})
+            for (const bool backward : {false, true}) {
+                CStringArray texts = many(99, dots(20));
+                texts.Erase(10);
+                texts.Set(at, dots(at % 7, "nAbc"));
+                EXPECT_TRUE(CFoldedNeedle("NaBC").MayBeInAny(other, &texts, from, backward)) << at << from;
+            }
 }
 
 }  // namespace

@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <random>
 #include <tuple>
 
 #include "../common/test_documents.h"
@@ -246,52 +245,43 @@ TEST(KeyListLayout, BottomsHitTestAndCache)
     EXPECT_EQ(keys.ContentHeight(), 48);
 }
 
-// After Add, Edit, Delete and Undo anywhere in the table, and after a new
-// table, the mended bottoms are those a layout made afresh gives; now and
-// then two changes come before the next paint.
+// After Add, Edit, Delete and Undo at either end and between, two changes
+// before one paint, and a new table, the mended bottoms are those a layout
+// made afresh gives. Key words of one, two and three lines mark the blocks.
 TEST(KeyListLayout, MendedAfterEachCommandAsIfMadeAgain)
 {
     FakeHost host;
     COvrinDoc doc(host);
-    std::mt19937 rng(11);
-    const auto keyWords = [&rng] {
-        std::string k;
-        for (std::size_t length = 1 + rng() % 200; k.size() < length;)
-            k += std::string(1 + rng() % 12, static_cast<char>('a' + rng() % 26)) + ' ';
-        return k;
-    };
-    std::vector<std::string> table;
-    for (int i = 0; i < 30; ++i)
-        table.push_back(keyWords());
-    FillTable(doc, table);
+    const auto lines = [](int n, char c) { return std::string(70 * n, c); };
+    FillTable(doc, {lines(1, 'b'), lines(2, 'd'), lines(3, 'f'), lines(1, 'h')});
     CKeyListLayout mended;
     host.onTableChanged = [&mended](const TableChange& c) { mended.TableChanged(c); };
     mended.Update(doc, 600, Fixed(), "f");
-    for (int step = 0; step < 600; ++step) {
-        doc.m_nCurrent = doc.m_nCount > 0 ? static_cast<int>(rng() % doc.m_nCount) : -1;
-        if (rng() % 40 == 0)  // a new table, as an open gives
-            FillTable(doc, {keyWords(), keyWords(), keyWords()});
-        else switch (rng() % 4) {
-        case 0:
-            host.editAnswers = {{true, keyWords(), "d"}};
-            doc.OnEntryAdd();
-            break;
-        case 1:
-            host.editAnswers = {{true, keyWords(), "d"}};
-            doc.OnEntryEdit();
-            break;
-        case 2:
-            doc.OnEntryDelete();
-            break;
-        default:
-            doc.OnEntryUndo();
+    enum { Add, Edit, Delete, Undo, New };
+    const struct {
+        int command, current;
+        std::string keyWords;
+        bool paint;
+    } steps[] = {{Add, 0, lines(3, 'a'), true}, {Add, 0, lines(2, 'z'), true},  {Edit, 0, lines(1, 'g'), true},
+                 {Edit, 5, lines(3, 'c'), true}, {Delete, 0, "", true},          {Delete, 4, "", false},
+                 {Undo, 0, "", true},            {Edit, 0, lines(3, 'i'), false}, {Edit, 2, lines(2, 'e'), true},
+                 {New, 0, "", true},             {Add, 0, lines(2, 'a'), true}};
+    for (const auto& s : steps) {
+        doc.m_nCurrent = s.current;
+        host.editAnswers = {{true, s.keyWords, "d"}};
+        switch (s.command) {
+        case Add: doc.OnEntryAdd(); break;
+        case Edit: doc.OnEntryEdit(); break;
+        case Delete: doc.OnEntryDelete(); break;
+        case Undo: doc.OnEntryUndo(); break;
+        default: FillTable(doc, {lines(2, 'x'), lines(1, 'y')});
         }
-        if (step % 7 == 0)
+        if (!s.paint)
             continue;
         mended.Update(doc, 600, Fixed(), "f");
         CKeyListLayout fresh;
         fresh.Update(doc, 600, Fixed(), "f");
-        ASSERT_EQ(mended.Bottoms(), fresh.Bottoms()) << step;
+        ASSERT_EQ(mended.Bottoms(), fresh.Bottoms()) << s.command << " at " << s.current;
     }
 }
 
