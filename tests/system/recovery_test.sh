@@ -98,8 +98,8 @@ keys "$(window Ovrin)" key alt+d
 main=$(window "notes.ovr - Ovrin")
 [[ -z $(ls -A "$XDG_STATE_HOME/ovrin") ]] || fail "Discard left the record"
 
-# 4. A record whose file is away is kept; one over a file that another
-#    program rewrote in place (the same file, other bytes) is merged into it.
+# 4. A record whose file is away is kept. (One over a file that another
+#    program changed is merged into it: merge_test.sh.)
 add fig
 kill -9 "$program"
 wait "$program" 2>/dev/null
@@ -115,14 +115,7 @@ kill -TERM "$program"
 wait "$program" 2>/dev/null
 [[ -n $(ls -A "$XDG_STATE_HOME/ovrin") ]] || fail "the record of a file that is away was removed"
 mv "$work/away.ovr" "$doc"
-"$ovrin" --import "$work/notes.rec" "$work/other.ovr" && cat "$work/other.ovr" >"$doc"
-start "$doc"
-keys "$(window Ovrin)" key Return
-main=$(window "notes.ovr\\* - Ovrin")
-keys "$main" key ctrl+s
-named "$main" "notes.ovr - Ovrin"
-[[ $("$ovrin" --list "$doc" | tr '\n' ' ') == "banana cherry fig grape " ]] || fail "the record was not merged into the other file"
-[[ -z $(ls -A "$XDG_STATE_HOME/ovrin") ]] || fail "the record stayed after its changes were saved"
+rm "$XDG_STATE_HOME"/ovrin/*
 
 # 5. A start that hands its file to the running program offers the record
 #    of another window that was killed, here of an untitled document.

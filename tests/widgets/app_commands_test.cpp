@@ -132,33 +132,6 @@ private slots:
         QVERIFY(!Button(app, ID_ENTRY_NEXT)->isEnabled());
     }
 
-    // A lock key pressed in the Find window, or in the main window, shows
-    // in the indicator panes.
-    void lockIndicatorsFollowKeysInEveryWindow()
-    {
-        RunningApp app(ThreeEntries());
-        QVERIFY(app.Started());
-        LockState keys;
-        app.Frame().SetLockStateReader([&keys] { return std::optional<LockState>(keys); });
-        app.Frame().ExecuteCommand(ID_ENTRY_FIND);
-        CFindDlg* find = app.App().Host().FindWindow();
-        QVERIFY(find);
-        auto* field = find->findChild<QLineEdit*>(QStringLiteral("IDC_SEARCH_STRING"));
-
-        keys.capsLock = true;
-        QTest::keyClick(field, Qt::Key_CapsLock);
-        Settle(20);
-        QCOMPARE(app.Frame().IndicatorText(0), QStringLiteral("UF"));
-        find->reject();
-
-        keys = LockState{false, true, true};
-        QTest::keyClick(app.Pane(0, 0), Qt::Key_ScrollLock);
-        Settle(20);
-        QCOMPARE(app.Frame().IndicatorText(0), QString());
-        QCOMPARE(app.Frame().IndicatorText(1), QStringLiteral("NUM"));
-        QCOMPARE(app.Frame().IndicatorText(2), QStringLiteral("RF"));
-    }
-
     // A dropped file is opened only after the drop has ended, so the
     // question about unsaved changes never holds up the drag source.
     void droppedFileOpensAfterTheDrop()

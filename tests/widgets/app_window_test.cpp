@@ -246,21 +246,6 @@ private slots:
                  (QStringList{"&1 /.../2026/R&&D notes.ovr", "&2 /d/c.ovr"}));
     }
 
-    // Paths longer than 30 characters keep the last folders that fit, else
-    // the name alone.
-    void pathShortening()
-    {
-        const std::pair<const char*, const char*> cases[] = {
-            {"/abcdefghijklmnopqrstuvw/x.ovr", "/abcdefghijklmnopqrstuvw/x.ovr"},  // exactly 30
-            {"/home/someone/documents/work/lists/keys.ovr", "/.../work/lists/keys.ovr"},
-            {"/home/someone/a-rather-long-file-name-here.ovr", "a-rather-long-file-name-here.ovr"},
-            {"a-name-without-any-folder-that-is-long.ovr", "a-name-without-any-folder-that-is-long.ovr"},
-            {"/an-extremely-long-folder-name/k.ovr", "/.../k.ovr"},
-        };
-        for (const auto& [path, shown] : cases)
-            QCOMPARE(AbbreviatePath(QString::fromLatin1(path)), QString::fromLatin1(shown));
-    }
-
     // The File menu shows one enabled item per recent file; with none the
     // first item stands grayed as "Recent File".
     void recentFileItems()
@@ -382,19 +367,6 @@ private slots:
         QCOMPARE(Title(), QStringLiteral("alpha.ovr - Ovrin"));
     }
 
-    // A hidden status bar and a tool bar moved to the left come back with
-    // the next start from the bar records alone.
-    void barStateComesBack()
-    {
-        QVERIFY(Start({}));
-        Frame().ExecuteCommand(ID_VIEW_STATUS_BAR);
-        Frame().addToolBar(Qt::LeftToolBarArea, Frame().ToolBar());
-        Frame().close();
-        CProfile().remove(QStringLiteral("Ovrin-Summary/Layout"));
-        QVERIFY(Start({}));
-        QVERIFY(Frame().statusBar()->isHidden());
-        QCOMPARE(Frame().toolBarArea(Frame().ToolBar()), Qt::LeftToolBarArea);
-    }
 };
 
 OVRIN_WIDGET_TEST_MAIN(AppWindowTest)

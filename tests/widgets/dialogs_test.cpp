@@ -258,35 +258,6 @@ private slots:
         QCOMPARE(line.lineCount(), 1);
     }
 
-    // A stored text's lines, found while it is converted for the field, are
-    // the ones the field finds in the converted text; CR LF, CR and LF each
-    // break a line.
-    void shownTextKnowsItsLines()
-    {
-        const struct {
-            std::string text;
-            const char* shown;
-        } cases[] = {
-            {"", ""},
-            {"a\r\nbc\rd\ne\r\n", "a\nbc\nd\ne\n"},
-            {"a\n\nb\r\r\nc", "a\n\nb\n\nc"},
-            {"0123456789abcde\r\n0123456789abcdef\n\r\x80", "0123456789abcde\n0123456789abcdef\n\n\u20AC"},
-            {"\x80xyzabcdefghij\r\n\r\n\rABCDEFGHIJKLMNO\n", "\u20ACxyzabcdefghij\n\n\nABCDEFGHIJKLMNO\n"},
-            {*TextFromUtf8("\u0396\r\n\r\n\u4E2D\rz"), "\u0396\n\n\u4E2D\nz"},
-        };
-        for (const auto& c : cases) {
-            const LongTextField::Shaped shaped = ToShownText(c.text, LongTextField::Lines::Many);
-            QCOMPARE(shaped.text, QString::fromUtf8(c.shown));
-            const LongTextField::Shaped looked = LongTextField::shape(shaped.text, LongTextField::Lines::Many);
-            QCOMPARE(shaped.lineStarts, looked.lineStarts);
-            QCOMPARE(shaped.longestLine, looked.longestLine);
-            QCOMPARE(shaped.columnsOnly, looked.columnsOnly);
-            const LongTextField::Shaped line = ToShownText(c.text, LongTextField::Lines::One);
-            QCOMPARE(line.lineStarts.size(), std::size_t{1});
-            QCOMPARE(line.longestLine, line.text.size());
-        }
-    }
-
     // A line with characters of other scripts: the arrows and Backspace move
     // by whole characters (a pair of surrogates, a letter with its mark),
     // and a CJK character takes more room than a column.

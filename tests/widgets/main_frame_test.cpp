@@ -128,20 +128,6 @@ private slots:
         QVERIFY(!Action(ID_ENTRY_BACK)->isEnabled());
     }
 
-    // The clipboard keys have no command in the main window and are eaten
-    // there.
-    void clipboardKeysDoNothingInMainWindow()
-    {
-        Fill(3, 1);
-        const std::pair<Qt::Key, Qt::KeyboardModifier> keys[] = {
-            {Qt::Key_V, Qt::ControlModifier},
-            {Qt::Key_Insert, Qt::ShiftModifier},
-            {Qt::Key_Backspace, Qt::AltModifier}};
-        for (const auto& [key, mods] : keys)
-            QCOMPARE(DialogOfKey(key, mods), QString());
-        QCOMPARE(Doc().m_nCurrent, 1);
-    }
-
     // Save's button follows the modified flag; a checked command's button
     // shows its state and stays pressed when clicked again.
     void modifiedAndCheckedStates()

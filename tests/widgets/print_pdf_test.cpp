@@ -142,15 +142,6 @@ private slots:
         QVERIFY(PdfPages(dir.filePath(QStringLiteral("beyond.pdf"))).join(QString()).trimmed().isEmpty());
     }
 
-    // Guards against a failed write reported as success.
-    void unwritablePdfFails()
-    {
-        CCliHost host;  // asks nothing, stores nothing
-        COvrinDoc doc(host);
-        CPageLayout pages;
-        QVERIFY(PrintDirect(doc, pages, QString(),
-                            QStringLiteral("/nonexistent-dir/for/print/x.ovr")) != 0);
-    }
 };
 
 OVRIN_WIDGET_TEST_MAIN(PrintPdfTest)

@@ -239,34 +239,6 @@ private slots:
         Frame().ExecuteCommand(ID_VIEW_DESCRIPTION);
     }
 
-    // With 200 000 entries only the items asked for exist, and items of
-    // entries that went away are dropped.
-    void keyListItemsAreMadeOnDemand()
-    {
-        Fill(200000);
-        Frame().ExecuteCommand(ID_VIEW_KEYWORDS);
-        QCoreApplication::processEvents();
-        CKeyListAccessible* list = ViewIface()->KeyList();
-        QCOMPARE(list->childCount(), 200000);
-        QVERIFY(list->ItemsMade() < 10);
-        QCOMPARE(Name(list->child(199999)), QStringLiteral("key 199999"));
-
-        QTest::keyClick(&View(), 'n');
-        const QAccessible::Id last = QAccessible::uniqueId(list->focusChild());
-        QVERIFY(QAccessible::accessibleInterface(last));
-        g_events.clear();
-        Frame().ExecuteCommand(ID_ENTRY_DELETE);
-        QVERIFY(!QAccessible::accessibleInterface(last));
-        // The change is told through the view: a reorder of the list would
-        // make the desktop's bridge announce each of its items.
-        QVERIFY(SawEvent(QAccessible::ObjectReorder, ViewIface()));
-        QVERIFY(!SawEvent(QAccessible::ObjectReorder, list));
-        QCOMPARE(Name(list->focusChild()), QStringLiteral("key 199998"));
-        QVERIFY(list->ItemsMade() < 10);
-        Frame().ExecuteCommand(ID_VIEW_DESCRIPTION);
-        Fill(0);
-    }
-
 };
 
 OVRIN_WIDGET_TEST_MAIN(ViewAccessibleTest)
