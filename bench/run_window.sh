@@ -137,7 +137,7 @@ if [ -n "$OPEN200" ]; then
         # The Edit dialog on that entry, each step beside opening this very
         # document in the window.
         if [ "$opts" != "--date-bytes 1000000" ]; then
-            for step in "press e" Tab Ctrl+End type Escape "e again" "OK unchanged"; do
+            for step in "press e" Tab Ctrl+End type "typing kept" Escape "e again" "OK unchanged"; do
                 t=$(best_view edit "$doc" "$step")
                 row "  Edit dialog: $step, $name" "$t ms" "first paint of this document $o ms" "$(ratio "$t" "$o")"
             done
