@@ -377,7 +377,7 @@ int Edit(const std::string& path)
         step(type, description, Qt::Key_X);
         // What was typed goes to the recovery record once typing pauses: the
         // longest the dialog then does not answer.
-        const double until = Clock::now() + 1500;
+        const double until = Clock::now() + 3000;
         while (Clock::now() < until) {
             const auto s = Clock::now();
             QCoreApplication::processEvents();

@@ -36,11 +36,10 @@ void CRecoveryRecorder::TableChanged(const TableChange& change)
         m_lastView = {-2, false};
 }
 
-void CRecoveryRecorder::Typing(int entry, const EntryTexts& typed)
+void CRecoveryRecorder::TypingFrame(const std::string& frame)
 {
-    const std::uint64_t gone = entry >= 0 ? EntryDigest(EntryAt(m_doc.Table(), static_cast<std::size_t>(entry))) : 0;
-    const std::string frame = EncodeTyping(entry, gone, typed);
-    if (!Write(m_bBaseIsTable ? frame : EncodeWholeTable(m_doc) + frame))
+    // The frame of a huge description is not copied again here.
+    if (!(m_bBaseIsTable ? Write(frame) : Write(EncodeWholeTable(m_doc) + frame)))
         return;
     m_bChanged = m_bChanged || !m_bBaseIsTable;
     m_bBaseIsTable = true;

@@ -25,9 +25,9 @@ public:
     // What the window shows now; kept in the record when it differs from
     // what was kept last, so that a recovery shows what was on screen.
     void ViewShown(int current, bool keyList);
-    // What is typed into the Edit dialog on entry `entry` (-1: a new one),
-    // kept until the dialog ends with a change or is cancelled.
-    void Typing(int entry, const EntryTexts& typed);
+    // What is typed into the Edit dialog (a frame EncodeTyping made), kept
+    // until the dialog ends with a change or is cancelled.
+    void TypingFrame(const std::string& frame);
     void TypingCancelled();
     // The table is what the document's file holds now (or new and empty).
     void ChangesSettled();

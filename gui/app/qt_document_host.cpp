@@ -1,9 +1,13 @@
 // SPDX-License-Identifier: MIT
 #include "gui/app/qt_document_host.h"
 
+#include <future>
+#include <system_error>
+
 #include <QApplication>
 #include <QDate>
 #include <QElapsedTimer>
+#include <QMetaObject>
 #include <QTimer>
 #include <QDialog>
 #include <QDir>
@@ -15,6 +19,7 @@
 #include "gui/dialogs/edit_dlg.h"
 #include "gui/dialogs/find_dlg.h"
 #include "gui/dialogs/hint_dlg.h"
+#include "core/document/ovrin_doc.h"
 #include "core/recovery/recovery_recorder.h"
 #include "gui/frame/main_frame.h"
 #include "gui/frame/profile.h"
@@ -54,16 +59,44 @@ bool CQtDocumentHost::RunEditDialog(std::string& keyWords, std::string& descript
 
     // What is typed reaches the recovery record a second after typing
     // pauses, and at the latest two seconds after the first key not yet
-    // kept; the program's end by SIGTERM or SIGHUP keeps it at once.
+    // kept; the program's end by SIGTERM or SIGHUP keeps it at once. The
+    // record's frame is made on another thread, so that a huge description
+    // costs the person nothing, and written here unless the dialog has
+    // ended meanwhile.
     QTimer typing;
     typing.setSingleShot(true);
     QElapsedTimer unkept;
+    const std::uint64_t gone = entry >= 0 && m_pDoc ? EntryDigest(EntryAt(m_pDoc->Table(), static_cast<std::size_t>(entry))) : 0;
+    const auto frameOf = [entry, gone](const CEditDlg::Typed& typed, const std::string& date) {
+        return EncodeTyping(entry, gone, {typed.KeyWords(), typed.Description(), date});
+    };
     m_keepTyping = [&] {
         typing.stop();
-        if (m_pRecorder && m_pDoc)
-            m_pRecorder->Typing(entry, {dlg.TypedKeyWords(), dlg.TypedDescription(), FormatEntryDate(Today())});
+        if (m_pRecorder)
+            m_pRecorder->TypingFrame(frameOf(dlg.TypedNow(), FormatEntryDate(Today())));
     };
-    QObject::connect(&typing, &QTimer::timeout, &dlg, [this] { m_keepTyping(); });
+    std::future<void> making;
+    bool made = true;
+    QObject::connect(&typing, &QTimer::timeout, &dlg, [&] {
+        if (!m_pRecorder)
+            return;
+        if (!made) {
+            typing.start(1000);  // the last one is still being made
+            return;
+        }
+        made = false;
+        try {
+            making = std::async(std::launch::async, [&, typed = dlg.TypedNow(), date = FormatEntryDate(Today())] {
+                QMetaObject::invokeMethod(&dlg, [&, frame = frameOf(typed, date)]() mutable {
+                    made = true;
+                    m_pRecorder->TypingFrame(std::move(frame));
+                }, Qt::QueuedConnection);
+            });
+        } catch (const std::system_error&) {
+            made = true;  // no thread to spare: made here
+            m_keepTyping();
+        }
+    });
     QObject::connect(&dlg, &CEditDlg::typed, &dlg, [&] {
         if (!typing.isActive())
             unkept.start();
@@ -76,6 +109,9 @@ bool CQtDocumentHost::RunEditDialog(std::string& keyWords, std::string& descript
     });
     const int result = dlg.exec();
     m_keepTyping = nullptr;
+    // A frame still being made is dropped with the dialog.
+    if (making.valid())
+        making.wait();
     if (result != QDialog::Accepted)
         return false;
     keyWords = std::move(dlg.m_strKeyWords);

@@ -13,11 +13,10 @@ namespace {
 
 // The stored line break is CR LF. Built in one pass: replacing in place
 // would move the rest of the text at every line.
-QString FromDescriptionField(const LongTextField& field)
+QString FromDescriptionField(const QString& shown, qsizetype lineCount)
 {
-    const QString& shown = field.text();
     QString text;
-    text.reserve(shown.size() + field.lineCount() - 1);
+    text.reserve(shown.size() + lineCount - 1);
     qsizetype from = 0;
     for (qsizetype at = shown.indexOf(QLatin1Char('\n')); at >= 0; at = shown.indexOf(QLatin1Char('\n'), from)) {
         text.append(QStringView(shown).mid(from, at - from)).append(QLatin1String("\r\n"));
@@ -92,14 +91,35 @@ CEditDlg::CEditDlg(QWidget* parent)
     connect(m_pDescription, &LongTextField::edited, this, &CEditDlg::typed);
 }
 
-std::string CEditDlg::TypedKeyWords() const
+CEditDlg::Typed CEditDlg::TypedNow() const
 {
-    return m_pKeyWords->isModified() ? TextFromQString(m_pKeyWords->text()) : m_strKeyWords;
+    Typed typed;
+    if (m_pKeyWords->isModified()) {
+        typed.keyWords = m_pKeyWords->text();
+    } else {
+        if (!m_pGivenKeyWords)
+            m_pGivenKeyWords = std::make_shared<const std::string>(m_strKeyWords);
+        typed.keyWordsAsGiven = m_pGivenKeyWords;
+    }
+    if (m_pDescription->isModified()) {
+        typed.description = m_pDescription->text();
+    } else {
+        if (!m_pGivenDescription)
+            m_pGivenDescription = std::make_shared<const std::string>(m_strDescription);
+        typed.descriptionAsGiven = m_pGivenDescription;
+    }
+    return typed;
 }
 
-std::string CEditDlg::TypedDescription() const
+std::string CEditDlg::Typed::KeyWords() const
 {
-    return m_pDescription->isModified() ? TextFromQString(FromDescriptionField(*m_pDescription)) : m_strDescription;
+    return keyWordsAsGiven ? *keyWordsAsGiven : TextFromQString(keyWords);
+}
+
+std::string CEditDlg::Typed::Description() const
+{
+    return descriptionAsGiven ? *descriptionAsGiven
+                              : TextFromQString(FromDescriptionField(description, description.count(QLatin1Char('\n')) + 1));
 }
 
 void CEditDlg::showEvent(QShowEvent* event)
@@ -129,6 +149,6 @@ void CEditDlg::accept()
     if (keyWordsChanged)
         m_strKeyWords = TextFromQString(m_pKeyWords->text());
     if (descriptionChanged)
-        m_strDescription = TextFromQString(FromDescriptionField(*m_pDescription));
+        m_strDescription = TextFromQString(FromDescriptionField(m_pDescription->text(), m_pDescription->lineCount()));
     QDialog::accept();
 }

@@ -4,6 +4,7 @@
 #include <QDialog>
 #include <QString>
 
+#include <memory>
 #include <string>
 
 class LongTextField;
@@ -21,10 +22,16 @@ public:
 
     // Takes back the fields that were changed; the others keep their bytes.
     void accept() override;
-    // The texts as they stand now, in the members' form: what OK would
-    // give back.
-    std::string TypedKeyWords() const;
-    std::string TypedDescription() const;
+    // The texts as they stand now, taken without copying a huge one: the
+    // texts in the members' form (what OK would give back) may then be made
+    // on another thread while the dialog goes on.
+    struct Typed {
+        QString keyWords, description;  // of a field that was edited
+        std::shared_ptr<const std::string> keyWordsAsGiven, descriptionAsGiven;
+        std::string KeyWords() const;
+        std::string Description() const;
+    };
+    Typed TypedNow() const;
 
 signals:
     // Something was typed into (or pasted into, or cut from) a field.
@@ -36,4 +43,6 @@ protected:
 private:
     LongTextField* m_pKeyWords = nullptr;
     LongTextField* m_pDescription = nullptr;
+    // The texts given, shared with the threads that make what was typed.
+    mutable std::shared_ptr<const std::string> m_pGivenKeyWords, m_pGivenDescription;
 };

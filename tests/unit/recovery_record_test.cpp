@@ -249,13 +249,13 @@ TEST(RecoveryRecord, ReplaysOntoAnotherVersionByContent)
 TEST(RecoveryRecord, KeepsWhatIsTypedIntoTheEditDialog)
 {
     Recorded r({{"b", "1"}, {"d", "2"}});
-    r.recorder->Typing(-1, {"c", "typed", "9.9.2026"});
+    r.recorder->TypingFrame(EncodeTyping(-1, 0, {"c", "typed", "9.9.2026"}));
     EXPECT_EQ(Replayed(r.Records()[0]), std::make_pair(std::vector<Entry>{{"b", "1"}, {"c", "typed", "9.9.2026"}, {"d", "2"}}, 1));
     r.recorder->TypingCancelled();
     EXPECT_TRUE(r.Records().empty()) << "a record of nothing but typing goes with its dialog";
 
     r.Add("a");
-    r.recorder->Typing(1, {"z", "edited", "9.9.2026"});  // b, typed over
+    r.recorder->TypingFrame(EncodeTyping(1, EntryDigest(EntryAt(r.doc.Table(), 1)), {"z", "edited", "9.9.2026"}));  // b
     EXPECT_EQ(Replayed(r.Records()[0]).first,
               (std::vector<Entry>{TableOf(r.doc)[0], {"d", "2"}, {"z", "edited", "9.9.2026"}}));
     FakeHost host;
@@ -265,7 +265,7 @@ TEST(RecoveryRecord, KeepsWhatIsTypedIntoTheEditDialog)
     EXPECT_EQ(TableOf(other), Replayed(r.Records()[0]).first) << "the same by content";
     r.recorder->TypingCancelled();
     EXPECT_EQ(Replayed(r.Records()[0]).first, TableOf(r.doc));
-    r.recorder->Typing(-1, {"y", "typed", "9.9.2026"});
+    r.recorder->TypingFrame(EncodeTyping(-1, 0, {"y", "typed", "9.9.2026"}));
     r.Add("e");
     EXPECT_EQ(Replayed(r.Records()[0]).first, TableOf(r.doc)) << "typing a change follows is over";
 }
