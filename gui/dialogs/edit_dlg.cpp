@@ -93,21 +93,21 @@ CEditDlg::CEditDlg(QWidget* parent)
 
 CEditDlg::Typed CEditDlg::TypedNow() const
 {
+    // A field not edited gives its bytes as given, copied once.
+    const auto given = [](std::shared_ptr<const std::string>& kept, const std::string& text) {
+        if (!kept)
+            kept = std::make_shared<const std::string>(text);
+        return kept;
+    };
     Typed typed;
-    if (m_pKeyWords->isModified()) {
+    if (m_pKeyWords->isModified())
         typed.keyWords = m_pKeyWords->text();
-    } else {
-        if (!m_pGivenKeyWords)
-            m_pGivenKeyWords = std::make_shared<const std::string>(m_strKeyWords);
-        typed.keyWordsAsGiven = m_pGivenKeyWords;
-    }
-    if (m_pDescription->isModified()) {
+    else
+        typed.keyWordsAsGiven = given(m_pGivenKeyWords, m_strKeyWords);
+    if (m_pDescription->isModified())
         typed.description = m_pDescription->text();
-    } else {
-        if (!m_pGivenDescription)
-            m_pGivenDescription = std::make_shared<const std::string>(m_strDescription);
-        typed.descriptionAsGiven = m_pGivenDescription;
-    }
+    else
+        typed.descriptionAsGiven = given(m_pGivenDescription, m_strDescription);
     return typed;
 }
 

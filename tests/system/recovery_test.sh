@@ -17,7 +17,6 @@ doc=$work/docs/notes.ovr
 printf 'KeyWords: banana\n\nKeyWords: cherry\n\nKeyWords: grape\n' >"$work/notes.rec"
 "$ovrin" --import "$work/notes.rec" "$doc" || fail "cannot make the document"
 
-keys() { xdotool windowactivate --sync "$1" >/dev/null 2>&1; sleep 0.3; shift; xdotool "$@"; sleep 0.5; }
 # The bytes of the recovery records, and a wait until a change has reached
 # them: on a busy machine a key can take longer than any fixed pause.
 record_bytes() { cat "$XDG_STATE_HOME"/ovrin/* 2>/dev/null | wc -c; }
@@ -35,11 +34,6 @@ add() {
   keys "$(window Edit-Dialog)" type --delay 20 "$1"
   xdotool key Return
   recorded_after "$before"
-}
-start() {
-  "$ovrin" "$@" >>"$work/ovrin.log" 2>&1 &
-  program=$!
-  pids+=($program)
 }
 # Answers the question about the record left behind with Recover, then
 # saves what the window shows and checks it is $1.

@@ -100,4 +100,12 @@ ended() {
   wait "$1" || code=$?
   [[ $code == "$2" ]] || fail "$3 ended with $code, not $2"
 }
+# Sends keys to window $1 and gives the program time to take them.
+keys() { xdotool windowactivate --sync "$1" >/dev/null 2>&1; sleep 0.3; shift; xdotool "$@"; sleep 0.5; }
+# Starts $ovrin (set by the test) with the arguments given; its pid in $program.
+start() {
+  "$ovrin" "$@" >>"$work/ovrin.log" 2>&1 &
+  program=$!
+  pids+=($program)
+}
 type_into() { xdotool windowactivate --sync "$1" >/dev/null 2>&1; sleep 0.3; shift; xdotool "$@"; }
