@@ -299,7 +299,9 @@ std::string EncodeRecordStart(const RecordBase& base)
     PutText(payload, base.path);
     for (std::uint64_t n : {std::uint64_t{base.file.exists}, base.file.device, base.file.inode,
                             base.file.size, static_cast<std::uint64_t>(base.file.seconds),
-                            static_cast<std::uint64_t>(base.file.nanoseconds)})
+                            static_cast<std::uint64_t>(base.file.nanoseconds),
+                            static_cast<std::uint64_t>(base.file.changeSeconds),
+                            static_cast<std::uint64_t>(base.file.changeNanoseconds)})
         PutNumber(payload, n);
     return std::string(kMagic) + Frame(payload);
 }
@@ -384,18 +386,14 @@ std::optional<RecordBase> ReadRecordBase(std::string_view record)
     base.file.size = reader.Number();
     base.file.seconds = static_cast<std::int64_t>(reader.Number());
     base.file.nanoseconds = static_cast<std::int64_t>(reader.Number());
+    base.file.changeSeconds = static_cast<std::int64_t>(reader.Number());
+    base.file.changeNanoseconds = static_cast<std::int64_t>(reader.Number());
     if (!reader.ok() || !reader.AtEnd())
         return std::nullopt;
     return base;
 }
 
-bool IsRecordedFile(const FileStamp& recorded, const FileStamp& now)
-{
-    FileStamp withoutChangeTime = now;
-    withoutChangeTime.changeSeconds = recorded.changeSeconds;
-    withoutChangeTime.changeNanoseconds = recorded.changeNanoseconds;
-    return withoutChangeTime == recorded;
-}
+bool IsRecordedFile(const FileStamp& recorded, const FileStamp& now) { return recorded == now; }
 
 bool HasRecordedChanges(std::string_view record)
 {

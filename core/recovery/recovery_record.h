@@ -51,8 +51,10 @@ std::string EncodeView(int current, bool keyList);
 // The base a record names; nothing when the bytes are no record.
 std::optional<RecordBase> ReadRecordBase(std::string_view record);
 
-// Whether the file stamped `now` is still the one a record's base names.
-// A record keeps no change time, so that time is left out.
+// Whether the file stamped `now` is still the one a record's base names,
+// change time included: bytes rewritten in place with the modification time
+// set back are another version, onto which the record is replayed by
+// content.
 bool IsRecordedFile(const FileStamp& recorded, const FileStamp& now);
 
 // Whether the record holds at least one change written whole.

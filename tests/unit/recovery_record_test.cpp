@@ -6,7 +6,10 @@
 #include <csignal>
 #include <memory>
 
+#include <fcntl.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "core/recovery/recovery_recorder.h"
 #include "core/text/text_form.h"
@@ -242,6 +245,27 @@ TEST(RecoveryRecord, ReplaysOntoAnotherVersionByContent)
     ReplayRecordOnto(r.Records()[0], again);
     EXPECT_EQ(std::vector<std::string>(again.m_arrKeyWords.begin(), again.m_arrKeyWords.end()),
               (std::vector<std::string>{"a", "g", "z"}));
+}
+
+// Bytes rewritten in place, size and modification time as they were, are
+// another version: the record is replayed onto it by content, not by places.
+TEST(RecoveryRecord, AFileRewrittenInPlaceIsAnotherVersion)
+{
+    Recorded r({{"b", "1"}});
+    r.Add("a");
+    const std::string path = r.dir / "notes.ovr";
+    const FileStamp recorded = ReadRecordBase(r.Records()[0])->file;
+    EXPECT_TRUE(IsRecordedFile(recorded, StampOf(path)));
+    struct stat before {};
+    ASSERT_EQ(::stat(path.c_str(), &before), 0);
+    ::usleep(20000);  // past the file system's clock tick
+    std::string bytes = ReadBytes(path);
+    bytes.back() ^= 1;
+    WriteBytes(path, bytes);
+    const timespec times[2] = {before.st_atim, before.st_mtim};
+    ASSERT_EQ(::utimensat(AT_FDCWD, path.c_str(), times, 0), 0);
+    EXPECT_EQ(StampOf(path).seconds, recorded.seconds);
+    EXPECT_FALSE(IsRecordedFile(recorded, StampOf(path)));
 }
 
 // What is typed into an open Edit dialog is recovered as an entry of the
