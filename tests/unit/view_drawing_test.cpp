@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: MIT
-// The view's layout: wrapping, the description's and the key list's
-// geometry, and one drawing of the view: what it shows, what it does to the
-// document's hit state, and how the automatic scrolls to a hit come to rest.
+// The view's layout (wrapping, description and key-list geometry) and one drawing: what it shows, what
+// it does to the hit state, and how automatic scrolls to a hit come to rest.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -16,7 +15,6 @@
 #include "core/layout/view_drawing.h"
 
 namespace {
-
 constexpr int L = 16;
 
 // Every character 8 pixels wide, lines 16 high.
@@ -63,8 +61,7 @@ protected:
         return DrawView(doc, g, keyList, descriptionLines, guard);
     }
 
-    // Repaints the way the window does: every scroll is clamped to the
-    // content and causes one more drawing. Returns the scrolls made.
+    // Repaints as the window does: each scroll clamped to the content, one more drawing; returns scrolls.
     int RepaintUntilQuiet(int windowHeight, int limit = 20)
     {
         int scrolls = 0;
@@ -83,9 +80,8 @@ protected:
     }
 };
 
-// An empty document shows only the welcome frame and no status; an entry
-// gets two frames, the date and the description
-// below; a position that was never chosen is corrected to 0.
+// An empty document shows only the welcome frame, no status; an entry two frames, the date and the
+// description below; a never-chosen position is corrected to 0.
 TEST_F(ViewDrawingTest, WelcomeOrEntryFramesDateAndStatus)
 {
     ViewDrawing d = Draw();
@@ -128,9 +124,8 @@ TEST_F(ViewDrawingTest, KeyListDrawsVisibleBlocksOnly)
     EXPECT_FALSE(d.scrollTo);
 }
 
-// A hit far below comes into view in two scrolls and then stays, also in a
-// window about three lines high, where the two scroll rules undo each
-// other.
+// A hit far below comes into view in two scrolls and stays, also in a window about three lines high,
+// where the two scroll rules undo each other.
 TEST_F(ViewDrawingTest, HitScrollsIntoViewAndSettles)
 {
     SetEntries(doc, {{"a", "d:a"}, {"b", NeedleAfter(300)}});
@@ -145,8 +140,7 @@ TEST_F(ViewDrawingTest, HitScrollsIntoViewAndSettles)
     const ViewDrawing settled = Draw(400);
     EXPECT_EQ(settled.markers, std::vector<int>{hitTop});
     EXPECT_FALSE(doc.m_bNewHit);
-    // The description is drawn from an indexed line at or above the window's
-    // top, at that line's own place.
+    // The description is drawn from an indexed line at or above the window's top, at its own place.
     const PlacedText& description = settled.texts[2];
     EXPECT_LE(description.top, scrollY);
     EXPECT_LT(scrollY - description.top, 256 * L);
@@ -202,9 +196,8 @@ TEST(DescriptionLayout, FramesAndHitLine)
     EXPECT_FALSE(LayOutDescription("k", text, lines, -1, c, Fixed()).hitTop.has_value());
 }
 
-// The entry shown and where the find hit lies in it, as drawing, printing
-// and the accessibility interface all take them: a hit at a description's
-// first byte is in the description, one past its end at its end.
+// The entry shown and its hit, as drawing, printing and accessibility take them: a hit at a
+// description's first byte is in it, one past its end at its end.
 TEST(ShownEntry, EntryAndFindHit)
 {
     FakeHost host;
@@ -220,8 +213,7 @@ TEST(ShownEntry, EntryAndFindHit)
     }
 }
 
-// Bottoms h, 2h, 3h; a wrapped block grows by whole lines; half-open hits;
-// the cache follows changes of the table and of the right edge.
+// Bottoms h, 2h, 3h; wrapped blocks grow by whole lines; half-open hits; the cache follows table and edge.
 TEST(KeyListLayout, BottomsHitTestAndCache)
 {
     FakeHost host;
@@ -245,9 +237,8 @@ TEST(KeyListLayout, BottomsHitTestAndCache)
     EXPECT_EQ(keys.ContentHeight(), 48);
 }
 
-// After Add, Edit, Delete and Undo at either end and between, two changes
-// before one paint, and a new table, the mended bottoms are those a layout
-// made afresh gives. Key words of one, two and three lines mark the blocks.
+// After Add, Edit, Delete, Undo at ends and between, two changes per paint and a new table, mended
+// bottoms equal a fresh layout's. Key words of one, two and three lines mark the blocks.
 TEST(KeyListLayout, MendedAfterEachCommandAsIfMadeAgain)
 {
     FakeHost host;
@@ -284,5 +275,4 @@ TEST(KeyListLayout, MendedAfterEachCommandAsIfMadeAgain)
         ASSERT_EQ(mended.Bottoms(), fresh.Bottoms()) << s.command << " at " << s.current;
     }
 }
-
 }  // namespace
