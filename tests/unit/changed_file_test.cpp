@@ -1,6 +1,5 @@
 // SPDX-License-Identifier: MIT
-// Open, Save and "Save immediate" over a file another program changed after the read:
-// both saves ask before writing over its version, never when only its times changed.
+// Open, Save and "Save immediate" over a file another program changed: saves ask first, never for mere time changes.
 #include <gtest/gtest.h>
 
 #include <csignal>
@@ -69,8 +68,7 @@ TEST_F(DocumentFileTest, SaveImmediateRewritesTheOpenFile)
     EXPECT_EQ(ui.m_nCheck, 0);
 }
 
-// A file become read-only fails silently: the change stays, the document stays modified, the file
-// untouched. (A vanished file is asked about, with the other changed files.)
+// A read-only file fails silently: change kept, still modified, file untouched (vanished files: changed-file tests).
 TEST_F(DocumentFileTest, SaveImmediateOntoAReadOnlyFileFailsSilently)
 {
     ASSERT_TRUE(WriteEntries(f, {{"a", ""}}).ok);

@@ -23,7 +23,7 @@ using namespace fs_test;
 using namespace std::string_literals;
 
 namespace {
-// A text recutils carries exactly: no NUL, breaks only as CR LF, no line ending in "\\"; sometimes blank-edged.
+// A text recutils carries exactly: no NUL, only CR LF breaks, no line ending in a backslash; sometimes blank-edged.
 std::string RandomText(std::mt19937& rng, std::size_t length)
 {
     std::string text;
@@ -116,8 +116,7 @@ TEST(CliTools, FindWritesManyHitsOnceInOrder)
     EXPECT_TRUE(RunTool({"--find", "K", path}).out == expected);
 }
 
-// Export then import gives the document back byte for byte, texts larger than the import's blocks
-// included; an import out of order comes back sorted by byte value.
+// Export+import round-trips byte for byte, texts beyond import blocks too; unordered imports come back sorted by byte.
 TEST(CliTools, ExportThenImportGivesTheSameDocument)
 {
     TempFolder dir;
@@ -262,8 +261,7 @@ TEST(CliTools, ImportRefusalsWriteNothing)
     EXPECT_EQ(dir.Names(), (std::vector<std::string>{"bad.rec", "dangling.ovr", "existing.ovr", "good.rec", "locked"}));
 }
 
-// --merge brings in what INTO lacks, quietly; INTO is not written when nothing is new, nor when
-// OTHER cannot be read or the command line is wrong.
+// --merge quietly adds what INTO lacks; INTO is unwritten when nothing is new, OTHER is unreadable or usage is wrong.
 TEST(CliTools, MergeWritesIntoOnlyWhatIsNew)
 {
     TempFolder dir;
@@ -297,8 +295,7 @@ TEST(CliTools, MergeWritesIntoOnlyWhatIsNew)
     EXPECT_EQ(dir.Names(), (std::vector<std::string>{"copy.ovr", "damaged.ovr", "into.ovr"}));
 }
 
-// In here/link/../n.ovr, with link -> real/sub, ".." leads to real as for the kernel, not back to
-// here: the tools, opening and saving all mean real/n.ovr.
+// here/link/../n.ovr with link -> real/sub means real/n.ovr, as for the kernel, to the tools, opening and saving.
 TEST(CliTools, DotDotAfterALinkIsTheKernels)
 {
     TempFolder dir;

@@ -151,8 +151,7 @@ TEST_F(FileFormatTest, DamagedFilesThrowAndLeaveTheTable)
     EXPECT_EQ(other.m_nCount, 1);
 }
 
-// Each text's bytes written and read back exactly: wide texts as UTF-16 (surrogates as they are),
-// the rest 8-bit, read in place unless an escape mark must be added.
+// Texts' bytes round-trip exactly: wide as UTF-16 (surrogates as-is), else 8-bit, read in place unless escaped.
 TEST(ArchiveStrings, EachTextFormAndItsFileBytes)
 {
     const struct {

@@ -20,8 +20,7 @@ using namespace fs_test;
 using namespace std::string_literals;
 
 namespace {
-// The streamed walk gives the window's table for buffers smaller than an entry, a run or the file,
-// and refuses a file cut short without visiting any entry.
+// The streamed walk gives the window's table for buffers below an entry, a run or the file; a cut file visits none.
 TEST(StreamedWalk, MatchesTheTableAndRefusesACutFile)
 {
     TempFolder dir;
@@ -56,8 +55,7 @@ TEST(StreamedWalk, MatchesTheTableAndRefusesACutFile)
     }
 }
 
-// A file cut short mid-walk ends it with an error after the entries read so far, never a signal
-// (as reading through a mapping would give).
+// A file cut short mid-walk ends it with an error after the entries read, never a signal (as from a mapping).
 TEST(StreamedWalk, FileCutWhileItIsRead)
 {
     TempFolder dir;

@@ -143,8 +143,7 @@ TEST_F(FindTest, WalksInDocumentOrder)
     }
 }
 
-// In a table of several blocks, Next and Back skip entries in blocks the sweep found clean, up to
-// the block where it met the needle.
+// Over several blocks, Next and Back skip entries in blocks the sweep found clean, up to the needle's block.
 TEST_F(FindTest, PassesOverCleanBlocks)
 {
     std::vector<Entry> entries;

@@ -38,8 +38,7 @@ std::array<int, 256> Advances(int common, const std::vector<std::pair<int, int>>
     return a;
 }
 
-// Texts at the rules' corners: blank runs, over-long words, CR LF, lone CR and LF, tabs, every byte
-// (those at the printable range's edges decide where the scans stop).
+// Corner texts: blank runs, over-long words, CR LF, lone CR/LF, tabs, every byte (printable edges stop the scans).
 std::vector<std::string> CornerTexts()
 {
     std::string every, words;
@@ -97,9 +96,8 @@ TEST(FixedPitchWrap, CountedLinesEqualMeasuredLines)
     ExpectSameAsMeasured("screen", Advances(8 * 64, {{0x80, 13 * 64}, {0x01, 0}, {0xAD, 0}, {0x7F, 0}}), 8);
 }
 
-// Wide texts (double-width CJK and emoji, zero-width marks, joiners, modifiers, marked blanks): lines
-// break only between characters, never before a joining one, with only blanks and breaks between
-// them; a line wider than the rectangle is one character; counting and summing advances match measuring.
+// Wide texts (double-width CJK and emoji, zero-width marks, joiners, modifiers, marked blanks) break only between
+// characters, not before joiners, blanks between; one over-wide character per line; counting matches measuring.
 TEST(FixedPitchWrap, WideTextsBreakOnlyBetweenCharacters)
 {
     const auto joins = [](char32_t c, char32_t before) { return c == 0x301 || c == 0x200D || c == 0x1F3FD || before == 0x200D; };
@@ -237,8 +235,7 @@ TEST(FixedPitchWrap, IndexesLongTexts)
     EXPECT_EQ(index.LineCount(), CountWrappedLines(text, 40, counted));
 }
 
-// The fast path only where a run's width is characters times one advance: never for kerning,
-// no font, or bytes of another width.
+// The fast path only where a run's width is characters times one advance: never for kerning, no font, other widths.
 TEST(FixedPitch, FoundOnlyWhereRunsAddUp)
 {
     // Which bytes share the pitch decides the lines, which the property above compares.

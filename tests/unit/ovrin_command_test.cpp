@@ -185,8 +185,7 @@ TEST_F(OvrinCommand, WindowWithoutDisplaySaysSoInOneLine)
                        "cannot open; the command-line modes need none: ovrin --help\n");
 }
 
-// An imported file's content is synced before it takes its name (else a crash could leave the name
-// on an empty file), seen by the real process's system calls.
+// An import syncs the content before it takes the name (else a crash could leave it empty), seen by its system calls.
 TEST_F(OvrinCommand, ImportSyncsTheNewFileBeforeNamingIt)
 {
 #if defined(__SANITIZE_ADDRESS__)  // GCC's sign of -fsanitize=address
@@ -213,8 +212,7 @@ TEST_F(OvrinCommand, ImportSyncsTheNewFileBeforeNamingIt)
     EXPECT_TRUE(synced) << "no sync of the temporary file before its rename:\n" << ReadBytes(At("trace"));
 }
 
-// Paths deeper than PATH_MAX: --import writes there, --list reads from that folder, and opening
-// and saving by the whole path read and write it.
+// Paths deeper than PATH_MAX: --import writes, --list reads from there; opening and saving by the whole path work.
 TEST_F(OvrinCommand, WhatItWritesDeeperThanPathMaxItReads)
 {
     const std::string part(200, 'd');
@@ -275,8 +273,7 @@ TEST_F(OvrinCommand, ExportWithoutThreadsToSpare)
     }
 }
 
-// The window program started directly ignores SIGXFSZ itself, so a write past the size limit fails
-// and is reported instead of ending the program and the edit.
+// Started directly, the window program ignores SIGXFSZ: writes past the limit fail and are reported, the edit lives.
 TEST_F(OvrinCommand, WindowIgnoresTheFileSizeSignal)
 {
     const std::string window = (fs::path(m_binary).parent_path() / "ovrin-window").string();

@@ -130,8 +130,7 @@ TEST(PageLayout, EmptyDocumentEmptyDescriptionAndKeyList)
     EXPECT_EQ(pages.PageText(1), "alpha\n\rbeta\n\rgamma\n\r");
 }
 
-// The blank-page rule: a heading with no room below keeps the previous pages; pages past the last
-// give nothing instead of reading out of range.
+// A heading with no room below keeps the previous pages; a page past the last gives nothing, no out-of-range read.
 TEST(PageLayout, HeadingTooLongAndPagesBeyondTheLast)
 {
     CPageLayout pages;

@@ -1,6 +1,5 @@
 // SPDX-License-Identifier: MIT
-// Record sets: the `ovrin --import` reader (line rules, either line end, refusals naming line, record
-// and field) and what --export writes, converted on threads.
+// The --import reader of record sets (line rules, both line ends, refusals naming line/record/field); threaded --export.
 #include <gtest/gtest.h>
 
 #include <cstdint>

@@ -264,8 +264,7 @@ TEST(SaveSurvivesFailures, FullDiskKeepsTheOldContent)
     EXPECT_EQ(dir.Names(), (std::vector<std::string>{"closed", "f.ovr", "linked.ovr", "other-name.ovr"}));
 }
 
-// A killed save leaves old or new content; the next save clears its litter, not a running save's,
-// another user's or the user's own files.
+// A killed save leaves old or new content; the next clears its litter, not a running save's, others' or own files.
 TEST(SaveSurvivesFailures, KilledSavesLeaveOldOrNewAndNoLitter)
 {
     TempFolder dir;

@@ -8,8 +8,7 @@
 #include "core/document/string_array.h"
 
 namespace {
-// Texts taken from the array are copied before anything moves, also when blocks are reclaimed;
-// empty texts view real memory.
+// Texts taken from the array are copied before anything moves, also when reclaiming; empty texts view real memory.
 TEST(StringArray, TextsOfTheArrayItselfAndEmptyTexts)
 {
     CStringArray a{"", "first", std::string(300000, 'h')};
@@ -43,8 +42,7 @@ TEST(StringArray, FillsLargeBlocksToTheirEnd)
     EXPECT_EQ(a, model);
 }
 
-// Moves either way and to both ends, equal texts in a row (sharing one record), deep copies, and
-// blocks given back once Erase or pop_back leave them mostly dead.
+// Moves both ways and to both ends, equal neighbours sharing a record, deep copies, mostly dead blocks freed.
 TEST(StringArray, MovesSharesCopiesAndReclaims)
 {
     CStringArray a{"a", "b", "c", "d", "e"};
@@ -84,8 +82,7 @@ TEST(StringArray, SetAloneReclaimsTheBytesItLeaves)
     EXPECT_EQ(a[0], big[1]);
 }
 
-// Swap swaps the live-byte counts that decide reclaiming: the small array reclaims in time, the large
-// one never while it holds little that is dead.
+// Swap swaps the live-byte counts: the small array reclaims in time, the large never while little of it is dead.
 TEST(StringArray, SwappedArraysReclaimByTheirOwnTexts)
 {
     CStringArray large(std::vector<std::string>(100, std::string(200000, 'l')));

@@ -80,8 +80,7 @@ protected:
     }
 };
 
-// An empty document shows only the welcome frame, no status; an entry two frames, the date and the
-// description below; a never-chosen position is corrected to 0.
+// Empty document: welcome frame only, no status; entry: two frames, date, description; unchosen position becomes 0.
 TEST_F(ViewDrawingTest, WelcomeOrEntryFramesDateAndStatus)
 {
     ViewDrawing d = Draw();
@@ -124,8 +123,7 @@ TEST_F(ViewDrawingTest, KeyListDrawsVisibleBlocksOnly)
     EXPECT_FALSE(d.scrollTo);
 }
 
-// A hit far below comes into view in two scrolls and stays, also in a window about three lines high,
-// where the two scroll rules undo each other.
+// A far hit shows after two scrolls and stays, also in a ~3-line window where the two scroll rules undo each other.
 TEST_F(ViewDrawingTest, HitScrollsIntoViewAndSettles)
 {
     SetEntries(doc, {{"a", "d:a"}, {"b", NeedleAfter(300)}});

@@ -1,6 +1,5 @@
 // SPDX-License-Identifier: MIT
-// The whole program on a document: tool bar, dropping a file, split panes (split boxes, unsplitting),
-// how they scroll together and settle, the frames and what they hold.
+// The whole program: tool bar, file drop, split panes (boxes, unsplitting), their joint scroll and rest, the frames.
 #include <QDialog>
 #include <QDropEvent>
 #include <QLineEdit>
@@ -150,9 +149,8 @@ private slots:
         QCOMPARE(QString::fromStdString(app.Doc().GetPathName()), other);
     }
 
-    // Split boxes make a row, then a column in both rows, each pane drawing the entry; rows scroll up and
-    // down together, columns sideways; only the right column and bottom row show bars. Bars dragged back
-    // to the edge unsplit, and then the program has nothing to do.
+    // Split boxes make a row, then a column in both rows, each pane drawing the entry; rows scroll up/down together,
+    // columns sideways, only right column and bottom row show bars; bars dragged back unsplit, leaving nothing to do.
     void splitScrollTogetherThenUnsplit()
     {
         const WarningTrap warnings;

@@ -90,8 +90,7 @@ private:
     std::unique_ptr<COvrinApp> m_app;
 };
 
-// Watches, while events are processed, paints of any widget, timer events of any object and panes'
-// scroll changes (checked at every paint).
+// Watches paints of any widget, timers of any object and panes' scroll changes (checked at each paint) during events.
 class ActivityProbe final : public QObject {
 public:
     explicit ActivityProbe(CViewSplitter& splitter) : m_splitter(&splitter)

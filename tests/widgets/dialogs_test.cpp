@@ -57,8 +57,7 @@ private slots:
         for (const char* name : {"About", "Manual", "Usage", "History", "Hint"})
             QTest::newRow(name) << which++;
     }
-    // Information dialogs and the hint are application modal, texts fit without overlap, Return
-    // accepts, and the hint decodes its Windows-1252 bytes.
+    // Info dialogs and hint: application modal, texts fit unoverlapped, Return accepts, hint decodes Windows-1252.
     void fitsAndAnswers()
     {
         QFETCH(int, which);
@@ -248,8 +247,7 @@ private slots:
         QCOMPARE(line.lineCount(), 1);
     }
 
-    // Other scripts: arrows and Backspace move by whole characters (surrogate pair, letter with mark),
-    // and a CJK character takes more room than a column.
+    // Arrows and Backspace move by whole characters (surrogate pair, letter+mark); CJK takes more than a column.
     void otherScriptsMoveByWholeCharacters()
     {
         LongTextField field(LongTextField::Lines::Many);

@@ -96,8 +96,7 @@ private slots:
         Focus()->setFocus();
     }
 
-    // Accelerators match the typed character ('a' adds, 'A' not; Ctrl or Alt with a letter never);
-    // a disabled command's key does nothing.
+    // Accelerators match the typed character ('a' adds, 'A' not, Ctrl/Alt+letter never); disabled keys do nothing.
     void keysReachTheirCommands()
     {
         Fill(3, 0);
@@ -163,8 +162,7 @@ private slots:
         QCOMPARE(chosen, QList<int>{ID_ENTRY_ADD});
     }
 
-    // In the key list each entry-moving command scrolls the least that shows its block; the person's
-    // own scroll stays until the next such command.
+    // Key-list commands moving the entry scroll the least that shows its block; own scrolls stay until the next.
     void keyListFollowsTheCurrentEntry()
     {
         Fill(10000, 0);
@@ -266,8 +264,7 @@ private slots:
         Frame().ExecuteCommand(ID_VIEW_DESCRIPTION);
     }
 
-    // Typing into the real dialog and Next moves to the hit, scrolled to and marked (which positions
-    // are hits, and the end hint, are the search's own tests).
+    // Next after typing into the real dialog moves to the hit, scrolled to and marked (hit positions: search tests).
     void findNextAndBackInTheDialog()
     {
         // Past the first lines the view indexes, and with lines that wrap.
@@ -291,8 +288,7 @@ private slots:
         QVERIFY(y > 0 && y + L <= View().viewport()->height());
         QVERIFY(InkIn(Shot(), QRect(0, y, 10, L - 1)));
         QVERIFY(!InkIn(Shot(), QRect(0, y - L, 10, L - 1)));
-        // The view's fixed-pitch line count must agree with Qt's: its scroll range is the height
-        // measuring every line with Qt gives.
+        // The fixed-pitch line count agrees with Qt: the scroll range is the height measuring each line gives.
         const QFontMetrics qt(ViewFont());
         TextMetrics measured = ScreenMetrics(qt, FontKey(ViewFont()));
         QVERIFY(measured.fixedPitch.Active());

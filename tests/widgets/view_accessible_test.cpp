@@ -1,6 +1,5 @@
 // SPDX-License-Identifier: MIT
-// What assistive technology learns from the real main window: the tree from the window, the entry
-// text and the key list's focus, and the events after a change.
+// What assistive technology learns from the main window: its tree, entry text, key list focus, change events.
 
 #include <algorithm>
 #include <vector>
@@ -162,8 +161,7 @@ private slots:
         Frame().ExecuteCommand(ID_VIEW_DESCRIPTION);
     }
 
-    // The entry text holds key words, date and description stacked and has the focus; walking and
-    // deleting announce the new text; no change, nothing said.
+    // The focused entry text stacks key words, date, description; walking and deleting announce it; no change, silence.
     void entryTextIsFollowed()
     {
         Fill(3);

@@ -1,8 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-// Widget test helpers: a private profile, data and runtime folder for the test process, and a way to
-// answer the modal dialogs a command opens.
+// Widget test helpers: a private profile, data and runtime folder per process; answering a command's modal dialogs.
 
 #include <cstdlib>
 #include <functional>
