@@ -1,6 +1,5 @@
 // SPDX-License-Identifier: MIT
-// The window's loader and the tools' streamed walk: documents beyond their buffers and past 2 GiB,
-// files changing while read, counts that would exhaust memory.
+// The window's loader and tools' walk: past buffers and 2 GiB, files changing mid-read, memory-exhausting counts.
 #include <gtest/gtest.h>
 
 #include <fcntl.h>

@@ -107,8 +107,7 @@ inline void GiveToChildUser(const std::string& path)
     }
 }
 
-// Runs `body` in a child, failing the test with any non-empty result; `unprivileged` runs it as
-// "nobody" under root; `prepare` runs first in the child (a resource limit, a signal disposition).
+// Runs `body` in a child, failing with its non-empty result; `unprivileged`: as nobody under root; `prepare` first.
 inline void RunInChild(bool unprivileged, const std::function<std::string()>& body,
                        const std::function<void()>& prepare = {})
 {

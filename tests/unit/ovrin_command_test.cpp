@@ -250,8 +250,7 @@ TEST_F(OvrinCommand, WhatItWritesDeeperThanPathMaxItReads)
     std::system(("rm -rf " + Quote(At(part))).c_str());
 }
 
-// Without threads to spare (process limit, or no address space for a stack) the export converts on
-// its own thread, same output. The limit does not bind root, so root runs it as nobody.
+// No spare threads (process or stack limit): export converts on its own thread alike; root, whom limits skip, runs as nobody.
 TEST_F(OvrinCommand, ExportWithoutThreadsToSpare)
 {
 #if defined(__SANITIZE_ADDRESS__)  // GCC's sign of -fsanitize=address

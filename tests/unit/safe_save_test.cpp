@@ -87,7 +87,6 @@ TEST(SafeSave, OnlyCreateNeverReplaces)
     EXPECT_EQ(dir.Names(), (std::vector<std::string>{"dangling.ovr", "linked.ovr", "new.ovr", "other.ovr", "raced.ovr"}));
 }
 
-// The document keeps the name the user chose; a refused save keeps it modified.
 TEST(SafeSave, DocumentKeepsItsNameAndItsChangesWhenRefused)
 {
     TempFolder dir;

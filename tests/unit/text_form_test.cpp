@@ -71,8 +71,7 @@ TEST(TextForm, EveryUtf16TextComesBackExactly)
     EXPECT_EQ(TextFromCp1252("\xFF\xFE"), "\xFF\xFE");
 }
 
-// The UTF-16 converter at any alignment, each unit kind at every place of a word: the same bytes as
-// unit-by-unit encoding of the wide form, and not a byte past the room it asks for.
+// UTF-16 converter, any alignment, each unit kind at each word place: unit-wise bytes, not one past the room it asks.
 TEST(TextForm, FileUtf16ConverterAgrees)
 {
     const char16_t kinds[] = {u'a', 0x7F, 0, 0x80, 0xE9, 0x7FF, 0x800, 0x20AC, 0xFFFF, 0xD83D, 0xDE00, 0xD800, 0xDC00, u'\r'};
@@ -127,8 +126,7 @@ TEST(TextForm, KeyOrder)
     EXPECT_EQ(CompareTexts(TextFromFileUtf16(u"caf\u00E9"), "caf\xE9"), 0);
 }
 
-// Every byte, the stop included, at every place within and across the converters' words, in all short
-// lengths: among ASCII, and among two- and three-byte characters as documents hold them.
+// Each byte (stop too) at each place in and across converter words, all short lengths, amid ASCII and 2-/3-byte chars.
 TEST(Cp1252ToUtf8, EveryByteAtEveryPlace)
 {
     for (const bool toBreak : {false, true})

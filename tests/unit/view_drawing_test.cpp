@@ -1,6 +1,5 @@
 // SPDX-License-Identifier: MIT
-// The view's layout (wrapping, description and key-list geometry) and one drawing: what it shows, what
-// it does to the hit state, and how automatic scrolls to a hit come to rest.
+// The view's layout (wrapping, description and key-list geometry) and drawing: content, hit state, scrolls' rest.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -235,8 +234,7 @@ TEST(KeyListLayout, BottomsHitTestAndCache)
     EXPECT_EQ(keys.ContentHeight(), 48);
 }
 
-// After Add, Edit, Delete, Undo at ends and between, two changes per paint and a new table, mended
-// bottoms equal a fresh layout's. Key words of one, two and three lines mark the blocks.
+// After Add/Edit/Delete/Undo at ends and between, two changes per paint and a new table, bottoms match a fresh layout.
 TEST(KeyListLayout, MendedAfterEachCommandAsIfMadeAgain)
 {
     FakeHost host;

@@ -210,8 +210,7 @@ private slots:
         // One line of key words: both frames end at 4L, the date inside them.
         QVERIFY(InkIn(shot, QRect(QPoint(c.split + 5, 2 * L), QPoint(c.right - 6, 3 * L - 1))));
         QVERIFY(!InkIn(shot, QRect(QPoint(c.split + 2, 4 * L + 1), QPoint(c.right - 3, shot.height()))));
-        // Key-word frame ends 1 px before the date frame, date frame 1 px before the right edge, both 1 px
-        // above the frame bottom. Each point and whether a line covers it:
+        // Key-word frame ends 1 px before the date frame, it 1 px before the right edge, both 1 px above the bottom:
         const int S = c.split, R = c.right, B = 4 * L, y = 3 * L + L / 2, x = S - 40;
         const struct { int x, y; bool dark; } probes[] = {
             {4, y, false}, {5, y, true}, {6, y, false},                            // left edge

@@ -1,8 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-// The real application object in the test process, started on a document as "ovrin notes.ovr" (offscreen),
-// with process-private profile, data and runtime folders (widget_test_support.h).
+// The real application, started offscreen on a document as "ovrin notes.ovr", private folders (widget_test_support.h).
 
 #include <memory>
 #include <string>

@@ -1,6 +1,5 @@
 // SPDX-License-Identifier: MIT
-// The real main window driven as a user: keys, menus, tool bar, a pane, the key list's double click,
-// searches typed into Find, and the scroll range over a long description in the real font.
+// The real main window driven as a user: keys, menus, tool bar, panes, key list, Find, a long text's real-font scroll.
 
 #include <tuple>
 

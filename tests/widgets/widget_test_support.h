@@ -20,8 +20,7 @@
 #include <QWidget>
 
 namespace test_support {
-// Points XDG_CONFIG_HOME, XDG_DATA_HOME, XDG_RUNTIME_DIR and XDG_STATE_HOME into a fresh temporary folder;
-// must run before the first QSettings, so main() calls it before QApplication.
+// Points XDG_{CONFIG,DATA,STATE}_HOME and XDG_RUNTIME_DIR into a fresh temp folder; call before QSettings/QApplication.
 inline QTemporaryDir& PrivateFolders()
 {
     static QTemporaryDir dir;
@@ -51,8 +50,7 @@ inline void CloseDialog(QWidget* w)
         w->close();
 }
 
-// Runs action and hands its first modal dialog (over any already up) to answer, which must close it, else
-// it is closed here and the test fails. Returns the dialog's title, or "" if none came.
+// Runs action; answer must close its first new modal dialog (else closed here, test failed); returns its title or "".
 inline QString AnswerModal(const std::function<void()>& action,
                            const std::function<void(QWidget*)>& answer)
 {
