@@ -102,10 +102,8 @@ TEST(PageLayout, ScreenEstimateDependsOnHeadingLength)
         pages.LayoutPages(doc, nullptr);
         return Lines(pages.PageText(1));
     };
-    EXPECT_EQ(firstPageLines(18), 66);
-    EXPECT_EQ(firstPageLines(19), 65);
-    EXPECT_EQ(firstPageLines(96), 65);
-    EXPECT_EQ(firstPageLines(97), 64);
+    for (const auto& [length, lines] : {std::pair<std::size_t, int>{18, 66}, {19, 65}, {96, 65}, {97, 64}})
+        EXPECT_EQ(firstPageLines(length), lines) << length;
 }
 
 // Empty document, empty description and key list give exactly the pages the printer draws from.

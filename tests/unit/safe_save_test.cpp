@@ -79,9 +79,7 @@ TEST(SafeSave, OnlyCreateNeverReplaces)
         }, error, WhenMissing::OnlyCreate);
     };
     EXPECT_TRUE(write("new.ovr", "")) << error;
-    EXPECT_FALSE(write("new.ovr", ""));
-    EXPECT_FALSE(write("dangling.ovr", ""));
-    EXPECT_FALSE(write("linked.ovr", ""));
+    for (const char* name : {"new.ovr", "dangling.ovr", "linked.ovr"}) EXPECT_FALSE(write(name, "")) << name;
     EXPECT_FALSE(write("raced.ovr", "theirs"));
     EXPECT_EQ(ReadBytes(dir / "new.ovr") + ReadBytes(dir / "linked.ovr") + ReadBytes(dir / "raced.ovr"), "newkepttheirs");
     EXPECT_EQ(dir.Names(), (std::vector<std::string>{"dangling.ovr", "linked.ovr", "new.ovr", "other.ovr", "raced.ovr"}));

@@ -220,10 +220,8 @@ TEST(KeyListLayout, BottomsHitTestAndCache)
     host.onTableChanged = [&keys](const TableChange& c) { keys.TableChanged(c); };
     keys.Update(doc, 600, Fixed(), "f");
     EXPECT_EQ(keys.Bottoms(), (std::vector<int>{16, 32, 48}));
-    EXPECT_EQ(keys.BlockAt(0), 0);
-    EXPECT_EQ(keys.BlockAt(16), 1);
-    EXPECT_EQ(keys.BlockAt(47), 2);
-    EXPECT_EQ(keys.BlockAt(48), -1);
+    for (const auto& [y, block] : {std::pair{0, 0}, {16, 1}, {47, 2}, {48, -1}})
+        EXPECT_EQ(keys.BlockAt(y), block) << y;
 
     host.editAnswers.push_back({true, std::string(60, 'k') + " " + std::string(60, 'k'), ""});
     doc.m_nCurrent = 0;
