@@ -197,7 +197,7 @@ TEST(CliTools, MixedScriptsGoThroughEveryTool)
     EXPECT_TRUE(ReadBytes(dir / "mixed.ovr") == ReadBytes(dir / "imported.ovr"));
 }
 
-// Breaks in key words stay on one line; --export names every entry recutils cannot give back, exits 1.
+// Breaks in key words stay on one line; --export names every entry recutils cannot give back, exits 1, even for one.
 TEST(CliTools, OddTextsStayVisibleAndAreNamed)
 {
     TempFolder dir;
@@ -230,7 +230,7 @@ TEST(CliTools, OddTextsStayVisibleAndAreNamed)
     EXPECT_NE(run.err.find("1 entry holds text"), std::string::npos) << run.err;
 }
 
-// Bad input writes nothing and says where; an existing file (or a dangling link's target) is never replaced.
+// Bad input writes nothing, says where; even a complete import replaces no existing file nor a dangling link's target.
 TEST(CliTools, ImportRefusalsWriteNothing)
 {
     TempFolder dir;
@@ -330,7 +330,7 @@ TEST(CliTools, DotDotAfterALinkIsTheKernels)
 }
 
 // The window keeps its document on every refusal but a damaged file (empty untitled then); an empty
-// file is an empty document; the tools exit 2 naming the file. Large files are damaged past all buffers.
+// file is an empty document; the tools exit 2 naming the file. A large one is damaged at its very end, past all buffers.
 TEST(UnreadableFiles, WindowAndToolsRefuseAlike)
 {
     TempFolder dir;

@@ -267,7 +267,7 @@ TEST(FoldedNeedle, FindsFirstAndLastAtTheEdges)
 }
 
 // The block sweep finds a needle's text wherever it lies and passes over tables without it. Non-ASCII
-// needles (or with letters having such forms) search marked texts by character, so those stop it.
+// needles (or with letters having such forms) search marked texts by character, so those stop it; ASCII ones do not.
 TEST(FoldedNeedle, SweepsTheTablesBlocks)
 {
     const auto dots = [](std::size_t n, const std::string& tail = "") { return std::string(n, '.') + tail; };

@@ -96,8 +96,8 @@ TEST(FixedPitchWrap, CountedLinesEqualMeasuredLines)
     ExpectSameAsMeasured("screen", Advances(8 * 64, {{0x80, 13 * 64}, {0x01, 0}, {0xAD, 0}, {0x7F, 0}}), 8);
 }
 
-// Wide texts (double-width CJK and emoji, zero-width marks, joiners, modifiers, marked blanks) break only between
-// characters, not before joiners, blanks between; one over-wide character per line; counting matches measuring.
+// Wide texts (CJK and emoji double width; marks, joiners, modifiers none; marked blanks) break between characters only,
+// not before a joining one, only blanks/breaks between lines; an over-wide line is one character; counting matches measuring.
 TEST(FixedPitchWrap, WideTextsBreakOnlyBetweenCharacters)
 {
     const auto joins = [](char32_t c, char32_t before) { return c == 0x301 || c == 0x200D || c == 0x1F3FD || before == 0x200D; };

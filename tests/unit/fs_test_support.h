@@ -107,7 +107,8 @@ inline void GiveToChildUser(const std::string& path)
     }
 }
 
-// Runs `body` in a child, failing with its non-empty result; `unprivileged`: as nobody under root; `prepare` first.
+// Runs `body` in a child, failing the test with its result if non-empty; `unprivileged`: root runs it as "nobody";
+// `prepare` runs first in the child (a resource limit, a signal disposition).
 inline void RunInChild(bool unprivileged, const std::function<std::string()>& body,
                        const std::function<void()>& prepare = {})
 {

@@ -250,7 +250,7 @@ TEST_F(OvrinCommand, WhatItWritesDeeperThanPathMaxItReads)
     std::system(("rm -rf " + Quote(At(part))).c_str());
 }
 
-// No spare threads (process or stack limit): export converts on its own thread alike; root, whom limits skip, runs as nobody.
+// No spare threads (process or stack limit): export converts on its own thread alike; root (unbound) runs it as nobody.
 TEST_F(OvrinCommand, ExportWithoutThreadsToSpare)
 {
 #if defined(__SANITIZE_ADDRESS__)  // GCC's sign of -fsanitize=address

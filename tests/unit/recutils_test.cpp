@@ -57,7 +57,7 @@ TEST(RecordSetReading, FollowsTheLineRulesAndRefusesWhatItCannotTakeExactly)
          "b|first|1.2.2003;a||today;no blank|x|today;"},
         {"", ""},
         {"\xEF\xBB\xBF# only a comment\n\n%rec: Entry\n", ""},
-        // One blank after ':' dropped; "+" continues with CR LF, one space dropped, a tab kept; "\" joins.
+        // One blank after ':' dropped; "+" continues with CR LF, one space dropped, tab kept; a trailing "\" joins.
         {"KeyWords:\t  two blanks  \nDescription: one\n+two\n+  three\n+\tfour\n+\n+ joined \\\n+ not a break\\\\\n"
          "rest\nDate: \n\nKeyWords: Caf\xC3\xA9 \xE2\x82\xAC \xC2\x81\nDescription: \n+ \n+ \n",
          "  two blanks  |one\r\ntwo\r\n three\r\n\tfour\r\n\r\njoined + not a break\\rest|;"

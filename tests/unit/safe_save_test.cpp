@@ -18,7 +18,7 @@
 using namespace fs_test;
 
 namespace {
-// Bytes land where the path's links lead, links and hard links stay; what may not be replaced is refused, kept.
+// Bytes land where links lead, links and hard links stay; what may not be replaced is refused with a reason, untouched.
 TEST(SafeSave, BytesLandWhereThePathLeadsOrAreRefused)
 {
     TempFolder dir;

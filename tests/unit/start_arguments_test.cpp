@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
 // One parser for a start's arguments: `ovrin` and the window refuse the same lists alike and hand the same
-// file to a running program, whose socket idle connections do not keep from a later start.
+// file to a running program; idle connections to its socket do not keep it from taking a later start.
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/file.h>

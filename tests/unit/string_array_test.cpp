@@ -42,7 +42,7 @@ TEST(StringArray, FillsLargeBlocksToTheirEnd)
     EXPECT_EQ(a, model);
 }
 
-// Moves both ways and to both ends, equal neighbours sharing a record, deep copies, mostly dead blocks freed.
+// Moves both ways and to ends, equal neighbours share a record, deep copies; Erase/pop_back free mostly dead blocks.
 TEST(StringArray, MovesSharesCopiesAndReclaims)
 {
     CStringArray a{"a", "b", "c", "d", "e"};
