@@ -103,7 +103,7 @@ private slots:
         QCOMPARE(DialogOfChar('A'), QString());
         QCOMPARE(DialogOfKey(Qt::Key_A, Qt::ControlModifier), QString());
 
-        // '+' from either keyboard part goes forward; at either end the way on is disabled.
+        // '+' from the main keys or the keypad goes forward; at either end the way on is disabled.
         const std::tuple<char, Qt::KeyboardModifiers, int> moves[] = {
             {'n', Qt::AltModifier, 0}, {'+', Qt::NoModifier, 1}, {'+', Qt::KeypadModifier, 2},
             {'+', Qt::NoModifier, 2}, {'b', Qt::NoModifier, 0}, {'<', Qt::NoModifier, 0},
