@@ -1,7 +1,5 @@
 // SPDX-License-Identifier: MIT
-// Opening and saving the document's file, "Save immediate", and another
-// program changing the file after it was read: Save and "Save immediate"
-// ask before writing over its version, and never when only its times changed.
+// Open, Save and "Save immediate" over a file another program changed: saves ask first, never for mere time changes.
 #include <gtest/gtest.h>
 
 #include <csignal>
@@ -17,7 +15,6 @@
 #include "fs_test_support.h"
 
 namespace {
-
 using namespace fs_test;
 
 class DocumentFileTest : public ::testing::Test {
@@ -28,8 +25,7 @@ protected:
     const std::string f = dir / "f.ovr";
 };
 
-// Open reads the file, names the document and leaves it unmodified; the
-// undo stack of the previous file survives.
+// Open names the document, leaves it unmodified and keeps the previous file's undo stack.
 TEST_F(DocumentFileTest, OpensAFile)
 {
     ASSERT_TRUE(WriteEntries(f, {{"x", ""}, {"y", ""}}).ok);
@@ -43,11 +39,8 @@ TEST_F(DocumentFileTest, OpensAFile)
     EXPECT_EQ(doc.m_nUndoCount, 1);
 }
 
-// Switching "Save immediate" on rewrites the open file (an old-version one
-// as the new version), and a deletion rewrites it whole. (That a foreign
-// file is refused and leaves the document's name is guarded with the other
-// unreadable files; that changes go to the file the window names after
-// Save As, by the window's test.)
+// "Save immediate" on rewrites the open file (an old-version one as the new version); a deletion
+// rewrites it whole. (Foreign files: the unreadable-files test; Save As: the window's test.)
 TEST_F(DocumentFileTest, SaveImmediateRewritesTheOpenFile)
 {
     const std::string g = dir / "g.ovr";
@@ -75,9 +68,7 @@ TEST_F(DocumentFileTest, SaveImmediateRewritesTheOpenFile)
     EXPECT_EQ(ui.m_nCheck, 0);
 }
 
-// A file that became read-only fails silently: the change stays in the
-// document, which stays modified, and the file is not touched. (A file that
-// vanished is asked about, with the other changed files.)
+// A read-only file fails silently: change kept, still modified, file untouched (vanished files: changed-file tests).
 TEST_F(DocumentFileTest, SaveImmediateOntoAReadOnlyFileFailsSilently)
 {
     ASSERT_TRUE(WriteEntries(f, {{"a", ""}}).ok);
@@ -92,7 +83,6 @@ TEST_F(DocumentFileTest, SaveImmediateOntoAReadOnlyFileFailsSilently)
     EXPECT_EQ(doc.m_nCount, 2);
     EXPECT_EQ(ReadBytes(f), before);
 }
-
 
 const timespec kOtherTimes[2] = {{1000000000, 0}, {1000000000, 0}};
 
@@ -115,9 +105,8 @@ const struct OtherProgram {
     {"deletes it", [](auto& p, auto&) { ASSERT_EQ(::unlink(p.c_str()), 0); }, true, true},
 };
 
-// Save asks every time before writing over another program's version (or
-// making a removed file again), an immediate save once a version; Keep
-// writes nothing and leaves the document modified. A touched file is no alarm.
+// Save asks each time before writing over another's version (or re-making a removed file), an
+// immediate save once a version; Keep writes nothing, stays modified. A touched file is no alarm.
 TEST(ChangedFile, WritingOverAnotherVersionIsAsked)
 {
     TempFolder dir;
@@ -167,9 +156,8 @@ TEST(ChangedFile, WritingOverAnotherVersionIsAsked)
     }
 }
 
-// A watcher process: when a save's temporary file appears in `folder`, it
-// stops this process, renames `theirs` over `path` and lets it go on; exit
-// status 0 when the rename came while the temporary file still stood.
+// A watcher: when a save's temporary file appears in `folder` it stops this process, renames
+// `theirs` over `path`, lets it go on; exits 0 when the temporary file still stood at the rename.
 pid_t RenameOverDuringNextSave(const std::string& folder, const std::string& path, const std::string& theirs)
 {
     const int watch = ::inotify_init1(IN_CLOEXEC);
@@ -210,10 +198,8 @@ pid_t RenameOverDuringNextSave(const std::string& folder, const std::string& pat
     }
 }
 
-// A version renamed over the file while a large document is written (by a
-// rename, or in place for a file with a second name) is asked about as one
-// found before: nothing replaced, no temporary file left; with consent the
-// next save writes.
+// A version renamed over the file while a large document is written (or in place, for a hard-linked
+// file) is asked about as before: nothing replaced, no temporary left; with consent the next save writes.
 TEST(ChangedFile, VersionArrivingDuringTheSaveIsAsked)
 {
     // About 32 MB, whose writing outlasts the watcher's rename.
@@ -261,5 +247,4 @@ TEST(ChangedFile, VersionArrivingDuringTheSaveIsAsked)
         EXPECT_EQ(LoadEntries(path).size(), 2000u);
     }
 }
-
 }  // namespace

@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: MIT
-// The command-line tools run in process: what they find, write and refuse,
-// what they say when they refuse (one line, the cause once), the version they
-// tell and the manual page that names their options; files that cannot be
-// read, as the tools and the window each refuse them.
+// The command-line tools in process: finds, writes and refusals (one line, cause once), version,
+// the manual page's options; unreadable files as the tools and the window each refuse them.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -25,9 +23,7 @@ using namespace fs_test;
 using namespace std::string_literals;
 
 namespace {
-
-// A text recutils can carry exactly: any byte but NUL, line breaks only as
-// CR LF, no line ending in a backslash; sometimes blank at its edges.
+// A text recutils carries exactly: no NUL, only CR LF breaks, no line ending in a backslash; sometimes blank-edged.
 std::string RandomText(std::mt19937& rng, std::size_t length)
 {
     std::string text;
@@ -46,9 +42,8 @@ std::string RandomText(std::mt19937& rng, std::size_t length)
     return text;
 }
 
-// --find folds case (in UTF-16 texts too), reads descriptions only when
-// asked, spans line breaks; bad UTF-8 and bad command lines are usage
-// errors; options come in any order, "--" ends them.
+// --find folds case (UTF-16 too), reads descriptions only when asked, spans line breaks; bad UTF-8
+// and bad command lines are usage errors; options come in any order, "--" ends them.
 TEST(CliTools, FindMatchesLikeTheFindDialog)
 {
     TempFolder dir;
@@ -106,8 +101,7 @@ TEST(CliTools, FindMatchesLikeTheFindDialog)
     std::filesystem::current_path(home);
 }
 
-// More hits than --find holds while it checks the file: each is written
-// once, in order, the rest found by the second pass.
+// More hits than --find holds while checking: each written once, in order, the rest by the second pass.
 TEST(CliTools, FindWritesManyHitsOnceInOrder)
 {
     TempFolder dir;
@@ -122,9 +116,7 @@ TEST(CliTools, FindWritesManyHitsOnceInOrder)
     EXPECT_TRUE(RunTool({"--find", "K", path}).out == expected);
 }
 
-// Export then import gives the document back byte for byte, a text larger
-// than the import's blocks included; an import out of order comes back
-// sorted by byte value.
+// Export+import round-trips byte for byte, texts beyond import blocks too; unordered imports come back sorted by byte.
 TEST(CliTools, ExportThenImportGivesTheSameDocument)
 {
     TempFolder dir;
@@ -166,9 +158,8 @@ TEST(CliTools, ExportThenImportGivesTheSameDocument)
     EXPECT_EQ(LoadEntries(dir / "out.ovr")[0].date + "\n", today);
 }
 
-// A generated document in many scripts through every tool: the file read
-// and written again byte for byte, --list, --find with the case of Polish,
-// Greek and Cyrillic words changed, export and import.
+// A generated many-script document through every tool: rewritten byte for byte, --list, --find
+// with Polish, Greek and Cyrillic words in other cases, export and import.
 TEST(CliTools, MixedScriptsGoThroughEveryTool)
 {
     TempFolder dir;
@@ -183,8 +174,7 @@ TEST(CliTools, MixedScriptsGoThroughEveryTool)
     std::string list;
     for (const Entry& e : entries) list += Utf8Of(e.keyWords) + "\n";
     EXPECT_TRUE(RunTool({"--list", dir / "mixed.ovr"}).out == list);
-    // Each word as the generator writes it, found by plain comparison, and
-    // in other cases, which must find the same entries.
+    // Each word as generated, found by plain comparison; its other cases must find the same entries.
     const std::vector<std::vector<std::string>> words = {
         {"\xC5\x81\xC3\xB3" "d\xC5\xBA", "\xC5\x82\xC3\xB3" "d\xC5\xBA", "\xC5\x81\xC3\x93" "D\xC5\xB9"},  // Łódź
         {"\xCE\xA3\xCE\xAF\xCF\x83\xCF\x85\xCF\x86\xCE\xBF\xCF\x82", "\xCE\xA3\xCE\x8A\xCE\xA3\xCE\xA5\xCE\xA6\xCE\x9F\xCE\xA3"},  // Σίσυφος
@@ -207,8 +197,7 @@ TEST(CliTools, MixedScriptsGoThroughEveryTool)
     EXPECT_TRUE(ReadBytes(dir / "mixed.ovr") == ReadBytes(dir / "imported.ovr"));
 }
 
-// Line breaks in key words stay on one line; --export names every entry
-// recutils cannot give back and exits 1, also for one.
+// Breaks in key words stay on one line; --export names every entry recutils cannot give back, exits 1, even for one.
 TEST(CliTools, OddTextsStayVisibleAndAreNamed)
 {
     TempFolder dir;
@@ -241,8 +230,7 @@ TEST(CliTools, OddTextsStayVisibleAndAreNamed)
     EXPECT_NE(run.err.find("1 entry holds text"), std::string::npos) << run.err;
 }
 
-// Bad input writes nothing and says where; an existing file is never
-// replaced, not even by a complete import, nor one a dangling link names.
+// Bad input writes nothing, says where; even a complete import replaces no existing file nor a dangling link's target.
 TEST(CliTools, ImportRefusalsWriteNothing)
 {
     TempFolder dir;
@@ -273,9 +261,7 @@ TEST(CliTools, ImportRefusalsWriteNothing)
     EXPECT_EQ(dir.Names(), (std::vector<std::string>{"bad.rec", "dangling.ovr", "existing.ovr", "good.rec", "locked"}));
 }
 
-// --merge brings in what INTO lacks and is quiet; INTO is not written when
-// nothing is new, nor at all when OTHER cannot be read or the command line
-// is wrong.
+// --merge quietly adds what INTO lacks; INTO is unwritten when nothing is new, OTHER is unreadable or usage is wrong.
 TEST(CliTools, MergeWritesIntoOnlyWhatIsNew)
 {
     TempFolder dir;
@@ -309,9 +295,7 @@ TEST(CliTools, MergeWritesIntoOnlyWhatIsNew)
     EXPECT_EQ(dir.Names(), (std::vector<std::string>{"copy.ovr", "damaged.ovr", "into.ovr"}));
 }
 
-// Guards the path as the kernel resolves it: in here/link/../n.ovr, where
-// the link leads to real/sub, ".." leads to real, not back to here. The
-// tools, opening and saving all mean real/n.ovr.
+// here/link/../n.ovr with link -> real/sub means real/n.ovr, as for the kernel, to the tools, opening and saving.
 TEST(CliTools, DotDotAfterALinkIsTheKernels)
 {
     TempFolder dir;
@@ -345,10 +329,8 @@ TEST(CliTools, DotDotAfterALinkIsTheKernels)
     EXPECT_EQ(LoadEntries(dir / "here/n.ovr").at(0).keyWords, "decoy");
 }
 
-// The window keeps its document for every refusal but a damaged file, which
-// leaves an empty untitled one; an empty file is an empty document. The
-// tools end with 2 and name the file. A damaged large file is damaged only
-// at its very end, past all that the tools' buffers hold.
+// The window keeps its document on every refusal but a damaged file (empty untitled then); an empty
+// file is an empty document; the tools exit 2 naming the file. A large one is damaged at its very end, past all buffers.
 TEST(UnreadableFiles, WindowAndToolsRefuseAlike)
 {
     TempFolder dir;
@@ -356,8 +338,7 @@ TEST(UnreadableFiles, WindowAndToolsRefuseAlike)
     for (int i = 0; i < 30000; ++i) many.push_back({"entry " + std::to_string(i) + " with a key line of some length", "d"});
     ASSERT_TRUE(WriteEntries(dir / "large.ovr", many).ok);
     const std::string large = ReadBytes(dir / "large.ovr");
-    // Read whole, the key words come out whole and in order, more of them
-    // than the tools' write buffer holds.
+    // Read whole, the key words come out whole and in order, more than the write buffer holds.
     std::string keys;
     for (const Entry& e : many) keys += e.keyWords + "\n";
     EXPECT_TRUE(RunTool({"--list", dir / "large.ovr"}).out == keys);
@@ -411,11 +392,9 @@ TEST(UnreadableFiles, WindowAndToolsRefuseAlike)
         }
     }
 }
-
 }  // namespace
 
-// A file that cannot be read, or is no document (a record set given to
-// --export), is named as typed, with its cause once, on one line.
+// An unreadable file, or no document (a record set to --export), is named as typed, cause once, one line.
 TEST(CommandMessages, ReadFailuresTakeOneLine)
 {
     TempFolder dir;
@@ -429,8 +408,7 @@ TEST(CommandMessages, ReadFailuresTakeOneLine)
     }
 }
 
-// --version prints the About box's version line; --help and --version take
-// nothing after them.
+// --version prints the About box's version line; --help and --version take nothing after them.
 TEST(CommandMessages, HelpAndVersion)
 {
     const std::string version = RunTool({"--version"}).out;
@@ -443,8 +421,7 @@ TEST(CommandMessages, HelpAndVersion)
     }
 }
 
-// The manual page lists the options the command takes, no more, and names
-// the folder of the recovery records as the program finds it.
+// The manual page lists exactly the command's options and the recovery records' folder as found.
 TEST(CommandMessages, ManualPageNamesTheProgramsOwnOptionsAndFiles)
 {
     std::ifstream in(std::filesystem::path(OVRIN_SOURCE_DIR) / "dist/linux/ovrin.1");
@@ -456,8 +433,7 @@ TEST(CommandMessages, ManualPageNamesTheProgramsOwnOptionsAndFiles)
             if (!option.empty()) programs.emplace(option);
     const std::regex option(R"(\\-(\\-)?[a-z][a-z-]*)");
     for (auto it = std::sregex_iterator(page.begin(), page.end(), option); it != std::sregex_iterator(); ++it) {
-        // The man page escapes each dash; only the window's switches and
-        // other programs' options take a single one.
+        // Each dash escaped; only the window's switches and other programs' options take a single one.
         const std::string text = std::regex_replace(it->str(), std::regex(R"(\\-)"), "-");
         if (text.starts_with("--") || text == "-h") pages.insert(text);
     }

@@ -10,7 +10,6 @@
 #include "fs_test_support.h"
 
 namespace {
-
 std::string Store(COvrinDoc& doc)
 {
     std::string bytes;
@@ -57,8 +56,7 @@ TEST_F(FileFormatTest, WritesTheDocumentedBytes)
                                       "\x03" "abc" "\x00" "\x08" "1.1.2026", 31));
 }
 
-// The three prefix forms switch exactly at 255 and 65534 (that each reads
-// back is guarded by the large-document test).
+// The three prefix forms switch exactly at 255 and 65534 (reading back: the large-document test).
 TEST(ArchiveStrings, PrefixFormsAtTheirLimits)
 {
     EXPECT_EQ(Prefix(254), "\xFE");
@@ -88,8 +86,7 @@ TEST_F(FileFormatTest, RoundTripKeepsFileOrderAndBytes)
     EXPECT_EQ(other.m_strFilePath, "/data/file.ovr");
 }
 
-// The old version gets the reading day as every entry's date; the tools'
-// walk of the same file, which builds no table, reads no dates at all.
+// The old version dates every entry with the reading day; the tools' walk (no table) reads no dates.
 TEST_F(FileFormatTest, ReadsOldVersionWithTodaysDate)
 {
     host.today = {5, 3, 1998};
@@ -113,8 +110,7 @@ TEST_F(FileFormatTest, ReadsOldVersionWithTodaysDate)
     EXPECT_TRUE(OpenDocumentFile(doc, dir / "old.ovr").ok);
 }
 
-// Unrecognised versions are refused with a hint and leave the document's
-// entries and file alone, so a later save cannot overwrite a foreign file.
+// Unknown versions are refused with a hint, entries and file kept: no later save overwrites a foreign file.
 TEST_F(FileFormatTest, RefusesUnknownVersionsLeavingTheTable)
 {
     FillTable(doc, {"keep"});
@@ -136,8 +132,7 @@ TEST_F(FileFormatTest, RefusesUnknownVersionsLeavingTheTable)
     EXPECT_EQ(host.updates, 2);
 }
 
-// A truncated or damaged file throws before the table changes, and absurd
-// counts or lengths are refused without allocating for them.
+// Truncated or damaged files throw before the table changes; absurd counts or lengths allocate nothing.
 TEST_F(FileFormatTest, DamagedFilesThrowAndLeaveTheTable)
 {
     FillTable(doc, {"one", "two"});
@@ -156,9 +151,7 @@ TEST_F(FileFormatTest, DamagedFilesThrowAndLeaveTheTable)
     EXPECT_EQ(other.m_nCount, 1);
 }
 
-// Each text's bytes in the file, written and read back exactly: wide texts
-// in the UTF-16 form (surrogates as they are), the rest in the 8-bit form,
-// read in place unless an escape mark must be added.
+// Texts' bytes round-trip exactly: wide as UTF-16 (surrogates as-is), else 8-bit, read in place unless escaped.
 TEST(ArchiveStrings, EachTextFormAndItsFileBytes)
 {
     const struct {
@@ -192,5 +185,4 @@ TEST(ArchiveStrings, EachTextFormAndItsFileBytes)
     std::string spill;
     EXPECT_THROW(in.ReadStringView(spill), ArchiveError);
 }
-
 }  // namespace

@@ -1,7 +1,5 @@
 // SPDX-License-Identifier: MIT
-// The window's loader and the tools' streamed walk: documents larger than
-// their buffers and past 2 GiB, files that change while they are read, and
-// counts that would exhaust memory.
+// The window's loader and tools' walk: past buffers and 2 GiB, files changing mid-read, memory-exhausting counts.
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
@@ -21,10 +19,7 @@ using namespace fs_test;
 using namespace std::string_literals;
 
 namespace {
-
-// The tools' streamed walk gives the entries the window's table holds, for
-// buffers smaller than an entry, than a run and than the file alike, and
-// refuses a file cut short without visiting any entry.
+// The streamed walk gives the window's table for buffers below an entry, a run or the file; a cut file visits none.
 TEST(StreamedWalk, MatchesTheTableAndRefusesACutFile)
 {
     TempFolder dir;
@@ -59,9 +54,7 @@ TEST(StreamedWalk, MatchesTheTableAndRefusesACutFile)
     }
 }
 
-// A file cut short while it is walked ends the walk with an error after the
-// entries read until then, never with a signal (as reading through a
-// mapping of the file would give).
+// A file cut short mid-walk ends it with an error after the entries read, never a signal (as from a mapping).
 TEST(StreamedWalk, FileCutWhileItIsRead)
 {
     TempFolder dir;
@@ -78,9 +71,8 @@ TEST(StreamedWalk, FileCutWhileItIsRead)
     EXPECT_LT(seen, 3000);
 }
 
-// The loader's buffer refills lose, double or shift no byte where a field or
-// its length prefix straddles one: megabytes of generated entries, texts
-// longer than the buffer and at the edges of the length forms among them.
+// Buffer refills lose, double or shift no byte where a field or its prefix straddles one: megabytes
+// of entries, texts longer than the buffer and at the length forms' edges among them.
 TEST(LargeDocuments, WindowLoaderMatchesTheWalk)
 {
     TempFolder dir;
@@ -119,8 +111,7 @@ TEST(LargeDocuments, WindowLoaderMatchesTheWalk)
 
 std::string Le32(std::uint32_t n) { return {char(n), char(n >> 8), char(n >> 16), char(n >> 24)}; }
 
-// Guards against a reader refusing what the writer wrote: a description of
-// 2 GiB (a sparse hole), then an entry that begins past 2 GiB.
+// The reader takes what the writer wrote: a 2 GiB description (a sparse hole), then an entry past 2 GiB.
 TEST(DocumentOver2GiB, IsReadBack)
 {
 #if defined(__SANITIZE_ADDRESS__)  // GCC's sign of -fsanitize=address
@@ -144,9 +135,8 @@ TEST(DocumentOver2GiB, IsReadBack)
     EXPECT_EQ(seen, "big 2147483648 1.1.2026; after 0 2.2.2026; ");
 }
 
-// A sparse file of 700 million empty entries is refused at once with a
-// clear message and the open document kept; read in a child whose address
-// space is limited, so that a fault fails an allocation.
+// 700 million empty entries (sparse) are refused at once, clearly, the document kept; read in a child
+// with limited address space so that a fault fails an allocation.
 TEST(ReadingBoundsMemory, HugeCountOfEmptyEntriesIsRefused)
 {
     const int count = 700'000'000;
@@ -182,5 +172,4 @@ TEST(ReadingBoundsMemory, HugeCountOfEmptyEntriesIsRefused)
 #endif
         });
 }
-
 }  // namespace

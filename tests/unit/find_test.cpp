@@ -13,9 +13,7 @@
 #include "fake_host.h"
 
 namespace {
-
-// One step of a walk: set the position, or press Next or Back and expect a
-// hit at (entry, position) or the "no more hit" hint with that state left.
+// One walk step: set the position, or Next/Back expecting a hit at (entry, position) or the hint.
 enum class Op { Goto, Next, Back, NextEnds, BackEnds };
 constexpr int kAny = -2;
 struct Step {
@@ -97,8 +95,7 @@ protected:
     }
 };
 
-// Document order is key words, then description; each walk guards one rule
-// of where a search starts, goes on and stops.
+// Document order is key words, then description; each walk guards one rule of start, go on and stop.
 TEST_F(FindTest, WalksInDocumentOrder)
 {
     using enum Op;
@@ -146,9 +143,7 @@ TEST_F(FindTest, WalksInDocumentOrder)
     }
 }
 
-// In a table of several blocks, Next and Back pass over the entries whose
-// texts lie in blocks the sweep found clean, up to the block where it met
-// the needle.
+// Over several blocks, Next and Back skip entries in blocks the sweep found clean, up to the needle's block.
 TEST_F(FindTest, PassesOverCleanBlocks)
 {
     std::vector<Entry> entries;
@@ -172,8 +167,7 @@ TEST_F(FindTest, PassesOverCleanBlocks)
     }
 }
 
-// First starts at entry 0 and, by choice, looks at its key words too; an
-// empty string does nothing, not even clear First's flag.
+// First starts at entry 0, optionally with its key words; an empty string does nothing, not even clear First.
 TEST_F(FindTest, FirstAndTheEmptyString)
 {
     Fill({{"target", ""}, {"b", "target"}, {"c", ""}});
@@ -200,8 +194,7 @@ TEST_F(FindTest, FirstAndTheEmptyString)
     ExpectHit(1, 0, 2);
 }
 
-// Texts and needles of any form: Windows-1252 characters fold by their own
-// rule, others by Unicode's simple folding; positions are the stored bytes'.
+// Any forms: Windows-1252 folds by its own rule, others by Unicode simple folding; positions in stored bytes.
 TEST(FoldedNeedle, FindsAnyTextCaseIgnored)
 {
     const auto wide = [](std::u16string_view s) { return TextFromUtf16(s); };
@@ -222,8 +215,7 @@ TEST(FoldedNeedle, FindsAnyTextCaseIgnored)
         {"SK", wide(u"\u0142s\u017F\u212A"), 7},                // an ASCII needle in other forms
         {"\x01", wide(u"\u0142\u0001"), 6},                      // not in the mark
         {wide(u"\u03AF\u03C3"), wide(u"\u0142......................\u038A\u03A3"), 28},  // at the very end
-        // The edges of the Windows-1252 capitals: À and Þ fold, ß (just
-        // past Þ) and × (among them) do not.
+        // Windows-1252 capitals' edges: À and Þ fold, ß (just past Þ) and × (among them) do not.
         {"\xE0\xFE", "x\xC0\xDE", 1},
         {"\xDF", "\xFF\xDF", 1},
         {"\xFF", "\xDF\x9F", 1},
@@ -235,10 +227,8 @@ TEST(FoldedNeedle, FindsAnyTextCaseIgnored)
     }
 }
 
-// Positions at the edges: overlapping hits, a hit at the very start or end
-// (the last start a text has), needles of 1, 2 and 4 bytes and one longer
-// than the text, Horspool's skips over common letters, folded bytes beyond
-// ASCII, wide texts whose characters' forms differ in length.
+// Edge positions: overlapping hits, hits at the very start or last start, needles of 1, 2, 4 bytes and
+// longer than the text, Horspool skips, folded non-ASCII bytes, wide forms of differing lengths.
 TEST(FoldedNeedle, FindsFirstAndLastAtTheEdges)
 {
     const auto wide = [](std::u16string_view s) { return TextFromUtf16(s); };
@@ -276,16 +266,13 @@ TEST(FoldedNeedle, FindsFirstAndLastAtTheEdges)
     }
 }
 
-// The sweep over a table's blocks: a text that holds the needle is found
-// wherever it lies, and a table without it is passed over. A needle beyond
-// ASCII (or with a letter that has forms beyond it) is looked for in marked
-// texts by characters, so they stop the sweep; a plain ASCII one is not.
+// The block sweep finds a needle's text wherever it lies and passes over tables without it. Non-ASCII
+// needles (or with letters having such forms) search marked texts by character, so those stop it; ASCII ones do not.
 TEST(FoldedNeedle, SweepsTheTablesBlocks)
 {
     const auto dots = [](std::size_t n, const std::string& tail = "") { return std::string(n, '.') + tail; };
     const auto wide = [](std::u16string_view s) { return TextFromUtf16(s); };
-    // Records of 104 bytes, none shared: the first two blocks of 4 KiB end
-    // after texts 38 and 77.
+    // 104-byte records, none shared: the first two 4 KiB blocks end after texts 38 and 77.
     const auto many = [&](std::size_t at, const std::string& text) {
         std::vector<std::string> t;
         for (int k = 0; k < 100; ++k)
@@ -316,8 +303,7 @@ TEST(FoldedNeedle, SweepsTheTablesBlocks)
             texts.Set(3, c.setAnew);
         EXPECT_EQ(CFoldedNeedle(c.needle).MayBeInAny(texts), c.may) << c.needle << " in " << texts.size();
     }
-    // A text set anew, one erased, the needle's table second: the sweep
-    // finds it from either end, forward and backward.
+    // A text set anew, one erased, the needle's table second: found from either end, both ways.
     const CStringArray other = {"1..", "2.."};
     for (const std::size_t at : {0, 50, 98})
         for (const std::size_t from : {0, 98})
@@ -328,5 +314,4 @@ TEST(FoldedNeedle, SweepsTheTablesBlocks)
                 EXPECT_TRUE(CFoldedNeedle("NaBC").MayBeInAny(other, &texts, from, backward)) << at << from;
             }
 }
-
 }  // namespace

@@ -1,6 +1,5 @@
 // SPDX-License-Identifier: MIT
-// Wrapping by character counts in a fixed-pitch font must give exactly the
-// lines that measuring every candidate line gives.
+// Wrapping by character counts in a fixed-pitch font gives exactly the lines measuring gives.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -15,9 +14,7 @@
 #include "core/layout/wrap_index.h"
 
 namespace {
-
-// A font of advances in 1/64 units, the width of a run rounded once as font
-// engines do. Most bytes share `common`; the others get their own advance.
+// A font of 1/64 advances, a run's width rounded once as engines do; most bytes share `common`.
 TextMetrics FontOf(const std::array<int, 256>& advance64, int lineHeight, int avgCharWidth)
 {
     TextMetrics m;
@@ -41,9 +38,7 @@ std::array<int, 256> Advances(int common, const std::vector<std::pair<int, int>>
     return a;
 }
 
-// Texts that reach the corners of the rules: runs of blanks, words longer
-// than any line, CR LF, lone CR and LF, tabs, every byte (those at the edges
-// of the printable range decide where the scans stop).
+// Corner texts: blank runs, over-long words, CR LF, lone CR/LF, tabs, every byte (printable edges stop the scans).
 std::vector<std::string> CornerTexts()
 {
     std::string every, words;
@@ -91,24 +86,18 @@ void ExpectSameAsMeasured(const char* name, const std::array<int, 256>& advances
     }
 }
 
-// Integral advances (a hinted screen font), fractional ones (a printer
-// font), bytes of another width and bytes of no width among them.
+// Integral (hinted screen) and fractional (printer) advances, with bytes of other and of no width.
 TEST(FixedPitchWrap, CountedLinesEqualMeasuredLines)
 {
     ExpectSameAsMeasured("integral", Advances(8 * 64, {{0x80, 13 * 64}, {0x01, 0}, {'W', 9 * 64}}), 8);
     ExpectSameAsMeasured("fractional", Advances(501, {{0xAD, 0}, {'i', 300}}), 7);
     ExpectSameAsMeasured("under one unit", Advances(40, {}), 1);
-    // Printable ASCII all alike, as in a screen font: the scan must stop at
-    // every other byte.
+    // Printable ASCII all alike, as in a screen font: the scan must stop at every other byte.
     ExpectSameAsMeasured("screen", Advances(8 * 64, {{0x80, 13 * 64}, {0x01, 0}, {0xAD, 0}, {0x7F, 0}}), 8);
 }
 
-// Wide texts: CJK and emoji twice as wide, marks, joiners and modifiers of
-// no width of their own, blanks that carry a mark. Lines begin and end
-// only between characters, never before one that joins the one before it;
-// only blanks and line breaks lie between lines; a line wider than the
-// rectangle is one character; counting ASCII and summing the advances of
-// other characters give the measured lines.
+// Wide texts (CJK and emoji double width; marks, joiners, modifiers none; marked blanks) break between characters only,
+// not before a joining one, only blanks/breaks between lines; an over-wide line is one character; counting matches measuring.
 TEST(FixedPitchWrap, WideTextsBreakOnlyBetweenCharacters)
 {
     const auto joins = [](char32_t c, char32_t before) { return c == 0x301 || c == 0x200D || c == 0x1F3FD || before == 0x200D; };
@@ -183,10 +172,8 @@ TEST(FixedPitchWrap, WideTextsBreakOnlyBetweenCharacters)
     EXPECT_EQ(ends(counted), ends(measured));
 }
 
-// A wide key word summed from learnt advances is as high as measured: where
-// it just fits and one unit narrower, with marks after ASCII and after other
-// characters, emoji sequences, ASCII after a joiner. Two CJK advances end
-// half a unit from a whole one.
+// A wide key word summed from learnt advances is as high as measured: just fitting and one unit less,
+// marks after ASCII and others, emoji sequences, ASCII after a joiner; two CJK advances end half a unit off.
 TEST(FixedPitchWrap, WideKeyWordsFitAsMeasured)
 {
     const auto advance64 = [](char32_t c) {
@@ -218,8 +205,7 @@ TEST(FixedPitchWrap, WideKeyWordsFitAsMeasured)
     }
 }
 
-// The index of a long text names the starts of lines at most 256 apart and
-// counts its lines.
+// A long text's index names line starts at most 256 apart and counts its lines.
 TEST(FixedPitchWrap, IndexesLongTexts)
 {
     const TextMetrics measured = FontOf(Advances(512, {{0x80, 13 * 64}}), 16, 8);
@@ -249,13 +235,10 @@ TEST(FixedPitchWrap, IndexesLongTexts)
     EXPECT_EQ(index.LineCount(), CountWrappedLines(text, 40, counted));
 }
 
-// The fast path is taken only where the width of a run is its number of
-// characters times one advance: never for kerned widths or no font at all,
-// never for the bytes of another width.
+// The fast path only where a run's width is characters times one advance: never for kerning, no font, other widths.
 TEST(FixedPitch, FoundOnlyWhereRunsAddUp)
 {
-    // Which bytes share the pitch decides the lines, which the property
-    // above compares.
+    // Which bytes share the pitch decides the lines, which the property above compares.
     const FixedPitch ascii = DetectFixedPitch(FontOf(Advances(501, {{0x80, 300}, {0x7F, 0}}), 16, 8).width);
     EXPECT_TRUE(std::all_of(ascii.uniform.begin() + 0x20, ascii.uniform.begin() + 0x7F, [](bool u) { return u; }));
     // A width rounded per character (8 each) is a pitch of 512, not 501.
@@ -269,11 +252,9 @@ TEST(FixedPitch, FoundOnlyWhereRunsAddUp)
     EXPECT_FALSE(DetectFixedPitch(kerned).Active());
     EXPECT_FALSE(DetectFixedPitch(TextWidthFn{}).Active());
 }
-
 }  // namespace
 
-// A text that only begins like a mark (too short, or another fourth byte)
-// is Windows-1252 bytes from its first: wrapped as its escaped form is.
+// A text only beginning like a mark (short, or another fourth byte) is Windows-1252 and wraps as escaped.
 TEST(FixedPitchWrap, TextsThatOnlyBeginLikeAMark)
 {
     const TextMetrics measured = FontOf(Advances(8 * 64, {}), 16, 8);

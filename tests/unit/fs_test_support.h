@@ -1,8 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-// Real-file-system helpers: a temporary folder always removed, documents read
-// into plain entries, a piece of a test run in a child process.
+// Real-file-system helpers: an always-removed temporary folder, plain entries, a child-process run.
 
 #include <gtest/gtest.h>
 
@@ -26,12 +25,10 @@
 #include "fake_host.h"
 
 namespace fs_test {
-
 namespace fs = std::filesystem;
 using ::Entry;
 
-// A folder of its own under the temporary folder, removed with everything
-// in it (whatever its permissions) when the test ends.
+// A folder of its own in the temporary folder, removed whole (whatever its permissions) at test end.
 class TempFolder final {
 public:
     TempFolder()
@@ -110,9 +107,8 @@ inline void GiveToChildUser(const std::string& path)
     }
 }
 
-// Runs `body` in a child process, failing the test with what it returns when
-// that is not empty; with `unprivileged`, root runs it as "nobody". `prepare`
-// runs in the child first (a resource limit, a signal disposition).
+// Runs `body` in a child, failing the test with its result if non-empty; `unprivileged`: root runs it as "nobody";
+// `prepare` runs first in the child (a resource limit, a signal disposition).
 inline void RunInChild(bool unprivileged, const std::function<std::string()>& body,
                        const std::function<void()>& prepare = {})
 {
@@ -149,5 +145,4 @@ inline void RunInChild(bool unprivileged, const std::function<std::string()>& bo
     EXPECT_TRUE(WIFEXITED(status)) << "the child was killed by signal " << WTERMSIG(status);
     EXPECT_EQ(said, "");
 }
-
 }  // namespace fs_test

@@ -9,11 +9,9 @@
 #include "fs_test_support.h"
 
 namespace {
-
 using namespace fs_test;
 
-// What merging means, one entry at a time: each entry the table lacks, in
-// key order, goes in front of the first entry with greater key words.
+// Merging, one entry at a time: each missing entry, in key order, goes before the first greater key.
 std::vector<Entry> Model(std::vector<Entry> here, const std::vector<Entry>& other)
 {
     const std::vector<Entry> before = here;
@@ -29,14 +27,10 @@ std::vector<Entry> Model(std::vector<Entry> here, const std::vector<Entry>& othe
                     e);
     return here;
 }
-
 }  // namespace
 
-// Entries equal in all three texts, byte for byte and form for form, are
-// not doubled; the rest go to their key-word place behind equal key words,
-// also in a table out of order and when more come than are added one at a
-// time; the current entry stays current; a document merged into itself is
-// left as it was, unmodified.
+// Entries equal in all three texts (bytes and form) are not doubled; others go behind equal key
+// words, in unordered tables and bulk merges too; the current entry stays; self-merge changes nothing.
 TEST(MergeEntries, AddsWhatIsMissingAtItsKeyPlace)
 {
     const std::string wide = TextFromFileUtf16(u"Gr\u00FC\u00DFe \u0141\u00F3d\u017A \xD800");
@@ -90,10 +84,8 @@ TEST(MergeEntries, AddsWhatIsMissingAtItsKeyPlace)
     }
 }
 
-// From files: the recovery record follows a merge of a few entries and of
-// many, so a kill after it loses nothing; a damaged or foreign file is
-// refused as Open refuses it and changes nothing; the command line's host
-// never writes over a version another program saved after the read.
+// From files: the recovery record follows small and large merges (a kill loses nothing); damaged or foreign
+// files are refused as Open does, unchanged; the CLI host never overwrites a version saved after the read.
 TEST(MergeEntries, FromFilesRecordedRefusedAndNeverOverOthers)
 {
     TempFolder dir;

@@ -1,6 +1,5 @@
 // SPDX-License-Identifier: MIT
-// The shipped `ovrin` command run as a real process with no display, and
-// how it and the window program find each other.
+// The shipped `ovrin` command as a real process with no display; how it and the window program meet.
 #include <gtest/gtest.h>
 
 #include <climits>
@@ -17,7 +16,6 @@
 using namespace fs_test;
 
 namespace {
-
 struct Result {
     int code = -1;
     std::string out, err;
@@ -40,9 +38,8 @@ std::string Program(const TempFolder& dir, const std::string& relative, bool exe
     return path.string();
 }
 
-// Built, the two programs lie side by side; installed, the window program
-// lives in libexec. A window program whose front end cannot run names
-// itself, so the desktop entry still starts something that works.
+// Built, the programs lie side by side; installed, the window one is in libexec. One whose front end
+// cannot run names itself, so the desktop entry still starts something that works.
 TEST(ProgramPaths, EachFindsTheOtherBuiltAndInstalled)
 {
     TempFolder dir;
@@ -73,8 +70,7 @@ protected:
 
     std::string At(const std::string& name) const { return m_dir / name; }
 
-    // Runs `ovrin ARGS` (already quoted for the shell) in the temporary
-    // folder, with no display; `redirect` may add shell redirections.
+    // Runs `ovrin ARGS` (shell-quoted) in the temporary folder without display, plus `redirect`.
     Result Ovrin(const std::string& args, const std::string& redirect = "> out 2> err",
               const std::string& before = "")
     {
@@ -94,11 +90,9 @@ protected:
     std::string m_binary;
     TempFolder m_dir;
 };
-
 }  // namespace
 
-// The modes need no display and no window library: run with DISPLAY unset
-// and the dynamic loader reporting every library it opens.
+// The modes need no display nor window library: DISPLAY unset, the loader reporting each library.
 TEST_F(OvrinCommand, ModesNeedNoWindowLibraries)
 {
     const Result run = Ovrin("--version", "> out 2> err", "LD_DEBUG=libs LD_DEBUG_OUTPUT=" + Quote(At("ld")) + " ");
@@ -111,8 +105,7 @@ TEST_F(OvrinCommand, ModesNeedNoWindowLibraries)
     EXPECT_EQ(loaded.find("libQt"), std::string::npos);
 }
 
-// A failed write of the output is an error, never a silent exit 0: a full
-// device, a file size limit, a closed standard output.
+// A failed output write is an error, never exit 0: a full device, a file size limit, closed stdout.
 TEST_F(OvrinCommand, FailedWritesGiveExitTwo)
 {
     std::vector<Entry> entries;
@@ -134,8 +127,7 @@ TEST_F(OvrinCommand, FailedWritesGiveExitTwo)
         EXPECT_EQ(run.code, 2);
         EXPECT_EQ(run.err, "ovrin: cannot write to standard output: " + c.reason + "\n");
     }
-    // An import that fails half-way leaves neither the file nor anything it
-    // was written through.
+    // A half-way failed import leaves neither the file nor anything it was written through.
     std::string many;
     for (int i = 0; i < 2000; ++i) many += "KeyWords: entry " + std::to_string(i) + "\n\n";
     WriteBytes(At("many.rec"), many);
@@ -150,9 +142,8 @@ TEST_F(OvrinCommand, FailedWritesGiveExitTwo)
     EXPECT_EQ(Ovrin("--import one.rec one.ovr", ">&- 2> err").code, 0);
 }
 
-// --import reads standard input and pipes; a device is refused before it is
-// read, an endless stream at its first bad byte, a closed standard input as
-// such. Nothing is written then, nor for a NEWFILE "-".
+// --import reads stdin and pipes; a device is refused unread, an endless stream at its first bad
+// byte, a closed stdin as such. Nothing is written then, nor for a NEWFILE "-".
 TEST_F(OvrinCommand, ImportReadsStandardInputAndPipesAndRefusesDevices)
 {
     WriteBytes(At("in.rec"), "KeyWords: k\n");
@@ -172,8 +163,7 @@ TEST_F(OvrinCommand, ImportReadsStandardInputAndPipesAndRefusesDevices)
     EXPECT_EQ(m_dir.Names(), (std::vector<std::string>{"a.ovr", "b.ovr", "fifo", "in.rec"}));
 }
 
-// "link/../x.ovr" lies beside the folder the link leads to, as the kernel
-// resolves it, for the check that nothing is there and the write alike.
+// "link/../x.ovr" lies beside the link's target as for the kernel, for the emptiness check and the write.
 TEST_F(OvrinCommand, ImportWritesIntoTheFolderTheKernelResolves)
 {
     WriteBytes(At("in.rec"), "KeyWords: k\n");
@@ -186,8 +176,7 @@ TEST_F(OvrinCommand, ImportWritesIntoTheFolderTheKernelResolves)
               "ovrin: \"link/../x.ovr\" already exists; --import writes only a new file\n");
 }
 
-// With no display at all the window says so in one line and points to the
-// modes that need none.
+// With no display the window says so in one line and points to the modes that need none.
 TEST_F(OvrinCommand, WindowWithoutDisplaySaysSoInOneLine)
 {
     const Result run = Ovrin("in.ovr", "> out 2> err", "unset QT_QPA_PLATFORM && ");
@@ -196,9 +185,7 @@ TEST_F(OvrinCommand, WindowWithoutDisplaySaysSoInOneLine)
                        "cannot open; the command-line modes need none: ovrin --help\n");
 }
 
-// Guards the sync of an imported file's content before it takes its name:
-// without it a crash could leave the name on an empty file. Seen from the
-// outside, by the system calls the real process makes.
+// An import syncs the content before it takes the name (else a crash could leave it empty), seen by its system calls.
 TEST_F(OvrinCommand, ImportSyncsTheNewFileBeforeNamingIt)
 {
 #if defined(__SANITIZE_ADDRESS__)  // GCC's sign of -fsanitize=address
@@ -225,9 +212,7 @@ TEST_F(OvrinCommand, ImportSyncsTheNewFileBeforeNamingIt)
     EXPECT_TRUE(synced) << "no sync of the temporary file before its rename:\n" << ReadBytes(At("trace"));
 }
 
-// Guards what the program writes deeper than the system takes in one path
-// (PATH_MAX): --import writes it there, and --list (from that folder), and
-// opening and saving by the whole path read and write it.
+// Paths deeper than PATH_MAX: --import writes, --list reads from there; opening and saving by the whole path work.
 TEST_F(OvrinCommand, WhatItWritesDeeperThanPathMaxItReads)
 {
     const std::string part(200, 'd');
@@ -265,9 +250,7 @@ TEST_F(OvrinCommand, WhatItWritesDeeperThanPathMaxItReads)
     std::system(("rm -rf " + Quote(At(part))).c_str());
 }
 
-// Without threads to spare (a process limit, or too little address space for
-// a thread's stack) the export converts on its own thread, to the same
-// output. The process limit does not bind root, so root runs it as nobody.
+// No spare threads (process or stack limit): export converts on its own thread alike; root (unbound) runs it as nobody.
 TEST_F(OvrinCommand, ExportWithoutThreadsToSpare)
 {
 #if defined(__SANITIZE_ADDRESS__)  // GCC's sign of -fsanitize=address
@@ -289,9 +272,7 @@ TEST_F(OvrinCommand, ExportWithoutThreadsToSpare)
     }
 }
 
-// The window program started directly, not through `ovrin`, ignores the
-// signal of a file size limit itself, so that a write beyond the limit fails
-// and is reported instead of ending the program and the edit in progress.
+// Started directly, the window program ignores SIGXFSZ: writes past the limit fail and are reported, the edit lives.
 TEST_F(OvrinCommand, WindowIgnoresTheFileSizeSignal)
 {
     const std::string window = (fs::path(m_binary).parent_path() / "ovrin-window").string();
@@ -308,10 +289,8 @@ TEST_F(OvrinCommand, WindowIgnoresTheFileSizeSignal)
     EXPECT_EQ(std::stoull(mask, nullptr, 16) >> (SIGXFSZ - 1) & 1, 1u) << mask;
 }
 
-// A record file of gigabytes in the state folder is judged by its start and
-// its size, never read whole: one whose first change cannot fit is removed,
-// one larger than the memory the program may take is left with a message.
-// Read whole, either ends the program at every start under --as=2G.
+// Gigabyte record files in the state folder are judged by start and size, never read whole: one whose
+// first change cannot fit is removed, one beyond the memory allowed left with a message (else --as=2G kills).
 TEST_F(OvrinCommand, WindowNeverReadsAHugeRecordWhole)
 {
 #if defined(__SANITIZE_ADDRESS__)  // GCC's sign of -fsanitize=address

@@ -1,6 +1,5 @@
 // SPDX-License-Identifier: MIT
-// Add, Edit, Delete and Undo, the key-word order they keep, walking, and
-// the update rules of the document's commands.
+// Add, Edit, Delete, Undo and their key-word order, walking, and the commands' update rules.
 #include <gtest/gtest.h>
 
 #include <utility>
@@ -14,7 +13,6 @@
 #include "fs_test_support.h"
 
 namespace {
-
 using Keys = std::vector<std::string>;
 
 CCmdUI StateOf(const COvrinDoc& doc, int id)
@@ -32,8 +30,7 @@ protected:
     COvrinDoc doc{host};
 };
 
-// Only the edited entry moves, in front of equal keys, also in an unordered
-// table; every edit restamps the date and marks the change.
+// Only the edited entry moves, before equal keys, unordered tables too; each edit restamps and marks.
 TEST_F(CommandsTest, EditMovesOnlyTheEditedEntry)
 {
     struct Case {
@@ -48,8 +45,7 @@ TEST_F(CommandsTest, EditMovesOnlyTheEditedEntry)
         {{"q", "b", "z", "c"}, 3, "r", {"q", "b", "r", "z"}, 2},
         {{"q", "b", "z", "c"}, 0, "y", {"b", "z", "c", "y"}, 3},
         {{"a", "b", "c"}, 1, "b", {"a", "b", "c"}, 1},
-        // Ordered tables: upward behind equal keys, downward in front of
-        // them, prefixes and bytes beyond ASCII compared unsigned.
+        // Ordered: up behind equal keys, down before them; prefixes, non-ASCII bytes unsigned.
         {{"a", "b", "b", "c", "d"}, 4, "b", {"a", "b", "b", "b", "c"}, 3},
         {{"a", "b", "c", "c", "d"}, 0, "c", {"b", "c", "c", "c", "d"}, 1},
         {{"Z", "a", "aa", "\xE4"}, 0, "ab", {"a", "aa", "ab", "\xE4"}, 2},
@@ -151,8 +147,7 @@ TEST_F(CommandsTest, UndoRestoresTheStoredEntry)
     EXPECT_FALSE(Enabled(doc, cmd::ID_ENTRY_UNDO));
 }
 
-// Undo into an empty table, and a new document emptying the stack and
-// forgetting the file that immediate saves would go to.
+// Undo into an empty table; New empties the stack and forgets the immediate saves' file.
 TEST_F(CommandsTest, UndoIntoEmptyTableAndNewDocument)
 {
     FillTable(doc, {"a", "b"});
@@ -177,8 +172,7 @@ TEST_F(CommandsTest, UndoIntoEmptyTableAndNewDocument)
     EXPECT_TRUE(ArraysConsistent(doc));
 }
 
-// Walking is enabled only where it moves; forced calls past the ends hint
-// and keep the position.
+// Walking is enabled only where it moves; forced calls past the ends hint and keep the position.
 TEST_F(CommandsTest, WalkingRulesAndForcedCalls)
 {
     using namespace cmd;
@@ -220,8 +214,7 @@ TEST_F(CommandsTest, WalkingRulesAndForcedCalls)
     EXPECT_EQ(host.updates, 1);
 }
 
-// Find opens a fresh dialog state, but only brings an open one forward (the
-// window's side of this is checked with the real dialog).
+// Find opens a fresh dialog state but only raises an open one (the window side: with the real dialog).
 TEST_F(CommandsTest, FindOpensFreshOrRaises)
 {
     FillTable(doc, {"a"});
@@ -243,8 +236,7 @@ TEST_F(CommandsTest, FindOpensFreshOrRaises)
     EXPECT_EQ(doc.m_nFindPos, 7);
 }
 
-// Wide keys come after every Windows-1252 one, whatever their bytes; the
-// command line's import sorts the same way (cli_tools_test).
+// Wide keys sort after every Windows-1252 one, whatever their bytes; the CLI import does the same.
 TEST_F(CommandsTest, AddPlacesWideKeysAfterWindows1252Ones)
 {
     const std::string ohm = TextFromUtf16(u"a\u03A9"), l = TextFromUtf16(u"\u0142");
@@ -261,8 +253,7 @@ TEST_F(CommandsTest, AddPlacesWideKeysAfterWindows1252Ones)
     EXPECT_EQ(doc.m_arrDescriptions[2], "second");
 }
 
-// A file out of order is scanned after the document knew its old table to
-// be ordered: binary search would leave "d" last.
+// An unordered file scanned where the old table was ordered: binary search would leave "d" last.
 TEST_F(CommandsTest, OutOfOrderFileStillScanned)
 {
     fs_test::TempFolder folder;
@@ -279,5 +270,4 @@ TEST_F(CommandsTest, OutOfOrderFileStillScanned)
     EXPECT_EQ(doc.m_nCurrent, 1);
     EXPECT_EQ(doc.m_arrKeyWords, (std::vector<std::string>{"b", "d", "z", "a", "c"}));
 }
-
 }  // namespace

@@ -10,7 +10,6 @@
 #include "core/layout/page_layout.h"
 
 namespace {
-
 // A fixed-pitch printer font: 120 twips a character, 215 twips a line.
 TextMetrics Printer()
 {
@@ -21,8 +20,7 @@ TextMetrics Printer()
     return m;
 }
 
-// A printed page whose one heading line ends at -8 lines, `below` lines
-// above its bottom; the body gets `below` - 5 of them.
+// A printed page whose one heading line ends at -8 lines, `below` above its bottom; body: `below` - 5.
 PageRect PrinterPage(int below) { return {0, 0, 11323, -8 * 215 - below * 215}; }
 
 int Lines(std::string_view page)
@@ -49,17 +47,13 @@ struct OneEntry final {
     }
     operator const COvrinDoc&() const { return doc; }
 };
-
 }  // namespace
 
-// Guards the page split: wrong line counting, an off-by-one at the page end,
-// a line longer than a page or a page with room for no line must neither
-// shift lines between pages, nor lose text, nor leave an empty page, nor
-// fail to end. Pages break only after a line break.
+// The page split neither shifts lines between pages, loses text, leaves empty pages nor fails to end,
+// also with over-long lines or pages with no room for one; pages break only after a line break.
 TEST(PageLayout, SplitsIntoWholeLinesWithNothingLost)
 {
-    // On paper a line of M = 94 or more characters counts as the lines it
-    // wraps to in the 62-character heading column: 2 for each of these.
+    // On paper 94+ characters count as their wraps in the 62-character heading column: 2 each here.
     std::string longLines;
     for (int i = 0; i < 40; ++i)
         longLines += std::string(100, 'w') + "\r\n";
@@ -99,8 +93,7 @@ TEST(PageLayout, SplitsIntoWholeLinesWithNothingLost)
     }
 }
 
-// Guards the screen estimate of the heading's height: the page range offered
-// by the print dialog depends on where the heading length changes the count.
+// The heading's screen height estimate: the print dialog's page range hangs on where its count changes.
 TEST(PageLayout, ScreenEstimateDependsOnHeadingLength)
 {
     const auto firstPageLines = [](std::size_t headingLength) {
@@ -109,14 +102,11 @@ TEST(PageLayout, ScreenEstimateDependsOnHeadingLength)
         pages.LayoutPages(doc, nullptr);
         return Lines(pages.PageText(1));
     };
-    EXPECT_EQ(firstPageLines(18), 66);
-    EXPECT_EQ(firstPageLines(19), 65);
-    EXPECT_EQ(firstPageLines(96), 65);
-    EXPECT_EQ(firstPageLines(97), 64);
+    for (const auto& [length, lines] : {std::pair<std::size_t, int>{18, 66}, {19, 65}, {96, 65}, {97, 64}})
+        EXPECT_EQ(firstPageLines(length), lines) << length;
 }
 
-// Guards the special bodies: an empty document, an empty description and the
-// key list must each give exactly the pages the printer draws from.
+// Empty document, empty description and key list give exactly the pages the printer draws from.
 TEST(PageLayout, EmptyDocumentEmptyDescriptionAndKeyList)
 {
     COvrinDoc empty(g_host);
@@ -138,9 +128,7 @@ TEST(PageLayout, EmptyDocumentEmptyDescriptionAndKeyList)
     EXPECT_EQ(pages.PageText(1), "alpha\n\rbeta\n\rgamma\n\r");
 }
 
-// Guards the blank-page rule and the reading of page numbers beyond the
-// layout: a heading with no room below keeps the previous pages, and a page
-// past the last gives nothing instead of reading out of range.
+// A heading with no room below keeps the previous pages; a page past the last gives nothing, no out-of-range read.
 TEST(PageLayout, HeadingTooLongAndPagesBeyondTheLast)
 {
     CPageLayout pages;

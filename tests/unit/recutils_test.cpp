@@ -1,7 +1,5 @@
 // SPDX-License-Identifier: MIT
-// Record sets: the reader of `ovrin --import` (the line rules, line ends of
-// either kind, refusals that name the line, record and field), and what
-// --export writes, converted on threads.
+// The --import reader of record sets (line rules, both line ends, refusals naming line/record/field); threaded --export.
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -16,9 +14,7 @@ using namespace fs_test;
 using namespace std::string_literals;
 
 namespace {
-
-// The refusal, or every entry as "key words|description|date;", read in
-// pieces of `piece` bytes.
+// The refusal, or every entry as "key words|description|date;", read in `piece`-byte pieces.
 std::string Read(std::string_view text, std::size_t piece)
 {
     RecordSetReader reader("today");
@@ -49,22 +45,19 @@ std::string Export(const std::string& path, std::size_t runBytes, unsigned lanes
 }
 
 const std::string kDecrypt = "decrypt the record set first, e.g. with recsel -s PASSWORD";
-
 }  // namespace
 
 // Each text reads the same whole and a byte at a time.
 TEST(RecordSetReading, FollowsTheLineRulesAndRefusesWhatItCannotTakeExactly)
 {
     const std::vector<std::pair<std::string, std::string>> cases = {
-        // Fields in any order, Number ignored, a missing Description empty
-        // and a missing Date today's; comments and blank-only lines between.
+        // Any field order, Number ignored, no Description empty, no Date today; comments, blank lines between.
         {"# my notes\n%rec: Entry\n%doc: x\n\n\nDescription: first\nNumber: 99\nKeyWords: b\nDate: 1.2.2003\n"
          " \t \nKeyWords: a\n# inside a record\n\nKeyWords:no blank\nDescription: x",
          "b|first|1.2.2003;a||today;no blank|x|today;"},
         {"", ""},
         {"\xEF\xBB\xBF# only a comment\n\n%rec: Entry\n", ""},
-        // One blank after the colon dropped; "+" continues with CR LF, one
-        // space dropped, a tab kept; a trailing backslash joins the next line.
+        // One blank after ':' dropped; "+" continues with CR LF, one space dropped, tab kept; a trailing "\" joins.
         {"KeyWords:\t  two blanks  \nDescription: one\n+two\n+  three\n+\tfour\n+\n+ joined \\\n+ not a break\\\\\n"
          "rest\nDate: \n\nKeyWords: Caf\xC3\xA9 \xE2\x82\xAC \xC2\x81\nDescription: \n+ \n+ \n",
          "  two blanks  |one\r\ntwo\r\n three\r\n\tfour\r\n\r\njoined + not a break\\rest|;"
@@ -98,8 +91,7 @@ TEST(RecordSetReading, FollowsTheLineRulesAndRefusesWhatItCannotTakeExactly)
     }
 }
 
-// A stream is refused at its first bad byte, also in a line that has not
-// ended (a device gives endless lines).
+// A stream is refused at its first bad byte, also in an unended line (a device gives endless lines).
 TEST(RecordSetReading, RefusesAStreamAtItsFirstBadByte)
 {
     for (const std::string& bad : {"\0"s, "\xC3("s}) {
@@ -111,8 +103,7 @@ TEST(RecordSetReading, RefusesAStreamAtItsFirstBadByte)
     }
 }
 
-// Many small runs on several threads give what one run gives, in order,
-// inexact entries included.
+// Many small runs on several threads give what one run gives, in order, inexact entries included.
 TEST(ExportRecutils, RunsOnThreadsMatchOneRun)
 {
     std::vector<Entry> entries;
@@ -131,8 +122,7 @@ TEST(ExportRecutils, RunsOnThreadsMatchOneRun)
     EXPECT_EQ(inexact, oneInexact);
 }
 
-// A run that does not read (the file changed after it was checked) ends the
-// export with its error instead of hanging the threads or writing past it.
+// A run that fails to read (file changed after the check) ends the export with its error: no hang, nothing past it.
 TEST(ExportRecutils, DamagedRunStopsTheExport)
 {
     const std::string good("\x01" "a" "\x01" "b" "\x01" "c", 6);

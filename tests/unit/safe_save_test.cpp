@@ -18,9 +18,7 @@
 using namespace fs_test;
 
 namespace {
-
-// The bytes land where the path's links lead, links and hard links stay, and
-// what may not be replaced is refused with a reason and left alone.
+// Bytes land where links lead, links and hard links stay; what may not be replaced is refused with a reason, untouched.
 TEST(SafeSave, BytesLandWhereThePathLeadsOrAreRefused)
 {
     TempFolder dir;
@@ -66,8 +64,7 @@ TEST(SafeSave, BytesLandWhereThePathLeadsOrAreRefused)
                                                      "one.ovr", "real", "ro.ovr", "to-ro.ovr", "two.ovr"}));
 }
 
-// The never-replace mode writes a new file, and keeps a file, or a link,
-// that took the name before or while the content was written.
+// Never-replace writes a new file and keeps a file or link that took the name before or during the write.
 TEST(SafeSave, OnlyCreateNeverReplaces)
 {
     TempFolder dir;
@@ -82,15 +79,12 @@ TEST(SafeSave, OnlyCreateNeverReplaces)
         }, error, WhenMissing::OnlyCreate);
     };
     EXPECT_TRUE(write("new.ovr", "")) << error;
-    EXPECT_FALSE(write("new.ovr", ""));
-    EXPECT_FALSE(write("dangling.ovr", ""));
-    EXPECT_FALSE(write("linked.ovr", ""));
+    for (const char* name : {"new.ovr", "dangling.ovr", "linked.ovr"}) EXPECT_FALSE(write(name, "")) << name;
     EXPECT_FALSE(write("raced.ovr", "theirs"));
     EXPECT_EQ(ReadBytes(dir / "new.ovr") + ReadBytes(dir / "linked.ovr") + ReadBytes(dir / "raced.ovr"), "newkepttheirs");
     EXPECT_EQ(dir.Names(), (std::vector<std::string>{"dangling.ovr", "linked.ovr", "new.ovr", "other.ovr", "raced.ovr"}));
 }
 
-// The document keeps the name the user chose; a refused save keeps it modified.
 TEST(SafeSave, DocumentKeepsItsNameAndItsChangesWhenRefused)
 {
     TempFolder dir;
@@ -112,8 +106,7 @@ TEST(SafeSave, DocumentKeepsItsNameAndItsChangesWhenRefused)
     EXPECT_EQ(dir.Names(), (std::vector<std::string>{"link.ovr", "target.ovr"}));
 }
 
-// Guards against saved files being world-readable whatever the umask, and
-// against a save resetting the mode of an existing file or its owner.
+// Saved files are never world-readable whatever the umask; a save keeps an existing file's mode and owner.
 TEST(SaveKeepsModeAndOwner, UmaskModesAndOwnersAreKept)
 {
     TempFolder dir;
@@ -142,8 +135,7 @@ TEST(SaveKeepsModeAndOwner, UmaskModesAndOwnersAreKept)
     EXPECT_EQ(st.st_gid, nobody.gid);
     EXPECT_EQ(ReadBytes(dir / "theirs.ovr"), "new");
 
-    // A user whose temporary file cannot take the document's group (one the
-    // user is not in) writes the file in place.
+    // A user whose temporary file cannot take the document's group (not the user's) writes in place.
     ::chmod(dir.Path().c_str(), 0755);
     fs::create_directory(dir.Path() / "shared");
     GiveToChildUser(dir / "shared");
@@ -163,10 +155,8 @@ TEST(SaveKeepsModeAndOwner, UmaskModesAndOwnersAreKept)
     EXPECT_EQ(fs::directory_iterator(dir.Path() / "shared")->path().filename(), "grouped.ovr");
 }
 
-// Guards names as long as a folder takes (237 to 255 bytes, where the
-// temporary file's usual name would be too long): they are saved and
-// replaced; the temporary's name is cut short but stays this program's own
-// and apart from another long name's, and a killed save's one is cleared.
+// Names of 237 to 255 bytes (too long for the usual temporary name) are saved and replaced; the temporary's
+// cut name stays ours and apart from another long name's, and a killed save's one is cleared.
 TEST(SafeSave, LongestNamesAreSavedAndCleared)
 {
     TempFolder dir;
@@ -204,8 +194,7 @@ TEST(SafeSave, LongestNamesAreSavedAndCleared)
     EXPECT_EQ(dir.Names(), expected);
 }
 
-// Guards against a writable document in a folder the user may not write to
-// being impossible to save (as a user without root rights).
+// A writable document in a folder the user (not root) may not write to can still be saved.
 TEST(SaveRespectsWriteAccess, WritableFileInReadOnlyFolderIsSavedInPlace)
 {
     TempFolder dir;
@@ -236,8 +225,7 @@ TEST(SaveRespectsWriteAccess, WritableFileInReadOnlyFolderIsSavedInPlace)
     EXPECT_EQ(fs::hard_link_count(f), 1u);
 }
 
-// A full disk (a file-size limit) keeps the old content and leaves no
-// temporary file, on each of the three ways of writing.
+// A full disk (a file-size limit) keeps the old content and leaves no temporary, on all three write paths.
 TEST(SaveSurvivesFailures, FullDiskKeepsTheOldContent)
 {
     TempFolder dir;
@@ -273,8 +261,7 @@ TEST(SaveSurvivesFailures, FullDiskKeepsTheOldContent)
     EXPECT_EQ(dir.Names(), (std::vector<std::string>{"closed", "f.ovr", "linked.ovr", "other-name.ovr"}));
 }
 
-// A killed save leaves old or new content; the next save clears its litter,
-// not a running save's, another user's or the user's own files.
+// A killed save leaves old or new content; the next clears its litter, not a running save's, others' or own files.
 TEST(SaveSurvivesFailures, KilledSavesLeaveOldOrNewAndNoLitter)
 {
     TempFolder dir;
@@ -316,5 +303,4 @@ TEST(SaveSurvivesFailures, KilledSavesLeaveOldOrNewAndNoLitter)
                                                      ".f.ovr.ovrin-save-Cd34Ef", ".f.ovr.ovrin-save-Zz99Yy",
                                                      ".g.ovr.ovrin-save-Ab12Cd", "f.ovr"}));
 }
-
 }  // namespace

@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: MIT
-// A start's arguments are read by one parser: `ovrin` and the window program
-// refuse the same lists with the same message, and hand the same file over
-// to a running program. Idle connections to a running program's socket do
-// not keep it from taking a later start.
+// One parser for a start's arguments: `ovrin` and the window refuse the same lists alike and hand the same
+// file to a running program; idle connections to its socket do not keep it from taking a later start.
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/file.h>
@@ -19,7 +17,6 @@
 #include "core/start/command_line.h"
 
 namespace {
-
 // A new folder for the channel, the profile and the data of the children.
 std::string PrivateFolder()
 {
@@ -47,9 +44,8 @@ std::string ReadLine(int fd)
     return line;
 }
 
-// Exit status, first line on stderr, and the path handed to the running
-// program that the test stands in for: it holds the channel's lock and
-// socket in folder and takes every request ("open", "ready", "go").
+// Exit status, first stderr line, and the path handed to the stand-in running program, which holds
+// the channel's lock and socket in folder and takes every request ("open", "ready", "go").
 using Outcome = std::tuple<int, std::string, std::string>;
 Outcome RunStart(const std::vector<std::string>& argv, const std::string& folder, int listening)
 {
@@ -68,7 +64,6 @@ Outcome RunStart(const std::vector<std::string>& argv, const std::string& folder
     const std::string err = ReadBytes(folder + "/err");
     return {status.value_or(-1), err.substr(0, err.find('\n')), handedOver};
 }
-
 }  // namespace
 
 TEST(StartArguments, FileAndPrinter)
@@ -115,8 +110,7 @@ TEST(StartArguments, BothProgramsReadTheSameLists)
         {{"/DDE"}, {0, "", ""}},
     };
     for (const auto& [arguments, outcome] : cases) {
-        // The window program hands what it cannot follow to `ovrin`, so even
-        // the usage text after the first line is the same.
+        // The window hands what it cannot follow to `ovrin`, so even the rest of the usage text matches.
         std::string fullMessage[2];
         for (int i = 0; const std::string& program : {ovrin, window}) {
             std::vector<std::string> argv{program};
@@ -131,8 +125,7 @@ TEST(StartArguments, BothProgramsReadTheSameLists)
     std::filesystem::remove_all(root);
 }
 
-// A flood of connections that never send a request, under a low descriptor
-// limit, leaves the running program its socket for a real later start.
+// Silent connections flooding under a low descriptor limit leave the socket for a real later start.
 TEST(StartArguments, IdleConnectionsLeaveTheHandOverWorking)
 {
     const std::string ovrin = OvrinBinary();

@@ -8,9 +8,7 @@
 #include "core/document/string_array.h"
 
 namespace {
-
-// Texts taken from the array itself are copied before anything moves, also
-// when the change reclaims the blocks; empty texts view real memory.
+// Texts taken from the array are copied before anything moves, also when reclaiming; empty texts view real memory.
 TEST(StringArray, TextsOfTheArrayItselfAndEmptyTexts)
 {
     CStringArray a{"", "first", std::string(300000, 'h')};
@@ -33,8 +31,7 @@ TEST(StringArray, TextsOfTheArrayItselfAndEmptyTexts)
     EXPECT_EQ(a, std::vector<std::string>{"after"});
 }
 
-// Large blocks are used to their last byte, and a text of its own block
-// just over a standard block too.
+// Large blocks are used to their last byte, as is an own block for a text just over a standard block.
 TEST(StringArray, FillsLargeBlocksToTheirEnd)
 {
     std::vector<std::string> model;
@@ -45,9 +42,7 @@ TEST(StringArray, FillsLargeBlocksToTheirEnd)
     EXPECT_EQ(a, model);
 }
 
-// Moves either way and to both ends, equal texts in a row (which share one
-// record), deep copies, and blocks given back once Erase or pop_back leave
-// them mostly dead.
+// Moves both ways and to ends, equal neighbours share a record, deep copies; Erase/pop_back free mostly dead blocks.
 TEST(StringArray, MovesSharesCopiesAndReclaims)
 {
     CStringArray a{"a", "b", "c", "d", "e"};
@@ -74,8 +69,7 @@ TEST(StringArray, MovesSharesCopiesAndReclaims)
     }
 }
 
-// Setting a text over and over leaves its old bytes behind each time: Set
-// alone must reclaim them, as Erase and pop_back do.
+// Repeated Set leaves old bytes behind each time: Set alone must reclaim them, as Erase and pop_back do.
 TEST(StringArray, SetAloneReclaimsTheBytesItLeaves)
 {
     CStringArray a;
@@ -88,9 +82,7 @@ TEST(StringArray, SetAloneReclaimsTheBytesItLeaves)
     EXPECT_EQ(a[0], big[1]);
 }
 
-// Swapped arrays swap the counts of their live bytes too, on which each
-// decides when to reclaim its blocks: the small one does so in time, and
-// the large one never while it holds little that is dead.
+// Swap swaps the live-byte counts: the small array reclaims in time, the large never while little of it is dead.
 TEST(StringArray, SwappedArraysReclaimByTheirOwnTexts)
 {
     CStringArray large(std::vector<std::string>(100, std::string(200000, 'l')));
@@ -104,5 +96,4 @@ TEST(StringArray, SwappedArraysReclaimByTheirOwnTexts)
         large.Set(0, big[i % 2]);
     EXPECT_LT(large.Footprint(), std::uint64_t{16} << 20);
 }
-
 }  // namespace

@@ -12,7 +12,6 @@
 #include "core/text/utf16_utf8.h"
 
 namespace {
-
 // UTF-8 of Windows-1252 bytes, code point by code point.
 std::string Reference(std::string_view bytes)
 {
@@ -33,8 +32,7 @@ std::string Reference(std::string_view bytes)
     return out;
 }
 
-// Checks where the converter stopped (the first line feed) and what it wrote.
-// (WriteCp1252AsUtf8ToBreak stops at CR and NUL too).
+// Where the converter stopped (first LF; WriteCp1252AsUtf8ToBreak also at CR and NUL) and what it wrote.
 void ExpectConverts(bool toBreak, const std::string& text)
 {
     std::string out(3 * text.size() + 16, '\0');
@@ -49,8 +47,7 @@ void ExpectConverts(bool toBreak, const std::string& text)
     ASSERT_EQ(out, Reference(std::string_view(text).substr(0, stop))) << toBreak;
 }
 
-// Texts as they come from the file's UTF-16 form and from typing, back to
-// exactly the same code units, in the narrow form whenever they fit.
+// Texts from the file's UTF-16 form and from typing give back the same units, narrow whenever they fit.
 TEST(TextForm, EveryUtf16TextComesBackExactly)
 {
     const std::vector<std::u16string> texts = {
@@ -74,10 +71,7 @@ TEST(TextForm, EveryUtf16TextComesBackExactly)
     EXPECT_EQ(TextFromCp1252("\xFF\xFE"), "\xFF\xFE");
 }
 
-// The converter of the file's UTF-16 form, at any alignment, on texts that
-// put each kind of unit at every place of a word: the same bytes as the
-// unit-by-unit encoding of the wide form, and not a byte past the room it
-// asks for.
+// UTF-16 converter, any alignment, each unit kind at each word place: unit-wise bytes, not one past the room it asks.
 TEST(TextForm, FileUtf16ConverterAgrees)
 {
     const char16_t kinds[] = {u'a', 0x7F, 0, 0x80, 0xE9, 0x7FF, 0x800, 0x20AC, 0xFFFF, 0xD83D, 0xDE00, 0xD800, 0xDC00, u'\r'};
@@ -117,8 +111,7 @@ TEST(TextForm, Utf8InAndOut)
     }
 }
 
-// One total order: Windows-1252 by byte value, then everything else by code
-// point, whichever form a text is in.
+// One total order: Windows-1252 by byte, then the rest by code point, whichever form a text is in.
 TEST(TextForm, KeyOrder)
 {
     const std::vector<std::string> ascending = {
@@ -133,9 +126,7 @@ TEST(TextForm, KeyOrder)
     EXPECT_EQ(CompareTexts(TextFromFileUtf16(u"caf\u00E9"), "caf\xE9"), 0);
 }
 
-// Every byte, the stop included, at every place within and across the
-// words the converters work in, in texts of every short length: among
-// ASCII, and among two- and three-byte characters as documents hold them.
+// Each byte (stop too) at each place in and across converter words, all short lengths, amid ASCII and 2-/3-byte chars.
 TEST(Cp1252ToUtf8, EveryByteAtEveryPlace)
 {
     for (const bool toBreak : {false, true})
@@ -160,5 +151,4 @@ TEST(Cp1252ToUtf8, WholeTextKeepsLineFeeds)
     out.resize(static_cast<std::size_t>(WriteCp1252AsUtf8(text, out.data()) - out.data()));
     EXPECT_EQ(out, "\xE2\x82\xAC \xC3\xBC\nnext line of more than sixteen bytes \xE2\x82\xAC\n");
 }
-
 }  // namespace

@@ -1,7 +1,5 @@
 // SPDX-License-Identifier: MIT
-// The view's layout: wrapping, the description's and the key list's
-// geometry, and one drawing of the view: what it shows, what it does to the
-// document's hit state, and how the automatic scrolls to a hit come to rest.
+// The view's layout (wrapping, description and key-list geometry) and drawing: content, hit state, scrolls' rest.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -16,7 +14,6 @@
 #include "core/layout/view_drawing.h"
 
 namespace {
-
 constexpr int L = 16;
 
 // Every character 8 pixels wide, lines 16 high.
@@ -63,8 +60,7 @@ protected:
         return DrawView(doc, g, keyList, descriptionLines, guard);
     }
 
-    // Repaints the way the window does: every scroll is clamped to the
-    // content and causes one more drawing. Returns the scrolls made.
+    // Repaints as the window does: each scroll clamped to the content, one more drawing; returns scrolls.
     int RepaintUntilQuiet(int windowHeight, int limit = 20)
     {
         int scrolls = 0;
@@ -83,9 +79,7 @@ protected:
     }
 };
 
-// An empty document shows only the welcome frame and no status; an entry
-// gets two frames, the date and the description
-// below; a position that was never chosen is corrected to 0.
+// Empty document: welcome frame only, no status; entry: two frames, date, description; unchosen position becomes 0.
 TEST_F(ViewDrawingTest, WelcomeOrEntryFramesDateAndStatus)
 {
     ViewDrawing d = Draw();
@@ -128,9 +122,7 @@ TEST_F(ViewDrawingTest, KeyListDrawsVisibleBlocksOnly)
     EXPECT_FALSE(d.scrollTo);
 }
 
-// A hit far below comes into view in two scrolls and then stays, also in a
-// window about three lines high, where the two scroll rules undo each
-// other.
+// A far hit shows after two scrolls and stays, also in a ~3-line window where the two scroll rules undo each other.
 TEST_F(ViewDrawingTest, HitScrollsIntoViewAndSettles)
 {
     SetEntries(doc, {{"a", "d:a"}, {"b", NeedleAfter(300)}});
@@ -145,8 +137,7 @@ TEST_F(ViewDrawingTest, HitScrollsIntoViewAndSettles)
     const ViewDrawing settled = Draw(400);
     EXPECT_EQ(settled.markers, std::vector<int>{hitTop});
     EXPECT_FALSE(doc.m_bNewHit);
-    // The description is drawn from an indexed line at or above the window's
-    // top, at that line's own place.
+    // The description is drawn from an indexed line at or above the window's top, at its own place.
     const PlacedText& description = settled.texts[2];
     EXPECT_LE(description.top, scrollY);
     EXPECT_LT(scrollY - description.top, 256 * L);
@@ -202,9 +193,8 @@ TEST(DescriptionLayout, FramesAndHitLine)
     EXPECT_FALSE(LayOutDescription("k", text, lines, -1, c, Fixed()).hitTop.has_value());
 }
 
-// The entry shown and where the find hit lies in it, as drawing, printing
-// and the accessibility interface all take them: a hit at a description's
-// first byte is in the description, one past its end at its end.
+// The entry shown and its hit, as drawing, printing and accessibility take them: a hit at a
+// description's first byte is in it, one past its end at its end.
 TEST(ShownEntry, EntryAndFindHit)
 {
     FakeHost host;
@@ -220,8 +210,7 @@ TEST(ShownEntry, EntryAndFindHit)
     }
 }
 
-// Bottoms h, 2h, 3h; a wrapped block grows by whole lines; half-open hits;
-// the cache follows changes of the table and of the right edge.
+// Bottoms h, 2h, 3h; wrapped blocks grow by whole lines; half-open hits; the cache follows table and edge.
 TEST(KeyListLayout, BottomsHitTestAndCache)
 {
     FakeHost host;
@@ -231,10 +220,8 @@ TEST(KeyListLayout, BottomsHitTestAndCache)
     host.onTableChanged = [&keys](const TableChange& c) { keys.TableChanged(c); };
     keys.Update(doc, 600, Fixed(), "f");
     EXPECT_EQ(keys.Bottoms(), (std::vector<int>{16, 32, 48}));
-    EXPECT_EQ(keys.BlockAt(0), 0);
-    EXPECT_EQ(keys.BlockAt(16), 1);
-    EXPECT_EQ(keys.BlockAt(47), 2);
-    EXPECT_EQ(keys.BlockAt(48), -1);
+    for (const auto& [y, block] : {std::pair{0, 0}, {16, 1}, {47, 2}, {48, -1}})
+        EXPECT_EQ(keys.BlockAt(y), block) << y;
 
     host.editAnswers.push_back({true, std::string(60, 'k') + " " + std::string(60, 'k'), ""});
     doc.m_nCurrent = 0;
@@ -245,9 +232,7 @@ TEST(KeyListLayout, BottomsHitTestAndCache)
     EXPECT_EQ(keys.ContentHeight(), 48);
 }
 
-// After Add, Edit, Delete and Undo at either end and between, two changes
-// before one paint, and a new table, the mended bottoms are those a layout
-// made afresh gives. Key words of one, two and three lines mark the blocks.
+// After Add/Edit/Delete/Undo at ends and between, two changes per paint and a new table, bottoms match a fresh layout.
 TEST(KeyListLayout, MendedAfterEachCommandAsIfMadeAgain)
 {
     FakeHost host;
@@ -284,5 +269,4 @@ TEST(KeyListLayout, MendedAfterEachCommandAsIfMadeAgain)
         ASSERT_EQ(mended.Bottoms(), fresh.Bottoms()) << s.command << " at " << s.current;
     }
 }
-
 }  // namespace

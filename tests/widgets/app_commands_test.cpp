@@ -1,7 +1,5 @@
 // SPDX-License-Identifier: MIT
-// The whole program started on a document: tool bar, lock indicators,
-// dropping a file, the split panes (dragging the split boxes, unsplitting)
-// and how they scroll together and settle, the frames and what they hold.
+// The whole program: tool bar, file drop, split panes (boxes, unsplitting), their joint scroll and rest, the frames.
 #include <QDialog>
 #include <QDropEvent>
 #include <QLineEdit>
@@ -32,7 +30,6 @@ using test_support::AnswerModal;
 using test_support::CloseDialog;
 
 namespace {
-
 std::vector<Entry> ThreeEntries()
 {
     return {{"apple", "red\r\nround"}, {"pear", "green"}, {"plum", "blue"}};
@@ -57,8 +54,7 @@ std::string LongDescription(int n)
     return text;
 }
 
-// Drags handle i of the splitter by the mouse to pos (splitter coordinates
-// along its orientation), as a user drags a split box or a split bar.
+// Drags splitter handle i by mouse to pos (along its orientation), as a user drags a split box or bar.
 void DragHandle(QSplitter* splitter, int i, int pos)
 {
     QSplitterHandle* handle = splitter->handle(i);
@@ -78,8 +74,7 @@ QRect PlaceOf(RunningApp& app, QWidget* pane)
     return QRect(pane->mapTo(&app.Splitter(), QPoint(0, 0)), pane->size());
 }
 
-// The splitter holds a grid of rows x columns panes, each shown, beyond the
-// pane before it in its row and in its column, and drawing the entry.
+// The splitter holds a rows x columns grid, each pane shown past its row and column neighbour, drawing the entry.
 void CheckGrid(RunningApp& app, int rows, int columns)
 {
     QCOMPARE(app.Splitter().rowCount(), rows);
@@ -97,15 +92,13 @@ void CheckGrid(RunningApp& app, int rows, int columns)
         }
     }
 }
-
 }  // namespace
 
 class AppCommandsTest final : public QObject {
     Q_OBJECT
 
 private slots:
-    // A double click in the key list changes entry and mode with no command:
-    // the tool bar follows at once.
+    // A key-list double click changes entry and mode with no command: the tool bar follows at once.
     void toolBarFollowsADoubleClick()
     {
         RunningApp app(ThreeEntries());
@@ -132,8 +125,7 @@ private slots:
         QVERIFY(!Button(app, ID_ENTRY_NEXT)->isEnabled());
     }
 
-    // A dropped file is opened only after the drop has ended, so the
-    // question about unsaved changes never holds up the drag source.
+    // A drop opens only after it ends, so the unsaved-changes question never holds up the drag source.
     void droppedFileOpensAfterTheDrop()
     {
         RunningApp app(ThreeEntries());
@@ -157,11 +149,8 @@ private slots:
         QCOMPARE(QString::fromStdString(app.Doc().GetPathName()), other);
     }
 
-    // The split boxes dragged into the window make a row, then a column of
-    // panes in both rows, each drawing the entry; panes of a row scroll up
-    // and down together, panes of a column sideways together; only the
-    // right column and the bottom row show their bars. Dragging the bars
-    // back to the edge unsplits, and then the program has nothing to do.
+    // Split boxes make a row, then a column in both rows, each pane drawing the entry; rows scroll up/down together,
+    // columns sideways, only right column and bottom row show bars; bars dragged back unsplit, leaving nothing to do.
     void splitScrollTogetherThenUnsplit()
     {
         const WarningTrap warnings;
@@ -203,10 +192,8 @@ private slots:
         QVERIFY(ActivityProbe(app.Splitter()).IdleFor(500));
     }
 
-    // The frames on the screen cover their rectangles with the right and
-    // bottom edges outside, and a date far longer than its frame stays
-    // inside it, on screen and on paper, instead of running over the
-    // description below.
+    // Screen frames cover their rectangles, right and bottom edges outside; an over-long date stays
+    // inside its frame on screen and paper instead of running over the description.
     void framesHoldTheirFields()
     {
         std::string date;
@@ -223,9 +210,7 @@ private slots:
         // One line of key words: both frames end at 4L, the date inside them.
         QVERIFY(InkIn(shot, QRect(QPoint(c.split + 5, 2 * L), QPoint(c.right - 6, 3 * L - 1))));
         QVERIFY(!InkIn(shot, QRect(QPoint(c.split + 2, 4 * L + 1), QPoint(c.right - 3, shot.height()))));
-        // The key-word frame ends one pixel before the date frame begins,
-        // the date frame one pixel before the right edge, both one pixel
-        // above the frame bottom. Each point and whether a line covers it:
+        // Key-word frame ends 1 px before the date frame, it 1 px before the right edge, both 1 px above the bottom:
         const int S = c.split, R = c.right, B = 4 * L, y = 3 * L + L / 2, x = S - 40;
         const struct { int x, y; bool dark; } probes[] = {
             {4, y, false}, {5, y, true}, {6, y, false},                            // left edge

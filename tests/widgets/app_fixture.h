@@ -1,10 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-// The whole program in the test process: the real application object started
-// on a document file, as "ovrin notes.ovr" starts it, with its main frame,
-// splitter, views and dialogs (offscreen). The profile, data and runtime
-// folders are private to the test process (widget_test_support.h).
+// The real application, started offscreen on a document as "ovrin notes.ovr", private folders (widget_test_support.h).
 
 #include <memory>
 #include <string>
@@ -33,11 +30,9 @@
 #include "widget_test_support.h"
 
 namespace app_fixture {
-
 using ::Entry;
 
-// Lets the program handle everything that is pending, blocking in between
-// as the real event loop does (so its idle work runs too).
+// Handles everything pending, blocking in between as the real event loop does (so idle work runs).
 inline void Settle(int ms = 50)
 {
     QEventLoop loop;
@@ -94,9 +89,7 @@ private:
     std::unique_ptr<COvrinApp> m_app;
 };
 
-// Watches what the program does while events are processed: paints of any
-// widget, timer events of any object, and changes of the panes' scroll
-// positions (checked at every paint).
+// Watches paints of any widget, timers of any object and panes' scroll changes (checked at each paint) during events.
 class ActivityProbe final : public QObject {
 public:
     explicit ActivityProbe(CViewSplitter& splitter) : m_splitter(&splitter)
@@ -105,12 +98,10 @@ public:
     }
     ~ActivityProbe() override { qApp->removeEventFilter(this); }
 
-    // Processes events for ms and reports whether nothing at all was
-    // painted, no timer fired and no pane scrolled.
+    // Processes events for ms; true when nothing was painted, no timer fired and no pane scrolled.
     bool IdleFor(int ms)
     {
-        // The timer that ends the wait is the probe's own and not counted,
-        // nor is the test's watchdog.
+        // The probe's own ending timer and the test's watchdog are not counted.
         QEventLoop loop;
         QTimer end;
         end.setSingleShot(true);
@@ -199,5 +190,4 @@ inline bool InkIn(const QImage& image, const QRect& rect)
 }
 
 inline bool Dark(const QImage& image, int x, int y) { return qGray(image.pixel(x, y)) < 128; }
-
 }  // namespace app_fixture

@@ -32,7 +32,6 @@ using test_support::CloseDialog;
 using Answer = std::function<void(QWidget*)>;
 
 namespace {
-
 Answer Say(QMessageBox::StandardButton button, QString* text = nullptr)
 {
     return [=](QWidget* w) {
@@ -49,8 +48,7 @@ Answer Choose(const QString& path)
     return [=](QWidget* w) {
         auto* dialog = qobject_cast<QFileDialog*>(w);
         QVERIFY(dialog);
-        // The dialog applies the name it was opened with once its folder
-        // has been read, which would replace ours: let that happen first.
+        // The dialog applies its initial name once its folder is read, replacing ours: let that happen first.
         if (auto* model = dialog->findChild<QFileSystemModel*>()) {
             bool loaded = false;
             const QMetaObject::Connection c = QObject::connect(
@@ -89,7 +87,6 @@ bool Answered(std::future<COpenChannel::HandOver>& answer)
     return QTest::qWaitFor(
         [&] { return answer.wait_for(std::chrono::seconds(0)) == std::future_status::ready; }, 30000);
 }
-
 }  // namespace
 
 class AppWindowTest final : public QObject {
@@ -143,9 +140,8 @@ private slots:
         m_app.reset();
     }
 
-    // Open and Save As move the title and the recent files; a recent file
-    // that has gone is reported and leaves the list, the document kept; a
-    // damaged file leaves the window on an empty untitled document.
+    // Open and Save As move the title and recent files; a gone recent file is reported, leaves the list,
+    // the document kept; a damaged file leaves an empty untitled document.
     void filesThroughTheWindow()
     {
         const QString gone = Path("gone.ovr");
@@ -168,8 +164,7 @@ private slots:
         Command(ID_FILE_MRU_FILE1 + 1, [](QWidget*) {});
         QCOMPARE(Title(), QStringLiteral("alpha.ovr - Ovrin"));
 
-        // ".." after a link leads into the folder the link points to, as for
-        // the kernel, not back to the one that holds the link.
+        // ".." after a link leads into the link's target, as for the kernel, not back to its folder.
         const QDir top(m_dir.path());
         QVERIFY(top.mkpath(QStringLiteral("real/sub")) && top.mkpath(QStringLiteral("here")));
         QVERIFY(QFile::link(Path("real/sub"), Path("here/link")));
@@ -197,10 +192,8 @@ private slots:
         QCOMPARE(Title(), QStringLiteral("marked [*].ovr* - Ovrin"));
     }
 
-    // File/Merge, after Save As in the File menu, brings in what the
-    // document lacks, keeps the current entry and says how many came in;
-    // the views' redraw leaves that standing. A damaged file is reported
-    // as Open reports it and changes nothing.
+    // File/Merge after Save As brings in what is lacking, keeps the current entry, says how many came,
+    // and the redraw leaves that standing; a damaged file is reported as Open does, changing nothing.
     void mergeThroughTheWindow()
     {
         const QString mine = Path("mine.ovr");
@@ -227,10 +220,8 @@ private slots:
         QCOMPARE(Title(), QStringLiteral("mine.ovr* - Ovrin"));
     }
 
-    // Newest first, at most four, one entry for two spellings of a file ("."
-    // and doubled slashes; ".." is the kernel's, after a link it leads elsewhere);
-    // removing beyond the list does nothing. The menu numbers the files,
-    // keeps an ampersand in a name literal and shortens long paths.
+    // Newest first, at most four, one entry for two spellings ("." and doubled slashes; ".." is the kernel's);
+    // removing beyond the list does nothing; the menu numbers, keeps '&' literal and shortens long paths.
     void recentFiles()
     {
         CRecentFileList list(4);
@@ -246,8 +237,7 @@ private slots:
                  (QStringList{"&1 /.../2026/R&&D notes.ovr", "&2 /d/c.ovr"}));
     }
 
-    // The File menu shows one enabled item per recent file; with none the
-    // first item stands grayed as "Recent File".
+    // One enabled File menu item per recent file; with none a grayed "Recent File".
     void recentFileItems()
     {
         QVERIFY(Start({}));
@@ -280,8 +270,7 @@ private slots:
         QCOMPARE(enabled(), (QList<bool>{true, true, true, true}));
     }
 
-    // Unsaved changes are asked about by New and by Exit: Cancel keeps
-    // everything, No drops the changes, Yes saves them first.
+    // New and Exit ask about unsaved changes: Cancel keeps all, No drops the changes, Yes saves first.
     void saveChangesQuestion()
     {
         QVERIFY(Start({}));
@@ -308,8 +297,7 @@ private slots:
         QVERIFY(!m_app->OpenChannel()->IsListening());
     }
 
-    // Immediate saves go to the file last saved as, also once an untitled
-    // document has its name.
+    // Immediate saves go to the file last saved as, also once an untitled document has its name.
     void saveImmediateFollowsSaveAs()
     {
         QVERIFY(Start({}));
@@ -333,8 +321,7 @@ private slots:
         Frame().ExecuteCommand(ID_OPTIONS_SAVE_IMMEDIATE);
     }
 
-    // A request taken while a closing window asks about changes keeps the
-    // window open for its file, even when the answer was to close.
+    // A request taken while a closing window asks about changes keeps it open for its file, even on close.
     void requestDuringCloseQuestionKeepsTheWindow()
     {
         QVERIFY(Start({}));
@@ -349,8 +336,7 @@ private slots:
         QVERIFY(QTest::qWaitFor([&] { return Title() == QStringLiteral("alpha.ovr - Ovrin"); }));
     }
 
-    // Started to wait for requests, the program shows no window until the
-    // first file comes; a second such start ends at once.
+    // Started to wait for requests, no window shows until the first file; a second such start ends at once.
     void waitingForRequests()
     {
         QVERIFY(Start({QStringLiteral("/dde")}));
@@ -366,7 +352,6 @@ private slots:
         QVERIFY(QTest::qWaitFor([&] { return m_app->MainFrame() != nullptr; }));
         QCOMPARE(Title(), QStringLiteral("alpha.ovr - Ovrin"));
     }
-
 };
 
 OVRIN_WIDGET_TEST_MAIN(AppWindowTest)

@@ -1,6 +1,5 @@
 // SPDX-License-Identifier: MIT
-// The dialogs: the information boxes and the hint, the Edit dialog, and the
-// long text fields it is made of.
+// The dialogs: information boxes and the hint, the Edit dialog, and its long text fields.
 #include <functional>
 #include <memory>
 
@@ -18,7 +17,6 @@
 #include "widget_test_support.h"
 
 namespace {
-
 // The field's own index of lines against a fresh split of its text.
 bool LinesAgree(const LongTextField& field)
 {
@@ -47,7 +45,6 @@ int RunWith(CEditDlg& dlg, std::function<void(CEditDlg&)> drive)
 
 LongTextField* KeyWords(CEditDlg& d) { return d.findChild<LongTextField*>("keyWords"); }
 LongTextField* Description(CEditDlg& d) { return d.findChild<LongTextField*>("description"); }
-
 }  // namespace
 
 class DialogsTest final : public QObject {
@@ -60,9 +57,7 @@ private slots:
         for (const char* name : {"About", "Manual", "Usage", "History", "Hint"})
             QTest::newRow(name) << which++;
     }
-    // The information dialogs and the hint are application modal, every
-    // text fits where it is drawn without overlap, Return accepts, and
-    // the hint decodes its Windows-1252 bytes.
+    // Info dialogs and hint: application modal, texts fit unoverlapped, Return accepts, hint decodes Windows-1252.
     void fitsAndAnswers()
     {
         QFETCH(int, which);
@@ -93,10 +88,8 @@ private slots:
             QCOMPARE(hint, QString::fromUtf8("Ungültiges Dokument"));
     }
 
-    // Confirming keeps every byte (Windows-1252, lone CR and LF, key words
-    // past 32767 characters) unless a field was edited, when its line
-    // breaks become CR LF. The dialog opens with the key words selected, Tab
-    // selects the field it enters, and Return in the key words is OK.
+    // OK keeps every byte (Windows-1252, lone CR and LF, key words past 32767 characters) unless a field
+    // was edited (breaks become CR LF); key words open selected, Tab selects, Return in key words is OK.
     void confirmingKeepsEveryByte()
     {
         CEditDlg dlg;
@@ -157,10 +150,8 @@ private slots:
         QCOMPARE(dlg.m_strDescription, std::string("one\r\n\xE9\x80"));
     }
 
-    // Any text is taken: typed characters of any script come back in the
-    // wide form (line breaks as CR LF), and a field left unchanged gives
-    // back its stored bytes in whichever form it came, a text the file held
-    // as UTF-16 that Windows-1252 could hold included.
+    // Typed text of any script comes back wide (breaks as CR LF); an unchanged field gives back its stored
+    // bytes in their form, a UTF-16 text that Windows-1252 could hold included.
     void anyTextRoundTrips_data()
     {
         QTest::addColumn<QByteArray>("stored");
@@ -195,8 +186,7 @@ private slots:
                  typed.isEmpty() ? expected : QByteArray::fromStdString(TextFromUtf16(u"a\u4E2D\U0001F600e\u0301 \u03C3")));
     }
 
-    // Edits that add, join and remove lines keep the index of lines right,
-    // and Undo takes each back to the text before it.
+    // Edits adding, joining and removing lines keep the line index right; Undo takes each back.
     void editsKeepTheLinesAndUndoTakesThemBack()
     {
         LongTextField field(LongTextField::Lines::Many);
@@ -222,9 +212,8 @@ private slots:
         QCOMPARE(field.text(), QStringLiteral("a\nbone\ntwo\n\nfour"));
     }
 
-    // Among millions of characters and lines Ctrl+End reaches the very end
-    // and Up and Down keep the column; a one-line field keeps a line break
-    // as a character of its one line; Shift+Insert pastes what Ctrl+C copied.
+    // Among millions of characters Ctrl+End reaches the end, Up/Down keep the column; a one-line field
+    // keeps a break as a character; Shift+Insert pastes what Ctrl+C copied.
     void keysLandWhereTyped()
     {
         LongTextField field(LongTextField::Lines::Many);
@@ -258,9 +247,7 @@ private slots:
         QCOMPARE(line.lineCount(), 1);
     }
 
-    // A line with characters of other scripts: the arrows and Backspace move
-    // by whole characters (a pair of surrogates, a letter with its mark),
-    // and a CJK character takes more room than a column.
+    // Arrows and Backspace move by whole characters (surrogate pair, letter+mark); CJK takes more than a column.
     void otherScriptsMoveByWholeCharacters()
     {
         LongTextField field(LongTextField::Lines::Many);

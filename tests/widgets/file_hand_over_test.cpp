@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: MIT
-// How a file's name reaches the program: one not valid UTF-8 keeps its bytes
-// (beside a look-alike) from the command line, on Save, from the recent
-// files, dropped, handed over by a later start and picked in a dialog that
-// shows U+FFFD. A first start on a file it cannot open says why.
+// A non-UTF-8 file name keeps its bytes (beside a look-alike) via command line, Save, recent files, drop,
+// a later start and a dialog showing U+FFFD; a first start on an unopenable file says why.
 #include <fcntl.h>
 #include <poll.h>
 #include <unistd.h>
@@ -26,13 +24,11 @@
 using namespace app_fixture;
 
 namespace {
-
 bool Shows(COvrinApp& app, const char* keyWords)
 {
     const COvrinDoc& doc = app.Document();
     return QTest::qWaitFor([&] { return doc.m_nCount > 0 && doc.m_arrKeyWords[0] == keyWords; }, 5000);
 }
-
 }  // namespace
 
 class FileHandOverTest final : public QObject {
@@ -68,8 +64,7 @@ private slots:
         QVERIFY(ReadBytes(invalid).find("saved") != std::string::npos);
         QVERIFY(ReadBytes(lookalike).find("saved") == std::string::npos);
 
-        // The profile file gives back the bytes (read from a copy: this
-        // process keeps what it wrote in memory).
+        // The profile file gives back the bytes (read from a copy: this process caches what it wrote).
         QVERIFY(app.Files().OpenDocumentFile(DecodePath(lookalike)));
         const QString copy = dir.filePath(QStringLiteral("profile.conf"));
         QVERIFY(QFile::copy(CProfile().fileName(), copy));
@@ -91,8 +86,7 @@ private slots:
         QVERIFY(Shows(app, "saved"));
     }
 
-    // A later start while the running program shows a modal dialog ("Save
-    // changes?") is taken at once and ends; the file opens when it ends.
+    // A later start during a modal dialog ("Save changes?") is taken and ends; the file opens after it.
     void laterStartDuringADialogReturnsAtOnce()
     {
         if (OvrinBinary().empty())
@@ -117,8 +111,7 @@ private slots:
         QVERIFY(Shows(app.App(), "bytes"));
     }
 
-    // A first start on a file that cannot be opened shows why in the window,
-    // ends with 1, and says it on standard error too when that is a terminal.
+    // A first start on an unopenable file shows why, ends with 1, and tells stderr too if a terminal.
     void failedOpenIsToldInTheTerminal()
     {
         const int master = posix_openpt(O_RDWR | O_NOCTTY);

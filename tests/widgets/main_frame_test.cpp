@@ -1,7 +1,5 @@
 // SPDX-License-Identifier: MIT
-// The real main window, driven as a user would: keys, menus, tool bar, what
-// a pane shows, the key list's double click, searches typed into the Find
-// dialog, and the scroll range over a long description in the real font.
+// The real main window driven as a user: keys, menus, tool bar, panes, key list, Find, a long text's real-font scroll.
 
 #include <tuple>
 
@@ -97,9 +95,7 @@ private slots:
         Focus()->setFocus();
     }
 
-    // Accelerators match the typed character ('a' adds, 'A' does not, Ctrl
-    // or Alt with a letter is never the letter); a disabled command's key
-    // does nothing.
+    // Accelerators match the typed character ('a' adds, 'A' not, Ctrl/Alt+letter never); disabled keys do nothing.
     void keysReachTheirCommands()
     {
         Fill(3, 0);
@@ -107,8 +103,7 @@ private slots:
         QCOMPARE(DialogOfChar('A'), QString());
         QCOMPARE(DialogOfKey(Qt::Key_A, Qt::ControlModifier), QString());
 
-        // '+' from either keyboard part goes forward; at either end the way
-        // on is disabled.
+        // '+' from the main keys or the keypad goes forward; at either end the way on is disabled.
         const std::tuple<char, Qt::KeyboardModifiers, int> moves[] = {
             {'n', Qt::AltModifier, 0}, {'+', Qt::NoModifier, 1}, {'+', Qt::KeypadModifier, 2},
             {'+', Qt::NoModifier, 2}, {'b', Qt::NoModifier, 0}, {'<', Qt::NoModifier, 0},
@@ -128,8 +123,7 @@ private slots:
         QVERIFY(!Action(ID_ENTRY_BACK)->isEnabled());
     }
 
-    // Save's button follows the modified flag; a checked command's button
-    // shows its state and stays pressed when clicked again.
+    // Save's button follows the modified flag; a checked command's shows its state, stays pressed on a click.
     void modifiedAndCheckedStates()
     {
         Fill(3, 0);
@@ -146,8 +140,7 @@ private slots:
         QVERIFY(Button(ID_VIEW_DESCRIPTION)->isChecked());
     }
 
-    // Every tool bar button draws its SVG icon and has a tip; the context
-    // menu takes the document's item states and reports the item chosen.
+    // Each tool bar button draws its SVG icon, has a tip; the context menu takes states, reports the choice.
     void toolBarAndContextMenu()
     {
         for (QAction* a : Frame().ToolBar()->actions()) {
@@ -168,9 +161,7 @@ private slots:
         QCOMPARE(chosen, QList<int>{ID_ENTRY_ADD});
     }
 
-    // In the key list each command that moves the current entry scrolls the
-    // least that shows its block; a scroll of the person's own stays until
-    // the next such command.
+    // Key-list commands moving the entry scroll the least that shows its block; own scrolls stay until the next.
     void keyListFollowsTheCurrentEntry()
     {
         Fill(10000, 0);
@@ -208,8 +199,7 @@ private slots:
         for (int i = 0; i < steps; ++i)
             QVERIFY(follows('-'));
         QCOMPARE(bar->value(), 0);
-        // Home and End, with or without Ctrl, reach the ends, where the last
-        // block is drawn; that scroll of the person's own stays.
+        // Home and End, with or without Ctrl, reach the ends (last block drawn); the own scroll stays.
         for (Qt::KeyboardModifier mod : {Qt::NoModifier, Qt::ControlModifier}) {
             QTest::keyClick(Focus(), Qt::Key_Home, mod);
             QCOMPARE(repainted(), 0);
@@ -245,10 +235,8 @@ private slots:
         QCOMPARE(menuOf, Focus());
     }
 
-    // The status pane names the position, and only the current block of the
-    // key list carries the marker. A double click there selects the block
-    // under the mouse (x ignored, the bottom line belongs to the next block);
-    // below the last block it does nothing.
+    // The status pane names the position, only the current key-list block is marked; a double click selects
+    // the block under the mouse (x ignored, bottom line the next block's), below the last does nothing.
     void statusMarkerAndDoubleClickInKeyList()
     {
         FillWith({{"alpha", "a"}, {"beta", "b"}, {"gamma", "c"}});
@@ -275,9 +263,7 @@ private slots:
         Frame().ExecuteCommand(ID_VIEW_DESCRIPTION);
     }
 
-    // Typing into the real dialog and pressing Next moves to the hit, and
-    // the view scrolls to the hit line and marks it. (Which
-    // positions are hits, and the hint at the end, are the search's own.)
+    // Next after typing into the real dialog moves to the hit, scrolled to and marked (hit positions: search tests).
     void findNextAndBackInTheDialog()
     {
         // Past the first lines the view indexes, and with lines that wrap.
@@ -295,16 +281,13 @@ private slots:
         QCOMPARE(Doc().m_nCurrent, 1);
         QCOMPARE(Doc().m_nFindPos, static_cast<int>(far.size()) + 2);
         Repaint();
-        // The hit line is in view, three quarters of a window below its top,
-        // and carries the marker.
+        // The hit line is in view, three quarters of a window below its top, and marked.
         const int L = View().LineHeight();
         const int y = Doc().m_nHitTop - View().verticalScrollBar()->value();
         QVERIFY(y > 0 && y + L <= View().viewport()->height());
         QVERIFY(InkIn(Shot(), QRect(0, y, 10, L - 1)));
         QVERIFY(!InkIn(Shot(), QRect(0, y - L, 10, L - 1)));
-        // The view counts lines by the font's fixed pitch, which must agree
-        // with Qt's measure; its scroll range is the height that measuring
-        // every line with Qt gives.
+        // The fixed-pitch line count agrees with Qt: the scroll range is the height measuring each line gives.
         const QFontMetrics qt(ViewFont());
         TextMetrics measured = ScreenMetrics(qt, FontKey(ViewFont()));
         QVERIFY(measured.fixedPitch.Active());

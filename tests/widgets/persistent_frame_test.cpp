@@ -1,6 +1,5 @@
 // SPDX-License-Identifier: MIT
-// The frame's remembered placement: the stored text, the rectangle brought
-// onto the screens, and a window closed and opened again.
+// The frame's remembered placement: stored text, rectangle brought onto the screens, reopened window.
 #include <QWindow>
 #include <QtTest>
 
@@ -20,8 +19,7 @@ class PersistentFrameTest : public QObject {
 private slots:
     void init() { CProfile().clear(); }
 
-    // Four places each, a minus sign taking one; read back by the fixed
-    // places, or by fields when a number outgrew its four characters.
+    // Four places each, '-' taking one; read by fixed places, or by fields when a number outgrew four.
     void rectangleText()
     {
         QCOMPARE(FormatPlacementRect({10, -4, 1234, 5}), QStringLiteral("0010 -004 1234 0005"));
@@ -58,8 +56,7 @@ private slots:
             QCOMPARE(FitOnScreens(c.kept, c.screens), c.placed);
     }
 
-    // A closed window leaves its rectangle and state, and the next one comes
-    // back there, maximized or minimized over the same restored rectangle.
+    // A closed window leaves rectangle and state; the next comes back there, maximized or minimized over it.
     void closedWindowComesBack()
     {
         {

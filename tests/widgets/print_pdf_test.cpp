@@ -18,9 +18,7 @@
 #include "gui/view/print_job.h"
 
 namespace {
-
-// The text of each page of a PDF, read back with pdftotext (pages split at
-// form feeds).
+// Each PDF page's text via pdftotext (pages split at form feeds).
 QStringList PdfPages(const QString& pdf)
 {
     QProcess p;
@@ -50,7 +48,6 @@ bool FirstPageHasColour(const QString& pdf)
                 return true;
     return false;
 }
-
 }  // namespace
 
 class PrintPdfTest final : public QObject {
@@ -67,11 +64,8 @@ private slots:
             QSKIP("needs pdftotext (Debian package poppler-utils) to read the pages back");
     }
 
-    // The print dialog opens with all pages chosen, even after a job of a
-    // page range, and offers exactly as many pages as come out of the
-    // printer. Every page repeats the heading frames' text and carries its
-    // own piece of the body, no line twice, none lost, in any script (each
-    // page a piece of a wide text), colour emoji too.
+    // The print dialog opens with all pages (even after a range job) and offers as many as print. Each page
+    // repeats the heading frames and has its own body piece, none twice or lost, any script, colour emoji.
     void dialogPrintsTheOfferedPagesWhole()
     {
         std::string lines;
@@ -116,8 +110,7 @@ private slots:
         QVERIFY(FirstPageHasColour(app.TempPath("first.pdf")));
     }
 
-    // A range that reaches past the last page prints up to the last page
-    // and no page more; one that begins past it prints none of the body.
+    // A range past the last page prints to the last and no more; one starting past it prints no body.
     void rangePastTheLastPageEndsAtIt()
     {
         std::string lines;
@@ -141,7 +134,6 @@ private slots:
         RunPrintJob(printer, doc, pages, last + 1, last + 3);
         QVERIFY(PdfPages(dir.filePath(QStringLiteral("beyond.pdf"))).join(QString()).trimmed().isEmpty());
     }
-
 };
 
 OVRIN_WIDGET_TEST_MAIN(PrintPdfTest)

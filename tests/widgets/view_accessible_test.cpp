@@ -1,7 +1,5 @@
 // SPDX-License-Identifier: MIT
-// What assistive technology is told by the real main window: the tree a
-// reader walks from the window, the entry text and the key list's focus,
-// and the events that follow a change.
+// What assistive technology learns from the main window: its tree, entry text, key list focus, change events.
 
 #include <algorithm>
 #include <vector>
@@ -24,7 +22,6 @@
 using namespace cmd;
 
 namespace {
-
 // One accessibility event as a reader would have received it.
 struct Seen {
     QAccessible::Event type;
@@ -57,8 +54,7 @@ QString AllText(QAccessibleInterface* iface)
     return text ? text->text(0, text->characterCount()) : QString();
 }
 
-// Depth first from node, as a reader walks the tree: the first interface of
-// that role and name.
+// Depth first from node, as a reader walks: the first interface of that role and name.
 QAccessibleInterface* Find(QAccessibleInterface* node, QAccessible::Role role, const QString& name, int depth = 12)
 {
     if (!node || depth < 0)
@@ -71,15 +67,13 @@ QAccessibleInterface* Find(QAccessibleInterface* node, QAccessible::Role role, c
     return nullptr;
 }
 
-// Presses the button as a reader does; the button answers by an animated
-// click, a moment later.
+// Presses the button as a reader does; it answers with an animated click a moment later.
 void Press(QAccessibleInterface* button)
 {
     QVERIFY(button && button->actionInterface());
     button->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
     QTest::qWait(300);
 }
-
 }  // namespace
 
 class ViewAccessibleTest final : public QObject {
@@ -115,8 +109,7 @@ class ViewAccessibleTest final : public QObject {
 private slots:
     void initTestCase()
     {
-        // The offscreen platform has no accessibility bridge, so Qt would
-        // drop every event; the view's events are recorded instead.
+        // Offscreen has no accessibility bridge (Qt drops every event), so the view's events are recorded.
         CViewAccessibility::SetEventSink(Record);
         m_app = new COvrinApp;
         QVERIFY(m_app->InitInstance(QStringList{}));
@@ -133,10 +126,8 @@ private slots:
         CViewAccessibility::SetEventSink(nullptr);
     }
 
-    // Walked from the main window as a reader walks it: the welcome text, an
-    // entry added through the tool bar's Add button and the Edit dialog's
-    // named fields, read back by its name, and the key list by the Key
-    // words button, its current item selected.
+    // From the main window as a reader walks: the welcome text, an entry added via Add and the Edit dialog's
+    // named fields, read back by name, and the key list via Key words, current item selected.
     void readerWorksTheWindow()
     {
         Fill(0);
@@ -170,9 +161,7 @@ private slots:
         Frame().ExecuteCommand(ID_VIEW_DESCRIPTION);
     }
 
-    // The view's entry text holds key words, date and description, one under
-    // the other, and has the focus. Walking and deleting announce the new
-    // text; nothing changed, nothing is said.
+    // The focused entry text stacks key words, date, description; walking and deleting announce it; no change, silence.
     void entryTextIsFollowed()
     {
         Fill(3);
@@ -203,8 +192,7 @@ private slots:
         QVERIFY(AllText(entry).endsWith(QStringLiteral("edited")));
     }
 
-    // Switching to the key list is announced; its current item has the
-    // focus, also when focus comes back to the view.
+    // Switching to the key list is announced; its current item has focus, also when the view regains it.
     void keyListFocusFollowsTheCurrentEntry()
     {
         Fill(5);
@@ -238,7 +226,6 @@ private slots:
         QVERIFY(SawEvent(QAccessible::ObjectReorder, view));
         Frame().ExecuteCommand(ID_VIEW_DESCRIPTION);
     }
-
 };
 
 OVRIN_WIDGET_TEST_MAIN(ViewAccessibleTest)

@@ -1,9 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-// Shared by the widget tests: a private profile, data and runtime folder for
-// the whole test process, and a way to answer the modal dialogs a command
-// opens.
+// Widget test helpers: a private profile, data and runtime folder per process; answering a command's modal dialogs.
 
 #include <cstdlib>
 #include <functional>
@@ -22,10 +20,7 @@
 #include <QWidget>
 
 namespace test_support {
-
-// Points XDG_CONFIG_HOME, XDG_DATA_HOME, XDG_RUNTIME_DIR and XDG_STATE_HOME into a fresh
-// temporary folder. Must run before the first QSettings is made, so the
-// tests' main functions call it before QApplication.
+// Points XDG_{CONFIG,DATA,STATE}_HOME and XDG_RUNTIME_DIR into a fresh temp folder; call before QSettings/QApplication.
 inline QTemporaryDir& PrivateFolders()
 {
     static QTemporaryDir dir;
@@ -55,9 +50,7 @@ inline void CloseDialog(QWidget* w)
         w->close();
 }
 
-// Runs action; the first modal dialog it opens (on top of any already up) is
-// handed to answer, which must close it: one left open is closed here and
-// fails the test. Returns the dialog's title, or "" when none came up.
+// Runs action; answer must close its first new modal dialog (else closed here, test failed); returns its title or "".
 inline QString AnswerModal(const std::function<void()>& action,
                            const std::function<void(QWidget*)>& answer)
 {
@@ -94,8 +87,7 @@ inline QString AnswerModal(const std::function<void()>& action,
     return seen;
 }
 
-// Fails the test and closes a modal window left unanswered this long. The
-// watchdog's timer is named so that tests counting timers can leave it out.
+// Fails the test and closes a modal left unanswered this long; its timer is named for timer counts to skip.
 inline constexpr char kModalWatchdogName[] = "test_support::ModalWatchdog";
 
 inline void WatchForForgottenModals(int limitMs = 30000)
@@ -116,11 +108,9 @@ inline void WatchForForgottenModals(int limitMs = 30000)
     });
     timer->start(1000);
 }
-
 }  // namespace test_support
 
-// A main() that sets up the private folders before the application exists
-// and watches for modal windows left unanswered.
+// A main() setting up the private folders before the application and watching for unanswered modals.
 #define OVRIN_WIDGET_TEST_MAIN(TestClass)                         \
     int main(int argc, char** argv)                               \
     {                                                             \
