@@ -53,6 +53,10 @@ public:
     static void SetUpFileDialog(QFileDialog& dialog, QFileDialog::AcceptMode acceptMode,
                                 QFileDialog::FileMode fileMode);
 
+    // Nothing unsaved is lost when the window shows another program's
+    // version at once; unsaved changes are merged into it when saved.
+    void TellAboutChangeByOthers();
+
     // What the last failure to open or save told the user, in one line.
     const QString& LastError() const { return m_lastError; }
 
@@ -64,9 +68,6 @@ signals:
 private:
     bool DoSave(const QString& path, bool askForName);
     // Tells, once for each, of another program's version of the document's file.
-    // Nothing unsaved is lost when the window shows another program's
-    // version at once; unsaved changes are merged into it when saved.
-    void TellAboutChangeByOthers();
     // Reads the other version in; false (after saying why) when it cannot be.
     bool ReloadChangedFile();
     void AfterNameChange(const QString& path);

@@ -230,6 +230,7 @@ void COvrinApp::CreateMainFrame()
     m_host.SetFrame(m_pMainWnd.get());
     m_pFiles->SetFrame(m_pMainWnd.get());
     m_pRecovery->SetFrame(m_pMainWnd.get());
+    m_pMainWnd->SetBeforeCommand([this] { m_pFiles->TellAboutChangeByOthers(); });
     CMainFrame* frame = m_pMainWnd.get();
     frame->Router().AddTarget(CommandTarget{
         [this](int id) { return HandlesCommand(id); },

@@ -231,6 +231,8 @@ std::vector<COvrinView*> CMainFrame::Views() const
 void CMainFrame::ExecuteCommand(int id)
 {
     m_noteShown.invalidate();
+    if (m_beforeCommand)
+        m_beforeCommand();
     m_router.Execute(id);
     RefreshCommandStates();
 }

@@ -73,6 +73,9 @@ public:
 
     // Asked before the window closes; false keeps it open.
     void SetCloseQuery(std::function<bool()> query) { m_closeQuery = std::move(query); }
+    // Runs before every command: another program's version of the file is
+    // noticed at the next command at the latest.
+    void SetBeforeCommand(std::function<void()> before) { m_beforeCommand = std::move(before); }
     // Handles the view's print commands for the given view.
     void SetPrintHandler(std::function<void(int id, COvrinView& view)> handler)
     {
@@ -114,6 +117,7 @@ private:
     QToolBar* m_wndToolBar = nullptr;
     std::array<QLabel*, 3> m_indicators{};
     std::function<bool()> m_closeQuery;
+    std::function<void()> m_beforeCommand;
     std::function<void(int, COvrinView&)> m_printHandler;
     std::function<std::optional<LockState>()> m_readLockState = ReadLockState;
     bool m_bLockUpdatePending = false;

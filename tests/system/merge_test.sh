@@ -49,7 +49,8 @@ named "$main" "notes.ovr - Ovrin"
 [[ $(listed) == "apple banana cherries cherry grape kiwi " ]] || fail "Save merged to \"$(listed)\""
 
 # 2. With nothing unsaved, the window takes the other version when the file
-#    is opened again: a change made then is saved without a question.
+#    is opened again, or at the next command: a change made then is saved
+#    without a question.
 arrives apple:x banana:yellow lemon:sour
 "$ovrin" "$doc" || fail "the hand-over failed"
 sleep 1
@@ -57,6 +58,12 @@ add mango
 keys "$main" key ctrl+s
 named "$main" "notes.ovr - Ovrin"
 [[ $(listed) == "apple banana lemon mango " ]] || fail "the window did not take the other version: \"$(listed)\""
+arrives apple:x banana:yellow lemon:sour mango:m peach:p
+keys "$main" key n
+add quince
+keys "$main" key ctrl+s
+named "$main" "notes.ovr - Ovrin"
+[[ $(listed) == "apple banana lemon mango peach quince " ]] || fail "the next command did not take the other version: \"$(listed)\""
 
 # 3. Changes put off with Later are offered again when their document is
 #    opened; put off once more, neither a save in between nor another
@@ -83,6 +90,6 @@ keys "$(window Ovrin)" key Return
 main=$(window "notes.ovr\\* - Ovrin")
 keys "$main" key ctrl+s
 named "$main" "notes.ovr - Ovrin"
-[[ $(listed) == "apple banana fig lemon mango nut olive " ]] || fail "the changes put off were not merged: \"$(listed)\""
+[[ $(listed) == "apple banana fig lemon mango nut olive peach quince " ]] || fail "the changes put off were not merged: \"$(listed)\""
 [[ -z $(ls -A "$XDG_STATE_HOME/ovrin") ]] || fail "the record stayed after its changes were saved"
 echo PASS
