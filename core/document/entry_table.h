@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <string_view>
+#include <vector>
 
 #include "core/document/string_array.h"
 #include "core/document/table_change.h"
@@ -26,6 +27,15 @@ struct EntryTable {
 std::uint64_t EntryDigest(const EntryTexts& entry);
 EntryTexts EntryAt(const EntryTable& table, std::size_t i);
 bool operator==(const EntryTexts& a, const EntryTexts& b);
+
+// Where the first entry with these key words stands, or -1: the current
+// entry is found again by its key words after a merge.
+int FindKeyWords(const EntryTable& table, std::string_view keyWords);
+// For each entry of `entries`, whether `table` holds an equal one (key
+// words, description and date), in a table in any order.
+std::vector<bool> HeldIn(const EntryTable& entries, const EntryTable& table);
+// How many entries of `a` the table `b` does not hold.
+int CountNotIn(const EntryTable& a, const EntryTable& b);
 
 // Does to the rows of `table` what `change` tells of one entry: `texts` come
 // in at change.entry (Inserted), the entry there goes (Removed), or the entry

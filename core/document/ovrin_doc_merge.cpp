@@ -1,14 +1,12 @@
 // SPDX-License-Identifier: MIT
 // File/Merge: another document's entries brought into this one.
 #include <algorithm>
-#include <climits>
 #include <cstddef>
 #include <cstdint>
 #include <utility>
 #include <vector>
 
 #include "core/document/ovrin_doc.h"
-#include "core/recovery/version_merge.h"
 
 namespace {
 
@@ -17,13 +15,6 @@ namespace {
 // table: each insertion shifts the whole table and is synced to the record
 // on its own, which costs minutes for thousands of entries.
 constexpr std::size_t kOneAtATime = 32;
-
-std::uint64_t DigestOf(const EntryTable& table, std::size_t i) { return EntryDigest(EntryAt(table, i)); }
-
-bool SameEntry(const EntryTable& a, std::size_t i, const EntryTable& b, std::size_t j)
-{
-    return EntryAt(a, i) == EntryAt(b, j);
-}
 
 void Append(EntryTable& to, const EntryTable& from, std::size_t i)
 {
@@ -36,24 +27,10 @@ void Append(EntryTable& to, const EntryTable& from, std::size_t i)
 
 MergeCounts COvrinDoc::MergeEntries(const EntryTable& other)
 {
-    // The table's entries by a digest of their three texts: whether an
-    // entry of the other document is here already takes one look-up, in a
-    // table in any order and with any number of equal key words.
-    std::vector<std::pair<std::uint64_t, int>> here(static_cast<std::size_t>(m_nEntries));
-    for (int i = 0; i < m_nEntries; ++i)
-        here[static_cast<std::size_t>(i)] = {DigestOf(m_table, static_cast<std::size_t>(i)), i};
-    std::sort(here.begin(), here.end());
-    const auto isHere = [&](std::size_t j) {
-        const std::uint64_t digest = DigestOf(other, j);
-        for (auto it = std::lower_bound(here.begin(), here.end(), std::pair{digest, INT_MIN});
-             it != here.end() && it->first == digest; ++it)
-            if (SameEntry(m_table, static_cast<std::size_t>(it->second), other, j))
-                return true;
-        return false;
-    };
+    const std::vector<bool> here = HeldIn(other, m_table);
     std::vector<std::size_t> coming;
     for (std::size_t j = 0; j < other.keyWords.size(); ++j)
-        if (!isHere(j))
+        if (!here[j])
             coming.push_back(j);
     const MergeCounts counts{static_cast<int>(coming.size()),
                              static_cast<int>(other.keyWords.size() - coming.size())};

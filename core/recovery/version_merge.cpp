@@ -126,24 +126,3 @@ MergeOutcome ReplayOnto(EntryTable& version, const std::vector<ContentStep>& ste
     version = std::move(merged);
     return outcome;
 }
-
-int FindKeyWords(const EntryTable& table, std::string_view keyWords)
-{
-    for (std::size_t i = 0; i < table.keyWords.size(); ++i)
-        if (table.keyWords[i] == keyWords)
-            return static_cast<int>(i);
-    return -1;
-}
-
-int CountNotIn(const EntryTable& a, const EntryTable& b)
-{
-    std::vector<std::uint64_t> held;
-    held.reserve(b.keyWords.size());
-    for (std::size_t i = 0; i < b.keyWords.size(); ++i)
-        held.push_back(EntryDigest(EntryAt(b, i)));
-    std::sort(held.begin(), held.end());
-    int missing = 0;
-    for (std::size_t i = 0; i < a.keyWords.size(); ++i)
-        missing += !std::binary_search(held.begin(), held.end(), EntryDigest(EntryAt(a, i)));
-    return missing;
-}

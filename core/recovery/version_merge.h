@@ -41,10 +41,3 @@ struct MergeOutcome {
 // added come in at their key-word place, behind equal key words; the texts
 // of `steps` are copied, so they need not outlive the call.
 MergeOutcome ReplayOnto(EntryTable& version, const std::vector<ContentStep>& steps);
-
-// Where the first entry with these key words stands, or -1: the current
-// entry is found again by its key words after a merge.
-int FindKeyWords(const EntryTable& table, std::string_view keyWords);
-
-// How many entries of `a` the table `b` does not hold.
-int CountNotIn(const EntryTable& a, const EntryTable& b);
