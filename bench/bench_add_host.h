@@ -21,6 +21,9 @@ public:
     }
     bool ShowHint(const std::string&) override { return true; }
     void UpdateAllViews() override {}
+    void CurrentEntryChanged() override {}
+    void ViewModeChanged() override {}
+    void FindHitChanged() override {}
     void TableChanged(const TableChange& c) override { if (recorder) recorder->TableChanged(c); }
     void ChangesSettled() override { if (recorder) recorder->ChangesSettled(); }
     int GetProfileInt(const std::string&, const std::string&, int d) override { return d; }

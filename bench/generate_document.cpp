@@ -126,7 +126,6 @@ void GenerateDocument(COvrinDoc& doc, int count, std::uint64_t seed, int mixedPe
         d.push_back(std::move(descriptions[i]));
         t.push_back(std::move(dates[i]));
     }
-    doc.m_nCurrent = count > 0 ? 0 : -1;
     doc.ReplaceTable(EntryTable{std::move(k), std::move(d), std::move(t)});
 }
 
@@ -149,12 +148,12 @@ std::string WordsOf(SplitMix& rng, std::size_t bytes, const std::string& first)
 
 void AddHugeFields(COvrinDoc& doc, const HugeFields& fields, std::uint64_t seed)
 {
-    if (doc.m_nCount <= 0)
+    if (doc.Count() <= 0)
         return;
     SplitMix rng{seed ^ 0x5DEECE66Dull};
-    std::string keyWords(doc.m_arrKeyWords[0]);
-    std::string description(doc.m_arrDescriptions[0]);
-    std::string date(doc.m_arrDates[0]);
+    std::string keyWords(doc.KeyWords()[0]);
+    std::string description(doc.Descriptions()[0]);
+    std::string date(doc.Dates()[0]);
     if (fields.descriptionBytes > 0)
         description = WordsOf(rng, fields.descriptionBytes, "Anfang");
     if (fields.descriptionLines > 0) {

@@ -45,8 +45,8 @@ std::unique_ptr<Fixture> MakeFixture(int mixedPercent, const char* path)
         std::ifstream in(p->path, std::ios::binary);
         p->fileBytes.assign(std::istreambuf_iterator<char>(in), {});
         for (int i = 0; i < kLarge; ++i) {
-            (p->allText += p->doc.m_arrKeyWords[i]) += "\n";
-            (p->allText += p->doc.m_arrDescriptions[i]) += "\n";
+            (p->allText += p->doc.KeyWords()[i]) += "\n";
+            (p->allText += p->doc.Descriptions()[i]) += "\n";
         }
         return p;
     }
@@ -96,7 +96,7 @@ void OpenDocument(benchmark::State& state, Fixture& f)
         CCliHost host;
         COvrinDoc doc(host);
         if (!OpenDocumentFile(doc, f.path).ok) state.SkipWithError("load failed");
-        benchmark::DoNotOptimize(doc.m_nCount);
+        benchmark::DoNotOptimize(doc.Count());
     }
 }
 void BM_OpenDocument(benchmark::State& state) { OpenDocument(state, Large()); }
@@ -135,7 +135,7 @@ void BM_SaveDocument(benchmark::State& state)
     Fixture& f = Large();
     // Each run saves to a file of its own: the last run's, removed at its
     // end, would be a file that vanished under the document.
-    f.doc.m_knownFile = KnownFile{};
+    f.doc.KnownFileOnDisk() = KnownFile{};
     for (auto _ : state) {
         if (const FileResult saved = SaveDocumentFile(f.doc, "/tmp/ovrin_bench_save.ovr"); !saved.ok) {
             state.SkipWithError(("save failed: " + saved.message).c_str());
@@ -163,8 +163,8 @@ void FindNothing(benchmark::State& state, bool descriptions, Fixture& f = Large(
     for (auto _ : state) {
         int hits = 0;
         for (int i = 0; i < kLarge; ++i)
-            if (needle.IsIn(f.doc.m_arrKeyWords[i]) ||
-                (descriptions && needle.IsIn(f.doc.m_arrDescriptions[i])))
+            if (needle.IsIn(f.doc.KeyWords()[i]) ||
+                (descriptions && needle.IsIn(f.doc.Descriptions()[i])))
                 ++hits;
         benchmark::DoNotOptimize(hits);
     }
@@ -188,7 +188,7 @@ void BM_AddInto200k(benchmark::State& state)
     COvrinDoc doc(host);
     GenerateDocument(doc, kLarge, 7);
     for (auto _ : state) doc.OnEntryAdd();
-    state.counters["entries"] = doc.m_nCount;
+    state.counters["entries"] = doc.Count();
 }
 BENCHMARK(BM_AddInto200k)->Unit(benchmark::kMicrosecond)->Iterations(2000);
 
@@ -220,7 +220,7 @@ void VisiblePaint(benchmark::State& state, int count)
     for (auto _ : state) {
         std::size_t lines = 0;
         for (int i = layout.BlockAt(top); i >= 0 && i < count && layout.TopOf(i) < top + 800; ++i)
-            lines += WrapText(doc.m_arrKeyWords[i], 600, metrics).size();
+            lines += WrapText(doc.KeyWords()[i], 600, metrics).size();
         benchmark::DoNotOptimize(lines);
     }
 }

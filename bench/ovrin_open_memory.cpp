@@ -42,10 +42,10 @@ int main(int argc, char** argv)
     const long after = PeakKilobytes();
     struct stat st {};
     ::stat(argv[1], &st);
-    const double entries = doc.m_nCount > 0 ? doc.m_nCount : 1;
+    const double entries = doc.Count() > 0 ? doc.Count() : 1;
     std::printf("entries %d, peak before open %ld kB, after %ld kB, bytes per entry %.1f, "
                 "file bytes per entry %.1f\n",
-                doc.m_nCount, before, after, 1024.0 * static_cast<double>(after - before) / entries,
+                doc.Count(), before, after, 1024.0 * static_cast<double>(after - before) / entries,
                 static_cast<double>(st.st_size) / entries);
     return 0;
 }

@@ -168,7 +168,7 @@ int KeyList(const std::string& path)
     QTest::keyClick(w.Frame().ActiveView(), 'k');
     w.Settle();
     const double ms = MsSince(start);
-    if (!w.App().Document().m_bKeyList)
+    if (!w.App().Document().ShowsKeyList())
         return 2;
     // Delete the first entry, take it back and step to the next one, with
     // the key list shown: the blocks of every entry after it move.
@@ -182,7 +182,7 @@ int KeyList(const std::string& path)
     }
     std::printf("key-list switch %.1f ms (%d entries), then Delete and paint %.2f ms, Undo and paint %.2f ms, "
                 "Next and paint %.2f ms\n",
-                ms, w.App().Document().m_nCount, changes[0], changes[1], changes[2]);
+                ms, w.App().Document().Count(), changes[0], changes[1], changes[2]);
     return 0;
 }
 
@@ -204,17 +204,17 @@ int Find(const std::string& path, const std::string& needleUtf8)
     if (!LoadPlain(doc, path))
         return 2;
     std::string all;
-    for (int i = 0; i < doc.m_nCount; ++i) {
-        all += doc.m_arrKeyWords[i];
-        all += doc.m_arrDescriptions[i];
+    for (int i = 0; i < doc.Count(); ++i) {
+        all += doc.KeyWords()[i];
+        all += doc.Descriptions()[i];
     }
     CFindDlgState find;
     find.m_pDoc = &doc;
     find.m_strSearch = needle;
     find.m_bInDescriptions = true;
     const double search = Best(7, [&] {
-        doc.m_nCurrent = 0;
-        doc.m_nFindPos = -1;
+        doc.SetCurrent(0);
+        doc.SetFindPos(-1);
         find.OnFindNext();
     });
     const void* volatile sink = nullptr;
@@ -224,14 +224,14 @@ int Find(const std::string& path, const std::string& needleUtf8)
     volatile std::size_t touched = 0;
     const double walk = Best(7, [&] {
         std::size_t t = 0;
-        for (int i = 0; i < doc.m_nCount; ++i)
-            t += doc.m_arrKeyWords[i].size() + doc.m_arrDescriptions[i].size() +
-                 static_cast<unsigned char>(doc.m_arrKeyWords[i][0]) + static_cast<unsigned char>(doc.m_arrDescriptions[i][0]);
+        for (int i = 0; i < doc.Count(); ++i)
+            t += doc.KeyWords()[i].size() + doc.Descriptions()[i].size() +
+                 static_cast<unsigned char>(doc.KeyWords()[i][0]) + static_cast<unsigned char>(doc.Descriptions()[i][0]);
         touched = t;
     });
     std::printf("find %.2f ms, memchr over the same %zu bytes %.2f ms, ratio %.2f "
                 "(a walk reading one byte of every text %.2f ms; hit in entry %d)\n",
-                search, all.size(), scan, search / scan, walk, doc.m_nFindEntry);
+                search, all.size(), scan, search / scan, walk, doc.Hit().entry);
     return 0;
 }
 
@@ -281,7 +281,7 @@ int Add(const std::string& path, bool recorded)
         worst = std::max(worst, MsSince(one));
     }
     std::printf("add %.3f ms on average, %.3f ms at most (%d entries)\n", MsSince(start) / kAdds, worst,
-                doc.m_nCount);
+                doc.Count());
     recorder.Discard();
     QDir().rmdir(QString::fromStdString(folder));
     return 0;
@@ -319,13 +319,13 @@ int Merge(const std::string& path)
     });
     MergeOutcome outcome, first;
     const double merge = Best(3, [&] {
-        doc.m_knownFile.path = other;
+        doc.KnownFileOnDisk().path = other;
         MergeOtherVersion(doc, record, outcome);
         if (first.steps == 0)
             first = outcome;
     });
     std::printf("merge %.1f ms, open of the other version %.1f ms, ratio %.2f (%d entries, %d came in the first time)\n", merge, open,
-                merge / open, doc.m_nCount, first.cameIn);
+                merge / open, doc.Count(), first.cameIn);
     recorder.Discard();
     QDir().rmdir(QString::fromStdString(folder));
     std::remove(other.c_str());

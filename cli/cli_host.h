@@ -11,6 +11,9 @@ public:
     bool RunEditDialog(std::string&, std::string&, int) override { return false; }
     bool ShowHint(const std::string&) override { return true; }
     void UpdateAllViews() override {}
+    void CurrentEntryChanged() override {}
+    void ViewModeChanged() override {}
+    void FindHitChanged() override {}
     int GetProfileInt(const std::string&, const std::string&, int defaultValue) override
     {
         return defaultValue;

@@ -62,11 +62,11 @@ void CompareFileLoaders(std::string_view bytes)
                 opened.error == FileResult::Error::UnknownVersion);
         return;
     }
-    Require(doc.GetPathName() == path && doc.m_strFilePath == path && !doc.IsModified());
-    Require(static_cast<std::size_t>(doc.m_nCount) == keys.size());
-    for (int i = 0; i < doc.m_nCount; ++i) {
-        Require(doc.m_arrKeyWords[i] == keys[i] && doc.m_arrDescriptions[i] == descriptions[i]);
-        Require(dates[i].empty() || doc.m_arrDates[i] == dates[i]);
+    Require(doc.GetPathName() == path && doc.FilePath() == path && !doc.IsModified());
+    Require(static_cast<std::size_t>(doc.Count()) == keys.size());
+    for (int i = 0; i < doc.Count(); ++i) {
+        Require(doc.KeyWords()[i] == keys[i] && doc.Descriptions()[i] == descriptions[i]);
+        Require(dates[i].empty() || doc.Dates()[i] == dates[i]);
     }
 }
 
@@ -154,10 +154,10 @@ void Check(std::string_view bytes, bool exact)
     COvrinDoc again(host);
     CArchive in(saved, "again.ovr");
     again.Serialize(in);
-    Require(again.m_nCount == doc.m_nCount);
-    Require(again.m_arrKeyWords == doc.m_arrKeyWords);
-    Require(again.m_arrDescriptions == doc.m_arrDescriptions);
-    Require(again.m_arrDates == doc.m_arrDates);
+    Require(again.Count() == doc.Count());
+    Require(again.KeyWords() == doc.KeyWords());
+    Require(again.Descriptions() == doc.Descriptions());
+    Require(again.Dates() == doc.Dates());
 }
 
 }  // namespace

@@ -27,8 +27,15 @@ public:
     // Shows the modal Hint dialog; true when it ended with OK (or Enter).
     virtual bool ShowHint(const std::string& text) = 0;
 
-    // Every view redraws from the document at its next paint.
+    // Every view redraws from the document at its next paint: after a hint,
+    // which may have ended a search.
     virtual void UpdateAllViews() = 0;
+    // What the views show changed: the current entry (after a table change
+    // too), the view mode or page format, or the find hit, which the views
+    // scroll to once.
+    virtual void CurrentEntryChanged() = 0;
+    virtual void ViewModeChanged() = 0;
+    virtual void FindHitChanged() = 0;
 
     // Every change of the entry table, as it happens: the document's arrays
     // already hold the new table. This is how the views (and the recovery

@@ -21,7 +21,7 @@ const std::string g_strEmptyUndo = "empty Undo buffer";
 int CompareKeyWords(std::string_view a, std::string_view b) { return CompareTexts(a, b); }
 
 COvrinDoc::COvrinDoc(DocumentHost& host)
-    : m_pFindDlg(std::make_unique<CFindDlgState>()), m_host(host)
+    : m_pFindState(std::make_unique<CFindDlgState>()), m_host(host)
 {
     m_bSaveImmediate = m_host.GetProfileInt("Options", "Save immediate", 0) != 0;
 }
@@ -35,15 +35,35 @@ void COvrinDoc::SetModifiedFlag(bool bModified)
         m_host.ChangesSettled();
 }
 
-void COvrinDoc::UpdateAllViews()
-{
-    m_host.UpdateAllViews();
-}
-
 void COvrinDoc::ShowHint(const std::string& text)
 {
     if (m_host.ShowHint(text))
-        UpdateAllViews();
+        m_host.UpdateAllViews();
+}
+
+void COvrinDoc::SetCurrent(int entry)
+{
+    m_nCurrent = m_nEntries == 0 ? -1 : std::clamp(entry, 0, m_nEntries - 1);
+    m_host.CurrentEntryChanged();
+}
+
+void COvrinDoc::ShowKeyList(bool keyList)
+{
+    m_bKeyList = keyList;
+    m_host.ViewModeChanged();
+}
+
+void COvrinDoc::ShowEntryFromKeyList(int entry)
+{
+    m_nCurrent = std::clamp(entry, 0, std::max(m_nEntries - 1, 0));
+    ShowKeyList(false);
+}
+
+void COvrinDoc::MoveToHit(const FindHit& hit)
+{
+    m_hit = hit;
+    m_nCurrent = hit.entry;
+    m_host.FindHitChanged();
 }
 
 // --- lifecycle ---------------------------------------------------------------
@@ -54,11 +74,8 @@ bool COvrinDoc::OnNewDocument()
     m_strPathName.clear();
 
     m_nCurrent = -1;
-    m_nUndoCount = 0;
     m_bKeyList = false;
-    m_arrUndoDescriptions.clear();
-    m_arrUndoKeyWords.clear();
-    m_arrUndoDates.clear();
+    m_undo = EntryTable();
     m_strFilePath.clear();
     m_knownFile = KnownFile();
     EntryTable empty;
@@ -93,6 +110,9 @@ void COvrinDoc::ChangeTable(const TableChange& told, const EntryTexts& texts, En
         break;
     }
     m_nEntries = static_cast<int>(m_table.keyWords.size());
+    // A new table shows its first entry until the caller chooses another.
+    if (change.kind == TableChange::Kind::Replaced)
+        m_nCurrent = m_nEntries > 0 ? 0 : -1;
     m_host.TableChanged(change);
 }
 
@@ -176,7 +196,7 @@ int COvrinDoc::SortCurrentEntry(const EntryTexts& entry, int from, bool keptDesc
 void COvrinDoc::EndTableChange()
 {
     SaveImmediately();
-    UpdateAllViews();
+    m_host.CurrentEntryChanged();
 }
 
 // --- entry commands ----------------------------------------------------------
@@ -188,7 +208,6 @@ void COvrinDoc::OnEntryAdd()
     if (!m_host.RunEditDialog(keyWords, description, -1))
         return;
     const std::string date = FormatEntryDate(m_host.Today());
-    m_nPrintEntry = -1;
     m_nCurrent = SortCurrentEntry({keyWords, description, date}, -1);
     SetModifiedFlag(true);
     EndTableChange();
@@ -196,45 +215,42 @@ void COvrinDoc::OnEntryAdd()
 
 void COvrinDoc::OnEntryEdit()
 {
-    if (m_nCount <= 0 || m_nCurrent < 0 || m_nCurrent >= m_nCount)
+    if (m_nEntries <= 0 || m_nCurrent < 0 || m_nCurrent >= m_nEntries)
         return;
-    std::string keyWords(m_arrKeyWords[m_nCurrent]);
-    std::string description(m_arrDescriptions[m_nCurrent]);
+    std::string keyWords(KeyWords()[m_nCurrent]);
+    std::string description(Descriptions()[m_nCurrent]);
     if (!m_host.RunEditDialog(keyWords, description, m_nCurrent))
         return;
     const std::string date = FormatEntryDate(m_host.Today());
     // OK on a description left as it was (a huge one, often) rewrites only
     // the key words and the date.
-    const bool keptDescription = description == m_arrDescriptions[m_nCurrent];
+    const bool keptDescription = description == Descriptions()[m_nCurrent];
     m_nCurrent = SortCurrentEntry({keyWords, description, date}, m_nCurrent, keptDescription);
-    m_nPrintEntry = -1;
     SetModifiedFlag(true);
     EndTableChange();
 }
 
 void COvrinDoc::OnUpdateEntryEdit(CCmdUI& cmdUI) const
 {
-    cmdUI.Enable(m_nCount > 0);
+    cmdUI.Enable(m_nEntries > 0);
 }
 
 void COvrinDoc::OnEntryDelete()
 {
-    if (m_nCount <= 0)
+    if (m_nEntries <= 0)
         return;
     // The position is 0 after the last entry was deleted and -1 in a fresh
     // document; neither names an entry when the table is empty, but a forced
     // call could arrive with a stale position, so it is checked here.
-    if (m_nCurrent < 0 || m_nCurrent >= m_nCount)
+    if (m_nCurrent < 0 || m_nCurrent >= m_nEntries)
         return;
-    m_arrUndoKeyWords.push_back(m_arrKeyWords[m_nCurrent]);
-    m_arrUndoDescriptions.push_back(m_arrDescriptions[m_nCurrent]);
-    m_arrUndoDates.push_back(m_arrDates[m_nCurrent]);
-    m_nUndoCount = static_cast<int>(m_arrUndoKeyWords.size());
+    m_undo.keyWords.push_back(KeyWords()[m_nCurrent]);
+    m_undo.descriptions.push_back(Descriptions()[m_nCurrent]);
+    m_undo.dates.push_back(Dates()[m_nCurrent]);
 
     ChangeTable(TableChange{TableChange::Kind::Removed, m_nCurrent}, {});
     if (m_nCurrent > 0)
         --m_nCurrent;
-    m_nPrintEntry = -1;
     // Deleting the last entry is a change like any other: it must be
     // possible to save it.
     SetModifiedFlag(true);
@@ -243,28 +259,26 @@ void COvrinDoc::OnEntryDelete()
 
 void COvrinDoc::OnUpdateEntryDelete(CCmdUI& cmdUI) const
 {
-    cmdUI.Enable(m_nCount > 0);
+    cmdUI.Enable(m_nEntries > 0);
 }
 
 void COvrinDoc::OnEntryUndo()
 {
-    if (m_nUndoCount <= 0) {
+    if (UndoCount() <= 0) {
         ShowHint(g_strEmptyUndo);
         return;
     }
     // The restored entry keeps the date it had when it was deleted.
-    m_nCurrent = SortCurrentEntry({m_arrUndoKeyWords.back(), m_arrUndoDescriptions.back(), m_arrUndoDates.back()}, -1);
-    for (CStringArray* arr : {&m_arrUndoKeyWords, &m_arrUndoDescriptions, &m_arrUndoDates})
+    m_nCurrent = SortCurrentEntry({m_undo.keyWords.back(), m_undo.descriptions.back(), m_undo.dates.back()}, -1);
+    for (CStringArray* arr : {&m_undo.keyWords, &m_undo.descriptions, &m_undo.dates})
         arr->pop_back();
-    m_nUndoCount = static_cast<int>(m_arrUndoKeyWords.size());
-    m_nPrintEntry = -1;
     SetModifiedFlag(true);
     EndTableChange();
 }
 
 void COvrinDoc::OnUpdateEntryUndo(CCmdUI& cmdUI) const
 {
-    cmdUI.Enable(m_nUndoCount > 0);
+    cmdUI.Enable(UndoCount() > 0);
 }
 
 // --- walking -----------------------------------------------------------------
@@ -272,7 +286,7 @@ void COvrinDoc::OnUpdateEntryUndo(CCmdUI& cmdUI) const
 void COvrinDoc::OnEntryFirst()
 {
     m_nCurrent = 0;
-    UpdateAllViews();
+    m_host.CurrentEntryChanged();
 }
 
 void COvrinDoc::OnUpdateEntryFirst(CCmdUI& cmdUI) const
@@ -284,7 +298,7 @@ void COvrinDoc::OnEntryBack()
 {
     if (m_nCurrent > 0) {
         --m_nCurrent;
-        UpdateAllViews();
+        m_host.CurrentEntryChanged();
         return;
     }
     ShowHint(g_strFirstEntry);
@@ -297,13 +311,13 @@ void COvrinDoc::OnUpdateEntryBack(CCmdUI& cmdUI) const
 
 void COvrinDoc::OnEntryNext()
 {
-    if (m_nCount == 0) {
+    if (m_nEntries == 0) {
         ShowHint(g_strNoEntry);
         return;
     }
-    if (m_nCurrent < m_nCount - 1) {
+    if (m_nCurrent < m_nEntries - 1) {
         ++m_nCurrent;
-        UpdateAllViews();
+        m_host.CurrentEntryChanged();
         return;
     }
     ShowHint(g_strLastEntry);
@@ -311,18 +325,18 @@ void COvrinDoc::OnEntryNext()
 
 void COvrinDoc::OnUpdateEntryNext(CCmdUI& cmdUI) const
 {
-    cmdUI.Enable(m_nCurrent < m_nCount - 1);
+    cmdUI.Enable(m_nCurrent < m_nEntries - 1);
 }
 
 void COvrinDoc::OnEntryLast()
 {
-    m_nCurrent = m_nCount - 1;
-    UpdateAllViews();
+    m_nCurrent = m_nEntries - 1;
+    m_host.CurrentEntryChanged();
 }
 
 void COvrinDoc::OnUpdateEntryLast(CCmdUI& cmdUI) const
 {
-    cmdUI.Enable(m_nCount > 0 && m_nCurrent < m_nCount - 1);
+    cmdUI.Enable(m_nEntries > 0 && m_nCurrent < m_nEntries - 1);
 }
 
 // --- find --------------------------------------------------------------------
@@ -333,24 +347,23 @@ void COvrinDoc::OnEntryFind()
         m_host.ShowFindWindow();  // to the front, its text unchanged
         return;
     }
-    m_nFindPos = -1;
-    m_pFindDlg->m_bInDescriptions = false;
-    m_pFindDlg->m_strSearch.clear();
-    m_pFindDlg->m_pDoc = this;
+    m_hit.pos = -1;
+    m_pFindState->m_bInDescriptions = false;
+    m_pFindState->m_strSearch.clear();
+    m_pFindState->m_pDoc = this;
     m_host.ShowFindWindow();
 }
 
 void COvrinDoc::OnUpdateEntryFind(CCmdUI& cmdUI) const
 {
-    cmdUI.Enable(m_nCount > 0);
+    cmdUI.Enable(m_nEntries > 0);
 }
 
 // --- view mode and format ----------------------------------------------------
 
 void COvrinDoc::OnViewDescription()
 {
-    m_bKeyList = false;
-    UpdateAllViews();
+    ShowKeyList(false);
 }
 
 void COvrinDoc::OnUpdateViewDescription(CCmdUI& cmdUI) const
@@ -360,8 +373,7 @@ void COvrinDoc::OnUpdateViewDescription(CCmdUI& cmdUI) const
 
 void COvrinDoc::OnViewKeywords()
 {
-    m_bKeyList = true;
-    UpdateAllViews();
+    ShowKeyList(true);
 }
 
 void COvrinDoc::OnUpdateViewKeywords(CCmdUI& cmdUI) const
@@ -372,7 +384,7 @@ void COvrinDoc::OnUpdateViewKeywords(CCmdUI& cmdUI) const
 void COvrinDoc::OnFormatToggle()
 {
     m_bDinA4 = !m_bDinA4;
-    UpdateAllViews();
+    m_host.ViewModeChanged();
 }
 
 // The active format is checked and disabled; choosing the other toggles.

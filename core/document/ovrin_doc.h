@@ -37,13 +37,20 @@ struct MergeCounts {
     int alreadyThere = 0;
 };
 
+// Where the last search found the needle: entry `entry` (-1: no hit), at
+// byte `pos` of its description (-1: in its key words). The next search
+// goes on from there.
+struct FindHit {
+    int entry = -1;
+    int pos = -1;
+};
+
 // The one document: the entry table kept in key-word order, the current
-// position, the undo stack of deleted entries, the state that the views and
-// the Find dialog share, and the "Save immediate" option. Members are public
-// because views and dialogs read (and a few write) them directly; the entry
-// table alone is read-only from outside, so that every change of it goes
-// through the document and is told to its host, and through the host to
-// the views, as it happens.
+// entry, the undo stack of deleted entries, the view mode and page format,
+// the last find hit and the "Save immediate" option. Views and dialogs ask
+// and command; every change is told to the host as it happens (the table's
+// rows, the current entry, the view mode, the find hit), and through the
+// host to the views.
 class COvrinDoc final {
 public:
     explicit COvrinDoc(DocumentHost& host);
@@ -51,33 +58,44 @@ public:
     COvrinDoc(const COvrinDoc&) = delete;
     COvrinDoc& operator=(const COvrinDoc&) = delete;
 
+    // --- what the views show -------------------------------------------------
+    int Count() const { return m_nEntries; }
+    // The entry shown; in an empty table -1, or 0 once its last entry was
+    // deleted.
+    int Current() const { return m_nCurrent; }
+    // Makes entry `entry` current (brought into the table's range).
+    void SetCurrent(int entry);
+    const CStringArray& KeyWords() const { return m_table.keyWords; }
+    const CStringArray& Descriptions() const { return m_table.descriptions; }
+    const CStringArray& Dates() const { return m_table.dates; }
+    bool ShowsKeyList() const { return m_bKeyList; }
+    void ShowKeyList(bool keyList);
+    // A double click on the key list: that entry, in the entry view.
+    void ShowEntryFromKeyList(int entry);
+    bool IsDinA4() const { return m_bDinA4; }
+    const FindHit& Hit() const { return m_hit; }
+    // The search found the needle there: the entry becomes current.
+    void MoveToHit(const FindHit& hit);
+    // Where the next search in the current entry's description begins
+    // (-1: at its start); a search moving on resets it without a redraw.
+    void SetFindPos(int pos) { m_hit.pos = pos; }
+    // The Find window closed: no hit is marked any more.
+    void ForgetHit() { m_hit.entry = -1; }
+    int UndoCount() const { return static_cast<int>(m_undo.keyWords.size()); }
+
     // The Find dialog's state and search; its window comes and goes, the
     // object lives as long as the document.
-    std::unique_ptr<CFindDlgState> m_pFindDlg;
-    // The number of entries, always the size of the three entry arrays.
-    const int& m_nCount = m_nEntries;
-    int m_nCurrent = -1;
-    int m_nUndoCount = 0;
-    int m_nFindEntry = -1;
-    int m_nFindPos = -1;
-    int m_nPrintEntry = -1;
-    int m_nHitTop = 0;
-    bool m_bScrollToHit = false;
-    bool m_bKeyList = false;
-    bool m_bNewHit = false;
-    bool m_bDinA4 = false;
-    // The entry table in key-word order, one element per entry in each.
-    const CStringArray& m_arrDescriptions = m_table.descriptions;
-    const CStringArray& m_arrKeyWords = m_table.keyWords;
-    const CStringArray& m_arrDates = m_table.dates;
-    CStringArray m_arrUndoDescriptions;
-    CStringArray m_arrUndoKeyWords;
-    CStringArray m_arrUndoDates;
-    std::string m_strFilePath;
-    // The file last read or written, to notice changes by others before a
-    // save writes over them.
-    KnownFile m_knownFile;
-    bool m_bSaveImmediate = false;
+    CFindDlgState& FindState() { return *m_pFindState; }
+
+    // The file the document was last read from or written to, to notice
+    // changes by others before a save writes over them.
+    const KnownFile& KnownFileOnDisk() const { return m_knownFile; }
+    KnownFile& KnownFileOnDisk() { return m_knownFile; }
+    // Where "Save immediate" writes: the file last opened or saved.
+    const std::string& FilePath() const { return m_strFilePath; }
+    void SetFilePath(const std::string& path) { m_strFilePath = path; }
+    bool SavesImmediately() const { return m_bSaveImmediate; }
+    void SetSaveImmediately(bool on) { m_bSaveImmediate = on; }
 
     // --- the document framework's part -----------------------------------
     bool IsModified() const { return m_bModified; }
@@ -89,7 +107,6 @@ public:
     const std::string& GetPathName() const { return m_strPathName; }
     void SetPathName(const std::string& path) { m_strPathName = path; }
     DocumentHost& Host() { return m_host; }
-    void UpdateAllViews();
 
     // Routes a command to its handler; false when the document has none.
     bool OnCommand(int nId);
@@ -109,8 +126,8 @@ public:
 
     // --- the table ---------------------------------------------------------
     const EntryTable& Table() const { return m_table; }
-    // The table becomes these arrays (a load, a recovery, an import); the
-    // current entry is the caller's to set.
+    // The table becomes these arrays (a load, a recovery, an import), its
+    // first entry current until the caller chooses another.
     void ReplaceTable(EntryTable table);
     // Entry `from` takes `texts` and moves to `to`, without the key-word
     // order being looked at: for code that writes a table as it is given.
@@ -174,6 +191,16 @@ private:
 
     EntryTable m_table;
     int m_nEntries = 0;
+    int m_nCurrent = -1;
+    // Deleted entries, the last one deleted at the end.
+    EntryTable m_undo;
+    bool m_bKeyList = false;
+    bool m_bDinA4 = false;
+    FindHit m_hit;
+    std::unique_ptr<CFindDlgState> m_pFindState;
+    std::string m_strFilePath;
+    KnownFile m_knownFile;
+    bool m_bSaveImmediate = false;
     // Whether the table is in key-word order, when known. Every change goes
     // through ChangeTable, which keeps it true or forgets it.
     struct KeyOrder {

@@ -8,6 +8,8 @@
 
 #include "core/document/ovrin_doc.h"
 
+#include "core/document/document_host.h"
+
 namespace {
 
 // Up to this many entries come in one at a time, each a change the views and
@@ -43,7 +45,6 @@ MergeCounts COvrinDoc::MergeEntries(const EntryTable& other)
 
     const bool wasEmpty = m_nEntries == 0;
     SetModifiedFlag(true);
-    m_nPrintEntry = -1;
     if (coming.size() <= kOneAtATime) {
         for (const std::size_t j : coming) {
             const int at = SortCurrentEntry({other.keyWords[j], other.descriptions[j], other.dates[j]}, -1);
@@ -70,10 +71,10 @@ MergeCounts COvrinDoc::MergeEntries(const EntryTable& other)
         }
         for (; c < coming.size(); ++c)
             Append(merged, other, coming[c]);
-        m_nCurrent = current;
         TableChange change{TableChange::Kind::Replaced};
         change.merged = true;
         ChangeTable(change, {}, &merged);
+        m_nCurrent = current;
     }
     if (wasEmpty || m_nCurrent < 0 || m_nCurrent >= m_nEntries)
         m_nCurrent = 0;
@@ -92,7 +93,6 @@ void COvrinDoc::TakeMergedTable(EntryTable merged)
     ChangeTable(change, {}, &merged);
     const int found = FindKeyWords(m_table, keyWords);
     m_nCurrent = found >= 0 ? found : std::min(std::max(near, 0), m_nEntries - 1);
-    m_nPrintEntry = -1;
     SetModifiedFlag(true);
-    UpdateAllViews();
+    m_host.CurrentEntryChanged();
 }

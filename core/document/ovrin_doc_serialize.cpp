@@ -23,20 +23,17 @@ constexpr int kBatch = 1 << 16;
 void COvrinDoc::Serialize(CArchive& ar)
 {
     if (ar.IsStoring()) {
-        WriteEntryStreamHead(ar, static_cast<std::uint32_t>(m_nCount));
-        for (int i = 0; i < m_nCount; ++i) {
-            ar.WriteString(m_arrKeyWords[i]);
-            ar.WriteString(m_arrDescriptions[i]);
-            ar.WriteString(m_arrDates[i]);
+        WriteEntryStreamHead(ar, static_cast<std::uint32_t>(m_nEntries));
+        for (int i = 0; i < m_nEntries; ++i) {
+            ar.WriteString(KeyWords()[i]);
+            ar.WriteString(Descriptions()[i]);
+            ar.WriteString(Dates()[i]);
         }
         return;
     }
 
     EntryTable table = ReadTable(ar);
-    const int n = static_cast<int>(table.keyWords.size());
     m_strFilePath = ar.GetFilePath();
-    if (n > 0)
-        m_nCurrent = 0;
     ReplaceTable(std::move(table));
 }
 

@@ -161,7 +161,7 @@ FileResult ReadInto(COvrinDoc& doc, const std::string& fullPath)
     KnownFile known;
     const FileResult result = ReadVersion(fullPath, [&doc](CArchive& ar) { doc.Serialize(ar); }, known);
     if (result.ok)
-        doc.m_knownFile = std::move(known);
+        doc.KnownFileOnDisk() = std::move(known);
     return result;
 }
 
@@ -169,7 +169,7 @@ FileResult ReadInto(COvrinDoc& doc, const std::string& fullPath)
 // a table of its own; the document stays as it is.
 FileResult ReadOtherVersion(COvrinDoc& doc, EntryTable& table, KnownFile& known)
 {
-    return ReadVersion(doc.m_knownFile.path, [&](CArchive& ar) { table = doc.ReadTable(ar); }, known);
+    return ReadVersion(doc.KnownFileOnDisk().path, [&](CArchive& ar) { table = doc.ReadTable(ar); }, known);
 }
 
 }  // namespace
@@ -198,13 +198,12 @@ FileResult ReloadDocumentFile(COvrinDoc& doc)
     const FileResult result = ReadOtherVersion(doc, table, known);
     if (!result.ok)
         return result;
-    const int current = doc.m_nCurrent;
-    const int found = current >= 0 ? FindKeyWords(table, doc.m_arrKeyWords[current]) : -1;
+    const int current = doc.Current();
+    const int found = current >= 0 ? FindKeyWords(table, doc.KeyWords()[current]) : -1;
     const int count = static_cast<int>(table.keyWords.size());
-    doc.m_nCurrent = found >= 0 ? found : std::min(std::max(current, 0), count - 1);
-    doc.m_nPrintEntry = -1;
     doc.ReplaceTable(std::move(table));
-    doc.m_knownFile = std::move(known);
+    doc.SetCurrent(found >= 0 ? found : std::min(std::max(current, 0), count - 1));
+    doc.KnownFileOnDisk() = std::move(known);
     doc.SetModifiedFlag(false);
     return result;
 }
@@ -220,7 +219,7 @@ FileResult MergeOtherVersion(COvrinDoc& doc, std::string_view record, MergeOutco
     outcome = ReplayOnto(table, RecordedContent(record, spills));
     outcome.cameIn = CountNotIn(table, doc.Table());
     doc.TakeMergedTable(std::move(table));
-    doc.m_knownFile = std::move(known);
+    doc.KnownFileOnDisk() = std::move(known);
     return result;
 }
 
@@ -245,7 +244,7 @@ bool FitsInDocument(std::uint64_t length) { return length <= UINT32_MAX; }
 
 WriteConsent ConsentToWrite(COvrinDoc& doc, const std::string& path, bool offerSaveAs, std::string* failure)
 {
-    KnownFile& known = doc.m_knownFile;
+    KnownFile& known = doc.KnownFileOnDisk();
     if (known.path.empty() || known.path != path)
         return WriteConsent::Write;
     FileStamp now;
@@ -288,7 +287,7 @@ WriteConsent ConsentToWrite(COvrinDoc& doc, const std::string& path, bool offerS
 
 FileChange NewChangeByOthers(COvrinDoc& doc)
 {
-    KnownFile& known = doc.m_knownFile;
+    KnownFile& known = doc.KnownFileOnDisk();
     if (known.path.empty())
         return FileChange::None;
     FileStamp now;
@@ -302,7 +301,7 @@ FileChange NewChangeByOthers(COvrinDoc& doc)
 bool WriteDocumentStream(COvrinDoc& doc, const std::string& path, std::string& error,
                          WhenMissing whenMissing, bool* changedMeanwhile)
 {
-    for (const CStringArray* texts : {&doc.m_arrKeyWords, &doc.m_arrDescriptions, &doc.m_arrDates}) {
+    for (const CStringArray* texts : {&doc.KeyWords(), &doc.Descriptions(), &doc.Dates()}) {
         for (const std::string_view text : *texts) {
             if (!FitsInDocument(StoredLength(text))) {
                 error = "a text of " + std::to_string(text.size()) +
@@ -318,8 +317,8 @@ bool WriteDocumentStream(COvrinDoc& doc, const std::string& path, std::string& e
     const auto stored = [](std::string_view s) { return StoredSize(s); };
     const auto size = [&doc, stored] {
         std::uint64_t n = 17;
-        for (int i = 0; i < doc.m_nCount; ++i)
-            n += stored(doc.m_arrKeyWords[i]) + stored(doc.m_arrDescriptions[i]) + stored(doc.m_arrDates[i]);
+        for (int i = 0; i < doc.Count(); ++i)
+            n += stored(doc.KeyWords()[i]) + stored(doc.Descriptions()[i]) + stored(doc.Dates()[i]);
         return n;
     };
     ContentDigest digest;
@@ -346,7 +345,7 @@ bool WriteDocumentStream(COvrinDoc& doc, const std::string& path, std::string& e
     };
     // Another program may put its version in place while a large document
     // is written: it is looked for again right before the file is replaced.
-    const KnownFile& known = doc.m_knownFile;
+    const KnownFile& known = doc.KnownFileOnDisk();
     const std::optional<FileStamp> writable = known.path == path ? known.writable : std::nullopt;
     bool changed = false;
     const auto stillWanted = [&] {
@@ -358,10 +357,10 @@ bool WriteDocumentStream(COvrinDoc& doc, const std::string& path, std::string& e
         *changedMeanwhile = changed;
     if (!written)
         return false;
-    doc.m_knownFile = KnownFile();
-    doc.m_knownFile.path = path;
-    doc.m_knownFile.stamp = StampOf(path);
-    doc.m_knownFile.digest = digest.Value();
+    doc.KnownFileOnDisk() = KnownFile();
+    doc.KnownFileOnDisk().path = path;
+    doc.KnownFileOnDisk().stamp = StampOf(path);
+    doc.KnownFileOnDisk().digest = digest.Value();
     return true;
 }
 
@@ -392,7 +391,7 @@ FileResult SaveDocumentFile(COvrinDoc& doc, const std::string& path)
             return Failure(FileResult::Error::CannotWrite, "Cannot save " + fullPath + ": " + error + ".");
     }
     // From now on "Save immediate" writes to the file the window names.
-    doc.m_strFilePath = fullPath;
+    doc.SetFilePath(fullPath);
     doc.SetPathName(fullPath);
     doc.SetModifiedFlag(false);
     return {};

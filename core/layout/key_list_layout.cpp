@@ -26,7 +26,7 @@ void CKeyListLayout::Update(const COvrinDoc& doc, int right, const TextMetrics& 
     const Since since = std::exchange(m_since, Since::Nothing);
     // A block for every entry, whatever was heard: drawing reads the
     // bottoms of all entries it shows.
-    const bool sameCount = m_arrKeyBottoms.size() == static_cast<std::size_t>(std::max(doc.m_nCount, 0));
+    const bool sameCount = m_arrKeyBottoms.size() == static_cast<std::size_t>(std::max(doc.Count(), 0));
     if (sameGeometry && since == Since::Nothing && sameCount)
         return;
     if (sameGeometry && since == Since::OneChange && Mend(m_change, doc, metrics))
@@ -35,10 +35,10 @@ void CKeyListLayout::Update(const COvrinDoc& doc, int right, const TextMetrics& 
     m_nLineHeight = metrics.lineHeight;
     m_strFontKey = fontKey;
 
-    m_arrKeyBottoms.resize(static_cast<std::size_t>(std::max(doc.m_nCount, 0)));
+    m_arrKeyBottoms.resize(static_cast<std::size_t>(std::max(doc.Count(), 0)));
     int y = 0;
-    for (int i = 0; i < doc.m_nCount; ++i) {
-        y += MeasureTextHeight(doc.m_arrKeyWords[i], right - 15, metrics);
+    for (int i = 0; i < doc.Count(); ++i) {
+        y += MeasureTextHeight(doc.KeyWords()[i], right - 15, metrics);
         m_arrKeyBottoms[i] = y;
     }
 }
@@ -50,13 +50,13 @@ bool CKeyListLayout::Mend(const TableChange& change, const COvrinDoc& doc, const
     using Kind = TableChange::Kind;
     const int count = static_cast<int>(m_arrKeyBottoms.size());
     const int growth = change.kind == Kind::Inserted ? 1 : change.kind == Kind::Removed ? -1 : 0;
-    if (doc.m_nCount != count + growth)
+    if (doc.Count() != count + growth)
         return false;
     const auto inTable = [](int i, int n) { return i >= 0 && i < n; };
-    const auto height = [&] { return MeasureTextHeight(doc.m_arrKeyWords[change.entry], m_nRight - 15, metrics); };
+    const auto height = [&] { return MeasureTextHeight(doc.KeyWords()[change.entry], m_nRight - 15, metrics); };
     switch (change.kind) {
     case Kind::Inserted:
-        if (!inTable(change.entry, doc.m_nCount))
+        if (!inTable(change.entry, doc.Count()))
             return false;
         InsertBlock(change.entry, height());
         return true;
@@ -66,7 +66,7 @@ bool CKeyListLayout::Mend(const TableChange& change, const COvrinDoc& doc, const
         RemoveBlock(change.entry);
         return true;
     case Kind::Rewritten:
-        if (!inTable(change.from, count) || !inTable(change.entry, doc.m_nCount))
+        if (!inTable(change.from, count) || !inTable(change.entry, doc.Count()))
             return false;
         RemoveBlock(change.from);
         InsertBlock(change.entry, height());

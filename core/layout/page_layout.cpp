@@ -15,16 +15,16 @@ constexpr int kDefaultCharsPerLine = 78;
 
 std::string Body(const COvrinDoc& doc)
 {
-    if (!doc.m_bKeyList) {
+    if (!doc.ShowsKeyList()) {
         const int i = ShownEntry(doc);
-        return i >= 0 ? std::string(doc.m_arrDescriptions[static_cast<std::size_t>(i)]) : std::string();
+        return i >= 0 ? std::string(doc.Descriptions()[static_cast<std::size_t>(i)]) : std::string();
     }
     // Key words of several forms join in the wide one, the one form that
     // holds them all.
-    const bool wide = std::any_of(doc.m_arrKeyWords.begin(), doc.m_arrKeyWords.end(),
+    const bool wide = std::any_of(doc.KeyWords().begin(), doc.KeyWords().end(),
                                   [](std::string_view k) { return HasTextMark(k); });
     std::string body(wide ? kWideTextMark : std::string_view());
-    for (const std::string_view k : doc.m_arrKeyWords) {
+    for (const std::string_view k : doc.KeyWords()) {
         if (wide)
             body += WideUtf8Of(TextFromFileUtf16(Utf16Of(k)));
         else
@@ -57,10 +57,10 @@ PageColumns ColumnsOf(const PageRect& page)
 
 std::string PageHeading(const COvrinDoc& doc)
 {
-    if (doc.m_bKeyList)
+    if (doc.ShowsKeyList())
         return "Key List:";
     const int i = ShownEntry(doc);
-    return i >= 0 ? std::string(doc.m_arrKeyWords[static_cast<std::size_t>(i)]) : std::string();
+    return i >= 0 ? std::string(doc.KeyWords()[static_cast<std::size_t>(i)]) : std::string();
 }
 
 std::string_view CPageLayout::PageText(int nPage) const

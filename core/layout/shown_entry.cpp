@@ -7,25 +7,25 @@
 
 ViewShows ShownBy(const COvrinDoc& doc)
 {
-    if (doc.m_nCount <= 0)
+    if (doc.Count() <= 0)
         return ViewShows::Welcome;
-    return doc.m_bKeyList ? ViewShows::KeyList : ViewShows::Entry;
+    return doc.ShowsKeyList() ? ViewShows::KeyList : ViewShows::Entry;
 }
 
 int ShownEntry(const COvrinDoc& doc)
 {
-    if (doc.m_nCount <= 0)
+    if (doc.Count() <= 0)
         return -1;
-    return std::clamp(doc.m_nCurrent, 0, doc.m_nCount - 1);
+    return std::clamp(doc.Current(), 0, doc.Count() - 1);
 }
 
 ShownHit FindHitShown(const COvrinDoc& doc)
 {
     const int i = ShownEntry(doc);
-    if (i < 0 || doc.m_nFindEntry != i)
+    if (i < 0 || doc.Hit().entry != i)
         return {};
-    if (doc.m_nFindPos < 0)
+    if (doc.Hit().pos < 0)
         return {ShownHit::Where::KeyWords, 0};
-    const std::size_t size = doc.m_arrDescriptions[static_cast<std::size_t>(i)].size();
-    return {ShownHit::Where::Description, std::min(static_cast<std::size_t>(doc.m_nFindPos), size)};
+    const std::size_t size = doc.Descriptions()[static_cast<std::size_t>(i)].size();
+    return {ShownHit::Where::Description, std::min(static_cast<std::size_t>(doc.Hit().pos), size)};
 }

@@ -42,41 +42,39 @@ void DrawKeyList(ViewDrawing& out, const COvrinDoc& doc, const ViewGeometry& geo
 {
     keyList.Update(doc, columns.right, geometry.metrics, geometry.fontKey);
     out.contentHeight = keyList.ContentHeight();
-    out.scrollTo = keyList.Follow(doc.m_nCurrent, geometry.scrollY, geometry.shownHeight);
+    out.scrollTo = keyList.Follow(doc.Current(), geometry.scrollY, geometry.shownHeight);
     // Only the blocks that reach into the window are drawn.
     const int bottom = geometry.scrollY + geometry.windowHeight;
     int i = keyList.BlockAt(geometry.scrollY);
     if (i < 0)
         return;
-    for (; i < doc.m_nCount && keyList.TopOf(i) < bottom; ++i) {
+    for (; i < doc.Count() && keyList.TopOf(i) < bottom; ++i) {
         const int top = keyList.TopOf(i);
-        if (i == doc.m_nCurrent)
+        if (i == doc.Current())
             out.markers.push_back(top);
-        out.texts.push_back({doc.m_arrKeyWords[i], kTextLeft, top, columns.right, false});
+        out.texts.push_back({doc.KeyWords()[i], kTextLeft, top, columns.right, false});
     }
 }
 
-void DrawDescription(ViewDrawing& out, COvrinDoc& doc, const ViewGeometry& geometry,
+void DrawDescription(ViewDrawing& out, const COvrinDoc& doc, const ViewGeometry& geometry,
                      const ViewColumns& columns, CWrapIndex& descriptionLines, CHitScrollGuard& guard)
 {
     const int L = geometry.metrics.lineHeight;
-    if (doc.m_nCurrent < 0)
-        doc.m_nCurrent = 0;
     const auto i = static_cast<std::size_t>(ShownEntry(doc));
     const ShownHit hit = FindHitShown(doc);
     const bool hitInThisEntry = hit.where != ShownHit::Where::None;
     const int findPos = hit.where == ShownHit::Where::Description ? static_cast<int>(hit.pos) : -1;
-    const std::string_view description = doc.m_arrDescriptions[i];
+    const std::string_view description = doc.Descriptions()[i];
     descriptionLines.Update(description, columns.right - kTextLeft, geometry.metrics, geometry.fontKey);
     const DescriptionLayout layout =
-        LayOutDescription(doc.m_arrKeyWords[i], description, descriptionLines, findPos, columns, geometry.metrics);
+        LayOutDescription(doc.KeyWords()[i], description, descriptionLines, findPos, columns, geometry.metrics);
 
     out.frames.push_back({kFrameLeft, L, columns.split, layout.frameBottom});
-    out.texts.push_back({doc.m_arrKeyWords[i], kTextLeft, 2 * L, columns.split - 5, false, 0,
+    out.texts.push_back({doc.KeyWords()[i], kTextLeft, 2 * L, columns.split - 5, false, 0,
                          layout.keyWordsBottom});
     out.frames.push_back({columns.split, L, columns.right, layout.frameBottom});
     // The frames are as high as the key words: a longer date is cut off.
-    out.texts.push_back({doc.m_arrDates[i], columns.split + 5, 2 * L, columns.right - 5, true, 0,
+    out.texts.push_back({doc.Dates()[i], columns.split + 5, 2 * L, columns.right - 5, true, 0,
                          layout.keyWordsBottom});
     // The description is drawn from an indexed line at most a few hundred
     // lines above the window, not from its first line.
@@ -86,35 +84,28 @@ void DrawDescription(ViewDrawing& out, COvrinDoc& doc, const ViewGeometry& geome
                          columns.right, false, start.offset});
     out.contentHeight = layout.contentHeight;
 
-    if (layout.hitTop) {
-        doc.m_nHitTop = *layout.hitTop;
-        doc.m_bScrollToHit = true;
-        out.markers.push_back(doc.m_nHitTop);
-    } else if (doc.m_bNewHit && hitInThisEntry) {
-        doc.m_nHitTop = 0;  // a hit in the key words: back to the top, once
-        doc.m_bScrollToHit = true;
-    } else {
-        doc.m_bScrollToHit = false;
-    }
-
-    if (!doc.m_bScrollToHit)
+    std::optional<int> hitTop = layout.hitTop;
+    if (hitTop)
+        out.markers.push_back(*hitTop);
+    else if (guard.HasNewHit() && hitInThisEntry)
+        hitTop = 0;  // a hit in the key words: back to the top, once
+    if (!hitTop)
         return;
-    const std::optional<int> target = HitScrollTarget(geometry.scrollY, geometry.windowHeight, L,
-                                                      doc.m_nHitTop, out.contentHeight);
-    if (target && guard.MayScroll(geometry.scrollY, doc.m_nFindEntry, findPos, doc.m_nHitTop))
+    guard.NewHitShown();
+    const std::optional<int> target =
+        HitScrollTarget(geometry.scrollY, geometry.windowHeight, L, *hitTop, out.contentHeight);
+    if (target && guard.MayScroll(geometry.scrollY, doc.Hit().entry, findPos, *hitTop))
         out.scrollTo = *target;
-    doc.m_bScrollToHit = false;
-    doc.m_bNewHit = false;
 }
 
 }  // namespace
 
-ViewDrawing DrawView(COvrinDoc& doc, const ViewGeometry& geometry, CKeyListLayout& keyList,
+ViewDrawing DrawView(const COvrinDoc& doc, const ViewGeometry& geometry, CKeyListLayout& keyList,
                      CWrapIndex& descriptionLines, CHitScrollGuard& guard)
 {
     ViewDrawing out;
     const int L = geometry.metrics.lineHeight;
-    const ViewColumns columns = ColumnsFor(doc.m_bDinA4, geometry.windowWidth);
+    const ViewColumns columns = ColumnsFor(doc.IsDinA4(), geometry.windowWidth);
 
     // The key list shown again brings the current entry into view.
     if (ShownBy(doc) != ViewShows::KeyList)
@@ -130,6 +121,6 @@ ViewDrawing DrawView(COvrinDoc& doc, const ViewGeometry& geometry, CKeyListLayou
     out.pageHeight = geometry.windowHeight;
     out.lineWidth = columns.width / 100;
     out.lineHeight = L;
-    out.status = PositionText(doc.m_nCurrent, doc.m_nCount);
+    out.status = PositionText(doc.Current(), doc.Count());
     return out;
 }

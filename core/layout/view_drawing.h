@@ -68,8 +68,15 @@ struct ViewDrawing final {
 // line above it alternate for ever. So at most two scrolls follow one
 // another for the same hit; the chain starts again when the hit changes or
 // the scroll position is not the one the last automatic scroll left.
+//
+// It also keeps, for its view, whether a find hit came that the view has
+// not scrolled to yet: a hit in the key words brings the view back to the
+// top once, not at every repaint.
 class CHitScrollGuard final {
 public:
+    void NewHit() { m_bNewHit = true; }
+    bool HasNewHit() const { return m_bNewHit; }
+    void NewHitShown() { m_bNewHit = false; }
     // Whether a scroll may happen now, at scroll position scrollY, for the
     // hit (entry, pos) drawn at hitTop.
     bool MayScroll(int scrollY, int entry, int pos, int hitTop);
@@ -83,14 +90,14 @@ private:
     int m_nHitTop = -1;
     int m_nLastPos = -1;
     int m_nChain = 0;
+    bool m_bNewHit = false;
 };
 
 // The drawing of the view: the welcome frame for an empty document, the
 // current entry with its frames, date, description and find marker, or the
-// key list (only the blocks that the window shows). Updates the document's
-// hit state and position correction as the drawing does, and decides the
-// scroll to a hit. It makes no page layout: the print dialog and every print
+// key list (only the blocks that the window shows), and the scroll to a
+// find hit. It makes no page layout: the print dialog and every print
 // job lay out with the printer's own metrics, and an estimate made while
 // painting cost a pass over the whole key list at each step through it.
-ViewDrawing DrawView(COvrinDoc& doc, const ViewGeometry& geometry, CKeyListLayout& keyList,
+ViewDrawing DrawView(const COvrinDoc& doc, const ViewGeometry& geometry, CKeyListLayout& keyList,
                      CWrapIndex& descriptionLines, CHitScrollGuard& guard);

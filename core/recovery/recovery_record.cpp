@@ -38,9 +38,9 @@ void PutText(std::string& out, std::string_view text)
 
 void PutEntry(std::string& out, const COvrinDoc& doc, int i)
 {
-    PutText(out, doc.m_arrKeyWords[i]);
-    PutText(out, doc.m_arrDescriptions[i]);
-    PutText(out, doc.m_arrDates[i]);
+    PutText(out, doc.KeyWords()[i]);
+    PutText(out, doc.Descriptions()[i]);
+    PutText(out, doc.Dates()[i]);
 }
 
 // A frame: the payload's length, its 32-bit xxHash, the payload.
@@ -338,8 +338,8 @@ std::string EncodeTableChange(const COvrinDoc& doc, const TableChange& change)
 std::string EncodeWholeTable(const COvrinDoc& doc)
 {
     std::string payload(1, kTable);
-    PutNumber(payload, static_cast<std::uint64_t>(doc.m_nCount));
-    for (int i = 0; i < doc.m_nCount; ++i)
+    PutNumber(payload, static_cast<std::uint64_t>(doc.Count()));
+    for (int i = 0; i < doc.Count(); ++i)
         PutEntry(payload, doc, i);
     return Frame(payload);
 }
@@ -419,7 +419,7 @@ int ReplayRecord(std::string_view record, COvrinDoc& doc)
     // never left half replayed.
     std::vector<Step> steps;
     std::deque<std::string> spills;
-    int size = doc.m_nCount;
+    int size = doc.Count();
     const std::vector<std::string_view> payloads = Payloads(record);
     for (std::size_t i = 1; i < payloads.size(); ++i) {
         const std::optional<Step> step = ReadStep(payloads[i], size, spills);
@@ -436,8 +436,8 @@ int ReplayRecord(std::string_view record, COvrinDoc& doc)
     // The steps are replayed on a copy, which then becomes the table as a
     // whole: what was recovered is one new table to the views, and not
     // changes to record again.
-    EntryTable table{doc.m_arrKeyWords, doc.m_arrDescriptions, doc.m_arrDates};
-    int current = doc.m_nCurrent;
+    EntryTable table{doc.KeyWords(), doc.Descriptions(), doc.Dates()};
+    int current = doc.Current();
     std::optional<bool> keyList;
     for (const Step& step : steps) {
         if (step.tag == kTyping && &step != typing)
@@ -446,10 +446,10 @@ int ReplayRecord(std::string_view record, COvrinDoc& doc)
         if (step.tag == kView)
             keyList = step.keyList;
     }
-    doc.m_nCurrent = current;
-    if (keyList)
-        doc.m_bKeyList = *keyList;
     doc.ReplaceTable(std::move(table));
+    doc.SetCurrent(current);
+    if (keyList)
+        doc.ShowKeyList(*keyList);
     return static_cast<int>(steps.size());
 }
 
@@ -499,7 +499,7 @@ MergeOutcome ReplayRecordOnto(std::string_view record, COvrinDoc& doc)
     std::deque<std::string> spills;
     std::optional<bool> keyList;
     const std::vector<ContentStep> steps = RecordedContent(record, spills, &keyList);
-    EntryTable table{doc.m_arrKeyWords, doc.m_arrDescriptions, doc.m_arrDates};
+    EntryTable table{doc.KeyWords(), doc.Descriptions(), doc.Dates()};
     const MergeOutcome outcome = ReplayOnto(table, steps);
     // The entry last changed is the current one, found by its key words.
     int current = table.keyWords.size() > 0 ? 0 : -1;
@@ -509,9 +509,9 @@ MergeOutcome ReplayRecordOnto(std::string_view record, COvrinDoc& doc)
             break;
         }
     }
-    doc.m_nCurrent = current;
-    if (keyList)
-        doc.m_bKeyList = *keyList;
     doc.ReplaceTable(std::move(table));
+    doc.SetCurrent(current);
+    if (keyList)
+        doc.ShowKeyList(*keyList);
     return outcome;
 }

@@ -95,12 +95,12 @@ void CRecoveryRecorder::ChangesSettled()
     Drop();
     m_base = RecordBase{m_doc.GetPathName(), {}};
     if (m_base.path.empty()) {
-        m_bBaseIsTable = m_doc.m_nCount == 0;
+        m_bBaseIsTable = m_doc.Count() == 0;
         return;
     }
     // The file as the document read or wrote it, so that a change made by
     // someone else just after is never taken for the record's base.
-    const KnownFile& known = m_doc.m_knownFile;
+    const KnownFile& known = m_doc.KnownFileOnDisk();
     m_base.file = known.path == m_base.path ? known.stamp : StampOf(m_base.path);
     m_bBaseIsTable = m_base.file.exists;
 }

@@ -83,7 +83,7 @@ bool COvrinApp::InitInstance(const CCommandLineInfo& info)
     if (QAbstractEventDispatcher* loop = QAbstractEventDispatcher::instance())
         connect(loop, &QAbstractEventDispatcher::aboutToBlock, this, [this] {
             if (m_pMainWnd)
-                m_pRecovery->Recorder().ViewShown(m_pDoc->m_nCurrent, m_pDoc->m_bKeyList);
+                m_pRecovery->Recorder().ViewShown(m_pDoc->Current(), m_pDoc->ShowsKeyList());
         });
 
     // Every change is in the recovery record already, synced: ending at

@@ -139,6 +139,22 @@ void CQtDocumentHost::UpdateAllViews()
         m_pFrame->UpdateAllViews();
 }
 
+void CQtDocumentHost::CurrentEntryChanged()
+{
+    UpdateAllViews();
+}
+
+void CQtDocumentHost::ViewModeChanged()
+{
+    UpdateAllViews();
+}
+
+void CQtDocumentHost::FindHitChanged()
+{
+    if (m_pFrame)
+        m_pFrame->FindHitChanged();
+}
+
 void CQtDocumentHost::TableChanged(const TableChange& change)
 {
     if (m_pRecorder)

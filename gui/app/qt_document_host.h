@@ -33,6 +33,9 @@ public:
     void KeepTyping();
     bool ShowHint(const std::string& text) override;
     void UpdateAllViews() override;
+    void CurrentEntryChanged() override;
+    void ViewModeChanged() override;
+    void FindHitChanged() override;
     void TableChanged(const TableChange& change) override;
     void ChangesSettled() override;
     int GetProfileInt(const std::string& section, const std::string& entry,

@@ -14,7 +14,7 @@
 
 CFindDlg::CFindDlg(COvrinDoc& doc, QWidget* owner)
     : QDialog(owner, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
-      m_state(*doc.m_pFindDlg)
+      m_state(doc.FindState())
 {
     setObjectName(QStringLiteral("CFindDlg"));
     setWindowTitle(QStringLiteral("Find-Dialog"));

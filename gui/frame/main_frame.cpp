@@ -263,6 +263,13 @@ void CMainFrame::InitialUpdateAllViews()
     RefreshCommandStates();
 }
 
+void CMainFrame::FindHitChanged()
+{
+    for (COvrinView* view : Views())
+        view->NewFindHit();
+    UpdateAllViews();
+}
+
 void CMainFrame::TableChanged(const TableChange& change)
 {
     for (COvrinView* view : Views())

@@ -53,6 +53,8 @@ public:
     void UpdateAllViews();
     // Every pane starts over (File/New, File/Open).
     void InitialUpdateAllViews();
+    // Every view scrolls to the new find hit once, at its next paint.
+    void FindHitChanged();
     // The document's table changed: every pane hears what changed.
     void TableChanged(const TableChange& change);
 

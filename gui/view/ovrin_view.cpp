@@ -130,16 +130,15 @@ void COvrinView::Paint(const ViewDrawing& drawing, const TextMetrics& metrics)
 
 void COvrinView::mouseDoubleClickEvent(QMouseEvent* event)
 {
-    if (!m_doc.m_bKeyList || event->button() != Qt::LeftButton)
+    if (!m_doc.ShowsKeyList() || event->button() != Qt::LeftButton)
         return;
     // The blocks of the last drawing of this pane, so the hit agrees with
     // what it shows; x plays no part. Below the last block nothing is hit.
     const int y = event->position().toPoint().y() + verticalScrollBar()->value();
     const int i = m_keyList.BlockAt(y);
-    if (i < 0 || i >= m_doc.m_nCount)
+    if (i < 0 || i >= m_doc.Count())
         return;
-    m_doc.m_nCurrent = i;
-    m_doc.m_bKeyList = false;
+    m_doc.ShowEntryFromKeyList(i);
     OnInitialUpdate();
 }
 

@@ -34,6 +34,8 @@ public:
     // A change of the document's table, as it happens: the layouts kept
     // between drawings mend or forget what they knew.
     void TableChanged(const TableChange& change);
+    // The next paint scrolls to the document's find hit.
+    void NewFindHit() { m_hitScroll.NewHit(); }
     // How many changes of the table this pane has heard, so that a text
     // made from the table can tell that it may be stale.
     unsigned TableChangesHeard() const { return m_nTableChangesHeard; }

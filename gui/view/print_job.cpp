@@ -221,7 +221,7 @@ std::string OneBreakPerKey(std::string_view text)
 }
 
 // One page: the framed heading, then the page's piece of the body.
-void PrintPage(PagePainter& out, COvrinDoc& doc, const CPageLayout& pages, int nPage)
+void PrintPage(PagePainter& out, const COvrinDoc& doc, const CPageLayout& pages, int nPage)
 {
     if (pages.m_bHeadingTooLong)
         return;  // no body line fits: the page stays blank
@@ -235,11 +235,9 @@ void PrintPage(PagePainter& out, COvrinDoc& doc, const CPageLayout& pages, int n
     }
 
     int bodyTop = 0;
-    if (!doc.m_bKeyList) {
-        if (doc.m_nCurrent < 0)
-            doc.m_nCurrent = 0;
+    if (!doc.ShowsKeyList()) {
         const auto i = static_cast<std::size_t>(ShownEntry(doc));
-        const std::string_view keys = doc.m_arrKeyWords[i];
+        const std::string_view keys = doc.KeyWords()[i];
         const int keysHeight = MeasureTextHeight(keys, c.headingRight - c.textLeft, out.Metrics());
         const int keysBottom = -2 * h - keysHeight;
         const int frameBottom = keysBottom - h;
@@ -247,7 +245,7 @@ void PrintPage(PagePainter& out, COvrinDoc& doc, const CPageLayout& pages, int n
         out.Text(keys, c.textLeft, -2 * h, c.headingRight, false, keysBottom);
         out.Frame(c.xSplit, -h, c.xRight, frameBottom);
         // The frames are as high as the key words: a longer date is cut off.
-        out.Text(doc.m_arrDates[i], c.xSplit + 100, -2 * h, c.xRight, true, keysBottom);
+        out.Text(doc.Dates()[i], c.xSplit + 100, -2 * h, c.xRight, true, keysBottom);
         bodyTop = frameBottom - 2 * h;
     } else {
         out.Frame(c.frameLeft, -h, c.xRight, -4 * h);
@@ -258,7 +256,7 @@ void PrintPage(PagePainter& out, COvrinDoc& doc, const CPageLayout& pages, int n
     const std::string_view body = pages.PageText(nPage);
     if (body.empty())
         return;
-    out.Text(doc.m_bKeyList ? OneBreakPerKey(body) : std::string(body), c.textLeft, bodyTop,
+    out.Text(doc.ShowsKeyList() ? OneBreakPerKey(body) : std::string(body), c.textLeft, bodyTop,
              c.bodyRight);
 }
 
@@ -270,7 +268,7 @@ QPrinter& ProcessPrinter()
     return printer;
 }
 
-bool RunPrintJob(QPrinter& printer, COvrinDoc& doc, CPageLayout& pages, int fromPage, int toPage)
+bool RunPrintJob(QPrinter& printer, const COvrinDoc& doc, CPageLayout& pages, int fromPage, int toPage)
 {
     QPainter painter;
     if (!painter.begin(&printer))
@@ -293,10 +291,8 @@ bool RunPrintJob(QPrinter& printer, COvrinDoc& doc, CPageLayout& pages, int from
     for (int nPage = fromPage;; ++nPage) {
         pages.m_rectPage = rectDraw;
         // The first page of the job lays out with the printer's metrics.
-        if (doc.m_nPrintEntry != doc.m_nCurrent) {
+        if (nPage == fromPage)
             pages.LayoutPages(doc, &out.Metrics());
-            doc.m_nPrintEntry = doc.m_nCurrent;
-        }
         const int last = toPage > 0 ? std::min(toPage, pages.m_nPages) : pages.m_nPages;
         if (nPage > last)
             break;  // beyond the last page of the layout: the job ends
@@ -305,12 +301,10 @@ bool RunPrintJob(QPrinter& printer, COvrinDoc& doc, CPageLayout& pages, int from
         PrintPage(out, doc, pages, nPage);
     }
 
-    // End printing: the next job lays out anew.
-    doc.m_nPrintEntry = -1;
     return painter.end();
 }
 
-int LayOutForPrinter(const QPrinter& printer, COvrinDoc& doc, CPageLayout& pages)
+int LayOutForPrinter(const QPrinter& printer, const COvrinDoc& doc, CPageLayout& pages)
 {
     const PrintMetrics metrics(PrintFont());
     pages.m_nPrintLineHeight = metrics.LineHeight();

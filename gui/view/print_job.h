@@ -15,8 +15,8 @@ QPrinter& ProcessPrinter();
 // 1-based; toPage 0 means up to the last page of the printer layout. Page
 // numbers beyond the last page print nothing and end the job. Returns false
 // when the printer cannot be opened (for a PDF: the file cannot be written).
-bool RunPrintJob(QPrinter& printer, COvrinDoc& doc, CPageLayout& pages, int fromPage, int toPage);
+bool RunPrintJob(QPrinter& printer, const COvrinDoc& doc, CPageLayout& pages, int fromPage, int toPage);
 
 // Lays the pages out as a job on printer would, without opening it, and
 // returns the page count: the range the print dialog offers.
-int LayOutForPrinter(const QPrinter& printer, COvrinDoc& doc, CPageLayout& pages);
+int LayOutForPrinter(const QPrinter& printer, const COvrinDoc& doc, CPageLayout& pages);

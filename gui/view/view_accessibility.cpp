@@ -68,8 +68,8 @@ void CViewAccessibility::Changed()
     const COvrinDoc& doc = m_view.Document();
     Shown now;
     now.mode = static_cast<int>(ShownBy(doc));
-    now.count = doc.m_nCount;
-    now.current = doc.m_nCurrent;
+    now.count = doc.Count();
+    now.current = doc.Current();
     now.tableChanges = m_view.TableChangesHeard();
     if (!SomeoneListens()) {
         m_shown = now;  // nobody listens; the text is not worth making

@@ -16,7 +16,7 @@ namespace {
 
 QString KeyWordsOf(const COvrinDoc& doc, int i)
 {
-    return ToQStringWithPlainLineBreaks(doc.m_arrKeyWords[static_cast<std::size_t>(i)]);
+    return ToQStringWithPlainLineBreaks(doc.KeyWords()[static_cast<std::size_t>(i)]);
 }
 
 QAccessibleInterface* ViewFactory(const QString& className, QObject* object)
@@ -35,9 +35,9 @@ QString EntryText(const COvrinDoc& doc)
     if (i < 0)
         return ToQStringWithPlainLineBreaks(g_strWelcomeText);
     const auto at = static_cast<std::size_t>(i);
-    return ToQStringWithPlainLineBreaks(doc.m_arrKeyWords[at]) + QLatin1Char('\n') +
-           ToQStringWithPlainLineBreaks(doc.m_arrDates[at]) + QLatin1Char('\n') +
-           ToQStringWithPlainLineBreaks(doc.m_arrDescriptions[at]);
+    return ToQStringWithPlainLineBreaks(doc.KeyWords()[at]) + QLatin1Char('\n') +
+           ToQStringWithPlainLineBreaks(doc.Dates()[at]) + QLatin1Char('\n') +
+           ToQStringWithPlainLineBreaks(doc.Descriptions()[at]);
 }
 
 int FindHitOffset(const COvrinDoc& doc)
@@ -47,9 +47,9 @@ int FindHitOffset(const COvrinDoc& doc)
         return hit.where == ShownHit::Where::KeyWords ? 0 : -1;
     const auto at = static_cast<std::size_t>(ShownEntry(doc));
     // Counted as the text counts it, with every line break one character.
-    const QString before = ToQStringWithPlainLineBreaks(doc.m_arrDescriptions[at].substr(0, hit.pos));
-    return static_cast<int>(ToQStringWithPlainLineBreaks(doc.m_arrKeyWords[at]).size() + 1 +
-                            ToQStringWithPlainLineBreaks(doc.m_arrDates[at]).size() + 1 + before.size());
+    const QString before = ToQStringWithPlainLineBreaks(doc.Descriptions()[at].substr(0, hit.pos));
+    return static_cast<int>(ToQStringWithPlainLineBreaks(doc.KeyWords()[at]).size() + 1 +
+                            ToQStringWithPlainLineBreaks(doc.Dates()[at]).size() + 1 + before.size());
 }
 
 void InstallViewAccessibleFactory()
@@ -158,7 +158,7 @@ const QString& CEntryAccessible::Text() const
 {
     const COvrinDoc& doc = Doc();
     const COvrinView* view = m_view.View();
-    const Key key{view ? view->TableChangesHeard() : 0, doc.m_nCount, ShownEntry(doc)};
+    const Key key{view ? view->TableChangesHeard() : 0, doc.Count(), ShownEntry(doc)};
     if (!(key == m_key)) {
         m_key = key;
         m_strText = EntryText(doc);
@@ -176,8 +176,8 @@ QString CEntryAccessible::text(QAccessible::Text t) const
     case QAccessible::Description:
         // The date, and where the entry stands in the table.
         return i < 0 ? QString()
-                     : ToQString(doc.m_arrDates[static_cast<std::size_t>(i)]) + QStringLiteral(", ") +
-                           QString::fromStdString(PositionText(i, doc.m_nCount));
+                     : ToQString(doc.Dates()[static_cast<std::size_t>(i)]) + QStringLiteral(", ") +
+                           QString::fromStdString(PositionText(i, doc.Count()));
     case QAccessible::Value:
         return Text();
     default:
@@ -231,7 +231,7 @@ CKeyListAccessible::~CKeyListAccessible() { DropItemsFrom(0); }
 
 QAccessibleInterface* CKeyListAccessible::Item(int i) const
 {
-    if (i < 0 || i >= Doc().m_nCount)
+    if (i < 0 || i >= Doc().Count())
         return nullptr;
     if (const auto found = m_items.constFind(i); found != m_items.constEnd())
         return QAccessible::accessibleInterface(*found);
@@ -266,7 +266,7 @@ QRect CKeyListAccessible::ItemRect(int i) const
     return QRect(viewport->mapToGlobal(QPoint(0, top)), QSize(viewport->width(), height));
 }
 
-int CKeyListAccessible::childCount() const { return std::max(0, Doc().m_nCount); }
+int CKeyListAccessible::childCount() const { return std::max(0, Doc().Count()); }
 
 int CKeyListAccessible::indexOfChild(const QAccessibleInterface* child) const
 {
@@ -289,7 +289,7 @@ QAccessibleInterface* CKeyListAccessible::focusChild() const
 {
     // The entry marked with ">"; a negative current entry marks none.
     const COvrinDoc& doc = Doc();
-    return doc.m_nCurrent >= 0 ? Item(doc.m_nCurrent) : nullptr;
+    return doc.Current() >= 0 ? Item(doc.Current()) : nullptr;
 }
 
 QString CKeyListAccessible::text(QAccessible::Text t) const
@@ -302,7 +302,7 @@ QAccessible::State CKeyListAccessible::state() const
     QAccessible::State s;
     s.readOnly = true;
     s.focusable = true;
-    s.focused = ViewHasFocus() && Doc().m_nCurrent < 0;
+    s.focused = ViewHasFocus() && Doc().Current() < 0;
     const COvrinView* view = m_view.View();
     s.invisible = !view || !view->isVisible();
     return s;
@@ -312,7 +312,7 @@ QAccessible::State CKeyListAccessible::state() const
 
 bool CKeyItemAccessible::isValid() const
 {
-    return m_list.isValid() && m_nIndex < m_list.Doc().m_nCount;
+    return m_list.isValid() && m_nIndex < m_list.Doc().Count();
 }
 
 QString CKeyItemAccessible::text(QAccessible::Text t) const
@@ -323,7 +323,7 @@ QString CKeyItemAccessible::text(QAccessible::Text t) const
     if (t == QAccessible::Name)
         return KeyWordsOf(doc, m_nIndex);
     if (t == QAccessible::Description)
-        return ToQString(doc.m_arrDates[static_cast<std::size_t>(m_nIndex)]);
+        return ToQString(doc.Dates()[static_cast<std::size_t>(m_nIndex)]);
     return QString();
 }
 
@@ -335,7 +335,7 @@ QAccessible::State CKeyItemAccessible::state() const
     s.focusable = true;
     if (!isValid())
         return s;
-    const bool current = m_nIndex == m_list.Doc().m_nCurrent;
+    const bool current = m_nIndex == m_list.Doc().Current();
     s.selected = current;
     s.active = current;
     s.focused = current && m_list.ViewHasFocus();

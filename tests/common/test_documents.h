@@ -35,9 +35,9 @@ inline EntryTable EntryTableOf(const std::vector<Entry>& entries)
 inline std::vector<Entry> EntriesOf(const COvrinDoc& doc)
 {
     std::vector<Entry> out;
-    for (int i = 0; i < doc.m_nCount; ++i)
-        out.push_back({std::string(doc.m_arrKeyWords[i]), std::string(doc.m_arrDescriptions[i]),
-                       std::string(doc.m_arrDates[i])});
+    for (int i = 0; i < doc.Count(); ++i)
+        out.push_back({std::string(doc.KeyWords()[i]), std::string(doc.Descriptions()[i]),
+                       std::string(doc.Dates()[i])});
     return out;
 }
 
@@ -58,7 +58,6 @@ inline void WriteBytes(const std::string& path, const std::string& bytes)
 // entry current.
 inline void SetEntries(COvrinDoc& doc, const std::vector<Entry>& entries)
 {
-    doc.m_nCurrent = entries.empty() ? -1 : 0;
     doc.ReplaceTable(EntryTableOf(entries));
 }
 
@@ -80,12 +79,9 @@ inline FileResult WriteEntries(const std::string& path, const std::vector<Entry>
     return SaveDocumentFile(doc, path);
 }
 
-// The three entry arrays and the three undo arrays each keep their count.
+// The three entry arrays each keep the count.
 inline bool ArraysConsistent(const COvrinDoc& doc)
 {
-    const auto n = static_cast<std::size_t>(doc.m_nCount);
-    const auto u = static_cast<std::size_t>(doc.m_nUndoCount);
-    return doc.m_arrKeyWords.size() == n && doc.m_arrDescriptions.size() == n && doc.m_arrDates.size() == n &&
-           doc.m_arrUndoKeyWords.size() == u && doc.m_arrUndoDescriptions.size() == u &&
-           doc.m_arrUndoDates.size() == u;
+    const auto n = static_cast<std::size_t>(doc.Count());
+    return doc.KeyWords().size() == n && doc.Descriptions().size() == n && doc.Dates().size() == n;
 }

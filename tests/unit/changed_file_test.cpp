@@ -32,11 +32,11 @@ TEST_F(DocumentFileTest, OpensAFile)
     FillTable(doc, {"old"});
     doc.OnEntryDelete();
     ASSERT_TRUE(OpenDocumentFile(doc, f).ok);
-    EXPECT_EQ(doc.m_arrKeyWords, (std::vector<std::string>{"x", "y"}));
+    EXPECT_EQ(doc.KeyWords(), (std::vector<std::string>{"x", "y"}));
     EXPECT_EQ(doc.GetPathName(), f);
-    EXPECT_EQ(doc.m_strFilePath, f);
+    EXPECT_EQ(doc.FilePath(), f);
     EXPECT_FALSE(doc.IsModified());
-    EXPECT_EQ(doc.m_nUndoCount, 1);
+    EXPECT_EQ(doc.UndoCount(), 1);
 }
 
 // "Save immediate" on rewrites the open file (an old-version one as the new version); a deletion
@@ -73,14 +73,14 @@ TEST_F(DocumentFileTest, SaveImmediateOntoAReadOnlyFileFailsSilently)
 {
     ASSERT_TRUE(WriteEntries(f, {{"a", ""}}).ok);
     ASSERT_TRUE(OpenDocumentFile(doc, f).ok);
-    doc.m_bSaveImmediate = true;
+    doc.SetSaveImmediately(true);
     // Read-only for root too: nobody has write permission.
     const std::string before = ReadBytes(f);
     fs::permissions(f, fs::perms::owner_read, fs::perm_options::replace);
     host.editAnswers.push_back({true, "b", "d"});
     doc.OnEntryAdd();
     EXPECT_TRUE(doc.IsModified());
-    EXPECT_EQ(doc.m_nCount, 2);
+    EXPECT_EQ(doc.Count(), 2);
     EXPECT_EQ(ReadBytes(f), before);
 }
 
@@ -119,7 +119,7 @@ TEST(ChangedFile, WritingOverAnotherVersionIsAsked)
             FakeHost host;
             COvrinDoc doc(host);
             ASSERT_TRUE(OpenDocumentFile(doc, path).ok);
-            doc.m_bSaveImmediate = immediate;
+            doc.SetSaveImmediately(immediate);
             const auto add = [&] {
                 host.editAnswers.push_back({true, "mine", "mine"});
                 doc.OnEntryAdd();
@@ -144,7 +144,7 @@ TEST(ChangedFile, WritingOverAnotherVersionIsAsked)
             EXPECT_EQ(ReadBytes(path), before);
             EXPECT_TRUE(doc.IsModified());
             // As if the other program had written yet another version.
-            doc.m_knownFile.keptOther.reset();
+            doc.KnownFileOnDisk().keptOther.reset();
             host.changedFileAnswers = {ChangedFileAnswer::Overwrite};
             if (immediate)
                 add();
@@ -221,7 +221,7 @@ TEST(ChangedFile, VersionArrivingDuringTheSaveIsAsked)
         ASSERT_TRUE(OpenDocumentFile(doc, path).ok);
         SetEntries(doc, entries);
         doc.SetModifiedFlag(true);
-        doc.m_bSaveImmediate = immediate;
+        doc.SetSaveImmediately(immediate);
 
         const pid_t watcher = RenameOverDuringNextSave(dir.Path().string(), path, theirs);
         ASSERT_GT(watcher, 0);

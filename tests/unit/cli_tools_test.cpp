@@ -322,7 +322,7 @@ TEST(CliTools, DotDotAfterALinkIsTheKernels)
     FakeHost host;
     COvrinDoc doc(host);
     ASSERT_TRUE(OpenDocumentFile(doc, path).ok);
-    EXPECT_EQ(doc.m_arrKeyWords[0], "really");
+    EXPECT_EQ(doc.KeyWords()[0], "really");
     FillTable(doc, {"saved", "twice"});
     ASSERT_TRUE(SaveDocumentFile(doc, path).ok);
     EXPECT_EQ(LoadEntries(dir / "real/n.ovr").size(), 2u);
@@ -367,15 +367,15 @@ TEST(UnreadableFiles, WindowAndToolsRefuseAlike)
         COvrinDoc doc(host);
         FillTable(doc, {"mine"});
         doc.SetPathName("/mine.ovr");
-        doc.m_strFilePath = "/mine.ovr";
+        doc.SetFilePath("/mine.ovr");
         doc.SetModifiedFlag(true);
         const FileResult opened = OpenDocumentFile(doc, c.path);
         EXPECT_EQ(opened.error, c.window);
         EXPECT_NE(opened.message.find(c.says), std::string::npos) << opened.message;
         const bool kept = c.window != E::None && c.window != E::BadFormat;
-        EXPECT_EQ(doc.m_nCount, kept ? 1 : 0);
+        EXPECT_EQ(doc.Count(), kept ? 1 : 0);
         EXPECT_EQ(doc.GetPathName(), kept ? "/mine.ovr" : c.window == E::None ? c.path : "");
-        EXPECT_EQ(doc.m_strFilePath, kept ? "/mine.ovr" : c.window == E::None ? c.path : "");
+        EXPECT_EQ(doc.FilePath(), kept ? "/mine.ovr" : c.window == E::None ? c.path : "");
         EXPECT_EQ(doc.IsModified(), kept);
 
         for (const std::vector<std::string>& args : {std::vector<std::string>{"--list", c.path},

@@ -23,7 +23,8 @@ public:
     std::vector<std::pair<std::string, std::string>> editShown;  // texts offered
     std::deque<bool> hintAnswers;         // consumed by ShowHint; OK when empty
     std::vector<std::string> hints;       // every hint shown
-    int updates = 0;                      // UpdateAllViews calls
+    int updates = 0;                      // redraws asked for, of any kind
+    bool newHit = false;                  // a find hit was told
     std::map<std::string, int> profile;   // "section/entry" -> value
     CalendarDate today{6, 12, 2026};
     bool findOpen = false;
@@ -51,6 +52,9 @@ public:
         return ok;
     }
     void UpdateAllViews() override { ++updates; }
+    void CurrentEntryChanged() override { ++updates; }
+    void ViewModeChanged() override { ++updates; }
+    void FindHitChanged() override { ++updates; newHit = true; }
     std::function<void(const TableChange&)> onTableChanged;  // optional listeners
     std::function<void()> onSettled;
     void TableChanged(const TableChange& c) override { if (onTableChanged) onTableChanged(c); }

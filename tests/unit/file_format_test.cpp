@@ -76,14 +76,13 @@ TEST_F(FileFormatTest, RoundTripKeepsFileOrderAndBytes)
     const std::string bytes = Store(doc) + "trailing junk";
     FakeHost otherHost;
     COvrinDoc other(otherHost);
-    other.m_nUndoCount = 0;
     Load(other, bytes);
-    EXPECT_EQ(other.m_arrKeyWords, doc.m_arrKeyWords);
-    EXPECT_EQ(other.m_arrDescriptions, doc.m_arrDescriptions);
-    EXPECT_EQ(other.m_arrDates, doc.m_arrDates);
-    EXPECT_EQ(other.m_nCount, 3);
-    EXPECT_EQ(other.m_nCurrent, 0);
-    EXPECT_EQ(other.m_strFilePath, "/data/file.ovr");
+    EXPECT_EQ(other.KeyWords(), doc.KeyWords());
+    EXPECT_EQ(other.Descriptions(), doc.Descriptions());
+    EXPECT_EQ(other.Dates(), doc.Dates());
+    EXPECT_EQ(other.Count(), 3);
+    EXPECT_EQ(other.Current(), 0);
+    EXPECT_EQ(other.FilePath(), "/data/file.ovr");
 }
 
 // The old version dates every entry with the reading day; the tools' walk (no table) reads no dates.
@@ -93,9 +92,9 @@ TEST_F(FileFormatTest, ReadsOldVersionWithTodaysDate)
     const std::string old("\x00\x00\x0A\x01\x08" "010a0000" "\x02\x00\x00\x00"
                           "\x01" "b" "\x02" "xy" "\x01" "a" "\x00", 25);
     Load(doc, old);
-    EXPECT_EQ(doc.m_arrKeyWords, (std::vector<std::string>{"b", "a"}));
-    EXPECT_EQ(doc.m_arrDates, (std::vector<std::string>{"5.3.1998", "5.3.1998"}));
-    EXPECT_EQ(doc.m_nCurrent, 0);
+    EXPECT_EQ(doc.KeyWords(), (std::vector<std::string>{"b", "a"}));
+    EXPECT_EQ(doc.Dates(), (std::vector<std::string>{"5.3.1998", "5.3.1998"}));
+    EXPECT_EQ(doc.Current(), 0);
     EXPECT_EQ(Store(doc).substr(0, 13), kEmptyB.substr(0, 13));
 
     fs_test::TempFolder dir;
@@ -114,7 +113,6 @@ TEST_F(FileFormatTest, ReadsOldVersionWithTodaysDate)
 TEST_F(FileFormatTest, RefusesUnknownVersionsLeavingTheTable)
 {
     FillTable(doc, {"keep"});
-    doc.m_nCurrent = 0;
     const std::vector<std::string> bad = {
         std::string("\x00\x00\x0B\x01\x08" "010a0000" "\x00\x00\x00\x00", 17),
         std::string("\x00\x00\x0A\x01\x08" "010b0000" "\x00\x00\x00\x00", 17),
@@ -122,10 +120,10 @@ TEST_F(FileFormatTest, RefusesUnknownVersionsLeavingTheTable)
     };
     host.hintAnswers = {true, false, true};
     for (const std::string& bytes : bad) {
-        doc.m_strFilePath = "/old.ovr";
+        doc.SetFilePath("/old.ovr");
         EXPECT_THROW(Load(doc, bytes), UnknownVersionError);
-        EXPECT_EQ(doc.m_strFilePath, "/old.ovr");
-        EXPECT_EQ(doc.m_arrKeyWords, (std::vector<std::string>{"keep"}));
+        EXPECT_EQ(doc.FilePath(), "/old.ovr");
+        EXPECT_EQ(doc.KeyWords(), (std::vector<std::string>{"keep"}));
     }
     ASSERT_EQ(host.hints.size(), 3u);
     EXPECT_EQ(host.hints[0], "Ung\xFCltiges Dokument");
@@ -147,8 +145,8 @@ TEST_F(FileFormatTest, DamagedFilesThrowAndLeaveTheTable)
     EXPECT_THROW(Load(other, header + std::string("\xFF\xFF\xFF\xFF", 4)), ArchiveError);
     EXPECT_THROW(Load(other, header + std::string("\x01\x00\x00\x00\xFF\xFF\xFF\xFF\xFF\xFF\x7F", 11)),
                  ArchiveError);
-    EXPECT_EQ(other.m_arrKeyWords, (std::vector<std::string>{"mine"}));
-    EXPECT_EQ(other.m_nCount, 1);
+    EXPECT_EQ(other.KeyWords(), (std::vector<std::string>{"mine"}));
+    EXPECT_EQ(other.Count(), 1);
 }
 
 // Texts' bytes round-trip exactly: wide as UTF-16 (surrogates as-is), else 8-bit, read in place unless escaped.

@@ -80,7 +80,7 @@ TEST(LargeDocuments, WindowLoaderMatchesTheWalk)
     FakeHost host;
     COvrinDoc written(host);
     GenerateDocument(written, 20000, 16);
-    EntryTable table{written.m_arrKeyWords, written.m_arrDescriptions, written.m_arrDates};
+    EntryTable table{written.KeyWords(), written.Descriptions(), written.Dates()};
     for (const std::size_t length : {254u, 255u, 65533u, 65534u, 70000u, 300000u}) {
         table.keyWords.push_back(std::string(length, static_cast<char>('a' + length % 26)));
         table.descriptions.push_back(std::string(length / 2, '\r') + std::string(length / 2, '\x80'));
@@ -93,20 +93,20 @@ TEST(LargeDocuments, WindowLoaderMatchesTheWalk)
     COvrinDoc opened(host);
     const FileResult r = OpenDocumentFile(opened, f);
     ASSERT_TRUE(r.ok) << r.message;
-    ASSERT_EQ(opened.m_nCount, written.m_nCount);
+    ASSERT_EQ(opened.Count(), written.Count());
     int walked = 0;
     int mismatches = 0;
     const FileResult w = ReadDocumentEntries(
         f, [&](int i, std::string_view k, std::string_view d, std::string_view t) {
             ++walked;
-            if (k != opened.m_arrKeyWords[i] || d != opened.m_arrDescriptions[i] ||
-                t != opened.m_arrDates[i] || k != written.m_arrKeyWords[i])
+            if (k != opened.KeyWords()[i] || d != opened.Descriptions()[i] ||
+                t != opened.Dates()[i] || k != written.KeyWords()[i])
                 ++mismatches;
         });
     ASSERT_TRUE(w.ok) << w.message;
-    EXPECT_EQ(walked, written.m_nCount);
+    EXPECT_EQ(walked, written.Count());
     EXPECT_EQ(mismatches, 0);
-    EXPECT_TRUE(opened.m_arrDescriptions == written.m_arrDescriptions);
+    EXPECT_TRUE(opened.Descriptions() == written.Descriptions());
 }
 
 std::string Le32(std::uint32_t n) { return {char(n), char(n >> 8), char(n >> 16), char(n >> 24)}; }
@@ -161,7 +161,7 @@ TEST(ReadingBoundsMemory, HugeCountOfEmptyEntriesIsRefused)
                 return "opened";
             if (r.error != FileResult::Error::OutOfMemory || r.message.find("memory") == std::string::npos)
                 return "unclear refusal: " + r.message;
-            if (doc.m_nCount != 1 || doc.GetPathName() != "/mine.ovr")
+            if (doc.Count() != 1 || doc.GetPathName() != "/mine.ovr")
                 return "the open document changed";
             return "";
         },

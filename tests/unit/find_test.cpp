@@ -40,7 +40,7 @@ class FindTest : public ::testing::Test {
 protected:
     FakeHost host;
     COvrinDoc doc{host};
-    CFindDlgState& find = *doc.m_pFindDlg;
+    CFindDlgState& find = doc.FindState();
 
     void SetUp() override { find.m_pDoc = &doc; }
 
@@ -53,10 +53,10 @@ protected:
     // A hit makes its entry current, marks it as new and redraws once.
     void ExpectHit(int entry, int pos, int updatesBefore)
     {
-        EXPECT_EQ(doc.m_nFindEntry, entry);
-        EXPECT_EQ(doc.m_nCurrent, entry);
-        EXPECT_EQ(doc.m_nFindPos, pos);
-        EXPECT_TRUE(doc.m_bNewHit);
+        EXPECT_EQ(doc.Hit().entry, entry);
+        EXPECT_EQ(doc.Current(), entry);
+        EXPECT_EQ(doc.Hit().pos, pos);
+        EXPECT_TRUE(host.newHit);
         EXPECT_EQ(host.updates, updatesBefore + 1);
     }
     void Run(const Walk& walk)
@@ -67,13 +67,13 @@ protected:
             const Step& s = walk.steps[i];
             SCOPED_TRACE(testing::Message() << walk.name << ", step " << i);
             if (s.op == Op::Goto) {
-                doc.m_nCurrent = s.entry;
-                doc.m_nFindPos = s.pos;
+                doc.SetCurrent(s.entry);
+                doc.SetFindPos(s.pos);
                 continue;
             }
             const size_t hints = host.hints.size();
             const int updates = host.updates;
-            doc.m_bNewHit = false;
+            host.newHit = false;
             if (s.op == Op::Next || s.op == Op::NextEnds)
                 find.OnFindNext();
             else
@@ -86,10 +86,10 @@ protected:
             ASSERT_EQ(host.hints.size(), hints + 1);
             EXPECT_EQ(host.hints.back(), g_strNoMoreHit);
             if (s.entry != kAny) {
-                EXPECT_EQ(doc.m_nCurrent, s.entry);
+                EXPECT_EQ(doc.Current(), s.entry);
             }
             if (s.pos != kAny) {
-                EXPECT_EQ(doc.m_nFindPos, s.pos);
+                EXPECT_EQ(doc.Hit().pos, s.pos);
             }
         }
     }
@@ -137,8 +137,8 @@ TEST_F(FindTest, WalksInDocumentOrder)
          "zz", true, {{Goto, 0, 5}, {NextEnds, 0, -1}, {Goto, 1, 5}, {NextEnds, 1, 5}, {BackEnds, 1, -1}}},
     };
     for (const Walk& walk : walks) {
-        doc.m_nFindEntry = -1;
-        doc.m_nFindPos = -1;
+        doc.ForgetHit();
+        doc.SetFindPos(-1);
         Run(walk);
     }
 }
@@ -159,8 +159,8 @@ TEST_F(FindTest, PassesOverCleanBlocks)
         int entry, pos;
     } steps[] = {{40, true, 150, 10}, {290, false, 150, 10}, {150, false, 20, 30}, {20, true, 150, 10}};
     for (const auto& s : steps) {
-        doc.m_nCurrent = s.from;
-        doc.m_nFindPos = s.from == 150 ? 10 : s.from == 20 ? 30 : -1;
+        doc.SetCurrent(s.from);
+        doc.SetFindPos(s.from == 150 ? 10 : s.from == 20 ? 30 : -1);
         const int updates = host.updates;
         s.next ? find.OnFindNext() : find.OnFindBack();
         ExpectHit(s.entry, s.pos, updates);
@@ -172,26 +172,28 @@ TEST_F(FindTest, FirstAndTheEmptyString)
 {
     Fill({{"target", ""}, {"b", "target"}, {"c", ""}});
     Search("target", false);
-    doc.m_nCurrent = 2;
+    doc.SetCurrent(2);
+    host.updates = 0;
     find.OnFindFirst();
     ExpectHit(0, -1, 0);
 
     Search("", true);
-    doc.m_nCurrent = 2;
-    doc.m_bNewHit = false;
+    doc.SetCurrent(2);
+    host.updates = 0;
+    host.newHit = false;
     find.OnFindFirst();
     find.OnFindNext();
     find.OnFindBack();
-    EXPECT_EQ(host.updates, 1);
-    EXPECT_EQ(doc.m_nCurrent, 2);
+    EXPECT_EQ(host.updates, 0);
+    EXPECT_EQ(doc.Current(), 2);
     EXPECT_TRUE(find.m_bFromFirst);
 
     Search("TARGET", true);
     find.OnFindNext();  // from entry 0, as First asked
-    ExpectHit(0, -1, 1);
+    ExpectHit(0, -1, 0);
     EXPECT_FALSE(find.m_bFromFirst);
     find.OnFindNext();
-    ExpectHit(1, 0, 2);
+    ExpectHit(1, 0, 1);
 }
 
 // Any forms: Windows-1252 folds by its own rule, others by Unicode simple folding; positions in stored bytes.

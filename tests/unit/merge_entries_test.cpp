@@ -67,7 +67,7 @@ TEST(MergeEntries, AddsWhatIsMissingAtItsKeyPlace)
         FakeHost host;
         COvrinDoc doc(host);
         SetEntries(doc, c.here);
-        doc.m_nCurrent = c.current;
+        doc.SetCurrent(c.current);
         const int updates = host.updates;
         const MergeCounts counts = doc.MergeEntries(EntryTableOf(c.other));
         const int cameIn = static_cast<int>(c.other.size()) - c.alreadyThere;
@@ -78,9 +78,9 @@ TEST(MergeEntries, AddsWhatIsMissingAtItsKeyPlace)
         EXPECT_EQ(doc.IsModified(), cameIn > 0);
         EXPECT_EQ(host.updates > updates, cameIn > 0);
         if (c.current >= 0)
-            EXPECT_EQ(EntriesOf(doc)[static_cast<std::size_t>(doc.m_nCurrent)], c.here[static_cast<std::size_t>(c.current)]);
+            EXPECT_EQ(EntriesOf(doc)[static_cast<std::size_t>(doc.Current())], c.here[static_cast<std::size_t>(c.current)]);
         else
-            EXPECT_EQ(doc.m_nCurrent, cameIn > 0 ? 0 : -1);
+            EXPECT_EQ(doc.Current(), cameIn > 0 ? 0 : -1);
     }
 }
 

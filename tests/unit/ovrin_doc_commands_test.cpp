@@ -55,15 +55,15 @@ TEST_F(CommandsTest, EditMovesOnlyTheEditedEntry)
     for (const Case& c : cases) {
         FillTable(doc, c.table);
         doc.SetModifiedFlag(false);
-        doc.m_nCurrent = c.current;
-        const std::string description(doc.m_arrDescriptions[c.current]);
+        doc.SetCurrent(c.current);
+        const std::string description(doc.Descriptions()[c.current]);
         host.editAnswers.push_back({true, c.newKey, description});
         doc.OnEntryEdit();
         EXPECT_EQ(host.editShown.back().first, c.table[c.current]);
-        EXPECT_EQ(doc.m_arrKeyWords, c.order);
-        ASSERT_EQ(doc.m_nCurrent, c.landsOn) << c.newKey;
-        EXPECT_EQ(doc.m_arrDescriptions[c.landsOn], description);
-        EXPECT_EQ(doc.m_arrDates[c.landsOn], "6.12.2026");
+        EXPECT_EQ(doc.KeyWords(), c.order);
+        ASSERT_EQ(doc.Current(), c.landsOn) << c.newKey;
+        EXPECT_EQ(doc.Descriptions()[c.landsOn], description);
+        EXPECT_EQ(doc.Dates()[c.landsOn], "6.12.2026");
         EXPECT_TRUE(doc.IsModified());
     }
 }
@@ -71,30 +71,29 @@ TEST_F(CommandsTest, EditMovesOnlyTheEditedEntry)
 // Add stores the prompts and today's date; Cancel changes nothing.
 TEST_F(CommandsTest, AddWithPromptsAndCancel)
 {
-    doc.m_nPrintEntry = 4;
     host.today = {31, 10, 2026};
     host.editAnswers.push_back({true, g_strKeyWordsPrompt, g_strDescriptionPrompt});
     doc.OnEntryAdd();
     ASSERT_EQ(host.editShown.size(), 1u);
     EXPECT_EQ(host.editShown[0], std::pair(g_strKeyWordsPrompt, g_strDescriptionPrompt));
-    EXPECT_EQ(doc.m_nCount, 1);
-    EXPECT_EQ(doc.m_nCurrent, 0);
-    EXPECT_EQ(doc.m_arrKeyWords[0], g_strKeyWordsPrompt);
-    EXPECT_EQ(doc.m_arrDates[0], "31.10.2026");
-    EXPECT_EQ(doc.m_nPrintEntry, -1);
+    EXPECT_EQ(doc.Count(), 1);
+    EXPECT_EQ(doc.Current(), 0);
+    EXPECT_EQ(doc.KeyWords()[0], g_strKeyWordsPrompt);
+    EXPECT_EQ(doc.Dates()[0], "31.10.2026");
     EXPECT_EQ(host.updates, 1);
 
     FillTable(doc, {"a", "b"});
     doc.SetModifiedFlag(false);
-    doc.m_nCurrent = 1;
+    doc.SetCurrent(1);
+    host.updates = 1;
     host.editAnswers = {{false, "zzz", "zzz"}, {false, "zzz", "zzz"}};
     doc.OnEntryAdd();
     doc.OnEntryEdit();
     EXPECT_EQ(host.editShown.size(), 3u);
-    EXPECT_EQ(doc.m_nCount, 2);
-    EXPECT_EQ(doc.m_nCurrent, 1);
-    EXPECT_EQ(doc.m_arrKeyWords[1], "b");
-    EXPECT_EQ(doc.m_arrDates[1], "1.1.2000");
+    EXPECT_EQ(doc.Count(), 2);
+    EXPECT_EQ(doc.Current(), 1);
+    EXPECT_EQ(doc.KeyWords()[1], "b");
+    EXPECT_EQ(doc.Dates()[1], "1.1.2000");
     EXPECT_FALSE(doc.IsModified());
     EXPECT_EQ(host.updates, 1);
 }
@@ -109,41 +108,39 @@ TEST_F(CommandsTest, DeleteMovesBackAndMarksModified)
 {
     for (int current : {0, 1, 2}) {
         FillTable(doc, {"a", "b", "c"});
-        doc.m_nCurrent = current;
-        doc.m_nPrintEntry = 1;
+        doc.SetCurrent(current);
         doc.OnEntryDelete();
-        EXPECT_EQ(doc.m_nCurrent, current == 0 ? 0 : current - 1);
+        EXPECT_EQ(doc.Current(), current == 0 ? 0 : current - 1);
         EXPECT_TRUE(doc.IsModified());
-        EXPECT_EQ(doc.m_nPrintEntry, -1);
     }
-    EXPECT_EQ(doc.m_arrKeyWords, (Keys{"a", "b"}));
-    EXPECT_EQ(doc.m_arrDescriptions, (Keys{"d:a", "d:b"}));
+    EXPECT_EQ(doc.KeyWords(), (Keys{"a", "b"}));
+    EXPECT_EQ(doc.Descriptions(), (Keys{"d:a", "d:b"}));
 
     FillTable(doc, {"only"});
     doc.SetModifiedFlag(false);
     doc.OnEntryDelete();
-    EXPECT_EQ(doc.m_nCount, 0);
-    EXPECT_EQ(doc.m_nCurrent, 0);
+    EXPECT_EQ(doc.Count(), 0);
+    EXPECT_EQ(doc.Current(), 0);
     EXPECT_TRUE(doc.IsModified());
     EXPECT_TRUE(ArraysConsistent(doc));
     for (int id : {cmd::ID_ENTRY_EDIT, cmd::ID_ENTRY_DELETE, cmd::ID_ENTRY_FIND})
         EXPECT_FALSE(Enabled(doc, id)) << id;
     EXPECT_TRUE(Enabled(doc, cmd::ID_ENTRY_UNDO));
-    const int undoCount = doc.m_nUndoCount;
+    const int undoCount = doc.UndoCount();
     doc.OnEntryDelete();
-    EXPECT_EQ(doc.m_nUndoCount, undoCount);
+    EXPECT_EQ(doc.UndoCount(), undoCount);
 }
 
 // Undo gives back the stored entry, date included, then disables itself.
 TEST_F(CommandsTest, UndoRestoresTheStoredEntry)
 {
     SetEntries(doc, {{"a", "d:a", "1.1.2000"}, {"b", "d:b", "3.4.1999"}});
-    doc.m_nCurrent = 1;
+    doc.SetCurrent(1);
     doc.OnEntryDelete();
     doc.OnEntryUndo();
-    EXPECT_EQ(doc.m_arrKeyWords, (Keys{"a", "b"}));
-    EXPECT_EQ(doc.m_arrDates[1], "3.4.1999");
-    EXPECT_EQ(doc.m_arrDescriptions[1], "d:b");
+    EXPECT_EQ(doc.KeyWords(), (Keys{"a", "b"}));
+    EXPECT_EQ(doc.Dates()[1], "3.4.1999");
+    EXPECT_EQ(doc.Descriptions()[1], "d:b");
     EXPECT_FALSE(Enabled(doc, cmd::ID_ENTRY_UNDO));
 }
 
@@ -154,19 +151,19 @@ TEST_F(CommandsTest, UndoIntoEmptyTableAndNewDocument)
     doc.OnEntryDelete();
     doc.OnEntryDelete();
     doc.OnEntryUndo();
-    EXPECT_EQ(doc.m_nCount, 1);
-    EXPECT_EQ(doc.m_nCurrent, 0);
+    EXPECT_EQ(doc.Count(), 1);
+    EXPECT_EQ(doc.Current(), 0);
     EXPECT_TRUE(doc.IsModified());
 
-    doc.m_bKeyList = true;
+    doc.ShowKeyList(true);
     doc.SetPathName("/tmp/x.ovr");
-    doc.m_strFilePath = "/tmp/x.ovr";
+    doc.SetFilePath("/tmp/x.ovr");
     EXPECT_TRUE(doc.OnNewDocument());
-    EXPECT_EQ(doc.m_nCount, 0);
-    EXPECT_EQ(doc.m_nCurrent, -1);
-    EXPECT_EQ(doc.m_nUndoCount, 0);
-    EXPECT_FALSE(doc.m_bKeyList);
-    EXPECT_TRUE(doc.m_strFilePath.empty());
+    EXPECT_EQ(doc.Count(), 0);
+    EXPECT_EQ(doc.Current(), -1);
+    EXPECT_EQ(doc.UndoCount(), 0);
+    EXPECT_FALSE(doc.ShowsKeyList());
+    EXPECT_TRUE(doc.FilePath().empty());
     EXPECT_TRUE(doc.GetPathName().empty());
     EXPECT_FALSE(doc.IsModified());
     EXPECT_TRUE(ArraysConsistent(doc));
@@ -186,24 +183,24 @@ TEST_F(CommandsTest, WalkingRulesAndForcedCalls)
     const std::pair<int, int> moves[] = {{ID_ENTRY_NEXT, 1}, {ID_ENTRY_LAST, 2}, {ID_ENTRY_BACK, 1}, {ID_ENTRY_FIRST, 0}};
     for (auto [id, landsOn] : moves) {
         EXPECT_TRUE(doc.OnCommand(id));
-        EXPECT_EQ(doc.m_nCurrent, landsOn) << id;
+        EXPECT_EQ(doc.Current(), landsOn) << id;
     }
     EXPECT_EQ(host.updates, 4);
     EXPECT_TRUE(host.hints.empty());
 
-    doc.m_nCurrent = 2;
+    doc.SetCurrent(2);
     doc.OnEntryNext();
     EXPECT_EQ(host.hints.back(), "last entry");
-    EXPECT_EQ(doc.m_nCurrent, 2);
-    doc.m_nCurrent = 0;
+    EXPECT_EQ(doc.Current(), 2);
+    doc.SetCurrent(0);
     doc.OnEntryBack();
     EXPECT_EQ(host.hints.back(), "first entry");
-    EXPECT_EQ(doc.m_nCurrent, 0);
+    EXPECT_EQ(doc.Current(), 0);
     FillTable(doc, {});
     doc.OnEntryNext();
     EXPECT_EQ(host.hints.back(), "no entry");
     doc.OnEntryLast();
-    EXPECT_EQ(doc.m_nCurrent, -1);
+    EXPECT_EQ(doc.Current(), -1);
 
     host.hints.clear();
     host.updates = 0;
@@ -218,22 +215,22 @@ TEST_F(CommandsTest, WalkingRulesAndForcedCalls)
 TEST_F(CommandsTest, FindOpensFreshOrRaises)
 {
     FillTable(doc, {"a"});
-    doc.m_nFindPos = 4;
-    doc.m_pFindDlg->m_strSearch = "old";
-    doc.m_pFindDlg->m_bInDescriptions = true;
+    doc.SetFindPos(4);
+    doc.FindState().m_strSearch = "old";
+    doc.FindState().m_bInDescriptions = true;
     doc.OnEntryFind();
     EXPECT_EQ(host.findShown, 1);
-    EXPECT_EQ(doc.m_nFindPos, -1);
-    EXPECT_TRUE(doc.m_pFindDlg->m_strSearch.empty());
-    EXPECT_FALSE(doc.m_pFindDlg->m_bInDescriptions);
-    EXPECT_EQ(doc.m_pFindDlg->m_pDoc, &doc);
+    EXPECT_EQ(doc.Hit().pos, -1);
+    EXPECT_TRUE(doc.FindState().m_strSearch.empty());
+    EXPECT_FALSE(doc.FindState().m_bInDescriptions);
+    EXPECT_EQ(doc.FindState().m_pDoc, &doc);
 
-    doc.m_pFindDlg->m_strSearch = "typed";
-    doc.m_nFindPos = 7;
+    doc.FindState().m_strSearch = "typed";
+    doc.SetFindPos(7);
     doc.OnEntryFind();  // FakeHost: the window is open now
     EXPECT_EQ(host.findShown, 2);
-    EXPECT_EQ(doc.m_pFindDlg->m_strSearch, "typed");
-    EXPECT_EQ(doc.m_nFindPos, 7);
+    EXPECT_EQ(doc.FindState().m_strSearch, "typed");
+    EXPECT_EQ(doc.Hit().pos, 7);
 }
 
 // Wide keys sort after every Windows-1252 one, whatever their bytes; the CLI import does the same.
@@ -245,12 +242,12 @@ TEST_F(CommandsTest, AddPlacesWideKeysAfterWindows1252Ones)
         host.editAnswers.push_back({true, k, ""});
         doc.OnEntryAdd();
     }
-    EXPECT_EQ(doc.m_arrKeyWords, (std::vector<std::string>{"Z", "a", ohm, "b", "\xFF", "\xFF\xFF", l}));
+    EXPECT_EQ(doc.KeyWords(), (std::vector<std::string>{"Z", "a", ohm, "b", "\xFF", "\xFF\xFF", l}));
     // An added key goes behind its equals.
     host.editAnswers.push_back({true, "a", "second"});
     doc.OnEntryAdd();
-    EXPECT_EQ(doc.m_nCurrent, 2);
-    EXPECT_EQ(doc.m_arrDescriptions[2], "second");
+    EXPECT_EQ(doc.Current(), 2);
+    EXPECT_EQ(doc.Descriptions()[2], "second");
 }
 
 // An unordered file scanned where the old table was ordered: binary search would leave "d" last.
@@ -267,7 +264,7 @@ TEST_F(CommandsTest, OutOfOrderFileStillScanned)
     ASSERT_TRUE(OpenDocumentFile(doc, folder / "unordered.ovr").ok);
     host.editAnswers.push_back({true, "d", "new"});
     doc.OnEntryAdd();
-    EXPECT_EQ(doc.m_nCurrent, 1);
-    EXPECT_EQ(doc.m_arrKeyWords, (std::vector<std::string>{"b", "d", "z", "a", "c"}));
+    EXPECT_EQ(doc.Current(), 1);
+    EXPECT_EQ(doc.KeyWords(), (std::vector<std::string>{"b", "d", "z", "a", "c"}));
 }
 }  // namespace

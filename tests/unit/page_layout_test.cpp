@@ -121,7 +121,7 @@ TEST(PageLayout, EmptyDocumentEmptyDescriptionAndKeyList)
 
     COvrinDoc list(g_host);
     FillTable(list, {"alpha", "beta", "gamma"});
-    list.m_bKeyList = true;
+    list.ShowKeyList(true);
     const TextMetrics m = Printer();
     pages.LayoutPages(list, &m);
     EXPECT_EQ(pages.m_nPages, 1);

@@ -22,9 +22,9 @@ using namespace fs_test;
 std::vector<Entry> TableOf(const COvrinDoc& doc)
 {
     std::vector<Entry> out;
-    for (int i = 0; i < doc.m_nCount; ++i)
-        out.push_back({std::string(doc.m_arrKeyWords[i]), std::string(doc.m_arrDescriptions[i]),
-                       std::string(doc.m_arrDates[i])});
+    for (int i = 0; i < doc.Count(); ++i)
+        out.push_back({std::string(doc.KeyWords()[i]), std::string(doc.Descriptions()[i]),
+                       std::string(doc.Dates()[i])});
     return out;
 }
 
@@ -65,7 +65,7 @@ std::pair<std::vector<Entry>, int> Replayed(std::string_view record)
     if (base && !base->path.empty())
         OpenDocumentFile(doc, base->path);
     ReplayRecord(record, doc);
-    return {TableOf(doc), doc.m_nCurrent};
+    return {TableOf(doc), doc.Current()};
 }
 
 }  // namespace
@@ -76,12 +76,12 @@ TEST(RecoveryRecord, ReplaysEveryChangeAndDropsWhatIsTornOrDamaged)
     const std::vector<std::function<void()>> commands = {
         [&] { r.Add("a"); },                                   // in front
         [&] { r.Add("z"); },                                   // at the end
-        [&] { r.doc.m_nCurrent = 1; r.doc.OnEntryDelete(); },  // removed
-        [&] { r.doc.m_nCurrent = 0;                            // rewritten and moved
+        [&] { r.doc.SetCurrent(1); r.doc.OnEntryDelete(); },  // removed
+        [&] { r.doc.SetCurrent(0);                            // rewritten and moved
               r.host.editAnswers.push_back({true, "e", "moved"}); r.doc.OnEntryEdit(); },
         [&] { r.doc.OnEntryUndo(); },                          // back at its place
-        [&] { r.doc.m_nCurrent = 0;                            // moved, its description kept
-              r.host.editAnswers.push_back({true, "y", std::string(r.doc.m_arrDescriptions[0])});
+        [&] { r.doc.SetCurrent(0);                            // moved, its description kept
+              r.host.editAnswers.push_back({true, "y", std::string(r.doc.Descriptions()[0])});
               r.doc.OnEntryEdit(); },
     };
     std::vector<std::string> records;
@@ -91,7 +91,7 @@ TEST(RecoveryRecord, ReplaysEveryChangeAndDropsWhatIsTornOrDamaged)
         ASSERT_EQ(r.Records().size(), 1u);
         records.push_back(r.Records()[0]);
         tables.push_back(TableOf(r.doc));
-        EXPECT_EQ(Replayed(records.back()), std::make_pair(tables.back(), r.doc.m_nCurrent));
+        EXPECT_EQ(Replayed(records.back()), std::make_pair(tables.back(), r.doc.Current()));
     }
     // Cut anywhere, the record gives the table after its last whole change.
     const std::string& whole = records.back();
@@ -130,7 +130,7 @@ TEST(RecoveryRecord, KeepsTheViewThatWasShown)
         COvrinDoc doc(host);
         ASSERT_TRUE(OpenDocumentFile(doc, r.dir / "notes.ovr").ok);
         ReplayRecord(r.Records()[0], doc);
-        EXPECT_EQ(std::make_pair(doc.m_nCurrent, doc.m_bKeyList), std::make_pair(1, keyList));
+        EXPECT_EQ(std::make_pair(doc.Current(), doc.ShowsKeyList()), std::make_pair(1, keyList));
         EXPECT_EQ(TableOf(doc), TableOf(r.doc));
     }
 }
@@ -200,9 +200,9 @@ TEST(RecoveryRecord, ReplaysOntoAnotherVersionByContent)
 {
     Recorded r({{"b", "1"}, {"d", "2"}, {"f", "3"}});
     r.Add("a");
-    r.doc.m_nCurrent = 2;  // d
+    r.doc.SetCurrent(2);  // d
     r.doc.OnEntryDelete();
-    r.doc.m_nCurrent = 2;  // f
+    r.doc.SetCurrent(2);  // f
     r.host.editAnswers.push_back({true, "g", "3"});
     r.doc.OnEntryEdit();
     const std::string record = r.Records()[0];
@@ -216,7 +216,7 @@ TEST(RecoveryRecord, ReplaysOntoAnotherVersionByContent)
     for (const Entry& e : TableOf(doc))
         texts.push_back(e.keyWords + ":" + e.description);
     EXPECT_EQ(texts, (std::vector<std::string>{"a:about a", "b:1", "d:changed there", "g:3", "h:new there"}));
-    EXPECT_EQ(doc.m_nCurrent, 3) << "the entry changed last is current";
+    EXPECT_EQ(doc.Current(), 3) << "the entry changed last is current";
     EXPECT_EQ(outcome.keptChanged, 1);
 
     EntryTable merged{doc.Table()};
@@ -226,7 +226,7 @@ TEST(RecoveryRecord, ReplaysOntoAnotherVersionByContent)
     ASSERT_TRUE(WriteEntries(other, {{"z", "only there"}}).ok);
     ASSERT_TRUE(OpenDocumentFile(again, other).ok);
     ReplayRecordOnto(r.Records()[0], again);
-    EXPECT_EQ(std::vector<std::string>(again.m_arrKeyWords.begin(), again.m_arrKeyWords.end()),
+    EXPECT_EQ(std::vector<std::string>(again.KeyWords().begin(), again.KeyWords().end()),
               (std::vector<std::string>{"a", "g", "z"}));
 }
 
@@ -299,14 +299,14 @@ TEST(RecoveryRecord, CraftedTextsComeBackInTheDocumentsForm)
         FakeHost replayHost;
         COvrinDoc replayed(replayHost);
         ASSERT_GT(ReplayRecord(record, replayed), 0);
-        const bool whole = replayed.m_nCount == doc.m_nCount;
-        for (int i = 0; i < replayed.m_nCount; ++i) {
+        const bool whole = replayed.Count() == doc.Count();
+        for (int i = 0; i < replayed.Count(); ++i) {
             const std::string& t = i < static_cast<int>(crafted.size()) ? crafted[i] : sound[i - crafted.size()];
             const std::string want = IsOfTextForm(t) ? t : TextFromCp1252(t);
-            EXPECT_TRUE(IsOfTextForm(replayed.m_arrKeyWords[i])) << i;
-            EXPECT_EQ(replayed.m_arrKeyWords[i], want) << i;
-            EXPECT_EQ(replayed.m_arrDescriptions[i], want) << i;
-            EXPECT_EQ(replayed.m_arrDates[i], want) << i;
+            EXPECT_TRUE(IsOfTextForm(replayed.KeyWords()[i])) << i;
+            EXPECT_EQ(replayed.KeyWords()[i], want) << i;
+            EXPECT_EQ(replayed.Descriptions()[i], want) << i;
+            EXPECT_EQ(replayed.Dates()[i], want) << i;
             if (!whole)
                 break;
         }

