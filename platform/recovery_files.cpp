@@ -213,6 +213,7 @@ std::string CRecordFile::Head(std::size_t limit) const
         out.append(buffer, static_cast<std::size_t>(n));
         at += n;
     }
+    return out;
 }
 
 void CRecordFile::Remove()
