@@ -53,7 +53,7 @@ std::string Sentence(SplitMix& rng)
     return s;
 }
 
-// Words beyond Windows-1252, in UTF-8.
+// Words beyond Windows-1252.
 const char* const kOtherScriptWords[] = {
     "Za\u017C\u00F3\u0142\u0107", "g\u0119\u015Bl\u0105", "ja\u017A\u0144", "\u0141\u00F3d\u017A",
     "Krak\u00F3w", "\u017Ar\u00F3d\u0142o", "\u03A3\u03AF\u03C3\u03C5\u03C6\u03BF\u03C2",
@@ -69,7 +69,7 @@ constexpr int kOtherScriptWordCount = static_cast<int>(sizeof kOtherScriptWords 
 // in other scripts, at least one.
 std::string MixScripts(SplitMix& rng, std::string_view text)
 {
-    const std::string utf8 = Utf8Of(text);
+    const std::string_view utf8 = text;
     std::string mixed;
     bool any = false;
     const int forced = rng.Below(4);
@@ -108,6 +108,8 @@ void GenerateDocument(COvrinDoc& doc, int count, std::uint64_t seed, int mixedPe
             if (l) descriptions[i] += "\r\n";
             descriptions[i] += Sentence(rng);
         }
+        keys[i] = TextFromCp1252(keys[i]);
+        descriptions[i] = TextFromCp1252(descriptions[i]);
         dates[i] = std::to_string(1 + rng.Below(28)) + "." + std::to_string(1 + rng.Below(12)) +
                    "." + std::to_string(1990 + rng.Below(37));
         if (mixedPercent > 0 && mixing.Below(100) < mixedPercent) {
@@ -155,7 +157,7 @@ void AddHugeFields(COvrinDoc& doc, const HugeFields& fields, std::uint64_t seed)
     std::string description(doc.Descriptions()[0]);
     std::string date(doc.Dates()[0]);
     if (fields.descriptionBytes > 0)
-        description = WordsOf(rng, fields.descriptionBytes, "Anfang");
+        description = TextFromCp1252(WordsOf(rng, fields.descriptionBytes, "Anfang"));
     if (fields.descriptionLines > 0) {
         std::string d;
         d.reserve(fields.descriptionLines * 14);
@@ -176,6 +178,6 @@ void AddHugeFields(COvrinDoc& doc, const HugeFields& fields, std::uint64_t seed)
     }
     // "Aachen" sorts before every generated key word, so the entry stays first.
     if (fields.keyWordBytes > 0)
-        keyWords = WordsOf(rng, fields.keyWordBytes, "Aachen");
+        keyWords = TextFromCp1252(WordsOf(rng, fields.keyWordBytes, "Aachen"));
     doc.RewriteEntry(0, 0, {keyWords, description, date});
 }

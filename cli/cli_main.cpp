@@ -178,21 +178,12 @@ int Export(const std::string& path, ToolOutput& output, std::ostream& err)
 // sign, so the line stays one entry's.
 void WriteKeyLine(ToolOutput& output, std::string_view keyWords)
 {
-    // A wide text is UTF-8 already, unless it holds a lone surrogate; the
-    // rest go through the fast converter.
-    const bool wide = IsWideText(keyWords);
-    const std::string repaired = wide && HasLoneSurrogate(keyWords) ? Utf8Of(keyWords) : std::string();
-    const std::string_view text = !wide ? Cp1252BytesOf(keyWords)
-                                  : repaired.empty() ? WideUtf8Of(keyWords) : std::string_view(repaired);
-    char* const begin = output.Room(3 * text.size() + 9);
-    char* end = begin;
-    if (wide) {
-        std::memcpy(begin, text.data(), text.size());
-        end += text.size();
-    } else {
-        end = WriteCp1252AsUtf8(text, begin);
-    }
-    end = ShowLineBreaks(begin, end);
+    // A text is UTF-8 already, unless it holds a lone surrogate.
+    const std::string repaired = HasLoneSurrogate(keyWords) ? Utf8Of(keyWords) : std::string();
+    const std::string_view text = repaired.empty() ? keyWords : std::string_view(repaired);
+    char* const begin = output.Room(text.size() + 9);
+    std::memcpy(begin, text.data(), text.size());
+    char* end = ShowLineBreaks(begin, begin + text.size());
     *end++ = '\n';
     output.Commit(end);
 }

@@ -13,6 +13,8 @@
 #include <thread>
 
 #include "core/text/cp1252.h"
+#include "core/file/archive.h"
+#include "core/file/entry_stream.h"
 #include "core/file/entry_walk.h"
 #include "core/text/text_form.h"
 
@@ -73,21 +75,19 @@ char* WriteValue(char* d, std::string_view value, bool& exact, WriteToBreak writ
     return d;
 }
 
-// Writes one field, its label ("Name: ") first. A wide text comes back from
-// its UTF-8 in the 8-bit form when every character fits there, and a lone
-// surrogate cannot be written at all: both are inexact.
+// Writes one field, its label ("Name: ") first. A text the file held in
+// its UTF-16 form comes back in the 8-bit form when every character fits
+// there, and a lone surrogate cannot be written at all: both are inexact.
 template <std::size_t N>
-char* WriteField(char* d, const char (&label)[N], std::string_view value, bool& exact)
+char* WriteField(char* d, const char (&label)[N], std::string_view value, bool heldAsUtf16, bool& exact)
 {
     d = WriteLiteral(d, label);
-    if (!IsWideText(value))
-        return WriteValue(d, Cp1252BytesOf(value), exact, WriteCp1252AsUtf8ToBreak);
     if (HasLoneSurrogate(value)) {
         exact = false;
         return WriteValue(d, Utf8Of(value), exact, CopyUtf8ToBreak);
     }
-    if (FitsCp1252(value)) exact = false;
-    return WriteValue(d, WideUtf8Of(value), exact, CopyUtf8ToBreak);
+    if (heldAsUtf16 && FitsCp1252(value)) exact = false;
+    return WriteValue(d, value, exact, CopyUtf8ToBreak);
 }
 
 // The longest fixed part of a record: its blank line, the field names, a
@@ -98,15 +98,14 @@ constexpr std::size_t kRecordFrame = 80;
 // Writes one record, preceded by its blank line, at `d` (which has the
 // record's room) and returns its end; `exact` becomes false when a line of
 // it ends in a backslash.
-char* WriteRecord(char* d, int number, std::string_view keyWords, std::string_view date,
-                  std::string_view description, bool& exact)
+char* WriteRecord(char* d, int number, const CEntryStream::Entry& entry, bool& exact)
 {
     d = WriteLiteral(d, "\nNumber: ");
     d = std::to_chars(d, d + 11, number).ptr;
     *d++ = '\n';
-    d = WriteField(d, "KeyWords: ", keyWords, exact);
-    d = WriteField(d, "Date: ", date, exact);
-    return WriteField(d, "Description: ", description, exact);
+    d = WriteField(d, "KeyWords: ", entry.keyWords, entry.heldAsUtf16[0], exact);
+    d = WriteField(d, "Date: ", entry.date, entry.heldAsUtf16[2], exact);
+    return WriteField(d, "Description: ", entry.description, entry.heldAsUtf16[1], exact);
 }
 
 // The records of one run. The buffer is handed on from run to run and is
@@ -131,12 +130,13 @@ void ConvertRun(const EntryRun& run, ConvertedRun& into)
         into.capacity = room;
     }
     char* d = into.buffer.get();
-    WalkEntryRun(run, [&](int i, std::string_view keyWords, std::string_view description,
-                          std::string_view date) {
+    CArchive ar(run.bytes, std::string());
+    CEntryStream stream(ar, run.hasDates, run.count);
+    for (int i = run.first; i < run.first + run.count; ++i) {
         bool exact = true;
-        d = WriteRecord(d, i + 1, keyWords, date, description, exact);
+        d = WriteRecord(d, i + 1, stream.ReadEntry(), exact);
         if (!exact) into.inexact.push_back(i + 1);
-    });
+    }
     into.size = static_cast<std::size_t>(d - into.buffer.get());
 }
 

@@ -14,7 +14,7 @@ enum class ChangedFileAnswer { Keep, SaveAs, Overwrite, Merge };
 
 // Everything the document needs from the world around it. The Qt side
 // implements it with real dialogs, views and QSettings; tests fake it.
-// All texts are Windows-1252 bytes, exactly as the document stores them.
+// All texts are UTF-8, as the document stores them (core/text/text_form.h).
 class DocumentHost {
 public:
     virtual ~DocumentHost() = default;

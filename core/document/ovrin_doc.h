@@ -16,7 +16,7 @@ class CFindDlgState;
 class DocumentHost;
 struct CCmdUI;
 
-// Texts of the document module, Windows-1252 bytes.
+// Texts of the document module.
 extern const std::string g_strDescriptionPrompt;  // "<description>"
 extern const std::string g_strKeyWordsPrompt;     // "<key words>"
 extern const std::string g_strFirstEntry;         // "first entry"

@@ -20,9 +20,9 @@ constexpr std::size_t kOneAtATime = 32;
 
 void Append(EntryTable& to, const EntryTable& from, std::size_t i)
 {
-    to.keyWords.push_back(from.keyWords[i]);
-    to.descriptions.push_back(from.descriptions[i]);
-    to.dates.push_back(from.dates[i]);
+    to.keyWords.push_back(from.keyWords[i], from.keyWords.HeldAsUtf16(i));
+    to.descriptions.push_back(from.descriptions[i], from.descriptions.HeldAsUtf16(i));
+    to.dates.push_back(from.dates[i], from.dates.HeldAsUtf16(i));
 }
 
 }  // namespace

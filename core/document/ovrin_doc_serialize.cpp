@@ -13,7 +13,7 @@
 
 namespace {
 
-const std::string kInvalidDocument = "Ung\xFCltiges Dokument";
+const std::string kInvalidDocument = "Ungültiges Dokument";
 
 // How many entries are read between two checks of the memory they take.
 constexpr int kBatch = 1 << 16;
@@ -24,11 +24,9 @@ void COvrinDoc::Serialize(CArchive& ar)
 {
     if (ar.IsStoring()) {
         WriteEntryStreamHead(ar, static_cast<std::uint32_t>(m_nEntries));
-        for (int i = 0; i < m_nEntries; ++i) {
-            ar.WriteString(KeyWords()[i]);
-            ar.WriteString(Descriptions()[i]);
-            ar.WriteString(Dates()[i]);
-        }
+        for (std::size_t i = 0; i < static_cast<std::size_t>(m_nEntries); ++i)
+            for (const CStringArray* texts : {&KeyWords(), &Descriptions(), &Dates()})
+                ar.WriteString((*texts)[i], texts->HeldAsUtf16(i));
         return;
     }
 

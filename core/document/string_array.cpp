@@ -2,6 +2,7 @@
 #include "core/document/string_array.h"
 
 #include <algorithm>
+#include <bit>
 #include <memory>
 #include <new>
 #include <utility>
@@ -18,6 +19,10 @@ constexpr std::size_t kFirstBlockBytes = 4096;
 }  // namespace
 
 const char CStringArray::kEmptyRecord[sizeof(std::uint32_t)] = {};
+// The length word 0 with the UTF-16 bit, in memory order.
+const char CStringArray::kEmptyUtf16Record[sizeof(std::uint32_t)] = {
+    std::endian::native == std::endian::little ? 0 : '\x80', 0, 0,
+    std::endian::native == std::endian::little ? '\x80' : 0};
 
 CStringArray::CStringArray(std::initializer_list<std::string_view> texts)
 {
@@ -36,8 +41,8 @@ CStringArray::CStringArray(const std::vector<std::string>& texts)
 CStringArray::CStringArray(const CStringArray& other)
 {
     m_texts.reserve(other.size());
-    for (std::string_view text : other)
-        push_back(text);
+    for (size_type i = 0; i < other.size(); ++i)
+        push_back(other[i], other.HeldAsUtf16(i));
 }
 
 CStringArray& CStringArray::operator=(const CStringArray& other)
@@ -68,15 +73,16 @@ void CStringArray::swap(CStringArray& other) noexcept
     std::swap(m_nLiveBytes, other.m_nLiveBytes);
 }
 
-const char* CStringArray::Store(std::string_view text)
+const char* CStringArray::Store(std::string_view text, bool heldAsUtf16)
 {
     const std::size_t n = text.size();
+    const std::uint32_t form = heldAsUtf16 ? kUtf16Bit : 0;
     if (n == 0)
-        return kEmptyRecord;
+        return heldAsUtf16 ? kEmptyUtf16Record : kEmptyRecord;
     const std::size_t bytes = RecordBytes(n);
     // Records are never changed and stay in their block until the whole
     // array is copied afresh, so an equal text may simply point at it.
-    if (m_pLastStored != nullptr && ViewOf(m_pLastStored) == text) {
+    if (m_pLastStored != nullptr && (LengthWord(m_pLastStored) & kUtf16Bit) == form && ViewOf(m_pLastStored) == text) {
         m_nLiveBytes += bytes;
         return m_pLastStored;
     }
@@ -94,10 +100,10 @@ const char* CStringArray::Store(std::string_view text)
         m_nLeft -= bytes;
     }
     char* to = at;
-    const std::uint32_t n32 = n < kLongText ? static_cast<std::uint32_t>(n) : kLongText;
+    const std::uint32_t n32 = (n < kLongText ? static_cast<std::uint32_t>(n) : kLongText) | form;
     std::memcpy(to, &n32, sizeof n32);
     to += sizeof n32;
-    if (n32 == kLongText) {
+    if ((n32 & kLongText) == kLongText) {
         const std::uint64_t n64 = n;
         std::memcpy(to, &n64, sizeof n64);
         to += sizeof n64;
@@ -157,9 +163,9 @@ void CStringArray::ReclaimIfMostlyDead()
     }
 }
 
-void CStringArray::push_back(std::string_view text)
+void CStringArray::push_back(std::string_view text, bool heldAsUtf16)
 {
-    m_texts.push_back(Store(text));
+    m_texts.push_back(Store(text, heldAsUtf16));
 }
 
 void CStringArray::pop_back()
@@ -169,17 +175,17 @@ void CStringArray::pop_back()
     ReclaimIfMostlyDead();
 }
 
-void CStringArray::Set(size_type i, std::string_view text)
+void CStringArray::Set(size_type i, std::string_view text, bool heldAsUtf16)
 {
-    const char* stored = Store(text);
+    const char* stored = Store(text, heldAsUtf16);
     Forget(m_texts.at(i));
     m_texts[i] = stored;
     ReclaimIfMostlyDead();
 }
 
-void CStringArray::Insert(size_type i, std::string_view text)
+void CStringArray::Insert(size_type i, std::string_view text, bool heldAsUtf16)
 {
-    m_texts.insert(m_texts.begin() + static_cast<std::ptrdiff_t>(i), Store(text));
+    m_texts.insert(m_texts.begin() + static_cast<std::ptrdiff_t>(i), Store(text, heldAsUtf16));
 }
 
 void CStringArray::Erase(size_type i)

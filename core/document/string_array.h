@@ -23,6 +23,10 @@
 // to the one stored just before it shares that one's record (a run of equal
 // dates costs a pointer an entry).
 //
+// Each text also keeps, in its length's highest bit, whether the file held
+// it in its UTF-16 form (HeldAsUtf16), so that it is written back in the
+// form it came in.
+//
 // The array itself holds one pointer a text, so inserting into or deleting
 // from the middle shifts 8 bytes a text with one memmove, and Add, Delete
 // and Undo stay well under a millisecond at a million entries. A text that is set anew
@@ -97,7 +101,9 @@ public:
     const_iterator begin() const { return const_iterator(m_texts.data()); }
     const_iterator end() const { return const_iterator(m_texts.data() + m_texts.size()); }
 
-    void push_back(std::string_view text);
+    void push_back(std::string_view text, bool heldAsUtf16 = false);
+    // Whether the file held text i in its UTF-16 form.
+    bool HeldAsUtf16(size_type i) const { return (LengthWord(m_texts[i]) & kUtf16Bit) != 0; }
     // Appends a text written in place, saving the copy that a text made on
     // the way in (converted from the file, say) would otherwise cost:
     // Room(maxBytes) returns where up to `maxBytes` bytes may be written,
@@ -110,18 +116,20 @@ public:
             NewBlock(sizeof(std::uint32_t) + maxBytes);
         return m_pFree + sizeof(std::uint32_t);
     }
-    void PushBackRoom(std::size_t n)
+    void PushBackRoom(std::size_t n, bool heldAsUtf16 = false)
     {
         const std::string_view text(m_pFree + sizeof(std::uint32_t), n);
         const std::size_t bytes = RecordBytes(n);
+        const std::uint32_t form = heldAsUtf16 ? kUtf16Bit : 0;
         if (n == 0) {
-            m_texts.push_back(kEmptyRecord);
-        } else if (m_pLastStored != nullptr && ViewOf(m_pLastStored) == text) {
+            m_texts.push_back(heldAsUtf16 ? kEmptyUtf16Record : kEmptyRecord);
+        } else if (m_pLastStored != nullptr && (LengthWord(m_pLastStored) & kUtf16Bit) == form &&
+                   ViewOf(m_pLastStored) == text) {
             m_texts.push_back(m_pLastStored);
             m_nLiveBytes += bytes;
         } else {
             m_texts.push_back(m_pFree);
-            const auto n32 = static_cast<std::uint32_t>(n);
+            const auto n32 = static_cast<std::uint32_t>(n) | form;
             std::memcpy(m_pFree, &n32, sizeof n32);
             m_pLastStored = m_pFree;
             m_pFree += bytes;
@@ -130,8 +138,8 @@ public:
         }
     }
     void pop_back();
-    void Set(size_type i, std::string_view text);
-    void Insert(size_type i, std::string_view text);
+    void Set(size_type i, std::string_view text, bool heldAsUtf16 = false);
+    void Insert(size_type i, std::string_view text, bool heldAsUtf16 = false);
     void Erase(size_type i);
     // Moves the text at `from` to `to`; those between shift by one.
     void Move(size_type from, size_type to);
@@ -147,7 +155,8 @@ public:
     template <typename Visit>
     bool VisitBlocks(Visit&& visit) const
     {
-        if (!visit(kEmptyRecord, kEmptyRecord + sizeof kEmptyRecord))
+        if (!visit(kEmptyRecord, kEmptyRecord + sizeof kEmptyRecord) ||
+            !visit(kEmptyUtf16Record, kEmptyUtf16Record + sizeof kEmptyUtf16Record))
             return false;
         for (std::size_t k = 0; k < m_blocks.size(); ++k)
             if (!visit(static_cast<const char*>(m_blocks[k].get()), k == m_nFilling ? m_pFree : m_blockEnds[k]))
@@ -164,13 +173,20 @@ public:
     friend bool operator==(const CStringArray& a, const std::vector<std::string>& b);
 
 private:
-    // A text is stored as its length, a 32-bit number, and its bytes; the
-    // number's highest value says that a 64-bit length follows.
-    static constexpr std::uint32_t kLongText = UINT32_MAX;
+    // A text is stored as its length, a 32-bit number, and its bytes. The
+    // number's highest bit is the form the file held the text in; the
+    // highest value of the rest says that a 64-bit length follows.
+    static constexpr std::uint32_t kUtf16Bit = std::uint32_t{1} << 31;
+    static constexpr std::uint32_t kLongText = kUtf16Bit - 1;
+    static std::uint32_t LengthWord(const char* record)
+    {
+        std::uint32_t word = 0;
+        std::memcpy(&word, record, sizeof word);
+        return word;
+    }
     static std::string_view ViewOf(const char* record)
     {
-        std::uint32_t n = 0;
-        std::memcpy(&n, record, sizeof n);
+        const std::uint32_t n = LengthWord(record) & kLongText;
         if (n != kLongText) [[likely]]
             return {record + sizeof n, n};
         std::uint64_t n64 = 0;
@@ -183,15 +199,16 @@ private:
         return (n < kLongText ? sizeof(std::uint32_t) : sizeof(std::uint32_t) + sizeof(std::uint64_t)) + n;
     }
     // Copies `text` into the blocks and returns where its record begins.
-    const char* Store(std::string_view text);
+    const char* Store(std::string_view text, bool heldAsUtf16);
     // Makes sure the last block of the standard size has `bytes` free.
     void MakeRoom(std::size_t bytes);
     // Starts a block of the standard size (or larger) with `bytes` free.
     void NewBlock(std::size_t bytes);
     // Room for one more block's end in m_blockEnds.
     void ReserveBlockEnd();
-    // Every empty text is this record: a length of 0 and no bytes.
+    // Every empty text is one of these records: a length of 0 and no bytes.
     static const char kEmptyRecord[sizeof(std::uint32_t)];
+    static const char kEmptyUtf16Record[sizeof(std::uint32_t)];
     // Counts a record out of the live bytes (an empty text has none). A
     // shared record counts once for each text that uses it.
     void Forget(const char* record)

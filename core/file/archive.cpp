@@ -32,13 +32,21 @@ void AppendLength(std::string& out, std::uint64_t n)
     }
 }
 
-// Wide texts go to the file in its UTF-16 form; every other text in the
-// 8-bit form, as its Windows-1252 bytes.
-std::uint64_t Utf16LengthOf(std::string_view wideText)
+// A text goes to the file in the form the file held it in; a new one in
+// the 8-bit form, as its Windows-1252 bytes, unless it has a character
+// Windows-1252 lacks.
+bool WrittenAsUtf16(std::string_view text, bool heldAsUtf16) { return heldAsUtf16 || !FitsCp1252(text); }
+
+// The text's length in the form it is written in: code units or bytes.
+std::uint64_t LengthIn(std::string_view text, bool utf16)
 {
+    if (IsAscii(text))
+        return text.size();
     std::uint64_t n = 0;
-    for (TextCharacters chars(wideText); !chars.AtEnd();)
-        n += chars.Next() >= 0x10000 ? 2 : 1;
+    for (TextCharacters chars(text); !chars.AtEnd();) {
+        const char32_t c = chars.Next();
+        n += utf16 && c >= 0x10000 ? 2 : 1;
+    }
     return n;
 }
 
@@ -48,15 +56,16 @@ constexpr std::string_view kUtf16Marker{"\xFF\xFE\xFF", 3};
 
 }  // namespace
 
-std::uint64_t StoredLength(std::string_view text)
+std::uint64_t StoredLength(std::string_view text, bool heldAsUtf16)
 {
-    return IsWideText(text) ? Utf16LengthOf(text) : Cp1252BytesOf(text).size();
+    return LengthIn(text, WrittenAsUtf16(text, heldAsUtf16));
 }
 
-std::uint64_t StoredSize(std::string_view text)
+std::uint64_t StoredSize(std::string_view text, bool heldAsUtf16)
 {
-    const std::uint64_t n = StoredLength(text);
-    if (IsWideText(text))
+    const bool utf16 = WrittenAsUtf16(text, heldAsUtf16);
+    const std::uint64_t n = LengthIn(text, utf16);
+    if (utf16)
         return kUtf16Marker.size() + LengthPrefixSize(n) + 2 * n;
     return LengthPrefixSize(n) + n;
 }
@@ -102,18 +111,23 @@ void CArchive::WriteUInt32(std::uint32_t value)
     AfterWrite();
 }
 
-void CArchive::WriteString(std::string_view text)
+void CArchive::WriteString(std::string_view text, bool heldAsUtf16)
 {
-    if (IsWideText(text)) {
+    if (WrittenAsUtf16(text, heldAsUtf16)) {
         const std::u16string units = Utf16Of(text);
         *m_pOut += kUtf16Marker;
         AppendLength(*m_pOut, units.size());
         for (const char16_t unit : units)
             AppendLittleEndian(*m_pOut, unit, 2);
     } else {
-        const std::string_view bytes = Cp1252BytesOf(text);
-        AppendLength(*m_pOut, bytes.size());
-        m_pOut->append(bytes);
+        if (IsAscii(text)) {
+            AppendLength(*m_pOut, text.size());
+            m_pOut->append(text);
+        } else {
+            const std::string bytes = Cp1252Of(text);
+            AppendLength(*m_pOut, bytes.size());
+            m_pOut->append(bytes);
+        }
     }
     AfterWrite();
 }
@@ -270,7 +284,7 @@ void CArchive::ReadString(std::string& into)
         throw ArchiveError("a text is longer than the rest of the file");
     into.resize(n);
     ReadBytes(into.data(), n);
-    if (HasTextMark(into))
+    if (!IsAscii(into))
         into = TextFromCp1252(into);
 }
 
@@ -279,22 +293,25 @@ void CArchive::AppendStringTo(CStringArray& texts)
     const std::uint64_t n = ReadLength();
     if (n != UINT64_MAX) {
         const std::string_view bytes = ReadContiguous(n);
-        if (HasTextMark(bytes))
-            texts.push_back(TextFromCp1252(bytes));
-        else
-            texts.push_back(bytes);
+        const std::size_t room = Cp1252TextRoom(bytes.size());
+        if (room > CStringArray::kMaxRoom) {
+            texts.push_back(IsAscii(bytes) ? std::string(bytes) : TextFromCp1252(bytes));
+            return;
+        }
+        char* to = texts.Room(room);
+        texts.PushBackRoom(static_cast<std::size_t>(WriteTextFromCp1252(bytes, to) - to));
         return;
     }
     const std::string_view units = ReadContiguous(2 * ReadUtf16Length());
-    const std::size_t room = WideTextRoom(units.size() / 2);
+    const std::size_t room = Utf16TextRoom(units.size() / 2);
     if (room > CStringArray::kMaxRoom) {
         std::string text;
         AssignTextFromFileUtf16Le(text, units);
-        texts.push_back(text);
+        texts.push_back(text, true);
         return;
     }
     char* to = texts.Room(room);
-    texts.PushBackRoom(static_cast<std::size_t>(WriteTextFromFileUtf16Le(units, to) - to));
+    texts.PushBackRoom(static_cast<std::size_t>(WriteTextFromFileUtf16Le(units, to) - to), true);
 }
 
 CArchive::StoredText CArchive::ReadStoredText()
@@ -337,23 +354,33 @@ void CArchive::SkipString()
 
 namespace {
 
-// Bytes that begin like a mark are kept behind the escape mark, which the
-// file does not hold; all others are used where they lie.
+// ASCII bytes are the text they hold, used where they lie; others are
+// converted into the spill, which only grows.
 std::string_view InDocumentForm(std::string_view bytes, std::string& spill)
 {
-    if (!HasTextMark(bytes))
+    if (IsAscii(bytes))
         return bytes;
-    spill = TextFromCp1252(bytes);
-    return spill;
+    const std::size_t room = Cp1252TextRoom(bytes.size());
+    if (spill.size() < room)
+        spill.resize(room);
+    return {spill.data(), static_cast<std::size_t>(WriteTextFromCp1252(bytes, spill.data()) - spill.data())};
 }
 
 }  // namespace
 
-std::string_view CArchive::ReadStringView(std::string& spill)
+std::string_view CArchive::ReadStringView(std::string& spill, bool* heldAsUtf16)
 {
+    if (heldAsUtf16)
+        *heldAsUtf16 = false;
     if (m_pFile) {
-        ReadString(spill);
-        return spill;
+        const std::uint64_t n = ReadLength();
+        if (n == UINT64_MAX) {
+            ReadUtf16String(spill);
+            if (heldAsUtf16)
+                *heldAsUtf16 = true;
+            return spill;
+        }
+        return InDocumentForm(ReadContiguous(n), spill);
     }
     // Most texts are shorter than 255 bytes, with a one-byte length: read
     // here at once, they make a walk over a whole file a third faster.
@@ -369,8 +396,10 @@ std::string_view CArchive::ReadStringView(std::string& spill)
     const std::uint64_t n = ReadLength();
     if (n == UINT64_MAX) {
         // The spill only grows, so it is cleared once, not for every text.
+        if (heldAsUtf16)
+            *heldAsUtf16 = true;
         const std::string_view units = ReadContiguous(2 * ReadUtf16Length());
-        const std::size_t room = WideTextRoom(units.size() / 2);
+        const std::size_t room = Utf16TextRoom(units.size() / 2);
         if (spill.size() < room)
             spill.resize(room);
         return {spill.data(), static_cast<std::size_t>(WriteTextFromFileUtf16Le(units, spill.data()) - spill.data())};

@@ -18,9 +18,11 @@ public:
 };
 
 // The number a text's length prefix holds in the file (bytes of the 8-bit
-// form, 16-bit units of the UTF-16 form), and all the bytes it takes there.
-std::uint64_t StoredLength(std::string_view text);
-std::uint64_t StoredSize(std::string_view text);
+// form, 16-bit units of the UTF-16 form), and all the bytes it takes there:
+// in the UTF-16 form when the file held it so or it has a character
+// Windows-1252 lacks.
+std::uint64_t StoredLength(std::string_view text, bool heldAsUtf16);
+std::uint64_t StoredSize(std::string_view text, bool heldAsUtf16);
 
 // The byte stream of a document file: little-endian 32-bit values and
 // length-prefixed strings. A loading archive reads from memory or from an
@@ -56,22 +58,25 @@ public:
     std::uint64_t Remaining() const { return m_nRemaining; }
 
     void WriteUInt32(std::uint32_t value);
-    void WriteString(std::string_view text);
+    // Writes a text in the file's 8-bit form, or in its UTF-16 form when
+    // it was held so or needs it.
+    void WriteString(std::string_view text, bool heldAsUtf16 = false);
 
     std::uint32_t ReadUInt32();
     std::string ReadString();
     // Reads a string into `into`, reusing its storage.
     void ReadString(std::string& into);
-    // Texts are read into the document's text form (core/text/text_form.h).
+    // Texts are read as UTF-8 (core/text/text_form.h).
     // Reads a string without copying it when the archive loads from memory:
     // the view then points into those bytes. A file archive, or a string
-    // that is not its own file bytes (the UTF-16 form, or 8-bit bytes that
-    // need the escape mark), fills `spill` and views that instead.
-    std::string_view ReadStringView(std::string& spill);
+    // that is not its own file bytes (the UTF-16 form, or 8-bit bytes
+    // beyond ASCII), fills `spill` and views that instead.
+    // *heldAsUtf16 (if given) says which form the file held it in.
+    std::string_view ReadStringView(std::string& spill, bool* heldAsUtf16 = nullptr);
     // Passes over a string, checking only that it fits (loading from memory).
     void SkipString();
-    // Reads a string into the document's text form and appends it to
-    // `texts`, converted straight into the array's storage.
+    // Reads a string as UTF-8 and appends it to `texts` with the form the
+    // file held it in, converted straight into the array's storage.
     void AppendStringTo(CStringArray& texts);
     // A string as the file holds it, viewed where it lies until the next
     // read: its bytes, and whether they are the UTF-16 form's code units

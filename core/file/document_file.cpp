@@ -302,8 +302,9 @@ bool WriteDocumentStream(COvrinDoc& doc, const std::string& path, std::string& e
                          WhenMissing whenMissing, bool* changedMeanwhile)
 {
     for (const CStringArray* texts : {&doc.KeyWords(), &doc.Descriptions(), &doc.Dates()}) {
-        for (const std::string_view text : *texts) {
-            if (!FitsInDocument(StoredLength(text))) {
+        for (std::size_t i = 0; i < texts->size(); ++i) {
+            const std::string_view text = (*texts)[i];
+            if (!FitsInDocument(StoredLength(text, texts->HeldAsUtf16(i)))) {
                 error = "a text of " + std::to_string(text.size()) +
                         " bytes is longer than a document can hold (4 GiB)";
                 return false;
@@ -314,11 +315,11 @@ bool WriteDocumentStream(COvrinDoc& doc, const std::string& path, std::string& e
     // document of many megabytes whole in fresh memory first made a save
     // several times slower than writing its bytes.
     constexpr std::size_t kChunk = 1 << 20;
-    const auto stored = [](std::string_view s) { return StoredSize(s); };
-    const auto size = [&doc, stored] {
+    const auto size = [&doc] {
         std::uint64_t n = 17;
-        for (int i = 0; i < doc.Count(); ++i)
-            n += stored(doc.KeyWords()[i]) + stored(doc.Descriptions()[i]) + stored(doc.Dates()[i]);
+        for (const CStringArray* texts : {&doc.KeyWords(), &doc.Descriptions(), &doc.Dates()})
+            for (std::size_t i = 0; i < texts->size(); ++i)
+                n += StoredSize((*texts)[i], texts->HeldAsUtf16(i));
         return n;
     };
     ContentDigest digest;

@@ -46,10 +46,10 @@ CEntryStream::CEntryStream(CArchive& ar, bool hasDates, int count)
 CEntryStream::Entry CEntryStream::ReadEntry()
 {
     Entry entry;
-    entry.keyWords = m_ar.ReadStringView(m_spill[0]);
-    entry.description = m_ar.ReadStringView(m_spill[1]);
+    entry.keyWords = m_ar.ReadStringView(m_spill[0], &entry.heldAsUtf16[0]);
+    entry.description = m_ar.ReadStringView(m_spill[1], &entry.heldAsUtf16[1]);
     if (m_bDates)
-        entry.date = m_ar.ReadStringView(m_spill[2]);
+        entry.date = m_ar.ReadStringView(m_spill[2], &entry.heldAsUtf16[2]);
     return entry;
 }
 

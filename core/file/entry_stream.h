@@ -45,6 +45,8 @@ public:
     // (see CArchive::ReadStringView). `date` is empty without dates.
     struct Entry {
         std::string_view keyWords, description, date;
+        // Whether the file held each of them in its UTF-16 form.
+        bool heldAsUtf16[3] = {false, false, false};
     };
     Entry ReadEntry();
     // Passes over one entry, converting none of its texts (from memory).

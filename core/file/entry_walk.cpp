@@ -55,16 +55,19 @@ public:
     std::string_view Description() const { return m_description; }
 
 private:
+    // 8-bit bytes as UTF-8: ASCII ones where they lie.
     static std::string_view Form(std::string_view bytes, std::string& spill)
     {
-        if (!HasTextMark(bytes))
+        if (IsAscii(bytes))
             return bytes;
-        spill = TextFromCp1252(bytes);
-        return spill;
+        const std::size_t room = Cp1252TextRoom(bytes.size());
+        if (spill.size() < room)
+            spill.resize(room);
+        return {spill.data(), static_cast<std::size_t>(WriteTextFromCp1252(bytes, spill.data()) - spill.data())};
     }
     static std::string_view Wide(std::string_view units, std::string& spill)
     {
-        const std::size_t room = WideTextRoom(units.size() / 2);
+        const std::size_t room = Utf16TextRoom(units.size() / 2);
         if (spill.size() < room)
             spill.resize(room);
         return {spill.data(), static_cast<std::size_t>(WriteTextFromFileUtf16Le(units, spill.data()) - spill.data())};

@@ -11,7 +11,7 @@
 
 // Called for every entry of a file in file order: its index from 0, key
 // words, description and date (empty in a version "010a0000" file), as
-// Windows-1252 bytes valid only during the call.
+// UTF-8 valid only during the call.
 using EntryVisitor = std::function<void(int, std::string_view, std::string_view, std::string_view)>;
 
 // Consecutive entries of a file that was checked: the index of the first,

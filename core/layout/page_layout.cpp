@@ -19,16 +19,9 @@ std::string Body(const COvrinDoc& doc)
         const int i = ShownEntry(doc);
         return i >= 0 ? std::string(doc.Descriptions()[static_cast<std::size_t>(i)]) : std::string();
     }
-    // Key words of several forms join in the wide one, the one form that
-    // holds them all.
-    const bool wide = std::any_of(doc.KeyWords().begin(), doc.KeyWords().end(),
-                                  [](std::string_view k) { return HasTextMark(k); });
-    std::string body(wide ? kWideTextMark : std::string_view());
+    std::string body;
     for (const std::string_view k : doc.KeyWords()) {
-        if (wide)
-            body += WideUtf8Of(TextFromFileUtf16(Utf16Of(k)));
-        else
-            body += k;
+        body += k;
         body += "\n\r";  // line feed first, then carriage return: the key list's own order
     }
     return body;
@@ -81,9 +74,6 @@ void CPageLayout::LayoutPages(const COvrinDoc& doc, const TextMetrics* printer)
 
     const std::string heading = PageHeading(doc);
     const std::string body = Body(doc);
-    // Pages are pieces of the body's characters, each behind the body's
-    // mark, if it has one, so each is a text of the same form.
-    const std::string_view mark = std::string_view(body).substr(0, HasTextMark(body) ? kWideTextMark.size() : 0);
     // A printer that reports no line height cannot be laid out against; fall
     // back to one twip so that the divisions below stay defined.
     const int h = std::max(m_nPrintLineHeight, 1);
@@ -107,7 +97,7 @@ void CPageLayout::LayoutPages(const COvrinDoc& doc, const TextMetrics* printer)
         m_bHeadingTooLong = true;
         return;
     }
-    if (body.size() == mark.size()) {
+    if (body.empty()) {
         m_arrPages.assign(1, std::string());
         m_nPages = 1;
         return;
@@ -116,8 +106,7 @@ void CPageLayout::LayoutPages(const COvrinDoc& doc, const TextMetrics* printer)
     const auto lineCount = [&](std::string_view line) {
         const int p = static_cast<int>(line.size());
         if (printer && p >= charsPerLine) {
-            const std::string marked = std::string(mark) + std::string(WithoutTrailingCr(line));
-            const int height = MeasureTextHeight(marked, measureWidth, *printer);
+            const int height = MeasureTextHeight(WithoutTrailingCr(line), measureWidth, *printer);
             return std::max(height / h, 1);
         }
         return p / (charsPerLine + 1) + 1;
@@ -130,7 +119,7 @@ void CPageLayout::LayoutPages(const COvrinDoc& doc, const TextMetrics* printer)
     // at least one line, so the number of pages never exceeds the number of
     // lines and the loop ends.
     m_arrPages.clear();
-    std::string_view rest = std::string_view(body).substr(mark.size());
+    std::string_view rest = body;
     while (!rest.empty()) {
         int used = 0;
         std::size_t cut = 0;
@@ -148,7 +137,7 @@ void CPageLayout::LayoutPages(const COvrinDoc& doc, const TextMetrics* printer)
             cut = lf + 1;
         }
         const std::size_t take = last ? rest.size() : cut;
-        m_arrPages.emplace_back(std::string(mark) + std::string(rest.substr(0, take)));
+        m_arrPages.emplace_back(rest.substr(0, take));
         rest.remove_prefix(take);
     }
     m_nPages = static_cast<int>(m_arrPages.size());

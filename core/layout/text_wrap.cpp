@@ -14,13 +14,6 @@
 
 namespace {
 
-// Where the characters of a text begin: after its mark, if it has one. A
-// text that only begins like a mark is Windows-1252 bytes from its first.
-std::size_t BodyStart(std::string_view text)
-{
-    return IsWideText(text) || text.starts_with(kEscapedTextMark) ? kWideTextMark.size() : 0;
-}
-
 bool IsContinuationByte(char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; }
 
 // The code point of the character of a wide text that begins at byte i.
@@ -246,9 +239,7 @@ std::size_t WideParagraphEndIfFits(std::string_view text, std::size_t begin, int
 // so that measuring a text of Windows-1252 characters does not pay for it.
 [[gnu::noinline]] bool WideTextFitsWhole(std::string_view text, int width, const TextMetrics& metrics)
 {
-    if (!IsWideText(text))
-        return false;
-    constexpr std::size_t begin = kWideTextMark.size();
+    constexpr std::size_t begin = 0;
     return WideParagraphEndIfFits(text, begin, width, metrics) == text.size();
 }
 
@@ -295,7 +286,7 @@ int SpanWidth(std::string_view text, std::size_t begin, std::size_t end, const T
 class MeasuredSpans final {
 public:
     MeasuredSpans(std::string_view text, const TextMetrics& metrics)
-        : m_text(text), m_metrics(metrics), m_wide(IsWideText(text))
+        : m_text(text), m_metrics(metrics), m_wide(true)
     {
     }
 
@@ -422,7 +413,7 @@ bool WrapParagraph(std::string_view text, std::size_t begin, std::size_t end, in
     if constexpr (std::is_same_v<Spans, CountedSpans>)
         if (!spans.HasTabs())
             return WrapCountedLines(text, begin, end, width, spans, sink);
-    const bool wide = IsWideText(text);
+    constexpr bool wide = true;
     std::size_t lineStart = begin;
     std::size_t lines = 0;
     bool haveBreak = false;
@@ -533,10 +524,10 @@ bool WrapCountedLines(std::string_view text, std::size_t begin, std::size_t end,
 template <typename Sink>
 void Wrap(std::string_view text, int width, const TextMetrics& metrics, Sink& sink, std::size_t from = 0)
 {
-    const bool wide = IsWideText(text);
+    constexpr bool wide = true;
     std::optional<FixedPitch> ascii;
     MeasuredSpans measured(text, metrics);
-    std::size_t paraStart = std::max(from, BodyStart(text));
+    std::size_t paraStart = from;
     for (;;) {
         std::size_t i = wide ? WideParagraphEndIfFits(text, paraStart, width, metrics) : std::string_view::npos;
         bool more = true;
@@ -767,7 +758,7 @@ void ForEachWrappedLineFrom(std::string_view text, std::size_t from, int width, 
 int MeasureTextHeight(std::string_view text, int width, const TextMetrics& metrics)
 {
     // Most wide key words: one line, found before the wrapping is set up.
-    if (!text.empty() && text[0] == kWideTextMark[0] && WideTextFitsWhole(text, width, metrics))
+    if (!text.empty() && WideTextFitsWhole(text, width, metrics))
         return metrics.lineHeight;
     return static_cast<int>(CountWrappedLines(text, width, metrics)) * metrics.lineHeight;
 }
@@ -775,7 +766,7 @@ int MeasureTextHeight(std::string_view text, int width, const TextMetrics& metri
 std::vector<TextRun> LineRuns(std::string_view text, const WrappedLine& line, const TextMetrics& metrics)
 {
     std::vector<TextRun> runs;
-    const bool wide = IsWideText(text);
+    constexpr bool wide = true;
     const std::size_t end = line.begin + line.length;
     int x = 0;
     std::size_t runStart = line.begin;
@@ -797,7 +788,7 @@ std::vector<TextRun> LineRuns(std::string_view text, const WrappedLine& line, co
 
 int LineWidth(std::string_view text, const WrappedLine& line, const TextMetrics& metrics)
 {
-    return SpanWidth(text, line.begin, line.begin + line.length, metrics, IsWideText(text));
+    return SpanWidth(text, line.begin, line.begin + line.length, metrics, true);
 }
 
 std::size_t LineOfOffset(const std::vector<WrappedLine>& lines, std::size_t pos)

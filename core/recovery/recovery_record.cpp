@@ -12,10 +12,11 @@
 
 namespace {
 
-// Version 2 names the entry each deletion and edit took away by its
+// Version 2 named the entry each deletion and edit took away by its
 // digest, so that the changes can be replayed onto another version of the
-// file; a record of version 1 is left alone.
-constexpr std::string_view kMagic = "ovrin recovery record 2\n";
+// file; version 3 holds every text as UTF-8. A record of an older version
+// is left alone.
+constexpr std::string_view kMagic = "ovrin recovery record 3\n";
 
 // What is typed into an open Edit dialog ('W') counts only while no other
 // change follows it; a dialog cancelled after it says so ('X').
@@ -122,9 +123,9 @@ std::vector<std::string_view> Payloads(std::string_view record)
     return out;
 }
 
-// A record may have been damaged or crafted: a text that is not of the
-// document's form is taken as its Windows-1252 bytes, kept in `spills`
-// (whose elements never move), so that it is shown as it is.
+// A record may have been damaged or crafted: a text that is not UTF-8 is
+// taken as Windows-1252 bytes, kept in `spills` (whose elements never
+// move), so that it is shown as it is.
 std::string_view TextInForm(Reader& reader, std::deque<std::string>& spills)
 {
     const std::string_view bytes = reader.Text();

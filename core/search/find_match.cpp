@@ -156,11 +156,6 @@ FindAnchor ChooseAnchor(const std::string& folded)
     return FindAnchor(rarest, blend, static_cast<unsigned char>(f | blend));
 }
 
-bool HoldsTextMark(const unsigned char* p, std::size_t length)
-{
-    return std::string_view(reinterpret_cast<const char*>(p), length).find(kTextMark) != std::string_view::npos;
-}
-
 std::string EncodeUtf8(char32_t c)
 {
     if (c < 0x80)
@@ -249,7 +244,7 @@ unsigned char FoldCp1252(unsigned char byte)
 
 CFoldedNeedle::CFoldedNeedle(std::string_view text) : m_wide(text)
 {
-    const std::string_view needle = m_wide.Cp1252Needle();
+    const std::string_view needle = text;
     m_folded.reserve(needle.size());
     for (char c : needle)
         m_folded.push_back(static_cast<char>(kFold[static_cast<unsigned char>(c)]));
@@ -263,26 +258,26 @@ CFoldedNeedle::CFoldedNeedle(std::string_view text) : m_wide(text)
                 if (kFold[b] == static_cast<unsigned char>(m_folded[j]))
                     m_shift[static_cast<std::size_t>(b)] = n - 1 - j;
     }
-    if (m_wide.NeverInCp1252()) {
+    // A text holds an occurrence where its bytes are the needle's folded
+    // bytes when the needle is ASCII and no character beyond ASCII folds to
+    // one of its letters: UTF-8 keeps ASCII bytes as they are.
+    std::uint64_t asked[2] = {0, 0};
+    m_byCharacters = !m_wide.IsAsciiNeedle();
+    for (std::size_t i = 0; i < m_folded.size() && !m_byCharacters; ++i) {
+        const auto b = static_cast<unsigned char>(m_folded[i]);
+        m_byCharacters = b >= 0x80;
+        if (m_byCharacters || (asked[b / 64] >> (b % 64) & 1))
+            continue;
+        asked[b / 64] |= std::uint64_t{1} << (b % 64);
+        for (const char32_t form : CharactersFoldingTo(b))
+            m_byCharacters = m_byCharacters || form >= 0x80;
+    }
+    if (m_byCharacters) {
         const ByteRun run = LongestRunOfOneLength(text);
         m_runBlend = run.blend;
         m_runValue = run.value;
         if (!m_runValue.empty())
             m_runAnchor = RunAnchor(run);
-    }
-    // A marked text holds an occurrence where its bytes are the needle's
-    // folded bytes when the needle is ASCII and no character beyond ASCII
-    // folds to one of its letters: UTF-8 keeps ASCII bytes as they are.
-    std::uint64_t asked[2] = {0, 0};
-    m_marksMatter = m_wide.NeverInCp1252();
-    for (std::size_t i = 0; i < m_folded.size() && !m_marksMatter; ++i) {
-        const auto b = static_cast<unsigned char>(m_folded[i]);
-        m_marksMatter = b >= 0x80;
-        if (m_marksMatter || (asked[b / 64] >> (b % 64) & 1))
-            continue;
-        asked[b / 64] |= std::uint64_t{1} << (b % 64);
-        for (const char32_t form : CharactersFoldingTo(b))
-            m_marksMatter = m_marksMatter || form >= 0x80;
     }
 }
 
@@ -352,7 +347,7 @@ bool CFoldedNeedle::MayBeInAny(const CStringArray& a, const CStringArray* b, std
     // A run of one byte (one of them a needle of a single byte) is that of
     // some text's length in any large table, so the sweep would seldom
     // spare the walk.
-    const std::size_t size = m_wide.NeverInCp1252() ? m_runValue.size() : m_folded.size();
+    const std::size_t size = m_byCharacters ? m_runValue.size() : m_folded.size();
     if (size < 2)
         return !a.empty() || (b != nullptr && !b->empty());
     // Each array's blocks in the order they are swept, from the one where
@@ -410,13 +405,11 @@ bool CFoldedNeedle::MayBeInAny(const CStringArray& a, const CStringArray* b, std
 
 bool CFoldedNeedle::MayBeInBytes(const unsigned char* p, std::size_t length) const
 {
-    // A needle no plain text holds is in a wide text, where the bytes of
-    // its run pass; any other is where its folded bytes are, or in a text
-    // with a mark. So every occurrence takes at least the bytes swept for.
-    const bool wide = m_wide.NeverInCp1252();
+    // A needle of ASCII letters only ASCII forms fold to is where its folded
+    // bytes are; any other is where the bytes of its run pass. So every
+    // occurrence takes at least the bytes swept for.
+    const bool wide = m_byCharacters;
     const std::size_t size = wide ? m_runValue.size() : m_folded.size();
-    if (!wide && m_marksMatter && HoldsTextMark(p, length))
-        return true;
     if (length < size)
         return false;
     const auto matches = [&](const unsigned char* s) {

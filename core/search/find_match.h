@@ -127,7 +127,7 @@ private:
     // Whether an occurrence in a marked text may lie where the text's bytes
     // are not the needle's folded bytes (a letter of another form, or any
     // letter above 127, in a wide text).
-    bool m_marksMatter = true;
+    bool m_byCharacters = true;
     // For a needle no plain text holds: the bytes its longest run of
     // characters of one length each has in every wide text that holds it
     // (a byte b passes at j when (b | blend[j]) == value[j]), and the

@@ -217,29 +217,12 @@ char32_t FoldOther(char32_t c)
 
 }  // namespace
 
-CWideNeedle::CWideNeedle(std::string_view needle)
+CWideNeedle::CWideNeedle(std::string_view needle) : m_asciiBytes(IsAscii(needle))
 {
-    if (!IsWideText(needle)) {
-        m_cp1252 = Cp1252BytesOf(needle);
-        for (const char b : m_cp1252)
-            m_folded += FoldForFind(Cp1252ToUnicode(static_cast<unsigned char>(b)));
-    } else {
-        for (TextCharacters chars(needle); !chars.AtEnd();) {
-            const char32_t folded = FoldForFind(chars.Next());
-            m_folded += folded;
-            const int b = UnicodeToCp1252(folded);
-            m_neverInCp1252 = m_neverInCp1252 || b < 0;
-            m_cp1252 += static_cast<char>(b);
-        }
-        // Never searched for: only its emptiness and length are asked.
-        if (m_neverInCp1252)
-            m_cp1252 = WideUtf8Of(needle);
-    }
+    for (TextCharacters chars(needle); !chars.AtEnd();)
+        m_folded += FoldForFind(chars.Next());
     if (m_folded.empty())
         return;
-    m_asciiBytes = !m_neverInCp1252;
-    for (const char b : m_cp1252)
-        m_asciiBytes = m_asciiBytes && static_cast<unsigned char>(b) < 0x80 && b != kWideTextMark.back();
     // The forms of each character, and those of them as long as the
     // character's own (its main forms): the others (the Kelvin sign for k,
     // the long s for s, capital sharp s) are hardly ever written.
@@ -257,23 +240,6 @@ CWideNeedle::CWideNeedle(std::string_view needle)
         }
     }
     m_firstForms = forms[0];
-    // One scan finds them all: their first two bytes (every other form has
-    // two or more, as no ASCII letter folds beyond ASCII), those of more
-    // than four kinds blended into the fourth.
-    for (const std::string& form : m_otherForms) {
-        const FormBytes f{{0, 1}, {0, 0}, {static_cast<unsigned char>(form[0]), static_cast<unsigned char>(form[1])}};
-        const auto same = [&](const FormBytes& g) { return ((f.value[0] | g.blend[0]) == g.value[0]) && ((f.value[1] | g.blend[1]) == g.value[1]); };
-        if (std::any_of(m_otherBytes, m_otherBytes + m_otherKinds, same))
-            continue;
-        if (m_otherKinds < 4) {
-            m_otherBytes[m_otherKinds++] = f;
-            continue;
-        }
-        for (int k = 0; k < 2; ++k) {
-            m_otherBytes[3].blend[k] |= static_cast<unsigned char>(f.value[k] ^ m_otherBytes[3].value[k]);
-            m_otherBytes[3].value[k] |= m_otherBytes[3].blend[k];
-        }
-    }
     ChooseRun(m_folded, mainForms, m_mainAnchor, m_mainBytes);
     if (!m_otherForms.empty())
         ChooseRun(m_folded, forms, m_anchor, m_anchorBytes);
@@ -281,21 +247,13 @@ CWideNeedle::CWideNeedle(std::string_view needle)
 
 bool CWideNeedle::HoldsOtherForm(std::string_view text) const
 {
-    if (m_otherKinds == 0)
-        return false;
-    RunSets r;
-    r.count = m_otherKinds;
-    std::copy(m_otherBytes, m_otherBytes + m_otherKinds, r.set);
-    for (std::size_t at = FirstRunAt(text, kWideTextMark.size(), r); at != npos; at = FirstRunAt(text, at + 1, r))
-        for (const std::string& form : m_otherForms)
-            if (text.compare(at, form.size(), form) == 0)
-                return true;
-    return false;
+    return std::any_of(m_otherForms.begin(), m_otherForms.end(),
+                       [&](const std::string& form) { return text.find(form) != npos; });
 }
 
-bool CWideNeedle::TakesMarked(std::string_view text) const
+bool CWideNeedle::Takes(std::string_view text) const
 {
-    return !m_asciiBytes || !IsWideText(text) || HoldsOtherForm(text);
+    return !m_asciiBytes || HoldsOtherForm(text);
 }
 
 bool CWideNeedle::MatchesAt(std::string_view text, std::size_t at) const
@@ -309,17 +267,8 @@ bool CWideNeedle::MatchesAt(std::string_view text, std::size_t at) const
 
 std::size_t CWideNeedle::FindFirst(std::string_view text, std::size_t from) const
 {
-    if (m_folded.empty() || !HasTextMark(text))
+    if (m_folded.empty() || from > text.size())
         return npos;
-    const std::size_t body = kTextMark.size() + 1;
-    from = std::max(from, body);
-    if (!IsWideText(text)) {
-        // An escaped text: one byte a character, and too rare to need more.
-        for (std::size_t at = from; at < text.size(); ++at)
-            if (MatchesAt(text, at))
-                return at;
-        return npos;
-    }
     // A text without the other forms is scanned for the main ones alone.
     if (m_mainAnchor != npos && (m_otherForms.empty() || !HoldsOtherForm(text)))
         return FindByAnchor(text, from, m_mainAnchor, m_mainBytes);
@@ -351,7 +300,7 @@ std::size_t CWideNeedle::FindFirst(std::string_view text, std::size_t from) cons
 std::size_t CWideNeedle::FindByAnchor(std::string_view text, std::size_t from, std::size_t anchor,
                                       const FormBytes& bytes) const
 {
-    const std::size_t body = kWideTextMark.size();
+    constexpr std::size_t body = 0;
     const auto continues = [&](std::size_t at) { return (static_cast<unsigned char>(text[at]) & 0xC0) == 0x80; };
     RunSets r;
     r.set[0] = bytes;

@@ -15,26 +15,21 @@ char32_t FoldForFind(char32_t c);
 // Every character whose fold is `folded`.
 std::vector<char32_t> CharactersFoldingTo(char32_t folded);
 
-// The part of a search that reads characters: texts with a mark (wide or
-// escaped ones, core/text/text_form.h), and every text when the needle holds a
-// character that no Windows-1252 text can match. Plain Windows-1252 texts
-// are left to the byte search of CFoldedNeedle, which this gives the needle
-// as Windows-1252 bytes; so are the wide texts a needle of ASCII characters
-// is in exactly where its bytes are, since UTF-8 keeps ASCII bytes as they
-// are and no other character's bytes are ASCII. Positions are byte indexes
-// into the stored text.
+// The part of a search that reads characters. A needle of ASCII characters
+// is in a text exactly where its bytes are, folded byte by byte, since
+// UTF-8 keeps ASCII bytes as they are and no other character's bytes are
+// ASCII: such texts are left to the byte search of CFoldedNeedle. Only a
+// text with another form of one of its letters (the Kelvin sign for k, the
+// long s for s), and every text for any other needle, is searched here.
+// Positions are byte indexes into the text.
 class CWideNeedle final {
 public:
     explicit CWideNeedle(std::string_view needle);
 
-    // The needle for the byte search through plain texts.
-    const std::string& Cp1252Needle() const { return m_cp1252; }
+    // Whether the needle is ASCII, so that the byte search may take texts.
+    bool IsAsciiNeedle() const { return m_asciiBytes; }
     // Whether `text` is searched here instead of by the byte search.
-    bool Takes(std::string_view text) const { return m_neverInCp1252 || (HasTextMark(text) && TakesMarked(text)); }
-
-    // Whether no plain text can hold the needle: then only marked texts
-    // are searched, and a plain one costs a look at its first bytes.
-    bool NeverInCp1252() const { return m_neverInCp1252; }
+    bool Takes(std::string_view text) const;
 
     // Start of the first occurrence at or after byte `from`, or npos.
     std::size_t FindFirst(std::string_view text, std::size_t from) const;
@@ -54,7 +49,6 @@ public:
     };
 
 private:
-    bool TakesMarked(std::string_view text) const;
     bool HoldsOtherForm(std::string_view text) const;
     bool MatchesAt(std::string_view text, std::size_t at) const;
     std::size_t FindByAnchor(std::string_view text, std::size_t from, std::size_t anchor, const FormBytes& bytes) const;
@@ -73,11 +67,7 @@ private:
     std::size_t m_anchor = std::string::npos;
     FormBytes m_anchorBytes;
     std::vector<std::string> m_otherForms;
-    FormBytes m_otherBytes[4];
-    std::size_t m_otherKinds = 0;
-    // Whether a wide text without other forms is searched as bytes (an
-    // ASCII needle).
+    // Whether the needle is ASCII: a text without other forms is then
+    // searched as bytes.
     bool m_asciiBytes = false;
-    std::string m_cp1252;
-    bool m_neverInCp1252 = false;
 };

@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-// Most texts are Windows-1252 bytes (core/text/text_form.h). These convert between
+// The file's 8-bit form is Windows-1252 bytes (core/text/text_form.h). These convert between
 // those bytes and Unicode.
 
 // The code point of a Windows-1252 byte. The five bytes the code page leaves

@@ -2,6 +2,7 @@
 #include "core/text/text_form.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 
 #include "core/text/cp1252.h"
@@ -83,12 +84,12 @@ char32_t DecodeUtf8(const char*& at, const char* end, bool surrogatesAllowed)
     return c;
 }
 
-// UTF-16 code units as the wide form's UTF-8: pairs joined, lone surrogates
-// by their own value.
-std::string WideTextOfUnits(std::u16string_view units)
+// UTF-16 code units as text: pairs joined, lone surrogates by their own
+// value.
+std::string TextOfUnits(std::u16string_view units)
 {
-    std::string out(kWideTextMark);
-    out.reserve(kWideTextMark.size() + units.size() * 3);
+    std::string out;
+    out.reserve(units.size() * 3);
     for (std::size_t i = 0; i < units.size(); ++i) {
         char32_t c = units[i];
         if (c >= 0xD800 && c < 0xDC00 && i + 1 < units.size() && units[i + 1] >= 0xDC00 &&
@@ -101,98 +102,78 @@ std::string WideTextOfUnits(std::u16string_view units)
     return out;
 }
 
-}  // namespace
-
-std::string_view Cp1252BytesOf(std::string_view text)
+bool IsValid(std::string_view text, bool surrogatesAllowed)
 {
-    return text.starts_with(kEscapedTextMark) ? text.substr(kEscapedTextMark.size()) : text;
+    const char* at = text.data();
+    const char* const end = at + text.size();
+    while (at != end) {
+        // ASCII eight bytes at a time: most texts are mostly ASCII.
+        std::uint64_t word;
+        while (end - at >= 8 && (std::memcpy(&word, at, 8), (word & 0x8080808080808080ULL) == 0))
+            at += 8;
+        if (at != end && DecodeUtf8(at, end, surrogatesAllowed) == kInvalid)
+            return false;
+    }
+    return true;
 }
 
-std::string_view WideUtf8Of(std::string_view text) { return text.substr(kWideTextMark.size()); }
+}  // namespace
 
-bool IsOfTextForm(std::string_view text)
+bool IsOfTextForm(std::string_view text) { return IsValid(text, true); }
+
+bool IsAscii(std::string_view text)
 {
-    if (!HasTextMark(text) || text.starts_with(kEscapedTextMark))
-        return true;
-    if (!IsWideText(text))
-        return false;
-    const std::string_view body = WideUtf8Of(text);
-    const char* at = body.data();
-    const char* const end = at + body.size();
-    while (at != end)
-        if (DecodeUtf8(at, end, true) == kInvalid)
+    const char* at = text.data();
+    const char* const end = at + text.size();
+    std::uint64_t word;
+    for (; end - at >= 8; at += 8) {
+        std::memcpy(&word, at, 8);
+        if ((word & 0x8080808080808080ULL) != 0)
+            return false;
+    }
+    for (; at != end; ++at)
+        if (static_cast<unsigned char>(*at) >= 0x80)
             return false;
     return true;
 }
 
+char* WriteTextFromCp1252(std::string_view bytes, char* to) { return WriteCp1252AsUtf8(bytes, to); }
+
 std::string TextFromCp1252(std::string_view bytes)
 {
-    if (!HasTextMark(bytes))
-        return std::string(bytes);
-    std::string out(kEscapedTextMark);
-    out += bytes;
+    std::string out(Cp1252TextRoom(bytes.size()), '\0');
+    out.resize(static_cast<std::size_t>(WriteTextFromCp1252(bytes, out.data()) - out.data()));
     return out;
 }
 
-std::string TextFromFileUtf16(std::u16string_view units) { return WideTextOfUnits(units); }
+std::string TextFromFileUtf16(std::u16string_view units) { return TextOfUnits(units); }
 
 void AssignTextFromFileUtf16Le(std::string& into, std::string_view bytes)
 {
     // Written through a pointer into room for the longest result: a large
     // document holds millions of these texts.
-    into.resize(WideTextRoom(bytes.size() / 2));
+    into.resize(Utf16TextRoom(bytes.size() / 2));
     into.resize(static_cast<std::size_t>(WriteTextFromFileUtf16Le(bytes, into.data()) - into.data()));
 }
 
-std::string TextFromUtf16(std::u16string_view units)
-{
-    std::string bytes;
-    bytes.reserve(units.size());
-    for (const char16_t unit : units) {
-        const int b = IsSurrogate(unit) ? -1 : UnicodeToCp1252(unit);
-        if (b < 0)
-            return WideTextOfUnits(units);
-        bytes += static_cast<char>(b);
-    }
-    return TextFromCp1252(bytes);
-}
+std::string TextFromUtf16(std::u16string_view units) { return TextOfUnits(units); }
 
 std::optional<std::string> TextFromUtf8(std::string_view utf8, std::size_t* badOffset)
 {
-    std::string bytes;
-    bytes.reserve(utf8.size());
-    bool fits = true;
     const char* at = utf8.data();
     const char* const end = at + utf8.size();
     while (at != end) {
         const char* const start = at;
-        const char32_t c = DecodeUtf8(at, end, false);
-        if (c == kInvalid) {
+        if (DecodeUtf8(at, end, false) == kInvalid) {
             if (badOffset)
                 *badOffset = static_cast<std::size_t>(start - utf8.data());
             return std::nullopt;
         }
-        const int b = UnicodeToCp1252(c);
-        fits = fits && b >= 0;
-        if (fits)
-            bytes += static_cast<char>(b);
     }
-    if (fits)
-        return TextFromCp1252(bytes);
-    std::string out(kWideTextMark);
-    out += utf8;
-    return out;
+    return std::string(utf8);
 }
 
-bool IsUtf8(std::string_view utf8)
-{
-    const char* at = utf8.data();
-    const char* const end = at + utf8.size();
-    while (at != end)
-        if (DecodeUtf8(at, end, false) == kInvalid)
-            return false;
-    return true;
-}
+bool IsUtf8(std::string_view utf8) { return IsValid(utf8, false); }
 
 std::u16string Utf16Of(std::string_view text)
 {
@@ -212,16 +193,9 @@ std::u16string Utf16Of(std::string_view text)
 
 std::string Utf8Of(std::string_view text)
 {
-    std::string out;
-    if (!IsWideText(text)) {
-        const std::string_view bytes = Cp1252BytesOf(text);
-        out.resize(bytes.size() * 3 + 8);
-        out.resize(WriteCp1252AsUtf8(bytes, out.data()) - out.data());
-        return out;
-    }
-    // Without a lone surrogate the wide form is UTF-8 already.
     if (!HasLoneSurrogate(text))
-        return std::string(WideUtf8Of(text));
+        return std::string(text);
+    std::string out;
     out.reserve(text.size());
     for (TextCharacters chars(text); !chars.AtEnd();) {
         const char32_t c = chars.Next();
@@ -232,7 +206,7 @@ std::string Utf8Of(std::string_view text)
 
 bool FitsCp1252(std::string_view text)
 {
-    if (!IsWideText(text))
+    if (IsAscii(text))
         return true;
     for (TextCharacters chars(text); !chars.AtEnd();)
         if (UnicodeToCp1252(chars.Next()) < 0)
@@ -240,37 +214,29 @@ bool FitsCp1252(std::string_view text)
     return true;
 }
 
+std::string Cp1252Of(std::string_view text)
+{
+    std::string out;
+    out.reserve(text.size());
+    for (TextCharacters chars(text); !chars.AtEnd();) {
+        const int b = UnicodeToCp1252(chars.Next());
+        out += static_cast<char>(b < 0 ? '?' : b);
+    }
+    return out;
+}
+
 bool HasLoneSurrogate(std::string_view text)
 {
-    if (!IsWideText(text))
-        return false;
     // A surrogate is written ED A0..BF xx, and ED begins nothing else of
     // that range; most texts hold no ED byte at all.
-    const std::string_view body = WideUtf8Of(text);
-    for (std::size_t at = body.find('\xED'); at != std::string_view::npos; at = body.find('\xED', at + 1))
-        if (at + 1 < body.size() && static_cast<unsigned char>(body[at + 1]) >= 0xA0)
+    for (std::size_t at = text.find('\xED'); at != std::string_view::npos; at = text.find('\xED', at + 1))
+        if (at + 1 < text.size() && static_cast<unsigned char>(text[at + 1]) >= 0xA0)
             return true;
     return false;
 }
 
-TextCharacters::TextCharacters(std::string_view text)
-    : m_wide(IsWideText(text))
-{
-    const std::string_view body = m_wide ? WideUtf8Of(text) : Cp1252BytesOf(text);
-    m_at = body.data();
-    m_end = body.data() + body.size();
-}
-
-TextCharacters::TextCharacters(std::string_view text, std::size_t from) : TextCharacters(text)
-{
-    const std::size_t mark = static_cast<std::size_t>(m_at - text.data());
-    m_at = text.data() + std::min(std::max(from, mark), text.size());
-}
-
 char32_t TextCharacters::Next()
 {
-    if (!m_wide)
-        return Cp1252ToUnicode(static_cast<unsigned char>(*m_at++));
     const char32_t c = DecodeUtf8(m_at, m_end, true);
     return c == kInvalid ? kReplacement : c;
 }
@@ -283,25 +249,23 @@ std::uint32_t KeyOrderValue(char32_t codePoint)
 
 int CompareTexts(std::string_view a, std::string_view b)
 {
-    // Texts compare through char_traits<char>, which compares as unsigned
-    // bytes.
-    if (!HasTextMark(a) && !HasTextMark(b)) {
-        const int order = a.compare(b);
-        return (order > 0) - (order < 0);
-    }
-    // Two wide texts: the bytes they share are the same characters, since
-    // UTF-8 is a prefix-free code, so only the characters from the first
-    // differing byte's character on need reading.
-    std::size_t from = 0;
-    if (IsWideText(a) && IsWideText(b)) {
-        const std::size_t shared = std::min(a.size(), b.size());
-        from = static_cast<std::size_t>(std::mismatch(a.begin(), a.begin() + shared, b.begin()).first - a.begin());
-        const auto inCharacter = [&from](std::string_view t) {
-            return from < t.size() && (static_cast<unsigned char>(t[from]) & 0xC0) == 0x80;
-        };
-        while (from > kWideTextMark.size() && (inCharacter(a) || inCharacter(b)))
-            --from;
-    }
+    // The bytes two texts share are the same characters, since UTF-8 is a
+    // prefix-free code; only the characters from the first differing
+    // byte's character on need reading, and two ASCII bytes there decide
+    // at once, as their byte values.
+    const std::size_t shared = std::min(a.size(), b.size());
+    std::size_t from = static_cast<std::size_t>(std::mismatch(a.begin(), a.begin() + shared, b.begin()).first - a.begin());
+    if (from == shared)
+        return a.size() == b.size() ? 0 : a.size() < b.size() ? -1 : 1;
+    const auto x0 = static_cast<unsigned char>(a[from]);
+    const auto y0 = static_cast<unsigned char>(b[from]);
+    if (x0 < 0x80 && y0 < 0x80)
+        return x0 < y0 ? -1 : 1;
+    const auto inCharacter = [&from](std::string_view t) {
+        return from < t.size() && (static_cast<unsigned char>(t[from]) & 0xC0) == 0x80;
+    };
+    while (from > 0 && (inCharacter(a) || inCharacter(b)))
+        --from;
     TextCharacters x(a, from);
     TextCharacters y(b, from);
     while (!x.AtEnd() && !y.AtEnd()) {

@@ -10,7 +10,7 @@
 class LongTextField;
 
 // "Edit-Dialog": one line of key words and a description of any number of
-// lines. The members are Windows-1252 bytes; the description's line breaks
+// lines. The members are the document's texts; the description's line breaks
 // are CR LF. They change only when OK succeeds.
 class CEditDlg final : public QDialog {
     Q_OBJECT

@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "gui/dialogs/text_qt.h"
 
-#include "core/layout/shown_lines.h"
 #include "core/text/text_form.h"
 
 #include <type_traits>
@@ -11,7 +10,7 @@ static_assert(std::is_same_v<qsizetype, long long>);
 
 namespace {
 
-// The UTF-16 of a wide text: its units are exact, lone surrogates included.
+// The UTF-16 of a text: its units are exact, lone surrogates included.
 QString WideToQString(std::string_view text)
 {
     const std::u16string units = Utf16Of(text);
@@ -20,62 +19,33 @@ QString WideToQString(std::string_view text)
 
 } // namespace
 
-QString ToQString(std::string_view text)
-{
-    if (IsWideText(text))
-        return WideToQString(text);
-    const std::string_view bytes = Cp1252BytesOf(text);
-    QString shown(static_cast<qsizetype>(bytes.size()), Qt::Uninitialized);
-    WidenCp1252(bytes, reinterpret_cast<char16_t*>(shown.data()));
-    return shown;
-}
+QString ToQString(std::string_view text) { return WideToQString(text); }
 
 // One pass: replacing the breaks in place moves the rest of the text at
 // each of them, which takes minutes on millions of lines.
 QString ToQStringWithPlainLineBreaks(std::string_view text)
 {
-    if (IsWideText(text)) {
-        QString wide = WideToQString(text);
-        QChar* const begin = wide.data();
-        QChar* to = begin;
-        for (const QChar* from = begin; from != begin + wide.size(); ++from) {
-            if (*from == u'\r') {
-                *to++ = u'\n';
-                if (from + 1 != begin + wide.size() && from[1] == u'\n')
-                    ++from;
-            } else {
-                *to++ = *from;
-            }
+    QString wide = WideToQString(text);
+    QChar* const begin = wide.data();
+    QChar* to = begin;
+    for (const QChar* from = begin; from != begin + wide.size(); ++from) {
+        if (*from == u'\r') {
+            *to++ = u'\n';
+            if (from + 1 != begin + wide.size() && from[1] == u'\n')
+                ++from;
+        } else {
+            *to++ = *from;
         }
-        wide.truncate(to - begin);
-        return wide;
     }
-    return ToShownText(text, LongTextField::Lines::Many).text;
+    wide.truncate(to - begin);
+    return wide;
 }
 
 LongTextField::Shaped ToShownText(std::string_view text, LongTextField::Lines lines)
 {
-    if (IsWideText(text))
-        return LongTextField::shape(lines == LongTextField::Lines::Many ? ToQStringWithPlainLineBreaks(text)
-                                                                         : ToQString(text),
-                                    lines);
-    // Every Windows-1252 character is one column.
-    LongTextField::Shaped shaped;
-    if (lines == LongTextField::Lines::One) {
-        shaped.text = ToQString(text);
-        shaped.longestLine = shaped.text.size();
-        return shaped;
-    }
-    const std::string_view bytes = Cp1252BytesOf(text);
-    QString shown(static_cast<qsizetype>(bytes.size()), Qt::Uninitialized);
-    char16_t* const begin = reinterpret_cast<char16_t*>(shown.data());
-    ShownLines found;
-    char16_t* const to = WidenCp1252WithLineBreaks(bytes, begin, found);
-    shaped.lineStarts = std::move(found.starts);
-    shaped.longestLine = found.longest;
-    shown.truncate(to - begin);
-    shaped.text = std::move(shown);
-    return shaped;
+    return LongTextField::shape(lines == LongTextField::Lines::Many ? ToQStringWithPlainLineBreaks(text)
+                                                                     : ToQString(text),
+                                lines);
 }
 
 std::string TextFromQString(const QString& text)

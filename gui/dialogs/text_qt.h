@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-// The document keeps its texts in one byte form (core/text/text_form.h); widgets
+// The document keeps its texts as UTF-8 (core/text/text_form.h); widgets
 // show QString. These are the only crossings between them, and both ways are
 // exact: a text shown and taken back unchanged gives its own bytes again.
 
@@ -21,9 +21,8 @@ QString ToQStringWithPlainLineBreaks(std::string_view text);
 
 // A text as a field with these lines shows it (a multi-line field as
 // ToQStringWithPlainLineBreaks gives it), with the starts of its lines found
-// while converting: a huge Windows-1252 text is walked once.
+// while converting.
 LongTextField::Shaped ToShownText(std::string_view text, LongTextField::Lines lines);
 
-// The document's form of typed or pasted text: Windows-1252 bytes where
-// every character has one, else the wide form. Any text can be stored.
+// The document's form of typed or pasted text. Any text can be stored.
 std::string TextFromQString(const QString& text);

@@ -41,9 +41,7 @@ QString RunToQString(std::string_view bytes)
 QString TextRunToQString(std::string_view text, const TextRun& run)
 {
     const std::string_view bytes = text.substr(run.begin, run.length);
-    if (IsWideText(text))
-        return QString::fromUtf8(bytes.data(), static_cast<qsizetype>(bytes.size()));
-    return RunToQString(bytes);
+    return QString::fromUtf8(bytes.data(), static_cast<qsizetype>(bytes.size()));
 }
 
 TextMetrics ScreenMetrics(const QFontMetrics& metrics, const std::string& fontKey)

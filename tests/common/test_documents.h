@@ -70,13 +70,19 @@ inline void FillTable(COvrinDoc& doc, const std::vector<std::string>& keyWords)
     SetEntries(doc, entries);
 }
 
-// Saves the entries, in the order given, as the document file `path`.
-inline FileResult WriteEntries(const std::string& path, const std::vector<Entry>& entries)
+// Saves the table, in its order, as the document file `path`.
+inline FileResult WriteTable(const std::string& path, EntryTable table)
 {
     CCliHost host;  // asks nothing, stores nothing
     COvrinDoc doc(host);
-    SetEntries(doc, entries);
+    doc.ReplaceTable(std::move(table));
     return SaveDocumentFile(doc, path);
+}
+
+// Saves the entries, in the order given, as the document file `path`.
+inline FileResult WriteEntries(const std::string& path, const std::vector<Entry>& entries)
+{
+    return WriteTable(path, EntryTableOf(entries));
 }
 
 // The three entry arrays each keep the count.

@@ -72,7 +72,7 @@ TEST(ArchiveStrings, PrefixFormsAtTheirLimits)
 // Round trip of everything Windows-1252 can hold, line breaks included.
 TEST_F(FileFormatTest, RoundTripKeepsFileOrderAndBytes)
 {
-    SetEntries(doc, {{"z\x80\xFF", "line 1\r\nline 2\r\n"}, {"", "d:"}, {"a", std::string(70000, '\xE9')}});
+    SetEntries(doc, {{"z€ÿ", "line 1\r\nline 2\r\n"}, {"", "d:"}, {"a", TextFromCp1252(std::string(70000, '\xE9'))}});
     const std::string bytes = Store(doc) + "trailing junk";
     FakeHost otherHost;
     COvrinDoc other(otherHost);
@@ -126,7 +126,7 @@ TEST_F(FileFormatTest, RefusesUnknownVersionsLeavingTheTable)
         EXPECT_EQ(doc.KeyWords(), (std::vector<std::string>{"keep"}));
     }
     ASSERT_EQ(host.hints.size(), 3u);
-    EXPECT_EQ(host.hints[0], "Ung\xFCltiges Dokument");
+    EXPECT_EQ(host.hints[0], "Ungültiges Dokument");
     EXPECT_EQ(host.updates, 2);
 }
 
@@ -149,32 +149,37 @@ TEST_F(FileFormatTest, DamagedFilesThrowAndLeaveTheTable)
     EXPECT_EQ(other.Count(), 1);
 }
 
-// Texts' bytes round-trip exactly: wide as UTF-16 (surrogates as-is), else 8-bit, read in place unless escaped.
+// Texts' bytes round-trip exactly: as UTF-16 where held so or needed (surrogates as-is), else 8-bit, ASCII read in place.
 TEST(ArchiveStrings, EachTextFormAndItsFileBytes)
 {
     const struct {
-        std::string text, bytes;
+        std::string text;
+        bool utf16;
+        std::string bytes;
         bool inPlace;
     } cases[] = {
-        {"abc", "\x03" "abc", true},
-        {TextFromUtf16(u"\u20ACa\u00FC\u043A"), std::string("\xFF\xFE\xFF\x04" "\xAC\x20" "a\x00" "\xFC\x00" "\x3A\x04", 12), false},
-        {TextFromFileUtf16(u"a"), std::string("\xFF\xFE\xFF\x01" "a\x00", 6), false},
-        {TextFromFileUtf16(u"\xD83D\xDE00\xDC00"), std::string("\xFF\xFE\xFF\x03" "\x3D\xD8\x00\xDE\x00\xDC", 10), false},
-        {TextFromCp1252("\xFF\xFE\xFFx"), "\x04\xFF\xFE\xFFx", false},
-        {TextFromUtf16(std::u16string(300, u'\u0436')), "\xFF\xFE\xFF\xFF\x2C\x01" + Repeated("\x36\x04", 300), false},
+        {"abc", false, "\x03" "abc", true},
+        {"\u20AC\u00FCx", false, "\x03\x80\xFCx", false},
+        {TextFromUtf16(u"\u20ACa\u00FC\u043A"), true, std::string("\xFF\xFE\xFF\x04" "\xAC\x20" "a\x00" "\xFC\x00" "\x3A\x04", 12), false},
+        {TextFromFileUtf16(u"a"), true, std::string("\xFF\xFE\xFF\x01" "a\x00", 6), false},
+        {TextFromFileUtf16(u"\xD83D\xDE00\xDC00"), true, std::string("\xFF\xFE\xFF\x03" "\x3D\xD8\x00\xDE\x00\xDC", 10), false},
+        {TextFromCp1252("\xFF\xFE\xFFx"), false, "\x04\xFF\xFE\xFFx", false},
+        {TextFromUtf16(std::u16string(300, u'\u0436')), true, "\xFF\xFE\xFF\xFF\x2C\x01" + Repeated("\x36\x04", 300), false},
     };
     for (const auto& c : cases) {
         const std::string& bytes = c.bytes;
         std::string written;
         CArchive out(written);
-        out.WriteString(c.text);
+        out.WriteString(c.text, c.utf16);
         EXPECT_EQ(written, bytes);
-        EXPECT_EQ(StoredSize(c.text), bytes.size());
+        EXPECT_EQ(StoredSize(c.text, c.utf16), bytes.size());
         const std::string twice = bytes + bytes;
         CArchive in(twice, "");
         std::string spill;
-        const std::string_view view = in.ReadStringView(spill);
+        bool heldAsUtf16 = !c.utf16;
+        const std::string_view view = in.ReadStringView(spill, &heldAsUtf16);
         EXPECT_EQ(view, c.text);
+        EXPECT_EQ(heldAsUtf16, bytes[0] == '\xFF');
         EXPECT_EQ(view.data() == twice.data() + 1, c.inPlace);
         EXPECT_EQ(in.ReadString(), c.text);
     }

@@ -9,6 +9,7 @@
 
 #include "core/file/document_file.h"
 #include "core/file/entry_walk.h"
+#include "core/text/text_form.h"
 #include "platform/memory_budget.h"
 #include "../common/test_documents.h"
 #include "fake_host.h"
@@ -83,7 +84,7 @@ TEST(LargeDocuments, WindowLoaderMatchesTheWalk)
     EntryTable table{written.KeyWords(), written.Descriptions(), written.Dates()};
     for (const std::size_t length : {254u, 255u, 65533u, 65534u, 70000u, 300000u}) {
         table.keyWords.push_back(std::string(length, static_cast<char>('a' + length % 26)));
-        table.descriptions.push_back(std::string(length / 2, '\r') + std::string(length / 2, '\x80'));
+        table.descriptions.push_back(std::string(length / 2, '\r') + TextFromCp1252(std::string(length / 2, '\x80')));
         table.dates.push_back("7.12.2026");
     }
     written.ReplaceTable(std::move(table));

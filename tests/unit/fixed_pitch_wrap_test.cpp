@@ -104,7 +104,7 @@ TEST(FixedPitchWrap, WideTextsBreakOnlyBetweenCharacters)
     // In 1/64 units: \u0416 kerned after another, a third arrow in a row and \u20AC beside 0 narrower.
     const auto advance = [](char32_t c) { return c == 0x301 || c == 0x200D || c == 0x1F3FD ? 0 : c >= 0x4E00 || c == 0x416 ? 1000 : c > 0xFFFF ? 816 : 512; };
     const TextWidthFn unrounded = [&](std::string_view run) {
-        const std::string text = std::string(kWideTextMark) + std::string(run);
+        const std::string text = std::string(run);
         std::u32string s(2, 0);
         for (TextCharacters chars(text); !chars.AtEnd();)
             s += chars.Next();
@@ -125,15 +125,15 @@ TEST(FixedPitchWrap, WideTextsBreakOnlyBetweenCharacters)
     for (int n = 0; n < 600; ++n) {
         if (n % 300 == 0)  // learnt from runs of 64, then from unrounded widths
             counted.advances = std::make_shared<CharacterAdvances>(n == 0 ? TextWidthFn{} : unrounded);
-        std::string text(kWideTextMark);
+        std::string text;
         for (int p = static_cast<int>(rng() % 30); p > 0; --p)
             text.append(rng() % 8 ? pieces[rng() % std::size(pieces)] : std::string(rng() % 40, 'x'));
         std::vector<char32_t> at(text.size(), 0);  // the character that begins at each byte
         std::vector<char32_t> before(text.size(), 0);
         char32_t last = 0;
-        for (std::size_t i = kWideTextMark.size(); i < text.size(); ++i)
+        for (std::size_t i = 0; i < text.size(); ++i)
             if ((static_cast<unsigned char>(text[i]) & 0xC0) != 0x80) {
-                at[i] = TextCharacters(std::string(kWideTextMark) + text.substr(i, 4)).Next();
+                at[i] = TextCharacters(text.substr(i, 4)).Next();
                 before[i] = std::exchange(last, at[i]);
             }
         const auto between = [&](std::size_t i) { return i == text.size() || (at[i] != 0 && !joins(at[i], before[i])); };
@@ -142,7 +142,7 @@ TEST(FixedPitchWrap, WideTextsBreakOnlyBetweenCharacters)
             const std::vector<WrappedLine> fast = WrapText(text, width, counted);
             ASSERT_EQ(fast.size(), lines.size()) << n << " width " << width;
             ASSERT_EQ(MeasureTextHeight(text, width, counted), static_cast<int>(lines.size()) * 16) << n << " width " << width;
-            std::size_t end = kWideTextMark.size();
+            std::size_t end = 0;
             for (std::size_t l = 0; l < lines.size(); ++l) {
                 const WrappedLine& line = lines[l];
                 ASSERT_TRUE(fast[l].begin == line.begin && fast[l].length == line.length) << n << " width " << width;
@@ -162,7 +162,7 @@ TEST(FixedPitchWrap, WideTextsBreakOnlyBetweenCharacters)
         }
     }
     // A joiner before a line break does not draw the break into its cluster.
-    const std::string joiner = std::string(kWideTextMark) + "x\u200D\r\ny";
+    const std::string joiner = "x\u200D\r\ny";
     const auto ends = [&](const TextMetrics& m) {
         std::vector<std::size_t> at;
         for (const WrappedLine& line : WrapText(joiner, 100, m))
@@ -182,7 +182,7 @@ TEST(FixedPitchWrap, WideKeyWordsFitAsMeasured)
     TextMetrics measured = FontOf(Advances(8 * 64, {}), 16, 8);
     measured.wideWidth = [&](std::string_view run) {
         long long sum = 0;
-        const std::string text = std::string(kWideTextMark) + std::string(run);
+        const std::string text = std::string(run);
         for (TextCharacters chars(text); !chars.AtEnd();)
             sum += advance64(chars.Next());
         return static_cast<int>((sum + 32) >> 6);
@@ -195,7 +195,7 @@ TEST(FixedPitchWrap, WideKeyWordsFitAsMeasured)
                                  "\U0001F468\u200D\U0001F469 family", "meeting x\u200Dy letter", "\u0301 mark first",
                                  std::string(62, 'a') + "\u4E2D\u6587\u0301 \u03A3\u03AF\u03C3 bb \u4E2D"};
     for (const std::string& word : words) {
-        const std::string text = std::string(kWideTextMark) + word;
+        const std::string& text = word;
         const int fits = measured.wideWidth(word);
         // Measured, then learnt, so the second pass sums.
         for (int pass = 0; pass < 2; ++pass)
@@ -254,24 +254,3 @@ TEST(FixedPitch, FoundOnlyWhereRunsAddUp)
 }
 }  // namespace
 
-// A text only beginning like a mark (short, or another fourth byte) is Windows-1252 and wraps as escaped.
-TEST(FixedPitchWrap, TextsThatOnlyBeginLikeAMark)
-{
-    const TextMetrics measured = FontOf(Advances(8 * 64, {}), 16, 8);
-    TextMetrics counted = measured;
-    counted.fixedPitch = DetectFixedPitch(measured.width);
-    for (const std::string& bytes : {std::string("\xFF\xFE\xFF", 3), std::string("\xFF\xFE\xFF\x02 abc def", 11),
-                                     std::string("\xFF\xFE\xFF\n", 4) + std::string(40, 'w')}) {
-        const std::string escaped = TextFromCp1252(bytes);
-        for (const TextMetrics* metrics : {static_cast<const TextMetrics*>(&measured), static_cast<const TextMetrics*>(&counted)}) {
-            const std::vector<WrappedLine> want = WrapText(escaped, 5, *metrics);
-            const std::vector<WrappedLine> got = WrapText(bytes, 5, *metrics);
-            ASSERT_EQ(got.size(), want.size());
-            EXPECT_EQ(CountWrappedLines(bytes, 5, *metrics), want.size());
-            for (std::size_t l = 0; l < want.size(); ++l) {
-                EXPECT_EQ(got[l].begin + kEscapedTextMark.size(), want[l].begin);
-                EXPECT_EQ(got[l].length, want[l].length);
-            }
-        }
-    }
-}

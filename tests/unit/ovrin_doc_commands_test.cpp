@@ -48,8 +48,8 @@ TEST_F(CommandsTest, EditMovesOnlyTheEditedEntry)
         // Ordered: up behind equal keys, down before them; prefixes, non-ASCII bytes unsigned.
         {{"a", "b", "b", "c", "d"}, 4, "b", {"a", "b", "b", "b", "c"}, 3},
         {{"a", "b", "c", "c", "d"}, 0, "c", {"b", "c", "c", "c", "d"}, 1},
-        {{"Z", "a", "aa", "\xE4"}, 0, "ab", {"a", "aa", "ab", "\xE4"}, 2},
-        {{"Z", "a", "aa", "\xE4"}, 3, "a", {"Z", "a", "a", "aa"}, 2},
+        {{"Z", "a", "aa", "ä"}, 0, "ab", {"a", "aa", "ab", "ä"}, 2},
+        {{"Z", "a", "aa", "ä"}, 3, "a", {"Z", "a", "a", "aa"}, 2},
         {{"a", "b", "c"}, 0, "d", {"b", "c", "d"}, 2},
     };
     for (const Case& c : cases) {
@@ -237,12 +237,12 @@ TEST_F(CommandsTest, FindOpensFreshOrRaises)
 TEST_F(CommandsTest, AddPlacesWideKeysAfterWindows1252Ones)
 {
     const std::string ohm = TextFromUtf16(u"a\u03A9"), l = TextFromUtf16(u"\u0142");
-    for (const std::string& k : {std::string("b"), l, std::string("\xFF\xFF"), ohm, std::string("\xFF"),
+    for (const std::string& k : {std::string("b"), l, std::string("ÿÿ"), ohm, std::string("ÿ"),
                                  std::string("a"), std::string("Z")}) {
         host.editAnswers.push_back({true, k, ""});
         doc.OnEntryAdd();
     }
-    EXPECT_EQ(doc.KeyWords(), (std::vector<std::string>{"Z", "a", ohm, "b", "\xFF", "\xFF\xFF", l}));
+    EXPECT_EQ(doc.KeyWords(), (std::vector<std::string>{"Z", "a", ohm, "b", "ÿ", "ÿÿ", l}));
     // An added key goes behind its equals.
     host.editAnswers.push_back({true, "a", "second"});
     doc.OnEntryAdd();

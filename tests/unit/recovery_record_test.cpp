@@ -275,16 +275,13 @@ TEST(RecoveryRecord, KeepsWhatIsTypedIntoTheEditDialog)
     EXPECT_EQ(Replayed(r.Records()[0]).first, TableOf(r.doc)) << "typing a change follows is over";
 }
 
-// Crafted texts that only begin like a wide text's mark come back as the
-// Windows-1252 bytes they hold; a sound one as it was.
+// Crafted texts that are not UTF-8 come back as the Windows-1252 bytes
+// they hold; a sound one as it was.
 TEST(RecoveryRecord, CraftedTextsComeBackInTheDocumentsForm)
 {
     const std::string wide = TextFromUtf16(u"\u0416x");
-    const std::vector<std::string> crafted = {
-        std::string("\xFF\xFE\xFF", 3), std::string("\xFF\xFE\xFF\x02z", 5),
-        std::string("\xFF\xFE\xFF\x01\xC3", 5), std::string("\xFF\xFE\xFF\x01\xFF", 5),
-        std::string("\xFF\xFE\xFF\x01\xF4\x90\x80\x80", 8)};
-    const std::vector<std::string> sound = {wide, std::string("\xFF\xFE", 2), TextFromCp1252("\xFF\xFE\xFFy"), std::string("\xFF\xFE\xFF\x01", 4)};
+    const std::vector<std::string> crafted = {"\xFF\xFE\xFF", "z\xC3", "\xC0\x80", "\xF4\x90\x80\x80", "\xE9t\xE9"};
+    const std::vector<std::string> sound = {wide, TextFromCp1252("\xFF\xFE\xFFy"), TextFromFileUtf16(u"\xD800"), "ok"};
     std::vector<Entry> entries;
     for (const std::string& t : crafted)
         entries.push_back({t, t, t});

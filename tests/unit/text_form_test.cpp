@@ -47,7 +47,7 @@ void ExpectConverts(bool toBreak, const std::string& text)
     ASSERT_EQ(out, Reference(std::string_view(text).substr(0, stop))) << toBreak;
 }
 
-// Texts from the file's UTF-16 form and from typing give back the same units, narrow whenever they fit.
+// Texts from the file's UTF-16 form and from typing give back the same units; Windows-1252 texts come in as UTF-8.
 TEST(TextForm, EveryUtf16TextComesBackExactly)
 {
     const std::vector<std::u16string> texts = {
@@ -55,20 +55,16 @@ TEST(TextForm, EveryUtf16TextComesBackExactly)
         u"e\u0301", u"\xD800", u"x\xDC00y", u"\xFF\xFE\xFFz", u"\u20AC\u0081"};
     for (const std::u16string& units : texts) {
         const std::string fromFile = TextFromFileUtf16(units);
-        EXPECT_TRUE(IsWideText(fromFile));
+        EXPECT_TRUE(IsOfTextForm(fromFile));
         EXPECT_EQ(Utf16Of(fromFile), units);
-        const std::string typed = TextFromUtf16(units);
-        EXPECT_EQ(Utf16Of(typed), units);
-        EXPECT_EQ(IsWideText(typed), !FitsCp1252(fromFile));
+        EXPECT_EQ(TextFromUtf16(units), fromFile);
     }
-    EXPECT_EQ(TextFromUtf16(u"\u20AC\u00E9"), "\x80\xE9");
-    // Windows-1252 bytes that begin like a mark stay Windows-1252 text.
-    const std::string escaped = TextFromUtf16(u"\xFF\xFE\xFF\x01z");
-    EXPECT_FALSE(IsWideText(escaped));
-    EXPECT_EQ(Cp1252BytesOf(escaped), "\xFF\xFE\xFF\x01z");
-    EXPECT_EQ(Utf16Of(escaped), u"\xFF\xFE\xFF\x01z");
-    EXPECT_EQ(TextFromCp1252("\xFF\xFE\xFF\x01z"), escaped);
-    EXPECT_EQ(TextFromCp1252("\xFF\xFE"), "\xFF\xFE");
+    EXPECT_EQ(TextFromUtf16(u"\u20AC\u00E9"), "\u20AC\u00E9");
+    EXPECT_EQ(TextFromCp1252("\xFF\xFE\xFF\x01z"), "\u00FF\u00FE\u00FF\x01z");
+    EXPECT_EQ(Cp1252Of(TextFromCp1252("\x80\x81\xFFz")), "\x80\x81\xFFz");
+    EXPECT_TRUE(FitsCp1252(TextFromCp1252("\x80\x81\xFFz")));
+    EXPECT_FALSE(FitsCp1252("\u0141"));
+    EXPECT_FALSE(IsOfTextForm("a\xFCb"));
 }
 
 // UTF-16 converter, any alignment, each unit kind at each word place: unit-wise bytes, not one past the room it asks.
@@ -89,7 +85,7 @@ TEST(TextForm, FileUtf16ConverterAgrees)
         for (const LoneSurrogates lone : {LoneSurrogates::Keep, LoneSurrogates::Replace}) {
             std::string out(Utf16ToUtf8Room(units.size()) + 8, '#');
             const char* end = WriteUtf16LeAsUtf8(bytes.data() + 1, units.size(), out.data(), lone);
-            ASSERT_EQ(std::string_view(out.data(), end), lone == LoneSurrogates::Keep ? WideUtf8Of(wide) : Utf8Of(wide))
+            ASSERT_EQ(std::string_view(out.data(), end), lone == LoneSurrogates::Keep ? wide : Utf8Of(wide))
                 << round;
             ASSERT_EQ(out.substr(out.size() - 8), "########") << round;
         }
@@ -98,9 +94,8 @@ TEST(TextForm, FileUtf16ConverterAgrees)
 
 TEST(TextForm, Utf8InAndOut)
 {
-    EXPECT_EQ(TextFromUtf8("caf\xC3\xA9"), "caf\xE9");
+    EXPECT_EQ(TextFromUtf8("caf\xC3\xA9"), "caf\xC3\xA9");
     EXPECT_EQ(Utf8Of(*TextFromUtf8("\xC5\x81\xC3\xB3\xF0\x9F\x98\x80")), "\xC5\x81\xC3\xB3\xF0\x9F\x98\x80");
-    EXPECT_EQ(Utf8Of(std::string_view("\xFF\xFE\xFF\x00\xFF\xFE\xFF", 7)), "\xC3\xBF\xC3\xBE\xC3\xBF");
     // A lone surrogate cannot go to UTF-8; it becomes the replacement character.
     EXPECT_TRUE(HasLoneSurrogate(TextFromFileUtf16(u"a\xD800")));
     EXPECT_EQ(Utf8Of(TextFromFileUtf16(u"a\xD800")), "a\xEF\xBF\xBD");
@@ -115,15 +110,15 @@ TEST(TextForm, Utf8InAndOut)
 TEST(TextForm, KeyOrder)
 {
     const std::vector<std::string> ascending = {
-        "", "Zebra", "apple", "\x80", "\x92", "\xE9", "\xFF", TextFromCp1252("\xFF\xFE\xFF"),
-        TextFromFileUtf16(u"\xFF\xFE\xFF!"), TextFromUtf16(u"\u0141"),
+        "", "Zebra", "apple", TextFromCp1252("\x80"), TextFromCp1252("\x92"), TextFromCp1252("\xE9"),
+        TextFromCp1252("\xFF"), TextFromCp1252("\xFF\xFE\xFF"), TextFromFileUtf16(u"\xFF\xFE\xFF!"), TextFromUtf16(u"\u0141"),
         // The dagger's Windows-1252 byte comes before the en dash's, their UTF-8 after it.
         TextFromUtf16(u"\u0141\u2020"), TextFromUtf16(u"\u0141\u2013"), TextFromUtf16(u"\u03A9"),
         TextFromUtf16(u"\u03A9a"), TextFromUtf16(u"\xD800"), TextFromUtf16(u"\U0001F600")};
     for (std::size_t i = 0; i < ascending.size(); ++i)
         for (std::size_t j = 0; j < ascending.size(); ++j)
             EXPECT_EQ(CompareTexts(ascending[i], ascending[j]), i < j ? -1 : i > j ? 1 : 0) << i << ' ' << j;
-    EXPECT_EQ(CompareTexts(TextFromFileUtf16(u"caf\u00E9"), "caf\xE9"), 0);
+    EXPECT_EQ(CompareTexts(TextFromFileUtf16(u"caf\u00E9"), TextFromCp1252("caf\xE9")), 0);
 }
 
 // Each byte (stop too) at each place in and across converter words, all short lengths, amid ASCII and 2-/3-byte chars.

@@ -69,7 +69,7 @@ private slots:
             case 3: return std::make_unique<CHistoryDlg>();
             }
             auto hint = std::make_unique<CHintDlg>();
-            hint->m_strHint = "Ung\xFCltiges Dokument";
+            hint->m_strHint = "Ungültiges Dokument";
             return hint;
         };
         const std::unique_ptr<QDialog> dlg = make();
@@ -93,8 +93,8 @@ private slots:
     void confirmingKeepsEveryByte()
     {
         CEditDlg dlg;
-        const std::string keys = "Caf\xE9 \x80 5\xA0" "a" + std::string(40000, 'k') + "\x80" "end";
-        const std::string description = "line \xE0\xFC\r\nsecond \x80\r\n\r\nlast\nbare a\rb\nc\r\nd\r";
+        const std::string keys = "Café € 5\u00A0" "a" + std::string(40000, 'k') + "€" "end";
+        const std::string description = "line àü\r\nsecond €\r\n\r\nlast\nbare a\rb\nc\r\nd\r";
         dlg.m_strKeyWords = keys;
         dlg.m_strDescription = description;
         bool focusedAndSelected = false;
@@ -129,7 +129,7 @@ private slots:
         QCOMPARE(result, int(QDialog::Accepted));
         QVERIFY(dlg.m_strKeyWords == keys + "s");
         QCOMPARE(dlg.m_strDescription,
-                 std::string("line \xE0\xFC\r\nsecond \x80\r\n\r\nlast\r\nbare a\r\nb\r\nc\r\nd\r\ne"));
+                 std::string("line àü\r\nsecond €\r\n\r\nlast\r\nbare a\r\nb\r\nc\r\nd\r\ne"));
     }
 
     // Return in the description is a new line, not OK.
@@ -147,7 +147,7 @@ private slots:
             d.findChild<QPushButton*>("okButton")->click();
         });
         QCOMPARE(result, int(QDialog::Accepted));
-        QCOMPARE(dlg.m_strDescription, std::string("one\r\n\xE9\x80"));
+        QCOMPARE(dlg.m_strDescription, std::string("one\r\né€"));
     }
 
     // Typed text of any script comes back wide (breaks as CR LF); an unchanged field gives back its stored
