@@ -251,6 +251,8 @@ int Find(const CCommandLineInfo& line, ModeStreams& io)
 
     const CFoldedNeedle folded(*needle);
     const CUtf16FindFilter unitFilter(*needle);
+    const std::optional<CFoldedNeedle> overBytes = CFoldedNeedle::OverCp1252Bytes(*needle);
+    bool holds = false;  // the entry the sieve is asked about next holds the needle for certain
     const auto isHit = [&](std::string_view keyWords, std::string_view description) {
         return folded.IsIn(keyWords) || (descriptions && folded.IsIn(description));
     };
@@ -283,7 +285,7 @@ int Find(const CCommandLineInfo& line, ModeStreams& io)
         },
         {},
         [&](int i, std::string_view keyWords, std::string_view description) {
-            if (!isHit(keyWords, description)) return false;
+            if (!std::exchange(holds, false) && !isHit(keyWords, description)) return false;
             if (firstUnheld > i && heldSink.bytes.size() < kHeldBytes) {
                 if (!held) held.emplace(heldSink);
                 writeHit(*held, i, keyWords);
@@ -292,10 +294,19 @@ int Find(const CCommandLineInfo& line, ModeStreams& io)
             firstUnheld = std::min(firstUnheld, i);
             return true;
         },
-        // Texts in the file's UTF-16 form that cannot hold the needle are
-        // not converted to be searched.
-        [&](bool description, std::string_view units) {
-            return (!description || descriptions) && unitFilter.MayHold(units);
+        // Texts are searched before they are converted where that tells
+        // for certain: the 8-bit form's bytes, by the needle's own.
+        [&](bool description, const CArchive::StoredText& text) {
+            if (!description) holds = false;
+            Sifted answer = Sifted::Refused;
+            if (description && !descriptions)
+                answer = Sifted::Refused;
+            else if (text.utf16)
+                answer = unitFilter.MayHold(text.bytes) ? Sifted::MayHold : Sifted::Refused;
+            else if (overBytes && overBytes->IsIn(text.bytes))
+                answer = Sifted::Holds;
+            holds = holds || answer == Sifted::Holds;
+            return answer;
         });
     if (!Reported(result, files[0], err)) return 2;
     writeHeld();

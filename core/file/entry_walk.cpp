@@ -23,38 +23,33 @@ struct RunPlace final {
     bool wanted = false;  // an entry passed the sieve (or there is none)
 };
 
-// The texts of an entry for the sieve, read with a Utf16Sieve from memory
-// (the views stay valid): false when it refuses both.
+// The texts of an entry for the sieve, read with a StoredTextSieve from
+// memory (the views stay valid): false when it refuses both.
 class SiftedEntry final {
 public:
-    bool Read(CArchive& ar, bool hasDates, const Utf16Sieve& mayPass)
+    bool Read(CArchive& ar, bool hasDates, const StoredTextSieve& mayPass)
     {
         const CArchive::StoredText keyWords = ar.ReadStoredText();
-        const bool keysPass = !keyWords.utf16 || mayPass(false, keyWords.bytes);
-        m_keyWords = !keyWords.utf16 ? Form(keyWords.bytes, m_spill[0])
-                     : keysPass      ? Wide(keyWords.bytes, m_spill[0])
-                                     : std::string_view();
+        const Sifted keys = mayPass(false, keyWords);
         const CArchive::StoredText description = ar.ReadStoredText();
-        const bool descriptionPasses = !description.utf16 || mayPass(true, description.bytes);
-        if (!descriptionPasses)
-            m_description = {};
-        else if (description.utf16)
-            m_description = Wide(description.bytes, m_spill[1]);
-        else
-            m_description = Form(description.bytes, m_spill[1]);
+        const Sifted text = mayPass(true, description);
         if (hasDates)
             ar.ReadStoredText();
-        if (!keysPass && !descriptionPasses)
+        if (keys == Sifted::Refused && text == Sifted::Refused)
             return false;
-        // Key words refused go to the sieve all the same, to be shown.
-        if (!keysPass)
-            m_keyWords = Wide(keyWords.bytes, m_spill[0]);
+        // Key words go to the sieve whatever their answer, to be shown.
+        m_keyWords = InTextForm(keyWords, m_spill[0]);
+        m_description = text == Sifted::MayHold ? InTextForm(description, m_spill[1]) : std::string_view();
         return true;
     }
     std::string_view KeyWords() const { return m_keyWords; }
     std::string_view Description() const { return m_description; }
 
 private:
+    static std::string_view InTextForm(const CArchive::StoredText& text, std::string& spill)
+    {
+        return text.utf16 ? Wide(text.bytes, spill) : Form(text.bytes, spill);
+    }
     // 8-bit bytes as UTF-8: ASCII ones where they lie.
     static std::string_view Form(std::string_view bytes, std::string& spill)
     {
@@ -90,7 +85,7 @@ void WalkEntryRun(const EntryRun& run, const EntryVisitor& visit)
 }
 
 FileResult ReadDocumentRuns(const std::string& path, const EntryRunsVisitor& visit, WalkSizes sizes,
-                            const EntrySieve& sieve, const Utf16Sieve& utf16Sieve)
+                            const EntrySieve& sieve, const StoredTextSieve& storedSieve)
 {
     const std::string fullPath = DocumentFullPath(path);
     FileResult result;
@@ -145,9 +140,9 @@ FileResult ReadDocumentRuns(const std::string& path, const EntryRunsVisitor& vis
         // From memory only: the views of a file archive would not outlive
         // the next read.
         const auto readAndSift = [&](int i, CArchive& ar, CEntryStream& stream) {
-            if (!utf16Sieve)
+            if (!storedSieve)
                 sift(i, stream.ReadEntry());
-            else if (sifted.Read(ar, hasDates, utf16Sieve))
+            else if (sifted.Read(ar, hasDates, storedSieve))
                 run.wanted = sieve(i, sifted.KeyWords(), sifted.Description());
         };
         buffer = std::make_unique_for_overwrite<char[]>(chunk);
@@ -226,7 +221,7 @@ FileResult ReadDocumentRuns(const std::string& path, const EntryRunsVisitor& vis
 }
 
 FileResult ReadDocumentEntries(const std::string& path, const EntryVisitor& visit, WalkSizes sizes,
-                               const EntrySieve& sieve, const Utf16Sieve& utf16Sieve)
+                               const EntrySieve& sieve, const StoredTextSieve& storedSieve)
 {
     return ReadDocumentRuns(
         path,
@@ -234,5 +229,5 @@ FileResult ReadDocumentEntries(const std::string& path, const EntryVisitor& visi
             for (const EntryRun& run : runs)
                 WalkEntryRun(run, visit);
         },
-        sizes, sieve, utf16Sieve);
+        sizes, sieve, storedSieve);
 }

@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "core/file/archive.h"
 #include "core/file/document_file.h"
 
 // Called for every entry of a file in file order: its index from 0, key
@@ -34,12 +35,13 @@ using EntryRunsVisitor = std::function<void(const std::vector<EntryRun>&)>;
 // be visited. A run none of whose entries is, is not read a second time.
 using EntrySieve = std::function<bool(int, std::string_view, std::string_view)>;
 
-// Before the sieve: whether a text the file holds in its UTF-16 form (its
-// little-endian code units), the key words or (`description`) the
-// description, may still make its entry pass. A description it refuses
-// reaches the sieve empty, unconverted; an entry whose two texts it refuses
-// does not reach the sieve at all.
-using Utf16Sieve = std::function<bool(bool description, std::string_view units)>;
+// Before the sieve, for each entry its key words and then (`description`)
+// its description as the file holds them (8-bit bytes or UTF-16 code
+// units): whether the text makes the entry pass for certain, cannot, or
+// may. Only a description that may reaches the sieve converted (the others
+// empty); an entry whose two texts cannot pass does not reach it at all.
+enum class Sifted { Refused, Holds, MayHold };
+using StoredTextSieve = std::function<Sifted(bool description, const CArchive::StoredText& text)>;
 
 // How much of a file the walk holds in memory at once: runs of about
 // `runBytes` (a run is never cut inside an entry, so one large entry makes
@@ -62,11 +64,11 @@ struct WalkSizes final {
 // With a `sieve`, the checking pass also asks it about the entries of each
 // run in order until one passes, and the second pass reads only the runs
 // where one did: a search that finds little reads the file about once. The
-// runs handed on may still hold entries that do not pass. A `utf16Sieve`
+// runs handed on may still hold entries that do not pass. A `storedSieve`
 // spares the checking pass converting texts the sieve would refuse.
 FileResult ReadDocumentRuns(const std::string& path, const EntryRunsVisitor& visit, WalkSizes sizes = {},
-                            const EntrySieve& sieve = {}, const Utf16Sieve& utf16Sieve = {});
+                            const EntrySieve& sieve = {}, const StoredTextSieve& storedSieve = {});
 
 // The same, entry by entry.
 FileResult ReadDocumentEntries(const std::string& path, const EntryVisitor& visit, WalkSizes sizes = {},
-                               const EntrySieve& sieve = {}, const Utf16Sieve& utf16Sieve = {});
+                               const EntrySieve& sieve = {}, const StoredTextSieve& storedSieve = {});

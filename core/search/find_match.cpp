@@ -10,6 +10,8 @@
 #include <vector>
 
 #include "core/document/string_array.h"
+#include "core/text/cp1252.h"
+#include "core/text/text_form.h"
 
 namespace {
 
@@ -242,9 +244,25 @@ unsigned char FoldCp1252(unsigned char byte)
     return kFold[byte];
 }
 
-CFoldedNeedle::CFoldedNeedle(std::string_view text) : m_wide(text)
+CFoldedNeedle::CFoldedNeedle(std::string_view text) : CFoldedNeedle(text, text, false) {}
+
+std::optional<CFoldedNeedle> CFoldedNeedle::OverCp1252Bytes(std::string_view text)
 {
-    const std::string_view needle = text;
+    // Each character as the Windows-1252 byte of its fold, which every
+    // form of it Windows-1252 has folds to; one that has none is in no
+    // such text.
+    std::string bytes;
+    for (TextCharacters chars(text); !chars.AtEnd();) {
+        const int b = UnicodeToCp1252(FoldForFind(chars.Next()));
+        if (b < 0)
+            return std::nullopt;
+        bytes += static_cast<char>(b);
+    }
+    return CFoldedNeedle(bytes, std::string_view(), true);
+}
+
+CFoldedNeedle::CFoldedNeedle(std::string_view needle, std::string_view text, bool cp1252) : m_wide(text)
+{
     m_folded.reserve(needle.size());
     for (char c : needle)
         m_folded.push_back(static_cast<char>(kFold[static_cast<unsigned char>(c)]));
@@ -262,8 +280,8 @@ CFoldedNeedle::CFoldedNeedle(std::string_view text) : m_wide(text)
     // bytes when the needle is ASCII and no character beyond ASCII folds to
     // one of its letters: UTF-8 keeps ASCII bytes as they are.
     std::uint64_t asked[2] = {0, 0};
-    m_byCharacters = !m_wide.IsAsciiNeedle();
-    for (std::size_t i = 0; i < m_folded.size() && !m_byCharacters; ++i) {
+    m_byCharacters = !cp1252 && !m_wide.IsAsciiNeedle();
+    for (std::size_t i = 0; i < m_folded.size() && !m_byCharacters && !cp1252; ++i) {
         const auto b = static_cast<unsigned char>(m_folded[i]);
         m_byCharacters = b >= 0x80;
         if (m_byCharacters || (asked[b / 64] >> (b % 64) & 1))

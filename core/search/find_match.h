@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -83,6 +84,10 @@ public:
     static constexpr std::size_t npos = std::string_view::npos;
 
     explicit CFoldedNeedle(std::string_view needle);
+    // The same needle for texts held as Windows-1252 bytes (the file's
+    // 8-bit form, before they are converted): std::nullopt when no such
+    // text can hold it.
+    static std::optional<CFoldedNeedle> OverCp1252Bytes(std::string_view needle);
 
     bool empty() const { return m_folded.empty(); }
     std::size_t size() const { return m_folded.size(); }
@@ -108,6 +113,7 @@ public:
                     bool backward = false, CSweptClean* clean = nullptr) const;
 
 private:
+    CFoldedNeedle(std::string_view needle, std::string_view text, bool cp1252);
     bool MatchesAt(const unsigned char* p) const;
     // Whether `length` bytes at p may hold an occurrence: the needle's
     // folded bytes, or a text's mark where a marked text is not searched
