@@ -292,6 +292,8 @@ public:
 
     int Width(std::size_t lineStart, std::size_t end) const
     {
+        if (const std::optional<int> grown = GrownWidth(lineStart, end))
+            return *grown;
         return SpanWidth(m_text, lineStart, end, m_metrics, m_wide);
     }
 
@@ -308,9 +310,43 @@ public:
     }
 
 private:
+    // A line grows a word (or, split, a character) at a time: the advances
+    // of what it held are carried forward, not summed again, which made
+    // the wrap of a long paragraph quadratic in its lines' length. Only
+    // where the line grows between two ASCII characters, so that no
+    // cluster spans the seam; std::nullopt where a run must be measured.
+    std::optional<int> GrownWidth(std::size_t lineStart, std::size_t end) const
+    {
+        if (!m_metrics.advances || !m_metrics.wideWidth)
+            return std::nullopt;
+        const auto ascii = [&](std::size_t i) { return static_cast<unsigned char>(m_text[i]) < 0x80; };
+        const bool grows = lineStart == m_start && end >= m_end && m_end > lineStart &&
+                           (end == m_end || (ascii(m_end) && ascii(m_end - 1)));
+        if (!grows) {
+            m_start = lineStart;
+            m_end = lineStart;
+            m_sum64 = 0;
+        }
+        const std::string_view run = m_text.substr(0, end);
+        for (std::size_t i = m_end; i < end;) {
+            const Advance step = m_text[i] == '\t' ? Advance{-1, i} : AdvanceAt(run, i, m_metrics);
+            if (step.advance64 < 0) {
+                m_start = std::string_view::npos;
+                return std::nullopt;
+            }
+            m_sum64 += step.advance64;
+            i = step.next;
+        }
+        m_end = end;
+        return static_cast<int>((m_sum64 + 32) >> 6);
+    }
+
     std::string_view m_text;
     const TextMetrics& m_metrics;
     bool m_wide;
+    mutable std::size_t m_start = std::string_view::npos;
+    mutable std::size_t m_end = 0;
+    mutable long long m_sum64 = 0;
 };
 
 // Candidate lines of a paragraph whose every byte other than a tab has the

@@ -2,6 +2,7 @@
 #include "core/text/text_form.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstdint>
 #include <cstring>
 
@@ -88,6 +89,15 @@ char32_t DecodeUtf8(const char*& at, const char* end, bool surrogatesAllowed)
 // value.
 std::string TextOfUnits(std::u16string_view units)
 {
+    // Units in memory are the file's little-endian form on such machines,
+    // which the fast converter takes.
+    if constexpr (std::endian::native == std::endian::little) {
+        std::string out(Utf16ToUtf8Room(units.size()), '\0');
+        const char* const end = WriteUtf16LeAsUtf8(reinterpret_cast<const char*>(units.data()), units.size(),
+                                                   out.data(), LoneSurrogates::Keep);
+        out.resize(static_cast<std::size_t>(end - out.data()));
+        return out;
+    }
     std::string out;
     out.reserve(units.size() * 3);
     for (std::size_t i = 0; i < units.size(); ++i) {

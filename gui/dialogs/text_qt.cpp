@@ -10,9 +10,12 @@ static_assert(std::is_same_v<qsizetype, long long>);
 
 namespace {
 
-// The UTF-16 of a text: its units are exact, lone surrogates included.
+// The UTF-16 of a text: its units are exact, lone surrogates included
+// (which Qt's own conversion, fast for the rest, would replace).
 QString WideToQString(std::string_view text)
 {
+    if (!HasLoneSurrogate(text))
+        return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
     const std::u16string units = Utf16Of(text);
     return QString(reinterpret_cast<const QChar*>(units.data()), static_cast<qsizetype>(units.size()));
 }
