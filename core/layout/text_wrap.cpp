@@ -16,7 +16,7 @@ namespace {
 
 bool IsContinuationByte(char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; }
 
-// The code point of the character of a wide text that begins at byte i.
+// The code point of the character of a text that begins at byte i.
 [[gnu::always_inline]] inline char32_t CodePointAt(std::string_view text, std::size_t i)
 {
     const auto lead = static_cast<unsigned char>(text[i]);
@@ -29,7 +29,7 @@ bool IsContinuationByte(char c) { return (static_cast<unsigned char>(c) & 0xC0) 
     return c;
 }
 
-// Whether the character of a wide text at byte i belongs to the one before
+// Whether the character of a text at byte i belongs to the one before
 // it, as a combining mark, a vowel sign, an emoji modifier or a variation
 // selector does, or anything after a zero-width joiner: a line never ends
 // between them.
@@ -59,12 +59,9 @@ bool JoinsPrevious(std::string_view text, std::size_t i)
 }
 
 // The end of the character at byte i with everything that joins it: the
-// first place after i where a line may end. In a Windows-1252 text that is
-// the next byte.
-std::size_t ClusterEnd(std::string_view text, std::size_t i, bool wide)
+// first place after i where a line may end.
+std::size_t ClusterEnd(std::string_view text, std::size_t i)
 {
-    if (!wide)
-        return i + 1;
     do {
         ++i;
         while (i < text.size() && IsContinuationByte(text[i]))
@@ -73,8 +70,8 @@ std::size_t ClusterEnd(std::string_view text, std::size_t i, bool wide)
     return i;
 }
 
-// In a wide text the bytes from 0x80 up are pieces of characters of any
-// width: only ASCII keeps the pitch's one advance.
+// The bytes from 0x80 up are pieces of characters of any width: only
+// ASCII keeps the pitch's one advance.
 FixedPitch AsciiPitch(const FixedPitch& pitch)
 {
     FixedPitch ascii = pitch;
@@ -157,12 +154,12 @@ int SummedWidth(std::string_view run, const TextMetrics& metrics)
     return static_cast<int>((sum + 32) >> 6);
 }
 
-// Where the paragraph of a wide text that begins at `begin` ends, when it
+// Where the paragraph of a text that begins at `begin` ends, when it
 // fits whole in width (no more bytes than width + 1, as in Wrap): one walk
 // finds its end and sums its advances, where a look for the end and a
 // second walk to sum cost twice as much on a key list of wide texts.
 // npos when it does not fit, holds a tab or a run that must be measured.
-std::size_t WideParagraphEndIfFits(std::string_view text, std::size_t begin, int width, const TextMetrics& metrics)
+std::size_t ParagraphEndIfFits(std::string_view text, std::size_t begin, int width, const TextMetrics& metrics)
 {
     constexpr std::size_t npos = std::string_view::npos;
     if (!metrics.advances || !metrics.wideWidth || width < 0)
@@ -235,28 +232,23 @@ std::size_t WideParagraphEndIfFits(std::string_view text, std::size_t begin, int
     return i - begin <= maxBytes && sum <= most ? i : npos;
 }
 
-// Whether a wide text is one paragraph that fits whole in width; apart,
-// so that measuring a text of Windows-1252 characters does not pay for it.
-[[gnu::noinline]] bool WideTextFitsWhole(std::string_view text, int width, const TextMetrics& metrics)
+// Whether a text is one paragraph that fits whole in width.
+bool TextFitsWhole(std::string_view text, int width, const TextMetrics& metrics)
 {
-    constexpr std::size_t begin = 0;
-    return WideParagraphEndIfFits(text, begin, width, metrics) == text.size();
+    return ParagraphEndIfFits(text, 0, width, metrics) == text.size();
 }
 
 // Width of one run without tabs: counted where the font is fixed-pitch for
-// every byte of it, summed or measured otherwise (a wide text's run as
-// UTF-8).
-int RunWidth(std::string_view run, const TextMetrics& metrics, bool wide)
+// every byte of it (ASCII), summed or measured otherwise.
+int RunWidth(std::string_view run, const TextMetrics& metrics)
 {
     const FixedPitch& pitch = metrics.fixedPitch;
     const auto uniform = [&](char c) {
         const auto b = static_cast<unsigned char>(c);
-        return pitch.uniform[b] && (!wide || b < 0x80);
+        return pitch.uniform[b] && b < 0x80;
     };
     if (pitch.Active() && std::all_of(run.begin(), run.end(), uniform))
         return pitch.RunWidth(run.size());
-    if (!wide)
-        return metrics.width(run);
     const int summed = SummedWidth(run, metrics);
     if (summed >= 0)
         return summed;
@@ -264,7 +256,7 @@ int RunWidth(std::string_view run, const TextMetrics& metrics, bool wide)
 }
 
 // Width of text[begin, end) as it would be drawn from a line start.
-int SpanWidth(std::string_view text, std::size_t begin, std::size_t end, const TextMetrics& metrics, bool wide)
+int SpanWidth(std::string_view text, std::size_t begin, std::size_t end, const TextMetrics& metrics)
 {
     int x = 0;
     std::size_t runStart = begin;
@@ -272,13 +264,13 @@ int SpanWidth(std::string_view text, std::size_t begin, std::size_t end, const T
         if (text[i] != '\t')
             continue;
         if (i > runStart)
-            x += RunWidth(text.substr(runStart, i - runStart), metrics, wide);
+            x += RunWidth(text.substr(runStart, i - runStart), metrics);
         const int tab = TabWidth(metrics);
         x = (x / tab + 1) * tab;
         runStart = i + 1;
     }
     if (end > runStart)
-        x += RunWidth(text.substr(runStart, end - runStart), metrics, wide);
+        x += RunWidth(text.substr(runStart, end - runStart), metrics);
     return x;
 }
 
@@ -286,7 +278,7 @@ int SpanWidth(std::string_view text, std::size_t begin, std::size_t end, const T
 class MeasuredSpans final {
 public:
     MeasuredSpans(std::string_view text, const TextMetrics& metrics)
-        : m_text(text), m_metrics(metrics), m_wide(true)
+        : m_text(text), m_metrics(metrics)
     {
     }
 
@@ -294,7 +286,7 @@ public:
     {
         if (const std::optional<int> grown = GrownWidth(lineStart, end))
             return *grown;
-        return SpanWidth(m_text, lineStart, end, m_metrics, m_wide);
+        return SpanWidth(m_text, lineStart, end, m_metrics);
     }
 
     // The end of the longest piece from lineStart, at least one character
@@ -302,8 +294,8 @@ public:
     // characters.
     std::size_t SplitEnd(std::size_t lineStart, std::size_t last, int width) const
     {
-        std::size_t m = ClusterEnd(m_text, lineStart, m_wide);
-        for (std::size_t next; m < last && (next = ClusterEnd(m_text, m, m_wide)) <= last &&
+        std::size_t m = ClusterEnd(m_text, lineStart);
+        for (std::size_t next; m < last && (next = ClusterEnd(m_text, m)) <= last &&
                                Width(lineStart, next) <= width;)
             m = next;
         return m;
@@ -343,7 +335,6 @@ private:
 
     std::string_view m_text;
     const TextMetrics& m_metrics;
-    bool m_wide;
     mutable std::size_t m_start = std::string_view::npos;
     mutable std::size_t m_end = 0;
     mutable long long m_sum64 = 0;
@@ -449,7 +440,6 @@ bool WrapParagraph(std::string_view text, std::size_t begin, std::size_t end, in
     if constexpr (std::is_same_v<Spans, CountedSpans>)
         if (!spans.HasTabs())
             return WrapCountedLines(text, begin, end, width, spans, sink);
-    constexpr bool wide = true;
     std::size_t lineStart = begin;
     std::size_t lines = 0;
     bool haveBreak = false;
@@ -464,7 +454,7 @@ bool WrapParagraph(std::string_view text, std::size_t begin, std::size_t end, in
                 ++j;
             // A mark on a blank belongs to that blank, which then begins
             // the next word.
-            if (wide && j < end && JoinsPrevious(text, j))
+            if (j < end && JoinsPrevious(text, j))
                 --j;
             if (j > i) {
                 if (i > lineStart) {
@@ -560,18 +550,17 @@ bool WrapCountedLines(std::string_view text, std::size_t begin, std::size_t end,
 template <typename Sink>
 void Wrap(std::string_view text, int width, const TextMetrics& metrics, Sink& sink, std::size_t from = 0)
 {
-    constexpr bool wide = true;
     std::optional<FixedPitch> ascii;
     MeasuredSpans measured(text, metrics);
     std::size_t paraStart = from;
     for (;;) {
-        std::size_t i = wide ? WideParagraphEndIfFits(text, paraStart, width, metrics) : std::string_view::npos;
+        std::size_t i = ParagraphEndIfFits(text, paraStart, width, metrics);
         bool more = true;
         if (i != std::string_view::npos) {
-            // A wide paragraph that fits whole is one line.
+            // A paragraph that fits whole is one line.
             more = sink(WrappedLine{paraStart, i - paraStart});
         } else {
-            if (wide && !ascii)
+            if (!ascii)
                 ascii = AsciiPitch(metrics.fixedPitch);
             const FixedPitch& pitch = ascii ? *ascii : metrics.fixedPitch;
             bool uniform = pitch.Active();
@@ -591,7 +580,7 @@ void Wrap(std::string_view text, int width, const TextMetrics& metrics, Sink& si
                     more = sink(WrappedLine{paraStart, i - paraStart});
                 else
                     more = WrapParagraph(text, paraStart, i, width, counted, sink);
-            } else if (wide && i - paraStart <= static_cast<std::size_t>(std::max(width, 0)) + 1 &&
+            } else if (i - paraStart <= static_cast<std::size_t>(std::max(width, 0)) + 1 &&
                        measured.Width(paraStart, i) <= width) {
                 // With tabs, or a run measured: still one line when it fits.
                 more = sink(WrappedLine{paraStart, i - paraStart});
@@ -793,8 +782,8 @@ void ForEachWrappedLineFrom(std::string_view text, std::size_t from, int width, 
 
 int MeasureTextHeight(std::string_view text, int width, const TextMetrics& metrics)
 {
-    // Most wide key words: one line, found before the wrapping is set up.
-    if (!text.empty() && WideTextFitsWhole(text, width, metrics))
+    // Most key words: one line, found before the wrapping is set up.
+    if (!text.empty() && TextFitsWhole(text, width, metrics))
         return metrics.lineHeight;
     return static_cast<int>(CountWrappedLines(text, width, metrics)) * metrics.lineHeight;
 }
@@ -802,7 +791,6 @@ int MeasureTextHeight(std::string_view text, int width, const TextMetrics& metri
 std::vector<TextRun> LineRuns(std::string_view text, const WrappedLine& line, const TextMetrics& metrics)
 {
     std::vector<TextRun> runs;
-    constexpr bool wide = true;
     const std::size_t end = line.begin + line.length;
     int x = 0;
     std::size_t runStart = line.begin;
@@ -811,7 +799,7 @@ std::vector<TextRun> LineRuns(std::string_view text, const WrappedLine& line, co
             continue;
         if (i > runStart) {
             runs.push_back({runStart, i - runStart, x});
-            x += RunWidth(text.substr(runStart, i - runStart), metrics, wide);
+            x += RunWidth(text.substr(runStart, i - runStart), metrics);
         }
         const int tab = TabWidth(metrics);
         x = (x / tab + 1) * tab;
@@ -824,7 +812,7 @@ std::vector<TextRun> LineRuns(std::string_view text, const WrappedLine& line, co
 
 int LineWidth(std::string_view text, const WrappedLine& line, const TextMetrics& metrics)
 {
-    return SpanWidth(text, line.begin, line.begin + line.length, metrics, true);
+    return SpanWidth(text, line.begin, line.begin + line.length, metrics);
 }
 
 std::size_t LineOfOffset(const std::vector<WrappedLine>& lines, std::size_t pos)
