@@ -103,7 +103,7 @@ struct Advance {
 [[gnu::always_inline]] inline Advance AdvanceAt(std::string_view run, std::size_t i, const TextMetrics& metrics)
 {
     // An ASCII character that nothing joins is, in a fixed-pitch font, as
-    // wide as the pitch says: most of a wide text. Only a character from
+    // wide as the pitch says: most of a text. Only a character from
     // U+0300 on (its first byte from 0xCC on) may join it.
     const FixedPitch& pitch = metrics.fixedPitch;
     const auto b = static_cast<unsigned char>(run[i]);
@@ -137,7 +137,7 @@ struct Advance {
     return {metrics.advances->ClusterAdvance64(run.substr(i, end - i), metrics.wideWidth), end};
 }
 
-// Width of a run of a wide text as the sum of its characters' advances,
+// Width of a run as the sum of its characters' advances,
 // or -1 when it must be measured.
 int SummedWidth(std::string_view run, const TextMetrics& metrics)
 {
@@ -157,7 +157,7 @@ int SummedWidth(std::string_view run, const TextMetrics& metrics)
 // Where the paragraph of a text that begins at `begin` ends, when it
 // fits whole in width (no more bytes than width + 1, as in Wrap): one walk
 // finds its end and sums its advances, where a look for the end and a
-// second walk to sum cost twice as much on a key list of wide texts.
+// second walk to sum cost twice as much on a key list.
 // npos when it does not fit, holds a tab or a run that must be measured.
 std::size_t ParagraphEndIfFits(std::string_view text, std::size_t begin, int width, const TextMetrics& metrics)
 {
@@ -466,7 +466,7 @@ bool WrapParagraph(std::string_view text, std::size_t begin, std::size_t end, in
                 continue;
             }
         }
-        // A word of a wide text may hold more bytes than the line has units
+        // A word may hold more bytes than the line has units
         // and still fit; it is then split early, but never inside a
         // character.
         const std::size_t limit = lineStart + room + 1;

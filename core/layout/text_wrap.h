@@ -16,10 +16,9 @@
 // gives the width of a run of text (no tabs, no line breaks) in the units of
 // the device: pixels on screen, twips on paper.
 //
-// Texts are in the document's form (core/text/text_form.h); offsets are bytes of
-// that form, and the lines of a text with a mark begin after the mark. A
-// line of a wide text ends only between characters, never inside one's
-// bytes nor before a mark or joiner that belongs to the character before it.
+// Texts are UTF-8 (core/text/text_form.h) and offsets are bytes of it. A
+// line ends only between characters, never inside one's bytes nor before a
+// combining mark or joiner that belongs to the character before it.
 using TextWidthFn = std::function<int(std::string_view)>;
 
 // The pitch of a fixed-pitch font: the characters marked uniform all have
@@ -45,7 +44,7 @@ struct FixedPitch final {
 // bytes; paragraphs with other bytes are measured as before.
 FixedPitch DetectFixedPitch(const TextWidthFn& width);
 
-// The advances of a wide text's characters, learnt as they are met, so
+// The advances of a text's characters, learnt as they are met, so
 // that most runs of other scripts are summed instead of measured. A
 // character is summed when its width adds up as the fixed pitch's
 // characters do (runs of it, and it among zeros, are as wide as its one
@@ -129,10 +128,10 @@ struct TextMetrics final {
     {
     }
 
-    TextWidthFn width;     // width of a run of Windows-1252 characters
-    TextWidthFn wideWidth; // width of a run of a wide text's UTF-8 (unset: width)
+    TextWidthFn width;     // width of a run of single-byte (Windows-1252) characters, for the pitch
+    TextWidthFn wideWidth; // width of a run of UTF-8 (unset: width)
     // Shared by the copies of these metrics and kept with the font; unset,
-    // every run of a wide text is measured.
+    // every run beyond the pitch is measured.
     std::shared_ptr<CharacterAdvances> advances;
     int lineHeight = 0;    // height of one line
     int avgCharWidth = 0;  // tab stops lie at multiples of 8 of these

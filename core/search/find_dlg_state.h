@@ -14,7 +14,7 @@ class CFindDlgState final {
 public:
     COvrinDoc* m_pDoc = nullptr;
     int m_nSearchEntry = -1;
-    std::string m_strSearch;  // in the document's text form (core/text/text_form.h)
+    std::string m_strSearch;  // a text (core/text/text_form.h)
     bool m_bFromFirst = false;
     bool m_bInDescriptions = false;
 

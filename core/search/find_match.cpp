@@ -172,7 +172,7 @@ std::string EncodeUtf8(char32_t c)
 
 // A wide needle's longest run of characters whose forms (the characters
 // that fold as each does) are of one length each, so that its bytes stand
-// at fixed distances in every wide text that holds the needle: a byte of
+// at fixed distances in every text that holds the needle: a byte of
 // such a text passes at j when (byte | blend[j]) == value[j].
 struct ByteRun {
     std::string blend;

@@ -116,12 +116,12 @@ private:
     CFoldedNeedle(std::string_view needle, std::string_view text, bool cp1252);
     bool MatchesAt(const unsigned char* p) const;
     // Whether `length` bytes at p may hold an occurrence: the needle's
-    // folded bytes, or a text's mark where a marked text is not searched
-    // by bytes, or for a needle no plain text holds, the bytes of its run.
+    // folded bytes, or for a needle searched by characters, the bytes of
+    // its run.
     bool MayBeInBytes(const unsigned char* p, std::size_t length) const;
 
-    // Texts with a mark, and a needle no plain text can hold, are searched
-    // by characters there.
+    // A needle beyond ASCII, and a text with another form of one of its
+    // letters, are searched by characters there.
     CWideNeedle m_wide;
     std::string m_folded;
     FindAnchor m_anchor;
@@ -130,12 +130,12 @@ private:
     // last (Horspool's skip), instead of a stop at every case of that
     // letter. Empty for other needles.
     std::vector<std::size_t> m_shift;
-    // Whether an occurrence in a marked text may lie where the text's bytes
-    // are not the needle's folded bytes (a letter of another form, or any
-    // letter above 127, in a wide text).
+    // Whether an occurrence may lie where a text's bytes are not the
+    // needle's folded bytes (a letter of another form, or any letter
+    // above 127).
     bool m_byCharacters = true;
-    // For a needle no plain text holds: the bytes its longest run of
-    // characters of one length each has in every wide text that holds it
+    // For a needle searched by characters: the bytes its longest run of
+    // characters of one length each has in every text that holds it
     // (a byte b passes at j when (b | blend[j]) == value[j]), and the
     // rarest of them.
     std::string m_runBlend;

@@ -7,7 +7,7 @@
 #include <vector>
 
 // A quick look at a text the file holds in its UTF-16 form, before it is
-// converted to the wide form: whether the needle may be in it. Each of the
+// converted to UTF-8: whether the needle may be in it. Each of the
 // needle's four rarest characters (by the order of TypicalFrequency; see
 // the .cpp for the others) must be in the text as a code
 // unit, in one of the forms that fold to it; a text that lacks one cannot
@@ -27,7 +27,7 @@
 // converted.
 class CUtf16FindFilter final {
 public:
-    // `needle` in the document's text form (core/text/text_form.h).
+    // `needle` as a text (core/text/text_form.h).
     explicit CUtf16FindFilter(std::string_view needle);
 
     // `units`: little-endian code units, two bytes each.

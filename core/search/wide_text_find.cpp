@@ -21,7 +21,7 @@ bool IsSurrogate(char32_t c) { return c >= 0xD800 && c < 0xE000; }
 
 char32_t FoldOther(char32_t c);
 
-// A character as the wide form writes it (a lone surrogate by its value).
+// A character as a text holds it (a lone surrogate by its value).
 std::string Utf8Form(char32_t c)
 {
     std::string out;

@@ -55,9 +55,9 @@ private:
 
     std::u32string m_folded;
     // The UTF-8 of every character that folds to the needle's first one:
-    // where none of them is, a wide text holds no occurrence.
+    // where none of them is, a text holds no occurrence.
     std::vector<std::string> m_firstForms;
-    // The run a wide text is scanned for: the index of its first character
+    // The run a text is scanned for: the index of its first character
     // in the needle (npos when no character has forms of one length), and
     // its bytes; first for a text without the other forms of the needle's
     // letters (those not as long as the letter: the Kelvin sign for k, the

@@ -42,7 +42,7 @@ void AppendUtf8(std::string& out, char32_t c)
 }
 
 // Decodes one character of UTF-8 at `at`. Surrogate values are taken when
-// `surrogatesAllowed` (the wide form writes lone ones that way); anything
+// `surrogatesAllowed` (texts keep lone ones that way); anything
 // else that is not UTF-8 returns kInvalid and moves one byte.
 constexpr char32_t kInvalid = 0xFFFFFFFF;
 char32_t DecodeUtf8(const char*& at, const char* end, bool surrogatesAllowed)

@@ -4,7 +4,7 @@
 #include <cstddef>
 
 // UTF-16 code units stored little-endian (the file's UTF-16 form, at any
-// alignment) written as UTF-8, for the wide text form (core/text/text_form.h) and
+// alignment) written as UTF-8, for the text form (core/text/text_form.h) and
 // for the terminal. A surrogate pair becomes its one character; a lone
 // surrogate either keeps its own value in three bytes, so that the units
 // come back exactly, or becomes U+FFFD, which real UTF-8 can carry.
