@@ -64,7 +64,7 @@ TEST(TextForm, EveryUtf16TextComesBackExactly)
     EXPECT_EQ(Cp1252Of(TextFromCp1252("\x80\x81\xFFz")), "\x80\x81\xFFz");
     EXPECT_TRUE(FitsCp1252(TextFromCp1252("\x80\x81\xFFz")));
     EXPECT_FALSE(FitsCp1252("\u0141"));
-    EXPECT_FALSE(IsOfTextForm("a\xFCb"));
+    EXPECT_FALSE(IsOfTextForm("a\xFC" "b"));
 }
 
 // UTF-16 converter, any alignment, each unit kind at each word place: unit-wise bytes, not one past the room it asks.
