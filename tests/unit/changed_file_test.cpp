@@ -39,6 +39,17 @@ TEST_F(DocumentFileTest, OpensAFile)
     EXPECT_EQ(doc.UndoCount(), 1);
 }
 
+// Another program's version taken in follows the current entry by its key words, to the first place too.
+TEST_F(DocumentFileTest, ReloadFollowsTheCurrentEntry)
+{
+    ASSERT_TRUE(WriteEntries(f, {{"b", ""}, {"c", ""}}).ok);
+    ASSERT_TRUE(OpenDocumentFile(doc, f).ok);
+    doc.SetCurrent(1);
+    ASSERT_TRUE(WriteEntries(f, {{"c", ""}, {"d", ""}, {"e", ""}}).ok);
+    ASSERT_TRUE(ReloadDocumentFile(doc).ok);
+    EXPECT_EQ(doc.Current(), 0);
+}
+
 // "Save immediate" on rewrites the open file (an old-version one as the new version); a deletion
 // rewrites it whole. (Foreign files: the unreadable-files test; Save As: the window's test.)
 TEST_F(DocumentFileTest, SaveImmediateRewritesTheOpenFile)

@@ -65,12 +65,13 @@ TEST(RecordSetReading, FollowsTheLineRulesAndRefusesWhatItCannotTakeExactly)
         // CR LF ends a line as LF does; a CR elsewhere stays text.
         {"KeyWords: a\r\nDescription: x\r\n+ y\r\n\r\nKeyWords: b\nDate: 1.1.2000\r\n", "a|x\r\ny|today;b||1.1.2000;"},
         {"KeyWords: a\\\r\nb\r\nDescription: c\rd\n", "ab|c\rd|today;"},
+        {"KeyWords: a\nDescription:\n", "a||today;"},
         {"KeyWords: a\n\nDescription: no key words\n", "record 2 (line 3): the record has no KeyWords field"},
         // A field's own mistake names its line, not only its record's first.
         {"KeyWords: a\n\nKeyWords: b\nDescription: x\n+ y\nKeyword: typo\n",
          "record 2 (line 3), field Keyword (line 6): unknown field; an entry has KeyWords, Description, Date and Number"},
         {"KeyWords: a\nDate: 1.1.2000\nDate: 2.2.2000\n", "record 1 (line 1), field Date (line 3): the field appears twice"},
-        // Each whole text takes the 8-bit form when it fits, else the wide one.
+        // Texts come in as UTF-8, whichever form the file will hold them in.
         {"KeyWords: b\nDescription: x\n+ \xE4\xB8\xAD!\n", "b|x\r\n\xE4\xB8\xAD!|today;"},
         {"KeyWords: a\nDescription: x\n+ y\xFF\n", "record 1 (line 1), field Description (line 3): the text is not valid UTF-8"},
         {"KeyWords: a\n# \xC3\n", "line 2: the text is not valid UTF-8"},

@@ -61,6 +61,7 @@ TEST(TextForm, EveryUtf16TextComesBackExactly)
     }
     EXPECT_EQ(TextFromUtf16(u"\u20AC\u00E9"), "\u20AC\u00E9");
     EXPECT_EQ(TextFromCp1252("\xFF\xFE\xFF\x01z"), "\u00FF\u00FE\u00FF\x01z");
+    EXPECT_EQ(TextFromCp1252("\x80\x91\x92\x9F"), "€‘’Ÿ");
     EXPECT_EQ(Cp1252Of(TextFromCp1252("\x80\x81\xFFz")), "\x80\x81\xFFz");
     EXPECT_TRUE(FitsCp1252(TextFromCp1252("\x80\x81\xFFz")));
     EXPECT_FALSE(FitsCp1252("\u0141"));
