@@ -16,13 +16,22 @@ namespace {
 
 using Forms = CUtf16FindFilter::Forms;
 
+// Whether one of the forms is among the n units at p: each looked for by
+// its low byte with memchr, then taken where that byte begins a unit whose
+// high byte is the form's.
 bool Holds(const unsigned char* p, std::size_t n, const Forms& forms)
 {
-    for (std::size_t i = 0; i < n; ++i) {
-        const auto unit = static_cast<char16_t>(p[2 * i] | (p[2 * i + 1] << 8));
-        for (int k = 0; k < forms.count; ++k)
-            if (unit == forms.unit[k])
+    const unsigned char* const end = p + 2 * n;
+    for (int k = 0; k < forms.count; ++k) {
+        const auto low = static_cast<unsigned char>(forms.unit[k] & 0xFF);
+        const auto high = static_cast<unsigned char>(forms.unit[k] >> 8);
+        for (const unsigned char* at = p; at < end; ++at) {
+            at = static_cast<const unsigned char*>(std::memchr(at, low, static_cast<std::size_t>(end - at)));
+            if (at == nullptr)
+                break;
+            if ((at - p) % 2 == 0 && at[1] == high)
                 return true;
+        }
     }
     return false;
 }
