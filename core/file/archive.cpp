@@ -352,57 +352,24 @@ void CArchive::SkipString()
     m_nRemaining -= n;
 }
 
-namespace {
-
-// ASCII bytes are the text they hold, used where they lie; others are
-// converted into the spill, which only grows.
-std::string_view InDocumentForm(std::string_view bytes, std::string& spill)
+std::string_view CArchive::TextOf(const StoredText& stored, std::string& spill)
 {
-    if (IsAscii(bytes))
+    const std::string_view bytes = stored.bytes;
+    if (!stored.utf16 && IsAscii(bytes))
         return bytes;
-    const std::size_t room = Cp1252TextRoom(bytes.size());
+    // The spill only grows, so it is cleared once, not for every text.
+    const std::size_t room = stored.utf16 ? Utf16TextRoom(bytes.size() / 2) : Cp1252TextRoom(bytes.size());
     if (spill.size() < room)
         spill.resize(room);
-    return {spill.data(), static_cast<std::size_t>(WriteTextFromCp1252(bytes, spill.data()) - spill.data())};
+    char* const to = spill.data();
+    const char* const end = stored.utf16 ? WriteTextFromFileUtf16Le(bytes, to) : WriteTextFromCp1252(bytes, to);
+    return {to, static_cast<std::size_t>(end - to)};
 }
-
-}  // namespace
 
 std::string_view CArchive::ReadStringView(std::string& spill, bool* heldAsUtf16)
 {
+    const StoredText stored = ReadStoredText();
     if (heldAsUtf16)
-        *heldAsUtf16 = false;
-    if (m_pFile) {
-        const std::uint64_t n = ReadLength();
-        if (n == UINT64_MAX) {
-            ReadUtf16String(spill);
-            if (heldAsUtf16)
-                *heldAsUtf16 = true;
-            return spill;
-        }
-        return InDocumentForm(ReadContiguous(n), spill);
-    }
-    // Most texts are shorter than 255 bytes, with a one-byte length: read
-    // here at once, they make a walk over a whole file a third faster.
-    if (!m_memory.empty()) {
-        const auto n = static_cast<unsigned char>(m_memory[0]);
-        if (n != 0xFF && n < m_memory.size()) {
-            const std::string_view text = m_memory.substr(1, n);
-            m_memory.remove_prefix(n + 1);
-            m_nRemaining -= n + 1;
-            return InDocumentForm(text, spill);
-        }
-    }
-    const std::uint64_t n = ReadLength();
-    if (n == UINT64_MAX) {
-        // The spill only grows, so it is cleared once, not for every text.
-        if (heldAsUtf16)
-            *heldAsUtf16 = true;
-        const std::string_view units = ReadContiguous(2 * ReadUtf16Length());
-        const std::size_t room = Utf16TextRoom(units.size() / 2);
-        if (spill.size() < room)
-            spill.resize(room);
-        return {spill.data(), static_cast<std::size_t>(WriteTextFromFileUtf16Le(units, spill.data()) - spill.data())};
-    }
-    return InDocumentForm(ReadContiguous(n), spill);
+        *heldAsUtf16 = stored.utf16;
+    return TextOf(stored, spill);
 }

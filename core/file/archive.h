@@ -86,6 +86,9 @@ public:
         bool utf16 = false;
     };
     StoredText ReadStoredText();
+    // A stored text as UTF-8: ASCII bytes where they lie, any other
+    // converted into `spill`, which only grows.
+    static std::string_view TextOf(const StoredText& stored, std::string& spill);
 
 private:
     void ReadBytes(char* dst, std::uint64_t n);

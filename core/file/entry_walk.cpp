@@ -38,36 +38,14 @@ public:
         if (keys == Sifted::Refused && text == Sifted::Refused)
             return false;
         // Key words go to the sieve whatever their answer, to be shown.
-        m_keyWords = InTextForm(keyWords, m_spill[0]);
-        m_description = text == Sifted::MayHold ? InTextForm(description, m_spill[1]) : std::string_view();
+        m_keyWords = CArchive::TextOf(keyWords, m_spill[0]);
+        m_description = text == Sifted::MayHold ? CArchive::TextOf(description, m_spill[1]) : std::string_view();
         return true;
     }
     std::string_view KeyWords() const { return m_keyWords; }
     std::string_view Description() const { return m_description; }
 
 private:
-    static std::string_view InTextForm(const CArchive::StoredText& text, std::string& spill)
-    {
-        return text.utf16 ? Wide(text.bytes, spill) : Form(text.bytes, spill);
-    }
-    // 8-bit bytes as UTF-8: ASCII ones where they lie.
-    static std::string_view Form(std::string_view bytes, std::string& spill)
-    {
-        if (IsAscii(bytes))
-            return bytes;
-        const std::size_t room = Cp1252TextRoom(bytes.size());
-        if (spill.size() < room)
-            spill.resize(room);
-        return {spill.data(), static_cast<std::size_t>(WriteTextFromCp1252(bytes, spill.data()) - spill.data())};
-    }
-    static std::string_view Wide(std::string_view units, std::string& spill)
-    {
-        const std::size_t room = Utf16TextRoom(units.size() / 2);
-        if (spill.size() < room)
-            spill.resize(room);
-        return {spill.data(), static_cast<std::size_t>(WriteTextFromFileUtf16Le(units, spill.data()) - spill.data())};
-    }
-
     std::string_view m_keyWords, m_description;
     std::string m_spill[2];
 };
