@@ -78,30 +78,17 @@ std::vector<char32_t> CharactersFoldingTo(char32_t folded)
 
 namespace {
 
-// Up to four sets of FormBytes at the same offsets, looked for at once: a
-// start is a candidate when it is one of any set.
-struct RunSets {
-    CWideNeedle::FormBytes set[4];
-    std::size_t count = 1;
-};
-
 // Where a byte of `text` at or after `from` begins a candidate run (see
 // FormBytes), or npos.
-std::size_t FirstRunAt(std::string_view text, std::size_t from, const RunSets& r)
+std::size_t FirstRunAt(std::string_view text, std::size_t from, const CWideNeedle::FormBytes& f)
 {
-    const std::size_t reach = std::max(r.set[0].offset[0], r.set[0].offset[1]);
+    const std::size_t reach = std::max(f.offset[0], f.offset[1]);
     if (text.size() <= reach || from >= text.size() - reach)
         return npos;
     const auto* const base = reinterpret_cast<const unsigned char*>(text.data());
-    const std::size_t starts = text.size() - reach;
-    const unsigned char* p = base + from;
-    const auto is = [&](const unsigned char* s, const CWideNeedle::FormBytes& f) {
-        return ((s[f.offset[0]] | f.blend[0]) == f.value[0]) & ((s[f.offset[1]] | f.blend[1]) == f.value[1]);
-    };
-    for (const unsigned char* const end = base + starts; p < end; ++p)
-        for (std::size_t k = 0; k < r.count; ++k)
-            if (is(p, r.set[k]))
-                return static_cast<std::size_t>(p - base);
+    for (const unsigned char *p = base + from, *const end = base + text.size() - reach; p < end; ++p)
+        if (((p[f.offset[0]] | f.blend[0]) == f.value[0]) & ((p[f.offset[1]] | f.blend[1]) == f.value[1]))
+            return static_cast<std::size_t>(p - base);
     return npos;
 }
 
@@ -302,9 +289,7 @@ std::size_t CWideNeedle::FindByAnchor(std::string_view text, std::size_t from, s
 {
     constexpr std::size_t body = 0;
     const auto continues = [&](std::size_t at) { return (static_cast<unsigned char>(text[at]) & 0xC0) == 0x80; };
-    RunSets r;
-    r.set[0] = bytes;
-    for (std::size_t at = FirstRunAt(text, from, r); at != npos; at = FirstRunAt(text, at + 1, r)) {
+    for (std::size_t at = FirstRunAt(text, from, bytes); at != npos; at = FirstRunAt(text, at + 1, bytes)) {
         if (continues(at))
             continue;
         std::size_t start = at;
