@@ -156,7 +156,7 @@ std::string TextFromCp1252(std::string_view bytes)
     return out;
 }
 
-std::string TextFromFileUtf16(std::u16string_view units) { return TextOfUnits(units); }
+std::string TextFromUtf16(std::u16string_view units) { return TextOfUnits(units); }
 
 void AssignTextFromFileUtf16Le(std::string& into, std::string_view bytes)
 {
@@ -166,7 +166,6 @@ void AssignTextFromFileUtf16Le(std::string& into, std::string_view bytes)
     into.resize(static_cast<std::size_t>(WriteTextFromFileUtf16Le(bytes, into.data()) - into.data()));
 }
 
-std::string TextFromUtf16(std::u16string_view units) { return TextOfUnits(units); }
 
 std::optional<std::string> TextFromUtf8(std::string_view utf8, std::size_t* badOffset)
 {

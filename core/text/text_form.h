@@ -33,8 +33,8 @@ std::string TextFromCp1252(std::string_view bytes);
 // bytes; returns the end of the text;
 inline std::size_t Cp1252TextRoom(std::size_t bytes) { return 3 * bytes + 8; }
 char* WriteTextFromCp1252(std::string_view bytes, char* to);
-// the file's UTF-16 form, lone surrogates kept;
-std::string TextFromFileUtf16(std::u16string_view units);
+// UTF-16 from the file or typed into a field, lone surrogates kept;
+std::string TextFromUtf16(std::u16string_view units);
 // the same from the file's little-endian bytes, into `into` (its storage
 // reused);
 void AssignTextFromFileUtf16Le(std::string& into, std::string_view bytes);
@@ -45,8 +45,6 @@ inline char* WriteTextFromFileUtf16Le(std::string_view bytes, char* to)
 {
     return WriteUtf16LeAsUtf8(bytes.data(), bytes.size() / 2, to, LoneSurrogates::Keep);
 }
-// typed or pasted text, the same way;
-std::string TextFromUtf16(std::u16string_view units);
 // UTF-8 from a terminal or a text file; std::nullopt when `utf8` is not
 // UTF-8, with the offset of the first bad byte in *badOffset (if given).
 std::optional<std::string> TextFromUtf8(std::string_view utf8, std::size_t* badOffset = nullptr);

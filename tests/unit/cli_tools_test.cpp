@@ -58,7 +58,7 @@ TEST(CliTools, FindMatchesLikeTheFindDialog)
                        {"Zebra", "Streifen", "7.8.2009"},
                        {wide("\u03A3 quiet XYZZY"), wide("\u212Aelvin \u017Fun"), "1.1.2010"},
                        {wide("\u03A3"), wide("\u03A3 a text of more than sixteen units: endmark"), "1.1.2011"},
-                       {TextFromFileUtf16(u"\xD800zq"), wide("\u03A3"), "1.1.2012"},
+                       {TextFromUtf16(u"\xD800zq"), wide("\u03A3"), "1.1.2012"},
                        {wide("\u03A3fifteen units: \u03C3\u03AF\u03C3 x"), wide("\u03A3"), "1.1.2013"}}).ok);
     struct Case {
         std::vector<std::string> args;
@@ -204,7 +204,7 @@ TEST(CliTools, OddTextsStayVisibleAndAreNamed)
     TempFolder dir;
     ASSERT_TRUE(WriteEntries(dir / "breaks.ovr", {{"one\r\ntwo", "", ""}, {"lone\rcr, longer", "", ""},
                                                   {"lone\nlf, longer", "", ""}, {"plain", "", ""},
-                                                  {TextFromFileUtf16(u"\xD800\u0436\n"), "", ""}}).ok);
+                                                  {TextFromUtf16(u"\xD800\u0436\n"), "", ""}}).ok);
     const std::string cr = "\xE2\x90\x8D", lf = "\xE2\x90\x8A";
     EXPECT_EQ(RunTool({"--list", dir / "breaks.ovr"}).out,
               "one" + cr + lf + "two\nlone" + cr + "cr, longer\nlone" + lf + "lf, longer\nplain\n\xEF\xBF\xBD\xD0\xB6" + lf + "\n");
@@ -217,7 +217,7 @@ TEST(CliTools, OddTextsStayVisibleAndAreNamed)
                                                {"f", "", "date\\"},
                                                {"g", "trailing\r", ""},
                                                {"h", "", ""},
-                                               {"i", TextFromFileUtf16(u"lone \xD800"), ""},
+                                               {"i", TextFromUtf16(u"lone \xD800"), ""},
                                                {"j", TextFromUtf16(u"\u0141\u00F3d\u017A"), ""}});
     odd.descriptions.Set(7, "fits", true);  // as the file's UTF-16 form held it
     ASSERT_TRUE(WriteTable(dir / "odd.ovr", std::move(odd)).ok);
@@ -268,7 +268,7 @@ TEST(CliTools, ImportRefusalsWriteNothing)
 TEST(CliTools, MergeWritesIntoOnlyWhatIsNew)
 {
     TempFolder dir;
-    const std::string wide = TextFromFileUtf16(u"\u0141\u00F3d\u017A \xD800");
+    const std::string wide = TextFromUtf16(u"\u0141\u00F3d\u017A \xD800");
     ASSERT_TRUE(WriteEntries(dir / "into.ovr", {{"b", "1"}, {wide, "w"}}).ok);
     ASSERT_TRUE(WriteEntries(dir / "copy.ovr", {{"c", "1"}, {"b", "1"}, {"a", wide}, {wide, "w"}}).ok);
     WriteBytes(dir / "damaged.ovr", std::string("\x00\x00\x0B\x01\x08" "010b0000" "\x05\x00\x00\x00" "\x03" "ab", 19));

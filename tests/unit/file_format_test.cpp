@@ -161,8 +161,8 @@ TEST(ArchiveStrings, EachTextFormAndItsFileBytes)
         {"abc", false, "\x03" "abc", true},
         {"\u20AC\u00FCx", false, "\x03\x80\xFCx", false},
         {TextFromUtf16(u"\u20ACa\u00FC\u043A"), true, std::string("\xFF\xFE\xFF\x04" "\xAC\x20" "a\x00" "\xFC\x00" "\x3A\x04", 12), false},
-        {TextFromFileUtf16(u"a"), true, std::string("\xFF\xFE\xFF\x01" "a\x00", 6), false},
-        {TextFromFileUtf16(u"\xD83D\xDE00\xDC00"), true, std::string("\xFF\xFE\xFF\x03" "\x3D\xD8\x00\xDE\x00\xDC", 10), false},
+        {TextFromUtf16(u"a"), true, std::string("\xFF\xFE\xFF\x01" "a\x00", 6), false},
+        {TextFromUtf16(u"\xD83D\xDE00\xDC00"), true, std::string("\xFF\xFE\xFF\x03" "\x3D\xD8\x00\xDE\x00\xDC", 10), false},
         {TextFromCp1252("\xFF\xFE\xFFx"), false, "\x04\xFF\xFE\xFFx", false},
         {TextFromUtf16(std::u16string(300, u'\u0436')), true, "\xFF\xFE\xFF\xFF\x2C\x01" + Repeated("\x36\x04", 300), false},
     };

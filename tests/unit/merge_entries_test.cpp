@@ -33,7 +33,7 @@ std::vector<Entry> Model(std::vector<Entry> here, const std::vector<Entry>& othe
 // words, in unordered tables and bulk merges too; the current entry stays; self-merge changes nothing.
 TEST(MergeEntries, AddsWhatIsMissingAtItsKeyPlace)
 {
-    const std::string wide = TextFromFileUtf16(u"Gr\u00FC\u00DFe \u0141\u00F3d\u017A \xD800");
+    const std::string wide = TextFromUtf16(u"Gr\u00FC\u00DFe \u0141\u00F3d\u017A \xD800");
     std::vector<Entry> many, manyOther;
     for (int i = 0; i < 60; ++i) {
         many.push_back({"k" + std::to_string(i % 7), "here " + std::to_string(i)});

@@ -281,7 +281,7 @@ TEST(RecoveryRecord, CraftedTextsComeBackInTheDocumentsForm)
 {
     const std::string wide = TextFromUtf16(u"\u0416x");
     const std::vector<std::string> crafted = {"\xFF\xFE\xFF", "z\xC3", "\xC0\x80", "\xF4\x90\x80\x80", "\xE9t\xE9"};
-    const std::vector<std::string> sound = {wide, TextFromCp1252("\xFF\xFE\xFFy"), TextFromFileUtf16(u"\xD800"), "ok"};
+    const std::vector<std::string> sound = {wide, TextFromCp1252("\xFF\xFE\xFFy"), TextFromUtf16(u"\xD800"), "ok"};
     std::vector<Entry> entries;
     for (const std::string& t : crafted)
         entries.push_back({t, t, t});

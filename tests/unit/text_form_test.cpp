@@ -47,17 +47,16 @@ void ExpectConverts(bool toBreak, const std::string& text)
     ASSERT_EQ(out, Reference(std::string_view(text).substr(0, stop))) << toBreak;
 }
 
-// Texts from the file's UTF-16 form and from typing give back the same units; Windows-1252 texts come in as UTF-8.
+// Texts from UTF-16 give back the same units; Windows-1252 texts come in as UTF-8.
 TEST(TextForm, EveryUtf16TextComesBackExactly)
 {
     const std::vector<std::u16string> texts = {
         u"", u"abc", u"Zażółć gęślą jaźń", u"Σσς", u"\u6F22\u5B57", u"a\U0001F600b",
         u"e\u0301", u"\xD800", u"x\xDC00y", u"\xFF\xFE\xFFz", u"\u20AC\u0081"};
     for (const std::u16string& units : texts) {
-        const std::string fromFile = TextFromFileUtf16(units);
-        EXPECT_TRUE(IsOfTextForm(fromFile));
-        EXPECT_EQ(Utf16Of(fromFile), units);
-        EXPECT_EQ(TextFromUtf16(units), fromFile);
+        const std::string text = TextFromUtf16(units);
+        EXPECT_TRUE(IsOfTextForm(text));
+        EXPECT_EQ(Utf16Of(text), units);
     }
     EXPECT_EQ(TextFromUtf16(u"\u20AC\u00E9"), "\u20AC\u00E9");
     EXPECT_EQ(TextFromCp1252("\xFF\xFE\xFF\x01z"), "\u00FF\u00FE\u00FF\x01z");
@@ -79,7 +78,7 @@ TEST(TextForm, FileUtf16ConverterAgrees)
             seed = seed * 1103515245 + 12345;
             u = kinds[(seed >> 16) % (round % 3 == 0 ? 2 : std::size(kinds))];
         }
-        const std::string wide = TextFromFileUtf16(units);
+        const std::string wide = TextFromUtf16(units);
         std::string bytes(1 + 2 * units.size(), '\0');
         for (std::size_t i = 0; i < units.size(); ++i)
             bytes[1 + 2 * i] = static_cast<char>(units[i]), bytes[2 + 2 * i] = static_cast<char>(units[i] >> 8);
@@ -98,8 +97,8 @@ TEST(TextForm, Utf8InAndOut)
     EXPECT_EQ(TextFromUtf8("caf\xC3\xA9"), "caf\xC3\xA9");
     EXPECT_EQ(Utf8Of(*TextFromUtf8("\xC5\x81\xC3\xB3\xF0\x9F\x98\x80")), "\xC5\x81\xC3\xB3\xF0\x9F\x98\x80");
     // A lone surrogate cannot go to UTF-8; it becomes the replacement character.
-    EXPECT_TRUE(HasLoneSurrogate(TextFromFileUtf16(u"a\xD800")));
-    EXPECT_EQ(Utf8Of(TextFromFileUtf16(u"a\xD800")), "a\xEF\xBF\xBD");
+    EXPECT_TRUE(HasLoneSurrogate(TextFromUtf16(u"a\xD800")));
+    EXPECT_EQ(Utf8Of(TextFromUtf16(u"a\xD800")), "a\xEF\xBF\xBD");
     for (const char* bad : {"ab\xC3", "ab\xED\xA0\x80", "ab\xC0\x80", "ab\xF5\x80\x80\x80", "ab\x80"}) {
         std::size_t offset = 0;
         EXPECT_FALSE(TextFromUtf8(bad, &offset)) << bad;
@@ -112,14 +111,14 @@ TEST(TextForm, KeyOrder)
 {
     const std::vector<std::string> ascending = {
         "", "Zebra", "apple", TextFromCp1252("\x80"), TextFromCp1252("\x92"), TextFromCp1252("\xE9"),
-        TextFromCp1252("\xFF"), TextFromCp1252("\xFF\xFE\xFF"), TextFromFileUtf16(u"\xFF\xFE\xFF!"), TextFromUtf16(u"\u0141"),
+        TextFromCp1252("\xFF"), TextFromCp1252("\xFF\xFE\xFF"), TextFromUtf16(u"\xFF\xFE\xFF!"), TextFromUtf16(u"\u0141"),
         // The dagger's Windows-1252 byte comes before the en dash's, their UTF-8 after it.
         TextFromUtf16(u"\u0141\u2020"), TextFromUtf16(u"\u0141\u2013"), TextFromUtf16(u"\u03A9"),
         TextFromUtf16(u"\u03A9a"), TextFromUtf16(u"\xD800"), TextFromUtf16(u"\U0001F600")};
     for (std::size_t i = 0; i < ascending.size(); ++i)
         for (std::size_t j = 0; j < ascending.size(); ++j)
             EXPECT_EQ(CompareTexts(ascending[i], ascending[j]), i < j ? -1 : i > j ? 1 : 0) << i << ' ' << j;
-    EXPECT_EQ(CompareTexts(TextFromFileUtf16(u"caf\u00E9"), TextFromCp1252("caf\xE9")), 0);
+    EXPECT_EQ(CompareTexts(TextFromUtf16(u"caf\u00E9"), TextFromCp1252("caf\xE9")), 0);
 }
 
 // Each byte (stop too) at each place in and across converter words, all short lengths, amid ASCII and 2-/3-byte chars.
