@@ -13,8 +13,6 @@ set -uo pipefail
 ovrin=${1:?usage: $0 <ovrin binary>}
 source "$(dirname "$0")/x_session.sh"
 x_session_start
-export XDG_STATE_HOME=$work/state
-mkdir "$work/docs"
 doc=$work/docs/notes.ovr
 
 # The other machine's version, "key words:description" for each entry.

@@ -11,8 +11,6 @@ set -uo pipefail
 ovrin=${1:?usage: $0 <ovrin binary>}
 source "$(dirname "$0")/x_session.sh"
 x_session_start
-export XDG_STATE_HOME=$work/state
-mkdir "$work/docs"
 doc=$work/docs/notes.ovr
 printf 'KeyWords: banana\n\nKeyWords: cherry\n\nKeyWords: grape\n' >"$work/notes.rec"
 "$ovrin" --import "$work/notes.rec" "$doc" || fail "cannot make the document"

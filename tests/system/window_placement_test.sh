@@ -39,9 +39,7 @@ exit_program() {
 
 # 1. The first start: the frame, title bar included, covers 10, 10 to
 #    500, 400; the profile keeps the frame's rectangle as it was last seen.
-"$ovrin" >"$work/first.log" 2>&1 &
-first=$!
-pids+=($first)
+start; first=$program
 main=$(window "Untitled - Ovrin") || exit 1
 sleep 0.5
 shot first-start
@@ -55,9 +53,7 @@ grep -qx "$kept" "$profile" || fail "kept $(grep '^Rect=' "$profile"), not $kept
 
 # 2. A file that cannot be opened: the message comes up in the middle of
 #    the screen.
-"$ovrin" "$work/missing.ovr" >"$work/missing.log" 2>&1 &
-missing=$!
-pids+=($missing)
+start "$work/missing.ovr"; missing=$program
 message=$(window "Ovrin") || exit 1
 read -r x y w h < <(frame_of "$message")
 shot message
@@ -69,9 +65,9 @@ ended "$missing" 1 "the start with a missing file"
 # 3. A window kept at 1 100 x 760 and started at twice the scale stays on
 #    the screen (640 x 450 at that scale).
 sed -i 's/^Rect=.*/Rect=0040 0030 1140 0790/' "$profile"
-QT_SCALE_FACTOR=2 "$ovrin" >"$work/scaled.log" 2>&1 &
-scaled=$!
-pids+=($scaled)
+export QT_SCALE_FACTOR=2
+start; scaled=$program
+unset QT_SCALE_FACTOR
 main=$(window "Untitled - Ovrin") || exit 1
 sleep 0.5
 shot scale-2
@@ -83,15 +79,11 @@ exit_program "$main" "$scaled" "the start at scale 2"
 # 4. A second start without a file while one runs opens one title-bar
 #    height down and right of the first, on the screen.
 sed -i 's/^Rect=.*/Rect=0100 0100 0600 0500/' "$profile"
-"$ovrin" >"$work/one.log" 2>&1 &
-one=$!
-pids+=($one)
+start; one=$program
 main=$(window "Untitled - Ovrin") || exit 1
 sleep 0.5
 read -r x1 y1 _ _ < <(frame_of "$main")
-"$ovrin" >"$work/two.log" 2>&1 &
-two=$!
-pids+=($two)
+start; two=$program
 second=
 for _ in $(seq 300); do
   second=$(xdotool search --onlyvisible --name "^Untitled - Ovrin\$" 2>/dev/null | grep -vx "$main" | head -n1)
@@ -111,9 +103,7 @@ exit_program "$main" "$one" "the first of two starts"
 # 5. The Edit dialog opens centred over the main window, wherever that
 #    lies: the dialog's frame, known only once it shows, is allowed for.
 sed -i 's/^Rect=.*/Rect=0100 0100 0900 0700/' "$profile"
-"$ovrin" >"$work/edit.log" 2>&1 &
-edit=$!
-pids+=($edit)
+start; edit=$program
 main=$(window "Untitled - Ovrin") || exit 1
 sleep 0.5
 for place in "" "420 260" "160 300"; do
@@ -135,9 +125,7 @@ exit_program "$main" "$edit" "the start with the Edit dialog"
 # 6. Without a window manager: after the Manual closes, the next key goes
 #    to the main window ('a' opens the Edit dialog).
 stop_window_manager
-"$ovrin" >"$work/plain.log" 2>&1 &
-plain=$!
-pids+=($plain)
+start; plain=$program
 main=$(window "Untitled - Ovrin") || exit 1
 sleep 0.5
 xdotool key F1

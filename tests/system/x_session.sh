@@ -67,14 +67,14 @@ x_session_start() {
   export DISPLAY=:$(head -n1 "$work/display")
   start_window_manager
 
-  # Private profile, runtime and data folders; the real X display for Qt.
+  # Private profile, runtime, state and data folders, and $work/docs; the real X display for Qt.
   mkdir -m 700 "$work/runtime"
   export HOME=$work/home XDG_CONFIG_HOME=$work/config XDG_DATA_HOME=$work/data
-  export XDG_RUNTIME_DIR=$work/runtime QT_QPA_PLATFORM=xcb
+  export XDG_RUNTIME_DIR=$work/runtime XDG_STATE_HOME=$work/state QT_QPA_PLATFORM=xcb
   unset SESSION_MANAGER
   # Under the sanitizers, leaks of the X and font libraries are not ours.
   export ASAN_OPTIONS=${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0
-  mkdir -p "$HOME"
+  mkdir -p "$HOME" "$work/docs"
 }
 
 # Waits for a window whose whole name is $1 and prints its id.
