@@ -157,7 +157,7 @@ private slots:
         QTest::addColumn<QByteArray>("stored");
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QByteArray>("expected");
-        const QByteArray fileUtf16 = QByteArray::fromStdString(TextFromFileUtf16(u"caf\u00E9"));
+        const QByteArray fileUtf16 = QByteArray::fromStdString(TextFromUtf16(u"caf\u00E9"));
         const QByteArray wide = QByteArray::fromStdString(TextFromUtf16(u"\u0141\u00F3d\u017A \u4E2D\U0001F600"));
         QTest::newRow("unchanged wide") << wide << QString() << wide;
         QTest::newRow("unchanged UTF-16 that fits") << fileUtf16 << QString() << fileUtf16;
