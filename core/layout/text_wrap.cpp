@@ -88,6 +88,15 @@ std::size_t NextNotUniform(std::string_view text, std::size_t i, const FixedPitc
     return i;
 }
 
+// Whether the character beyond ASCII at byte i is drawn with the fixed
+// pitch's one advance. Nothing joins it then: a character that would
+// (a mark, a joiner) has no advance of its own.
+bool HasThePitch(std::string_view text, std::size_t i, const TextMetrics& metrics)
+{
+    return metrics.advances && metrics.wideWidth &&
+           metrics.advances->Advance64(CodePointAt(text, i), metrics.wideWidth) == metrics.fixedPitch.advance64;
+}
+
 int TabWidth(const TextMetrics& metrics)
 {
     return std::max(1, 8 * metrics.avgCharWidth);
@@ -340,43 +349,49 @@ private:
     mutable long long m_sum64 = 0;
 };
 
-// Candidate lines of a paragraph whose every byte other than a tab has the
-// font's one advance: widths are counted, not measured. With tabs the x
+// Candidate lines of a paragraph whose every character other than a tab has
+// the font's one advance: widths are counted, not measured. With tabs the x
 // position is carried forward while a line grows, so a line is walked once.
+// Characters are counted, so a paragraph of ASCII only counts bytes.
 class CountedSpans final {
 public:
-    CountedSpans(std::string_view text, const TextMetrics& metrics, const FixedPitch& pitch, bool tabs)
-        : m_text(text), m_pitch(pitch), m_tab(TabWidth(metrics)), m_tabs(tabs)
+    CountedSpans(std::string_view text, const TextMetrics& metrics, const FixedPitch& pitch, bool tabs, bool ascii)
+        : m_text(text), m_pitch(pitch), m_tab(TabWidth(metrics)), m_tabs(tabs), m_ascii(ascii)
     {
     }
 
     int Width(std::size_t lineStart, std::size_t end)
     {
         if (!m_tabs)
-            return m_pitch.RunWidth(end - lineStart);
+            return m_pitch.RunWidth(Characters(lineStart, end));
         if (lineStart != m_lineStart || end < m_pos) {
-            m_lineStart = m_pos = m_segmentStart = lineStart;
+            m_lineStart = m_pos = lineStart;
             m_segmentX = 0;
+            m_segmentCharacters = 0;
         }
         for (; m_pos < end; ++m_pos) {
-            if (m_text[m_pos] != '\t')
-                continue;
-            const int x = m_segmentX + m_pitch.RunWidth(m_pos - m_segmentStart);
-            m_segmentX = (x / m_tab + 1) * m_tab;
-            m_segmentStart = m_pos + 1;
+            if (m_text[m_pos] == '\t') {
+                const int x = m_segmentX + m_pitch.RunWidth(m_segmentCharacters);
+                m_segmentX = (x / m_tab + 1) * m_tab;
+                m_segmentCharacters = 0;
+            } else if (!IsContinuationByte(m_text[m_pos])) {
+                ++m_segmentCharacters;
+            }
         }
-        return m_segmentX + m_pitch.RunWidth(end - m_segmentStart);
+        return m_segmentX + m_pitch.RunWidth(m_segmentCharacters);
     }
 
+    // As MeasuredSpans::SplitEnd: at least one character, whole ones only.
     std::size_t SplitEnd(std::size_t lineStart, std::size_t last, int width)
     {
+        const std::size_t first = Forward(lineStart, 1, m_text.size());
         if (m_tabs) {
-            std::size_t m = lineStart + 1;
-            while (m + 1 <= last && Width(lineStart, m + 1) <= width)
-                ++m;
+            std::size_t m = first;
+            for (std::size_t next; m < last && (next = Forward(m, 1, last)) > m && Width(lineStart, next) <= width;)
+                m = next;
             return m;
         }
-        return lineStart + std::max<std::size_t>(std::min(last - lineStart, Fit(width)), 1);
+        return std::max(first, Forward(lineStart, Fit(width), last));
     }
 
     bool HasTabs() const { return m_tabs; }
@@ -387,22 +402,49 @@ public:
         const long long room = (static_cast<long long>(width) + 1) * 64 - 33;
         return room < 0 ? 0 : static_cast<std::size_t>(room / m_pitch.advance64);
     }
+    // The end of the first n characters from `from`, or of as many of
+    // them as end by `limit`.
+    std::size_t Forward(std::size_t from, std::size_t n, std::size_t limit) const
+    {
+        if (m_ascii)
+            return from >= limit ? from : from + std::min(n, limit - from);
+        std::size_t i = from;
+        for (; n > 0 && i < m_text.size(); --n) {
+            std::size_t next = i + 1;
+            while (next < m_text.size() && IsContinuationByte(m_text[next]))
+                ++next;
+            if (next > limit)
+                break;
+            i = next;
+        }
+        return i;
+    }
 
     // Whether the whole paragraph fits on one line, which is then all of it.
     bool FitsWhole(std::size_t begin, std::size_t end, int width) const
     {
         return !m_tabs && end - begin <= static_cast<std::size_t>(std::max(width, 0)) + 1 &&
-               m_pitch.RunWidth(end - begin) <= width;
+               m_pitch.RunWidth(Characters(begin, end)) <= width;
     }
 
 private:
+    std::size_t Characters(std::size_t begin, std::size_t end) const
+    {
+        if (m_ascii)
+            return end - begin;
+        return static_cast<std::size_t>(std::count_if(m_text.begin() + static_cast<std::ptrdiff_t>(begin),
+                                                      m_text.begin() + static_cast<std::ptrdiff_t>(end),
+                                                      [](char c) { return !IsContinuationByte(c); }));
+    }
+
     std::string_view m_text;
     const FixedPitch& m_pitch;
     int m_tab;
     bool m_tabs;
+    bool m_ascii;
     std::size_t m_lineStart = std::string_view::npos;
     std::size_t m_pos = 0;
-    std::size_t m_segmentStart = 0;
+    std::size_t m_segmentCharacters = 0;
     int m_segmentX = 0;
 };
 
@@ -510,12 +552,14 @@ bool WrapCountedLines(std::string_view text, std::size_t begin, std::size_t end,
     std::size_t lineStart = begin;
     std::size_t lines = 0;
     for (;;) {
-        std::size_t beyond = lineStart + fits;
+        // No more bytes than units either, as WrapParagraph has it.
+        std::size_t beyond = std::min(spans.Forward(lineStart, fits, end), lineStart + room + 1);
+        const std::size_t firstBeyond = beyond;
         while (beyond < end && text[beyond] == ' ')
             ++beyond;
         if (beyond >= end)
             break;  // the rest of the paragraph fits
-        const void* blank = fits == 0 ? nullptr : memrchr(text.data() + lineStart + 1, ' ', fits);
+        const void* blank = fits == 0 ? nullptr : memrchr(text.data() + lineStart + 1, ' ', firstBeyond - lineStart);
         std::size_t runStart = blank ? static_cast<std::size_t>(static_cast<const char*>(blank) - text.data()) : 0;
         while (blank && runStart > lineStart && text[runStart - 1] == ' ')
             --runStart;
@@ -544,7 +588,7 @@ bool WrapCountedLines(std::string_view text, std::size_t begin, std::size_t end,
 }
 
 // Splits text into paragraphs at CR LF, LF and CR and wraps each, counted
-// where the font is fixed-pitch for all of the paragraph's bytes.
+// where the font is fixed-pitch for all of the paragraph's characters.
 // Wrapping can also begin at any line's start, `from`: a line begins afresh,
 // whatever came before it in its paragraph.
 template <typename Sink>
@@ -565,17 +609,23 @@ void Wrap(std::string_view text, int width, const TextMetrics& metrics, Sink& si
             const FixedPitch& pitch = ascii ? *ascii : metrics.fixedPitch;
             bool uniform = pitch.Active();
             bool tabs = false;
+            bool onlyAscii = true;
             for (i = paraStart; (i = NextNotUniform(text, i, pitch)) < text.size(); ++i) {
                 const auto c = static_cast<unsigned char>(text[i]);
                 if (c == '\r' || c == '\n')
                     break;
-                if (c == '\t')
+                if (c == '\t') {
                     tabs = true;
-                else
+                } else if (uniform && c >= 0x80 && HasThePitch(text, i, metrics)) {
+                    onlyAscii = false;
+                    while (i + 1 < text.size() && IsContinuationByte(text[i + 1]))
+                        ++i;
+                } else {
                     uniform = false;
+                }
             }
             if (uniform) {
-                CountedSpans counted(text, metrics, pitch, tabs);
+                CountedSpans counted(text, metrics, pitch, tabs, onlyAscii);
                 if (counted.FitsWhole(paraStart, i, width))
                     more = sink(WrappedLine{paraStart, i - paraStart});
                 else
