@@ -295,7 +295,10 @@ void CArchive::AppendStringTo(CStringArray& texts)
         const std::string_view bytes = ReadContiguous(n);
         const std::size_t room = Cp1252TextRoom(bytes.size());
         if (room > CStringArray::kMaxRoom) {
-            texts.push_back(IsAscii(bytes) ? std::string(bytes) : TextFromCp1252(bytes));
+            if (IsAscii(bytes))
+                texts.push_back(bytes);
+            else
+                texts.push_back(TextFromCp1252(bytes));
             return;
         }
         char* to = texts.Room(room);

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -28,3 +29,5 @@ const char* WriteCp1252AsUtf8ToBreak(const char* from, const char* end, char*& t
 // All of `bytes` the same way, line feeds included; returns the end of what
 // was written.
 char* WriteCp1252AsUtf8(std::string_view bytes, char* to);
+// The number of bytes that writes.
+std::size_t Cp1252AsUtf8Size(std::string_view bytes);

@@ -107,6 +107,14 @@ const char* WriteCp1252AsUtf8Until(const char* from, const char* end, char stop,
     return ConvertUntil<false>(from, end, stop, to);
 }
 
+std::size_t Cp1252AsUtf8Size(std::string_view bytes)
+{
+    std::size_t size = bytes.size();
+    for (const char b : bytes)
+        size += kUtf8[static_cast<unsigned char>(b)].size - 1u;
+    return size;
+}
+
 const char* WriteCp1252AsUtf8ToBreak(const char* from, const char* end, char*& to)
 {
     return ConvertUntil<true>(from, end, '\n', to);

@@ -151,7 +151,9 @@ char* WriteTextFromCp1252(std::string_view bytes, char* to) { return WriteCp1252
 
 std::string TextFromCp1252(std::string_view bytes)
 {
-    std::string out(Cp1252TextRoom(bytes.size()), '\0');
+    // Sized to the text, not to the room the longest would need: a huge
+    // text would otherwise take three times its memory while it is read.
+    std::string out(Cp1252AsUtf8Size(bytes) + 8, '\0');
     out.resize(static_cast<std::size_t>(WriteTextFromCp1252(bytes, out.data()) - out.data()));
     return out;
 }
