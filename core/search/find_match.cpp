@@ -122,27 +122,96 @@ bool ForEachCandidate(const unsigned char* p, std::size_t count, const FindAncho
     return false;
 }
 
-// Calls take(s) for every start s in [0, count) of the bytes at p whose
-// window ends with the folded needle's last byte, moving on by Horspool's
-// `shift`, until it returns true; returns whether it did.
-template <typename Take>
-bool ForEachWindow(const unsigned char* p, std::size_t count, const std::string& folded,
-                   const std::vector<std::size_t>& shift, Take&& take)
+// Calls take(s) for every start s in [0, count) of the bytes at p where
+// every byte of the filter passes, in order, until it returns true; returns
+// whether it did. Eight starts are tested at once, a byte of a 64-bit word
+// for each: the word of bytes at a filter's offset, blended, is zero in the
+// bytes that pass. Only a stretch of 64 starts where one may pass them all
+// is looked at start by start.
+template <int K, typename Take>
+bool ForEachFilteredBy(const unsigned char* p, std::size_t count, const FindFilter& f, Take&& take)
 {
-    const std::size_t last = folded.size() - 1;
-    const auto want = static_cast<unsigned char>(folded[last]);
-    for (std::size_t s = 0; s < count; s += shift[p[s + last]])
-        if (kFold[p[s + last]] == want && take(s))
-            return true;
+    constexpr std::uint64_t kOnes = 0x0101010101010101ULL;
+    constexpr std::uint64_t kHighBits = 0x8080808080808080ULL;
+    std::uint64_t blend[K];
+    std::uint64_t value[K];
+    for (int k = 0; k < K; ++k) {
+        blend[k] = kOnes * f.blend[k];
+        value[k] = kOnes * f.value[k];
+    }
+    const auto passes = [&](std::size_t s) {
+        for (int k = 0; k < K; ++k)
+            if ((p[s + f.offset[k]] | f.blend[k]) != f.value[k])
+                return false;
+        return true;
+    };
+    for (std::size_t stretch = 0; stretch < count; stretch += 64) {
+        const std::size_t end = std::min(count, stretch + 64);
+        // The starts of whole words; the few after them are tested alone.
+        const std::size_t words = stretch + (end - stretch) / 8 * 8;
+        if (words > stretch) {
+            std::uint64_t any = 0;
+            for (std::size_t s = stretch; s < words; s += 8) {
+                std::uint64_t all = ~std::uint64_t{0};
+                for (int k = 0; k < K; ++k) {
+                    std::uint64_t word;
+                    std::memcpy(&word, p + s + f.offset[k], sizeof word);
+                    const std::uint64_t x = (word | blend[k]) ^ value[k];
+                    // The high bit of every zero byte (and maybe of a byte
+                    // after one): never misses a byte that passes.
+                    all &= (x - kOnes) & ~x & kHighBits;
+                }
+                any |= all;
+            }
+            if (any == 0) {
+                for (std::size_t s = words; s < end; ++s)
+                    if (passes(s) && take(s))
+                        return true;
+                continue;
+            }
+        }
+        for (std::size_t s = stretch; s < end; ++s)
+            if (passes(s) && take(s))
+                return true;
+    }
     return false;
 }
 
-// A letter at least this common by TypicalFrequency turns up every few
-// bytes of ordinary text.
-constexpr unsigned char kCommonLetter = 150;
+template <typename Take>
+bool ForEachFiltered(const unsigned char* p, std::size_t count, const FindFilter& f, Take&& take)
+{
+    switch (f.count) {
+    case 1:
+        return ForEachFilteredBy<1>(p, count, f, take);
+    case 2:
+        return ForEachFilteredBy<2>(p, count, f, take);
+    case 3:
+        return ForEachFilteredBy<3>(p, count, f, take);
+    default:
+        return ForEachFilteredBy<4>(p, count, f, take);
+    }
+}
 
-// The needle's rarest byte, the first of equals: the bits in which the bytes
-// that fold to it differ from it make its blend.
+// A letter at least this common by TypicalFrequency turns up so often that
+// memchr, stopping at each, is slower than a look for four bytes at once.
+constexpr unsigned char kCommonLetter = 70;
+
+bool IsCommon(const FindAnchor& a)
+{
+    return a.value < 0x80 && kTypicalFrequency[a.value] >= kCommonLetter;
+}
+
+// The bits in which the bytes that fold to f differ from it.
+unsigned char FoldBlend(unsigned char f)
+{
+    unsigned char blend = 0;
+    for (int b = 0; b < 256; ++b)
+        if (kFold[b] == f)
+            blend |= static_cast<unsigned char>(b ^ f);
+    return blend;
+}
+
+// The needle's rarest byte, the first of equals.
 FindAnchor ChooseAnchor(const std::string& folded)
 {
     std::size_t rarest = 0;
@@ -151,11 +220,27 @@ FindAnchor ChooseAnchor(const std::string& folded)
             kTypicalFrequency[static_cast<unsigned char>(folded[rarest])])
             rarest = i;
     const auto f = static_cast<unsigned char>(folded[rarest]);
-    unsigned char blend = 0;
-    for (int b = 0; b < 256; ++b)
-        if (kFold[b] == f)
-            blend |= static_cast<unsigned char>(b ^ f);
+    const unsigned char blend = FoldBlend(f);
     return FindAnchor(rarest, blend, static_cast<unsigned char>(f | blend));
+}
+
+// The rarest `size` bytes, up to four, the first of equals: byte j passes
+// when (b | blend(j)) == value(j), and rarity(j) orders them.
+template <typename Blend, typename Value, typename Rarity>
+FindFilter ChooseFilter(std::size_t size, Blend&& blend, Value&& value, Rarity&& rarity)
+{
+    std::vector<std::size_t> order(size);
+    for (std::size_t j = 0; j < size; ++j)
+        order[j] = j;
+    std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) { return rarity(a) < rarity(b); });
+    FindFilter filter;
+    for (; filter.count < 4 && static_cast<std::size_t>(filter.count) < size; ++filter.count) {
+        const std::size_t j = order[static_cast<std::size_t>(filter.count)];
+        filter.offset[filter.count] = j;
+        filter.blend[filter.count] = blend(j);
+        filter.value[filter.count] = value(j);
+    }
+    return filter;
 }
 
 std::string EncodeUtf8(char32_t c)
@@ -212,13 +297,16 @@ ByteRun LongestRunOfOneLength(std::string_view needle)
 // frequency, a byte that goes on a character beyond ASCII by the values it
 // lets pass, and one that begins it last (every character of its script
 // shares it).
+int RunRarity(const ByteRun& run, std::size_t j)
+{
+    const auto v = static_cast<unsigned char>(run.value[j]);
+    const int passing = std::popcount(static_cast<unsigned char>(run.blend[j]));
+    return v < 0x80 ? kTypicalFrequency[v] : v < 0xC0 ? 120 + 20 * passing : 240;
+}
+
 FindAnchor RunAnchor(const ByteRun& run)
 {
-    const auto rarity = [&](std::size_t j) {
-        const auto v = static_cast<unsigned char>(run.value[j]);
-        const int passing = std::popcount(static_cast<unsigned char>(run.blend[j]));
-        return v < 0x80 ? kTypicalFrequency[v] : v < 0xC0 ? 120 + 20 * passing : 240;
-    };
+    const auto rarity = [&](std::size_t j) { return RunRarity(run, j); };
     std::size_t rarest = 0;
     for (std::size_t j = 1; j < run.value.size(); ++j)
         if (rarity(j) < rarity(rarest))
@@ -268,14 +356,12 @@ CFoldedNeedle::CFoldedNeedle(std::string_view needle, std::string_view text, boo
         m_folded.push_back(static_cast<char>(kFold[static_cast<unsigned char>(c)]));
     if (!m_folded.empty())
         m_anchor = ChooseAnchor(m_folded);
-    const std::size_t n = m_folded.size();
-    if (n >= 4 && kTypicalFrequency[static_cast<unsigned char>(m_folded[m_anchor.offset])] >= kCommonLetter) {
-        m_shift.assign(256, n);
-        for (std::size_t j = 0; j + 1 < n; ++j)
-            for (int b = 0; b < 256; ++b)
-                if (kFold[b] == static_cast<unsigned char>(m_folded[j]))
-                    m_shift[static_cast<std::size_t>(b)] = n - 1 - j;
-    }
+    const auto folded = [&](std::size_t j) { return static_cast<unsigned char>(m_folded[j]); };
+    if (!m_folded.empty() && IsCommon(m_anchor))
+        m_filter = ChooseFilter(
+            m_folded.size(), [&](std::size_t j) { return FoldBlend(folded(j)); },
+            [&](std::size_t j) { return static_cast<unsigned char>(folded(j) | FoldBlend(folded(j))); },
+            [&](std::size_t j) { return kTypicalFrequency[folded(j)]; });
     // A text holds an occurrence where its bytes are the needle's folded
     // bytes when the needle is ASCII and no character beyond ASCII folds to
     // one of its letters: UTF-8 keeps ASCII bytes as they are.
@@ -296,6 +382,11 @@ CFoldedNeedle::CFoldedNeedle(std::string_view needle, std::string_view text, boo
         m_runValue = run.value;
         if (!m_runValue.empty())
             m_runAnchor = RunAnchor(run);
+        if (!m_runValue.empty() && IsCommon(m_runAnchor))
+            m_runFilter = ChooseFilter(
+                run.value.size(), [&](std::size_t j) { return static_cast<unsigned char>(run.blend[j]); },
+                [&](std::size_t j) { return static_cast<unsigned char>(run.value[j]); },
+                [&](std::size_t j) { return RunRarity(run, j); });
     }
 }
 
@@ -326,10 +417,10 @@ std::size_t CFoldedNeedle::FindFirst(std::string_view text, std::size_t from) co
         return true;
     };
     const std::size_t count = text.size() - n + 1 - from;
-    if (m_shift.empty())
-        ForEachCandidate(base, count, m_anchor, take);
+    if (m_filter.count > 0)
+        ForEachFiltered(base, count, m_filter, take);
     else
-        ForEachWindow(base, count, m_folded, m_shift, take);
+        ForEachCandidate(base, count, m_anchor, take);
     return found;
 }
 
@@ -445,9 +536,10 @@ bool CFoldedNeedle::MayBeInBytes(const unsigned char* p, std::size_t length) con
     std::size_t misses = 0;
     const std::size_t budget = length / 256 + 8;
     const auto take = [&](std::size_t s) { return matches(p + s) || ++misses > budget; };
-    if (wide || m_shift.empty())
-        return ForEachCandidate(p, length - size + 1, wide ? m_runAnchor : m_anchor, take);
-    return ForEachWindow(p, length - size + 1, m_folded, m_shift, take);
+    const FindFilter& filter = wide ? m_runFilter : m_filter;
+    if (filter.count > 0)
+        return ForEachFiltered(p, length - size + 1, filter, take);
+    return ForEachCandidate(p, length - size + 1, wide ? m_runAnchor : m_anchor, take);
 }
 
 std::size_t CFoldedNeedle::FindLastBefore(std::string_view text, std::size_t before) const

@@ -70,6 +70,17 @@ struct FindAnchor {
     unsigned char bytes[4] = {};
 };
 
+// Up to four bytes that every occurrence of a needle has, the rarest, at
+// their distances from its start: a byte b passes at offset[k] when
+// (b | blend[k]) == value[k]. For a needle whose every letter is common,
+// where one byte looked for with memchr would stop every few bytes.
+struct FindFilter {
+    int count = 0;
+    std::size_t offset[4] = {};
+    unsigned char blend[4] = {};
+    unsigned char value[4] = {};
+};
+
 // A search string folded once, matched against texts that are folded byte
 // by byte while they are scanned, so a search through a large table needs no
 // lower-cased copy of any text. Positions are byte indexes into the text.
@@ -78,7 +89,7 @@ struct FindAnchor {
 // of the needle's rarest letter to the next, and compares the needle only
 // there. So the speed of a search that finds nothing depends on how rare
 // that letter is, not on the needle's first one. A needle of common letters
-// only is looked for with Horspool's skips over a table of folded bytes.
+// only is looked for by four of its bytes at once, eight places at a time.
 class CFoldedNeedle final {
 public:
     static constexpr std::size_t npos = std::string_view::npos;
@@ -126,10 +137,9 @@ private:
     std::string m_folded;
     FindAnchor m_anchor;
     // For a needle of common letters only, whose rarest letter turns up
-    // every few bytes: how far a window may move on when a byte is its
-    // last (Horspool's skip), instead of a stop at every case of that
-    // letter. Empty for other needles.
-    std::vector<std::size_t> m_shift;
+    // every few bytes: the bytes looked for instead of that letter alone.
+    // None for other needles.
+    FindFilter m_filter;
     // Whether an occurrence may lie where a text's bytes are not the
     // needle's folded bytes (a letter of another form, or any letter
     // above 127).
@@ -141,4 +151,5 @@ private:
     std::string m_runBlend;
     std::string m_runValue;
     FindAnchor m_runAnchor;
+    FindFilter m_runFilter;  // as m_filter, for the run
 };
