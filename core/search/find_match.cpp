@@ -376,7 +376,7 @@ CFoldedNeedle::CFoldedNeedle(std::string_view needle, std::string_view text, boo
         for (const char32_t form : CharactersFoldingTo(b))
             m_byCharacters = m_byCharacters || form >= 0x80;
     }
-    if (m_byCharacters) {
+    if (SweptByRun()) {
         const ByteRun run = LongestRunOfOneLength(text);
         m_runBlend = run.blend;
         m_runValue = run.value;
@@ -456,7 +456,7 @@ bool CFoldedNeedle::MayBeInAny(const CStringArray& a, const CStringArray* b, std
     // A run of one byte (one of them a needle of a single byte) is that of
     // some text's length in any large table, so the sweep would seldom
     // spare the walk.
-    const std::size_t size = m_byCharacters ? m_runValue.size() : m_folded.size();
+    const std::size_t size = SweptByRun() ? m_runValue.size() : m_folded.size();
     if (size < 2)
         return !a.empty() || (b != nullptr && !b->empty());
     // Each array's blocks in the order they are swept, from the one where
@@ -514,10 +514,13 @@ bool CFoldedNeedle::MayBeInAny(const CStringArray& a, const CStringArray* b, std
 
 bool CFoldedNeedle::MayBeInBytes(const unsigned char* p, std::size_t length) const
 {
-    // A needle of ASCII letters only ASCII forms fold to is where its folded
-    // bytes are; any other is where the bytes of its run pass. So every
-    // occurrence takes at least the bytes swept for.
-    const bool wide = m_byCharacters;
+    // An ASCII needle is where its folded bytes are, or may be where
+    // another form of one of its letters is (the long s, the Kelvin sign);
+    // any other is where the bytes of its run pass. So every occurrence
+    // takes at least the bytes swept for.
+    const bool wide = SweptByRun();
+    if (m_byCharacters && !wide && m_wide.Takes(std::string_view(reinterpret_cast<const char*>(p), length)))
+        return true;
     const std::size_t size = wide ? m_runValue.size() : m_folded.size();
     if (length < size)
         return false;

@@ -126,6 +126,9 @@ public:
 private:
     CFoldedNeedle(std::string_view needle, std::string_view text, bool cp1252);
     bool MatchesAt(const unsigned char* p) const;
+    // Whether a sweep looks for the bytes of the run: for a needle beyond
+    // ASCII, whose letters' forms differ in length.
+    bool SweptByRun() const { return m_byCharacters && !m_wide.IsAsciiNeedle(); }
     // Whether `length` bytes at p may hold an occurrence: the needle's
     // folded bytes, or for a needle searched by characters, the bytes of
     // its run.
@@ -144,7 +147,7 @@ private:
     // needle's folded bytes (a letter of another form, or any letter
     // above 127).
     bool m_byCharacters = true;
-    // For a needle searched by characters: the bytes its longest run of
+    // For a needle beyond ASCII: the bytes its longest run of
     // characters of one length each has in every text that holds it
     // (a byte b passes at j when (b | blend[j]) == value[j]), and the
     // rarest of them.
