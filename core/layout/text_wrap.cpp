@@ -70,20 +70,11 @@ std::size_t ClusterEnd(std::string_view text, std::size_t i)
     return i;
 }
 
-// The bytes from 0x80 up are pieces of characters of any width: only
-// ASCII keeps the pitch's one advance.
-FixedPitch AsciiPitch(const FixedPitch& pitch)
-{
-    FixedPitch ascii = pitch;
-    std::fill(ascii.uniform.begin() + 0x80, ascii.uniform.end(), false);
-    return ascii;
-}
-
 // The first byte at or after i that the pitch does not draw with its one
 // advance: a line break, a tab, or another byte of another width.
 std::size_t NextNotUniform(std::string_view text, std::size_t i, const FixedPitch& pitch)
 {
-    while (i < text.size() && pitch.uniform[static_cast<unsigned char>(text[i])])
+    while (i < text.size() && pitch.Uniform(static_cast<unsigned char>(text[i])))
         ++i;
     return i;
 }
@@ -93,8 +84,8 @@ std::size_t NextNotUniform(std::string_view text, std::size_t i, const FixedPitc
 // (a mark, a joiner) has no advance of its own.
 bool HasThePitch(std::string_view text, std::size_t i, const TextMetrics& metrics)
 {
-    return metrics.advances && metrics.wideWidth &&
-           metrics.advances->Advance64(CodePointAt(text, i), metrics.wideWidth) == metrics.fixedPitch.advance64;
+    return metrics.advances && metrics.width &&
+           metrics.advances->Advance64(CodePointAt(text, i), metrics.width) == metrics.fixedPitch.advance64;
 }
 
 int TabWidth(const TextMetrics& metrics)
@@ -116,7 +107,7 @@ struct Advance {
     // U+0300 on (its first byte from 0xCC on) may join it.
     const FixedPitch& pitch = metrics.fixedPitch;
     const auto b = static_cast<unsigned char>(run[i]);
-    if (b < 0x80 && pitch.Active() && pitch.uniform[b] &&
+    if (pitch.Active() && pitch.Uniform(b) &&
         (i + 1 == run.size() || static_cast<unsigned char>(run[i + 1]) < 0xCC ||
          !metrics.advances->Joins(CodePointAt(run, i + 1))))
         return {pitch.advance64, i + 1};
@@ -131,7 +122,7 @@ struct Advance {
                         (c == kZeroWidthJoinerCode || (static_cast<unsigned char>(run[characterEnd]) >= 0xCC &&
                                                        metrics.advances->Joins(CodePointAt(run, characterEnd))));
     if (!joined)
-        return {metrics.advances->Advance64(c, metrics.wideWidth), characterEnd};
+        return {metrics.advances->Advance64(c, metrics.width), characterEnd};
     // The rest of the cluster, asking the table whether each joins.
     std::size_t end = characterEnd;
     for (char32_t before = c; end < run.size();) {
@@ -143,14 +134,14 @@ struct Advance {
         while (end < run.size() && IsContinuationByte(run[end]))
             ++end;
     }
-    return {metrics.advances->ClusterAdvance64(run.substr(i, end - i), metrics.wideWidth), end};
+    return {metrics.advances->ClusterAdvance64(run.substr(i, end - i), metrics.width), end};
 }
 
 // Width of a run as the sum of its characters' advances,
 // or -1 when it must be measured.
 int SummedWidth(std::string_view run, const TextMetrics& metrics)
 {
-    if (!metrics.advances || !metrics.wideWidth)
+    if (!metrics.advances || !metrics.width)
         return -1;
     long long sum = 0;
     for (std::size_t i = 0; i < run.size();) {
@@ -171,7 +162,7 @@ int SummedWidth(std::string_view run, const TextMetrics& metrics)
 std::size_t ParagraphEndIfFits(std::string_view text, std::size_t begin, int width, const TextMetrics& metrics)
 {
     constexpr std::size_t npos = std::string_view::npos;
-    if (!metrics.advances || !metrics.wideWidth || width < 0)
+    if (!metrics.advances || !metrics.width || width < 0)
         return npos;
     const std::size_t maxBytes = static_cast<std::size_t>(width) + 1;
     // (sum + 32) / 64 <= width
@@ -252,16 +243,13 @@ bool TextFitsWhole(std::string_view text, int width, const TextMetrics& metrics)
 int RunWidth(std::string_view run, const TextMetrics& metrics)
 {
     const FixedPitch& pitch = metrics.fixedPitch;
-    const auto uniform = [&](char c) {
-        const auto b = static_cast<unsigned char>(c);
-        return pitch.uniform[b] && b < 0x80;
-    };
+    const auto uniform = [&](char c) { return pitch.Uniform(static_cast<unsigned char>(c)); };
     if (pitch.Active() && std::all_of(run.begin(), run.end(), uniform))
         return pitch.RunWidth(run.size());
     const int summed = SummedWidth(run, metrics);
     if (summed >= 0)
         return summed;
-    return metrics.wideWidth ? metrics.wideWidth(run) : metrics.width(run);
+    return metrics.width(run);
 }
 
 // Width of text[begin, end) as it would be drawn from a line start.
@@ -318,7 +306,7 @@ private:
     // cluster spans the seam; std::nullopt where a run must be measured.
     std::optional<int> GrownWidth(std::size_t lineStart, std::size_t end) const
     {
-        if (!m_metrics.advances || !m_metrics.wideWidth)
+        if (!m_metrics.advances || !m_metrics.width)
             return std::nullopt;
         const auto ascii = [&](std::size_t i) { return static_cast<unsigned char>(m_text[i]) < 0x80; };
         const bool grows = lineStart == m_start && end >= m_end && m_end > lineStart &&
@@ -594,7 +582,6 @@ bool WrapCountedLines(std::string_view text, std::size_t begin, std::size_t end,
 template <typename Sink>
 void Wrap(std::string_view text, int width, const TextMetrics& metrics, Sink& sink, std::size_t from = 0)
 {
-    std::optional<FixedPitch> ascii;
     MeasuredSpans measured(text, metrics);
     std::size_t paraStart = from;
     for (;;) {
@@ -604,9 +591,7 @@ void Wrap(std::string_view text, int width, const TextMetrics& metrics, Sink& si
             // A paragraph that fits whole is one line.
             more = sink(WrappedLine{paraStart, i - paraStart});
         } else {
-            if (!ascii)
-                ascii = AsciiPitch(metrics.fixedPitch);
-            const FixedPitch& pitch = ascii ? *ascii : metrics.fixedPitch;
+            const FixedPitch& pitch = metrics.fixedPitch;
             bool uniform = pitch.Active();
             bool tabs = false;
             bool onlyAscii = true;
@@ -784,7 +769,7 @@ FixedPitch DetectFixedPitch(const TextWidthFn& width)
     for (std::size_t n : {1, 2, 3, 5, 7, 10, 13, 31, 63, 65, 100, 127, 257, 1000, 4099})
         if (width(std::string(n, '0')) != pitch.RunWidth(n))
             return none;
-    for (int b = 0; b < 256; ++b) {
+    for (int b = 0; b < 0x80; ++b) {
         const char c = static_cast<char>(b);
         if (c == '\t' || c == '\r' || c == '\n')
             continue;

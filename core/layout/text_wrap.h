@@ -21,16 +21,17 @@
 // combining mark or joiner that belongs to the character before it.
 using TextWidthFn = std::function<int(std::string_view)>;
 
-// The pitch of a fixed-pitch font: the characters marked uniform all have
-// one advance, kept in 1/64 units as font engines keep it, and a run of n
+// The pitch of a fixed-pitch font: the ASCII characters marked uniform all
+// have one advance, kept in 1/64 units as font engines keep it, and a run of n
 // of them is as wide as n advances rounded once: (n * advance64 + 32) / 64.
 // Wrapping a paragraph made of such characters is then arithmetic on
 // character counts instead of a measurement per candidate line.
 struct FixedPitch final {
     int advance64 = 0;                // 0: no fixed pitch, every run is measured
-    std::array<bool, 256> uniform{};  // the bytes drawn with that advance
+    std::array<bool, 0x80> uniform{};  // the ASCII characters drawn with that advance
 
     bool Active() const { return advance64 > 0; }
+    bool Uniform(unsigned char byte) const { return byte < 0x80 && uniform[byte]; }
     int RunWidth(std::size_t n) const
     {
         return static_cast<int>((static_cast<long long>(n) * advance64 + 32) >> 6);
@@ -38,10 +39,11 @@ struct FixedPitch final {
 };
 
 // Finds the fixed pitch of a width function: the width of 64 zeros gives
-// the advance, every run length that is tried must agree with it, and a
-// byte is uniform when 64 of it, and one of it among zeros, are as wide as
-// 64 zeros. A proportional font gives an inactive pitch or few uniform
-// bytes; paragraphs with other bytes are measured as before.
+// the advance, every run length that is tried must agree with it, and an
+// ASCII character is uniform when 64 of it, and one of it among zeros, are
+// as wide as 64 zeros. A proportional font gives an inactive pitch or few
+// uniform characters; the advances of the others are learnt (see
+// CharacterAdvances) or their runs measured.
 FixedPitch DetectFixedPitch(const TextWidthFn& width);
 
 // The advances of a text's characters, learnt as they are met, so
@@ -128,8 +130,7 @@ struct TextMetrics final {
     {
     }
 
-    TextWidthFn width;     // width of a run of single-byte (Windows-1252) characters, for the pitch
-    TextWidthFn wideWidth; // width of a run of UTF-8 (unset: width)
+    TextWidthFn width;     // width of a run of UTF-8
     // Shared by the copies of these metrics and kept with the font; unset,
     // every run beyond the pitch is measured.
     std::shared_ptr<CharacterAdvances> advances;

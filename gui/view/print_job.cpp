@@ -55,10 +55,6 @@ public:
         m_text.width = [this](std::string_view s) {
             return static_cast<int>(std::lround(m_metrics.horizontalAdvance(RunToQString(s))));
         };
-        m_text.wideWidth = [this](std::string_view s) {
-            return static_cast<int>(std::lround(
-                m_metrics.horizontalAdvance(QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())))));
-        };
         m_text.lineHeight = LineHeight();
         m_text.avgCharWidth = std::max(1, static_cast<int>(std::lround(m_metrics.averageCharWidth())));
         m_text.fixedPitch = DetectFixedPitch(m_text.width);

@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "gui/view/screen_font.h"
 
-#include <array>
 #include <cmath>
 #include <map>
 #include <memory>
@@ -11,7 +10,6 @@
 #include <QFontMetrics>
 #include <QFontMetricsF>
 
-#include "core/text/cp1252.h"
 #include "core/text/text_form.h"
 
 QFont ViewFont()
@@ -22,36 +20,21 @@ QFont ViewFont()
     return font;
 }
 
-QString RunToQString(std::string_view bytes)
+QString RunToQString(std::string_view utf8)
 {
-    // Every Windows-1252 byte maps to one character of the basic plane.
-    static const std::array<QChar, 256> table = [] {
-        std::array<QChar, 256> t{};
-        for (int b = 0; b < 256; ++b)
-            t[static_cast<std::size_t>(b)] = QChar(static_cast<char16_t>(Cp1252ToUnicode(static_cast<unsigned char>(b))));
-        return t;
-    }();
-    QString text(static_cast<qsizetype>(bytes.size()), Qt::Uninitialized);
-    QChar* out = text.data();
-    for (char c : bytes)
-        *out++ = table[static_cast<unsigned char>(c)];
-    return text;
+    return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
 }
 
 QString TextRunToQString(std::string_view text, const TextRun& run)
 {
-    const std::string_view bytes = text.substr(run.begin, run.length);
-    return QString::fromUtf8(bytes.data(), static_cast<qsizetype>(bytes.size()));
+    return RunToQString(text.substr(run.begin, run.length));
 }
 
 TextMetrics ScreenMetrics(const QFontMetrics& metrics, const std::string& fontKey)
 {
     TextMetrics m;
-    m.width = [&metrics](std::string_view run) { return metrics.horizontalAdvance(RunToQString(run)); };
     // Characters the font lacks are measured in the font that draws them.
-    m.wideWidth = [&metrics](std::string_view run) {
-        return metrics.horizontalAdvance(QString::fromUtf8(run.data(), static_cast<qsizetype>(run.size())));
-    };
+    m.width = [&metrics](std::string_view run) { return metrics.horizontalAdvance(RunToQString(run)); };
     m.lineHeight = metrics.lineSpacing();
     m.avgCharWidth = metrics.averageCharWidth();
     // Finding the pitch measures a few hundred runs; a font keeps its pitch,
@@ -71,7 +54,7 @@ TextMetrics ScreenMetrics(const QFontMetrics& metrics, const std::string& fontKe
         // alone then gives its advance.
         const QFontMetricsF unrounded(metrics);
         learnt = std::make_shared<CharacterAdvances>([unrounded](std::string_view run) {
-            const qreal width = unrounded.horizontalAdvance(QString::fromUtf8(run.data(), static_cast<qsizetype>(run.size())));
+            const qreal width = unrounded.horizontalAdvance(RunToQString(run));
             return static_cast<int>(std::lround(width * 64));
         });
     }

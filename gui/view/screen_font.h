@@ -14,10 +14,8 @@ class QFontMetrics;
 // The fixed-pitch font both view modes draw with.
 QFont ViewFont();
 
-// A run of Windows-1252 bytes as a QString, without a copy of the whole text.
-QString RunToQString(std::string_view bytes);
-// The characters of a run of a text's bytes, read in the text's form (a run
-// of a wide text is UTF-8).
+// A run of UTF-8 as a QString, without a copy of the whole text.
+QString RunToQString(std::string_view utf8);
 QString TextRunToQString(std::string_view text, const TextRun& run);
 
 // The wrapping metrics of a font on the screen: pixel widths of runs, the

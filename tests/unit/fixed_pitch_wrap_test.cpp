@@ -115,7 +115,7 @@ TEST(FixedPitchWrap, WideTextsBreakOnlyBetweenCharacters)
         return sum;
     };
     TextMetrics measured = FontOf(Advances(8 * 64, {}), 16, 8);
-    measured.wideWidth = [&](std::string_view run) { return (unrounded(run) + 32) >> 6; };
+    measured.width = [&](std::string_view run) { return (unrounded(run) + 32) >> 6; };
     TextMetrics counted = measured;
     counted.fixedPitch = DetectFixedPitch(measured.width);
     const char* pieces[] = {"ab", "  ", "\r\n", "\u4E2D\u6587", "e\u0301", " \u0301", "\U0001F468\u200D\U0001F469",
@@ -180,7 +180,7 @@ TEST(FixedPitchWrap, WideKeyWordsFitAsMeasured)
         return c == 0x301 || c == 0x200D || c == 0x1F3FD ? 0 : c >= 0x4E00 ? 16 * 64 + 16 : c >= 0x80 ? 9 * 64 : 8 * 64;
     };
     TextMetrics measured = FontOf(Advances(8 * 64, {}), 16, 8);
-    measured.wideWidth = [&](std::string_view run) {
+    measured.width = [&](std::string_view run) {
         long long sum = 0;
         const std::string text = std::string(run);
         for (TextCharacters chars(text); !chars.AtEnd();)
@@ -196,7 +196,7 @@ TEST(FixedPitchWrap, WideKeyWordsFitAsMeasured)
                                  std::string(62, 'a') + "\u4E2D\u6587\u0301 \u03A3\u03AF\u03C3 bb \u4E2D"};
     for (const std::string& word : words) {
         const std::string& text = word;
-        const int fits = measured.wideWidth(word);
+        const int fits = measured.width(word);
         // Measured, then learnt, so the second pass sums.
         for (int pass = 0; pass < 2; ++pass)
             for (int width : {fits - 1, fits})
