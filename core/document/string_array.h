@@ -166,6 +166,10 @@ public:
     // Where the record of text i begins, in one of the ranges VisitBlocks
     // visits (and wholly inside it): to be compared with them, not read.
     const char* RecordOf(size_type i) const { return m_texts[i]; }
+    // The text of the record that begins at `record`, in a range VisitBlocks
+    // visits: the range's first record begins where it begins, and each
+    // next one where the text before it ends.
+    static std::string_view TextOfRecord(const char* record) { return ViewOf(record); }
     // What the array holds in memory: its blocks, used or not, and its views.
     std::uint64_t Footprint() const;
 

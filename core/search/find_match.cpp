@@ -453,12 +453,6 @@ bool CFoldedNeedle::MayBeInAny(const CStringArray& a, const CStringArray* b, std
 {
     if (m_folded.empty())
         return false;
-    // A run of one byte (one of them a needle of a single byte) is that of
-    // some text's length in any large table, so the sweep would seldom
-    // spare the walk.
-    const std::size_t size = SweptByRun() ? m_runValue.size() : m_folded.size();
-    if (size < 2)
-        return !a.empty() || (b != nullptr && !b->empty());
     // Each array's blocks in the order they are swept, from the one where
     // text `from` would lie if its bytes were spread evenly.
     struct Sweep {
@@ -501,7 +495,7 @@ bool CFoldedNeedle::MayBeInAny(const CStringArray& a, const CStringArray* b, std
             break;
         const std::string_view block = w.blocks[w.next++];
         w.swept += block.size();
-        may = MayBeInBytes(reinterpret_cast<const unsigned char*>(block.data()), block.size());
+        may = MayBeInBytes(block.data(), block.data() + block.size());
         if (!may && clean != nullptr)
             clean[k].Add(block.data(), block.data() + block.size());
     }
@@ -512,8 +506,10 @@ bool CFoldedNeedle::MayBeInAny(const CStringArray& a, const CStringArray* b, std
     return may;
 }
 
-bool CFoldedNeedle::MayBeInBytes(const unsigned char* p, std::size_t length) const
+bool CFoldedNeedle::MayBeInBytes(const char* begin, const char* end) const
 {
+    const auto* const p = reinterpret_cast<const unsigned char*>(begin);
+    const auto length = static_cast<std::size_t>(end - begin);
     // An ASCII needle is where its folded bytes are, or may be where
     // another form of one of its letters is (the long s, the Kelvin sign);
     // any other is where the bytes of its run pass. So every occurrence
@@ -538,7 +534,21 @@ bool CFoldedNeedle::MayBeInBytes(const unsigned char* p, std::size_t length) con
     // it had met one.
     std::size_t misses = 0;
     const std::size_t budget = length / 256 + 8;
-    const auto take = [&](std::size_t s) { return matches(p + s) || ++misses > budget; };
+    // Bytes that pass in a text's length (a byte that is a letter of the
+    // needle is many a text's length) are no occurrence: the block's records
+    // are walked along with the candidates, length to length.
+    const char* record = begin;
+    const auto inText = [&](std::size_t s) {
+        for (const char* at = begin + s;;) {
+            const std::string_view text = CStringArray::TextOfRecord(record);
+            if (at < text.data())
+                return false;
+            if (at < text.data() + text.size())
+                return at + size <= text.data() + text.size();
+            record = text.data() + text.size();
+        }
+    };
+    const auto take = [&](std::size_t s) { return (matches(p + s) && inText(s)) || ++misses > budget; };
     const FindFilter& filter = wide ? m_runFilter : m_filter;
     if (filter.count > 0)
         return ForEachFiltered(p, length - size + 1, filter, take);

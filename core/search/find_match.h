@@ -132,7 +132,7 @@ private:
     // Whether `length` bytes at p may hold an occurrence: the needle's
     // folded bytes, or for a needle searched by characters, the bytes of
     // its run.
-    bool MayBeInBytes(const unsigned char* p, std::size_t length) const;
+    bool MayBeInBytes(const char* begin, const char* end) const;
 
     // A needle beyond ASCII, and a text with another form of one of its
     // letters, are searched by characters there.

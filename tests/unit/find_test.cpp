@@ -294,6 +294,8 @@ TEST(FoldedNeedle, SweepsTheTablesBlocks)
         {many(3, dots(100)), "new eeee", "eeee", true},
         {{dots(300000, "xYz")}, "", "xyz", true},
         {{"..eex", dots(113)}, "", "eeeq", false},  // e, e and the next text's length 113, a q
+        {{dots(120), dots(88), "y"}, "", "x", false},   // lengths 120 and 88 are x and X
+        {many(50, dots(99, "X")), "", "x", true},
         {{dots(60), wide(u"\u0142 GR\u00DCSSE"), dots(60)}, "", "grüsse", true},
         {{dots(60), wide(u"\u212Aey"), dots(60)}, "", "key", true},
         {{dots(60), wide(u"\u0142 x"), dots(60)}, "", "ey", false},
