@@ -124,72 +124,36 @@ bool ForEachCandidate(const unsigned char* p, std::size_t count, const FindAncho
 
 // Calls take(s) for every start s in [0, count) of the bytes at p where
 // every byte of the filter passes, in order, until it returns true; returns
-// whether it did. Eight starts are tested at once, a byte of a 64-bit word
-// for each: the word of bytes at a filter's offset, blended, is zero in the
-// bytes that pass. Only a stretch of 64 starts where one may pass them all
-// is looked at start by start.
-template <int K, typename Take>
-bool ForEachFilteredBy(const unsigned char* p, std::size_t count, const FindFilter& f, Take&& take)
-{
-    constexpr std::uint64_t kOnes = 0x0101010101010101ULL;
-    constexpr std::uint64_t kHighBits = 0x8080808080808080ULL;
-    std::uint64_t blend[K];
-    std::uint64_t value[K];
-    for (int k = 0; k < K; ++k) {
-        blend[k] = kOnes * f.blend[k];
-        value[k] = kOnes * f.value[k];
-    }
-    const auto passes = [&](std::size_t s) {
-        for (int k = 0; k < K; ++k)
-            if ((p[s + f.offset[k]] | f.blend[k]) != f.value[k])
-                return false;
-        return true;
-    };
-    for (std::size_t stretch = 0; stretch < count; stretch += 64) {
-        const std::size_t end = std::min(count, stretch + 64);
-        // The starts of whole words; the few after them are tested alone.
-        const std::size_t words = stretch + (end - stretch) / 8 * 8;
-        if (words > stretch) {
-            std::uint64_t any = 0;
-            for (std::size_t s = stretch; s < words; s += 8) {
-                std::uint64_t all = ~std::uint64_t{0};
-                for (int k = 0; k < K; ++k) {
-                    std::uint64_t word;
-                    std::memcpy(&word, p + s + f.offset[k], sizeof word);
-                    const std::uint64_t x = (word | blend[k]) ^ value[k];
-                    // The high bit of every zero byte (and maybe of a byte
-                    // after one): never misses a byte that passes.
-                    all &= (x - kOnes) & ~x & kHighBits;
-                }
-                any |= all;
-            }
-            if (any == 0) {
-                for (std::size_t s = words; s < end; ++s)
-                    if (passes(s) && take(s))
-                        return true;
-                continue;
-            }
-        }
-        for (std::size_t s = stretch; s < end; ++s)
-            if (passes(s) && take(s))
-                return true;
-    }
-    return false;
-}
-
+// whether it did. A stretch of 32 starts is tested as one loop without a
+// branch, which the compiler turns into a few vector instructions, and only
+// a stretch where some start passes is looked at start by start.
 template <typename Take>
 bool ForEachFiltered(const unsigned char* p, std::size_t count, const FindFilter& f, Take&& take)
 {
-    switch (f.count) {
-    case 1:
-        return ForEachFilteredBy<1>(p, count, f, take);
-    case 2:
-        return ForEachFilteredBy<2>(p, count, f, take);
-    case 3:
-        return ForEachFilteredBy<3>(p, count, f, take);
-    default:
-        return ForEachFilteredBy<4>(p, count, f, take);
+    constexpr std::size_t kStretch = 64;
+    const unsigned char* const at0 = p + f.offset[0];
+    const unsigned char* const at1 = p + f.offset[1];
+    const unsigned char* const at2 = p + f.offset[2];
+    const unsigned char* const at3 = p + f.offset[3];
+    const unsigned char b0 = f.blend[0], b1 = f.blend[1], b2 = f.blend[2], b3 = f.blend[3];
+    const unsigned char v0 = f.value[0], v1 = f.value[1], v2 = f.value[2], v3 = f.value[3];
+    const auto passes = [&](std::size_t s) {
+        return ((at0[s] | b0) == v0) & ((at1[s] | b1) == v1) & ((at2[s] | b2) == v2) & ((at3[s] | b3) == v3);
+    };
+    std::size_t stretch = 0;
+    for (; stretch + kStretch <= count; stretch += kStretch) {
+        unsigned char any = 0;
+        for (std::size_t s = stretch; s < stretch + kStretch; ++s)
+            any |= ((at0[s] | b0) == v0) & ((at1[s] | b1) == v1) & ((at2[s] | b2) == v2) & ((at3[s] | b3) == v3);
+        if (any != 0)
+            for (std::size_t s = stretch; s < stretch + kStretch; ++s)
+                if (passes(s) && take(s))
+                    return true;
     }
+    for (std::size_t s = stretch; s < count; ++s)
+        if (passes(s) && take(s))
+            return true;
+    return false;
 }
 
 // A letter at least this common by TypicalFrequency turns up so often that
@@ -224,21 +188,28 @@ FindAnchor ChooseAnchor(const std::string& folded)
     return FindAnchor(rarest, blend, static_cast<unsigned char>(f | blend));
 }
 
-// The rarest `size` bytes, up to four, the first of equals: byte j passes
-// when (b | blend(j)) == value(j), and rarity(j) orders them.
+// Four of `size` bytes: the rarest of each quarter, the first of equals, so
+// that a common word at the needle's start does not pass them all (each
+// byte, and the first again, of a shorter one). Byte j passes when
+// (b | blend(j)) == value(j), and rarity(j) orders them.
 template <typename Blend, typename Value, typename Rarity>
 FindFilter ChooseFilter(std::size_t size, Blend&& blend, Value&& value, Rarity&& rarity)
 {
-    std::vector<std::size_t> order(size);
-    for (std::size_t j = 0; j < size; ++j)
-        order[j] = j;
-    std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) { return rarity(a) < rarity(b); });
     FindFilter filter;
-    for (; filter.count < 4 && static_cast<std::size_t>(filter.count) < size; ++filter.count) {
-        const std::size_t j = order[static_cast<std::size_t>(filter.count)];
-        filter.offset[filter.count] = j;
-        filter.blend[filter.count] = blend(j);
-        filter.value[filter.count] = value(j);
+    filter.count = static_cast<int>(std::min<std::size_t>(size, 4));
+    for (int k = 0; k < 4; ++k) {
+        std::size_t j = 0;
+        if (k < filter.count) {
+            const std::size_t begin = size * static_cast<std::size_t>(k) / 4;
+            const std::size_t end = std::max(begin + 1, size * static_cast<std::size_t>(k + 1) / 4);
+            j = begin;
+            for (std::size_t i = begin + 1; i < end; ++i)
+                if (rarity(i) < rarity(j))
+                    j = i;
+        }
+        filter.offset[k] = j;
+        filter.blend[k] = blend(j);
+        filter.value[k] = value(j);
     }
     return filter;
 }

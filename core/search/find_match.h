@@ -70,12 +70,12 @@ struct FindAnchor {
     unsigned char bytes[4] = {};
 };
 
-// Up to four bytes that every occurrence of a needle has, the rarest, at
-// their distances from its start: a byte b passes at offset[k] when
+// Four bytes that every occurrence of a needle has, the rarest, at their
+// distances from its start: a byte b passes at offset[k] when
 // (b | blend[k]) == value[k]. For a needle whose every letter is common,
 // where one byte looked for with memchr would stop every few bytes.
 struct FindFilter {
-    int count = 0;
+    int count = 0;  // the needle's bytes among them (a shorter one repeats one)
     std::size_t offset[4] = {};
     unsigned char blend[4] = {};
     unsigned char value[4] = {};
@@ -89,7 +89,7 @@ struct FindFilter {
 // of the needle's rarest letter to the next, and compares the needle only
 // there. So the speed of a search that finds nothing depends on how rare
 // that letter is, not on the needle's first one. A needle of common letters
-// only is looked for by four of its bytes at once, eight places at a time.
+// only is looked for by four of its bytes at once, many places at a time.
 class CFoldedNeedle final {
 public:
     static constexpr std::size_t npos = std::string_view::npos;

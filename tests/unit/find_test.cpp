@@ -230,7 +230,7 @@ TEST(FoldedNeedle, FindsAnyTextCaseIgnored)
 }
 
 // Edge positions: overlapping hits, hits at the very start or last start, needles of 1, 2, 4 bytes and
-// longer than the text, Horspool skips, folded non-ASCII bytes, wide forms of differing lengths.
+// longer than the text, common letters only, folded non-ASCII bytes, wide forms of differing lengths.
 TEST(FoldedNeedle, FindsFirstAndLastAtTheEdges)
 {
     const auto wide = [](std::u16string_view s) { return TextFromUtf16(s); };
@@ -265,6 +265,12 @@ TEST(FoldedNeedle, FindsFirstAndLastAtTheEdges)
         EXPECT_EQ(needle.FindLastBefore(c.text, c.from), c.lastBefore);
         EXPECT_EQ(needle.FindLast(c.text), c.last);
         EXPECT_TRUE(needle.MayBeInAny({std::string(40, '.'), c.text, "."}) || c.last == no);
+    }
+    // A needle of common letters only, at every start of a text longer than the stretches it is tested in.
+    for (std::size_t at = 0; at + 4 <= 150; ++at) {
+        std::string text(150, '.');
+        text.replace(at, 4, "EenE");
+        EXPECT_EQ(CFoldedNeedle("eene").FindFirst(text), at) << at;
     }
 }
 
