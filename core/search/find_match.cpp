@@ -124,7 +124,7 @@ bool ForEachCandidate(const unsigned char* p, std::size_t count, const FindAncho
 
 // Calls take(s) for every start s in [0, count) of the bytes at p where
 // every byte of the filter passes, in order, until it returns true; returns
-// whether it did. A stretch of 32 starts is tested as one loop without a
+// whether it did. A stretch of 64 starts is tested as one loop without a
 // branch, which the compiler turns into a few vector instructions, and only
 // a stretch where some start passes is looked at start by start.
 template <typename Take>
@@ -142,6 +142,7 @@ bool ForEachFiltered(const unsigned char* p, std::size_t count, const FindFilter
     };
     std::size_t stretch = 0;
     for (; stretch + kStretch <= count; stretch += kStretch) {
+        // Spelt out rather than through `passes`: so the compiler vectorises it.
         unsigned char any = 0;
         for (std::size_t s = stretch; s < stretch + kStretch; ++s)
             any |= ((at0[s] | b0) == v0) & ((at1[s] | b1) == v1) & ((at2[s] | b2) == v2) & ((at3[s] | b3) == v3);
@@ -486,7 +487,7 @@ bool CFoldedNeedle::MayBeInBytes(const char* begin, const char* end) const
     // any other is where the bytes of its run pass. So every occurrence
     // takes at least the bytes swept for.
     const bool wide = SweptByRun();
-    if (m_byCharacters && !wide && m_wide.Takes(std::string_view(reinterpret_cast<const char*>(p), length)))
+    if (m_byCharacters && !wide && m_wide.Takes(std::string_view(begin, length)))
         return true;
     const std::size_t size = wide ? m_runValue.size() : m_folded.size();
     if (length < size)

@@ -70,10 +70,11 @@ struct FindAnchor {
     unsigned char bytes[4] = {};
 };
 
-// Four bytes that every occurrence of a needle has, the rarest, at their
-// distances from its start: a byte b passes at offset[k] when
-// (b | blend[k]) == value[k]. For a needle whose every letter is common,
-// where one byte looked for with memchr would stop every few bytes.
+// Four bytes that every occurrence of a needle has, the rarest of each
+// quarter of it, at their distances from its start: a byte b passes at
+// offset[k] when (b | blend[k]) == value[k]. For a needle whose every letter
+// is common, where one byte looked for with memchr would stop every few
+// bytes.
 struct FindFilter {
     int count = 0;  // the needle's bytes among them (a shorter one repeats one)
     std::size_t offset[4] = {};
@@ -129,9 +130,9 @@ private:
     // Whether a sweep looks for the bytes of the run: for a needle beyond
     // ASCII, whose letters' forms differ in length.
     bool SweptByRun() const { return m_byCharacters && !m_wide.IsAsciiNeedle(); }
-    // Whether `length` bytes at p may hold an occurrence: the needle's
-    // folded bytes, or for a needle searched by characters, the bytes of
-    // its run.
+    // Whether the records of a block, [begin, end), may hold an occurrence
+    // in one of their texts: the needle's folded bytes, or for a needle
+    // swept for by its run, the bytes of that run.
     bool MayBeInBytes(const char* begin, const char* end) const;
 
     // A needle beyond ASCII, and a text with another form of one of its
