@@ -122,38 +122,70 @@ bool ForEachCandidate(const unsigned char* p, std::size_t count, const FindAncho
     return false;
 }
 
-// Calls take(s) for every start s in [0, count) of the bytes at p where
-// every byte of the filter passes, in order, until it returns true; returns
-// whether it did. A stretch of 64 starts is tested as one loop without a
-// branch, which the compiler turns into a few vector instructions, and only
-// a stretch where some start passes is looked at start by start.
-template <typename Take>
-bool ForEachFiltered(const unsigned char* p, std::size_t count, const FindFilter& f, Take&& take)
+// Marks with 0xFF each of `Stretch` starts at p where the filter's first
+// `Tests` bytes pass, and with 0 the others: one loop without a branch over
+// a fixed count, which the compiler turns into a few vector instructions
+// (it may, since `passed` is none of the text's bytes).
+template <int Tests, std::size_t Stretch>
+void TestStretch(const FindFilter& f, const unsigned char* p, unsigned char* __restrict passed)
 {
-    constexpr std::size_t kStretch = 64;
     const unsigned char* const at0 = p + f.offset[0];
     const unsigned char* const at1 = p + f.offset[1];
     const unsigned char* const at2 = p + f.offset[2];
     const unsigned char* const at3 = p + f.offset[3];
     const unsigned char b0 = f.blend[0], b1 = f.blend[1], b2 = f.blend[2], b3 = f.blend[3];
     const unsigned char v0 = f.value[0], v1 = f.value[1], v2 = f.value[2], v3 = f.value[3];
-    const auto passes = [&](std::size_t s) {
-        return ((at0[s] | b0) == v0) & ((at1[s] | b1) == v1) & ((at2[s] | b2) == v2) & ((at3[s] | b3) == v3);
-    };
-    std::size_t stretch = 0;
-    for (; stretch + kStretch <= count; stretch += kStretch) {
-        // Spelt out rather than through `passes`: so the compiler vectorises it.
-        unsigned char any = 0;
-        for (std::size_t s = stretch; s < stretch + kStretch; ++s)
-            any |= ((at0[s] | b0) == v0) & ((at1[s] | b1) == v1) & ((at2[s] | b2) == v2) & ((at3[s] | b3) == v3);
-        if (any != 0)
-            for (std::size_t s = stretch; s < stretch + kStretch; ++s)
-                if (passes(s) && take(s))
-                    return true;
+    for (std::size_t s = 0; s < Stretch; ++s) {
+        bool pass = ((at0[s] | b0) == v0) & ((at1[s] | b1) == v1);
+        if constexpr (Tests == 4)
+            pass = pass & ((at2[s] | b2) == v2) & ((at3[s] | b3) == v3);
+        passed[s] = static_cast<unsigned char>(-static_cast<int>(pass));
     }
-    for (std::size_t s = stretch; s < count; ++s)
-        if (passes(s) && take(s))
+}
+
+// Calls take(s) for the starts s from `begin` that pass the filter, in
+// whole stretches of `Stretch` starts as far as `count` allows: each
+// stretch is tested at once, and memchr finds the starts that passed.
+// Returns where the stretches end, or npos once take returned true.
+template <std::size_t Stretch, typename Take>
+std::size_t ForEachFilteredStretch(const unsigned char* p, std::size_t begin, std::size_t count, const FindFilter& f,
+                                   Take& take)
+{
+    unsigned char passed[Stretch];
+    for (; begin + Stretch <= count; begin += Stretch) {
+        if (f.tests == 2)
+            TestStretch<2, Stretch>(f, p + begin, passed);
+        else
+            TestStretch<4, Stretch>(f, p + begin, passed);
+        for (const void* at = std::memchr(passed, 0xFF, Stretch); at != nullptr;) {
+            const auto s = static_cast<std::size_t>(static_cast<const unsigned char*>(at) - passed);
+            if (take(begin + s))
+                return npos;
+            at = std::memchr(passed + s + 1, 0xFF, Stretch - s - 1);
+        }
+    }
+    return begin;
+}
+
+// Calls take(s) for every start s in [0, count) of the bytes at p where
+// the filter's bytes pass, in order, until it returns true; returns whether
+// it did. Long stretches cost least a start; a short text goes by short
+// ones, and the last few starts one by one.
+template <typename Take>
+bool ForEachFiltered(const unsigned char* p, std::size_t count, const FindFilter& f, Take&& take)
+{
+    std::size_t s = ForEachFilteredStretch<1024>(p, 0, count, f, take);
+    if (s != npos)
+        s = ForEachFilteredStretch<64>(p, s, count, f, take);
+    if (s == npos)
+        return true;
+    for (; s < count; ++s) {
+        bool pass = true;
+        for (int k = 0; k < f.tests; ++k)
+            pass = pass && (p[s + f.offset[k]] | f.blend[k]) == f.value[k];
+        if (pass && take(s))
             return true;
+    }
     return false;
 }
 
@@ -189,24 +221,50 @@ FindAnchor ChooseAnchor(const std::string& folded)
     return FindAnchor(rarest, blend, static_cast<unsigned char>(f | blend));
 }
 
-// Four of `size` bytes: the rarest of each quarter, the first of equals, so
-// that a common word at the needle's start does not pass them all (each
-// byte, and the first again, of a shorter one). Byte j passes when
-// (b | blend(j)) == value(j), and rarity(j) orders them.
+// A byte of a needle at least this common by TypicalFrequency (a digit,
+// say) stops memchr so often that a look for two bytes at once is faster.
+constexpr unsigned char kFrequentByte = 50;
+
+// How many bytes a needle of `size` bytes is looked for by at once: four
+// for one of common letters only, where one byte looked for alone turns up
+// every few bytes; two where memchr would look for each case of the rarest
+// letter in a pass of its own, or stop at it often; none where memchr is
+// fastest, for a rare byte of one form or a needle of one byte.
+int FilterTests(const FindAnchor& rarest, std::size_t size)
+{
+    if (IsCommon(rarest))
+        return 4;
+    if (size < 2 || (rarest.count == 1 && kTypicalFrequency[rarest.value] < kFrequentByte))
+        return 0;
+    return 2;
+}
+
+// `tests` of `size` bytes. Four are the rarest of each quarter, the first
+// of equals, so that a common word at the needle's start does not pass them
+// all; two are the two rarest. A needle shorter than that repeats its first
+// byte. Byte j passes when (b | blend(j)) == value(j), and rarity(j) orders
+// them.
 template <typename Blend, typename Value, typename Rarity>
-FindFilter ChooseFilter(std::size_t size, Blend&& blend, Value&& value, Rarity&& rarity)
+FindFilter ChooseFilter(std::size_t size, int tests, Blend&& blend, Value&& value, Rarity&& rarity)
 {
     FindFilter filter;
-    filter.count = static_cast<int>(std::min<std::size_t>(size, 4));
+    filter.tests = tests;
+    const auto rarestIn = [&](std::size_t begin, std::size_t end, std::size_t besides) {
+        std::size_t j = begin == besides && begin + 1 < end ? begin + 1 : begin;
+        for (std::size_t i = j + 1; i < end; ++i)
+            if (i != besides && rarity(i) < rarity(j))
+                j = i;
+        return j;
+    };
     for (int k = 0; k < 4; ++k) {
         std::size_t j = 0;
-        if (k < filter.count) {
+        if (tests == 4 && static_cast<std::size_t>(k) < size) {
             const std::size_t begin = size * static_cast<std::size_t>(k) / 4;
-            const std::size_t end = std::max(begin + 1, size * static_cast<std::size_t>(k + 1) / 4);
-            j = begin;
-            for (std::size_t i = begin + 1; i < end; ++i)
-                if (rarity(i) < rarity(j))
-                    j = i;
+            j = rarestIn(begin, std::max(begin + 1, size * static_cast<std::size_t>(k + 1) / 4), size);
+        } else if (tests == 2 && k == 0) {
+            j = rarestIn(0, size, size);
+        } else if (tests == 2 && k == 1 && size > 1) {
+            j = rarestIn(0, size, filter.offset[0]);
         }
         filter.offset[k] = j;
         filter.blend[k] = blend(j);
@@ -329,9 +387,9 @@ CFoldedNeedle::CFoldedNeedle(std::string_view needle, std::string_view text, boo
     if (!m_folded.empty())
         m_anchor = ChooseAnchor(m_folded);
     const auto folded = [&](std::size_t j) { return static_cast<unsigned char>(m_folded[j]); };
-    if (!m_folded.empty() && IsCommon(m_anchor))
+    if (FilterTests(m_anchor, m_folded.size()) > 0)
         m_filter = ChooseFilter(
-            m_folded.size(), [&](std::size_t j) { return FoldBlend(folded(j)); },
+            m_folded.size(), FilterTests(m_anchor, m_folded.size()), [&](std::size_t j) { return FoldBlend(folded(j)); },
             [&](std::size_t j) { return static_cast<unsigned char>(folded(j) | FoldBlend(folded(j))); },
             [&](std::size_t j) { return kTypicalFrequency[folded(j)]; });
     // A text holds an occurrence where its bytes are the needle's folded
@@ -354,9 +412,9 @@ CFoldedNeedle::CFoldedNeedle(std::string_view needle, std::string_view text, boo
         m_runValue = run.value;
         if (!m_runValue.empty())
             m_runAnchor = RunAnchor(run);
-        if (!m_runValue.empty() && IsCommon(m_runAnchor))
+        if (FilterTests(m_runAnchor, m_runValue.size()) > 0)
             m_runFilter = ChooseFilter(
-                run.value.size(), [&](std::size_t j) { return static_cast<unsigned char>(run.blend[j]); },
+                run.value.size(), FilterTests(m_runAnchor, run.value.size()), [&](std::size_t j) { return static_cast<unsigned char>(run.blend[j]); },
                 [&](std::size_t j) { return static_cast<unsigned char>(run.value[j]); },
                 [&](std::size_t j) { return RunRarity(run, j); });
     }
@@ -389,7 +447,7 @@ std::size_t CFoldedNeedle::FindFirst(std::string_view text, std::size_t from) co
         return true;
     };
     const std::size_t count = text.size() - n + 1 - from;
-    if (m_filter.count > 0)
+    if (m_filter.tests > 0)
         ForEachFiltered(base, count, m_filter, take);
     else
         ForEachCandidate(base, count, m_anchor, take);
@@ -487,8 +545,7 @@ bool CFoldedNeedle::MayBeInBytes(const char* begin, const char* end) const
     // any other is where the bytes of its run pass. So every occurrence
     // takes at least the bytes swept for.
     const bool wide = SweptByRun();
-    if (m_byCharacters && !wide && m_wide.Takes(std::string_view(begin, length)))
-        return true;
+    const bool otherForms = m_byCharacters && !wide;
     const std::size_t size = wide ? m_runValue.size() : m_folded.size();
     if (length < size)
         return false;
@@ -522,9 +579,23 @@ bool CFoldedNeedle::MayBeInBytes(const char* begin, const char* end) const
     };
     const auto take = [&](std::size_t s) { return (matches(p + s) && inText(s)) || ++misses > budget; };
     const FindFilter& filter = wide ? m_runFilter : m_filter;
-    if (filter.count > 0)
-        return ForEachFiltered(p, length - size + 1, filter, take);
-    return ForEachCandidate(p, length - size + 1, wide ? m_runAnchor : m_anchor, take);
+    const FindAnchor& anchor = wide ? m_runAnchor : m_anchor;
+    // The block goes a piece at a time, so that the look for another form
+    // reads bytes the sweep has just brought into the cache. Each piece's
+    // look reaches 3 bytes into the next, the most a character may.
+    constexpr std::size_t kPiece = 16384;
+    const std::size_t count = length - size + 1;
+    for (std::size_t piece = 0; piece < count; piece += kPiece) {
+        const std::size_t starts = std::min(kPiece, count - piece);
+        const auto takeHere = [&](std::size_t s) { return take(piece + s); };
+        if (filter.tests > 0 ? ForEachFiltered(p + piece, starts, filter, takeHere)
+                             : ForEachCandidate(p + piece, starts, anchor, takeHere))
+            return true;
+        const std::size_t looked = std::min(length - piece, starts + 3);
+        if (otherForms && m_wide.Takes(std::string_view(begin + piece, looked)))
+            return true;
+    }
+    return false;
 }
 
 std::size_t CFoldedNeedle::FindLastBefore(std::string_view text, std::size_t before) const

@@ -70,13 +70,14 @@ struct FindAnchor {
     unsigned char bytes[4] = {};
 };
 
-// Four bytes that every occurrence of a needle has, the rarest of each
-// quarter of it, at their distances from its start: a byte b passes at
-// offset[k] when (b | blend[k]) == value[k]. For a needle whose every letter
-// is common, where one byte looked for with memchr would stop every few
-// bytes.
+// Two or four bytes that every occurrence of a needle has, at their
+// distances from its start: a byte b passes at offset[k] when
+// (b | blend[k]) == value[k]. A stretch of places is tested for them at
+// once, many places a step, where memchr would stop every few bytes (a
+// needle of common letters only) or would look for each case of a letter
+// in a pass of its own.
 struct FindFilter {
-    int count = 0;  // the needle's bytes among them (a shorter one repeats one)
+    int tests = 0;  // how many of the four are tested: 0 (no filter), 2 or 4
     std::size_t offset[4] = {};
     unsigned char blend[4] = {};
     unsigned char value[4] = {};
@@ -86,11 +87,12 @@ struct FindFilter {
 // by byte while they are scanned, so a search through a large table needs no
 // lower-cased copy of any text. Positions are byte indexes into the text.
 //
-// The scan does not look at every byte: it skips with memchr from one case
-// of the needle's rarest letter to the next, and compares the needle only
-// there. So the speed of a search that finds nothing depends on how rare
-// that letter is, not on the needle's first one. A needle of common letters
-// only is looked for by four of its bytes at once, many places at a time.
+// The scan compares the needle only where its rarest bytes are: it skips
+// with memchr to the next of a rare byte that has one form, and tests many
+// places at a time for two of the needle's bytes (a rare letter, whose two
+// cases memchr would look for one at a time) or four (a needle of common
+// letters only). So the speed of a search that finds nothing depends on how
+// rare the needle's letters are, not on its first one.
 class CFoldedNeedle final {
 public:
     static constexpr std::size_t npos = std::string_view::npos;
@@ -140,9 +142,8 @@ private:
     CWideNeedle m_wide;
     std::string m_folded;
     FindAnchor m_anchor;
-    // For a needle of common letters only, whose rarest letter turns up
-    // every few bytes: the bytes looked for instead of that letter alone.
-    // None for other needles.
+    // The bytes looked for instead of the anchor alone, for a needle whose
+    // rarest letter is common or has two cases; none for other needles.
     FindFilter m_filter;
     // Whether an occurrence may lie where a text's bytes are not the
     // needle's folded bytes (a letter of another form, or any letter

@@ -266,12 +266,15 @@ TEST(FoldedNeedle, FindsFirstAndLastAtTheEdges)
         EXPECT_EQ(needle.FindLast(c.text), c.last);
         EXPECT_TRUE(needle.MayBeInAny({std::string(40, '.'), c.text, "."}) || c.last == no);
     }
-    // A needle of common letters only, at every start of a text longer than the stretches it is tested in.
-    for (std::size_t at = 0; at + 4 <= 150; ++at) {
-        std::string text(150, '.');
-        text.replace(at, 4, "EenE");
-        EXPECT_EQ(CFoldedNeedle("eene").FindFirst(text), at) << at;
-    }
+    // Needles looked for by four bytes at once and by two, at every start of a text longer than the
+    // stretches they are tested in, the first of two occurrences.
+    for (const std::string needle : {"eene", "tqx"})
+        for (std::size_t at = 0; at + 2 * needle.size() <= 1100; ++at) {
+            std::string text(1100, '.');
+            text.replace(at, needle.size(), needle);
+            text.replace(1100 - needle.size(), needle.size(), needle);
+            EXPECT_EQ(CFoldedNeedle(needle).FindFirst(text), at) << needle << " at " << at;
+        }
 }
 
 // The block sweep finds a needle's text wherever it lies and passes over tables without it. Non-ASCII
@@ -299,6 +302,8 @@ TEST(FoldedNeedle, SweepsTheTablesBlocks)
         {many(99, dots(96, "eEeE")), "", "eeee", true},
         {many(3, dots(100)), "new eeee", "eeee", true},
         {{dots(300000, "xYz")}, "", "xyz", true},
+        {{dots(20000, "xYz") + dots(300000)}, "", "xyz", true},  // far into a block's second piece
+        {{wide(std::u16string(16379, u'.') + u"\u017F")}, "", "s", true},  // a long s across two pieces
         {{"..eex", dots(113)}, "", "eeeq", false},  // e, e and the next text's length 113, a q
         {{dots(120), dots(88), "y"}, "", "x", false},   // lengths 120 and 88 are x and X
         {many(50, dots(99, "X")), "", "x", true},
