@@ -122,11 +122,23 @@ bool ForEachCandidate(const unsigned char* p, std::size_t count, const FindAncho
     return false;
 }
 
-// Marks with 0xFF each of `Stretch` starts at p where the filter's first
+// A letter at least this common by TypicalFrequency turns up so often that
+// memchr, stopping at each, is slower than a look for four bytes at once.
+constexpr unsigned char kCommonLetter = 70;
+
+bool IsCommon(const FindAnchor& a)
+{
+    return a.value < 0x80 && kTypicalFrequency[a.value] >= kCommonLetter;
+}
+
+// The starts the filter tests at once in a long range of bytes.
+constexpr std::size_t kStretch = 1024;
+
+// Marks with 0xFF each of kStretch starts at p where the filter's first
 // `Tests` bytes pass, and with 0 the others: one loop without a branch over
 // a fixed count, which the compiler turns into a few vector instructions
 // (it may, since `passed` is none of the text's bytes).
-template <int Tests, std::size_t Stretch>
+template <int Tests>
 void TestStretch(const FindFilter& f, const unsigned char* p, unsigned char* __restrict passed)
 {
     const unsigned char* const at0 = p + f.offset[0];
@@ -135,7 +147,7 @@ void TestStretch(const FindFilter& f, const unsigned char* p, unsigned char* __r
     const unsigned char* const at3 = p + f.offset[3];
     const unsigned char b0 = f.blend[0], b1 = f.blend[1], b2 = f.blend[2], b3 = f.blend[3];
     const unsigned char v0 = f.value[0], v1 = f.value[1], v2 = f.value[2], v3 = f.value[3];
-    for (std::size_t s = 0; s < Stretch; ++s) {
+    for (std::size_t s = 0; s < kStretch; ++s) {
         bool pass = ((at0[s] | b0) == v0) & ((at1[s] | b1) == v1);
         if constexpr (Tests == 4)
             pass = pass & ((at2[s] | b2) == v2) & ((at3[s] | b3) == v3);
@@ -143,59 +155,80 @@ void TestStretch(const FindFilter& f, const unsigned char* p, unsigned char* __r
     }
 }
 
-// Calls take(s) for the starts s from `begin` that pass the filter, in
-// whole stretches of `Stretch` starts as far as `count` allows: each
-// stretch is tested at once, and memchr finds the starts that passed.
-// Returns where the stretches end, or npos once take returned true.
-template <std::size_t Stretch, typename Take>
-std::size_t ForEachFilteredStretch(const unsigned char* p, std::size_t begin, std::size_t count, const FindFilter& f,
-                                   Take& take)
+// As ForEachFiltered, for a filter of four bytes over a few starts (a
+// short text, the end of a long one): 64 starts are tested as one loop
+// without a branch, which the compiler vectorises, and only 64 where some
+// start passes are looked at start by start.
+template <typename Take>
+bool ForEachOfFewFiltered(const unsigned char* p, std::size_t count, const FindFilter& f, Take&& take)
 {
-    unsigned char passed[Stretch];
-    for (; begin + Stretch <= count; begin += Stretch) {
+    constexpr std::size_t kFew = 64;
+    const unsigned char* const at0 = p + f.offset[0];
+    const unsigned char* const at1 = p + f.offset[1];
+    const unsigned char* const at2 = p + f.offset[2];
+    const unsigned char* const at3 = p + f.offset[3];
+    const unsigned char b0 = f.blend[0], b1 = f.blend[1], b2 = f.blend[2], b3 = f.blend[3];
+    const unsigned char v0 = f.value[0], v1 = f.value[1], v2 = f.value[2], v3 = f.value[3];
+    const auto passes = [&](std::size_t s) {
+        return ((at0[s] | b0) == v0) & ((at1[s] | b1) == v1) & ((at2[s] | b2) == v2) & ((at3[s] | b3) == v3);
+    };
+    std::size_t few = 0;
+    for (; few + kFew <= count; few += kFew) {
+        // Spelt out rather than through `passes`: so the compiler vectorises it.
+        unsigned char any = 0;
+        for (std::size_t s = few; s < few + kFew; ++s)
+            any |= ((at0[s] | b0) == v0) & ((at1[s] | b1) == v1) & ((at2[s] | b2) == v2) & ((at3[s] | b3) == v3);
+        if (any != 0)
+            for (std::size_t s = few; s < few + kFew; ++s)
+                if (passes(s) && take(s))
+                    return true;
+    }
+    for (std::size_t s = few; s < count; ++s)
+        if (passes(s) && take(s))
+            return true;
+    return false;
+}
+
+// Calls take(s) for the starts s that pass the filter in whole stretches
+// from the first on, as far as `count` allows: each stretch is tested at
+// once, and memchr finds the starts that passed. Returns where the
+// stretches end, or npos once take returned true.
+template <typename Take>
+std::size_t ForEachFilteredStretch(const unsigned char* p, std::size_t count, const FindFilter& f, Take& take)
+{
+    unsigned char passed[kStretch];
+    std::size_t stretch = 0;
+    for (; stretch + kStretch <= count; stretch += kStretch) {
         if (f.tests == 2)
-            TestStretch<2, Stretch>(f, p + begin, passed);
+            TestStretch<2>(f, p + stretch, passed);
         else
-            TestStretch<4, Stretch>(f, p + begin, passed);
-        for (const void* at = std::memchr(passed, 0xFF, Stretch); at != nullptr;) {
+            TestStretch<4>(f, p + stretch, passed);
+        for (const void* at = std::memchr(passed, 0xFF, kStretch); at != nullptr;) {
             const auto s = static_cast<std::size_t>(static_cast<const unsigned char*>(at) - passed);
-            if (take(begin + s))
+            if (take(stretch + s))
                 return npos;
-            at = std::memchr(passed + s + 1, 0xFF, Stretch - s - 1);
+            at = std::memchr(passed + s + 1, 0xFF, kStretch - s - 1);
         }
     }
-    return begin;
+    return stretch;
 }
 
 // Calls take(s) for every start s in [0, count) of the bytes at p where
 // the filter's bytes pass, in order, until it returns true; returns whether
-// it did. Long stretches cost least a start; a short text goes by short
-// ones, and the last few starts one by one.
+// it did. Whole stretches go first; the rest, shorter than a stretch, goes
+// by the anchor where the filter is of two bytes (memchr stops seldom
+// there), and by fewer starts at a time where it is of four.
 template <typename Take>
-bool ForEachFiltered(const unsigned char* p, std::size_t count, const FindFilter& f, Take&& take)
+bool ForEachFiltered(const unsigned char* p, std::size_t count, const FindFilter& f, const FindAnchor& anchor,
+                     Take&& take)
 {
-    std::size_t s = ForEachFilteredStretch<1024>(p, 0, count, f, take);
-    if (s != npos)
-        s = ForEachFilteredStretch<64>(p, s, count, f, take);
-    if (s == npos)
+    const std::size_t rest = ForEachFilteredStretch(p, count, f, take);
+    if (rest == npos)
         return true;
-    for (; s < count; ++s) {
-        bool pass = true;
-        for (int k = 0; k < f.tests; ++k)
-            pass = pass && (p[s + f.offset[k]] | f.blend[k]) == f.value[k];
-        if (pass && take(s))
-            return true;
-    }
-    return false;
-}
-
-// A letter at least this common by TypicalFrequency turns up so often that
-// memchr, stopping at each, is slower than a look for four bytes at once.
-constexpr unsigned char kCommonLetter = 70;
-
-bool IsCommon(const FindAnchor& a)
-{
-    return a.value < 0x80 && kTypicalFrequency[a.value] >= kCommonLetter;
+    const auto takeRest = [&](std::size_t s) { return take(rest + s); };
+    if (!IsCommon(anchor))
+        return ForEachCandidate(p + rest, count - rest, anchor, takeRest);
+    return ForEachOfFewFiltered(p + rest, count - rest, f, takeRest);
 }
 
 // The bits in which the bytes that fold to f differ from it.
@@ -225,50 +258,55 @@ FindAnchor ChooseAnchor(const std::string& folded)
 // say) stops memchr so often that a look for two bytes at once is faster.
 constexpr unsigned char kFrequentByte = 50;
 
-// How many bytes a needle of `size` bytes is looked for by at once: four
-// for one of common letters only, where one byte looked for alone turns up
-// every few bytes; two where memchr would look for each case of the rarest
-// letter in a pass of its own, or stop at it often; none where memchr is
-// fastest, for a rare byte of one form or a needle of one byte.
-int FilterTests(const FindAnchor& rarest, std::size_t size)
+// Two bytes of a needle of common letters only suffice when the second
+// rarest of its filter is at most this common by TypicalFrequency (`g` or
+// rarer): two such bytes at once turn up seldom.
+constexpr unsigned char kRareEnoughPair = 150;
+
+// How many of the filter's bytes a long stretch of a needle of `size` bytes
+// is tested for: none where memchr is fastest, for a rare byte of one form
+// or a needle of one byte; two where memchr would look for each case of the
+// rarest letter in a pass of its own, or stop at it often, and where the
+// filter's two rarest bytes are rare enough together; four for a needle of
+// the commonest letters only, where even two turn up every few bytes.
+int FilterTests(const FindAnchor& rarest, std::size_t size, int secondRarity)
 {
-    if (IsCommon(rarest))
-        return 4;
-    if (size < 2 || (rarest.count == 1 && kTypicalFrequency[rarest.value] < kFrequentByte))
-        return 0;
-    return 2;
+    if (size < 2)
+        return IsCommon(rarest) ? 4 : 0;
+    if (!IsCommon(rarest))
+        return rarest.count == 1 && kTypicalFrequency[rarest.value] < kFrequentByte ? 0 : 2;
+    return secondRarity <= kRareEnoughPair ? 2 : 4;
 }
 
-// `tests` of `size` bytes. Four are the rarest of each quarter, the first
-// of equals, so that a common word at the needle's start does not pass them
-// all; two are the two rarest. A needle shorter than that repeats its first
-// byte. Byte j passes when (b | blend(j)) == value(j), and rarity(j) orders
-// them.
+// The filter of a needle of `size` bytes whose rarest byte is `anchor`: the
+// rarest byte of each quarter (the first of equals, so that a common word at
+// the needle's start does not pass them all; every byte of a needle of four
+// or fewer, its first again for the rest), rarest first. Byte j passes when
+// (b | blend(j)) == value(j), and rarity(j) orders them.
 template <typename Blend, typename Value, typename Rarity>
-FindFilter ChooseFilter(std::size_t size, int tests, Blend&& blend, Value&& value, Rarity&& rarity)
+FindFilter ChooseFilter(const FindAnchor& anchor, std::size_t size, Blend&& blend, Value&& value, Rarity&& rarity)
 {
-    FindFilter filter;
-    filter.tests = tests;
-    const auto rarestIn = [&](std::size_t begin, std::size_t end, std::size_t besides) {
-        std::size_t j = begin == besides && begin + 1 < end ? begin + 1 : begin;
-        for (std::size_t i = j + 1; i < end; ++i)
-            if (i != besides && rarity(i) < rarity(j))
-                j = i;
-        return j;
-    };
-    for (int k = 0; k < 4; ++k) {
-        std::size_t j = 0;
-        if (tests == 4 && static_cast<std::size_t>(k) < size) {
-            const std::size_t begin = size * static_cast<std::size_t>(k) / 4;
-            j = rarestIn(begin, std::max(begin + 1, size * static_cast<std::size_t>(k + 1) / 4), size);
-        } else if (tests == 2 && k == 0) {
-            j = rarestIn(0, size, size);
-        } else if (tests == 2 && k == 1 && size > 1) {
-            j = rarestIn(0, size, filter.offset[0]);
+    std::size_t chosen[4] = {};
+    for (std::size_t k = 0; k < 4; ++k) {
+        if (size <= 4) {
+            chosen[k] = k < size ? k : 0;
+            continue;
         }
-        filter.offset[k] = j;
-        filter.blend[k] = blend(j);
-        filter.value[k] = value(j);
+        const std::size_t begin = size * k / 4;
+        const std::size_t end = size * (k + 1) / 4;
+        chosen[k] = begin;
+        for (std::size_t i = begin + 1; i < end; ++i)
+            if (rarity(i) < rarity(chosen[k]))
+                chosen[k] = i;
+    }
+    std::stable_sort(std::begin(chosen), std::end(chosen),
+                     [&](std::size_t i, std::size_t j) { return rarity(i) < rarity(j); });
+    FindFilter filter;
+    filter.tests = FilterTests(anchor, size, static_cast<int>(rarity(chosen[1])));
+    for (int k = 0; k < 4; ++k) {
+        filter.offset[k] = chosen[k];
+        filter.blend[k] = blend(chosen[k]);
+        filter.value[k] = value(chosen[k]);
     }
     return filter;
 }
@@ -387,9 +425,9 @@ CFoldedNeedle::CFoldedNeedle(std::string_view needle, std::string_view text, boo
     if (!m_folded.empty())
         m_anchor = ChooseAnchor(m_folded);
     const auto folded = [&](std::size_t j) { return static_cast<unsigned char>(m_folded[j]); };
-    if (FilterTests(m_anchor, m_folded.size()) > 0)
+    if (!m_folded.empty())
         m_filter = ChooseFilter(
-            m_folded.size(), FilterTests(m_anchor, m_folded.size()), [&](std::size_t j) { return FoldBlend(folded(j)); },
+            m_anchor, m_folded.size(), [&](std::size_t j) { return FoldBlend(folded(j)); },
             [&](std::size_t j) { return static_cast<unsigned char>(folded(j) | FoldBlend(folded(j))); },
             [&](std::size_t j) { return kTypicalFrequency[folded(j)]; });
     // A text holds an occurrence where its bytes are the needle's folded
@@ -412,9 +450,9 @@ CFoldedNeedle::CFoldedNeedle(std::string_view needle, std::string_view text, boo
         m_runValue = run.value;
         if (!m_runValue.empty())
             m_runAnchor = RunAnchor(run);
-        if (FilterTests(m_runAnchor, m_runValue.size()) > 0)
+        if (!m_runValue.empty())
             m_runFilter = ChooseFilter(
-                run.value.size(), FilterTests(m_runAnchor, run.value.size()), [&](std::size_t j) { return static_cast<unsigned char>(run.blend[j]); },
+                m_runAnchor, run.value.size(), [&](std::size_t j) { return static_cast<unsigned char>(run.blend[j]); },
                 [&](std::size_t j) { return static_cast<unsigned char>(run.value[j]); },
                 [&](std::size_t j) { return RunRarity(run, j); });
     }
@@ -448,7 +486,7 @@ std::size_t CFoldedNeedle::FindFirst(std::string_view text, std::size_t from) co
     };
     const std::size_t count = text.size() - n + 1 - from;
     if (m_filter.tests > 0)
-        ForEachFiltered(base, count, m_filter, take);
+        ForEachFiltered(base, count, m_filter, m_anchor, take);
     else
         ForEachCandidate(base, count, m_anchor, take);
     return found;
@@ -588,7 +626,7 @@ bool CFoldedNeedle::MayBeInBytes(const char* begin, const char* end) const
     for (std::size_t piece = 0; piece < count; piece += kPiece) {
         const std::size_t starts = std::min(kPiece, count - piece);
         const auto takeHere = [&](std::size_t s) { return take(piece + s); };
-        if (filter.tests > 0 ? ForEachFiltered(p + piece, starts, filter, takeHere)
+        if (filter.tests > 0 ? ForEachFiltered(p + piece, starts, filter, anchor, takeHere)
                              : ForEachCandidate(p + piece, starts, anchor, takeHere))
             return true;
         const std::size_t looked = std::min(length - piece, starts + 3);
