@@ -123,7 +123,7 @@ bool ForEachCandidate(const unsigned char* p, std::size_t count, const FindAncho
 }
 
 // A letter at least this common by TypicalFrequency turns up so often that
-// memchr, stopping at each, is slower than a look for four bytes at once.
+// memchr, stopping at each, is slower than a look for several bytes at once.
 constexpr unsigned char kCommonLetter = 70;
 
 bool IsCommon(const FindAnchor& a)
@@ -155,10 +155,11 @@ void TestStretch(const FindFilter& f, const unsigned char* p, unsigned char* __r
     }
 }
 
-// As ForEachFiltered, for a filter of four bytes over a few starts (a
-// short text, the end of a long one): 64 starts are tested as one loop
+// As ForEachFiltered, by all four of the filter's bytes, over a few starts
+// (a short text, the end of a long one): 64 starts are tested as one loop
 // without a branch, which the compiler vectorises, and only 64 where some
-// start passes are looked at start by start.
+// start passes are looked at start by start. The last 64 end at the last
+// start, over some tested before, so that no start is left to test alone.
 template <typename Take>
 bool ForEachOfFewFiltered(const unsigned char* p, std::size_t count, const FindFilter& f, Take&& take)
 {
@@ -172,20 +173,27 @@ bool ForEachOfFewFiltered(const unsigned char* p, std::size_t count, const FindF
     const auto passes = [&](std::size_t s) {
         return ((at0[s] | b0) == v0) & ((at1[s] | b1) == v1) & ((at2[s] | b2) == v2) & ((at3[s] | b3) == v3);
     };
-    std::size_t few = 0;
-    for (; few + kFew <= count; few += kFew) {
+    if (count < kFew) {
+        for (std::size_t s = 0; s < count; ++s)
+            if (passes(s) && take(s))
+                return true;
+        return false;
+    }
+    for (std::size_t few = 0; few < count; few += kFew) {
+        const std::size_t first = std::min(few, count - kFew);
         // Spelt out rather than through `passes`: so the compiler vectorises it.
+        const unsigned char* const q0 = at0 + first;
+        const unsigned char* const q1 = at1 + first;
+        const unsigned char* const q2 = at2 + first;
+        const unsigned char* const q3 = at3 + first;
         unsigned char any = 0;
-        for (std::size_t s = few; s < few + kFew; ++s)
-            any |= ((at0[s] | b0) == v0) & ((at1[s] | b1) == v1) & ((at2[s] | b2) == v2) & ((at3[s] | b3) == v3);
+        for (std::size_t k = 0; k < kFew; ++k)
+            any |= ((q0[k] | b0) == v0) & ((q1[k] | b1) == v1) & ((q2[k] | b2) == v2) & ((q3[k] | b3) == v3);
         if (any != 0)
-            for (std::size_t s = few; s < few + kFew; ++s)
+            for (std::size_t s = few; s < first + kFew; ++s)
                 if (passes(s) && take(s))
                     return true;
     }
-    for (std::size_t s = few; s < count; ++s)
-        if (passes(s) && take(s))
-            return true;
     return false;
 }
 
@@ -216,8 +224,8 @@ std::size_t ForEachFilteredStretch(const unsigned char* p, std::size_t count, co
 // Calls take(s) for every start s in [0, count) of the bytes at p where
 // the filter's bytes pass, in order, until it returns true; returns whether
 // it did. Whole stretches go first; the rest, shorter than a stretch, goes
-// by the anchor where the filter is of two bytes (memchr stops seldom
-// there), and by fewer starts at a time where it is of four.
+// by the anchor where it is rare (memchr stops seldom there), and 64 starts
+// at a time where it is common.
 template <typename Take>
 bool ForEachFiltered(const unsigned char* p, std::size_t count, const FindFilter& f, const FindAnchor& anchor,
                      Take&& take)
