@@ -7,6 +7,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
+#include <QTimer>
 
 #include "gui/app/path_text.h"
 #include "gui/app/recent_file_list.h"
@@ -74,6 +75,14 @@ CFileCommands::CFileCommands(COvrinDoc& doc, CRecentFileList& recentFiles, QObje
 
 void CFileCommands::TellAboutChangeByOthers()
 {
+    // Not under a modal dialog: the command that opened it (Edit, say) goes
+    // on with the entries it began with, which another version read in now
+    // would swap under it. Told once the dialog is gone and its command done.
+    if (QWidget* modal = QApplication::activeModalWidget()) {
+        connect(modal, &QObject::destroyed, this,
+                [this] { QTimer::singleShot(0, this, &CFileCommands::TellAboutChangeByOthers); });
+        return;
+    }
     const FileChange change = NewChangeByOthers(m_doc);
     if (change == FileChange::None || !m_pFrame)
         return;

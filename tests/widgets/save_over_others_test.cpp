@@ -9,6 +9,7 @@
 
 #include "app_fixture.h"
 #include "core/document/command_ids.h"
+#include "gui/dialogs/long_text_field.h"
 
 using test_support::AnswerModal;
 
@@ -62,6 +63,33 @@ private slots:
         QVERIFY2(question.contains(QDir::toNativeSeparators(app.Path())), qPrintable(question));
         QVERIFY(askedForName);
         QCOMPARE(bytes(app.Path()), other);
+    }
+
+    // Another program's version, arriving while the Edit dialog is up,
+    // waits for the dialog: what OK gives goes to the entry it was opened
+    // on, and the other version is told about once the window is free.
+    void anotherVersionWaitsForTheEditDialog()
+    {
+        app_fixture::RunningApp app({Entry{"alpha", "a"}, Entry{"beta", "b"}, Entry{"gamma", "c"}});
+        QVERIFY(app.Started());
+        app.Doc().SetCurrent(2);
+        const QString theirs = app.TempPath("theirs.ovr");
+        QVERIFY(WriteEntries(theirs.toStdString(), {{"omega", "about omega"}}).ok);
+        AnswerModal([&] { app.Frame().ExecuteCommand(cmd::ID_ENTRY_EDIT); }, [&](QWidget* w) {
+            QVERIFY(::rename(QFile::encodeName(theirs).constData(), QFile::encodeName(app.Path()).constData()) == 0);
+            emit qApp->applicationStateChanged(Qt::ApplicationActive);
+            auto* description = w->findChild<LongTextField*>("description");
+            description->selectAll();
+            description->insert(QStringLiteral("changed"));
+            qobject_cast<QDialog*>(w)->accept();
+        });
+        QCOMPARE(app.Doc().Count(), 3);
+        QCOMPARE(std::string(app.Doc().KeyWords()[2]), std::string("gamma"));
+        QCOMPARE(std::string(app.Doc().Descriptions()[2]), std::string("changed"));
+        QVERIFY(app.Doc().IsModified());
+        QCoreApplication::processEvents();
+        QVERIFY2(app.Frame().MessageText().contains(QStringLiteral("changed by another program")),
+                 qPrintable(app.Frame().MessageText()));
     }
 };
 
