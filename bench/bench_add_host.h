@@ -13,7 +13,7 @@ class BenchAddHost final : public DocumentHost {
 public:
     int next = 0;
     CRecoveryRecorder* recorder = nullptr;
-    bool RunEditDialog(std::string& k, std::string& d, int) override
+    bool RunEditDialog(std::string& k, std::string_view, std::optional<std::string>& d, int) override
     {
         k = "Neu " + std::to_string(next++ * 7919 % 100000);
         d = "Beschreibung\r\nzweite Zeile";

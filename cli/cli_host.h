@@ -8,7 +8,7 @@
 // entries are dated today, by the system's clock and time zone.
 class CCliHost final : public DocumentHost {
 public:
-    bool RunEditDialog(std::string&, std::string&, int) override { return false; }
+    bool RunEditDialog(std::string&, std::string_view, std::optional<std::string>&, int) override { return false; }
     bool ShowHint(const std::string&) override { return true; }
     void UpdateAllViews() override {}
     void CurrentEntryChanged() override {}

@@ -3,6 +3,7 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "core/document/calendar_date.h"
 #include "core/document/table_change.h"
@@ -20,9 +21,13 @@ public:
     virtual ~DocumentHost() = default;
 
     // Runs the modal Edit dialog on the two texts of entry `entry` (-1 for a
-    // new one); true when it ended with OK, in which case the texts hold
-    // what the user left in the fields (after Cancel they may be left empty).
-    virtual bool RunEditDialog(std::string& keyWords, std::string& description, int entry) = 0;
+    // new one); true when it ended with OK, in which case `keyWords` holds
+    // what the user left in its field, and `changedDescription` the
+    // description where it was changed, nothing where it was left as it was.
+    // The description is the document's own text, which stays as it is while
+    // the dialog is up: a huge one is neither copied nor compared.
+    virtual bool RunEditDialog(std::string& keyWords, std::string_view description,
+                               std::optional<std::string>& changedDescription, int entry) = 0;
 
     // Shows the modal Hint dialog; true when it ended with OK (or Enter).
     virtual bool ShowHint(const std::string& text) = 0;

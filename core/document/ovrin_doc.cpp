@@ -204,11 +204,11 @@ void COvrinDoc::EndTableChange()
 void COvrinDoc::OnEntryAdd()
 {
     std::string keyWords = g_strKeyWordsPrompt;
-    std::string description = g_strDescriptionPrompt;
-    if (!m_host.RunEditDialog(keyWords, description, -1))
+    std::optional<std::string> description;
+    if (!m_host.RunEditDialog(keyWords, g_strDescriptionPrompt, description, -1))
         return;
     const std::string date = FormatEntryDate(m_host.Today());
-    m_nCurrent = SortCurrentEntry({keyWords, description, date}, -1);
+    m_nCurrent = SortCurrentEntry({keyWords, description ? *description : g_strDescriptionPrompt, date}, -1);
     SetModifiedFlag(true);
     EndTableChange();
 }
@@ -218,14 +218,15 @@ void COvrinDoc::OnEntryEdit()
     if (m_nEntries <= 0 || m_nCurrent < 0 || m_nCurrent >= m_nEntries)
         return;
     std::string keyWords(KeyWords()[m_nCurrent]);
-    std::string description(Descriptions()[m_nCurrent]);
-    if (!m_host.RunEditDialog(keyWords, description, m_nCurrent))
+    std::optional<std::string> description;
+    if (!m_host.RunEditDialog(keyWords, Descriptions()[m_nCurrent], description, m_nCurrent))
         return;
     const std::string date = FormatEntryDate(m_host.Today());
     // OK on a description left as it was (a huge one, often) rewrites only
     // the key words and the date.
-    const bool keptDescription = description == Descriptions()[m_nCurrent];
-    m_nCurrent = SortCurrentEntry({keyWords, description, date}, m_nCurrent, keptDescription);
+    const bool keptDescription = !description || *description == Descriptions()[m_nCurrent];
+    m_nCurrent = SortCurrentEntry({keyWords, keptDescription ? Descriptions()[m_nCurrent] : *description, date},
+                                  m_nCurrent, keptDescription);
     SetModifiedFlag(true);
     EndTableChange();
 }

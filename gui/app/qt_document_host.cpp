@@ -49,13 +49,13 @@ QWidget* CQtDocumentHost::DialogOwner() const
     return m_pFrame && m_pFrame->isVisible() ? m_pFrame.data() : nullptr;
 }
 
-bool CQtDocumentHost::RunEditDialog(std::string& keyWords, std::string& description, int entry)
+bool CQtDocumentHost::RunEditDialog(std::string& keyWords, std::string_view description,
+                                    std::optional<std::string>& changedDescription, int entry)
 {
     CEditDlg dlg(DialogOwner());
     dlg.setWindowModality(Qt::ApplicationModal);
-    // Moved in and out: a description may be many megabytes.
     dlg.m_strKeyWords = std::move(keyWords);
-    dlg.m_strDescription = std::move(description);
+    dlg.m_strDescription = description;
 
     // What is typed reaches the recovery record a second after typing
     // pauses, and at the latest two seconds after the first key not yet
@@ -115,7 +115,7 @@ bool CQtDocumentHost::RunEditDialog(std::string& keyWords, std::string& descript
     if (result != QDialog::Accepted)
         return false;
     keyWords = std::move(dlg.m_strKeyWords);
-    description = std::move(dlg.m_strDescription);
+    changedDescription = std::move(dlg.m_changedDescription);
     return true;
 }
 

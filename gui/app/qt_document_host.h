@@ -27,7 +27,8 @@ public:
     // Hears of every change of the table and of every save.
     void SetRecorder(CRecoveryRecorder* recorder) { m_pRecorder = recorder; }
 
-    bool RunEditDialog(std::string& keyWords, std::string& description, int entry) override;
+    bool RunEditDialog(std::string& keyWords, std::string_view description,
+                       std::optional<std::string>& changedDescription, int entry) override;
     // Keeps what is typed into an open Edit dialog in the recovery record
     // now: the program is about to end.
     void KeepTyping();

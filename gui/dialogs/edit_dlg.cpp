@@ -94,7 +94,7 @@ CEditDlg::CEditDlg(QWidget* parent)
 CEditDlg::Typed CEditDlg::TypedNow() const
 {
     // A field not edited gives its bytes as given, copied once.
-    const auto given = [](std::shared_ptr<const std::string>& kept, const std::string& text) {
+    const auto given = [](std::shared_ptr<const std::string>& kept, std::string_view text) {
         if (!kept)
             kept = std::make_shared<const std::string>(text);
         return kept;
@@ -149,6 +149,6 @@ void CEditDlg::accept()
     if (keyWordsChanged)
         m_strKeyWords = TextFromQString(m_pKeyWords->text());
     if (descriptionChanged)
-        m_strDescription = TextFromQString(FromDescriptionField(m_pDescription->text(), m_pDescription->lineCount()));
+        m_changedDescription = TextFromQString(FromDescriptionField(m_pDescription->text(), m_pDescription->lineCount()));
     QDialog::accept();
 }

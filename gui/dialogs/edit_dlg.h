@@ -5,20 +5,28 @@
 #include <QString>
 
 #include <memory>
+#include <optional>
 #include <string>
+#include <string_view>
 
 class LongTextField;
 
 // "Edit-Dialog": one line of key words and a description of any number of
 // lines. The members are the document's texts; the description's line breaks
-// are CR LF. They change only when OK succeeds.
+// are CR LF. The key words change, and the changed description is set, only
+// when OK succeeds.
 class CEditDlg final : public QDialog {
     Q_OBJECT
 public:
     explicit CEditDlg(QWidget* parent = nullptr);
 
     std::string m_strKeyWords;
-    std::string m_strDescription;
+    // The description shown: the document's own text, which stays as it is
+    // while the dialog is up, so that a huge one is not copied.
+    std::string_view m_strDescription;
+    // After OK, the description where it was changed; nothing where it was
+    // left as it was (or edited back to it).
+    std::optional<std::string> m_changedDescription;
 
     // Takes back the fields that were changed; the others keep their bytes.
     void accept() override;

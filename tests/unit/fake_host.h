@@ -32,7 +32,8 @@ public:
     std::deque<ChangedFileAnswer> changedFileAnswers;  // Keep when empty
     std::vector<std::string> changedFilesAsked;        // "path", or "path removed"
 
-    bool RunEditDialog(std::string& keyWords, std::string& description, int) override
+    bool RunEditDialog(std::string& keyWords, std::string_view description, std::optional<std::string>& changed,
+                       int) override
     {
         editShown.emplace_back(keyWords, description);
         if (editAnswers.empty()) return false;
@@ -40,7 +41,7 @@ public:
         editAnswers.pop_front();
         if (!answer.ok) return false;
         keyWords = answer.keyWords;
-        description = answer.description;
+        changed = answer.description;
         return true;
     }
     bool ShowHint(const std::string& text) override

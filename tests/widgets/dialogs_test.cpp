@@ -45,6 +45,8 @@ int RunWith(CEditDlg& dlg, std::function<void(CEditDlg&)> drive)
 
 LongTextField* KeyWords(CEditDlg& d) { return d.findChild<LongTextField*>("keyWords"); }
 LongTextField* Description(CEditDlg& d) { return d.findChild<LongTextField*>("description"); }
+// The description the document holds after OK: the changed one, or its own.
+std::string DescriptionAfter(const CEditDlg& d) { return d.m_changedDescription.value_or(std::string(d.m_strDescription)); }
 }  // namespace
 
 class DialogsTest final : public QObject {
@@ -116,7 +118,8 @@ private slots:
         QVERIFY(focusedAndSelected);
         QVERIFY(tabStaysInFields);
         QVERIFY(dlg.m_strKeyWords == keys);
-        QCOMPARE(dlg.m_strDescription, description);
+        QVERIFY(!dlg.m_changedDescription);
+        QCOMPARE(DescriptionAfter(dlg), description);
 
         result = RunWith(dlg, [](CEditDlg& d) {
             LongTextField* desc = Description(d);
@@ -128,7 +131,7 @@ private slots:
         });
         QCOMPARE(result, int(QDialog::Accepted));
         QVERIFY(dlg.m_strKeyWords == keys + "s");
-        QCOMPARE(dlg.m_strDescription,
+        QCOMPARE(DescriptionAfter(dlg),
                  std::string("line àü\r\nsecond €\r\n\r\nlast\r\nbare a\r\nb\r\nc\r\nd\r\ne"));
     }
 
@@ -147,7 +150,7 @@ private slots:
             d.findChild<QPushButton*>("okButton")->click();
         });
         QCOMPARE(result, int(QDialog::Accepted));
-        QCOMPARE(dlg.m_strDescription, std::string("one\r\né€"));
+        QCOMPARE(DescriptionAfter(dlg), std::string("one\r\né€"));
     }
 
     // Typed text of any script comes back wide (breaks as CR LF); an unchanged field gives back its stored
@@ -171,7 +174,9 @@ private slots:
         QFETCH(QString, typed);
         QFETCH(QByteArray, expected);
         CEditDlg dlg;
-        dlg.m_strKeyWords = dlg.m_strDescription = stored.toStdString();
+        const std::string text = stored.toStdString();
+        dlg.m_strKeyWords = text;
+        dlg.m_strDescription = text;
         const int result = RunWith(dlg, [&](CEditDlg& d) {
             for (LongTextField* field : {KeyWords(d), Description(d)}) {
                 field->setCursorPosition(field->text().size());
@@ -180,7 +185,7 @@ private slots:
             d.findChild<QPushButton*>("okButton")->click();
         });
         QCOMPARE(result, int(QDialog::Accepted));
-        QCOMPARE(QByteArray::fromStdString(dlg.m_strDescription), expected);
+        QCOMPARE(QByteArray::fromStdString(DescriptionAfter(dlg)), expected);
         // The one-line field takes a typed line break as a blank.
         QCOMPARE(QByteArray::fromStdString(dlg.m_strKeyWords),
                  typed.isEmpty() ? expected : QByteArray::fromStdString(TextFromUtf16(u"a\u4E2D\U0001F600e\u0301 \u03C3")));
