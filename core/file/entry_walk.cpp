@@ -24,15 +24,19 @@ struct RunPlace final {
 };
 
 // The texts of an entry for the sieve, read with a StoredTextSieve from
-// memory (the views stay valid): false when it refuses both.
+// memory (the views stay valid): false when it refuses both. In a piece the
+// piece sieve refused, its 8-bit texts are refused without asking.
 class SiftedEntry final {
 public:
-    bool Read(CArchive& ar, bool hasDates, const StoredTextSieve& mayPass)
+    bool Read(CArchive& ar, bool hasDates, const StoredTextSieve& mayPass, bool refusedPiece)
     {
+        const auto sift = [&](bool description, const CArchive::StoredText& text) {
+            return refusedPiece && !text.utf16 ? Sifted::Refused : mayPass(description, text);
+        };
         const CArchive::StoredText keyWords = ar.ReadStoredText();
-        const Sifted keys = mayPass(false, keyWords);
+        const Sifted keys = sift(false, keyWords);
         const CArchive::StoredText description = ar.ReadStoredText();
-        const Sifted text = mayPass(true, description);
+        const Sifted text = sift(true, description);
         if (hasDates)
             ar.ReadStoredText();
         if (keys == Sifted::Refused && text == Sifted::Refused)
@@ -63,7 +67,7 @@ void WalkEntryRun(const EntryRun& run, const EntryVisitor& visit)
 }
 
 FileResult ReadDocumentRuns(const std::string& path, const EntryRunsVisitor& visit, WalkSizes sizes,
-                            const EntrySieve& sieve, const StoredTextSieve& storedSieve)
+                            const EntrySieve& sieve, const StoredTextSieve& storedSieve, const PieceSieve& pieceSieve)
 {
     const std::string fullPath = DocumentFullPath(path);
     FileResult result;
@@ -117,10 +121,10 @@ FileResult ReadDocumentRuns(const std::string& path, const EntryRunsVisitor& vis
         SiftedEntry sifted;
         // From memory only: the views of a file archive would not outlive
         // the next read.
-        const auto readAndSift = [&](int i, CArchive& ar, CEntryStream& stream) {
+        const auto readAndSift = [&](int i, CArchive& ar, CEntryStream& stream, bool refusedPiece) {
             if (!storedSieve)
                 sift(i, stream.ReadEntry());
-            else if (sifted.Read(ar, hasDates, storedSieve))
+            else if (sifted.Read(ar, hasDates, storedSieve, refusedPiece))
                 run.wanted = sieve(i, sifted.KeyWords(), sifted.Description());
         };
         buffer = std::make_unique_for_overwrite<char[]>(chunk);
@@ -132,12 +136,13 @@ FileResult ReadDocumentRuns(const std::string& path, const EntryRunsVisitor& vis
                 throw ArchiveError(problem);
             CArchive ar(std::string_view(buffer.get(), length), fullPath);
             CEntryStream entries(ar, hasDates, count - i);
+            const bool refusedPiece = storedSieve && pieceSieve && !pieceSieve(std::string_view(buffer.get(), length));
             try {
                 for (; i < count; ++i) {
                     if (run.wanted)
                         entries.SkipEntry();
                     else
-                        readAndSift(i, ar, entries);
+                        readAndSift(i, ar, entries, refusedPiece);
                     at = start + (length - ar.Remaining());
                     noteEntry(i);
                 }
@@ -199,7 +204,8 @@ FileResult ReadDocumentRuns(const std::string& path, const EntryRunsVisitor& vis
 }
 
 FileResult ReadDocumentEntries(const std::string& path, const EntryVisitor& visit, WalkSizes sizes,
-                               const EntrySieve& sieve, const StoredTextSieve& storedSieve)
+                               const EntrySieve& sieve, const StoredTextSieve& storedSieve,
+                               const PieceSieve& pieceSieve)
 {
     return ReadDocumentRuns(
         path,
@@ -207,5 +213,5 @@ FileResult ReadDocumentEntries(const std::string& path, const EntryVisitor& visi
             for (const EntryRun& run : runs)
                 WalkEntryRun(run, visit);
         },
-        sizes, sieve, storedSieve);
+        sizes, sieve, storedSieve, pieceSieve);
 }

@@ -42,6 +42,11 @@ using EntrySieve = std::function<bool(int, std::string_view, std::string_view)>;
 // empty); an entry whose two texts cannot pass does not reach it at all.
 enum class Sifted { Refused, Holds, MayHold };
 using StoredTextSieve = std::function<Sifted(bool description, const CArchive::StoredText& text)>;
+// Before the stored sieve, each piece of the file the checking pass reads at
+// once: false when no 8-bit text that lies wholly in those bytes can pass,
+// so that the stored sieve is not asked about such texts (they are refused)
+// one by one.
+using PieceSieve = std::function<bool(std::string_view bytes)>;
 
 // How much of a file the walk holds in memory at once: runs of about
 // `runBytes` (a run is never cut inside an entry, so one large entry makes
@@ -65,10 +70,13 @@ struct WalkSizes final {
 // run in order until one passes, and the second pass reads only the runs
 // where one did: a search that finds little reads the file about once. The
 // runs handed on may still hold entries that do not pass. A `storedSieve`
-// spares the checking pass converting texts the sieve would refuse.
+// spares the checking pass converting texts the sieve would refuse, and a
+// `pieceSieve` asking it about most of them.
 FileResult ReadDocumentRuns(const std::string& path, const EntryRunsVisitor& visit, WalkSizes sizes = {},
-                            const EntrySieve& sieve = {}, const StoredTextSieve& storedSieve = {});
+                            const EntrySieve& sieve = {}, const StoredTextSieve& storedSieve = {},
+                            const PieceSieve& pieceSieve = {});
 
 // The same, entry by entry.
 FileResult ReadDocumentEntries(const std::string& path, const EntryVisitor& visit, WalkSizes sizes = {},
-                               const EntrySieve& sieve = {}, const StoredTextSieve& storedSieve = {});
+                               const EntrySieve& sieve = {}, const StoredTextSieve& storedSieve = {},
+                               const PieceSieve& pieceSieve = {});
