@@ -88,9 +88,11 @@ same=$((200000 * $(stat -c %s "$TMP/mixed.ovr") / $(stat -c %s "$TMP/big.ovr")))
 "$GEN" "$same" 42 "$TMP/same-size.ovr"
 ls=$(best "$OVRIN --list $TMP/same-size.ovr")
 echo "--list mixed scripts ${lm}s  Windows-1252 of the same bytes ($same entries) ${ls}s  ratio $(ratio "$lm" "$ls")"
+fs=$(best "$OVRIN --find 'xyzzy nowhere' --descriptions $TMP/same-size.ovr")
 rm -f "$TMP/same-size.ovr"
 fm=$(best "$OVRIN --find 'xyzzy nowhere' --descriptions $TMP/mixed.ovr")
 echo "--find with descriptions, mixed scripts ${fm}s  Windows-1252 ${f}s  ratio $(ratio "$fm" "$f")"
+echo "--find with descriptions, mixed scripts ${fm}s  Windows-1252 of the same bytes ${fs}s  ratio $(ratio "$fm" "$fs")"
 greek=$(printf '\316\243\316\212\316\243')  # ΣΊΣ
 fg=$(best "$OVRIN --find '$greek nowhere' --descriptions $TMP/mixed.ovr")
 echo "--find of a Greek needle, mixed scripts ${fg}s  Windows-1252 needle ${f}s  ratio $(ratio "$fg" "$f")"
