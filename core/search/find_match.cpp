@@ -134,6 +134,23 @@ bool IsCommon(const FindAnchor& a)
 // The starts the filter tests at once in a long range of bytes.
 constexpr std::size_t kStretch = 1024;
 
+// The filter's bytes where the starts from p look for them, as plain
+// values the compiler keeps in registers: start s passes when
+// (at[k][s] | blend[k]) == value[k] for each byte k tested.
+struct FilterAt {
+    FilterAt(const FindFilter& f, const unsigned char* p)
+        : at0(p + f.offset[0]), at1(p + f.offset[1]), at2(p + f.offset[2]), at3(p + f.offset[3]),
+          b0(f.blend[0]), b1(f.blend[1]), b2(f.blend[2]), b3(f.blend[3]),
+          v0(f.value[0]), v1(f.value[1]), v2(f.value[2]), v3(f.value[3])
+    {
+    }
+    bool FirstTwo(std::size_t s) const { return ((at0[s] | b0) == v0) & ((at1[s] | b1) == v1); }
+    bool All(std::size_t s) const { return FirstTwo(s) & ((at2[s] | b2) == v2) & ((at3[s] | b3) == v3); }
+
+    const unsigned char *at0, *at1, *at2, *at3;
+    unsigned char b0, b1, b2, b3, v0, v1, v2, v3;
+};
+
 // Marks with 0xFF each of kStretch starts at p where the filter's first
 // `Tests` bytes pass, and with 0 the others: one loop without a branch over
 // a fixed count, which the compiler turns into a few vector instructions
@@ -141,18 +158,9 @@ constexpr std::size_t kStretch = 1024;
 template <int Tests>
 void TestStretch(const FindFilter& f, const unsigned char* p, unsigned char* __restrict passed)
 {
-    const unsigned char* const at0 = p + f.offset[0];
-    const unsigned char* const at1 = p + f.offset[1];
-    const unsigned char* const at2 = p + f.offset[2];
-    const unsigned char* const at3 = p + f.offset[3];
-    const unsigned char b0 = f.blend[0], b1 = f.blend[1], b2 = f.blend[2], b3 = f.blend[3];
-    const unsigned char v0 = f.value[0], v1 = f.value[1], v2 = f.value[2], v3 = f.value[3];
-    for (std::size_t s = 0; s < kStretch; ++s) {
-        bool pass = ((at0[s] | b0) == v0) & ((at1[s] | b1) == v1);
-        if constexpr (Tests == 4)
-            pass = pass & ((at2[s] | b2) == v2) & ((at3[s] | b3) == v3);
-        passed[s] = static_cast<unsigned char>(-static_cast<int>(pass));
-    }
+    const FilterAt at(f, p);
+    for (std::size_t s = 0; s < kStretch; ++s)
+        passed[s] = static_cast<unsigned char>(-static_cast<int>(Tests == 4 ? at.All(s) : at.FirstTwo(s)));
 }
 
 // As ForEachFiltered, by all four of the filter's bytes, over a few starts
@@ -164,34 +172,22 @@ template <typename Take>
 bool ForEachOfFewFiltered(const unsigned char* p, std::size_t count, const FindFilter& f, Take&& take)
 {
     constexpr std::size_t kFew = 64;
-    const unsigned char* const at0 = p + f.offset[0];
-    const unsigned char* const at1 = p + f.offset[1];
-    const unsigned char* const at2 = p + f.offset[2];
-    const unsigned char* const at3 = p + f.offset[3];
-    const unsigned char b0 = f.blend[0], b1 = f.blend[1], b2 = f.blend[2], b3 = f.blend[3];
-    const unsigned char v0 = f.value[0], v1 = f.value[1], v2 = f.value[2], v3 = f.value[3];
-    const auto passes = [&](std::size_t s) {
-        return ((at0[s] | b0) == v0) & ((at1[s] | b1) == v1) & ((at2[s] | b2) == v2) & ((at3[s] | b3) == v3);
-    };
+    const FilterAt at(f, p);
     if (count < kFew) {
         for (std::size_t s = 0; s < count; ++s)
-            if (passes(s) && take(s))
+            if (at.All(s) && take(s))
                 return true;
         return false;
     }
     for (std::size_t few = 0; few < count; few += kFew) {
         const std::size_t first = std::min(few, count - kFew);
-        // Spelt out rather than through `passes`: so the compiler vectorises it.
-        const unsigned char* const q0 = at0 + first;
-        const unsigned char* const q1 = at1 + first;
-        const unsigned char* const q2 = at2 + first;
-        const unsigned char* const q3 = at3 + first;
+        const FilterAt here(f, p + first);
         unsigned char any = 0;
         for (std::size_t k = 0; k < kFew; ++k)
-            any |= ((q0[k] | b0) == v0) & ((q1[k] | b1) == v1) & ((q2[k] | b2) == v2) & ((q3[k] | b3) == v3);
+            any |= here.All(k);
         if (any != 0)
             for (std::size_t s = few; s < first + kFew; ++s)
-                if (passes(s) && take(s))
+                if (at.All(s) && take(s))
                     return true;
     }
     return false;
