@@ -139,17 +139,32 @@ bool CUtf16FindFilter::HoldsNeedle(const unsigned char* p, std::size_t n) const
                 return false;
         return true;
     };
-    // Starts whose two rarest places hold their forms are compared in full.
-    const std::size_t starts = n - m + 1;
     const auto isForm = [](char16_t u, const Forms& forms) {
         for (int k = 0; k < forms.count; ++k)
             if (u == forms.unit[k])
                 return true;
         return false;
     };
-    for (std::size_t s = 0; s < starts; ++s)
-        if (isForm(unit(s + m_anchor), m_anchorForms) && isForm(unit(s + m_second), m_secondForms) && startsAt(s))
-            return true;
+    // The starts whose rarest place holds one of its forms, each form found
+    // with memchr by its low byte, and whose second rarest place holds one
+    // too, are compared in full. Any one will do, so each form goes alone.
+    const unsigned char* const first = p + 2 * m_anchor;
+    const unsigned char* const end = first + 2 * (n - m + 1);
+    for (int k = 0; k < m_anchorForms.count; ++k) {
+        const auto low = static_cast<unsigned char>(m_anchorForms.unit[k] & 0xFF);
+        const auto high = static_cast<unsigned char>(m_anchorForms.unit[k] >> 8);
+        for (const unsigned char* at = first; at < end; ++at) {
+            at = static_cast<const unsigned char*>(std::memchr(at, low, static_cast<std::size_t>(end - at)));
+            if (at == nullptr)
+                break;
+            // A unit begins at an even byte from the text's start.
+            if ((at - first) % 2 != 0 || at[1] != high)
+                continue;
+            const auto s = static_cast<std::size_t>(at - first) / 2;
+            if (isForm(unit(s + m_second), m_secondForms) && startsAt(s))
+                return true;
+        }
+    }
     return false;
 }
 
