@@ -16,10 +16,12 @@ namespace {
 
 using Forms = CUtf16FindFilter::Forms;
 
-// Whether one of the forms is among the n units at p: each looked for by
-// its low byte with memchr, then taken where that byte begins a unit whose
-// high byte is the form's.
-bool Holds(const unsigned char* p, std::size_t n, const Forms& forms)
+// Calls take(i) for each i of the n units at p that is one of the forms,
+// until it returns true; returns whether it did. Each form is looked for by
+// its low byte with memchr, then taken where that byte begins a unit (an
+// even byte from p) whose high byte is the form's.
+template <typename Take>
+bool ForEachForm(const unsigned char* p, std::size_t n, const Forms& forms, Take&& take)
 {
     const unsigned char* const end = p + 2 * n;
     for (int k = 0; k < forms.count; ++k) {
@@ -29,11 +31,17 @@ bool Holds(const unsigned char* p, std::size_t n, const Forms& forms)
             at = static_cast<const unsigned char*>(std::memchr(at, low, static_cast<std::size_t>(end - at)));
             if (at == nullptr)
                 break;
-            if ((at - p) % 2 == 0 && at[1] == high)
+            if ((at - p) % 2 == 0 && at[1] == high && take(static_cast<std::size_t>(at - p) / 2))
                 return true;
         }
     }
     return false;
+}
+
+// Whether one of the forms is among the n units at p.
+bool Holds(const unsigned char* p, std::size_t n, const Forms& forms)
+{
+    return ForEachForm(p, n, forms, [](std::size_t) { return true; });
 }
 
 // A character UTF-16 writes as one unit of its own.
@@ -145,27 +153,12 @@ bool CUtf16FindFilter::HoldsNeedle(const unsigned char* p, std::size_t n) const
                 return true;
         return false;
     };
-    // The starts whose rarest place holds one of its forms, each form found
-    // with memchr by its low byte, and whose second rarest place holds one
-    // too, are compared in full. Any one will do, so each form goes alone.
-    const unsigned char* const first = p + 2 * m_anchor;
-    const unsigned char* const end = first + 2 * (n - m + 1);
-    for (int k = 0; k < m_anchorForms.count; ++k) {
-        const auto low = static_cast<unsigned char>(m_anchorForms.unit[k] & 0xFF);
-        const auto high = static_cast<unsigned char>(m_anchorForms.unit[k] >> 8);
-        for (const unsigned char* at = first; at < end; ++at) {
-            at = static_cast<const unsigned char*>(std::memchr(at, low, static_cast<std::size_t>(end - at)));
-            if (at == nullptr)
-                break;
-            // A unit begins at an even byte from the text's start.
-            if ((at - first) % 2 != 0 || at[1] != high)
-                continue;
-            const auto s = static_cast<std::size_t>(at - first) / 2;
-            if (isForm(unit(s + m_second), m_secondForms) && startsAt(s))
-                return true;
-        }
-    }
-    return false;
+    // The starts whose rarest place holds one of its forms, found by
+    // ForEachForm, and whose second rarest place holds one too, are
+    // compared in full.
+    return ForEachForm(p + 2 * m_anchor, n - m + 1, m_anchorForms, [&](std::size_t s) {
+        return isForm(unit(s + m_second), m_secondForms) && startsAt(s);
+    });
 }
 
 void CUtf16FindFilter::Reorder() const
