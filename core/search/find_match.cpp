@@ -221,11 +221,14 @@ std::size_t ForEachFilteredStretch(const unsigned char* p, std::size_t count, co
 // the filter's bytes pass, in order, until it returns true; returns whether
 // it did. Whole stretches go first; the rest, shorter than a stretch, goes
 // by the anchor where it is rare (memchr stops seldom there), and 64 starts
-// at a time where it is common.
+// at a time where it is common. Without a filter, every start goes by the
+// anchor.
 template <typename Take>
 bool ForEachFiltered(const unsigned char* p, std::size_t count, const FindFilter& f, const FindAnchor& anchor,
                      Take&& take)
 {
+    if (f.tests == 0)
+        return ForEachCandidate(p, count, anchor, take);
     const std::size_t rest = ForEachFilteredStretch(p, count, f, take);
     if (rest == npos)
         return true;
@@ -488,11 +491,7 @@ std::size_t CFoldedNeedle::FindFirst(std::string_view text, std::size_t from) co
         found = from + s;
         return true;
     };
-    const std::size_t count = text.size() - n + 1 - from;
-    if (m_filter.tests > 0)
-        ForEachFiltered(base, count, m_filter, m_anchor, take);
-    else
-        ForEachCandidate(base, count, m_anchor, take);
+    ForEachFiltered(base, text.size() - n + 1 - from, m_filter, m_anchor, take);
     return found;
 }
 
@@ -630,8 +629,7 @@ bool CFoldedNeedle::MayBeInBytes(const char* begin, const char* end) const
     for (std::size_t piece = 0; piece < count; piece += kPiece) {
         const std::size_t starts = std::min(kPiece, count - piece);
         const auto takeHere = [&](std::size_t s) { return take(piece + s); };
-        if (filter.tests > 0 ? ForEachFiltered(p + piece, starts, filter, anchor, takeHere)
-                             : ForEachCandidate(p + piece, starts, anchor, takeHere))
+        if (ForEachFiltered(p + piece, starts, filter, anchor, takeHere))
             return true;
         const std::size_t looked = std::min(length - piece, starts + 3);
         if (otherForms && m_wide.Takes(std::string_view(begin + piece, looked)))
