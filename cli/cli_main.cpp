@@ -252,6 +252,7 @@ int Find(const CCommandLineInfo& line, ModeStreams& io)
     const CFoldedNeedle folded(*needle);
     const CUtf16FindFilter unitFilter(*needle);
     const std::optional<CFoldedNeedle> overBytes = CFoldedNeedle::OverCp1252Bytes(*needle);
+    const std::optional<CFoldedNeedle> overUnits = CFoldedNeedle::OverUtf16Units(*needle);
     bool holds = false;  // the entry the sieve is asked about next holds the needle for certain
     const auto isHit = [&](std::string_view keyWords, std::string_view description) {
         return folded.IsIn(keyWords) || (descriptions && folded.IsIn(description));
@@ -308,9 +309,13 @@ int Find(const CCommandLineInfo& line, ModeStreams& io)
             holds = holds || answer == Sifted::Holds;
             return answer;
         },
-        // A piece of the file without the needle's bytes holds no 8-bit text
-        // with the needle: one look at the piece spares one at each text.
-        [&](std::string_view piece) { return overBytes && overBytes->IsIn(piece); });
+        // One look through the piece of the file for the needle's 8-bit form,
+        // or for a part of its UTF-16 one, spares one at each text.
+        [&](std::string_view bytes, bool utf16) {
+            const std::optional<CFoldedNeedle>& over = utf16 ? overUnits : overBytes;
+            if (over) return over->FindFirst(bytes);
+            return utf16 ? 0 : std::string_view::npos;
+        });
     if (!Reported(result, files[0], err)) return 2;
     writeHeld();
     if (!Written(output, err)) return 2;

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <cstring>
 #include <memory>
+#include <optional>
 
 #include "core/file/archive.h"
 #include "core/file/entry_stream.h"
@@ -23,15 +24,60 @@ struct RunPlace final {
     bool wanted = false;  // an entry passed the sieve (or there is none)
 };
 
+// What the piece sieve said about the piece the checking pass reads: for
+// each form of text, where the next place lies that may begin an
+// occurrence, as far as it has looked. Texts are asked about in the order
+// they lie, so each form's look goes on from the first text past the last
+// place found, and the piece is read about once for each form. Where a look
+// finds a place in the very text it began at, places are so dense that
+// each text would be read twice: the rest of the piece is then let
+// through to the stored sieve.
+class PieceLook final {
+public:
+    PieceLook(const PieceSieve& sieve, std::string_view piece) : m_sieve(sieve), m_piece(piece) {}
+
+    // Whether `text` may hold an occurrence: false when no place in it
+    // may begin one.
+    bool MayHold(const CArchive::StoredText& text)
+    {
+        const char* const begin = text.bytes.data();
+        const char* const end = begin + text.bytes.size();
+        if (text.bytes.empty() || begin < m_piece.data() || end > m_piece.data() + m_piece.size())
+            return true;
+        Form& form = m_forms[text.utf16 ? 1 : 0];
+        if (form.dense)
+            return true;
+        if (!form.looked || (form.next != nullptr && form.next < begin)) {
+            const std::string_view rest(begin, static_cast<std::size_t>(m_piece.data() + m_piece.size() - begin));
+            const std::size_t at = m_sieve(rest, text.utf16);
+            form.next = at == std::string_view::npos ? nullptr : begin + at;
+            form.looked = true;
+            form.dense = form.next != nullptr && form.next < end;
+        }
+        return form.next != nullptr && form.next < end;
+    }
+
+private:
+    struct Form {
+        bool looked = false;
+        bool dense = false;
+        const char* next = nullptr;  // none past the last look, when looked
+    };
+    const PieceSieve& m_sieve;
+    std::string_view m_piece;
+    Form m_forms[2];
+};
+
 // The texts of an entry for the sieve, read with a StoredTextSieve from
-// memory (the views stay valid): false when it refuses both. In a piece the
-// piece sieve refused, its 8-bit texts are refused without asking.
+// memory (the views stay valid): false when it refuses both. A text where
+// the piece sieve (if any) found no place to begin an occurrence is refused
+// without asking.
 class SiftedEntry final {
 public:
-    bool Read(CArchive& ar, bool hasDates, const StoredTextSieve& mayPass, bool refusedPiece)
+    bool Read(CArchive& ar, bool hasDates, const StoredTextSieve& mayPass, PieceLook* piece)
     {
         const auto sift = [&](bool description, const CArchive::StoredText& text) {
-            return refusedPiece && !text.utf16 ? Sifted::Refused : mayPass(description, text);
+            return piece != nullptr && !piece->MayHold(text) ? Sifted::Refused : mayPass(description, text);
         };
         const CArchive::StoredText keyWords = ar.ReadStoredText();
         const Sifted keys = sift(false, keyWords);
@@ -121,10 +167,10 @@ FileResult ReadDocumentRuns(const std::string& path, const EntryRunsVisitor& vis
         SiftedEntry sifted;
         // From memory only: the views of a file archive would not outlive
         // the next read.
-        const auto readAndSift = [&](int i, CArchive& ar, CEntryStream& stream, bool refusedPiece) {
+        const auto readAndSift = [&](int i, CArchive& ar, CEntryStream& stream, PieceLook* piece) {
             if (!storedSieve)
                 sift(i, stream.ReadEntry());
-            else if (sifted.Read(ar, hasDates, storedSieve, refusedPiece))
+            else if (sifted.Read(ar, hasDates, storedSieve, piece))
                 run.wanted = sieve(i, sifted.KeyWords(), sifted.Description());
         };
         buffer = std::make_unique_for_overwrite<char[]>(chunk);
@@ -136,13 +182,15 @@ FileResult ReadDocumentRuns(const std::string& path, const EntryRunsVisitor& vis
                 throw ArchiveError(problem);
             CArchive ar(std::string_view(buffer.get(), length), fullPath);
             CEntryStream entries(ar, hasDates, count - i);
-            const bool refusedPiece = storedSieve && pieceSieve && !pieceSieve(std::string_view(buffer.get(), length));
+            std::optional<PieceLook> piece;
+            if (storedSieve && pieceSieve)
+                piece.emplace(pieceSieve, std::string_view(buffer.get(), length));
             try {
                 for (; i < count; ++i) {
                     if (run.wanted)
                         entries.SkipEntry();
                     else
-                        readAndSift(i, ar, entries, refusedPiece);
+                        readAndSift(i, ar, entries, piece ? &*piece : nullptr);
                     at = start + (length - ar.Remaining());
                     noteEntry(i);
                 }

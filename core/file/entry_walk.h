@@ -42,11 +42,13 @@ using EntrySieve = std::function<bool(int, std::string_view, std::string_view)>;
 // empty); an entry whose two texts cannot pass does not reach it at all.
 enum class Sifted { Refused, Holds, MayHold };
 using StoredTextSieve = std::function<Sifted(bool description, const CArchive::StoredText& text)>;
-// Before the stored sieve, each piece of the file the checking pass reads at
-// once: false when no 8-bit text that lies wholly in those bytes can pass,
-// so that the stored sieve is not asked about such texts (they are refused)
-// one by one.
-using PieceSieve = std::function<bool(std::string_view bytes)>;
+// Before the stored sieve, the bytes of the file from where a text begins
+// to the end of the piece the checking pass holds: the offset of the first
+// place there that may begin an occurrence in a text of that form (8-bit
+// or UTF-16) lying wholly in those bytes, or npos. A text with no such
+// place is refused without asking the stored sieve, and one look serves
+// the texts up to the place it found.
+using PieceSieve = std::function<std::size_t(std::string_view bytes, bool utf16)>;
 
 // How much of a file the walk holds in memory at once: runs of about
 // `runBytes` (a run is never cut inside an entry, so one large entry makes

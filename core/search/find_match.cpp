@@ -248,13 +248,13 @@ unsigned char FoldBlend(unsigned char f)
     return blend;
 }
 
-// The needle's rarest byte, the first of equals.
-FindAnchor ChooseAnchor(const std::string& folded)
+// The needle's rarest byte by `rarity`, the first of equals.
+template <typename Rarity>
+FindAnchor ChooseAnchor(const std::string& folded, Rarity&& rarity)
 {
     std::size_t rarest = 0;
     for (std::size_t i = 1; i < folded.size(); ++i)
-        if (kTypicalFrequency[static_cast<unsigned char>(folded[i])] <
-            kTypicalFrequency[static_cast<unsigned char>(folded[rarest])])
+        if (rarity(i) < rarity(rarest))
             rarest = i;
     const auto f = static_cast<unsigned char>(folded[rarest]);
     const unsigned char blend = FoldBlend(f);
@@ -407,7 +407,7 @@ unsigned char FoldCp1252(unsigned char byte)
     return kFold[byte];
 }
 
-CFoldedNeedle::CFoldedNeedle(std::string_view text) : CFoldedNeedle(text, text, false) {}
+CFoldedNeedle::CFoldedNeedle(std::string_view text) : CFoldedNeedle(text, text, Bytes::Utf8) {}
 
 std::optional<CFoldedNeedle> CFoldedNeedle::OverCp1252Bytes(std::string_view text)
 {
@@ -421,22 +421,51 @@ std::optional<CFoldedNeedle> CFoldedNeedle::OverCp1252Bytes(std::string_view tex
             return std::nullopt;
         bytes += static_cast<char>(b);
     }
-    return CFoldedNeedle(bytes, std::string_view(), true);
+    return CFoldedNeedle(bytes, std::string_view(), Bytes::Cp1252);
 }
 
-CFoldedNeedle::CFoldedNeedle(std::string_view needle, std::string_view text, bool cp1252) : m_wide(text)
+std::optional<CFoldedNeedle> CFoldedNeedle::OverUtf16Units(std::string_view text)
 {
+    // The longest run of characters that have ASCII forms only, each as
+    // the low byte of its unit and a zero.
+    std::string run;
+    std::string longest;
+    for (TextCharacters chars(text);;) {
+        const char32_t folded = chars.AtEnd() ? 0x80 : FoldForFind(chars.Next());
+        const std::vector<char32_t> forms = CharactersFoldingTo(folded);
+        if (folded < 0x80 && std::all_of(forms.begin(), forms.end(), [](char32_t c) { return c < 0x80; })) {
+            run += static_cast<char>(folded);
+            run += '\0';
+            continue;
+        }
+        if (run.size() > longest.size())
+            longest = run;
+        run.clear();
+        if (chars.AtEnd())
+            break;
+    }
+    if (longest.empty())
+        return std::nullopt;
+    return CFoldedNeedle(longest, std::string_view(), Bytes::Utf16Units);
+}
+
+CFoldedNeedle::CFoldedNeedle(std::string_view needle, std::string_view text, Bytes bytes) : m_wide(text)
+{
+    const bool cp1252 = bytes != Bytes::Utf8;
     m_folded.reserve(needle.size());
     for (char c : needle)
         m_folded.push_back(static_cast<char>(kFold[static_cast<unsigned char>(c)]));
-    if (!m_folded.empty())
-        m_anchor = ChooseAnchor(m_folded);
     const auto folded = [&](std::size_t j) { return static_cast<unsigned char>(m_folded[j]); };
+    // The zero of each unit is everywhere in such texts: never looked for.
+    const auto rarity = [&](std::size_t j) {
+        return bytes == Bytes::Utf16Units && j % 2 == 1 ? 255 : kTypicalFrequency[folded(j)];
+    };
+    if (!m_folded.empty())
+        m_anchor = ChooseAnchor(m_folded, rarity);
     if (!m_folded.empty())
         m_filter = ChooseFilter(
             m_anchor, m_folded.size(), [&](std::size_t j) { return FoldBlend(folded(j)); },
-            [&](std::size_t j) { return static_cast<unsigned char>(folded(j) | FoldBlend(folded(j))); },
-            [&](std::size_t j) { return kTypicalFrequency[folded(j)]; });
+            [&](std::size_t j) { return static_cast<unsigned char>(folded(j) | FoldBlend(folded(j))); }, rarity);
     // A text holds an occurrence where its bytes are the needle's folded
     // bytes when the needle is ASCII and no character beyond ASCII folds to
     // one of its letters: UTF-8 keeps ASCII bytes as they are.

@@ -102,6 +102,12 @@ public:
     // 8-bit form, before they are converted): std::nullopt when no such
     // text can hold it.
     static std::optional<CFoldedNeedle> OverCp1252Bytes(std::string_view needle);
+    // For texts held as UTF-16 code units, a look that refuses most of
+    // those without the needle: a part of it that each such text holding
+    // it has among its bytes (at any place, so IsIn may also be true of
+    // one that does not). std::nullopt when no part of the needle has
+    // only ASCII forms.
+    static std::optional<CFoldedNeedle> OverUtf16Units(std::string_view needle);
 
     bool empty() const { return m_folded.empty(); }
     std::size_t size() const { return m_folded.size(); }
@@ -127,7 +133,10 @@ public:
                     bool backward = false, CSweptClean* clean = nullptr) const;
 
 private:
-    CFoldedNeedle(std::string_view needle, std::string_view text, bool cp1252);
+    // The bytes searched: a text's own (UTF-8), or those of a text the
+    // file holds in its 8-bit form or as UTF-16 code units.
+    enum class Bytes { Utf8, Cp1252, Utf16Units };
+    CFoldedNeedle(std::string_view needle, std::string_view text, Bytes bytes);
     bool MatchesAt(const unsigned char* p) const;
     // Whether a sweep looks for the bytes of the run: for a needle beyond
     // ASCII, whose letters' forms differ in length.
