@@ -269,8 +269,9 @@ int Find(const CCommandLineInfo& line, ModeStreams& io)
     // most its own size) the rest are left to the second pass, which writes
     // the hits from the first one not held on.
     constexpr std::size_t kHeldBytes = 4 << 20;
+    constexpr std::size_t kHeldPiece = 64 << 10;
     HeldSink heldSink;
-    std::optional<ToolOutput> held;  // made at the first hit: its buffer is large
+    std::optional<ToolOutput> held;  // made at the first hit
     int firstUnheld = std::numeric_limits<int>::max();
     const auto writeHeld = [&] {
         if (held && held->Flush()) output.Append(heldSink.bytes);
@@ -288,7 +289,12 @@ int Find(const CCommandLineInfo& line, ModeStreams& io)
         [&](int i, std::string_view keyWords, std::string_view description) {
             if (!std::exchange(holds, false) && !isHit(keyWords, description)) return false;
             if (firstUnheld > i && heldSink.bytes.size() < kHeldBytes) {
-                if (!held) held.emplace(heldSink);
+                if (!held) {
+                    // Room for all it may hold, and a small buffer in front:
+                    // growing would copy it and touch fresh memory each time.
+                    heldSink.bytes.reserve(kHeldBytes + kHeldPiece);
+                    held.emplace(heldSink, kHeldPiece);
+                }
                 writeHit(*held, i, keyWords);
                 return false;
             }

@@ -54,8 +54,9 @@ char* ShowLineBreaks(char* begin, char* end);
 // everything arrived.
 class ToolOutput final {
 public:
-    explicit ToolOutput(OutputSink& sink)
-        : m_sink(sink), m_buffer(std::make_unique_for_overwrite<char[]>(kPiece)), m_capacity(kPiece)
+    // `piece`: a smaller buffer for a sink that keeps what it is given.
+    explicit ToolOutput(OutputSink& sink, std::size_t piece = kPiece)
+        : m_sink(sink), m_buffer(std::make_unique_for_overwrite<char[]>(piece)), m_capacity(piece)
     {
     }
     ToolOutput(const ToolOutput&) = delete;
