@@ -430,19 +430,17 @@ std::optional<CFoldedNeedle> CFoldedNeedle::OverUtf16Units(std::string_view text
     // the low byte of its unit and a zero.
     std::string run;
     std::string longest;
-    for (TextCharacters chars(text);;) {
-        const char32_t folded = chars.AtEnd() ? 0x80 : FoldForFind(chars.Next());
+    for (TextCharacters chars(text); !chars.AtEnd();) {
+        const char32_t folded = FoldForFind(chars.Next());
         const std::vector<char32_t> forms = CharactersFoldingTo(folded);
-        if (folded < 0x80 && std::all_of(forms.begin(), forms.end(), [](char32_t c) { return c < 0x80; })) {
-            run += static_cast<char>(folded);
-            run += '\0';
+        if (folded >= 0x80 || !std::all_of(forms.begin(), forms.end(), [](char32_t c) { return c < 0x80; })) {
+            run.clear();
             continue;
         }
+        run += static_cast<char>(folded);
+        run += '\0';
         if (run.size() > longest.size())
             longest = run;
-        run.clear();
-        if (chars.AtEnd())
-            break;
     }
     if (longest.empty())
         return std::nullopt;
@@ -460,12 +458,12 @@ CFoldedNeedle::CFoldedNeedle(std::string_view needle, std::string_view text, Byt
     const auto rarity = [&](std::size_t j) {
         return bytes == Bytes::Utf16Units && j % 2 == 1 ? 255 : kTypicalFrequency[folded(j)];
     };
-    if (!m_folded.empty())
+    if (!m_folded.empty()) {
         m_anchor = ChooseAnchor(m_folded, rarity);
-    if (!m_folded.empty())
         m_filter = ChooseFilter(
             m_anchor, m_folded.size(), [&](std::size_t j) { return FoldBlend(folded(j)); },
             [&](std::size_t j) { return static_cast<unsigned char>(folded(j) | FoldBlend(folded(j))); }, rarity);
+    }
     // A text holds an occurrence where its bytes are the needle's folded
     // bytes when the needle is ASCII and no character beyond ASCII folds to
     // one of its letters: UTF-8 keeps ASCII bytes as they are.
@@ -484,13 +482,13 @@ CFoldedNeedle::CFoldedNeedle(std::string_view needle, std::string_view text, Byt
         const ByteRun run = LongestRunOfOneLength(text);
         m_runBlend = run.blend;
         m_runValue = run.value;
-        if (!m_runValue.empty())
+        if (!m_runValue.empty()) {
             m_runAnchor = RunAnchor(run);
-        if (!m_runValue.empty())
             m_runFilter = ChooseFilter(
                 m_runAnchor, run.value.size(), [&](std::size_t j) { return static_cast<unsigned char>(run.blend[j]); },
                 [&](std::size_t j) { return static_cast<unsigned char>(run.value[j]); },
                 [&](std::size_t j) { return RunRarity(run, j); });
+        }
     }
 }
 
